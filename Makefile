@@ -1,0 +1,57 @@
+# Entry points for people and CI. Each target installs what is missing first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
+JOBS       ?= $(shell nproc)
+CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: deps configure build test test-fast test-asan fuzz run bench install clean format
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_GEN) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+# Every test: unit, end-to-end under Xvfb, then the core again under the sanitizers,
+# then a short run of each fuzz target.
+test: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory fuzz
+
+test-fast: build
+	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS) -L unit
+
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) $(CMAKE_GEN) -DKELVRA_CORE_ONLY=ON -DKELVRA_SANITIZE=ON >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) -L unit
+
+fuzz: deps
+	@if [ -f fuzz/CMakeLists.txt ]; then \
+	  CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DKELVRA_CORE_ONLY=ON -DKELVRA_FUZZ=ON >/dev/null && \
+	  cmake --build $(FUZZ_BUILD) -j $(JOBS) && bash scripts/run-fuzzers.sh $(FUZZ_BUILD) 20; \
+	fi
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+bench: deps
+	@cmake -S . -B $(BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DKELVRA_BENCH=ON >/dev/null
+	@cmake --build $(BENCH_BUILD) -j $(JOBS)
+	@bash scripts/run-bench.sh $(BENCH_BUILD)
+
+install: build
+	@cmake --install $(BUILD)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs every Debian package Kelvra needs to build, test and run.
+# Idempotent: packages already present are left alone, and apt is only
+# touched when something is missing.
+set -euo pipefail
+
+packages=(
+  # toolchain
+  build-essential cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  # libraries
+  qt6-base-dev libx11-dev libxi-dev libxrandr-dev libxtst-dev libxext-dev
+  nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # virtual desktop for end-to-end tests, benchmarks and `make run` without a display
+  xvfb xauth openbox xterm x11-xserver-utils x11-utils wmctrl imagemagick
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <nlohmann/json_fwd.hpp>
+
+#include "geometry/ZoneID.h"
+#include "settings/Uuid.h"
+
+namespace kelvra {
+
+// A home zone for an application's windows.
+struct PlacementRule {
+    enum class Trigger { launch, newWindow };
+    enum class DisplayTarget { any, builtin, external };
+
+    Uuid id;
+    std::string bundleID;
+    std::string appName;
+    std::optional<ZoneID> zone;
+    std::optional<Uuid> customLayoutID;
+    std::optional<int> customZoneIndex;
+    Trigger trigger = Trigger::launch;
+    DisplayTarget display = DisplayTarget::any;
+    bool enabled = true;
+
+    friend bool operator==(const PlacementRule&, const PlacementRule&) = default;
+};
+
+void to_json(nlohmann::json& j, const PlacementRule& r);
+void from_json(const nlohmann::json& j, PlacementRule& r);
+
+}  // namespace kelvra

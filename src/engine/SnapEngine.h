@@ -1,0 +1,68 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+#include "ax/AXWindow.h"
+#include "geometry/Rect.h"
+#include "geometry/ScreenInfo.h"
+#include "geometry/SnapAction.h"
+#include "geometry/ZoneID.h"
+
+namespace kelvra {
+
+class AppSettings;
+
+// Puts windows into zones: snaps, repeat-press cycling, restore, next display, detach
+// for drag and the drag hit test. Reads and writes windows only through AXWindow and
+// screens only through ScreenInfo.
+class SnapEngine {
+public:
+    static constexpr size_t restoreDepth = 10;
+    static constexpr double repeatWindow = 2.0;  // seconds between presses that cycle
+
+    struct Snapped {
+        ZoneID zone;
+        Rect frame;
+    };
+    struct ShortcutSnap {
+        AXWindow window;
+        SnapAction action;
+        ZoneID zone;
+        double date;  // run-loop time
+    };
+    struct HitTestResult {
+        ZoneID zone;
+        bool needsDwell;
+        friend bool operator==(const HitTestResult&, const HitTestResult&) = default;
+    };
+
+    explicit SnapEngine(AppSettings& settings);
+
+    void snap(const AXWindow& window, ZoneID zone, const ScreenInfo& screen);
+    void performShortcutSnap(const AXWindow& window, SnapAction action, const ScreenInfo& screen);
+    void restore(const AXWindow& window);
+    void moveToNextDisplay(const AXWindow& window);
+    std::optional<Size> detachForDrag(const AXWindow& window, Point cursor);
+    std::optional<HitTestResult> hitTest(Point point, const ScreenInfo& screen) const;
+
+    // The windows currently snapped, with their zone and the frame they got. The
+    // tile-group manager removes entries itself.
+    std::unordered_map<AXWindow, Snapped> snappedWindows;
+
+    const std::vector<Rect>* restoreStack(const AXWindow& window) const;
+    const std::optional<ShortcutSnap>& lastShortcutSnap() const { return lastShortcutSnap_; }
+
+    std::function<void(const AXWindow&, ZoneID, const Rect&, const ScreenInfo&)> onSnap;
+    std::function<void(const AXWindow&)> onDetach;
+    std::function<void(const AXWindow&, ZoneID, const ScreenInfo&)> onDidSnap;
+
+private:
+    AppSettings& settings_;
+    std::unordered_map<AXWindow, std::vector<Rect>> restoreStack_;
+    std::optional<ShortcutSnap> lastShortcutSnap_;
+};
+
+}  // namespace kelvra

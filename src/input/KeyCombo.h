@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
+
+namespace kelvra {
+
+// Classic modifier bits of a key combination.
+namespace carbon {
+inline constexpr uint32_t cmdKey = 0x0100;
+inline constexpr uint32_t shiftKey = 0x0200;
+inline constexpr uint32_t optionKey = 0x0800;
+inline constexpr uint32_t controlKey = 0x1000;
+}  // namespace carbon
+
+// A key combination: a platform-neutral virtual key code and classic modifier bits.
+struct KeyCombo {
+    uint32_t keyCode = 0;
+    uint32_t carbonModifiers = 0;
+
+    friend bool operator==(const KeyCombo&, const KeyCombo&) = default;
+
+    // The default shortcut table (18 entries, all control + option).
+    static const std::map<std::string, KeyCombo>& defaults();
+
+    // "⌃", "⌥", "⇧", "⌘" for the modifiers present, then the key's name.
+    std::vector<std::string> displayParts() const;
+
+    struct MenuKeyEquivalent {
+        std::string key;      // UTF-8
+        uint64_t mask = 0;    // window-system modifier flags
+        friend bool operator==(const MenuKeyEquivalent&, const MenuKeyEquivalent&) = default;
+    };
+    std::optional<MenuKeyEquivalent> menuKeyEquivalent() const;
+
+    static std::string keyName(uint32_t keyCode);
+    static uint32_t carbonModifiers_fromCocoa(uint64_t flags);
+};
+
+// The shortcut table: action name to combination.
+using ShortcutTable = std::map<std::string, KeyCombo>;
+
+void to_json(nlohmann::json& j, const KeyCombo& k);
+void from_json(const nlohmann::json& j, KeyCombo& k);
+
+}  // namespace kelvra

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "l10n/AppLanguage.h"
+#include "settings/Published.h"
+
+namespace kelvra {
+
+// Looks up every user-visible text by key in the current interface language.
+class L10n {
+public:
+    static L10n& shared();
+    // For tests: drop the shared instance so the next shared() reads the defaults again.
+    static void resetSharedForTesting();
+
+    Published<AppLanguage> language{AppLanguage::en};
+
+    // The text in the current language, else English, else the key itself.
+    std::string string(const std::string& key) const;
+    // Switches the language: a valid code selects it, anything else follows the system.
+    void apply(const std::optional<std::string>& code);
+
+private:
+    L10n();
+};
+
+// Fills "%@" and "%d" placeholders in order with the given texts.
+std::string format(const std::string& pattern, const std::vector<std::string>& args);
+
+}  // namespace kelvra

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace kelvra::port {
+
+using HotKeyRef = uint64_t;
+
+// System-wide hot keys. Key codes are the platform-neutral virtual key codes of the
+// shortcut table; modifiers use the classic bits (command 0x0100, shift 0x0200,
+// option 0x0800, control 0x1000). Each backend maps them to its own keys.
+class HotKeys {
+public:
+    virtual ~HotKeys() = default;
+    // Installs the one handler that receives pressed hot keys (signature, identifier),
+    // on the main thread. Installing again replaces it.
+    virtual void installHandler(std::function<void(uint32_t signature, uint32_t id)> handler) = 0;
+    // Nothing when the combination cannot be had (another client holds it, say).
+    virtual std::optional<HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t carbonModifiers,
+                                                    uint32_t signature, uint32_t id) = 0;
+    virtual void unregisterHotKey(HotKeyRef ref) = 0;
+};
+
+}  // namespace kelvra::port

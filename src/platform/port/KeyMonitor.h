@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace kelvra::port {
+
+// Modifier flags of a key event, in the window system's device-independent form.
+namespace modifierFlags {
+inline constexpr uint64_t shift = 0x20000;
+inline constexpr uint64_t control = 0x40000;
+inline constexpr uint64_t option = 0x80000;
+inline constexpr uint64_t command = 0x100000;
+inline constexpr uint64_t deviceIndependentMask = 0xffff0000;
+}  // namespace modifierFlags
+
+struct KeyEvent {
+    uint16_t keyCode = 0;        // platform-neutral virtual key code
+    uint64_t modifierFlags = 0;  // see modifierFlags
+};
+
+using KeyMonitorId = uint64_t;
+
+// Key-down events sent to the program's own windows.
+class KeyMonitor {
+public:
+    virtual ~KeyMonitor() = default;
+    // The handler returns true to swallow the event, false to let it pass on.
+    virtual KeyMonitorId addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) = 0;
+    virtual void removeMonitor(KeyMonitorId monitor) = 0;
+};
+
+}  // namespace kelvra::port

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "geometry/Rect.h"
+#include "platform/port/Subscription.h"
+
+namespace kelvra::port {
+
+// One display as the platform reports it. Frames are in the bottom-left space
+// (origin at the bottom-left of the primary display, y growing upwards).
+struct PlatformScreen {
+    uint64_t id = 0;     // the display's identity: equal ids are the same display
+    Rect frame;          // the whole display
+    Rect visibleFrame;   // less panels, docks and menu bars
+    bool builtIn = false;  // a laptop's own panel
+    std::string name;    // the output's name, for logs
+
+    friend bool operator==(const PlatformScreen&, const PlatformScreen&) = default;
+};
+
+class Screens {
+public:
+    virtual ~Screens() = default;
+    // All displays, primary first. Reflects the current arrangement on every call.
+    virtual std::vector<PlatformScreen> screens() = 0;
+    // Called on the main thread after the arrangement changed.
+    virtual Subscription onScreensChanged(std::function<void()> callback) = 0;
+};
+
+}  // namespace kelvra::port

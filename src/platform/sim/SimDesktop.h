@@ -1,0 +1,152 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/port/Platform.h"
+#include "platform/sim/VirtualRunLoop.h"
+
+namespace kelvra::sim {
+
+// An in-memory desktop that implements every platform port, for tests. Screens,
+// applications and windows are set up by the test; the program then sees and moves
+// them through the port exactly as it would on the real desktop.
+class SimDesktop {
+public:
+    SimDesktop();
+    ~SimDesktop();  // uninstalls itself if it is the installed platform
+    SimDesktop(const SimDesktop&) = delete;
+    SimDesktop& operator=(const SimDesktop&) = delete;
+
+    // Makes this desktop the process's platform.
+    void install();
+    Platform ports();
+    VirtualRunLoop& runLoop();
+
+    // ---- screens (frames in the bottom-left space, as the platform reports them)
+    uint64_t addScreen(const Rect& frame, const Rect& visibleFrame, bool builtIn = false);
+    // Convenience: a screen given in the top-left space relative to the primary's height
+    // at the time of the call (the first screen added is the primary).
+    uint64_t addScreenTopLeft(const Rect& frame, const Rect& visible, bool builtIn = false);
+    void removeScreen(uint64_t id);
+    void setScreenFrames(uint64_t id, const Rect& frame, const Rect& visibleFrame);
+    void setScreenOrder(const std::vector<uint64_t>& ids);  // first is the primary
+    // Posts the screen-change notification through the run loop.
+    void notifyScreensChanged();
+
+    // ---- applications
+    struct AppSpec {
+        std::optional<std::string> bundleIdentifier;
+        std::optional<std::string> localizedName;
+        port::ActivationPolicy policy = port::ActivationPolicy::regular;
+    };
+    int32_t addApp(const AppSpec& spec);  // returns its pid; posts a launch notification
+    int32_t ownPid() const;               // the pid of "this process", which has an app too
+    void setFrontmostApp(std::optional<int32_t> pid);
+    // An unresponsive application fails every read and write of its elements.
+    void setResponsive(int32_t pid, bool responsive);
+    // Removes the app and its windows; posts a termination notification.
+    void quitApp(int32_t pid);
+    std::vector<int32_t> terminateRequests() const;  // pids asked to terminate, in order
+    std::vector<int32_t> activateRequests() const;
+    std::vector<std::string> launchRequests() const;
+    // Terminate requests quit the app at once when true (the default).
+    void setTerminateQuits(bool quits);
+
+    // ---- windows
+    struct WindowSpec {
+        Rect frame{100, 100, 800, 600};  // top-left space
+        std::optional<std::string> title = std::string("Untitled");
+        std::optional<std::string> subrole = std::string("AXStandardWindow");
+        bool minimized = false;
+        Size minSize{0, 0};
+        Size maxSize{1e9, 1e9};
+        bool enhancedUserInterface = false;  // the app-level mode; applies to its app
+    };
+    // Adds a window to the app (the newest window is the app's focused window).
+    port::AXElement addWindow(int32_t pid, const WindowSpec& spec);
+    port::AXElement addWindow(int32_t pid) { return addWindow(pid, WindowSpec{}); }
+    // A child element (a button, say) inside a window or another child, for ancestor walks.
+    // When hasWindowAttribute is false the child has no "AXWindow" attribute, only "AXParent".
+    port::AXElement addChild(port::AXElement parent, const Rect& frame,
+                             const std::string& role = "AXButton",
+                             bool hasWindowAttribute = true);
+    void setFocusedWindow(int32_t pid, port::AXElement window);
+    void setMinimized(port::AXElement window, bool minimized);
+    void setSubrole(port::AXElement window, std::optional<std::string> subrole);
+    // The window's frame as the desktop holds it (top-left space).
+    Rect windowFrame(port::AXElement window) const;
+    // Moves a window as a user would; posts moved/resized notifications to observers.
+    void userSetFrame(port::AXElement window, const Rect& frame);
+    // Removes the window; posts the destroyed notification.
+    void destroyWindow(port::AXElement window);
+    // Windows of an app, in its window order.
+    std::vector<port::AXElement> windowsOf(int32_t pid) const;
+    // Posts a window-created notification for the app's observers (addWindow does too).
+    bool windowExists(port::AXElement window) const;
+
+    // ---- accessibility trust and the call record
+    void setTrusted(bool trusted);
+    int promptCount() const;
+    int settingsPageOpenCount() const;
+    struct AXCall {
+        std::string op;         // "get", "set", "action", "timeout", "pid"
+        port::AXElement element;
+        std::string attribute;  // attribute or action name
+        friend bool operator==(const AXCall&, const AXCall&) = default;
+    };
+    const std::vector<AXCall>& axCalls() const;
+    void clearAXCalls();
+    // The messaging timeout last set on an element, if any.
+    std::optional<double> messagingTimeout(port::AXElement element) const;
+
+    // ---- alerts and log
+    void setAlertResponse(int response);  // default: the first button (1000)
+    const std::vector<port::AlertRequest>& alerts() const;
+    const std::vector<std::string>& logLines() const;
+
+    // ---- hot keys
+    struct HotKey {
+        uint32_t keyCode;
+        uint32_t modifiers;
+        uint32_t signature;
+        uint32_t id;
+        port::HotKeyRef ref;
+    };
+    std::vector<HotKey> registeredHotKeys() const;
+    // Another client holds this combination: registering it fails.
+    void holdByOtherClient(uint32_t keyCode, uint32_t modifiers);
+    // Presses a combination: the handler sees it if a hot key is registered for it.
+    // Returns whether a registered hot key matched.
+    bool pressHotKey(uint32_t keyCode, uint32_t modifiers);
+    int handlerInstallCount() const;
+
+    // ---- keyboard layout (US by default) and key monitor
+    void setKeyTranslation(uint16_t keyCode, std::optional<std::string> text);
+    // Sends a key-down to the program's local monitors; true when one swallowed it.
+    bool sendKeyDown(const port::KeyEvent& event);
+    size_t keyMonitorCount() const;
+
+    // ---- global mouse events
+    bool mouseSourceRunning() const;
+    void emitMouse(const port::MouseEvent& event);
+    void setMouseSourceFails(bool fails);
+
+    // ---- user defaults (in memory), login items, bundle info, locale
+    port::UserDefaults& defaults();
+    void setLoginItemFailure(std::optional<std::string> error);
+    std::optional<bool> loginItemRegistered() const;  // none until first call
+    void setInfoValue(const std::string& key, std::optional<std::string> value);
+    void setPreferredLanguages(std::vector<std::string> languages);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace kelvra::sim
