@@ -12,6 +12,10 @@ foreach(dir IN LISTS unit_dirs)
       target_include_directories(unit_${area} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
       target_link_libraries(unit_${area} PRIVATE kelvra_sim kelvra_core GTest::gtest
                             GTest::gmock GTest::gtest_main)
+      # Real, platform-neutral implementations of ports (the settings file, ...).
+      if(TARGET kelvra_xdg)
+        target_link_libraries(unit_${area} PRIVATE kelvra_xdg)
+      endif()
       gtest_discover_tests(unit_${area} PROPERTIES LABELS unit DISCOVERY_TIMEOUT 60)
     endif()
   endif()
