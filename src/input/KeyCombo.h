@@ -39,7 +39,7 @@ struct KeyCombo {
     std::optional<MenuKeyEquivalent> menuKeyEquivalent() const;
 
     static std::string keyName(uint32_t keyCode);
-    static uint32_t carbonModifiers_fromCocoa(uint64_t flags);
+    static uint32_t carbonModifiersFromCocoa(uint64_t flags);
 };
 
 // The shortcut table: action name to combination.

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "input/KeyCombo.h"
+#include "platform/port/HotKeys.h"
+
+namespace kelvra {
+
+// Registers the shortcut table as system-wide hot keys and reports the action name
+// of a pressed hot key, always through a hop onto the main queue.
+class ShortcutManager {
+public:
+    static constexpr uint32_t signature = 0x4B4C5652;  // 'KLVR'
+
+    ShortcutManager();
+    ~ShortcutManager();
+
+    // Replaces every hot key registered before by the table.
+    void register_(const ShortcutTable& shortcuts);
+    void unregisterAll();
+
+    std::function<void(const std::string&)> onAction;
+
+    // The action names registered now, by hot-key identifier.
+    const std::map<uint32_t, std::string>& idToAction() const { return idToAction_; }
+
+private:
+    void handle(uint32_t id);
+
+    bool handlerInstalled_ = false;
+    std::vector<port::HotKeyRef> hotKeyRefs_;
+    std::map<uint32_t, std::string> idToAction_;
+    std::shared_ptr<ShortcutManager*> self_;  // weak handle for queued deliveries
+};
+
+}  // namespace kelvra
