@@ -22,7 +22,8 @@ public:
     ~ShortcutManager();
 
     // Replaces every hot key registered before by the table.
-    void register_(const ShortcutTable& shortcuts);
+    // `register` is a C++ keyword, hence the longer name.
+    void registerShortcuts(const ShortcutTable& shortcuts);
     void unregisterAll();
 
     std::function<void(const std::string&)> onAction;
