@@ -1,0 +1,61 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/AppDelegate.h"
+#include "cloud/CloudAccount.h"
+#include "cloud/CloudSync.h"
+#include "diagnostics/CrashReporter.h"
+#include "l10n/L10n.h"
+#include "platform/sim/SimDesktop.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra::test {
+
+// One 1440 x 900 screen with a 25-point bar at the top, one editor application with
+// one frontmost standard window, and a delegate that has finished launching.
+class DelegateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        desktop.install();
+        desktop.setPreferredLanguages({"en-US"});
+        AppSettings::resetSharedForTesting();
+        L10n::resetSharedForTesting();
+        CloudAccount::shared().resetForTesting();
+        CloudSync::shared().resetForTesting();
+        CrashReporter::shared().resetForTesting();
+        screen = desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
+        editor = desktop.addApp({"org.example.Editor", "Editor", port::ActivationPolicy::regular});
+        window = desktop.addWindow(editor, {.frame = {100, 100, 600, 400}});
+        desktop.setFrontmostApp(editor);
+    }
+
+    void TearDown() override {
+        delegate.reset();
+        AppSettings::resetSharedForTesting();
+        L10n::resetSharedForTesting();
+    }
+
+    // Creates the delegate and runs start-up with the given trust and onboarding state.
+    AppDelegate& launch(bool trusted = true, bool onboarded = true) {
+        desktop.setTrusted(trusted);
+        AppSettings::shared().hasCompletedOnboarding.set(onboarded);
+        delegate = std::make_unique<AppDelegate>();
+        delegate->applicationWillFinishLaunching();
+        delegate->applicationDidFinishLaunching();
+        desktop.runLoop().runPending();
+        return *delegate;
+    }
+
+    Rect frame() const { return desktop.windowFrame(window); }
+
+    sim::SimDesktop desktop;
+    uint64_t screen = 0;
+    int32_t editor = 0;
+    port::AXElement window;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+}  // namespace kelvra::test

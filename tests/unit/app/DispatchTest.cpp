@@ -1,0 +1,142 @@
+#include "DelegateFixture.h"
+#include "arrange/CustomLayout.h"
+#include "arrange/WorkspaceManager.h"
+#include "input/HUDController.h"
+
+namespace kelvra::test {
+namespace {
+
+const Rect leftHalf{0, 25, 716, 875};  // default gap 8: 720 - 4
+const Rect original{100, 100, 600, 400};
+
+TEST_F(DelegateTest, ShortcutSnapsTheFrontmostWindowWithGap) {
+    auto& d = launch();
+    d.handleShortcut("snapLeftHalf");
+    EXPECT_EQ(frame(), leftHalf);
+    d.handleShortcut("restore");
+    EXPECT_EQ(frame(), original);
+}
+
+TEST_F(DelegateTest, RefusesSilentlyWhenTheWindowMayNotBeMoved) {
+    auto& d = launch();
+
+    AppSettings::shared().paused.set(true);
+    d.perform(SnapAction::snapLeftHalf);
+    EXPECT_EQ(frame(), original) << "paused";
+    AppSettings::shared().paused.set(false);
+
+    desktop.setTrusted(false);
+    d.perform(SnapAction::snapLeftHalf);
+    EXPECT_EQ(frame(), original) << "untrusted";
+    desktop.setTrusted(true);
+
+    desktop.setSubrole(window, std::string("AXDialog"));
+    d.perform(SnapAction::snapLeftHalf);
+    EXPECT_EQ(frame(), original) << "dialog";
+    desktop.setSubrole(window, std::nullopt);
+    d.perform(SnapAction::snapLeftHalf);
+    EXPECT_EQ(frame(), original) << "no subrole";
+    desktop.setSubrole(window, std::string("AXStandardWindow"));
+
+    AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
+    d.perform(SnapAction::snapLeftHalf);
+    d.applyToFrontmost(ZoneID::rightHalf);
+    EXPECT_EQ(frame(), original) << "excluded";
+    AppSettings::shared().excludedApps.set({{"org.example.editor", "Editor"}});
+    d.perform(SnapAction::snapLeftHalf);
+    EXPECT_EQ(frame(), leftHalf) << "exclusion is case-sensitive";
+}
+
+TEST_F(DelegateTest, NeverMovesItsOwnWindowsOrNothing) {
+    auto& d = launch();
+    auto own = desktop.addWindow(desktop.ownPid(), {.frame = {10, 40, 300, 200}});
+    desktop.setFrontmostApp(desktop.ownPid());
+    d.perform(SnapAction::maximize);
+    d.applyToFrontmost(ZoneID::maximize);
+    CustomLayout layout{Uuid::random(), "Two", 2, 1, {{0, 0, 1, 1}}};
+    d.applyCustomZone(layout, 0);
+    EXPECT_EQ(desktop.windowFrame(own), (Rect{10, 40, 300, 200}));
+
+    desktop.setFrontmostApp(std::nullopt);
+    d.perform(SnapAction::maximize);  // no frontmost window: nothing to do, no crash
+    EXPECT_EQ(frame(), original);
+}
+
+TEST_F(DelegateTest, MenuHudAndCustomZonesStillWorkWhilePaused) {
+    auto& d = launch();
+    AppSettings::shared().paused.set(true);
+
+    d.hud().onApply(ZoneID::rightHalf);
+    EXPECT_EQ(frame(), (Rect{724, 25, 716, 875}));
+
+    d.statusItem().onZoneSelected(ZoneID::leftHalf);
+    EXPECT_EQ(frame(), leftHalf);
+
+    CustomLayout layout{Uuid::random(), "Thirds", 3, 1, {{1, 0, 2, 1}}};
+    AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
+    d.statusItem().onApplyCustomZone(layout, 0);
+    // Cells of (1440 - 16) / 3; the zone spans two cells and the gap between them.
+    EXPECT_TRUE(frame().approximatelyEquals({482.6667, 25, 957.3333, 875}, 0.001)) << frame();
+    d.statusItem().onApplyCustomZone(layout, 1);  // outside the layout: nothing
+    d.statusItem().onApplyCustomZone(layout, -1);
+    EXPECT_TRUE(frame().approximatelyEquals({482.6667, 25, 957.3333, 875}, 0.001));
+}
+
+TEST_F(DelegateTest, CustomZoneIsNotASnap) {
+    auto& d = launch();
+    CustomLayout layout{Uuid::random(), "Halves", 2, 1, {{0, 0, 1, 1}}};
+    d.applyCustomZone(layout, 0);
+    EXPECT_TRUE(d.engine().snappedWindows.empty());
+    d.handleShortcut("restore");  // nothing was recorded to restore
+    EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
+}
+
+TEST_F(DelegateTest, BrokenCustomLayoutsDoNothing) {
+    auto& d = launch();
+    CustomLayout noColumns{Uuid::random(), "Bad", 0, 1, {{0, 0, 1, 1}}};
+    CustomLayout negativeRows{Uuid::random(), "Bad", 2, -1, {{0, 0, 1, 1}}};
+    CustomLayout outside{Uuid::random(), "Bad", 2, 1, {{1, 0, 2, 1}}};
+    d.applyCustomZone(noColumns, 0);
+    d.applyCustomZone(negativeRows, 0);
+    d.applyCustomZone(outside, 0);
+    EXPECT_EQ(frame(), original);
+}
+
+TEST_F(DelegateTest, HudTogglesEvenWhilePausedAndUntrusted) {
+    auto& d = launch();
+    AppSettings::shared().paused.set(true);
+    desktop.setTrusted(false);
+    d.handleShortcut("showHUD");
+    EXPECT_TRUE(d.hud().hasVisiblePanel());
+    d.handleShortcut("showHUD");
+    EXPECT_FALSE(d.hud().hasVisiblePanel());
+}
+
+TEST_F(DelegateTest, WorkspaceShortcutMatchesTheUpperCaseIdentifierOnly) {
+    auto& d = launch();
+    Workspace ws{Uuid::random(), "Desk", {}};
+    AppSettings::shared().workspaces.set({ws});
+    std::string upper = ws.id.uuidString();
+    std::string lower = upper;
+    for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    ASSERT_NE(upper, lower);
+
+    d.handleShortcut("workspace:" + lower);
+    EXPECT_FALSE(d.workspaceManager().lastRestored());
+    d.handleShortcut("workspace:" + upper);
+    ASSERT_TRUE(d.workspaceManager().lastRestored());
+    EXPECT_EQ(d.workspaceManager().lastRestored()->id, ws.id);
+
+    d.handleShortcut("noSuchAction");  // ignored
+    EXPECT_EQ(frame(), original);
+}
+
+TEST_F(DelegateTest, NextDisplayGoesThroughTheDelegate) {
+    desktop.addScreenTopLeft({1440, 0, 1440, 900}, {1440, 0, 1440, 900});
+    auto& d = launch();
+    d.handleShortcut("nextDisplay");
+    EXPECT_GE(frame().minX(), 1440);
+}
+
+}  // namespace
+}  // namespace kelvra::test

@@ -1,0 +1,213 @@
+#include "DelegateFixture.h"
+#include "app/NotificationCenter.h"
+#include "app/StatusItemController.h"
+#include "arrange/PlacementRuleManager.h"
+#include "assist/SnapAssistController.h"
+#include "diagnostics/UpdaterController.h"
+#include "input/DragMonitor.h"
+#include "input/HUDController.h"
+#include "input/KeyRecorder.h"
+#include "input/PreviewOverlay.h"
+#include "input/ShortcutManager.h"
+#include "tiling/TileGroupManager.h"
+#include "ui/OnboardingController.h"
+#include "ui/SettingsWindowController.h"
+
+namespace kelvra::test {
+namespace {
+
+TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
+    auto& d = launch(true, true);
+    EXPECT_TRUE(d.coreStarted());
+    EXPECT_TRUE(d.dragMonitor().running());
+    EXPECT_TRUE(d.placementRuleManager().started());
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_EQ(d.onboarding().showCount(), 0);
+    EXPECT_EQ(CloudAccount::shared().startCount(), 1);
+    EXPECT_EQ(CloudSync::shared().startCount(), 1);
+    EXPECT_TRUE(CrashReporter::shared().subscribed());
+}
+
+TEST_F(DelegateTest, ShowsOnboardingWhenNotYetOnboarded) {
+    auto& d = launch(true, false);
+    EXPECT_FALSE(d.coreStarted());
+    EXPECT_EQ(d.onboarding().showCount(), 1);
+    // Finishing onboarding with the permission starts the core.
+    d.onboarding().onFinished();
+    EXPECT_TRUE(d.coreStarted());
+}
+
+TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
+    auto& d = launch(false, false);
+    EXPECT_FALSE(d.coreStarted());
+    desktop.runLoop().advance(2.0);
+    EXPECT_FALSE(d.coreStarted()) << "still untrusted";
+    int refreshes = d.statusItem().refreshCount();
+    EXPECT_GE(refreshes, 1) << "the icon follows the permission on every tick";
+
+    desktop.setTrusted(true);
+    desktop.runLoop().advance(2.0);
+    EXPECT_TRUE(d.coreStarted());
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+
+    desktop.runLoop().advance(10.0);
+    d.startCore();
+    d.onboarding().onFinished();
+    // Started once: hot keys registered once, never re-registered by later ticks.
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_EQ(desktop.handlerInstallCount(), 1);
+}
+
+TEST_F(DelegateTest, WithdrawnPermissionKeepsTheCoreButRefusesActions) {
+    auto& d = launch();
+    desktop.setTrusted(false);
+    desktop.runLoop().advance(4.0);
+    EXPECT_TRUE(d.coreStarted());
+    ASSERT_TRUE(desktop.pressHotKey(123, 0x1800));
+    desktop.runLoop().runPending();
+    EXPECT_EQ(frame(), (Rect{100, 100, 600, 400}));
+}
+
+TEST_F(DelegateTest, HotKeyPressSnapsThroughTheMainQueue) {
+    launch();
+    ASSERT_TRUE(desktop.pressHotKey(123, 0x1800));  // ⌃⌥←
+    EXPECT_EQ(frame(), (Rect{100, 100, 600, 400})) << "delivered only after the hop";
+    desktop.runLoop().runPending();
+    EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
+}
+
+TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
+    auto& d = launch();
+    auto& settings = AppSettings::shared();
+    int before = desktop.handlerInstallCount();
+    size_t registrationsBefore = desktop.registeredHotKeys().size();
+    (void)registrationsBefore;
+
+    auto table = settings.shortcuts();
+    table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // ⌃⌥A
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.1);
+    table["snapRightHalf"] = KeyCombo{1, 0x1800};
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.1);
+    table["center"] = KeyCombo{11, 0x1800};
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.19);
+    // Not yet: the last change was 190 ms ago.
+    EXPECT_FALSE(desktop.pressHotKey(0, 0x1800));
+    desktop.runLoop().advance(0.02);
+    EXPECT_TRUE(desktop.pressHotKey(0, 0x1800));
+    EXPECT_TRUE(desktop.pressHotKey(1, 0x1800));
+    EXPECT_TRUE(desktop.pressHotKey(11, 0x1800));
+    EXPECT_FALSE(desktop.pressHotKey(123, 0x1800)) << "the old combination is gone";
+    EXPECT_EQ(desktop.handlerInstallCount(), before);
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_TRUE(d.coreStarted());
+}
+
+TEST_F(DelegateTest, RecordingDropsHotKeysAndEndingRestoresThem) {
+    launch();
+    NotificationCenter::shared().post(KeyRecorder::beganNotification);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+    NotificationCenter::shared().post(KeyRecorder::endedNotification);
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+}
+
+TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
+    auto& d = launch();
+    AppSettings::shared().tilingEnabled.set(true);
+    EXPECT_EQ(d.tileManager().removeAllCount(), 0);
+    AppSettings::shared().tilingEnabled.set(false);
+    EXPECT_EQ(d.tileManager().removeAllCount(), 1);
+    desktop.notifyScreensChanged();
+    desktop.runLoop().runPending();
+    EXPECT_EQ(d.tileManager().removeAllCount(), 2);
+}
+
+TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
+    auto& d = launch();
+    d.dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
+    ASSERT_TRUE(d.overlay().shownFrame());
+    EXPECT_EQ(*d.overlay().shownFrame(), (Rect{0, 25, 716, 875}));
+    d.dragMonitor().onZoneChange(std::nullopt, std::nullopt, std::nullopt);
+    EXPECT_FALSE(d.overlay().shownFrame());
+
+    d.statusItem().onShowHUD();
+    EXPECT_TRUE(d.hud().hasVisiblePanel());
+    d.statusItem().onShowSettings();
+    d.statusItem().onShowSettings();
+    EXPECT_EQ(d.settingsWindow().showCount(), 2);
+    d.statusItem().onShowOnboarding();
+    EXPECT_EQ(d.onboarding().showCount(), 1);
+
+    d.applyToFrontmost(ZoneID::leftHalf);
+    ASSERT_TRUE(d.snapAssist().lastSnapSeen());
+    EXPECT_EQ(d.snapAssist().lastSnapSeen()->zone, ZoneID::leftHalf);
+    EXPECT_EQ(d.tileManager().snapsSeen(), 1);
+}
+
+TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton) {
+    int32_t a = desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
+    int32_t b = desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
+    desktop.setAlertResponse(port::Alerts::firstButtonReturn);
+    launch();
+    ASSERT_EQ(desktop.alerts().size(), 1u);
+    const auto& alert = desktop.alerts()[0];
+    EXPECT_EQ(alert.messageText, "Magnet、Moom is running");
+    ASSERT_EQ(alert.buttons.size(), 2u);
+    EXPECT_EQ(alert.buttons[0], "Quit Magnet、Moom");
+    EXPECT_EQ(alert.buttons[1], "Keep it running");
+    EXPECT_EQ(desktop.terminateRequests(), (std::vector<int32_t>{a, b}));
+}
+
+TEST_F(DelegateTest, KeepingConflictingManagersLeavesThemRunning) {
+    desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
+    desktop.setAlertResponse(port::Alerts::firstButtonReturn + 1);
+    launch();
+    EXPECT_EQ(desktop.alerts().size(), 1u);
+    EXPECT_TRUE(desktop.terminateRequests().empty());
+}
+
+TEST_F(DelegateTest, NoAlertWithoutConflicts) {
+    launch();
+    EXPECT_TRUE(desktop.alerts().empty());
+}
+
+TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeed) {
+    desktop.setInfoValue("SUFeedURL", "https://updates.example.org/feed.xml");
+    launch();
+    EXPECT_TRUE(UpdaterController::exists());
+}
+
+TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
+    auto& d = launch();
+    d.handleGetURLEvent(std::string("kelvra://auth?code=abc&state=xyz"));
+    d.handleGetURLEvent(std::nullopt);
+    d.handleGetURLEvent(std::string("not a url"));
+    d.handleGetURLEvent(std::string(""));
+    d.handleGetURLEvent(std::string(":nothing"));
+    EXPECT_EQ(CloudAccount::shared().callbacks(),
+              (std::vector<std::string>{"kelvra://auth?code=abc&state=xyz"}));
+}
+
+TEST_F(DelegateTest, TerminationStopsDragMonitorAndHotKeys) {
+    auto& d = launch();
+    d.applicationWillTerminate();
+    EXPECT_FALSE(d.dragMonitor().running());
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+}
+
+TEST_F(DelegateTest, CallbacksOutlivingTheDelegateDoNothing) {
+    launch();
+    auto& settings = AppSettings::shared();
+    delegate.reset();
+    auto table = settings.shortcuts();
+    table.erase("center");
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(5.0);
+    NotificationCenter::shared().post(KeyRecorder::endedNotification);
+    SUCCEED();
+}
+
+}  // namespace
+}  // namespace kelvra::test
