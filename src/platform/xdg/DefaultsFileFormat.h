@@ -1,0 +1,37 @@
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/port/UserDefaults.h"
+
+namespace kelvra::xdg {
+
+// The settings file is one JSON object, one member per key. Each value kind has a
+// form of its own, so that reading it back gives the same kind:
+//   Boolean       true / false
+//   double        a JSON number, written with a fraction ("8.0"), so whole values
+//                 stay doubles; infinities and NaN, which JSON cannot hold, as
+//                 {"$double": "inf" | "-inf" | "nan"}
+//   string        a JSON string
+//   string array  a JSON array of strings
+//   data          {"$data": "<standard base64 with padding>"}
+// A member in any other form (a hand edit, a newer version) is kept untouched and
+// written back as it stands; it reads as no value.
+using DomainEntries = std::map<std::string, nlohmann::json>;
+
+// Nothing when the content is not a JSON object (garbage, cut short, too deeply
+// nested, another top-level type).
+std::optional<DomainEntries> parseDomainFile(std::string_view content);
+
+// Human-readable, sorted by key, ending in a newline.
+std::string serializeDomainFile(const DomainEntries& entries);
+
+nlohmann::json encodeDefaultsValue(const port::DefaultsValue& value);
+std::optional<port::DefaultsValue> decodeDefaultsValue(const nlohmann::json& json);
+
+}  // namespace kelvra::xdg
