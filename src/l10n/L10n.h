@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "l10n/AppLanguage.h"
 #include "settings/Published.h"
@@ -10,7 +12,7 @@ namespace kelvra {
 
 // Looks up every user-visible text by key in the current interface language.
 class L10n {
-public:
+  public:
     static L10n& shared();
     // For tests: drop the shared instance so the next shared() reads the defaults again.
     static void resetSharedForTesting();
@@ -21,8 +23,16 @@ public:
     std::string string(const std::string& key) const;
     // Switches the language: a valid code selects it, anything else follows the system.
     void apply(const std::optional<std::string>& code);
+    // Makes the toolkit and the next start follow the same choice: a valid code is stored
+    // as the one-element "AppleLanguages" list and forced on the toolkit; anything else
+    // removes the list and lets both follow the system.
+    static void syncSystemOverride(const std::optional<std::string>& code);
 
-private:
+    // The language picker's choices: an empty code for "follow the system", then each
+    // language's raw value with its native name.
+    std::vector<std::pair<std::string, std::string>> pickerOptions() const;
+
+  private:
     L10n();
 };
 
