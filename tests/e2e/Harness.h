@@ -1,0 +1,156 @@
+#pragma once
+
+#include <X11/Xlib.h>
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "ChildProcess.h"
+
+namespace kelvra::e2e {
+
+using namespace std::chrono_literals;
+
+// A window's outer frame (decorations included), in the program's working space:
+// root coordinates shifted so that the primary monitor's top-left is the origin.
+struct Box {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+    friend bool operator==(const Box&, const Box&) = default;
+};
+std::ostream& operator<<(std::ostream& os, const Box& b);
+// The server works in whole pixels, so half-pixel zone edges round either way.
+bool near(const Box& a, const Box& b, double tolerance = 1.0);
+
+// A RandR monitor laid over the root window (xrandr --setmonitor).
+struct Monitor {
+    std::string name;
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    bool primary = false;
+};
+
+struct DesktopOptions {
+    std::string screen = "1440x900x24";
+    // Empty: the server's own single monitor. Otherwise these replace it.
+    std::vector<Monitor> monitors;
+    bool windowManager = true;
+};
+
+// Extra options for the test client (its own command-line options).
+struct ClientOptions {
+    std::string title;
+    std::vector<std::string> arguments;
+};
+
+// One private X session for one test: an Xvfb on a free display, optionally a window
+// manager, client programs and the program under test, with HOME and the XDG folders
+// in a fresh temporary directory. Everything is torn down when the object goes away,
+// also when the test failed half-way.
+class Desktop {
+  public:
+    static constexpr auto defaultDeadline = 3s;
+
+    explicit Desktop(DesktopOptions options = {});
+    ~Desktop();
+    Desktop(const Desktop&) = delete;
+    Desktop& operator=(const Desktop&) = delete;
+
+    Display* display() const { return display_; }
+    Window root() const;
+    std::string displayName() const { return ":" + std::to_string(displayNumber_); }
+    const std::filesystem::path& home() const { return home_; }
+    bool hasWindowManager() const { return windowManager_ != nullptr; }
+
+    // Members merged into the settings file that the program reads at start.
+    void writeSettings(const nlohmann::json& members);
+    // Starts the program and waits until its shortcuts are registered.
+    void startKelvra();
+    bool kelvraRunning();
+    pid_t kelvraPid() const;
+    std::string kelvraLog() const;
+
+    // Start a client and wait until its window is mapped (and managed, under a WM).
+    Window startTestClient(const ClientOptions& options);
+    Window startXterm(const std::string& title);
+    // The managed window with this exact title, if one is mapped now.
+    std::optional<Window> findWindow(const std::string& title) const;
+    // Mapped top-level windows whose _NET_WM_PID is the given process.
+    std::vector<Window> windowsOfProcess(pid_t pid) const;
+
+    // Gives the window the input focus (through the WM when there is one) and waits.
+    void activate(Window window);
+    // Control+Alt+key through XTest.
+    void pressShortcut(unsigned long keysym);
+    // A bar at the top of the primary monitor that reserves `height` pixels; waits
+    // until the WM's work area reflects it.
+    void addTopDock(int height);
+
+    // The outer frame now, or nothing when the window is gone.
+    std::optional<Box> frame(Window window) const;
+    // Polls until the frame is near `expected`; returns the last frame seen.
+    std::optional<Box> waitForFrame(Window window, const Box& expected,
+                                    std::chrono::milliseconds deadline = defaultDeadline);
+    // Polls until the frame differs from `before`.
+    std::optional<Box> waitForChange(Window window, const Box& before,
+                                     std::chrono::milliseconds deadline = defaultDeadline);
+    // Polls until `condition` holds; false at the deadline.
+    static bool waitUntil(const std::function<bool()>& condition,
+                          std::chrono::milliseconds deadline = defaultDeadline);
+
+    // The primary monitor in root coordinates.
+    Box primaryMonitor() const;
+    // All monitors in root coordinates, in the server's order.
+    std::vector<Monitor> monitors() const;
+
+    // Runs a helper program (xrandr, ...) against this display and waits for it.
+    int run(const std::vector<std::string>& argv);
+
+  private:
+    void startServer(const std::string& screen);
+    void setMonitors(const std::vector<Monitor>& monitors);
+    void startWindowManager();
+    Window waitForClientWindow(const std::string& title, ChildProcess& process);
+    std::map<std::string, std::string> sessionEnvironment() const;
+    std::filesystem::path logPath(const std::string& name);
+
+    std::filesystem::path home_;
+    int displayNumber_ = -1;
+    Display* display_ = nullptr;
+    std::unique_ptr<ChildProcess> server_;
+    std::unique_ptr<ChildProcess> windowManager_;
+    std::unique_ptr<ChildProcess> kelvra_;
+    std::vector<std::unique_ptr<ChildProcess>> clients_;
+    nlohmann::json settings_;
+    int logCounter_ = 0;
+};
+
+// A second client connection that holds Control+Alt+key on the root window, the way
+// another program that owns the combination would.
+class KeyHolder {
+  public:
+    KeyHolder(const std::string& displayName, unsigned long keysym);
+    ~KeyHolder();
+    bool holding() const { return holding_; }
+    // Whether a press of the held key reached this client within the deadline.
+    bool receivedPress(std::chrono::milliseconds deadline = Desktop::defaultDeadline);
+
+  private:
+    Display* display_ = nullptr;
+    bool holding_ = false;
+};
+
+}  // namespace kelvra::e2e
