@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json_fwd.hpp>
 
@@ -27,6 +28,12 @@ struct PlacementRule {
 
     friend bool operator==(const PlacementRule&, const PlacementRule&) = default;
 };
+
+// The stored raw strings of the enumerations (equal to the case names).
+std::string_view rawValue(PlacementRule::Trigger trigger);
+std::optional<PlacementRule::Trigger> triggerFromRaw(std::string_view raw);
+std::string_view rawValue(PlacementRule::DisplayTarget display);
+std::optional<PlacementRule::DisplayTarget> displayTargetFromRaw(std::string_view raw);
 
 void to_json(nlohmann::json& j, const PlacementRule& r);
 void from_json(const nlohmann::json& j, PlacementRule& r);

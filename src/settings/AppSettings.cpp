@@ -1,20 +1,81 @@
-// Minimal stand-in until the persistent store lands: in-memory defaults only.
 #include "settings/AppSettings.h"
 
 #include <memory>
 
+#include "l10n/L10n.h"
 #include "platform/port/Platform.h"
+#include "settings/StoredRecords.h"
 
 namespace kelvra {
 
 namespace {
+
 std::unique_ptr<AppSettings>& instance() {
     static std::unique_ptr<AppSettings> i;
     return i;
 }
+
+bool readBool(port::UserDefaults& d, const char* key, bool fallback) {
+    auto v = d.object(key);
+    if (v && std::holds_alternative<bool>(*v)) return std::get<bool>(*v);
+    return fallback;
+}
+
+double readNumber(port::UserDefaults& d, const char* key, double fallback) {
+    auto v = d.object(key);
+    if (v && std::holds_alternative<double>(*v)) return std::get<double>(*v);
+    return fallback;
+}
+
+std::optional<std::string> readString(port::UserDefaults& d, const char* key) {
+    auto v = d.object(key);
+    if (v && std::holds_alternative<std::string>(*v)) return std::get<std::string>(*v);
+    return std::nullopt;
+}
+
+// A stored record value that does not decode would be replaced by the default at
+// the next save. Keep a copy under "<key>.damaged" (or "<key>.damaged-N" when an
+// older, different copy is there) so that the user's records can still be
+// recovered. A copy identical to one already kept is not made again.
+void setAsideUndecodable(port::UserDefaults& d, const std::string& key,
+                         const port::DefaultsValue& value) {
+    for (int n = 1; n <= 100; ++n) {
+        std::string backup = key + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        auto existing = d.object(backup);
+        if (existing && *existing == value) return;
+        if (!existing) {
+            d.set(backup, value);
+            logLine("stored \"" + key + "\" could not be read; using the default and keeping " +
+                    "the stored value under \"" + backup + "\"");
+            return;
+        }
+    }
+    logLine("stored \"" + key + "\" could not be read; using the default");
+}
+
+template <class T>
+T readRecords(port::UserDefaults& d, const char* key, T fallback) {
+    auto v = d.object(key);
+    if (!v) return fallback;
+    if (const auto* data = std::get_if<port::Data>(&*v)) {
+        if (auto decoded = decodeStoredJson<T>(*data)) return std::move(*decoded);
+    }
+    setAsideUndecodable(d, key, *v);
+    return fallback;
+}
+
+template <class T>
+void writeRecords(port::UserDefaults& d, const char* key, const T& value) {
+    // A value that cannot be encoded leaves the previous stored value in place.
+    if (auto data = encodeStoredJson(value)) d.set(key, *data);
+}
+
 }  // namespace
 
-AppSettings::AppSettings(port::UserDefaults& defaults) : defaults_(defaults) {}
+AppSettings::AppSettings(port::UserDefaults& defaults) : defaults_(defaults) {
+    load();
+    installHooks();
+}
 
 AppSettings& AppSettings::shared() {
     auto& i = instance();
@@ -22,7 +83,9 @@ AppSettings& AppSettings::shared() {
     return *i;
 }
 
-void AppSettings::resetSharedForTesting() { instance().reset(); }
+void AppSettings::resetSharedForTesting() {
+    instance().reset();
+}
 
 bool AppSettings::isExcluded(const std::optional<std::string>& bundleID) const {
     if (!bundleID) return false;
@@ -32,9 +95,112 @@ bool AppSettings::isExcluded(const std::optional<std::string>& bundleID) const {
     return false;
 }
 
-void AppSettings::applyLaunchAtLogin() {}
-void AppSettings::persist() {}
-void AppSettings::load() {}
-void AppSettings::installHooks() {}
+void AppSettings::load() {
+    auto& d = defaults_;
+    loading_ = true;
+    // Nothing is validated or clamped: a stored value outside the range the
+    // settings window offers is used as it stands.
+    launchAtLogin.setQuietly(readBool(d, "launchAtLogin", false));
+    showMenuBarIcon.setQuietly(readBool(d, "showMenuBarIcon", true));
+    crashReportingEnabled.setQuietly(readBool(d, "crashReportingEnabled", true));
+    languageCode.setQuietly(readString(d, "languageCode"));
+    dragSnapEnabled.setQuietly(readBool(d, "dragSnapEnabled", true));
+    cornerQuarterPriority.setQuietly(readBool(d, "cornerQuarterPriority", true));
+    snapAssistEnabled.setQuietly(readBool(d, "snapAssistEnabled", true));
+    auto edge = readString(d, "topEdgeAction");
+    topEdgeAction.setQuietly(edge ? topEdgeActionFromRaw(*edge).value_or(TopEdgeAction::topHalf)
+                                  : TopEdgeAction::topHalf);
+    overlayOpacity.setQuietly(readNumber(d, "overlayOpacity", 0.18));
+    tilingEnabled.setQuietly(readBool(d, "tilingEnabled", true));
+    windowGap.setQuietly(readNumber(d, "windowGap", 8.0));
+    screenPadding.setQuietly(readNumber(d, "screenPadding", 0.0));
+    minWindowWidth.setQuietly(readNumber(d, "minWindowWidth", 400.0));
+    dividerDoubleClickReset.setQuietly(readBool(d, "dividerDoubleClickReset", true));
+    hasCompletedOnboarding.setQuietly(readBool(d, "hasCompletedOnboarding", false));
+    shortcuts.setQuietly(readRecords<ShortcutTable>(d, "shortcuts", KeyCombo::defaults()));
+    customLayouts.setQuietly(readRecords<std::vector<CustomLayout>>(d, "customLayouts", {}));
+    workspaces.setQuietly(readRecords<std::vector<Workspace>>(d, "workspaces", {}));
+    placementRules.setQuietly(readRecords<std::vector<PlacementRule>>(d, "placementRules", {}));
+    excludedApps.setQuietly(readRecords<std::vector<ExcludedApp>>(d, "excludedApps", {}));
+    paused.setQuietly(false);
+    loading_ = false;
+}
+
+void AppSettings::installHooks() {
+    auto willChange = [this] { objectWillChange.emit(); };
+    auto save = [this] { persist(); };
+    auto hook = [&](auto& field) {
+        field.setWillChange(willChange);
+        field.setDidSet(save);
+    };
+    hook(showMenuBarIcon);
+    hook(crashReportingEnabled);
+    hook(dragSnapEnabled);
+    hook(cornerQuarterPriority);
+    hook(snapAssistEnabled);
+    hook(topEdgeAction);
+    hook(overlayOpacity);
+    hook(tilingEnabled);
+    hook(windowGap);
+    hook(screenPadding);
+    hook(minWindowWidth);
+    hook(dividerDoubleClickReset);
+    hook(shortcuts);
+    hook(customLayouts);
+    hook(workspaces);
+    hook(placementRules);
+    hook(excludedApps);
+    hook(hasCompletedOnboarding);
+
+    launchAtLogin.setWillChange(willChange);
+    launchAtLogin.setDidSet([this] {
+        persist();
+        applyLaunchAtLogin();
+    });
+    languageCode.setWillChange(willChange);
+    languageCode.setDidSet([this] {
+        persist();
+        L10n::shared().apply(languageCode.get());
+    });
+    // Never stored: observers still hear of the change.
+    paused.setWillChange(willChange);
+}
+
+void AppSettings::applyLaunchAtLogin() {
+    auto* items = platform().loginItems;
+    std::string error;
+    bool ok = launchAtLogin.get() ? items->registerMainApp(error) : items->unregisterMainApp(error);
+    // The user's choice stands even when the login-item service refuses it.
+    if (!ok) logLine("launch-at-login update failed: " + error);
+}
+
+void AppSettings::persist() {
+    if (loading_) return;
+    auto& d = defaults_;
+    d.set("launchAtLogin", launchAtLogin.get());
+    d.set("showMenuBarIcon", showMenuBarIcon.get());
+    d.set("crashReportingEnabled", crashReportingEnabled.get());
+    if (languageCode.get()) {
+        d.set("languageCode", *languageCode.get());
+    } else {
+        d.remove("languageCode");
+    }
+    d.set("dragSnapEnabled", dragSnapEnabled.get());
+    d.set("cornerQuarterPriority", cornerQuarterPriority.get());
+    d.set("snapAssistEnabled", snapAssistEnabled.get());
+    d.set("topEdgeAction", std::string(rawValue(topEdgeAction.get())));
+    d.set("overlayOpacity", overlayOpacity.get());
+    d.set("tilingEnabled", tilingEnabled.get());
+    d.set("windowGap", windowGap.get());
+    d.set("screenPadding", screenPadding.get());
+    d.set("minWindowWidth", minWindowWidth.get());
+    d.set("dividerDoubleClickReset", dividerDoubleClickReset.get());
+    d.set("hasCompletedOnboarding", hasCompletedOnboarding.get());
+    writeRecords(d, "shortcuts", shortcuts.get());
+    writeRecords(d, "customLayouts", customLayouts.get());
+    writeRecords(d, "workspaces", workspaces.get());
+    writeRecords(d, "placementRules", placementRules.get());
+    writeRecords(d, "excludedApps", excludedApps.get());
+}
 
 }  // namespace kelvra

@@ -98,7 +98,12 @@ std::optional<port::DefaultsValue> JsonDefaultsDomain::object(const std::string&
 }
 
 void JsonDefaultsDomain::set(const std::string& key, const port::DefaultsValue& value) {
-    entries_[key] = encodeDefaultsValue(value);
+    // Callers write their whole set after each change; rewriting the file for
+    // values that did not change would cost a disk flush each.
+    auto encoded = encodeDefaultsValue(value);
+    auto it = entries_.find(key);
+    if (it != entries_.end() && it->second == encoded) return;
+    entries_[key] = std::move(encoded);
     save();
 }
 

@@ -1,0 +1,21 @@
+#include <nlohmann/json.hpp>
+
+#include "input/KeyCombo.h"
+#include "settings/JsonMembers.h"
+
+namespace kelvra {
+
+void to_json(nlohmann::json& j, const KeyCombo& k) {
+    j = nlohmann::json{{"keyCode", k.keyCode}, {"carbonModifiers", k.carbonModifiers}};
+}
+
+void from_json(const nlohmann::json& j, KeyCombo& k) {
+    namespace m = json_members;
+    m::requireObject(j, "KeyCombo");
+    KeyCombo out;
+    out.keyCode = m::unsigned32(m::required(j, "keyCode"), "keyCode");
+    out.carbonModifiers = m::unsigned32(m::required(j, "carbonModifiers"), "carbonModifiers");
+    k = out;
+}
+
+}  // namespace kelvra
