@@ -1,0 +1,220 @@
+#include "engine/SnapEngine.h"
+
+#include <algorithm>
+
+#include "platform/port/Platform.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra {
+
+namespace {
+
+// Repeated presses of one of these zones' actions walk through the zone's list.
+const std::vector<ZoneID>* cycleList(ZoneID zone) {
+    static const std::vector<ZoneID> left = {ZoneID::leftHalf, ZoneID::leftTwoThirds,
+                                             ZoneID::leftThird};
+    static const std::vector<ZoneID> right = {ZoneID::rightHalf, ZoneID::rightTwoThirds,
+                                              ZoneID::rightThird};
+    static const std::vector<ZoneID> maximizing = {ZoneID::maximize, ZoneID::almostMaximize};
+    switch (zone) {
+        case ZoneID::leftHalf:
+        case ZoneID::leftTwoThirds:
+        case ZoneID::leftThird:
+            return &left;
+        case ZoneID::rightHalf:
+        case ZoneID::rightTwoThirds:
+        case ZoneID::rightThird:
+            return &right;
+        case ZoneID::maximize:
+        case ZoneID::almostMaximize:
+            return &maximizing;
+        default:
+            return nullptr;
+    }
+}
+
+// Hit-test band widths, in points from the screen's edges.
+constexpr double cornerSize = 24;
+constexpr double edgeSize = 8;
+
+bool usable(const Rect& r) {
+    return !r.isEmpty() && r.isFinite();
+}
+
+}  // namespace
+
+SnapEngine::SnapEngine(AppSettings& settings) : settings_(settings) {}
+
+const std::vector<Rect>* SnapEngine::restoreStack(const AXWindow& window) const {
+    auto it = restoreStack_.find(window);
+    return it == restoreStack_.end() ? nullptr : &it->second;
+}
+
+void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
+    auto old = window.frame();
+    if (!old) return;
+
+    Rect target;
+    if (zone == ZoneID::center) {
+        const Rect& v = screen.visible;
+        target = Rect(v.midX() - old->width * 0.5, v.midY() - old->height * 0.5, old->width,
+                      old->height);
+        if (!target.isFinite()) return;
+    } else {
+        target = frame(zone, screen.visible, settings_.windowGap(), settings_.screenPadding());
+        // No room for the zone (over-sized padding, broken screen data): leave the window.
+        if (!usable(target)) return;
+    }
+
+    if (!snappedWindows.contains(window)) {
+        auto& stack = restoreStack_[window];
+        stack.push_back(*old);
+        if (stack.size() > restoreDepth) stack.erase(stack.begin());
+    }
+
+    // The application may refuse the exact frame (minimum sizes): keep what it took.
+    Rect actual = window.setFrame(target).value_or(target);
+
+    if (zone == ZoneID::center) {
+        snappedWindows.erase(window);
+        return;
+    }
+    snappedWindows.insert_or_assign(window, Snapped{zone, actual});
+    if (onSnap) onSnap(window, zone, actual, screen);
+    if (onDidSnap) onDidSnap(window, zone, screen);
+}
+
+void SnapEngine::performShortcutSnap(const AXWindow& window, SnapAction action,
+                                     const ScreenInfo& screen) {
+    auto actionZone = kelvra::zone(action);
+    if (!actionZone) return;
+    ZoneID target = *actionZone;
+    const double now = platform().runLoop->now();
+
+    if (lastShortcutSnap_ && lastShortcutSnap_->window == window &&
+        lastShortcutSnap_->action == action && now - lastShortcutSnap_->date < repeatWindow) {
+        if (const auto* list = cycleList(target)) {
+            auto it = std::find(list->begin(), list->end(), lastShortcutSnap_->zone);
+            if (it != list->end()) {
+                ++it;
+                target = it == list->end() ? list->front() : *it;
+            }
+        }
+    }
+
+    snap(window, target, screen);
+    lastShortcutSnap_ = ShortcutSnap{window, action, target, now};
+}
+
+void SnapEngine::restore(const AXWindow& window) {
+    auto it = restoreStack_.find(window);
+    if (it == restoreStack_.end() || it->second.empty()) return;
+    Rect previous = it->second.back();
+    it->second.pop_back();
+    snappedWindows.erase(window);
+    if (onDetach) onDetach(window);
+    window.setFrame(previous);
+}
+
+void SnapEngine::moveToNextDisplay(const AXWindow& window) {
+    auto w = window.frame();
+    if (!w) return;
+    auto current = ScreenInfo::containing(*w);
+    if (!current) return;
+
+    auto screens = ScreenInfo::all();
+    std::stable_sort(screens.begin(), screens.end(), [](const ScreenInfo& a, const ScreenInfo& b) {
+        return a.frame.x < b.frame.x;
+    });
+    if (screens.size() < 2) return;
+    auto here = std::find_if(screens.begin(), screens.end(),
+                             [&](const ScreenInfo& s) { return s.sameDisplay(*current); });
+    if (here == screens.end()) return;
+    const ScreenInfo& next =
+        screens[(static_cast<size_t>(here - screens.begin()) + 1) % screens.size()];
+
+    if (auto snapped = snappedWindows.find(window); snapped != snappedWindows.end()) {
+        snap(window, snapped->second.zone, next);
+        return;
+    }
+
+    const Rect& c = current->visible;
+    const Rect& n = next.visible;
+    // A screen without a visible area cannot serve as the reference for the mapping.
+    if (!usable(c) || !usable(n)) return;
+    const double rx = (w->minX() - c.minX()) / c.width;
+    const double ry = (w->minY() - c.minY()) / c.height;
+    const double rw = w->width / c.width;
+    const double rh = w->height / c.height;
+    window.setFrame(
+        Rect(n.minX() + rx * n.width, n.minY() + ry * n.height, rw * n.width, rh * n.height));
+}
+
+std::optional<Size> SnapEngine::detachForDrag(const AXWindow& window, Point cursor) {
+    if (!snappedWindows.contains(window)) return std::nullopt;
+    auto stack = restoreStack_.find(window);
+    if (stack == restoreStack_.end() || stack->second.empty()) return std::nullopt;
+    const Rect saved = stack->second.back();
+    auto f = window.frame();
+    if (!f) return std::nullopt;
+
+    snappedWindows.erase(window);
+    if (onDetach) onDetach(window);
+
+    // Keep the grabbed point under the cursor while the window takes its old size back.
+    const double r = f->width > 0 ? (cursor.x - f->minX()) / f->width : 0.5;
+    window.setFrame(Rect(cursor.x - r * saved.width, f->minY(), saved.width, saved.height));
+    return saved.size();
+}
+
+std::optional<SnapEngine::HitTestResult> SnapEngine::hitTest(Point p,
+                                                             const ScreenInfo& screen) const {
+    const Rect& r = screen.frame;
+    const bool corners = settings_.cornerQuarterPriority();
+    auto hit = [&](ZoneID zone, RectEdge edge) {
+        return std::optional<HitTestResult>(HitTestResult{zone, screen.hasNeighbor(edge)});
+    };
+
+    if (corners) {
+        const bool left = p.x <= r.minX() + cornerSize;
+        const bool right = p.x >= r.maxX() - cornerSize;
+        const bool top = p.y <= r.minY() + cornerSize;
+        const bool bottom = p.y >= r.maxY() - cornerSize;
+        if (left && top) return hit(ZoneID::topLeftQuarter, RectEdge::minXEdge);
+        if (right && top) return hit(ZoneID::topRightQuarter, RectEdge::maxXEdge);
+        if (left && bottom) return hit(ZoneID::bottomLeftQuarter, RectEdge::minXEdge);
+        if (right && bottom) return hit(ZoneID::bottomRightQuarter, RectEdge::maxXEdge);
+    }
+
+    // On a side edge, the upper and lower thirds pick quarters when corners take priority.
+    auto side = [&](ZoneID halfZone, ZoneID topZone, ZoneID bottomZone) {
+        if (!corners) return halfZone;
+        const double t = r.height / 3;
+        if (p.y < r.minY() + t) return topZone;
+        if (p.y > r.maxY() - t) return bottomZone;
+        return halfZone;
+    };
+    if (p.x <= r.minX() + edgeSize) {
+        return hit(side(ZoneID::leftHalf, ZoneID::topLeftQuarter, ZoneID::bottomLeftQuarter),
+                   RectEdge::minXEdge);
+    }
+    if (p.x >= r.maxX() - edgeSize) {
+        return hit(side(ZoneID::rightHalf, ZoneID::topRightQuarter, ZoneID::bottomRightQuarter),
+                   RectEdge::maxXEdge);
+    }
+    if (p.y <= r.minY() + edgeSize) {
+        switch (settings_.topEdgeAction()) {
+            case TopEdgeAction::off:
+                return std::nullopt;
+            case TopEdgeAction::topHalf:
+                return hit(ZoneID::topHalf, RectEdge::minYEdge);
+            case TopEdgeAction::maximize:
+                return hit(ZoneID::maximize, RectEdge::minYEdge);
+        }
+        return std::nullopt;
+    }
+    if (p.y >= r.maxY() - edgeSize) return hit(ZoneID::bottomHalf, RectEdge::maxYEdge);
+    return std::nullopt;
+}
+
+}  // namespace kelvra

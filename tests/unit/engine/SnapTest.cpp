@@ -1,0 +1,132 @@
+#include "SnapEngineTestSupport.h"
+
+namespace kelvra::test {
+namespace {
+
+TEST_F(SnapEngineTest, SnapRecordsTheFrameAndNotifiesInOrder) {
+    AXWindow w = window();
+    engine->snap(w, ZoneID::leftHalf, screen());
+    EXPECT_EQ(frameOf(w), Rect(0, 25, 715, 875));
+    EXPECT_EQ(snappedZone(w), ZoneID::leftHalf);
+    EXPECT_EQ(engine->snappedWindows.at(w).frame, Rect(0, 25, 715, 875));
+    EXPECT_EQ(events, (std::vector<std::string>{"snap leftHalf", "didSnap leftHalf"}));
+
+    // A second handle on the same window is the same registry key.
+    AXWindow again = *AXWindow::make(w.element());
+    engine->snap(again, ZoneID::rightHalf, screen());
+    EXPECT_EQ(engine->snappedWindows.size(), 1u);
+    EXPECT_EQ(snappedZone(w), ZoneID::rightHalf);
+    EXPECT_EQ(stackDepth(w), 1u);
+}
+
+TEST_F(SnapEngineTest, RecordsTheFrameTheApplicationAccepted) {
+    AXWindow w = window({100, 100, 800, 600}, {900, 0});
+    engine->snap(w, ZoneID::leftHalf, screen());
+    EXPECT_EQ(engine->snappedWindows.at(w).frame, Rect(0, 25, 900, 875));
+    EXPECT_EQ(lastSnapFrame, Rect(0, 25, 900, 875));
+}
+
+TEST_F(SnapEngineTest, NoRoomForTheZoneLeavesEverythingAlone) {
+    AXWindow w = window();
+    settings->screenPadding.set(500);
+    desktop.clearAXCalls();
+    engine->snap(w, ZoneID::leftHalf, screen());
+    engine->snap(w, ZoneID::almostMaximize, screen());
+    EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
+    EXPECT_EQ(stackDepth(w), 0u);
+    EXPECT_TRUE(engine->snappedWindows.empty());
+    EXPECT_TRUE(events.empty());
+    for (const auto& call : desktop.axCalls()) EXPECT_NE(call.op, "set") << call.attribute;
+}
+
+TEST_F(SnapEngineTest, UnreadableWindowIsNotTouched) {
+    AXWindow w = window();
+    desktop.setResponsive(pid, false);
+    engine->snap(w, ZoneID::leftHalf, screen());
+    desktop.setResponsive(pid, true);
+    EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
+    EXPECT_EQ(stackDepth(w), 0u);
+    EXPECT_TRUE(events.empty());
+}
+
+TEST_F(SnapEngineTest, RestoreReturnsToTheFrameBeforeTheFirstSnap) {
+    AXWindow w = window();
+    engine->snap(w, ZoneID::leftHalf, screen());
+    engine->snap(w, ZoneID::bottomRightQuarter, screen());
+    events.clear();
+    engine->restore(w);
+    EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
+    EXPECT_FALSE(snappedZone(w));
+    EXPECT_EQ(events, std::vector<std::string>{"detach"});
+
+    // Nothing older to go back to.
+    desktop.userSetFrame(w.element(), {5, 50, 300, 300});
+    engine->restore(w);
+    EXPECT_EQ(frameOf(w), Rect(5, 50, 300, 300));
+    EXPECT_EQ(events.size(), 1u);
+}
+
+TEST_F(SnapEngineTest, RestoreStackKeepsTheTenMostRecentFrames) {
+    AXWindow w = window();
+    // Eleven snaps from distinct frames, each undone by the user moving the window away.
+    for (int i = 0; i < 11; ++i) {
+        desktop.userSetFrame(w.element(), {10.0 * i, 100, 500, 400});
+        engine->snap(w, ZoneID::leftHalf, screen());
+        engine->snappedWindows.erase(w);
+    }
+    ASSERT_EQ(stackDepth(w), 10u);
+    for (int i = 10; i >= 1; --i) {
+        engine->restore(w);
+        EXPECT_EQ(frameOf(w), Rect(10.0 * i, 100, 500, 400));
+    }
+    engine->restore(w);
+    EXPECT_EQ(frameOf(w), Rect(10, 100, 500, 400));
+    EXPECT_EQ(stackDepth(w), 0u);
+}
+
+TEST_F(SnapEngineTest, CenterKeepsTheSizeAndCountsAsUnsnapped) {
+    AXWindow w = window({100, 100, 800, 600});
+    engine->snap(w, ZoneID::center, screen());
+    engine->snap(w, ZoneID::center, screen());
+    // Centred in the visible frame, without gap or padding.
+    EXPECT_EQ(frameOf(w), Rect(320, 162.5, 800, 600));
+    EXPECT_EQ(stackDepth(w), 2u);  // unsnapped: pushed every time
+    EXPECT_TRUE(engine->snappedWindows.empty());
+
+    AXWindow s = window({50, 60, 400, 300});
+    engine->snap(s, ZoneID::maximize, screen());
+    events.clear();
+    engine->snap(s, ZoneID::center, screen());
+    EXPECT_EQ(frameOf(s), Rect(0, 25, 1440, 875));
+    EXPECT_EQ(stackDepth(s), 1u);
+    EXPECT_FALSE(snappedZone(s));
+    EXPECT_TRUE(events.empty());
+    engine->restore(s);
+    EXPECT_EQ(frameOf(s), Rect(50, 60, 400, 300));
+}
+
+TEST_F(SnapEngineTest, DetachForDragGivesBackThePreSnapSizeUnderTheCursor) {
+    AXWindow w = window({100, 100, 800, 600});
+    EXPECT_FALSE(engine->detachForDrag(w, {10, 40}));  // not snapped
+
+    engine->snap(w, ZoneID::leftHalf, screen());
+    events.clear();
+    // Grabbed at the middle of the 715-wide half: stays at the middle of the 800-wide window.
+    auto size = engine->detachForDrag(w, {357.5, 40});
+    EXPECT_EQ(size, (Size{800, 600}));
+    EXPECT_EQ(frameOf(w), Rect(-42.5, 25, 800, 600));
+    EXPECT_FALSE(snappedZone(w));
+    EXPECT_EQ(stackDepth(w), 1u);
+    EXPECT_EQ(events, std::vector<std::string>{"detach"});
+
+    // Registered as snapped but nothing to go back to: stays snapped, untouched.
+    engine->restore(w);
+    engine->snappedWindows.insert_or_assign(w, SnapEngine::Snapped{ZoneID::rightHalf, {}});
+    desktop.userSetFrame(w.element(), {725, 25, 715, 875});
+    EXPECT_FALSE(engine->detachForDrag(w, {800, 40}));
+    EXPECT_EQ(snappedZone(w), ZoneID::rightHalf);
+    EXPECT_EQ(frameOf(w), Rect(725, 25, 715, 875));
+}
+
+}  // namespace
+}  // namespace kelvra::test
