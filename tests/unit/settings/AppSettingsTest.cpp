@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "l10n/L10n.h"
+#include "platform/sim/SimDesktop.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra {
+namespace {
+
+port::Data bytes(const std::string& s) {
+    return port::Data(s.begin(), s.end());
+}
+
+class AppSettingsTest : public ::testing::Test {
+  protected:
+    void SetUp() override { desk.install(); }
+    void TearDown() override { L10n::resetSharedForTesting(); }
+
+    std::optional<port::DefaultsValue> stored(const std::string& key) {
+        return desk.defaults().object(key);
+    }
+    bool logged(const std::string& fragment) const {
+        for (const auto& l : desk.logLines()) {
+            if (l.find(fragment) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+    sim::SimDesktop desk;
+};
+
+TEST_F(AppSettingsTest, FreshDomainGivesDefaultsAndWritesNothing) {
+    AppSettings s(desk.defaults());
+    EXPECT_FALSE(s.launchAtLogin());
+    EXPECT_TRUE(s.showMenuBarIcon());
+    EXPECT_TRUE(s.crashReportingEnabled());
+    EXPECT_EQ(s.languageCode(), std::nullopt);
+    EXPECT_TRUE(s.dragSnapEnabled());
+    EXPECT_TRUE(s.cornerQuarterPriority());
+    EXPECT_TRUE(s.snapAssistEnabled());
+    EXPECT_EQ(s.topEdgeAction(), TopEdgeAction::topHalf);
+    EXPECT_DOUBLE_EQ(s.overlayOpacity(), 0.18);
+    EXPECT_TRUE(s.tilingEnabled());
+    EXPECT_DOUBLE_EQ(s.windowGap(), 8.0);
+    EXPECT_DOUBLE_EQ(s.screenPadding(), 0.0);
+    EXPECT_DOUBLE_EQ(s.minWindowWidth(), 400.0);
+    EXPECT_TRUE(s.dividerDoubleClickReset());
+    EXPECT_FALSE(s.hasCompletedOnboarding());
+    EXPECT_EQ(s.shortcuts(), KeyCombo::defaults());
+    EXPECT_TRUE(s.customLayouts().empty());
+    EXPECT_TRUE(s.workspaces().empty());
+    EXPECT_TRUE(s.placementRules().empty());
+    EXPECT_TRUE(s.excludedApps().empty());
+    EXPECT_FALSE(s.paused());
+    EXPECT_FALSE(stored("windowGap").has_value());
+}
+
+TEST_F(AppSettingsTest, EveryAssignmentWritesTheWholeSetInStoredForm) {
+    AppSettings s(desk.defaults());
+    int willChange = 0;
+    auto sub = s.objectWillChange.connect([&] { ++willChange; });
+    s.windowGap.set(12);
+    EXPECT_EQ(willChange, 1);
+    EXPECT_EQ(stored("windowGap"), port::DefaultsValue(12.0));
+    EXPECT_EQ(stored("showMenuBarIcon"), port::DefaultsValue(true));
+    EXPECT_EQ(stored("topEdgeAction"), port::DefaultsValue(std::string("topHalf")));
+    // Collections are compact JSON data.
+    s.excludedApps.set({{"org.example.Editor", "Editor"}});
+    EXPECT_EQ(stored("excludedApps"),
+              port::DefaultsValue(bytes(R"([{"bundleID":"org.example.Editor","name":"Editor"}])")));
+}
+
+TEST_F(AppSettingsTest, PausedIsNeverStoredAndStartsFalse) {
+    {
+        AppSettings s(desk.defaults());
+        s.paused.set(true);
+        s.windowGap.set(3);
+    }
+    EXPECT_FALSE(stored("paused").has_value());
+    AppSettings again(desk.defaults());
+    EXPECT_FALSE(again.paused());
+    EXPECT_DOUBLE_EQ(again.windowGap(), 3);
+}
+
+TEST_F(AppSettingsTest, LanguageCodeNoneRemovesTheKeyAndAppliesTheLanguage) {
+    AppSettings s(desk.defaults());
+    s.languageCode.set(std::string("de"));
+    EXPECT_EQ(stored("languageCode"), port::DefaultsValue(std::string("de")));
+    EXPECT_EQ(L10n::shared().language(), AppLanguage::de);
+    s.languageCode.set(std::nullopt);
+    EXPECT_FALSE(stored("languageCode").has_value());
+}
+
+TEST_F(AppSettingsTest, StoredValuesAreUsedUnclampedAndWrongKindsFallBack) {
+    auto& d = desk.defaults();
+    d.set("windowGap", 500.0);
+    d.set("topEdgeAction", std::string("sideways"));
+    d.set("showMenuBarIcon", std::string("no"));  // wrong kind
+    d.set("overlayOpacity", true);                // wrong kind
+    d.set("launchAtLogin", true);
+    d.set("languageCode", port::Data{1, 2});  // wrong kind
+    AppSettings s(d);
+    EXPECT_DOUBLE_EQ(s.windowGap(), 500);
+    EXPECT_EQ(s.topEdgeAction(), TopEdgeAction::topHalf);
+    EXPECT_TRUE(s.showMenuBarIcon());
+    EXPECT_DOUBLE_EQ(s.overlayOpacity(), 0.18);
+    EXPECT_TRUE(s.launchAtLogin());
+    EXPECT_EQ(s.languageCode(), std::nullopt);
+    // Loading wrote nothing back.
+    EXPECT_EQ(d.object("topEdgeAction"), port::DefaultsValue(std::string("sideways")));
+
+    d.set("topEdgeAction", std::string("maximize"));
+    EXPECT_EQ(AppSettings(d).topEdgeAction(), TopEdgeAction::maximize);
+}
+
+TEST_F(AppSettingsTest, ShortcutTableIsTakenWholeOrNotAtAll) {
+    auto& d = desk.defaults();
+    d.set("shortcuts", bytes(R"({"leftHalf":{"keyCode":1,"carbonModifiers":256}})"));
+    AppSettings one(d);
+    ASSERT_EQ(one.shortcuts().size(), 1u);
+    EXPECT_EQ(one.shortcuts().at("leftHalf"), (KeyCombo{1, 256}));
+
+    d.set("shortcuts", bytes("{not json"));
+    EXPECT_EQ(AppSettings(d).shortcuts(), KeyCombo::defaults());
+}
+
+TEST_F(AppSettingsTest, UndecodableRecordsAreKeptUnderABackupKeyBeforeAnySave) {
+    auto& d = desk.defaults();
+    // One damaged layout (zones missing) among good ones fails the whole list.
+    auto damaged = bytes(
+        R"([{"id":"6B29FC40-CA47-1067-B31D-00DD010662DA","name":"A","columns":2,"rows":1,"zones":[]},)"
+        R"({"id":"7B29FC40-CA47-1067-B31D-00DD010662DA","name":"B","columns":2,"rows":1}])");
+    d.set("customLayouts", damaged);
+    d.set("workspaces", std::string("not data"));
+    {
+        AppSettings s(d);
+        EXPECT_TRUE(s.customLayouts().empty());
+        EXPECT_TRUE(s.workspaces().empty());
+        s.windowGap.set(4);  // saves the in-memory defaults over the keys
+    }
+    EXPECT_EQ(d.object("customLayouts.damaged"), port::DefaultsValue(damaged));
+    EXPECT_EQ(d.object("workspaces.damaged"), port::DefaultsValue(std::string("not data")));
+    EXPECT_EQ(d.object("customLayouts"), port::DefaultsValue(bytes("[]")));
+    EXPECT_TRUE(logged("customLayouts.damaged"));
+
+    // A second damaged value does not replace the first copy; the same one is not
+    // copied twice.
+    d.set("customLayouts", bytes("[1]"));
+    AppSettings again(d);
+    AppSettings once_more(d);
+    EXPECT_EQ(d.object("customLayouts.damaged"), port::DefaultsValue(damaged));
+    EXPECT_EQ(d.object("customLayouts.damaged-2"), port::DefaultsValue(bytes("[1]")));
+    EXPECT_FALSE(d.object("customLayouts.damaged-3").has_value());
+}
+
+TEST_F(AppSettingsTest, ExclusionIsExactAndCaseSensitive) {
+    AppSettings s(desk.defaults());
+    s.excludedApps.set({{"com.Example.App", "App"}});
+    EXPECT_TRUE(s.isExcluded(std::string("com.Example.App")));
+    EXPECT_FALSE(s.isExcluded(std::string("com.example.app")));
+    EXPECT_FALSE(s.isExcluded(std::nullopt));
+}
+
+TEST_F(AppSettingsTest, LaunchAtLoginIsAppliedAndAFailureIsLoggedKeepingTheChoice) {
+    AppSettings s(desk.defaults());
+    s.launchAtLogin.set(true);
+    EXPECT_EQ(desk.loginItemRegistered(), true);
+    desk.setLoginItemFailure(std::string("Operation not permitted"));
+    s.launchAtLogin.set(false);
+    EXPECT_FALSE(s.launchAtLogin());
+    EXPECT_EQ(stored("launchAtLogin"), port::DefaultsValue(false));
+    ASSERT_FALSE(desk.logLines().empty());
+    EXPECT_EQ(desk.logLines().back(),
+              "Kelvra: launch-at-login update failed: Operation not permitted");
+}
+
+TEST_F(AppSettingsTest, RecordsThatCannotBeEncodedLeaveTheOldValue) {
+    AppSettings s(desk.defaults());
+    s.excludedApps.set({{"a", "A"}});
+    auto before = stored("excludedApps");
+    s.excludedApps.set({{"b", std::string("\xff\xfe")}});  // not UTF-8
+    EXPECT_EQ(stored("excludedApps"), before);
+}
+
+}  // namespace
+}  // namespace kelvra

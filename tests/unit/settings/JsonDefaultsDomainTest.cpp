@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <csignal>
+#include <limits>
+
+#include "TempConfigHome.h"
+#include "platform/sim/SimDesktop.h"
+#include "platform/xdg/DefaultsFileFormat.h"
+#include "platform/xdg/JsonDefaultsDomain.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra {
+namespace {
+
+using testing::readFile;
+using testing::TempConfigHome;
+using testing::writeFile;
+using xdg::JsonDefaultsDomain;
+
+class JsonDefaultsDomainTest : public ::testing::Test {
+  protected:
+    void SetUp() override { desk.install(); }
+
+    std::filesystem::path file() const {
+        return JsonDefaultsDomain::standardFile("com.orvane.Kelvra");
+    }
+    bool logged(const std::string& fragment) const {
+        for (const auto& l : desk.logLines()) {
+            if (l.find(fragment) != std::string::npos) return true;
+        }
+        return false;
+    }
+
+    TempConfigHome home;
+    sim::SimDesktop desk;
+};
+
+TEST_F(JsonDefaultsDomainTest, FileLivesInTheProgramsConfigFolder) {
+    EXPECT_EQ(file(), home.root() / "kelvra" / "com.orvane.Kelvra.json");
+}
+
+TEST_F(JsonDefaultsDomainTest, ValueKindsSurviveTheFile) {
+    const port::Data data{0, 1, 2, 0xff, 0x80};
+    {
+        JsonDefaultsDomain d(file());
+        d.set("b", true);
+        d.set("whole", 8.0);
+        d.set("frac", 0.18);
+        d.set("inf", std::numeric_limits<double>::infinity());
+        d.set("s", std::string("8.0"));
+        d.set("arr", port::StringArray{"de", ""});
+        d.set("empty", port::StringArray{});
+        d.set("data", data);
+        d.set("nodata", port::Data{});
+        d.set("gone", true);
+        d.remove("gone");
+    }
+    JsonDefaultsDomain d(file());
+    EXPECT_EQ(d.object("b"), port::DefaultsValue(true));
+    EXPECT_EQ(d.object("whole"), port::DefaultsValue(8.0));
+    EXPECT_EQ(d.object("frac"), port::DefaultsValue(0.18));
+    EXPECT_EQ(d.object("inf"), port::DefaultsValue(std::numeric_limits<double>::infinity()));
+    EXPECT_EQ(d.object("s"), port::DefaultsValue(std::string("8.0")));
+    EXPECT_EQ(d.object("arr"), port::DefaultsValue(port::StringArray{"de", ""}));
+    EXPECT_EQ(d.object("empty"), port::DefaultsValue(port::StringArray{}));
+    EXPECT_EQ(d.object("data"), port::DefaultsValue(data));
+    EXPECT_EQ(d.object("nodata"), port::DefaultsValue(port::Data{}));
+    EXPECT_FALSE(d.object("gone").has_value());
+    // Readable by a person, and private to the user.
+    EXPECT_NE(readFile(file()).find("\"whole\": 8.0"), std::string::npos);
+    auto perms = std::filesystem::status(file()).permissions();
+    EXPECT_EQ(perms & std::filesystem::perms::others_read, std::filesystem::perms::none);
+}
+
+TEST_F(JsonDefaultsDomainTest, MembersOfUnknownFormAreKeptOnRewrite) {
+    writeFile(file(), R"({"future": {"nested": [1, 2]}, "n": 3, "bad64": {"$data": "@@"}})");
+    JsonDefaultsDomain d(file());
+    EXPECT_FALSE(d.object("future").has_value());
+    EXPECT_FALSE(d.object("bad64").has_value());
+    EXPECT_EQ(d.object("n"), port::DefaultsValue(3.0));  // hand-written integers are numbers
+    d.set("x", true);
+    auto reread = xdg::parseDomainFile(readFile(file()));
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(reread->at("future"), nlohmann::json::parse(R"({"nested": [1, 2]})"));
+    EXPECT_EQ(reread->at("bad64"), nlohmann::json::parse(R"({"$data": "@@"})"));
+}
+
+// A file cut short by a crash, or replaced by garbage, is moved aside; the program
+// starts from defaults, and the new file holds only what it then saves.
+TEST_F(JsonDefaultsDomainTest, DamagedFilesAreSetAsideNeverOverwritten) {
+    for (const std::string& content :
+         {std::string(R"({"windowGap": 5.0, "customLayouts": {"$da)"),
+          std::string("\x01\x02garbage"), std::string("[1, 2]"), std::string(100000, '[')}) {
+        SCOPED_TRACE(content.substr(0, 40));
+        std::filesystem::remove_all(file().parent_path());
+        writeFile(file(), content);
+        {
+            JsonDefaultsDomain d(file());
+            ASSERT_TRUE(d.setAsideFile());
+            EXPECT_EQ(readFile(*d.setAsideFile()), content);
+            EXPECT_NE(d.setAsideFile()->filename().string().find(".json.damaged-"),
+                      std::string::npos);
+            EXPECT_FALSE(std::filesystem::exists(file()));
+            EXPECT_FALSE(d.object("windowGap"));
+            d.set("windowGap", 9.0);
+        }
+        EXPECT_TRUE(logged("moved aside"));
+        auto now = xdg::parseDomainFile(readFile(file()));
+        ASSERT_TRUE(now);
+        EXPECT_EQ(now->size(), 1u);
+    }
+}
+
+TEST_F(JsonDefaultsDomainTest, HugeFileIsSetAside) {
+    writeFile(file(), "{}");
+    std::filesystem::resize_file(file(), JsonDefaultsDomain::maxFileSize + 1);
+    JsonDefaultsDomain d(file());
+    EXPECT_TRUE(d.setAsideFile());
+    EXPECT_TRUE(logged("too large"));
+}
+
+// A damaged record inside a readable file survives a restart and a save: it is kept
+// under its backup key next to everything else that was readable.
+TEST_F(JsonDefaultsDomainTest, SettingsOnTheRealFileLoseNothingReadable) {
+    {
+        JsonDefaultsDomain d(file());
+        d.set("windowGap", 20.0);
+        d.set("syncVersion", 7.0);  // another component's key
+        std::string bad = R"([{"bundleID":"a"}])";
+        d.set("excludedApps", port::Data(bad.begin(), bad.end()));
+    }
+    {
+        JsonDefaultsDomain d(file());
+        AppSettings s(d);
+        EXPECT_DOUBLE_EQ(s.windowGap(), 20);
+        EXPECT_TRUE(s.excludedApps().empty());
+        s.tilingEnabled.set(false);
+    }
+    JsonDefaultsDomain d(file());
+    EXPECT_EQ(d.object("syncVersion"), port::DefaultsValue(7.0));
+    EXPECT_EQ(d.object("tilingEnabled"), port::DefaultsValue(false));
+    std::string bad = R"([{"bundleID":"a"}])";
+    EXPECT_EQ(d.object("excludedApps.damaged"),
+              port::DefaultsValue(port::Data(bad.begin(), bad.end())));
+}
+
+// A write that fails (the disk fills up part-way) leaves the old file whole.
+TEST_F(JsonDefaultsDomainTest, FailedWriteKeepsTheOldFile) {
+    JsonDefaultsDomain d(file());
+    d.set("windowGap", 8.0);
+    const auto before = readFile(file());
+
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = old;
+    tiny.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &tiny);
+    d.set("big", std::string(4096, 'x'));
+    setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_EQ(readFile(file()), before);
+    EXPECT_TRUE(logged("settings not saved"));
+    EXPECT_EQ(testing::TempConfigHome::filesStartingWith(file().parent_path(), ".").size(), 0u)
+        << "temporary file left behind";
+    // The value is still in memory and reaches the file with the next good write.
+    d.set("windowGap", 9.0);
+    EXPECT_EQ(JsonDefaultsDomain(file()).object("big"),
+              port::DefaultsValue(std::string(4096, 'x')));
+}
+
+TEST_F(JsonDefaultsDomainTest, ReadOnlyFolderKeepsTheOldFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
+    JsonDefaultsDomain d(file());
+    d.set("windowGap", 8.0);
+    const auto before = readFile(file());
+    std::filesystem::permissions(file().parent_path(), std::filesystem::perms::owner_read |
+                                                           std::filesystem::perms::owner_exec);
+    d.set("windowGap", 9.0);
+    EXPECT_EQ(readFile(file()), before);
+    EXPECT_TRUE(logged("settings not saved"));
+}
+
+}  // namespace
+}  // namespace kelvra
