@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "l10n/AppLanguage.h"
+#include "platform/sim/SimDesktop.h"
+
+namespace kelvra {
+namespace {
+
+TEST(AppLanguage, RawValuesRoundTripInPickerOrder) {
+    const auto& all = allAppLanguages();
+    EXPECT_EQ(all.front(), AppLanguage::en);
+    EXPECT_EQ(all.back(), AppLanguage::tr);
+    std::set<std::string_view> raws;
+    for (auto language : all) {
+        raws.insert(rawValue(language));
+        EXPECT_EQ(appLanguageFromRaw(rawValue(language)), language);
+        EXPECT_FALSE(nativeName(language).empty());
+    }
+    EXPECT_EQ(raws.size(), appLanguageCount);
+    EXPECT_EQ(rawValue(AppLanguage::zhHant), "zh-Hant");
+    EXPECT_EQ(nativeName(AppLanguage::ptBR), "Português (Brasil)");
+    EXPECT_EQ(appLanguageFromRaw("pt"), std::nullopt);
+    EXPECT_EQ(appLanguageFromRaw("EN"), std::nullopt);
+    EXPECT_EQ(appLanguageFromRaw(""), std::nullopt);
+}
+
+TEST(AppLanguage, SystemDefaultTakesTheFirstSupportedPreference) {
+    using L = std::vector<std::string>;
+    EXPECT_EQ(systemDefaultLanguage(L{"sv-SE", "de-CH"}), AppLanguage::de);
+    EXPECT_EQ(systemDefaultLanguage(L{"zh-TW", "en-US"}), AppLanguage::zhHant);
+    EXPECT_EQ(systemDefaultLanguage(L{"zh-Hant-CN"}), AppLanguage::zhHant);
+    EXPECT_EQ(systemDefaultLanguage(L{"zh-HK"}), AppLanguage::zhHant);
+    EXPECT_EQ(systemDefaultLanguage(L{"zh-CN"}), AppLanguage::zhHans);
+    EXPECT_EQ(systemDefaultLanguage(L{"zh"}), AppLanguage::zhHans);
+    EXPECT_EQ(systemDefaultLanguage(L{"pt-PT"}), AppLanguage::ptBR);
+    EXPECT_EQ(systemDefaultLanguage(L{"JA-jp"}), AppLanguage::ja);
+    EXPECT_EQ(systemDefaultLanguage(L{"en-GB", "fr"}), AppLanguage::en);
+    EXPECT_EQ(systemDefaultLanguage(L{"sv-SE"}), AppLanguage::en);
+    EXPECT_EQ(systemDefaultLanguage(L{}), AppLanguage::en);
+}
+
+TEST(AppLanguage, SystemDefaultReadsThePlatformPreferences) {
+    sim::SimDesktop desktop;
+    desktop.install();
+    desktop.setPreferredLanguages({"fi-FI", "tr-TR"});
+    EXPECT_EQ(systemDefaultLanguage(), AppLanguage::tr);
+}
+
+}  // namespace
+}  // namespace kelvra

@@ -1,0 +1,81 @@
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "l10n/LocalizationTables.h"
+
+namespace kelvra {
+namespace {
+
+// The placeholders of a text, in order ("%@", "%d").
+std::vector<std::string> placeholders(const std::string& text) {
+    std::vector<std::string> out;
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] == '%') {
+            out.push_back(text.substr(i, 2));
+            ++i;
+        }
+    }
+    return out;
+}
+
+const LocalizationTables::Table& table(AppLanguage language) {
+    return LocalizationTables::tables().at(language);
+}
+
+TEST(LocalizationTables, EveryLanguageHasTheEnglishKeysWithMatchingPlaceholders) {
+    const auto& english = table(AppLanguage::en);
+    ASSERT_GT(english.size(), 150u);
+    for (auto language : allAppLanguages()) {
+        SCOPED_TRACE(std::string(rawValue(language)));
+        const auto& t = table(language);
+        std::set<std::string> keys, englishKeys;
+        for (const auto& [k, v] : t) keys.insert(k);
+        for (const auto& [k, v] : english) englishKeys.insert(k);
+        EXPECT_EQ(keys, englishKeys);
+        for (const auto& [key, text] : t) {
+            SCOPED_TRACE(key);
+            EXPECT_FALSE(text.empty());
+            auto en = english.find(key);
+            if (en == english.end()) continue;
+            EXPECT_EQ(placeholders(text), placeholders(en->second)) << text;
+            if (en->second.find("Kelvra") != std::string::npos) {
+                EXPECT_NE(text.find("Kelvra"), std::string::npos) << text;
+            }
+        }
+    }
+}
+
+TEST(LocalizationTables, OtherLanguagesAreActuallyTranslated) {
+    const auto& english = table(AppLanguage::en);
+    for (auto language : allAppLanguages()) {
+        if (language == AppLanguage::en) continue;
+        SCOPED_TRACE(std::string(rawValue(language)));
+        size_t same = 0;
+        for (const auto& [key, text] : table(language)) {
+            auto en = english.find(key);
+            if (en != english.end() && en->second == text) ++same;
+        }
+        // A few texts (symbols, "%@ → %@", "Pro") rightly stay as they are.
+        EXPECT_LT(same, english.size() / 10);
+    }
+}
+
+TEST(LocalizationTables, TablesHoldTheKnownTexts) {
+    EXPECT_EQ(table(AppLanguage::en).at("menu.quit"), "Quit Kelvra");
+    EXPECT_EQ(table(AppLanguage::en).at("conf.body"),
+              "Its shortcuts (⌃⌥←, etc.) and drag snapping will conflict. We recommend "
+              "quitting it while you try Kelvra.");
+    EXPECT_EQ(table(AppLanguage::ja).at("menu.zoneN"), "ゾーン %d");
+    EXPECT_EQ(table(AppLanguage::de).at("menu.zoneN"), "Bereich %d");
+    EXPECT_EQ(table(AppLanguage::ja).at("conf.title"), "%@ が起動中です");
+    // Every zone name is present for every zone.
+    for (const char* zone : {"leftHalf", "centerTwoThirds", "almostMaximize", "center"}) {
+        EXPECT_TRUE(table(AppLanguage::ko).count(std::string("zone.") + zone)) << zone;
+    }
+}
+
+}  // namespace
+}  // namespace kelvra
