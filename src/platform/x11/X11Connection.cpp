@@ -1,0 +1,252 @@
+#include "platform/x11/X11Connection.h"
+
+#include <X11/Xatom.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "platform/port/Platform.h"
+
+namespace kelvra::x11 {
+
+namespace {
+
+// Xlib's error handler is process-wide; it finds the connection by its display.
+std::map<Display*, X11Connection*>& connections() {
+    static std::map<Display*, X11Connection*> map;
+    return map;
+}
+
+bool isBuiltInOutputName(const std::string& name) {
+    for (const char* prefix : {"eDP", "LVDS", "DSI"})
+        if (name.rfind(prefix, 0) == 0) return true;
+    return false;
+}
+
+}  // namespace
+
+X11Connection::X11Connection(const char* displayName) {
+    display_ = XOpenDisplay(displayName);
+    if (!display_) {
+        const char* wayland = std::getenv("WAYLAND_DISPLAY");
+        const char* x = std::getenv("DISPLAY");
+        if (wayland && *wayland && !(x && *x))
+            logLine(
+                "this Wayland session offers no X11 display, so other windows cannot be "
+                "arranged; log in to an X11 session or enable Xwayland");
+        else
+            logLine(std::string("cannot open the X display ") + (x ? x : "(DISPLAY is unset)"));
+        return;
+    }
+    connections()[display_] = this;
+    XSetErrorHandler(&X11Connection::onError);
+    XSetIOErrorExitHandler(display_, &X11Connection::onIOError, this);
+    root_ = DefaultRootWindow(display_);
+    int errorBase = 0;
+    if (XRRQueryExtension(display_, &randrEventBase_, &errorBase)) {
+        XRRSelectInput(
+            display_, root_,
+            RRScreenChangeNotifyMask | RRCrtcChangeNotifyMask | RROutputChangeNotifyMask);
+    } else {
+        randrEventBase_ = -1;
+    }
+    addEventMask(root_, StructureNotifyMask);
+}
+
+X11Connection::~X11Connection() {
+    *alive_ = false;
+    if (!display_) return;
+    connections().erase(display_);
+    if (!broken_) XCloseDisplay(display_);
+}
+
+int X11Connection::fd() const {
+    return display_ ? ConnectionNumber(display_) : -1;
+}
+
+int X11Connection::onError(Display* display, XErrorEvent* error) {
+    auto it = connections().find(display);
+    if (it != connections().end()) it->second->lastError_ = error->error_code;
+    return 0;
+}
+
+void X11Connection::onIOError(Display*, void* self) {
+    // The server went away. Xlib would end the process; instead the backend goes quiet.
+    auto* connection = static_cast<X11Connection*>(self);
+    if (!connection->broken_) logLine("lost the connection to the X server");
+    connection->broken_ = true;
+}
+
+Atom X11Connection::atom(const char* name) {
+    auto it = atoms_.find(name);
+    if (it != atoms_.end()) return it->second;
+    if (!isOpen()) return None;
+    Atom a = XInternAtom(display_, name, False);
+    atoms_.emplace(name, a);
+    return a;
+}
+
+std::string X11Connection::atomName(Atom a) {
+    if (!isOpen() || a == None) return {};
+    clearError();
+    char* name = XGetAtomName(display_, a);
+    if (!name) return {};
+    std::string s(name);
+    XFree(name);
+    return s;
+}
+
+bool X11Connection::checkedSync() {
+    if (!isOpen()) return false;
+    XSync(display_, False);
+    return lastError_ == 0 && !broken_;
+}
+
+uint64_t X11Connection::addListener(Listener listener) {
+    uint64_t id = nextListener_++;
+    listeners_.emplace(id, std::move(listener));
+    return id;
+}
+
+void X11Connection::removeListener(uint64_t id) {
+    listeners_.erase(id);
+}
+
+bool X11Connection::isRandrEvent(const XEvent& e) const {
+    return randrEventBase_ >= 0 && (e.type == randrEventBase_ + RRScreenChangeNotify ||
+                                    e.type == randrEventBase_ + RRNotify);
+}
+
+void X11Connection::dispatchPending() {
+    while (isOpen() && XPending(display_) > 0) {
+        XEvent event;
+        XNextEvent(display_, &event);
+        if (isRandrEvent(event)) {
+            XRRUpdateConfiguration(&event);
+            primaryOrigin_.reset();
+        } else if (event.type == ConfigureNotify && event.xconfigure.window == root_) {
+            primaryOrigin_.reset();
+        }
+        // A listener may add or remove listeners: walk a snapshot of the ids.
+        std::vector<uint64_t> ids;
+        for (const auto& [id, l] : listeners_) ids.push_back(id);
+        for (uint64_t id : ids) {
+            auto it = listeners_.find(id);
+            if (it != listeners_.end()) it->second(event);
+        }
+    }
+}
+
+void X11Connection::scheduleDispatch() {
+    if (dispatchScheduled_ || !isOpen()) return;
+    dispatchScheduled_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    platform().runLoop->post([this, alive] {
+        auto a = alive.lock();
+        if (!a || !*a) return;
+        dispatchScheduled_ = false;
+        dispatchPending();
+    });
+}
+
+void X11Connection::addEventMask(Window window, long mask) {
+    if (!isOpen()) return;
+    long& current = masks_[window];
+    if ((current | mask) == current && current != 0) return;
+    current |= mask;
+    XSelectInput(display_, window, current);
+}
+
+Rect X11Connection::rootBounds() {
+    if (!isOpen()) return Rect();
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(display_, root_, &attrs)) return Rect();
+    return Rect(0, 0, attrs.width, attrs.height);
+}
+
+std::vector<Monitor> X11Connection::monitors() {
+    std::vector<Monitor> result;
+    if (!isOpen()) return result;
+    if (randrEventBase_ >= 0) {
+        int count = 0;
+        XRRMonitorInfo* infos = XRRGetMonitors(display_, root_, True, &count);
+        XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display_, root_);
+        for (int i = 0; infos && i < count; ++i) {
+            const XRRMonitorInfo& info = infos[i];
+            Monitor m;
+            m.id = info.name;
+            m.name = atomName(info.name);
+            m.root = Rect(info.x, info.y, info.width, info.height);
+            m.primary = info.primary;
+            m.builtIn = isBuiltInOutputName(m.name);
+            for (int o = 0; resources && o < info.noutput && !m.builtIn; ++o) {
+                XRROutputInfo* output = XRRGetOutputInfo(display_, resources, info.outputs[o]);
+                if (!output) continue;
+                m.builtIn = isBuiltInOutputName(std::string(output->name, output->nameLen));
+                XRRFreeOutputInfo(output);
+            }
+            if (m.root.width > 0 && m.root.height > 0) result.push_back(m);
+        }
+        if (resources) XRRFreeScreenResources(resources);
+        if (infos) XRRFreeMonitors(infos);
+    }
+    if (result.empty()) {
+        Monitor whole;
+        whole.id = 1;
+        whole.name = "screen";
+        whole.root = rootBounds();
+        whole.primary = true;
+        result.push_back(whole);
+    }
+    // Primary first; without a primary the first monitor stands in for it.
+    std::stable_partition(result.begin(), result.end(), [](const Monitor& m) { return m.primary; });
+    primaryOrigin_ = result.front().root.origin();
+    return result;
+}
+
+Point X11Connection::primaryOrigin() {
+    if (!primaryOrigin_) monitors();
+    return primaryOrigin_.value_or(Point{});
+}
+
+Point X11Connection::toPort(Point p) {
+    Point o = primaryOrigin();
+    return {p.x - o.x, p.y - o.y};
+}
+
+Rect X11Connection::toPort(const Rect& r) {
+    return Rect(toPort(r.origin()), r.size());
+}
+
+Point X11Connection::toRoot(Point p) {
+    Point o = primaryOrigin();
+    return {p.x + o.x, p.y + o.y};
+}
+
+Rect X11Connection::toRoot(const Rect& r) {
+    return Rect(toRoot(r.origin()), r.size());
+}
+
+bool X11Connection::hasWindowManager() {
+    if (!isOpen()) return false;
+    Atom check = atom("_NET_SUPPORTING_WM_CHECK");
+    auto read = [&](Window w) -> Window {
+        Atom type;
+        int format;
+        unsigned long count, after;
+        unsigned char* data = nullptr;
+        Window result = None;
+        if (XGetWindowProperty(display_, w, check, 0, 1, False, XA_WINDOW, &type, &format, &count,
+                               &after, &data) == Success &&
+            data && count == 1 && format == 32)
+            result = static_cast<Window>(reinterpret_cast<unsigned long*>(data)[0]);
+        if (data) XFree(data);
+        return result;
+    };
+    clearError();
+    Window w = read(root_);
+    return w != None && read(w) == w;
+}
+
+}  // namespace kelvra::x11

@@ -1,0 +1,100 @@
+#include "platform/x11/X11Screens.h"
+
+#include <memory>
+
+#include "platform/port/Platform.h"
+#include "platform/x11/X11Properties.h"
+#include "platform/x11/pure/StrutGeometry.h"
+
+namespace kelvra::x11 {
+
+X11Screens::X11Screens(X11Connection& connection) : c_(connection), windows_(connection) {
+    if (!c_.isOpen()) return;
+    // Docks come and go with the client list; their struts change as properties.
+    c_.addEventMask(c_.root(), PropertyChangeMask | SubstructureNotifyMask);
+    listener_ = c_.addListener([this](const XEvent& e) { onEvent(e); });
+}
+
+X11Screens::~X11Screens() {
+    *alive_ = false;
+    if (listener_) c_.removeListener(listener_);
+}
+
+std::vector<port::PlatformScreen> X11Screens::screens() {
+    std::vector<port::PlatformScreen> result;
+    if (!c_.isOpen()) return result;
+    std::vector<Monitor> monitors = c_.monitors();
+    Rect root = c_.rootBounds();
+    std::vector<Strut> struts;
+    for (Window w : windows_.clients()) {
+        // So that a dock changing its strut later is seen.
+        c_.addEventMask(w, PropertyChangeMask);
+        if (auto v = readCardinals(c_, w, "_NET_WM_STRUT_PARTIAL"); v && v->size() >= 12) {
+            long values[12];
+            std::copy_n(v->begin(), 12, values);
+            struts.push_back(Strut::partial(values));
+        } else if (auto v4 = readCardinals(c_, w, "_NET_WM_STRUT"); v4 && v4->size() >= 4) {
+            long values[4];
+            std::copy_n(v4->begin(), 4, values);
+            struts.push_back(Strut::full(values, root));
+        }
+    }
+    double primaryHeight = monitors.front().root.height;
+    // Top-left space relative to the primary, then flipped about the primary's height.
+    auto toBottomLeft = [&](const Rect& rootRect) {
+        Rect tl = c_.toPort(rootRect);
+        return Rect(tl.x, primaryHeight - tl.maxY(), tl.width, tl.height);
+    };
+    for (const Monitor& m : monitors) {
+        port::PlatformScreen s;
+        s.id = m.id;
+        s.name = m.name;
+        s.builtIn = m.builtIn;
+        s.frame = toBottomLeft(m.root);
+        s.visibleFrame = toBottomLeft(visibleFrameOf(m.root, root, struts));
+        result.push_back(s);
+    }
+    return result;
+}
+
+Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
+    uint64_t id = nextCallback_++;
+    callbacks_.emplace(id, std::move(callback));
+    std::weak_ptr<bool> alive = alive_;
+    return Subscription([this, id, alive] {
+        if (auto a = alive.lock(); a && *a) callbacks_.erase(id);
+    });
+}
+
+void X11Screens::onEvent(const XEvent& e) {
+    if (c_.isRandrEvent(e)) return scheduleNotify();
+    if (e.type == ConfigureNotify && e.xconfigure.window == c_.root()) return scheduleNotify();
+    if (e.type == PropertyNotify) {
+        Atom a = e.xproperty.atom;
+        if (a == c_.atom("_NET_WM_STRUT_PARTIAL") || a == c_.atom("_NET_WM_STRUT") ||
+            (e.xproperty.window == c_.root() && a == c_.atom("_NET_CLIENT_LIST")))
+            scheduleNotify();
+        return;
+    }
+    // Without a window manager a dock shows up as a mapped top-level window.
+    if ((e.type == MapNotify || e.type == UnmapNotify) && e.xany.window == c_.root())
+        scheduleNotify();
+}
+
+void X11Screens::scheduleNotify() {
+    if (notifyPending_ || callbacks_.empty()) return;
+    notifyPending_ = true;
+    std::weak_ptr<bool> alive = alive_;
+    // A burst of RandR events is one change for the program.
+    platform().runLoop->post([this, alive] {
+        auto a = alive.lock();
+        if (!a || !*a) return;
+        notifyPending_ = false;
+        std::vector<uint64_t> ids;
+        for (const auto& [id, cb] : callbacks_) ids.push_back(id);
+        for (uint64_t id : ids)
+            if (auto it = callbacks_.find(id); it != callbacks_.end()) it->second();
+    });
+}
+
+}  // namespace kelvra::x11

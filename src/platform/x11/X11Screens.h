@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "platform/port/Screens.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Windows.h"
+
+namespace kelvra::x11 {
+
+// The displays of an X11 session: RandR monitors (those made by hand included),
+// each one's visible frame less the struts of the docks that sit on it.
+class X11Screens final : public port::Screens {
+  public:
+    explicit X11Screens(X11Connection& connection);
+    ~X11Screens() override;
+
+    std::vector<port::PlatformScreen> screens() override;
+    Subscription onScreensChanged(std::function<void()> callback) override;
+
+  private:
+    void onEvent(const XEvent& event);
+    void scheduleNotify();
+
+    X11Connection& c_;
+    X11Windows windows_;
+    uint64_t listener_ = 0;
+    std::map<uint64_t, std::function<void()>> callbacks_;
+    uint64_t nextCallback_ = 1;
+    bool notifyPending_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace kelvra::x11
