@@ -1,0 +1,131 @@
+#include "platform/x11/X11WindowMover.h"
+
+#include <poll.h>
+
+#include <chrono>
+
+#include "platform/x11/pure/FrameGeometry.h"
+
+namespace kelvra::x11 {
+
+namespace {
+
+constexpr long sourcePager = 2;  // direct user action: managers honour it without questions
+
+struct AnswerScan {
+    Window client;
+    Window frame;
+    unsigned long sinceSerial;
+    Atom frameExtents;
+    Atom state;
+    bool seen = false;
+};
+
+// Looks through the queued events without taking any: other listeners still get them.
+Bool peekAnswer(Display*, XEvent* e, XPointer arg) {
+    auto* scan = reinterpret_cast<AnswerScan*>(arg);
+    if (e->xany.serial < scan->sinceSerial) return False;
+    if (e->type == ConfigureNotify &&
+        (e->xconfigure.window == scan->client || e->xconfigure.window == scan->frame))
+        scan->seen = true;
+    if (e->type == PropertyNotify && e->xproperty.window == scan->client &&
+        (e->xproperty.atom == scan->frameExtents || e->xproperty.atom == scan->state))
+        scan->seen = true;
+    return False;
+}
+
+double seconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+void X11WindowMover::sendClientMessage(Window w, const char* type, long l0, long l1, long l2,
+                                       long l3, long l4) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = c_.atom(type);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = l0;
+    e.xclient.data.l[1] = l1;
+    e.xclient.data.l[2] = l2;
+    e.xclient.data.l[3] = l3;
+    e.xclient.data.l[4] = l4;
+    XSendEvent(c_.display(), c_.root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &e);
+}
+
+void X11WindowMover::leaveMaximizedAndFullscreen(Window w) {
+    constexpr long remove = 0;
+    bool vert = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_VERT");
+    bool horz = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    // Managers ignore moves of maximized windows, or restore the old size over them.
+    if (vert || horz)
+        sendClientMessage(
+            w, "_NET_WM_STATE", remove, static_cast<long>(c_.atom("_NET_WM_STATE_MAXIMIZED_VERT")),
+            static_cast<long>(c_.atom("_NET_WM_STATE_MAXIMIZED_HORZ")), sourcePager, 0);
+    if (windows_.hasState(w, "_NET_WM_STATE_FULLSCREEN"))
+        sendClientMessage(w, "_NET_WM_STATE", remove,
+                          static_cast<long>(c_.atom("_NET_WM_STATE_FULLSCREEN")), 0, sourcePager,
+                          0);
+}
+
+bool X11WindowMover::setFrame(Window w, const Rect& target, double timeoutSeconds) {
+    if (!c_.isOpen() || !target.isFinite() || target.width <= 0 || target.height <= 0) return false;
+    auto current = windows_.frame(w);
+    if (!current) return false;
+    if (current->approximatelyEquals(target, 0.5)) return true;
+
+    Window frame = windows_.topLevel(w);
+    c_.addEventMask(w, StructureNotifyMask | PropertyChangeMask);
+    if (frame != w) c_.addEventMask(frame, StructureNotifyMask);
+
+    unsigned long serial = NextRequest(c_.display());
+    c_.clearError();
+    if (c_.hasWindowManager()) {
+        leaveMaximizedAndFullscreen(w);
+        MoveResizeRequest r = requestFor(target, windows_.decorations(w), windows_.shadows(w));
+        constexpr long northWestGravity = 1;
+        constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
+        sendClientMessage(w, "_NET_MOVERESIZE_WINDOW",
+                          northWestGravity | allFields | (sourcePager << 12),
+                          static_cast<long>(r.x), static_cast<long>(r.y),
+                          static_cast<long>(r.width), static_cast<long>(r.height));
+    } else {
+        // Nobody decorates; only client-drawn shadows separate the window from its frame.
+        MoveResizeRequest r = requestFor(target, {}, windows_.shadows(w));
+        XMoveResizeWindow(c_.display(), w, static_cast<int>(r.x), static_cast<int>(r.y),
+                          static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+    }
+    if (!c_.checkedSync()) return false;
+    awaitAnswer(w, target, serial, timeoutSeconds);
+    c_.scheduleDispatch();
+    return true;
+}
+
+void X11WindowMover::awaitAnswer(Window w, const Rect& target, unsigned long sinceSerial,
+                                 double timeoutSeconds) {
+    AnswerScan scan{w, windows_.topLevel(w), sinceSerial, c_.atom("_NET_FRAME_EXTENTS"),
+                    c_.atom("_NET_WM_STATE")};
+    double deadline = seconds() + timeoutSeconds;
+    double settleUntil = 0;
+    while (c_.isOpen()) {
+        XSync(c_.display(), False);
+        auto frame = windows_.frame(w);
+        if (!frame) return;  // gone meanwhile
+        if (frame->approximatelyEquals(target, 0.5)) return;
+        XEvent unused;
+        XCheckIfEvent(c_.display(), &unused, &peekAnswer, reinterpret_cast<XPointer>(&scan));
+        double now = seconds();
+        // The manager answered but gave another frame: let a follow-up configure
+        // (a move after a resize, say) arrive, then take what is there.
+        if (scan.seen && settleUntil == 0) settleUntil = now + 0.02;
+        if ((settleUntil != 0 && now >= settleUntil) || now >= deadline) return;
+        pollfd p{c_.fd(), POLLIN, 0};
+        poll(&p, 1, 5);
+    }
+}
+
+}  // namespace kelvra::x11
