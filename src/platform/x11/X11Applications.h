@@ -1,0 +1,64 @@
+#pragma once
+
+#include <X11/Xlib.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/port/Applications.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11WindowCommands.h"
+#include "platform/x11/X11Windows.h"
+#include "platform/x11/pure/DesktopEntryIndex.h"
+
+namespace kelvra::x11 {
+
+// The running applications of an X11 session: client windows grouped by process id,
+// named after the desktop entries their windows match.
+class X11Applications final : public port::Applications {
+  public:
+    explicit X11Applications(X11Connection& connection);
+    ~X11Applications() override;
+
+    std::vector<port::RunningApplication> runningApplications() override;
+    std::optional<port::RunningApplication> frontmostApplication() override;
+    std::optional<port::RunningApplication> application(int32_t pid) override;
+    int32_t currentProcessId() override;
+    bool activate(int32_t pid) override;
+    bool terminate(int32_t pid) override;
+    bool launch(const std::string& bundleIdentifier) override;
+    Subscription onLaunched(std::function<void(const port::RunningApplication&)> callback) override;
+    Subscription onTerminated(
+        std::function<void(const port::RunningApplication&)> callback) override;
+
+  private:
+    using Callback = std::function<void(const port::RunningApplication&)>;
+
+    // The client windows of each process, frontmost first.
+    std::map<int32_t, std::vector<Window>> windowsByPid();
+    port::RunningApplication describe(int32_t pid, const std::vector<Window>& windows);
+    port::RunningApplication describeSelf(const std::vector<Window>& windows);
+    std::vector<std::string> languages();
+    // Refreshes the known applications and tells the subscribers what changed.
+    void refresh(bool notify);
+    void scheduleRefresh();
+    Subscription subscribe(std::map<uint64_t, Callback>& into, Callback callback);
+
+    X11Connection& c_;
+    X11Windows windows_;
+    X11WindowCommands commands_;
+    std::unique_ptr<DesktopEntryIndex> entries_;
+    uint64_t listener_ = 0;
+    std::vector<int32_t> order_;  // processes in the order they were first seen
+    std::map<int32_t, port::RunningApplication> known_;
+    std::map<uint64_t, Callback> launched_, terminated_;
+    uint64_t nextCallback_ = 1;
+    bool refreshPending_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+}  // namespace kelvra::x11
