@@ -127,6 +127,7 @@ struct State {
         App own;
         own.info = {ownPid, "com.orvane.Kelvra", "Kelvra", port::ActivationPolicy::accessory};
         apps[ownPid] = own;
+        appElement(ownPid);
     }
 
     uint64_t newElement(Element e) {
@@ -772,6 +773,7 @@ int32_t SimDesktop::addApp(const AppSpec& spec) {
     State::App app;
     app.info = {pid, spec.bundleIdentifier, spec.localizedName, spec.policy};
     s.apps[pid] = app;
+    s.appElement(pid);  // windows name it as their parent
     s.launched.post(s.loop, app.info);
     return pid;
 }

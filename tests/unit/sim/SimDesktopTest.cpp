@@ -58,6 +58,8 @@ TEST_F(SimDesktopTest, HitTestingFollowsStackingAndRaise) {
     spec.frame = {200, 200, 400, 400};
     AXElement front = desk.addWindow(app, spec);
     AXElement sw = ax().systemWideElement();
+    EXPECT_EQ(ax().copyAttributeValue(back, "AXParent"),
+              port::AXAttributeValue(ax().applicationElement(app)));
 
     EXPECT_EQ(ax().elementAtPosition(sw, {300, 300}), front);
     EXPECT_EQ(ax().elementAtPosition(sw, {100, 100}), back);
