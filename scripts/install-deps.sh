@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev libx11-dev libxi-dev libxrandr-dev libxtst-dev libxext-dev
   nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # keysym to text for the keyboard layout
+  libxkbcommon-dev
   # virtual desktop for end-to-end tests, benchmarks and `make run` without a display
   xvfb xauth openbox xterm x11-xserver-utils x11-utils wmctrl imagemagick
 )

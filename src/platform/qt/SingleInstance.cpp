@@ -1,0 +1,132 @@
+#include "platform/qt/SingleInstance.h"
+
+#include <unistd.h>
+
+#include <QDataStream>
+#include <QDir>
+#include <QFile>
+#include <QLocalSocket>
+#include <QThread>
+
+namespace kelvra::qt {
+
+namespace {
+constexpr int handOverTimeoutMs = 2000;
+constexpr int connectAttempts = 10;
+constexpr int streamVersion = QDataStream::Qt_6_0;
+
+QString defaultRuntimeDir() {
+    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!dir.isEmpty() && QDir(dir).exists()) return dir;
+    // Without a runtime folder: a private folder of our own in the temp folder.
+    dir = QDir::temp().filePath(QStringLiteral("kelvra-%1").arg(getuid()));
+    QDir().mkpath(dir);
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return dir;
+}
+}  // namespace
+
+SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
+    : QObject(parent), dir_(runtimeDir.isEmpty() ? defaultRuntimeDir() : std::move(runtimeDir)) {
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+}
+
+SingleInstance::~SingleInstance() {
+    server_.close();
+    if (lock_) lock_->unlock();
+}
+
+QString SingleInstance::socketPath() const {
+    return QDir(dir_).filePath("kelvra.sock");
+}
+
+SingleInstance::Role SingleInstance::claim(const QStringList& arguments) {
+    lock_ = std::make_unique<QLockFile>(QDir(dir_).filePath("kelvra.lock"));
+    // A lock left behind by a crashed instance is taken over once its process is gone;
+    // never by age, which would let a second instance in beside a long-running first.
+    lock_->setStaleLockTime(0);
+    if (lock_->tryLock(0)) {
+        listen();
+        return Role::primary;
+    }
+    if (lock_->error() != QLockFile::LockFailedError) {
+        error_ = QStringLiteral("cannot create the instance lock in %1").arg(dir_);
+        lock_.reset();
+        // Better a second instance than none at all.
+        return Role::primary;
+    }
+    lock_.reset();
+    return handOver(arguments) ? Role::secondary : Role::failed;
+}
+
+void SingleInstance::listen() {
+    // A socket file of a crashed instance would make listen() fail; we hold the lock,
+    // so nobody else is using it.
+    QLocalServer::removeServer(socketPath());
+    if (!server_.listen(socketPath())) {
+        error_ = QStringLiteral("cannot listen on %1: %2").arg(socketPath(), server_.errorString());
+    }
+}
+
+bool SingleInstance::handOver(const QStringList& arguments) {
+    QLocalSocket socket;
+    // The first instance may have taken the lock but not be listening yet.
+    for (int attempt = 0; attempt < connectAttempts; ++attempt) {
+        socket.connectToServer(socketPath());
+        if (socket.waitForConnected(handOverTimeoutMs / connectAttempts)) break;
+        QThread::msleep(handOverTimeoutMs / connectAttempts);
+    }
+    if (socket.state() != QLocalSocket::ConnectedState) {
+        error_ = QStringLiteral("another instance is running but does not answer on %1")
+                     .arg(socketPath());
+        return false;
+    }
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out.setVersion(streamVersion);
+    out << arguments;
+    socket.write(message);
+    if (!socket.waitForBytesWritten(handOverTimeoutMs)) {
+        error_ = QStringLiteral("could not hand the arguments over: %1").arg(socket.errorString());
+        return false;
+    }
+    socket.disconnectFromServer();
+    return true;
+}
+
+void SingleInstance::acceptConnections() {
+    while (QLocalSocket* socket = server_.nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        auto read = [this, socket] {
+            if (socket->bytesAvailable() > maxMessageSize) {
+                socket->abort();
+                return;
+            }
+            QDataStream in(socket);
+            in.setVersion(streamVersion);
+            in.startTransaction();
+            QStringList arguments;
+            in >> arguments;
+            // Incomplete: wait for the rest. Garbage: drop the connection.
+            if (!in.commitTransaction()) {
+                if (in.status() == QDataStream::ReadCorruptData) socket->abort();
+                return;
+            }
+            socket->disconnectFromServer();
+            if (onArguments) onArguments(arguments);
+        };
+        connect(socket, &QLocalSocket::readyRead, this, read);
+        if (socket->bytesAvailable() > 0) read();
+    }
+}
+
+QStringList SingleInstance::urlsIn(const QStringList& arguments) {
+    QStringList urls;
+    for (const auto& a : arguments) {
+        if (a.startsWith(QLatin1String("kelvra:"), Qt::CaseInsensitive)) urls << a;
+    }
+    return urls;
+}
+
+}  // namespace kelvra::qt

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+namespace kelvra::qt {
+
+// One running instance per user session. The first instance holds a lock file and
+// listens on a local socket in the user's runtime folder; a later start hands its
+// arguments over that socket and exits. The socket is reachable by the user only.
+class SingleInstance final : public QObject {
+    Q_OBJECT
+  public:
+    enum class Role {
+        primary,    // this process is the instance; arguments of later starts arrive
+        secondary,  // another instance runs and received the arguments: exit
+        failed,     // another instance holds the lock but did not take the arguments
+    };
+
+    // Handed-over arguments larger than this are dropped as garbage.
+    static constexpr qint64 maxMessageSize = 64 * 1024;
+
+    // `runtimeDir` empty: $XDG_RUNTIME_DIR, or a per-user folder in the temp folder.
+    explicit SingleInstance(QString runtimeDir = {}, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Decides the role; `arguments` are the ones to hand over (without the program).
+    Role claim(const QStringList& arguments);
+    // Why claim() failed, or why the primary instance could not listen.
+    const QString& error() const { return error_; }
+
+    // Receives the arguments of every later start, on the main thread.
+    std::function<void(const QStringList&)> onArguments;
+
+    // The arguments that are URLs of our own scheme ("kelvra:..."), in order.
+    static QStringList urlsIn(const QStringList& arguments);
+
+    QString socketPath() const;
+
+  private:
+    bool handOver(const QStringList& arguments);
+    void listen();
+    void acceptConnections();
+
+    QString dir_;
+    std::unique_ptr<QLockFile> lock_;
+    QLocalServer server_;
+    QString error_;
+};
+
+}  // namespace kelvra::qt

@@ -1,0 +1,21 @@
+#include "platform/qt/StaticBundleInfo.h"
+
+#ifndef KELVRA_VERSION
+#define KELVRA_VERSION "0.0.0"
+#endif
+
+namespace kelvra::qt {
+
+StaticBundleInfo::StaticBundleInfo()
+    : values_{{"CFBundleIdentifier", "com.orvane.Kelvra"},
+              {"CFBundleName", "Kelvra"},
+              {"CFBundleShortVersionString", KELVRA_VERSION},
+              {"CFBundleVersion", KELVRA_VERSION}} {}
+
+std::optional<std::string> StaticBundleInfo::infoValue(const std::string& key) {
+    auto it = values_.find(key);
+    if (it == values_.end()) return std::nullopt;
+    return it->second;
+}
+
+}  // namespace kelvra::qt

@@ -1,0 +1,148 @@
+#include "platform/x11/X11HotKeys.h"
+
+#include <X11/XKBlib.h>
+#include <X11/keysym.h>
+
+#include <array>
+
+#include "platform/x11/VirtualKeyCodes.h"
+#include "platform/x11/X11Connection.h"
+
+namespace kelvra::x11 {
+
+namespace {
+constexpr uint32_t carbonCommand = 0x0100;
+constexpr uint32_t carbonShift = 0x0200;
+constexpr uint32_t carbonOption = 0x0800;
+constexpr uint32_t carbonControl = 0x1000;
+// The modifiers a combination is made of; the lock modifiers are ignored on a press.
+constexpr unsigned int relevantModifiers = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
+}  // namespace
+
+X11HotKeys::X11HotKeys(X11Connection& connection, VirtualKeyCodes& keys)
+    : connection_(connection), keys_(keys) {
+    listener_ = connection_.addListener([this](const XEvent& event) { onEvent(event); });
+    keymapSubscription_ = keys_.onKeymapChanged([this] { regrabAll(); });
+}
+
+X11HotKeys::~X11HotKeys() {
+    connection_.removeListener(listener_);
+    for (auto& [ref, hotKey] : hotKeys_) ungrab(hotKey);
+    if (connection_.isOpen()) XFlush(connection_.display());
+}
+
+unsigned int X11HotKeys::xModifiersFor(uint32_t carbonModifiers) {
+    unsigned int mods = 0;
+    if (carbonModifiers & carbonControl) mods |= ControlMask;
+    if (carbonModifiers & carbonOption) mods |= Mod1Mask;
+    if (carbonModifiers & carbonShift) mods |= ShiftMask;
+    if (carbonModifiers & carbonCommand) mods |= Mod4Mask;
+    return mods;
+}
+
+void X11HotKeys::installHandler(std::function<void(uint32_t, uint32_t)> handler) {
+    handler_ = std::move(handler);
+}
+
+std::optional<port::HotKeyRef> X11HotKeys::registerHotKey(uint32_t keyCode,
+                                                          uint32_t carbonModifiers,
+                                                          uint32_t signature, uint32_t id) {
+    if (!connection_.isOpen() || keyCode > 0xffff) return std::nullopt;
+    HotKey hotKey{static_cast<uint16_t>(keyCode), xModifiersFor(carbonModifiers), signature, id};
+    // One combination, one hot key: a second registration of it fails, as it would
+    // for a combination that another client holds.
+    for (const auto& [ref, other] : hotKeys_) {
+        if (other.virtualKey == hotKey.virtualKey && other.modifiers == hotKey.modifiers) {
+            return std::nullopt;
+        }
+    }
+    if (!keys_.keycodeFor(hotKey.virtualKey) || !grab(hotKey)) return std::nullopt;
+    const auto ref = nextRef_++;
+    hotKeys_.emplace(ref, hotKey);
+    return ref;
+}
+
+void X11HotKeys::unregisterHotKey(port::HotKeyRef ref) {
+    auto it = hotKeys_.find(ref);
+    if (it == hotKeys_.end()) return;
+    ungrab(it->second);
+    hotKeys_.erase(it);
+    XFlush(connection_.display());
+}
+
+unsigned int X11HotKeys::numLockMask() const {
+    Display* display = connection_.display();
+    const KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);
+    if (numLock == 0) return 0;
+    unsigned int mask = 0;
+    if (XModifierKeymap* map = XGetModifierMapping(display)) {
+        for (int mod = 0; mod < 8; ++mod) {
+            for (int k = 0; k < map->max_keypermod; ++k) {
+                if (map->modifiermap[mod * map->max_keypermod + k] == numLock) mask = 1u << mod;
+            }
+        }
+        XFreeModifiermap(map);
+    }
+    return mask;
+}
+
+bool X11HotKeys::grab(HotKey& hotKey) {
+    auto keycode = keys_.keycodeFor(hotKey.virtualKey);
+    if (!keycode) return false;
+    Display* display = connection_.display();
+    const unsigned int numLock = numLockMask();
+    const std::array<unsigned int, 4> locks{0u, LockMask, numLock, LockMask | numLock};
+    connection_.clearError();
+    for (unsigned int lock : locks) {
+        XGrabKey(display, *keycode, hotKey.modifiers | lock, connection_.root(), False,
+                 GrabModeAsync, GrabModeAsync);
+    }
+    // Another client holding any variant answers BadAccess; then the combination is not
+    // ours, and the variants that did succeed are given back.
+    if (!connection_.checkedSync()) {
+        for (unsigned int lock : locks) {
+            XUngrabKey(display, *keycode, hotKey.modifiers | lock, connection_.root());
+        }
+        connection_.clearError();
+        connection_.checkedSync();
+        return false;
+    }
+    hotKey.grabbed = *keycode;
+    return true;
+}
+
+void X11HotKeys::ungrab(HotKey& hotKey) {
+    if (hotKey.grabbed == 0 || !connection_.isOpen()) return;
+    Display* display = connection_.display();
+    const unsigned int numLock = numLockMask();
+    for (unsigned int lock : {0u, static_cast<unsigned int>(LockMask), numLock,
+                              static_cast<unsigned int>(LockMask) | numLock}) {
+        XUngrabKey(display, hotKey.grabbed, hotKey.modifiers | lock, connection_.root());
+    }
+    hotKey.grabbed = 0;
+}
+
+void X11HotKeys::regrabAll() {
+    // Ungrab with the old keycodes, then grab with the new; a key that left the keymap
+    // stays registered and comes back with it.
+    for (auto& [ref, hotKey] : hotKeys_) ungrab(hotKey);
+    for (auto& [ref, hotKey] : hotKeys_) grab(hotKey);
+    XFlush(connection_.display());
+}
+
+void X11HotKeys::onEvent(const XEvent& event) {
+    if (event.type != KeyPress || !handler_) return;
+    const XKeyEvent& key = event.xkey;
+    const unsigned int state = key.state & relevantModifiers;
+    for (const auto& [ref, hotKey] : hotKeys_) {
+        if (hotKey.grabbed != 0 && hotKey.grabbed == key.keycode && hotKey.modifiers == state) {
+            // The handler may unregister hot keys: keep what it needs before calling.
+            const auto signature = hotKey.signature;
+            const auto id = hotKey.id;
+            handler_(signature, id);
+            return;
+        }
+    }
+}
+
+}  // namespace kelvra::x11

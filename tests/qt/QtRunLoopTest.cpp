@@ -1,0 +1,104 @@
+#include "platform/qt/QtRunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+#include "qt/EventLoop.h"
+
+namespace kelvra::qt {
+namespace {
+
+using test::runUntil;
+
+TEST(QtRunLoop, PostedWorkRunsLaterInOrderIncludingWorkPostedFromOtherThreads) {
+    QtRunLoop loop;
+    std::vector<int> order;
+    loop.post([&] { order.push_back(1); });
+    loop.post([&] {
+        order.push_back(2);
+        loop.post([&] { order.push_back(4); });
+    });
+    loop.post([&] { order.push_back(3); });
+    EXPECT_TRUE(order.empty());  // never inline
+    ASSERT_TRUE(runUntil([&] { return order.size() == 4; }));
+    EXPECT_EQ(order, (std::vector<int>{1, 2, 3, 4}));
+
+    // Every thread's work arrives, in the order that thread posted it, on the main thread.
+    constexpr int perThread = 200;
+    std::vector<std::vector<int>> seen(2);
+    std::atomic<int> offMain{0};
+    const auto mainThread = std::this_thread::get_id();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < perThread; ++i) {
+                loop.post([&, t, i] {
+                    if (std::this_thread::get_id() != mainThread) ++offMain;
+                    seen[t].push_back(i);
+                });
+            }
+        });
+    }
+    for (auto& th : threads) th.join();
+    ASSERT_TRUE(runUntil([&] { return seen[0].size() + seen[1].size() == 2 * perThread; }));
+    EXPECT_EQ(offMain, 0);
+    for (const auto& s : seen) {
+        for (int i = 0; i < perThread; ++i) ASSERT_EQ(s[i], i);
+    }
+}
+
+TEST(QtRunLoop, OneShotTimerFiresOnceAndIsForgotten) {
+    QtRunLoop loop;
+    int fired = 0;
+    const auto id = loop.scheduleTimer(0.0, false, [&] { ++fired; });
+    EXPECT_NE(id, 0u);
+    ASSERT_TRUE(runUntil([&] { return fired == 1; }));
+    // Another pass of the loop: still once; cancelling the finished timer is harmless.
+    bool flushed = false;
+    loop.post([&] { flushed = true; });
+    ASSERT_TRUE(runUntil([&] { return flushed; }));
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(loop.activeTimers(), 0u);
+    loop.cancelTimer(id);
+    loop.cancelTimer(12345);
+}
+
+TEST(QtRunLoop, ShorterTimerFiresFirstAndCancelledTimerNever) {
+    QtRunLoop loop;
+    std::vector<char> order;
+    loop.scheduleTimer(0.05, false, [&] { order.push_back('b'); });
+    loop.scheduleTimer(0.0, false, [&] { order.push_back('a'); });
+    const auto cancelled = loop.scheduleTimer(0.01, false, [&] { order.push_back('x'); });
+    loop.cancelTimer(cancelled);
+    ASSERT_TRUE(runUntil([&] { return order.size() == 2; }));
+    EXPECT_EQ(order, (std::vector<char>{'a', 'b'}));
+}
+
+TEST(QtRunLoop, RepeatingTimerRepeatsUntilItCancelsItself) {
+    QtRunLoop loop;
+    int fired = 0;
+    port::TimerId id = 0;
+    id = loop.scheduleTimer(0.001, true, [&] {
+        if (++fired == 3) loop.cancelTimer(id);
+    });
+    ASSERT_TRUE(runUntil([&] { return fired == 3; }));
+    // It must not fire again after cancelling itself from inside its own callback.
+    const auto until = loop.now() + 0.05;
+    ASSERT_TRUE(runUntil([&] { return loop.now() >= until; }));
+    EXPECT_EQ(fired, 3);
+    EXPECT_EQ(loop.activeTimers(), 0u);
+}
+
+TEST(QtRunLoop, NowIsMonotonicSeconds) {
+    QtRunLoop loop;
+    const double a = loop.now();
+    const double b = loop.now();
+    EXPECT_GE(b, a);
+    EXPECT_GT(a, 0.0);
+}
+
+}  // namespace
+}  // namespace kelvra::qt
