@@ -1,5 +1,7 @@
 #include "DelegateFixture.h"
+#include "app/StatusItemController.h"
 #include "arrange/CustomLayout.h"
+#include "engine/SnapEngine.h"
 #include "arrange/WorkspaceManager.h"
 #include "input/HUDController.h"
 
