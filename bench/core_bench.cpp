@@ -1,0 +1,61 @@
+// The core's hot paths: the zone arithmetic, and a whole shortcut snap (frame reads,
+// the write sequence, the read-back and the registry) on the simulated desktop.
+#include <benchmark/benchmark.h>
+
+#include <optional>
+
+#include "ax/AXWindow.h"
+#include "engine/SnapEngine.h"
+#include "geometry/ScreenInfo.h"
+#include "geometry/SnapAction.h"
+#include "geometry/ZoneID.h"
+#include "platform/sim/SimDesktop.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra {
+namespace {
+
+void BM_ZoneFrameOfEveryZone(benchmark::State& state) {
+    const Rect visible(0, 25, 1440, 875);
+    for (auto _ : state) {
+        for (ZoneID zone : allZoneIDs()) {
+            benchmark::DoNotOptimize(frame(zone, visible, 10, 8));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(zoneCount));
+}
+BENCHMARK(BM_ZoneFrameOfEveryZone);
+
+void BM_ShortcutSnapOnTheSimulatedDesktop(benchmark::State& state) {
+    sim::SimDesktop desktop;
+    desktop.install();
+    desktop.addScreenTopLeft(Rect(0, 0, 1440, 900), Rect(0, 25, 1440, 875));
+    desktop.addScreenTopLeft(Rect(1440, 0, 1920, 1080), Rect(1440, 0, 1920, 1080));
+    sim::SimDesktop::AppSpec app;
+    app.bundleIdentifier = "com.example.editor";
+    app.localizedName = "Editor";
+    const int32_t pid = desktop.addApp(app);
+    const auto element = desktop.addWindow(pid);
+    AppSettings settings(desktop.defaults());
+    SnapEngine engine(settings);
+    const std::optional<AXWindow> window = AXWindow::make(element);
+    if (!window) {
+        state.SkipWithError("the simulated window has no handle");
+        return;
+    }
+    const std::optional<ScreenInfo> screen = ScreenInfo::containing(*window->frame());
+    // Alternating actions: each press is a fresh snap, not a repeat that cycles.
+    const SnapAction actions[] = {SnapAction::snapLeftHalf, SnapAction::snapTopRight,
+                                  SnapAction::snapCenterThird, SnapAction::maximize};
+    size_t i = 0;
+    for (auto _ : state) {
+        engine.performShortcutSnap(*window, actions[i++ % 4], *screen);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ShortcutSnapOnTheSimulatedDesktop);
+
+}  // namespace
+}  // namespace kelvra
+
+BENCHMARK_MAIN();

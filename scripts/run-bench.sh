@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs the benchmarks of a build configured with -DKELVRA_BENCH=ON and prints the
+# figures with a short description of the machine.
+#   scripts/run-bench.sh <build-dir> [presses] [idle-seconds]
+set -euo pipefail
+build="${1:?usage: run-bench.sh <build-dir> [presses] [idle-seconds]}"
+presses="${2:-100}"
+idle="${3:-30}"
+
+echo "== Machine"
+echo "CPU:    $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//') ($(nproc) cores)"
+echo "Memory: $(awk '/MemTotal/ {printf "%.1f GiB", $2 / 1048576}' /proc/meminfo)"
+echo "System: $(uname -sr)"
+echo
+
+echo "== Core (simulated desktop)"
+"$build/bench/core_bench" --benchmark_min_time=0.2
+echo
+
+if [ -x "$build/bench/desktop_bench" ]; then
+  echo "== Desktop (Xvfb and openbox)"
+  "$build/bench/desktop_bench" --presses "$presses" --idle-seconds "$idle"
+else
+  echo "desktop_bench was not built (the desktop program is missing)" >&2
+  exit 1
+fi
