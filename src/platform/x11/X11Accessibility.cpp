@@ -346,10 +346,13 @@ void X11Accessibility::checkWindow(Window w) {
     bool wasMinimized = state.minimized;
     state.frameRect = *frame;
     state.minimized = windows_.isMinimized(w);
+    if (state.minimized) {
+        // Managers animate minimizing by moving the frame: those are no moves of the window.
+        if (!wasMinimized) deliver(windowElement(w), port::ax::miniaturizedNotification);
+        return;
+    }
     if (frame->origin() != old.origin()) deliver(windowElement(w), port::ax::movedNotification);
     if (frame->size() != old.size()) deliver(windowElement(w), port::ax::resizedNotification);
-    if (state.minimized && !wasMinimized)
-        deliver(windowElement(w), port::ax::miniaturizedNotification);
 }
 
 void X11Accessibility::scheduleClientListCheck() {

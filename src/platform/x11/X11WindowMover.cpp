@@ -1,5 +1,6 @@
 #include "platform/x11/X11WindowMover.h"
 
+#include <X11/Xutil.h>
 #include <poll.h>
 
 #include <chrono>
@@ -82,11 +83,25 @@ bool X11WindowMover::setFrame(Window w, const Rect& target, double timeoutSecond
     c_.addEventMask(w, StructureNotifyMask | PropertyChangeMask);
     if (frame != w) c_.addEventMask(frame, StructureNotifyMask);
 
+    bool managed = c_.hasWindowManager();
+    Extents decorations = managed ? windows_.decorations(w) : Extents{};
+    Extents shadows = windows_.shadows(w);
+    MoveResizeRequest r = requestFor(target, decorations, shadows);
+    // What the manager will grant, by the client's own size rules: when that is what
+    // the window already has, there is nothing to ask and no answer to wait for.
+    Size granted = constrainedSize({r.width, r.height}, sizeHints(w));
+    Rect expected = outerFrame(
+        Rect(r.x + decorations.left, r.y + decorations.top, granted.width, granted.height),
+        decorations, shadows);
+    bool maximized = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_VERT") ||
+                     windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_HORZ") ||
+                     windows_.hasState(w, "_NET_WM_STATE_FULLSCREEN");
+    if (!maximized && current->approximatelyEquals(expected, 0.5)) return true;
+
     unsigned long serial = NextRequest(c_.display());
     c_.clearError();
-    if (c_.hasWindowManager()) {
+    if (managed) {
         leaveMaximizedAndFullscreen(w);
-        MoveResizeRequest r = requestFor(target, windows_.decorations(w), windows_.shadows(w));
         constexpr long northWestGravity = 1;
         constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
         sendClientMessage(w, "_NET_MOVERESIZE_WINDOW",
@@ -94,19 +109,42 @@ bool X11WindowMover::setFrame(Window w, const Rect& target, double timeoutSecond
                           static_cast<long>(r.x), static_cast<long>(r.y),
                           static_cast<long>(r.width), static_cast<long>(r.height));
     } else {
-        // Nobody decorates; only client-drawn shadows separate the window from its frame.
-        MoveResizeRequest r = requestFor(target, {}, windows_.shadows(w));
         XMoveResizeWindow(c_.display(), w, static_cast<int>(r.x), static_cast<int>(r.y),
                           static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
     }
     if (!c_.checkedSync()) return false;
-    awaitAnswer(w, target, serial, timeoutSeconds);
+    awaitAnswer(w, target, expected, serial, timeoutSeconds);
     c_.scheduleDispatch();
     return true;
 }
 
-void X11WindowMover::awaitAnswer(Window w, const Rect& target, unsigned long sinceSerial,
-                                 double timeoutSeconds) {
+SizeHints X11WindowMover::sizeHints(Window w) {
+    SizeHints result;
+    XSizeHints hints{};
+    long supplied = 0;
+    c_.clearError();
+    if (!XGetWMNormalHints(c_.display(), w, &hints, &supplied)) return result;
+    if (hints.flags & PMinSize) {
+        result.minWidth = hints.min_width;
+        result.minHeight = hints.min_height;
+    }
+    if ((hints.flags & PMaxSize) && hints.max_width > 0 && hints.max_height > 0) {
+        result.maxWidth = hints.max_width;
+        result.maxHeight = hints.max_height;
+    }
+    if (hints.flags & PBaseSize) {
+        result.baseWidth = hints.base_width;
+        result.baseHeight = hints.base_height;
+    }
+    if ((hints.flags & PResizeInc) && hints.width_inc > 0 && hints.height_inc > 0) {
+        result.widthIncrement = hints.width_inc;
+        result.heightIncrement = hints.height_inc;
+    }
+    return result;
+}
+
+void X11WindowMover::awaitAnswer(Window w, const Rect& target, const Rect& expected,
+                                 unsigned long sinceSerial, double timeoutSeconds) {
     AnswerScan scan{w, windows_.topLevel(w), sinceSerial, c_.atom("_NET_FRAME_EXTENTS"),
                     c_.atom("_NET_WM_STATE")};
     double deadline = seconds() + timeoutSeconds;
@@ -115,7 +153,8 @@ void X11WindowMover::awaitAnswer(Window w, const Rect& target, unsigned long sin
         XSync(c_.display(), False);
         auto frame = windows_.frame(w);
         if (!frame) return;  // gone meanwhile
-        if (frame->approximatelyEquals(target, 0.5)) return;
+        if (frame->approximatelyEquals(target, 0.5) || frame->approximatelyEquals(expected, 0.5))
+            return;
         XEvent unused;
         XCheckIfEvent(c_.display(), &unused, &peekAnswer, reinterpret_cast<XPointer>(&scan));
         double now = seconds();

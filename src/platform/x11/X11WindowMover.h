@@ -5,6 +5,7 @@
 #include "geometry/Rect.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Windows.h"
+#include "platform/x11/pure/FrameGeometry.h"
 
 namespace kelvra::x11 {
 
@@ -24,8 +25,10 @@ class X11WindowMover {
     void leaveMaximizedAndFullscreen(Window w);
     void sendClientMessage(Window w, const char* type, long l0, long l1, long l2, long l3, long l4);
     // Waits until the window shows `target` or the manager answered, or time runs out.
-    void awaitAnswer(Window w, const Rect& target, unsigned long sinceSerial,
+    // or it shows what the client's size rules let the manager grant.
+    void awaitAnswer(Window w, const Rect& target, const Rect& expected, unsigned long sinceSerial,
                      double timeoutSeconds);
+    SizeHints sizeHints(Window w);
 
     X11Connection& c_;
     X11Windows& windows_;

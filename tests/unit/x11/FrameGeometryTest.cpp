@@ -29,3 +29,27 @@ TEST(FrameGeometry, RequestNeverAsksForAnEmptyWindow) {
     EXPECT_EQ(r.width, 1);
     EXPECT_EQ(r.height, 1);
 }
+
+TEST(FrameGeometry, GrantedSizeFollowsTheClientsRules) {
+    SizeHints terminal;  // character cells of 6x13 above a 4-pixel border
+    terminal.baseWidth = 4;
+    terminal.baseHeight = 4;
+    terminal.minWidth = 10;
+    terminal.minHeight = 17;
+    terminal.widthIncrement = 6;
+    terminal.heightIncrement = 13;
+    EXPECT_EQ(constrainedSize({500, 300}, terminal), (kelvra::Size{496, 290}));
+    EXPECT_EQ(constrainedSize({496, 290}, terminal), (kelvra::Size{496, 290}));
+    EXPECT_EQ(constrainedSize({1, 1}, terminal), (kelvra::Size{10, 17}));
+
+    SizeHints bounded;  // no base size: the minimum is where increments count from
+    bounded.minWidth = 200;
+    bounded.minHeight = 150;
+    bounded.maxWidth = 800;
+    bounded.maxHeight = 600;
+    bounded.widthIncrement = 10;
+    bounded.heightIncrement = 20;
+    EXPECT_EQ(constrainedSize({633, 411}, bounded), (kelvra::Size{630, 410}));
+    EXPECT_EQ(constrainedSize({5000, 5000}, bounded), (kelvra::Size{800, 590}));
+    EXPECT_EQ(constrainedSize({640, 480}, SizeHints{}), (kelvra::Size{640, 480}));
+}

@@ -23,4 +23,25 @@ MoveResizeRequest requestFor(const Rect& outer, const Extents& d, const Extents&
     return r;
 }
 
+namespace {
+
+double constrainAxis(double value, double min, double max, double base, double increment) {
+    value = std::max(1.0, std::min(std::max(value, min), max));
+    if (increment > 1) {
+        double origin = base >= 0 ? base : min;
+        if (value > origin) value = origin + std::floor((value - origin) / increment) * increment;
+        // Rounding down must not fall below the minimum.
+        while (value < min) value += increment;
+    }
+    return value;
+}
+
+}  // namespace
+
+Size constrainedSize(Size requested, const SizeHints& h) {
+    return {
+        constrainAxis(requested.width, h.minWidth, h.maxWidth, h.baseWidth, h.widthIncrement),
+        constrainAxis(requested.height, h.minHeight, h.maxHeight, h.baseHeight, h.heightIncrement)};
+}
+
 }  // namespace kelvra::x11

@@ -23,4 +23,16 @@ struct MoveResizeRequest {
 };
 MoveResizeRequest requestFor(const Rect& outer, const Extents& decorations, const Extents& shadows);
 
+// The size limits a client states (WM_NORMAL_HINTS), in client pixels.
+struct SizeHints {
+    double minWidth = 0, minHeight = 0;
+    double maxWidth = 1e9, maxHeight = 1e9;
+    double baseWidth = -1, baseHeight = -1;  // negative: none given, the minimum stands in
+    double widthIncrement = 1, heightIncrement = 1;
+};
+
+// The client size a window manager grants for a requested one: limited to the range,
+// then rounded down to whole increments above the base size.
+Size constrainedSize(Size requested, const SizeHints& hints);
+
 }  // namespace kelvra::x11
