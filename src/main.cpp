@@ -1,0 +1,174 @@
+// The process entry: opens the X display, makes this the one instance of the session,
+// installs the real platform, and runs the application delegate on Qt's event loop.
+
+// Qt's headers come before Xlib's, whose macros (None, KeyPress, Bool ...) would
+// break them.
+#include <QApplication>
+#include <QStringList>
+#include <QTimer>
+
+#include "platform/qt/QtAlerts.h"
+#include "platform/qt/QtKeyMonitor.h"
+#include "platform/qt/QtRunLoop.h"
+#include "platform/qt/SingleInstance.h"
+#include "platform/qt/StaticBundleInfo.h"
+#include "platform/qt/StderrLog.h"
+#include "platform/qt/ToolkitTranslations.h"
+#include "platform/qt/UnixSignals.h"
+#include "platform/qt/X11EventPump.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/AppDelegate.h"
+#include "app/ProcessEntry.h"
+#include "platform/port/Platform.h"
+#include "platform/x11/VirtualKeyCodes.h"
+#include "platform/x11/X11Accessibility.h"
+#include "platform/x11/X11Applications.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11HotKeys.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11MouseEvents.h"
+#include "platform/x11/X11Screens.h"
+#include "platform/xdg/EnvLocale.h"
+#include "platform/xdg/JsonDefaultsDomain.h"
+#include "platform/xdg/XdgAutostart.h"
+
+namespace {
+
+constexpr const char* bundleIdentifier = "com.orvane.Kelvra";
+
+void fail(const std::string& message) {
+    std::fprintf(stderr, "Kelvra: %s\n", message.c_str());
+}
+
+// Kelvra moves X11 windows; a session without an X server has nothing for it to do.
+bool haveX11Session() {
+    const char* display = std::getenv("DISPLAY");
+    if (display && *display) return true;
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) {
+        fail(
+            "this is a Wayland session without X11 ($DISPLAY is not set). Kelvra arranges "
+            "X11 windows only: log in to an X11 session.");
+    } else {
+        fail("no X display ($DISPLAY is not set). Start Kelvra inside a graphical X11 session.");
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace kelvra;
+
+    if (!haveX11Session()) return 1;
+    x11::X11Connection connection;
+    if (!connection.isOpen()) {
+        fail("cannot open the X display \"" + std::string(std::getenv("DISPLAY")) + "\".");
+        return 1;
+    }
+
+    // Our own windows must live on the same X server as the windows we arrange.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Kelvra"));
+    QApplication::setDesktopFileName(QStringLiteral("kelvra"));
+    // A status-area utility: it has no main window, and closing a settings window must
+    // not end it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    QStringList arguments = QApplication::arguments();
+    arguments.removeFirst();
+    qt::SingleInstance instance;
+    switch (instance.claim(arguments)) {
+        case qt::SingleInstance::Role::secondary:
+            return 0;
+        case qt::SingleInstance::Role::failed:
+            fail(instance.error().toStdString());
+            return 1;
+        case qt::SingleInstance::Role::primary:
+            break;
+    }
+
+    qt::StderrLog log;
+    qt::QtRunLoop runLoop;
+    qt::QtAlerts alerts;
+    qt::StaticBundleInfo bundleInfo;
+    xdg::JsonDefaultsDomain defaults(xdg::JsonDefaultsDomain::standardFile(bundleIdentifier));
+    xdg::XdgAutostart loginItems;
+    xdg::EnvLocale locale;
+    x11::VirtualKeyCodes keys(connection);
+    x11::X11Screens screens(connection);
+    x11::X11Accessibility accessibility(connection);
+    x11::X11Applications applications(connection);
+    x11::X11HotKeys hotKeys(connection, keys);
+    x11::X11KeyboardLayout keyboardLayout(connection, keys);
+    x11::X11MouseEvents mouseEvents(connection);
+    qt::QtKeyMonitor keyMonitor(&keys);
+    qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
+
+    Platform platform;
+    platform.accessibility = &accessibility;
+    platform.screens = &screens;
+    platform.applications = &applications;
+    platform.runLoop = &runLoop;
+    platform.alerts = &alerts;
+    platform.log = &log;
+    platform.defaults = &defaults;
+    platform.hotKeys = &hotKeys;
+    platform.keyboardLayout = &keyboardLayout;
+    platform.keyMonitor = &keyMonitor;
+    platform.mouseEvents = &mouseEvents;
+    platform.loginItems = &loginItems;
+    platform.bundleInfo = &bundleInfo;
+    platform.locale = &locale;
+    installPlatform(platform);
+
+    if (!instance.error().isEmpty()) logLine(instance.error().toStdString());
+    if (!connection.hasWindowManager()) {
+        logLine("no EWMH window manager is running; windows may not move as expected");
+    }
+
+    ProcessEntry::prepareLanguage();
+    qt::ToolkitTranslations toolkitTranslations;
+
+    int exitCode = 0;
+    {
+        AppDelegate delegate;
+        bool terminated = false;
+        auto terminate = [&] {
+            if (terminated) return;
+            terminated = true;
+            delegate.applicationWillTerminate();
+        };
+        QObject::connect(&app, &QCoreApplication::aboutToQuit, terminate);
+        qt::UnixSignals quitOnSignal([](int) { QCoreApplication::quit(); });
+        if (!quitOnSignal.active())
+            logLine("cannot watch SIGINT and SIGTERM; they end Kelvra abruptly");
+
+        auto deliverUrls = [&delegate](const QStringList& args) {
+            for (const auto& url : qt::SingleInstance::urlsIn(args)) {
+                delegate.handleGetURLEvent(url.toStdString());
+            }
+        };
+        instance.onArguments = deliverUrls;
+
+        delegate.applicationWillFinishLaunching();
+        // Finishing the launch happens once the event loop runs, as the delegate
+        // expects; a URL on our own command line arrives after it, like a later one.
+        QTimer::singleShot(0, &app, [&] {
+            delegate.applicationDidFinishLaunching();
+            deliverUrls(arguments);
+        });
+        exitCode = QApplication::exec();
+        terminate();
+        instance.onArguments = nullptr;
+    }
+    uninstallPlatform();
+    return exitCode;
+}
