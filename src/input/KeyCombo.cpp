@@ -1,0 +1,161 @@
+#include "input/KeyCombo.h"
+
+#include "input/Utf8Case.h"
+#include "platform/port/Platform.h"
+
+namespace kelvra {
+
+namespace {
+
+namespace keys {
+inline constexpr uint32_t returnKey = 36;
+inline constexpr uint32_t tab = 48;
+inline constexpr uint32_t space = 49;
+inline constexpr uint32_t deleteKey = 51;
+inline constexpr uint32_t escape = 53;
+inline constexpr uint32_t keypadEnter = 76;
+inline constexpr uint32_t leftArrow = 123;
+inline constexpr uint32_t rightArrow = 124;
+inline constexpr uint32_t downArrow = 125;
+inline constexpr uint32_t upArrow = 126;
+}  // namespace keys
+
+constexpr uint32_t controlOption = carbon::controlKey | carbon::optionKey;
+
+// The unshifted text the key types in the current layout; none when it types nothing.
+std::optional<std::string> translateKeyCode(uint32_t keyCode) {
+    auto text = platform().keyboardLayout->translate(static_cast<uint16_t>(keyCode & 0xffff));
+    if (!text || text->empty()) return std::nullopt;
+    return text;
+}
+
+struct ModifierPair {
+    uint32_t carbonBit;
+    uint64_t flag;
+};
+
+constexpr ModifierPair modifierPairs[] = {
+    {carbon::controlKey, port::modifierFlags::control},
+    {carbon::optionKey, port::modifierFlags::option},
+    {carbon::shiftKey, port::modifierFlags::shift},
+    {carbon::cmdKey, port::modifierFlags::command},
+};
+
+}  // namespace
+
+const std::map<std::string, KeyCombo>& KeyCombo::defaults() {
+    static const std::map<std::string, KeyCombo> table{
+        {"snapLeftHalf", {keys::leftArrow, controlOption}},
+        {"snapRightHalf", {keys::rightArrow, controlOption}},
+        {"snapTopHalf", {keys::upArrow, controlOption}},
+        {"snapBottomHalf", {keys::downArrow, controlOption}},
+        {"maximize", {keys::returnKey, controlOption}},
+        {"snapTopLeft", {32, controlOption}},         // U
+        {"snapTopRight", {34, controlOption}},        // I
+        {"snapBottomLeft", {38, controlOption}},      // J
+        {"snapBottomRight", {40, controlOption}},     // K
+        {"snapLeftThird", {2, controlOption}},        // D
+        {"snapCenterThird", {3, controlOption}},      // F
+        {"snapRightThird", {5, controlOption}},       // G
+        {"snapLeftTwoThirds", {14, controlOption}},   // E
+        {"snapRightTwoThirds", {17, controlOption}},  // T
+        {"center", {8, controlOption}},               // C
+        {"restore", {keys::deleteKey, controlOption}},
+        {"showHUD", {keys::space, controlOption}},
+        {"nextDisplay", {45, controlOption}},  // N
+    };
+    return table;
+}
+
+std::vector<std::string> KeyCombo::displayParts() const {
+    std::vector<std::string> parts;
+    if (carbonModifiers & carbon::controlKey) parts.emplace_back("⌃");
+    if (carbonModifiers & carbon::optionKey) parts.emplace_back("⌥");
+    if (carbonModifiers & carbon::shiftKey) parts.emplace_back("⇧");
+    if (carbonModifiers & carbon::cmdKey) parts.emplace_back("⌘");
+    parts.push_back(keyName(keyCode));
+    return parts;
+}
+
+std::string KeyCombo::keyName(uint32_t keyCode) {
+    switch (keyCode) {
+        case keys::returnKey:
+            return "⏎";
+        case keys::tab:
+            return "⇥";
+        case keys::space:
+            return "space";
+        case keys::deleteKey:
+            return "⌫";
+        case keys::escape:
+            return "esc";
+        case keys::leftArrow:
+            return "←";
+        case keys::rightArrow:
+            return "→";
+        case keys::downArrow:
+            return "↓";
+        case keys::upArrow:
+            return "↑";
+        default:
+            break;
+    }
+    if (auto text = translateKeyCode(keyCode)) return utf8ToUpper(*text);
+    return "key" + std::to_string(keyCode);
+}
+
+std::optional<KeyCombo::MenuKeyEquivalent> KeyCombo::menuKeyEquivalent() const {
+    uint64_t mask = 0;
+    for (const auto& pair : modifierPairs) {
+        if (carbonModifiers & pair.carbonBit) mask |= pair.flag;
+    }
+    std::string key;
+    switch (keyCode) {
+        case keys::returnKey:
+        case keys::keypadEnter:
+            key = "\r";
+            break;
+        case keys::tab:
+            key = "\t";
+            break;
+        case keys::space:
+            key = " ";
+            break;
+        case keys::deleteKey:
+            key = "\b";
+            break;
+        case keys::escape:
+            key = "\x1b";
+            break;
+        // The menu system's function-key characters for the arrows.
+        case keys::leftArrow:
+            key = "\uF702";
+            break;
+        case keys::rightArrow:
+            key = "\uF703";
+            break;
+        case keys::downArrow:
+            key = "\uF701";
+            break;
+        case keys::upArrow:
+            key = "\uF700";
+            break;
+        default: {
+            const std::string name = keyName(keyCode);
+            // A "key…" fallback name is no key equivalent at all.
+            if (utf8CodePointCount(name) != 1) return std::nullopt;
+            key = utf8ToLower(name);
+        }
+    }
+    return MenuKeyEquivalent{key, mask};
+}
+
+uint32_t KeyCombo::carbonModifiersFromCocoa(uint64_t flags) {
+    uint32_t bits = 0;
+    for (const auto& pair : modifierPairs) {
+        if (flags & pair.flag) bits |= pair.carbonBit;
+    }
+    return bits;
+}
+
+}  // namespace kelvra

@@ -1,0 +1,74 @@
+#include "input/KeyRecorder.h"
+
+#include <utility>
+
+#include "app/NotificationCenter.h"
+#include "input/KeyCombo.h"
+#include "platform/port/Platform.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra {
+
+namespace {
+constexpr uint16_t deleteKeyCode = 51;
+constexpr uint16_t escapeKeyCode = 53;
+}  // namespace
+
+KeyRecorder::KeyRecorder() : self_(std::make_shared<KeyRecorder*>(this)) {}
+
+KeyRecorder::~KeyRecorder() {
+    self_.reset();
+    // Ending here still posts the end, so the hot keys that were taken away for the
+    // recording come back even when the list that owned the recorder closes mid-way.
+    if (monitor_ || recording()) stop();
+}
+
+void KeyRecorder::start(const std::string& action, AppSettings& settings) {
+    stop();
+    recording.set(action);
+    NotificationCenter::shared().post(beganNotification);
+
+    std::weak_ptr<KeyRecorder*> weak = self_;
+    AppSettings* store = &settings;
+    monitor_ = platform().keyMonitor->addLocalKeyDownMonitor(
+        [weak, store](const port::KeyEvent& event) -> bool {
+            auto self = weak.lock();
+            if (!self) return false;
+            KeyRecorder& recorder = **self;
+            if (!recorder.recording()) return false;
+            const std::string action = *recorder.recording();
+
+            if (event.keyCode == deleteKeyCode &&
+                (event.modifierFlags & port::modifierFlags::deviceIndependentMask) == 0) {
+                auto table = store->shortcuts();
+                table.erase(action);
+                store->shortcuts.set(std::move(table));
+                recorder.stop();
+                return true;
+            }
+            if (event.keyCode == escapeKeyCode) {
+                recorder.stop();
+                return true;
+            }
+            const uint32_t modifiers = KeyCombo::carbonModifiersFromCocoa(event.modifierFlags);
+            // A bare key would steal it from every other program: keep listening.
+            if (modifiers == 0) return false;
+            auto table = store->shortcuts();
+            table[action] = KeyCombo{event.keyCode, modifiers};
+            store->shortcuts.set(std::move(table));
+            recorder.stop();
+            return true;
+        });
+}
+
+void KeyRecorder::stop() {
+    if (auto monitor = std::exchange(monitor_, std::nullopt)) {
+        platform().keyMonitor->removeMonitor(*monitor);
+    }
+    if (recording()) {
+        recording.set(std::nullopt);
+        NotificationCenter::shared().post(endedNotification);
+    }
+}
+
+}  // namespace kelvra

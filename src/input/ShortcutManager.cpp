@@ -1,0 +1,68 @@
+#include "input/ShortcutManager.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "platform/port/Platform.h"
+
+namespace kelvra {
+
+ShortcutManager::ShortcutManager() : self_(std::make_shared<ShortcutManager*>(this)) {}
+
+ShortcutManager::~ShortcutManager() {
+    // Queued deliveries and later key presses find the manager gone.
+    self_.reset();
+    // System-wide grabs must not outlive their owner.
+    if (!hotKeyRefs_.empty()) unregisterAll();
+}
+
+void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
+    unregisterAll();
+    auto& hotKeys = *platform().hotKeys;
+    if (!handlerInstalled_) {
+        std::weak_ptr<ShortcutManager*> weak = self_;
+        // The signature is not compared: the handler only ever sees our own hot keys.
+        hotKeys.installHandler([weak](uint32_t /*signature*/, uint32_t id) {
+            if (auto self = weak.lock()) (*self)->handle(id);
+        });
+        handlerInstalled_ = true;
+    }
+    // A backend may let one client grab the same combination twice; the first name
+    // in table order keeps it so that one press never fires two actions.
+    std::vector<KeyCombo> taken;
+    uint32_t id = 1;
+    for (const auto& [name, combo] : shortcuts) {
+        const uint32_t thisId = id++;
+        if (std::find(taken.begin(), taken.end(), combo) != taken.end()) continue;
+        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, thisId);
+        if (!ref) continue;  // held elsewhere: this shortcut simply does not work
+        hotKeyRefs_.push_back(*ref);
+        idToAction_[thisId] = name;
+        taken.push_back(combo);
+    }
+}
+
+void ShortcutManager::unregisterAll() {
+    if (!hotKeyRefs_.empty()) {
+        auto& hotKeys = *platform().hotKeys;
+        for (auto ref : hotKeyRefs_) hotKeys.unregisterHotKey(ref);
+    }
+    hotKeyRefs_.clear();
+    idToAction_.clear();
+}
+
+void ShortcutManager::handle(uint32_t id) {
+    auto it = idToAction_.find(id);
+    if (it == idToAction_.end()) return;
+    std::weak_ptr<ShortcutManager*> weak = self_;
+    // Never deliver from inside the key handler: the action may re-register hot keys.
+    platform().runLoop->post([weak, name = it->second] {
+        auto self = weak.lock();
+        if (!self) return;
+        // A copy, so that the callback may replace itself while it runs.
+        if (auto onAction = (*self)->onAction) onAction(name);
+    });
+}
+
+}  // namespace kelvra

@@ -1,0 +1,118 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/NotificationCenter.h"
+#include "input/KeyCombo.h"
+#include "input/KeyRecorder.h"
+#include "platform/sim/SimDesktop.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra {
+namespace {
+
+namespace flags = port::modifierFlags;
+
+constexpr uint16_t keyA = 0;
+constexpr uint16_t deleteKey = 51;
+constexpr uint16_t escape = 53;
+constexpr uint16_t leftArrow = 123;
+constexpr uint64_t capsLock = 0x10000;
+
+class KeyRecorderTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        desk.install();
+        settings = std::make_unique<AppSettings>(desk.defaults());
+        began = NotificationCenter::shared().addObserver(KeyRecorder::beganNotification,
+                                                         [this] { posted.push_back("began"); });
+        ended = NotificationCenter::shared().addObserver(KeyRecorder::endedNotification,
+                                                         [this] { posted.push_back("ended"); });
+    }
+
+    bool key(uint16_t keyCode, uint64_t modifierFlags = 0) {
+        return desk.sendKeyDown({keyCode, modifierFlags});
+    }
+
+    sim::SimDesktop desk;
+    std::unique_ptr<AppSettings> settings;
+    std::vector<std::string> posted;
+    Subscription began, ended;
+};
+
+TEST_F(KeyRecorderTest, EscapeEndsTheRecordingAndKeepsTheShortcut) {
+    KeyRecorder recorder;
+    recorder.start("center", *settings);
+    EXPECT_EQ(recorder.recording(), "center");
+    EXPECT_EQ(desk.keyMonitorCount(), 1u);
+    EXPECT_EQ(posted, std::vector<std::string>{"began"});
+
+    EXPECT_TRUE(key(escape, flags::command));
+
+    EXPECT_EQ(settings->shortcuts(), KeyCombo::defaults());
+    EXPECT_EQ(recorder.recording(), std::nullopt);
+    EXPECT_EQ(desk.keyMonitorCount(), 0u);
+    EXPECT_EQ((std::vector<std::string>{"began", "ended"}), posted);
+    // Once stopped, keys pass on untouched.
+    EXPECT_FALSE(key(keyA, flags::control));
+}
+
+TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
+    KeyRecorder recorder;
+    recorder.start("snapLeftHalf", *settings);
+
+    EXPECT_FALSE(key(keyA));
+    EXPECT_FALSE(key(keyA, capsLock));
+    EXPECT_EQ(recorder.recording(), "snapLeftHalf");
+
+    EXPECT_TRUE(key(leftArrow, flags::control | flags::option | flags::command));
+
+    const KeyCombo stored = settings->shortcuts().at("snapLeftHalf");
+    EXPECT_EQ(stored, (KeyCombo{leftArrow, 0x1900}));
+    EXPECT_EQ(stored.displayParts(), (std::vector<std::string>{"⌃", "⌥", "⌘", "←"}));
+    EXPECT_EQ(recorder.recording(), std::nullopt);
+    EXPECT_EQ((std::vector<std::string>{"began", "ended"}), posted);
+}
+
+TEST_F(KeyRecorderTest, DeleteAloneRemovesTheShortcutButWithModifiersIsRecorded) {
+    KeyRecorder recorder;
+    recorder.start("center", *settings);
+    EXPECT_TRUE(key(deleteKey));
+    EXPECT_EQ(settings->shortcuts().count("center"), 0u);
+    EXPECT_EQ(settings->shortcuts().size(), 17u);
+
+    recorder.start("maximize", *settings);
+    EXPECT_TRUE(key(deleteKey, flags::control | flags::option));
+    EXPECT_EQ(settings->shortcuts().at("maximize"), (KeyCombo{deleteKey, 0x1800}));
+}
+
+TEST_F(KeyRecorderTest, StartingAgainEndsTheEarlierRecordingFirst) {
+    KeyRecorder recorder;
+    recorder.stop();  // idle: nothing to end
+    EXPECT_TRUE(posted.empty());
+
+    recorder.start("center", *settings);
+    recorder.start("maximize", *settings);
+    EXPECT_EQ((std::vector<std::string>{"began", "ended", "began"}), posted);
+    EXPECT_EQ(desk.keyMonitorCount(), 1u);
+
+    EXPECT_TRUE(key(keyA, flags::shift));
+    EXPECT_EQ(settings->shortcuts().at("maximize"), (KeyCombo{keyA, carbon::shiftKey}));
+    EXPECT_EQ(settings->shortcuts().at("center"), KeyCombo::defaults().at("center"));
+}
+
+TEST_F(KeyRecorderTest, RecorderDestroyedMidwayStillEndsTheRecording) {
+    auto recorder = std::make_unique<KeyRecorder>();
+    recorder->start("center", *settings);
+    recorder.reset();
+
+    EXPECT_EQ((std::vector<std::string>{"began", "ended"}), posted);
+    EXPECT_EQ(desk.keyMonitorCount(), 0u);
+    EXPECT_FALSE(key(keyA, flags::control));
+    EXPECT_EQ(settings->shortcuts(), KeyCombo::defaults());
+}
+
+}  // namespace
+}  // namespace kelvra

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "input/KeyCombo.h"
+#include "input/ShortcutManager.h"
+#include "platform/sim/SimDesktop.h"
+
+namespace kelvra {
+namespace {
+
+constexpr uint32_t ctrlOpt = carbon::controlKey | carbon::optionKey;
+constexpr uint32_t space = 49;
+constexpr uint32_t deleteKey = 51;
+constexpr uint32_t keyC = 8;
+
+class ShortcutManagerTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        desk.install();
+        manager->onAction = [this](const std::string& name) { fired.push_back(name); };
+    }
+
+    // Presses a combination and lets the main queue run.
+    std::vector<std::string> press(uint32_t keyCode, uint32_t modifiers) {
+        fired.clear();
+        desk.pressHotKey(keyCode, modifiers);
+        desk.runLoop().runPending();
+        return fired;
+    }
+
+    sim::SimDesktop desk;
+    std::unique_ptr<ShortcutManager> manager = std::make_unique<ShortcutManager>();
+    std::vector<std::string> fired;
+};
+
+TEST_F(ShortcutManagerTest, DefaultTableRegistersEveryHotKeyUnderOurSignature) {
+    manager->registerShortcuts(KeyCombo::defaults());
+
+    auto keys = desk.registeredHotKeys();
+    ASSERT_EQ(keys.size(), 18u);
+    for (const auto& key : keys) {
+        EXPECT_EQ(key.signature, 0x4B4C5652u);  // 'KLVR'
+        EXPECT_EQ(key.modifiers, ctrlOpt);
+    }
+    EXPECT_EQ(manager->idToAction().size(), 18u);
+    EXPECT_EQ(KeyCombo::defaults().count("almostMaximize"), 0u);
+}
+
+TEST_F(ShortcutManagerTest, ActionIsDeliveredOnlyAfterTheHopToTheMainQueue) {
+    manager->registerShortcuts(KeyCombo::defaults());
+
+    EXPECT_TRUE(desk.pressHotKey(space, ctrlOpt));
+    EXPECT_TRUE(fired.empty());
+    desk.runLoop().runPending();
+    EXPECT_EQ(fired, std::vector<std::string>{"showHUD"});
+
+    EXPECT_EQ(press(deleteKey, ctrlOpt), std::vector<std::string>{"restore"});
+}
+
+TEST_F(ShortcutManagerTest, SharedCombinationRegistersOnceAndFiresOneName) {
+    ShortcutTable table{
+        {"center", {space, ctrlOpt}}, {"maximize", {keyC, ctrlOpt}}, {"showHUD", {space, ctrlOpt}}};
+    manager->registerShortcuts(table);
+
+    EXPECT_EQ(desk.registeredHotKeys().size(), 2u);
+    // The first name in table order keeps the combination.
+    EXPECT_EQ(press(space, ctrlOpt), std::vector<std::string>{"center"});
+    EXPECT_EQ(press(keyC, ctrlOpt), std::vector<std::string>{"maximize"});
+    // Identifiers count every entry, registered or not.
+    EXPECT_EQ(manager->idToAction().count(3), 0u);
+    EXPECT_EQ(manager->idToAction().at(2), "maximize");
+}
+
+TEST_F(ShortcutManagerTest, CombinationHeldByAnotherClientIsSkippedAndTheRestWork) {
+    desk.holdByOtherClient(space, ctrlOpt);
+    manager->registerShortcuts(KeyCombo::defaults());
+
+    EXPECT_EQ(desk.registeredHotKeys().size(), 17u);
+    EXPECT_TRUE(press(space, ctrlOpt).empty());
+    EXPECT_EQ(press(deleteKey, ctrlOpt), std::vector<std::string>{"restore"});
+}
+
+TEST_F(ShortcutManagerTest, RegisteringAgainReplacesEveryEarlierHotKey) {
+    manager->registerShortcuts(KeyCombo::defaults());
+    manager->registerShortcuts({{"center", {keyC, carbon::cmdKey | carbon::shiftKey}}});
+
+    ASSERT_EQ(desk.registeredHotKeys().size(), 1u);
+    EXPECT_TRUE(press(space, ctrlOpt).empty());
+    EXPECT_TRUE(press(keyC, ctrlOpt).empty());
+    EXPECT_EQ(press(keyC, carbon::cmdKey | carbon::shiftKey), std::vector<std::string>{"center"});
+    EXPECT_EQ(desk.handlerInstallCount(), 1);
+}
+
+TEST_F(ShortcutManagerTest, NothingFiresAfterUnregisterAll) {
+    manager->registerShortcuts(KeyCombo::defaults());
+    manager->unregisterAll();
+
+    EXPECT_TRUE(desk.registeredHotKeys().empty());
+    EXPECT_TRUE(manager->idToAction().empty());
+    EXPECT_TRUE(press(space, ctrlOpt).empty());
+
+    // The handler stays installed and serves the next registration.
+    manager->registerShortcuts(KeyCombo::defaults());
+    EXPECT_EQ(press(space, ctrlOpt), std::vector<std::string>{"showHUD"});
+    EXPECT_EQ(desk.handlerInstallCount(), 1);
+}
+
+TEST_F(ShortcutManagerTest, ManagerGoneBeforeTheHopDeliversNothingAndReleasesItsKeys) {
+    manager->registerShortcuts(KeyCombo::defaults());
+    desk.pressHotKey(space, ctrlOpt);
+    manager.reset();
+
+    desk.runLoop().runPending();
+    EXPECT_TRUE(fired.empty());
+    EXPECT_TRUE(desk.registeredHotKeys().empty());
+}
+
+}  // namespace
+}  // namespace kelvra
