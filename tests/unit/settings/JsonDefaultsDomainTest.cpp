@@ -38,10 +38,6 @@ class JsonDefaultsDomainTest : public ::testing::Test {
     sim::SimDesktop desk;
 };
 
-TEST_F(JsonDefaultsDomainTest, FileLivesInTheProgramsConfigFolder) {
-    EXPECT_EQ(file(), home.root() / "kelvra" / "com.orvane.Kelvra.json");
-}
-
 TEST_F(JsonDefaultsDomainTest, ValueKindsSurviveTheFile) {
     const port::Data data{0, 1, 2, 0xff, 0x80};
     {
@@ -59,6 +55,7 @@ TEST_F(JsonDefaultsDomainTest, ValueKindsSurviveTheFile) {
         d.remove("gone");
     }
     JsonDefaultsDomain d(file());
+    EXPECT_EQ(d.file(), home.root() / "kelvra" / "com.orvane.Kelvra.json");
     EXPECT_EQ(d.object("b"), port::DefaultsValue(true));
     EXPECT_EQ(d.object("whole"), port::DefaultsValue(8.0));
     EXPECT_EQ(d.object("frac"), port::DefaultsValue(0.18));
