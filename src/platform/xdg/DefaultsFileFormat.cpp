@@ -98,6 +98,16 @@ nlohmann::json encodeDefaultsValue(const port::DefaultsValue& value) {
             return j;
         }
         nlohmann::json operator()(const port::Data& d) const {
+            // Records are JSON text: keep them readable (and editable by hand) when
+            // writing them back gives the very same bytes; anything else as base64.
+            std::string_view text(reinterpret_cast<const char*>(d.data()), d.size());
+            auto parsed = nlohmann::json::parse(text, nullptr, false);
+            if (!parsed.is_discarded() && (parsed.is_object() || parsed.is_array())) {
+                try {
+                    if (parsed.dump() == text) return {{"$json", std::move(parsed)}};
+                } catch (const nlohmann::json::exception&) {
+                }
+            }
             return {{"$data", base64Encode(d)}};
         }
     };
@@ -118,6 +128,18 @@ std::optional<port::DefaultsValue> decodeDefaultsValue(const nlohmann::json& j) 
     }
     if (auto b64 = onlyStringMember(j, "$data")) {
         if (auto data = base64Decode(*b64)) return port::DefaultsValue(std::move(*data));
+        return std::nullopt;
+    }
+    if (j.is_object() && j.size() == 1 && j.contains("$json")) {
+        const auto& inner = j["$json"];
+        if (inner.is_object() || inner.is_array()) {
+            try {
+                std::string text = inner.dump();
+                return port::DefaultsValue(port::Data(text.begin(), text.end()));
+            } catch (const nlohmann::json::exception&) {
+                return std::nullopt;
+            }
+        }
         return std::nullopt;
     }
     if (auto special = onlyStringMember(j, "$double")) {

@@ -19,7 +19,9 @@ namespace kelvra::xdg {
 //                 {"$double": "inf" | "-inf" | "nan"}
 //   string        a JSON string
 //   string array  a JSON array of strings
-//   data          {"$data": "<standard base64 with padding>"}
+//   data          {"$json": <value>} when the data is a JSON object or array that
+//                 writes back to the very same bytes (the stored records), so the
+//                 file stays readable; otherwise {"$data": "<standard base64>"}
 // A member in any other form (a hand edit, a newer version) is kept untouched and
 // written back as it stands; it reads as no value.
 using DomainEntries = std::map<std::string, nlohmann::json>;

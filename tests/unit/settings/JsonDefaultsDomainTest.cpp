@@ -72,6 +72,23 @@ TEST_F(JsonDefaultsDomainTest, ValueKindsSurviveTheFile) {
     EXPECT_EQ(perms & std::filesystem::perms::others_read, std::filesystem::perms::none);
 }
 
+TEST_F(JsonDefaultsDomainTest, RecordsStayReadableAndByteExact) {
+    auto bytes = [](const std::string& s) { return port::Data(s.begin(), s.end()); };
+    const std::string records = R"([{"id":"A","w":0.1,"zones":[]}])";
+    const std::string spaced = R"([ {"id": "A"} ])";  // would not write back the same
+    {
+        JsonDefaultsDomain d(file());
+        d.set("records", bytes(records));
+        d.set("spaced", bytes(spaced));
+    }
+    std::string text = readFile(file());
+    EXPECT_NE(text.find("\"$json\""), std::string::npos);
+    EXPECT_NE(text.find("\"zones\""), std::string::npos) << "records are readable";
+    JsonDefaultsDomain d(file());
+    EXPECT_EQ(d.object("records"), port::DefaultsValue(bytes(records)));
+    EXPECT_EQ(d.object("spaced"), port::DefaultsValue(bytes(spaced)));
+}
+
 TEST_F(JsonDefaultsDomainTest, MembersOfUnknownFormAreKeptOnRewrite) {
     writeFile(file(), R"({"future": {"nested": [1, 2]}, "n": 3, "bad64": {"$data": "@@"}})");
     JsonDefaultsDomain d(file());
