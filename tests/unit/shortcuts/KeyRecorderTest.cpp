@@ -72,6 +72,8 @@ TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
     const KeyCombo stored = settings->shortcuts().at("snapLeftHalf");
     EXPECT_EQ(stored, (KeyCombo{leftArrow, 0x1900}));
     EXPECT_EQ(stored.displayParts(), (std::vector<std::string>{"⌃", "⌥", "⌘", "←"}));
+    // Saved at once: a fresh load sees it.
+    EXPECT_EQ(AppSettings(desk.defaults()).shortcuts().at("snapLeftHalf"), stored);
     EXPECT_EQ(recorder.recording(), std::nullopt);
     EXPECT_EQ((std::vector<std::string>{"began", "ended"}), posted);
 }
@@ -82,6 +84,7 @@ TEST_F(KeyRecorderTest, DeleteAloneRemovesTheShortcutButWithModifiersIsRecorded)
     EXPECT_TRUE(key(deleteKey));
     EXPECT_EQ(settings->shortcuts().count("center"), 0u);
     EXPECT_EQ(settings->shortcuts().size(), 17u);
+    EXPECT_EQ(AppSettings(desk.defaults()).shortcuts().count("center"), 0u);
 
     recorder.start("maximize", *settings);
     EXPECT_TRUE(key(deleteKey, flags::control | flags::option));
