@@ -68,10 +68,8 @@ int main(int argc, char** argv) {
 
     if (!haveX11Session()) return 1;
     x11::X11Connection connection;
-    if (!connection.isOpen()) {
-        fail("cannot open the X display \"" + std::string(std::getenv("DISPLAY")) + "\".");
-        return 1;
-    }
+    // The connection has said why it could not open.
+    if (!connection.isOpen()) return 1;
 
     // Our own windows must live on the same X server as the windows we arrange.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
@@ -102,6 +100,18 @@ int main(int argc, char** argv) {
     xdg::JsonDefaultsDomain defaults(xdg::JsonDefaultsDomain::standardFile(bundleIdentifier));
     xdg::XdgAutostart loginItems;
     xdg::EnvLocale locale;
+    Platform platform;
+    platform.runLoop = &runLoop;
+    platform.alerts = &alerts;
+    platform.log = &log;
+    platform.defaults = &defaults;
+    platform.loginItems = &loginItems;
+    platform.bundleInfo = &bundleInfo;
+    platform.locale = &locale;
+    // The X11 backend posts to the run loop from its first request on, so the services
+    // it builds on are there before it is created; the full set follows.
+    installPlatform(platform);
+
     x11::VirtualKeyCodes keys(connection);
     x11::X11Screens screens(connection);
     x11::X11Accessibility accessibility(connection);
@@ -112,21 +122,13 @@ int main(int argc, char** argv) {
     qt::QtKeyMonitor keyMonitor(&keys);
     qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
 
-    Platform platform;
     platform.accessibility = &accessibility;
     platform.screens = &screens;
     platform.applications = &applications;
-    platform.runLoop = &runLoop;
-    platform.alerts = &alerts;
-    platform.log = &log;
-    platform.defaults = &defaults;
     platform.hotKeys = &hotKeys;
     platform.keyboardLayout = &keyboardLayout;
     platform.keyMonitor = &keyMonitor;
     platform.mouseEvents = &mouseEvents;
-    platform.loginItems = &loginItems;
-    platform.bundleInfo = &bundleInfo;
-    platform.locale = &locale;
     installPlatform(platform);
 
     if (!instance.error().isEmpty()) logLine(instance.error().toStdString());
