@@ -104,11 +104,14 @@ void sleepPoll() {
 }
 
 std::string tail(const std::string& text, size_t lines) {
-    size_t pos = text.size();
-    for (size_t n = 0; n <= lines && pos != std::string::npos && pos > 0; ++n) {
-        pos = text.rfind('\n', pos - 1);
+    size_t start = text.size();
+    for (size_t n = 0; n <= lines; ++n) {
+        if (start == 0) return text;
+        size_t newline = text.rfind('\n', start - 1);
+        if (newline == std::string::npos) return text;
+        start = newline;
     }
-    return pos == std::string::npos ? text : text.substr(pos + 1);
+    return text.substr(start + 1);
 }
 
 // No key bindings at all: the WM must not take any combination the program wants.
@@ -297,14 +300,15 @@ void Desktop::startKelvra() {
         .logFile = logPath("kelvra"),
         .inheritedFds = {},
     });
-    bool grabbed = waitUntil(
+    bool grabbed = false;
+    waitUntil(
         [&] {
-            if (!kelvra_->running()) return false;
+            if (!kelvra_->running()) return true;  // gone: no point waiting
             lastXError = 0;
             XGrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe), True,
                      GrabModeAsync, GrabModeAsync);
             XSync(probe, False);
-            if (lastXError == BadAccess) return true;
+            if (lastXError == BadAccess) return grabbed = true;
             XUngrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe));
             XSync(probe, False);
             return false;
@@ -351,16 +355,18 @@ std::vector<Window> Desktop::windowsOfProcess(pid_t pid) const {
 
 Window Desktop::waitForClientWindow(const std::string& title, ChildProcess& process) {
     std::optional<Window> found;
-    bool ready = waitUntil(
+    bool ready = false;
+    waitUntil(
         [&] {
-            if (!process.running()) return false;
+            if (!process.running()) return true;  // gone: no point waiting
             found = findWindow(title);
             if (!found) return false;
-            if (!windowManager_) return true;
+            if (!windowManager_) return ready = true;
             // Managed: the WM has framed it and published its decorations.
             auto list = cardinals(display_, root(), "_NET_CLIENT_LIST");
-            return cardinals(display_, *found, "_NET_FRAME_EXTENTS") && list &&
-                   std::find(list->begin(), list->end(), static_cast<long>(*found)) != list->end();
+            return ready = cardinals(display_, *found, "_NET_FRAME_EXTENTS") && list &&
+                           std::find(list->begin(), list->end(), static_cast<long>(*found)) !=
+                               list->end();
         },
         startDeadline);
     if (!ready) {
