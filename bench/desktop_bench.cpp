@@ -28,6 +28,7 @@ extern char** environ;
 
 namespace {
 
+using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 using kelvra::e2e::Box;
 using kelvra::e2e::Desktop;
