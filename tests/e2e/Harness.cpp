@@ -10,6 +10,7 @@
 #include <X11/keysym.h>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -320,6 +321,22 @@ void Desktop::startKelvra() {
                                  (kelvra_->running() ? "" : " (it exited)") + ":\n" +
                                  tail(kelvra_->logText(), 30));
     }
+#endif
+}
+
+std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline) {
+#ifndef KELVRA_PROGRAM
+    (void)deadline;
+    throw std::runtime_error("the kelvra program was not built");
+#else
+    ChildProcess second({.argv = {KELVRA_PROGRAM},
+                         .environment = sessionEnvironment(),
+                         .logFile = logPath("kelvra-second"),
+                         .inheritedFds = {}});
+    if (!waitUntil([&] { return !second.running(); }, deadline)) return std::nullopt;
+    auto status = second.exitStatus();
+    return status && WIFEXITED(*status) ? std::optional<int>(WEXITSTATUS(*status))
+                                        : std::optional<int>(-1);
 #endif
 }
 

@@ -79,6 +79,9 @@ class Desktop {
     void writeSettings(const nlohmann::json& members);
     // Starts the program and waits until its shortcuts are registered.
     void startKelvra();
+    // Starts the program once more in the same session and waits for it to end; its
+    // exit code, or nothing if it was still running at the deadline (it is ended).
+    std::optional<int> runAnotherKelvra(std::chrono::milliseconds deadline = 10s);
     bool kelvraRunning();
     pid_t kelvraPid() const;
     std::string kelvraLog() const;

@@ -64,5 +64,21 @@ TEST(Robustness, ACombinationHeldByAnotherClientIsSkippedAndTheOthersWork) {
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 
+TEST(Robustness, ASecondStartInTheSameSessionLeavesTheFirstInCharge) {
+    Desktop desktop;
+    desktop.startKelvra();
+    EXPECT_EQ(desktop.runAnotherKelvra(), 0) << "the second start did not give way";
+
+    Window w = desktop.startTestClient(
+        {.title = "after second start", .arguments = {"--geometry", "400x300+200+150"}});
+    desktop.activate(w);
+    const Box leftHalf{0, 0, 716, 900};
+    desktop.pressShortcut(XK_Left);
+    auto got = desktop.waitForFrame(w, leftHalf);
+    ASSERT_TRUE(got);
+    EXPECT_PRED3(near, *got, leftHalf, 1.0);
+    EXPECT_TRUE(desktop.kelvraRunning());
+}
+
 }  // namespace
 }  // namespace kelvra::e2e
