@@ -117,15 +117,6 @@ std::vector<Window> X11Accessibility::windowsOfPid(int32_t pid) {
 std::optional<Window> X11Accessibility::focusedWindowOf(int32_t pid) {
     if (auto active = windows_.activeWindow(); active && windows_.pid(*active) == pid)
         return active;
-    if (c_.hasWindowManager()) return std::nullopt;
-    // Without a manager the keyboard focus tells which window is in front.
-    Window focus = None;
-    int revert = 0;
-    XGetInputFocus(c_.display(), &focus, &revert);
-    if (focus == None || focus == PointerRoot) return std::nullopt;
-    Window top = windows_.topLevel(focus);
-    for (Window w : windowsOfPid(pid))
-        if (w == focus || windows_.topLevel(w) == top) return w;
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "platform/x11/X11Applications.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -46,6 +47,9 @@ bool spawnDetached(const std::string& program, const std::vector<std::string>& a
     if (child == 0) {
         setsid();
         if (fork() == 0) {
+            // Nothing of ours to read from: the launched program gets no terminal input.
+            int devNull = open("/dev/null", O_RDONLY);
+            if (devNull >= 0) dup2(devNull, 0);
             execv(program.c_str(), argv.data());
             _exit(127);
         }

@@ -244,9 +244,13 @@ bool X11Connection::hasWindowManager() {
         if (data) XFree(data);
         return result;
     };
-    clearError();
+    // A stale check window of a manager that has quit is an expected failure: it must
+    // not count against the caller's own requests.
+    int saved = lastError_;
     Window w = read(root_);
-    return w != None && read(w) == w;
+    bool running = w != None && read(w) == w;
+    lastError_ = saved;
+    return running;
 }
 
 }  // namespace kelvra::x11

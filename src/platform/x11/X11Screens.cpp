@@ -13,6 +13,7 @@ X11Screens::X11Screens(X11Connection& connection) : c_(connection), windows_(con
     // Docks come and go with the client list; their struts change as properties.
     c_.addEventMask(c_.root(), PropertyChangeMask | SubstructureNotifyMask);
     listener_ = c_.addListener([this](const XEvent& e) { onEvent(e); });
+    lastSeen_ = screens();
 }
 
 X11Screens::~X11Screens() {
@@ -67,29 +68,37 @@ Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
 }
 
 void X11Screens::onEvent(const XEvent& e) {
-    if (c_.isRandrEvent(e)) return scheduleNotify();
-    if (e.type == ConfigureNotify && e.xconfigure.window == c_.root()) return scheduleNotify();
+    if (c_.isRandrEvent(e)) return scheduleNotify(false);
+    if (e.type == ConfigureNotify && e.xconfigure.window == c_.root()) return scheduleNotify(false);
     if (e.type == PropertyNotify) {
         Atom a = e.xproperty.atom;
         if (a == c_.atom("_NET_WM_STRUT_PARTIAL") || a == c_.atom("_NET_WM_STRUT") ||
             (e.xproperty.window == c_.root() && a == c_.atom("_NET_CLIENT_LIST")))
-            scheduleNotify();
+            scheduleNotify(true);
         return;
     }
     // Without a window manager a dock shows up as a mapped top-level window.
     if ((e.type == MapNotify || e.type == UnmapNotify) && e.xany.window == c_.root())
-        scheduleNotify();
+        scheduleNotify(true);
 }
 
-void X11Screens::scheduleNotify() {
-    if (notifyPending_ || callbacks_.empty()) return;
+void X11Screens::scheduleNotify(bool onlyIfChanged) {
+    if (callbacks_.empty()) return;
+    notifyAlways_ = notifyAlways_ || !onlyIfChanged;
+    if (notifyPending_) return;
     notifyPending_ = true;
     std::weak_ptr<bool> alive = alive_;
-    // A burst of RandR events is one change for the program.
+    // A burst of events is one change for the program.
     platform().runLoop->post([this, alive] {
         auto a = alive.lock();
         if (!a || !*a) return;
         notifyPending_ = false;
+        // Windows come and go all the time; only a dock among them changes the screens.
+        auto now = screens();
+        bool changed = notifyAlways_ || now != lastSeen_;
+        notifyAlways_ = false;
+        lastSeen_ = std::move(now);
+        if (!changed) return;
         std::vector<uint64_t> ids;
         for (const auto& [id, cb] : callbacks_) ids.push_back(id);
         for (uint64_t id : ids)

@@ -22,7 +22,8 @@ class X11Screens final : public port::Screens {
 
   private:
     void onEvent(const XEvent& event);
-    void scheduleNotify();
+    // Posts the change to the subscribers; a possible change only when the screens differ.
+    void scheduleNotify(bool onlyIfChanged);
 
     X11Connection& c_;
     X11Windows windows_;
@@ -30,6 +31,8 @@ class X11Screens final : public port::Screens {
     std::map<uint64_t, std::function<void()>> callbacks_;
     uint64_t nextCallback_ = 1;
     bool notifyPending_ = false;
+    bool notifyAlways_ = false;
+    std::vector<port::PlatformScreen> lastSeen_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 

@@ -84,12 +84,14 @@ bool X11WindowMover::setFrame(Window w, const Rect& target, double timeoutSecond
     if (frame != w) c_.addEventMask(frame, StructureNotifyMask);
 
     bool managed = c_.hasWindowManager();
-    Extents decorations = managed ? windows_.decorations(w) : Extents{};
+    Extents decorations = windows_.decorations(w);
     Extents shadows = windows_.shadows(w);
     MoveResizeRequest r = requestFor(target, decorations, shadows);
     // What the manager will grant, by the client's own size rules: when that is what
     // the window already has, there is nothing to ask and no answer to wait for.
-    Size granted = constrainedSize({r.width, r.height}, sizeHints(w));
+    // Without a manager nothing enforces those rules: the window gets what we ask.
+    Size granted =
+        managed ? constrainedSize({r.width, r.height}, sizeHints(w)) : Size{r.width, r.height};
     Rect expected = outerFrame(
         Rect(r.x + decorations.left, r.y + decorations.top, granted.width, granted.height),
         decorations, shadows);

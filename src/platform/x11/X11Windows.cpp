@@ -87,9 +87,20 @@ std::vector<Window> X11Windows::clients() {
 }
 
 std::optional<Window> X11Windows::activeWindow() {
-    auto list = readWindows(c_, c_.root(), "_NET_ACTIVE_WINDOW");
-    if (list.empty() || list.front() == None) return std::nullopt;
-    return list.front();
+    if (c_.hasWindowManager()) {
+        auto list = readWindows(c_, c_.root(), "_NET_ACTIVE_WINDOW");
+        if (list.empty() || list.front() == None) return std::nullopt;
+        return list.front();
+    }
+    // Without a manager the keyboard focus tells which window is in front.
+    Window focus = None;
+    int revert = 0;
+    XGetInputFocus(c_.display(), &focus, &revert);
+    if (focus == None || focus == PointerRoot || focus == c_.root()) return std::nullopt;
+    Window top = topLevel(focus);
+    for (Window w : clients())
+        if (w == focus || topLevel(w) == top) return w;
+    return std::nullopt;
 }
 
 bool X11Windows::exists(Window w) {
@@ -133,9 +144,14 @@ Extents X11Windows::readExtents(Window w, const char* property) {
 }
 
 Extents X11Windows::decorations(Window w) {
-    // Without a manager nobody draws decorations, whatever a stale property says.
-    if (!c_.hasWindowManager()) return {};
-    return readExtents(w, "_NET_FRAME_EXTENTS");
+    if (c_.hasWindowManager()) return readExtents(w, "_NET_FRAME_EXTENTS");
+    // Without a manager nobody draws decorations, whatever a stale property says; the
+    // window's own border is all there is around it.
+    XWindowAttributes attrs;
+    c_.clearError();
+    if (!XGetWindowAttributes(c_.display(), w, &attrs)) return {};
+    double b = attrs.border_width;
+    return Extents{b, b, b, b};
 }
 
 Extents X11Windows::shadows(Window w) {
