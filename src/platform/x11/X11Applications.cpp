@@ -74,7 +74,8 @@ X11Applications::X11Applications(X11Connection& connection)
                         e.xany.window == c_.root();
         if (clientList || topLevel) scheduleRefresh();
     });
-    refresh(false);
+    // The first snapshot waits for first use: naming applications needs the installed
+    // platform (languages, our own identity), which may come after the ports are made.
 }
 
 X11Applications::~X11Applications() {
@@ -149,6 +150,9 @@ port::RunningApplication X11Applications::describeSelf(const std::vector<Window>
 }
 
 void X11Applications::refresh(bool notify) {
+    // What runs when we first look was not launched while we watched.
+    if (!snapshotTaken_) notify = false;
+    snapshotTaken_ = true;
     auto byPid = windowsByPid();
     byPid.try_emplace(currentProcessId());
     std::vector<port::RunningApplication> launched, terminated;
@@ -196,6 +200,7 @@ void X11Applications::scheduleRefresh() {
 }
 
 std::vector<port::RunningApplication> X11Applications::runningApplications() {
+    if (!snapshotTaken_) refresh(false);
     // Read live, but leave the known set alone: the change notifications come from it.
     auto byPid = windowsByPid();
     byPid.try_emplace(currentProcessId());
@@ -270,6 +275,8 @@ bool X11Applications::launch(const std::string& bundleIdentifier) {
 }
 
 Subscription X11Applications::subscribe(std::map<uint64_t, Callback>& into, Callback callback) {
+    // From here on, what appears is a launch.
+    if (!snapshotTaken_) refresh(false);
     uint64_t id = nextCallback_++;
     into.emplace(id, std::move(callback));
     std::weak_ptr<bool> alive = alive_;

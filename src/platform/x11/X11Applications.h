@@ -58,6 +58,7 @@ class X11Applications final : public port::Applications {
     std::map<uint64_t, Callback> launched_, terminated_;
     uint64_t nextCallback_ = 1;
     bool refreshPending_ = false;
+    bool snapshotTaken_ = false;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
