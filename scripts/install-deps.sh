@@ -14,7 +14,7 @@ packages=(
   # keysym to text for the keyboard layout
   libxkbcommon-dev
   # virtual desktop for end-to-end tests, benchmarks and `make run` without a display
-  xvfb xauth openbox xterm x11-xserver-utils x11-utils wmctrl imagemagick
+  xvfb xauth openbox xterm x11-xserver-utils x11-utils x11-xkb-utils wmctrl imagemagick
 )
 
 missing=()

@@ -1,0 +1,263 @@
+// The X11 input sources against a real X server: a private Xvfb per test, real key
+// presses and pointer movement through XTest, and a second client that competes for
+// key combinations.
+
+// GoogleTest before Xlib, whose None macro it would trip over.
+#include <gtest/gtest.h>
+
+#include <X11/XKBlib.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/port/Platform.h"
+#include "platform/sim/VirtualRunLoop.h"
+#include "platform/x11/VirtualKeyCodes.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11HotKeys.h"
+#include "platform/x11/X11KeyboardLayout.h"
+#include "platform/x11/X11MouseEvents.h"
+
+extern char** environ;
+
+namespace kelvra::x11 {
+namespace {
+
+constexpr uint32_t controlOption = 0x1800;
+constexpr uint32_t signature = 0x4b4c5652;
+
+pid_t spawn(const std::vector<std::string>& args, const posix_spawn_file_actions_t* actions) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) return -1;
+    return pid;
+}
+
+class X11Input : public testing::Test {
+  protected:
+    void SetUp() override {
+        int fds[2];
+        ASSERT_EQ(pipe(fds), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        // Xvfb picks a free display number and writes it to descriptor 3.
+        xvfb_ =
+            spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                  &actions);
+        posix_spawn_file_actions_destroy(&actions);
+        close(fds[1]);
+        ASSERT_GT(xvfb_, 0) << "Xvfb is not installed";
+        std::string number;
+        char c;
+        pollfd pfd{fds[0], POLLIN, 0};
+        while (poll(&pfd, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
+        displayName_ = ":" + number;
+
+        Platform p;
+        p.runLoop = &runLoop_;
+        installPlatform(p);
+        connection_ = std::make_unique<X11Connection>(displayName_.c_str());
+        ASSERT_TRUE(connection_->isOpen());
+        keys_ = std::make_unique<VirtualKeyCodes>(*connection_);
+        other_ = XOpenDisplay(displayName_.c_str());
+        ASSERT_NE(other_, nullptr);
+    }
+
+    void TearDown() override {
+        keys_.reset();
+        connection_.reset();
+        if (other_) XCloseDisplay(other_);
+        uninstallPlatform();
+        if (xvfb_ > 0) {
+            kill(xvfb_, SIGTERM);
+            waitpid(xvfb_, nullptr, 0);
+        }
+    }
+
+    // Handles the connection's events until `done` holds; the deadline only stops a
+    // broken test from hanging.
+    bool pumpUntil(const std::function<bool()>& done) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            pollfd pfd{connection_->fd(), POLLIN, 0};
+            poll(&pfd, 1, 20);
+            connection_->dispatchPending();
+            runLoop_.runPending();
+        }
+        return true;
+    }
+
+    // Lets every event already sent arrive: a round trip through both clients.
+    void settle() {
+        XSync(other_, False);
+        XSync(connection_->display(), False);
+        connection_->dispatchPending();
+        runLoop_.runPending();
+    }
+
+    void press(std::vector<KeySym> combo) {
+        std::vector<::KeyCode> codes;
+        for (auto sym : combo) codes.push_back(XKeysymToKeycode(other_, sym));
+        for (auto code : codes) XTestFakeKeyEvent(other_, code, True, CurrentTime);
+        for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
+            XTestFakeKeyEvent(other_, *it, False, CurrentTime);
+        }
+        XSync(other_, False);
+    }
+
+    sim::VirtualRunLoop runLoop_;
+    pid_t xvfb_ = -1;
+    std::string displayName_;
+    std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<VirtualKeyCodes> keys_;
+    Display* other_ = nullptr;
+};
+
+TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockUntilUnregistered) {
+    X11HotKeys hotKeys(*connection_, *keys_);
+    std::vector<uint32_t> pressed;
+    hotKeys.installHandler([&](uint32_t sig, uint32_t id) {
+        EXPECT_EQ(sig, signature);
+        pressed.push_back(id);
+    });
+    auto space = hotKeys.registerHotKey(49, controlOption, signature, 7);
+    auto left = hotKeys.registerHotKey(123, controlOption, signature, 8);
+    ASSERT_TRUE(space && left);
+    // The same combination twice is one hot key: the second registration fails.
+    EXPECT_FALSE(hotKeys.registerHotKey(49, controlOption, signature, 9));
+
+    press({XK_Control_L, XK_Alt_L, XK_space});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
+    // Caps Lock on: still the same shortcut.
+    press({XK_Caps_Lock});
+    press({XK_Control_L, XK_Alt_L, XK_Left});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 2; }));
+    press({XK_Caps_Lock});
+    EXPECT_EQ(pressed, (std::vector<uint32_t>{7, 8}));
+
+    // Another modifier set is another combination; an unregistered one is gone.
+    hotKeys.unregisterHotKey(*space);
+    press({XK_Control_L, XK_Alt_L, XK_Shift_L, XK_Left});
+    press({XK_Control_L, XK_Alt_L, XK_space});
+    press({XK_Control_L, XK_Alt_L, XK_Left});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 3; }));
+    settle();
+    EXPECT_EQ(pressed, (std::vector<uint32_t>{7, 8, 8}));
+}
+
+TEST_F(X11Input, CombinationHeldByAnotherClientFailsOnlyThatRegistration) {
+    const ::KeyCode leftKey = XKeysymToKeycode(other_, XK_Left);
+    XGrabKey(other_, leftKey, ControlMask | Mod1Mask, DefaultRootWindow(other_), False,
+             GrabModeAsync, GrabModeAsync);
+    XSync(other_, False);
+
+    X11HotKeys hotKeys(*connection_, *keys_);
+    EXPECT_FALSE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+    EXPECT_TRUE(hotKeys.registerHotKey(124, controlOption, signature, 2));
+
+    // Once the other client lets go, the combination can be had.
+    XUngrabKey(other_, leftKey, ControlMask | Mod1Mask, DefaultRootWindow(other_));
+    XSync(other_, False);
+    EXPECT_TRUE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+}
+
+TEST_F(X11Input, KeysArePositionsAndFollowALayoutChange) {
+    X11KeyboardLayout layout(*connection_, *keys_);
+    X11HotKeys hotKeys(*connection_, *keys_);
+    std::vector<uint32_t> pressed;
+    hotKeys.installHandler([&](uint32_t, uint32_t id) { pressed.push_back(id); });
+    ASSERT_TRUE(hotKeys.registerHotKey(0, controlOption, signature, 1));  // the A position
+    EXPECT_EQ(layout.translate(0), "a");
+    EXPECT_EQ(layout.translate(49), " ");
+    EXPECT_EQ(layout.translate(36), std::nullopt);  // Return types no name
+    EXPECT_EQ(layout.translate(200), std::nullopt);
+
+    // A French layout puts Q where US has A, and A where US has Q.
+    const pid_t setxkbmap = spawn({"setxkbmap", "-display", displayName_, "fr"}, nullptr);
+    ASSERT_GT(setxkbmap, 0);
+    int status = 0;
+    waitpid(setxkbmap, &status, 0);
+    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_TRUE(pumpUntil([&] { return layout.translate(0) == std::optional<std::string>("q"); }));
+    EXPECT_EQ(layout.translate(12), "a");
+
+    // The shortcut stays on its position: pressing the key that now types q fires it.
+    press({XK_Control_L, XK_Alt_L, XK_a});
+    settle();
+    EXPECT_TRUE(pressed.empty());
+    press({XK_Control_L, XK_Alt_L, XK_q});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
+}
+
+TEST_F(X11Input, MouseSourceReportsLeftDragWithoutTakingIt) {
+    X11MouseEvents mouse(*connection_);
+    std::vector<port::MouseEvent> events;
+    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { events.push_back(e); }));
+    using Type = port::MouseEvent::Type;
+
+    // One step at a time: the position is read from the server when an event arrives,
+    // so input that outruns the reader collapses, as it does for a person.
+    auto step = [&](const std::function<void()>& act, size_t count) {
+        act();
+        XSync(other_, False);
+        return pumpUntil([&] { return events.size() >= count; });
+    };
+    XTestFakeMotionEvent(other_, -1, 100, 120, CurrentTime);
+    settle();
+    ASSERT_TRUE(step([&] { XTestFakeButtonEvent(other_, 1, True, CurrentTime); }, 1));
+    ASSERT_TRUE(step([&] { XTestFakeMotionEvent(other_, -1, 200, 150, CurrentTime); }, 2));
+    // Taking nothing: another client can still grab the pointer during the drag.
+    EXPECT_EQ(XGrabPointer(other_, DefaultRootWindow(other_), False, ButtonReleaseMask,
+                           GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
+              GrabSuccess);
+    XUngrabPointer(other_, CurrentTime);
+    XTestFakeKeyEvent(other_, XKeysymToKeycode(other_, XK_Shift_L), True, CurrentTime);
+    ASSERT_TRUE(step([&] { XTestFakeMotionEvent(other_, -1, 300, 160, CurrentTime); }, 3));
+    XTestFakeKeyEvent(other_, XKeysymToKeycode(other_, XK_Shift_L), False, CurrentTime);
+    ASSERT_TRUE(step([&] { XTestFakeButtonEvent(other_, 1, False, CurrentTime); }, 4));
+
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[0].type, Type::leftDown);
+    EXPECT_EQ(events[0].location, (Point{100, 120}));
+    EXPECT_EQ(events[1].type, Type::leftDragged);
+    EXPECT_EQ(events[1].location, (Point{200, 150}));
+    EXPECT_FALSE(events[1].functionKey);
+    EXPECT_EQ(events[2].type, Type::leftDragged);
+    EXPECT_EQ(events[2].location, (Point{300, 160}));
+    // Shift is the stand-in for the function key on a standard keymap.
+    EXPECT_EQ(mouse.functionKeyMask(), static_cast<unsigned>(ShiftMask));
+    EXPECT_TRUE(events[2].functionKey);
+    EXPECT_EQ(events[3].location, (Point{300, 160}));
+
+    // Other buttons are not ours, and a stopped source is silent.
+    XTestFakeButtonEvent(other_, 3, True, CurrentTime);
+    XTestFakeButtonEvent(other_, 3, False, CurrentTime);
+    mouse.stop();
+    XTestFakeButtonEvent(other_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(other_, 1, False, CurrentTime);
+    settle();
+    settle();
+    EXPECT_EQ(events.size(), 4u);
+}
+
+}  // namespace
+}  // namespace kelvra::x11
