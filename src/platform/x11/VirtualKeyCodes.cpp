@@ -59,9 +59,11 @@ VirtualKeyCodes::VirtualKeyCodes(X11Connection& connection) : connection_(connec
     reload();
     listener_ = connection_.addListener([this](const XEvent& event) {
         if (event.type != MappingNotify) return;
-        XMappingEvent mapping = event.xmapping;
-        XRefreshKeyboardMapping(&mapping);
-        if (mapping.request == MappingPointer) return;
+        // Xlib may read the whole event behind the pointer (its keyboard extension
+        // takes it for an event of its own), so refresh from a full copy.
+        XEvent copy = event;
+        XRefreshKeyboardMapping(&copy.xmapping);
+        if (copy.xmapping.request == MappingPointer) return;
         reload();
         // Callbacks may cancel their own subscription.
         std::vector<uint64_t> ids;

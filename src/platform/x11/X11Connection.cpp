@@ -253,4 +253,20 @@ bool X11Connection::hasWindowManager() {
     return running;
 }
 
+void X11Connection::sendRootMessage(Window w, const char* type, long l0, long l1, long l2,
+                                    long l3, long l4) {
+    if (!isOpen()) return;
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = w;
+    e.xclient.message_type = atom(type);
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = l0;
+    e.xclient.data.l[1] = l1;
+    e.xclient.data.l[2] = l2;
+    e.xclient.data.l[3] = l3;
+    e.xclient.data.l[4] = l4;
+    XSendEvent(display_, root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+}
+
 }  // namespace kelvra::x11

@@ -66,6 +66,9 @@ class X11Connection {
     // Adds to the events this client selects on a window (the root included) without
     // dropping what other parts of the program selected there: always use this.
     void addEventMask(Window window, long mask);
+    // An EWMH client message about `w`, sent to the root for the window manager.
+    void sendRootMessage(Window w, const char* type, long l0, long l1 = 0, long l2 = 0,
+                         long l3 = 0, long l4 = 0);
     int randrEventBase() const { return randrEventBase_; }
     bool isRandrEvent(const XEvent& e) const;
 

@@ -8,24 +8,12 @@ namespace {
 constexpr long sourcePager = 2;  // direct user action: no focus-stealing prevention
 }
 
-void X11WindowCommands::sendToRoot(Window w, const char* type, long l0, long l1, long l2) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = c_.atom(type);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = l0;
-    e.xclient.data.l[1] = l1;
-    e.xclient.data.l[2] = l2;
-    XSendEvent(c_.display(), c_.root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &e);
-}
 
 bool X11WindowCommands::activate(Window w) {
     if (!c_.isOpen()) return false;
     c_.clearError();
     if (c_.hasWindowManager()) {
-        sendToRoot(w, "_NET_ACTIVE_WINDOW", sourcePager, CurrentTime,
+        c_.sendRootMessage(w, "_NET_ACTIVE_WINDOW", sourcePager, CurrentTime,
                    static_cast<long>(windows_.activeWindow().value_or(None)));
     } else {
         XMapRaised(c_.display(), w);
@@ -38,7 +26,7 @@ bool X11WindowCommands::close(Window w) {
     if (!c_.isOpen()) return false;
     c_.clearError();
     if (c_.hasWindowManager()) {
-        sendToRoot(w, "_NET_CLOSE_WINDOW", CurrentTime, sourcePager, 0);
+        c_.sendRootMessage(w, "_NET_CLOSE_WINDOW", CurrentTime, sourcePager, 0);
         return c_.checkedSync();
     }
     // Without a manager, the close protocol the client itself offers.

@@ -22,7 +22,6 @@ class X11WindowCommands {
     bool minimize(Window w);
 
   private:
-    void sendToRoot(Window w, const char* type, long l0, long l1, long l2);
 
     X11Connection& c_;
     X11Windows& windows_;

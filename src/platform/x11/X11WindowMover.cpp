@@ -42,21 +42,6 @@ double seconds() {
 
 }  // namespace
 
-void X11WindowMover::sendClientMessage(Window w, const char* type, long l0, long l1, long l2,
-                                       long l3, long l4) {
-    XEvent e{};
-    e.xclient.type = ClientMessage;
-    e.xclient.window = w;
-    e.xclient.message_type = c_.atom(type);
-    e.xclient.format = 32;
-    e.xclient.data.l[0] = l0;
-    e.xclient.data.l[1] = l1;
-    e.xclient.data.l[2] = l2;
-    e.xclient.data.l[3] = l3;
-    e.xclient.data.l[4] = l4;
-    XSendEvent(c_.display(), c_.root(), False, SubstructureRedirectMask | SubstructureNotifyMask,
-               &e);
-}
 
 void X11WindowMover::leaveMaximizedAndFullscreen(Window w) {
     constexpr long remove = 0;
@@ -64,11 +49,11 @@ void X11WindowMover::leaveMaximizedAndFullscreen(Window w) {
     bool horz = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_HORZ");
     // Managers ignore moves of maximized windows, or restore the old size over them.
     if (vert || horz)
-        sendClientMessage(
+        c_.sendRootMessage(
             w, "_NET_WM_STATE", remove, static_cast<long>(c_.atom("_NET_WM_STATE_MAXIMIZED_VERT")),
             static_cast<long>(c_.atom("_NET_WM_STATE_MAXIMIZED_HORZ")), sourcePager, 0);
     if (windows_.hasState(w, "_NET_WM_STATE_FULLSCREEN"))
-        sendClientMessage(w, "_NET_WM_STATE", remove,
+        c_.sendRootMessage(w, "_NET_WM_STATE", remove,
                           static_cast<long>(c_.atom("_NET_WM_STATE_FULLSCREEN")), 0, sourcePager,
                           0);
 }
@@ -106,7 +91,7 @@ bool X11WindowMover::setFrame(Window w, const Rect& target, double timeoutSecond
         leaveMaximizedAndFullscreen(w);
         constexpr long northWestGravity = 1;
         constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
-        sendClientMessage(w, "_NET_MOVERESIZE_WINDOW",
+        c_.sendRootMessage(w, "_NET_MOVERESIZE_WINDOW",
                           northWestGravity | allFields | (sourcePager << 12),
                           static_cast<long>(r.x), static_cast<long>(r.y),
                           static_cast<long>(r.width), static_cast<long>(r.height));

@@ -23,7 +23,6 @@ class X11WindowMover {
 
   private:
     void leaveMaximizedAndFullscreen(Window w);
-    void sendClientMessage(Window w, const char* type, long l0, long l1, long l2, long l3, long l4);
     // Waits until the window shows `target` or the manager answered, or time runs out.
     // or it shows what the client's size rules let the manager grant.
     void awaitAnswer(Window w, const Rect& target, const Rect& expected, unsigned long sinceSerial,
