@@ -40,7 +40,8 @@ std::optional<std::string> readString(port::UserDefaults& d, const char* key) {
 void setAsideUndecodable(port::UserDefaults& d, const std::string& key,
                          const port::DefaultsValue& value) {
     for (int n = 1; n <= 100; ++n) {
-        std::string backup = key + ".damaged" + (n == 1 ? "" : "-" + std::to_string(n));
+        std::string backup = key + ".damaged";
+        if (n > 1) backup += '-' + std::to_string(n);
         auto existing = d.object(backup);
         if (existing && *existing == value) return;
         if (!existing) {

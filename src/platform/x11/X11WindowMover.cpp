@@ -138,6 +138,7 @@ void X11WindowMover::awaitAnswer(Window w, const Rect& target, const Rect& expec
     double settleUntil = 0;
     while (c_.isOpen()) {
         XSync(c_.display(), False);
+        int queuedBefore = QLength(c_.display());
         auto frame = windows_.frame(w);
         if (!frame) return;  // gone meanwhile
         if (frame->approximatelyEquals(target, 0.5) || frame->approximatelyEquals(expected, 0.5))
@@ -149,6 +150,9 @@ void X11WindowMover::awaitAnswer(Window w, const Rect& target, const Rect& expec
         // (a move after a resize, say) arrive, then take what is there.
         if (scan.seen && settleUntil == 0) settleUntil = now + 0.02;
         if ((settleUntil != 0 && now >= settleUntil) || now >= deadline) return;
+        // The reads above may have pulled the answer into Xlib's queue, where the
+        // socket no longer shows it: look again at once instead of sleeping.
+        if (QLength(c_.display()) > queuedBefore) continue;
         pollfd p{c_.fd(), POLLIN, 0};
         poll(&p, 1, 5);
     }
