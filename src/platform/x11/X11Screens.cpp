@@ -22,6 +22,11 @@ X11Screens::~X11Screens() {
 }
 
 std::vector<port::PlatformScreen> X11Screens::screens() {
+    if (!cache_ || !c_.isOpen()) cache_ = readScreens();
+    return *cache_;
+}
+
+std::vector<port::PlatformScreen> X11Screens::readScreens() {
     std::vector<port::PlatformScreen> result;
     if (!c_.isOpen()) return result;
     std::vector<Monitor> monitors = c_.monitors();
@@ -68,18 +73,25 @@ Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
 }
 
 void X11Screens::onEvent(const XEvent& e) {
-    if (c_.isRandrEvent(e)) return scheduleNotify(false);
-    if (e.type == ConfigureNotify && e.xconfigure.window == c_.root()) return scheduleNotify(false);
+    if (c_.isRandrEvent(e) || (e.type == ConfigureNotify && e.xconfigure.window == c_.root())) {
+        cache_.reset();
+        return scheduleNotify(false);
+    }
     if (e.type == PropertyNotify) {
         Atom a = e.xproperty.atom;
         if (a == c_.atom("_NET_WM_STRUT_PARTIAL") || a == c_.atom("_NET_WM_STRUT") ||
-            (e.xproperty.window == c_.root() && a == c_.atom("_NET_CLIENT_LIST")))
+            (e.xproperty.window == c_.root() && a == c_.atom("_NET_CLIENT_LIST"))) {
+            cache_.reset();
             scheduleNotify(true);
+        }
         return;
     }
     // Without a window manager a dock shows up as a mapped top-level window.
-    if ((e.type == MapNotify || e.type == UnmapNotify) && e.xany.window == c_.root())
+    if ((e.type == MapNotify || e.type == UnmapNotify || e.type == DestroyNotify) &&
+        e.xany.window == c_.root()) {
+        cache_.reset();
         scheduleNotify(true);
+    }
 }
 
 void X11Screens::scheduleNotify(bool onlyIfChanged) {
@@ -94,6 +106,7 @@ void X11Screens::scheduleNotify(bool onlyIfChanged) {
         if (!a || !*a) return;
         notifyPending_ = false;
         // Windows come and go all the time; only a dock among them changes the screens.
+        cache_.reset();
         auto now = screens();
         bool changed = notifyAlways_ || now != lastSeen_;
         notifyAlways_ = false;

@@ -21,6 +21,9 @@ class X11Screens final : public port::Screens {
     Subscription onScreensChanged(std::function<void()> callback) override;
 
   private:
+    // Reads monitors and struts from the server.
+    std::vector<port::PlatformScreen> readScreens();
+
     void onEvent(const XEvent& event);
     // Posts the change to the subscribers; a possible change only when the screens differ.
     void scheduleNotify(bool onlyIfChanged);
@@ -33,6 +36,9 @@ class X11Screens final : public port::Screens {
     bool notifyPending_ = false;
     bool notifyAlways_ = false;
     std::vector<port::PlatformScreen> lastSeen_;
+    // The screens as last read; every event that can change them drops it, so a
+    // shortcut press does not pay for reading every window's strut again.
+    std::optional<std::vector<port::PlatformScreen>> cache_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
