@@ -4,7 +4,10 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
-CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# ccache, when present, keeps rebuilds of other checkouts and build trees cheap.
+CCACHE     := $(shell command -v ccache 2>/dev/null)
+LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
+CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 .PHONY: deps configure build test test-fast test-asan fuzz run bench install clean format
 

@@ -1,39 +1,11 @@
 #pragma once
 
 #include <functional>
-#include <map>
-#include <memory>
 #include <utility>
 
-#include "platform/port/Subscription.h"
+#include "platform/port/Signal.h"
 
 namespace kelvra {
-
-// A plain signal: listeners are called in subscription order, synchronously.
-template <class... Args>
-class Signal {
-public:
-    Subscription connect(std::function<void(const Args&...)> listener) {
-        auto id = next_++;
-        (*listeners_)[id] = std::move(listener);
-        std::weak_ptr<Listeners> weak = listeners_;
-        return Subscription([weak, id] {
-            if (auto l = weak.lock()) l->erase(id);
-        });
-    }
-    void emit(const Args&... args) const {
-        // Copy so that listeners may subscribe or unsubscribe while being called.
-        auto snapshot = *listeners_;
-        for (auto& [id, fn] : snapshot) {
-            if (listeners_->count(id)) fn(args...);
-        }
-    }
-
-private:
-    using Listeners = std::map<uint64_t, std::function<void(const Args&...)>>;
-    std::shared_ptr<Listeners> listeners_ = std::make_shared<Listeners>();
-    uint64_t next_ = 1;
-};
 
 // An observable value. Every assignment notifies the owner first (will-change),
 // stores the value, runs the owner's did-set hook, then emits the new value to
