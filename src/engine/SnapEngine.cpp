@@ -80,8 +80,8 @@ void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& scr
         return;
     }
     snappedWindows.insert_or_assign(window, Snapped{zone, actual});
-    if (onSnap) onSnap(window, zone, actual, screen);
-    if (onDidSnap) onDidSnap(window, zone, screen);
+    onSnap.emit(window, zone, actual, screen);
+    onDidSnap.emit(window, zone, screen);
 }
 
 void SnapEngine::performShortcutSnap(const AXWindow& window, SnapAction action,
@@ -112,7 +112,7 @@ void SnapEngine::restore(const AXWindow& window) {
     Rect previous = it->second.back();
     it->second.pop_back();
     snappedWindows.erase(window);
-    if (onDetach) onDetach(window);
+    onDetach.emit(window);
     window.setFrame(previous);
 }
 
@@ -159,7 +159,7 @@ std::optional<Size> SnapEngine::detachForDrag(const AXWindow& window, Point curs
     if (!f) return std::nullopt;
 
     snappedWindows.erase(window);
-    if (onDetach) onDetach(window);
+    onDetach.emit(window);
 
     // Keep the grabbed point under the cursor while the window takes its old size back.
     const double r = f->width > 0 ? (cursor.x - f->minX()) / f->width : 0.5;

@@ -19,10 +19,10 @@ namespace {
 TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
     auto& d = launch(true, true);
     EXPECT_TRUE(d.coreStarted());
-    EXPECT_TRUE(d.dragMonitor().running());
-    EXPECT_TRUE(d.placementRuleManager().started());
+    EXPECT_TRUE(d.components().dragMonitor().running());
+    EXPECT_TRUE(d.components().placementRuleManager().started());
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
-    EXPECT_EQ(d.onboarding().showCount(), 0);
+    EXPECT_EQ(d.components().onboarding().showCount(), 0);
     EXPECT_EQ(CloudAccount::shared().startCount(), 1);
     EXPECT_EQ(CloudSync::shared().startCount(), 1);
     EXPECT_TRUE(CrashReporter::shared().subscribed());
@@ -31,9 +31,9 @@ TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
 TEST_F(DelegateTest, ShowsOnboardingWhenNotYetOnboarded) {
     auto& d = launch(true, false);
     EXPECT_FALSE(d.coreStarted());
-    EXPECT_EQ(d.onboarding().showCount(), 1);
+    EXPECT_EQ(d.components().onboarding().showCount(), 1);
     // Finishing onboarding with the permission starts the core.
-    d.onboarding().onFinished();
+    d.components().onboarding().onFinished();
     EXPECT_TRUE(d.coreStarted());
 }
 
@@ -42,7 +42,7 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     EXPECT_FALSE(d.coreStarted());
     desktop.runLoop().advance(2.0);
     EXPECT_FALSE(d.coreStarted()) << "still untrusted";
-    int refreshes = d.statusItem().refreshCount();
+    int refreshes = d.components().statusItem().refreshCount();
     EXPECT_GE(refreshes, 1) << "the icon follows the permission on every tick";
 
     desktop.setTrusted(true);
@@ -52,7 +52,7 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
 
     desktop.runLoop().advance(10.0);
     d.startCore();
-    d.onboarding().onFinished();
+    d.components().onboarding().onFinished();
     // Started once: hot keys registered once, never re-registered by later ticks.
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.handlerInstallCount(), 1);
@@ -115,39 +115,47 @@ TEST_F(DelegateTest, RecordingDropsHotKeysAndEndingRestoresThem) {
 
 TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
     auto& d = launch();
+    auto& tiles = d.components().tileManager();
+    auto snapSomething = [&] {
+        d.dispatcher().perform(SnapAction::snapLeftHalf);
+        ASSERT_EQ(tiles.candidates().size(), 1u);
+    };
     AppSettings::shared().tilingEnabled.set(true);
-    EXPECT_EQ(d.tileManager().removeAllCount(), 0);
+    snapSomething();
     AppSettings::shared().tilingEnabled.set(false);
-    EXPECT_EQ(d.tileManager().removeAllCount(), 1);
+    EXPECT_TRUE(tiles.candidates().empty()) << "tiling off";
+    snapSomething();
     desktop.notifyScreensChanged();
     desktop.runLoop().runPending();
-    EXPECT_EQ(d.tileManager().removeAllCount(), 2);
+    EXPECT_TRUE(tiles.candidates().empty()) << "screens changed";
 }
 
 TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
     auto& d = launch();
-    d.dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
-    ASSERT_TRUE(d.overlay().shownFrame());
-    EXPECT_EQ(*d.overlay().shownFrame(), (Rect{0, 25, 716, 875}));
-    d.dragMonitor().onZoneChange(std::nullopt, std::nullopt, std::nullopt);
-    EXPECT_FALSE(d.overlay().shownFrame());
+    d.components().dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875},
+                                              std::nullopt);
+    ASSERT_TRUE(d.components().overlay().shownFrame());
+    EXPECT_EQ(*d.components().overlay().shownFrame(), (Rect{0, 25, 716, 875}));
+    d.components().dragMonitor().onZoneChange(std::nullopt, std::nullopt, std::nullopt);
+    EXPECT_FALSE(d.components().overlay().shownFrame());
 
-    d.statusItem().onShowHUD();
-    EXPECT_TRUE(d.hud().hasVisiblePanel());
-    d.statusItem().onShowSettings();
-    d.statusItem().onShowSettings();
-    EXPECT_EQ(d.settingsWindow().showCount(), 2);
-    d.statusItem().onShowOnboarding();
-    EXPECT_EQ(d.onboarding().showCount(), 1);
+    d.components().statusItem().onShowHUD();
+    EXPECT_TRUE(d.components().hud().hasVisiblePanel());
+    d.components().statusItem().onShowSettings();
+    d.components().statusItem().onShowSettings();
+    EXPECT_EQ(d.components().settingsWindow().showCount(), 2);
+    d.components().statusItem().onShowOnboarding();
+    EXPECT_EQ(d.components().onboarding().showCount(), 1);
 
-    d.applyToFrontmost(ZoneID::leftHalf);
-    ASSERT_TRUE(d.snapAssist().lastSnapSeen());
-    EXPECT_EQ(d.snapAssist().lastSnapSeen()->zone, ZoneID::leftHalf);
-    EXPECT_EQ(d.tileManager().snapsSeen(), 1);
+    d.dispatcher().applyToFrontmost(ZoneID::leftHalf);
+    ASSERT_TRUE(d.components().snapAssist().lastSnapSeen());
+    EXPECT_EQ(d.components().snapAssist().lastSnapSeen()->zone, ZoneID::leftHalf);
+    EXPECT_EQ(d.components().tileManager().candidates().size(), 1u);
 }
 
 TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton) {
-    int32_t a = desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
+    int32_t a =
+        desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
     int32_t b = desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
     desktop.setAlertResponse(port::Alerts::firstButtonReturn);
     launch();
@@ -193,7 +201,7 @@ TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
 TEST_F(DelegateTest, TerminationStopsDragMonitorAndHotKeys) {
     auto& d = launch();
     d.applicationWillTerminate();
-    EXPECT_FALSE(d.dragMonitor().running());
+    EXPECT_FALSE(d.components().dragMonitor().running());
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
 }
 
