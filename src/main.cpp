@@ -66,6 +66,13 @@ bool haveX11Session() {
 int main(int argc, char** argv) {
     using namespace kelvra;
 
+    {
+        auto version = qt::StaticBundleInfo().infoValue("CFBundleShortVersionString");
+        auto answer = ProcessEntry::readCommandLine({argv + 1, argv + argc}, version.value_or(""));
+        std::fputs(answer.out.c_str(), stdout);
+        std::fputs(answer.error.c_str(), stderr);
+        if (!answer.run) return answer.exitCode;
+    }
     if (!haveX11Session()) return 1;
     x11::X11Connection connection;
     // The connection has said why it could not open.
