@@ -73,6 +73,7 @@ int main(int argc, char** argv) {
         std::fputs(answer.error.c_str(), stderr);
         if (!answer.run) return answer.exitCode;
     }
+    qt::UnixSignals::ignoreBrokenPipes();
     if (!haveX11Session()) return 1;
     x11::X11Connection connection;
     // The connection has said why it could not open.
@@ -158,7 +159,7 @@ int main(int argc, char** argv) {
         QObject::connect(&app, &QCoreApplication::aboutToQuit, terminate);
         qt::UnixSignals quitOnSignal([](int) { QCoreApplication::quit(); });
         if (!quitOnSignal.active())
-            logLine("cannot watch SIGINT and SIGTERM; they end Kelvra abruptly");
+            logLine("cannot watch SIGINT, SIGTERM and SIGHUP; they end Kelvra abruptly");
 
         auto deliverUrls = [&delegate](const QStringList& args) {
             for (const auto& url : qt::SingleInstance::urlsIn(args)) {
