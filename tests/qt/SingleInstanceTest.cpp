@@ -1,6 +1,14 @@
 #include "platform/qt/SingleInstance.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <functional>
+#include <vector>
 
 #include <QDateTime>
 #include <QFile>
@@ -75,6 +83,69 @@ TEST(SingleInstance, LockOfALiveInstanceHoldsHoweverOldAndACrashedOneIsTakenOver
     SingleInstance instance(dir.path());
     EXPECT_EQ(instance.claim({}), SingleInstance::Role::primary);
     EXPECT_TRUE(instance.error().isEmpty()) << instance.error().toStdString();
+}
+
+TEST(SingleInstance, OnlyALiveHolderKeepsALaterStartOutWhateverTheLockFileHolds) {
+    struct Case {
+        const char* name;
+        std::function<void(const QString& lockPath)> prepare;
+    };
+    const std::vector<Case> cases = {
+        // Killed after creating the file and before writing it.
+        {"empty", [](const QString& p) { QFile(p).open(QIODevice::WriteOnly); }},
+        {"garbage",
+         [](const QString& p) {
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+             f.write("\xff\x00not a pid\n", 15);
+         }},
+        {"unreadable",
+         [](const QString& p) {
+             QFile(p).open(QIODevice::WriteOnly);
+             QFile::setPermissions(p, QFile::Permissions());
+         }},
+        // Held by a process that was then killed: the kernel lets go of its lock.
+        {"holder killed",
+         [](const QString& p) {
+             int ready[2];
+             ASSERT_EQ(pipe(ready), 0);
+             const QByteArray path = QFile::encodeName(p);
+             pid_t child = fork();
+             ASSERT_GE(child, 0);
+             if (child == 0) {
+                 int fd = ::open(path.constData(), O_RDWR | O_CREAT, 0600);
+                 if (fd < 0 || ::flock(fd, LOCK_EX) != 0) _exit(1);
+                 [[maybe_unused]] auto n = ::write(ready[1], "x", 1);
+                 for (;;) pause();
+             }
+             char byte = 0;
+             ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+             // While it lives, it holds the lock.
+             int probe = ::open(path.constData(), O_RDWR);
+             EXPECT_NE(::flock(probe, LOCK_EX | LOCK_NB), 0);
+             ::close(probe);
+             kill(child, SIGKILL);
+             waitpid(child, nullptr, 0);
+             ::close(ready[0]);
+             ::close(ready[1]);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir dir;
+        c.prepare(dir.filePath("kelvra.lock"));
+        {
+            SingleInstance instance(dir.path());
+            EXPECT_EQ(instance.claim({}), SingleInstance::Role::primary);
+            EXPECT_TRUE(instance.error().isEmpty()) << instance.error().toStdString();
+            // And it really holds the lock now.
+            SingleInstance later(dir.path());
+            EXPECT_EQ(later.claim({}), SingleInstance::Role::secondary);
+        }
+        // Ended normally: the next start is the instance again.
+        SingleInstance next(dir.path());
+        EXPECT_EQ(next.claim({}), SingleInstance::Role::primary);
+    }
 }
 
 TEST(SingleInstance, OnlyOurOwnSchemeCountsAsUrl) {

@@ -1,6 +1,11 @@
 #include "platform/qt/SingleInstance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <QDataStream>
 #include <QDir>
@@ -34,7 +39,9 @@ SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
 
 SingleInstance::~SingleInstance() {
     server_.close();
-    if (lock_) lock_->unlock();
+    // Closing lets go of the lock. The file stays: removing it could let a later start
+    // lock a fresh file while another still waits on the old one.
+    if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 QString SingleInstance::socketPath() const {
@@ -42,22 +49,36 @@ QString SingleInstance::socketPath() const {
 }
 
 SingleInstance::Role SingleInstance::claim(const QStringList& arguments) {
-    lock_ = std::make_unique<QLockFile>(QDir(dir_).filePath("kelvra.lock"));
-    // A lock left behind by a crashed instance is taken over once its process is gone;
-    // never by age, which would let a second instance in beside a long-running first.
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0)) {
-        listen();
-        return Role::primary;
+    const QByteArray path = QFile::encodeName(QDir(dir_).filePath("kelvra.lock"));
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 && errno == EACCES) {
+        // A lock file we may not open (its mode was changed): the folder is ours, so
+        // make a new one rather than be kept out by it.
+        ::unlink(path.constData());
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
     }
-    if (lock_->error() != QLockFile::LockFailedError) {
-        error_ = QStringLiteral("cannot create the instance lock in %1").arg(dir_);
-        lock_.reset();
+    if (fd < 0) {
+        error_ = QStringLiteral("cannot open the instance lock %1: %2")
+                     .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno)));
         // Better a second instance than none at all.
         return Role::primary;
     }
-    lock_.reset();
-    return handOver(arguments) ? Role::secondary : Role::failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(fd);
+        if (err == EWOULDBLOCK) return handOver(arguments) ? Role::secondary : Role::failed;
+        error_ = QStringLiteral("cannot take the instance lock %1: %2")
+                     .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(err)));
+        return Role::primary;
+    }
+    lockFd_ = fd;
+    // The process id is for people looking; the kernel's lock is what counts.
+    const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + "\n";
+    if (::ftruncate(fd, 0) == 0) {
+        [[maybe_unused]] auto written = ::write(fd, pid.constData(), pid.size());
+    }
+    listen();
+    return Role::primary;
 }
 
 void SingleInstance::listen() {

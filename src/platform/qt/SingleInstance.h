@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QLocalServer>
-#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -10,9 +9,11 @@
 
 namespace kelvra::qt {
 
-// One running instance per user session. The first instance holds a lock file and
-// listens on a local socket in the user's runtime folder; a later start hands its
-// arguments over that socket and exits. The socket is reachable by the user only.
+// One running instance per user session. The first instance holds a lock on a file
+// (flock: the kernel lets go of it when the process ends, however it ends, so neither
+// a crash nor a lock file left empty or garbled keeps a later start out) and listens
+// on a local socket in the user's runtime folder; a later start hands its arguments
+// over that socket and exits. The socket is reachable by the user only.
 class SingleInstance final : public QObject {
     Q_OBJECT
   public:
@@ -48,7 +49,7 @@ class SingleInstance final : public QObject {
     void acceptConnections();
 
     QString dir_;
-    std::unique_ptr<QLockFile> lock_;
+    int lockFd_ = -1;
     QLocalServer server_;
     QString error_;
 };
