@@ -91,6 +91,7 @@ int main(int argc, char** argv) {
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     qt::SingleInstance instance;
+    if (!instance.warning().isEmpty()) fail(instance.warning().toStdString());
     switch (instance.claim(arguments)) {
         case qt::SingleInstance::Role::secondary:
             return 0;

@@ -11,7 +11,10 @@
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
+
+#include "platform/qt/RuntimeFolder.h"
 
 namespace kelvra::qt {
 
@@ -20,19 +23,19 @@ constexpr int handOverTimeoutMs = 2000;
 constexpr int connectAttempts = 10;
 constexpr int streamVersion = QDataStream::Qt_6_0;
 
-QString defaultRuntimeDir() {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!dir.isEmpty() && QDir(dir).exists()) return dir;
-    // Without a runtime folder: a private folder of our own in the temp folder.
-    dir = QDir::temp().filePath(QStringLiteral("kelvra-%1").arg(getuid()));
-    QDir().mkpath(dir);
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return dir;
-}
 }  // namespace
 
 SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
-    : QObject(parent), dir_(runtimeDir.isEmpty() ? defaultRuntimeDir() : std::move(runtimeDir)) {
+    : QObject(parent), dir_(std::move(runtimeDir)) {
+    if (dir_.isEmpty()) {
+        const QString cache =
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        auto folder =
+            RuntimeFolder::choose(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath(),
+                                  cache.isEmpty() ? QString() : cache + "/kelvra/instance");
+        dir_ = folder.path;
+        warning_ = folder.warning;
+    }
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
 }
@@ -49,6 +52,10 @@ QString SingleInstance::socketPath() const {
 }
 
 SingleInstance::Role SingleInstance::claim(const QStringList& arguments) {
+    if (dir_.isEmpty()) {
+        error_ = QStringLiteral("no private folder for the instance lock and socket");
+        return Role::primary;
+    }
     const QByteArray path = QFile::encodeName(QDir(dir_).filePath("kelvra.lock"));
     int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0 && errno == EACCES) {

@@ -26,7 +26,8 @@ class SingleInstance final : public QObject {
     // Handed-over arguments larger than this are dropped as garbage.
     static constexpr qint64 maxMessageSize = 64 * 1024;
 
-    // `runtimeDir` empty: $XDG_RUNTIME_DIR, or a per-user folder in the temp folder.
+    // `runtimeDir` empty: $XDG_RUNTIME_DIR, or a private per-user folder in the temp
+    // folder (see RuntimeFolder).
     explicit SingleInstance(QString runtimeDir = {}, QObject* parent = nullptr);
     ~SingleInstance() override;
 
@@ -34,6 +35,8 @@ class SingleInstance final : public QObject {
     Role claim(const QStringList& arguments);
     // Why claim() failed, or why the primary instance could not listen.
     const QString& error() const { return error_; }
+    // Why the usual runtime folder was refused, for the user to see; empty when not.
+    const QString& warning() const { return warning_; }
 
     // Receives the arguments of every later start, on the main thread.
     std::function<void(const QStringList&)> onArguments;
@@ -52,6 +55,7 @@ class SingleInstance final : public QObject {
     int lockFd_ = -1;
     QLocalServer server_;
     QString error_;
+    QString warning_;
 };
 
 }  // namespace kelvra::qt
