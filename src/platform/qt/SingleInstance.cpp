@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include <QDataStream>
 #include <QDir>
@@ -14,6 +18,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include "platform/port/Platform.h"
 #include "platform/qt/RuntimeFolder.h"
 
 namespace kelvra::qt {
@@ -22,6 +27,9 @@ namespace {
 constexpr int handOverTimeoutMs = 2000;
 constexpr int connectAttempts = 10;
 constexpr int streamVersion = QDataStream::Qt_6_0;
+constexpr int backlog = 16;
+// After a descriptor shortage or a failed listen.
+constexpr int retryMs = 500;
 
 }  // namespace
 
@@ -36,12 +44,17 @@ SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
         dir_ = folder.path;
         warning_ = folder.warning;
     }
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    retry_.setSingleShot(true);
+    connect(&retry_, &QTimer::timeout, this, &SingleInstance::resume);
 }
 
 SingleInstance::~SingleInstance() {
-    server_.close();
+    // Taken out first: deleting a peer reports its disconnection to finish().
+    qDeleteAll(std::exchange(peers_, {}));
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+        ::unlink(QFile::encodeName(socketPath()).constData());
+    }
     // Closing lets go of the lock. The file stays: removing it could let a later start
     // lock a fresh file while another still waits on the old one.
     if (lockFd_ >= 0) ::close(lockFd_);
@@ -84,17 +97,134 @@ SingleInstance::Role SingleInstance::claim(const QStringList& arguments) {
     if (::ftruncate(fd, 0) == 0) {
         [[maybe_unused]] auto written = ::write(fd, pid.constData(), pid.size());
     }
-    listen();
+    if (!listen()) retry_.start(retryMs);
     return Role::primary;
 }
 
-void SingleInstance::listen() {
-    // A socket file of a crashed instance would make listen() fail; we hold the lock,
-    // so nobody else is using it.
-    QLocalServer::removeServer(socketPath());
-    if (!server_.listen(socketPath())) {
-        error_ = QStringLiteral("cannot listen on %1: %2").arg(socketPath(), server_.errorString());
+bool SingleInstance::listen() {
+    const QByteArray path = QFile::encodeName(socketPath());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof address.sun_path) {
+        error_ = QStringLiteral("cannot listen on %1: the path is too long").arg(socketPath());
+        return false;
     }
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // A socket file of a crashed instance would make bind() fail; we hold the lock,
+    // so nobody else is using it. The folder is private, so the moment between
+    // bind() and chmod() lets nobody else in.
+    ::unlink(path.constData());
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, backlog) != 0) {
+        error_ = QStringLiteral("cannot listen on %1: %2")
+                     .arg(socketPath(), QString::fromLocal8Bit(std::strerror(errno)));
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    listenFd_ = fd;
+    acceptor_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(acceptor_.get(), &QSocketNotifier::activated, this, &SingleInstance::acceptPending);
+    return true;
+}
+
+void SingleInstance::acceptPending() {
+    while (peers_.size() < maxPeers) {
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd >= 0) {
+            adopt(fd);
+            continue;
+        }
+        const int err = errno;
+        if (err == EINTR || err == ECONNABORTED) continue;
+        if (err == EAGAIN || err == EWOULDBLOCK) return;
+        acceptor_->setEnabled(false);
+        retry_.start(retryMs);
+        if (err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM) {
+            // The connection waits in the backlog; try again once something is freed.
+            if (!shortageLogged_) {
+                logLine("cannot accept a later start's connection (" +
+                        std::string(std::strerror(err)) + "); trying again");
+            }
+            shortageLogged_ = true;
+            return;
+        }
+        // Anything else means the listening socket itself is broken: make a new one.
+        logLine("the instance socket failed (" + std::string(std::strerror(err)) +
+                "); listening anew");
+        stopListening();
+        return;
+    }
+    // At the bound: later connections wait in the kernel's backlog until a peer is done.
+    acceptor_->setEnabled(false);
+}
+
+void SingleInstance::stopListening() {
+    acceptor_.reset();
+    if (listenFd_ >= 0) ::close(listenFd_);
+    listenFd_ = -1;
+}
+
+void SingleInstance::resume() {
+    if (listenFd_ < 0) {
+        if (!listen()) {
+            logLine(error_.toStdString() + "; trying again");
+            retry_.start(retryMs);
+            return;
+        }
+        error_.clear();
+    }
+    acceptor_->setEnabled(true);
+    acceptPending();
+}
+
+void SingleInstance::adopt(int fd) {
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    peers_.insert(socket);
+    // A peer that connects and sends nothing must not hold a descriptor for ever.
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    connect(idle, &QTimer::timeout, this, [this, socket] { finish(socket); });
+    idle->start(idleTimeoutMs_);
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] { finish(socket); });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
+    if (socket->bytesAvailable() > 0) read(socket);
+}
+
+void SingleInstance::finish(QLocalSocket* socket) {
+    if (!peers_.remove(socket)) return;
+    socket->abort();
+    socket->deleteLater();
+    // A place is free again (unless we are waiting out a shortage).
+    if (acceptor_ && !retry_.isActive()) {
+        acceptor_->setEnabled(true);
+        acceptPending();
+    }
+}
+
+void SingleInstance::read(QLocalSocket* socket) {
+    if (socket->bytesAvailable() > maxMessageSize) {
+        finish(socket);
+        return;
+    }
+    QDataStream in(socket);
+    in.setVersion(streamVersion);
+    in.startTransaction();
+    QStringList arguments;
+    in >> arguments;
+    // Incomplete: wait for the rest. Garbage: drop the connection.
+    if (!in.commitTransaction()) {
+        if (in.status() == QDataStream::ReadCorruptData) finish(socket);
+        return;
+    }
+    shortageLogged_ = false;
+    finish(socket);
+    if (onArguments) onArguments(arguments);
 }
 
 bool SingleInstance::handOver(const QStringList& arguments) {
@@ -121,32 +251,6 @@ bool SingleInstance::handOver(const QStringList& arguments) {
     }
     socket.disconnectFromServer();
     return true;
-}
-
-void SingleInstance::acceptConnections() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto read = [this, socket] {
-            if (socket->bytesAvailable() > maxMessageSize) {
-                socket->abort();
-                return;
-            }
-            QDataStream in(socket);
-            in.setVersion(streamVersion);
-            in.startTransaction();
-            QStringList arguments;
-            in >> arguments;
-            // Incomplete: wait for the rest. Garbage: drop the connection.
-            if (!in.commitTransaction()) {
-                if (in.status() == QDataStream::ReadCorruptData) socket->abort();
-                return;
-            }
-            socket->disconnectFromServer();
-            if (onArguments) onArguments(arguments);
-        };
-        connect(socket, &QLocalSocket::readyRead, this, read);
-        if (socket->bytesAvailable() > 0) read();
-    }
 }
 
 QStringList SingleInstance::urlsIn(const QStringList& arguments) {

@@ -1,9 +1,12 @@
 #pragma once
 
-#include <QLocalServer>
+#include <QLocalSocket>
 #include <QObject>
+#include <QSet>
+#include <QSocketNotifier>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -25,6 +28,10 @@ class SingleInstance final : public QObject {
 
     // Handed-over arguments larger than this are dropped as garbage.
     static constexpr qint64 maxMessageSize = 64 * 1024;
+    // Connections served at once; more wait in the kernel's backlog.
+    static constexpr qsizetype maxPeers = 8;
+    // A connection that has not sent its arguments by then is closed.
+    static constexpr int defaultIdleTimeoutMs = 3000;
 
     // `runtimeDir` empty: $XDG_RUNTIME_DIR, or a private per-user folder in the temp
     // folder (see RuntimeFolder).
@@ -45,15 +52,29 @@ class SingleInstance final : public QObject {
     static QStringList urlsIn(const QStringList& arguments);
 
     QString socketPath() const;
+    void setIdleTimeout(int ms) { idleTimeoutMs_ = ms; }
 
   private:
     bool handOver(const QStringList& arguments);
-    void listen();
-    void acceptConnections();
+    bool listen();
+    void stopListening();
+    void acceptPending();
+    // After a shortage or a broken socket: listen anew if needed and accept again.
+    void resume();
+    void adopt(int fd);
+    void read(QLocalSocket* socket);
+    void finish(QLocalSocket* socket);
 
     QString dir_;
     int lockFd_ = -1;
-    QLocalServer server_;
+    // Our own listening socket rather than QLocalServer's, which closes and deletes
+    // the socket file for good when an accept fails (out of descriptors).
+    int listenFd_ = -1;
+    std::unique_ptr<QSocketNotifier> acceptor_;
+    QSet<QLocalSocket*> peers_;
+    QTimer retry_;
+    int idleTimeoutMs_ = defaultIdleTimeoutMs;
+    bool shortageLogged_ = false;
     QString error_;
     QString warning_;
 };
