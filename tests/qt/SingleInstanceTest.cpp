@@ -249,6 +249,43 @@ TEST(SingleInstance, RunningOutOfDescriptorsNeitherLosesTheSocketNorTheConnectio
     EXPECT_EQ(received[1], QStringList{"kelvra:after"});
 }
 
+TEST(SingleInstance, TooLongArgumentsAreRefusedOnBothSidesWithAReason) {
+    test::CapturedLog log;
+    QTemporaryDir dir;
+    SingleInstance first(dir.path());
+    std::vector<QStringList> received;
+    first.onArguments = [&](const QStringList& args) { received.push_back(args); };
+    ASSERT_EQ(first.claim({}), SingleInstance::Role::primary);
+
+    // The sender refuses before sending (UTF-16: two bytes a character).
+    const QString huge(SingleInstance::maxMessageSize / 2, QChar('a'));
+    SingleInstance later(dir.path());
+    EXPECT_EQ(later.claim({"kelvra:" + huge}), SingleInstance::Role::failed);
+    EXPECT_TRUE(later.error().contains("too long")) << later.error().toStdString();
+    // Just under the limit still goes through.
+    const QString large(SingleInstance::maxMessageSize / 2 - 64, QChar('b'));
+    SingleInstance fitting(dir.path());
+    EXPECT_EQ(fitting.claim({large}), SingleInstance::Role::secondary);
+    ASSERT_TRUE(runUntil([&] { return !received.empty(); }));
+    EXPECT_EQ(received[0], QStringList{large});
+
+    // The receiver refuses what another sender pushes anyway, and says so.
+    int client = connectTo(first.socketPath());
+    ASSERT_GE(client, 0);
+    const QByteArray message = messageOf({huge, huge});
+    QByteArray rest = message;
+    ASSERT_TRUE(runUntil([&] {
+        ssize_t n = ::send(client, rest.constData(), static_cast<size_t>(rest.size()),
+                           MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n > 0) rest.remove(0, n);
+        return rest.isEmpty() || log.count("refused") > 0;
+    }));
+    ASSERT_TRUE(runUntil([&] { return log.count("refused") > 0; }));
+    EXPECT_EQ(log.count(std::to_string(SingleInstance::maxMessageSize) + " bytes"), 1u);
+    ::close(client);
+    EXPECT_EQ(received.size(), 1u);
+}
+
 TEST(SingleInstance, OnlyOurOwnSchemeCountsAsUrl) {
     EXPECT_EQ(SingleInstance::urlsIn({"kelvra:x", "KELVRA://y", "https://kelvra", "-v", ""}),
               (QStringList{"kelvra:x", "KELVRA://y"}));

@@ -209,6 +209,8 @@ void SingleInstance::finish(QLocalSocket* socket) {
 
 void SingleInstance::read(QLocalSocket* socket) {
     if (socket->bytesAvailable() > maxMessageSize) {
+        logLine("refused a later start's arguments: more than " + std::to_string(maxMessageSize) +
+                " bytes");
         finish(socket);
         return;
     }
@@ -228,6 +230,19 @@ void SingleInstance::read(QLocalSocket* socket) {
 }
 
 bool SingleInstance::handOver(const QStringList& arguments) {
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out.setVersion(streamVersion);
+    out << arguments;
+    // The running instance would refuse it: say so here rather than pass in silence.
+    if (message.size() > maxMessageSize) {
+        error_ = QStringLiteral(
+                     "the arguments are too long to hand to the running instance "
+                     "(%1 bytes encoded, at most %2)")
+                     .arg(message.size())
+                     .arg(maxMessageSize);
+        return false;
+    }
     QLocalSocket socket;
     // The first instance may have taken the lock but not be listening yet.
     for (int attempt = 0; attempt < connectAttempts; ++attempt) {
@@ -240,10 +255,6 @@ bool SingleInstance::handOver(const QStringList& arguments) {
                      .arg(socketPath());
         return false;
     }
-    QByteArray message;
-    QDataStream out(&message, QIODevice::WriteOnly);
-    out.setVersion(streamVersion);
-    out << arguments;
     socket.write(message);
     if (!socket.waitForBytesWritten(handOverTimeoutMs)) {
         error_ = QStringLiteral("could not hand the arguments over: %1").arg(socket.errorString());

@@ -23,10 +23,11 @@ class SingleInstance final : public QObject {
     enum class Role {
         primary,    // this process is the instance; arguments of later starts arrive
         secondary,  // another instance runs and received the arguments: exit
-        failed,     // another instance holds the lock but did not take the arguments
+        failed,     // another instance holds the lock but did not take the arguments (or
+                    // they were too long to hand over)
     };
 
-    // Handed-over arguments larger than this are dropped as garbage.
+    // Handed-over arguments larger than this (encoded) are refused by both sides.
     static constexpr qint64 maxMessageSize = 64 * 1024;
     // Connections served at once; more wait in the kernel's backlog.
     static constexpr qsizetype maxPeers = 8;
