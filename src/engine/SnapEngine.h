@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -19,7 +20,7 @@ class AppSettings;
 // for drag and the drag hit test. Reads and writes windows only through AXWindow and
 // screens only through ScreenInfo.
 class SnapEngine {
-public:
+  public:
     static constexpr size_t restoreDepth = 10;
     static constexpr double repeatWindow = 2.0;  // seconds between presses that cycle
 
@@ -59,10 +60,12 @@ public:
     std::function<void(const AXWindow&)> onDetach;
     std::function<void(const AXWindow&, ZoneID, const ScreenInfo&)> onDidSnap;
 
-private:
+  private:
     AppSettings& settings_;
     std::unordered_map<AXWindow, std::vector<Rect>> restoreStack_;
     std::optional<ShortcutSnap> lastShortcutSnap_;
+    // The last reason logged for a zone without room, so it is said once.
+    std::string noRoomLogged_;
 };
 
 }  // namespace kelvra
