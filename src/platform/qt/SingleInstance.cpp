@@ -28,8 +28,9 @@ constexpr int handOverTimeoutMs = 2000;
 constexpr int connectAttempts = 10;
 constexpr int streamVersion = QDataStream::Qt_6_0;
 constexpr int backlog = 16;
-// After a descriptor shortage or a failed listen.
+// After a descriptor shortage, and after a failed listen.
 constexpr int retryMs = 500;
+constexpr int relistenMs = 5000;
 
 }  // namespace
 
@@ -97,7 +98,11 @@ SingleInstance::Role SingleInstance::claim(const QStringList& arguments) {
     if (::ftruncate(fd, 0) == 0) {
         [[maybe_unused]] auto written = ::write(fd, pid.constData(), pid.size());
     }
-    if (!listen()) retry_.start(retryMs);
+    if (!listen()) {
+        // error() says why; the retries stay quiet until the trouble is over.
+        troubleLogged_ = true;
+        retry_.start(relistenMs);
+    }
     return Role::primary;
 }
 
@@ -142,11 +147,11 @@ void SingleInstance::acceptPending() {
         retry_.start(retryMs);
         if (err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM) {
             // The connection waits in the backlog; try again once something is freed.
-            if (!shortageLogged_) {
+            if (!troubleLogged_) {
                 logLine("cannot accept a later start's connection (" +
                         std::string(std::strerror(err)) + "); trying again");
             }
-            shortageLogged_ = true;
+            troubleLogged_ = true;
             return;
         }
         // Anything else means the listening socket itself is broken: make a new one.
@@ -168,11 +173,13 @@ void SingleInstance::stopListening() {
 void SingleInstance::resume() {
     if (listenFd_ < 0) {
         if (!listen()) {
-            logLine(error_.toStdString() + "; trying again");
-            retry_.start(retryMs);
+            if (!troubleLogged_) logLine(error_.toStdString() + "; trying again");
+            troubleLogged_ = true;
+            retry_.start(relistenMs);
             return;
         }
         error_.clear();
+        troubleLogged_ = false;
     }
     acceptor_->setEnabled(true);
     acceptPending();
@@ -224,7 +231,7 @@ void SingleInstance::read(QLocalSocket* socket) {
         if (in.status() == QDataStream::ReadCorruptData) finish(socket);
         return;
     }
-    shortageLogged_ = false;
+    troubleLogged_ = false;
     finish(socket);
     if (onArguments) onArguments(arguments);
 }

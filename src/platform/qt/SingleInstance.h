@@ -75,7 +75,8 @@ class SingleInstance final : public QObject {
     QSet<QLocalSocket*> peers_;
     QTimer retry_;
     int idleTimeoutMs_ = defaultIdleTimeoutMs;
-    bool shortageLogged_ = false;
+    // One log line per spell of trouble (a shortage, a socket that cannot listen).
+    bool troubleLogged_ = false;
     QString error_;
     QString warning_;
 };
