@@ -66,6 +66,14 @@ bool haveX11Session() {
 int main(int argc, char** argv) {
     using namespace kelvra;
 
+    {
+        auto version = qt::StaticBundleInfo().infoValue("CFBundleShortVersionString");
+        auto answer = ProcessEntry::readCommandLine({argv + 1, argv + argc}, version.value_or(""));
+        std::fputs(answer.out.c_str(), stdout);
+        std::fputs(answer.error.c_str(), stderr);
+        if (!answer.run) return answer.exitCode;
+    }
+    qt::UnixSignals::ignoreBrokenPipes();
     if (!haveX11Session()) return 1;
     x11::X11Connection connection;
     // The connection has said why it could not open.
@@ -83,6 +91,7 @@ int main(int argc, char** argv) {
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     qt::SingleInstance instance;
+    if (!instance.warning().isEmpty()) fail(instance.warning().toStdString());
     switch (instance.claim(arguments)) {
         case qt::SingleInstance::Role::secondary:
             return 0;
@@ -151,7 +160,7 @@ int main(int argc, char** argv) {
         QObject::connect(&app, &QCoreApplication::aboutToQuit, terminate);
         qt::UnixSignals quitOnSignal([](int) { QCoreApplication::quit(); });
         if (!quitOnSignal.active())
-            logLine("cannot watch SIGINT and SIGTERM; they end Kelvra abruptly");
+            logLine("cannot watch SIGINT, SIGTERM and SIGHUP; they end Kelvra abruptly");
 
         auto deliverUrls = [&delegate](const QStringList& args) {
             for (const auto& url : qt::SingleInstance::urlsIn(args)) {

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -66,6 +67,8 @@ class SnapEngine {
     AppSettings& settings_;
     std::unordered_map<AXWindow, std::vector<Rect>> restoreStack_;
     std::optional<ShortcutSnap> lastShortcutSnap_;
+    // The last reason logged for a zone without room, so it is said once.
+    std::string noRoomLogged_;
 };
 
 }  // namespace kelvra

@@ -182,7 +182,7 @@ std::filesystem::path Desktop::logPath(const std::string& name) {
 }
 
 std::map<std::string, std::string> Desktop::sessionEnvironment() const {
-    return {
+    std::map<std::string, std::string> environment{
         {"DISPLAY", displayName()},
         {"HOME", home_.string()},
         {"XDG_CONFIG_HOME", (home_ / ".config").string()},
@@ -195,6 +195,8 @@ std::map<std::string, std::string> Desktop::sessionEnvironment() const {
         {"WAYLAND_DISPLAY", ""},
         {"XAUTHORITY", ""},
     };
+    for (const auto& [name, value] : environmentChanges_) environment[name] = value;
+    return environment;
 }
 
 void Desktop::startServer(const std::string& screen) {
@@ -277,6 +279,10 @@ void Desktop::startWindowManager() {
     if (!ready) throw std::runtime_error("openbox did not start: " + windowManager_->logText());
 }
 
+void Desktop::changeEnvironment(const std::map<std::string, std::string>& changes) {
+    for (const auto& [name, value] : changes) environmentChanges_[name] = value;
+}
+
 void Desktop::writeSettings(const nlohmann::json& members) {
     settings_.update(members);
 }
@@ -324,16 +330,24 @@ void Desktop::startKelvra() {
 #endif
 }
 
-std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline) {
+std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline,
+                                             const std::vector<std::string>& arguments,
+                                             std::string* output) {
 #ifndef KELVRA_PROGRAM
     (void)deadline;
+    (void)arguments;
+    (void)output;
     throw std::runtime_error("the kelvra program was not built");
 #else
-    ChildProcess second({.argv = {KELVRA_PROGRAM},
+    std::vector<std::string> argv{KELVRA_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    ChildProcess second({.argv = argv,
                          .environment = sessionEnvironment(),
                          .logFile = logPath("kelvra-second"),
                          .inheritedFds = {}});
-    if (!waitUntil([&] { return !second.running(); }, deadline)) return std::nullopt;
+    const bool ended = waitUntil([&] { return !second.running(); }, deadline);
+    if (output) *output = second.logText();
+    if (!ended) return std::nullopt;
     auto status = second.exitStatus();
     return status && WIFEXITED(*status) ? std::optional<int>(WEXITSTATUS(*status))
                                         : std::optional<int>(-1);
@@ -342,6 +356,9 @@ std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline)
 
 bool Desktop::kelvraRunning() {
     return kelvra_ && kelvra_->running();
+}
+std::optional<int> Desktop::kelvraExitStatus() const {
+    return kelvra_ ? kelvra_->exitStatus() : std::nullopt;
 }
 pid_t Desktop::kelvraPid() const {
     return kelvra_ ? kelvra_->pid() : -1;

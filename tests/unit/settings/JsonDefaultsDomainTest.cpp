@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <limits>
@@ -197,6 +199,83 @@ TEST_F(JsonDefaultsDomainTest, ReadOnlyFolderKeepsTheOldFile) {
     d.set("windowGap", 9.0);
     EXPECT_EQ(readFile(file()), before);
     EXPECT_TRUE(logged("settings not saved"));
+}
+
+TEST_F(JsonDefaultsDomainTest, ALinkedFileIsWrittenThroughToItsTarget) {
+    namespace fs = std::filesystem;
+    const fs::path dotfiles = home.root() / "dotfiles";
+    struct Case {
+        const char* name;
+        fs::path link;  // what the settings path points to
+        bool targetExists;
+    };
+    const std::vector<Case> cases = {
+        {"relative", "../dotfiles/kelvra.json", true},
+        {"absolute", dotfiles / "kelvra.json", true},
+        {"dangling", "../dotfiles/new/kelvra.json", false},
+        // A link to a link: the last one's target is written.
+        {"chained", "../dotfiles/hop.json", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dotfiles);
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        const fs::path target =
+            c.targetExists ? dotfiles / "kelvra.json" : dotfiles / "new" / "kelvra.json";
+        if (c.targetExists) writeFile(target, "{\"kept\": true}\n");
+        fs::create_directories(dotfiles);
+        fs::create_symlink("kelvra.json", dotfiles / "hop.json");
+        fs::create_symlink(c.link, file());
+
+        JsonDefaultsDomain(file()).set("windowGap", 12.0);
+        EXPECT_TRUE(fs::is_symlink(file())) << "the link was replaced by a file";
+        EXPECT_EQ(fs::read_symlink(file()), c.link);
+        JsonDefaultsDomain again(file());
+        EXPECT_EQ(again.object("windowGap"), port::DefaultsValue(12.0));
+        if (c.targetExists) {
+            EXPECT_EQ(again.object("kept"), port::DefaultsValue(true));
+        }
+        EXPECT_NE(readFile(target).find("windowGap"), std::string::npos);
+        EXPECT_EQ(testing::TempConfigHome::filesStartingWith(target.parent_path(), ".").size(), 0u);
+    }
+}
+
+TEST_F(JsonDefaultsDomainTest, TemporaryFilesOfInterruptedSavesAreRemovedWhenOpened) {
+    namespace fs = std::filesystem;
+    const fs::path folder = file().parent_path();
+    fs::create_directories(folder);
+    const std::string prefix = "." + file().filename().string() + ".tmp-";
+    // A process that has ended.
+    pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    const std::string alive = std::to_string(getppid());
+    struct Case {
+        std::string name;
+        bool old;
+        bool removed;
+    };
+    const std::vector<Case> cases = {
+        {prefix + std::to_string(dead) + "-a1b2c3", false, true},
+        {prefix + "Xy9q2Z", false, true},            // the form without a process id
+        {prefix + alive + "-d4e5f6", false, false},  // a save in progress elsewhere
+        {prefix + alive + "-g7h8i9", true, true},    // older than this process
+        {".other.json.tmp-" + std::to_string(dead) + "-aaaaaa", false, false},
+        {"com.orvane.Kelvra.json.bak", false, false},
+    };
+    for (const auto& c : cases) {
+        writeFile(folder / c.name, "{\"half\": ");
+        if (c.old) {
+            fs::last_write_time(folder / c.name,
+                                fs::file_time_type::clock::now() - std::chrono::hours(24));
+        }
+    }
+    JsonDefaultsDomain d(file());
+    for (const auto& c : cases) {
+        EXPECT_EQ(fs::exists(folder / c.name), !c.removed) << c.name;
+    }
+    EXPECT_TRUE(logged("removed 3 temporary file(s)"));
 }
 
 }  // namespace
