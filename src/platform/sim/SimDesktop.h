@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/port/Platform.h"
+#include "platform/sim/SimSurfaces.h"
 #include "platform/sim/VirtualRunLoop.h"
 
 namespace kelvra::sim {
@@ -17,7 +18,7 @@ namespace kelvra::sim {
 // applications and windows are set up by the test; the program then sees and moves
 // them through the port exactly as it would on the real desktop.
 class SimDesktop {
-public:
+  public:
     SimDesktop();
     ~SimDesktop();  // uninstalls itself if it is the installed platform
     SimDesktop(const SimDesktop&) = delete;
@@ -27,6 +28,8 @@ public:
     void install();
     Platform ports();
     VirtualRunLoop& runLoop();
+    // The program's own surfaces: what each shows.
+    SimSurfaces& surfaces();
 
     // ---- screens (frames in the bottom-left space, as the platform reports them)
     uint64_t addScreen(const Rect& frame, const Rect& visibleFrame, bool builtIn = false);
@@ -74,8 +77,7 @@ public:
     // A child element (a button, say) inside a window or another child, for ancestor walks.
     // When hasWindowAttribute is false the child has no "AXWindow" attribute, only "AXParent".
     port::AXElement addChild(port::AXElement parent, const Rect& frame,
-                             const std::string& role = "AXButton",
-                             bool hasWindowAttribute = true);
+                             const std::string& role = "AXButton", bool hasWindowAttribute = true);
     void setFocusedWindow(int32_t pid, port::AXElement window);
     void setMinimized(port::AXElement window, bool minimized);
     void setSubrole(port::AXElement window, std::optional<std::string> subrole);
@@ -95,7 +97,7 @@ public:
     int promptCount() const;
     int settingsPageOpenCount() const;
     struct AXCall {
-        std::string op;         // "get", "set", "action", "timeout", "pid"
+        std::string op;  // "get", "set", "action", "timeout", "pid"
         port::AXElement element;
         std::string attribute;  // attribute or action name
         friend bool operator==(const AXCall&, const AXCall&) = default;
@@ -144,7 +146,7 @@ public:
     void setInfoValue(const std::string& key, std::optional<std::string> value);
     void setPreferredLanguages(std::vector<std::string> languages);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

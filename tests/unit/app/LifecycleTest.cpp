@@ -127,10 +127,14 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
 TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
     auto& d = launch();
     d.dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
-    ASSERT_TRUE(d.overlay().shownFrame());
-    EXPECT_EQ(*d.overlay().shownFrame(), (Rect{0, 25, 716, 875}));
+    desktop.runLoop().advance(1);
+    auto preview = desktop.surfaces().find(port::SurfaceKind::overlay);
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(preview->visible);
+    EXPECT_EQ(preview->frame, (Rect{0, 25, 716, 875}));
     d.dragMonitor().onZoneChange(std::nullopt, std::nullopt, std::nullopt);
-    EXPECT_FALSE(d.overlay().shownFrame());
+    desktop.runLoop().advance(1);
+    EXPECT_FALSE(desktop.surfaces().find(port::SurfaceKind::overlay)->visible);
 
     d.statusItem().onShowHUD();
     EXPECT_TRUE(d.hud().hasVisiblePanel());
@@ -147,7 +151,8 @@ TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
 }
 
 TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton) {
-    int32_t a = desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
+    int32_t a =
+        desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
     int32_t b = desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
     desktop.setAlertResponse(port::Alerts::firstButtonReturn);
     launch();
