@@ -25,12 +25,13 @@ class SettingsWindowController;
 class OnboardingController;
 class ShortcutManager;
 class HUDController;
+class ZonePreviewCommand;
 struct CustomLayout;
 
 // Creates and owns every component, wires their callbacks and dispatches the user's
 // actions to the snap engine.
 class AppDelegate {
-public:
+  public:
     static constexpr double permissionPollInterval = 2.0;
     static constexpr double shortcutDebounce = 0.2;
 
@@ -44,6 +45,8 @@ public:
     void applicationWillTerminate();
     // A URL delivered to the program (the sign-in callback).
     void handleGetURLEvent(const std::optional<std::string>& url);
+    // The command line of this start or of a later one (see ZonePreviewCommand).
+    void handleArguments(const std::vector<std::string>& arguments);
 
     void startCore();
     void handleShortcut(const std::string& name);
@@ -69,7 +72,7 @@ public:
     ShortcutManager& shortcutManager() { return *shortcutManager_; }
     HUDController& hud() { return *hud_; }
 
-private:
+  private:
     void installEditMenu();
     void wire();
 
@@ -86,6 +89,7 @@ private:
     std::unique_ptr<OnboardingController> onboarding_;
     std::unique_ptr<ShortcutManager> shortcutManager_;
     std::unique_ptr<HUDController> hud_;
+    std::unique_ptr<ZonePreviewCommand> zonePreviewCommand_;
     bool coreStarted_ = false;
     std::optional<port::TimerId> permissionTimer_;
     std::optional<port::TimerId> shortcutDebounceTimer_;

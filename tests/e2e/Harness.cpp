@@ -325,11 +325,19 @@ void Desktop::startKelvra() {
 }
 
 std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline) {
+    return runAnotherKelvra({}, deadline);
+}
+
+std::optional<int> Desktop::runAnotherKelvra(const std::vector<std::string>& arguments,
+                                             std::chrono::milliseconds deadline) {
 #ifndef KELVRA_PROGRAM
+    (void)arguments;
     (void)deadline;
     throw std::runtime_error("the kelvra program was not built");
 #else
-    ChildProcess second({.argv = {KELVRA_PROGRAM},
+    std::vector<std::string> argv = {KELVRA_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    ChildProcess second({.argv = argv,
                          .environment = sessionEnvironment(),
                          .logFile = logPath("kelvra-second"),
                          .inheritedFds = {}});

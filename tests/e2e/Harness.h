@@ -82,6 +82,9 @@ class Desktop {
     // Starts the program once more in the same session and waits for it to end; its
     // exit code, or nothing if it was still running at the deadline (it is ended).
     std::optional<int> runAnotherKelvra(std::chrono::milliseconds deadline = 10s);
+    // The same with command-line arguments.
+    std::optional<int> runAnotherKelvra(const std::vector<std::string>& arguments,
+                                        std::chrono::milliseconds deadline = 10s);
     bool kelvraRunning();
     pid_t kelvraPid() const;
     std::string kelvraLog() const;
