@@ -10,7 +10,9 @@
 #include <X11/extensions/shape.h>
 
 #include <algorithm>
+#include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "Harness.h"
@@ -119,13 +121,48 @@ class ClickTarget {
     Window window_;
 };
 
-TEST(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus) {
+bool shapeContains(Display* d, Window w, int kind, int x, int y) {
+    int count = 0, ordering = 0;
+    XRectangle* rects = XShapeGetRectangles(d, w, kind, &count, &ordering);
+    bool inside = false;
+    for (int i = 0; i < count; ++i) {
+        const auto& r = rects[i];
+        if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height) inside = true;
+    }
+    if (rects) XFree(rects);
+    return inside;
+}
+
+void click(Display* d, int x, int y) {
+    XTestFakeMotionEvent(d, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(d, 1, True, CurrentTime);
+    XTestFakeButtonEvent(d, 1, False, CurrentTime);
+    XFlush(d);
+}
+
+// With a compositing manager the preview is the whole translucent rectangle; without
+// one it is cut to its outline. Either way it must behave the same to the user.
+class OverlayTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus) {
+    const bool composited = GetParam();
     Desktop desktop;
+    std::unique_ptr<ChildProcess> compositor;
+    Display* d = desktop.display();
+    if (composited) {
+        compositor = std::make_unique<ChildProcess>(
+            ChildProcess::Options{.argv = {"xcompmgr"},
+                                  .environment = {{"DISPLAY", desktop.displayName()}},
+                                  .logFile = desktop.home() / "xcompmgr.log",
+                                  .inheritedFds = {}});
+        Atom selection = XInternAtom(d, "_NET_WM_CM_S0", False);
+        ASSERT_TRUE(Desktop::waitUntil([&] { return XGetSelectionOwner(d, selection) != None; }))
+            << "the compositing manager did not start: " << compositor->logText();
+    }
     Window editor = desktop.startTestClient({.title = "editor", .arguments = {}});
     desktop.startKelvra();
     desktop.activate(editor);
     ClickTarget target(desktop);
-    Display* d = desktop.display();
 
     ASSERT_EQ(desktop.runAnotherKelvra({"--show-zone=leftHalf"}), 0);
     auto preview = waitForPreviewAt(desktop, leftHalf);
@@ -150,14 +187,16 @@ TEST(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus) {
     ASSERT_FALSE(active.empty());
     EXPECT_EQ(active[0], long(editor));
 
-    // A click at its centre lands on the window beneath.
-    int cx = int(preview->box.x + preview->box.width / 2);
-    int cy = int(preview->box.y + preview->box.height / 2);
-    XTestFakeMotionEvent(d, -1, cx, cy, CurrentTime);
-    XTestFakeButtonEvent(d, 1, True, CurrentTime);
-    XTestFakeButtonEvent(d, 1, False, CurrentTime);
-    XFlush(d);
-    EXPECT_TRUE(target.receivedPressAt(cx, cy));
+    // Clicks on its middle and on its edge land on the window beneath. The middle is
+    // drawn only with a compositing manager; the edge always.
+    int w = int(preview->box.width), h = int(preview->box.height);
+    EXPECT_EQ(shapeContains(d, preview->window, ShapeBounding, w / 2, h / 2), composited);
+    EXPECT_TRUE(shapeContains(d, preview->window, ShapeBounding, 1, h / 2));
+    for (auto [x, y] : {std::pair{w / 2, h / 2}, std::pair{1, h / 2}}) {
+        int rx = int(preview->box.x) + x, ry = int(preview->box.y) + y;
+        click(d, rx, ry);
+        EXPECT_TRUE(target.receivedPressAt(rx, ry)) << "at " << rx << ", " << ry;
+    }
 
     // Another zone while it is up: the same window moves there.
     ASSERT_EQ(desktop.runAnotherKelvra({"--show-zone=rightHalf"}), 0);
@@ -170,6 +209,11 @@ TEST(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus) {
     EXPECT_TRUE(Desktop::waitUntil([&] { return previews(desktop).empty(); }, 6s));
     EXPECT_TRUE(desktop.kelvraRunning());
 }
+
+INSTANTIATE_TEST_SUITE_P(Compositing, OverlayTest, ::testing::Values(false, true),
+                         [](const auto& info) {
+                             return info.param ? "Composited" : "NotComposited";
+                         });
 
 }  // namespace
 }  // namespace kelvra::e2e
