@@ -8,6 +8,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/shape.h>
+#include <X11/keysym.h>
 
 #include <algorithm>
 #include <memory>
@@ -197,6 +198,10 @@ TEST_P(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus)
         click(d, rx, ry);
         EXPECT_TRUE(target.receivedPressAt(rx, ry)) << "at " << rx << ", " << ry;
     }
+
+    // Kelvra itself looks past its preview: a shortcut still moves the editor.
+    desktop.pressShortcut(XK_Right);
+    EXPECT_TRUE(near(desktop.waitForFrame(editor, rightHalf).value_or(Box{}), rightHalf));
 
     // Another zone while it is up: the same window moves there.
     ASSERT_EQ(desktop.runAnotherKelvra({"--show-zone=rightHalf"}), 0);
