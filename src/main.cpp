@@ -16,12 +16,14 @@
 #include "platform/qt/ToolkitTranslations.h"
 #include "platform/qt/UnixSignals.h"
 #include "platform/qt/X11EventPump.h"
+#include "platform/qt/views/QtSurfaces.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/ProcessEntry.h"
@@ -130,6 +132,7 @@ int main(int argc, char** argv) {
     x11::X11MouseEvents mouseEvents(connection);
     qt::QtKeyMonitor keyMonitor(&keys);
     qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
+    views::QtSurfaces surfaces(connection);
 
     platform.accessibility = &accessibility;
     platform.screens = &screens;
@@ -138,6 +141,7 @@ int main(int argc, char** argv) {
     platform.keyboardLayout = &keyboardLayout;
     platform.keyMonitor = &keyMonitor;
     platform.mouseEvents = &mouseEvents;
+    platform.surfaces = &surfaces;
     installPlatform(platform);
 
     if (!instance.error().isEmpty()) logLine(instance.error().toStdString());
@@ -166,6 +170,9 @@ int main(int argc, char** argv) {
             for (const auto& url : qt::SingleInstance::urlsIn(args)) {
                 delegate.handleGetURLEvent(url.toStdString());
             }
+            std::vector<std::string> list;
+            for (const auto& a : args) list.push_back(a.toStdString());
+            delegate.handleArguments(list);
         };
         instance.onArguments = deliverUrls;
 

@@ -6,6 +6,7 @@
 #include "app/MainMenu.h"
 #include "app/NotificationCenter.h"
 #include "app/StatusItemController.h"
+#include "app/ZonePreviewCommand.h"
 #include "arrange/CustomLayout.h"
 #include "arrange/PlacementRuleManager.h"
 #include "arrange/WorkspaceManager.h"
@@ -249,6 +250,13 @@ void AppDelegate::warnAboutConflictingApps() {
 void AppDelegate::handleGetURLEvent(const std::optional<std::string>& url) {
     if (!url || !isValidURL(*url)) return;
     CloudAccount::shared().handleCallback(*url);
+}
+
+void AppDelegate::handleArguments(const std::vector<std::string>& arguments) {
+    if (!zonePreviewCommand_)
+        zonePreviewCommand_ =
+            std::make_unique<ZonePreviewCommand>(settings_, components_->overlay());
+    zonePreviewCommand_->handle(arguments);
 }
 
 }  // namespace kelvra

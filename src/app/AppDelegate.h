@@ -15,6 +15,7 @@ namespace kelvra {
 
 class AppSettings;
 struct CustomLayout;
+class ZonePreviewCommand;
 
 // The composition root: makes the components (through Components), wires their
 // listeners to each other, runs start-up and termination, and hands the user's actions
@@ -34,6 +35,8 @@ class AppDelegate {
     void applicationWillTerminate();
     // A URL delivered to the program (the sign-in callback).
     void handleGetURLEvent(const std::optional<std::string>& url);
+    // The command line of this start or of a later one (see ZonePreviewCommand).
+    void handleArguments(const std::vector<std::string>& arguments);
 
     void startCore();
     // An action by name, as shortcuts name them; unknown names do nothing.
@@ -52,6 +55,7 @@ class AppDelegate {
     AppSettings& settings_;
     std::unique_ptr<Components> components_;
     std::unique_ptr<ActionDispatcher> dispatcher_;
+    std::unique_ptr<ZonePreviewCommand> zonePreviewCommand_;
     bool coreStarted_ = false;
     std::optional<port::TimerId> permissionTimer_;
     std::optional<port::TimerId> shortcutDebounceTimer_;

@@ -3,6 +3,7 @@
 #include <string>
 #include <variant>
 
+#include "app/ZonePreviewCommand.h"
 #include "l10n/L10n.h"
 #include "platform/port/Platform.h"
 
@@ -29,6 +30,8 @@ ProcessEntry::CommandLineAnswer ProcessEntry::readCommandLine(
         if (a == "--") break;
         if (a == "-h" || a == "--help") return {false, 0, usage, {}};
         if (a == "--version") return {false, 0, "Kelvra " + version + "\n", {}};
+        // The zone preview is for checks and tests, so the help leaves it out.
+        if (a.starts_with(ZonePreviewCommand::option)) continue;
         if (a.size() > 1 && a[0] == '-') {
             return {
                 false,

@@ -334,8 +334,8 @@ std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline,
                                              const std::vector<std::string>& arguments,
                                              std::string* output) {
 #ifndef KELVRA_PROGRAM
-    (void)deadline;
     (void)arguments;
+    (void)deadline;
     (void)output;
     throw std::runtime_error("the kelvra program was not built");
 #else

@@ -42,6 +42,7 @@ struct SimDesktop::Impl {
     SimLoginItems loginItems{s};
     SimBundleInfo bundleInfo{s};
     SimLocale locale{s};
+    SimSurfaces surfaces;
 };
 
 SimDesktop::SimDesktop() : impl_(std::make_unique<Impl>()) {}
@@ -75,11 +76,16 @@ Platform SimDesktop::ports() {
     p.loginItems = &i.loginItems;
     p.bundleInfo = &i.bundleInfo;
     p.locale = &i.locale;
+    p.surfaces = &i.surfaces;
     return p;
 }
 
 VirtualRunLoop& SimDesktop::runLoop() {
     return impl_->s.loop;
+}
+
+SimSurfaces& SimDesktop::surfaces() {
+    return impl_->surfaces;
 }
 
 // ---- screens

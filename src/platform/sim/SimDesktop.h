@@ -10,6 +10,7 @@
 
 #include "platform/port/Platform.h"
 #include "platform/sim/SimState.h"
+#include "platform/sim/SimSurfaces.h"
 #include "platform/sim/VirtualRunLoop.h"
 
 namespace kelvra::sim {
@@ -28,6 +29,8 @@ class SimDesktop {
     void install();
     Platform ports();
     VirtualRunLoop& runLoop();
+    // The program's own surfaces: what each shows.
+    SimSurfaces& surfaces();
 
     // ---- screens (frames in the bottom-left space, as the platform reports them)
     uint64_t addScreen(const Rect& frame, const Rect& visibleFrame, bool builtIn = false);

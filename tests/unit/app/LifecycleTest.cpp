@@ -132,12 +132,15 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
 
 TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
     auto& d = launch();
-    d.components().dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875},
-                                              std::nullopt);
-    ASSERT_TRUE(d.components().overlay().shownFrame());
-    EXPECT_EQ(*d.components().overlay().shownFrame(), (Rect{0, 25, 716, 875}));
+    d.components().dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
+    desktop.runLoop().advance(1);
+    auto preview = desktop.surfaces().find(port::SurfaceKind::overlay);
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(preview->visible);
+    EXPECT_EQ(preview->frame, (Rect{0, 25, 716, 875}));
     d.components().dragMonitor().onZoneChange(std::nullopt, std::nullopt, std::nullopt);
-    EXPECT_FALSE(d.components().overlay().shownFrame());
+    desktop.runLoop().advance(1);
+    EXPECT_FALSE(desktop.surfaces().find(port::SurfaceKind::overlay)->visible);
 
     d.components().statusItem().onShowHUD();
     EXPECT_TRUE(d.components().hud().hasVisiblePanel());
