@@ -164,37 +164,38 @@ void AppDelegate::wire() {
     auto& c = *components_;
     auto keep = [this](Subscription s) { cancellables_.push_back(std::move(s)); };
 
-    c.dragMonitor().onZoneChange =
-        withSelf([](AppDelegate& d, std::optional<ZoneID>, std::optional<Rect> frame,
-                    std::optional<ScreenInfo>) {
+    keep(c.dragMonitor().onZoneChange.connect(
+        withSelf([](AppDelegate& d, const std::optional<ZoneID>&, const std::optional<Rect>& frame,
+                    const std::optional<ScreenInfo>&) {
             if (!frame) {
                 d.components().overlay().hide();
             } else {
                 d.components().overlay().show(*frame);
             }
-        });
+        })));
     keep(c.engine().onDidSnap.connect(
         withSelf([](AppDelegate& d, const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
             d.components().snapAssist().maybeShow(zone, screen, window);
         })));
     c.shortcutManager().onAction =
         withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); });
-    c.hud().onApply =
-        withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
+    auto applyZone = withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
+    keep(c.hud().onApply.connect(applyZone));
 
     auto& status = c.statusItem();
-    status.onZoneSelected =
-        withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
-    status.onShowHUD = withSelf([](AppDelegate& d) { d.components().hud().show(); });
-    status.onShowSettings =
-        withSelf([](AppDelegate& d) { d.components().settingsWindow().show(std::nullopt); });
-    status.onShowOnboarding = withSelf([](AppDelegate& d) { d.components().onboarding().show(); });
-    status.onApplyCustomZone = withSelf([](AppDelegate& d, const CustomLayout& layout, int index) {
-        d.dispatcher().applyCustomZone(layout, index);
-    });
-    c.onboarding().onFinished = withSelf([](AppDelegate& d) {
+    keep(status.onZoneSelected.connect(applyZone));
+    keep(status.onShowHUD.connect(withSelf([](AppDelegate& d) { d.components().hud().show(); })));
+    keep(status.onShowSettings.connect(
+        withSelf([](AppDelegate& d) { d.components().settingsWindow().show(std::nullopt); })));
+    keep(status.onShowOnboarding.connect(
+        withSelf([](AppDelegate& d) { d.components().onboarding().show(); })));
+    keep(status.onApplyCustomZone.connect(
+        withSelf([](AppDelegate& d, const CustomLayout& layout, int index) {
+            d.dispatcher().applyCustomZone(layout, index);
+        })));
+    keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
         if (trusted()) d.startCore();
-    });
+    })));
 
     keep(settings_.shortcuts.sink(withSelf([](AppDelegate& d, const ShortcutTable& table) {
         d.scheduleShortcutRegistration(table);

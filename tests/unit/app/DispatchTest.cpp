@@ -68,19 +68,19 @@ TEST_F(DelegateTest, MenuHudAndCustomZonesStillWorkWhilePaused) {
     auto& d = launch();
     AppSettings::shared().paused.set(true);
 
-    d.components().hud().onApply(ZoneID::rightHalf);
+    d.components().hud().onApply.emit(ZoneID::rightHalf);
     EXPECT_EQ(frame(), (Rect{724, 25, 716, 875}));
 
-    d.components().statusItem().onZoneSelected(ZoneID::leftHalf);
+    d.components().statusItem().onZoneSelected.emit(ZoneID::leftHalf);
     EXPECT_EQ(frame(), leftHalf);
 
     CustomLayout layout{Uuid::random(), "Thirds", 3, 1, {{1, 0, 2, 1}}};
     AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
-    d.components().statusItem().onApplyCustomZone(layout, 0);
+    d.components().statusItem().onApplyCustomZone.emit(layout, 0);
     // Cells of (1440 - 16) / 3; the zone spans two cells and the gap between them.
     EXPECT_TRUE(frame().approximatelyEquals({482.6667, 25, 957.3333, 875}, 0.001)) << frame();
-    d.components().statusItem().onApplyCustomZone(layout, 1);  // outside the layout: nothing
-    d.components().statusItem().onApplyCustomZone(layout, -1);
+    d.components().statusItem().onApplyCustomZone.emit(layout, 1);  // outside the layout: nothing
+    d.components().statusItem().onApplyCustomZone.emit(layout, -1);
     EXPECT_TRUE(frame().approximatelyEquals({482.6667, 25, 957.3333, 875}, 0.001));
 }
 

@@ -22,7 +22,7 @@ TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
     EXPECT_TRUE(d.components().dragMonitor().running());
     EXPECT_TRUE(d.components().placementRuleManager().started());
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
-    EXPECT_EQ(d.components().onboarding().showCount(), 0);
+    EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::onboarding), 0u);
     EXPECT_TRUE(CloudAccount::shared().started());
     EXPECT_TRUE(CloudSync::shared().started());
     EXPECT_TRUE(CrashReporter::shared().subscribed());
@@ -31,9 +31,11 @@ TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
 TEST_F(DelegateTest, ShowsOnboardingWhenNotYetOnboarded) {
     auto& d = launch(true, false);
     EXPECT_FALSE(d.coreStarted());
-    EXPECT_EQ(d.components().onboarding().showCount(), 1);
+    auto welcome = desktop.surfaces().find(port::SurfaceKind::onboarding);
+    ASSERT_TRUE(welcome);
+    EXPECT_TRUE(welcome->visible);
     // Finishing onboarding with the permission starts the core.
-    d.components().onboarding().onFinished();
+    d.components().onboarding().onFinished.emit();
     EXPECT_TRUE(d.coreStarted());
 }
 
@@ -42,17 +44,22 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     EXPECT_FALSE(d.coreStarted());
     desktop.runLoop().advance(2.0);
     EXPECT_FALSE(d.coreStarted()) << "still untrusted";
-    int refreshes = d.components().statusItem().refreshCount();
-    EXPECT_GE(refreshes, 1) << "the icon follows the permission on every tick";
+    auto trayIcon = [&] {
+        auto tray = desktop.surfaces().find(port::SurfaceKind::tray);
+        return tray ? std::optional(std::get<port::TrayModel>(tray->model).icon) : std::nullopt;
+    };
+    EXPECT_EQ(trayIcon(), port::TrayIcon::permissionWarning)
+        << "the icon follows the permission on every tick";
 
     desktop.setTrusted(true);
     desktop.runLoop().advance(2.0);
     EXPECT_TRUE(d.coreStarted());
+    EXPECT_EQ(trayIcon(), port::TrayIcon::normal);
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
 
     desktop.runLoop().advance(10.0);
     d.startCore();
-    d.components().onboarding().onFinished();
+    d.components().onboarding().onFinished.emit();
     // Started once: hot keys registered once, never re-registered by later ticks.
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.handlerInstallCount(), 1);
@@ -132,23 +139,24 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
 
 TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
     auto& d = launch();
-    d.components().dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
+    d.components().dragMonitor().onZoneChange.emit(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
     desktop.runLoop().advance(1);
     auto preview = desktop.surfaces().find(port::SurfaceKind::overlay);
     ASSERT_TRUE(preview);
     EXPECT_TRUE(preview->visible);
     EXPECT_EQ(preview->frame, (Rect{0, 25, 716, 875}));
-    d.components().dragMonitor().onZoneChange(std::nullopt, std::nullopt, std::nullopt);
+    d.components().dragMonitor().onZoneChange.emit(std::nullopt, std::nullopt, std::nullopt);
     desktop.runLoop().advance(1);
     EXPECT_FALSE(desktop.surfaces().find(port::SurfaceKind::overlay)->visible);
 
-    d.components().statusItem().onShowHUD();
+    d.components().statusItem().onShowHUD.emit();
     EXPECT_TRUE(d.components().hud().hasVisiblePanel());
-    d.components().statusItem().onShowSettings();
-    d.components().statusItem().onShowSettings();
-    EXPECT_EQ(d.components().settingsWindow().showCount(), 2);
-    d.components().statusItem().onShowOnboarding();
-    EXPECT_EQ(d.components().onboarding().showCount(), 1);
+    d.components().statusItem().onShowSettings.emit();
+    d.components().statusItem().onShowSettings.emit();
+    EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::settingsWindow), 1u) << "one window";
+    EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::settingsWindow)->visible);
+    d.components().statusItem().onShowOnboarding.emit();
+    EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::onboarding)->visible);
 
     d.dispatcher().applyToFrontmost(ZoneID::leftHalf);
     ASSERT_TRUE(d.components().snapAssist().lastSnapSeen());
