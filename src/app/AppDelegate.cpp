@@ -3,7 +3,6 @@
 #include <cctype>
 #include <utility>
 
-#include "app/MainMenu.h"
 #include "app/NotificationCenter.h"
 #include "app/StatusItemController.h"
 #include "arrange/CustomLayout.h"
@@ -143,7 +142,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     L10n::shared();
     tileManager();
     workspaceManager();
-    installEditMenu();
     wire();
 
     if (trusted() && settings_.hasCompletedOnboarding()) {
@@ -181,11 +179,6 @@ void AppDelegate::startCore() {
     shortcutManager_->registerShortcuts(settings_.shortcuts());
     placementRuleManager().start();
     statusItem().refreshIcon();
-}
-
-void AppDelegate::installEditMenu() {
-    // The toolkit shell reads the menu from here when it builds the program's windows.
-    MainMenu::build();
 }
 
 void AppDelegate::wire() {

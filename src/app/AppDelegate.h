@@ -70,7 +70,6 @@ public:
     HUDController& hud() { return *hud_; }
 
 private:
-    void installEditMenu();
     void wire();
 
     AppSettings& settings_;
