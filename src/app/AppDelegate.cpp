@@ -230,18 +230,27 @@ void AppDelegate::wire() {
             if (!self) return;
             AppDelegate& dd = **self;
             dd.shortcutDebounceTimer_.reset();
-            if (dd.coreStarted_) dd.shortcutManager_->registerShortcuts(table);
+            // During a recording the hot keys stay off; its end registers the table.
+            if (dd.coreStarted_ && !dd.recording_) dd.shortcutManager_->registerShortcuts(table);
         });
     })));
     cancellables_.push_back(settings_.tilingEnabled.sink(withSelf([](AppDelegate& d, bool on) {
         if (!on) d.tileManager().removeAll();
     })));
     auto& center = NotificationCenter::shared();
-    cancellables_.push_back(center.addObserver(
-        KeyRecorder::beganNotification,
-        withSelf([](AppDelegate& d) { d.shortcutManager_->unregisterAll(); })));
+    cancellables_.push_back(
+        center.addObserver(KeyRecorder::beganNotification, withSelf([](AppDelegate& d) {
+            // A table change just before the recording must not re-grab the keys in the
+            // middle of it: the end of the recording registers the table anyway.
+            d.recording_ = true;
+            if (auto timer = std::exchange(d.shortcutDebounceTimer_, std::nullopt)) {
+                platform().runLoop->cancelTimer(*timer);
+            }
+            d.shortcutManager_->unregisterAll();
+        })));
     cancellables_.push_back(
         center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {
+            d.recording_ = false;
             if (d.coreStarted_) d.shortcutManager_->registerShortcuts(d.settings_.shortcuts());
         })));
     cancellables_.push_back(platform().screens->onScreensChanged(

@@ -113,6 +113,30 @@ TEST_F(DelegateTest, RecordingDropsHotKeysAndEndingRestoresThem) {
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
 }
 
+TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersTheTable) {
+    launch();
+    auto& settings = AppSettings::shared();
+    auto table = settings.shortcuts();
+    table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // ⌃⌥A
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.1);
+    NotificationCenter::shared().post(KeyRecorder::beganNotification);
+    // The debounce would have fired here, in the middle of the recording.
+    desktop.runLoop().advance(0.5);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+    // A change made while recording waits for the end too.
+    table["center"] = KeyCombo{11, 0x1800};  // ⌃⌥B
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.5);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+
+    NotificationCenter::shared().post(KeyRecorder::endedNotification);
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_TRUE(desktop.pressHotKey(0, 0x1800));
+    EXPECT_TRUE(desktop.pressHotKey(11, 0x1800));
+    EXPECT_FALSE(desktop.pressHotKey(123, 0x1800));
+}
+
 TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
     auto& d = launch();
     AppSettings::shared().tilingEnabled.set(true);
@@ -147,7 +171,8 @@ TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
 }
 
 TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton) {
-    int32_t a = desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
+    int32_t a =
+        desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
     int32_t b = desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
     desktop.setAlertResponse(port::Alerts::firstButtonReturn);
     launch();
