@@ -164,6 +164,38 @@ TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockUntilUnregistered) {
     EXPECT_EQ(pressed, (std::vector<uint32_t>{7, 8, 8}));
 }
 
+TEST_F(X11Input, AHeldHotKeyFiresOnceUntilItIsReleased) {
+    X11HotKeys hotKeys(*connection_, *keys_);
+    std::vector<uint32_t> pressed;
+    hotKeys.installHandler([&](uint32_t, uint32_t id) { pressed.push_back(id); });
+    ASSERT_TRUE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+
+    const ::KeyCode control = XKeysymToKeycode(other_, XK_Control_L);
+    const ::KeyCode alt = XKeysymToKeycode(other_, XK_Alt_L);
+    const ::KeyCode left = XKeysymToKeycode(other_, XK_Left);
+    // The server's own auto-repeat, made quick so that a short hold repeats often.
+    ASSERT_TRUE(XkbSetAutoRepeatRate(other_, XkbUseCoreKbd, 50, 20));
+    int presses = 0;
+    const auto counter = connection_->addListener([&](const XEvent& e) {
+        if (e.type == KeyPress && e.xkey.keycode == left) ++presses;
+    });
+    XTestFakeKeyEvent(other_, control, True, CurrentTime);
+    XTestFakeKeyEvent(other_, alt, True, CurrentTime);
+    XTestFakeKeyEvent(other_, left, True, CurrentTime);
+    XSync(other_, False);
+    EXPECT_TRUE(pumpUntil([&] { return presses >= 6; })) << "the key did not repeat";
+    connection_->removeListener(counter);
+    settle();
+    EXPECT_EQ(pressed.size(), 1u);
+
+    XTestFakeKeyEvent(other_, left, False, CurrentTime);
+    XTestFakeKeyEvent(other_, alt, False, CurrentTime);
+    XTestFakeKeyEvent(other_, control, False, CurrentTime);
+    XSync(other_, False);
+    press({XK_Control_L, XK_Alt_L, XK_Left});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 2; }));
+}
+
 TEST_F(X11Input, CombinationHeldByAnotherClientFailsOnlyThatRegistration) {
     const ::KeyCode leftKey = XKeysymToKeycode(other_, XK_Left);
     XGrabKey(other_, leftKey, ControlMask | Mod1Mask, DefaultRootWindow(other_), False,

@@ -22,6 +22,12 @@ constexpr unsigned int relevantModifiers = ShiftMask | ControlMask | Mod1Mask | 
 X11HotKeys::X11HotKeys(X11Connection& connection, VirtualKeyCodes& keys)
     : connection_(connection), keys_(keys) {
     listener_ = connection_.addListener([this](const XEvent& event) { onEvent(event); });
+    // Without this the server sends a release before every repeated press, and a held
+    // shortcut would spin through its cycle twenty times a second.
+    if (connection_.isOpen()) {
+        Bool supported = False;
+        XkbSetDetectableAutoRepeat(connection_.display(), True, &supported);
+    }
     keymapSubscription_ = keys_.onKeymapChanged([this] { regrabAll(); });
 }
 
@@ -130,12 +136,30 @@ void X11HotKeys::regrabAll() {
     XFlush(connection_.display());
 }
 
+bool X11HotKeys::isAutoRepeat(KeyCode keycode, Time time) const {
+    auto it = held_.find(keycode);
+    if (it == held_.end()) return false;
+    // The release of a grabbed key always comes to us; should one still be lost, a
+    // press long after the last one is a new press, so the shortcut cannot stay dead.
+    unsigned int delay = 660;
+    unsigned int interval = 40;
+    XkbGetAutoRepeatRate(connection_.display(), XkbUseCoreKbd, &delay, &interval);
+    return time - it->second <= static_cast<Time>(delay) + interval;
+}
+
 void X11HotKeys::onEvent(const XEvent& event) {
+    if (event.type == KeyRelease) {
+        held_.erase(static_cast<KeyCode>(event.xkey.keycode));
+        return;
+    }
     if (event.type != KeyPress || !handler_) return;
     const XKeyEvent& key = event.xkey;
     const unsigned int state = key.state & relevantModifiers;
     for (const auto& [ref, hotKey] : hotKeys_) {
         if (hotKey.grabbed != 0 && hotKey.grabbed == key.keycode && hotKey.modifiers == state) {
+            const bool repeat = isAutoRepeat(hotKey.grabbed, key.time);
+            held_[hotKey.grabbed] = key.time;
+            if (repeat) return;
             // The handler may unregister hot keys: keep what it needs before calling.
             const auto signature = hotKey.signature;
             const auto id = hotKey.id;

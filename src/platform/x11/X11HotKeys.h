@@ -17,7 +17,8 @@ class VirtualKeyCodes;
 
 // System-wide hot keys as passive key grabs on the root window. Each combination is
 // grabbed with every state of Caps Lock and Num Lock, so that those locks do not turn
-// a shortcut off; grabs follow the keymap when it changes.
+// a shortcut off; grabs follow the keymap when it changes. A key held down is one
+// press: its auto-repeat fires nothing until the key has been released.
 class X11HotKeys final : public port::HotKeys {
   public:
     X11HotKeys(X11Connection& connection, VirtualKeyCodes& keys);
@@ -47,6 +48,7 @@ class X11HotKeys final : public port::HotKeys {
     void regrabAll();
     void onEvent(const XEvent& event);
     unsigned int numLockMask() const;
+    bool isAutoRepeat(KeyCode keycode, Time time) const;
 
     X11Connection& connection_;
     VirtualKeyCodes& keys_;
@@ -55,6 +57,8 @@ class X11HotKeys final : public port::HotKeys {
     std::function<void(uint32_t, uint32_t)> handler_;
     std::map<port::HotKeyRef, HotKey> hotKeys_;
     port::HotKeyRef nextRef_ = 1;
+    // Hot keys down now, with the time of their last press (first or repeated).
+    std::map<KeyCode, Time> held_;
 };
 
 }  // namespace kelvra::x11

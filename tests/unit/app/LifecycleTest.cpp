@@ -76,6 +76,24 @@ TEST_F(DelegateTest, HotKeyPressSnapsThroughTheMainQueue) {
     EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
 }
 
+TEST_F(DelegateTest, AHeldShortcutIsOnePressAndAFreshPressCyclesOn) {
+    launch();
+    const Rect leftHalf{0, 25, 716, 875};
+    // About a second of the keyboard's auto-repeat.
+    EXPECT_TRUE(desktop.holdKey(123, 0x1800));  // ⌃⌥←
+    for (int repeat = 0; repeat < 20; ++repeat) {
+        desktop.holdKey(123, 0x1800);
+        desktop.runLoop().advance(0.05);
+    }
+    desktop.releaseKey(123);
+    desktop.runLoop().runPending();
+    EXPECT_EQ(frame(), leftHalf);
+
+    ASSERT_TRUE(desktop.pressHotKey(123, 0x1800));
+    desktop.runLoop().runPending();
+    EXPECT_NE(frame(), leftHalf) << "a press after the release is the next step of the cycle";
+}
+
 TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
     auto& d = launch();
     auto& settings = AppSettings::shared();
