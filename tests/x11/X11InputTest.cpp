@@ -212,6 +212,60 @@ TEST_F(X11Input, CombinationHeldByAnotherClientFailsOnlyThatRegistration) {
     EXPECT_TRUE(hotKeys.registerHotKey(123, controlOption, signature, 1));
 }
 
+TEST_F(X11Input, NumLockVariantsOfAnOldModifierMappingAreGivenBackOnAChange) {
+    X11HotKeys hotKeys(*connection_, *keys_);
+    ASSERT_TRUE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+    const ::KeyCode left = XKeysymToKeycode(other_, XK_Left);
+    const ::KeyCode numLock = XKeysymToKeycode(other_, XK_Num_Lock);
+    ASSERT_NE(numLock, 0);
+
+    // Another client finds out which variants of Control+Alt+Left are still taken.
+    X11Connection probe(displayName_.c_str());
+    ASSERT_TRUE(probe.isOpen());
+    auto canGrab = [&](unsigned int state) {
+        probe.clearError();
+        XGrabKey(probe.display(), left, state, probe.root(), False, GrabModeAsync, GrabModeAsync);
+        const bool ok = probe.checkedSync();
+        if (ok) XUngrabKey(probe.display(), left, state, probe.root());
+        probe.checkedSync();
+        return ok;
+    };
+
+    // Move Num Lock from its modifier to a free one.
+    XModifierKeymap* map = XGetModifierMapping(other_);
+    int oldMod = -1;
+    int newMod = -1;
+    for (int mod = Mod1MapIndex; mod <= Mod5MapIndex; ++mod) {
+        bool empty = true;
+        for (int k = 0; k < map->max_keypermod; ++k) {
+            const ::KeyCode code = map->modifiermap[mod * map->max_keypermod + k];
+            if (code == numLock) oldMod = mod;
+            if (code != 0) empty = false;
+        }
+        if (empty && newMod < 0) newMod = mod;
+    }
+    ASSERT_GE(oldMod, 0) << "Num Lock is on no modifier";
+    ASSERT_GE(newMod, 0) << "no free modifier";
+    const unsigned int base = ControlMask | Mod1Mask;
+    const unsigned int oldNumLock = 1u << oldMod;
+    const unsigned int newNumLock = 1u << newMod;
+    EXPECT_FALSE(canGrab(base | oldNumLock));
+
+    map = XDeleteModifiermapEntry(map, numLock, oldMod);
+    map = XInsertModifiermapEntry(map, numLock, newMod);
+    ASSERT_EQ(XSetModifierMapping(other_, map), MappingSuccess);
+    XFreeModifiermap(map);
+    XSync(other_, False);
+
+    ASSERT_TRUE(pumpUntil([&] { return !canGrab(base | newNumLock); }))
+        << "not grabbed under the new mapping";
+    EXPECT_FALSE(canGrab(base));
+    EXPECT_FALSE(canGrab(base | LockMask | newNumLock));
+    // The old mapping's Num Lock variants are free again.
+    EXPECT_TRUE(canGrab(base | oldNumLock));
+    EXPECT_TRUE(canGrab(base | LockMask | oldNumLock));
+}
+
 TEST_F(X11Input, KeysArePositionsAndFollowALayoutChange) {
     X11KeyboardLayout layout(*connection_, *keys_);
     X11HotKeys hotKeys(*connection_, *keys_);

@@ -3,7 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
-#include <array>
+#include <algorithm>
 
 #include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11Connection.h"
@@ -54,7 +54,8 @@ std::optional<port::HotKeyRef> X11HotKeys::registerHotKey(uint32_t keyCode,
                                                           uint32_t carbonModifiers,
                                                           uint32_t signature, uint32_t id) {
     if (!connection_.isOpen() || keyCode > 0xffff) return std::nullopt;
-    HotKey hotKey{static_cast<uint16_t>(keyCode), xModifiersFor(carbonModifiers), signature, id};
+    HotKey hotKey{
+        static_cast<uint16_t>(keyCode), xModifiersFor(carbonModifiers), signature, id, 0, {}};
     // One combination, one hot key: a second registration of it fails, as it would
     // for a combination that another client holds.
     for (const auto& [ref, other] : hotKeys_) {
@@ -97,35 +98,42 @@ bool X11HotKeys::grab(HotKey& hotKey) {
     if (!keycode) return false;
     Display* display = connection_.display();
     const unsigned int numLock = numLockMask();
-    const std::array<unsigned int, 4> locks{0u, LockMask, numLock, LockMask | numLock};
+    std::vector<unsigned int> variants;
+    for (unsigned int lock : {0u, static_cast<unsigned int>(LockMask), numLock,
+                              static_cast<unsigned int>(LockMask) | numLock}) {
+        const unsigned int state = hotKey.modifiers | lock;
+        if (std::find(variants.begin(), variants.end(), state) == variants.end()) {
+            variants.push_back(state);
+        }
+    }
     connection_.clearError();
-    for (unsigned int lock : locks) {
-        XGrabKey(display, *keycode, hotKey.modifiers | lock, connection_.root(), False,
-                 GrabModeAsync, GrabModeAsync);
+    for (unsigned int state : variants) {
+        XGrabKey(display, *keycode, state, connection_.root(), False, GrabModeAsync, GrabModeAsync);
     }
     // Another client holding any variant answers BadAccess; then the combination is not
     // ours, and the variants that did succeed are given back.
     if (!connection_.checkedSync()) {
-        for (unsigned int lock : locks) {
-            XUngrabKey(display, *keycode, hotKey.modifiers | lock, connection_.root());
+        for (unsigned int state : variants) {
+            XUngrabKey(display, *keycode, state, connection_.root());
         }
         connection_.clearError();
         connection_.checkedSync();
         return false;
     }
     hotKey.grabbed = *keycode;
+    hotKey.grabbedModifiers = std::move(variants);
     return true;
 }
 
 void X11HotKeys::ungrab(HotKey& hotKey) {
     if (hotKey.grabbed == 0 || !connection_.isOpen()) return;
-    Display* display = connection_.display();
-    const unsigned int numLock = numLockMask();
-    for (unsigned int lock : {0u, static_cast<unsigned int>(LockMask), numLock,
-                              static_cast<unsigned int>(LockMask) | numLock}) {
-        XUngrabKey(display, hotKey.grabbed, hotKey.modifiers | lock, connection_.root());
+    // Exactly what was grabbed: after a keymap change Num Lock may sit on another
+    // modifier, and the variants grabbed under the old mapping must not stay behind.
+    for (unsigned int state : hotKey.grabbedModifiers) {
+        XUngrabKey(connection_.display(), hotKey.grabbed, state, connection_.root());
     }
     hotKey.grabbed = 0;
+    hotKey.grabbedModifiers.clear();
 }
 
 void X11HotKeys::regrabAll() {

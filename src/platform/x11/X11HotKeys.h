@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "platform/port/HotKeys.h"
 #include "platform/port/Subscription.h"
@@ -41,6 +42,9 @@ class X11HotKeys final : public port::HotKeys {
         uint32_t signature;
         uint32_t id;
         KeyCode grabbed = 0;  // 0 while the key has no grab (not in the keymap)
+        // The modifier states grabbed with it: the lock variants of the mapping that was
+        // current then, so that they are the ones given back after a keymap change.
+        std::vector<unsigned int> grabbedModifiers;
     };
 
     bool grab(HotKey& hotKey);
