@@ -77,6 +77,15 @@ std::vector<std::string> KeyCombo::displayParts() const {
     return parts;
 }
 
+std::string KeyCombo::displayName() const {
+    std::string name;
+    if (carbonModifiers & carbon::controlKey) name += "Ctrl+";
+    if (carbonModifiers & carbon::optionKey) name += "Alt+";
+    if (carbonModifiers & carbon::shiftKey) name += "Shift+";
+    if (carbonModifiers & carbon::cmdKey) name += "Super+";
+    return name + keyName(keyCode);
+}
+
 std::string KeyCombo::keyName(uint32_t keyCode) {
     switch (keyCode) {
         case keys::returnKey:
