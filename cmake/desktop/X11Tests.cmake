@@ -4,7 +4,8 @@ if(x11_test_sources)
   find_package(GTest REQUIRED)
   include(GoogleTest)
   add_executable(e2e_x11_input ${x11_test_sources})
-  target_link_libraries(e2e_x11_input PRIVATE kelvra_x11 kelvra_sim PkgConfig::X11LIBS GTest::gtest
-                        GTest::gtest_main)
+  # The Qt shell too: keys are recorded from Qt's key events.
+  target_link_libraries(e2e_x11_input PRIVATE kelvra_qt kelvra_x11 kelvra_sim PkgConfig::X11LIBS
+                        GTest::gtest GTest::gtest_main)
   gtest_discover_tests(e2e_x11_input PROPERTIES LABELS e2e DISCOVERY_TIMEOUT 60)
 endif()

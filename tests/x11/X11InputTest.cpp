@@ -16,18 +16,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "QtRecordedKeys.h"
+#include "input/KeyCombo.h"
 #include "platform/port/Platform.h"
+#include "platform/sim/UsKeyboardLayout.h"
 #include "platform/sim/VirtualRunLoop.h"
 #include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11MouseEvents.h"
+#include "settings/StoredRecords.h"
 
 extern char** environ;
 
@@ -112,6 +119,23 @@ class X11Input : public testing::Test {
         XSync(connection_->display(), False);
         connection_->dispatchPending();
         runLoop_.runPending();
+    }
+
+    // The keycode the server's keymap gives an XKB key name, or 0.
+    ::KeyCode keycodeNamed(const std::string& name) {
+        ::KeyCode found = 0;
+        if (XkbDescPtr xkb = XkbGetMap(other_, 0, XkbUseCoreKbd)) {
+            if (XkbGetNames(other_, XkbKeyNamesMask, xkb) == Success && xkb->names) {
+                for (int kc = xkb->min_key_code; kc <= xkb->max_key_code && !found; ++kc) {
+                    if (std::string(xkb->names->keys[kc].name,
+                                    strnlen(xkb->names->keys[kc].name, XkbKeyNameLength)) == name) {
+                        found = static_cast<::KeyCode>(kc);
+                    }
+                }
+            }
+            XkbFreeKeyboard(xkb, 0, True);
+        }
+        return found;
     }
 
     void press(std::vector<KeySym> combo) {
@@ -297,6 +321,83 @@ TEST_F(X11Input, KeysArePositionsAndFollowALayoutChange) {
     EXPECT_TRUE(pressed.empty());
     press({XK_Control_L, XK_Alt_L, XK_q});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
+}
+
+// Each key the program's windows can record is stored as a virtual key code that
+// registers on the very key that was pressed, and the simulated keyboard that the
+// logic tests run on has the same keys and texts as this one.
+TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKey) {
+    X11HotKeys hotKeys(*connection_, *keys_);
+    X11KeyboardLayout layout(*connection_, *keys_);
+    X11Connection probe(displayName_.c_str());
+    ASSERT_TRUE(probe.isOpen());
+    auto taken = [&](::KeyCode keycode) {
+        probe.clearError();
+        XGrabKey(probe.display(), keycode, ControlMask | Mod1Mask, probe.root(), False,
+                 GrabModeAsync, GrabModeAsync);
+        const bool free = probe.checkedSync();
+        if (free) XUngrabKey(probe.display(), keycode, ControlMask | Mod1Mask, probe.root());
+        probe.checkedSync();
+        return !free;
+    };
+
+    std::set<uint16_t> recorded;
+    for (const auto& row : test::recordableQtKeys()) {
+        SCOPED_TRACE(XKeysymToString(row.keysym));
+        const ::KeyCode keycode =
+            row.xkbName ? keycodeNamed(row.xkbName) : XKeysymToKeycode(other_, row.keysym);
+        ASSERT_NE(keycode, 0) << "not in the server's keymap";
+        // Record: from the press's keycode, and from Qt's key alone.
+        auto key = test::recordQtKey(*keys_, row, keycode);
+        ASSERT_TRUE(key) << "not recordable";
+        auto fromQtKey = test::recordQtKey(*keys_, row, 0);
+        ASSERT_TRUE(fromQtKey);
+        EXPECT_EQ(fromQtKey->keyCode, key->keyCode);
+        recorded.insert(key->keyCode);
+
+        // Store, and read back.
+        const KeyCombo combo{key->keyCode, KeyCombo::carbonModifiersFromCocoa(key->modifierFlags)};
+        ASSERT_EQ(combo.carbonModifiers, controlOption);
+        auto data = encodeStoredJson(ShortcutTable{{"center", combo}});
+        ASSERT_TRUE(data);
+        auto stored = decodeStoredJson<ShortcutTable>(*data);
+        ASSERT_TRUE(stored);
+        ASSERT_EQ(stored->at("center"), combo);
+
+        // Register: the grab is on the key that was pressed.
+        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, 1);
+        ASSERT_TRUE(ref) << "virtual key " << combo.keyCode << " does not register";
+        EXPECT_TRUE(taken(keycode))
+            << "virtual key " << combo.keyCode << " grabbed keycode "
+            << int(keys_->keycodeFor(combo.keyCode).value_or(0)) << ", pressed " << int(keycode);
+        hotKeys.unregisterHotKey(*ref);
+        XSync(connection_->display(), False);
+        EXPECT_FALSE(taken(keycode));
+
+        // The simulated keyboard types the same text on this key.
+        const auto& simLayout = sim::usKeyboardLayout();
+        auto simText = simLayout.contains(combo.keyCode)
+                           ? std::optional<std::string>(simLayout.at(combo.keyCode))
+                           : std::nullopt;
+        EXPECT_EQ(simText, layout.translate(static_cast<uint16_t>(combo.keyCode)));
+    }
+
+    // A key without a position of its own is not recordable: the server's keymap has
+    // a second key that types the keypad decimal, and going by that its shortcut would
+    // be grabbed on the keypad's key instead.
+    const ::KeyCode otherDecimal = XKeysymToKeycode(other_, XK_KP_Decimal);
+    ASSERT_NE(otherDecimal, keycodeNamed("KPDL"));
+    const auto& rows = test::recordableQtKeys();
+    const auto decimal = std::find_if(rows.begin(), rows.end(),
+                                      [](const auto& row) { return row.keysym == XK_KP_Decimal; });
+    ASSERT_NE(decimal, rows.end());
+    EXPECT_FALSE(test::recordQtKey(*keys_, *decimal, otherDecimal));
+
+    std::set<uint16_t> positions;
+    for (auto code : VirtualKeyCodes::virtualKeys()) positions.insert(code);
+    EXPECT_EQ(sim::usKeyboardKeys(), positions);
+    positions.erase(53);  // Escape ends a recording
+    EXPECT_EQ(recorded, positions);
 }
 
 TEST_F(X11Input, MouseSourceReportsLeftDragWithoutTakingIt) {
