@@ -3,7 +3,6 @@
 #include <cctype>
 #include <utility>
 
-#include "app/MainMenu.h"
 #include "app/NotificationCenter.h"
 #include "app/StatusItemController.h"
 #include "app/ZonePreviewCommand.h"
@@ -94,7 +93,6 @@ void AppDelegate::applicationDidFinishLaunching() {
     L10n::shared();
     c.tileManager();
     c.workspaceManager();
-    MainMenu::build();
     wire();
 
     if (trusted() && settings_.hasCompletedOnboarding()) {
@@ -149,7 +147,8 @@ void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
         if (!self) return;
         AppDelegate& d = **self;
         d.shortcutDebounceTimer_.reset();
-        if (d.coreStarted_) d.components().shortcutManager().registerShortcuts(table);
+        // During a recording the hot keys stay off; its end registers the table.
+        if (d.coreStarted_ && !d.recording_) d.components().shortcutManager().registerShortcuts(table);
     });
 }
 
@@ -205,13 +204,20 @@ void AppDelegate::wire() {
     })));
     auto& center = NotificationCenter::shared();
     keep(center.addObserver(KeyRecorder::beganNotification, withSelf([](AppDelegate& d) {
-                                d.components().shortcutManager().unregisterAll();
-                            })));
+        // A table change just before the recording must not re-grab the keys in the
+        // middle of it: the end of the recording registers the table anyway.
+        d.recording_ = true;
+        if (auto timer = std::exchange(d.shortcutDebounceTimer_, std::nullopt)) {
+            platform().runLoop->cancelTimer(*timer);
+        }
+        d.components().shortcutManager().unregisterAll();
+    })));
     keep(center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {
-                                if (d.coreStarted_)
-                                    d.components().shortcutManager().registerShortcuts(
-                                        d.settings_.shortcuts());
-                            })));
+        d.recording_ = false;
+        if (d.coreStarted_) {
+            d.components().shortcutManager().registerShortcuts(d.settings_.shortcuts());
+        }
+    })));
     keep(platform().screens->onScreensChanged(
         withSelf([](AppDelegate& d) { d.components().tileManager().removeAll(); })));
 }

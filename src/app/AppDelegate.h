@@ -59,6 +59,7 @@ class AppDelegate {
     bool coreStarted_ = false;
     std::optional<port::TimerId> permissionTimer_;
     std::optional<port::TimerId> shortcutDebounceTimer_;
+    bool recording_ = false;  // a shortcut is being recorded: hot keys stay off
     std::vector<Subscription> cancellables_;
     // Callbacks hold this weakly: they do nothing once the delegate is gone.
     std::shared_ptr<AppDelegate*> self_;

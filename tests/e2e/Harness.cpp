@@ -152,7 +152,7 @@ Desktop::Desktop(DesktopOptions options) {
 
     startServer(options.screen);
     if (!options.monitors.empty()) setMonitors(options.monitors);
-    if (options.windowManager) startWindowManager();
+    if (options.windowManager) startWindowManager(options.stockWindowManagerConfig);
 }
 
 Desktop::~Desktop() {
@@ -260,11 +260,17 @@ void Desktop::setMonitors(const std::vector<Monitor>& wanted) {
     }
 }
 
-void Desktop::startWindowManager() {
-    auto config = home_ / "openbox-rc.xml";
-    std::ofstream(config) << openboxConfig;
+void Desktop::startWindowManager(bool stockConfig) {
+    std::vector<std::string> argv = {"openbox", "--sm-disable"};
+    if (!stockConfig) {
+        auto config = home_ / "openbox-rc.xml";
+        std::ofstream(config) << openboxConfig;
+        argv.insert(argv.end(), {"--config-file", config.string()});
+    }
+    // Otherwise the session's fresh XDG_CONFIG_HOME has no openbox folder, so openbox
+    // reads the system's stock rc.xml.
     windowManager_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {"openbox", "--sm-disable", "--config-file", config.string()},
+        .argv = argv,
         .environment = sessionEnvironment(),
         .logFile = logPath("openbox"),
         .inheritedFds = {},

@@ -49,6 +49,9 @@ struct DesktopOptions {
     // Empty: the server's own single monitor. Otherwise these replace it.
     std::vector<Monitor> monitors;
     bool windowManager = true;
+    // The window manager with its stock configuration (openbox's own key bindings,
+    // Ctrl+Alt+arrows among them) instead of one that binds no keys.
+    bool stockWindowManagerConfig = false;
 };
 
 // Extra options for the test client (its own command-line options).
@@ -133,7 +136,7 @@ class Desktop {
   private:
     void startServer(const std::string& screen);
     void setMonitors(const std::vector<Monitor>& monitors);
-    void startWindowManager();
+    void startWindowManager(bool stockConfig);
     Window waitForClientWindow(const std::string& title, ChildProcess& process);
     std::map<std::string, std::string> sessionEnvironment() const;
     std::filesystem::path logPath(const std::string& name);

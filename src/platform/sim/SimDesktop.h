@@ -113,6 +113,11 @@ class SimDesktop {
     // Presses a combination: the handler sees it if a hot key is registered for it.
     // Returns whether a registered hot key matched.
     bool pressHotKey(uint32_t keyCode, uint32_t modifiers);
+    // A key held down: the first call presses it; calls before releaseKey are the
+    // keyboard's auto-repeat, which fires nothing (a held key is one press). Returns
+    // whether a registered hot key matched.
+    bool holdKey(uint32_t keyCode, uint32_t modifiers);
+    void releaseKey(uint32_t keyCode);
     int handlerInstallCount() const;
 
     // ---- keyboard layout (US by default) and key monitor

@@ -83,6 +83,24 @@ TEST_F(DelegateTest, HotKeyPressSnapsThroughTheMainQueue) {
     EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
 }
 
+TEST_F(DelegateTest, AHeldShortcutIsOnePressAndAFreshPressCyclesOn) {
+    launch();
+    const Rect leftHalf{0, 25, 716, 875};
+    // About a second of the keyboard's auto-repeat.
+    EXPECT_TRUE(desktop.holdKey(123, 0x1800));  // ⌃⌥←
+    for (int repeat = 0; repeat < 20; ++repeat) {
+        desktop.holdKey(123, 0x1800);
+        desktop.runLoop().advance(0.05);
+    }
+    desktop.releaseKey(123);
+    desktop.runLoop().runPending();
+    EXPECT_EQ(frame(), leftHalf);
+
+    ASSERT_TRUE(desktop.pressHotKey(123, 0x1800));
+    desktop.runLoop().runPending();
+    EXPECT_NE(frame(), leftHalf) << "a press after the release is the next step of the cycle";
+}
+
 TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
     auto& d = launch();
     auto& settings = AppSettings::shared();
@@ -118,6 +136,30 @@ TEST_F(DelegateTest, RecordingDropsHotKeysAndEndingRestoresThem) {
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
     NotificationCenter::shared().post(KeyRecorder::endedNotification);
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+}
+
+TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersTheTable) {
+    launch();
+    auto& settings = AppSettings::shared();
+    auto table = settings.shortcuts();
+    table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // ⌃⌥A
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.1);
+    NotificationCenter::shared().post(KeyRecorder::beganNotification);
+    // The debounce would have fired here, in the middle of the recording.
+    desktop.runLoop().advance(0.5);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+    // A change made while recording waits for the end too.
+    table["center"] = KeyCombo{11, 0x1800};  // ⌃⌥B
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.5);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+
+    NotificationCenter::shared().post(KeyRecorder::endedNotification);
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_TRUE(desktop.pressHotKey(0, 0x1800));
+    EXPECT_TRUE(desktop.pressHotKey(11, 0x1800));
+    EXPECT_FALSE(desktop.pressHotKey(123, 0x1800));
 }
 
 TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {

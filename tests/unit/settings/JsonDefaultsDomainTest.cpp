@@ -92,10 +92,12 @@ TEST_F(JsonDefaultsDomainTest, RecordsStayReadableAndByteExact) {
 }
 
 TEST_F(JsonDefaultsDomainTest, MembersOfUnknownFormAreKeptOnRewrite) {
+    auto bytes = [](const std::string& s) { return port::Data(s.begin(), s.end()); };
     writeFile(file(), R"({"future": {"nested": [1, 2]}, "n": 3, "bad64": {"$data": "@@"}})");
     JsonDefaultsDomain d(file());
-    EXPECT_FALSE(d.object("future").has_value());
-    EXPECT_FALSE(d.object("bad64").has_value());
+    // They read as their own JSON text, for a reader that can make sense of it.
+    EXPECT_EQ(d.object("future"), port::DefaultsValue(bytes(R"({"nested":[1,2]})")));
+    EXPECT_EQ(d.object("bad64"), port::DefaultsValue(bytes(R"({"$data":"@@"})")));
     EXPECT_EQ(d.object("n"), port::DefaultsValue(3.0));  // hand-written integers are numbers
     d.set("x", true);
     auto reread = xdg::parseDomainFile(readFile(file()));
@@ -161,6 +163,59 @@ TEST_F(JsonDefaultsDomainTest, SettingsOnTheRealFileLoseNothingReadable) {
     std::string bad = R"([{"bundleID":"a"}])";
     EXPECT_EQ(d.object("excludedApps.damaged"),
               port::DefaultsValue(port::Data(bad.begin(), bad.end())));
+}
+
+// Records edited by hand or written by another version: plain JSON of the record's
+// form is used, anything else is kept under its backup key with a log line, and the
+// next save writes the wrapped form.
+TEST_F(JsonDefaultsDomainTest, RecordsOutsideTheWrappedFormsAreDecodedOrSetAside) {
+    struct Case {
+        const char* key;
+        const char* member;
+        bool decodes;
+    };
+    const Case cases[] = {
+        {"shortcuts", R"({"center": {"keyCode": 11, "carbonModifiers": 6144}})", true},
+        {"excludedApps", R"([{"bundleID": "org.example.A", "name": "A"}])", true},
+        {"workspaces", R"([])", true},
+        {"customLayouts", R"({"$data": "not base64"})", false},
+        {"placementRules", R"({"$json": "a string"})", false},
+        {"excludedApps", R"({"bundleID": "org.example.A", "name": "A"})", false},
+        {"shortcuts", R"([{"keyCode": 11, "carbonModifiers": 6144}])", false},
+        {"workspaces", R"(["a", "b"])", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " = " + c.member);
+        std::filesystem::remove_all(file().parent_path());
+        const size_t logsBefore = desk.logLines().size();
+        const auto member = nlohmann::json::parse(c.member);
+        writeFile(file(), nlohmann::json{{c.key, member}}.dump());
+        {
+            JsonDefaultsDomain d(file());
+            AppSettings s(d);
+            if (std::string(c.key) == "shortcuts" && c.decodes) {
+                EXPECT_EQ(s.shortcuts(), (ShortcutTable{{"center", KeyCombo{11, 0x1800}}}));
+            }
+            if (std::string(c.key) == "excludedApps" && c.decodes) {
+                EXPECT_TRUE(s.isExcluded(std::string("org.example.A")));
+            }
+            s.tilingEnabled.set(false);  // a save
+        }
+        auto saved = xdg::parseDomainFile(readFile(file()));
+        ASSERT_TRUE(saved);
+        const std::string backup = std::string(c.key) + ".damaged";
+        if (c.decodes) {
+            EXPECT_FALSE(saved->contains(backup));
+            EXPECT_EQ(saved->at(c.key), (nlohmann::json{{"$json", member}}));
+            EXPECT_EQ(desk.logLines().size(), logsBefore);
+        } else {
+            ASSERT_TRUE(saved->contains(backup));
+            EXPECT_EQ(xdg::decodeDefaultsValue(saved->at(backup)),
+                      xdg::decodeDefaultsValue(member));
+            ASSERT_EQ(desk.logLines().size(), logsBefore + 1);
+            EXPECT_NE(desk.logLines().back().find(backup), std::string::npos);
+        }
+    }
 }
 
 // A write that fails (the disk fills up part-way) leaves the old file whole.
