@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/ZoneID.h"
 #include "l10n/LocalizationTables.h"
 
 namespace kelvra {
@@ -63,17 +64,11 @@ TEST(LocalizationTables, OtherLanguagesAreActuallyTranslated) {
     }
 }
 
-TEST(LocalizationTables, TablesHoldTheKnownTexts) {
-    EXPECT_EQ(table(AppLanguage::en).at("menu.quit"), "Quit Kelvra");
-    EXPECT_EQ(table(AppLanguage::en).at("conf.body"),
-              "Its shortcuts (⌃⌥←, etc.) and drag snapping will conflict. We recommend "
-              "quitting it while you try Kelvra.");
-    EXPECT_EQ(table(AppLanguage::ja).at("menu.zoneN"), "ゾーン %d");
-    EXPECT_EQ(table(AppLanguage::de).at("menu.zoneN"), "Bereich %d");
-    EXPECT_EQ(table(AppLanguage::ja).at("conf.title"), "%@ が起動中です");
-    // Every zone name is present for every zone.
-    for (const char* zone : {"leftHalf", "centerTwoThirds", "almostMaximize", "center"}) {
-        EXPECT_TRUE(table(AppLanguage::ko).count(std::string("zone.") + zone)) << zone;
+// A missing name would show its key in the menus; every other table has the same keys.
+TEST(LocalizationTables, EveryZoneHasAName) {
+    for (ZoneID zone : allZoneIDs()) {
+        EXPECT_TRUE(table(AppLanguage::en).count("zone." + std::string(rawValue(zone))))
+            << rawValue(zone);
     }
 }
 

@@ -86,24 +86,12 @@ TEST(ScreenInfoWithoutScreens, AnswersNothing) {
     EXPECT_EQ(Coord::cocoaRect({0, 10, 5, 5}), Rect(0, -15, 5, 5));
 }
 
+// The X11 backend accepts a window manager's answer within a tolerance.
 TEST(RectTest, ApproximateEqualityIsInclusive) {
     Rect a(100, 100, 500, 400);
     EXPECT_TRUE(a.approximatelyEquals({102.5, 100, 500, 400}, 2.5));
     EXPECT_FALSE(a.approximatelyEquals({100, 100, 500, 402.6}, 2.5));
     EXPECT_FALSE(a.approximatelyEquals({100, 97.4, 500, 400}, 2.5));
-}
-
-TEST(RectTest, IntersectionAndInset) {
-    Rect a(0, 0, 100, 100);
-    EXPECT_EQ(a.intersection({50, 50, 100, 100}), Rect(50, 50, 50, 50));
-    EXPECT_TRUE(a.intersection({200, 0, 10, 10}).isNull());
-    Rect touching = a.intersection({100, 0, 10, 10});
-    EXPECT_FALSE(touching.isNull());
-    EXPECT_EQ(touching.width, 0);
-    EXPECT_EQ(a.insetBy(-1, -1), Rect(-1, -1, 102, 102));
-    EXPECT_TRUE(a.insetBy(60, 0).isNull());
-    EXPECT_TRUE(a.contains({0, 0}));
-    EXPECT_FALSE(a.contains({100, 50}));
 }
 
 }  // namespace
