@@ -107,10 +107,8 @@ TEST_F(AppSettingsTest, StoredValuesAreUsedUnclampedAndWrongKindsFallBack) {
 
     d.set("topEdgeAction", std::string("maximize"));
     EXPECT_EQ(AppSettings(d).topEdgeAction(), TopEdgeAction::maximize);
-}
 
-TEST_F(AppSettingsTest, ShortcutTableIsTakenWholeOrNotAtAll) {
-    auto& d = desk.defaults();
+    // The shortcut table is taken whole or not at all.
     d.set("shortcuts", bytes(R"({"leftHalf":{"keyCode":1,"carbonModifiers":256}})"));
     AppSettings one(d);
     ASSERT_EQ(one.shortcuts().size(), 1u);
