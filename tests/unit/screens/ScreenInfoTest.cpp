@@ -45,24 +45,24 @@ TEST_F(ScreenInfoTest, ConvertsPlatformFramesToTheTopLeftSpace) {
     EXPECT_EQ(ScreenInfo::all()[1].frame, Rect(1440, -380, 1920, 1080));
 }
 
-TEST_F(ScreenInfoTest, WindowBelongsToTheScreenHoldingMostOfIt) {
+TEST_F(ScreenInfoTest, WindowsBelongToTheScreenHoldingMostOfThemAndPointsToTheNearest) {
     EXPECT_EQ(screenOf({1440 - 400, 0, 1000, 400}), second);   // 60 % on the second
     EXPECT_EQ(screenOf({1440 - 500, 0, 1000, 400}), primary);  // a tie goes to the first
     EXPECT_EQ(screenOf({9000, 9000, 100, 100}), primary);      // off every screen
     EXPECT_EQ(screenOf({1440, 0, 0, 0}), primary);             // no area anywhere
     EXPECT_EQ(screenOf({1440, 100, 10, 10}), second);          // only touches the primary
 
-    desk.setScreenOrder({second, primary});
-    EXPECT_EQ(screenOf({1440 - 500, 0, 1000, 400}), second);
-}
-
-TEST_F(ScreenInfoTest, PointsWithinOnePointOfAScreenBelongToIt) {
+    // Points within one point of a screen belong to it.
     EXPECT_EQ(screenAt({-0.5, 450}), primary);
     EXPECT_EQ(screenAt({1440, 450}), primary);  // shared border: the earlier screen
     EXPECT_EQ(screenAt({1442, 450}), second);
     EXPECT_EQ(screenAt({3361, 0}), std::nullopt);  // maxX + 1 of the second
     EXPECT_EQ(screenAt({3360.5, 0}), second);
     EXPECT_EQ(screenAt({700, -2}), std::nullopt);
+
+    // A tie goes to whichever screen comes first.
+    desk.setScreenOrder({second, primary});
+    EXPECT_EQ(screenOf({1440 - 500, 0, 1000, 400}), second);
 }
 
 TEST_F(ScreenInfoTest, NeighboursAreProbedAtTheMiddleOfAnEdge) {
