@@ -22,7 +22,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocalSocket>
-#include <QSysInfo>
 #include <QTemporaryDir>
 
 #include "qt/CapturedLog.h"
@@ -32,6 +31,7 @@ namespace kelvra::qt {
 namespace {
 
 using test::runUntil;
+using Role = SingleInstance::Role;
 
 // A raw client connection (blocking), as a misbehaving or later start would make.
 int connectTo(const QString& path) {
@@ -62,13 +62,25 @@ bool closedByPeer(int fd) {
     return n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK);
 }
 
-TEST(SingleInstance, LaterStartHandsItsArgumentsToTheFirstAndGarbageIsIgnored) {
+// A first instance in a private folder, collecting what later starts hand over.
+class SingleInstanceTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        first.onArguments = [this](const QStringList& args) { received.push_back(args); };
+        ASSERT_EQ(first.claim({}), Role::primary);
+        ASSERT_TRUE(first.error().isEmpty()) << first.error().toStdString();
+    }
+    Role startAgain(const QStringList& arguments) {
+        return SingleInstance(dir.path()).claim(arguments);
+    }
+
+    test::CapturedLog log;
     QTemporaryDir dir;
-    SingleInstance first(dir.path());
+    SingleInstance first{dir.path()};
     std::vector<QStringList> received;
-    first.onArguments = [&](const QStringList& args) { received.push_back(args); };
-    ASSERT_EQ(first.claim({}), SingleInstance::Role::primary);
-    EXPECT_TRUE(first.error().isEmpty());
+};
+
+TEST_F(SingleInstanceTest, LaterStartHandsItsArgumentsToTheFirstAndGarbageIsIgnored) {
     // Only the user may connect.
     EXPECT_EQ(QFileInfo(first.socketPath()).permissions() &
                   (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther),
@@ -84,43 +96,12 @@ TEST(SingleInstance, LaterStartHandsItsArgumentsToTheFirstAndGarbageIsIgnored) {
         garbage.disconnectFromServer();
     }
 
-    SingleInstance second(dir.path());
-    ASSERT_EQ(second.claim({"--flag", "kelvra://auth/callback?code=abc"}),
-              SingleInstance::Role::secondary);
+    ASSERT_EQ(startAgain({"--flag", "kelvra://auth/callback?code=abc"}), Role::secondary);
     ASSERT_TRUE(runUntil([&] { return !received.empty(); }));
     ASSERT_EQ(received.size(), 1u);
     EXPECT_EQ(received[0], (QStringList{"--flag", "kelvra://auth/callback?code=abc"}));
-    EXPECT_EQ(SingleInstance::urlsIn(received[0]), QStringList{"kelvra://auth/callback?code=abc"});
-}
-
-TEST(SingleInstance, LockOfALiveInstanceHoldsHoweverOldAndACrashedOneIsTakenOver) {
-    {
-        QTemporaryDir dir;
-        SingleInstance first(dir.path());
-        ASSERT_EQ(first.claim({}), SingleInstance::Role::primary);
-        // Make the lock look a day old: the first instance still runs, so it holds.
-        QFile lockFile(dir.filePath("kelvra.lock"));
-        ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(lockFile.setFileTime(QDateTime::currentDateTime().addDays(-1),
-                                         QFileDevice::FileModificationTime));
-        lockFile.close();
-        SingleInstance second(dir.path());
-        EXPECT_EQ(second.claim({}), SingleInstance::Role::secondary);
-    }
-
-    QTemporaryDir dir;
-    // A lock file naming a process that does not exist, and its socket file.
-    QFile lock(dir.filePath("kelvra.lock"));
-    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
-    lock.write("999999999\nkelvra\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-    lock.close();
-    QFile socket(dir.filePath("kelvra.sock"));
-    ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
-    socket.close();
-
-    SingleInstance instance(dir.path());
-    EXPECT_EQ(instance.claim({}), SingleInstance::Role::primary);
-    EXPECT_TRUE(instance.error().isEmpty()) << instance.error().toStdString();
+    EXPECT_EQ(SingleInstance::urlsIn({"kelvra:x", "KELVRA://y", "https://kelvra", "-v", ""}),
+              (QStringList{"kelvra:x", "KELVRA://y"}));
 }
 
 TEST(SingleInstance, OnlyALiveHolderKeepsALaterStartOutWhateverTheLockFileHolds) {
@@ -136,6 +117,14 @@ TEST(SingleInstance, OnlyALiveHolderKeepsALaterStartOutWhateverTheLockFileHolds)
              QFile f(p);
              f.open(QIODevice::WriteOnly);
              f.write("\xff\x00not a pid\n", 15);
+         }},
+        // A crashed instance's lock naming a process that is gone, and its socket file.
+        {"crashed",
+         [](const QString& p) {
+             QFile f(p);
+             f.open(QIODevice::WriteOnly);
+             f.write("999999999\nkelvra\n");
+             QFile(QFileInfo(p).dir().filePath("kelvra.sock")).open(QIODevice::WriteOnly);
          }},
         {"unreadable",
          [](const QString& p) {
@@ -174,25 +163,25 @@ TEST(SingleInstance, OnlyALiveHolderKeepsALaterStartOutWhateverTheLockFileHolds)
         c.prepare(dir.filePath("kelvra.lock"));
         {
             SingleInstance instance(dir.path());
-            EXPECT_EQ(instance.claim({}), SingleInstance::Role::primary);
+            EXPECT_EQ(instance.claim({}), Role::primary);
             EXPECT_TRUE(instance.error().isEmpty()) << instance.error().toStdString();
-            // And it really holds the lock now.
+            // And it really holds the lock now, however old the lock file looks.
+            QFile lock(dir.filePath("kelvra.lock"));
+            ASSERT_TRUE(lock.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTime().addDays(-1),
+                                         QFileDevice::FileModificationTime));
+            lock.close();
             SingleInstance later(dir.path());
-            EXPECT_EQ(later.claim({}), SingleInstance::Role::secondary);
+            EXPECT_EQ(later.claim({}), Role::secondary);
         }
         // Ended normally: the next start is the instance again.
         SingleInstance next(dir.path());
-        EXPECT_EQ(next.claim({}), SingleInstance::Role::primary);
+        EXPECT_EQ(next.claim({}), Role::primary);
     }
 }
 
-TEST(SingleInstance, SilentConnectionsAreClosedAndCannotCrowdOutALaterStart) {
-    QTemporaryDir dir;
-    SingleInstance first(dir.path());
+TEST_F(SingleInstanceTest, SilentConnectionsAreClosedAndCannotCrowdOutALaterStart) {
     first.setIdleTimeout(200);
-    std::vector<QStringList> received;
-    first.onArguments = [&](const QStringList& args) { received.push_back(args); };
-    ASSERT_EQ(first.claim({}), SingleInstance::Role::primary);
 
     // More silent peers than are served at once: the rest wait in the backlog.
     std::vector<int> silent;
@@ -201,8 +190,7 @@ TEST(SingleInstance, SilentConnectionsAreClosedAndCannotCrowdOutALaterStart) {
         ASSERT_GE(fd, 0);
         silent.push_back(fd);
     }
-    SingleInstance later(dir.path());
-    ASSERT_EQ(later.claim({"kelvra:later"}), SingleInstance::Role::secondary);
+    ASSERT_EQ(startAgain({"kelvra:later"}), Role::secondary);
     ASSERT_TRUE(runUntil([&] { return !received.empty(); }));
     EXPECT_EQ(received[0], QStringList{"kelvra:later"});
     ASSERT_TRUE(runUntil([&] { return std::all_of(silent.begin(), silent.end(), closedByPeer); }))
@@ -211,14 +199,7 @@ TEST(SingleInstance, SilentConnectionsAreClosedAndCannotCrowdOutALaterStart) {
     EXPECT_TRUE(QFileInfo::exists(first.socketPath()));
 }
 
-TEST(SingleInstance, RunningOutOfDescriptorsNeitherLosesTheSocketNorTheConnection) {
-    test::CapturedLog log;
-    QTemporaryDir dir;
-    SingleInstance first(dir.path());
-    std::vector<QStringList> received;
-    first.onArguments = [&](const QStringList& args) { received.push_back(args); };
-    ASSERT_EQ(first.claim({}), SingleInstance::Role::primary);
-
+TEST_F(SingleInstanceTest, RunningOutOfDescriptorsNeitherLosesTheSocketNorTheConnection) {
     // A later start connects and sends; then every descriptor of the process is taken.
     int client = connectTo(first.socketPath());
     ASSERT_GE(client, 0);
@@ -243,29 +224,20 @@ TEST(SingleInstance, RunningOutOfDescriptorsNeitherLosesTheSocketNorTheConnectio
     EXPECT_EQ(log.count("cannot accept"), 1u) << "one line per shortage";
     ::close(client);
     // Still listening: the next start gets through too.
-    SingleInstance later(dir.path());
-    ASSERT_EQ(later.claim({"kelvra:after"}), SingleInstance::Role::secondary);
+    ASSERT_EQ(startAgain({"kelvra:after"}), Role::secondary);
     ASSERT_TRUE(runUntil([&] { return received.size() == 2; }));
     EXPECT_EQ(received[1], QStringList{"kelvra:after"});
 }
 
-TEST(SingleInstance, TooLongArgumentsAreRefusedOnBothSidesWithAReason) {
-    test::CapturedLog log;
-    QTemporaryDir dir;
-    SingleInstance first(dir.path());
-    std::vector<QStringList> received;
-    first.onArguments = [&](const QStringList& args) { received.push_back(args); };
-    ASSERT_EQ(first.claim({}), SingleInstance::Role::primary);
-
+TEST_F(SingleInstanceTest, TooLongArgumentsAreRefusedOnBothSidesWithAReason) {
     // The sender refuses before sending (UTF-16: two bytes a character).
     const QString huge(SingleInstance::maxMessageSize / 2, QChar('a'));
     SingleInstance later(dir.path());
-    EXPECT_EQ(later.claim({"kelvra:" + huge}), SingleInstance::Role::failed);
+    EXPECT_EQ(later.claim({"kelvra:" + huge}), Role::failed);
     EXPECT_TRUE(later.error().contains("too long")) << later.error().toStdString();
     // Just under the limit still goes through.
     const QString large(SingleInstance::maxMessageSize / 2 - 64, QChar('b'));
-    SingleInstance fitting(dir.path());
-    EXPECT_EQ(fitting.claim({large}), SingleInstance::Role::secondary);
+    EXPECT_EQ(startAgain({large}), Role::secondary);
     ASSERT_TRUE(runUntil([&] { return !received.empty(); }));
     EXPECT_EQ(received[0], QStringList{large});
 
@@ -284,11 +256,6 @@ TEST(SingleInstance, TooLongArgumentsAreRefusedOnBothSidesWithAReason) {
     EXPECT_EQ(log.count(std::to_string(SingleInstance::maxMessageSize) + " bytes"), 1u);
     ::close(client);
     EXPECT_EQ(received.size(), 1u);
-}
-
-TEST(SingleInstance, OnlyOurOwnSchemeCountsAsUrl) {
-    EXPECT_EQ(SingleInstance::urlsIn({"kelvra:x", "KELVRA://y", "https://kelvra", "-v", ""}),
-              (QStringList{"kelvra:x", "KELVRA://y"}));
 }
 
 }  // namespace

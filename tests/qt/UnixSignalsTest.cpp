@@ -4,7 +4,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <vector>
 
@@ -27,17 +26,12 @@ TEST(UnixSignals, QuitSignalsArriveOnTheEventLoopAndBrokenPipesAreHarmless) {
         EXPECT_EQ(received, std::vector<int>{signal});
     }
 
-    // Without this the writes below would end the test process.
+    // Without this the signal would end the test process.
     UnixSignals::ignoreBrokenPipes();
     ASSERT_EQ(raise(SIGPIPE), 0);
-    int fds[2];
-    ASSERT_EQ(pipe(fds), 0);
-    close(fds[0]);
-    EXPECT_EQ(write(fds[1], "x", 1), -1);
-    EXPECT_EQ(errno, EPIPE);
-    close(fds[1]);
     // Programs started from here get the default back: writing to a pipe that
     // nobody reads ends them.
+    int fds[2];
     ASSERT_EQ(pipe(fds), 0);
     close(fds[0]);
     pid_t child = fork();

@@ -3,61 +3,51 @@
 namespace kelvra::test {
 namespace {
 
-TEST_F(SnapEngineTest, RepeatedPressesWithinTwoSecondsCycle) {
+TEST_F(SnapEngineTest, RepeatsOfOneActionWithinTwoSecondsCycleThroughItsZones) {
+    using enum ZoneID;
+    using A = SnapAction;
+    struct Step {
+        double after;  // seconds since the previous press
+        SnapAction action;
+        ZoneID zone;
+    };
+    const Step steps[] = {
+        {0, A::snapLeftHalf, leftHalf},
+        {1.9, A::snapLeftHalf, leftTwoThirds},
+        {1.9, A::snapLeftHalf, leftThird},
+        {1.9, A::snapLeftHalf, leftHalf},
+        {2.0, A::snapLeftHalf, leftHalf},  // two seconds apart: starts again
+        {0, A::snapLeftThird, leftThird},  // another action starts at its own zone
+        {0, A::snapLeftThird, leftHalf},   // and wraps from the last entry
+        {0, A::maximize, maximize},
+        {0, A::maximize, almostMaximize},
+        {0, A::maximize, maximize},
+        {0, A::snapTopHalf, topHalf},  // zones without a cycle stay
+        {0, A::snapTopHalf, topHalf},
+    };
     AXWindow w = window();
-    press(w, SnapAction::snapLeftHalf);
-    EXPECT_EQ(frameOf(w), Rect(0, 25, 715, 875));
-    desktop.runLoop().advance(1.9);
-    press(w, SnapAction::snapLeftHalf);
-    EXPECT_EQ(snappedZone(w), ZoneID::leftTwoThirds);
-    desktop.runLoop().advance(1.9);
-    press(w, SnapAction::snapLeftHalf);
-    EXPECT_EQ(snappedZone(w), ZoneID::leftThird);
-    EXPECT_EQ(frameOf(w), Rect(0, 25, 475, 875));
-    desktop.runLoop().advance(1.9);
-    press(w, SnapAction::snapLeftHalf);
-    EXPECT_EQ(snappedZone(w), ZoneID::leftHalf);
+    int n = 0;
+    for (const auto& s : steps) {
+        SCOPED_TRACE(++n);
+        desktop.runLoop().advance(s.after);
+        press(w, s.action);
+        EXPECT_EQ(snappedZone(w), s.zone);
+    }
     // The chain of snaps still restores to the frame before the first one.
     EXPECT_EQ(stackDepth(w), 1u);
-}
 
-TEST_F(SnapEngineTest, TwoSecondsApartStartsAgain) {
-    AXWindow w = window();
-    press(w, SnapAction::snapLeftHalf);
-    desktop.runLoop().advance(2.0);
-    press(w, SnapAction::snapLeftHalf);
-    EXPECT_EQ(snappedZone(w), ZoneID::leftHalf);
-    EXPECT_EQ(engine->lastShortcutSnap()->zone, ZoneID::leftHalf);
-}
-
-TEST_F(SnapEngineTest, CyclingFollowsTheSameActionAndWindowOnly) {
-    AXWindow w = window();
+    // Another window starts at its own zone.
     AXWindow other = window();
-    press(w, SnapAction::snapLeftThird);
-    press(w, SnapAction::snapLeftThird);
-    EXPECT_EQ(snappedZone(w), ZoneID::leftHalf);  // wraps from the last entry
+    press(w, A::maximize);
+    press(other, A::maximize);
+    EXPECT_EQ(snappedZone(other), maximize);
 
-    press(w, SnapAction::maximize);
-    press(w, SnapAction::maximize);
-    EXPECT_EQ(snappedZone(w), ZoneID::almostMaximize);
-    press(w, SnapAction::maximize);
-    EXPECT_EQ(snappedZone(w), ZoneID::maximize);
-
-    press(other, SnapAction::maximize);  // another window starts at its own zone
-    EXPECT_EQ(snappedZone(other), ZoneID::maximize);
-
-    for (int i = 0; i < 3; ++i) {
-        press(w, SnapAction::snapTopHalf);
-        EXPECT_EQ(snappedZone(w), ZoneID::topHalf);
-    }
-    EXPECT_EQ(frameOf(w), Rect(0, 25, 1440, 432.5));
-
-    // Actions without a zone do nothing here.
+    // Actions without a zone do nothing here, and do not break the chain.
     events.clear();
-    press(w, SnapAction::restore);
-    press(w, SnapAction::nextDisplay);
+    press(other, A::restore);
+    press(other, A::nextDisplay);
     EXPECT_TRUE(events.empty());
-    EXPECT_EQ(engine->lastShortcutSnap()->action, SnapAction::snapTopHalf);
+    EXPECT_EQ(engine->lastShortcutSnap()->action, A::maximize);
 }
 
 }  // namespace

@@ -19,29 +19,17 @@ TEST_F(SnapEngineTest, SnapRecordsTheFrameAndNotifiesInOrder) {
     EXPECT_EQ(engine->snappedWindows.size(), 1u);
     EXPECT_EQ(snappedZone(w), ZoneID::rightHalf);
     EXPECT_EQ(stackDepth(w), 1u);
-}
 
-TEST_F(SnapEngineTest, RecordsTheFrameTheApplicationAccepted) {
-    AXWindow w = window({100, 100, 800, 600}, {900, 0});
-    engine->snap(w, ZoneID::leftHalf, screen());
-    EXPECT_EQ(engine->snappedWindows.at(w).frame, Rect(0, 25, 900, 875));
+    // What is recorded and announced is the frame the application accepted.
+    AXWindow wide = window({100, 100, 800, 600}, {900, 0});
+    engine->snap(wide, ZoneID::leftHalf, screen());
+    EXPECT_EQ(engine->snappedWindows.at(wide).frame, Rect(0, 25, 900, 875));
     EXPECT_EQ(lastSnapFrame, Rect(0, 25, 900, 875));
 }
 
-TEST_F(SnapEngineTest, NoRoomForTheZoneLeavesEverythingAlone) {
-    AXWindow w = window();
-    settings->screenPadding.set(500);
-    desktop.clearWindowCalls();
-    engine->snap(w, ZoneID::leftHalf, screen());
-    engine->snap(w, ZoneID::almostMaximize, screen());
-    EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
-    EXPECT_EQ(stackDepth(w), 0u);
-    EXPECT_TRUE(engine->snappedWindows.empty());
-    EXPECT_TRUE(events.empty());
-    for (const auto& call : desktop.windowCalls()) EXPECT_NE(call.op, "setFrame");
-}
-
-TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomAreNamedInTheLogOncePerCause) {
+// A zone with no room (padding or gap too large, or not a number) leaves the window and
+// the engine's records alone, and the log names the setting once per cause.
+TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomLeaveTheWindowAndAreNamedOncePerCause) {
     struct Case {
         double gap;
         double padding;
@@ -55,6 +43,7 @@ TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomAreNamedInTheLogOncePerCause) {
         {std::numeric_limits<double>::quiet_NaN(), 0, "windowGap nan"},
     };
     AXWindow w = window();
+    desktop.clearWindowCalls();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
         settings->windowGap.set(c.gap);
@@ -67,6 +56,10 @@ TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomAreNamedInTheLogOncePerCause) {
         EXPECT_NE(desktop.logLines().back().find(c.says), std::string::npos)
             << desktop.logLines().back();
     }
+    EXPECT_EQ(stackDepth(w), 0u);
+    EXPECT_TRUE(engine->snappedWindows.empty());
+    EXPECT_TRUE(events.empty());
+    for (const auto& call : desktop.windowCalls()) EXPECT_NE(call.op, "setFrame");
     // Once the settings fit again, the next cause is reported afresh.
     settings->windowGap.set(10);
     settings->screenPadding.set(0);
@@ -88,25 +81,16 @@ TEST_F(SnapEngineTest, UnreadableWindowIsNotTouched) {
     EXPECT_TRUE(events.empty());
 }
 
-TEST_F(SnapEngineTest, RestoreReturnsToTheFrameBeforeTheFirstSnap) {
+TEST_F(SnapEngineTest, RestoreWalksBackThroughTheTenMostRecentPreSnapFrames) {
     AXWindow w = window();
     engine->snap(w, ZoneID::leftHalf, screen());
-    engine->snap(w, ZoneID::bottomRightQuarter, screen());
+    engine->snap(w, ZoneID::bottomRightQuarter, screen());  // already snapped: nothing pushed
     events.clear();
     engine->restore(w);
     EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
     EXPECT_FALSE(snappedZone(w));
     EXPECT_EQ(events, std::vector<std::string>{"detach"});
 
-    // Nothing older to go back to.
-    desktop.userSetFrame(w.element(), {5, 50, 300, 300});
-    engine->restore(w);
-    EXPECT_EQ(frameOf(w), Rect(5, 50, 300, 300));
-    EXPECT_EQ(events.size(), 1u);
-}
-
-TEST_F(SnapEngineTest, RestoreStackKeepsTheTenMostRecentFrames) {
-    AXWindow w = window();
     // Eleven snaps from distinct frames, each undone by the user moving the window away.
     for (int i = 0; i < 11; ++i) {
         desktop.userSetFrame(w.element(), {10.0 * i, 100, 500, 400});
@@ -118,9 +102,12 @@ TEST_F(SnapEngineTest, RestoreStackKeepsTheTenMostRecentFrames) {
         engine->restore(w);
         EXPECT_EQ(frameOf(w), Rect(10.0 * i, 100, 500, 400));
     }
+    // Nothing older to go back to.
+    events.clear();
+    desktop.userSetFrame(w.element(), {5, 50, 300, 300});
     engine->restore(w);
-    EXPECT_EQ(frameOf(w), Rect(10, 100, 500, 400));
-    EXPECT_EQ(stackDepth(w), 0u);
+    EXPECT_EQ(frameOf(w), Rect(5, 50, 300, 300));
+    EXPECT_TRUE(events.empty());
 }
 
 TEST_F(SnapEngineTest, CenterKeepsTheSizeAndCountsAsUnsnapped) {

@@ -8,22 +8,15 @@
 namespace kelvra {
 namespace {
 
-TEST(AppLanguage, RawValuesRoundTripInPickerOrder) {
-    const auto& all = allAppLanguages();
-    EXPECT_EQ(all.front(), AppLanguage::en);
-    EXPECT_EQ(all.back(), AppLanguage::tr);
+TEST(AppLanguage, RawValuesAreDistinctAndOnlyTheExactOnesDecode) {
     std::set<std::string_view> raws;
-    for (auto language : all) {
+    for (auto language : allAppLanguages()) {
         raws.insert(rawValue(language));
         EXPECT_EQ(appLanguageFromRaw(rawValue(language)), language);
         EXPECT_FALSE(nativeName(language).empty());
     }
     EXPECT_EQ(raws.size(), appLanguageCount);
-    EXPECT_EQ(rawValue(AppLanguage::zhHant), "zh-Hant");
-    EXPECT_EQ(nativeName(AppLanguage::ptBR), "Português (Brasil)");
-    EXPECT_EQ(appLanguageFromRaw("pt"), std::nullopt);
-    EXPECT_EQ(appLanguageFromRaw("EN"), std::nullopt);
-    EXPECT_EQ(appLanguageFromRaw(""), std::nullopt);
+    for (const char* bad : {"pt", "EN", ""}) EXPECT_EQ(appLanguageFromRaw(bad), std::nullopt);
 }
 
 TEST(AppLanguage, SystemDefaultTakesTheFirstSupportedPreference) {
@@ -39,9 +32,7 @@ TEST(AppLanguage, SystemDefaultTakesTheFirstSupportedPreference) {
     EXPECT_EQ(systemDefaultLanguage(L{"en-GB", "fr"}), AppLanguage::en);
     EXPECT_EQ(systemDefaultLanguage(L{"sv-SE"}), AppLanguage::en);
     EXPECT_EQ(systemDefaultLanguage(L{}), AppLanguage::en);
-}
-
-TEST(AppLanguage, SystemDefaultReadsThePlatformPreferences) {
+    // Without a list, the platform's preferences are asked.
     sim::SimDesktop desktop;
     desktop.install();
     desktop.setPreferredLanguages({"fi-FI", "tr-TR"});

@@ -31,57 +31,51 @@ class AppSettingsTest : public ::testing::Test {
     sim::SimDesktop desk;
 };
 
-TEST_F(AppSettingsTest, FreshDomainGivesDefaultsAndWritesNothing) {
-    AppSettings s(desk.defaults());
-    EXPECT_FALSE(s.launchAtLogin());
-    EXPECT_TRUE(s.showMenuBarIcon());
-    EXPECT_TRUE(s.crashReportingEnabled());
-    EXPECT_EQ(s.languageCode(), std::nullopt);
-    EXPECT_TRUE(s.dragSnapEnabled());
-    EXPECT_TRUE(s.cornerQuarterPriority());
-    EXPECT_TRUE(s.snapAssistEnabled());
-    EXPECT_EQ(s.topEdgeAction(), TopEdgeAction::topHalf);
-    EXPECT_DOUBLE_EQ(s.overlayOpacity(), 0.18);
-    EXPECT_TRUE(s.tilingEnabled());
-    EXPECT_DOUBLE_EQ(s.windowGap(), 8.0);
-    EXPECT_DOUBLE_EQ(s.screenPadding(), 0.0);
-    EXPECT_DOUBLE_EQ(s.minWindowWidth(), 400.0);
-    EXPECT_TRUE(s.dividerDoubleClickReset());
-    EXPECT_FALSE(s.hasCompletedOnboarding());
-    EXPECT_EQ(s.shortcuts(), KeyCombo::defaults());
-    EXPECT_TRUE(s.customLayouts().empty());
-    EXPECT_TRUE(s.workspaces().empty());
-    EXPECT_TRUE(s.placementRules().empty());
-    EXPECT_TRUE(s.excludedApps().empty());
-    EXPECT_FALSE(s.paused());
-    EXPECT_FALSE(stored("windowGap").has_value());
-}
-
-TEST_F(AppSettingsTest, EveryAssignmentWritesTheWholeSetInStoredForm) {
-    AppSettings s(desk.defaults());
-    int willChange = 0;
-    auto sub = s.objectWillChange.connect([&] { ++willChange; });
-    s.windowGap.set(12);
-    EXPECT_EQ(willChange, 1);
-    EXPECT_EQ(stored("windowGap"), port::DefaultsValue(12.0));
-    EXPECT_EQ(stored("showMenuBarIcon"), port::DefaultsValue(true));
-    EXPECT_EQ(stored("topEdgeAction"), port::DefaultsValue(std::string("topHalf")));
-    // Collections are compact JSON data.
-    s.excludedApps.set({{"org.example.Editor", "Editor"}});
-    EXPECT_EQ(stored("excludedApps"),
-              port::DefaultsValue(bytes(R"([{"bundleID":"org.example.Editor","name":"Editor"}])")));
-}
-
-TEST_F(AppSettingsTest, PausedIsNeverStoredAndStartsFalse) {
+// The defaults, in their stored names and kinds: loading writes nothing, and the first
+// assignment writes the whole set except the pause, which is never stored.
+TEST_F(AppSettingsTest, FreshDomainGivesDefaultsAndEveryAssignmentWritesTheWholeSet) {
     {
         AppSettings s(desk.defaults());
+        EXPECT_EQ(s.shortcuts(), KeyCombo::defaults());
+        EXPECT_FALSE(stored("windowGap").has_value());
+        int willChange = 0;
+        auto sub = s.objectWillChange.connect([&] { ++willChange; });
         s.paused.set(true);
-        s.windowGap.set(3);
+        s.windowGap.set(12);
+        EXPECT_EQ(willChange, 2);
     }
+    const std::vector<std::pair<std::string, port::DefaultsValue>> expected = {
+        {"launchAtLogin", false},
+        {"showMenuBarIcon", true},
+        {"crashReportingEnabled", true},
+        {"dragSnapEnabled", true},
+        {"cornerQuarterPriority", true},
+        {"snapAssistEnabled", true},
+        {"topEdgeAction", std::string("topHalf")},
+        {"overlayOpacity", 0.18},
+        {"tilingEnabled", true},
+        {"windowGap", 12.0},
+        {"screenPadding", 0.0},
+        {"minWindowWidth", 400.0},
+        {"dividerDoubleClickReset", true},
+        {"hasCompletedOnboarding", false},
+        {"customLayouts", bytes("[]")},
+        {"workspaces", bytes("[]")},
+        {"placementRules", bytes("[]")},
+        {"excludedApps", bytes("[]")},
+    };
+    for (const auto& [key, value] : expected) EXPECT_EQ(stored(key), value) << key;
+    EXPECT_TRUE(std::holds_alternative<port::Data>(*stored("shortcuts")));
+    EXPECT_FALSE(stored("languageCode").has_value());
     EXPECT_FALSE(stored("paused").has_value());
     AppSettings again(desk.defaults());
     EXPECT_FALSE(again.paused());
-    EXPECT_DOUBLE_EQ(again.windowGap(), 3);
+    EXPECT_DOUBLE_EQ(again.windowGap(), 12);
+    EXPECT_EQ(again.shortcuts(), KeyCombo::defaults());
+    // Collections are compact JSON data.
+    again.excludedApps.set({{"org.example.Editor", "Editor"}});
+    EXPECT_EQ(stored("excludedApps"),
+              port::DefaultsValue(bytes(R"([{"bundleID":"org.example.Editor","name":"Editor"}])")));
 }
 
 TEST_F(AppSettingsTest, LanguageCodeNoneRemovesTheKeyAndAppliesTheLanguage) {
@@ -113,10 +107,8 @@ TEST_F(AppSettingsTest, StoredValuesAreUsedUnclampedAndWrongKindsFallBack) {
 
     d.set("topEdgeAction", std::string("maximize"));
     EXPECT_EQ(AppSettings(d).topEdgeAction(), TopEdgeAction::maximize);
-}
 
-TEST_F(AppSettingsTest, ShortcutTableIsTakenWholeOrNotAtAll) {
-    auto& d = desk.defaults();
+    // The shortcut table is taken whole or not at all.
     d.set("shortcuts", bytes(R"({"leftHalf":{"keyCode":1,"carbonModifiers":256}})"));
     AppSettings one(d);
     ASSERT_EQ(one.shortcuts().size(), 1u);

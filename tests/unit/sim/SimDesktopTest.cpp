@@ -102,16 +102,5 @@ TEST_F(SimDesktopTest, ScreenChangesAreDeliveredThroughTheLoopToCurrentSubscribe
     EXPECT_EQ(calls, 1);
 }
 
-TEST_F(SimDesktopTest, DefaultsKeepTheKindOfEachValue) {
-    auto& defaults = *platform().defaults;
-    defaults.set("flag", true);
-    defaults.set("gap", 8.0);
-    EXPECT_EQ(defaults.object("flag"), port::DefaultsValue(true));
-    EXPECT_EQ(defaults.object("gap"), port::DefaultsValue(8.0));
-    defaults.remove("flag");
-    EXPECT_FALSE(defaults.object("flag"));
-    EXPECT_EQ(platform().keyboardLayout->translate(40), "k");
-}
-
 }  // namespace
 }  // namespace kelvra::sim

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "geometry/ZoneID.h"
@@ -10,54 +9,47 @@ namespace {
 
 const Rect visible(0, 25, 1440, 875);
 
-void expectRect(const Rect& actual, const Rect& expected) {
-    EXPECT_DOUBLE_EQ(actual.x, expected.x) << actual;
-    EXPECT_DOUBLE_EQ(actual.y, expected.y) << actual;
-    EXPECT_DOUBLE_EQ(actual.width, expected.width) << actual;
-    EXPECT_DOUBLE_EQ(actual.height, expected.height) << actual;
-}
-
-TEST(ZoneFrame, GapSplitsBetweenNeighboursOnly) {
+TEST(ZoneFrame, EveryZoneSplitsTheGapBetweenNeighboursOnlyAfterPadding) {
     using enum ZoneID;
-    expectRect(frame(leftHalf, visible, 10, 0), {0, 25, 715, 875});
-    expectRect(frame(rightHalf, visible, 10, 0), {725, 25, 715, 875});
-    expectRect(frame(leftThird, visible, 10, 0), {0, 25, 475, 875});
-    expectRect(frame(centerThird, visible, 10, 0), {485, 25, 470, 875});
-    expectRect(frame(rightThird, visible, 10, 0), {965, 25, 475, 875});
-    expectRect(frame(centerTwoThirds, visible, 10, 0), {245, 25, 950, 875});
-    expectRect(frame(bottomRightQuarter, visible, 10, 0), {725, 467.5, 715, 432.5});
-    expectRect(frame(topLeftQuarter, visible, 10, 0), {0, 25, 715, 432.5});
-    // Zones touching every side of the area get no gap at all.
-    expectRect(frame(maximize, visible, 10, 0), visible);
-    expectRect(frame(center, visible, 10, 0), visible);
-    // Almost-maximize ignores the gap and keeps a 5 % margin of the area.
-    expectRect(frame(almostMaximize, visible, 10, 0), {72, 68.75, 1296, 787.5});
-    expectRect(frame(almostMaximize, visible, 500, 0), {72, 68.75, 1296, 787.5});
-}
-
-TEST(ZoneFrame, PaddingShrinksTheAreaFirstAndIsNotRounded) {
-    expectRect(frame(ZoneID::leftHalf, visible, 10, 8), {8, 33, 707, 859});
-    expectRect(frame(ZoneID::leftThird, visible, 10, 8), {8, 33, 1424.0 / 3.0 - 5, 859});
-    expectRect(frame(ZoneID::maximize, visible, 10, 8), {8, 33, 1424, 859});
-}
-
-TEST(ZoneFrame, WithoutGapThirdsAndHalvesTileTheArea) {
-    const Rect r(13, 7, 1000, 777);
-    Rect l = frame(ZoneID::leftThird, r, 0, 0);
-    Rect c = frame(ZoneID::centerThird, r, 0, 0);
-    Rect rt = frame(ZoneID::rightThird, r, 0, 0);
-    EXPECT_DOUBLE_EQ(l.minX(), r.minX());
-    EXPECT_DOUBLE_EQ(l.maxX(), c.minX());
-    EXPECT_DOUBLE_EQ(c.maxX(), rt.minX());
-    EXPECT_DOUBLE_EQ(rt.maxX(), r.maxX());
-    for (Rect z : {l, c, rt}) {
-        EXPECT_EQ(z.minY(), r.minY());
-        EXPECT_EQ(z.height, r.height);
+    struct Case {
+        ZoneID zone;
+        double gap, padding;
+        Rect expected;
+    };
+    const Case cases[] = {
+        {leftHalf, 10, 0, {0, 25, 715, 875}},
+        {rightHalf, 10, 0, {725, 25, 715, 875}},
+        {topHalf, 10, 0, {0, 25, 1440, 432.5}},
+        {bottomHalf, 10, 0, {0, 467.5, 1440, 432.5}},
+        {topLeftQuarter, 10, 0, {0, 25, 715, 432.5}},
+        {topRightQuarter, 10, 0, {725, 25, 715, 432.5}},
+        {bottomLeftQuarter, 10, 0, {0, 467.5, 715, 432.5}},
+        {bottomRightQuarter, 10, 0, {725, 467.5, 715, 432.5}},
+        {leftThird, 10, 0, {0, 25, 475, 875}},
+        {centerThird, 10, 0, {485, 25, 470, 875}},
+        {rightThird, 10, 0, {965, 25, 475, 875}},
+        {leftTwoThirds, 10, 0, {0, 25, 955, 875}},
+        {rightTwoThirds, 10, 0, {485, 25, 955, 875}},
+        {centerTwoThirds, 10, 0, {245, 25, 950, 875}},
+        // Zones touching every side of the area get no gap at all.
+        {maximize, 10, 0, visible},
+        {center, 10, 0, visible},
+        // Almost-maximize ignores the gap and keeps a 5 % margin of the area.
+        {almostMaximize, 10, 0, {72, 68.75, 1296, 787.5}},
+        {almostMaximize, 500, 0, {72, 68.75, 1296, 787.5}},
+        // Padding shrinks the area first, and nothing is rounded.
+        {leftHalf, 10, 8, {8, 33, 707, 859}},
+        {leftThird, 10, 8, {8, 33, 1424.0 / 3.0 - 5, 859}},
+        {maximize, 10, 8, {8, 33, 1424, 859}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(rawValue(c.zone)) + " padding " + std::to_string(c.padding));
+        const Rect actual = frame(c.zone, visible, c.gap, c.padding);
+        EXPECT_DOUBLE_EQ(actual.x, c.expected.x) << actual;
+        EXPECT_DOUBLE_EQ(actual.y, c.expected.y) << actual;
+        EXPECT_DOUBLE_EQ(actual.width, c.expected.width) << actual;
+        EXPECT_DOUBLE_EQ(actual.height, c.expected.height) << actual;
     }
-    Rect top = frame(ZoneID::topHalf, r, 0, 0);
-    Rect bottom = frame(ZoneID::bottomHalf, r, 0, 0);
-    EXPECT_DOUBLE_EQ(top.maxY(), bottom.minY());
-    EXPECT_DOUBLE_EQ(bottom.maxY(), r.maxY());
 }
 
 TEST(ZoneFrame, NoFrameWhenThereIsNoRoom) {
