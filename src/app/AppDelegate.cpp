@@ -176,8 +176,8 @@ void AppDelegate::wire() {
         withSelf([](AppDelegate& d, const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
             d.components().snapAssist().maybeShow(zone, screen, window);
         })));
-    c.shortcutManager().onAction =
-        withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); });
+    keep(c.shortcutManager().onAction.connect(
+        withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); })));
     auto applyZone = withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
     keep(c.hud().onApply.connect(applyZone));
 

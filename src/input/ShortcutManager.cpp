@@ -69,8 +69,7 @@ void ShortcutManager::handle(uint32_t id) {
     platform().runLoop->post([weak, name = it->second] {
         auto self = weak.lock();
         if (!self) return;
-        // A copy, so that the callback may replace itself while it runs.
-        if (auto onAction = (*self)->onAction) onAction(name);
+        (*self)->onAction.emit(name);
     });
 }
 

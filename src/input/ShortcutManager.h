@@ -10,6 +10,7 @@
 #include "input/KeyCombo.h"
 #include "input/TakenShortcutsAlert.h"
 #include "platform/port/HotKeys.h"
+#include "platform/port/Signal.h"
 
 namespace kelvra {
 
@@ -27,7 +28,8 @@ class ShortcutManager {
     void registerShortcuts(const ShortcutTable& shortcuts);
     void unregisterAll();
 
-    std::function<void(const std::string&)> onAction;
+    // The action name of a pressed hot key, on the main queue.
+    Signal<std::string> onAction;
 
     // The action names registered now, by hot-key identifier.
     const std::map<uint32_t, std::string>& idToAction() const { return idToAction_; }

@@ -21,7 +21,8 @@ class ShortcutManagerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         desk.install();
-        manager->onAction = [this](const std::string& name) { fired.push_back(name); };
+        listener = manager->onAction.connect(
+            [this](const std::string& name) { fired.push_back(name); });
     }
 
     // Presses a combination and lets the main queue run.
@@ -35,6 +36,7 @@ class ShortcutManagerTest : public ::testing::Test {
     sim::SimDesktop desk;
     std::unique_ptr<ShortcutManager> manager = std::make_unique<ShortcutManager>();
     std::vector<std::string> fired;
+    Subscription listener;
 };
 
 TEST_F(ShortcutManagerTest, DefaultTableRegistersEveryHotKeyUnderOurSignature) {
