@@ -1,6 +1,6 @@
 # The real desktop: the X11 backend, the Qt shell and the program itself.
 find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets Network)
-pkg_check_modules(X11LIBS REQUIRED IMPORTED_TARGET x11 xi xrandr xext xtst)
+pkg_check_modules(X11LIBS REQUIRED IMPORTED_TARGET x11 xi xrandr xext xtst x11-xcb xcb xcb-icccm xcb-res)
 
 file(GLOB KELVRA_X11_SOURCES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/platform/x11/*.cpp)
 add_library(kelvra_x11 STATIC ${KELVRA_X11_SOURCES})

@@ -1,9 +1,10 @@
 #include "platform/x11/X11WindowMover.h"
 
-#include <X11/Xutil.h>
 #include <poll.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 
 #include "platform/x11/pure/FrameGeometry.h"
 
@@ -12,6 +13,9 @@ namespace kelvra::x11 {
 namespace {
 
 constexpr long sourcePager = 2;  // direct user action: managers honour it without questions
+// After an answer that is neither the request nor the prediction, how long a
+// follow-up configure (a move after a resize, say) may take before we take what is there.
+constexpr double settleSeconds = 0.03;
 
 struct AnswerScan {
     Window client;
@@ -19,19 +23,22 @@ struct AnswerScan {
     unsigned long sinceSerial;
     Atom frameExtents;
     Atom state;
-    bool seen = false;
+    int answers = 0;
 };
 
-// Looks through the queued events without taking any: other listeners still get them.
-Bool peekAnswer(Display*, XEvent* e, XPointer arg) {
+// Counts the manager's answers among the queued events without taking any: the
+// listeners still get them all.
+Bool countAnswer(Display*, XEvent* e, XPointer arg) {
     auto* scan = reinterpret_cast<AnswerScan*>(arg);
-    if (e->xany.serial < scan->sinceSerial) return False;
+    // Serials are the sequence of our last request the server had processed: an event
+    // caused by our request carries its serial or a later one.
+    if (static_cast<long>(e->xany.serial - scan->sinceSerial) < 0) return False;
     if (e->type == ConfigureNotify &&
         (e->xconfigure.window == scan->client || e->xconfigure.window == scan->frame))
-        scan->seen = true;
+        ++scan->answers;
     if (e->type == PropertyNotify && e->xproperty.window == scan->client &&
         (e->xproperty.atom == scan->frameExtents || e->xproperty.atom == scan->state))
-        scan->seen = true;
+        ++scan->answers;
     return False;
 }
 
@@ -41,7 +48,6 @@ double seconds() {
 }
 
 }  // namespace
-
 
 void X11WindowMover::leaveMaximizedAndFullscreen(Window w) {
     constexpr long remove = 0;
@@ -54,108 +60,90 @@ void X11WindowMover::leaveMaximizedAndFullscreen(Window w) {
             static_cast<long>(c_.atom("_NET_WM_STATE_MAXIMIZED_HORZ")), sourcePager, 0);
     if (windows_.hasState(w, "_NET_WM_STATE_FULLSCREEN"))
         c_.sendRootMessage(w, "_NET_WM_STATE", remove,
-                          static_cast<long>(c_.atom("_NET_WM_STATE_FULLSCREEN")), 0, sourcePager,
-                          0);
+                           static_cast<long>(c_.atom("_NET_WM_STATE_FULLSCREEN")), 0, sourcePager,
+                           0);
 }
 
-bool X11WindowMover::setFrame(Window w, const Rect& target, double timeoutSeconds) {
-    if (!c_.isOpen() || !target.isFinite() || target.width <= 0 || target.height <= 0) return false;
-    auto current = windows_.frame(w);
-    if (!current) return false;
-    if (current->approximatelyEquals(target, 0.5)) return true;
+std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, double timeoutSeconds) {
+    if (!c_.isOpen() || !target.isFinite() || target.width <= 0 || target.height <= 0)
+        return std::nullopt;
+    auto placement = windows_.placement(w);
+    if (!placement) return std::nullopt;
+    const Rect current = placement->frame;
+    if (current.approximatelyEquals(target, 0.5)) return current;
 
-    Window frame = windows_.topLevel(w);
-    c_.addEventMask(w, StructureNotifyMask | PropertyChangeMask);
-    if (frame != w) c_.addEventMask(frame, StructureNotifyMask);
-
-    bool managed = c_.hasWindowManager();
-    Extents decorations = windows_.decorations(w);
-    Extents shadows = windows_.shadows(w);
-    MoveResizeRequest r = requestFor(target, decorations, shadows);
-    // What the manager will grant, by the client's own size rules: when that is what
-    // the window already has, there is nothing to ask and no answer to wait for.
-    // Without a manager nothing enforces those rules: the window gets what we ask.
-    Size granted =
-        managed ? constrainedSize({r.width, r.height}, sizeHints(w)) : Size{r.width, r.height};
-    Rect expected = outerFrame(
-        Rect(r.x + decorations.left, r.y + decorations.top, granted.width, granted.height),
-        decorations, shadows);
+    const bool managed = c_.hasWindowManager();
+    const Extents& d = placement->decorations;
+    MoveResizeRequest r = requestFor(target, d, placement->shadows);
+    // What the manager will grant, by the client's own size rules. Without a manager
+    // nothing enforces those rules: the window gets what we ask.
+    Size granted = managed ? constrainedSize({r.width, r.height}, windows_.sizeHints(w))
+                           : Size{r.width, r.height};
+    Rect expected = outerFrame(Rect(r.x + d.left, r.y + d.top, granted.width, granted.height), d,
+                               placement->shadows);
     bool maximized = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_VERT") ||
                      windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_HORZ") ||
                      windows_.hasState(w, "_NET_WM_STATE_FULLSCREEN");
-    if (!maximized && current->approximatelyEquals(expected, 0.5)) return true;
+    // Nothing to ask, and no answer to wait for.
+    if (!maximized && current.approximatelyEquals(expected, 0.5)) return current;
 
-    unsigned long serial = NextRequest(c_.display());
-    c_.clearError();
-    if (managed) {
-        leaveMaximizedAndFullscreen(w);
-        constexpr long northWestGravity = 1;
-        constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
-        c_.sendRootMessage(w, "_NET_MOVERESIZE_WINDOW",
-                          northWestGravity | allFields | (sourcePager << 12),
-                          static_cast<long>(r.x), static_cast<long>(r.y),
-                          static_cast<long>(r.width), static_cast<long>(r.height));
-    } else {
-        XMoveResizeWindow(c_.display(), w, static_cast<int>(r.x), static_cast<int>(r.y),
+    Display* display = c_.display();
+    if (!managed) {
+        // Nobody redirects the request: the server has applied it before it answers
+        // the read that follows.
+        XMoveResizeWindow(display, w, static_cast<int>(r.x), static_cast<int>(r.y),
                           static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+        return windows_.frame(w);
     }
-    if (!c_.checkedSync()) return false;
-    awaitAnswer(w, target, expected, serial, timeoutSeconds);
-    c_.scheduleDispatch();
-    return true;
-}
 
-SizeHints X11WindowMover::sizeHints(Window w) {
-    SizeHints result;
-    XSizeHints hints{};
-    long supplied = 0;
-    c_.clearError();
-    if (!XGetWMNormalHints(c_.display(), w, &hints, &supplied)) return result;
-    if (hints.flags & PMinSize) {
-        result.minWidth = hints.min_width;
-        result.minHeight = hints.min_height;
-    }
-    if ((hints.flags & PMaxSize) && hints.max_width > 0 && hints.max_height > 0) {
-        result.maxWidth = hints.max_width;
-        result.maxHeight = hints.max_height;
-    }
-    if (hints.flags & PBaseSize) {
-        result.baseWidth = hints.base_width;
-        result.baseHeight = hints.base_height;
-    }
-    if ((hints.flags & PResizeInc) && hints.width_inc > 0 && hints.height_inc > 0) {
-        result.widthIncrement = hints.width_inc;
-        result.heightIncrement = hints.height_inc;
-    }
+    Window frame = windows_.topLevel(w).value_or(w);
+    if (frame != w) c_.addEventMask(frame, StructureNotifyMask);
+    if (maximized) leaveMaximizedAndFullscreen(w);
+    constexpr long northWestGravity = 1;
+    constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
+    c_.sendRootMessage(w, "_NET_MOVERESIZE_WINDOW",
+                       northWestGravity | allFields | (sourcePager << 12), std::lround(r.x),
+                       std::lround(r.y), std::lround(r.width), std::lround(r.height));
+    // The request just sent: every answer to it carries this serial or a later one.
+    unsigned long sent = NextRequest(display) - 1;
+    XFlush(display);
+    auto result = awaitAnswer(w, frame, target, expected, sent, timeoutSeconds);
+    c_.scheduleDispatch();
     return result;
 }
 
-void X11WindowMover::awaitAnswer(Window w, const Rect& target, const Rect& expected,
-                                 unsigned long sinceSerial, double timeoutSeconds) {
-    AnswerScan scan{w, windows_.topLevel(w), sinceSerial, c_.atom("_NET_FRAME_EXTENTS"),
-                    c_.atom("_NET_WM_STATE")};
-    double deadline = seconds() + timeoutSeconds;
+std::optional<Rect> X11WindowMover::awaitAnswer(Window w, Window frame, const Rect& target,
+                                                const Rect& expected, unsigned long sinceSerial,
+                                                double timeoutSeconds) {
+    AnswerScan scan{w, frame, sinceSerial, c_.atom("_NET_FRAME_EXTENTS"), c_.atom("_NET_WM_STATE")};
+    const double deadline = seconds() + timeoutSeconds;
     double settleUntil = 0;
+    int answersRead = 0;
+    std::optional<Rect> last;
     while (c_.isOpen()) {
-        XSync(c_.display(), False);
-        int queuedBefore = QLength(c_.display());
-        auto frame = windows_.frame(w);
-        if (!frame) return;  // gone meanwhile
-        if (frame->approximatelyEquals(target, 0.5) || frame->approximatelyEquals(expected, 0.5))
-            return;
+        scan.answers = 0;
         XEvent unused;
-        XCheckIfEvent(c_.display(), &unused, &peekAnswer, reinterpret_cast<XPointer>(&scan));
+        // Also reads what the socket holds into the queue, without waiting.
+        XCheckIfEvent(c_.display(), &unused, &countAnswer, reinterpret_cast<XPointer>(&scan));
+        if (scan.answers > answersRead) {
+            answersRead = scan.answers;
+            auto now = windows_.frame(w);
+            if (!now) return std::nullopt;  // gone meanwhile
+            last = now;
+            if (now->approximatelyEquals(target, 0.5) || now->approximatelyEquals(expected, 0.5))
+                return now;
+            // The manager answered but gave another frame: a follow-up may come.
+            settleUntil = seconds() + settleSeconds;
+            continue;  // the read may have brought more events along
+        }
         double now = seconds();
-        // The manager answered but gave another frame: let a follow-up configure
-        // (a move after a resize, say) arrive, then take what is there.
-        if (scan.seen && settleUntil == 0) settleUntil = now + 0.02;
-        if ((settleUntil != 0 && now >= settleUntil) || now >= deadline) return;
-        // The reads above may have pulled the answer into Xlib's queue, where the
-        // socket no longer shows it: look again at once instead of sleeping.
-        if (QLength(c_.display()) > queuedBefore) continue;
+        double until = settleUntil != 0 ? std::min(deadline, settleUntil) : deadline;
+        if (now >= until) break;
         pollfd p{c_.fd(), POLLIN, 0};
-        poll(&p, 1, 5);
+        poll(&p, 1, std::max(1, static_cast<int>(std::ceil((until - now) * 1000))));
     }
+    if (last) return last;
+    return windows_.frame(w);
 }
 
 }  // namespace kelvra::x11
