@@ -32,7 +32,9 @@ namespace kelvra {
 
 namespace {
 
-bool trusted() { return platform().accessibility->isProcessTrusted(); }
+bool trusted() {
+    return Permissions::isGranted();
+}
 
 // A URL as the sign-in callback can be: a scheme (a letter, then letters, digits,
 // "+", "-" or "."), a colon, and no spaces or control characters anywhere.
@@ -198,16 +200,15 @@ void AppDelegate::wire() {
     };
 
     dragMonitor().onZoneChange = withSelf([](AppDelegate& d, std::optional<ZoneID>,
-                                             std::optional<Rect> frame,
-                                             std::optional<ScreenInfo>) {
+                                             std::optional<Rect> frame, std::optional<ScreenInfo>) {
         if (!frame) {
             d.overlay().hide();
         } else {
             d.overlay().show(*frame);
         }
     });
-    engine().onDidSnap = withSelf(
-        [](AppDelegate& d, const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
+    engine().onDidSnap =
+        withSelf([](AppDelegate& d, const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
             d.snapAssist().maybeShow(zone, screen, window);
         });
     shortcutManager_->onAction =
@@ -227,30 +228,31 @@ void AppDelegate::wire() {
     });
 
     // The hot keys follow the shortcut table 200 ms after its last change.
-    cancellables_.push_back(settings_.shortcuts.sink(withSelf([](AppDelegate& d,
-                                                                 const ShortcutTable& table) {
-        auto& loop = *platform().runLoop;
-        if (d.shortcutDebounceTimer_) loop.cancelTimer(*d.shortcutDebounceTimer_);
-        std::weak_ptr<AppDelegate*> w = d.self_;
-        d.shortcutDebounceTimer_ = loop.scheduleTimer(shortcutDebounce, false, [w, table] {
-            auto self = w.lock();
-            if (!self) return;
-            AppDelegate& dd = **self;
-            dd.shortcutDebounceTimer_.reset();
-            if (dd.coreStarted_) dd.shortcutManager_->registerShortcuts(table);
-        });
-    })));
+    cancellables_.push_back(
+        settings_.shortcuts.sink(withSelf([](AppDelegate& d, const ShortcutTable& table) {
+            auto& loop = *platform().runLoop;
+            if (d.shortcutDebounceTimer_) loop.cancelTimer(*d.shortcutDebounceTimer_);
+            std::weak_ptr<AppDelegate*> w = d.self_;
+            d.shortcutDebounceTimer_ = loop.scheduleTimer(shortcutDebounce, false, [w, table] {
+                auto self = w.lock();
+                if (!self) return;
+                AppDelegate& dd = **self;
+                dd.shortcutDebounceTimer_.reset();
+                if (dd.coreStarted_) dd.shortcutManager_->registerShortcuts(table);
+            });
+        })));
     cancellables_.push_back(settings_.tilingEnabled.sink(withSelf([](AppDelegate& d, bool on) {
         if (!on) d.tileManager().removeAll();
     })));
     auto& center = NotificationCenter::shared();
-    cancellables_.push_back(center.addObserver(
-        KeyRecorder::beganNotification,
-        withSelf([](AppDelegate& d) { d.shortcutManager_->unregisterAll(); })));
+    cancellables_.push_back(
+        center.addObserver(KeyRecorder::beganNotification,
+                           withSelf([](AppDelegate& d) { d.shortcutManager_->unregisterAll(); })));
     cancellables_.push_back(
         center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {
-            if (d.coreStarted_) d.shortcutManager_->registerShortcuts(d.settings_.shortcuts());
-        })));
+                               if (d.coreStarted_)
+                                   d.shortcutManager_->registerShortcuts(d.settings_.shortcuts());
+                           })));
     cancellables_.push_back(platform().screens->onScreensChanged(
         withSelf([](AppDelegate& d) { d.tileManager().removeAll(); })));
 }
@@ -282,8 +284,7 @@ std::optional<AXWindow> movableFrontmost(const AppSettings& settings, bool check
     if (!trusted()) return std::nullopt;
     auto window = AXWindow::frontmost();
     if (!window) return std::nullopt;
-    auto subrole = window->subrole();
-    if (!subrole || *subrole != port::ax::standardWindowSubrole) return std::nullopt;
+    if (!window->isStandard()) return std::nullopt;
     if (window->pid() == platform().applications->currentProcessId()) return std::nullopt;
     if (checkExclusion) {
         auto app = platform().applications->application(window->pid());

@@ -6,122 +6,76 @@ namespace kelvra {
 
 namespace {
 
-port::Accessibility& ax() {
-    return *platform().accessibility;
-}
-
-// A read that fails, is absent or holds another kind of value is "no value".
-template <typename T>
-std::optional<T> read(port::AXElement element, const char* attribute) {
-    auto value = ax().copyAttributeValue(element, attribute);
-    if (!value) return std::nullopt;
-    if (const T* typed = std::get_if<T>(&*value)) return *typed;
-    return std::nullopt;
-}
-
-// The window an element belongs to: its own window attribute if it has one, else
-// the nearest ancestor (or itself) whose role is a window.
-std::optional<AXWindow> windowAncestor(port::AXElement element) {
-    if (auto window = read<port::AXElement>(element, port::ax::window)) {
-        return AXWindow::make(*window);
-    }
-    // Bounded, because a broken application could report a cycle of parents.
-    constexpr int maxExamined = 10;
-    port::AXElement current = element;
-    for (int i = 0; i < maxExamined; ++i) {
-        if (read<std::string>(current, port::ax::role) == port::ax::windowRole) {
-            return AXWindow::make(current);
-        }
-        auto parent = read<port::AXElement>(current, port::ax::parent);
-        if (!parent) return std::nullopt;
-        current = *parent;
-    }
-    return std::nullopt;
+port::Windows& windows() {
+    return *platform().windows;
 }
 
 }  // namespace
 
-std::optional<AXWindow> AXWindow::make(port::AXElement windowElement) {
-    auto pid = ax().pidOf(windowElement);
+std::optional<AXWindow> AXWindow::make(port::WindowRef window) {
+    auto pid = windows().pid(window);
     if (!pid) return std::nullopt;
-    ax().setMessagingTimeout(windowElement, messagingTimeout);
-    return AXWindow(windowElement, *pid);
+    return AXWindow(window, *pid);
 }
 
 std::optional<Rect> AXWindow::setFrame(const Rect& target) const {
-    // Applications in the enhanced interface mode animate or ignore frame writes.
-    auto app = ax().applicationElement(pid_);
-    if (read<bool>(app, port::ax::enhancedUserInterface) == true) {
-        ax().setAttributeValue(app, port::ax::enhancedUserInterface, false);
-    }
-    // Position again after the size: a size change near a screen edge can make the
-    // application shift the window, and a move first lets the new size fit.
-    ax().setAttributeValue(element_, port::ax::position, target.origin());
-    ax().setAttributeValue(element_, port::ax::size, target.size());
-    ax().setAttributeValue(element_, port::ax::position, target.origin());
-    return frame();
+    return windows().setFrame(window_, target);
 }
 
 std::optional<std::string> AXWindow::title() const {
-    return read<std::string>(element_, port::ax::title);
+    return windows().title(window_);
 }
 
-std::optional<std::string> AXWindow::subrole() const {
-    return read<std::string>(element_, port::ax::subrole);
+std::optional<port::WindowKind> AXWindow::kind() const {
+    return windows().kind(window_);
 }
 
 bool AXWindow::isMinimized() const {
-    return read<bool>(element_, port::ax::minimized).value_or(false);
+    return windows().isMinimized(window_).value_or(false);
+}
+
+std::optional<std::string> AXWindow::applicationId() const {
+    return windows().applicationId(window_);
 }
 
 std::optional<Point> AXWindow::position() const {
-    return read<Point>(element_, port::ax::position);
+    if (auto f = frame()) return f->origin();
+    return std::nullopt;
 }
 
 std::optional<Size> AXWindow::size() const {
-    return read<Size>(element_, port::ax::size);
+    if (auto f = frame()) return f->size();
+    return std::nullopt;
 }
 
 std::optional<Rect> AXWindow::frame() const {
-    auto p = position();
-    if (!p) return std::nullopt;
-    auto s = size();
-    if (!s) return std::nullopt;
-    return Rect(*p, *s);
+    return windows().frame(window_);
 }
 
 void AXWindow::raise() const {
-    ax().performAction(element_, port::ax::raiseAction);
+    windows().raise(window_);
 }
 
 std::optional<AXWindow> AXWindow::frontmost() {
-    auto app = platform().applications->frontmostApplication();
-    if (!app) return std::nullopt;
-    auto focused =
-        read<port::AXElement>(ax().applicationElement(app->pid), port::ax::focusedWindow);
+    auto focused = windows().focusedWindow();
     if (!focused) return std::nullopt;
     return make(*focused);
 }
 
 std::optional<AXWindow> AXWindow::at(Point point) {
-    auto element = ax().elementAtPosition(ax().systemWideElement(), point);
-    if (!element) return std::nullopt;
-    return windowAncestor(*element);
+    auto window = windows().windowAt(point);
+    if (!window) return std::nullopt;
+    return make(*window);
 }
 
 std::vector<AXWindow> AXWindow::allStandardWindows() {
     std::vector<AXWindow> result;
     for (const auto& app : platform().applications->runningApplications()) {
         if (app.activationPolicy != port::ActivationPolicy::regular) continue;
-        auto windows =
-            read<std::vector<port::AXElement>>(ax().applicationElement(app.pid), port::ax::windows);
-        if (!windows) continue;
-        for (auto element : *windows) {
-            auto window = make(element);
-            if (!window) continue;
-            if (window->subrole() != port::ax::standardWindowSubrole) continue;
-            if (read<bool>(element, port::ax::minimized) == true) continue;
-            result.push_back(*window);
+        for (auto ref : windows().windowsOf(app.pid)) {
+            if (windows().kind(ref) != port::WindowKind::standard) continue;
+            if (windows().isMinimized(ref) == true) continue;
+            result.push_back(AXWindow(ref, app.pid));
         }
     }
     return result;

@@ -1,41 +1,40 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "geometry/Rect.h"
-#include "platform/port/Accessibility.h"
+#include "platform/port/Windows.h"
 
 namespace kelvra {
 
-// A handle on another application's window. Handles compare and hash by their
-// element, so two handles made for the same window are equal and serve as map keys.
+// A handle on another application's window. Handles compare and hash by the window,
+// so two handles made for the same window are equal and serve as map keys.
 class AXWindow {
-public:
-    // Messaging timeout set on every window element.
-    static constexpr double messagingTimeout = 0.25;
+  public:
+    // No handle when the window's process cannot be found (the window is gone).
+    static std::optional<AXWindow> make(port::WindowRef window);
 
-    // No handle when the element's process cannot be found.
-    static std::optional<AXWindow> make(port::AXElement windowElement);
-
-    port::AXElement element() const { return element_; }
+    port::WindowRef element() const { return window_; }
     int32_t pid() const { return pid_; }
 
-    // Writes position, size, position (leaving the application's enhanced interface
-    // mode first), then returns the frame read back, or nothing when it cannot be read.
+    // Sets the whole frame in one request and returns the frame the window really has
+    // afterwards, or nothing when it cannot be read.
     std::optional<Rect> setFrame(const Rect& target) const;
 
     std::optional<std::string> title() const;
-    std::optional<std::string> subrole() const;
+    std::optional<port::WindowKind> kind() const;
+    // A normal application window (not a dialog, panel or the like).
+    bool isStandard() const { return kind() == port::WindowKind::standard; }
     bool isMinimized() const;
+    // The identifier of the window's application (its desktop entry id).
+    std::optional<std::string> applicationId() const;
     std::optional<Point> position() const;
     std::optional<Size> size() const;
-    // Position and size together; nothing when either cannot be read.
     std::optional<Rect> frame() const;
-    // Brings the window to the front within its application (result unused).
+    // Brings the window to the front (result unused).
     void raise() const;
 
     // The focused window of the frontmost application.
@@ -45,18 +44,20 @@ public:
     // Every standard, unminimized window of every regular application.
     static std::vector<AXWindow> allStandardWindows();
 
-    friend bool operator==(const AXWindow& a, const AXWindow& b) { return a.element_ == b.element_; }
+    friend bool operator==(const AXWindow& a, const AXWindow& b) { return a.window_ == b.window_; }
 
-private:
-    AXWindow(port::AXElement element, int32_t pid) : element_(element), pid_(pid) {}
-    port::AXElement element_;
+  private:
+    AXWindow(port::WindowRef window, int32_t pid) : window_(window), pid_(pid) {}
+    port::WindowRef window_;
     int32_t pid_;
 };
 
-// The accessibility permission.
+// The permission to arrange other applications' windows, on platforms that have one.
 namespace Permissions {
+// Whether Kelvra may arrange windows now: always where the platform needs no permission.
+bool isGranted();
 // First call in a run shows the system prompt; later calls open the settings page.
-// Does nothing when the permission is already granted.
+// Does nothing when the permission is already granted or the platform has none.
 void requestOrOpenSettings();
 // Whether the prompt was shown in this run.
 bool didPromptThisLaunch();
@@ -69,6 +70,6 @@ void resetForTesting();
 template <>
 struct std::hash<kelvra::AXWindow> {
     size_t operator()(const kelvra::AXWindow& w) const noexcept {
-        return std::hash<kelvra::port::AXElement>{}(w.element());
+        return std::hash<kelvra::port::WindowRef>{}(w.element());
     }
 };

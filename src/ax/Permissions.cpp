@@ -8,15 +8,20 @@ namespace {
 bool promptedThisLaunch = false;
 }  // namespace
 
+bool isGranted() {
+    auto& windows = *platform().windows;
+    return !windows.capabilities().needsPermission || windows.isTrusted();
+}
+
 void requestOrOpenSettings() {
-    auto& ax = *platform().accessibility;
-    if (ax.isProcessTrusted()) return;
+    if (isGranted()) return;
+    auto& windows = *platform().windows;
     if (!promptedThisLaunch) {
         promptedThisLaunch = true;
-        ax.promptForTrust();
+        windows.promptForTrust();
     } else {
         // A second prompt would not appear, so lead the user to the switch instead.
-        ax.openPermissionSettings();
+        windows.openPermissionSettings();
     }
 }
 

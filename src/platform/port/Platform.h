@@ -1,6 +1,5 @@
 #pragma once
 
-#include "platform/port/Accessibility.h"
 #include "platform/port/Alerts.h"
 #include "platform/port/Applications.h"
 #include "platform/port/BundleInfo.h"
@@ -14,6 +13,7 @@
 #include "platform/port/RunLoop.h"
 #include "platform/port/Screens.h"
 #include "platform/port/UserDefaults.h"
+#include "platform/port/Windows.h"
 
 namespace kelvra {
 
@@ -21,7 +21,7 @@ namespace kelvra {
 // (the real desktop, or a simulated desktop in tests); components reach it through
 // platform(). None of the pointers may be null once installed.
 struct Platform {
-    port::Accessibility* accessibility = nullptr;
+    port::Windows* windows = nullptr;
     port::Screens* screens = nullptr;
     port::Applications* applications = nullptr;
     port::RunLoop* runLoop = nullptr;

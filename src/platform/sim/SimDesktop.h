@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/port/Platform.h"
+#include "platform/sim/SimState.h"
 #include "platform/sim/VirtualRunLoop.h"
 
 namespace kelvra::sim {
@@ -17,7 +18,7 @@ namespace kelvra::sim {
 // applications and windows are set up by the test; the program then sees and moves
 // them through the port exactly as it would on the real desktop.
 class SimDesktop {
-public:
+  public:
     SimDesktop();
     ~SimDesktop();  // uninstalls itself if it is the installed platform
     SimDesktop(const SimDesktop&) = delete;
@@ -62,48 +63,39 @@ public:
     struct WindowSpec {
         Rect frame{100, 100, 800, 600};  // top-left space
         std::optional<std::string> title = std::string("Untitled");
-        std::optional<std::string> subrole = std::string("AXStandardWindow");
+        port::WindowKind kind = port::WindowKind::standard;
         bool minimized = false;
         Size minSize{0, 0};
         Size maxSize{1e9, 1e9};
-        bool enhancedUserInterface = false;  // the app-level mode; applies to its app
     };
-    // Adds a window to the app (the newest window is the app's focused window).
-    port::AXElement addWindow(int32_t pid, const WindowSpec& spec);
-    port::AXElement addWindow(int32_t pid) { return addWindow(pid, WindowSpec{}); }
-    // A child element (a button, say) inside a window or another child, for ancestor walks.
-    // When hasWindowAttribute is false the child has no "AXWindow" attribute, only "AXParent".
-    port::AXElement addChild(port::AXElement parent, const Rect& frame,
-                             const std::string& role = "AXButton",
-                             bool hasWindowAttribute = true);
-    void setFocusedWindow(int32_t pid, port::AXElement window);
-    void setMinimized(port::AXElement window, bool minimized);
-    void setSubrole(port::AXElement window, std::optional<std::string> subrole);
+    // Adds a window to the app (the newest window is the app's focused window and the
+    // top of the stack); posts the created event to the app's observers.
+    port::WindowRef addWindow(int32_t pid, const WindowSpec& spec);
+    port::WindowRef addWindow(int32_t pid) { return addWindow(pid, WindowSpec{}); }
+    void setFocusedWindow(int32_t pid, port::WindowRef window);
+    void setMinimized(port::WindowRef window, bool minimized);
+    void setKind(port::WindowRef window, port::WindowKind kind);
     // The window's frame as the desktop holds it (top-left space).
-    Rect windowFrame(port::AXElement window) const;
-    // Moves a window as a user would; posts moved/resized notifications to observers.
-    void userSetFrame(port::AXElement window, const Rect& frame);
-    // Removes the window; posts the destroyed notification.
-    void destroyWindow(port::AXElement window);
+    Rect windowFrame(port::WindowRef window) const;
+    // Moves a window as a user would; posts moved/resized events to observers.
+    void userSetFrame(port::WindowRef window, const Rect& frame);
+    // Closes the window; posts the destroyed event.
+    void destroyWindow(port::WindowRef window);
     // Windows of an app, in its window order.
-    std::vector<port::AXElement> windowsOf(int32_t pid) const;
-    // Posts a window-created notification for the app's observers (addWindow does too).
-    bool windowExists(port::AXElement window) const;
+    std::vector<port::WindowRef> windowsOf(int32_t pid) const;
+    bool windowExists(port::WindowRef window) const;
+    // Window observers currently subscribed to a window.
+    size_t observerCount(port::WindowRef window) const;
 
-    // ---- accessibility trust and the call record
+    // ---- the window service's permission and its call record
+    // Whether the desktop gates window control behind a permission (it does by default,
+    // so that the permission paths can be tested).
+    void setNeedsPermission(bool needs);
     void setTrusted(bool trusted);
     int promptCount() const;
     int settingsPageOpenCount() const;
-    struct AXCall {
-        std::string op;         // "get", "set", "action", "timeout", "pid"
-        port::AXElement element;
-        std::string attribute;  // attribute or action name
-        friend bool operator==(const AXCall&, const AXCall&) = default;
-    };
-    const std::vector<AXCall>& axCalls() const;
-    void clearAXCalls();
-    // The messaging timeout last set on an element, if any.
-    std::optional<double> messagingTimeout(port::AXElement element) const;
+    const std::vector<WindowCall>& windowCalls() const;
+    void clearWindowCalls();
 
     // ---- alerts and log
     void setAlertResponse(int response);  // default: the first button (1000)
@@ -111,13 +103,7 @@ public:
     const std::vector<std::string>& logLines() const;
 
     // ---- hot keys
-    struct HotKey {
-        uint32_t keyCode;
-        uint32_t modifiers;
-        uint32_t signature;
-        uint32_t id;
-        port::HotKeyRef ref;
-    };
+    using HotKey = SimHotKey;
     std::vector<HotKey> registeredHotKeys() const;
     // Another client holds this combination: registering it fails.
     void holdByOtherClient(uint32_t keyCode, uint32_t modifiers);
@@ -144,7 +130,7 @@ public:
     void setInfoValue(const std::string& key, std::optional<std::string> value);
     void setPreferredLanguages(std::vector<std::string> languages);
 
-private:
+  private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

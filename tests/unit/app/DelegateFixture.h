@@ -17,7 +17,7 @@ namespace kelvra::test {
 // One 1440 x 900 screen with a 25-point bar at the top, one editor application with
 // one frontmost standard window, and a delegate that has finished launching.
 class DelegateTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         desktop.install();
         desktop.setPreferredLanguages({"en-US"});
@@ -54,7 +54,7 @@ protected:
     sim::SimDesktop desktop;
     uint64_t screen = 0;
     int32_t editor = 0;
-    port::AXElement window;
+    port::WindowRef window;
     std::unique_ptr<AppDelegate> delegate;
 };
 

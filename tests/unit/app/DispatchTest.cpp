@@ -1,8 +1,8 @@
 #include "DelegateFixture.h"
 #include "app/StatusItemController.h"
 #include "arrange/CustomLayout.h"
-#include "engine/SnapEngine.h"
 #include "arrange/WorkspaceManager.h"
+#include "engine/SnapEngine.h"
 #include "input/HUDController.h"
 
 namespace kelvra::test {
@@ -32,13 +32,13 @@ TEST_F(DelegateTest, RefusesSilentlyWhenTheWindowMayNotBeMoved) {
     EXPECT_EQ(frame(), original) << "untrusted";
     desktop.setTrusted(true);
 
-    desktop.setSubrole(window, std::string("AXDialog"));
-    d.perform(SnapAction::snapLeftHalf);
-    EXPECT_EQ(frame(), original) << "dialog";
-    desktop.setSubrole(window, std::nullopt);
-    d.perform(SnapAction::snapLeftHalf);
-    EXPECT_EQ(frame(), original) << "no subrole";
-    desktop.setSubrole(window, std::string("AXStandardWindow"));
+    for (auto kind :
+         {port::WindowKind::dialog, port::WindowKind::floating, port::WindowKind::other}) {
+        desktop.setKind(window, kind);
+        d.perform(SnapAction::snapLeftHalf);
+        EXPECT_EQ(frame(), original) << "not a standard window";
+    }
+    desktop.setKind(window, port::WindowKind::standard);
 
     AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
     d.perform(SnapAction::snapLeftHalf);

@@ -8,7 +8,8 @@
 namespace kelvra {
 namespace {
 
-using port::AXElement;
+using port::WindowKind;
+using port::WindowRef;
 
 class AXWindowTest : public ::testing::Test {
   protected:
@@ -18,12 +19,11 @@ class AXWindowTest : public ::testing::Test {
         app = desk.addApp({"com.example.editor", "Editor"});
         Permissions::resetForTesting();
     }
-    AXWindow handle(AXElement e) { return *AXWindow::make(e); }
-    sim::SimDesktop::WindowSpec spec(
-        Rect frame, std::optional<std::string> subrole = std::string("AXStandardWindow")) {
+    AXWindow handle(WindowRef w) { return *AXWindow::make(w); }
+    sim::SimDesktop::WindowSpec spec(Rect frame, WindowKind kind = WindowKind::standard) {
         sim::SimDesktop::WindowSpec s;
         s.frame = frame;
-        s.subrole = std::move(subrole);
+        s.kind = kind;
         return s;
     }
 
@@ -32,70 +32,45 @@ class AXWindowTest : public ::testing::Test {
 };
 
 TEST_F(AXWindowTest, HandlesOfOneWindowAreEqualAndHashAlike) {
-    AXElement a = desk.addWindow(app);
-    AXElement b = desk.addWindow(app);
+    WindowRef a = desk.addWindow(app);
+    WindowRef b = desk.addWindow(app);
     auto h1 = handle(a), h2 = handle(a), other = handle(b);
     EXPECT_EQ(h1, h2);
     EXPECT_NE(h1, other);
     EXPECT_EQ(h1.pid(), app);
     std::unordered_set<AXWindow> set{h1, h2, other};
     EXPECT_EQ(set.size(), 2u);
-    EXPECT_EQ(desk.messagingTimeout(a), 0.25);
 
     desk.destroyWindow(a);
     EXPECT_FALSE(AXWindow::make(a));
 }
 
-TEST_F(AXWindowTest, SetFrameWritesPositionSizePositionAndReportsTheAppliedFrame) {
+TEST_F(AXWindowTest, SetFrameIsOneRequestAndReportsTheAppliedFrame) {
     auto s = spec({300, 300, 800, 600});
     s.minSize = {500, 200};
     auto w = handle(desk.addWindow(app, s));
-    desk.clearAXCalls();
+    desk.clearWindowCalls();
 
     EXPECT_EQ(w.setFrame({0, 25, 400, 300}), Rect(0, 25, 500, 300));
     EXPECT_EQ(desk.windowFrame(w.element()), Rect(0, 25, 500, 300));
-
-    std::vector<std::string> windowCalls;
-    for (const auto& c : desk.axCalls()) {
-        if (c.element == w.element()) windowCalls.push_back(c.op + " " + c.attribute);
-    }
-    EXPECT_EQ(windowCalls,
-              (std::vector<std::string>{"set AXPosition", "set AXSize", "set AXPosition",
-                                        "get AXPosition", "get AXSize"}));
-}
-
-TEST_F(AXWindowTest, SetFrameLeavesTheEnhancedInterfaceModeOnlyWhenItIsOn) {
-    auto w = handle(desk.addWindow(app));
-    auto& ax = *platform().accessibility;
-    AXElement appElement = ax.applicationElement(app);
-    auto appWrites = [&] {
-        int n = 0;
-        for (const auto& c : desk.axCalls()) n += c.op == "set" && c.element == appElement;
-        return n;
-    };
-    w.setFrame({0, 25, 400, 300});
-    EXPECT_EQ(appWrites(), 0);
-
-    auto s = spec({0, 0, 300, 300});
-    s.enhancedUserInterface = true;
-    desk.addWindow(app, s);
-    w.setFrame({0, 25, 400, 300});
-    EXPECT_EQ(appWrites(), 1);
-    EXPECT_EQ(ax.copyAttributeValue(appElement, port::ax::enhancedUserInterface),
-              port::AXAttributeValue(false));
+    EXPECT_EQ(desk.windowCalls(),
+              (std::vector<sim::WindowCall>{{"setFrame", w.element(), Rect(0, 25, 400, 300)}}));
 }
 
 TEST_F(AXWindowTest, UnreadableAttributesGiveNoValue) {
-    auto s = spec({10, 20, 300, 200}, std::nullopt);
+    auto s = spec({10, 20, 300, 200}, WindowKind::dialog);
     s.title = std::nullopt;
     auto w = handle(desk.addWindow(app, s));
     EXPECT_EQ(w.title(), std::nullopt);
-    EXPECT_EQ(w.subrole(), std::nullopt);
+    EXPECT_EQ(w.kind(), WindowKind::dialog);
+    EXPECT_FALSE(w.isStandard());
     EXPECT_FALSE(w.isMinimized());
+    EXPECT_EQ(w.applicationId(), "com.example.editor");
     EXPECT_EQ(w.frame(), Rect(10, 20, 300, 200));
 
     desk.setResponsive(app, false);
     EXPECT_EQ(w.frame(), std::nullopt);
+    EXPECT_EQ(w.kind(), std::nullopt);
     EXPECT_EQ(w.setFrame({0, 0, 100, 100}), std::nullopt);
     desk.setResponsive(app, true);
     EXPECT_EQ(w.frame(), Rect(10, 20, 300, 200));
@@ -105,53 +80,43 @@ TEST_F(AXWindowTest, UnreadableAttributesGiveNoValue) {
 }
 
 TEST_F(AXWindowTest, AllStandardWindowsSkipsMinimizedDialogsAndAccessoryApps) {
-    AXElement kept1 = desk.addWindow(app);
+    WindowRef kept1 = desk.addWindow(app);
     auto minimized = spec({0, 0, 100, 100});
     minimized.minimized = true;
     desk.addWindow(app, minimized);
-    desk.addWindow(app, spec({0, 0, 100, 100}, "AXDialog"));
-    desk.addWindow(app, spec({0, 0, 100, 100}, std::nullopt));
-    AXElement kept2 = desk.addWindow(app);
+    desk.addWindow(app, spec({0, 0, 100, 100}, WindowKind::dialog));
+    desk.addWindow(app, spec({0, 0, 100, 100}, WindowKind::floating));
+    WindowRef kept2 = desk.addWindow(app);
     int32_t accessory =
         desk.addApp({"com.example.agent", "Agent", port::ActivationPolicy::accessory});
     desk.addWindow(accessory);
     int32_t later = desk.addApp({"com.example.mail", "Mail"});
-    AXElement kept3 = desk.addWindow(later);
+    WindowRef kept3 = desk.addWindow(later);
     int32_t hung = desk.addApp({"com.example.hung", "Hung"});
     desk.addWindow(hung);
     desk.setResponsive(hung, false);  // left out, not waited for
 
-    std::vector<AXElement> found;
+    std::vector<WindowRef> found;
     for (const auto& w : AXWindow::allStandardWindows()) found.push_back(w.element());
-    EXPECT_EQ(found, (std::vector<AXElement>{kept1, kept2, kept3}));
+    EXPECT_EQ(found, (std::vector<WindowRef>{kept1, kept2, kept3}));
 }
 
-TEST_F(AXWindowTest, AtFindsTheWindowOfTheElementUnderThePoint) {
-    AXElement window = desk.addWindow(app, spec({100, 100, 400, 300}));
-    desk.addChild(window, {120, 120, 80, 30});  // a button that names its window
-    AXElement group = desk.addChild(window, {300, 200, 150, 150}, "AXGroup", false);
-    desk.addChild(group, {310, 210, 50, 20}, "AXButton", false);
+TEST_F(AXWindowTest, AtIsTheTopmostUnminimizedWindowUnderThePoint) {
+    WindowRef back = desk.addWindow(app, spec({100, 100, 400, 300}));
+    WindowRef front = desk.addWindow(app, spec({300, 200, 400, 300}));
+    EXPECT_EQ(AXWindow::at({350, 250})->element(), front);
+    EXPECT_EQ(AXWindow::at({150, 150})->element(), back);
+    EXPECT_FALSE(AXWindow::at({1000, 700}));  // the desktop
 
-    EXPECT_EQ(AXWindow::at({130, 130})->element(), window);
-    EXPECT_EQ(AXWindow::at({320, 215})->element(), window);  // through the parents
-    EXPECT_EQ(AXWindow::at({450, 120})->element(), window);  // the window itself
-    EXPECT_FALSE(AXWindow::at({1000, 700}));                 // the desktop
-}
-
-TEST_F(AXWindowTest, AtGivesUpAfterTenElements) {
-    auto nested = [&](Rect frame, int depth) {
-        AXElement e = desk.addWindow(app, spec(frame));
-        for (int i = 0; i < depth; ++i) e = desk.addChild(e, frame, "AXGroup", false);
-    };
-    nested({0, 100, 200, 200}, 9);     // the window is the tenth element examined
-    nested({600, 100, 200, 200}, 10);  // ... and here the eleventh
-    EXPECT_TRUE(AXWindow::at({100, 200}));
-    EXPECT_FALSE(AXWindow::at({700, 200}));
+    handle(back).raise();
+    EXPECT_EQ(AXWindow::at({350, 250})->element(), back);
+    desk.setMinimized(back, true);
+    EXPECT_EQ(AXWindow::at({350, 250})->element(), front);
 }
 
 TEST_F(AXWindowTest, FrontmostIsTheFocusedWindowOfTheFrontmostApp) {
     EXPECT_FALSE(AXWindow::frontmost());
-    AXElement first = desk.addWindow(app);
+    WindowRef first = desk.addWindow(app);
     desk.addWindow(app);
     desk.setFocusedWindow(app, first);
     desk.setFrontmostApp(app);
@@ -160,6 +125,7 @@ TEST_F(AXWindowTest, FrontmostIsTheFocusedWindowOfTheFrontmostApp) {
 
 TEST_F(AXWindowTest, PermissionRequestPromptsOnceThenOpensSettings) {
     desk.setTrusted(false);
+    EXPECT_FALSE(Permissions::isGranted());
     Permissions::requestOrOpenSettings();
     EXPECT_TRUE(Permissions::didPromptThisLaunch());
     EXPECT_EQ(desk.promptCount(), 1);
@@ -171,6 +137,14 @@ TEST_F(AXWindowTest, PermissionRequestPromptsOnceThenOpensSettings) {
     desk.setTrusted(true);
     Permissions::requestOrOpenSettings();
     EXPECT_EQ(desk.settingsPageOpenCount(), 1);
+}
+
+TEST_F(AXWindowTest, APlatformWithoutPermissionIsAlwaysGrantedAndNeverPrompts) {
+    desk.setNeedsPermission(false);
+    desk.setTrusted(false);  // meaningless there
+    EXPECT_TRUE(Permissions::isGranted());
+    Permissions::requestOrOpenSettings();
+    EXPECT_EQ(desk.promptCount() + desk.settingsPageOpenCount(), 0);
 }
 
 }  // namespace

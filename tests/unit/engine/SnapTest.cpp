@@ -29,14 +29,14 @@ TEST_F(SnapEngineTest, RecordsTheFrameTheApplicationAccepted) {
 TEST_F(SnapEngineTest, NoRoomForTheZoneLeavesEverythingAlone) {
     AXWindow w = window();
     settings->screenPadding.set(500);
-    desktop.clearAXCalls();
+    desktop.clearWindowCalls();
     engine->snap(w, ZoneID::leftHalf, screen());
     engine->snap(w, ZoneID::almostMaximize, screen());
     EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
     EXPECT_EQ(stackDepth(w), 0u);
     EXPECT_TRUE(engine->snappedWindows.empty());
     EXPECT_TRUE(events.empty());
-    for (const auto& call : desktop.axCalls()) EXPECT_NE(call.op, "set") << call.attribute;
+    for (const auto& call : desktop.windowCalls()) EXPECT_NE(call.op, "setFrame");
 }
 
 TEST_F(SnapEngineTest, UnreadableWindowIsNotTouched) {

@@ -8,7 +8,8 @@
 namespace kelvra::sim {
 namespace {
 
-using port::AXElement;
+using port::WindowEvent;
+using port::WindowRef;
 
 class SimDesktopTest : public ::testing::Test {
   protected:
@@ -16,74 +17,54 @@ class SimDesktopTest : public ::testing::Test {
         desk.install();
         app = desk.addApp({"com.example.editor", "Editor"});
     }
-    port::Accessibility& ax() { return *platform().accessibility; }
+    port::Windows& windows() { return *platform().windows; }
 
     SimDesktop desk;
     int32_t app = 0;
 };
 
-TEST_F(SimDesktopTest, ObserverNotificationsArriveOnlyWhenTheLoopRuns) {
-    AXElement window = desk.addWindow(app);
-    std::vector<std::string> seen;
-    auto observer = ax().createObserver(app, [&](AXElement e, const std::string& n) {
-        seen.push_back(n + (e == window ? "" : " (other)"));
-    });
-    ASSERT_TRUE(observer);
-    for (const char* n : {"AXMoved", "AXResized", "AXUIElementDestroyed"}) {
-        ASSERT_TRUE(ax().addNotification(*observer, window, n));
-    }
-    ASSERT_TRUE(ax().addNotification(*observer, ax().applicationElement(app), "AXWindowCreated"));
+TEST_F(SimDesktopTest, WindowEventsArriveOnlyWhenTheLoopRunsAndEndWithTheWindow) {
+    WindowRef window = desk.addWindow(app);
+    std::vector<WindowEvent> seen;
+    std::vector<WindowRef> created;
+    auto observer = windows().observe(window, [&](WindowEvent e) { seen.push_back(e); });
+    auto creations = windows().observeCreated(app, [&](WindowRef w) { created.push_back(w); });
 
     desk.userSetFrame(window, {0, 0, 800, 600});  // moved, same size
     EXPECT_TRUE(seen.empty());
     desk.runLoop().runPending();
-    EXPECT_EQ(seen, (std::vector<std::string>{"AXMoved"}));
+    EXPECT_EQ(seen, std::vector<WindowEvent>{WindowEvent::moved});
 
-    // The program's own writes are reported too, when they change something.
-    ax().setAttributeValue(window, "AXSize", Size{500, 400});
-    ax().setAttributeValue(window, "AXPosition", Point{0, 0});
-    desk.addWindow(app);
+    // The program's own changes are reported too, when they change something.
+    windows().setFrame(window, {0, 0, 500, 400});
+    windows().setFrame(window, {0, 0, 500, 400});
+    desk.setMinimized(window, true);
+    WindowRef second = desk.addWindow(app);
     desk.destroyWindow(window);
     desk.runLoop().runPending();
-    EXPECT_EQ(seen, (std::vector<std::string>{"AXMoved", "AXResized", "AXWindowCreated (other)",
-                                              "AXUIElementDestroyed"}));
-    EXPECT_FALSE(ax().pidOf(window));
-    EXPECT_FALSE(ax().addNotification(*observer, window, "AXMoved"));
-}
-
-TEST_F(SimDesktopTest, HitTestingFollowsStackingAndRaise) {
-    SimDesktop::WindowSpec spec;
-    spec.frame = {0, 0, 400, 400};
-    AXElement back = desk.addWindow(app, spec);
-    spec.frame = {200, 200, 400, 400};
-    AXElement front = desk.addWindow(app, spec);
-    AXElement sw = ax().systemWideElement();
-    EXPECT_EQ(ax().copyAttributeValue(back, "AXParent"),
-              port::AXAttributeValue(ax().applicationElement(app)));
-
-    EXPECT_EQ(ax().elementAtPosition(sw, {300, 300}), front);
-    EXPECT_EQ(ax().elementAtPosition(sw, {100, 100}), back);
-    ax().performAction(back, "AXRaise");
-    EXPECT_EQ(ax().elementAtPosition(sw, {300, 300}), back);
-    EXPECT_EQ(ax().copyAttributeValue(ax().applicationElement(app), "AXFocusedWindow"),
-              port::AXAttributeValue(back));
-    desk.setMinimized(back, true);
-    EXPECT_EQ(ax().elementAtPosition(sw, {300, 300}), front);
+    EXPECT_EQ(seen, (std::vector<WindowEvent>{WindowEvent::moved, WindowEvent::resized,
+                                              WindowEvent::minimized, WindowEvent::destroyed}));
+    EXPECT_EQ(created, std::vector<WindowRef>{second});
+    EXPECT_FALSE(windows().pid(window));
+    EXPECT_FALSE(windows().observe(window, [](WindowEvent) {}).active());
 }
 
 TEST_F(SimDesktopTest, QuitAppsAnswerNothingAndTerminationIsAnnounced) {
-    AXElement window = desk.addWindow(app);
+    WindowRef window = desk.addWindow(app);
     std::vector<int32_t> ended;
+    std::vector<WindowEvent> windowEvents;
     auto sub = platform().applications->onTerminated(
         [&](const port::RunningApplication& a) { ended.push_back(a.pid); });
+    auto observer = windows().observe(window, [&](WindowEvent e) { windowEvents.push_back(e); });
 
     EXPECT_TRUE(platform().applications->terminate(app));
     EXPECT_EQ(desk.terminateRequests(), std::vector<int32_t>{app});
-    EXPECT_FALSE(ax().copyAttributeValue(window, "AXPosition"));
-    EXPECT_FALSE(ax().copyAttributeValue(ax().applicationElement(app), "AXWindows"));
+    EXPECT_FALSE(windows().frame(window));
+    EXPECT_TRUE(windows().windowsOf(app).empty());
     EXPECT_TRUE(ended.empty());
     desk.runLoop().runPending();
     EXPECT_EQ(ended, std::vector<int32_t>{app});
+    EXPECT_EQ(windowEvents, std::vector<WindowEvent>{WindowEvent::destroyed});
 
     // The own process is always there, as an accessory application.
     auto running = platform().applications->runningApplications();
