@@ -122,6 +122,7 @@ int main(int argc, char** argv) {
     qt::QtKeyMonitor keyMonitor(&keys);
     qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
 
+    platform.windows = &windows;
     platform.screens = &screens;
     platform.applications = &applications;
     platform.hotKeys = &hotKeys;

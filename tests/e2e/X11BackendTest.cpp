@@ -91,6 +91,24 @@ Window ownWindow(Display* d, const std::string& title) {
     return w;
 }
 
+bool hasState(const Desktop& desktop, Window w, const char* state) {
+    Display* d = desktop.display();
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    bool found = false;
+    if (XGetWindowProperty(d, w, XInternAtom(d, "_NET_WM_STATE", False), 0, 64, False, XA_ATOM,
+                           &type, &format, &count, &after, &data) == Success &&
+        data && format == 32) {
+        Atom wanted = XInternAtom(d, state, False);
+        auto* atoms = reinterpret_cast<Atom*>(data);
+        found = std::find(atoms, atoms + count, wanted) != atoms + count;
+    }
+    if (data) XFree(data);
+    return found;
+}
+
 TEST(X11Backend, SetFrameAsksOnceAndReturnsTheFrameGranted) {
     Desktop desktop(primaryOnTheRight(true));
     Backend backend(desktop);
@@ -145,6 +163,8 @@ TEST(X11Backend, SetFrameAsksOnceAndReturnsTheFrameGranted) {
     desktop.run(
         {"wmctrl", "-i", "-r", std::to_string(big), "-b", "add,maximized_vert,maximized_horz"});
     ASSERT_TRUE(desktop.waitForChange(big, before));
+    ASSERT_TRUE(
+        Desktop::waitUntil([&] { return hasState(desktop, big, "_NET_WM_STATE_MAXIMIZED_HORZ"); }));
     Box small{200, 200, 500, 400};
     EXPECT_EQ(backend.setFrame(big, small), small);
     EXPECT_PRED3(near, *desktop.frame(big), small, 0.0);

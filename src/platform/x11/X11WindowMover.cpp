@@ -69,46 +69,59 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
         return std::nullopt;
     auto placement = windows_.placement(w);
     if (!placement) return std::nullopt;
-    const Rect current = placement->frame;
-    if (current.approximatelyEquals(target, 0.5)) return current;
+    if (placement->frame.approximatelyEquals(target, 0.5)) return placement->frame;
 
     const bool managed = c_.hasWindowManager();
-    const Extents& d = placement->decorations;
-    MoveResizeRequest r = requestFor(target, d, placement->shadows);
-    // What the manager will grant, by the client's own size rules. Without a manager
-    // nothing enforces those rules: the window gets what we ask.
-    Size granted = managed ? constrainedSize({r.width, r.height}, windows_.sizeHints(w))
-                           : Size{r.width, r.height};
-    Rect expected = outerFrame(Rect(r.x + d.left, r.y + d.top, granted.width, granted.height), d,
-                               placement->shadows);
-    bool maximized = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_VERT") ||
-                     windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_HORZ") ||
-                     windows_.hasState(w, "_NET_WM_STATE_FULLSCREEN");
-    // Nothing to ask, and no answer to wait for.
-    if (!maximized && current.approximatelyEquals(expected, 0.5)) return current;
+    std::optional<Rect> result;
+    // Leaving the maximized state can change the decorations (managers drop the
+    // border of a maximized window); a frame made with the old ones is asked again.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const Extents d = placement->decorations;
+        const Extents s = placement->shadows;
+        MoveResizeRequest r = requestFor(target, d, s);
+        // What the manager will grant, by the client's own size rules. Without a
+        // manager nothing enforces those rules: the window gets what we ask.
+        Size granted = managed ? constrainedSize({r.width, r.height}, windows_.sizeHints(w))
+                               : Size{r.width, r.height};
+        Rect expected =
+            outerFrame(Rect(r.x + d.left, r.y + d.top, granted.width, granted.height), d, s);
+        bool maximized = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_VERT") ||
+                         windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_HORZ") ||
+                         windows_.hasState(w, "_NET_WM_STATE_FULLSCREEN");
+        // Nothing to ask, and no answer to wait for.
+        if (!maximized && placement->frame.approximatelyEquals(expected, 0.5))
+            return placement->frame;
 
-    Display* display = c_.display();
-    if (!managed) {
-        // Nobody redirects the request: the server has applied it before it answers
-        // the read that follows.
-        XMoveResizeWindow(display, w, static_cast<int>(r.x), static_cast<int>(r.y),
-                          static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
-        return windows_.frame(w);
+        Display* display = c_.display();
+        if (!managed) {
+            // Nobody redirects the request: the server has applied it before it
+            // answers the read that follows.
+            XMoveResizeWindow(display, w, static_cast<int>(r.x), static_cast<int>(r.y),
+                              static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+            return windows_.frame(w);
+        }
+
+        Window frame = windows_.topLevel(w).value_or(w);
+        if (frame != w) c_.addEventMask(frame, StructureNotifyMask);
+        if (maximized) leaveMaximizedAndFullscreen(w);
+        constexpr long northWestGravity = 1;
+        constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
+        c_.sendRootMessage(w, "_NET_MOVERESIZE_WINDOW",
+                           northWestGravity | allFields | (sourcePager << 12), std::lround(r.x),
+                           std::lround(r.y), std::lround(r.width), std::lround(r.height));
+        // The request just sent: every answer to it carries this serial or a later one.
+        unsigned long sent = NextRequest(display) - 1;
+        XFlush(display);
+        result = awaitAnswer(w, frame, target, expected, sent, timeoutSeconds);
+        c_.scheduleDispatch();
+        if (!result || result->approximatelyEquals(target, 0.5) ||
+            result->approximatelyEquals(expected, 0.5) || !maximized)
+            return result;
+        auto again = windows_.placement(w);
+        if (!again) return std::nullopt;
+        if (again->decorations == d && again->shadows == s) return again->frame;
+        placement = again;
     }
-
-    Window frame = windows_.topLevel(w).value_or(w);
-    if (frame != w) c_.addEventMask(frame, StructureNotifyMask);
-    if (maximized) leaveMaximizedAndFullscreen(w);
-    constexpr long northWestGravity = 1;
-    constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
-    c_.sendRootMessage(w, "_NET_MOVERESIZE_WINDOW",
-                       northWestGravity | allFields | (sourcePager << 12), std::lround(r.x),
-                       std::lround(r.y), std::lround(r.width), std::lround(r.height));
-    // The request just sent: every answer to it carries this serial or a later one.
-    unsigned long sent = NextRequest(display) - 1;
-    XFlush(display);
-    auto result = awaitAnswer(w, frame, target, expected, sent, timeoutSeconds);
-    c_.scheduleDispatch();
     return result;
 }
 
