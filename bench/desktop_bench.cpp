@@ -1,22 +1,30 @@
 // The program as a user meets it, on Xvfb under openbox: how long a shortcut takes
 // from the key press to the window's ConfigureNotify, against the same move made by
-// spawning wmctrl; the CPU it uses while idle; and its resident memory.
+// spawning wmctrl, in the same run; how many X round trips the program makes per
+// press (counted by a preloaded library, see roundtrip_counter.cpp); the CPU it uses
+// while idle; and its resident memory.
 //
 //   desktop_bench [--presses N] [--idle-seconds S]
 #include <gtest/gtest.h>  // before Xlib: the harness reports through it
 
 #include <X11/keysym.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -33,16 +41,53 @@ using Clock = std::chrono::steady_clock;
 using kelvra::e2e::Box;
 using kelvra::e2e::Desktop;
 
+double quantileOf(std::vector<double> values, double q) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    size_t i = static_cast<size_t>(q * static_cast<double>(values.size() - 1) + 0.5);
+    return values[std::min(i, values.size() - 1)];
+}
+
 struct Samples {
     std::vector<double> millis;
+    std::vector<double> roundTrips;  // per press, when counted
     int missed = 0;
-    double quantile(double q) const {
-        if (millis.empty()) return 0;
-        std::vector<double> s = millis;
-        std::sort(s.begin(), s.end());
-        size_t i = static_cast<size_t>(q * static_cast<double>(s.size() - 1) + 0.5);
-        return s[std::min(i, s.size() - 1)];
+    double quantile(double q) const { return quantileOf(millis, q); }
+};
+
+// The counter the preloaded library in the program increments: a file both map.
+class RoundTripCounter {
+  public:
+    RoundTripCounter() {
+        char path[] = "/tmp/kelvra-roundtrips-XXXXXX";
+        int fd = mkstemp(path);
+        if (fd < 0) return;
+        path_ = path;
+        if (ftruncate(fd, sizeof(uint64_t)) == 0) {
+            void* map = mmap(nullptr, sizeof(uint64_t), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+            if (map != MAP_FAILED) value_ = static_cast<std::atomic<uint64_t>*>(map);
+        }
+        close(fd);
     }
+    ~RoundTripCounter() {
+        if (value_) munmap(value_, sizeof(uint64_t));
+        if (!path_.empty()) unlink(path_.c_str());
+    }
+    bool valid() const { return value_ != nullptr; }
+    uint64_t read() const { return value_ ? value_->load() : 0; }
+    // What the program's environment needs for the library to count into this file.
+    std::map<std::string, std::string> environment() const {
+        if (!valid()) return {};
+        std::map<std::string, std::string> env = {{"LD_PRELOAD", KELVRA_ROUNDTRIP_COUNTER},
+                                                  {"KELVRA_ROUNDTRIP_COUNTER", path_}};
+        if (const char* trace = std::getenv("KELVRA_ROUNDTRIP_TRACE"))
+            env["KELVRA_ROUNDTRIP_TRACE"] = trace;
+        return env;
+    }
+
+  private:
+    std::string path_;
+    std::atomic<uint64_t>* value_ = nullptr;
 };
 
 void drain(Display* d) {
@@ -61,19 +106,21 @@ bool waitForConfigure(Display* d, Window window, std::chrono::milliseconds deadl
             XNextEvent(d, &e);
             if (e.type == ConfigureNotify && e.xconfigure.window == window) return true;
         }
-        // A short spin keeps the measurement close to the event's arrival.
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+        // Woken by the event's arrival, not by a tick.
+        pollfd p{ConnectionNumber(d), POLLIN, 0};
+        poll(&p, 1, 5);
     }
     return false;
 }
 
 // Runs `trigger(i)` `count` times; each must change the window's frame.
-Samples measure(Desktop& desktop, Window window, int count,
-                const std::function<void(int)>& trigger) {
+Samples measure(Desktop& desktop, Window window, int count, const std::function<void(int)>& trigger,
+                const RoundTripCounter* counter = nullptr) {
     Display* d = desktop.display();
     Samples samples;
     for (int i = 0; i < count; ++i) {
         auto before = desktop.frame(window);
+        uint64_t tripsBefore = counter ? counter->read() : 0;
         drain(d);
         auto start = Clock::now();
         trigger(i);
@@ -91,6 +138,9 @@ Samples measure(Desktop& desktop, Window window, int count,
             auto b = desktop.frame(window);
             return a && b && *a == *b;
         });
+        // Read once the press is over: whatever the program did for it is counted.
+        if (counter)
+            samples.roundTrips.push_back(static_cast<double>(counter->read() - tripsBefore));
     }
     return samples;
 }
@@ -141,7 +191,7 @@ double residentMiB(pid_t pid) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    int presses = 100;
+    int presses = 200;
     int idleSeconds = 30;
     for (int i = 1; i + 1 < argc; i += 2) {
         std::string flag = argv[i];
@@ -151,7 +201,8 @@ int main(int argc, char** argv) {
 
     try {
         Desktop desktop;
-        desktop.startKelvra();
+        RoundTripCounter counter;
+        desktop.startKelvra(counter.environment());
         const pid_t kelvra = desktop.kelvraPid();
         // Memory once start-up is over: the hot keys are registered by now.
         const double rssAtStart = residentMiB(kelvra);
@@ -167,9 +218,9 @@ int main(int argc, char** argv) {
         XSync(desktop.display(), False);
 
         // Left half and top half differ in position and size, so every press moves.
-        Samples shortcut = measure(desktop, window, presses, [&](int i) {
-            desktop.pressShortcut(i % 2 == 0 ? XK_Left : XK_Up);
-        });
+        Samples shortcut = measure(
+            desktop, window, presses,
+            [&](int i) { desktop.pressShortcut(i % 2 == 0 ? XK_Left : XK_Up); }, &counter);
         Samples spawned = measure(desktop, window, presses, [&](int i) {
             pid_t p =
                 spawnWmctrl(desktop.displayName(), i % 2 == 0 ? "0,0,0,700,850" : "0,0,0,1400,400");
@@ -196,6 +247,14 @@ int main(int argc, char** argv) {
             std::printf("%-40s %10.2f %10.2f\n", "ratio kelvra / wmctrl",
                         shortcut.quantile(0.5) / spawned.quantile(0.5),
                         shortcut.quantile(0.95) / spawned.quantile(0.95));
+            std::printf("%-40s %9.1fx %9.1fx\n", "kelvra faster than wmctrl by",
+                        spawned.quantile(0.5) / shortcut.quantile(0.5),
+                        spawned.quantile(0.95) / shortcut.quantile(0.95));
+        }
+        if (counter.valid() && !shortcut.roundTrips.empty()) {
+            std::printf("%-40s %10.0f %10.0f  (max %.0f)\n", "kelvra X round trips per press",
+                        quantileOf(shortcut.roundTrips, 0.5), quantileOf(shortcut.roundTrips, 0.95),
+                        quantileOf(shortcut.roundTrips, 1.0));
         }
         std::printf("%-40s %9.3f %%  (%ld ticks in %d s)\n", "kelvra CPU while idle",
                     idleCpuPercent, ticksAfter - ticksBefore, idleSeconds);

@@ -13,6 +13,12 @@ namespace {
 // Longer values (icons, say) are never asked for; lists and names fit easily.
 constexpr uint32_t maxPropertyWords = 1 << 16;
 
+// Whether an event with this serial may tell of a change after the read with this
+// sequence number (sequence numbers wrap around at 32 bits).
+bool notOlder(unsigned long serial, uint32_t sequence) {
+    return static_cast<int32_t>(static_cast<uint32_t>(serial) - sequence) >= 0;
+}
+
 template <typename T>
 struct Freed {
     void operator()(T* p) const { std::free(p); }
@@ -43,20 +49,58 @@ void X11PropertyCache::watch(Window w) {
 void X11PropertyCache::forget(Window w) {
     values_.erase(values_.lower_bound({w, 0}), values_.lower_bound({w + 1, 0}));
     ownerPids_.erase(w);
-    topLevels_.erase(w);
+    dropAreasUnder(w);
+    forgetAncestry(w);
     watched_.erase(w);
+}
+
+void X11PropertyCache::forgetAncestry(Window w) {
+    topLevels_.erase(w);
+    areas_.erase(w);
+    auto it = ancestors_.find(w);
+    if (it == ancestors_.end()) return;
+    for (Window a : it->second) {
+        auto under = clientsUnder_.find(a);
+        if (under == clientsUnder_.end()) continue;
+        under->second.erase(w);
+        if (under->second.empty()) clientsUnder_.erase(under);
+    }
+    ancestors_.erase(it);
+}
+
+void X11PropertyCache::dropAreasUnder(Window w, std::optional<unsigned long> serial) {
+    auto drop = [&](Window client) {
+        auto it = areas_.find(client);
+        if (it != areas_.end() && (!serial || notOlder(*serial, it->second.sequence)))
+            areas_.erase(it);
+    };
+    drop(w);
+    if (auto under = clientsUnder_.find(w); under != clientsUnder_.end())
+        for (Window client : under->second) drop(client);
 }
 
 void X11PropertyCache::onEvent(const XEvent& e) {
     switch (e.type) {
         case PropertyNotify:
-            values_.erase({e.xproperty.window, e.xproperty.atom});
+            if (auto it = values_.find({e.xproperty.window, e.xproperty.atom});
+                it != values_.end() && notOlder(e.xproperty.serial, it->second.sequence))
+                values_.erase(it);
             break;
         case DestroyNotify:
             forget(e.xdestroywindow.window);
             break;
         case ReparentNotify:
-            topLevels_.erase(e.xreparent.window);
+            dropAreasUnder(e.xreparent.window);
+            forgetAncestry(e.xreparent.window);
+            break;
+        case ConfigureNotify:
+            dropAreasUnder(e.xconfigure.window, e.xconfigure.serial);
+            break;
+        case MapNotify:
+            dropAreasUnder(e.xmap.window, e.xmap.serial);
+            break;
+        case UnmapNotify:
+            dropAreasUnder(e.xunmap.window, e.xunmap.serial);
             break;
         default:
             break;
@@ -109,8 +153,15 @@ std::vector<std::optional<WindowArea>> X11PropertyCache::fetch(
         xcb_translate_coordinates_cookie_t position;
     };
     std::vector<AreaCookies> areaCookies;
-    for (Window w : areaWindows) {
+    std::vector<size_t> areaAsked;
+    for (size_t i = 0; i < areaWindows.size(); ++i) {
+        Window w = areaWindows[i];
+        if (auto it = areas_.find(w); it != areas_.end()) {
+            areas[i] = it->second.value;
+            continue;
+        }
         auto id = static_cast<xcb_window_t>(w);
+        areaAsked.push_back(i);
         areaCookies.push_back(
             {xcb_get_window_attributes(x, id), xcb_get_geometry(x, id),
              xcb_translate_coordinates(x, id, static_cast<xcb_window_t>(c_.root()), 0, 0)});
@@ -128,9 +179,10 @@ std::vector<std::optional<WindowArea>> X11PropertyCache::fetch(
         if (!reply) continue;
         if (reply->type == XCB_NONE) {
             std::free(reply);
-            values_[a.key] = nullptr;
+            values_[a.key] = {nullptr, a.cookie.sequence};
         } else {
-            values_[a.key] = PropertyValue(reply, Freed<xcb_get_property_reply_t>());
+            values_[a.key] = {PropertyValue(reply, Freed<xcb_get_property_reply_t>()),
+                              a.cookie.sequence};
         }
     }
     for (size_t i = 0; i < areaCookies.size(); ++i) {
@@ -141,7 +193,7 @@ std::vector<std::optional<WindowArea>> X11PropertyCache::fetch(
         Reply<xcb_translate_coordinates_reply_t> position(
             xcb_translate_coordinates_reply(x, areaCookies[i].position, nullptr));
         if (!attributes || !geometry || !position) continue;
-        areas[i] = WindowArea{
+        areas[areaAsked[i]] = WindowArea{
             Rect(position->dst_x, position->dst_y, geometry->width, geometry->height),
             static_cast<double>(geometry->border_width),
             attributes->map_state == XCB_MAP_STATE_VIEWABLE, attributes->override_redirect != 0,
@@ -152,7 +204,7 @@ std::vector<std::optional<WindowArea>> X11PropertyCache::fetch(
 
 PropertyValue X11PropertyCache::get(Window w, Atom property) const {
     auto it = values_.find({w, property});
-    return it == values_.end() ? nullptr : it->second;
+    return it == values_.end() ? nullptr : it->second.value;
 }
 
 std::vector<std::optional<int32_t>> X11PropertyCache::ownerPids(
@@ -204,15 +256,23 @@ std::optional<Window> X11PropertyCache::topLevel(Window w) {
     if (auto it = topLevels_.find(w); it != topLevels_.end()) return it->second;
     watch(w);
     Window current = w;
+    std::vector<Window> ancestors;
     for (int depth = 0; depth < 16; ++depth) {
         Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(
             c_.xcb(), xcb_query_tree(c_.xcb(), static_cast<xcb_window_t>(current)), nullptr));
         if (!tree) return std::nullopt;
         if (tree->parent == c_.root() || tree->parent == XCB_NONE) {
+            // A move of any window that holds the client moves the client.
+            for (Window a : ancestors) {
+                c_.addEventMask(a, StructureNotifyMask);
+                clientsUnder_[a].insert(w);
+            }
+            ancestors_[w] = ancestors;
             topLevels_[w] = current;
             return current;
         }
         current = tree->parent;
+        ancestors.push_back(current);
     }
     return std::nullopt;
 }

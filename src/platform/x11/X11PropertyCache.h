@@ -36,7 +36,9 @@ using PropertyValue = std::shared_ptr<const xcb_get_property_reply_t>;
 // any number of windows and properties costs one round trip; what is cached costs
 // none. Every window read here is watched for property changes and for its end, and
 // the events that say so (also those received but not yet dispatched) drop exactly
-// the entries they concern. Geometry is never cached: it is read in the same batch.
+// the entries they concern. Areas are kept the same way: a client's area is dropped
+// by a configure, map, unmap or reparent event of the client or of any window that
+// holds it (the manager's frame), all of which are watched.
 class X11PropertyCache {
   public:
     explicit X11PropertyCache(X11Connection& connection);
@@ -60,6 +62,8 @@ class X11PropertyCache {
 
     // The child of the root that holds the window (the manager's frame, or itself).
     std::optional<Window> topLevel(Window w);
+    // Forgets a window's area (its frame is about to change).
+    void dropArea(Window w) { areas_.erase(w); }
 
     // Applies what the events already received say, without waiting for dispatch.
     void absorbQueuedEvents();
@@ -68,13 +72,28 @@ class X11PropertyCache {
     void onEvent(const XEvent& e);
     void watch(Window w);
     void forget(Window w);
+    void forgetAncestry(Window w);
+    // Drops the areas of the window and of every client it holds that were read before
+    // the event with this serial (all of them without one).
+    void dropAreasUnder(Window w, std::optional<unsigned long> serial = std::nullopt);
 
     X11Connection& c_;
     uint64_t listener_ = 0;
     bool haveResources_ = false;
-    std::map<std::pair<Window, Atom>, PropertyValue> values_;
+    // Each value with the sequence number of the request that read it: an event
+    // generated before the server handled that request (a lower serial) is already
+    // reflected in it and must not drop it.
+    template <typename T>
+    struct Read {
+        T value;
+        uint32_t sequence = 0;
+    };
+    std::map<std::pair<Window, Atom>, Read<PropertyValue>> values_;
     std::map<Window, std::optional<int32_t>> ownerPids_;
     std::map<Window, Window> topLevels_;
+    std::map<Window, std::vector<Window>> ancestors_;  // client -> parent ... top-level
+    std::map<Window, std::set<Window>> clientsUnder_;  // ancestor -> clients it holds
+    std::map<Window, Read<WindowArea>> areas_;
     std::set<Window> watched_;
 };
 

@@ -8,13 +8,12 @@ namespace {
 constexpr long sourcePager = 2;  // direct user action: no focus-stealing prevention
 }
 
-
 bool X11WindowCommands::activate(Window w) {
     if (!c_.isOpen()) return false;
     c_.clearError();
     if (c_.hasWindowManager()) {
         c_.sendRootMessage(w, "_NET_ACTIVE_WINDOW", sourcePager, CurrentTime,
-                   static_cast<long>(windows_.activeWindow().value_or(None)));
+                           static_cast<long>(windows_.activeWindow().value_or(None)));
     } else {
         XMapRaised(c_.display(), w);
         XSetInputFocus(c_.display(), w, RevertToPointerRoot, CurrentTime);

@@ -22,7 +22,6 @@ class X11WindowCommands {
     bool minimize(Window w);
 
   private:
-
     X11Connection& c_;
     X11Windows& windows_;
 };

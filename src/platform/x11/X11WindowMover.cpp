@@ -16,6 +16,9 @@ constexpr long sourcePager = 2;  // direct user action: managers honour it witho
 // After an answer that is neither the request nor the prediction, how long a
 // follow-up configure (a move after a resize, say) may take before we take what is there.
 constexpr double settleSeconds = 0.03;
+// How long after the manager's last answering event the frame is read back, when the
+// events have not shown the predicted frame.
+constexpr double quietSeconds = 0.002;
 
 struct AnswerScan {
     Window client;
@@ -23,8 +26,23 @@ struct AnswerScan {
     unsigned long sinceSerial;
     Atom frameExtents;
     Atom state;
+    // The prediction, as the manager's configure events would report it (root
+    // coordinates): the frame window's outer rectangle, and the client's area.
+    Rect frameOuter;
+    Rect clientArea;
+    bool clientSized;  // true from the start when the size does not change
     int answers = 0;
+    bool framePlaced = false;
+    bool predicted = false;
 };
+
+Rect outerOf(const XConfigureEvent& e) {
+    return Rect(e.x, e.y, e.width + 2 * e.border_width, e.height + 2 * e.border_width);
+}
+
+Rect insideOf(const XConfigureEvent& e) {
+    return Rect(e.x + e.border_width, e.y + e.border_width, e.width, e.height);
+}
 
 // Counts the manager's answers among the queued events without taking any: the
 // listeners still get them all.
@@ -34,8 +52,24 @@ Bool countAnswer(Display*, XEvent* e, XPointer arg) {
     // caused by our request carries its serial or a later one.
     if (static_cast<long>(e->xany.serial - scan->sinceSerial) < 0) return False;
     if (e->type == ConfigureNotify &&
-        (e->xconfigure.window == scan->client || e->xconfigure.window == scan->frame))
+        (e->xconfigure.window == scan->client || e->xconfigure.window == scan->frame)) {
         ++scan->answers;
+        const XConfigureEvent& c = e->xconfigure;
+        bool reparented = scan->frame != scan->client;
+        if (!reparented) {
+            // A client that is its own top-level reports its place in root coordinates.
+            if (c.window == scan->client && insideOf(c) == scan->clientArea) scan->predicted = true;
+        } else if (c.window == scan->client && c.send_event) {
+            // The manager's own notice to its client comes after it configured both.
+            if (insideOf(c) == scan->clientArea) scan->predicted = true;
+        } else if (c.window == scan->client) {
+            if (insideOf(c).size() == scan->clientArea.size()) scan->clientSized = true;
+        } else if (outerOf(c) == scan->frameOuter) {
+            scan->framePlaced = true;
+        }
+        // The frame window where the user sees it, and the client inside at its size.
+        if (scan->framePlaced && scan->clientSized) scan->predicted = true;
+    }
     if (e->type == PropertyNotify && e->xproperty.window == scan->client &&
         (e->xproperty.atom == scan->frameExtents || e->xproperty.atom == scan->state))
         ++scan->answers;
@@ -112,7 +146,12 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
         // The request just sent: every answer to it carries this serial or a later one.
         unsigned long sent = NextRequest(display) - 1;
         XFlush(display);
-        result = awaitAnswer(w, frame, target, expected, sent, timeoutSeconds);
+        Prediction prediction{
+            expected,
+            Rect(r.x, r.y, granted.width + d.left + d.right, granted.height + d.top + d.bottom),
+            Rect(r.x + d.left, r.y + d.top, granted.width, granted.height),
+            placement->area.rect.size() == granted};
+        result = awaitAnswer(w, frame, target, prediction, sent, timeoutSeconds);
         c_.scheduleDispatch();
         if (!result || result->approximatelyEquals(target, 0.5) ||
             result->approximatelyEquals(expected, 0.5) || !maximized)
@@ -126,11 +165,20 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
 }
 
 std::optional<Rect> X11WindowMover::awaitAnswer(Window w, Window frame, const Rect& target,
-                                                const Rect& expected, unsigned long sinceSerial,
-                                                double timeoutSeconds) {
-    AnswerScan scan{w, frame, sinceSerial, c_.atom("_NET_FRAME_EXTENTS"), c_.atom("_NET_WM_STATE")};
+                                                const Prediction& prediction,
+                                                unsigned long sinceSerial, double timeoutSeconds) {
+    const Rect& expected = prediction.frame;
+    AnswerScan scan{w,
+                    frame,
+                    sinceSerial,
+                    c_.atom("_NET_FRAME_EXTENTS"),
+                    c_.atom("_NET_WM_STATE"),
+                    prediction.frameWindow,
+                    prediction.clientArea,
+                    prediction.sizeUnchanged};
     const double deadline = seconds() + timeoutSeconds;
     double settleUntil = 0;
+    double quietUntil = 0;
     int answersRead = 0;
     std::optional<Rect> last;
     while (c_.isOpen()) {
@@ -138,19 +186,28 @@ std::optional<Rect> X11WindowMover::awaitAnswer(Window w, Window frame, const Re
         XEvent unused;
         // Also reads what the socket holds into the queue, without waiting.
         XCheckIfEvent(c_.display(), &unused, &countAnswer, reinterpret_cast<XPointer>(&scan));
+        // The manager reports exactly the frame predicted: no need to read it back.
+        if (scan.predicted) return expected;
+        double now = seconds();
         if (scan.answers > answersRead) {
+            // The manager answers with a few events in a row: give the rest a moment
+            // before reading the frame back.
             answersRead = scan.answers;
-            auto now = windows_.frame(w);
-            if (!now) return std::nullopt;  // gone meanwhile
-            last = now;
-            if (now->approximatelyEquals(target, 0.5) || now->approximatelyEquals(expected, 0.5))
-                return now;
+            quietUntil = now + quietSeconds;
+        } else if (quietUntil != 0 && now >= quietUntil) {
+            quietUntil = 0;
+            auto frame = windows_.frame(w);
+            if (!frame) return std::nullopt;  // gone meanwhile
+            last = frame;
+            if (frame->approximatelyEquals(target, 0.5) ||
+                frame->approximatelyEquals(expected, 0.5))
+                return frame;
             // The manager answered but gave another frame: a follow-up may come.
-            settleUntil = seconds() + settleSeconds;
+            settleUntil = now + settleSeconds;
             continue;  // the read may have brought more events along
         }
-        double now = seconds();
         double until = settleUntil != 0 ? std::min(deadline, settleUntil) : deadline;
+        if (quietUntil != 0) until = std::min(until, quietUntil);
         if (now >= until) break;
         pollfd p{c_.fd(), POLLIN, 0};
         poll(&p, 1, std::max(1, static_cast<int>(std::ceil((until - now) * 1000))));

@@ -26,9 +26,20 @@ class X11WindowMover {
     std::optional<Rect> setFrame(Window w, const Rect& target, double timeoutSeconds);
 
   private:
+    // What the manager should grant, in root coordinates: the outer frame, the
+    // manager's frame window (decorations included) and the client's area.
+    struct Prediction {
+        Rect frame;
+        Rect frameWindow;
+        Rect clientArea;
+        bool sizeUnchanged = false;
+    };
+
     void leaveMaximizedAndFullscreen(Window w);
+    // Waits for the manager's answer: the predicted frame as its events report it, else
+    // the frame read back once it answered (or when time runs out).
     std::optional<Rect> awaitAnswer(Window w, Window frame, const Rect& target,
-                                    const Rect& expected, unsigned long sinceSerial,
+                                    const Prediction& prediction, unsigned long sinceSerial,
                                     double timeoutSeconds);
 
     X11Connection& c_;

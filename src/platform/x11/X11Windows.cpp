@@ -227,6 +227,8 @@ std::vector<std::optional<Placement>> X11Windows::placements(const std::vector<W
     std::vector<std::optional<Placement>> result(windows.size());
     if (!c_.isOpen()) return result;
     c_.hasWindowManager();  // known before the batch, so that it adds no round trip later
+    // Known holders let the cache keep the areas until a configure event drops them.
+    for (Window w : windows) cache_.topLevel(w);
     auto areas = cache_.fetch(windows, facts_, windows);
     for (size_t i = 0; i < windows.size(); ++i)
         if (areas[i]) result[i] = placed(windows[i], *areas[i]);
