@@ -198,6 +198,10 @@ std::vector<std::optional<WindowArea>> X11PropertyCache::fetch(
             static_cast<double>(geometry->border_width),
             attributes->map_state == XCB_MAP_STATE_VIEWABLE, attributes->override_redirect != 0,
             attributes->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT};
+        // Kept only while every window that holds it is watched for changes.
+        Window w = areaWindows[areaAsked[i]];
+        if (topLevels_.count(w))
+            areas_[w] = {*areas[areaAsked[i]], areaCookies[i].attributes.sequence};
     }
     return areas;
 }
