@@ -1,6 +1,7 @@
 // The program as a user meets it, on Xvfb under openbox: how long a shortcut takes
 // from the key press to the window's ConfigureNotify, against the same move made by
-// spawning wmctrl, in the same run; how many X round trips the program makes per
+// spawning wmctrl and against one move request sent straight to the window manager
+// (the floor), in the same run; how many X round trips the program makes per
 // press (counted by a preloaded library, see roundtrip_counter.cpp); the CPU it uses
 // while idle; and its resident memory.
 //
@@ -145,6 +146,24 @@ Samples measure(Desktop& desktop, Window window, int count, const std::function<
     return samples;
 }
 
+// The floor: the same move asked of the window manager directly by one request.
+void askManager(Display* d, Window window, long x, long y, long width, long height) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = XInternAtom(d, "_NET_MOVERESIZE_WINDOW", False);
+    e.xclient.format = 32;
+    // North-west gravity, all four fields, from a pager.
+    e.xclient.data.l[0] = 1 | (0xf << 8) | (2 << 12);
+    e.xclient.data.l[1] = x;
+    e.xclient.data.l[2] = y;
+    e.xclient.data.l[3] = width;
+    e.xclient.data.l[4] = height;
+    XSendEvent(d, DefaultRootWindow(d), False, SubstructureRedirectMask | SubstructureNotifyMask,
+               &e);
+    XFlush(d);
+}
+
 pid_t spawnWmctrl(const std::string& displayName, const std::string& geometry) {
     std::vector<std::string> args = {"wmctrl", "-r", ":ACTIVE:", "-e", geometry};
     std::vector<char*> argv;
@@ -228,6 +247,12 @@ int main(int argc, char** argv) {
                 std::thread([p] { waitpid(p, nullptr, 0); }).detach();
             }
         });
+        Samples direct = measure(desktop, window, presses, [&](int i) {
+            if (i % 2 == 0)
+                askManager(desktop.display(), window, 0, 0, 700, 850);
+            else
+                askManager(desktop.display(), window, 0, 0, 1400, 400);
+        });
         const double rssAfterPresses = residentMiB(kelvra);
 
         const long ticksBefore = cpuTicks(kelvra);
@@ -243,6 +268,8 @@ int main(int argc, char** argv) {
                     shortcut.quantile(0.5), shortcut.quantile(0.95), shortcut.missed);
         std::printf("%-40s %7.2f ms %7.2f ms %8d\n", "wmctrl spawn -> ConfigureNotify",
                     spawned.quantile(0.5), spawned.quantile(0.95), spawned.missed);
+        std::printf("%-40s %7.2f ms %7.2f ms %8d\n", "one request to openbox -> ConfigureNotify",
+                    direct.quantile(0.5), direct.quantile(0.95), direct.missed);
         if (spawned.quantile(0.5) > 0 && spawned.quantile(0.95) > 0) {
             std::printf("%-40s %10.2f %10.2f\n", "ratio kelvra / wmctrl",
                         shortcut.quantile(0.5) / spawned.quantile(0.5),
