@@ -9,10 +9,16 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
-.PHONY: deps configure build test test-fast test-asan fuzz run bench install clean format
+.PHONY: configure build test test-fast test-asan fuzz run bench install clean format
 
-deps:
+# The installer runs again only when its package list changed since it last succeeded.
+DEPS_STAMP := .deps-installed
+
+deps: $(DEPS_STAMP)
+
+$(DEPS_STAMP): scripts/install-deps.sh
 	@bash scripts/install-deps.sh
+	@touch $@
 
 configure: deps
 	@cmake -S . -B $(BUILD) $(CMAKE_GEN) >/dev/null
@@ -59,4 +65,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(DEPS_STAMP)

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Fails when the core library includes or references Qt or X11.
 set -euo pipefail
+# Usage: check-core-deps.sh ROOT LIBRARY DIR... (the core's folders under ROOT/src)
 root=$1
 lib=$2
+shift 2
 status=0
-core_dirs=(app settings l10n geometry ax engine input tiling assist arrange cloud diagnostics ui platform/port platform/sim)
+core_dirs=("$@")
 for d in "${core_dirs[@]}"; do
   if grep -rnE '#\s*include\s*[<"](Q[A-Za-z]+|X11/|Xlib|qt)' "$root/src/$d" 2>/dev/null; then
     echo "core sources in src/$d include Qt or X11 headers"

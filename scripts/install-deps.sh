@@ -17,6 +17,8 @@ packages=(
   libxkbcommon-dev
   # virtual desktop for end-to-end tests, benchmarks and `make run` without a display
   xvfb xauth openbox xterm x11-xserver-utils x11-utils x11-xkb-utils wmctrl imagemagick
+  # a compositing manager for the tour, so translucent surfaces blend
+  xcompmgr
 )
 
 missing=()

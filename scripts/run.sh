@@ -4,7 +4,8 @@
 # private virtual desktop (Xvfb, openbox, two terminals), runs Kelvra there with fresh
 # settings, drives a short tour with real key presses and a real drag, prints every
 # window's frame before and after each step, saves a screenshot to <build>/tour.png,
-# stops everything it started and exits.
+# shows the zone preview and saves <build>/tour-overlay.png, stops everything it
+# started and exits.
 set -euo pipefail
 
 build="${1:-build}"
@@ -66,6 +67,10 @@ XML
 openbox --config-file "$work/openbox.xml" >"$work/openbox.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+# A compositing manager, as desktops have, so that Kelvra's translucent preview blends
+# with the windows beneath (without one it shows only its outline).
+xcompmgr >"$work/xcompmgr.log" 2>&1 &
+pids+=($!)
 
 xterm -T left -geometry 70x20+60+80 -e sleep 600 2>/dev/null &
 pids+=($!)
@@ -105,6 +110,14 @@ step "Dragging 'left' by its title bar to the right edge" \
 
 import -window root "$build/tour.png"
 echo "Screenshot: $build/tour.png"
+
+# The drag preview, shown without a drag: a later start hands the hidden --show-zone
+# command to the running instance, which previews the zone for a few seconds.
+echo "== Previewing the right half of the screen (kelvra --show-zone=rightHalf)"
+"$kelvra" --show-zone=rightHalf
+sleep 0.8
+import -window root "$build/tour-overlay.png"
+echo "Screenshot with the preview: $build/tour-overlay.png"
 
 # Ends Kelvra as a logout would, so that it cleans up as on a normal quit.
 kill -TERM "$kelvra_pid"

@@ -16,12 +16,14 @@
 #include "platform/qt/ToolkitTranslations.h"
 #include "platform/qt/UnixSignals.h"
 #include "platform/qt/X11EventPump.h"
+#include "platform/qt/views/QtSurfaces.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/AppDelegate.h"
 #include "app/ProcessEntry.h"
@@ -66,6 +68,14 @@ bool haveX11Session() {
 int main(int argc, char** argv) {
     using namespace kelvra;
 
+    {
+        auto version = qt::StaticBundleInfo().infoValue("CFBundleShortVersionString");
+        auto answer = ProcessEntry::readCommandLine({argv + 1, argv + argc}, version.value_or(""));
+        std::fputs(answer.out.c_str(), stdout);
+        std::fputs(answer.error.c_str(), stderr);
+        if (!answer.run) return answer.exitCode;
+    }
+    qt::UnixSignals::ignoreBrokenPipes();
     if (!haveX11Session()) return 1;
     x11::X11Connection connection;
     // The connection has said why it could not open.
@@ -83,6 +93,7 @@ int main(int argc, char** argv) {
     QStringList arguments = QApplication::arguments();
     arguments.removeFirst();
     qt::SingleInstance instance;
+    if (!instance.warning().isEmpty()) fail(instance.warning().toStdString());
     switch (instance.claim(arguments)) {
         case qt::SingleInstance::Role::secondary:
             return 0;
@@ -121,6 +132,7 @@ int main(int argc, char** argv) {
     x11::X11MouseEvents mouseEvents(connection);
     qt::QtKeyMonitor keyMonitor(&keys);
     qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
+    views::QtSurfaces surfaces(connection);
 
     platform.windows = &windows;
     platform.screens = &screens;
@@ -129,6 +141,7 @@ int main(int argc, char** argv) {
     platform.keyboardLayout = &keyboardLayout;
     platform.keyMonitor = &keyMonitor;
     platform.mouseEvents = &mouseEvents;
+    platform.surfaces = &surfaces;
     installPlatform(platform);
 
     if (!instance.error().isEmpty()) logLine(instance.error().toStdString());
@@ -151,12 +164,15 @@ int main(int argc, char** argv) {
         QObject::connect(&app, &QCoreApplication::aboutToQuit, terminate);
         qt::UnixSignals quitOnSignal([](int) { QCoreApplication::quit(); });
         if (!quitOnSignal.active())
-            logLine("cannot watch SIGINT and SIGTERM; they end Kelvra abruptly");
+            logLine("cannot watch SIGINT, SIGTERM and SIGHUP; they end Kelvra abruptly");
 
         auto deliverUrls = [&delegate](const QStringList& args) {
             for (const auto& url : qt::SingleInstance::urlsIn(args)) {
                 delegate.handleGetURLEvent(url.toStdString());
             }
+            std::vector<std::string> list;
+            for (const auto& a : args) list.push_back(a.toStdString());
+            delegate.handleArguments(list);
         };
         instance.onArguments = deliverUrls;
 

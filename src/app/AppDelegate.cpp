@@ -3,9 +3,9 @@
 #include <cctype>
 #include <utility>
 
-#include "app/MainMenu.h"
 #include "app/NotificationCenter.h"
 #include "app/StatusItemController.h"
+#include "app/ZonePreviewCommand.h"
 #include "arrange/CustomLayout.h"
 #include "arrange/PlacementRuleManager.h"
 #include "arrange/WorkspaceManager.h"
@@ -69,69 +69,16 @@ const std::vector<std::pair<std::string, std::string>>& conflictingManagers() {
 
 AppDelegate::AppDelegate()
     : settings_(AppSettings::shared()),
-      shortcutManager_(std::make_unique<ShortcutManager>()),
-      hud_(std::make_unique<HUDController>()),
+      components_(std::make_unique<Components>(settings_)),
+      dispatcher_(std::make_unique<ActionDispatcher>(*components_)),
       self_(std::make_shared<AppDelegate*>(this)) {}
 
 AppDelegate::~AppDelegate() {
     self_.reset();
+    cancellables_.clear();
     auto& loop = *platform().runLoop;
     if (permissionTimer_) loop.cancelTimer(*permissionTimer_);
     if (shortcutDebounceTimer_) loop.cancelTimer(*shortcutDebounceTimer_);
-}
-
-// ---- lazy components
-
-SnapEngine& AppDelegate::engine() {
-    if (!engine_) engine_ = std::make_unique<SnapEngine>(settings_);
-    return *engine_;
-}
-
-TileGroupManager& AppDelegate::tileManager() {
-    if (!tileManager_) tileManager_ = std::make_unique<TileGroupManager>(settings_, engine());
-    return *tileManager_;
-}
-
-DragMonitor& AppDelegate::dragMonitor() {
-    if (!dragMonitor_) dragMonitor_ = std::make_unique<DragMonitor>(settings_, engine());
-    return *dragMonitor_;
-}
-
-WorkspaceManager& AppDelegate::workspaceManager() {
-    if (!workspaceManager_)
-        workspaceManager_ = std::make_unique<WorkspaceManager>(settings_, engine());
-    return *workspaceManager_;
-}
-
-PlacementRuleManager& AppDelegate::placementRuleManager() {
-    if (!placementRuleManager_)
-        placementRuleManager_ = std::make_unique<PlacementRuleManager>(settings_, engine());
-    return *placementRuleManager_;
-}
-
-PreviewOverlay& AppDelegate::overlay() {
-    if (!overlay_) overlay_ = std::make_unique<PreviewOverlay>(settings_);
-    return *overlay_;
-}
-
-SnapAssistController& AppDelegate::snapAssist() {
-    if (!snapAssist_) snapAssist_ = std::make_unique<SnapAssistController>(settings_, engine());
-    return *snapAssist_;
-}
-
-StatusItemController& AppDelegate::statusItem() {
-    if (!statusItem_) statusItem_ = std::make_unique<StatusItemController>(settings_);
-    return *statusItem_;
-}
-
-SettingsWindowController& AppDelegate::settingsWindow() {
-    if (!settingsWindow_) settingsWindow_ = std::make_unique<SettingsWindowController>(settings_);
-    return *settingsWindow_;
-}
-
-OnboardingController& AppDelegate::onboarding() {
-    if (!onboarding_) onboarding_ = std::make_unique<OnboardingController>(settings_);
-    return *onboarding_;
 }
 
 // ---- start-up and termination
@@ -142,16 +89,16 @@ void AppDelegate::applicationWillFinishLaunching() {
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
+    auto& c = *components_;
     L10n::shared();
-    tileManager();
-    workspaceManager();
-    installEditMenu();
+    c.tileManager();
+    c.workspaceManager();
     wire();
 
     if (trusted() && settings_.hasCompletedOnboarding()) {
         startCore();
     } else {
-        onboarding().show();
+        c.onboarding().show();
     }
 
     warnAboutConflictingApps();
@@ -166,28 +113,43 @@ void AppDelegate::applicationDidFinishLaunching() {
         auto self = weak.lock();
         if (!self) return;
         AppDelegate& d = **self;
-        d.statusItem().refreshIcon();
+        d.components().statusItem().refreshIcon();
         if (trusted() && !d.coreStarted_) d.startCore();
     });
 }
 
 void AppDelegate::applicationWillTerminate() {
-    dragMonitor().stop();
-    shortcutManager_->unregisterAll();
+    components_->dragMonitor().stop();
+    components_->shortcutManager().unregisterAll();
 }
 
 void AppDelegate::startCore() {
     if (!trusted() || coreStarted_) return;
     coreStarted_ = true;
-    dragMonitor().start();
-    shortcutManager_->registerShortcuts(settings_.shortcuts());
-    placementRuleManager().start();
-    statusItem().refreshIcon();
+    auto& c = *components_;
+    c.dragMonitor().start();
+    c.shortcutManager().registerShortcuts(settings_.shortcuts());
+    c.placementRuleManager().start();
+    c.statusItem().refreshIcon();
 }
 
-void AppDelegate::installEditMenu() {
-    // The toolkit shell reads the menu from here when it builds the program's windows.
-    MainMenu::build();
+void AppDelegate::handleShortcut(const std::string& name) {
+    if (auto action = parseAction(name)) dispatcher_->dispatch(*action);
+}
+
+// The hot keys follow the shortcut table 200 ms after its last change.
+void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
+    auto& loop = *platform().runLoop;
+    if (shortcutDebounceTimer_) loop.cancelTimer(*shortcutDebounceTimer_);
+    std::weak_ptr<AppDelegate*> weak = self_;
+    shortcutDebounceTimer_ = loop.scheduleTimer(shortcutDebounce, false, [weak, table] {
+        auto self = weak.lock();
+        if (!self) return;
+        AppDelegate& d = **self;
+        d.shortcutDebounceTimer_.reset();
+        // During a recording the hot keys stay off; its end registers the table.
+        if (d.coreStarted_ && !d.recording_) d.components().shortcutManager().registerShortcuts(table);
+    });
 }
 
 void AppDelegate::wire() {
@@ -198,155 +160,66 @@ void AppDelegate::wire() {
             if (auto self = weak.lock()) body(**self, std::forward<decltype(args)>(args)...);
         };
     };
+    auto& c = *components_;
+    auto keep = [this](Subscription s) { cancellables_.push_back(std::move(s)); };
 
-    dragMonitor().onZoneChange = withSelf([](AppDelegate& d, std::optional<ZoneID>,
-                                             std::optional<Rect> frame, std::optional<ScreenInfo>) {
-        if (!frame) {
-            d.overlay().hide();
-        } else {
-            d.overlay().show(*frame);
-        }
-    });
-    engine().onDidSnap =
-        withSelf([](AppDelegate& d, const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
-            d.snapAssist().maybeShow(zone, screen, window);
-        });
-    shortcutManager_->onAction =
-        withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); });
-    hud_->onApply = withSelf([](AppDelegate& d, ZoneID zone) { d.applyToFrontmost(zone); });
-
-    auto& status = statusItem();
-    status.onZoneSelected = withSelf([](AppDelegate& d, ZoneID zone) { d.applyToFrontmost(zone); });
-    status.onShowHUD = withSelf([](AppDelegate& d) { d.hud().show(); });
-    status.onShowSettings = withSelf([](AppDelegate& d) { d.settingsWindow().show(std::nullopt); });
-    status.onShowOnboarding = withSelf([](AppDelegate& d) { d.onboarding().show(); });
-    status.onApplyCustomZone = withSelf([](AppDelegate& d, const CustomLayout& layout, int index) {
-        d.applyCustomZone(layout, index);
-    });
-    onboarding().onFinished = withSelf([](AppDelegate& d) {
-        if (trusted()) d.startCore();
-    });
-
-    // The hot keys follow the shortcut table 200 ms after its last change.
-    cancellables_.push_back(
-        settings_.shortcuts.sink(withSelf([](AppDelegate& d, const ShortcutTable& table) {
-            auto& loop = *platform().runLoop;
-            if (d.shortcutDebounceTimer_) loop.cancelTimer(*d.shortcutDebounceTimer_);
-            std::weak_ptr<AppDelegate*> w = d.self_;
-            d.shortcutDebounceTimer_ = loop.scheduleTimer(shortcutDebounce, false, [w, table] {
-                auto self = w.lock();
-                if (!self) return;
-                AppDelegate& dd = **self;
-                dd.shortcutDebounceTimer_.reset();
-                if (dd.coreStarted_) dd.shortcutManager_->registerShortcuts(table);
-            });
+    keep(c.dragMonitor().onZoneChange.connect(
+        withSelf([](AppDelegate& d, const std::optional<ZoneID>&, const std::optional<Rect>& frame,
+                    const std::optional<ScreenInfo>&) {
+            if (!frame) {
+                d.components().overlay().hide();
+            } else {
+                d.components().overlay().show(*frame);
+            }
         })));
-    cancellables_.push_back(settings_.tilingEnabled.sink(withSelf([](AppDelegate& d, bool on) {
-        if (!on) d.tileManager().removeAll();
+    keep(c.engine().onDidSnap.connect(
+        withSelf([](AppDelegate& d, const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
+            d.components().snapAssist().maybeShow(zone, screen, window);
+        })));
+    c.shortcutManager().onAction =
+        withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); });
+    auto applyZone = withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
+    keep(c.hud().onApply.connect(applyZone));
+
+    auto& status = c.statusItem();
+    keep(status.onZoneSelected.connect(applyZone));
+    keep(status.onShowHUD.connect(withSelf([](AppDelegate& d) { d.components().hud().show(); })));
+    keep(status.onShowSettings.connect(
+        withSelf([](AppDelegate& d) { d.components().settingsWindow().show(std::nullopt); })));
+    keep(status.onShowOnboarding.connect(
+        withSelf([](AppDelegate& d) { d.components().onboarding().show(); })));
+    keep(status.onApplyCustomZone.connect(
+        withSelf([](AppDelegate& d, const CustomLayout& layout, int index) {
+            d.dispatcher().applyCustomZone(layout, index);
+        })));
+    keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
+        if (trusted()) d.startCore();
+    })));
+
+    keep(settings_.shortcuts.sink(withSelf([](AppDelegate& d, const ShortcutTable& table) {
+        d.scheduleShortcutRegistration(table);
+    })));
+    keep(settings_.tilingEnabled.sink(withSelf([](AppDelegate& d, bool on) {
+        if (!on) d.components().tileManager().removeAll();
     })));
     auto& center = NotificationCenter::shared();
-    cancellables_.push_back(
-        center.addObserver(KeyRecorder::beganNotification,
-                           withSelf([](AppDelegate& d) { d.shortcutManager_->unregisterAll(); })));
-    cancellables_.push_back(
-        center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {
-                               if (d.coreStarted_)
-                                   d.shortcutManager_->registerShortcuts(d.settings_.shortcuts());
-                           })));
-    cancellables_.push_back(platform().screens->onScreensChanged(
-        withSelf([](AppDelegate& d) { d.tileManager().removeAll(); })));
-}
-
-// ---- dispatch
-
-void AppDelegate::handleShortcut(const std::string& name) {
-    if (auto action = snapActionFromRaw(name)) {
-        perform(*action);
-        return;
-    }
-    static const std::string prefix = "workspace:";
-    if (name.rfind(prefix, 0) == 0) {
-        std::string id = name.substr(prefix.size());
-        for (const auto& workspace : settings_.workspaces()) {
-            if (workspace.id.uuidString() == id) {
-                workspaceManager().restore(workspace);
-                return;
-            }
+    keep(center.addObserver(KeyRecorder::beganNotification, withSelf([](AppDelegate& d) {
+        // A table change just before the recording must not re-grab the keys in the
+        // middle of it: the end of the recording registers the table anyway.
+        d.recording_ = true;
+        if (auto timer = std::exchange(d.shortcutDebounceTimer_, std::nullopt)) {
+            platform().runLoop->cancelTimer(*timer);
         }
-    }
-}
-
-namespace {
-
-// The frontmost window if it may be moved: permission granted, a standard window,
-// not ours, and (when asked) not of an excluded application.
-std::optional<AXWindow> movableFrontmost(const AppSettings& settings, bool checkExclusion) {
-    if (!trusted()) return std::nullopt;
-    auto window = AXWindow::frontmost();
-    if (!window) return std::nullopt;
-    if (!window->isStandard()) return std::nullopt;
-    if (window->pid() == platform().applications->currentProcessId()) return std::nullopt;
-    if (checkExclusion) {
-        auto app = platform().applications->application(window->pid());
-        std::optional<std::string> bundleID = app ? app->bundleIdentifier : std::nullopt;
-        if (settings.isExcluded(bundleID)) return std::nullopt;
-    }
-    return window;
-}
-
-// The screen holding the window's current frame.
-std::optional<ScreenInfo> screenOf(const AXWindow& window) {
-    auto frame = window.frame();
-    if (!frame) return std::nullopt;
-    return ScreenInfo::containing(*frame);
-}
-
-}  // namespace
-
-void AppDelegate::perform(SnapAction action) {
-    if (action == SnapAction::showHUD) {
-        // The picker toggles even while paused or without the permission.
-        if (hud_->hasVisiblePanel()) {
-            hud_->close();
-        } else {
-            hud_->show();
+        d.components().shortcutManager().unregisterAll();
+    })));
+    keep(center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {
+        d.recording_ = false;
+        if (d.coreStarted_) {
+            d.components().shortcutManager().registerShortcuts(d.settings_.shortcuts());
         }
-        return;
-    }
-    if (settings_.paused()) return;
-    auto window = movableFrontmost(settings_, true);
-    if (!window) return;
-    if (action == SnapAction::nextDisplay) {
-        engine().moveToNextDisplay(*window);
-        return;
-    }
-    if (action == SnapAction::restore) {
-        engine().restore(*window);
-        return;
-    }
-    auto screen = screenOf(*window);
-    if (!screen) return;
-    engine().performShortcutSnap(*window, action, *screen);
-}
-
-void AppDelegate::applyToFrontmost(ZoneID zone) {
-    auto window = movableFrontmost(settings_, true);
-    if (!window) return;
-    auto screen = screenOf(*window);
-    if (!screen) return;
-    engine().snap(*window, zone, *screen);
-}
-
-void AppDelegate::applyCustomZone(const CustomLayout& layout, int index) {
-    if (index < 0 || index >= static_cast<int>(layout.zones.size())) return;
-    auto window = movableFrontmost(settings_, false);
-    if (!window) return;
-    auto screen = screenOf(*window);
-    if (!screen) return;
-    auto frame =
-        layout.zoneFrame(index, screen->visible, settings_.windowGap(), settings_.screenPadding());
-    if (!frame) return;
-    window->setFrame(*frame);
+    })));
+    keep(platform().screens->onScreensChanged(
+        withSelf([](AppDelegate& d) { d.components().tileManager().removeAll(); })));
 }
 
 void AppDelegate::warnAboutConflictingApps() {
@@ -384,6 +257,13 @@ void AppDelegate::warnAboutConflictingApps() {
 void AppDelegate::handleGetURLEvent(const std::optional<std::string>& url) {
     if (!url || !isValidURL(*url)) return;
     CloudAccount::shared().handleCallback(*url);
+}
+
+void AppDelegate::handleArguments(const std::vector<std::string>& arguments) {
+    if (!zonePreviewCommand_)
+        zonePreviewCommand_ =
+            std::make_unique<ZonePreviewCommand>(settings_, components_->overlay());
+    zonePreviewCommand_->handle(arguments);
 }
 
 }  // namespace kelvra

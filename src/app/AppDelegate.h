@@ -5,32 +5,23 @@
 #include <string>
 #include <vector>
 
-#include "geometry/SnapAction.h"
-#include "geometry/ZoneID.h"
+#include "app/ActionDispatcher.h"
+#include "app/Components.h"
+#include "input/KeyCombo.h"
 #include "platform/port/RunLoop.h"
 #include "platform/port/Subscription.h"
 
 namespace kelvra {
 
 class AppSettings;
-class SnapEngine;
-class TileGroupManager;
-class DragMonitor;
-class WorkspaceManager;
-class PlacementRuleManager;
-class PreviewOverlay;
-class SnapAssistController;
-class StatusItemController;
-class SettingsWindowController;
-class OnboardingController;
-class ShortcutManager;
-class HUDController;
 struct CustomLayout;
+class ZonePreviewCommand;
 
-// Creates and owns every component, wires their callbacks and dispatches the user's
-// actions to the snap engine.
+// The composition root: makes the components (through Components), wires their
+// listeners to each other, runs start-up and termination, and hands the user's actions
+// to the dispatcher.
 class AppDelegate {
-public:
+  public:
     static constexpr double permissionPollInterval = 2.0;
     static constexpr double shortcutDebounce = 0.2;
 
@@ -44,51 +35,31 @@ public:
     void applicationWillTerminate();
     // A URL delivered to the program (the sign-in callback).
     void handleGetURLEvent(const std::optional<std::string>& url);
+    // The command line of this start or of a later one (see ZonePreviewCommand).
+    void handleArguments(const std::vector<std::string>& arguments);
 
     void startCore();
+    // An action by name, as shortcuts name them; unknown names do nothing.
     void handleShortcut(const std::string& name);
-    void perform(SnapAction action);
-    void applyToFrontmost(ZoneID zone);
-    void applyCustomZone(const CustomLayout& layout, int index);
     void warnAboutConflictingApps();
 
     bool coreStarted() const { return coreStarted_; }
     AppSettings& settings() { return settings_; }
+    Components& components() { return *components_; }
+    ActionDispatcher& dispatcher() { return *dispatcher_; }
 
-    // Components; the lazy ones are created on first use and kept.
-    SnapEngine& engine();
-    TileGroupManager& tileManager();
-    DragMonitor& dragMonitor();
-    WorkspaceManager& workspaceManager();
-    PlacementRuleManager& placementRuleManager();
-    PreviewOverlay& overlay();
-    SnapAssistController& snapAssist();
-    StatusItemController& statusItem();
-    SettingsWindowController& settingsWindow();
-    OnboardingController& onboarding();
-    ShortcutManager& shortcutManager() { return *shortcutManager_; }
-    HUDController& hud() { return *hud_; }
-
-private:
-    void installEditMenu();
+  private:
     void wire();
+    void scheduleShortcutRegistration(const ShortcutTable& table);
 
     AppSettings& settings_;
-    std::unique_ptr<SnapEngine> engine_;
-    std::unique_ptr<TileGroupManager> tileManager_;
-    std::unique_ptr<DragMonitor> dragMonitor_;
-    std::unique_ptr<WorkspaceManager> workspaceManager_;
-    std::unique_ptr<PlacementRuleManager> placementRuleManager_;
-    std::unique_ptr<PreviewOverlay> overlay_;
-    std::unique_ptr<SnapAssistController> snapAssist_;
-    std::unique_ptr<StatusItemController> statusItem_;
-    std::unique_ptr<SettingsWindowController> settingsWindow_;
-    std::unique_ptr<OnboardingController> onboarding_;
-    std::unique_ptr<ShortcutManager> shortcutManager_;
-    std::unique_ptr<HUDController> hud_;
+    std::unique_ptr<Components> components_;
+    std::unique_ptr<ActionDispatcher> dispatcher_;
+    std::unique_ptr<ZonePreviewCommand> zonePreviewCommand_;
     bool coreStarted_ = false;
     std::optional<port::TimerId> permissionTimer_;
     std::optional<port::TimerId> shortcutDebounceTimer_;
+    bool recording_ = false;  // a shortcut is being recorded: hot keys stay off
     std::vector<Subscription> cancellables_;
     // Callbacks hold this weakly: they do nothing once the delegate is gone.
     std::shared_ptr<AppDelegate*> self_;

@@ -3,10 +3,45 @@
 #include <string>
 #include <variant>
 
+#include "app/ZonePreviewCommand.h"
 #include "l10n/L10n.h"
 #include "platform/port/Platform.h"
 
 namespace kelvra {
+
+namespace {
+
+constexpr const char* usage =
+    "Usage: kelvra [OPTION] [kelvra:LINK]\n"
+    "\n"
+    "Arranges the windows of an X11 desktop with keyboard shortcuts. One Kelvra runs\n"
+    "per session: starting it again hands its arguments (such as a kelvra: sign-in\n"
+    "link) to the running one and exits.\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n";
+
+}  // namespace
+
+ProcessEntry::CommandLineAnswer ProcessEntry::readCommandLine(
+    const std::vector<std::string>& arguments, const std::string& version) {
+    for (const auto& a : arguments) {
+        if (a == "--") break;
+        if (a == "-h" || a == "--help") return {false, 0, usage, {}};
+        if (a == "--version") return {false, 0, "Kelvra " + version + "\n", {}};
+        // The zone preview is for checks and tests, so the help leaves it out.
+        if (a.starts_with(ZonePreviewCommand::option)) continue;
+        if (a.size() > 1 && a[0] == '-') {
+            return {
+                false,
+                2,
+                {},
+                "kelvra: unknown option '" + a + "'\nTry 'kelvra --help' for more information.\n"};
+        }
+    }
+    return {};
+}
 
 void ProcessEntry::prepareLanguage() {
     auto stored = platform().defaults->object("languageCode");

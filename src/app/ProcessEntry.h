@@ -1,9 +1,28 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
 namespace kelvra {
 
 // The first steps of the process, before anything is localized.
 namespace ProcessEntry {
+
+// What the command line asks for. Answered before the display, the instance lock or
+// the settings file are touched, so that --help works anywhere and changes nothing.
+struct CommandLineAnswer {
+    bool run = true;    // start, or hand the arguments to the running instance
+    int exitCode = 0;   // the status to exit with when not running
+    std::string out;    // for standard output
+    std::string error;  // for standard error
+};
+
+// `arguments` without the program name. Options: -h/--help, --version; "--" ends the
+// options. Anything else starting with '-' is a usage error (status 2); other
+// arguments (kelvra: links) are for the instance.
+CommandLineAnswer readCommandLine(const std::vector<std::string>& arguments,
+                                  const std::string& version);
+
 // Reads "languageCode": a non-empty code is kept as the one-element "AppleLanguages"
 // array and forced on the toolkit's own texts; otherwise both are cleared.
 void prepareLanguage();

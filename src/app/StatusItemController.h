@@ -1,33 +1,37 @@
 #pragma once
 
-#include <functional>
+#include <memory>
 
 #include "geometry/ZoneID.h"
+#include "platform/port/Signal.h"
+#include "platform/port/Surfaces.h"
 
 namespace kelvra {
 
 class AppSettings;
 struct CustomLayout;
 
-// The tray icon and its menu. For now it exposes the menu's callbacks and counts
-// icon refreshes; the tray itself arrives with the program's own panels.
+// The tray icon and its menu, drawn through the surfaces port. For now the icon follows
+// the permission and pause state and the menu's choices are announced; the menu's items
+// arrive with the tray itself.
 class StatusItemController {
 public:
     explicit StatusItemController(AppSettings& settings);
+    ~StatusItemController();
 
     // Redraws the icon for the permission and pause state.
     void refreshIcon();
-    int refreshCount() const { return refreshCount_; }
+    port::TrayModel model() const;
 
-    std::function<void(ZoneID)> onZoneSelected;
-    std::function<void()> onShowHUD;
-    std::function<void()> onShowSettings;
-    std::function<void()> onShowOnboarding;
-    std::function<void(const CustomLayout&, int)> onApplyCustomZone;
+    Signal<ZoneID> onZoneSelected;
+    Signal<> onShowHUD;
+    Signal<> onShowSettings;
+    Signal<> onShowOnboarding;
+    Signal<CustomLayout, int> onApplyCustomZone;
 
 private:
-    [[maybe_unused]] AppSettings& settings_;
-    int refreshCount_ = 0;
+    AppSettings& settings_;
+    std::unique_ptr<port::Surface> surface_;
 };
 
 }  // namespace kelvra

@@ -7,12 +7,12 @@ CloudAccount& CloudAccount::shared() {
     return account;
 }
 
-void CloudAccount::start() { ++startCount_; }
+void CloudAccount::start() { started_ = true; }
 
 void CloudAccount::handleCallback(const std::string& url) { callbacks_.push_back(url); }
 
 void CloudAccount::resetForTesting() {
-    startCount_ = 0;
+    started_ = false;
     callbacks_.clear();
 }
 

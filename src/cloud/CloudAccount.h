@@ -15,12 +15,12 @@ public:
     void start();
     void handleCallback(const std::string& url);
 
-    int startCount() const { return startCount_; }
+    bool started() const { return started_; }
     const std::vector<std::string>& callbacks() const { return callbacks_; }
     void resetForTesting();
 
 private:
-    int startCount_ = 0;
+    bool started_ = false;
     std::vector<std::string> callbacks_;
 };
 

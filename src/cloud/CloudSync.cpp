@@ -7,6 +7,6 @@ CloudSync& CloudSync::shared() {
     return sync;
 }
 
-void CloudSync::start() { ++startCount_; }
+void CloudSync::start() { started_ = true; }
 
 }  // namespace kelvra

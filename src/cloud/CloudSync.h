@@ -7,11 +7,11 @@ class CloudSync {
 public:
     static CloudSync& shared();
     void start();
-    int startCount() const { return startCount_; }
-    void resetForTesting() { startCount_ = 0; }
+    bool started() const { return started_; }
+    void resetForTesting() { started_ = false; }
 
 private:
-    int startCount_ = 0;
+    bool started_ = false;
 };
 
 }  // namespace kelvra

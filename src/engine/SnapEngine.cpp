@@ -1,6 +1,8 @@
 #include "engine/SnapEngine.h"
 
 #include <algorithm>
+#include <sstream>
+#include <string>
 
 #include "platform/port/Platform.h"
 #include "settings/AppSettings.h"
@@ -41,6 +43,22 @@ bool usable(const Rect& r) {
     return !r.isEmpty() && r.isFinite();
 }
 
+// Why a zone's frame came out empty, naming the settings to change.
+std::string noRoomCause(const Rect& visible, double gap, double padding) {
+    std::ostringstream s;
+    s << "windows are left alone: ";
+    if (!usable(visible)) {
+        s << "the screen's visible area " << visible.width << "x" << visible.height << " is empty";
+    } else if (!usable(visible.insetBy(padding, padding))) {
+        s << "screenPadding " << padding << " leaves no room in the " << visible.width << "x"
+          << visible.height << " screen area";
+    } else {
+        s << "windowGap " << gap << " leaves no room for the zones (screenPadding " << padding
+          << ", screen area " << visible.width << "x" << visible.height << ")";
+    }
+    return s.str();
+}
+
 }  // namespace
 
 SnapEngine::SnapEngine(AppSettings& settings) : settings_(settings) {}
@@ -62,8 +80,15 @@ void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& scr
         if (!target.isFinite()) return;
     } else {
         target = frame(zone, screen.visible, settings_.windowGap(), settings_.screenPadding());
-        // No room for the zone (over-sized padding, broken screen data): leave the window.
-        if (!usable(target)) return;
+        // No room for the zone (over-sized padding, broken screen data): leave the window,
+        // and say why once per cause rather than on every press.
+        if (!usable(target)) {
+            auto cause =
+                noRoomCause(screen.visible, settings_.windowGap(), settings_.screenPadding());
+            if (cause != noRoomLogged_) logLine(noRoomLogged_ = cause);
+            return;
+        }
+        noRoomLogged_.clear();
     }
 
     if (!snappedWindows.contains(window)) {
@@ -80,8 +105,8 @@ void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& scr
         return;
     }
     snappedWindows.insert_or_assign(window, Snapped{zone, actual});
-    if (onSnap) onSnap(window, zone, actual, screen);
-    if (onDidSnap) onDidSnap(window, zone, screen);
+    onSnap.emit(window, zone, actual, screen);
+    onDidSnap.emit(window, zone, screen);
 }
 
 void SnapEngine::performShortcutSnap(const AXWindow& window, SnapAction action,
@@ -112,7 +137,7 @@ void SnapEngine::restore(const AXWindow& window) {
     Rect previous = it->second.back();
     it->second.pop_back();
     snappedWindows.erase(window);
-    if (onDetach) onDetach(window);
+    onDetach.emit(window);
     window.setFrame(previous);
 }
 
@@ -159,7 +184,7 @@ std::optional<Size> SnapEngine::detachForDrag(const AXWindow& window, Point curs
     if (!f) return std::nullopt;
 
     snappedWindows.erase(window);
-    if (onDetach) onDetach(window);
+    onDetach.emit(window);
 
     // Keep the grabbed point under the cursor while the window takes its old size back.
     const double r = f->width > 0 ? (cursor.x - f->minX()) / f->width : 0.5;

@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
 #include "geometry/ZoneID.h"
+#include "platform/port/Signal.h"
 
 namespace kelvra {
 
@@ -19,7 +21,7 @@ class AppSettings;
 // for drag and the drag hit test. Reads and writes windows only through AXWindow and
 // screens only through ScreenInfo.
 class SnapEngine {
-public:
+  public:
     static constexpr size_t restoreDepth = 10;
     static constexpr double repeatWindow = 2.0;  // seconds between presses that cycle
 
@@ -55,14 +57,18 @@ public:
     const std::vector<Rect>* restoreStack(const AXWindow& window) const;
     const std::optional<ShortcutSnap>& lastShortcutSnap() const { return lastShortcutSnap_; }
 
-    std::function<void(const AXWindow&, ZoneID, const Rect&, const ScreenInfo&)> onSnap;
-    std::function<void(const AXWindow&)> onDetach;
-    std::function<void(const AXWindow&, ZoneID, const ScreenInfo&)> onDidSnap;
+    // A window was snapped (with the frame it really got), then the same again for those
+    // that act after the snap settled; a snapped window left its zone.
+    Signal<AXWindow, ZoneID, Rect, ScreenInfo> onSnap;
+    Signal<AXWindow> onDetach;
+    Signal<AXWindow, ZoneID, ScreenInfo> onDidSnap;
 
-private:
+  private:
     AppSettings& settings_;
     std::unordered_map<AXWindow, std::vector<Rect>> restoreStack_;
     std::optional<ShortcutSnap> lastShortcutSnap_;
+    // The last reason logged for a zone without room, so it is said once.
+    std::string noRoomLogged_;
 };
 
 }  // namespace kelvra

@@ -79,13 +79,12 @@ struct Rect {
         return !isNull() && p.x >= minX() && p.x < maxX() && p.y >= minY() && p.y < maxY();
     }
 
-    // Component-wise comparison with an inclusive tolerance.
+    // Component-wise comparison with an inclusive tolerance. Written as "within" tests
+    // so that a NaN anywhere (either rectangle or the tolerance) never compares equal.
     bool approximatelyEquals(const Rect& o, double tolerance) const {
-        if (std::fabs(minX() - o.minX()) > tolerance) return false;
-        if (std::fabs(minY() - o.minY()) > tolerance) return false;
-        if (std::fabs(width - o.width) > tolerance) return false;
-        if (std::fabs(height - o.height) > tolerance) return false;
-        return true;
+        return std::fabs(minX() - o.minX()) <= tolerance &&
+               std::fabs(minY() - o.minY()) <= tolerance &&
+               std::fabs(width - o.width) <= tolerance && std::fabs(height - o.height) <= tolerance;
     }
 
     friend bool operator==(const Rect&, const Rect&) = default;

@@ -1,6 +1,5 @@
 #include "geometry/ScreenInfo.h"
 
-#include "geometry/Coord.h"
 #include "platform/port/Platform.h"
 
 namespace kelvra {
@@ -8,15 +7,8 @@ namespace kelvra {
 std::vector<ScreenInfo> ScreenInfo::all() {
     auto screens = platform().screens->screens();
     std::vector<ScreenInfo> result;
-    if (screens.empty()) return result;
-    // One reading of the primary's height for the whole list, so that every entry is
-    // converted against the same arrangement.
-    const double primaryHeight = screens.front().frame.height;
     result.reserve(screens.size());
-    for (const auto& s : screens) {
-        result.push_back(ScreenInfo{s, Coord::flip(s.frame, primaryHeight),
-                                    Coord::flip(s.visibleFrame, primaryHeight)});
-    }
+    for (const auto& s : screens) result.push_back(ScreenInfo{s, s.frame, s.visibleFrame});
     return result;
 }
 

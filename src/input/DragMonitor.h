@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/port/Signal.h"
+
 #include <functional>
 #include <optional>
 
@@ -23,8 +25,7 @@ public:
     bool running() const { return running_; }
 
     // All three absent: no zone is previewed.
-    std::function<void(std::optional<ZoneID>, std::optional<Rect>, std::optional<ScreenInfo>)>
-        onZoneChange;
+    Signal<std::optional<ZoneID>, std::optional<Rect>, std::optional<ScreenInfo>> onZoneChange;
 
 private:
     [[maybe_unused]] AppSettings& settings_;

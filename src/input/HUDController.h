@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/port/Signal.h"
+
 #include <functional>
 
 #include "geometry/ZoneID.h"
@@ -22,7 +24,7 @@ public:
     bool hasVisiblePanel() const { return panelOpen_; }
 
     HUDModel model;
-    std::function<void(ZoneID)> onApply;
+    Signal<ZoneID> onApply;
 
 private:
     bool panelOpen_ = false;

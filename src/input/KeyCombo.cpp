@@ -29,6 +29,56 @@ std::optional<std::string> translateKeyCode(uint32_t keyCode) {
     return text;
 }
 
+// Keys that type no text, or the same text as another key: named by what they are.
+const std::map<uint32_t, std::string>& fixedKeyNames() {
+    static const std::map<uint32_t, std::string> names = {
+        {keys::keypadEnter, "Num⏎"},
+        {65, "Num."},
+        {67, "Num*"},
+        {69, "Num+"},
+        {75, "Num/"},
+        {78, "Num-"},
+        {81, "Num="},
+        {82, "Num0"},
+        {83, "Num1"},
+        {84, "Num2"},
+        {85, "Num3"},
+        {86, "Num4"},
+        {87, "Num5"},
+        {88, "Num6"},
+        {89, "Num7"},
+        {91, "Num8"},
+        {92, "Num9"},
+        {122, "F1"},
+        {120, "F2"},
+        {99, "F3"},
+        {118, "F4"},
+        {96, "F5"},
+        {97, "F6"},
+        {98, "F7"},
+        {100, "F8"},
+        {101, "F9"},
+        {109, "F10"},
+        {103, "F11"},
+        {111, "F12"},
+        {105, "F13"},
+        {107, "F14"},
+        {113, "F15"},
+        {106, "F16"},
+        {64, "F17"},
+        {79, "F18"},
+        {80, "F19"},
+        {90, "F20"},
+        {114, "Insert"},
+        {115, "Home"},
+        {116, "PgUp"},
+        {117, "Del"},
+        {119, "End"},
+        {121, "PgDn"},
+    };
+    return names;
+}
+
 struct ModifierPair {
     uint32_t carbonBit;
     uint64_t flag;
@@ -77,6 +127,15 @@ std::vector<std::string> KeyCombo::displayParts() const {
     return parts;
 }
 
+std::string KeyCombo::displayName() const {
+    std::string name;
+    if (carbonModifiers & carbon::controlKey) name += "Ctrl+";
+    if (carbonModifiers & carbon::optionKey) name += "Alt+";
+    if (carbonModifiers & carbon::shiftKey) name += "Shift+";
+    if (carbonModifiers & carbon::cmdKey) name += "Super+";
+    return name + keyName(keyCode);
+}
+
 std::string KeyCombo::keyName(uint32_t keyCode) {
     switch (keyCode) {
         case keys::returnKey:
@@ -100,6 +159,7 @@ std::string KeyCombo::keyName(uint32_t keyCode) {
         default:
             break;
     }
+    if (auto it = fixedKeyNames().find(keyCode); it != fixedKeyNames().end()) return it->second;
     if (auto text = translateKeyCode(keyCode)) return utf8ToUpper(*text);
     return "key" + std::to_string(keyCode);
 }

@@ -30,10 +30,12 @@ struct KeyCombo {
 
     // "⌃", "⌥", "⇧", "⌘" for the modifiers present, then the key's name.
     std::vector<std::string> displayParts() const;
+    // The combination as this desktop writes it: "Ctrl+Alt+←".
+    std::string displayName() const;
 
     struct MenuKeyEquivalent {
-        std::string key;      // UTF-8
-        uint64_t mask = 0;    // window-system modifier flags
+        std::string key;    // UTF-8
+        uint64_t mask = 0;  // window-system modifier flags
         friend bool operator==(const MenuKeyEquivalent&, const MenuKeyEquivalent&) = default;
     };
     std::optional<MenuKeyEquivalent> menuKeyEquivalent() const;

@@ -1,28 +1,53 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 
 #include "geometry/Rect.h"
+#include "platform/port/Surfaces.h"
+#include "ui/Animator.h"
 
 namespace kelvra {
 
 class AppSettings;
 
-// The translucent preview of the target zone during a drag. For now it keeps the
-// frame it would show; drawing arrives with the program's own panels.
+// The translucent preview of the zone a dragged window will land in. It grows and
+// fades in at the first zone, glides from zone to zone while it stays up, and fades
+// out when the zone goes away. The surface is made on the first show and kept.
 class PreviewOverlay {
-public:
+  public:
+    static constexpr double appearDuration = 0.14;
+    static constexpr double glideDuration = 0.22;
+    static constexpr double fadeOutDuration = 0.09;
+    // The first appearance starts at this fraction of the zone's size, about its centre.
+    static constexpr double appearScale = 0.965;
+    // Above this opacity a visible preview glides to a new zone instead of appearing anew.
+    static constexpr double glideThreshold = 0.1;
+
     explicit PreviewOverlay(AppSettings& settings);
+    ~PreviewOverlay();
 
     // The frame is in the top-left space.
     void show(const Rect& frameCG);
+    // Does nothing when the preview is not up (or already fading out).
     void hide();
 
-    const std::optional<Rect>& shownFrame() const { return shownFrame_; }
+  private:
+    port::OverlayModel model() const;
+    void setFrame(const Rect& frame);
+    void setOpacity(double opacity);
+    void fadeTo(double opacity, double duration, const CubicBezier& curve);
+    void cancelAnimations();
 
-private:
-    [[maybe_unused]] AppSettings& settings_;
-    std::optional<Rect> shownFrame_;
+    AppSettings& settings_;
+    Animator animator_;
+    std::unique_ptr<port::Surface> surface_;
+    bool visible_ = false;
+    bool fadingOut_ = false;
+    double opacity_ = 0;
+    Rect frame_;
+    std::optional<Animator::Id> frameAnimation_;
+    std::optional<Animator::Id> opacityAnimation_;
 };
 
 }  // namespace kelvra

@@ -31,16 +31,25 @@ void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     // A backend may let one client grab the same combination twice; the first name
     // in table order keeps it so that one press never fires two actions.
     std::vector<KeyCombo> taken;
+    std::vector<KeyCombo> heldElsewhere;
     uint32_t id = 1;
     for (const auto& [name, combo] : shortcuts) {
         const uint32_t thisId = id++;
         if (std::find(taken.begin(), taken.end(), combo) != taken.end()) continue;
         auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, thisId);
-        if (!ref) continue;  // held elsewhere: this shortcut simply does not work
+        if (!ref) {
+            // Held elsewhere: this shortcut does not work, the others do.
+            if (std::find(heldElsewhere.begin(), heldElsewhere.end(), combo) ==
+                heldElsewhere.end()) {
+                heldElsewhere.push_back(combo);
+            }
+            continue;
+        }
         hotKeyRefs_.push_back(*ref);
         idToAction_[thisId] = name;
         taken.push_back(combo);
     }
+    takenAlert_.report(heldElsewhere);
 }
 
 void ShortcutManager::unregisterAll() {

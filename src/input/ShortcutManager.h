@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "input/KeyCombo.h"
+#include "input/TakenShortcutsAlert.h"
 #include "platform/port/HotKeys.h"
 
 namespace kelvra {
@@ -15,7 +16,7 @@ namespace kelvra {
 // Registers the shortcut table as system-wide hot keys and reports the action name
 // of a pressed hot key, always through a hop onto the main queue.
 class ShortcutManager {
-public:
+  public:
     static constexpr uint32_t signature = 0x4B4C5652;  // 'KLVR'
 
     ShortcutManager();
@@ -31,10 +32,11 @@ public:
     // The action names registered now, by hot-key identifier.
     const std::map<uint32_t, std::string>& idToAction() const { return idToAction_; }
 
-private:
+  private:
     void handle(uint32_t id);
 
     bool handlerInstalled_ = false;
+    TakenShortcutsAlert takenAlert_;
     std::vector<port::HotKeyRef> hotKeyRefs_;
     std::map<uint32_t, std::string> idToAction_;
     std::shared_ptr<ShortcutManager*> self_;  // weak handle for queued deliveries

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include <nlohmann/json.hpp>
+
 #include "l10n/L10n.h"
 #include "platform/port/Platform.h"
 #include "settings/StoredRecords.h"
@@ -54,12 +56,29 @@ void setAsideUndecodable(port::UserDefaults& d, const std::string& key,
     logLine("stored \"" + key + "\" could not be read; using the default");
 }
 
+// The JSON text of a stored record. A record written by hand as a plain JSON list can
+// come back as a string list (an empty list, say): it is that list's text.
+std::optional<port::Data> recordText(const port::DefaultsValue& value) {
+    if (const auto* data = std::get_if<port::Data>(&value)) return *data;
+    if (const auto* list = std::get_if<port::StringArray>(&value)) {
+        std::string text = "[";
+        for (const auto& s : *list) {
+            if (text.size() > 1) text += ',';
+            text +=
+                nlohmann::json(s).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        }
+        text += ']';
+        return port::Data(text.begin(), text.end());
+    }
+    return std::nullopt;
+}
+
 template <class T>
 T readRecords(port::UserDefaults& d, const char* key, T fallback) {
     auto v = d.object(key);
     if (!v) return fallback;
-    if (const auto* data = std::get_if<port::Data>(&*v)) {
-        if (auto decoded = decodeStoredJson<T>(*data)) return std::move(*decoded);
+    if (auto text = recordText(*v)) {
+        if (auto decoded = decodeStoredJson<T>(*text)) return std::move(*decoded);
     }
     setAsideUndecodable(d, key, *v);
     return fallback;

@@ -6,12 +6,15 @@ namespace kelvra {
 
 TileGroupManager::TileGroupManager(AppSettings& settings, SnapEngine& engine)
     : settings_(settings), engine_(engine) {
-    engine_.onSnap = [this](const AXWindow&, ZoneID, const Rect&, const ScreenInfo&) {
-        ++snapsSeen_;
-    };
-    engine_.onDetach = [this](const AXWindow&) { ++detachesSeen_; };
+    hooks_.push_back(
+        engine_.onSnap.connect([this](const AXWindow& window, ZoneID, const Rect&,
+                                      const ScreenInfo&) { candidates_.insert(window); }));
+    hooks_.push_back(
+        engine_.onDetach.connect([this](const AXWindow& window) { candidates_.erase(window); }));
 }
 
-void TileGroupManager::removeAll() { ++removeAllCount_; }
+void TileGroupManager::removeAll() {
+    candidates_.clear();
+}
 
 }  // namespace kelvra

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
 #include <optional>
+
+#include "platform/port/Surfaces.h"
 
 namespace kelvra {
 
@@ -8,21 +11,23 @@ class AppSettings;
 
 enum class SettingsTab { general, snap, tiling, shortcuts, layout, workspaces, autoPlace, exclude, account };
 
-// The settings window. For now it remembers what it was asked to show; the window
-// arrives with the program's own panels. show() may be called any number of times.
+// The settings window, drawn through the surfaces port. For now it shows its tab list;
+// the pages arrive with the window itself. show() may be called any number of times:
+// the one window comes to the front.
 class SettingsWindowController {
 public:
     explicit SettingsWindowController(AppSettings& settings);
+    ~SettingsWindowController();
 
     // None keeps the tab last shown.
     void show(std::optional<SettingsTab> select);
-    int showCount() const { return showCount_; }
     SettingsTab currentTab() const { return tab_; }
+    port::SettingsWindowModel model() const;
 
 private:
     [[maybe_unused]] AppSettings& settings_;
-    int showCount_ = 0;
     SettingsTab tab_ = SettingsTab::general;
+    std::unique_ptr<port::Surface> surface_;
 };
 
 }  // namespace kelvra

@@ -152,7 +152,7 @@ Desktop::Desktop(DesktopOptions options) {
 
     startServer(options.screen);
     if (!options.monitors.empty()) setMonitors(options.monitors);
-    if (options.windowManager) startWindowManager();
+    if (options.windowManager) startWindowManager(options.stockWindowManagerConfig);
 }
 
 Desktop::~Desktop() {
@@ -182,7 +182,7 @@ std::filesystem::path Desktop::logPath(const std::string& name) {
 }
 
 std::map<std::string, std::string> Desktop::sessionEnvironment() const {
-    return {
+    std::map<std::string, std::string> environment{
         {"DISPLAY", displayName()},
         {"HOME", home_.string()},
         {"XDG_CONFIG_HOME", (home_ / ".config").string()},
@@ -195,6 +195,8 @@ std::map<std::string, std::string> Desktop::sessionEnvironment() const {
         {"WAYLAND_DISPLAY", ""},
         {"XAUTHORITY", ""},
     };
+    for (const auto& [name, value] : environmentChanges_) environment[name] = value;
+    return environment;
 }
 
 void Desktop::startServer(const std::string& screen) {
@@ -258,11 +260,17 @@ void Desktop::setMonitors(const std::vector<Monitor>& wanted) {
     }
 }
 
-void Desktop::startWindowManager() {
-    auto config = home_ / "openbox-rc.xml";
-    std::ofstream(config) << openboxConfig;
+void Desktop::startWindowManager(bool stockConfig) {
+    std::vector<std::string> argv = {"openbox", "--sm-disable"};
+    if (!stockConfig) {
+        auto config = home_ / "openbox-rc.xml";
+        std::ofstream(config) << openboxConfig;
+        argv.insert(argv.end(), {"--config-file", config.string()});
+    }
+    // Otherwise the session's fresh XDG_CONFIG_HOME has no openbox folder, so openbox
+    // reads the system's stock rc.xml.
     windowManager_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {"openbox", "--sm-disable", "--config-file", config.string()},
+        .argv = argv,
         .environment = sessionEnvironment(),
         .logFile = logPath("openbox"),
         .inheritedFds = {},
@@ -275,6 +283,10 @@ void Desktop::startWindowManager() {
         },
         startDeadline);
     if (!ready) throw std::runtime_error("openbox did not start: " + windowManager_->logText());
+}
+
+void Desktop::changeEnvironment(const std::map<std::string, std::string>& changes) {
+    for (const auto& [name, value] : changes) environmentChanges_[name] = value;
 }
 
 void Desktop::writeSettings(const nlohmann::json& members) {
@@ -327,16 +339,24 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
 #endif
 }
 
-std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline) {
+std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline,
+                                             const std::vector<std::string>& arguments,
+                                             std::string* output) {
 #ifndef KELVRA_PROGRAM
+    (void)arguments;
     (void)deadline;
+    (void)output;
     throw std::runtime_error("the kelvra program was not built");
 #else
-    ChildProcess second({.argv = {KELVRA_PROGRAM},
+    std::vector<std::string> argv{KELVRA_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    ChildProcess second({.argv = argv,
                          .environment = sessionEnvironment(),
                          .logFile = logPath("kelvra-second"),
                          .inheritedFds = {}});
-    if (!waitUntil([&] { return !second.running(); }, deadline)) return std::nullopt;
+    const bool ended = waitUntil([&] { return !second.running(); }, deadline);
+    if (output) *output = second.logText();
+    if (!ended) return std::nullopt;
     auto status = second.exitStatus();
     return status && WIFEXITED(*status) ? std::optional<int>(WEXITSTATUS(*status))
                                         : std::optional<int>(-1);
@@ -345,6 +365,9 @@ std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline)
 
 bool Desktop::kelvraRunning() {
     return kelvra_ && kelvra_->running();
+}
+std::optional<int> Desktop::kelvraExitStatus() const {
+    return kelvra_ ? kelvra_->exitStatus() : std::nullopt;
 }
 pid_t Desktop::kelvraPid() const {
     return kelvra_ ? kelvra_->pid() : -1;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -48,6 +49,9 @@ struct DesktopOptions {
     // Empty: the server's own single monitor. Otherwise these replace it.
     std::vector<Monitor> monitors;
     bool windowManager = true;
+    // The window manager with its stock configuration (openbox's own key bindings,
+    // Ctrl+Alt+arrows among them) instead of one that binds no keys.
+    bool stockWindowManagerConfig = false;
 };
 
 // Extra options for the test client (its own command-line options).
@@ -75,15 +79,22 @@ class Desktop {
     const std::filesystem::path& home() const { return home_; }
     bool hasWindowManager() const { return windowManager_ != nullptr; }
 
+    // Changes the session environment of the programs started from now on ("" removes).
+    void changeEnvironment(const std::map<std::string, std::string>& changes);
     // Members merged into the settings file that the program reads at start.
     void writeSettings(const nlohmann::json& members);
     // Starts the program (with these variables added to its environment) and waits
     // until its shortcuts are registered.
     void startKelvra(const std::map<std::string, std::string>& extraEnvironment = {});
-    // Starts the program once more in the same session and waits for it to end; its
-    // exit code, or nothing if it was still running at the deadline (it is ended).
-    std::optional<int> runAnotherKelvra(std::chrono::milliseconds deadline = 10s);
+    // Starts the program once more in the same session (with `arguments`) and waits
+    // for it to end; its exit code, or nothing if it was still running at the deadline
+    // (it is ended). Its output goes to `output` when given.
+    std::optional<int> runAnotherKelvra(std::chrono::milliseconds deadline = 10s,
+                                        const std::vector<std::string>& arguments = {},
+                                        std::string* output = nullptr);
     bool kelvraRunning();
+    // The program's wait status once it has ended.
+    std::optional<int> kelvraExitStatus() const;
     pid_t kelvraPid() const;
     std::string kelvraLog() const;
 
@@ -128,7 +139,7 @@ class Desktop {
   private:
     void startServer(const std::string& screen);
     void setMonitors(const std::vector<Monitor>& monitors);
-    void startWindowManager();
+    void startWindowManager(bool stockConfig);
     Window waitForClientWindow(const std::string& title, ChildProcess& process);
     std::map<std::string, std::string> sessionEnvironment() const;
     std::filesystem::path logPath(const std::string& name);
@@ -141,6 +152,7 @@ class Desktop {
     std::unique_ptr<ChildProcess> kelvra_;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     nlohmann::json settings_;
+    std::map<std::string, std::string> environmentChanges_;
     int logCounter_ = 0;
 };
 

@@ -42,6 +42,9 @@ TEST(Robustness, ACombinationHeldByAnotherClientIsSkippedAndTheOthersWork) {
     KeyHolder holder(desktop.displayName(), XK_Left);
     ASSERT_TRUE(holder.holding());
     desktop.startKelvra();
+    // The program says which shortcut is taken; its alert comes up (and takes the
+    // focus) before the window to arrange is activated.
+    ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.findWindow("Kelvra").has_value(); }));
     Window w =
         desktop.startTestClient({.title = "held", .arguments = {"--geometry", "400x300+200+150"}});
     desktop.activate(w);

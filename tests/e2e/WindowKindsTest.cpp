@@ -68,7 +68,8 @@ TEST(WindowKinds, ATransientDialogIsNotMovedButItsParentIs) {
 TEST(WindowKinds, TheProgramsOwnWindowsAreNeverMoved) {
     Desktop desktop;
     // Another window manager running at start makes the program show its own alert.
-    desktop.startTestClient({.title = "rival", .arguments = {"--class", "moom,com.manytricks.Moom"}});
+    desktop.startTestClient(
+        {.title = "rival", .arguments = {"--class", "moom,com.manytricks.Moom"}});
     Window ordinary = desktop.startTestClient(
         {.title = "ordinary", .arguments = {"--geometry", "400x300+500+300"}});
     desktop.startKelvra();

@@ -16,18 +16,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "QtRecordedKeys.h"
+#include "input/KeyCombo.h"
 #include "platform/port/Platform.h"
+#include "platform/sim/UsKeyboardLayout.h"
 #include "platform/sim/VirtualRunLoop.h"
 #include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11MouseEvents.h"
+#include "settings/StoredRecords.h"
 
 extern char** environ;
 
@@ -114,6 +121,23 @@ class X11Input : public testing::Test {
         runLoop_.runPending();
     }
 
+    // The keycode the server's keymap gives an XKB key name, or 0.
+    ::KeyCode keycodeNamed(const std::string& name) {
+        ::KeyCode found = 0;
+        if (XkbDescPtr xkb = XkbGetMap(other_, 0, XkbUseCoreKbd)) {
+            if (XkbGetNames(other_, XkbKeyNamesMask, xkb) == Success && xkb->names) {
+                for (int kc = xkb->min_key_code; kc <= xkb->max_key_code && !found; ++kc) {
+                    if (std::string(xkb->names->keys[kc].name,
+                                    strnlen(xkb->names->keys[kc].name, XkbKeyNameLength)) == name) {
+                        found = static_cast<::KeyCode>(kc);
+                    }
+                }
+            }
+            XkbFreeKeyboard(xkb, 0, True);
+        }
+        return found;
+    }
+
     void press(std::vector<KeySym> combo) {
         std::vector<::KeyCode> codes;
         for (auto sym : combo) codes.push_back(XKeysymToKeycode(other_, sym));
@@ -164,6 +188,38 @@ TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockUntilUnregistered) {
     EXPECT_EQ(pressed, (std::vector<uint32_t>{7, 8, 8}));
 }
 
+TEST_F(X11Input, AHeldHotKeyFiresOnceUntilItIsReleased) {
+    X11HotKeys hotKeys(*connection_, *keys_);
+    std::vector<uint32_t> pressed;
+    hotKeys.installHandler([&](uint32_t, uint32_t id) { pressed.push_back(id); });
+    ASSERT_TRUE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+
+    const ::KeyCode control = XKeysymToKeycode(other_, XK_Control_L);
+    const ::KeyCode alt = XKeysymToKeycode(other_, XK_Alt_L);
+    const ::KeyCode left = XKeysymToKeycode(other_, XK_Left);
+    // The server's own auto-repeat, made quick so that a short hold repeats often.
+    ASSERT_TRUE(XkbSetAutoRepeatRate(other_, XkbUseCoreKbd, 50, 20));
+    int presses = 0;
+    const auto counter = connection_->addListener([&](const XEvent& e) {
+        if (e.type == KeyPress && e.xkey.keycode == left) ++presses;
+    });
+    XTestFakeKeyEvent(other_, control, True, CurrentTime);
+    XTestFakeKeyEvent(other_, alt, True, CurrentTime);
+    XTestFakeKeyEvent(other_, left, True, CurrentTime);
+    XSync(other_, False);
+    EXPECT_TRUE(pumpUntil([&] { return presses >= 6; })) << "the key did not repeat";
+    connection_->removeListener(counter);
+    settle();
+    EXPECT_EQ(pressed.size(), 1u);
+
+    XTestFakeKeyEvent(other_, left, False, CurrentTime);
+    XTestFakeKeyEvent(other_, alt, False, CurrentTime);
+    XTestFakeKeyEvent(other_, control, False, CurrentTime);
+    XSync(other_, False);
+    press({XK_Control_L, XK_Alt_L, XK_Left});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 2; }));
+}
+
 TEST_F(X11Input, CombinationHeldByAnotherClientFailsOnlyThatRegistration) {
     const ::KeyCode leftKey = XKeysymToKeycode(other_, XK_Left);
     XGrabKey(other_, leftKey, ControlMask | Mod1Mask, DefaultRootWindow(other_), False,
@@ -174,10 +230,69 @@ TEST_F(X11Input, CombinationHeldByAnotherClientFailsOnlyThatRegistration) {
     EXPECT_FALSE(hotKeys.registerHotKey(123, controlOption, signature, 1));
     EXPECT_TRUE(hotKeys.registerHotKey(124, controlOption, signature, 2));
 
+    // Another library's error handler, put in place later, drops errors (the toolkit's
+    // X connection does that when it starts): the combination still counts as taken.
+    XSetErrorHandler([](Display*, XErrorEvent*) { return 0; });
+    EXPECT_FALSE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+
     // Once the other client lets go, the combination can be had.
     XUngrabKey(other_, leftKey, ControlMask | Mod1Mask, DefaultRootWindow(other_));
     XSync(other_, False);
     EXPECT_TRUE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+}
+
+TEST_F(X11Input, NumLockVariantsOfAnOldModifierMappingAreGivenBackOnAChange) {
+    X11HotKeys hotKeys(*connection_, *keys_);
+    ASSERT_TRUE(hotKeys.registerHotKey(123, controlOption, signature, 1));
+    const ::KeyCode left = XKeysymToKeycode(other_, XK_Left);
+    const ::KeyCode numLock = XKeysymToKeycode(other_, XK_Num_Lock);
+    ASSERT_NE(numLock, 0);
+
+    // Another client finds out which variants of Control+Alt+Left are still taken.
+    X11Connection probe(displayName_.c_str());
+    ASSERT_TRUE(probe.isOpen());
+    auto canGrab = [&](unsigned int state) {
+        probe.clearError();
+        XGrabKey(probe.display(), left, state, probe.root(), False, GrabModeAsync, GrabModeAsync);
+        const bool ok = probe.checkedSync();
+        if (ok) XUngrabKey(probe.display(), left, state, probe.root());
+        probe.checkedSync();
+        return ok;
+    };
+
+    // Move Num Lock from its modifier to a free one.
+    XModifierKeymap* map = XGetModifierMapping(other_);
+    int oldMod = -1;
+    int newMod = -1;
+    for (int mod = Mod1MapIndex; mod <= Mod5MapIndex; ++mod) {
+        bool empty = true;
+        for (int k = 0; k < map->max_keypermod; ++k) {
+            const ::KeyCode code = map->modifiermap[mod * map->max_keypermod + k];
+            if (code == numLock) oldMod = mod;
+            if (code != 0) empty = false;
+        }
+        if (empty && newMod < 0) newMod = mod;
+    }
+    ASSERT_GE(oldMod, 0) << "Num Lock is on no modifier";
+    ASSERT_GE(newMod, 0) << "no free modifier";
+    const unsigned int base = ControlMask | Mod1Mask;
+    const unsigned int oldNumLock = 1u << oldMod;
+    const unsigned int newNumLock = 1u << newMod;
+    EXPECT_FALSE(canGrab(base | oldNumLock));
+
+    map = XDeleteModifiermapEntry(map, numLock, oldMod);
+    map = XInsertModifiermapEntry(map, numLock, newMod);
+    ASSERT_EQ(XSetModifierMapping(other_, map), MappingSuccess);
+    XFreeModifiermap(map);
+    XSync(other_, False);
+
+    ASSERT_TRUE(pumpUntil([&] { return !canGrab(base | newNumLock); }))
+        << "not grabbed under the new mapping";
+    EXPECT_FALSE(canGrab(base));
+    EXPECT_FALSE(canGrab(base | LockMask | newNumLock));
+    // The old mapping's Num Lock variants are free again.
+    EXPECT_TRUE(canGrab(base | oldNumLock));
+    EXPECT_TRUE(canGrab(base | LockMask | oldNumLock));
 }
 
 TEST_F(X11Input, KeysArePositionsAndFollowALayoutChange) {
@@ -206,6 +321,83 @@ TEST_F(X11Input, KeysArePositionsAndFollowALayoutChange) {
     EXPECT_TRUE(pressed.empty());
     press({XK_Control_L, XK_Alt_L, XK_q});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
+}
+
+// Each key the program's windows can record is stored as a virtual key code that
+// registers on the very key that was pressed, and the simulated keyboard that the
+// logic tests run on has the same keys and texts as this one.
+TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKey) {
+    X11HotKeys hotKeys(*connection_, *keys_);
+    X11KeyboardLayout layout(*connection_, *keys_);
+    X11Connection probe(displayName_.c_str());
+    ASSERT_TRUE(probe.isOpen());
+    auto taken = [&](::KeyCode keycode) {
+        probe.clearError();
+        XGrabKey(probe.display(), keycode, ControlMask | Mod1Mask, probe.root(), False,
+                 GrabModeAsync, GrabModeAsync);
+        const bool free = probe.checkedSync();
+        if (free) XUngrabKey(probe.display(), keycode, ControlMask | Mod1Mask, probe.root());
+        probe.checkedSync();
+        return !free;
+    };
+
+    std::set<uint16_t> recorded;
+    for (const auto& row : test::recordableQtKeys()) {
+        SCOPED_TRACE(XKeysymToString(row.keysym));
+        const ::KeyCode keycode =
+            row.xkbName ? keycodeNamed(row.xkbName) : XKeysymToKeycode(other_, row.keysym);
+        ASSERT_NE(keycode, 0) << "not in the server's keymap";
+        // Record: from the press's keycode, and from Qt's key alone.
+        auto key = test::recordQtKey(*keys_, row, keycode);
+        ASSERT_TRUE(key) << "not recordable";
+        auto fromQtKey = test::recordQtKey(*keys_, row, 0);
+        ASSERT_TRUE(fromQtKey);
+        EXPECT_EQ(fromQtKey->keyCode, key->keyCode);
+        recorded.insert(key->keyCode);
+
+        // Store, and read back.
+        const KeyCombo combo{key->keyCode, KeyCombo::carbonModifiersFromCocoa(key->modifierFlags)};
+        ASSERT_EQ(combo.carbonModifiers, controlOption);
+        auto data = encodeStoredJson(ShortcutTable{{"center", combo}});
+        ASSERT_TRUE(data);
+        auto stored = decodeStoredJson<ShortcutTable>(*data);
+        ASSERT_TRUE(stored);
+        ASSERT_EQ(stored->at("center"), combo);
+
+        // Register: the grab is on the key that was pressed.
+        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, 1);
+        ASSERT_TRUE(ref) << "virtual key " << combo.keyCode << " does not register";
+        EXPECT_TRUE(taken(keycode))
+            << "virtual key " << combo.keyCode << " grabbed keycode "
+            << int(keys_->keycodeFor(combo.keyCode).value_or(0)) << ", pressed " << int(keycode);
+        hotKeys.unregisterHotKey(*ref);
+        XSync(connection_->display(), False);
+        EXPECT_FALSE(taken(keycode));
+
+        // The simulated keyboard types the same text on this key.
+        const auto& simLayout = sim::usKeyboardLayout();
+        auto simText = simLayout.contains(combo.keyCode)
+                           ? std::optional<std::string>(simLayout.at(combo.keyCode))
+                           : std::nullopt;
+        EXPECT_EQ(simText, layout.translate(static_cast<uint16_t>(combo.keyCode)));
+    }
+
+    // A key without a position of its own is not recordable: the server's keymap has
+    // a second key that types the keypad decimal, and going by that its shortcut would
+    // be grabbed on the keypad's key instead.
+    const ::KeyCode otherDecimal = XKeysymToKeycode(other_, XK_KP_Decimal);
+    ASSERT_NE(otherDecimal, keycodeNamed("KPDL"));
+    const auto& rows = test::recordableQtKeys();
+    const auto decimal = std::find_if(rows.begin(), rows.end(),
+                                      [](const auto& row) { return row.keysym == XK_KP_Decimal; });
+    ASSERT_NE(decimal, rows.end());
+    EXPECT_FALSE(test::recordQtKey(*keys_, *decimal, otherDecimal));
+
+    std::set<uint16_t> positions;
+    for (auto code : VirtualKeyCodes::virtualKeys()) positions.insert(code);
+    EXPECT_EQ(sim::usKeyboardKeys(), positions);
+    positions.erase(53);  // Escape ends a recording
+    EXPECT_EQ(recorded, positions);
 }
 
 TEST_F(X11Input, MouseSourceReportsLeftDragWithoutTakingIt) {

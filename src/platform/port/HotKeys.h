@@ -15,7 +15,8 @@ class HotKeys {
 public:
     virtual ~HotKeys() = default;
     // Installs the one handler that receives pressed hot keys (signature, identifier),
-    // on the main thread. Installing again replaces it.
+    // on the main thread. Installing again replaces it. A key held down is one press:
+    // the keyboard's auto-repeat reaches no handler.
     virtual void installHandler(std::function<void(uint32_t signature, uint32_t id)> handler) = 0;
     // Nothing when the combination cannot be had (another client holds it, say).
     virtual std::optional<HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t carbonModifiers,

@@ -12,6 +12,7 @@
 #include "platform/port/MouseEvents.h"
 #include "platform/port/RunLoop.h"
 #include "platform/port/Screens.h"
+#include "platform/port/Surfaces.h"
 #include "platform/port/UserDefaults.h"
 #include "platform/port/Windows.h"
 
@@ -35,6 +36,7 @@ struct Platform {
     port::LoginItems* loginItems = nullptr;
     port::BundleInfo* bundleInfo = nullptr;
     port::Locale* locale = nullptr;
+    port::Surfaces* surfaces = nullptr;
 };
 
 // The installed platform. Aborts with a message when none is installed.

@@ -10,8 +10,8 @@
 
 namespace kelvra::port {
 
-// One display as the platform reports it. Frames are in the bottom-left space
-// (origin at the bottom-left of the primary display, y growing upwards).
+// One display as the platform reports it. Frames are in the top-left space (origin at
+// the top-left of the primary display, y growing downwards), like windows.
 struct PlatformScreen {
     uint64_t id = 0;     // the display's identity: equal ids are the same display
     Rect frame;          // the whole display

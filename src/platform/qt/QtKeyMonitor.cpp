@@ -12,10 +12,58 @@ namespace kelvra::qt {
 
 namespace {
 
+// The keysym of a keypad key: Qt reports it as the main-row key with a keypad flag.
+std::optional<unsigned long> keypadKeysymOf(int key) {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return XK_KP_0 + (key - Qt::Key_0);
+    switch (key) {
+        case Qt::Key_Period:
+        case Qt::Key_Comma:
+        case Qt::Key_Delete:
+            return XK_KP_Decimal;
+        case Qt::Key_Asterisk:
+            return XK_KP_Multiply;
+        case Qt::Key_Plus:
+            return XK_KP_Add;
+        case Qt::Key_Minus:
+            return XK_KP_Subtract;
+        case Qt::Key_Slash:
+            return XK_KP_Divide;
+        case Qt::Key_Equal:
+            return XK_KP_Equal;
+        case Qt::Key_Enter:
+        case Qt::Key_Return:
+            return XK_KP_Enter;
+        // Num Lock off: the keys' second meanings.
+        case Qt::Key_Insert:
+            return XK_KP_0;
+        case Qt::Key_End:
+            return XK_KP_1;
+        case Qt::Key_Down:
+            return XK_KP_2;
+        case Qt::Key_PageDown:
+            return XK_KP_3;
+        case Qt::Key_Left:
+            return XK_KP_4;
+        case Qt::Key_Clear:
+            return XK_KP_5;
+        case Qt::Key_Right:
+            return XK_KP_6;
+        case Qt::Key_Home:
+            return XK_KP_7;
+        case Qt::Key_Up:
+            return XK_KP_8;
+        case Qt::Key_PageUp:
+            return XK_KP_9;
+        default:
+            return std::nullopt;
+    }
+}
+
 // The keysym that a Qt key stands for on a US layout.
-std::optional<unsigned long> usKeysymOf(int key) {
+std::optional<unsigned long> usKeysymOf(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) return keypadKeysymOf(key);
     if (key >= Qt::Key_A && key <= Qt::Key_Z) return XK_a + (key - Qt::Key_A);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return XK_F1 + (key - Qt::Key_F1);
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F35) return XK_F1 + (key - Qt::Key_F1);
     // Digits, space and ASCII punctuation share their codes with the keysyms.
     if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde) return static_cast<unsigned long>(key);
     switch (key) {
@@ -32,6 +80,8 @@ std::optional<unsigned long> usKeysymOf(int key) {
             return XK_Escape;
         case Qt::Key_Delete:
             return XK_Delete;
+        case Qt::Key_Insert:
+            return XK_Insert;
         case Qt::Key_Home:
             return XK_Home;
         case Qt::Key_End:
@@ -90,11 +140,14 @@ void QtKeyMonitor::removeMonitor(port::KeyMonitorId monitor) {
 
 std::optional<port::KeyEvent> QtKeyMonitor::translate(const QKeyEvent& event) const {
     std::optional<uint16_t> code;
-    if (keys_ && event.nativeScanCode() != 0 && event.nativeScanCode() <= 255) {
+    if (keys_ && event.nativeScanCode() != 0) {
+        // A key that has no position gives nothing: going by what it types would name
+        // another key (a keypad comma types the keypad decimal), and the shortcut would
+        // then be grabbed on that other key.
+        if (event.nativeScanCode() > 255) return std::nullopt;
         code = keys_->virtualKeyFor(static_cast<x11::KeyCode>(event.nativeScanCode()));
-    }
-    if (!code) {
-        if (auto keysym = usKeysymOf(event.key())) {
+    } else {
+        if (auto keysym = usKeysymOf(event.key(), event.modifiers())) {
             code = x11::VirtualKeyCodes::virtualKeyForUsKeysym(*keysym);
         }
     }

@@ -21,8 +21,8 @@ class QtKeyMonitor final : public QObject, public port::KeyMonitor {
     Q_OBJECT
   public:
     // `keys` translates the X server's keycodes (the events' native scan codes), so a
-    // key keeps its position whatever the layout; without it, or for a key it does
-    // not know, the key's US-layout meaning decides.
+    // key keeps its position whatever the layout, and a key it does not know gives
+    // nothing; without it, or without a scan code, the key's US-layout meaning decides.
     explicit QtKeyMonitor(const x11::VirtualKeyCodes* keys = nullptr, QObject* parent = nullptr);
     ~QtKeyMonitor() override;
 

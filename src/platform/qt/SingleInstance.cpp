@@ -1,12 +1,25 @@
 #include "platform/qt/SingleInstance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
 
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QLocalSocket>
+#include <QStandardPaths>
 #include <QThread>
+
+#include "platform/port/Platform.h"
+#include "platform/qt/RuntimeFolder.h"
 
 namespace kelvra::qt {
 
@@ -14,27 +27,38 @@ namespace {
 constexpr int handOverTimeoutMs = 2000;
 constexpr int connectAttempts = 10;
 constexpr int streamVersion = QDataStream::Qt_6_0;
+constexpr int backlog = 16;
+// After a descriptor shortage, and after a failed listen.
+constexpr int retryMs = 500;
+constexpr int relistenMs = 5000;
 
-QString defaultRuntimeDir() {
-    QString dir = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!dir.isEmpty() && QDir(dir).exists()) return dir;
-    // Without a runtime folder: a private folder of our own in the temp folder.
-    dir = QDir::temp().filePath(QStringLiteral("kelvra-%1").arg(getuid()));
-    QDir().mkpath(dir);
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    return dir;
-}
 }  // namespace
 
 SingleInstance::SingleInstance(QString runtimeDir, QObject* parent)
-    : QObject(parent), dir_(runtimeDir.isEmpty() ? defaultRuntimeDir() : std::move(runtimeDir)) {
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    : QObject(parent), dir_(std::move(runtimeDir)) {
+    if (dir_.isEmpty()) {
+        const QString cache =
+            QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        auto folder =
+            RuntimeFolder::choose(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath(),
+                                  cache.isEmpty() ? QString() : cache + "/kelvra/instance");
+        dir_ = folder.path;
+        warning_ = folder.warning;
+    }
+    retry_.setSingleShot(true);
+    connect(&retry_, &QTimer::timeout, this, &SingleInstance::resume);
 }
 
 SingleInstance::~SingleInstance() {
-    server_.close();
-    if (lock_) lock_->unlock();
+    // Taken out first: deleting a peer reports its disconnection to finish().
+    qDeleteAll(std::exchange(peers_, {}));
+    if (listenFd_ >= 0) {
+        ::close(listenFd_);
+        ::unlink(QFile::encodeName(socketPath()).constData());
+    }
+    // Closing lets go of the lock. The file stays: removing it could let a later start
+    // lock a fresh file while another still waits on the old one.
+    if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 QString SingleInstance::socketPath() const {
@@ -42,34 +66,190 @@ QString SingleInstance::socketPath() const {
 }
 
 SingleInstance::Role SingleInstance::claim(const QStringList& arguments) {
-    lock_ = std::make_unique<QLockFile>(QDir(dir_).filePath("kelvra.lock"));
-    // A lock left behind by a crashed instance is taken over once its process is gone;
-    // never by age, which would let a second instance in beside a long-running first.
-    lock_->setStaleLockTime(0);
-    if (lock_->tryLock(0)) {
-        listen();
+    if (dir_.isEmpty()) {
+        error_ = QStringLiteral("no private folder for the instance lock and socket");
         return Role::primary;
     }
-    if (lock_->error() != QLockFile::LockFailedError) {
-        error_ = QStringLiteral("cannot create the instance lock in %1").arg(dir_);
-        lock_.reset();
+    const QByteArray path = QFile::encodeName(QDir(dir_).filePath("kelvra.lock"));
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 && errno == EACCES) {
+        // A lock file we may not open (its mode was changed): the folder is ours, so
+        // make a new one rather than be kept out by it.
+        ::unlink(path.constData());
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    }
+    if (fd < 0) {
+        error_ = QStringLiteral("cannot open the instance lock %1: %2")
+                     .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno)));
         // Better a second instance than none at all.
         return Role::primary;
     }
-    lock_.reset();
-    return handOver(arguments) ? Role::secondary : Role::failed;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(fd);
+        if (err == EWOULDBLOCK) return handOver(arguments) ? Role::secondary : Role::failed;
+        error_ = QStringLiteral("cannot take the instance lock %1: %2")
+                     .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(err)));
+        return Role::primary;
+    }
+    lockFd_ = fd;
+    // The process id is for people looking; the kernel's lock is what counts.
+    const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + "\n";
+    if (::ftruncate(fd, 0) == 0) {
+        [[maybe_unused]] auto written = ::write(fd, pid.constData(), pid.size());
+    }
+    if (!listen()) {
+        // error() says why; the retries stay quiet until the trouble is over.
+        troubleLogged_ = true;
+        retry_.start(relistenMs);
+    }
+    return Role::primary;
 }
 
-void SingleInstance::listen() {
-    // A socket file of a crashed instance would make listen() fail; we hold the lock,
-    // so nobody else is using it.
-    QLocalServer::removeServer(socketPath());
-    if (!server_.listen(socketPath())) {
-        error_ = QStringLiteral("cannot listen on %1: %2").arg(socketPath(), server_.errorString());
+bool SingleInstance::listen() {
+    const QByteArray path = QFile::encodeName(socketPath());
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (static_cast<size_t>(path.size()) >= sizeof address.sun_path) {
+        error_ = QStringLiteral("cannot listen on %1: the path is too long").arg(socketPath());
+        return false;
+    }
+    std::memcpy(address.sun_path, path.constData(), static_cast<size_t>(path.size()));
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    // A socket file of a crashed instance would make bind() fail; we hold the lock,
+    // so nobody else is using it. The folder is private, so the moment between
+    // bind() and chmod() lets nobody else in.
+    ::unlink(path.constData());
+    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, backlog) != 0) {
+        error_ = QStringLiteral("cannot listen on %1: %2")
+                     .arg(socketPath(), QString::fromLocal8Bit(std::strerror(errno)));
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    listenFd_ = fd;
+    acceptor_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(acceptor_.get(), &QSocketNotifier::activated, this, &SingleInstance::acceptPending);
+    return true;
+}
+
+void SingleInstance::acceptPending() {
+    while (peers_.size() < maxPeers) {
+        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd >= 0) {
+            adopt(fd);
+            continue;
+        }
+        const int err = errno;
+        if (err == EINTR || err == ECONNABORTED) continue;
+        if (err == EAGAIN || err == EWOULDBLOCK) return;
+        acceptor_->setEnabled(false);
+        retry_.start(retryMs);
+        if (err == EMFILE || err == ENFILE || err == ENOBUFS || err == ENOMEM) {
+            // The connection waits in the backlog; try again once something is freed.
+            if (!troubleLogged_) {
+                logLine("cannot accept a later start's connection (" +
+                        std::string(std::strerror(err)) + "); trying again");
+            }
+            troubleLogged_ = true;
+            return;
+        }
+        // Anything else means the listening socket itself is broken: make a new one.
+        logLine("the instance socket failed (" + std::string(std::strerror(err)) +
+                "); listening anew");
+        stopListening();
+        return;
+    }
+    // At the bound: later connections wait in the kernel's backlog until a peer is done.
+    acceptor_->setEnabled(false);
+}
+
+void SingleInstance::stopListening() {
+    acceptor_.reset();
+    if (listenFd_ >= 0) ::close(listenFd_);
+    listenFd_ = -1;
+}
+
+void SingleInstance::resume() {
+    if (listenFd_ < 0) {
+        if (!listen()) {
+            if (!troubleLogged_) logLine(error_.toStdString() + "; trying again");
+            troubleLogged_ = true;
+            retry_.start(relistenMs);
+            return;
+        }
+        error_.clear();
+        troubleLogged_ = false;
+    }
+    acceptor_->setEnabled(true);
+    acceptPending();
+}
+
+void SingleInstance::adopt(int fd) {
+    auto* socket = new QLocalSocket(this);
+    if (!socket->setSocketDescriptor(fd)) {
+        ::close(fd);
+        delete socket;
+        return;
+    }
+    peers_.insert(socket);
+    // A peer that connects and sends nothing must not hold a descriptor for ever.
+    auto* idle = new QTimer(socket);
+    idle->setSingleShot(true);
+    connect(idle, &QTimer::timeout, this, [this, socket] { finish(socket); });
+    idle->start(idleTimeoutMs_);
+    connect(socket, &QLocalSocket::disconnected, this, [this, socket] { finish(socket); });
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
+    if (socket->bytesAvailable() > 0) read(socket);
+}
+
+void SingleInstance::finish(QLocalSocket* socket) {
+    if (!peers_.remove(socket)) return;
+    socket->abort();
+    socket->deleteLater();
+    // A place is free again (unless we are waiting out a shortage).
+    if (acceptor_ && !retry_.isActive()) {
+        acceptor_->setEnabled(true);
+        acceptPending();
     }
 }
 
+void SingleInstance::read(QLocalSocket* socket) {
+    if (socket->bytesAvailable() > maxMessageSize) {
+        logLine("refused a later start's arguments: more than " + std::to_string(maxMessageSize) +
+                " bytes");
+        finish(socket);
+        return;
+    }
+    QDataStream in(socket);
+    in.setVersion(streamVersion);
+    in.startTransaction();
+    QStringList arguments;
+    in >> arguments;
+    // Incomplete: wait for the rest. Garbage: drop the connection.
+    if (!in.commitTransaction()) {
+        if (in.status() == QDataStream::ReadCorruptData) finish(socket);
+        return;
+    }
+    troubleLogged_ = false;
+    finish(socket);
+    if (onArguments) onArguments(arguments);
+}
+
 bool SingleInstance::handOver(const QStringList& arguments) {
+    QByteArray message;
+    QDataStream out(&message, QIODevice::WriteOnly);
+    out.setVersion(streamVersion);
+    out << arguments;
+    // The running instance would refuse it: say so here rather than pass in silence.
+    if (message.size() > maxMessageSize) {
+        error_ = QStringLiteral(
+                     "the arguments are too long to hand to the running instance "
+                     "(%1 bytes encoded, at most %2)")
+                     .arg(message.size())
+                     .arg(maxMessageSize);
+        return false;
+    }
     QLocalSocket socket;
     // The first instance may have taken the lock but not be listening yet.
     for (int attempt = 0; attempt < connectAttempts; ++attempt) {
@@ -82,10 +262,6 @@ bool SingleInstance::handOver(const QStringList& arguments) {
                      .arg(socketPath());
         return false;
     }
-    QByteArray message;
-    QDataStream out(&message, QIODevice::WriteOnly);
-    out.setVersion(streamVersion);
-    out << arguments;
     socket.write(message);
     if (!socket.waitForBytesWritten(handOverTimeoutMs)) {
         error_ = QStringLiteral("could not hand the arguments over: %1").arg(socket.errorString());
@@ -93,32 +269,6 @@ bool SingleInstance::handOver(const QStringList& arguments) {
     }
     socket.disconnectFromServer();
     return true;
-}
-
-void SingleInstance::acceptConnections() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        auto read = [this, socket] {
-            if (socket->bytesAvailable() > maxMessageSize) {
-                socket->abort();
-                return;
-            }
-            QDataStream in(socket);
-            in.setVersion(streamVersion);
-            in.startTransaction();
-            QStringList arguments;
-            in >> arguments;
-            // Incomplete: wait for the rest. Garbage: drop the connection.
-            if (!in.commitTransaction()) {
-                if (in.status() == QDataStream::ReadCorruptData) socket->abort();
-                return;
-            }
-            socket->disconnectFromServer();
-            if (onArguments) onArguments(arguments);
-        };
-        connect(socket, &QLocalSocket::readyRead, this, read);
-        if (socket->bytesAvailable() > 0) read();
-    }
 }
 
 QStringList SingleInstance::urlsIn(const QStringList& arguments) {

@@ -10,6 +10,8 @@ namespace kelvra::qt {
 
 namespace {
 int pipeFds[2] = {-1, -1};
+// A closed terminal (SIGHUP) ends the program like SIGINT and SIGTERM do.
+constexpr int quitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void onSignal(int signal) {
     // Only async-signal-safe work here: one byte into the pipe.
@@ -27,8 +29,8 @@ UnixSignals::UnixSignals(std::function<void(int)> handler, QObject* parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    if (sigaction(SIGINT, &action, nullptr) != 0 || sigaction(SIGTERM, &action, nullptr) != 0) {
-        return;
+    for (int signal : quitSignals) {
+        if (sigaction(signal, &action, nullptr) != 0) return;
     }
     notifier_ = std::make_unique<QSocketNotifier>(pipeFds[0], QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &UnixSignals::drain);
@@ -36,8 +38,17 @@ UnixSignals::UnixSignals(std::function<void(int)> handler, QObject* parent)
 
 UnixSignals::~UnixSignals() {
     if (!notifier_) return;
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
+    for (int signal : quitSignals) std::signal(signal, SIG_DFL);
+}
+
+void UnixSignals::ignoreBrokenPipes() {
+    // A handler that does nothing rather than SIG_IGN: an ignored signal stays ignored
+    // across exec, and the applications we launch expect the default.
+    struct sigaction action {};
+    action.sa_handler = [](int) {};
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &action, nullptr);
 }
 
 void UnixSignals::drain() {

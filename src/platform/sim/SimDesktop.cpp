@@ -42,6 +42,7 @@ struct SimDesktop::Impl {
     SimLoginItems loginItems{s};
     SimBundleInfo bundleInfo{s};
     SimLocale locale{s};
+    SimSurfaces surfaces;
 };
 
 SimDesktop::SimDesktop() : impl_(std::make_unique<Impl>()) {}
@@ -75,11 +76,16 @@ Platform SimDesktop::ports() {
     p.loginItems = &i.loginItems;
     p.bundleInfo = &i.bundleInfo;
     p.locale = &i.locale;
+    p.surfaces = &i.surfaces;
     return p;
 }
 
 VirtualRunLoop& SimDesktop::runLoop() {
     return impl_->s.loop;
+}
+
+SimSurfaces& SimDesktop::surfaces() {
+    return impl_->surfaces;
 }
 
 // ---- screens
@@ -288,10 +294,21 @@ void SimDesktop::holdByOtherClient(uint32_t keyCode, uint32_t modifiers) {
 }
 
 bool SimDesktop::pressHotKey(uint32_t keyCode, uint32_t modifiers) {
+    const bool matched = holdKey(keyCode, modifiers);
+    releaseKey(keyCode);
+    return matched;
+}
+
+void SimDesktop::releaseKey(uint32_t keyCode) {
+    impl_->s.keysDown.erase(keyCode);
+}
+
+bool SimDesktop::holdKey(uint32_t keyCode, uint32_t modifiers) {
     SimState& s = impl_->s;
+    const bool repeat = !s.keysDown.insert(keyCode).second;
     for (const auto& [_, k] : s.hotKeys) {
         if (k.keyCode != keyCode || k.modifiers != modifiers) continue;
-        if (s.hotKeyHandler) {
+        if (s.hotKeyHandler && !repeat) {
             auto handler = s.hotKeyHandler;  // it may reinstall itself
             handler(k.signature, k.id);
         }

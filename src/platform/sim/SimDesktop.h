@@ -10,6 +10,7 @@
 
 #include "platform/port/Platform.h"
 #include "platform/sim/SimState.h"
+#include "platform/sim/SimSurfaces.h"
 #include "platform/sim/VirtualRunLoop.h"
 
 namespace kelvra::sim {
@@ -28,6 +29,8 @@ class SimDesktop {
     void install();
     Platform ports();
     VirtualRunLoop& runLoop();
+    // The program's own surfaces: what each shows.
+    SimSurfaces& surfaces();
 
     // ---- screens (frames in the bottom-left space, as the platform reports them)
     uint64_t addScreen(const Rect& frame, const Rect& visibleFrame, bool builtIn = false);
@@ -110,6 +113,11 @@ class SimDesktop {
     // Presses a combination: the handler sees it if a hot key is registered for it.
     // Returns whether a registered hot key matched.
     bool pressHotKey(uint32_t keyCode, uint32_t modifiers);
+    // A key held down: the first call presses it; calls before releaseKey are the
+    // keyboard's auto-repeat, which fires nothing (a held key is one press). Returns
+    // whether a registered hot key matched.
+    bool holdKey(uint32_t keyCode, uint32_t modifiers);
+    void releaseKey(uint32_t keyCode);
     int handlerInstallCount() const;
 
     // ---- keyboard layout (US by default) and key monitor

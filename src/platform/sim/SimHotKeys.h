@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/sim/SimState.h"
+#include "platform/sim/UsKeyboardLayout.h"
 
 namespace kelvra::sim {
 
@@ -14,6 +15,10 @@ class SimHotKeys final : public port::HotKeys {
     }
     std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                   uint32_t signature, uint32_t id) override {
+        // Like the X11 backend: only a key the keyboard has can be grabbed.
+        if (keyCode > 0xffff || !usKeyboardKeys().contains(static_cast<uint16_t>(keyCode))) {
+            return std::nullopt;
+        }
         if (s_.heldByOthers.count({keyCode, modifiers})) return std::nullopt;
         for (const auto& [_, k] : s_.hotKeys) {
             if (k.keyCode == keyCode && k.modifiers == modifiers) return std::nullopt;

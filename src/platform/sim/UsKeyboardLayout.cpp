@@ -53,32 +53,37 @@ const std::map<uint16_t, std::string>& usKeyboardLayout() {
         {44, "/"},
         {47, "."},
         {50, "`"},
-        // Whitespace and control keys type their control characters.
-        {36, "\r"},
-        {48, "\t"},
+        // Space; the control keys (Return, Tab, Backspace, Escape) type no text.
         {49, " "},
-        {51, "\x08"},
-        {53, "\x1b"},
-        // Keypad.
-        {65, "."},
+        // The keypad's operators. Its digits and decimal key type their Num Lock off
+        // meaning (End, Delete ...) without modifiers, so no text either.
         {67, "*"},
         {69, "+"},
         {75, "/"},
-        {76, "\x03"},
         {78, "-"},
         {81, "="},
-        {82, "0"},
-        {83, "1"},
-        {84, "2"},
-        {85, "3"},
-        {86, "4"},
-        {87, "5"},
-        {88, "6"},
-        {89, "7"},
-        {91, "8"},
-        {92, "9"},
     };
     return layout;
+}
+
+const std::set<uint16_t>& usKeyboardKeys() {
+    static const std::set<uint16_t> keys = [] {
+        std::set<uint16_t> all;
+        for (const auto& [code, text] : usKeyboardLayout()) all.insert(code);
+        // Return, Tab, Backspace, Escape; the rest of the keypad.
+        for (uint16_t code : {36, 48, 51, 53, 65, 76, 82, 83, 84, 85, 86, 87, 88, 89, 91, 92}) {
+            all.insert(code);
+        }
+        // F1 to F20 (the codes follow the classic extended keyboard, not the numbers).
+        for (uint16_t code : {122, 120, 99,  118, 96,  97,  98, 100, 101, 109,
+                              103, 111, 105, 107, 113, 106, 64, 79,  80,  90}) {
+            all.insert(code);
+        }
+        // Insert (the Help position), Home, Page Up, Delete, End, Page Down, the arrows.
+        for (uint16_t code = 114; code <= 126; ++code) all.insert(code);
+        return all;
+    }();
+    return keys;
 }
 
 }  // namespace kelvra::sim

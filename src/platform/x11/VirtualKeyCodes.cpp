@@ -38,7 +38,18 @@ constexpr KeyPosition positions[] = {
     {42, "BKSL", XK_backslash}, {43, "AB08", XK_comma}, {44, "AB10", XK_slash},
     {45, "AB06", XK_n}, {46, "AB07", XK_m}, {47, "AB09", XK_period}, {48, "TAB", XK_Tab},
     {49, "SPCE", XK_space}, {50, "TLDE", XK_grave}, {51, "BKSP", XK_BackSpace},
-    {53, "ESC", XK_Escape}, {76, "KPEN", XK_KP_Enter},
+    {53, "ESC", XK_Escape},
+    // The keypad: its own positions, never the main-row keys it types the same as.
+    {65, "KPDL", XK_KP_Decimal}, {67, "KPMU", XK_KP_Multiply}, {69, "KPAD", XK_KP_Add},
+    {75, "KPDV", XK_KP_Divide}, {76, "KPEN", XK_KP_Enter}, {78, "KPSU", XK_KP_Subtract},
+    {81, "KPEQ", XK_KP_Equal}, {82, "KP0", XK_KP_0}, {83, "KP1", XK_KP_1},
+    {84, "KP2", XK_KP_2}, {85, "KP3", XK_KP_3}, {86, "KP4", XK_KP_4}, {87, "KP5", XK_KP_5},
+    {88, "KP6", XK_KP_6}, {89, "KP7", XK_KP_7}, {91, "KP8", XK_KP_8}, {92, "KP9", XK_KP_9},
+    {64, "FK17", XK_F17}, {79, "FK18", XK_F18}, {80, "FK19", XK_F19}, {90, "FK20", XK_F20},
+    {105, "FK13", XK_F13}, {106, "FK16", XK_F16}, {107, "FK14", XK_F14},
+    {113, "FK15", XK_F15},
+    // The Help position of the classic extended keyboard is Insert on a PC keyboard.
+    {114, "INS", XK_Insert},
     {96, "FK05", XK_F5}, {97, "FK06", XK_F6}, {98, "FK07", XK_F7}, {99, "FK03", XK_F3},
     {100, "FK08", XK_F8}, {101, "FK09", XK_F9}, {103, "FK11", XK_F11},
     {109, "FK10", XK_F10}, {111, "FK12", XK_F12}, {115, "HOME", XK_Home},
@@ -150,9 +161,54 @@ std::optional<KeySym> VirtualKeyCodes::usKeysymFor(uint16_t virtualKey) {
     return std::nullopt;
 }
 
+std::vector<uint16_t> VirtualKeyCodes::virtualKeys() {
+    std::vector<uint16_t> keys;
+    for (const auto& p : positions) keys.push_back(p.virtualKey);
+    return keys;
+}
+
 std::optional<uint16_t> VirtualKeyCodes::virtualKeyForUsKeysym(KeySym keysym) {
     // Letters arrive in either case depending on Shift.
     if (keysym >= XK_A && keysym <= XK_Z) keysym = keysym - XK_A + XK_a;
+    // With Num Lock off the keypad types its second meaning; the key is the same.
+    switch (keysym) {
+        case XK_KP_Insert:
+            keysym = XK_KP_0;
+            break;
+        case XK_KP_End:
+            keysym = XK_KP_1;
+            break;
+        case XK_KP_Down:
+            keysym = XK_KP_2;
+            break;
+        case XK_KP_Next:
+            keysym = XK_KP_3;
+            break;
+        case XK_KP_Left:
+            keysym = XK_KP_4;
+            break;
+        case XK_KP_Begin:
+            keysym = XK_KP_5;
+            break;
+        case XK_KP_Right:
+            keysym = XK_KP_6;
+            break;
+        case XK_KP_Home:
+            keysym = XK_KP_7;
+            break;
+        case XK_KP_Up:
+            keysym = XK_KP_8;
+            break;
+        case XK_KP_Prior:
+            keysym = XK_KP_9;
+            break;
+        case XK_KP_Delete:
+        case XK_KP_Separator:
+            keysym = XK_KP_Decimal;
+            break;
+        default:
+            break;
+    }
     for (const auto& p : positions) {
         if (p.usKeysym == keysym) return p.virtualKey;
     }

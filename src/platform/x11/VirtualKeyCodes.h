@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "platform/port/Subscription.h"
 
@@ -38,6 +39,8 @@ class VirtualKeyCodes {
     // The keysym of the position on a US layout, and the reverse; no server needed.
     static std::optional<KeySym> usKeysymFor(uint16_t virtualKey);
     static std::optional<uint16_t> virtualKeyForUsKeysym(KeySym keysym);
+    // Every virtual key code that names a position: the keys that can be recorded.
+    static std::vector<uint16_t> virtualKeys();
 
   private:
     void reload();

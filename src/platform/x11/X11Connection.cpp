@@ -72,6 +72,14 @@ int X11Connection::fd() const {
     return display_ ? ConnectionNumber(display_) : -1;
 }
 
+void X11Connection::clearError() {
+    lastError_ = 0;
+    // The error handler is one per process, and the toolkit's own X connection puts one
+    // in place that drops every error when it starts (after ours): take it back, or a
+    // failed request (a key combination another client holds) would look like success.
+    XSetErrorHandler(&X11Connection::onError);
+}
+
 int X11Connection::onError(Display* display, XErrorEvent* error) {
     auto it = connections().find(display);
     if (it != connections().end()) it->second->lastError_ = error->error_code;

@@ -59,7 +59,7 @@ class X11Connection {
 
     // Failed requests never end the process: they set the last error code, which a
     // caller clears, makes its requests, and checks with checkedSync().
-    void clearError() { lastError_ = 0; }
+    void clearError();
     int lastError() const { return lastError_; }
     // Waits for the server to process every request; true when none of them failed
     // since clearError().

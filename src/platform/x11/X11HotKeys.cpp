@@ -3,7 +3,7 @@
 #include <X11/XKBlib.h>
 #include <X11/keysym.h>
 
-#include <array>
+#include <algorithm>
 
 #include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11Connection.h"
@@ -22,6 +22,12 @@ constexpr unsigned int relevantModifiers = ShiftMask | ControlMask | Mod1Mask | 
 X11HotKeys::X11HotKeys(X11Connection& connection, VirtualKeyCodes& keys)
     : connection_(connection), keys_(keys) {
     listener_ = connection_.addListener([this](const XEvent& event) { onEvent(event); });
+    // Without this the server sends a release before every repeated press, and a held
+    // shortcut would spin through its cycle twenty times a second.
+    if (connection_.isOpen()) {
+        Bool supported = False;
+        XkbSetDetectableAutoRepeat(connection_.display(), True, &supported);
+    }
     keymapSubscription_ = keys_.onKeymapChanged([this] { regrabAll(); });
 }
 
@@ -48,7 +54,8 @@ std::optional<port::HotKeyRef> X11HotKeys::registerHotKey(uint32_t keyCode,
                                                           uint32_t carbonModifiers,
                                                           uint32_t signature, uint32_t id) {
     if (!connection_.isOpen() || keyCode > 0xffff) return std::nullopt;
-    HotKey hotKey{static_cast<uint16_t>(keyCode), xModifiersFor(carbonModifiers), signature, id};
+    HotKey hotKey{
+        static_cast<uint16_t>(keyCode), xModifiersFor(carbonModifiers), signature, id, 0, {}};
     // One combination, one hot key: a second registration of it fails, as it would
     // for a combination that another client holds.
     for (const auto& [ref, other] : hotKeys_) {
@@ -91,35 +98,42 @@ bool X11HotKeys::grab(HotKey& hotKey) {
     if (!keycode) return false;
     Display* display = connection_.display();
     const unsigned int numLock = numLockMask();
-    const std::array<unsigned int, 4> locks{0u, LockMask, numLock, LockMask | numLock};
+    std::vector<unsigned int> variants;
+    for (unsigned int lock : {0u, static_cast<unsigned int>(LockMask), numLock,
+                              static_cast<unsigned int>(LockMask) | numLock}) {
+        const unsigned int state = hotKey.modifiers | lock;
+        if (std::find(variants.begin(), variants.end(), state) == variants.end()) {
+            variants.push_back(state);
+        }
+    }
     connection_.clearError();
-    for (unsigned int lock : locks) {
-        XGrabKey(display, *keycode, hotKey.modifiers | lock, connection_.root(), False,
-                 GrabModeAsync, GrabModeAsync);
+    for (unsigned int state : variants) {
+        XGrabKey(display, *keycode, state, connection_.root(), False, GrabModeAsync, GrabModeAsync);
     }
     // Another client holding any variant answers BadAccess; then the combination is not
     // ours, and the variants that did succeed are given back.
     if (!connection_.checkedSync()) {
-        for (unsigned int lock : locks) {
-            XUngrabKey(display, *keycode, hotKey.modifiers | lock, connection_.root());
+        for (unsigned int state : variants) {
+            XUngrabKey(display, *keycode, state, connection_.root());
         }
         connection_.clearError();
         connection_.checkedSync();
         return false;
     }
     hotKey.grabbed = *keycode;
+    hotKey.grabbedModifiers = std::move(variants);
     return true;
 }
 
 void X11HotKeys::ungrab(HotKey& hotKey) {
     if (hotKey.grabbed == 0 || !connection_.isOpen()) return;
-    Display* display = connection_.display();
-    const unsigned int numLock = numLockMask();
-    for (unsigned int lock : {0u, static_cast<unsigned int>(LockMask), numLock,
-                              static_cast<unsigned int>(LockMask) | numLock}) {
-        XUngrabKey(display, hotKey.grabbed, hotKey.modifiers | lock, connection_.root());
+    // Exactly what was grabbed: after a keymap change Num Lock may sit on another
+    // modifier, and the variants grabbed under the old mapping must not stay behind.
+    for (unsigned int state : hotKey.grabbedModifiers) {
+        XUngrabKey(connection_.display(), hotKey.grabbed, state, connection_.root());
     }
     hotKey.grabbed = 0;
+    hotKey.grabbedModifiers.clear();
 }
 
 void X11HotKeys::regrabAll() {
@@ -130,12 +144,30 @@ void X11HotKeys::regrabAll() {
     XFlush(connection_.display());
 }
 
+bool X11HotKeys::isAutoRepeat(KeyCode keycode, Time time) const {
+    auto it = held_.find(keycode);
+    if (it == held_.end()) return false;
+    // The release of a grabbed key always comes to us; should one still be lost, a
+    // press long after the last one is a new press, so the shortcut cannot stay dead.
+    unsigned int delay = 660;
+    unsigned int interval = 40;
+    XkbGetAutoRepeatRate(connection_.display(), XkbUseCoreKbd, &delay, &interval);
+    return time - it->second <= static_cast<Time>(delay) + interval;
+}
+
 void X11HotKeys::onEvent(const XEvent& event) {
+    if (event.type == KeyRelease) {
+        held_.erase(static_cast<KeyCode>(event.xkey.keycode));
+        return;
+    }
     if (event.type != KeyPress || !handler_) return;
     const XKeyEvent& key = event.xkey;
     const unsigned int state = key.state & relevantModifiers;
     for (const auto& [ref, hotKey] : hotKeys_) {
         if (hotKey.grabbed != 0 && hotKey.grabbed == key.keycode && hotKey.modifiers == state) {
+            const bool repeat = isAutoRepeat(hotKey.grabbed, key.time);
+            held_[hotKey.grabbed] = key.time;
+            if (repeat) return;
             // The handler may unregister hot keys: keep what it needs before calling.
             const auto signature = hotKey.signature;
             const auto id = hotKey.id;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <vector>
 
 #include "platform/port/HotKeys.h"
 #include "platform/port/Subscription.h"
@@ -17,7 +18,8 @@ class VirtualKeyCodes;
 
 // System-wide hot keys as passive key grabs on the root window. Each combination is
 // grabbed with every state of Caps Lock and Num Lock, so that those locks do not turn
-// a shortcut off; grabs follow the keymap when it changes.
+// a shortcut off; grabs follow the keymap when it changes. A key held down is one
+// press: its auto-repeat fires nothing until the key has been released.
 class X11HotKeys final : public port::HotKeys {
   public:
     X11HotKeys(X11Connection& connection, VirtualKeyCodes& keys);
@@ -40,6 +42,9 @@ class X11HotKeys final : public port::HotKeys {
         uint32_t signature;
         uint32_t id;
         KeyCode grabbed = 0;  // 0 while the key has no grab (not in the keymap)
+        // The modifier states grabbed with it: the lock variants of the mapping that was
+        // current then, so that they are the ones given back after a keymap change.
+        std::vector<unsigned int> grabbedModifiers;
     };
 
     bool grab(HotKey& hotKey);
@@ -47,6 +52,7 @@ class X11HotKeys final : public port::HotKeys {
     void regrabAll();
     void onEvent(const XEvent& event);
     unsigned int numLockMask() const;
+    bool isAutoRepeat(KeyCode keycode, Time time) const;
 
     X11Connection& connection_;
     VirtualKeyCodes& keys_;
@@ -55,6 +61,8 @@ class X11HotKeys final : public port::HotKeys {
     std::function<void(uint32_t, uint32_t)> handler_;
     std::map<port::HotKeyRef, HotKey> hotKeys_;
     port::HotKeyRef nextRef_ = 1;
+    // Hot keys down now, with the time of their last press (first or repeated).
+    std::map<KeyCode, Time> held_;
 };
 
 }  // namespace kelvra::x11

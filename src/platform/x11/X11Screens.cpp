@@ -45,31 +45,20 @@ std::vector<port::PlatformScreen> X11Screens::readScreens() {
             struts.push_back(Strut::full(values, root));
         }
     }
-    double primaryHeight = monitors.front().root.height;
-    // Top-left space relative to the primary, then flipped about the primary's height.
-    auto toBottomLeft = [&](const Rect& rootRect) {
-        Rect tl = c_.toPort(rootRect);
-        return Rect(tl.x, primaryHeight - tl.maxY(), tl.width, tl.height);
-    };
     for (const Monitor& m : monitors) {
         port::PlatformScreen s;
         s.id = m.id;
         s.name = m.name;
         s.builtIn = m.builtIn;
-        s.frame = toBottomLeft(m.root);
-        s.visibleFrame = toBottomLeft(visibleFrameOf(m.root, root, struts));
+        s.frame = c_.toPort(m.root);
+        s.visibleFrame = c_.toPort(visibleFrameOf(m.root, root, struts));
         result.push_back(s);
     }
     return result;
 }
 
 Subscription X11Screens::onScreensChanged(std::function<void()> callback) {
-    uint64_t id = nextCallback_++;
-    callbacks_.emplace(id, std::move(callback));
-    std::weak_ptr<bool> alive = alive_;
-    return Subscription([this, id, alive] {
-        if (auto a = alive.lock(); a && *a) callbacks_.erase(id);
-    });
+    return changed_.connect(std::move(callback));
 }
 
 void X11Screens::onEvent(const XEvent& e) {
@@ -95,7 +84,7 @@ void X11Screens::onEvent(const XEvent& e) {
 }
 
 void X11Screens::scheduleNotify(bool onlyIfChanged) {
-    if (callbacks_.empty()) return;
+    if (changed_.empty()) return;
     notifyAlways_ = notifyAlways_ || !onlyIfChanged;
     if (notifyPending_) return;
     notifyPending_ = true;
@@ -112,10 +101,7 @@ void X11Screens::scheduleNotify(bool onlyIfChanged) {
         notifyAlways_ = false;
         lastSeen_ = std::move(now);
         if (!changed) return;
-        std::vector<uint64_t> ids;
-        for (const auto& [id, cb] : callbacks_) ids.push_back(id);
-        for (uint64_t id : ids)
-            if (auto it = callbacks_.find(id); it != callbacks_.end()) it->second();
+        changed_.emit();
     });
 }
 

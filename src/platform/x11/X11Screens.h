@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/port/Screens.h"
+#include "platform/port/Signal.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Windows.h"
 
@@ -31,8 +32,7 @@ class X11Screens final : public port::Screens {
     X11Connection& c_;
     X11Windows windows_;
     uint64_t listener_ = 0;
-    std::map<uint64_t, std::function<void()>> callbacks_;
-    uint64_t nextCallback_ = 1;
+    Signal<> changed_;
     bool notifyPending_ = false;
     bool notifyAlways_ = false;
     std::vector<port::PlatformScreen> lastSeen_;

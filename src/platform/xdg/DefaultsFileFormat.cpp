@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -53,6 +54,15 @@ std::optional<std::string> onlyStringMember(const nlohmann::json& j, const char*
     auto it = j.find(name);
     if (it == j.end() || !it->is_string()) return std::nullopt;
     return it->get<std::string>();
+}
+
+std::optional<port::Data> compactText(const nlohmann::json& j) {
+    try {
+        std::string text = j.dump();
+        return port::Data(text.begin(), text.end());
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
 }
 
 }  // namespace
@@ -115,39 +125,31 @@ nlohmann::json encodeDefaultsValue(const port::DefaultsValue& value) {
 }
 
 std::optional<port::DefaultsValue> decodeDefaultsValue(const nlohmann::json& j) {
+    if (j.is_null()) return std::nullopt;
     if (j.is_boolean()) return port::DefaultsValue(j.get<bool>());
     if (j.is_number()) return port::DefaultsValue(j.get<double>());
     if (j.is_string()) return port::DefaultsValue(j.get<std::string>());
-    if (j.is_array()) {
+    if (j.is_array() &&
+        std::all_of(j.begin(), j.end(), [](const auto& e) { return e.is_string(); })) {
         port::StringArray a;
-        for (const auto& e : j) {
-            if (!e.is_string()) return std::nullopt;
-            a.push_back(e.get<std::string>());
-        }
+        for (const auto& e : j) a.push_back(e.get<std::string>());
         return port::DefaultsValue(std::move(a));
     }
     if (auto b64 = onlyStringMember(j, "$data")) {
         if (auto data = base64Decode(*b64)) return port::DefaultsValue(std::move(*data));
-        return std::nullopt;
-    }
-    if (j.is_object() && j.size() == 1 && j.contains("$json")) {
+    } else if (j.is_object() && j.size() == 1 && j.contains("$json")) {
         const auto& inner = j["$json"];
         if (inner.is_object() || inner.is_array()) {
-            try {
-                std::string text = inner.dump();
-                return port::DefaultsValue(port::Data(text.begin(), text.end()));
-            } catch (const nlohmann::json::exception&) {
-                return std::nullopt;
-            }
+            if (auto text = compactText(inner)) return port::DefaultsValue(std::move(*text));
         }
-        return std::nullopt;
-    }
-    if (auto special = onlyStringMember(j, "$double")) {
+    } else if (auto special = onlyStringMember(j, "$double")) {
         if (*special == "nan") return port::DefaultsValue(std::numeric_limits<double>::quiet_NaN());
         if (*special == "inf") return port::DefaultsValue(std::numeric_limits<double>::infinity());
         if (*special == "-inf")
             return port::DefaultsValue(-std::numeric_limits<double>::infinity());
     }
+    // Any other form: the member as it stands, so that nothing readable is lost.
+    if (auto text = compactText(j)) return port::DefaultsValue(std::move(*text));
     return std::nullopt;
 }
 

@@ -22,8 +22,11 @@ namespace kelvra::xdg {
 //   data          {"$json": <value>} when the data is a JSON object or array that
 //                 writes back to the very same bytes (the stored records), so the
 //                 file stays readable; otherwise {"$data": "<standard base64>"}
-// A member in any other form (a hand edit, a newer version) is kept untouched and
-// written back as it stands; it reads as no value.
+// A member in any other form (a hand edit, a newer version, a broken "$data" or
+// "$json" wrapper) reads as data holding the member's own compact JSON text: a reader
+// that expects a record then decodes a record written as plain JSON, and sets aside
+// anything else like any record that does not decode. The member itself is kept
+// untouched and written back as it stands until it is set. null reads as no value.
 using DomainEntries = std::map<std::string, nlohmann::json>;
 
 // Nothing when the content is not a JSON object (garbage, cut short, too deeply

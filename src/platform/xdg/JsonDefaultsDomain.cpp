@@ -35,6 +35,14 @@ JsonDefaultsDomain::JsonDefaultsDomain(std::filesystem::path file) : file_(std::
 }
 
 void JsonDefaultsDomain::load() {
+    // Saves cut short (a crash, a full disk) leave their temporary files behind.
+    std::string linkError;
+    const auto target = followLinks(file_, linkError);
+    const auto stale = removeStaleTemporaries(target.empty() ? file_ : target);
+    if (!stale.empty()) {
+        logLine("removed " + std::to_string(stale.size()) +
+                " temporary file(s) of interrupted saves of " + file_.string());
+    }
     std::error_code ec;
     auto status = std::filesystem::status(file_, ec);
     if (status.type() == std::filesystem::file_type::not_found) return;  // a fresh domain

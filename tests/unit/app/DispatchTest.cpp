@@ -23,29 +23,29 @@ TEST_F(DelegateTest, RefusesSilentlyWhenTheWindowMayNotBeMoved) {
     auto& d = launch();
 
     AppSettings::shared().paused.set(true);
-    d.perform(SnapAction::snapLeftHalf);
+    d.dispatcher().perform(SnapAction::snapLeftHalf);
     EXPECT_EQ(frame(), original) << "paused";
     AppSettings::shared().paused.set(false);
 
     desktop.setTrusted(false);
-    d.perform(SnapAction::snapLeftHalf);
+    d.dispatcher().perform(SnapAction::snapLeftHalf);
     EXPECT_EQ(frame(), original) << "untrusted";
     desktop.setTrusted(true);
 
     for (auto kind :
          {port::WindowKind::dialog, port::WindowKind::floating, port::WindowKind::other}) {
         desktop.setKind(window, kind);
-        d.perform(SnapAction::snapLeftHalf);
+        d.dispatcher().perform(SnapAction::snapLeftHalf);
         EXPECT_EQ(frame(), original) << "not a standard window";
     }
     desktop.setKind(window, port::WindowKind::standard);
 
     AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
-    d.perform(SnapAction::snapLeftHalf);
-    d.applyToFrontmost(ZoneID::rightHalf);
+    d.dispatcher().perform(SnapAction::snapLeftHalf);
+    d.dispatcher().applyToFrontmost(ZoneID::rightHalf);
     EXPECT_EQ(frame(), original) << "excluded";
     AppSettings::shared().excludedApps.set({{"org.example.editor", "Editor"}});
-    d.perform(SnapAction::snapLeftHalf);
+    d.dispatcher().perform(SnapAction::snapLeftHalf);
     EXPECT_EQ(frame(), leftHalf) << "exclusion is case-sensitive";
 }
 
@@ -53,14 +53,14 @@ TEST_F(DelegateTest, NeverMovesItsOwnWindowsOrNothing) {
     auto& d = launch();
     auto own = desktop.addWindow(desktop.ownPid(), {.frame = {10, 40, 300, 200}});
     desktop.setFrontmostApp(desktop.ownPid());
-    d.perform(SnapAction::maximize);
-    d.applyToFrontmost(ZoneID::maximize);
+    d.dispatcher().perform(SnapAction::maximize);
+    d.dispatcher().applyToFrontmost(ZoneID::maximize);
     CustomLayout layout{Uuid::random(), "Two", 2, 1, {{0, 0, 1, 1}}};
-    d.applyCustomZone(layout, 0);
+    d.dispatcher().applyCustomZone(layout, 0);
     EXPECT_EQ(desktop.windowFrame(own), (Rect{10, 40, 300, 200}));
 
     desktop.setFrontmostApp(std::nullopt);
-    d.perform(SnapAction::maximize);  // no frontmost window: nothing to do, no crash
+    d.dispatcher().perform(SnapAction::maximize);  // no frontmost window: nothing to do, no crash
     EXPECT_EQ(frame(), original);
 }
 
@@ -68,27 +68,27 @@ TEST_F(DelegateTest, MenuHudAndCustomZonesStillWorkWhilePaused) {
     auto& d = launch();
     AppSettings::shared().paused.set(true);
 
-    d.hud().onApply(ZoneID::rightHalf);
+    d.components().hud().onApply.emit(ZoneID::rightHalf);
     EXPECT_EQ(frame(), (Rect{724, 25, 716, 875}));
 
-    d.statusItem().onZoneSelected(ZoneID::leftHalf);
+    d.components().statusItem().onZoneSelected.emit(ZoneID::leftHalf);
     EXPECT_EQ(frame(), leftHalf);
 
     CustomLayout layout{Uuid::random(), "Thirds", 3, 1, {{1, 0, 2, 1}}};
     AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
-    d.statusItem().onApplyCustomZone(layout, 0);
+    d.components().statusItem().onApplyCustomZone.emit(layout, 0);
     // Cells of (1440 - 16) / 3; the zone spans two cells and the gap between them.
     EXPECT_TRUE(frame().approximatelyEquals({482.6667, 25, 957.3333, 875}, 0.001)) << frame();
-    d.statusItem().onApplyCustomZone(layout, 1);  // outside the layout: nothing
-    d.statusItem().onApplyCustomZone(layout, -1);
+    d.components().statusItem().onApplyCustomZone.emit(layout, 1);  // outside the layout: nothing
+    d.components().statusItem().onApplyCustomZone.emit(layout, -1);
     EXPECT_TRUE(frame().approximatelyEquals({482.6667, 25, 957.3333, 875}, 0.001));
 }
 
 TEST_F(DelegateTest, CustomZoneIsNotASnap) {
     auto& d = launch();
     CustomLayout layout{Uuid::random(), "Halves", 2, 1, {{0, 0, 1, 1}}};
-    d.applyCustomZone(layout, 0);
-    EXPECT_TRUE(d.engine().snappedWindows.empty());
+    d.dispatcher().applyCustomZone(layout, 0);
+    EXPECT_TRUE(d.components().engine().snappedWindows.empty());
     d.handleShortcut("restore");  // nothing was recorded to restore
     EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
 }
@@ -98,9 +98,9 @@ TEST_F(DelegateTest, BrokenCustomLayoutsDoNothing) {
     CustomLayout noColumns{Uuid::random(), "Bad", 0, 1, {{0, 0, 1, 1}}};
     CustomLayout negativeRows{Uuid::random(), "Bad", 2, -1, {{0, 0, 1, 1}}};
     CustomLayout outside{Uuid::random(), "Bad", 2, 1, {{1, 0, 2, 1}}};
-    d.applyCustomZone(noColumns, 0);
-    d.applyCustomZone(negativeRows, 0);
-    d.applyCustomZone(outside, 0);
+    d.dispatcher().applyCustomZone(noColumns, 0);
+    d.dispatcher().applyCustomZone(negativeRows, 0);
+    d.dispatcher().applyCustomZone(outside, 0);
     EXPECT_EQ(frame(), original);
 }
 
@@ -109,9 +109,9 @@ TEST_F(DelegateTest, HudTogglesEvenWhilePausedAndUntrusted) {
     AppSettings::shared().paused.set(true);
     desktop.setTrusted(false);
     d.handleShortcut("showHUD");
-    EXPECT_TRUE(d.hud().hasVisiblePanel());
+    EXPECT_TRUE(d.components().hud().hasVisiblePanel());
     d.handleShortcut("showHUD");
-    EXPECT_FALSE(d.hud().hasVisiblePanel());
+    EXPECT_FALSE(d.components().hud().hasVisiblePanel());
 }
 
 TEST_F(DelegateTest, WorkspaceShortcutMatchesTheUpperCaseIdentifierOnly) {
@@ -124,10 +124,10 @@ TEST_F(DelegateTest, WorkspaceShortcutMatchesTheUpperCaseIdentifierOnly) {
     ASSERT_NE(upper, lower);
 
     d.handleShortcut("workspace:" + lower);
-    EXPECT_FALSE(d.workspaceManager().lastRestored());
+    EXPECT_FALSE(d.components().workspaceManager().lastRestored());
     d.handleShortcut("workspace:" + upper);
-    ASSERT_TRUE(d.workspaceManager().lastRestored());
-    EXPECT_EQ(d.workspaceManager().lastRestored()->id, ws.id);
+    ASSERT_TRUE(d.components().workspaceManager().lastRestored());
+    EXPECT_EQ(d.components().workspaceManager().lastRestored()->id, ws.id);
 
     d.handleShortcut("noSuchAction");  // ignored
     EXPECT_EQ(frame(), original);

@@ -19,21 +19,23 @@ namespace {
 TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
     auto& d = launch(true, true);
     EXPECT_TRUE(d.coreStarted());
-    EXPECT_TRUE(d.dragMonitor().running());
-    EXPECT_TRUE(d.placementRuleManager().started());
+    EXPECT_TRUE(d.components().dragMonitor().running());
+    EXPECT_TRUE(d.components().placementRuleManager().started());
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
-    EXPECT_EQ(d.onboarding().showCount(), 0);
-    EXPECT_EQ(CloudAccount::shared().startCount(), 1);
-    EXPECT_EQ(CloudSync::shared().startCount(), 1);
+    EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::onboarding), 0u);
+    EXPECT_TRUE(CloudAccount::shared().started());
+    EXPECT_TRUE(CloudSync::shared().started());
     EXPECT_TRUE(CrashReporter::shared().subscribed());
 }
 
 TEST_F(DelegateTest, ShowsOnboardingWhenNotYetOnboarded) {
     auto& d = launch(true, false);
     EXPECT_FALSE(d.coreStarted());
-    EXPECT_EQ(d.onboarding().showCount(), 1);
+    auto welcome = desktop.surfaces().find(port::SurfaceKind::onboarding);
+    ASSERT_TRUE(welcome);
+    EXPECT_TRUE(welcome->visible);
     // Finishing onboarding with the permission starts the core.
-    d.onboarding().onFinished();
+    d.components().onboarding().onFinished.emit();
     EXPECT_TRUE(d.coreStarted());
 }
 
@@ -42,17 +44,22 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     EXPECT_FALSE(d.coreStarted());
     desktop.runLoop().advance(2.0);
     EXPECT_FALSE(d.coreStarted()) << "still untrusted";
-    int refreshes = d.statusItem().refreshCount();
-    EXPECT_GE(refreshes, 1) << "the icon follows the permission on every tick";
+    auto trayIcon = [&] {
+        auto tray = desktop.surfaces().find(port::SurfaceKind::tray);
+        return tray ? std::optional(std::get<port::TrayModel>(tray->model).icon) : std::nullopt;
+    };
+    EXPECT_EQ(trayIcon(), port::TrayIcon::permissionWarning)
+        << "the icon follows the permission on every tick";
 
     desktop.setTrusted(true);
     desktop.runLoop().advance(2.0);
     EXPECT_TRUE(d.coreStarted());
+    EXPECT_EQ(trayIcon(), port::TrayIcon::normal);
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
 
     desktop.runLoop().advance(10.0);
     d.startCore();
-    d.onboarding().onFinished();
+    d.components().onboarding().onFinished.emit();
     // Started once: hot keys registered once, never re-registered by later ticks.
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.handlerInstallCount(), 1);
@@ -74,6 +81,24 @@ TEST_F(DelegateTest, HotKeyPressSnapsThroughTheMainQueue) {
     EXPECT_EQ(frame(), (Rect{100, 100, 600, 400})) << "delivered only after the hop";
     desktop.runLoop().runPending();
     EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
+}
+
+TEST_F(DelegateTest, AHeldShortcutIsOnePressAndAFreshPressCyclesOn) {
+    launch();
+    const Rect leftHalf{0, 25, 716, 875};
+    // About a second of the keyboard's auto-repeat.
+    EXPECT_TRUE(desktop.holdKey(123, 0x1800));  // ⌃⌥←
+    for (int repeat = 0; repeat < 20; ++repeat) {
+        desktop.holdKey(123, 0x1800);
+        desktop.runLoop().advance(0.05);
+    }
+    desktop.releaseKey(123);
+    desktop.runLoop().runPending();
+    EXPECT_EQ(frame(), leftHalf);
+
+    ASSERT_TRUE(desktop.pressHotKey(123, 0x1800));
+    desktop.runLoop().runPending();
+    EXPECT_NE(frame(), leftHalf) << "a press after the release is the next step of the cycle";
 }
 
 TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
@@ -113,41 +138,77 @@ TEST_F(DelegateTest, RecordingDropsHotKeysAndEndingRestoresThem) {
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
 }
 
+TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersTheTable) {
+    launch();
+    auto& settings = AppSettings::shared();
+    auto table = settings.shortcuts();
+    table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // ⌃⌥A
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.1);
+    NotificationCenter::shared().post(KeyRecorder::beganNotification);
+    // The debounce would have fired here, in the middle of the recording.
+    desktop.runLoop().advance(0.5);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+    // A change made while recording waits for the end too.
+    table["center"] = KeyCombo{11, 0x1800};  // ⌃⌥B
+    settings.shortcuts.set(table);
+    desktop.runLoop().advance(0.5);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+
+    NotificationCenter::shared().post(KeyRecorder::endedNotification);
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_TRUE(desktop.pressHotKey(0, 0x1800));
+    EXPECT_TRUE(desktop.pressHotKey(11, 0x1800));
+    EXPECT_FALSE(desktop.pressHotKey(123, 0x1800));
+}
+
 TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
     auto& d = launch();
+    auto& tiles = d.components().tileManager();
+    auto snapSomething = [&] {
+        d.dispatcher().perform(SnapAction::snapLeftHalf);
+        ASSERT_EQ(tiles.candidates().size(), 1u);
+    };
     AppSettings::shared().tilingEnabled.set(true);
-    EXPECT_EQ(d.tileManager().removeAllCount(), 0);
+    snapSomething();
     AppSettings::shared().tilingEnabled.set(false);
-    EXPECT_EQ(d.tileManager().removeAllCount(), 1);
+    EXPECT_TRUE(tiles.candidates().empty()) << "tiling off";
+    snapSomething();
     desktop.notifyScreensChanged();
     desktop.runLoop().runPending();
-    EXPECT_EQ(d.tileManager().removeAllCount(), 2);
+    EXPECT_TRUE(tiles.candidates().empty()) << "screens changed";
 }
 
 TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
     auto& d = launch();
-    d.dragMonitor().onZoneChange(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
-    ASSERT_TRUE(d.overlay().shownFrame());
-    EXPECT_EQ(*d.overlay().shownFrame(), (Rect{0, 25, 716, 875}));
-    d.dragMonitor().onZoneChange(std::nullopt, std::nullopt, std::nullopt);
-    EXPECT_FALSE(d.overlay().shownFrame());
+    d.components().dragMonitor().onZoneChange.emit(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
+    desktop.runLoop().advance(1);
+    auto preview = desktop.surfaces().find(port::SurfaceKind::overlay);
+    ASSERT_TRUE(preview);
+    EXPECT_TRUE(preview->visible);
+    EXPECT_EQ(preview->frame, (Rect{0, 25, 716, 875}));
+    d.components().dragMonitor().onZoneChange.emit(std::nullopt, std::nullopt, std::nullopt);
+    desktop.runLoop().advance(1);
+    EXPECT_FALSE(desktop.surfaces().find(port::SurfaceKind::overlay)->visible);
 
-    d.statusItem().onShowHUD();
-    EXPECT_TRUE(d.hud().hasVisiblePanel());
-    d.statusItem().onShowSettings();
-    d.statusItem().onShowSettings();
-    EXPECT_EQ(d.settingsWindow().showCount(), 2);
-    d.statusItem().onShowOnboarding();
-    EXPECT_EQ(d.onboarding().showCount(), 1);
+    d.components().statusItem().onShowHUD.emit();
+    EXPECT_TRUE(d.components().hud().hasVisiblePanel());
+    d.components().statusItem().onShowSettings.emit();
+    d.components().statusItem().onShowSettings.emit();
+    EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::settingsWindow), 1u) << "one window";
+    EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::settingsWindow)->visible);
+    d.components().statusItem().onShowOnboarding.emit();
+    EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::onboarding)->visible);
 
-    d.applyToFrontmost(ZoneID::leftHalf);
-    ASSERT_TRUE(d.snapAssist().lastSnapSeen());
-    EXPECT_EQ(d.snapAssist().lastSnapSeen()->zone, ZoneID::leftHalf);
-    EXPECT_EQ(d.tileManager().snapsSeen(), 1);
+    d.dispatcher().applyToFrontmost(ZoneID::leftHalf);
+    ASSERT_TRUE(d.components().snapAssist().lastSnapSeen());
+    EXPECT_EQ(d.components().snapAssist().lastSnapSeen()->zone, ZoneID::leftHalf);
+    EXPECT_EQ(d.components().tileManager().candidates().size(), 1u);
 }
 
 TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton) {
-    int32_t a = desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
+    int32_t a =
+        desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
     int32_t b = desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
     desktop.setAlertResponse(port::Alerts::firstButtonReturn);
     launch();
@@ -193,7 +254,7 @@ TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
 TEST_F(DelegateTest, TerminationStopsDragMonitorAndHotKeys) {
     auto& d = launch();
     d.applicationWillTerminate();
-    EXPECT_FALSE(d.dragMonitor().running());
+    EXPECT_FALSE(d.components().dragMonitor().running());
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
 }
 

@@ -25,15 +25,18 @@ class SnapEngineTest : public ::testing::Test {
         settings->windowGap.set(10);
         settings->screenPadding.set(0);
         engine = std::make_unique<SnapEngine>(*settings);
-        engine->onSnap = [this](const AXWindow&, ZoneID z, const Rect& f, const ScreenInfo& s) {
-            events.push_back("snap " + std::string(rawValue(z)));
-            lastSnapFrame = f;
-            lastSnapScreen = s.screen.id;
-        };
-        engine->onDidSnap = [this](const AXWindow&, ZoneID z, const ScreenInfo&) {
-            events.push_back("didSnap " + std::string(rawValue(z)));
-        };
-        engine->onDetach = [this](const AXWindow&) { events.push_back("detach"); };
+        hooks.push_back(engine->onSnap.connect(
+            [this](const AXWindow&, ZoneID z, const Rect& f, const ScreenInfo& s) {
+                events.push_back("snap " + std::string(rawValue(z)));
+                lastSnapFrame = f;
+                lastSnapScreen = s.screen.id;
+            }));
+        hooks.push_back(
+            engine->onDidSnap.connect([this](const AXWindow&, ZoneID z, const ScreenInfo&) {
+                events.push_back("didSnap " + std::string(rawValue(z)));
+            }));
+        hooks.push_back(
+            engine->onDetach.connect([this](const AXWindow&) { events.push_back("detach"); }));
         pid = desktop.addApp({});
     }
 
@@ -58,6 +61,7 @@ class SnapEngineTest : public ::testing::Test {
     std::unique_ptr<SnapEngine> engine;
     int32_t pid = 0;
     std::vector<std::string> events;
+    std::vector<Subscription> hooks;
     Rect lastSnapFrame;
     uint64_t lastSnapScreen = 0;
 };

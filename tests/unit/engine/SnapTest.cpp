@@ -1,3 +1,5 @@
+#include <limits>
+
 #include "SnapEngineTestSupport.h"
 
 namespace kelvra::test {
@@ -37,6 +39,43 @@ TEST_F(SnapEngineTest, NoRoomForTheZoneLeavesEverythingAlone) {
     EXPECT_TRUE(engine->snappedWindows.empty());
     EXPECT_TRUE(events.empty());
     for (const auto& call : desktop.windowCalls()) EXPECT_NE(call.op, "setFrame");
+}
+
+TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomAreNamedInTheLogOncePerCause) {
+    struct Case {
+        double gap;
+        double padding;
+        std::string says;
+    };
+    const std::vector<Case> cases = {
+        {10, 1e308, "screenPadding 1e+308"},
+        {10, std::numeric_limits<double>::quiet_NaN(), "screenPadding nan"},
+        {10, 438, "screenPadding 438"},
+        {1e6, 0, "windowGap 1e+06"},
+        {std::numeric_limits<double>::quiet_NaN(), 0, "windowGap nan"},
+    };
+    AXWindow w = window();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.says);
+        settings->windowGap.set(c.gap);
+        settings->screenPadding.set(c.padding);
+        const size_t before = desktop.logLines().size();
+        for (int i = 0; i < 3; ++i) press(w, SnapAction::snapLeftHalf);
+        press(w, SnapAction::snapCenterThird);
+        EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
+        ASSERT_EQ(desktop.logLines().size(), before + 1) << "one line per cause, not per press";
+        EXPECT_NE(desktop.logLines().back().find(c.says), std::string::npos)
+            << desktop.logLines().back();
+    }
+    // Once the settings fit again, the next cause is reported afresh.
+    settings->windowGap.set(10);
+    settings->screenPadding.set(0);
+    press(w, SnapAction::snapRightHalf);
+    EXPECT_NE(frameOf(w), Rect(100, 100, 800, 600));
+    settings->screenPadding.set(1e308);
+    const size_t before = desktop.logLines().size();
+    press(w, SnapAction::snapLeftHalf);
+    EXPECT_EQ(desktop.logLines().size(), before + 1);
 }
 
 TEST_F(SnapEngineTest, UnreadableWindowIsNotTouched) {

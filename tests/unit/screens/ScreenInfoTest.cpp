@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "geometry/Coord.h"
 #include "geometry/ScreenInfo.h"
 #include "platform/sim/SimDesktop.h"
@@ -91,6 +93,20 @@ TEST(RectTest, ApproximateEqualityIsInclusive) {
     EXPECT_TRUE(a.approximatelyEquals({102.5, 100, 500, 400}, 2.5));
     EXPECT_FALSE(a.approximatelyEquals({100, 100, 500, 402.6}, 2.5));
     EXPECT_FALSE(a.approximatelyEquals({100, 97.4, 500, 400}, 2.5));
+}
+
+TEST(RectTest, NaNNeverComparesApproximatelyEqual) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Rect a(100, 100, 500, 400);
+    const Rect withNaN[] = {
+        {nan, 100, 500, 400}, {100, nan, 500, 400}, {100, 100, nan, 400}, {100, 100, 500, nan}};
+    for (const Rect& b : withNaN) {
+        SCOPED_TRACE(testing::Message() << b);
+        EXPECT_FALSE(a.approximatelyEquals(b, 1e9));
+        EXPECT_FALSE(b.approximatelyEquals(a, 1e9));
+        EXPECT_FALSE(b.approximatelyEquals(b, 1e9));
+    }
+    EXPECT_FALSE(a.approximatelyEquals(a, nan));
 }
 
 TEST(RectTest, IntersectionAndInset) {

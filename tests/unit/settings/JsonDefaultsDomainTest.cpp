@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <limits>
@@ -90,10 +92,12 @@ TEST_F(JsonDefaultsDomainTest, RecordsStayReadableAndByteExact) {
 }
 
 TEST_F(JsonDefaultsDomainTest, MembersOfUnknownFormAreKeptOnRewrite) {
+    auto bytes = [](const std::string& s) { return port::Data(s.begin(), s.end()); };
     writeFile(file(), R"({"future": {"nested": [1, 2]}, "n": 3, "bad64": {"$data": "@@"}})");
     JsonDefaultsDomain d(file());
-    EXPECT_FALSE(d.object("future").has_value());
-    EXPECT_FALSE(d.object("bad64").has_value());
+    // They read as their own JSON text, for a reader that can make sense of it.
+    EXPECT_EQ(d.object("future"), port::DefaultsValue(bytes(R"({"nested":[1,2]})")));
+    EXPECT_EQ(d.object("bad64"), port::DefaultsValue(bytes(R"({"$data":"@@"})")));
     EXPECT_EQ(d.object("n"), port::DefaultsValue(3.0));  // hand-written integers are numbers
     d.set("x", true);
     auto reread = xdg::parseDomainFile(readFile(file()));
@@ -161,6 +165,59 @@ TEST_F(JsonDefaultsDomainTest, SettingsOnTheRealFileLoseNothingReadable) {
               port::DefaultsValue(port::Data(bad.begin(), bad.end())));
 }
 
+// Records edited by hand or written by another version: plain JSON of the record's
+// form is used, anything else is kept under its backup key with a log line, and the
+// next save writes the wrapped form.
+TEST_F(JsonDefaultsDomainTest, RecordsOutsideTheWrappedFormsAreDecodedOrSetAside) {
+    struct Case {
+        const char* key;
+        const char* member;
+        bool decodes;
+    };
+    const Case cases[] = {
+        {"shortcuts", R"({"center": {"keyCode": 11, "carbonModifiers": 6144}})", true},
+        {"excludedApps", R"([{"bundleID": "org.example.A", "name": "A"}])", true},
+        {"workspaces", R"([])", true},
+        {"customLayouts", R"({"$data": "not base64"})", false},
+        {"placementRules", R"({"$json": "a string"})", false},
+        {"excludedApps", R"({"bundleID": "org.example.A", "name": "A"})", false},
+        {"shortcuts", R"([{"keyCode": 11, "carbonModifiers": 6144}])", false},
+        {"workspaces", R"(["a", "b"])", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.key) + " = " + c.member);
+        std::filesystem::remove_all(file().parent_path());
+        const size_t logsBefore = desk.logLines().size();
+        const auto member = nlohmann::json::parse(c.member);
+        writeFile(file(), nlohmann::json{{c.key, member}}.dump());
+        {
+            JsonDefaultsDomain d(file());
+            AppSettings s(d);
+            if (std::string(c.key) == "shortcuts" && c.decodes) {
+                EXPECT_EQ(s.shortcuts(), (ShortcutTable{{"center", KeyCombo{11, 0x1800}}}));
+            }
+            if (std::string(c.key) == "excludedApps" && c.decodes) {
+                EXPECT_TRUE(s.isExcluded(std::string("org.example.A")));
+            }
+            s.tilingEnabled.set(false);  // a save
+        }
+        auto saved = xdg::parseDomainFile(readFile(file()));
+        ASSERT_TRUE(saved);
+        const std::string backup = std::string(c.key) + ".damaged";
+        if (c.decodes) {
+            EXPECT_FALSE(saved->contains(backup));
+            EXPECT_EQ(saved->at(c.key), (nlohmann::json{{"$json", member}}));
+            EXPECT_EQ(desk.logLines().size(), logsBefore);
+        } else {
+            ASSERT_TRUE(saved->contains(backup));
+            EXPECT_EQ(xdg::decodeDefaultsValue(saved->at(backup)),
+                      xdg::decodeDefaultsValue(member));
+            ASSERT_EQ(desk.logLines().size(), logsBefore + 1);
+            EXPECT_NE(desk.logLines().back().find(backup), std::string::npos);
+        }
+    }
+}
+
 // A write that fails (the disk fills up part-way) leaves the old file whole.
 TEST_F(JsonDefaultsDomainTest, FailedWriteKeepsTheOldFile) {
     JsonDefaultsDomain d(file());
@@ -197,6 +254,83 @@ TEST_F(JsonDefaultsDomainTest, ReadOnlyFolderKeepsTheOldFile) {
     d.set("windowGap", 9.0);
     EXPECT_EQ(readFile(file()), before);
     EXPECT_TRUE(logged("settings not saved"));
+}
+
+TEST_F(JsonDefaultsDomainTest, ALinkedFileIsWrittenThroughToItsTarget) {
+    namespace fs = std::filesystem;
+    const fs::path dotfiles = home.root() / "dotfiles";
+    struct Case {
+        const char* name;
+        fs::path link;  // what the settings path points to
+        bool targetExists;
+    };
+    const std::vector<Case> cases = {
+        {"relative", "../dotfiles/kelvra.json", true},
+        {"absolute", dotfiles / "kelvra.json", true},
+        {"dangling", "../dotfiles/new/kelvra.json", false},
+        // A link to a link: the last one's target is written.
+        {"chained", "../dotfiles/hop.json", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(dotfiles);
+        fs::remove_all(file().parent_path());
+        fs::create_directories(file().parent_path());
+        const fs::path target =
+            c.targetExists ? dotfiles / "kelvra.json" : dotfiles / "new" / "kelvra.json";
+        if (c.targetExists) writeFile(target, "{\"kept\": true}\n");
+        fs::create_directories(dotfiles);
+        fs::create_symlink("kelvra.json", dotfiles / "hop.json");
+        fs::create_symlink(c.link, file());
+
+        JsonDefaultsDomain(file()).set("windowGap", 12.0);
+        EXPECT_TRUE(fs::is_symlink(file())) << "the link was replaced by a file";
+        EXPECT_EQ(fs::read_symlink(file()), c.link);
+        JsonDefaultsDomain again(file());
+        EXPECT_EQ(again.object("windowGap"), port::DefaultsValue(12.0));
+        if (c.targetExists) {
+            EXPECT_EQ(again.object("kept"), port::DefaultsValue(true));
+        }
+        EXPECT_NE(readFile(target).find("windowGap"), std::string::npos);
+        EXPECT_EQ(testing::TempConfigHome::filesStartingWith(target.parent_path(), ".").size(), 0u);
+    }
+}
+
+TEST_F(JsonDefaultsDomainTest, TemporaryFilesOfInterruptedSavesAreRemovedWhenOpened) {
+    namespace fs = std::filesystem;
+    const fs::path folder = file().parent_path();
+    fs::create_directories(folder);
+    const std::string prefix = "." + file().filename().string() + ".tmp-";
+    // A process that has ended.
+    pid_t dead = fork();
+    if (dead == 0) _exit(0);
+    waitpid(dead, nullptr, 0);
+    const std::string alive = std::to_string(getppid());
+    struct Case {
+        std::string name;
+        bool old;
+        bool removed;
+    };
+    const std::vector<Case> cases = {
+        {prefix + std::to_string(dead) + "-a1b2c3", false, true},
+        {prefix + "Xy9q2Z", false, true},            // the form without a process id
+        {prefix + alive + "-d4e5f6", false, false},  // a save in progress elsewhere
+        {prefix + alive + "-g7h8i9", true, true},    // older than this process
+        {".other.json.tmp-" + std::to_string(dead) + "-aaaaaa", false, false},
+        {"com.orvane.Kelvra.json.bak", false, false},
+    };
+    for (const auto& c : cases) {
+        writeFile(folder / c.name, "{\"half\": ");
+        if (c.old) {
+            fs::last_write_time(folder / c.name,
+                                fs::file_time_type::clock::now() - std::chrono::hours(24));
+        }
+    }
+    JsonDefaultsDomain d(file());
+    for (const auto& c : cases) {
+        EXPECT_EQ(fs::exists(folder / c.name), !c.removed) << c.name;
+    }
+    EXPECT_TRUE(logged("removed 3 temporary file(s)"));
 }
 
 }  // namespace

@@ -1,13 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/NotificationCenter.h"
 #include "input/KeyCombo.h"
 #include "input/KeyRecorder.h"
+#include "input/ShortcutManager.h"
 #include "platform/sim/SimDesktop.h"
+#include "platform/sim/UsKeyboardLayout.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -104,6 +108,39 @@ TEST_F(KeyRecorderTest, StartingAgainEndsTheEarlierRecordingFirst) {
     EXPECT_TRUE(key(keyA, flags::shift));
     EXPECT_EQ(settings->shortcuts().at("maximize"), (KeyCombo{keyA, carbon::shiftKey}));
     EXPECT_EQ(settings->shortcuts().at("center"), KeyCombo::defaults().at("center"));
+}
+
+// Every key of the keyboard but Escape (which ends a recording) can be recorded, is
+// stored as itself, registers on that key and has a name of its own.
+TEST_F(KeyRecorderTest, EveryKeyRecordsStoresAndRegistersAsItself) {
+    std::set<std::string> names;
+    for (uint16_t code : sim::usKeyboardKeys()) {
+        if (code == escape) continue;
+        SCOPED_TRACE(code);
+        KeyRecorder recorder;
+        recorder.start("center", *settings);
+        ASSERT_TRUE(key(code, flags::control | flags::option));
+        const KeyCombo recorded{code, 0x1800};
+        const auto stored = AppSettings(desk.defaults()).shortcuts();
+        EXPECT_EQ(stored.at("center"), recorded);
+
+        ShortcutManager manager;
+        manager.registerShortcuts({{"center", stored.at("center")}});
+        ASSERT_EQ(desk.registeredHotKeys().size(), 1u) << "not registered";
+        EXPECT_EQ(desk.registeredHotKeys()[0].keyCode, code);
+        EXPECT_TRUE(desk.pressHotKey(code, 0x1800));
+
+        const std::string name = KeyCombo::keyName(code);
+        EXPECT_EQ(name.rfind("key", 0), std::string::npos) << name;
+        EXPECT_TRUE(std::all_of(name.begin(), name.end(), [](char c) {
+            return static_cast<unsigned char>(c) >= 0x20;
+        })) << name;
+        EXPECT_TRUE(names.insert(name).second) << "two keys are named " << name;
+    }
+    // A code that is no key of the keyboard registers nothing, as on the real desktop.
+    ShortcutManager manager;
+    manager.registerShortcuts({{"center", KeyCombo{10, 0x1800}}});
+    EXPECT_TRUE(desk.registeredHotKeys().empty());
 }
 
 TEST_F(KeyRecorderTest, RecorderDestroyedMidwayStillEndsTheRecording) {

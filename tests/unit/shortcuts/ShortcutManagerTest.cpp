@@ -6,6 +6,7 @@
 
 #include "input/KeyCombo.h"
 #include "input/ShortcutManager.h"
+#include "l10n/L10n.h"
 #include "platform/sim/SimDesktop.h"
 
 namespace kelvra {
@@ -81,6 +82,44 @@ TEST_F(ShortcutManagerTest, CombinationHeldByAnotherClientIsSkippedAndTheRestWor
     EXPECT_EQ(desk.registeredHotKeys().size(), 17u);
     EXPECT_TRUE(press(space, ctrlOpt).empty());
     EXPECT_EQ(press(deleteKey, ctrlOpt), std::vector<std::string>{"restore"});
+}
+
+TEST_F(ShortcutManagerTest, TakenCombinationsAreToldOncePerRunAndLogged) {
+    desk.setPreferredLanguages({"en-US"});
+    L10n::resetSharedForTesting();
+    auto heldLines = [&] {
+        std::vector<std::string> lines;
+        for (const auto& line : desk.logLines()) {
+            if (line.find("held by another program") != std::string::npos) lines.push_back(line);
+        }
+        return lines;
+    };
+    desk.holdByOtherClient(123, ctrlOpt);  // the window manager's desktop switching
+    desk.holdByOtherClient(124, ctrlOpt);
+    manager->registerShortcuts(KeyCombo::defaults());
+    desk.runLoop().runPending();
+
+    ASSERT_EQ(desk.alerts().size(), 1u);
+    EXPECT_EQ(desk.alerts()[0].messageText, "Taken by another program: Ctrl+Alt+←、Ctrl+Alt+→");
+    EXPECT_EQ(desk.alerts()[0].buttons, std::vector<std::string>{"OK"});
+    ASSERT_EQ(heldLines().size(), 1u);
+    EXPECT_NE(heldLines()[0].find("Ctrl+Alt+←, Ctrl+Alt+→"), std::string::npos);
+    EXPECT_EQ(desk.registeredHotKeys().size(), 16u);
+    EXPECT_EQ(press(deleteKey, ctrlOpt), std::vector<std::string>{"restore"});
+
+    // Registering again (after a recording, a table change) tells nothing new.
+    manager->registerShortcuts(KeyCombo::defaults());
+    desk.runLoop().runPending();
+    EXPECT_EQ(desk.alerts().size(), 1u);
+    EXPECT_EQ(heldLines().size(), 1u);
+    // A combination taken later is logged; the alert stays the one of this run.
+    desk.holdByOtherClient(space, ctrlOpt);
+    manager->registerShortcuts(KeyCombo::defaults());
+    desk.runLoop().runPending();
+    EXPECT_EQ(desk.alerts().size(), 1u);
+    ASSERT_EQ(heldLines().size(), 2u);
+    EXPECT_NE(heldLines()[1].find("Ctrl+Alt+space"), std::string::npos) << heldLines()[1];
+    L10n::resetSharedForTesting();
 }
 
 TEST_F(ShortcutManagerTest, RegisteringAgainReplacesEveryEarlierHotKey) {

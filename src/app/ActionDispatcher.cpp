@@ -1,0 +1,106 @@
+#include "app/ActionDispatcher.h"
+
+#include <optional>
+
+#include "app/Components.h"
+#include "arrange/CustomLayout.h"
+#include "arrange/WorkspaceManager.h"
+#include "ax/AXWindow.h"
+#include "engine/SnapEngine.h"
+#include "geometry/ScreenInfo.h"
+#include "input/HUDController.h"
+#include "platform/port/Platform.h"
+#include "settings/AppSettings.h"
+
+namespace kelvra {
+
+namespace {
+
+// The frontmost window if it may be moved: permission granted, a standard window,
+// not ours, and (when asked) not of an excluded application.
+std::optional<AXWindow> movableFrontmost(const AppSettings& settings, bool checkExclusion) {
+    if (!Permissions::isGranted()) return std::nullopt;
+    auto window = AXWindow::frontmost();
+    if (!window) return std::nullopt;
+    if (!window->isStandard()) return std::nullopt;
+    if (window->pid() == platform().applications->currentProcessId()) return std::nullopt;
+    if (checkExclusion) {
+        auto app = platform().applications->application(window->pid());
+        std::optional<std::string> bundleID = app ? app->bundleIdentifier : std::nullopt;
+        if (settings.isExcluded(bundleID)) return std::nullopt;
+    }
+    return window;
+}
+
+// The screen holding the window's current frame.
+std::optional<ScreenInfo> screenOf(const AXWindow& window) {
+    auto frame = window.frame();
+    if (!frame) return std::nullopt;
+    return ScreenInfo::containing(*frame);
+}
+
+}  // namespace
+
+void ActionDispatcher::dispatch(const Action& action) {
+    if (const auto* snap = std::get_if<SnapAction>(&action)) {
+        perform(*snap);
+        return;
+    }
+    const auto& id = std::get<WorkspaceAction>(action).id;
+    for (const auto& workspace : c_.settings().workspaces()) {
+        if (workspace.id == id) {
+            c_.workspaceManager().restore(workspace);
+            return;
+        }
+    }
+}
+
+void ActionDispatcher::perform(SnapAction action) {
+    auto& hud = c_.hud();
+    if (action == SnapAction::showHUD) {
+        // The picker toggles even while paused or without the permission.
+        if (hud.hasVisiblePanel()) {
+            hud.close();
+        } else {
+            hud.show();
+        }
+        return;
+    }
+    if (c_.settings().paused()) return;
+    auto window = movableFrontmost(c_.settings(), true);
+    if (!window) return;
+    if (action == SnapAction::nextDisplay) {
+        c_.engine().moveToNextDisplay(*window);
+        return;
+    }
+    if (action == SnapAction::restore) {
+        c_.engine().restore(*window);
+        return;
+    }
+    auto screen = screenOf(*window);
+    if (!screen) return;
+    c_.engine().performShortcutSnap(*window, action, *screen);
+}
+
+void ActionDispatcher::applyToFrontmost(ZoneID zone) {
+    auto window = movableFrontmost(c_.settings(), true);
+    if (!window) return;
+    auto screen = screenOf(*window);
+    if (!screen) return;
+    c_.engine().snap(*window, zone, *screen);
+}
+
+void ActionDispatcher::applyCustomZone(const CustomLayout& layout, int index) {
+    if (index < 0 || index >= static_cast<int>(layout.zones.size())) return;
+    auto window = movableFrontmost(c_.settings(), false);
+    if (!window) return;
+    auto screen = screenOf(*window);
+    if (!screen) return;
+    auto& settings = c_.settings();
+    auto frame =
+        layout.zoneFrame(index, screen->visible, settings.windowGap(), settings.screenPadding());
+    if (!frame) return;
+    window->setFrame(*frame);
+}
+
+}  // namespace kelvra

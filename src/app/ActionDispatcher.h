@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/Action.h"
+#include "geometry/SnapAction.h"
+#include "geometry/ZoneID.h"
+
+namespace kelvra {
+
+class Components;
+struct CustomLayout;
+
+// Carries out what the user asked for on the frontmost window: checks that Kelvra may
+// act (not paused, allowed, a standard window of another, non-excluded application)
+// and hands the work to the snap engine or the workspace manager.
+class ActionDispatcher {
+  public:
+    explicit ActionDispatcher(Components& components) : c_(components) {}
+
+    void dispatch(const Action& action);
+    void perform(SnapAction action);
+    void applyToFrontmost(ZoneID zone);
+    void applyCustomZone(const CustomLayout& layout, int index);
+
+  private:
+    Components& c_;
+};
+
+}  // namespace kelvra

@@ -1,0 +1,26 @@
+#include "platform/qt/views/QtSurfaces.h"
+
+// Qt's headers before Xlib's (through the connection), whose macros would break them.
+#include "platform/qt/views/OverlaySurface.h"
+
+#include <string>
+
+#include "platform/port/Platform.h"
+#include "platform/x11/X11Connection.h"
+
+namespace kelvra::views {
+
+QtSurfaces::QtSurfaces(x11::X11Connection& connection) : connection_(connection) {}
+
+QtSurfaces::~QtSurfaces() = default;
+
+std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& model) {
+    auto kind = port::kindOf(model);
+    if (kind == port::SurfaceKind::overlay)
+        return std::make_unique<OverlaySurface>(connection_, std::get<port::OverlayModel>(model));
+    if (reported_.insert(kind).second)
+        logLine(std::string("the ") + port::kindName(kind) + " is not built yet on this desktop");
+    return nullptr;
+}
+
+}  // namespace kelvra::views

@@ -1,0 +1,51 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/ProcessEntry.h"
+
+namespace kelvra::test {
+namespace {
+
+TEST(CommandLine, OptionsAreAnsweredAndUnknownOnesAreUsageErrors) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool run;
+        int exitCode;
+        std::string outHas;
+        std::string errorHas;
+    };
+    const std::vector<Case> cases = {
+        {{}, true, 0, "", ""},
+        {{"kelvra://auth/callback?code=abc"}, true, 0, "", ""},
+        {{"--help"}, false, 0, "Usage: kelvra", ""},
+        {{"-h"}, false, 0, "Usage: kelvra", ""},
+        {{"kelvra:x", "--version"}, false, 0, "Kelvra 1.2.3\n", ""},
+        // The first option decides.
+        {{"--version", "--help"}, false, 0, "Kelvra 1.2.3", ""},
+        {{"--bogus"}, false, 2, "", "unknown option '--bogus'"},
+        {{"-x", "--help"}, false, 2, "", "kelvra --help"},
+        // After "--" everything is an argument for the instance, dashes or not.
+        {{"--", "--help", "-x"}, true, 0, "", ""},
+        // A lone dash is no option.
+        {{"-"}, true, 0, "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.arguments));
+        auto answer = ProcessEntry::readCommandLine(c.arguments, "1.2.3");
+        EXPECT_EQ(answer.run, c.run);
+        EXPECT_EQ(answer.exitCode, c.exitCode);
+        EXPECT_NE(answer.out.find(c.outHas), std::string::npos) << answer.out;
+        EXPECT_NE(answer.error.find(c.errorHas), std::string::npos) << answer.error;
+        if (c.outHas.empty()) {
+            EXPECT_EQ(answer.out, "");
+        }
+        if (c.errorHas.empty()) {
+            EXPECT_EQ(answer.error, "");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kelvra::test
