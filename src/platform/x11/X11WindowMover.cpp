@@ -132,6 +132,8 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
             // answers the read that follows.
             XMoveResizeWindow(display, w, static_cast<int>(r.x), static_cast<int>(r.y),
                               static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+            // Its configure event is not here yet: the kept area is already old.
+            c_.properties().dropArea(w);
             return windows_.frame(w);
         }
 
