@@ -49,11 +49,4 @@ bool X11WindowCommands::close(Window w) {
     return c_.checkedSync();
 }
 
-bool X11WindowCommands::minimize(Window w) {
-    if (!c_.isOpen()) return false;
-    c_.clearError();
-    XIconifyWindow(c_.display(), w, DefaultScreen(c_.display()));
-    return c_.checkedSync();
-}
-
 }  // namespace kelvra::x11
