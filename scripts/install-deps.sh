@@ -9,6 +9,8 @@ packages=(
   build-essential cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
   # libraries
   qt6-base-dev libx11-dev libxi-dev libxrandr-dev libxtst-dev libxext-dev
+  # batched window reads (XCB on the Xlib connection), size hints, owners of windows
+  libx11-xcb-dev libxcb1-dev libxcb-icccm4-dev libxcb-res0-dev
   nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # keysym to text for the keyboard layout

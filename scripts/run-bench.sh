@@ -4,7 +4,7 @@
 #   scripts/run-bench.sh <build-dir> [presses] [idle-seconds]
 set -euo pipefail
 build="${1:?usage: run-bench.sh <build-dir> [presses] [idle-seconds]}"
-presses="${2:-100}"
+presses="${2:-200}"
 idle="${3:-30}"
 
 echo "== Machine"

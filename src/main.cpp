@@ -29,13 +29,13 @@
 #include "app/ProcessEntry.h"
 #include "platform/port/Platform.h"
 #include "platform/x11/VirtualKeyCodes.h"
-#include "platform/x11/X11Accessibility.h"
 #include "platform/x11/X11Applications.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11MouseEvents.h"
 #include "platform/x11/X11Screens.h"
+#include "platform/x11/X11WindowService.h"
 #include "platform/xdg/EnvLocale.h"
 #include "platform/xdg/JsonDefaultsDomain.h"
 #include "platform/xdg/XdgAutostart.h"
@@ -125,8 +125,8 @@ int main(int argc, char** argv) {
 
     x11::VirtualKeyCodes keys(connection);
     x11::X11Screens screens(connection);
-    x11::X11Accessibility accessibility(connection);
     x11::X11Applications applications(connection);
+    x11::X11WindowService windows(connection, applications);
     x11::X11HotKeys hotKeys(connection, keys);
     x11::X11KeyboardLayout keyboardLayout(connection, keys);
     x11::X11MouseEvents mouseEvents(connection);
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
     views::QtSurfaces surfaces(connection);
 
-    platform.accessibility = &accessibility;
+    platform.windows = &windows;
     platform.screens = &screens;
     platform.applications = &applications;
     platform.hotKeys = &hotKeys;

@@ -293,8 +293,9 @@ void Desktop::writeSettings(const nlohmann::json& members) {
     settings_.update(members);
 }
 
-void Desktop::startKelvra() {
+void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnvironment) {
 #ifndef KELVRA_PROGRAM
+    (void)extraEnvironment;
     throw std::runtime_error("the kelvra program was not built");
 #else
     auto folder = home_ / ".config" / "kelvra";
@@ -307,9 +308,11 @@ void Desktop::startKelvra() {
     // costs nothing.
     Display* probe = XOpenDisplay(displayName().c_str());
     KeyCode space = XKeysymToKeycode(probe, XK_space);
+    auto environment = sessionEnvironment();
+    for (const auto& [name, value] : extraEnvironment) environment[name] = value;
     kelvra_ = std::make_unique<ChildProcess>(ChildProcess::Options{
         .argv = {KELVRA_PROGRAM},
-        .environment = sessionEnvironment(),
+        .environment = environment,
         .logFile = logPath("kelvra"),
         .inheritedFds = {},
     });
@@ -440,6 +443,10 @@ Window Desktop::startXterm(const std::string& title) {
         .inheritedFds = {},
     }));
     return waitForClientWindow(title, *clients_.back());
+}
+
+pid_t Desktop::lastClientPid() const {
+    return clients_.empty() ? -1 : clients_.back()->pid();
 }
 
 void Desktop::activate(Window window) {

@@ -83,8 +83,9 @@ class Desktop {
     void changeEnvironment(const std::map<std::string, std::string>& changes);
     // Members merged into the settings file that the program reads at start.
     void writeSettings(const nlohmann::json& members);
-    // Starts the program and waits until its shortcuts are registered.
-    void startKelvra();
+    // Starts the program (with these variables added to its environment) and waits
+    // until its shortcuts are registered.
+    void startKelvra(const std::map<std::string, std::string>& extraEnvironment = {});
     // Starts the program once more in the same session (with `arguments`) and waits
     // for it to end; its exit code, or nothing if it was still running at the deadline
     // (it is ended). Its output goes to `output` when given.
@@ -100,6 +101,8 @@ class Desktop {
     // Start a client and wait until its window is mapped (and managed, under a WM).
     Window startTestClient(const ClientOptions& options);
     Window startXterm(const std::string& title);
+    // The process of the client started last.
+    pid_t lastClientPid() const;
     // The managed window with this exact title, if one is mapped now.
     std::optional<Window> findWindow(const std::string& title) const;
     // Mapped top-level windows whose _NET_WM_PID is the given process.

@@ -10,7 +10,6 @@
 #include <filesystem>
 
 #include "platform/port/Platform.h"
-#include "platform/x11/X11Properties.h"
 #include "platform/x11/pure/WindowKind.h"
 
 namespace kelvra::x11 {
@@ -97,8 +96,9 @@ std::vector<std::string> X11Applications::languages() {
 std::map<int32_t, std::vector<Window>> X11Applications::windowsByPid() {
     std::map<int32_t, std::vector<Window>> result;
     auto stack = windows_.stacking();
-    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
-        if (auto pid = windows_.pid(*it)) result[*pid].push_back(*it);
+    auto pids = windows_.pids(stack);
+    for (size_t i = stack.size(); i-- > 0;)
+        if (pids[i]) result[*pids[i]].push_back(stack[i]);
     return result;
 }
 
@@ -120,25 +120,40 @@ port::RunningApplication X11Applications::describe(int32_t pid,
         if (representative == None) representative = w;
     }
     if (representative == None) return app;
-    auto wmClass = readWmClass(c_, representative).value_or(std::pair<std::string, std::string>());
-    std::string gtkId = readUtf8(c_, representative, "_GTK_APPLICATION_ID").value_or("");
-    if (const DesktopEntry* entry = entries_->match(wmClass.first, wmClass.second, gtkId)) {
-        app.bundleIdentifier = entry->id;
-        app.localizedName = entry->localizedName(languages());
-    } else if (!wmClass.second.empty()) {
-        app.bundleIdentifier = wmClass.second;
-        app.localizedName = wmClass.second;
+    if (auto identity = identify(representative)) {
+        app.bundleIdentifier = identity->first;
+        app.localizedName = identity->second;
     }
     return app;
+}
+
+std::optional<std::pair<std::string, std::string>> X11Applications::identify(Window w) {
+    auto wmClass = windows_.wmClass(w).value_or(std::pair<std::string, std::string>());
+    std::string gtkId = windows_.gtkApplicationId(w).value_or("");
+    if (const DesktopEntry* entry = entries_->match(wmClass.first, wmClass.second, gtkId))
+        return std::make_pair(entry->id, entry->localizedName(languages()));
+    if (!wmClass.second.empty()) return std::make_pair(wmClass.second, wmClass.second);
+    return std::nullopt;
+}
+
+std::optional<std::string> X11Applications::applicationIdOf(Window w) {
+    if (windows_.pid(w) == currentProcessId()) return ownIdentifier();
+    auto identity = identify(w);
+    if (!identity) return std::nullopt;
+    return identity->first;
+}
+
+std::string X11Applications::ownIdentifier() {
+    auto& p = platform();
+    std::optional<std::string> id;
+    if (p.bundleInfo) id = p.bundleInfo->infoValue("CFBundleIdentifier");
+    return id.value_or("com.orvane.Kelvra");
 }
 
 port::RunningApplication X11Applications::describeSelf(const std::vector<Window>& windows) {
     port::RunningApplication app;
     app.pid = currentProcessId();
-    auto& p = platform();
-    std::optional<std::string> id;
-    if (p.bundleInfo) id = p.bundleInfo->infoValue("CFBundleIdentifier");
-    app.bundleIdentifier = id.value_or("com.orvane.Kelvra");
+    app.bundleIdentifier = ownIdentifier();
     app.localizedName = "Kelvra";
     // A status-area program: regular only while one of its windows is on the taskbar.
     app.activationPolicy = port::ActivationPolicy::accessory;

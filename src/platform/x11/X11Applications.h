@@ -35,6 +35,10 @@ class X11Applications final : public port::Applications {
     Subscription onTerminated(
         std::function<void(const port::RunningApplication&)> callback) override;
 
+    // The identifier of the application a client window belongs to: its desktop
+    // entry's id, else its class; Kelvra's own for our windows.
+    std::optional<std::string> applicationIdOf(Window w);
+
   private:
     using Callback = std::function<void(const port::RunningApplication&)>;
 
@@ -42,6 +46,9 @@ class X11Applications final : public port::Applications {
     std::map<int32_t, std::vector<Window>> windowsByPid();
     port::RunningApplication describe(int32_t pid, const std::vector<Window>& windows);
     port::RunningApplication describeSelf(const std::vector<Window>& windows);
+    std::string ownIdentifier();
+    // The entry id (and name) that a window's class and application id match.
+    std::optional<std::pair<std::string, std::string>> identify(Window w);
     std::vector<std::string> languages();
     // Refreshes the known applications and tells the subscribers what changed.
     void refresh(bool notify);

@@ -1,12 +1,15 @@
 #include "platform/x11/X11Connection.h"
 
 #include <X11/Xatom.h>
+#include <X11/Xlib-xcb.h>
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/port/Platform.h"
+#include "platform/x11/X11PropertyCache.h"
 
 namespace kelvra::x11 {
 
@@ -37,6 +40,7 @@ X11Connection::X11Connection(const char* displayName) {
                 "arranged; log in to an X11 session or enable Xwayland");
         else
             logLine(std::string("cannot open the X display ") + (x ? x : "(DISPLAY is unset)"));
+        properties_ = std::make_unique<X11PropertyCache>(*this);
         return;
     }
     connections()[display_] = this;
@@ -52,10 +56,13 @@ X11Connection::X11Connection(const char* displayName) {
         randrEventBase_ = -1;
     }
     addEventMask(root_, StructureNotifyMask);
+    xcb_ = XGetXCBConnection(display_);
+    properties_ = std::make_unique<X11PropertyCache>(*this);
 }
 
 X11Connection::~X11Connection() {
     *alive_ = false;
+    properties_.reset();
     if (!display_) return;
     connections().erase(display_);
     if (!broken_) XCloseDisplay(display_);
@@ -95,13 +102,32 @@ Atom X11Connection::atom(const char* name) {
     return a;
 }
 
+void X11Connection::preloadAtoms(const std::vector<const char*>& names) {
+    if (!isOpen()) return;
+    std::vector<std::pair<const char*, xcb_intern_atom_cookie_t>> asked;
+    for (const char* name : names)
+        if (!atoms_.count(name))
+            asked.emplace_back(name,
+                               xcb_intern_atom(xcb_, 0, static_cast<uint16_t>(strlen(name)), name));
+    for (auto& [name, cookie] : asked) {
+        xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(xcb_, cookie, nullptr);
+        if (!reply) continue;
+        atoms_.emplace(name, reply->atom);
+        names_.emplace(reply->atom, name);
+        free(reply);
+    }
+}
+
 std::string X11Connection::atomName(Atom a) {
     if (!isOpen() || a == None) return {};
+    if (auto it = names_.find(a); it != names_.end()) return it->second;
     clearError();
     char* name = XGetAtomName(display_, a);
     if (!name) return {};
     std::string s(name);
     XFree(name);
+    // Atoms live as long as the server: a name once known never changes.
+    names_.emplace(a, s);
     return s;
 }
 
@@ -135,6 +161,13 @@ void X11Connection::dispatchPending() {
             primaryOrigin_.reset();
         } else if (event.type == ConfigureNotify && event.xconfigure.window == root_) {
             primaryOrigin_.reset();
+        } else if (event.type == DestroyNotify) {
+            // Window ids are reused: a later window with this id starts with no selection.
+            masks_.erase(event.xdestroywindow.window);
+            if (event.xdestroywindow.window == managerCheck_) managed_.reset();
+        } else if (event.type == PropertyNotify && event.xproperty.window == root_ &&
+                   event.xproperty.atom == atom("_NET_SUPPORTING_WM_CHECK")) {
+            managed_.reset();
         }
         // A listener may add or remove listeners: walk a snapshot of the ids.
         std::vector<uint64_t> ids;
@@ -238,6 +271,7 @@ Rect X11Connection::toRoot(const Rect& r) {
 
 bool X11Connection::hasWindowManager() {
     if (!isOpen()) return false;
+    if (managed_) return *managed_;
     Atom check = atom("_NET_SUPPORTING_WM_CHECK");
     auto read = [&](Window w) -> Window {
         Atom type;
@@ -258,11 +292,18 @@ bool X11Connection::hasWindowManager() {
     Window w = read(root_);
     bool running = w != None && read(w) == w;
     lastError_ = saved;
+    // The manager's end destroys its check window; a new one changes the root's property.
+    addEventMask(root_, PropertyChangeMask);
+    if (running) {
+        managerCheck_ = w;
+        addEventMask(w, StructureNotifyMask);
+    }
+    managed_ = running;
     return running;
 }
 
-void X11Connection::sendRootMessage(Window w, const char* type, long l0, long l1, long l2,
-                                    long l3, long l4) {
+void X11Connection::sendRootMessage(Window w, const char* type, long l0, long l1, long l2, long l3,
+                                    long l4) {
     if (!isOpen()) return;
     XEvent e{};
     e.xclient.type = ClientMessage;

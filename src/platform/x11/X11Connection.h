@@ -1,6 +1,7 @@
 #pragma once
 
 #include <X11/Xlib.h>
+#include <xcb/xcb.h>
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,8 @@
 #include "geometry/Rect.h"
 
 namespace kelvra::x11 {
+
+class X11PropertyCache;
 
 // One monitor as RandR reports it, in root coordinates.
 struct Monitor {
@@ -39,12 +42,19 @@ class X11Connection {
 
     bool isOpen() const { return display_ != nullptr && !broken_; }
     Display* display() const { return display_; }
+    // The same connection seen through XCB, for requests that are sent together and
+    // answered in one round trip (cookies). Xlib keeps owning the event queue.
+    xcb_connection_t* xcb() const { return xcb_; }
+    // The window properties every part of the backend reads, kept current by events.
+    X11PropertyCache& properties() { return *properties_; }
     Window root() const { return root_; }
     // The socket to watch for readability; call dispatchPending() when it is readable
     // and whenever the event loop is about to sleep (replies may have queued events).
     int fd() const;
 
     Atom atom(const char* name);
+    // Interns many atoms in one round trip, so that later atom() calls need none.
+    void preloadAtoms(const std::vector<const char*>& names);
     std::string atomName(Atom atom);
 
     // Failed requests never end the process: they set the last error code, which a
@@ -67,8 +77,8 @@ class X11Connection {
     // dropping what other parts of the program selected there: always use this.
     void addEventMask(Window window, long mask);
     // An EWMH client message about `w`, sent to the root for the window manager.
-    void sendRootMessage(Window w, const char* type, long l0, long l1 = 0, long l2 = 0,
-                         long l3 = 0, long l4 = 0);
+    void sendRootMessage(Window w, const char* type, long l0, long l1 = 0, long l2 = 0, long l3 = 0,
+                         long l4 = 0);
     int randrEventBase() const { return randrEventBase_; }
     bool isRandrEvent(const XEvent& e) const;
 
@@ -81,7 +91,8 @@ class X11Connection {
     Point toRoot(Point portPoint);
     Rect toRoot(const Rect& portRect);
 
-    // Whether an EWMH window manager is running (its check window is alive).
+    // Whether an EWMH window manager is running (its check window is alive). Kept
+    // until the root's check property changes or the check window goes away.
     bool hasWindowManager();
 
   private:
@@ -90,11 +101,16 @@ class X11Connection {
     Point primaryOrigin();
 
     Display* display_ = nullptr;
+    xcb_connection_t* xcb_ = nullptr;
+    std::unique_ptr<X11PropertyCache> properties_;
+    std::optional<bool> managed_;
+    Window managerCheck_ = 0;
     Window root_ = 0;
     bool broken_ = false;
     int lastError_ = 0;
     int randrEventBase_ = -1;
     std::unordered_map<std::string, Atom> atoms_;
+    std::unordered_map<Atom, std::string> names_;
     std::map<uint64_t, Listener> listeners_;
     uint64_t nextListener_ = 1;
     std::map<Window, long> masks_;

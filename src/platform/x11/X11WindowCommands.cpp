@@ -8,13 +8,12 @@ namespace {
 constexpr long sourcePager = 2;  // direct user action: no focus-stealing prevention
 }
 
-
 bool X11WindowCommands::activate(Window w) {
     if (!c_.isOpen()) return false;
     c_.clearError();
     if (c_.hasWindowManager()) {
         c_.sendRootMessage(w, "_NET_ACTIVE_WINDOW", sourcePager, CurrentTime,
-                   static_cast<long>(windows_.activeWindow().value_or(None)));
+                           static_cast<long>(windows_.activeWindow().value_or(None)));
     } else {
         XMapRaised(c_.display(), w);
         XSetInputFocus(c_.display(), w, RevertToPointerRoot, CurrentTime);
@@ -47,13 +46,6 @@ bool X11WindowCommands::close(Window w) {
     e.xclient.data.l[0] = static_cast<long>(c_.atom("WM_DELETE_WINDOW"));
     e.xclient.data.l[1] = CurrentTime;
     XSendEvent(c_.display(), w, False, NoEventMask, &e);
-    return c_.checkedSync();
-}
-
-bool X11WindowCommands::minimize(Window w) {
-    if (!c_.isOpen()) return false;
-    c_.clearError();
-    XIconifyWindow(c_.display(), w, DefaultScreen(c_.display()));
     return c_.checkedSync();
 }
 

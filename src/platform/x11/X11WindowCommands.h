@@ -19,10 +19,8 @@ class X11WindowCommands {
     bool activate(Window w);
     // Asks the window to close, as its close button would.
     bool close(Window w);
-    bool minimize(Window w);
 
   private:
-
     X11Connection& c_;
     X11Windows& windows_;
 };

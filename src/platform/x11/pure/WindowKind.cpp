@@ -38,6 +38,14 @@ std::string subroleFor(const std::vector<std::string>& windowTypes, bool transie
     return transient ? "AXDialog" : "AXStandardWindow";
 }
 
+port::WindowKind windowKindFor(const std::vector<std::string>& windowTypes, bool transient) {
+    std::string subrole = subroleFor(windowTypes, transient);
+    if (subrole == "AXStandardWindow") return port::WindowKind::standard;
+    if (subrole == "AXDialog") return port::WindowKind::dialog;
+    if (subrole == "AXFloatingWindow") return port::WindowKind::floating;
+    return port::WindowKind::other;
+}
+
 bool isTaskbarWindow(const std::vector<std::string>& windowTypes, bool transient,
                      bool skipTaskbar) {
     return !skipTaskbar && subroleFor(windowTypes, transient) == "AXStandardWindow";
