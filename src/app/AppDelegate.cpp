@@ -148,7 +148,8 @@ void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
         AppDelegate& d = **self;
         d.shortcutDebounceTimer_.reset();
         // During a recording the hot keys stay off; its end registers the table.
-        if (d.coreStarted_ && !d.recording_) d.components().shortcutManager().registerShortcuts(table);
+        if (d.coreStarted_ && !d.recording_)
+            d.components().shortcutManager().registerShortcuts(table);
     });
 }
 
@@ -178,7 +179,8 @@ void AppDelegate::wire() {
         })));
     keep(c.shortcutManager().onAction.connect(
         withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); })));
-    auto applyZone = withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
+    auto applyZone =
+        withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
     keep(c.hud().onApply.connect(applyZone));
 
     auto& status = c.statusItem();
@@ -204,20 +206,23 @@ void AppDelegate::wire() {
     })));
     auto& center = NotificationCenter::shared();
     keep(center.addObserver(KeyRecorder::beganNotification, withSelf([](AppDelegate& d) {
-        // A table change just before the recording must not re-grab the keys in the
-        // middle of it: the end of the recording registers the table anyway.
-        d.recording_ = true;
-        if (auto timer = std::exchange(d.shortcutDebounceTimer_, std::nullopt)) {
-            platform().runLoop->cancelTimer(*timer);
-        }
-        d.components().shortcutManager().unregisterAll();
-    })));
+                                // A table change just before the recording must not re-grab the
+                                // keys in the middle of it: the end of the recording registers the
+                                // table anyway.
+                                d.recording_ = true;
+                                if (auto timer =
+                                        std::exchange(d.shortcutDebounceTimer_, std::nullopt)) {
+                                    platform().runLoop->cancelTimer(*timer);
+                                }
+                                d.components().shortcutManager().unregisterAll();
+                            })));
     keep(center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {
-        d.recording_ = false;
-        if (d.coreStarted_) {
-            d.components().shortcutManager().registerShortcuts(d.settings_.shortcuts());
-        }
-    })));
+                                d.recording_ = false;
+                                if (d.coreStarted_) {
+                                    d.components().shortcutManager().registerShortcuts(
+                                        d.settings_.shortcuts());
+                                }
+                            })));
     keep(platform().screens->onScreensChanged(
         withSelf([](AppDelegate& d) { d.components().tileManager().removeAll(); })));
 }

@@ -12,14 +12,14 @@ namespace kelvra {
 // The program's own notification centre: named notifications without payload,
 // posted and observed on the main thread.
 class NotificationCenter {
-public:
+  public:
     static NotificationCenter& shared();
 
     // Observers are called synchronously, in the order they were added.
     void post(const std::string& name);
     Subscription addObserver(const std::string& name, std::function<void()> observer);
 
-private:
+  private:
     std::map<std::string, Signal<>> signals_;
 };
 

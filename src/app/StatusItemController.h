@@ -15,7 +15,7 @@ struct CustomLayout;
 // the permission and pause state and the menu's choices are announced; the menu's items
 // arrive with the tray itself.
 class StatusItemController {
-public:
+  public:
     explicit StatusItemController(AppSettings& settings);
     ~StatusItemController();
 
@@ -29,7 +29,7 @@ public:
     Signal<> onShowOnboarding;
     Signal<CustomLayout, int> onApplyCustomZone;
 
-private:
+  private:
     AppSettings& settings_;
     std::unique_ptr<port::Surface> surface_;
 };

@@ -3,7 +3,7 @@
 namespace kelvra {
 
 std::optional<Rect> CustomLayout::zoneFrame(int index, const Rect& visible, double gap,
-                                             double padding) const {
+                                            double padding) const {
     if (index < 0 || index >= static_cast<int>(zones.size())) return std::nullopt;
     // A damaged or synced layout may carry any numbers: refuse rather than divide by
     // zero or place a window outside its grid.

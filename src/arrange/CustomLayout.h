@@ -34,8 +34,7 @@ struct CustomLayout {
     // `gap` between cells and `padding` at the edges. Nothing for an index outside
     // the zones, a grid without columns or rows, a zone outside its grid, or an
     // empty padded area.
-    std::optional<Rect> zoneFrame(int index, const Rect& visible, double gap,
-                                  double padding) const;
+    std::optional<Rect> zoneFrame(int index, const Rect& visible, double gap, double padding) const;
 };
 
 void to_json(nlohmann::json& j, const GridZone& z);

@@ -12,13 +12,13 @@ class SnapEngine;
 // Saves and restores window arrangements. For now it records which workspace it
 // was asked to restore; the restore itself arrives later.
 class WorkspaceManager {
-public:
+  public:
     WorkspaceManager(AppSettings& settings, SnapEngine& engine);
 
     void restore(const Workspace& workspace);
     const std::optional<Workspace>& lastRestored() const { return lastRestored_; }
 
-private:
+  private:
     [[maybe_unused]] AppSettings& settings_;
     [[maybe_unused]] SnapEngine& engine_;
     std::optional<Workspace> lastRestored_;

@@ -14,7 +14,7 @@ class SnapEngine;
 // Offers the other windows for the rest of the screen after a snap. For now it
 // remembers the last snap it was told about; the offer arrives later.
 class SnapAssistController {
-public:
+  public:
     SnapAssistController(AppSettings& settings, SnapEngine& engine);
 
     // Decides by itself whether to offer anything.
@@ -26,7 +26,7 @@ public:
     };
     const std::optional<Offer>& lastSnapSeen() const { return last_; }
 
-private:
+  private:
     [[maybe_unused]] AppSettings& settings_;
     [[maybe_unused]] SnapEngine& engine_;
     std::optional<Offer> last_;

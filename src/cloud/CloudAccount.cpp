@@ -7,9 +7,13 @@ CloudAccount& CloudAccount::shared() {
     return account;
 }
 
-void CloudAccount::start() { started_ = true; }
+void CloudAccount::start() {
+    started_ = true;
+}
 
-void CloudAccount::handleCallback(const std::string& url) { callbacks_.push_back(url); }
+void CloudAccount::handleCallback(const std::string& url) {
+    callbacks_.push_back(url);
+}
 
 void CloudAccount::resetForTesting() {
     started_ = false;

@@ -8,7 +8,7 @@ namespace kelvra {
 // The user's cloud account. For now it starts and collects sign-in callbacks; the
 // browser sign-in and the token store arrive later.
 class CloudAccount {
-public:
+  public:
     static CloudAccount& shared();
 
     // Refreshes the account when a token is stored; otherwise does nothing.
@@ -19,7 +19,7 @@ public:
     const std::vector<std::string>& callbacks() const { return callbacks_; }
     void resetForTesting();
 
-private:
+  private:
     bool started_ = false;
     std::vector<std::string> callbacks_;
 };

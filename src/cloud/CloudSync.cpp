@@ -7,6 +7,8 @@ CloudSync& CloudSync::shared() {
     return sync;
 }
 
-void CloudSync::start() { started_ = true; }
+void CloudSync::start() {
+    started_ = true;
+}
 
 }  // namespace kelvra

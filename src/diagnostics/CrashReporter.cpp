@@ -7,6 +7,8 @@ CrashReporter& CrashReporter::shared() {
     return reporter;
 }
 
-void CrashReporter::subscribe() { subscribed_ = true; }
+void CrashReporter::subscribe() {
+    subscribed_ = true;
+}
 
 }  // namespace kelvra

@@ -17,6 +17,8 @@ UpdaterController& UpdaterController::shared() {
     return *i;
 }
 
-bool UpdaterController::exists() { return instance() != nullptr; }
+bool UpdaterController::exists() {
+    return instance() != nullptr;
+}
 
 }  // namespace kelvra

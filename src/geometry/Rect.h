@@ -33,12 +33,11 @@ struct Rect {
 
     Rect() = default;
     Rect(double x_, double y_, double w, double h) : x(x_), y(y_), width(w), height(h) {}
-    Rect(Point origin, Size size) : x(origin.x), y(origin.y), width(size.width), height(size.height) {}
+    Rect(Point origin, Size size)
+        : x(origin.x), y(origin.y), width(size.width), height(size.height) {}
 
     // The null rectangle: the result of an empty intersection or an over-sized inset.
-    static Rect null() {
-        return Rect(INFINITY, INFINITY, 0, 0);
-    }
+    static Rect null() { return Rect(INFINITY, INFINITY, 0, 0); }
 
     Point origin() const { return {x, y}; }
     Size size() const { return {width, height}; }
@@ -53,7 +52,8 @@ struct Rect {
     bool isEmpty() const { return isNull() || width <= 0 || height <= 0; }
     // Every component is a finite number.
     bool isFinite() const {
-        return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) && std::isfinite(height);
+        return std::isfinite(x) && std::isfinite(y) && std::isfinite(width) &&
+               std::isfinite(height);
     }
 
     // Grows (negative d) or shrinks (positive d) the rectangle on every side.

@@ -17,7 +17,7 @@ class SnapEngine;
 // Turns dragging a window to a screen edge into snapping. For now it only holds its
 // start/stop state and the zone-change callback; the drag logic arrives later.
 class DragMonitor {
-public:
+  public:
     DragMonitor(AppSettings& settings, SnapEngine& engine);
 
     void start();
@@ -27,7 +27,7 @@ public:
     // All three absent: no zone is previewed.
     Signal<std::optional<ZoneID>, std::optional<Rect>, std::optional<ScreenInfo>> onZoneChange;
 
-private:
+  private:
     [[maybe_unused]] AppSettings& settings_;
     [[maybe_unused]] SnapEngine& engine_;
     bool running_ = false;

@@ -7,6 +7,8 @@ void HUDController::show() {
     panelOpen_ = true;
 }
 
-void HUDController::close() { panelOpen_ = false; }
+void HUDController::close() {
+    panelOpen_ = false;
+}
 
 }  // namespace kelvra

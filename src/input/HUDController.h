@@ -16,7 +16,7 @@ struct HUDModel {
 // The keyboard zone picker. For now it tracks whether its panel is open; the panel
 // itself arrives with the program's own panels.
 class HUDController {
-public:
+  public:
     void show();
     // Orders the panel out and drops it.
     void close();
@@ -26,7 +26,7 @@ public:
     HUDModel model;
     Signal<ZoneID> onApply;
 
-private:
+  private:
     bool panelOpen_ = false;
 };
 

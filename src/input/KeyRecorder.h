@@ -12,7 +12,7 @@ class AppSettings;
 
 // Records a new key combination for one action from the next key press.
 class KeyRecorder {
-public:
+  public:
     static constexpr const char* beganNotification = "KelvraKeyRecordingBegan";
     static constexpr const char* endedNotification = "KelvraKeyRecordingEnded";
 
@@ -25,7 +25,7 @@ public:
     // The action being recorded, or none.
     Published<std::optional<std::string>> recording{std::nullopt};
 
-private:
+  private:
     std::optional<port::KeyMonitorId> monitor_;
     std::shared_ptr<KeyRecorder*> self_;
 };

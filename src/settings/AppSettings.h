@@ -18,7 +18,7 @@ namespace kelvra {
 // The one store of preferences and user-made records. Loads from the user defaults
 // at construction and writes the whole set back after every assignment.
 class AppSettings {
-public:
+  public:
     explicit AppSettings(port::UserDefaults& defaults);
     AppSettings(const AppSettings&) = delete;
     AppSettings& operator=(const AppSettings&) = delete;
@@ -65,7 +65,7 @@ public:
     bool loading() const { return loading_; }
     port::UserDefaults& defaults() { return defaults_; }
 
-private:
+  private:
     void load();
     void installHooks();
 

@@ -12,7 +12,7 @@ namespace kelvra {
 // subscribers. Subscribing does not replay the current value.
 template <class T>
 class Published {
-public:
+  public:
     explicit Published(T initial = T{}) : value_(std::move(initial)) {}
     Published(const Published&) = delete;
     Published& operator=(const Published&) = delete;
@@ -37,7 +37,7 @@ public:
     // Sets without hooks or notifications (used while loading).
     void setQuietly(T v) { value_ = std::move(v); }
 
-private:
+  private:
     T value_;
     std::function<void()> willChange_;
     std::function<void()> didSet_;

@@ -56,7 +56,9 @@ std::string Uuid::uuidString() const {
     return s;
 }
 
-void to_json(nlohmann::json& j, const Uuid& id) { j = id.uuidString(); }
+void to_json(nlohmann::json& j, const Uuid& id) {
+    j = id.uuidString();
+}
 
 void from_json(const nlohmann::json& j, Uuid& id) {
     if (!j.is_string()) throw nlohmann::json::type_error::create(302, "UUID must be a string", &j);

@@ -14,7 +14,7 @@ namespace kelvra {
 // A 128-bit identifier. Its text form is the canonical 36-character form with
 // hyphens and upper-case hexadecimal digits.
 class Uuid {
-public:
+  public:
     Uuid() = default;
     explicit Uuid(const std::array<uint8_t, 16>& bytes) : bytes_(bytes) {}
 
@@ -29,7 +29,7 @@ public:
     friend bool operator==(const Uuid&, const Uuid&) = default;
     friend auto operator<=>(const Uuid&, const Uuid&) = default;
 
-private:
+  private:
     std::array<uint8_t, 16> bytes_{};
 };
 

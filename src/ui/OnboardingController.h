@@ -14,7 +14,7 @@ class AppSettings;
 // shows the welcome page; the pages and their steps arrive with the window itself.
 // show() may be called any number of times: the one window comes to the front.
 class OnboardingController {
-public:
+  public:
     explicit OnboardingController(AppSettings& settings);
     ~OnboardingController();
 
@@ -24,7 +24,7 @@ public:
 
     Signal<> onFinished;
 
-private:
+  private:
     [[maybe_unused]] AppSettings& settings_;
     std::unique_ptr<port::Surface> surface_;
 };

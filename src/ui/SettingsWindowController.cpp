@@ -8,9 +8,9 @@
 namespace kelvra {
 
 namespace {
-constexpr std::array<const char*, 9> tabIds = {"general",    "snap",      "tiling",
-                                               "shortcuts",  "layout",    "workspaces",
-                                               "autoPlace",  "exclude",   "account"};
+constexpr std::array<const char*, 9> tabIds = {"general",   "snap",    "tiling",
+                                               "shortcuts", "layout",  "workspaces",
+                                               "autoPlace", "exclude", "account"};
 }  // namespace
 
 SettingsWindowController::SettingsWindowController(AppSettings& settings) : settings_(settings) {}

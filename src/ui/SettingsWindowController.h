@@ -9,13 +9,23 @@ namespace kelvra {
 
 class AppSettings;
 
-enum class SettingsTab { general, snap, tiling, shortcuts, layout, workspaces, autoPlace, exclude, account };
+enum class SettingsTab {
+    general,
+    snap,
+    tiling,
+    shortcuts,
+    layout,
+    workspaces,
+    autoPlace,
+    exclude,
+    account
+};
 
 // The settings window, drawn through the surfaces port. For now it shows its tab list;
 // the pages arrive with the window itself. show() may be called any number of times:
 // the one window comes to the front.
 class SettingsWindowController {
-public:
+  public:
     explicit SettingsWindowController(AppSettings& settings);
     ~SettingsWindowController();
 
@@ -24,7 +34,7 @@ public:
     SettingsTab currentTab() const { return tab_; }
     port::SettingsWindowModel model() const;
 
-private:
+  private:
     [[maybe_unused]] AppSettings& settings_;
     SettingsTab tab_ = SettingsTab::general;
     std::unique_ptr<port::Surface> surface_;

@@ -13,7 +13,7 @@ struct AlertRequest {
 
 // Modal alerts of the program's own.
 class Alerts {
-public:
+  public:
     static constexpr int firstButtonReturn = 1000;
     virtual ~Alerts() = default;
     // Blocks until the user answers; returns firstButtonReturn + the index of the button.

@@ -23,7 +23,7 @@ struct RunningApplication {
 
 // The running applications of the user's session.
 class Applications {
-public:
+  public:
     virtual ~Applications() = default;
     // In the platform's order.
     virtual std::vector<RunningApplication> runningApplications() = 0;

@@ -7,7 +7,7 @@ namespace kelvra::port {
 
 // What the program knows about its own package.
 class BundleInfo {
-public:
+  public:
     virtual ~BundleInfo() = default;
     // A value of the package's information dictionary ("SUFeedURL", "CFBundleShortVersionString").
     virtual std::optional<std::string> infoValue(const std::string& key) = 0;

@@ -12,7 +12,7 @@ using HotKeyRef = uint64_t;
 // shortcut table; modifiers use the classic bits (command 0x0100, shift 0x0200,
 // option 0x0800, control 0x1000). Each backend maps them to its own keys.
 class HotKeys {
-public:
+  public:
     virtual ~HotKeys() = default;
     // Installs the one handler that receives pressed hot keys (signature, identifier),
     // on the main thread. Installing again replaces it. A key held down is one press:

@@ -23,7 +23,7 @@ using KeyMonitorId = uint64_t;
 
 // Key-down events sent to the program's own windows.
 class KeyMonitor {
-public:
+  public:
     virtual ~KeyMonitor() = default;
     // The handler returns true to swallow the event, false to let it pass on.
     virtual KeyMonitorId addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) = 0;

@@ -8,7 +8,7 @@ namespace kelvra::port {
 
 // The current keyboard layout.
 class KeyboardLayout {
-public:
+  public:
     virtual ~KeyboardLayout() = default;
     // The text (UTF-8) the key types without modifiers, or nothing.
     virtual std::optional<std::string> translate(uint16_t virtualKeyCode) = 0;

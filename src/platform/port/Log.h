@@ -6,7 +6,7 @@ namespace kelvra::port {
 
 // The system log. Every line the program writes begins with "Kelvra: ".
 class Log {
-public:
+  public:
     virtual ~Log() = default;
     virtual void line(const std::string& text) = 0;
 };

@@ -6,7 +6,7 @@ namespace kelvra::port {
 
 // Starting the program when the user logs in.
 class LoginItems {
-public:
+  public:
     virtual ~LoginItems() = default;
     // On failure, false with a description in `error`.
     virtual bool registerMainApp(std::string& error) = 0;

@@ -22,9 +22,13 @@ Platform& platform() {
     return *p;
 }
 
-void installPlatform(const Platform& p) { installed() = p; }
+void installPlatform(const Platform& p) {
+    installed() = p;
+}
 
-void uninstallPlatform() { installed().reset(); }
+void uninstallPlatform() {
+    installed().reset();
+}
 
 void logLine(const std::string& text) {
     auto& p = installed();

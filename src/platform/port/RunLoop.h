@@ -9,7 +9,7 @@ using TimerId = uint64_t;
 
 // The main run loop: everything the program does runs on it.
 class RunLoop {
-public:
+  public:
     virtual ~RunLoop() = default;
     // Runs the work on the main thread, after what is already queued. Safe from any thread.
     virtual void post(std::function<void()> work) = 0;

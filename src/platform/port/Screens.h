@@ -13,17 +13,17 @@ namespace kelvra::port {
 // One display as the platform reports it. Frames are in the top-left space (origin at
 // the top-left of the primary display, y growing downwards), like windows.
 struct PlatformScreen {
-    uint64_t id = 0;     // the display's identity: equal ids are the same display
-    Rect frame;          // the whole display
-    Rect visibleFrame;   // less panels, docks and menu bars
+    uint64_t id = 0;       // the display's identity: equal ids are the same display
+    Rect frame;            // the whole display
+    Rect visibleFrame;     // less panels, docks and menu bars
     bool builtIn = false;  // a laptop's own panel
-    std::string name;    // the output's name, for logs
+    std::string name;      // the output's name, for logs
 
     friend bool operator==(const PlatformScreen&, const PlatformScreen&) = default;
 };
 
 class Screens {
-public:
+  public:
     virtual ~Screens() = default;
     // All displays, primary first. Reflects the current arrangement on every call.
     virtual std::vector<PlatformScreen> screens() = 0;

@@ -15,7 +15,7 @@ namespace kelvra {
 // (themselves or others) while being called.
 template <class... Args>
 class Signal {
-public:
+  public:
     Subscription connect(std::function<void(const Args&...)> listener) {
         auto id = state_->next++;
         state_->listeners[id] = std::move(listener);
@@ -34,7 +34,7 @@ public:
     bool empty() const { return state_->listeners.empty(); }
     size_t size() const { return state_->listeners.size(); }
 
-private:
+  private:
     struct State {
         uint64_t next = 1;
         std::map<uint64_t, std::function<void(const Args&...)>> listeners;

@@ -7,7 +7,7 @@ namespace kelvra {
 
 // Keeps an observation alive; ends it when destroyed or cancelled. Move-only.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(Subscription&& o) noexcept : cancel_(std::exchange(o.cancel_, nullptr)) {}
@@ -27,7 +27,7 @@ public:
     }
     bool active() const { return static_cast<bool>(cancel_); }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 

@@ -16,7 +16,7 @@ using DefaultsValue = std::variant<bool, double, std::string, StringArray, Data>
 
 // One user-defaults domain (one per bundle identifier).
 class UserDefaults {
-public:
+  public:
     virtual ~UserDefaults() = default;
     virtual std::optional<DefaultsValue> object(const std::string& key) = 0;
     virtual void set(const std::string& key, const DefaultsValue& value) = 0;

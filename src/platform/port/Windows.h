@@ -39,7 +39,7 @@ struct WindowCapabilities {
 // is bounded in time: a hung application gives "no value", never a stall. Failures are
 // never errors, only "no value".
 class Windows {
-public:
+  public:
     virtual ~Windows() = default;
 
     virtual WindowCapabilities capabilities() = 0;

@@ -13,7 +13,7 @@ namespace kelvra::sim {
 // runs posted work, advance() moves the clock and fires due timers in time order
 // (running posted work after each one).
 class VirtualRunLoop final : public port::RunLoop {
-public:
+  public:
     void post(std::function<void()> work) override;
     port::TimerId scheduleTimer(double intervalSeconds, bool repeats,
                                 std::function<void()> fire) override;
@@ -27,7 +27,7 @@ public:
     size_t activeTimers() const { return timers_.size(); }
     size_t pendingWork();
 
-private:
+  private:
     struct Timer {
         double due;
         double interval;

@@ -181,7 +181,8 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
 
 TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
     auto& d = launch();
-    d.components().dragMonitor().onZoneChange.emit(ZoneID::leftHalf, Rect{0, 25, 716, 875}, std::nullopt);
+    d.components().dragMonitor().onZoneChange.emit(ZoneID::leftHalf, Rect{0, 25, 716, 875},
+                                                   std::nullopt);
     desktop.runLoop().advance(1);
     auto preview = desktop.surfaces().find(port::SurfaceKind::overlay);
     ASSERT_TRUE(preview);

@@ -21,8 +21,8 @@ class ShortcutManagerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         desk.install();
-        listener = manager->onAction.connect(
-            [this](const std::string& name) { fired.push_back(name); });
+        listener =
+            manager->onAction.connect([this](const std::string& name) { fired.push_back(name); });
     }
 
     // Presses a combination and lets the main queue run.
