@@ -86,7 +86,7 @@ VirtualKeyCodes::VirtualKeyCodes(X11Connection& connection) : connection_(connec
 }
 
 VirtualKeyCodes::~VirtualKeyCodes() {
-    connection_.removeListener(listener_);
+    listener_.cancel();
 }
 
 Subscription VirtualKeyCodes::onKeymapChanged(std::function<void()> callback) {

@@ -46,7 +46,7 @@ class VirtualKeyCodes {
     void reload();
 
     X11Connection& connection_;
-    uint64_t listener_ = 0;
+    Subscription listener_;
     uint64_t nextCallback_ = 1;
     std::map<uint64_t, std::function<void()>> callbacks_;
     std::map<uint16_t, KeyCode> toKeycode_;

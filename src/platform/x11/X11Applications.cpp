@@ -79,7 +79,7 @@ X11Applications::X11Applications(X11Connection& connection)
 
 X11Applications::~X11Applications() {
     *alive_ = false;
-    if (listener_) c_.removeListener(listener_);
+    listener_.cancel();
 }
 
 int32_t X11Applications::currentProcessId() {

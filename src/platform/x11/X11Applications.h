@@ -59,7 +59,7 @@ class X11Applications final : public port::Applications {
     X11Windows windows_;
     X11WindowCommands commands_;
     std::unique_ptr<DesktopEntryIndex> entries_;
-    uint64_t listener_ = 0;
+    Subscription listener_;
     std::vector<int32_t> order_;  // processes in the order they were first seen
     std::map<int32_t, port::RunningApplication> known_;
     std::map<uint64_t, Callback> launched_, terminated_;

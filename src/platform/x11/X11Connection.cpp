@@ -137,14 +137,8 @@ bool X11Connection::checkedSync() {
     return lastError_ == 0 && !broken_;
 }
 
-uint64_t X11Connection::addListener(Listener listener) {
-    uint64_t id = nextListener_++;
-    listeners_.emplace(id, std::move(listener));
-    return id;
-}
-
-void X11Connection::removeListener(uint64_t id) {
-    listeners_.erase(id);
+Subscription X11Connection::addListener(Listener listener) {
+    return events_.connect(std::move(listener));
 }
 
 bool X11Connection::isRandrEvent(const XEvent& e) const {
@@ -169,13 +163,7 @@ void X11Connection::dispatchPending() {
                    event.xproperty.atom == atom("_NET_SUPPORTING_WM_CHECK")) {
             managed_.reset();
         }
-        // A listener may add or remove listeners: walk a snapshot of the ids.
-        std::vector<uint64_t> ids;
-        for (const auto& [id, l] : listeners_) ids.push_back(id);
-        for (uint64_t id : ids) {
-            auto it = listeners_.find(id);
-            if (it != listeners_.end()) it->second(event);
-        }
+        events_.emit(event);
     }
 }
 

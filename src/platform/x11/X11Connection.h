@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geometry/Rect.h"
+#include "platform/port/Signal.h"
 
 namespace kelvra::x11 {
 
@@ -67,8 +68,7 @@ class X11Connection {
 
     // Event listeners see every event that dispatchPending() reads, in order.
     using Listener = std::function<void(const XEvent&)>;
-    uint64_t addListener(Listener listener);
-    void removeListener(uint64_t id);
+    Subscription addListener(Listener listener);
     void dispatchPending();
     // Runs dispatchPending() soon on the main run loop: for callers whose round trips
     // read events into Xlib's queue, where the socket no longer shows them.
@@ -111,8 +111,7 @@ class X11Connection {
     int randrEventBase_ = -1;
     std::unordered_map<std::string, Atom> atoms_;
     std::unordered_map<Atom, std::string> names_;
-    std::map<uint64_t, Listener> listeners_;
-    uint64_t nextListener_ = 1;
+    Signal<XEvent> events_;
     std::map<Window, long> masks_;
     std::optional<Point> primaryOrigin_;
     bool dispatchScheduled_ = false;

@@ -32,7 +32,7 @@ X11HotKeys::X11HotKeys(X11Connection& connection, VirtualKeyCodes& keys)
 }
 
 X11HotKeys::~X11HotKeys() {
-    connection_.removeListener(listener_);
+    listener_.cancel();
     for (auto& [ref, hotKey] : hotKeys_) ungrab(hotKey);
     if (connection_.isOpen()) XFlush(connection_.display());
 }

@@ -56,7 +56,7 @@ class X11HotKeys final : public port::HotKeys {
 
     X11Connection& connection_;
     VirtualKeyCodes& keys_;
-    uint64_t listener_ = 0;
+    Subscription listener_;
     Subscription keymapSubscription_;
     std::function<void(uint32_t, uint32_t)> handler_;
     std::map<port::HotKeyRef, HotKey> hotKeys_;

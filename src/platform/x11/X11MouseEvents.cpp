@@ -41,9 +41,8 @@ bool X11MouseEvents::start(std::function<void(const port::MouseEvent&)> handler)
 }
 
 void X11MouseEvents::stop() {
-    if (listener_ == 0) return;
-    connection_.removeListener(listener_);
-    listener_ = 0;
+    if (!listener_.active()) return;
+    listener_.cancel();
     selectRawEvents(false);
     handler_ = nullptr;
     leftDown_ = false;

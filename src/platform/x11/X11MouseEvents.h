@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "platform/port/MouseEvents.h"
+#include "platform/port/Subscription.h"
 
 namespace kelvra::x11 {
 
@@ -36,7 +37,7 @@ class X11MouseEvents final : public port::MouseEvents {
 
     X11Connection& connection_;
     int xiOpcode_ = -1;
-    uint64_t listener_ = 0;
+    Subscription listener_;
     unsigned int functionKeyMask_ = ShiftMask;
     bool leftDown_ = false;
     Point lastLocation_;

@@ -37,7 +37,7 @@ X11PropertyCache::X11PropertyCache(X11Connection& connection) : c_(connection) {
 }
 
 X11PropertyCache::~X11PropertyCache() {
-    if (listener_) c_.removeListener(listener_);
+    listener_.cancel();
 }
 
 void X11PropertyCache::watch(Window w) {

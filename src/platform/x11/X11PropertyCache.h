@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "geometry/Rect.h"
+#include "platform/port/Subscription.h"
 
 namespace kelvra::x11 {
 
@@ -78,7 +79,7 @@ class X11PropertyCache {
     void dropAreasUnder(Window w, std::optional<unsigned long> serial = std::nullopt);
 
     X11Connection& c_;
-    uint64_t listener_ = 0;
+    Subscription listener_;
     bool haveResources_ = false;
     // Each value with the sequence number of the request that read it: an event
     // generated before the server handled that request (a lower serial) is already

@@ -18,7 +18,7 @@ X11Screens::X11Screens(X11Connection& connection) : c_(connection), windows_(con
 
 X11Screens::~X11Screens() {
     *alive_ = false;
-    if (listener_) c_.removeListener(listener_);
+    listener_.cancel();
 }
 
 std::vector<port::PlatformScreen> X11Screens::screens() {

@@ -31,7 +31,7 @@ class X11Screens final : public port::Screens {
 
     X11Connection& c_;
     X11Windows windows_;
-    uint64_t listener_ = 0;
+    Subscription listener_;
     Signal<> changed_;
     bool notifyPending_ = false;
     bool notifyAlways_ = false;

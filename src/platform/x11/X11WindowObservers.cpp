@@ -16,7 +16,7 @@ X11WindowObservers::X11WindowObservers(X11Connection& connection, X11Windows& wi
 
 X11WindowObservers::~X11WindowObservers() {
     *alive_ = false;
-    if (listener_) c_.removeListener(listener_);
+    listener_.cancel();
 }
 
 Subscription X11WindowObservers::observe(Window w,

@@ -52,7 +52,7 @@ class X11WindowObservers {
 
     X11Connection& c_;
     X11Windows& windows_;
-    uint64_t listener_ = 0;
+    Subscription listener_;
     std::map<Window, Watched> watched_;
     std::map<Window, Window> clientOfFrame_;
     std::set<Window> checksPending_;
