@@ -508,10 +508,13 @@ void Desktop::addTopDock(int height) {
     long strut[12] = {
         0, 0, height, 0, 0, 0, 0, 0, static_cast<long>(m.x), static_cast<long>(m.x + m.width - 1),
         0, 0};
-    XChangeProperty(display_, dock, atom(display_, "_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
-    XChangeProperty(display_, dock, atom(display_, "_NET_WM_STRUT"), XA_CARDINAL, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(strut), 4);
+    auto setStrut = [&] {
+        XChangeProperty(display_, dock, atom(display_, "_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
+        XChangeProperty(display_, dock, atom(display_, "_NET_WM_STRUT"), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(strut), 4);
+    };
+    setStrut();
     long pid = getpid();
     XChangeProperty(display_, dock, atom(display_, "_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<unsigned char*>(&pid), 1);
@@ -519,6 +522,25 @@ void Desktop::addTopDock(int height) {
     XMapWindow(display_, dock);
     XSync(display_, False);
     if (!windowManager_) return;
+    // A dock mapped while openbox is still finishing its start can be managed before
+    // its strut is looked at: once it is managed, setting the strut again makes the
+    // manager take it into account.
+    auto managed = [&] {
+        auto clients = cardinals(display_, root(), "_NET_CLIENT_LIST");
+        return clients && std::find(clients->begin(), clients->end(), static_cast<long>(dock)) !=
+                              clients->end();
+    };
+    // Openbox sometimes drops a map request that arrives while it finishes starting:
+    // ask again.
+    for (int attempt = 0; attempt < 3 && !waitUntil(managed, std::chrono::milliseconds(700));
+         ++attempt) {
+        XUnmapWindow(display_, dock);
+        XSync(display_, False);
+        XMapWindow(display_, dock);
+        XSync(display_, False);
+    }
+    setStrut();
+    XSync(display_, False);
     bool reserved = waitUntil([&] {
         auto area = cardinals(display_, root(), "_NET_WORKAREA");
         return area && area->size() >= 4 && (*area)[1] >= height;
