@@ -304,34 +304,45 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
 
     // A second connection probes whether the program holds Control+Alt+Space: that
     // succeeds only once its hot keys are registered. Space is the one default
-    // combination these tests never press, so a probe that wins the race for it
-    // costs nothing.
-    Display* probe = XOpenDisplay(displayName().c_str());
-    KeyCode space = XKeysymToKeycode(probe, XK_space);
+    // combination these tests never press. When the program registers in the instant
+    // the probe holds the combination, it reports it taken (and tells the user): that
+    // start is ended and made again, so no test runs beside that alert.
     auto environment = sessionEnvironment();
     for (const auto& [name, value] : extraEnvironment) environment[name] = value;
-    kelvra_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {KELVRA_PROGRAM},
-        .environment = environment,
-        .logFile = logPath("kelvra"),
-        .inheritedFds = {},
-    });
-    bool grabbed = false;
-    waitUntil(
-        [&] {
-            if (!kelvra_->running()) return true;  // gone: no point waiting
-            lastXError = 0;
-            XGrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe), True,
-                     GrabModeAsync, GrabModeAsync);
-            XSync(probe, False);
-            if (lastXError == BadAccess) return grabbed = true;
-            XUngrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe));
-            XSync(probe, False);
-            return false;
-        },
-        startDeadline);
-    XCloseDisplay(probe);
-    if (!grabbed) {
+    const std::string collision = "Ctrl+Alt+space";
+    for (int attempt = 0;; ++attempt) {
+        Display* probe = XOpenDisplay(displayName().c_str());
+        KeyCode space = XKeysymToKeycode(probe, XK_space);
+        kelvra_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+            .argv = {KELVRA_PROGRAM},
+            .environment = environment,
+            .logFile = logPath("kelvra"),
+            .inheritedFds = {},
+        });
+        bool grabbed = false;
+        bool collided = false;
+        waitUntil(
+            [&] {
+                if (!kelvra_->running()) return true;  // gone: no point waiting
+                if (kelvra_->logText().find(collision) != std::string::npos) {
+                    return collided = true;
+                }
+                lastXError = 0;
+                XGrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe), True,
+                         GrabModeAsync, GrabModeAsync);
+                XSync(probe, False);
+                if (lastXError == BadAccess) return grabbed = true;
+                XUngrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe));
+                XSync(probe, False);
+                return false;
+            },
+            startDeadline);
+        XCloseDisplay(probe);
+        if (grabbed) return;
+        if (collided && attempt < 3) {
+            kelvra_->stop();
+            continue;
+        }
         throw std::runtime_error(std::string("kelvra did not register its shortcuts") +
                                  (kelvra_->running() ? "" : " (it exited)") + ":\n" +
                                  tail(kelvra_->logText(), 30));
@@ -546,6 +557,24 @@ void Desktop::addTopDock(int height) {
         return area && area->size() >= 4 && (*area)[1] >= height;
     });
     if (!reserved) ADD_FAILURE() << "the window manager did not reserve the dock's strut";
+}
+
+std::optional<Window> Desktop::activeWindow() const {
+    auto active = cardinals(display_, root(), "_NET_ACTIVE_WINDOW");
+    if (!active || active->empty() || (*active)[0] == 0) return std::nullopt;
+    return static_cast<Window>((*active)[0]);
+}
+
+void Desktop::closeWindow(Window window) {
+    XEvent e{};
+    e.xclient.type = ClientMessage;
+    e.xclient.window = window;
+    e.xclient.message_type = atom(display_, "_NET_CLOSE_WINDOW");
+    e.xclient.format = 32;
+    e.xclient.data.l[0] = CurrentTime;
+    e.xclient.data.l[1] = 2;  // from a pager
+    XSendEvent(display_, root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
+    XFlush(display_);
 }
 
 std::optional<Box> Desktop::frame(Window window) const {

@@ -105,6 +105,10 @@ class Desktop {
     pid_t lastClientPid() const;
     // The managed window with this exact title, if one is mapped now.
     std::optional<Window> findWindow(const std::string& title) const;
+    // The window manager's active window, if it names one.
+    std::optional<Window> activeWindow() const;
+    // Asks the window manager to close the window, as its close button would.
+    void closeWindow(Window window);
     // Mapped top-level windows whose _NET_WM_PID is the given process.
     std::vector<Window> windowsOfProcess(pid_t pid) const;
 
