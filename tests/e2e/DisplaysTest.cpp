@@ -19,7 +19,7 @@ DesktopOptions twoMonitors(bool leftIsPrimary) {
 
 class NextDisplay : public ::testing::TestWithParam<bool> {};
 
-TEST_P(NextDisplay, MovesASnappedWindowIntoTheSameZoneOfTheNextMonitorAndBack) {
+TEST_P(NextDisplay, KeepsTheRelativePlaceOrTheZoneOnTheNextMonitorAndWrapsAround) {
     Desktop desktop(twoMonitors(GetParam()));
     desktop.startKelvra();
     const double leftX = GetParam() ? 0 : -1440;  // LEFT's x in the working space
@@ -28,53 +28,22 @@ TEST_P(NextDisplay, MovesASnappedWindowIntoTheSameZoneOfTheNextMonitorAndBack) {
     desktop.activate(w);
     auto start = desktop.frame(w);
     ASSERT_TRUE(start);
-    // Snap on whichever monitor the window manager placed it, then walk the monitors.
-    const bool onLeft = start->x + start->width / 2 < leftX + 1440;
-    const Box leftMonitorHalf{leftX, 0, 716, 900};
-    const Box rightMonitorHalf{leftX + 1440, 0, 716, 900};
-
-    desktop.pressShortcut(XK_Left);
-    const Box first = onLeft ? leftMonitorHalf : rightMonitorHalf;
-    auto got = desktop.waitForFrame(w, first);
-    ASSERT_TRUE(got);
-    EXPECT_PRED3(near, *got, first, 1.0);
-
-    // From the rightmost monitor the next one is the leftmost.
-    const Box second = onLeft ? rightMonitorHalf : leftMonitorHalf;
-    desktop.pressShortcut(XK_n);
-    got = desktop.waitForFrame(w, second);
-    ASSERT_TRUE(got);
-    EXPECT_PRED3(near, *got, second, 1.0);
-
-    desktop.pressShortcut(XK_n);
-    got = desktop.waitForFrame(w, first);
-    ASSERT_TRUE(got);
-    EXPECT_PRED3(near, *got, first, 1.0);
-}
-
-TEST_P(NextDisplay, KeepsTheRelativePlaceOfAnUnsnappedWindow) {
-    Desktop desktop(twoMonitors(GetParam()));
-    desktop.startKelvra();
-    const double leftX = GetParam() ? 0 : -1440;
-    Window w = desktop.startTestClient(
-        {.title = "unsnapped", .arguments = {"--geometry", "400x300+200+150"}});
-    desktop.activate(w);
-    auto start = desktop.frame(w);
-    ASSERT_TRUE(start);
-    // Equal monitors: the same relative place is a shift by one monitor width.
+    // Equal monitors: the same relative place is a shift by one monitor width. From
+    // the rightmost monitor the next one is the leftmost.
     const bool onLeft = start->x + start->width / 2 < leftX + 1440;
     Box moved = *start;
     moved.x += onLeft ? 1440 : -1440;
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, moved));
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, *start));
 
-    desktop.pressShortcut(XK_n);
-    auto got = desktop.waitForFrame(w, moved);
-    ASSERT_TRUE(got);
-    EXPECT_PRED3(near, *got, moved, 1.0);
-
-    desktop.pressShortcut(XK_n);
-    got = desktop.waitForFrame(w, *start);
-    ASSERT_TRUE(got);
-    EXPECT_PRED3(near, *got, *start, 1.0);
+    // A snapped window lands in the same zone of the next monitor.
+    const Box leftMonitorHalf{leftX, 0, 716, 900};
+    const Box rightMonitorHalf{leftX + 1440, 0, 716, 900};
+    const Box first = onLeft ? leftMonitorHalf : rightMonitorHalf;
+    const Box second = onLeft ? rightMonitorHalf : leftMonitorHalf;
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_Left, first));
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, second));
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, first));
 }
 
 INSTANTIATE_TEST_SUITE_P(TwoMonitors, NextDisplay, ::testing::Values(true, false),
@@ -100,12 +69,8 @@ TEST(WorkArea, ZonesLieInsideTheAreaThatADockLeavesWithTheConfiguredGap) {
         {XK_d, {0, 25, 475, 875}},        {XK_f, {485, 25, 470, 875}},
         {XK_k, {725, 467.5, 715, 432.5}}, {XK_Return, {0, 25, 1440, 875}},
     };
-    for (const auto& step : steps) {
-        desktop.pressShortcut(step.keysym);
-        auto got = desktop.waitForFrame(w, step.expected);
-        ASSERT_TRUE(got);
-        EXPECT_PRED3(near, *got, step.expected, 1.0) << "keysym " << step.keysym;
-    }
+    for (const auto& step : steps)
+        EXPECT_TRUE(desktop.pressAndExpect(w, step.keysym, step.expected));
 }
 
 }  // namespace

@@ -559,6 +559,10 @@ void Desktop::addTopDock(int height) {
     if (!reserved) ADD_FAILURE() << "the window manager did not reserve the dock's strut";
 }
 
+std::vector<long> Desktop::property(Window window, const char* name) const {
+    return cardinals(display_, window, name).value_or(std::vector<long>{});
+}
+
 std::optional<Window> Desktop::activeWindow() const {
     auto active = cardinals(display_, root(), "_NET_ACTIVE_WINDOW");
     if (!active || active->empty() || (*active)[0] == 0) return std::nullopt;
@@ -612,6 +616,17 @@ std::optional<Box> Desktop::waitForFrame(Window window, const Box& expected,
         },
         deadline);
     return last;
+}
+
+::testing::AssertionResult Desktop::pressAndExpect(Window window, unsigned long keysym,
+                                                   const Box& expected) {
+    pressShortcut(keysym);
+    auto got = waitForFrame(window, expected);
+    if (got && near(*got, expected)) return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure()
+                   << "keysym " << keysym << ": expected " << expected;
+    if (got) return failure << ", got " << *got;
+    return failure << ", the window vanished";
 }
 
 std::optional<Box> Desktop::waitForChange(Window window, const Box& before,

@@ -1,5 +1,8 @@
 #pragma once
 
+// GoogleTest before Xlib: Xlib defines macros (None, Bool) that clash with its names.
+#include <gtest/gtest.h>
+
 #include <X11/Xlib.h>
 #include <sys/types.h>
 
@@ -77,7 +80,6 @@ class Desktop {
     Window root() const;
     std::string displayName() const { return ":" + std::to_string(displayNumber_); }
     const std::filesystem::path& home() const { return home_; }
-    bool hasWindowManager() const { return windowManager_ != nullptr; }
 
     // Changes the session environment of the programs started from now on ("" removes).
     void changeEnvironment(const std::map<std::string, std::string>& changes);
@@ -105,6 +107,8 @@ class Desktop {
     pid_t lastClientPid() const;
     // The managed window with this exact title, if one is mapped now.
     std::optional<Window> findWindow(const std::string& title) const;
+    // A 32-bit property (cardinals, windows or atoms); empty when it is not set.
+    std::vector<long> property(Window window, const char* name) const;
     // The window manager's active window, if it names one.
     std::optional<Window> activeWindow() const;
     // Asks the window manager to close the window, as its close button would.
@@ -125,6 +129,9 @@ class Desktop {
     // Polls until the frame is near `expected`; returns the last frame seen.
     std::optional<Box> waitForFrame(Window window, const Box& expected,
                                     std::chrono::milliseconds deadline = defaultDeadline);
+    // Presses Control+Alt+`keysym` and checks that the frame comes near `expected`.
+    ::testing::AssertionResult pressAndExpect(Window window, unsigned long keysym,
+                                              const Box& expected);
     // Polls until the frame differs from `before`.
     std::optional<Box> waitForChange(Window window, const Box& before,
                                      std::chrono::milliseconds deadline = defaultDeadline);

@@ -8,7 +8,7 @@
 namespace kelvra::e2e {
 namespace {
 
-TEST(Session, TheWindowManagerHoldsNoneOfTheDefaultCombinations) {
+TEST(Session, TheWindowManagerHoldsNoCombinationAndFramesIncludeDecorationsAndFollowAMove) {
     Desktop desktop;
     for (unsigned long keysym :
          {XK_Left, XK_Right, XK_Up, XK_Down, XK_Return, XK_u, XK_i, XK_j, XK_k, XK_d, XK_f, XK_g,
@@ -16,10 +16,6 @@ TEST(Session, TheWindowManagerHoldsNoneOfTheDefaultCombinations) {
         KeyHolder probe(desktop.displayName(), keysym);
         EXPECT_TRUE(probe.holding()) << "keysym " << keysym << " is taken";
     }
-}
-
-TEST(Session, FramesIncludeTheDecorationsAndFollowAMove) {
-    Desktop desktop;
     Window w = desktop.startXterm("frame check");
     auto f = desktop.frame(w);
     ASSERT_TRUE(f);

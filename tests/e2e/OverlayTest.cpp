@@ -25,22 +25,6 @@ namespace {
 constexpr Box leftHalf{0, 0, 716, 900};
 constexpr Box rightHalf{724, 0, 716, 900};
 
-std::vector<long> cardinalsOf(Display* d, Window w, const char* name) {
-    Atom type;
-    int format;
-    unsigned long count, after;
-    unsigned char* data = nullptr;
-    std::vector<long> values;
-    if (XGetWindowProperty(d, w, XInternAtom(d, name, False), 0, 1024, False, AnyPropertyType,
-                           &type, &format, &count, &after, &data) == Success &&
-        data && format == 32) {
-        auto* longs = reinterpret_cast<long*>(data);
-        values.assign(longs, longs + count);
-    }
-    if (data) XFree(data);
-    return values;
-}
-
 struct Surface {
     Window window = 0;
     Box box;
@@ -108,13 +92,12 @@ class ClickTarget {
     Window window() const { return window_; }
     bool receivedPressAt(int x, int y) {
         XEvent e;
-        bool got = Desktop::waitUntil([&] {
+        return Desktop::waitUntil([&] {
             while (XCheckWindowEvent(display_, window_, ButtonPressMask, &e)) {
                 if (e.xbutton.x_root == x && e.xbutton.y_root == y) return true;
             }
             return false;
         });
-        return got;
     }
 
   private:
@@ -172,7 +155,7 @@ TEST_P(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus)
 
     // Outside the window manager's care: stacked by itself, in no client list.
     EXPECT_TRUE(preview->overrideRedirect);
-    auto clients = cardinalsOf(d, desktop.root(), "_NET_CLIENT_LIST");
+    auto clients = desktop.property(desktop.root(), "_NET_CLIENT_LIST");
     EXPECT_EQ(std::count(clients.begin(), clients.end(), long(preview->window)), 0);
     EXPECT_GT(stackIndex(d, desktop.root(), preview->window),
               stackIndex(d, desktop.root(), target.window()));
@@ -184,9 +167,7 @@ TEST_P(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus)
     EXPECT_EQ(count, 0);
 
     // The focus stays where it was.
-    auto active = cardinalsOf(d, desktop.root(), "_NET_ACTIVE_WINDOW");
-    ASSERT_FALSE(active.empty());
-    EXPECT_EQ(active[0], long(editor));
+    EXPECT_EQ(desktop.activeWindow(), editor);
 
     // Clicks on its middle and on its edge land on the window beneath. The middle is
     // drawn only with a compositing manager; the edge always.
@@ -200,8 +181,7 @@ TEST_P(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus)
     }
 
     // Kelvra itself looks past its preview: a shortcut still moves the editor.
-    desktop.pressShortcut(XK_Right);
-    EXPECT_TRUE(near(desktop.waitForFrame(editor, rightHalf).value_or(Box{}), rightHalf));
+    EXPECT_TRUE(desktop.pressAndExpect(editor, XK_Right, rightHalf));
 
     // Another zone while it is up: the same window moves there.
     ASSERT_EQ(desktop.runAnotherKelvra(10s, {"--show-zone=rightHalf"}), 0);

@@ -54,21 +54,11 @@ TEST_P(EveryShortcut, PutsTheActiveWindowIntoItsZoneAndRestoreUndoesTheChain) {
     desktop.activate(w);
     auto original = desktop.frame(w);
     ASSERT_TRUE(original);
-
     for (const Step& step : everyZoneShortcut) {
-        SCOPED_TRACE(step.name);
-        desktop.pressShortcut(step.keysym);
-        auto got = desktop.waitForFrame(w, step.expected);
-        ASSERT_TRUE(got) << "the window vanished";
-        EXPECT_PRED3(near, *got, step.expected, 1.0);
+        ASSERT_TRUE(desktop.pressAndExpect(w, step.keysym, step.expected)) << step.name;
     }
-
     // A chain of snaps (centre included) restores to the frame before the first one.
-    desktop.pressShortcut(XK_BackSpace);
-    auto restored = desktop.waitForFrame(w, *original);
-    ASSERT_TRUE(restored);
-    EXPECT_PRED3(near, *restored, *original, 1.0);
-    EXPECT_TRUE(desktop.kelvraRunning());
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_BackSpace, *original));
 }
 
 INSTANTIATE_TEST_SUITE_P(Desktop, EveryShortcut, ::testing::Values(true, false),
@@ -77,66 +67,41 @@ INSTANTIATE_TEST_SUITE_P(Desktop, EveryShortcut, ::testing::Values(true, false),
                                                : std::string("WithoutAWindowManager");
                          });
 
-class Shortcuts : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        desktop.startKelvra();
-        window = desktop.startTestClient(
-            {.title = "shortcuts", .arguments = {"--geometry", "500x400+300+200"}});
-        desktop.activate(window);
-        auto f = desktop.frame(window);
-        ASSERT_TRUE(f);
-        original = *f;
-    }
-
-    void pressAndExpect(unsigned long keysym, const Box& expected) {
-        desktop.pressShortcut(keysym);
-        auto got = desktop.waitForFrame(window, expected);
-        ASSERT_TRUE(got) << "the window vanished";
-        EXPECT_PRED3(near, *got, expected, 1.0);
-    }
-
+TEST(Shortcuts, CentreRestoreAndCyclingThroughRelatedZones) {
     Desktop desktop;
-    Window window = None;
-    Box original;
-};
-
-TEST_F(Shortcuts, RepeatedPressesCycleThroughRelatedZones) {
-    // Each press follows the previous one well within the repeat window.
-    pressAndExpect(XK_Left, leftHalf);
-    pressAndExpect(XK_Left, leftTwoThirds);
-    pressAndExpect(XK_Left, leftThird);
-    pressAndExpect(XK_Left, leftHalf);
-
-    // Another action starts from its own zone.
-    pressAndExpect(XK_Right, rightHalf);
-    pressAndExpect(XK_Right, rightTwoThirds);
-    pressAndExpect(XK_Right, rightThird);
-
-    // Maximize and almost maximize (5 % in from every side) toggle.
-    pressAndExpect(XK_Return, maximized);
-    pressAndExpect(XK_Return, Box{72, 45, 1296, 810});
-    pressAndExpect(XK_Return, maximized);
-}
-
-TEST_F(Shortcuts, RestoreReturnsToTheFrameBeforeTheFirstSnap) {
-    pressAndExpect(XK_Left, leftHalf);
-    pressAndExpect(XK_Up, Box{0, 0, 1440, 446});
-    pressAndExpect(XK_BackSpace, original);
-
-    // Nothing left to restore: the next press is a no-op, so a later snap still works
-    // and restores to the same frame.
-    desktop.pressShortcut(XK_BackSpace);
-    pressAndExpect(XK_k, Box{724, 454, 716, 446});
-    pressAndExpect(XK_BackSpace, original);
-}
-
-TEST_F(Shortcuts, CenterKeepsTheSizeAndCentresOnTheScreen) {
-    const Box centred{720 - original.width / 2, 450 - original.height / 2, original.width,
-                      original.height};
-    pressAndExpect(XK_c, centred);
-    // Centring an unsnapped window remembers where it was.
-    pressAndExpect(XK_BackSpace, original);
+    desktop.startKelvra();
+    Window w = desktop.startTestClient(
+        {.title = "shortcuts", .arguments = {"--geometry", "500x400+300+200"}});
+    desktop.activate(w);
+    const Box o = *desktop.frame(w);
+    // Centre keeps the size; centring an unsnapped window remembers where it was.
+    const Box centred{720 - o.width / 2, 450 - o.height / 2, o.width, o.height};
+    // Each press follows the previous one well within the repeat window, so repeated
+    // presses cycle; another action starts from its own zone. Maximize and almost
+    // maximize (5 % in from every side) toggle. Restore returns to the frame before
+    // the first snap; with nothing left to restore the next press is a no-op, so a
+    // later snap still restores to the same frame.
+    const std::pair<unsigned long, Box> steps[] = {
+        {XK_c, centred},
+        {XK_BackSpace, o},
+        {XK_Left, leftHalf},
+        {XK_Left, leftTwoThirds},
+        {XK_Left, leftThird},
+        {XK_Left, leftHalf},
+        {XK_Right, rightHalf},
+        {XK_Right, rightTwoThirds},
+        {XK_Right, rightThird},
+        {XK_Return, maximized},
+        {XK_Return, {72, 45, 1296, 810}},
+        {XK_Return, maximized},
+        {XK_BackSpace, o},
+        {XK_BackSpace, o},
+        {XK_k, {724, 454, 716, 446}},
+        {XK_BackSpace, o},
+    };
+    for (const auto& [keysym, expected] : steps) {
+        ASSERT_TRUE(desktop.pressAndExpect(w, keysym, expected));
+    }
 }
 
 }  // namespace

@@ -32,34 +32,28 @@ TEST(ZonePreviewCommandArguments, TheLastShowZoneArgumentNamesTheZone) {
 
 class ZonePreviewCommandTest : public DelegateTest {};
 
+// A later command moves the preview and restarts its time.
 TEST_F(ZonePreviewCommandTest, PreviewsOnTheFrontmostWindowsScreenForAFewSeconds) {
     auto& d = launch();
-    desktop.addScreenTopLeft({1440, 0, 1280, 1024}, {1440, 0, 1280, 1024});
+    const Rect second{1440, 0, 1280, 1024};
+    desktop.addScreenTopLeft(second, second);
     desktop.userSetFrame(window, {1600, 100, 600, 400});
+    auto& settings = AppSettings::shared();
+    auto expectPreview = [&](ZoneID zone) {
+        auto preview = desktop.surfaces().find(SurfaceKind::overlay);
+        ASSERT_TRUE(preview);
+        EXPECT_TRUE(preview->visible);
+        EXPECT_EQ(preview->frame,
+                  kelvra::frame(zone, second, settings.windowGap(), settings.screenPadding()));
+    };
 
     d.handleArguments({"--show-zone=leftHalf"});
     desktop.runLoop().advance(1);
-    auto preview = desktop.surfaces().find(SurfaceKind::overlay);
-    ASSERT_TRUE(preview);
-    EXPECT_TRUE(preview->visible);
-    auto& settings = AppSettings::shared();
-    EXPECT_EQ(preview->frame, kelvra::frame(ZoneID::leftHalf, Rect{1440, 0, 1280, 1024},
-                                            settings.windowGap(), settings.screenPadding()));
-
-    desktop.runLoop().advance(ZonePreviewCommand::showDuration);
-    EXPECT_FALSE(desktop.surfaces().find(SurfaceKind::overlay)->visible);
-}
-
-TEST_F(ZonePreviewCommandTest, ALaterCommandMovesThePreviewAndRestartsItsTime) {
-    auto& d = launch();
-    d.handleArguments({"--show-zone=leftHalf"});
-    desktop.runLoop().advance(2);
+    expectPreview(ZoneID::leftHalf);
     d.handleArguments({"--show-zone=rightHalf"});
-    desktop.runLoop().advance(2);
-    auto preview = desktop.surfaces().find(SurfaceKind::overlay);
-    EXPECT_TRUE(preview->visible);
-    EXPECT_GT(preview->frame.x, 700);
-    desktop.runLoop().advance(1.5);
+    desktop.runLoop().advance(ZonePreviewCommand::showDuration - 0.5);
+    expectPreview(ZoneID::rightHalf);
+    desktop.runLoop().advance(1);
     EXPECT_FALSE(desktop.surfaces().find(SurfaceKind::overlay)->visible);
 }
 

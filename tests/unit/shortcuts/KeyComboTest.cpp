@@ -25,17 +25,12 @@ class KeyComboTest : public ::testing::Test {
     sim::SimDesktop desk;
 };
 
-TEST_F(KeyComboTest, SpaceHasAFixedNameAndASpaceMenuKey) {
+TEST_F(KeyComboTest, SpaceAndSpecialKeysUseFixedNamesAndMenuCharacters) {
     EXPECT_EQ(KeyCombo::keyName(49), "space");
     EXPECT_EQ(menuOf(49, ctrlOpt), (Menu{" ", flags::control | flags::option}));
-}
-
-TEST_F(KeyComboTest, SpecialKeysUseTheMenuSystemCharacters) {
-    EXPECT_EQ(menuOf(123)->key, "\uF702");
-    EXPECT_EQ(menuOf(126)->key, "\uF700");
-    EXPECT_EQ(menuOf(76)->key, "\r");
-    EXPECT_EQ(menuOf(51)->key, "\b");
-    EXPECT_EQ(menuOf(53)->key, "\x1b");
+    const std::pair<uint32_t, const char*> keys[] = {
+        {123, "\uF702"}, {126, "\uF700"}, {76, "\r"}, {51, "\b"}, {53, "\x1b"}};
+    for (const auto& [code, key] : keys) EXPECT_EQ(menuOf(code)->key, key) << code;
 }
 
 TEST_F(KeyComboTest, LetterNamesFollowTheCurrentLayout) {

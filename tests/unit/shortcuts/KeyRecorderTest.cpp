@@ -46,21 +46,26 @@ class KeyRecorderTest : public ::testing::Test {
     Subscription began, ended;
 };
 
-TEST_F(KeyRecorderTest, EscapeEndsTheRecordingAndKeepsTheShortcut) {
-    KeyRecorder recorder;
-    recorder.start("center", *settings);
-    EXPECT_EQ(recorder.recording(), "center");
-    EXPECT_EQ(desk.keyMonitorCount(), 1u);
-    EXPECT_EQ(posted, std::vector<std::string>{"began"});
-
-    EXPECT_TRUE(key(escape, flags::command));
-
-    EXPECT_EQ(settings->shortcuts(), KeyCombo::defaults());
-    EXPECT_EQ(recorder.recording(), std::nullopt);
-    EXPECT_EQ(desk.keyMonitorCount(), 0u);
-    EXPECT_EQ((std::vector<std::string>{"began", "ended"}), posted);
-    // Once stopped, keys pass on untouched.
-    EXPECT_FALSE(key(keyA, flags::control));
+// Escape, or the recorder going away midway, ends the recording and keeps the shortcut.
+TEST_F(KeyRecorderTest, EscapeOrDestroyingTheRecorderEndsItAndKeepsTheShortcut) {
+    for (bool byEscape : {true, false}) {
+        SCOPED_TRACE(byEscape ? "escape" : "destroyed");
+        posted.clear();
+        auto recorder = std::make_unique<KeyRecorder>();
+        recorder->start("center", *settings);
+        EXPECT_EQ(recorder->recording(), "center");
+        EXPECT_EQ(desk.keyMonitorCount(), 1u);
+        EXPECT_EQ(posted, std::vector<std::string>{"began"});
+        if (byEscape) {
+            EXPECT_TRUE(key(escape, flags::command));
+            EXPECT_EQ(recorder->recording(), std::nullopt);
+        }
+        recorder.reset();
+        EXPECT_EQ(settings->shortcuts(), KeyCombo::defaults());
+        EXPECT_EQ(desk.keyMonitorCount(), 0u);
+        EXPECT_EQ((std::vector<std::string>{"began", "ended"}), posted);
+        EXPECT_FALSE(key(keyA, flags::control)) << "once stopped, keys pass on untouched";
+    }
 }
 
 TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
@@ -141,17 +146,6 @@ TEST_F(KeyRecorderTest, EveryKeyRecordsStoresAndRegistersAsItself) {
     ShortcutManager manager;
     manager.registerShortcuts({{"center", KeyCombo{10, 0x1800}}});
     EXPECT_TRUE(desk.registeredHotKeys().empty());
-}
-
-TEST_F(KeyRecorderTest, RecorderDestroyedMidwayStillEndsTheRecording) {
-    auto recorder = std::make_unique<KeyRecorder>();
-    recorder->start("center", *settings);
-    recorder.reset();
-
-    EXPECT_EQ((std::vector<std::string>{"began", "ended"}), posted);
-    EXPECT_EQ(desk.keyMonitorCount(), 0u);
-    EXPECT_FALSE(key(keyA, flags::control));
-    EXPECT_EQ(settings->shortcuts(), KeyCombo::defaults());
 }
 
 }  // namespace

@@ -73,25 +73,6 @@ TEST_F(SimDesktopTest, QuitAppsAnswerNothingAndTerminationIsAnnounced) {
     EXPECT_EQ(running[0].activationPolicy, port::ActivationPolicy::accessory);
 }
 
-TEST_F(SimDesktopTest, HotKeysAreExclusiveAndDispatchToTheHandler) {
-    auto& keys = *platform().hotKeys;
-    std::vector<uint32_t> pressed;
-    keys.installHandler([&](uint32_t, uint32_t id) { pressed.push_back(id); });
-    desk.holdByOtherClient(0, 0x1000);
-    const uint32_t sig = 0x4b4c5652;
-
-    EXPECT_FALSE(keys.registerHotKey(0, 0x1000, sig, 1));
-    auto ref = keys.registerHotKey(1, 0x1000, sig, 2);
-    ASSERT_TRUE(ref);
-    EXPECT_FALSE(keys.registerHotKey(1, 0x1000, sig, 3));
-    EXPECT_TRUE(desk.pressHotKey(1, 0x1000));
-    EXPECT_FALSE(desk.pressHotKey(1, 0x0100));
-    EXPECT_EQ(pressed, std::vector<uint32_t>{2});
-
-    keys.unregisterHotKey(*ref);
-    EXPECT_FALSE(desk.pressHotKey(1, 0x1000));
-}
-
 TEST_F(SimDesktopTest, ScreenChangesAreDeliveredThroughTheLoopToCurrentSubscribers) {
     int calls = 0;
     auto kept = platform().screens->onScreensChanged([&] { ++calls; });

@@ -57,10 +57,6 @@ TEST(EasingTest, CurvesFollowTheirControlPoints) {
     EXPECT_NEAR(Theme::easeInOut.value(0.5), 0.5, 1e-6);
 }
 
-TEST(ThemeTest, AccentIsTheSharedBlue) {
-    EXPECT_EQ(Theme::accent, (port::Color{10 / 255.0, 132 / 255.0, 1.0, 1.0}));
-}
-
 class AnimatorTest : public ::testing::Test {
   protected:
     void SetUp() override { desktop.install(); }

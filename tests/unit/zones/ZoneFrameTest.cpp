@@ -45,10 +45,7 @@ TEST(ZoneFrame, EveryZoneSplitsTheGapBetweenNeighboursOnlyAfterPadding) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(rawValue(c.zone)) + " padding " + std::to_string(c.padding));
         const Rect actual = frame(c.zone, visible, c.gap, c.padding);
-        EXPECT_DOUBLE_EQ(actual.x, c.expected.x) << actual;
-        EXPECT_DOUBLE_EQ(actual.y, c.expected.y) << actual;
-        EXPECT_DOUBLE_EQ(actual.width, c.expected.width) << actual;
-        EXPECT_DOUBLE_EQ(actual.height, c.expected.height) << actual;
+        EXPECT_TRUE(actual.approximatelyEquals(c.expected, 1e-9)) << actual;
     }
 }
 
