@@ -93,19 +93,24 @@ unsigned int X11HotKeys::numLockMask() const {
     return mask;
 }
 
-bool X11HotKeys::grab(HotKey& hotKey) {
-    auto keycode = keys_.keycodeFor(hotKey.virtualKey);
-    if (!keycode) return false;
-    Display* display = connection_.display();
+std::vector<unsigned int> X11HotKeys::lockVariants(unsigned int modifiers) const {
     const unsigned int numLock = numLockMask();
     std::vector<unsigned int> variants;
     for (unsigned int lock : {0u, static_cast<unsigned int>(LockMask), numLock,
                               static_cast<unsigned int>(LockMask) | numLock}) {
-        const unsigned int state = hotKey.modifiers | lock;
+        const unsigned int state = modifiers | lock;
         if (std::find(variants.begin(), variants.end(), state) == variants.end()) {
             variants.push_back(state);
         }
     }
+    return variants;
+}
+
+bool X11HotKeys::grab(HotKey& hotKey) {
+    auto keycode = keys_.keycodeFor(hotKey.virtualKey);
+    if (!keycode) return false;
+    Display* display = connection_.display();
+    const std::vector<unsigned int> variants = lockVariants(hotKey.modifiers);
     connection_.clearError();
     for (unsigned int state : variants) {
         XGrabKey(display, *keycode, state, connection_.root(), False, GrabModeAsync, GrabModeAsync);
@@ -137,10 +142,21 @@ void X11HotKeys::ungrab(HotKey& hotKey) {
 }
 
 void X11HotKeys::regrabAll() {
-    // Ungrab with the old keycodes, then grab with the new; a key that left the keymap
-    // stays registered and comes back with it.
-    for (auto& [ref, hotKey] : hotKeys_) ungrab(hotKey);
-    for (auto& [ref, hotKey] : hotKeys_) grab(hotKey);
+    // Only keys the new mapping moved are given up and taken again: between the two, a
+    // press would go to the focused window, and the server announces a mapping change
+    // whenever another keyboard device takes over, which leaves every key where it was.
+    std::vector<HotKey*> moved;
+    for (auto& [ref, hotKey] : hotKeys_) {
+        auto keycode = keys_.keycodeFor(hotKey.virtualKey);
+        if (hotKey.grabbed != 0 && keycode == hotKey.grabbed &&
+            lockVariants(hotKey.modifiers) == hotKey.grabbedModifiers)
+            continue;
+        moved.push_back(&hotKey);
+    }
+    // All old grabs go before any new one is taken: a key may have moved onto another's
+    // old keycode. A key that left the keymap stays registered and comes back with it.
+    for (HotKey* hotKey : moved) ungrab(*hotKey);
+    for (HotKey* hotKey : moved) grab(*hotKey);
     XFlush(connection_.display());
 }
 

@@ -47,6 +47,8 @@ class X11HotKeys final : public port::HotKeys {
         std::vector<unsigned int> grabbedModifiers;
     };
 
+    // The modifier states to grab for these modifiers, with and without the locks.
+    std::vector<unsigned int> lockVariants(unsigned int modifiers) const;
     bool grab(HotKey& hotKey);
     void ungrab(HotKey& hotKey);
     void regrabAll();
