@@ -58,8 +58,12 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@bash scripts/run-bench.sh $(BENCH_BUILD)
 
+# PREFIX=/usr/local by default; the program is installed without debug information.
+PREFIX ?= /usr/local
 install: build
-	@cmake --install $(BUILD)
+	@cmake --install $(BUILD) --strip --prefix $(PREFIX)
+	@-gtk-update-icon-cache -q -t $(DESTDIR)$(PREFIX)/share/icons/hicolor 2>/dev/null
+	@-update-desktop-database -q $(DESTDIR)$(PREFIX)/share/applications 2>/dev/null
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

@@ -19,6 +19,8 @@ packages=(
   xvfb xauth openbox xterm x11-xserver-utils x11-utils x11-xkb-utils wmctrl imagemagick
   # a compositing manager for the tour, so translucent surfaces blend
   xcompmgr
+  # an XEmbed system tray for the tray icon tests and the tour
+  trayer
 )
 
 missing=()

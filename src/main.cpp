@@ -172,16 +172,18 @@ int main(int argc, char** argv) {
             }
             std::vector<std::string> list;
             for (const auto& a : args) list.push_back(a.toStdString());
-            delegate.handleArguments(list);
+            return list;
         };
-        instance.onArguments = deliverUrls;
+        instance.onArguments = [&](const QStringList& args) {
+            delegate.handleLaterStart(deliverUrls(args));
+        };
 
         delegate.applicationWillFinishLaunching();
         // Finishing the launch happens once the event loop runs, as the delegate
         // expects; a URL on our own command line arrives after it, like a later one.
         QTimer::singleShot(0, &app, [&] {
             delegate.applicationDidFinishLaunching();
-            deliverUrls(arguments);
+            delegate.handleArguments(deliverUrls(arguments));
         });
         exitCode = QApplication::exec();
         terminate();

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -194,6 +195,17 @@ void AppDelegate::wire() {
         withSelf([](AppDelegate& d, const CustomLayout& layout, int index) {
             d.dispatcher().applyCustomZone(layout, index);
         })));
+    keep(status.onApplyWorkspace.connect(withSelf([](AppDelegate& d, const Workspace& workspace) {
+        d.components().workspaceManager().restore(workspace);
+    })));
+    keep(status.onSaveWorkspace.connect(
+        withSelf([](AppDelegate& d) { d.components().workspaceManager().promptSaveCurrent(); })));
+    keep(status.onShowAbout.connect(withSelf([](AppDelegate& d) { d.showAbout(); })));
+    keep(status.onQuit.connect([] { platform().runLoop->quit(); }));
+    keep(c.shortcutManager().onHeldElsewhere.connect(
+        withSelf([](AppDelegate& d, const std::vector<KeyCombo>& combos) {
+            d.components().statusItem().setShortcutsHeldElsewhere(combos);
+        })));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
         if (trusted()) d.startCore();
     })));
@@ -262,6 +274,27 @@ void AppDelegate::warnAboutConflictingApps() {
 void AppDelegate::handleGetURLEvent(const std::optional<std::string>& url) {
     if (!url || !isValidURL(*url)) return;
     CloudAccount::shared().handleCallback(*url);
+}
+
+void AppDelegate::handleLaterStart(const std::vector<std::string>& arguments) {
+    handleArguments(arguments);
+    auto isRequest = [](const std::string& a) {
+        auto lower = a.substr(0, 7);
+        for (auto& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        return lower == "kelvra:" || a.rfind(ZonePreviewCommand::option, 0) == 0;
+    };
+    if (std::none_of(arguments.begin(), arguments.end(), isRequest))
+        components_->settingsWindow().show(std::nullopt);
+}
+
+void AppDelegate::showAbout() {
+    auto& l = L10n::shared();
+    auto version = platform().bundleInfo->infoValue("CFBundleShortVersionString");
+    port::AlertRequest about;
+    about.messageText = "Kelvra" + (version ? " " + *version : std::string());
+    about.informativeText = l.string("about.credits");
+    about.buttons = {"OK"};
+    platform().alerts->runModal(about);
 }
 
 void AppDelegate::handleArguments(const std::vector<std::string>& arguments) {

@@ -37,6 +37,11 @@ class AppDelegate {
     void handleGetURLEvent(const std::optional<std::string>& url);
     // The command line of this start or of a later one (see ZonePreviewCommand).
     void handleArguments(const std::vector<std::string>& arguments);
+    // A later start of the program while this one runs. Without a link or command to
+    // pass on, the user wants to see the program: its settings window opens (the way
+    // in where no tray shows the icon).
+    void handleLaterStart(const std::vector<std::string>& arguments);
+    void showAbout();
 
     void startCore();
     // An action by name, as shortcuts name them; unknown names do nothing.

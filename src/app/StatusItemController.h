@@ -1,8 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "geometry/ZoneID.h"
+#include "input/KeyCombo.h"
 #include "platform/port/Signal.h"
 #include "platform/port/Surfaces.h"
 
@@ -10,28 +13,55 @@ namespace kelvra {
 
 class AppSettings;
 struct CustomLayout;
+struct Workspace;
 
-// The tray icon and its menu, drawn through the surfaces port. For now the icon follows
-// the permission and pause state and the menu's choices are announced; the menu's items
-// arrive with the tray itself.
+// The tray icon and its menu, drawn through the surfaces port. The icon tells whether
+// arranging works, is paused, or needs the user's attention (no permission, no window
+// manager, shortcuts held by another program); the menu reaches every feature with the
+// mouse. It moves no window itself: choices go out through the signals.
 class StatusItemController {
   public:
     explicit StatusItemController(AppSettings& settings);
     ~StatusItemController();
+    StatusItemController(const StatusItemController&) = delete;
+    StatusItemController& operator=(const StatusItemController&) = delete;
 
-    // Redraws the icon for the permission and pause state.
+    // Shows or removes the tray icon.
+    void setVisible(bool visible);
+    bool visible() const { return surface_ != nullptr; }
+    // Redraws the icon and the menu for the current state.
     void refreshIcon();
+    // The combinations another program holds since the last registration.
+    void setShortcutsHeldElsewhere(std::vector<KeyCombo> combos);
+
     port::TrayModel model() const;
+    // A menu item's id, as the tray reports it when the user chooses the item.
+    void choose(const std::string& id);
 
     Signal<ZoneID> onZoneSelected;
     Signal<> onShowHUD;
     Signal<> onShowSettings;
     Signal<> onShowOnboarding;
     Signal<CustomLayout, int> onApplyCustomZone;
+    Signal<Workspace> onApplyWorkspace;
+    Signal<> onSaveWorkspace;
+    Signal<> onShowAbout;
+    Signal<> onQuit;
 
   private:
+    enum class Attention { none, permission, windowManager, shortcuts };
+    Attention attention() const;
+    port::MenuItem zoneItem(ZoneID zone) const;
+    std::vector<port::MenuItem> menu(Attention attention) const;
+    void scheduleRefresh();
+
     AppSettings& settings_;
     std::unique_ptr<port::Surface> surface_;
+    Subscription chosen_;
+    std::vector<KeyCombo> heldElsewhere_;
+    bool refreshPosted_ = false;
+    std::vector<Subscription> subscriptions_;
+    std::shared_ptr<StatusItemController*> self_;
 };
 
 }  // namespace kelvra

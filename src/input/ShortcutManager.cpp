@@ -50,6 +50,7 @@ void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
         taken.push_back(combo);
     }
     takenAlert_.report(heldElsewhere);
+    onHeldElsewhere.emit(heldElsewhere);
 }
 
 void ShortcutManager::unregisterAll() {

@@ -30,6 +30,8 @@ class ShortcutManager {
 
     // The action name of a pressed hot key, on the main queue.
     Signal<std::string> onAction;
+    // After each registration: the combinations another program holds (often empty).
+    Signal<std::vector<KeyCombo>> onHeldElsewhere;
 
     // The action names registered now, by hot-key identifier.
     const std::map<uint32_t, std::string>& idToAction() const { return idToAction_; }

@@ -164,6 +164,7 @@ Desktop::~Desktop() {
     // The program first, so it sees its clients and server go away in a sane order.
     if (kelvra_) kelvra_->stop();
     clients_.clear();
+    tray_.reset();
     windowManager_.reset();
     if (display_) XCloseDisplay(display_);
     server_.reset();
@@ -454,6 +455,64 @@ Window Desktop::startXterm(const std::string& title) {
         .inheritedFds = {},
     }));
     return waitForClientWindow(title, *clients_.back());
+}
+
+void Desktop::startTray() {
+    tray_ = std::make_unique<ChildProcess>(ChildProcess::Options{
+        .argv = {"trayer", "--edge", "bottom", "--widthtype", "request", "--height", "24"},
+        .environment = sessionEnvironment(),
+        .logFile = logPath("trayer"),
+        .inheritedFds = {},
+    });
+    std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));
+    if (!waitUntil([&] { return XGetSelectionOwner(display_, atom(display_, selection.c_str())); },
+                   startDeadline))
+        throw std::runtime_error("the system tray did not start");
+}
+
+std::optional<Window> Desktop::trayIcon() const {
+    if (!tray_ || !kelvra_) return std::nullopt;
+    for (Window w : windowsOfProcess(kelvra_->pid())) {
+        // Embedded: some ancestor belongs to the tray.
+        for (Window a = w; a != None && a != root();) {
+            auto p = cardinals(display_, a, "_NET_WM_PID");
+            if (p && !p->empty() && (*p)[0] == tray_->pid()) return w;
+            Window rootReturn = None, parent = None, *children = nullptr;
+            unsigned int count = 0;
+            if (!XQueryTree(display_, a, &rootReturn, &parent, &children, &count)) break;
+            if (children) XFree(children);
+            a = parent;
+        }
+    }
+    return std::nullopt;
+}
+
+std::pair<int, int> Desktop::centreOf(Window window) const {
+    XWindowAttributes attributes{};
+    XGetWindowAttributes(display_, window, &attributes);
+    int x = 0, y = 0;
+    Window child = None;
+    XTranslateCoordinates(display_, window, root(), attributes.width / 2, attributes.height / 2, &x,
+                          &y, &child);
+    return {x, y};
+}
+
+void Desktop::click(int x, int y) {
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::pressKey(unsigned long keysym) {
+    KeyCode key = XKeysymToKeycode(display_, keysym);
+    if (!key) {
+        ADD_FAILURE() << "the server's keymap has no key for keysym " << keysym;
+        return;
+    }
+    XTestFakeKeyEvent(display_, key, True, CurrentTime);
+    XTestFakeKeyEvent(display_, key, False, CurrentTime);
+    XSync(display_, False);
 }
 
 pid_t Desktop::lastClientPid() const {

@@ -116,6 +116,18 @@ class Desktop {
     // Mapped top-level windows whose _NET_WM_PID is the given process.
     std::vector<Window> windowsOfProcess(pid_t pid) const;
 
+    // Starts a system tray (an XEmbed host at the bottom edge) and waits until it owns
+    // the tray selection.
+    void startTray();
+    // The program's icon window embedded in the tray, if it is there now.
+    std::optional<Window> trayIcon() const;
+    // The centre of a window in root coordinates.
+    std::pair<int, int> centreOf(Window window) const;
+    // A left click at a point of the root window, through XTest.
+    void click(int x, int y);
+    // One key (no modifiers) through XTest.
+    void pressKey(unsigned long keysym);
+
     // Gives the window the input focus (through the WM when there is one) and waits.
     void activate(Window window);
     // Control+Alt+key through XTest.
@@ -161,6 +173,7 @@ class Desktop {
     std::unique_ptr<ChildProcess> server_;
     std::unique_ptr<ChildProcess> windowManager_;
     std::unique_ptr<ChildProcess> kelvra_;
+    std::unique_ptr<ChildProcess> tray_;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     nlohmann::json settings_;
     std::map<std::string, std::string> environmentChanges_;

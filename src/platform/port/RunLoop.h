@@ -20,6 +20,9 @@ class RunLoop {
     virtual void cancelTimer(TimerId timer) = 0;
     // Monotonic time in seconds.
     virtual double now() = 0;
+    // Ends the run loop once the current work is done; the program then terminates
+    // as it does after a termination signal.
+    virtual void quit() = 0;
 };
 
 }  // namespace kelvra::port

@@ -31,6 +31,8 @@ struct WindowCapabilities {
     // Window control is gated behind a permission the user grants (isTrusted and the
     // prompt then mean something); false where any client may arrange windows.
     bool needsPermission = false;
+    // A window manager answers (EWMH); without one, windows may not move as asked.
+    bool hasWindowManager = true;
 };
 
 // The window service: reading, arranging and observing other applications' windows.

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <utility>
 
+#include <QCoreApplication>
+
 namespace kelvra::qt {
 
 QtRunLoop::QtRunLoop(QObject* parent) : QObject(parent) {}
@@ -63,6 +65,12 @@ void QtRunLoop::cancelTimer(port::TimerId timer) {
 double QtRunLoop::now() {
     using namespace std::chrono;
     return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+void QtRunLoop::quit() {
+    // Queued, so that a menu choosing "Quit" closes before the program goes.
+    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
+                              Qt::QueuedConnection);
 }
 
 }  // namespace kelvra::qt

@@ -22,6 +22,7 @@ class QtRunLoop final : public QObject, public port::RunLoop {
                                 std::function<void()> fire) override;
     void cancelTimer(port::TimerId timer) override;
     double now() override;
+    void quit() override;
 
     size_t activeTimers() const { return timers_.size(); }
 

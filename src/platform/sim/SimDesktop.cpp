@@ -253,6 +253,9 @@ size_t SimDesktop::observerCount(port::WindowRef window) const {
 void SimDesktop::setNeedsPermission(bool needs) {
     impl_->s.needsPermission = needs;
 }
+void SimDesktop::setHasWindowManager(bool has) {
+    impl_->s.hasWindowManager = has;
+}
 void SimDesktop::setTrusted(bool trusted) {
     impl_->s.trusted = trusted;
 }

@@ -94,6 +94,7 @@ class SimDesktop {
     // Whether the desktop gates window control behind a permission (it does by default,
     // so that the permission paths can be tested).
     void setNeedsPermission(bool needs);
+    void setHasWindowManager(bool has);
     void setTrusted(bool trusted);
     int promptCount() const;
     int settingsPageOpenCount() const;

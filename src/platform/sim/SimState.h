@@ -66,6 +66,7 @@ struct SimState {
     std::vector<uint64_t> stacking;  // back to front
     std::vector<WindowCall> windowCalls;
     bool needsPermission = true;
+    bool hasWindowManager = true;
     bool trusted = true;
     int promptCount = 0;
     int settingsPageCount = 0;

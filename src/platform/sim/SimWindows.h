@@ -11,7 +11,9 @@ class SimWindows final : public port::Windows {
   public:
     explicit SimWindows(SimState& s) : s_(s) {}
 
-    port::WindowCapabilities capabilities() override { return {s_.needsPermission}; }
+    port::WindowCapabilities capabilities() override {
+        return {s_.needsPermission, s_.hasWindowManager};
+    }
     bool isTrusted() override { return s_.trusted; }
     void promptForTrust() override { ++s_.promptCount; }
     void openPermissionSettings() override { ++s_.settingsPageCount; }

@@ -19,6 +19,8 @@ class VirtualRunLoop final : public port::RunLoop {
                                 std::function<void()> fire) override;
     void cancelTimer(port::TimerId timer) override;
     double now() override { return now_; }
+    void quit() override { quitRequested_ = true; }
+    bool quitRequested() const { return quitRequested_; }
 
     // Runs posted work (including work posted meanwhile) until the queue is empty.
     void runPending();
@@ -34,6 +36,7 @@ class VirtualRunLoop final : public port::RunLoop {
         bool repeats;
         std::function<void()> fire;
     };
+    bool quitRequested_ = false;
     double now_ = 1000.0;  // not zero, so that "never" stamps are distinguishable
     port::TimerId nextTimer_ = 1;
     std::map<port::TimerId, Timer> timers_;

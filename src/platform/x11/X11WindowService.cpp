@@ -30,7 +30,7 @@ X11WindowService::X11WindowService(X11Connection& connection, X11Applications& a
 X11WindowService::~X11WindowService() = default;
 
 port::WindowCapabilities X11WindowService::capabilities() {
-    return {.needsPermission = false};
+    return {.needsPermission = false, .hasWindowManager = c_.hasWindowManager()};
 }
 
 bool X11WindowService::isTrusted() {

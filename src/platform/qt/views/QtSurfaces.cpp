@@ -2,6 +2,7 @@
 
 // Qt's headers before Xlib's (through the connection), whose macros would break them.
 #include "platform/qt/views/OverlaySurface.h"
+#include "platform/qt/views/TraySurface.h"
 
 #include <string>
 
@@ -18,6 +19,8 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
     auto kind = port::kindOf(model);
     if (kind == port::SurfaceKind::overlay)
         return std::make_unique<OverlaySurface>(connection_, std::get<port::OverlayModel>(model));
+    if (kind == port::SurfaceKind::tray)
+        return std::make_unique<TraySurface>(std::get<port::TrayModel>(model));
     if (reported_.insert(kind).second)
         logLine(std::string("the ") + port::kindName(kind) + " is not built yet on this desktop");
     return nullptr;

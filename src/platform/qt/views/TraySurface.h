@@ -1,0 +1,38 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include "platform/port/Surfaces.h"
+
+class QMenu;
+class QSystemTrayIcon;
+
+namespace kelvra::views {
+
+// The tray icon and its menu. Qt speaks to the desktop's tray: a status-notifier host
+// over D-Bus where one runs, else the XEmbed system tray. Without any tray the icon
+// waits hidden (and appears when a tray starts); that is logged once.
+class TraySurface final : public port::Surface {
+  public:
+    explicit TraySurface(const port::TrayModel& model);
+    ~TraySurface() override;
+
+    port::SurfaceKind kind() const override { return port::SurfaceKind::tray; }
+    void setFrame(const Rect&) override {}
+    void setOpacity(double) override {}
+    void setVisible(bool visible) override;
+    void setModel(const port::SurfaceModel& model) override;
+
+  private:
+    void applyIcon();
+    void rebuildMenu();
+
+    port::TrayModel model_;
+    std::optional<port::TrayIcon> shownIcon_;
+    bool menuStale_ = true;
+    std::unique_ptr<QMenu> menu_;
+    std::unique_ptr<QSystemTrayIcon> icon_;
+};
+
+}  // namespace kelvra::views
