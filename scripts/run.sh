@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # `make run`: runs Kelvra from the build folder given as the first argument.
 # With a usable X display it runs there, in the foreground. Without one it starts a
-# private virtual desktop (Xvfb, openbox, two terminals), runs Kelvra there with fresh
-# settings, drives a short tour with real key presses and a real drag, prints every
-# window's frame before and after each step, saves a screenshot to <build>/tour.png,
-# shows the zone preview and saves <build>/tour-overlay.png, stops everything it
-# started and exits.
+# private virtual desktop (Xvfb, openbox, a tray, two terminals), runs Kelvra there
+# with fresh settings, drives a short tour with real key presses and real drags, prints
+# every window's frame before and after each step, saves screenshots to <build>/tour*.png
+# (the arranged windows, the preview during a drag, the zone picker, the tray menu),
+# stops everything it started and exits.
 set -euo pipefail
 
 build="${1:-build}"
-kelvra="$build/kelvra"
-keys="$build/kelvra-keys"
+kelvra="$build/src/kelvra"
+keys="$build/tools/kelvra-keys"
 for tool in "$kelvra" "$keys"; do
   [ -x "$tool" ] || { echo "run.sh: $tool is missing; build first" >&2; exit 1; }
 done
@@ -46,7 +46,7 @@ chmod 700 "$XDG_RUNTIME_DIR"
 # Onboarding done, so that the shortcuts work from the start.
 printf '{\n  "hasCompletedOnboarding": true\n}\n' >"$XDG_CONFIG_HOME/kelvra/com.orvane.Kelvra.json"
 
-# Openbox's stock key bindings take Control+Option+arrows for itself; the tour's window
+# Openbox's stock key bindings take Ctrl+Alt+arrows for itself; the tour's window
 # manager binds only the mouse, as a window manager without conflicting keys would.
 cat >"$work/openbox.xml" <<'XML'
 <?xml version="1.0" encoding="UTF-8"?>
@@ -70,6 +70,10 @@ for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -
 # A compositing manager, as desktops have, so that Kelvra's translucent preview blends
 # with the windows beneath (without one it shows only its outline).
 xcompmgr >"$work/xcompmgr.log" 2>&1 &
+pids+=($!)
+
+# A system tray at the bottom edge, where Kelvra's icon goes.
+trayer --edge bottom --widthtype request --height 24 >"$work/trayer.log" 2>&1 &
 pids+=($!)
 
 xterm -T left -geometry 70x20+60+80 -e sleep 600 2>/dev/null &
@@ -97,13 +101,13 @@ step() {
 }
 
 wmctrl -a right
-step "Control+Option+Left: left half" "$keys" key ctrl+alt+Left
-step "Control+Option+Left again: the next width of the cycle" "$keys" key ctrl+alt+Left
-step "Control+Option+Return: maximize" "$keys" key ctrl+alt+Return
-step "Control+Option+C: centre" "$keys" key ctrl+alt+c
-step "Control+Option+Backspace: restore" "$keys" key ctrl+alt+BackSpace
+step "Ctrl+Alt+Left: left half" "$keys" key ctrl+alt+Left
+step "Ctrl+Alt+Left again: the next width of the cycle" "$keys" key ctrl+alt+Left
+step "Ctrl+Alt+Return: maximize" "$keys" key ctrl+alt+Return
+step "Ctrl+Alt+C: centre" "$keys" key ctrl+alt+c
+step "Ctrl+Alt+Backspace: restore" "$keys" key ctrl+alt+BackSpace
 wmctrl -a left
-step "Control+Option+I: top-right quarter of the other window" "$keys" key ctrl+alt+i
+step "Ctrl+Alt+I: top-right quarter of the other window" "$keys" key ctrl+alt+i
 read -r _ x y w _ < <("$keys" frames | grep ' left$')
 step "Dragging 'left' by its title bar to the right edge" \
   "$keys" drag $((x + w / 2)) $((y - 10)) 1279 400 30
@@ -111,13 +115,37 @@ step "Dragging 'left' by its title bar to the right edge" \
 import -window root "$build/tour.png"
 echo "Screenshot: $build/tour.png"
 
-# The drag preview, shown without a drag: a later start hands the hidden --show-zone
-# command to the running instance, which previews the zone for a few seconds.
-echo "== Previewing the right half of the screen (kelvra --show-zone=rightHalf)"
-"$kelvra" --show-zone=rightHalf
+# A drag held at the top-left corner: the preview of the quarter shows under the cursor.
+echo "== Dragging 'right' to the top-left corner and holding it there"
+read -r _ x y w _ < <("$keys" frames | grep ' right$')
+"$keys" down $((x + w / 2)) $((y - 10))
+"$keys" move-to 1 1 30
 sleep 0.8
 import -window root "$build/tour-overlay.png"
 echo "Screenshot with the preview: $build/tour-overlay.png"
+"$keys" up
+sleep 0.5
+echo "  after release:"; frames
+
+# The zone picker, on the keyboard.
+echo "== Ctrl+Alt+Space: the zone picker"
+"$keys" key ctrl+alt+space
+sleep 0.6
+import -window root "$build/tour-hud.png"
+echo "Screenshot with the picker: $build/tour-hud.png"
+step "Right, Return: the picked zone (right half)" "$keys" key Right Return
+
+# The tray icon and its menu.
+if read -r ix iy < <("$keys" icon-of "$kelvra_pid"); then
+  echo "== Clicking the tray icon"
+  "$keys" click "$ix" "$iy"
+  sleep 0.6
+  import -window root "$build/tour-tray.png"
+  echo "Screenshot with the tray menu: $build/tour-tray.png"
+  "$keys" key Escape
+else
+  echo "(no tray icon found; the tray menu is not shown)"
+fi
 
 # Ends Kelvra as a logout would, so that it cleans up as on a normal quit.
 kill -TERM "$kelvra_pid"

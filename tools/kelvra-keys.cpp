@@ -30,8 +30,9 @@ void pause(int ms) {
 
 int usage() {
     std::fputs(
-        "usage: kelvra-keys key COMBO... | drag X1 Y1 X2 Y2 [STEPS] | frames |"
-        " wait-window TITLE [SECONDS]\n",
+        "usage: kelvra-keys key COMBO... | drag X1 Y1 X2 Y2 [STEPS] | down X Y |"
+        " move-to X Y [STEPS] | up | click X Y | frames | wait-window TITLE [SECONDS] |"
+        " icon-of PID\n",
         stderr);
     return 2;
 }
@@ -82,6 +83,58 @@ void drag(Display* d, int x1, int y1, int x2, int y2, int steps) {
     pause(50);
     XTestFakeButtonEvent(d, 1, False, CurrentTime);
     XSync(d, False);
+}
+
+void moveTo(Display* d, int x, int y, int steps) {
+    Window root = None, child = None;
+    int fromX = 0, fromY = 0, winX = 0, winY = 0;
+    unsigned int mask = 0;
+    XQueryPointer(d, DefaultRootWindow(d), &root, &child, &fromX, &fromY, &winX, &winY, &mask);
+    for (int i = 1; i <= steps; ++i) {
+        XTestFakeMotionEvent(d, -1, fromX + (x - fromX) * i / steps,
+                             fromY + (y - fromY) * i / steps, CurrentTime);
+        XSync(d, False);
+        pause(20);
+    }
+}
+
+void button(Display* d, bool down) {
+    XTestFakeButtonEvent(d, 1, down ? True : False, CurrentTime);
+    XSync(d, False);
+}
+
+// The centre of a small viewable window of the process (its tray icon), anywhere in the
+// window tree: an embedded icon is no top-level window.
+bool iconOf(Display* d, Window parent, unsigned long pid) {
+    Window root = None, up = None, *children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(d, parent, &root, &up, &children, &count)) return false;
+    Atom pidAtom = XInternAtom(d, "_NET_WM_PID", False);
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i) {
+        Window w = children[i];
+        XWindowAttributes attrs;
+        if (!XGetWindowAttributes(d, w, &attrs) || attrs.map_state != IsViewable) continue;
+        Atom type;
+        int format;
+        unsigned long n = 0, after = 0;
+        unsigned char* data = nullptr;
+        if (attrs.width <= 64 && attrs.height <= 64 &&
+            XGetWindowProperty(d, w, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &n, &after,
+                               &data) == Success &&
+            data && n == 1 && *reinterpret_cast<unsigned long*>(data) == pid) {
+            int x = 0, y = 0;
+            Window child;
+            XTranslateCoordinates(d, w, DefaultRootWindow(d), attrs.width / 2, attrs.height / 2, &x,
+                                  &y, &child);
+            std::printf("%d %d\n", x, y);
+            found = true;
+        }
+        if (data) XFree(data);
+        if (!found) found = iconOf(d, w, pid);
+    }
+    if (children) XFree(children);
+    return found;
 }
 
 std::vector<Window> clients(Display* d) {
@@ -168,6 +221,24 @@ int main(int argc, char** argv) {
     } else if (command == "drag" && (argc == 6 || argc == 7)) {
         drag(d, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]),
              argc == 7 ? std::max(1, std::atoi(argv[6])) : 20);
+    } else if (command == "down" && argc == 4) {
+        XTestFakeMotionEvent(d, -1, std::atoi(argv[2]), std::atoi(argv[3]), CurrentTime);
+        XSync(d, False);
+        pause(50);
+        button(d, true);
+    } else if (command == "move-to" && (argc == 4 || argc == 5)) {
+        moveTo(d, std::atoi(argv[2]), std::atoi(argv[3]),
+               argc == 5 ? std::max(1, std::atoi(argv[4])) : 20);
+    } else if (command == "up" && argc == 2) {
+        button(d, false);
+    } else if (command == "click" && argc == 4) {
+        XTestFakeMotionEvent(d, -1, std::atoi(argv[2]), std::atoi(argv[3]), CurrentTime);
+        XSync(d, False);
+        pause(50);
+        button(d, true);
+        button(d, false);
+    } else if (command == "icon-of" && argc == 3) {
+        rc = iconOf(d, DefaultRootWindow(d), std::strtoul(argv[2], nullptr, 10)) ? 0 : 1;
     } else if (command == "frames" && argc == 2) {
         frames(d, nullptr, true);
     } else if (command == "wait-window" && (argc == 3 || argc == 4)) {

@@ -207,17 +207,15 @@ std::vector<port::MenuItem> StatusItemController::menu(Attention why) const {
     pause.checked = settings_.paused();
     items.push_back(pause);
 
+    // Only global shortcuts are written next to items: a tray menu has no keys of its
+    // own that would work while it is closed.
     items.push_back(separator());
-    auto settingsItem = item("settings", l.string("menu.settings"));
-    settingsItem.shortcut = "Ctrl+,";
-    items.push_back(settingsItem);
+    items.push_back(item("settings", l.string("menu.settings")));
     items.push_back(item("onboarding", l.string("menu.replayOnb")));
 
     items.push_back(separator());
     items.push_back(item("about", l.string("menu.about")));
-    auto quit = item("quit", l.string("menu.quit"));
-    quit.shortcut = "Ctrl+Q";
-    items.push_back(quit);
+    items.push_back(item("quit", l.string("menu.quit")));
     return items;
 }
 
