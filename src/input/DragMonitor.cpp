@@ -46,6 +46,11 @@ void DragMonitor::handle(const port::MouseEvent& event) {
             // A new press ends any watch over the last snap: the user acts again.
             settler_.cancel();
             mouseDownPoint_ = event.location;
+            // The window is taken when the button goes down: by the time the first
+            // movement arrives the window manager may already have moved the window
+            // away from the press point.
+            pressLookedUp_ = mayAct();
+            pressedWindow_ = pressLookedUp_ ? AXWindow::at(event.location) : std::nullopt;
             phase_ = Phase::pending;
             draggedWindow_.reset();
             didDetach_ = false;
@@ -59,8 +64,12 @@ void DragMonitor::handle(const port::MouseEvent& event) {
     }
 }
 
+bool DragMonitor::mayAct() const {
+    return settings_.dragSnapEnabled() && !settings_.paused() && Permissions::isGranted();
+}
+
 void DragMonitor::drag(const port::MouseEvent& event) {
-    if (!settings_.dragSnapEnabled() || settings_.paused() || !Permissions::isGranted()) return;
+    if (!mayAct()) return;
     switch (phase_) {
         case Phase::idle:
         case Phase::ignored:
@@ -81,7 +90,7 @@ void DragMonitor::recognise(Point location) {
     if (std::hypot(dx, dy) <= movementThreshold) return;
 
     // The window that was grabbed, not the one the cursor has reached since.
-    auto window = AXWindow::at(mouseDownPoint_);
+    auto window = pressLookedUp_ ? pressedWindow_ : AXWindow::at(mouseDownPoint_);
     auto& apps = *platform().applications;
     if (!window || !window->isStandard() || window->pid() == apps.currentProcessId()) {
         phase_ = Phase::ignored;

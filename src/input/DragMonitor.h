@@ -48,6 +48,7 @@ class DragMonitor {
         double since;
     };
 
+    bool mayAct() const;
     void handle(const port::MouseEvent& event);
     void drag(const port::MouseEvent& event);
     void recognise(Point location);
@@ -64,6 +65,8 @@ class DragMonitor {
 
     Phase phase_ = Phase::idle;
     Point mouseDownPoint_;
+    std::optional<AXWindow> pressedWindow_;
+    bool pressLookedUp_ = false;  // whether pressedWindow_ was looked up at the press
     std::optional<AXWindow> draggedWindow_;
     Rect initialFrame_;
     bool didDetach_ = false;
