@@ -147,6 +147,16 @@ void X11MouseEvents::onEvent(const XEvent& event) {
     port::MouseEvent out;
     out.location = location;
     out.functionKey = (state & functionKeyMask_) != 0;
+    if (!down && leftDown_ && location != lastLocation_) {
+        // The last movement was read together with the release: it is still part of
+        // the drag, and comes first.
+        port::MouseEvent moved = out;
+        moved.type = port::MouseEvent::Type::leftDragged;
+        lastLocation_ = location;
+        auto handler = handler_;
+        if (handler) handler(moved);
+        if (!listener_.active()) return;  // the handler stopped the source
+    }
     if (down && !leftDown_) {
         out.type = port::MouseEvent::Type::leftDown;
     } else if (!down && leftDown_) {
