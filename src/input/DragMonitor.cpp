@@ -91,6 +91,9 @@ void DragMonitor::recognise(Point location) {
 
     // The window that was grabbed, not the one the cursor has reached since.
     auto window = pressLookedUp_ ? pressedWindow_ : AXWindow::at(mouseDownPoint_);
+    // The pointer may be read a moment after the press, past the edge of a window that
+    // the manager had not yet moved along; that window has caught up by now.
+    if (!window) window = AXWindow::at(location);
     auto& apps = *platform().applications;
     if (!window || !window->isStandard() || window->pid() == apps.currentProcessId()) {
         phase_ = Phase::ignored;
