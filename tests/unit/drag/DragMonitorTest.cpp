@@ -98,6 +98,17 @@ TEST_F(DragMonitorTest, AWindowMovedOffThePressPointBeforeTheFirstMovementIsStil
     EXPECT_EQ(frameOf(window), zoneFrame(ZoneID::leftHalf));
 }
 
+// Or the pointer is read at the press when it has already left the window, which the
+// manager moves along only a moment later.
+TEST_F(DragMonitorTest, APressReadJustOffTheWindowTakesTheWindowThatCaughtUp) {
+    press({300, 98});
+    desktop.userSetFrame(window, {100, 88, 800, 600});
+    grabbed = window;
+    glideTo(midLeftEdge);
+    release();
+    EXPECT_EQ(frameOf(window), zoneFrame(ZoneID::leftHalf));
+}
+
 TEST_F(DragMonitorTest, FramesAreReadAtMostOncePerCheckIntervalWhileTheZoneFollowsTheCursor) {
     grab();
     dragTo({320, 110});
