@@ -17,6 +17,10 @@ echo "== Core (simulated desktop)"
 "$build/bench/core_bench" --benchmark_min_time=0.2
 echo
 
+echo "== Drag (simulated desktop)"
+"$build/bench/drag_bench" --benchmark_min_time=0.2
+echo
+
 if [ -x "$build/bench/desktop_bench" ]; then
   echo "== Desktop (Xvfb and openbox)"
   "$build/bench/desktop_bench" --presses "$presses" --idle-seconds "$idle"

@@ -22,6 +22,10 @@ std::optional<Rect> AXWindow::setFrame(const Rect& target) const {
     return windows().setFrame(window_, target);
 }
 
+std::optional<Rect> AXWindow::setFrameDuringMove(const Rect& target) const {
+    return windows().setFrameDuringMove(window_, target);
+}
+
 std::optional<std::string> AXWindow::title() const {
     return windows().title(window_);
 }

@@ -23,6 +23,8 @@ class AXWindow {
     // Sets the whole frame in one request and returns the frame the window really has
     // afterwards, or nothing when it cannot be read.
     std::optional<Rect> setFrame(const Rect& target) const;
+    // The same while the user is moving the window with the pointer.
+    std::optional<Rect> setFrameDuringMove(const Rect& target) const;
 
     std::optional<std::string> title() const;
     std::optional<port::WindowKind> kind() const;

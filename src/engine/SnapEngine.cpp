@@ -188,7 +188,9 @@ std::optional<Size> SnapEngine::detachForDrag(const AXWindow& window, Point curs
 
     // Keep the grabbed point under the cursor while the window takes its old size back.
     const double r = f->width > 0 ? (cursor.x - f->minX()) / f->width : 0.5;
-    window.setFrame(Rect(cursor.x - r * saved.width, f->minY(), saved.width, saved.height));
+    // The user is moving the window: the move must carry on with the old size.
+    window.setFrameDuringMove(
+        Rect(cursor.x - r * saved.width, f->minY(), saved.width, saved.height));
     return saved.size();
 }
 

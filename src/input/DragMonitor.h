@@ -2,35 +2,78 @@
 
 #include "platform/port/Signal.h"
 
-#include <functional>
 #include <optional>
 
+#include "ax/AXWindow.h"
 #include "geometry/Rect.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/ZoneID.h"
+#include "input/SnapSettler.h"
+#include "platform/port/MouseEvents.h"
 
 namespace kelvra {
 
 class AppSettings;
 class SnapEngine;
 
-// Turns dragging a window to a screen edge into snapping. For now it only holds its
-// start/stop state and the zone-change callback; the drag logic arrives later.
+// Turns the user's ordinary dragging of a window into snapping. It listens to the
+// global left button (never taking events away from anyone), recognises a drag that
+// moves a standard window of another application, gives a snapped window its old size
+// back when it is pulled out of its zone, reports the zone under the cursor and snaps
+// the window into it when the button comes up.
 class DragMonitor {
   public:
-    DragMonitor(AppSettings& settings, SnapEngine& engine);
+    static constexpr double movementThreshold = 4.0;  // points from the mouse-down point
+    static constexpr double frameCheckInterval = 0.03;
+    static constexpr double frameTolerance = 2.0;
+    static constexpr double dwellThreshold = 0.25;
 
+    DragMonitor(AppSettings& settings, SnapEngine& engine);
+    ~DragMonitor();
+    DragMonitor(const DragMonitor&) = delete;
+    DragMonitor& operator=(const DragMonitor&) = delete;
+
+    // Starts listening to the mouse; a source that cannot start is logged once.
     void start();
     void stop();
     bool running() const { return running_; }
 
-    // All three absent: no zone is previewed.
+    // The previewed zone changed; all three absent: no zone is previewed.
     Signal<std::optional<ZoneID>, std::optional<Rect>, std::optional<ScreenInfo>> onZoneChange;
 
   private:
-    [[maybe_unused]] AppSettings& settings_;
-    [[maybe_unused]] SnapEngine& engine_;
+    enum class Phase { idle, pending, moving, ignored };
+    struct DwellCandidate {
+        ZoneID zone;
+        double since;
+    };
+
+    bool mayAct() const;
+    void handle(const port::MouseEvent& event);
+    void drag(const port::MouseEvent& event);
+    void recognise(Point location);
+    void move(const port::MouseEvent& event);
+    void release();
+    void updateZone(Point point);
+    void clearZone();
+    void reset();
+
+    AppSettings& settings_;
+    SnapEngine& engine_;
+    SnapSettler settler_;
     bool running_ = false;
+
+    Phase phase_ = Phase::idle;
+    Point mouseDownPoint_;
+    std::optional<AXWindow> pressedWindow_;
+    bool pressLookedUp_ = false;  // whether pressedWindow_ was looked up at the press
+    std::optional<AXWindow> draggedWindow_;
+    Rect initialFrame_;
+    bool didDetach_ = false;
+    double lastFrameCheck_ = -1e300;
+    std::optional<ZoneID> currentZone_;
+    std::optional<ScreenInfo> currentScreen_;
+    std::optional<DwellCandidate> dwellCandidate_;
 };
 
 }  // namespace kelvra

@@ -124,7 +124,13 @@ constexpr const char* openboxConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
   <desktops><number>1</number></desktops>
   <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
   <keyboard><chainQuitKey>C-g</chainQuitKey></keyboard>
-  <mouse><dragThreshold>1</dragThreshold></mouse>
+  <mouse>
+    <dragThreshold>1</dragThreshold>
+    <context name="Titlebar">
+      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
+      <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>
+    </context>
+  </mouse>
 </openbox_config>
 )";
 
@@ -564,6 +570,41 @@ void Desktop::pressShortcut(unsigned long keysym) {
     XTestFakeKeyEvent(display_, alt, False, CurrentTime);
     XTestFakeKeyEvent(display_, control, False, CurrentTime);
     XSync(display_, False);
+}
+
+void Desktop::pressButton(Spot at) {
+    XTestFakeMotionEvent(display_, -1, at.x, at.y, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XSync(display_, False);
+    pointer_ = at;
+}
+
+void Desktop::moveButton(Spot to, int steps) {
+    const Spot from = pointer_;
+    steps = std::max(steps, 1);
+    for (int i = 1; i <= steps; ++i) {
+        const int x = from.x + (to.x - from.x) * i / steps;
+        const int y = from.y + (to.y - from.y) * i / steps;
+        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+        XSync(display_, False);
+        // A hand's pace: the window manager and Kelvra each see every step.
+        std::this_thread::sleep_for(dragStepInterval);
+    }
+    pointer_ = to;
+}
+
+void Desktop::releaseButton() {
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::drag(Spot from, Spot to, int steps) {
+    pressButton(from);
+    // A hand starts a drag with a small movement, before the window manager has
+    // moved anything.
+    moveButton({from.x + (to.x < from.x ? -6 : 6), from.y}, 1);
+    moveButton(to, steps);
+    releaseButton();
 }
 
 void Desktop::addTopDock(int height) {

@@ -37,6 +37,12 @@ std::ostream& operator<<(std::ostream& os, const Box& b);
 // The server works in whole pixels, so half-pixel zone edges round either way.
 bool near(const Box& a, const Box& b, double tolerance = 1.0);
 
+// A point in root coordinates.
+struct Spot {
+    int x = 0;
+    int y = 0;
+};
+
 // A RandR monitor laid over the root window (xrandr --setmonitor).
 struct Monitor {
     std::string name;
@@ -132,6 +138,13 @@ class Desktop {
     void activate(Window window);
     // Control+Alt+key through XTest.
     void pressShortcut(unsigned long keysym);
+    // The left button through XTest, in root coordinates: pressed at a point, moved in
+    // `steps` equal steps, released; drag does all three, beginning with a small nudge.
+    static constexpr auto dragStepInterval = 10ms;
+    void pressButton(Spot at);
+    void moveButton(Spot to, int steps);
+    void releaseButton();
+    void drag(Spot from, Spot to, int steps);
     // A bar at the top of the primary monitor that reserves `height` pixels; waits
     // until the WM's work area reflects it.
     void addTopDock(int height);
@@ -178,6 +191,7 @@ class Desktop {
     nlohmann::json settings_;
     std::map<std::string, std::string> environmentChanges_;
     int logCounter_ = 0;
+    Spot pointer_;
 };
 
 // A second client connection that holds Control+Alt+key on the root window, the way

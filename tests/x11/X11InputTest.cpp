@@ -7,6 +7,7 @@
 
 #include <X11/XKBlib.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
@@ -432,6 +433,55 @@ TEST_F(X11Input, MouseSourceReportsLeftDragWithoutTakingIt) {
     settle();
     settle();
     EXPECT_EQ(events.size(), 4u);
+}
+
+// Whether this connection has raw motion selected on the root window.
+bool rawMotionSelected(Display* display) {
+    int count = 0;
+    XIEventMask* masks = XIGetSelectedEvents(display, DefaultRootWindow(display), &count);
+    bool selected = false;
+    for (int i = 0; i < count; ++i) {
+        if (masks[i].mask_len > XI_RawMotion / 8 && XIMaskIsSet(masks[i].mask, XI_RawMotion))
+            selected = true;
+    }
+    if (masks) XFree(masks);
+    return selected;
+}
+
+TEST_F(X11Input, MouseSourceHearsMotionOnlyWhileTheButtonIsDownAndReadsABurstOnce) {
+    X11MouseEvents mouse(*connection_);
+    std::vector<port::MouseEvent> events;
+    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { events.push_back(e); }));
+    Display* own = connection_->display();
+
+    // An idle pointer sends nothing.
+    EXPECT_FALSE(rawMotionSelected(own));
+    for (int x = 10; x < 200; x += 10) XTestFakeMotionEvent(other_, -1, x, 50, CurrentTime);
+    settle();
+    EXPECT_TRUE(events.empty());
+
+    XTestFakeButtonEvent(other_, 1, True, CurrentTime);
+    XSync(other_, False);
+    ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
+    EXPECT_TRUE(rawMotionSelected(own));
+
+    // Twenty movements already queued when the first is read: one drag event, at the end.
+    for (int x = 200; x < 400; x += 10) XTestFakeMotionEvent(other_, -1, x, 60, CurrentTime);
+    settle();
+    ASSERT_EQ(events.size(), 2u);
+    EXPECT_EQ(events[1].type, port::MouseEvent::Type::leftDragged);
+    EXPECT_EQ(events[1].location, (Point{390, 60}));
+
+    // A last movement read together with the release still comes before it.
+    XTestFakeMotionEvent(other_, -1, 500, 70, CurrentTime);
+    XTestFakeButtonEvent(other_, 1, False, CurrentTime);
+    settle();
+    ASSERT_EQ(events.size(), 4u);
+    EXPECT_EQ(events[2].type, port::MouseEvent::Type::leftDragged);
+    EXPECT_EQ(events[2].location, (Point{500, 70}));
+    EXPECT_EQ(events[3].type, port::MouseEvent::Type::leftUp);
+    EXPECT_EQ(events[3].location, (Point{500, 70}));
+    EXPECT_FALSE(rawMotionSelected(own));
 }
 
 }  // namespace

@@ -73,6 +73,9 @@ class Windows {
     // afterwards (size rules of the application may change it), or nothing when the
     // window is gone or does not answer.
     virtual std::optional<Rect> setFrame(WindowRef window, const Rect& frame) = 0;
+    // The same while the user moves the window with the pointer: the move goes on with
+    // the new frame instead of undoing it at its next step.
+    virtual std::optional<Rect> setFrameDuringMove(WindowRef window, const Rect& frame) = 0;
 
     // Moves, resizes, minimizing and the end of one window, delivered on the main run
     // loop after the change. Ends with the subscription or after `destroyed`.

@@ -32,6 +32,10 @@ class SimWindows final : public port::Windows {
 
     void raise(port::WindowRef window) override;
     std::optional<Rect> setFrame(port::WindowRef window, const Rect& frame) override;
+    // Nothing moves windows with the pointer here, so there is no move to keep going.
+    std::optional<Rect> setFrameDuringMove(port::WindowRef window, const Rect& frame) override {
+        return setFrame(window, frame);
+    }
 
     Subscription observe(port::WindowRef window,
                          std::function<void(port::WindowEvent)> callback) override;

@@ -32,7 +32,9 @@ bool X11MouseEvents::start(std::function<void(const port::MouseEvent&)> handler)
         }
     }
     stop();
-    if (!selectRawEvents(true)) return false;
+    connection_.clearError();
+    selectRawEvents(true, false);
+    if (!connection_.checkedSync()) return false;
     handler_ = std::move(handler);
     findFunctionKeyMask();
     leftDown_ = false;
@@ -43,23 +45,35 @@ bool X11MouseEvents::start(std::function<void(const port::MouseEvent&)> handler)
 void X11MouseEvents::stop() {
     if (!listener_.active()) return;
     listener_.cancel();
-    selectRawEvents(false);
+    if (connection_.isOpen()) {
+        connection_.clearError();
+        selectRawEvents(false, false);
+        connection_.checkedSync();
+    }
     handler_ = nullptr;
     leftDown_ = false;
 }
 
-bool X11MouseEvents::selectRawEvents(bool on) {
-    if (!connection_.isOpen()) return false;
+void X11MouseEvents::selectRawEvents(bool buttons, bool motion) {
     std::array<unsigned char, XIMaskLen(XI_LASTEVENT)> mask{};
-    if (on) {
+    if (buttons) {
         XISetMask(mask.data(), XI_RawButtonPress);
         XISetMask(mask.data(), XI_RawButtonRelease);
-        XISetMask(mask.data(), XI_RawMotion);
     }
+    if (motion) XISetMask(mask.data(), XI_RawMotion);
     XIEventMask eventMask{XIAllMasterDevices, static_cast<int>(mask.size()), mask.data()};
-    connection_.clearError();
     XISelectEvents(connection_.display(), connection_.root(), &eventMask, 1);
-    return connection_.checkedSync();
+    motionSelected_ = motion;
+}
+
+// Motion is asked for only while the left button is down: an idle pointer then sends
+// this program nothing at all. The change is not waited for; motion that still arrives
+// after the release is dropped, and motion missed right after the press is made up for
+// by the position read at the next event.
+void X11MouseEvents::followMotion(bool on) {
+    if (motionSelected_ == on || !connection_.isOpen()) return;
+    selectRawEvents(true, on);
+    XFlush(connection_.display());
 }
 
 void X11MouseEvents::findFunctionKeyMask() {
@@ -110,7 +124,15 @@ void X11MouseEvents::onEvent(const XEvent& event) {
     if (type != XI_RawButtonPress && type != XI_RawButtonRelease && type != XI_RawMotion) return;
     // Motion matters only while the button is down; asking the server about every
     // movement of an idle pointer would be wasted round trips.
-    if (type == XI_RawMotion && !leftDown_) return;
+    if (type == XI_RawMotion) {
+        if (!leftDown_) return;
+        // A burst of movement already queued is one position: the server is asked once,
+        // and the newest position is all that matters.
+        XEvent later;
+        while (XCheckIfEvent(connection_.display(), &later, &X11MouseEvents::isRawMotion,
+                             reinterpret_cast<XPointer>(this))) {
+        }
+    }
 
     Window rootReturn = 0, child = 0;
     int rootX = 0, rootY = 0, winX = 0, winY = 0;
@@ -125,6 +147,16 @@ void X11MouseEvents::onEvent(const XEvent& event) {
     port::MouseEvent out;
     out.location = location;
     out.functionKey = (state & functionKeyMask_) != 0;
+    if (!down && leftDown_ && location != lastLocation_) {
+        // The last movement was read together with the release: it is still part of
+        // the drag, and comes first.
+        port::MouseEvent moved = out;
+        moved.type = port::MouseEvent::Type::leftDragged;
+        lastLocation_ = location;
+        auto handler = handler_;
+        if (handler) handler(moved);
+        if (!listener_.active()) return;  // the handler stopped the source
+    }
     if (down && !leftDown_) {
         out.type = port::MouseEvent::Type::leftDown;
     } else if (!down && leftDown_) {
@@ -136,9 +168,16 @@ void X11MouseEvents::onEvent(const XEvent& event) {
     }
     leftDown_ = down;
     lastLocation_ = location;
+    followMotion(down);
     // The handler may stop the source; nothing here touches members after the call.
     auto handler = handler_;
     if (handler) handler(out);
+}
+
+Bool X11MouseEvents::isRawMotion(Display*, XEvent* event, XPointer self) {
+    const auto* source = reinterpret_cast<const X11MouseEvents*>(self);
+    return event->type == GenericEvent && event->xcookie.extension == source->xiOpcode_ &&
+           event->xcookie.evtype == XI_RawMotion;
 }
 
 }  // namespace kelvra::x11

@@ -15,6 +15,8 @@ class X11Connection;
 // reach every client that asks for them, whatever grabs are active, and asking for
 // them takes nothing away from other clients: the source only listens. The pointer's
 // position and the button and modifier state come from the server at each event.
+// Motion is selected only while the left button is down, and a queued burst of it is
+// read as one event.
 class X11MouseEvents final : public port::MouseEvents {
   public:
     explicit X11MouseEvents(X11Connection& connection);
@@ -33,13 +35,16 @@ class X11MouseEvents final : public port::MouseEvents {
   private:
     void findFunctionKeyMask();
     void onEvent(const XEvent& event);
-    bool selectRawEvents(bool on);
+    void selectRawEvents(bool buttons, bool motion);
+    void followMotion(bool on);
+    static Bool isRawMotion(Display* display, XEvent* event, XPointer self);
 
     X11Connection& connection_;
     int xiOpcode_ = -1;
     Subscription listener_;
     unsigned int functionKeyMask_ = ShiftMask;
     bool leftDown_ = false;
+    bool motionSelected_ = false;
     Point lastLocation_;
     std::function<void(const port::MouseEvent&)> handler_;
 };

@@ -20,7 +20,17 @@ class X11WindowCommands {
     // Asks the window to close, as its close button would.
     bool close(Window w);
 
+    // The user is moving `w` with the pointer through the window manager, which keeps
+    // the size the window had when the move began. Ends that move so that a new size is
+    // not undone by its next step; false (nothing done) when the manager offers no such
+    // control or the button is no longer down.
+    bool interruptMove(Window w);
+    // Lets the manager carry on moving `w` with the pointer from where it is now.
+    void resumeMove(Window w);
+
   private:
+    bool managerSupports(const char* atomName);
+
     X11Connection& c_;
     X11Windows& windows_;
 };

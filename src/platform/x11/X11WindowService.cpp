@@ -134,6 +134,17 @@ std::optional<Rect> X11WindowService::setFrame(port::WindowRef window, const Rec
     return c_.toPort(*applied);
 }
 
+std::optional<Rect> X11WindowService::setFrameDuringMove(port::WindowRef window,
+                                                         const Rect& frame) {
+    auto w = client(window);
+    if (!w) return std::nullopt;
+    if (!commands_.interruptMove(*w)) return setFrame(window, frame);
+    auto applied = mover_.setFrame(*w, c_.toRoot(frame), managerAnswerSeconds);
+    commands_.resumeMove(*w);
+    if (!applied) return std::nullopt;
+    return c_.toPort(*applied);
+}
+
 Subscription X11WindowService::observe(port::WindowRef window,
                                        std::function<void(port::WindowEvent)> callback) {
     auto w = client(window);

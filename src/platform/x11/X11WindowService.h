@@ -42,6 +42,7 @@ class X11WindowService final : public port::Windows {
 
     void raise(port::WindowRef window) override;
     std::optional<Rect> setFrame(port::WindowRef window, const Rect& frame) override;
+    std::optional<Rect> setFrameDuringMove(port::WindowRef window, const Rect& frame) override;
 
     Subscription observe(port::WindowRef window,
                          std::function<void(port::WindowEvent)> callback) override;
