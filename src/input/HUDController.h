@@ -7,8 +7,8 @@
 
 #include "geometry/Rect.h"
 #include "geometry/ZoneID.h"
-#include "platform/port/Signal.h"
 #include "platform/port/Screens.h"
+#include "platform/port/Signal.h"
 #include "platform/port/Surfaces.h"
 #include "ui/Animator.h"
 
