@@ -122,14 +122,15 @@ void HudSurface::setVisible(bool visible) {
     widget_->setComposited(compositingManagerRunning());
     widget_->show();
     widget_->raise();
+    // The keyboard first: keys typed right after the shortcut must not go elsewhere.
+    grabAttempts_ = 0;
+    grabKeyboard();
     if (connection_.isOpen()) {
         clicks_ = std::make_unique<X11ClickWatch>(DisplayString(connection_.display()));
         clickListener_ = clicks_->pressed.connect([this](const unsigned long& window) {
             if (window != window_) postDismissal();
         });
     }
-    grabAttempts_ = 0;
-    grabKeyboard();
 }
 
 void HudSurface::setModel(const port::SurfaceModel& model) {
