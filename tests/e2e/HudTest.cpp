@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 
@@ -80,6 +81,16 @@ void click(Desktop& desktop, int x, int y) {
     XSync(desktop.display(), False);
 }
 
+// Whether the picker shows the accent colour at this point of its window.
+bool isAccent(Desktop& desktop, Window window, int x, int y) {
+    XImage* image = XGetImage(desktop.display(), window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return false;
+    unsigned long pixel = XGetPixel(image, 0, 0);
+    XDestroyImage(image);
+    unsigned long red = (pixel >> 16) & 0xff, blue = pixel & 0xff;
+    return blue > 200 && red < 80;
+}
+
 bool pickerGone(Desktop& desktop) {
     return Desktop::waitUntil([&] { return !picker(desktop); });
 }
@@ -146,6 +157,22 @@ TEST_F(HudTest, ADigitOrAClickOnACellApplies) {
     seen = desktop.waitForFrame(window, rightHalf);
     EXPECT_TRUE(seen && near(*seen, rightHalf)) << (seen ? *seen : Box{});
     EXPECT_TRUE(pickerGone(desktop));
+
+    // Hovering selects: once cell 7 (right third) shows the accent, Return picks it.
+    panel = openPicker(desktop);
+    ASSERT_TRUE(panel);
+    // Painted with cell 0 (left half) selected: its miniature's left half in the accent.
+    ASSERT_TRUE(Desktop::waitUntil([&] { return isAccent(desktop, panel->window, 36, 48); }));
+    EXPECT_FALSE(isAccent(desktop, panel->window, 238, 148));
+    XTestFakeMotionEvent(desktop.display(), -1, int(panel->box.x + 16 + 2 * 84 + 30),
+                         int(panel->box.y + 16 + 100 + 40), CurrentTime);
+    XSync(desktop.display(), False);
+    // Inside the filled third of cell 7's miniature: grey until the cell is selected.
+    EXPECT_TRUE(Desktop::waitUntil([&] { return isAccent(desktop, panel->window, 238, 148); }));
+    tap(desktop, XK_Return);
+    const Box rightThird{964, 0, 476, 900};
+    seen = desktop.waitForFrame(window, rightThird);
+    EXPECT_TRUE(seen && near(*seen, rightThird)) << (seen ? *seen : Box{});
 }
 
 TEST(HudPlacementTest, OpensOnTheMonitorUnderThePointer) {
