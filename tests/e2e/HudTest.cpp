@@ -127,13 +127,17 @@ TEST_F(HudTest, OpensCentredWithoutTakingTheActiveWindowAndArrowsAndReturnApply)
     EXPECT_EQ(desktop.activeWindow(), window);
 }
 
-TEST_F(HudTest, EscapeAndAClickElsewhereCloseWithoutMovingAnything) {
+TEST_F(HudTest, EscapeAClickElsewhereOrTheShortcutCloseWithoutMovingAnything) {
     ASSERT_TRUE(openPicker(desktop)) << desktop.kelvraLog();
     tap(desktop, XK_Escape);
     EXPECT_TRUE(pickerGone(desktop));
 
     ASSERT_TRUE(openPicker(desktop));
     click(desktop, 300, 250);  // on the user's window
+    EXPECT_TRUE(pickerGone(desktop));
+
+    ASSERT_TRUE(openPicker(desktop));
+    desktop.pressShortcut(XK_space);  // the shortcut again, while the picker has the keys
     EXPECT_TRUE(pickerGone(desktop));
 
     // A snap would follow the close at once; the frame stays what it was.
