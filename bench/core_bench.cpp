@@ -1,5 +1,6 @@
-// The core's hot paths: the zone arithmetic, and a whole shortcut snap (frame reads,
-// the write sequence, the read-back and the registry) on the simulated desktop.
+// The core's hot paths: the zone arithmetic, a whole shortcut snap (frame reads, the
+// write sequence, the read-back and the registry) and opening the zone picker, on the
+// simulated desktop.
 #include <benchmark/benchmark.h>
 
 #include <optional>
@@ -9,6 +10,7 @@
 #include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
 #include "geometry/ZoneID.h"
+#include "input/HUDController.h"
 #include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 
@@ -54,6 +56,27 @@ void BM_ShortcutSnapOnTheSimulatedDesktop(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ShortcutSnapOnTheSimulatedDesktop);
+
+// From the picker's shortcut to its surface visible: the cells and labels, the
+// placement under the pointer, the surface and the first step of the fade. Each show
+// replaces the panel of the one before, as a second press of the shortcut would.
+void BM_ZonePickerShowOnTheSimulatedDesktop(benchmark::State& state) {
+    sim::SimDesktop desktop;
+    desktop.install();
+    desktop.addScreenTopLeft(Rect(0, 0, 1440, 900), Rect(0, 25, 1440, 875));
+    desktop.addScreenTopLeft(Rect(1440, 0, 1920, 1080), Rect(1440, 0, 1920, 1080));
+    desktop.setPointerLocation(Point{2000, 500});
+    HUDController hud;
+    for (auto _ : state) {
+        hud.show();
+        benchmark::DoNotOptimize(hud.hasVisiblePanel());
+    }
+    if (!desktop.surfaces().find(port::SurfaceKind::hud)->visible)
+        state.SkipWithError("the picker's surface is not visible");
+    state.SetItemsProcessed(state.iterations());
+}
+// The simulated desktop keeps a record of every surface made: a bounded count.
+BENCHMARK(BM_ZonePickerShowOnTheSimulatedDesktop)->Iterations(20000);
 
 }  // namespace
 }  // namespace kelvra

@@ -132,7 +132,7 @@ int main(int argc, char** argv) {
     x11::X11MouseEvents mouseEvents(connection);
     qt::QtKeyMonitor keyMonitor(&keys);
     qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
-    views::QtSurfaces surfaces(connection);
+    views::QtSurfaces surfaces(connection, &keys);
 
     platform.windows = &windows;
     platform.screens = &screens;

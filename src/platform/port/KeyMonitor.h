@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace kelvra::port {
 
@@ -17,6 +18,9 @@ inline constexpr uint64_t deviceIndependentMask = 0xffff0000;
 struct KeyEvent {
     uint16_t keyCode = 0;        // platform-neutral virtual key code
     uint64_t modifierFlags = 0;  // see modifierFlags
+    // What the key types with these modifiers in the current layout (UTF-8); empty for
+    // keys that type nothing. Filled where the event reaches one of our own surfaces.
+    std::string characters;
 };
 
 using KeyMonitorId = uint64_t;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,8 @@ class Screens {
     virtual ~Screens() = default;
     // All displays, primary first. Reflects the current arrangement on every call.
     virtual std::vector<PlatformScreen> screens() = 0;
+    // Where the pointer is now (top-left space); none when the platform cannot tell.
+    virtual std::optional<Point> pointerLocation() = 0;
     // Called on the main thread after the arrangement changed.
     virtual Subscription onScreensChanged(std::function<void()> callback) = 0;
 };

@@ -44,6 +44,16 @@ struct HudModel {
     int columns = 5;
     int selection = 0;
     std::vector<std::string> hints;  // footer hints, left to right
+    // The layout, in points: the core hit-tests the pointer with the same numbers.
+    double cellWidth = 76;
+    double cellHeight = 92;
+    double gap = 8;            // between cells, both ways
+    double padding = 16;       // around the grid and the footer
+    double footerHeight = 30;  // below the grid: the selected label and the hints
+    // Where the selection highlight sits, in cells (column, row); between two cells
+    // while it moves to the selection.
+    double highlightColumn = 0;
+    double highlightRow = 0;
     friend bool operator==(const HudModel&, const HudModel&) = default;
 };
 

@@ -152,7 +152,11 @@ std::optional<port::KeyEvent> QtKeyMonitor::translate(const QKeyEvent& event) co
         }
     }
     if (!code) return std::nullopt;
-    return port::KeyEvent{*code, flagsOf(event.modifiers())};
+    port::KeyEvent key;
+    key.keyCode = *code;
+    key.modifierFlags = flagsOf(event.modifiers());
+    key.characters = event.text().toStdString();
+    return key;
 }
 
 bool QtKeyMonitor::eventFilter(QObject* watched, QEvent* event) {

@@ -139,6 +139,10 @@ void SimDesktop::notifyScreensChanged() {
     impl_->s.screensChanged.post(impl_->s.loop);
 }
 
+void SimDesktop::setPointerLocation(std::optional<Point> location) {
+    impl_->s.pointer = location;
+}
+
 // ---- applications
 
 int32_t SimDesktop::addApp(const AppSpec& spec) {

@@ -42,6 +42,8 @@ class SimDesktop {
     void setScreenOrder(const std::vector<uint64_t>& ids);  // first is the primary
     // Posts the screen-change notification through the run loop.
     void notifyScreensChanged();
+    // Where the pointer is (top-left space); none by default, as if it cannot be told.
+    void setPointerLocation(std::optional<Point> location);
 
     // ---- applications
     struct AppSpec {

@@ -21,6 +21,7 @@ class SimScreens final : public port::Screens {
         }
         return list;
     }
+    std::optional<Point> pointerLocation() override { return s_.pointer; }
     Subscription onScreensChanged(std::function<void()> callback) override {
         return s_.screensChanged.connect(std::move(callback));
     }

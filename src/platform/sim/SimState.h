@@ -75,6 +75,7 @@ struct SimState {
     std::vector<port::PlatformScreen> screens;
     uint64_t nextScreen = 1;
     PostedSignal<> screensChanged;
+    std::optional<Point> pointer;  // top-left space; none: the platform cannot tell
     int32_t ownPid = 100;
     int32_t nextPid = 1001;
     std::optional<int32_t> frontmost;

@@ -26,6 +26,18 @@ std::vector<port::PlatformScreen> X11Screens::screens() {
     return *cache_;
 }
 
+std::optional<Point> X11Screens::pointerLocation() {
+    if (!c_.isOpen()) return std::nullopt;
+    ::Window root = 0, child = 0;
+    int rootX = 0, rootY = 0, winX = 0, winY = 0;
+    unsigned int state = 0;
+    // False when the pointer is on another screen of the display: nothing to tell then.
+    if (!XQueryPointer(c_.display(), c_.root(), &root, &child, &rootX, &rootY, &winX, &winY,
+                       &state))
+        return std::nullopt;
+    return c_.toPort(Point{double(rootX), double(rootY)});
+}
+
 std::vector<port::PlatformScreen> X11Screens::readScreens() {
     std::vector<port::PlatformScreen> result;
     if (!c_.isOpen()) return result;

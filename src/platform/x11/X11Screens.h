@@ -19,6 +19,7 @@ class X11Screens final : public port::Screens {
     ~X11Screens() override;
 
     std::vector<port::PlatformScreen> screens() override;
+    std::optional<Point> pointerLocation() override;
     Subscription onScreensChanged(std::function<void()> callback) override;
 
   private:

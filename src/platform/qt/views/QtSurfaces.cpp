@@ -1,6 +1,7 @@
 #include "platform/qt/views/QtSurfaces.h"
 
 // Qt's headers before Xlib's (through the connection), whose macros would break them.
+#include "platform/qt/views/HudSurface.h"
 #include "platform/qt/views/OverlaySurface.h"
 #include "platform/qt/views/TraySurface.h"
 
@@ -11,7 +12,8 @@
 
 namespace kelvra::views {
 
-QtSurfaces::QtSurfaces(x11::X11Connection& connection) : connection_(connection) {}
+QtSurfaces::QtSurfaces(x11::X11Connection& connection, const x11::VirtualKeyCodes* keys)
+    : connection_(connection), keys_(keys) {}
 
 QtSurfaces::~QtSurfaces() = default;
 
@@ -21,6 +23,8 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
         return std::make_unique<OverlaySurface>(connection_, std::get<port::OverlayModel>(model));
     if (kind == port::SurfaceKind::tray)
         return std::make_unique<TraySurface>(std::get<port::TrayModel>(model));
+    if (kind == port::SurfaceKind::hud)
+        return std::make_unique<HudSurface>(connection_, keys_, std::get<port::HudModel>(model));
     if (reported_.insert(kind).second)
         logLine(std::string("the ") + port::kindName(kind) + " is not built yet on this desktop");
     return nullptr;

@@ -7,7 +7,8 @@
 
 namespace kelvra::x11 {
 class X11Connection;
-}
+class VirtualKeyCodes;
+}  // namespace kelvra::x11
 
 namespace kelvra::views {
 
@@ -16,13 +17,15 @@ namespace kelvra::views {
 // X11 backend's one conversion. Kinds not built yet give no surface and one log line.
 class QtSurfaces final : public port::Surfaces {
   public:
-    explicit QtSurfaces(x11::X11Connection& connection);
+    // `keys` gives typed keys their platform-neutral codes (see HudSurface).
+    explicit QtSurfaces(x11::X11Connection& connection, const x11::VirtualKeyCodes* keys = nullptr);
     ~QtSurfaces() override;
 
     std::unique_ptr<port::Surface> create(const port::SurfaceModel& model) override;
 
   private:
     x11::X11Connection& connection_;
+    const x11::VirtualKeyCodes* keys_;
     std::set<port::SurfaceKind> reported_;
 };
 

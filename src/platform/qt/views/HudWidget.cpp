@@ -1,0 +1,181 @@
+#include "platform/qt/views/HudWidget.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+
+#include "platform/qt/views/ZoneGlyph.h"
+#include "ui/Theme.h"
+
+namespace kelvra::views {
+
+namespace {
+
+QColor toQColor(const port::Color& c) {
+    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
+                            static_cast<float>(c.blue), static_cast<float>(c.alpha));
+}
+
+QColor withAlpha(QColor c, double alpha) {
+    c.setAlphaF(static_cast<float>(alpha));
+    return c;
+}
+
+constexpr double glyphWidth = 56;
+constexpr double glyphHeight = 36;
+constexpr double glyphTop = 14;  // from the cell's top
+constexpr double labelGap = 8;   // between the glyph and its label
+constexpr double hintSpacing = 8;
+
+}  // namespace
+
+HudWidget::HudWidget(const port::HudModel& model)
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::X11BypassWindowManagerHint | Qt::WindowDoesNotAcceptFocus |
+                           Qt::NoDropShadowWindowHint),
+      model_(model) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    setFocusPolicy(Qt::NoFocus);
+    setMouseTracking(true);
+    setWindowTitle(QStringLiteral("Kelvra zone picker"));
+}
+
+void HudWidget::setModel(const port::HudModel& model) {
+    if (model == model_) return;
+    model_ = model;
+    update();
+}
+
+void HudWidget::setComposited(bool composited) {
+    if (composited == composited_) return;
+    composited_ = composited;
+    updateMask();
+    update();
+}
+
+bool HudWidget::dark() const {
+    return palette().color(QPalette::Window).lightnessF() < 0.5;
+}
+
+QRectF HudWidget::cellRect(double column, double row) const {
+    return {model_.padding + column * (model_.cellWidth + model_.gap),
+            model_.padding + row * (model_.cellHeight + model_.gap), model_.cellWidth,
+            model_.cellHeight};
+}
+
+std::optional<int> HudWidget::cellAt(QPointF point) const {
+    for (int i = 0; i < static_cast<int>(model_.cells.size()); ++i) {
+        if (cellRect(i % model_.columns, i / model_.columns).contains(point)) return i;
+    }
+    return std::nullopt;
+}
+
+void HudWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updateMask();
+}
+
+void HudWidget::updateMask() {
+    if (composited_) {
+        clearMask();
+        return;
+    }
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void HudWidget::mouseMoveEvent(QMouseEvent* event) {
+    auto cell = cellAt(event->position());
+    if (cell && cell != hovered_) pointerOnCell.emit(event->globalPosition());
+    hovered_ = cell;
+}
+
+void HudWidget::leaveEvent(QEvent*) {
+    hovered_.reset();
+}
+
+void HudWidget::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    // The picker may close, and this widget go, while the signal runs.
+    if (auto cell = cellAt(event->position())) cellClicked.emit(*cell);
+}
+
+void HudWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rect(), Qt::transparent);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+
+    const bool isDark = dark();
+    QColor text = isDark ? QColor(245, 245, 247) : QColor(28, 28, 30);
+    QColor secondary = withAlpha(text, 0.62);
+    QColor background = isDark ? QColor(32, 32, 36) : QColor(246, 246, 248);
+    background.setAlphaF(composited_ ? 0.95f : 1.0f);
+    p.setPen(QPen(withAlpha(text, isDark ? 0.14 : 0.1), 1));
+    p.setBrush(background);
+    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+
+    // The highlight behind the selected cell (between cells while it glides).
+    QColor accent = toQColor(Theme::accent);
+    p.setPen(QPen(withAlpha(accent, 0.85), 1.5));
+    p.setBrush(withAlpha(accent, isDark ? 0.28 : 0.16));
+    p.drawRoundedRect(
+        cellRect(model_.highlightColumn, model_.highlightRow).adjusted(0.75, 0.75, -0.75, -0.75),
+        10, 10);
+
+    QFont labelFont = font();
+    labelFont.setPointSizeF(10);
+    for (int i = 0; i < static_cast<int>(model_.cells.size()); ++i) {
+        QRectF cell = cellRect(i % model_.columns, i / model_.columns);
+        QRectF glyph(cell.center().x() - glyphWidth / 2, cell.top() + glyphTop, glyphWidth,
+                     glyphHeight);
+        bool selected = i == model_.selection;
+        ZoneGlyph{model_.cells[static_cast<size_t>(i)].zone, selected ? text : secondary,
+                  selected ? accent : withAlpha(text, 0.45)}
+            .paint(p, glyph);
+        QRectF label(cell.left() + 2, glyph.bottom() + labelGap, cell.width() - 4,
+                     cell.bottom() - glyph.bottom() - labelGap);
+        p.setFont(labelFont);
+        p.setPen(selected ? text : secondary);
+        p.drawText(label, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                   QString::fromStdString(model_.cells[static_cast<size_t>(i)].label));
+    }
+
+    // The footer: the selected zone on the left, the key hints on the right.
+    int rows = (static_cast<int>(model_.cells.size()) + model_.columns - 1) / model_.columns;
+    double top = model_.padding + rows * model_.cellHeight + (rows - 1) * model_.gap;
+    QRectF footer(model_.padding, top, width() - 2 * model_.padding, model_.footerHeight);
+    QFont hintFont = font();
+    hintFont.setPointSizeF(10);
+    QFontMetricsF hintMetrics(hintFont);
+    double right = footer.right();
+    p.setFont(hintFont);
+    p.setPen(secondary);
+    for (auto it = model_.hints.rbegin(); it != model_.hints.rend(); ++it) {
+        QString hint = QString::fromStdString(*it);
+        double w = hintMetrics.horizontalAdvance(hint);
+        p.drawText(QRectF(right - w, footer.top(), w, footer.height()),
+                   Qt::AlignRight | Qt::AlignVCenter, hint);
+        right -= w + hintSpacing;
+    }
+    if (model_.selection >= 0 && model_.selection < static_cast<int>(model_.cells.size())) {
+        QFont selectedFont = font();
+        selectedFont.setPointSizeF(11);
+        selectedFont.setWeight(QFont::DemiBold);
+        p.setFont(selectedFont);
+        p.setPen(text);
+        QRectF left(footer.left(), footer.top(), std::max(0.0, right - footer.left()),
+                    footer.height());
+        QString label =
+            QString::fromStdString(model_.cells[static_cast<size_t>(model_.selection)].label);
+        p.drawText(left, Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetricsF(selectedFont).elidedText(label, Qt::ElideRight, left.width()));
+    }
+}
+
+}  // namespace kelvra::views

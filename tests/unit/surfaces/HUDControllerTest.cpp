@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "input/HUDController.h"
+#include "l10n/L10n.h"
+#include "platform/sim/SimDesktop.h"
+#include "settings/AppSettings.h"
+#include "ui/Theme.h"
+
+namespace kelvra::test {
+namespace {
+
+using port::SurfaceKind;
+
+port::KeyEvent keyCode(uint16_t code) {
+    port::KeyEvent e;
+    e.keyCode = code;
+    return e;
+}
+// A key that types `text` from a position the picker gives no meaning (the A key).
+port::KeyEvent typed(std::string text) {
+    port::KeyEvent e;
+    e.characters = std::move(text);
+    return e;
+}
+const port::KeyEvent returnKey = keyCode(36), keypadEnter = keyCode(76), escape = keyCode(53),
+                     left = keyCode(123), right = keyCode(124), down = keyCode(125),
+                     up = keyCode(126);
+
+class HUDControllerTest : public ::testing::Test {
+  public:
+    HUDControllerTest() {
+        desktop.install();
+        desktop.setPreferredLanguages({"en-US"});
+        AppSettings::resetSharedForTesting();
+        L10n::resetSharedForTesting();
+        desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
+        subscription = hud.onApply.connect([this](const ZoneID& z) { applied.push_back(z); });
+    }
+    ~HUDControllerTest() override {
+        AppSettings::resetSharedForTesting();
+        L10n::resetSharedForTesting();
+    }
+
+    std::optional<sim::SimSurfaces::State> panel() {
+        return desktop.surfaces().find(SurfaceKind::hud);
+    }
+    port::HudModel shown() { return std::get<port::HudModel>(panel().value().model); }
+
+    sim::SimDesktop desktop;
+    HUDController hud;
+    std::vector<ZoneID> applied;
+    Subscription subscription;
+};
+
+TEST_F(HUDControllerTest, ShowsTheTenCellsTheirLabelsAndTheKeyHints) {
+    hud.show();
+    auto m = shown();
+    std::vector<std::pair<ZoneID, std::string>> expected = {
+        {ZoneID::leftHalf, "Left half"},       {ZoneID::rightHalf, "Right half"},
+        {ZoneID::topHalf, "Top half"},         {ZoneID::bottomHalf, "Bottom half"},
+        {ZoneID::maximize, "Maximize"},        {ZoneID::leftThird, "Left third"},
+        {ZoneID::centerThird, "Center third"}, {ZoneID::rightThird, "Right third"},
+        {ZoneID::leftTwoThirds, "2/3 + 1/3"},  {ZoneID::topLeftQuarter, "Quarters"},
+    };
+    ASSERT_EQ(m.cells.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(m.cells[i].zone, expected[i].first) << i;
+        EXPECT_EQ(m.cells[i].label, expected[i].second) << i;
+    }
+    EXPECT_EQ(m.columns, 5);
+    EXPECT_EQ(m.selection, 0);
+    EXPECT_EQ(m.hints, (std::vector<std::string>{"←→↑↓ Select", "⏎ Apply", "esc Close"}));
+}
+
+TEST_F(HUDControllerTest, KeysMoveApplyOrClose) {
+    struct Case {
+        const char* name;
+        std::vector<port::KeyEvent> keys;
+        bool lastConsumed;
+        std::optional<ZoneID> applied;
+        int selection;  // while still open
+    };
+    std::vector<Case> cases = {
+        {"Return right after opening", {returnKey}, true, ZoneID::leftHalf, -1},
+        {"keypad Enter", {keypadEnter}, true, ZoneID::leftHalf, -1},
+        {"Escape", {escape}, true, std::nullopt, -1},
+        {"Right then Return", {right, returnKey}, true, ZoneID::rightHalf, -1},
+        {"Left from the first column wraps", {left}, true, std::nullopt, 4},
+        {"Right from the last column wraps", {left, right}, true, std::nullopt, 0},
+        {"Down from the top row", {right, right, down}, true, std::nullopt, 7},
+        {"Down from the bottom row wraps", {right, right, down, down}, true, std::nullopt, 2},
+        {"Up from the top row wraps", {up}, true, std::nullopt, 5},
+        {"Down, Left, Return", {down, left, returnKey}, true, ZoneID::topLeftQuarter, -1},
+        {"digit 1", {typed("1")}, true, ZoneID::leftHalf, -1},
+        {"digit 5", {typed("5")}, true, ZoneID::maximize, -1},
+        {"digit 9", {typed("9")}, true, ZoneID::leftTwoThirds, -1},
+        {"digit 0", {typed("0")}, true, ZoneID::topLeftQuarter, -1},
+        {"a signed digit", {typed("+3")}, true, ZoneID::topHalf, -1},
+        {"a letter", {typed("a")}, false, std::nullopt, 0},
+        {"no text", {typed("")}, false, std::nullopt, 0},
+        {"a negative number", {typed("-1")}, false, std::nullopt, 0},
+        {"a number beyond the cells", {typed("11")}, false, std::nullopt, 0},
+        {"a sign alone", {typed("+")}, false, std::nullopt, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        applied.clear();
+        hud.show();
+        bool consumed = false;
+        for (const auto& k : c.keys) consumed = hud.handleKey(k);
+        EXPECT_EQ(consumed, c.lastConsumed);
+        EXPECT_EQ(applied, c.applied ? std::vector<ZoneID>{*c.applied} : std::vector<ZoneID>{});
+        if (c.selection < 0) {
+            EXPECT_FALSE(hud.hasVisiblePanel());
+            EXPECT_FALSE(panel());
+        } else {
+            ASSERT_TRUE(hud.hasVisiblePanel());
+            EXPECT_EQ(hud.model.selection, c.selection);
+            EXPECT_EQ(shown().selection, c.selection);
+        }
+    }
+}
+
+TEST_F(HUDControllerTest, ApplyingClosesThePanelBeforeTellingTheListener) {
+    std::vector<bool> openWhenTold;
+    auto s =
+        hud.onApply.connect([&](const ZoneID&) { openWhenTold.push_back(hud.hasVisiblePanel()); });
+    hud.show();
+    ASSERT_TRUE(desktop.surfaces().sendKey(panel()->id, right));
+    ASSERT_TRUE(desktop.surfaces().sendKey(panel()->id, returnKey));
+    EXPECT_EQ(applied, std::vector<ZoneID>{ZoneID::rightHalf});
+    EXPECT_EQ(openWhenTold, std::vector<bool>{false});
+    EXPECT_EQ(desktop.surfaces().count(SurfaceKind::hud), 0u);
+}
+
+TEST_F(HUDControllerTest, HoverSelectsAndAClickPicks) {
+    hud.show();
+    auto id = panel()->id;
+    Rect f = panel()->frame;
+    // Cell 7: column 2, row 1, with 16 points of padding around the grid.
+    Point onCell7{f.x + 16 + 2 * 84 + 30, f.y + 16 + 100 + 40};
+    Point inGapAfterCell7{f.x + 16 + 2 * 84 + 80, f.y + 16 + 100 + 40};
+    desktop.surfaces().sendPointer(id, {port::SurfacePointer::Phase::entered, onCell7, 1});
+    EXPECT_EQ(hud.model.selection, 7);
+    EXPECT_EQ(shown().selection, 7);
+    desktop.surfaces().sendPointer(id, {port::SurfacePointer::Phase::entered, inGapAfterCell7, 1});
+    EXPECT_EQ(hud.model.selection, 7);
+
+    desktop.surfaces().choose(id, "12");  // no such cell
+    desktop.surfaces().choose(id, "x");
+    EXPECT_TRUE(applied.empty());
+    EXPECT_TRUE(hud.hasVisiblePanel());
+    desktop.surfaces().choose(id, "6");
+    EXPECT_EQ(applied, std::vector<ZoneID>{ZoneID::centerThird});
+    EXPECT_FALSE(hud.hasVisiblePanel());
+}
+
+TEST_F(HUDControllerTest, DismissalClosesAndReopeningStartsAtTheFirstCell) {
+    hud.show();
+    hud.handleKey(right);
+    ASSERT_TRUE(desktop.surfaces().dismiss(panel()->id));
+    EXPECT_FALSE(hud.hasVisiblePanel());
+    EXPECT_FALSE(panel());
+    EXPECT_TRUE(applied.empty());
+
+    hud.show();
+    hud.handleKey(right);
+    hud.show();  // while open: a fresh panel
+    EXPECT_EQ(desktop.surfaces().count(SurfaceKind::hud), 1u);
+    EXPECT_EQ(hud.model.selection, 0);
+    EXPECT_EQ(shown().selection, 0);
+    hud.handleKey(returnKey);
+    EXPECT_EQ(applied, std::vector<ZoneID>{ZoneID::leftHalf});
+}
+
+TEST_F(HUDControllerTest, CentresOnTheVisibleFrameOfTheMonitorUnderThePointer) {
+    // A second monitor to the right, with a dock of 40 at its bottom.
+    desktop.addScreenTopLeft({1440, 0, 1920, 1080}, {1440, 0, 1920, 1040});
+    const Size size{444, 254};  // 5 x 76 + 4 x 8 + 2 x 16; 2 x 92 + 8 + 30 + 2 x 16
+    struct Case {
+        const char* name;
+        std::optional<Point> pointer;
+        Point centre;
+    };
+    std::vector<Case> cases = {
+        {"on the primary", Point{100, 500}, {720, 462.5}},
+        {"on the second", Point{2000, 20}, {2400, 520}},
+        {"outside every monitor", Point{-50, -50}, {720, 462.5}},
+        {"not known", std::nullopt, {720, 462.5}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        desktop.setPointerLocation(c.pointer);
+        hud.show();
+        Rect f = panel()->frame;
+        EXPECT_EQ(f.width, size.width);
+        EXPECT_EQ(f.height, size.height);
+        EXPECT_NEAR(f.midX(), c.centre.x, 0.5);
+        EXPECT_NEAR(f.midY(), c.centre.y, 0.5);
+        EXPECT_TRUE(panel()->visible);
+    }
+}
+
+TEST_F(HUDControllerTest, FadesInAndTheHighlightGlidesOnTheRunLoopClock) {
+    auto& loop = desktop.runLoop();
+    constexpr double tick = Animator::frameInterval;
+    hud.show();
+    EXPECT_EQ(panel()->opacity, 0);
+    for (int n = 1; n * tick < HUDController::fadeInDuration; ++n) {
+        loop.advance(tick);
+        EXPECT_NEAR(panel()->opacity, Theme::easeOut.value(n * tick / 0.22), 1e-6) << n;
+    }
+    loop.advance(tick);
+    EXPECT_EQ(panel()->opacity, 1.0);
+    EXPECT_EQ(loop.activeTimers(), 0u);
+
+    hud.handleKey(down);  // to cell 5: column 0, row 1
+    EXPECT_EQ(shown().selection, 5);
+    EXPECT_EQ(shown().highlightRow, 0);
+    loop.advance(5 * tick);
+    EXPECT_NEAR(shown().highlightRow, Theme::easeStandard.value(5 * tick / 0.16), 1e-6);
+    loop.advance(0.1);
+    EXPECT_EQ(shown().highlightRow, 1);
+    EXPECT_EQ(shown().highlightColumn, 0);
+    EXPECT_EQ(loop.activeTimers(), 0u);
+
+    hud.close();  // closing mid-fade leaves nothing ticking
+    hud.show();
+    loop.advance(tick);
+    hud.close();
+    EXPECT_EQ(loop.activeTimers(), 0u);
+}
+
+}  // namespace
+}  // namespace kelvra::test
