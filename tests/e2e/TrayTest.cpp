@@ -42,9 +42,9 @@ TEST(Tray, WithoutATrayTheProgramRunsAndALaterStartOpensItsSettings) {
     EXPECT_TRUE(Desktop::waitUntil(
         [&] { return desktop.kelvraLog().find("no system tray") != std::string::npos; }));
     EXPECT_EQ(desktop.runAnotherKelvra(), 0);
-    EXPECT_TRUE(Desktop::waitUntil(
-        [&] { return desktop.kelvraLog().find("settings window") != std::string::npos; }))
-        << desktop.kelvraLog();
+    EXPECT_TRUE(Desktop::waitUntil([&] {
+        return desktop.kelvraLog().find("settings window") != std::string::npos;
+    })) << desktop.kelvraLog();
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 

@@ -44,9 +44,8 @@ TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinux
     EXPECT_EQ(titles(model->menu),
               (std::vector<std::string>{"Left half", "Right half", "Maximize", "More layouts",
                                         "Show HUD picker", "---", "Workspaces", "---",
-                                        "Pause tiling", "---", "Settings…",
-                                        "Show onboarding again", "---", "About Kelvra",
-                                        "Quit Kelvra"}));
+                                        "Pause tiling", "---", "Settings…", "Show onboarding again",
+                                        "---", "About Kelvra", "Quit Kelvra"}));
     EXPECT_EQ(byTitle(model->menu, "Left half").shortcut, "Ctrl+Alt+←");
     EXPECT_EQ(byTitle(model->menu, "Show HUD picker").shortcut, "Ctrl+Alt+space");
     const auto& more = byTitle(model->menu, "More layouts").submenu;
@@ -75,7 +74,8 @@ TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
     EXPECT_EQ(frame(), *layout.zoneFrame(1, {0, 25, 1440, 875}, 8, 0));
 
     const auto& workspaces = byTitle(model->menu, "Workspaces").submenu;
-    EXPECT_EQ(titles(workspaces), (std::vector<std::string>{"Save current layout…", "---", "Morning"}));
+    EXPECT_EQ(titles(workspaces),
+              (std::vector<std::string>{"Save current layout…", "---", "Morning"}));
     choose(workspaces[2].id);
     EXPECT_EQ(d.components().workspaceManager().lastRestored(), ws);
 

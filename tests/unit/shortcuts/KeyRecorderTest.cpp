@@ -37,7 +37,7 @@ class KeyRecorderTest : public ::testing::Test {
     }
 
     bool key(uint16_t keyCode, uint64_t modifierFlags = 0) {
-        return desk.sendKeyDown({keyCode, modifierFlags});
+        return desk.sendKeyDown({keyCode, modifierFlags, {}});
     }
 
     sim::SimDesktop desk;

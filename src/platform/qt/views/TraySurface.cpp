@@ -17,7 +17,8 @@ namespace {
 
 QString menuText(const port::MenuItem& item) {
     // "&" marks a mnemonic in menu texts; names the user typed must show it as is.
-    QString text = QString::fromStdString(item.title).replace(QLatin1Char('&'), QLatin1String("&&"));
+    QString text =
+        QString::fromStdString(item.title).replace(QLatin1Char('&'), QLatin1String("&&"));
     if (!item.shortcut.empty()) text += QLatin1Char('\t') + QString::fromStdString(item.shortcut);
     return text;
 }
@@ -47,7 +48,8 @@ TraySurface::~TraySurface() {
 void TraySurface::setVisible(bool visible) {
     if (visible && !QSystemTrayIcon::isSystemTrayAvailable()) {
         static bool told = false;
-        if (!told) logLine("no system tray on this desktop; start kelvra again to open its settings");
+        if (!told)
+            logLine("no system tray on this desktop; start kelvra again to open its settings");
         told = true;
     }
     icon_->setVisible(visible);
@@ -96,10 +98,11 @@ void TraySurface::rebuildMenu() {
                         action->setChecked(true);
                     }
                     // Reported after the menu has closed: the choice may change the menu.
-                    QObject::connect(action, &QAction::triggered, menu_.get(), [this, id = item.id] {
-                        QMetaObject::invokeMethod(
-                            menu_.get(), [this, id] { chosen.emit(id); }, Qt::QueuedConnection);
-                    });
+                    QObject::connect(
+                        action, &QAction::triggered, menu_.get(), [this, id = item.id] {
+                            QMetaObject::invokeMethod(
+                                menu_.get(), [this, id] { chosen.emit(id); }, Qt::QueuedConnection);
+                        });
                 }
             }
         };
