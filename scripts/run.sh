@@ -118,7 +118,8 @@ echo "Screenshot: $build/tour.png"
 # A drag held at the top-left corner: the preview of the quarter shows under the cursor.
 echo "== Dragging 'right' to the top-left corner and holding it there"
 read -r _ x y w _ < <("$keys" frames | grep ' right$')
-"$keys" down $((x + w / 2)) $((y - 10))
+# Near the left end of its title bar: the other window covers the middle.
+"$keys" down $((x + 40)) $((y - 10))
 "$keys" move-to 1 1 30
 sleep 0.8
 import -window root "$build/tour-overlay.png"
@@ -133,7 +134,7 @@ echo "== Ctrl+Alt+Space: the zone picker"
 sleep 0.6
 import -window root "$build/tour-hud.png"
 echo "Screenshot with the picker: $build/tour-hud.png"
-step "Right, Return: the picked zone (right half)" "$keys" key Right Return
+step "Down, Return: the picked zone (left third)" "$keys" key Down Return
 
 # The tray icon and its menu.
 if read -r ix iy < <("$keys" icon-of "$kelvra_pid"); then
