@@ -169,12 +169,14 @@ void TileGroupManager::moveEdge(SharedEdge edge, double requested) {
     for (auto* m : leading) p = std::max(p, nearSide(m->frame, o) + minSize + half);
     for (auto* m : trailing) p = std::min(p, farSide(m->frame, o) - minSize - half);
 
-    double p2 = p;
+    // The edge follows what the leading windows granted: one that will not shrink
+    // pushes it, one that took less (size increments) pulls it back, so the gap stays.
+    std::optional<double> granted;
     for (auto* m : leading) {
         Rect actual = applyFrame(*m, withFarSide(m->frame, o, p - half));
-        // A window that will not shrink further pushes the edge.
-        p2 = std::max(p2, farSide(actual, o) + half);
+        granted = std::max(granted.value_or(-INFINITY), farSide(actual, o) + half);
     }
+    double p2 = granted.value_or(p);
     for (auto* m : trailing) applyFrame(*m, withNearSide(m->frame, o, p2 + half));
     if (p2 != p) {
         for (auto* m : leading) applyFrame(*m, withFarSide(m->frame, o, p2 - half));

@@ -116,6 +116,18 @@ TEST_F(TileGroupTest, EdgeMovesKeepMinimumSizesAndFollowWhatWindowsGrant) {
     EXPECT_EQ(frameOf(wide).width, 600);
     EXPECT_EQ(frameOf(other).minX(), frameOf(wide).maxX() + 10);
     EXPECT_EQ(tiles->edges()[0].position, frameOf(wide).maxX() + 5);
+
+    // One that takes less than asked pulls the edge back: no gap grows.
+    tiles->removeAll();
+    auto capped = window();
+    desktop.clearWindowCalls();
+    auto small = *AXWindow::make(
+        desktop.addWindow(pid, {.frame = {0, 0, 400, 400}, .maxSize = {800, 2000}}));
+    engine->snap(small, ZoneID::leftHalf, screen());
+    engine->snap(capped, ZoneID::rightHalf, screen());
+    tiles->moveEdge(tiles->edges()[0], 900);
+    EXPECT_EQ(frameOf(small).width, 800);
+    EXPECT_EQ(frameOf(capped).minX(), 810);
 }
 
 TEST_F(TileGroupTest, HorizontalEdgesLimitHeights) {
