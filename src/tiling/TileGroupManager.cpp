@@ -29,6 +29,7 @@ TileGroupManager::~TileGroupManager() {
     auto& loop = *platform().runLoop;
     if (propagationWork_) loop.cancelTimer(*propagationWork_);
     if (dividerDragWork_) loop.cancelTimer(*dividerDragWork_);
+    for (auto& [window, timer] : moveChecks_) loop.cancelTimer(timer);
 }
 
 void TileGroupManager::removeAll() {
@@ -96,6 +97,28 @@ void TileGroupManager::handleEvent(const AXWindow& window, port::WindowEvent eve
                    std::abs(frame->height - old.height) > resizeThreshold;
     // A resize by the left or top border moves the origin as well: that is a resize.
     if (event == Event::resized || resized) {
+        scheduleResizePropagation(window, old, *frame);
+        return;
+    }
+    if (std::abs(frame->minX() - old.minX()) <= moveTolerance &&
+        std::abs(frame->minY() - old.minY()) <= moveTolerance)
+        return;
+    if (moveChecks_.count(window)) return;
+    moveChecks_.emplace(window,
+                        platform().runLoop->scheduleTimer(moveSettle, false, [this, window] {
+                            moveChecks_.erase(window);
+                            judgeMove(window);
+                        }));
+}
+
+void TileGroupManager::judgeMove(const AXWindow& window) {
+    auto member = members_.find(window);
+    if (member == members_.end()) return;
+    auto frame = window.frame();
+    if (!frame) return;
+    Rect old = member->second.frame;
+    if (std::abs(frame->width - old.width) > resizeThreshold ||
+        std::abs(frame->height - old.height) > resizeThreshold) {
         scheduleResizePropagation(window, old, *frame);
         return;
     }
@@ -208,18 +231,33 @@ void TileGroupManager::throttledMoveEdge(const SharedEdge& edge, double requeste
     auto& loop = *platform().runLoop;
     if (dividerDragWork_) loop.cancelTimer(*dividerDragWork_);
     dividerDragWork_.reset();
+    pendingDividerMove_ = nullptr;
     double elapsed = now() - lastDividerDrag_;
     if (elapsed >= throttleInterval) {
         lastDividerDrag_ = now();
         moveEdge(edge, requested);
         return;
     }
-    dividerDragWork_ =
-        loop.scheduleTimer(throttleInterval - elapsed, false, [this, edge, requested] {
-            dividerDragWork_.reset();
-            lastDividerDrag_ = now();
-            moveEdge(edge, requested);
-        });
+    pendingDividerMove_ = [this, edge, requested] {
+        dividerDragWork_.reset();
+        pendingDividerMove_ = nullptr;
+        lastDividerDrag_ = now();
+        moveEdge(edge, requested);
+    };
+    dividerDragWork_ = loop.scheduleTimer(throttleInterval - elapsed, false, [this] {
+        auto move = std::move(pendingDividerMove_);
+        move();
+    });
+}
+
+void TileGroupManager::finishDividerDrag() {
+    // The last position first, then spans and outer ranges are measured again.
+    if (dividerDragWork_) {
+        platform().runLoop->cancelTimer(*dividerDragWork_);
+        auto move = std::move(pendingDividerMove_);
+        move();
+    }
+    rebuildEdges();
 }
 
 void TileGroupManager::rebuildEdges() {
@@ -264,8 +302,7 @@ TileGroupManager::DividerEntry TileGroupManager::makeDivider(const SharedEdge& e
         const auto& range = raw->edge().outerRange;
         moveEdge(raw->edge(), (range.lower + range.upper) * 0.5);
     }));
-    // Spans and outer ranges are measured again after a drag.
-    entry.hooks.push_back(raw->onDragEnd.connect([this] { rebuildEdges(); }));
+    entry.hooks.push_back(raw->onDragEnd.connect([this] { finishDividerDrag(); }));
     return entry;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -33,6 +34,9 @@ class TileGroupManager {
     static constexpr double moveTolerance = 4;
     static constexpr double resizeThreshold = 2;
     static constexpr double collinearTolerance = 8;
+    // A window manager may report the new origin of a border resize before its new
+    // size: a move is judged once the window has settled this long.
+    static constexpr double moveSettle = 0.05;
 
     struct Member {
         AXWindow window;
@@ -75,12 +79,14 @@ class TileGroupManager {
     void observe(const AXWindow& window);
     void unobserve(const AXWindow& window);
     void handleEvent(const AXWindow& window, port::WindowEvent event);
+    void judgeMove(const AXWindow& window);
     void scheduleResizePropagation(const AXWindow& window, const Rect& oldFrame,
                                    const Rect& newFrame);
     void propagateResize(const AXWindow& window, const Rect& oldFrame, const Rect& newFrame);
     // Sets a member's frame as part of an edge move and keeps what the window granted.
     Rect applyFrame(Member& member, const Rect& target);
     void recordPosition(const std::string& identity, double position);
+    void finishDividerDrag();
     void syncDividers();
     DividerEntry makeDivider(const SharedEdge& edge);
     double now() const;
@@ -96,9 +102,11 @@ class TileGroupManager {
         double date;
     };
     std::unordered_map<AXWindow, Expected> expectedFrames_;
+    std::unordered_map<AXWindow, port::TimerId> moveChecks_;
     std::optional<port::TimerId> propagationWork_;
     double lastPropagation_ = -std::numeric_limits<double>::infinity();
     std::optional<port::TimerId> dividerDragWork_;
+    std::function<void()> pendingDividerMove_;  // what dividerDragWork_ will do
     double lastDividerDrag_ = -std::numeric_limits<double>::infinity();
     std::vector<Subscription> hooks_;
 };

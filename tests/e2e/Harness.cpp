@@ -504,6 +504,28 @@ void Desktop::click(int x, int y) {
     XSync(display_, False);
 }
 
+void Desktop::drag(int fromX, int fromY, int toX, int toY) {
+    XTestFakeMotionEvent(display_, -1, fromX, fromY, CurrentTime);
+    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
+    XSync(display_, False);
+    constexpr int steps = 12;
+    for (int i = 1; i <= steps; ++i) {
+        std::this_thread::sleep_for(15ms);
+        XTestFakeMotionEvent(display_, -1, fromX + (toX - fromX) * i / steps,
+                             fromY + (toY - fromY) * i / steps, CurrentTime);
+        XSync(display_, False);
+    }
+    std::this_thread::sleep_for(50ms);
+    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
+    XSync(display_, False);
+}
+
+void Desktop::doubleClick(int x, int y) {
+    click(x, y);
+    std::this_thread::sleep_for(40ms);
+    click(x, y);
+}
+
 void Desktop::pressKey(unsigned long keysym) {
     KeyCode key = XKeysymToKeycode(display_, keysym);
     if (!key) {

@@ -125,6 +125,10 @@ class Desktop {
     std::pair<int, int> centreOf(Window window) const;
     // A left click at a point of the root window, through XTest.
     void click(int x, int y);
+    // A left-button drag through XTest, in small steps paced like a hand.
+    void drag(int fromX, int fromY, int toX, int toY);
+    // Two quick left clicks at a point.
+    void doubleClick(int x, int y);
     // One key (no modifiers) through XTest.
     void pressKey(unsigned long keysym);
 

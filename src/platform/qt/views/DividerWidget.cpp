@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegion>
 
 #include "ui/Theme.h"
 
@@ -132,6 +133,13 @@ void RatioChipWidget::setText(const QString& text) {
 QSize RatioChipWidget::sizeForText() const {
     QFontMetrics metrics(chipFont());
     return {metrics.horizontalAdvance(text_) + 22, 24};
+}
+
+void RatioChipWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    QPainterPath path;
+    path.addRoundedRect(QRectF(rect()), 12, 12);
+    setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
 void RatioChipWidget::paintEvent(QPaintEvent*) {

@@ -52,6 +52,8 @@ class RatioChipWidget final : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // Cut to its rounded shape, so no corners show where nothing can be translucent.
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     QString text_;
