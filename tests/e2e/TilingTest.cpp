@@ -122,7 +122,8 @@ TEST(Tiling, HalvesFollowEachOtherAndTheirDivider) {
     EXPECT_TRUE(near(*desktop.waitForFrame(a, {0, 0, 596, 900}), {0, 0, 596, 900}));
     EXPECT_TRUE(near(*desktop.waitForFrame(b, {604, 0, 836, 900}), {604, 0, 836, 900}));
     EXPECT_TRUE(dividersAre(desktop, {{592, 0, 16, 900}}));
-    EXPECT_NE(desktop.activeWindow(), std::optional<Window>()) << "a window kept the focus";
+    auto active = desktop.activeWindow();
+    EXPECT_TRUE(active == a || active == b) << "the divider never takes the focus";
 
     // A double click puts the split back to 50 : 50.
     desktop.doubleClick(600, 450);

@@ -52,9 +52,9 @@ double DividerSurface::pixelRatio() const {
 
 void DividerSurface::setFrame(const Rect& frame) {
     frame_ = frame;
+    // Not raised here: a window raised over the group since (another application's)
+    // covers the divider as it covers the group.
     strip_->setGeometry(toWidgetRect(connection_.toRoot(frame), pixelRatio()));
-    // Windows the window manager raised since stay below the divider.
-    if (visible_) strip_->raise();
     placeChip();
 }
 
