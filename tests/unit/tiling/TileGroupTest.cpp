@@ -61,6 +61,17 @@ TEST_F(TileGroupTest, AResizeMovesTheSharedEdge) {
     EXPECT_EQ(tiles->members().at(*left).frame, l);
 }
 
+// Window managers may report a border resize's new origin before its new size.
+TEST_F(TileGroupTest, AnOriginReportedBeforeTheSizeIsAResizeNotAMoveAway) {
+    Rect r = frameOf(*right);
+    userSets(*right, {r.x - 100, r.y, r.width, r.height});
+    desktop.runLoop().advance(0.01);
+    userSets(*right, {r.x - 100, r.y, r.width + 100, r.height});
+    desktop.runLoop().advance(0.1);
+    EXPECT_EQ(tiles->members().size(), 2u);
+    EXPECT_EQ(frameOf(*left).maxX(), r.x - 110);
+}
+
 TEST_F(TileGroupTest, OwnChangesAreRecognisedForHalfASecond) {
     tiles->moveEdge(tiles->edges()[0], 600);
     desktop.runLoop().advance(0.1);
