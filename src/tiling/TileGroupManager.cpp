@@ -251,13 +251,16 @@ void TileGroupManager::throttledMoveEdge(const SharedEdge& edge, double requeste
 }
 
 void TileGroupManager::finishDividerDrag() {
-    // The last position first, then spans and outer ranges are measured again.
+    // The last position at once; spans and outer ranges are measured again after the
+    // divider's own event has returned, since the rebuild may remove that divider.
     if (dividerDragWork_) {
         platform().runLoop->cancelTimer(*dividerDragWork_);
         auto move = std::move(pendingDividerMove_);
         move();
     }
-    rebuildEdges();
+    platform().runLoop->post([alive = std::weak_ptr<int>(lifetime_), this] {
+        if (alive.lock()) rebuildEdges();
+    });
 }
 
 void TileGroupManager::rebuildEdges() {

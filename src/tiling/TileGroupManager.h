@@ -109,6 +109,8 @@ class TileGroupManager {
     std::function<void()> pendingDividerMove_;  // what dividerDragWork_ will do
     double lastDividerDrag_ = -std::numeric_limits<double>::infinity();
     std::vector<Subscription> hooks_;
+    // Work posted to the run loop does nothing once this is gone.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>();
 };
 
 }  // namespace kelvra
