@@ -57,16 +57,18 @@ void BM_OneResizeStep(benchmark::State& state) {
     auto& desktop = group.desktop;
     auto left = group.windows[0], right = group.windows[1];
     Rect frame = desktop.windowFrame(left.element());
-    size_t writes = 0, steps = 0;
+    size_t writes = 0, ownWrites = 0, steps = 0;
     for (auto _ : state) {
         frame.width = (steps % 2) ? 700 : 760;
         desktop.clearWindowCalls();
         desktop.userSetFrame(left.element(), frame);
         desktop.runLoop().advance(0.02);
         for (const auto& call : desktop.windowCalls())
-            if (call.op == "setFrame" && call.window == right.element()) ++writes;
+            if (call.op == "setFrame") ++(call.window == right.element() ? writes : ownWrites);
         ++steps;
     }
+    state.counters["writesToTheResized"] =
+        static_cast<double>(ownWrites) / static_cast<double>(steps);
     state.counters["writesPerNeighbour"] = static_cast<double>(writes) / static_cast<double>(steps);
 }
 BENCHMARK(BM_OneResizeStep)->Unit(benchmark::kMicrosecond);

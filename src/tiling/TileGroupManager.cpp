@@ -87,35 +87,42 @@ void TileGroupManager::handleEvent(const AXWindow& window, port::WindowEvent eve
     auto member = members_.find(window);
     if (member == members_.end()) return;
     auto frame = window.frame();
-    if (!frame) return;
-    auto expected = expectedFrames_.find(window);
-    if (expected != expectedFrames_.end() && now() - expected->second.date < echoWindow &&
-        frame->approximatelyEquals(expected->second.frame, echoTolerance))
-        return;  // the window reporting a frame this manager set
+    if (!frame || isEcho(window, *frame)) return;
     Rect old = member->second.frame;
     bool resized = std::abs(frame->width - old.width) > resizeThreshold ||
                    std::abs(frame->height - old.height) > resizeThreshold;
-    // A resize by the left or top border moves the origin as well: that is a resize.
-    if (event == Event::resized || resized) {
+    bool moved = std::abs(frame->minX() - old.minX()) > moveTolerance ||
+                 std::abs(frame->minY() - old.minY()) > moveTolerance;
+    // Until our own change has fully arrived, frames in between are no user action;
+    // a move may be the first half of a border resize. Both are judged once settled.
+    bool expecting =
+        expectedFrames_.count(window) && now() - expectedFrames_.at(window).date < echoWindow;
+    if ((resized && !expecting) || (event == Event::resized && !moved && !expecting)) {
         scheduleResizePropagation(window, old, *frame);
         return;
     }
-    if (std::abs(frame->minX() - old.minX()) <= moveTolerance &&
-        std::abs(frame->minY() - old.minY()) <= moveTolerance)
-        return;
+    if (!resized && !moved) return;
     if (moveChecks_.count(window)) return;
     moveChecks_.emplace(window,
                         platform().runLoop->scheduleTimer(moveSettle, false, [this, window] {
                             moveChecks_.erase(window);
-                            judgeMove(window);
+                            judgeSettled(window);
                         }));
 }
 
-void TileGroupManager::judgeMove(const AXWindow& window) {
+bool TileGroupManager::isEcho(const AXWindow& window, const Rect& frame) const {
+    auto expected = expectedFrames_.find(window);
+    if (expected == expectedFrames_.end()) return false;
+    const Expected& e = expected->second;
+    return now() - e.date < echoWindow && (frame.approximatelyEquals(e.requested, echoTolerance) ||
+                                           frame.approximatelyEquals(e.granted, echoTolerance));
+}
+
+void TileGroupManager::judgeSettled(const AXWindow& window) {
     auto member = members_.find(window);
     if (member == members_.end()) return;
     auto frame = window.frame();
-    if (!frame) return;
+    if (!frame || isEcho(window, *frame)) return;
     Rect old = member->second.frame;
     if (std::abs(frame->width - old.width) > resizeThreshold ||
         std::abs(frame->height - old.height) > resizeThreshold) {
@@ -168,12 +175,12 @@ void TileGroupManager::propagateResize(const AXWindow& window, const Rect& oldFr
 }
 
 Rect TileGroupManager::applyFrame(Member& member, const Rect& target) {
+    // The window the user is resizing already has its frame: it is not written again.
+    if (target.approximatelyEquals(member.frame, 0.5)) return member.frame;
     auto granted = member.window.setFrame(target);
     Rect actual = granted ? *granted : target;
     // Both the frame asked for and the one granted come back as our own change.
-    expectedFrames_.insert_or_assign(member.window, Expected{target, now()});
-    if (granted && !granted->approximatelyEquals(target, echoTolerance))
-        expectedFrames_.insert_or_assign(member.window, Expected{actual, now()});
+    expectedFrames_.insert_or_assign(member.window, Expected{target, actual, now()});
     member.frame = actual;
     return actual;
 }

@@ -35,7 +35,7 @@ class TileGroupManager {
     static constexpr double resizeThreshold = 2;
     static constexpr double collinearTolerance = 8;
     // A window manager may report the new origin of a border resize before its new
-    // size: a move is judged once the window has settled this long.
+    // size, and our own changes in steps: such frames are judged once settled this long.
     static constexpr double moveSettle = 0.05;
 
     struct Member {
@@ -79,7 +79,8 @@ class TileGroupManager {
     void observe(const AXWindow& window);
     void unobserve(const AXWindow& window);
     void handleEvent(const AXWindow& window, port::WindowEvent event);
-    void judgeMove(const AXWindow& window);
+    bool isEcho(const AXWindow& window, const Rect& frame) const;
+    void judgeSettled(const AXWindow& window);
     void scheduleResizePropagation(const AXWindow& window, const Rect& oldFrame,
                                    const Rect& newFrame);
     void propagateResize(const AXWindow& window, const Rect& oldFrame, const Rect& newFrame);
@@ -98,7 +99,8 @@ class TileGroupManager {
     std::map<std::string, DividerEntry> dividers_;
     std::unordered_map<AXWindow, Subscription> watches_;
     struct Expected {
-        Rect frame;
+        Rect requested;
+        Rect granted;
         double date;
     };
     std::unordered_map<AXWindow, Expected> expectedFrames_;

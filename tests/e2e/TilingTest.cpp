@@ -141,15 +141,16 @@ TEST(Tiling, ThirdsShareTwoDividers) {
     Window w[] = {snappedClient(desktop, "one", XK_d), snappedClient(desktop, "two", XK_f),
                   snappedClient(desktop, "three", XK_g)};
     std::optional<Box> f[3];
-    for (int i = 0; i < 3; ++i) {
-        ASSERT_TRUE(Desktop::waitUntil([&] {
-            f[i] = desktop.frame(w[i]);
-            return f[i] && f[i]->width < 500;
-        }));
-    }
+    ASSERT_TRUE(Desktop::waitUntil([&] {
+        for (int i = 0; i < 3; ++i) f[i] = desktop.frame(w[i]);
+        return f[0] && f[1] && f[2] && f[0]->x == 0 && f[2]->x + f[2]->width == 1440 &&
+               f[1]->x > f[0]->x + f[0]->width && f[1]->x + f[1]->width < f[2]->x;
+    })) << "thirds";
     double edge1 = (f[0]->x + f[0]->width + f[1]->x) / 2;
     double edge2 = (f[1]->x + f[1]->width + f[2]->x) / 2;
-    EXPECT_TRUE(dividersAre(desktop, {{edge1 - 8, 0, 16, 900}, {edge2 - 8, 0, 16, 900}}));
+    EXPECT_TRUE(dividersAre(desktop, {{edge1 - 8, 0, 16, 900}, {edge2 - 8, 0, 16, 900}}))
+        << dividers(desktop).size() << " dividers, the first at "
+        << (dividers(desktop).empty() ? Box{} : dividers(desktop)[0]);
 }
 
 // A terminal-like window only takes widths in steps: the edge follows the width it

@@ -84,6 +84,18 @@ TEST_F(TileGroupTest, OwnChangesAreRecognisedForHalfASecond) {
     userSets(*right, {r.x - 40, r.y, r.width + 40, r.height});
     EXPECT_EQ(frameWrites(*left), 1u);
     EXPECT_EQ(frameOf(*left).maxX(), r.x - 50);
+    EXPECT_EQ(frameWrites(*right), 0u) << "the window being resized is not written";
+
+    // Our own change may arrive in steps, the origin first: not a move away.
+    desktop.runLoop().advance(1);
+    tiles->moveEdge(tiles->edges()[0], 800);
+    desktop.clearWindowCalls();
+    Rect set = frameOf(*right);
+    userSets(*right, {set.x, set.y, set.width + 100, set.height});
+    userSets(*right, set);
+    desktop.runLoop().advance(0.1);
+    EXPECT_EQ(tiles->members().size(), 2u);
+    EXPECT_EQ(frameWrites(*left) + frameWrites(*right), 0u);
 }
 
 TEST_F(TileGroupTest, ResizesAndDividerDragsAreThrottledNewestLast) {
