@@ -153,6 +153,20 @@ TEST(Tiling, ThirdsShareTwoDividers) {
         << (dividers(desktop).empty() ? Box{} : dividers(desktop)[0]);
 }
 
+TEST(Tiling, NoGroupsWithTilingOff) {
+    Desktop desktop;
+    desktop.writeSettings({{"tilingEnabled", false}});
+    desktop.startKelvra();
+    Window a = snappedClient(desktop, "left", XK_Left);
+    ASSERT_TRUE(near(*desktop.waitForFrame(a, leftHalf), leftHalf));
+    Window b = snappedClient(desktop, "right", XK_Right);
+    ASSERT_TRUE(near(*desktop.waitForFrame(b, rightHalf), rightHalf));
+    EXPECT_FALSE(Desktop::waitUntil([&] { return !dividers(desktop).empty(); }, 500ms));
+    resizeThroughWindowManager(desktop, a, std::nullopt, clientWidth(desktop, a) + 200);
+    ASSERT_TRUE(desktop.waitForChange(a, leftHalf));
+    EXPECT_EQ(desktop.waitForChange(b, rightHalf, 500ms), rightHalf) << "nothing follows";
+}
+
 // A terminal-like window only takes widths in steps: the edge follows the width it
 // really took, so the neighbour keeps the gap, and nothing keeps moving afterwards.
 TEST(Tiling, SizeIncrementsKeepTheGap) {
