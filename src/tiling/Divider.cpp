@@ -62,6 +62,7 @@ void Divider::handle(const port::SurfacePointer& event) {
     switch (event.phase) {
         case Phase::pressed:
             if (event.clickCount == 2) {
+                pulse();
                 onDoubleClick.emit();  // may end this divider: nothing after it
                 return;
             }
@@ -126,6 +127,18 @@ void Divider::fadeGripTo(double alpha) {
             publish();
         },
         [this] { fade_.reset(); });
+}
+
+void Divider::pulse() {
+    if (pulse_) animator_.cancel(*pulse_);
+    pulse_ = animator_.start(
+        pulseDuration, Theme::easeStandard,
+        [this](double progress) {
+            // From a strong flare back to the grip's own shadow.
+            model_.glow = progress < 1 ? lerp(0.9, 0.25, progress) : 0;
+            publish();
+        },
+        [this] { pulse_.reset(); });
 }
 
 void Divider::publish() {

@@ -21,6 +21,7 @@ class Divider {
     static constexpr double thickness = 16;
     static constexpr double gripFade = 0.14;  // seconds
     static constexpr double snapTolerance = 0.015;
+    static constexpr double pulseDuration = 0.34;  // the grip's answer to a double click
 
     explicit Divider(const SharedEdge& edge);
     ~Divider();
@@ -50,6 +51,7 @@ class Divider {
   private:
     void handle(const port::SurfacePointer& event);
     void fadeGripTo(double alpha);
+    void pulse();
     void publish();
 
     SharedEdge edge_;
@@ -59,6 +61,7 @@ class Divider {
     Subscription pointerHook_;
     Animator animator_;
     std::optional<Animator::Id> fade_;
+    std::optional<Animator::Id> pulse_;
     bool hovering_ = false;
     bool dragging_ = false;
 };

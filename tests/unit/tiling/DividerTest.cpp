@@ -72,6 +72,16 @@ TEST_F(DividerTest, GripChipAndDragReports) {
     EXPECT_FALSE(model().chipText);
     desktop.runLoop().advance(0.2);
     EXPECT_EQ(model().gripAlpha, 0);
+
+    // A double click flares the grip's shadow and asks for the reset; no drag starts.
+    int resets = 0;
+    auto h3 = divider.onDoubleClick.connect([&] { ++resets; });
+    desktop.surfaces().sendPointer(s->id, {Phase::pressed, {720, 300}, 2});
+    EXPECT_EQ(resets, 1);
+    EXPECT_FALSE(divider.isDragging());
+    EXPECT_EQ(model().glow, 0.9);
+    desktop.runLoop().advance(0.4);
+    EXPECT_EQ(model().glow, 0);
 }
 
 }  // namespace

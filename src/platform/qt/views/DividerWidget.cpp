@@ -72,7 +72,8 @@ void DividerWidget::paintEvent(QPaintEvent*) {
     p.setOpacity(std::clamp(model_.gripAlpha, 0.0, 1.0));
     // A soft shadow, drawn as a wider faint stroke, then the grip itself.
     QColor shadow = model_.accent ? toQColor(Theme::accent) : QColor(0, 0, 0);
-    shadow.setAlphaF(model_.accent ? 0.35f : 0.2f);
+    shadow.setAlphaF(model_.glow > 0 ? static_cast<float>(model_.glow)
+                                     : (model_.accent ? 0.35f : 0.2f));
     QPainterPath path;
     path.addRoundedRect(grip, 2.5, 2.5);
     p.strokePath(path, QPen(shadow, 4));
