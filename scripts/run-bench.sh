@@ -15,6 +15,7 @@ echo
 
 echo "== Core (simulated desktop)"
 "$build/bench/core_bench" --benchmark_min_time=0.2
+"$build/bench/tiling_bench" --benchmark_min_time=0.2
 echo
 
 echo "== Drag (simulated desktop)"

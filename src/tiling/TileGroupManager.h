@@ -1,35 +1,118 @@
 #pragma once
 
-#include <unordered_set>
+#include <functional>
+#include <limits>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ax/AXWindow.h"
+#include "geometry/ZoneID.h"
+#include "platform/port/RunLoop.h"
 #include "platform/port/Subscription.h"
+#include "platform/port/Windows.h"
+#include "tiling/Divider.h"
+#include "tiling/SharedEdge.h"
 
 namespace kelvra {
 
 class AppSettings;
 class SnapEngine;
 
-// Keeps windows snapped side by side linked. For now it follows which windows the
-// engine snapped and detached and can dissolve every group; linked resizing arrives
-// with the groups themselves.
+// Keeps windows snapped next to each other linked: finds the edges they share, keeps a
+// divider on each, and moves an edge with both of its sides when the user resizes one
+// member or drags a divider. Members leave when they are closed, minimized, moved away,
+// detached or snapped somewhere that does not link.
 class TileGroupManager {
   public:
+    static constexpr double throttleInterval = 0.016;  // seconds between steps
+    static constexpr double echoWindow = 0.5;          // our own frames come back this long
+    static constexpr double echoTolerance = 2.5;
+    static constexpr double moveTolerance = 4;
+    static constexpr double resizeThreshold = 2;
+    static constexpr double collinearTolerance = 8;
+    // A window manager may report the new origin of a border resize before its new
+    // size, and our own changes in steps: such frames are judged once settled this long.
+    static constexpr double moveSettle = 0.05;
+
+    struct Member {
+        AXWindow window;
+        ZoneID zone;
+        Rect frame;        // the last frame known: set by us or accepted from the user
+        Rect screenFrame;  // the full frame of the screen it was snapped on
+    };
+
     // Listens to the engine's snaps and detaches, so it must exist before the first snap.
     TileGroupManager(AppSettings& settings, SnapEngine& engine);
+    ~TileGroupManager();
+    TileGroupManager(const TileGroupManager&) = delete;
+    TileGroupManager& operator=(const TileGroupManager&) = delete;
 
     // Dissolves every tile group and removes its dividers.
     void removeAll();
 
-    // The snapped windows that may form groups.
-    const std::unordered_set<AXWindow>& candidates() const { return candidates_; }
+    const std::unordered_map<AXWindow, Member>& members() const { return members_; }
+    const std::vector<SharedEdge>& edges() const { return edges_; }
+    // The divider over an edge, by the edge's identity.
+    Divider* divider(const std::string& identity) const;
+
+    // Moves an edge to a position (clamped so no side gets narrower than the minimum
+    // window width) and both of its sides with it, keeping the gap.
+    // Takes the edge by value: it may be one of edges(), which the move updates.
+    void moveEdge(SharedEdge edge, double requested);
+    // The same, at most once per throttle interval; the newest request is applied last.
+    void throttledMoveEdge(const SharedEdge& edge, double requested);
+    // Recomputes the edges from the members' frames and brings the dividers in step.
+    void rebuildEdges();
 
   private:
-    [[maybe_unused]] AppSettings& settings_;
-    [[maybe_unused]] SnapEngine& engine_;
-    std::unordered_set<AXWindow> candidates_;
+    struct DividerEntry {
+        std::unique_ptr<Divider> divider;
+        std::vector<Subscription> hooks;  // ended before the divider goes
+    };
+
+    void join(const AXWindow& window, ZoneID zone, const Rect& frame, const Rect& screenFrame);
+    void leave(const AXWindow& window, bool forgetSnap);
+    void observe(const AXWindow& window);
+    void unobserve(const AXWindow& window);
+    void handleEvent(const AXWindow& window, port::WindowEvent event);
+    bool isEcho(const AXWindow& window, const Rect& frame) const;
+    void judgeSettled(const AXWindow& window);
+    void scheduleResizePropagation(const AXWindow& window, const Rect& oldFrame,
+                                   const Rect& newFrame);
+    void propagateResize(const AXWindow& window, const Rect& oldFrame, const Rect& newFrame);
+    // Sets a member's frame as part of an edge move and keeps what the window granted.
+    Rect applyFrame(Member& member, const Rect& target);
+    void recordPosition(const std::string& identity, double position);
+    void finishDividerDrag();
+    void syncDividers();
+    DividerEntry makeDivider(const SharedEdge& edge);
+    double now() const;
+
+    AppSettings& settings_;
+    SnapEngine& engine_;
+    std::unordered_map<AXWindow, Member> members_;
+    std::vector<SharedEdge> edges_;
+    std::map<std::string, DividerEntry> dividers_;
+    std::unordered_map<AXWindow, Subscription> watches_;
+    struct Expected {
+        Rect requested;
+        Rect granted;
+        double date;
+    };
+    std::unordered_map<AXWindow, Expected> expectedFrames_;
+    std::unordered_map<AXWindow, port::TimerId> moveChecks_;
+    std::optional<port::TimerId> propagationWork_;
+    double lastPropagation_ = -std::numeric_limits<double>::infinity();
+    std::optional<port::TimerId> dividerDragWork_;
+    std::function<void()> pendingDividerMove_;  // what dividerDragWork_ will do
+    double lastDividerDrag_ = -std::numeric_limits<double>::infinity();
     std::vector<Subscription> hooks_;
+    // Work posted to the run loop does nothing once this is gone.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>();
 };
 
 }  // namespace kelvra

@@ -510,6 +510,12 @@ void Desktop::click(int x, int y) {
     XSync(display_, False);
 }
 
+void Desktop::doubleClick(int x, int y) {
+    click(x, y);
+    std::this_thread::sleep_for(40ms);
+    click(x, y);
+}
+
 void Desktop::pressKey(unsigned long keysym) {
     KeyCode key = XKeysymToKeycode(display_, keysym);
     if (!key) {

@@ -131,6 +131,8 @@ class Desktop {
     std::pair<int, int> centreOf(Window window) const;
     // A left click at a point of the root window, through XTest.
     void click(int x, int y);
+    // Two quick left clicks at a point.
+    void doubleClick(int x, int y);
     // One key (no modifiers) through XTest.
     void pressKey(unsigned long keysym);
 

@@ -64,6 +64,7 @@ struct DividerModel {
     double gripAlpha = 0;                 // the grip fades in while hovered
     bool gripLong = false;                // hovered and not dragging
     bool accent = false;                  // being dragged
+    double glow = 0;                      // the grip's shadow flaring up after a double click
     std::optional<std::string> chipText;  // shown while dragging
     friend bool operator==(const DividerModel&, const DividerModel&) = default;
 };

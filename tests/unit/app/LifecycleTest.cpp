@@ -150,16 +150,17 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
     auto& tiles = d.components().tileManager();
     auto snapSomething = [&] {
         d.dispatcher().perform(SnapAction::snapLeftHalf);
-        ASSERT_EQ(tiles.candidates().size(), 1u);
+        ASSERT_EQ(tiles.members().size(), 1u);
     };
     AppSettings::shared().tilingEnabled.set(true);
     snapSomething();
     AppSettings::shared().tilingEnabled.set(false);
-    EXPECT_TRUE(tiles.candidates().empty()) << "tiling off";
+    EXPECT_TRUE(tiles.members().empty()) << "tiling off";
+    AppSettings::shared().tilingEnabled.set(true);
     snapSomething();
     desktop.notifyScreensChanged();
     desktop.runLoop().runPending();
-    EXPECT_TRUE(tiles.candidates().empty()) << "screens changed";
+    EXPECT_TRUE(tiles.members().empty()) << "screens changed";
 }
 
 TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
@@ -187,7 +188,7 @@ TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
     d.dispatcher().applyToFrontmost(ZoneID::leftHalf);
     ASSERT_TRUE(d.components().snapAssist().lastSnapSeen());
     EXPECT_EQ(d.components().snapAssist().lastSnapSeen()->zone, ZoneID::leftHalf);
-    EXPECT_EQ(d.components().tileManager().candidates().size(), 1u);
+    EXPECT_EQ(d.components().tileManager().members().size(), 1u);
 }
 
 // Other window managers are named together in one alert; only the first button quits them.

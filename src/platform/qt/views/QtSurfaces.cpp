@@ -1,6 +1,7 @@
 #include "platform/qt/views/QtSurfaces.h"
 
 // Qt's headers before Xlib's (through the connection), whose macros would break them.
+#include "platform/qt/views/DividerSurface.h"
 #include "platform/qt/views/HudSurface.h"
 #include "platform/qt/views/OverlaySurface.h"
 #include "platform/qt/views/TraySurface.h"
@@ -21,6 +22,8 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
     auto kind = port::kindOf(model);
     if (kind == port::SurfaceKind::overlay)
         return std::make_unique<OverlaySurface>(connection_, std::get<port::OverlayModel>(model));
+    if (kind == port::SurfaceKind::divider)
+        return std::make_unique<DividerSurface>(connection_, std::get<port::DividerModel>(model));
     if (kind == port::SurfaceKind::tray)
         return std::make_unique<TraySurface>(std::get<port::TrayModel>(model));
     if (kind == port::SurfaceKind::hud)
