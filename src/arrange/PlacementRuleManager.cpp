@@ -115,10 +115,12 @@ std::optional<ScreenInfo> PlacementRuleManager::targetScreen(const PlacementRule
             break;
         case PlacementRule::DisplayTarget::builtin:
         case PlacementRule::DisplayTarget::external: {
+            // A rule for a kind of display the desktop does not have (a built-in panel
+            // on a desktop computer) waits for one: the window stays where it opened.
             bool builtIn = rule.display == PlacementRule::DisplayTarget::builtin;
             for (const auto& s : screens)
                 if (s.screen.builtIn == builtIn) return s;
-            break;
+            return std::nullopt;
         }
     }
     return screens.front();

@@ -41,7 +41,8 @@ class PlacementRuleManager {
     // The first enabled rule for the application with this trigger.
     std::optional<PlacementRule> ruleFor(const std::string& bundleID,
                                          PlacementRule::Trigger trigger) const;
-    // The display a rule sends a window to; nothing without displays.
+    // The display a rule sends a window to: the window's own for any display, else the
+    // first of the rule's kind; nothing when the desktop has no display of that kind.
     std::optional<ScreenInfo> targetScreen(const PlacementRule& rule, const AXWindow& window) const;
     // The applications whose new windows are watched.
     std::set<int32_t> observedProcesses() const;
