@@ -94,6 +94,7 @@ void WorkspaceManager::place(const AXWindow& window, const WorkspaceItem& item,
 }
 
 void WorkspaceManager::restore(const Workspace& workspace) {
+    lastRestored_ = workspace;
     auto screens = ScreenInfo::all();
     auto windows = WorkspaceCapture::candidateWindows();
     std::vector<AXWindow> used;

@@ -37,6 +37,8 @@ class WorkspaceManager {
     void promptSaveCurrent();
     void restore(const Workspace& workspace);
 
+    // The workspace a restore was last asked for.
+    const std::optional<Workspace>& lastRestored() const { return lastRestored_; }
     // The items still waiting for their window (empty when idle).
     const std::vector<WorkspaceItem>& pendingItems() const { return pendingItems_; }
     // The items given up on at the end of the last poll.
@@ -59,6 +61,7 @@ class WorkspaceManager {
     std::optional<double> restoreDeadline_;
     std::optional<port::TimerId> restorePoller_;
     std::vector<WorkspaceItem> lastUnplaced_;
+    std::optional<Workspace> lastRestored_;
     std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
