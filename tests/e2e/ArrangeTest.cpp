@@ -151,6 +151,34 @@ TEST(Arrange, RestoringByShortcutLaunchesAClosedApplicationFromItsEntry) {
     EXPECT_TRUE(near(*gotB, rightHalf)) << *gotB << desktop.kelvraLog();
 }
 
+TEST(Arrange, CustomLayoutZonesByShortcutFollowTheGridRule) {
+    Desktop desktop;
+    const std::string id = "1C9B8A76-5D4E-4F3A-8B2C-1D0E9F8A7B6C";
+    auto zone = [](int col, int span) {
+        return nlohmann::json{{"col", col}, {"row", 0}, {"colSpan", span}, {"rowSpan", 1}};
+    };
+    auto key = [](int code) {
+        return nlohmann::json{{"keyCode", code}, {"carbonModifiers", controlOption}};
+    };
+    desktop.writeSettings({{"windowGap", 10.0},
+                           {"customLayouts",
+                            {{{"id", id},
+                              {"name", "Thirds"},
+                              {"columns", 3},
+                              {"rows", 1},
+                              {"zones", {zone(1, 1), zone(0, 2)}}}}},
+                           {"shortcuts",
+                            {{"showHUD", key(49)},
+                             {"customZone:" + id + ":0", key(16)},
+                             {"customZone:" + id + ":1", key(31)}}}});
+    desktop.startKelvra();
+    Window w = startApp(desktop, "Alpha", "Alpha");
+    desktop.activate(w);
+    // Cells of (1440 - 2 x 10) / 3: the middle one, then two cells and the gap between.
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_y, {483.33, 0, 473.33, 900}));
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_o, {0, 0, 956.67, 900}));
+}
+
 nlohmann::json rule(const std::string& app, const std::string& trigger,
                     const std::string& display) {
     static int n = 0;
