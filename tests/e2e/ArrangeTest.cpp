@@ -14,7 +14,8 @@ const Box leftHalf{0, 0, 716, 900};
 const Box rightHalf{724, 0, 716, 900};
 const Box topHalf{0, 0, 1440, 446};
 const Box bottomHalf{0, 454, 1440, 446};
-const Box rightThird{965.33, 0, 474.67, 900};
+// The snap engine gives thirds whole pixels.
+const Box rightThird{964, 0, 476, 900};
 
 constexpr unsigned controlOption = 0x1800;
 
@@ -200,7 +201,7 @@ TEST(Arrange, ANewWindowRuleSendsEveryWindowToItsZone) {
         Window w = startApp(desktop, "Alpha", title);
         auto got = desktop.waitForFrame(w, rightThird, 5s);
         ASSERT_TRUE(got);
-        EXPECT_TRUE(near(*got, rightThird, 1.5)) << title << " " << *got;
+        EXPECT_TRUE(near(*got, rightThird)) << title << " " << *got;
     }
 }
 
@@ -215,11 +216,26 @@ TEST(Arrange, ARuleForTheBuiltInDisplayWaitsOnADesktopWithoutOne) {
     Window b = startApp(desktop, "Beta", "Beta");
     auto got = desktop.waitForFrame(b, rightThird, 5s);
     ASSERT_TRUE(got);
-    EXPECT_TRUE(near(*got, rightThird, 1.5)) << *got;
+    EXPECT_TRUE(near(*got, rightThird)) << *got;
     Window a = startApp(desktop, "Alpha", "Alpha");
     auto before = desktop.frame(a);
     ASSERT_TRUE(before);
     EXPECT_EQ(desktop.waitForChange(a, *before, 2s), before);
+}
+
+// A monitor on a laptop panel's connector (eDP) is the built-in display.
+TEST(Arrange, ARuleForTheBuiltInDisplayUsesTheLaptopPanel) {
+    Desktop desktop(
+        {.screen = "2880x900x24",
+         .monitors = {{"DP-1", 0, 0, 1440, 900, true}, {"eDP-1", 1440, 0, 1440, 900, false}}});
+    writeEntries(desktop);
+    desktop.writeSettings({{"placementRules", {rule("Alpha", "launch", "builtin")}}});
+    desktop.startKelvra();
+    Window a = startApp(desktop, "Alpha", "Alpha");
+    const Box onPanel{1440 + rightThird.x, 0, rightThird.width, 900};
+    auto got = desktop.waitForFrame(a, onPanel, 5s);
+    ASSERT_TRUE(got);
+    EXPECT_TRUE(near(*got, onPanel)) << *got;
 }
 
 }  // namespace
