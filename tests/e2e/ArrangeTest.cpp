@@ -238,5 +238,25 @@ TEST(Arrange, ARuleForTheBuiltInDisplayUsesTheLaptopPanel) {
     EXPECT_TRUE(near(*got, onPanel)) << *got;
 }
 
+// A splash screen first, then the real window, which puts itself back to its own
+// geometry a moment after it maps: the rule lands on the real window and stays.
+TEST(Arrange, ALaunchRuleSkipsTheSplashAndOutlastsAWindowThatMovesItselfBack) {
+    Desktop desktop;
+    writeEntries(desktop);
+    desktop.writeSettings({{"placementRules", {rule("Alpha", "launch", "any")}}});
+    desktop.startKelvra();
+    Window a = desktop.startTestClient(
+        {.title = "Alpha",
+         .arguments = {"--class", "Alpha,Alpha", "--geometry", "300x200+50+60", "--splash-first",
+                       "1000", "--reassert-after", "700"}});
+    auto got = desktop.waitForFrame(a, rightThird, 5s);
+    ASSERT_TRUE(got);
+    EXPECT_TRUE(near(*got, rightThird)) << *got;
+    desktop.waitForChange(a, *got, 2s);  // the client's own move, if it came after
+    got = desktop.waitForFrame(a, rightThird, 3s);
+    ASSERT_TRUE(got);
+    EXPECT_TRUE(near(*got, rightThird)) << *got;
+}
+
 }  // namespace
 }  // namespace kelvra::e2e
