@@ -1,5 +1,7 @@
 #include "arrange/PlacementRuleManager.h"
 
+#include <algorithm>
+
 #include "arrange/CustomLayout.h"
 #include "arrange/SettleCheck.h"
 #include "engine/SnapEngine.h"
@@ -69,15 +71,24 @@ void PlacementRuleManager::observeApp(int32_t pid) {
         pid, [this](port::WindowRef window) { handleWindowCreated(window); });
 }
 
+bool PlacementRuleManager::mayApply(const port::RunningApplication& app,
+                                    PlacementRule::Trigger trigger) const {
+    if (app.bundleIdentifier) return ruleFor(*app.bundleIdentifier, trigger).has_value();
+    // Not known yet (its first window may be a splash screen that names nothing): its
+    // windows are asked for their application one by one.
+    const auto& rules = settings_.placementRules();
+    return std::any_of(rules.begin(), rules.end(),
+                       [&](const PlacementRule& r) { return r.enabled && r.trigger == trigger; });
+}
+
 void PlacementRuleManager::handleLaunch(const port::RunningApplication& app) {
-    if (!app.bundleIdentifier) return;
-    if (ruleFor(*app.bundleIdentifier, PlacementRule::Trigger::newWindow)) {
+    if (mayApply(app, PlacementRule::Trigger::newWindow)) {
         observeApp(app.pid);
         // An application is seen to launch when its first window appears, so the
         // windows it has now are new ones too.
         for (auto window : platform().windows->windowsOf(app.pid)) handleWindowCreated(window);
     }
-    if (ruleFor(*app.bundleIdentifier, PlacementRule::Trigger::launch))
+    if (mayApply(app, PlacementRule::Trigger::launch))
         pollFirstWindow(app.pid, platform().runLoop->now() + firstWindowLimit);
 }
 
@@ -85,9 +96,8 @@ void PlacementRuleManager::pollFirstWindow(int32_t pid, double deadline) {
     for (const auto& window : AXWindow::allStandardWindows()) {
         if (window.pid() != pid || window.isMinimized()) continue;
         auto id = window.applicationId();
-        auto rule = id ? ruleFor(*id, PlacementRule::Trigger::launch) : std::nullopt;
-        if (!rule) break;
-        apply(*rule, window);
+        if (!id) break;  // not known yet: look again
+        if (auto rule = ruleFor(*id, PlacementRule::Trigger::launch)) apply(*rule, window);
         return;
     }
     if (platform().runLoop->now() >= deadline) return;

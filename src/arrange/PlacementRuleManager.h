@@ -49,6 +49,8 @@ class PlacementRuleManager {
 
   private:
     void handleLaunch(const port::RunningApplication& app);
+    // Whether a rule with this trigger may be for the application.
+    bool mayApply(const port::RunningApplication& app, PlacementRule::Trigger trigger) const;
     void rebuildWindowObservers();
     void observeApp(int32_t pid);
     void pollFirstWindow(int32_t pid, double deadline);

@@ -90,6 +90,8 @@ void WorkspaceManager::place(const AXWindow& window, const WorkspaceItem& item,
     platform().applications->activate(window.pid());
     if (auto placed = window.setFrame(target)) {
         SettleCheck::schedule(window, *placed, [window, target] { window.setFrame(target); });
+    } else {
+        logLine("workspace: the window for " + describe(item) + " did not take its frame");
     }
 }
 

@@ -48,15 +48,22 @@ nlohmann::json storedSettings(Desktop& desktop) {
     return nlohmann::json::parse(in, nullptr, false);
 }
 
-// Opens the tray menu and walks to the workspaces submenu (the sixth item).
+// Opens the tray menu and walks to the workspaces submenu (the sixth item). A click
+// that lands while the previous menu is still being taken down opens nothing, so it is
+// made again.
 void openWorkspacesMenu(Desktop& desktop, Window icon) {
-    auto [x, y] = desktop.centreOf(icon);
-    desktop.click(x, y);
-    ASSERT_TRUE(Desktop::waitUntil([&] {
+    auto menuOpen = [&] {
         for (Window m : desktop.windowsOfProcess(desktop.kelvraPid()))
             if (m != icon && !desktop.property(m, "_NET_WM_WINDOW_TYPE").empty()) return true;
         return false;
-    })) << "the menu did not open";
+    };
+    auto [x, y] = desktop.centreOf(icon);
+    bool open = false;
+    for (int attempt = 0; attempt < 3 && !open; ++attempt) {
+        if (!menuOpen()) desktop.click(x, y);
+        open = Desktop::waitUntil(menuOpen, 1500ms);
+    }
+    ASSERT_TRUE(open) << "the menu did not open";
     for (int i = 0; i < 6; ++i) desktop.pressKey(XK_Down);
     desktop.pressKey(XK_Right);
 }

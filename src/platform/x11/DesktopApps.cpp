@@ -28,6 +28,11 @@ void DesktopApps::reload() {
         e.name = name ? name : e.id;
         const char* wmClass = g_desktop_app_info_get_startup_wm_class(G_DESKTOP_APP_INFO(info));
         e.startupWMClass = wmClass ? wmClass : "";
+        if (GIcon* icon = g_app_info_get_icon(info)) {
+            gchar* text = g_icon_to_string(icon);
+            if (text) e.icon = text;
+            g_free(text);
+        }
         keys_.push_back({e.id, e.startupWMClass});
         entries_.push_back(std::move(e));
     }

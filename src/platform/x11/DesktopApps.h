@@ -20,6 +20,7 @@ class DesktopApps {
         std::string id;    // the desktop file name without ".desktop"
         std::string name;  // localized for the session's language
         std::string startupWMClass;
+        std::string icon;  // a theme icon name or a file, empty when none
     };
 
     DesktopApps();

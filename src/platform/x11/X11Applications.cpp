@@ -69,7 +69,7 @@ port::RunningApplication X11Applications::describe(int32_t pid,
     return app;
 }
 
-std::optional<std::pair<std::string, std::string>> X11Applications::identify(Window w) {
+const DesktopApps::Entry* X11Applications::entryOf(Window w) {
     std::optional<std::string> launchedAs;
     if (auto pid = windows_.pid(w))
         if (auto it = launchedPids_.find(*pid); it != launchedPids_.end()) launchedAs = it->second;
@@ -78,12 +78,15 @@ std::optional<std::pair<std::string, std::string>> X11Applications::identify(Win
             if (auto it = launchedStartups_.find(*startup); it != launchedStartups_.end())
                 launchedAs = it->second;
     if (launchedAs)
-        if (const auto* entry = apps_.byId(*launchedAs))
-            return std::make_pair(entry->id, entry->name);
+        if (const auto* entry = apps_.byId(*launchedAs)) return entry;
     auto wmClass = windows_.wmClass(w).value_or(std::pair<std::string, std::string>());
     std::string gtkId = windows_.gtkApplicationId(w).value_or("");
-    if (const auto* entry = apps_.match(wmClass.first, wmClass.second, gtkId))
-        return std::make_pair(entry->id, entry->name);
+    return apps_.match(wmClass.first, wmClass.second, gtkId);
+}
+
+std::optional<std::pair<std::string, std::string>> X11Applications::identify(Window w) {
+    if (const auto* entry = entryOf(w)) return std::make_pair(entry->id, entry->name);
+    auto wmClass = windows_.wmClass(w).value_or(std::pair<std::string, std::string>());
     if (!wmClass.second.empty()) return std::make_pair(wmClass.second, wmClass.second);
     return std::nullopt;
 }

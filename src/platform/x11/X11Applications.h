@@ -47,8 +47,10 @@ class X11Applications final : public port::Applications {
     port::RunningApplication describe(int32_t pid, const std::vector<Window>& windows);
     port::RunningApplication describeSelf(const std::vector<Window>& windows);
     std::string ownIdentifier();
-    // The entry id and name of a window: the application we launched it as (by its
-    // process or its startup id), else the entry its class and application id match.
+    // The entry of a window: the application we launched it as (by its process or its
+    // startup id), else the entry its class and application id match.
+    const DesktopApps::Entry* entryOf(Window w);
+    // Its entry's id and name, else its class for both.
     std::optional<std::pair<std::string, std::string>> identify(Window w);
     // Refreshes the known applications and tells the subscribers what changed.
     void refresh(bool notify);
