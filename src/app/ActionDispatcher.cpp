@@ -46,6 +46,15 @@ void ActionDispatcher::dispatch(const Action& action) {
         perform(*snap);
         return;
     }
+    if (const auto* zone = std::get_if<CustomZoneAction>(&action)) {
+        for (const auto& layout : c_.settings().customLayouts()) {
+            if (layout.id == zone->layout) {
+                applyCustomZone(layout, zone->index);
+                return;
+            }
+        }
+        return;
+    }
     const auto& id = std::get<WorkspaceAction>(action).id;
     for (const auto& workspace : c_.settings().workspaces()) {
         if (workspace.id == id) {

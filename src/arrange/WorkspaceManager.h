@@ -1,30 +1,68 @@
 #pragma once
 
+#include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "arrange/Workspace.h"
+#include "ax/AXWindow.h"
+#include "geometry/ScreenInfo.h"
+#include "platform/port/RunLoop.h"
 
 namespace kelvra {
 
 class AppSettings;
 class SnapEngine;
 
-// Saves and restores window arrangements. For now it records which workspace it
-// was asked to restore; the restore itself arrives later.
+// Saves and restores window arrangements. A restore moves the windows that exist at
+// once, launches the applications that have none, and places their windows as they
+// appear, polling until every item has its window or time runs out; what could not be
+// placed by then is logged and told to the user.
 class WorkspaceManager {
   public:
-    WorkspaceManager(AppSettings& settings, SnapEngine& engine);
+    static constexpr double pollInterval = 0.6;
+    static constexpr double pollLimit = 15.0;
 
-    void restore(const Workspace& workspace);
-    // Asks for a name and saves the current arrangement under it.
+    WorkspaceManager(AppSettings& settings, SnapEngine& engine);
+    ~WorkspaceManager();
+    WorkspaceManager(const WorkspaceManager&) = delete;
+    WorkspaceManager& operator=(const WorkspaceManager&) = delete;
+
+    // The standard windows of other applications as workspace items.
+    std::vector<WorkspaceItem> captureCurrent() const;
+    // Appends a new workspace to the settings, persists them and returns it.
+    Workspace append(const std::string& name, std::vector<WorkspaceItem> items);
+    // Captures, asks for a name and saves (nothing when the user cancels).
     void promptSaveCurrent();
+    void restore(const Workspace& workspace);
+
+    // The workspace a restore was last asked for.
     const std::optional<Workspace>& lastRestored() const { return lastRestored_; }
+    // The items still waiting for their window (empty when idle).
+    const std::vector<WorkspaceItem>& pendingItems() const { return pendingItems_; }
+    // The items given up on at the end of the last poll.
+    const std::vector<WorkspaceItem>& lastUnplaced() const { return lastUnplaced_; }
 
   private:
-    [[maybe_unused]] AppSettings& settings_;
-    [[maybe_unused]] SnapEngine& engine_;
+    void place(const AXWindow& window, const WorkspaceItem& item,
+               const std::vector<ScreenInfo>& screens, std::vector<AXWindow>& used);
+    void launchApps(const std::vector<WorkspaceItem>& items);
+    void pollPending();
+    void stopPolling();
+    void reportUnplaced(const std::vector<WorkspaceItem>& items);
+    std::string defaultName() const;
+
+    AppSettings& settings_;
+    SnapEngine& engine_;
+    std::vector<WorkspaceItem> pendingItems_;
+    std::vector<AXWindow> pendingUsed_;
+    std::vector<ScreenInfo> restoreScreens_;
+    std::optional<double> restoreDeadline_;
+    std::optional<port::TimerId> restorePoller_;
+    std::vector<WorkspaceItem> lastUnplaced_;
     std::optional<Workspace> lastRestored_;
-    bool toldSaveMissing_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace kelvra

@@ -4,7 +4,13 @@
 //
 //   kelvra-testclient --title T [--class Instance,Class] [--type normal|dialog|utility|
 //       toolbar|splash] [--transient-for ID] [--geometry WxH+X+Y] [--min-size WxH]
-//       [--increments WxH] [--base-size WxH] [--no-pid]
+//       [--increments WxH] [--base-size WxH] [--no-pid] [--splash-first MS]
+//       [--reassert-after MS]
+//
+// --splash-first shows a splash window ("<title> splash") for that long before the
+// window; --reassert-after puts the window back to its own geometry once, that long
+// after it mapped, as applications that remember their geometry do. A startup id in
+// DESKTOP_STARTUP_ID is set on the window, as toolkits do.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -17,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -37,6 +44,8 @@ struct Options {
     bool positioned = false;
     int minW = 0, minH = 0, incW = 0, incH = 0, baseW = -1, baseH = -1;
     bool setPid = true;
+    int splashMs = 0;
+    int reassertMs = -1;
 };
 
 [[noreturn]] void usage(const char* problem) {
@@ -84,6 +93,10 @@ Options parse(int argc, char** argv) {
             parseSize(value(), o.incW, o.incH);
         } else if (arg == "--base-size") {
             parseSize(value(), o.baseW, o.baseH);
+        } else if (arg == "--splash-first") {
+            o.splashMs = std::atoi(value());
+        } else if (arg == "--reassert-after") {
+            o.reassertMs = std::atoi(value());
         } else if (arg == "--no-pid") {
             o.setPid = false;
         } else {
@@ -91,6 +104,48 @@ Options parse(int argc, char** argv) {
         }
     }
     return o;
+}
+
+long long nowMs() {
+    timespec t{};
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec * 1000LL + t.tv_nsec / 1000000;
+}
+
+void setType(Display* d, Window w, const std::string& name) {
+    std::string typeName = "_NET_WM_WINDOW_TYPE_";
+    for (char c : name) typeName += static_cast<char>(std::toupper(c));
+    Atom type = XInternAtom(d, typeName.c_str(), False);
+    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+}
+
+// A splash window shown for a while before the real one.
+void showSplash(Display* d, const Options& o) {
+    int screen = DefaultScreen(d);
+    Window s = XCreateSimpleWindow(d, RootWindow(d, screen), 200, 200, 300, 150, 0,
+                                   BlackPixel(d, screen), WhitePixel(d, screen));
+    std::string title = o.title + " splash";
+    XStoreName(d, s, title.c_str());
+    setType(d, s, "splash");
+    if (o.setPid) {
+        long pid = static_cast<long>(getpid());
+        XChangeProperty(d, s, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32,
+                        PropModeReplace, reinterpret_cast<unsigned char*>(&pid), 1);
+    }
+    XMapWindow(d, s);
+    XFlush(d);
+    long long end = nowMs() + o.splashMs;
+    while (!stopRequested && nowMs() < end) {
+        while (XPending(d)) {
+            XEvent e;
+            XNextEvent(d, &e);
+        }
+        pollfd p{ConnectionNumber(d), POLLIN, 0};
+        poll(&p, 1, 50);
+    }
+    XDestroyWindow(d, s);
+    XFlush(d);
 }
 
 }  // namespace
@@ -104,6 +159,7 @@ int main(int argc, char** argv) {
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
 
+    if (o.splashMs > 0) showSplash(d, o);
     int screen = DefaultScreen(d);
     Window w = XCreateSimpleWindow(d, RootWindow(d, screen), o.x, o.y, o.width, o.height, 0,
                                    BlackPixel(d, screen), WhitePixel(d, screen));
@@ -144,11 +200,12 @@ int main(int argc, char** argv) {
     XChangeProperty(d, w, XInternAtom(d, "_NET_WM_NAME", False), utf8, 8, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(o.title.data()),
                     static_cast<int>(o.title.size()));
-    std::string typeName = "_NET_WM_WINDOW_TYPE_";
-    for (char c : o.type) typeName += static_cast<char>(std::toupper(c));
-    Atom type = XInternAtom(d, typeName.c_str(), False);
-    XChangeProperty(d, w, XInternAtom(d, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+    setType(d, w, o.type);
+    if (const char* startup = std::getenv("DESKTOP_STARTUP_ID"); startup && *startup) {
+        XChangeProperty(d, w, XInternAtom(d, "_NET_STARTUP_ID", False), utf8, 8, PropModeReplace,
+                        reinterpret_cast<const unsigned char*>(startup),
+                        static_cast<int>(std::strlen(startup)));
+    }
     if (o.transientFor != None) XSetTransientForHint(d, w, o.transientFor);
     if (o.setPid) {
         long pid = static_cast<long>(getpid());
@@ -160,6 +217,7 @@ int main(int argc, char** argv) {
 
     XMapWindow(d, w);
     XFlush(d);
+    long long reassertAt = -1;
     while (!stopRequested) {
         while (XPending(d)) {
             XEvent e;
@@ -167,10 +225,17 @@ int main(int argc, char** argv) {
             if (e.type == ClientMessage && static_cast<Atom>(e.xclient.data.l[0]) == deleteWindow) {
                 stopRequested = 1;
             }
+            if (e.type == MapNotify && o.reassertMs >= 0 && reassertAt == -1)
+                reassertAt = nowMs() + o.reassertMs;
         }
         if (stopRequested) break;
+        if (reassertAt >= 0 && nowMs() >= reassertAt) {
+            XMoveResizeWindow(d, w, o.x, o.y, o.width, o.height);
+            XFlush(d);
+            reassertAt = -2;  // once
+        }
         pollfd p{ConnectionNumber(d), POLLIN, 0};
-        if (poll(&p, 1, 200) < 0 && errno != EINTR) break;
+        if (poll(&p, 1, reassertAt >= 0 ? 20 : 200) < 0 && errno != EINTR) break;
     }
     XDestroyWindow(d, w);
     XCloseDisplay(d);

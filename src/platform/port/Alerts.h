@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ class Alerts {
     virtual ~Alerts() = default;
     // Blocks until the user answers; returns firstButtonReturn + the index of the button.
     virtual int runModal(const AlertRequest& request) = 0;
+    // Asks for one line of text, the field pre-filled with `defaultText` and showing
+    // `placeholder` when empty. Nothing when the user cancels.
+    virtual std::optional<std::string> prompt(const AlertRequest& request,
+                                              const std::string& defaultText,
+                                              const std::string& placeholder) = 0;
 };
 
 }  // namespace kelvra::port

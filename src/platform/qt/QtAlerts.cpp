@@ -1,6 +1,8 @@
 #include "platform/qt/QtAlerts.h"
 
 #include <QAbstractButton>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <vector>
@@ -31,6 +33,27 @@ int QtAlerts::runModal(const port::AlertRequest& request) {
         if (box.clickedButton() == buttons[i]) index = static_cast<int>(i);
     }
     return firstButtonReturn + index;
+}
+
+std::optional<std::string> QtAlerts::prompt(const port::AlertRequest& request,
+                                            const std::string& defaultText,
+                                            const std::string& placeholder) {
+    QInputDialog dialog;
+    dialog.setWindowTitle(QString::fromStdString(request.messageText));
+    dialog.setLabelText(QString::fromStdString(request.informativeText));
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setTextValue(QString::fromStdString(defaultText));
+    if (!request.buttons.empty())
+        dialog.setOkButtonText(QString::fromStdString(request.buttons[0]));
+    if (request.buttons.size() > 1)
+        dialog.setCancelButtonText(QString::fromStdString(request.buttons[1]));
+    if (auto* field = dialog.findChild<QLineEdit*>()) {
+        field->setPlaceholderText(QString::fromStdString(placeholder));
+        field->setObjectName(QStringLiteral("workspaceName"));
+    }
+    dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return dialog.textValue().toStdString();
 }
 
 }  // namespace kelvra::qt

@@ -281,6 +281,10 @@ void SimDesktop::clearWindowCalls() {
 void SimDesktop::setAlertResponse(int response) {
     impl_->s.alertResponse = response;
 }
+void SimDesktop::setPromptAnswer(std::optional<std::string> text) {
+    impl_->s.promptAnswer = std::move(text);
+}
+
 const std::vector<port::AlertRequest>& SimDesktop::alerts() const {
     return impl_->s.alerts;
 }

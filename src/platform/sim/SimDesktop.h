@@ -106,6 +106,8 @@ class SimDesktop {
     // ---- alerts and log
     void setAlertResponse(int response);  // default: the first button (1000)
     const std::vector<port::AlertRequest>& alerts() const;
+    // What the next prompts answer (the pre-filled text when none).
+    void setPromptAnswer(std::optional<std::string> text);
     const std::vector<std::string>& logLines() const;
 
     // ---- hot keys

@@ -87,6 +87,7 @@ struct SimState {
     // ---- the rest
     int alertResponse = port::Alerts::firstButtonReturn;
     std::vector<port::AlertRequest> alerts;
+    std::optional<std::string> promptAnswer;
     std::vector<std::string> logLines;
     std::map<std::string, port::DefaultsValue> defaults;
     std::function<void(uint32_t, uint32_t)> hotKeyHandler;

@@ -1,69 +1,18 @@
 #include "platform/x11/X11Applications.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 
 #include "platform/port/Platform.h"
 #include "platform/x11/pure/WindowKind.h"
 
 namespace kelvra::x11 {
 
-namespace {
-
-// The program on PATH that an argument names, or nothing.
-std::optional<std::string> resolveProgram(const std::string& program) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (program.find('/') != std::string::npos)
-        return access(program.c_str(), X_OK) == 0 ? std::optional(program) : std::nullopt;
-    const char* path = std::getenv("PATH");
-    std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-    size_t start = 0;
-    while (start <= dirs.size()) {
-        size_t end = dirs.find(':', start);
-        if (end == std::string::npos) end = dirs.size();
-        std::string candidate = dirs.substr(start, end - start) + "/" + program;
-        if (end > start && access(candidate.c_str(), X_OK) == 0 && !fs::is_directory(candidate, ec))
-            return candidate;
-        start = end + 1;
-    }
-    return std::nullopt;
-}
-
-// Starts the program detached from this process: its own session, reaped at once.
-bool spawnDetached(const std::string& program, const std::vector<std::string>& args) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t child = fork();
-    if (child < 0) return false;
-    if (child == 0) {
-        setsid();
-        if (fork() == 0) {
-            // Nothing of ours to read from: the launched program gets no terminal input.
-            int devNull = open("/dev/null", O_RDONLY);
-            if (devNull >= 0) dup2(devNull, 0);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-}  // namespace
-
 X11Applications::X11Applications(X11Connection& connection)
     : c_(connection), windows_(connection), commands_(connection, windows_) {
-    entries_ = std::make_unique<DesktopEntryIndex>(DesktopEntryIndex::environmentDataDirs());
     if (!c_.isOpen()) return;
     c_.addEventMask(c_.root(), PropertyChangeMask | SubstructureNotifyMask);
     listener_ = c_.addListener([this](const XEvent& e) {
@@ -84,13 +33,6 @@ X11Applications::~X11Applications() {
 
 int32_t X11Applications::currentProcessId() {
     return static_cast<int32_t>(getpid());
-}
-
-std::vector<std::string> X11Applications::languages() {
-    auto& p = platform();
-    if (p.locale) return p.locale->preferredLanguages();
-    const char* lang = std::getenv("LANG");
-    return lang ? std::vector<std::string>{lang} : std::vector<std::string>{};
 }
 
 std::map<int32_t, std::vector<Window>> X11Applications::windowsByPid() {
@@ -127,11 +69,24 @@ port::RunningApplication X11Applications::describe(int32_t pid,
     return app;
 }
 
-std::optional<std::pair<std::string, std::string>> X11Applications::identify(Window w) {
+const DesktopApps::Entry* X11Applications::entryOf(Window w) {
+    std::optional<std::string> launchedAs;
+    if (auto pid = windows_.pid(w))
+        if (auto it = launchedPids_.find(*pid); it != launchedPids_.end()) launchedAs = it->second;
+    if (!launchedAs)
+        if (auto startup = windows_.startupId(w))
+            if (auto it = launchedStartups_.find(*startup); it != launchedStartups_.end())
+                launchedAs = it->second;
+    if (launchedAs)
+        if (const auto* entry = apps_.byId(*launchedAs)) return entry;
     auto wmClass = windows_.wmClass(w).value_or(std::pair<std::string, std::string>());
     std::string gtkId = windows_.gtkApplicationId(w).value_or("");
-    if (const DesktopEntry* entry = entries_->match(wmClass.first, wmClass.second, gtkId))
-        return std::make_pair(entry->id, entry->localizedName(languages()));
+    return apps_.match(wmClass.first, wmClass.second, gtkId);
+}
+
+std::optional<std::pair<std::string, std::string>> X11Applications::identify(Window w) {
+    if (const auto* entry = entryOf(w)) return std::make_pair(entry->id, entry->name);
+    auto wmClass = windows_.wmClass(w).value_or(std::pair<std::string, std::string>());
     if (!wmClass.second.empty()) return std::make_pair(wmClass.second, wmClass.second);
     return std::nullopt;
 }
@@ -185,6 +140,7 @@ void X11Applications::refresh(bool notify) {
             continue;
         }
         terminated.push_back(it->second);
+        launchedPids_.erase(it->first);
         order_.erase(std::remove(order_.begin(), order_.end(), it->first), order_.end());
         it = known_.erase(it);
     }
@@ -266,26 +222,18 @@ bool X11Applications::terminate(int32_t pid) {
 }
 
 bool X11Applications::launch(const std::string& bundleIdentifier) {
-    const DesktopEntry* entry = entries_->byId(bundleIdentifier);
-    if (!entry) {
-        // Installed since we looked: read the entries again.
-        entries_ = std::make_unique<DesktopEntryIndex>(DesktopEntryIndex::environmentDataDirs());
-        entry = entries_->byId(bundleIdentifier);
-    }
+    // Installed since we looked: read the entries again.
+    if (!apps_.byId(bundleIdentifier)) apps_.reload();
+    const auto* entry = apps_.byId(bundleIdentifier);
     if (!entry) {
         logLine("cannot launch " + bundleIdentifier + ": no application entry has that id");
         return false;
     }
-    auto args = entry->execArguments();
-    std::optional<std::string> program = args ? resolveProgram(args->front()) : std::nullopt;
-    if (!program) {
-        logLine("cannot launch " + bundleIdentifier + ": its command line names no program");
-        return false;
-    }
-    if (!spawnDetached(*program, *args)) {
-        logLine("cannot launch " + bundleIdentifier + ": starting the process failed");
-        return false;
-    }
+    std::string id = entry->id;
+    auto launched = apps_.launch(id);
+    if (!launched) return false;
+    if (launched->pid) launchedPids_[*launched->pid] = id;
+    launchedStartups_[launched->startupId] = id;
     return true;
 }
 

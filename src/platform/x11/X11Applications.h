@@ -10,15 +10,15 @@
 #include <vector>
 
 #include "platform/port/Applications.h"
+#include "platform/x11/DesktopApps.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11WindowCommands.h"
 #include "platform/x11/X11Windows.h"
-#include "platform/x11/pure/DesktopEntryIndex.h"
 
 namespace kelvra::x11 {
 
 // The running applications of an X11 session: client windows grouped by process id,
-// named after the desktop entries their windows match.
+// named after the desktop entries their windows match, launched from their entries.
 class X11Applications final : public port::Applications {
   public:
     explicit X11Applications(X11Connection& connection);
@@ -47,9 +47,11 @@ class X11Applications final : public port::Applications {
     port::RunningApplication describe(int32_t pid, const std::vector<Window>& windows);
     port::RunningApplication describeSelf(const std::vector<Window>& windows);
     std::string ownIdentifier();
-    // The entry id (and name) that a window's class and application id match.
+    // The entry of a window: the application we launched it as (by its process or its
+    // startup id), else the entry its class and application id match.
+    const DesktopApps::Entry* entryOf(Window w);
+    // Its entry's id and name, else its class for both.
     std::optional<std::pair<std::string, std::string>> identify(Window w);
-    std::vector<std::string> languages();
     // Refreshes the known applications and tells the subscribers what changed.
     void refresh(bool notify);
     void scheduleRefresh();
@@ -58,7 +60,9 @@ class X11Applications final : public port::Applications {
     X11Connection& c_;
     X11Windows windows_;
     X11WindowCommands commands_;
-    std::unique_ptr<DesktopEntryIndex> entries_;
+    DesktopApps apps_;
+    std::map<int32_t, std::string> launchedPids_;          // process -> entry id
+    std::map<std::string, std::string> launchedStartups_;  // startup id -> entry id
     Subscription listener_;
     std::vector<int32_t> order_;  // processes in the order they were first seen
     std::map<int32_t, port::RunningApplication> known_;

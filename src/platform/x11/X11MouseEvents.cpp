@@ -67,13 +67,18 @@ void X11MouseEvents::selectRawEvents(bool buttons, bool motion) {
 }
 
 // Motion is asked for only while the left button is down: an idle pointer then sends
-// this program nothing at all. The change is not waited for; motion that still arrives
-// after the release is dropped, and motion missed right after the press is made up for
-// by the position read at the next event.
+// this program nothing at all. Turning it on waits for the server (one round trip per
+// press), so that no movement after the press can be missed, since the server serves
+// other clients' input in between; motion that still arrives after the release is
+// dropped.
 void X11MouseEvents::followMotion(bool on) {
     if (motionSelected_ == on || !connection_.isOpen()) return;
     selectRawEvents(true, on);
-    XFlush(connection_.display());
+    if (on) {
+        XSync(connection_.display(), False);
+    } else {
+        XFlush(connection_.display());
+    }
 }
 
 void X11MouseEvents::findFunctionKeyMask() {

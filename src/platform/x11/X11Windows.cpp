@@ -25,6 +25,7 @@ const std::vector<const char*>& factNames() {
                                                    "_GTK_FRAME_EXTENTS",
                                                    "WM_CLASS",
                                                    "_GTK_APPLICATION_ID",
+                                                   "_NET_STARTUP_ID",
                                                    "WM_NORMAL_HINTS",
                                                    "_NET_WM_NAME",
                                                    "WM_NAME"};
@@ -319,6 +320,10 @@ std::optional<std::pair<std::string, std::string>> X11Windows::wmClass(Window w)
 
 std::optional<std::string> X11Windows::gtkApplicationId(Window w) {
     return text(value(w, "_GTK_APPLICATION_ID"));
+}
+
+std::optional<std::string> X11Windows::startupId(Window w) {
+    return text(value(w, "_NET_STARTUP_ID"));
 }
 
 SizeHints X11Windows::sizeHints(Window w) {

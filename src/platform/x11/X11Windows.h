@@ -64,6 +64,8 @@ class X11Windows {
     // WM_CLASS as (instance, class).
     std::optional<std::pair<std::string, std::string>> wmClass(Window w);
     std::optional<std::string> gtkApplicationId(Window w);
+    // The startup-notification id the window's client was launched with.
+    std::optional<std::string> startupId(Window w);
     SizeHints sizeHints(Window w);
 
   private:

@@ -105,6 +105,21 @@ TEST_F(DelegateTest, CustomZonesAreNoSnapsAndBrokenLayoutsDoNothing) {
     EXPECT_EQ(frame(), leftHalf);
 }
 
+TEST_F(DelegateTest, CustomZoneShortcutPutsTheFrontmostWindowIntoThatZone) {
+    auto& d = launch();
+    CustomLayout layout{Uuid::random(), "Three", 3, 1, {{0, 0, 1, 1}, {1, 0, 2, 1}}};
+    AppSettings::shared().customLayouts.set({layout});
+    std::string name = "customZone:" + layout.id.uuidString();
+    d.handleShortcut(name + ":1");
+    Rect placed = *layout.zoneFrame(1, {0, 25, 1440, 875}, 8, 0);
+    EXPECT_EQ(frame(), placed);
+    for (std::string wrong :
+         {name + ":2", name + ":x", name, "customZone:" + Uuid::random().uuidString() + ":0"}) {
+        d.handleShortcut(wrong);
+        EXPECT_EQ(frame(), placed) << wrong;
+    }
+}
+
 TEST_F(DelegateTest, WorkspaceShortcutMatchesTheUpperCaseIdentifierOnly) {
     auto& d = launch();
     Workspace ws{Uuid::random(), "Desk", {}};

@@ -35,7 +35,12 @@ TraySurface::TraySurface(const port::TrayModel& model)
     // A click on the icon opens the menu too: it is all the icon offers.
     QObject::connect(icon_.get(), &QSystemTrayIcon::activated, menu_.get(),
                      [this](QSystemTrayIcon::ActivationReason reason) {
-                         if (reason == QSystemTrayIcon::Trigger) menu_->popup(QCursor::pos());
+                         // A second click soon after the first comes as a double click;
+                         // it opens the menu all the same.
+                         if ((reason == QSystemTrayIcon::Trigger ||
+                              reason == QSystemTrayIcon::DoubleClick) &&
+                             !menu_->isVisible())
+                             menu_->popup(QCursor::pos());
                      });
     applyIcon();
     rebuildMenu();
