@@ -48,22 +48,9 @@ nlohmann::json storedSettings(Desktop& desktop) {
     return nlohmann::json::parse(in, nullptr, false);
 }
 
-// Opens the tray menu and walks to the workspaces submenu (the sixth item). A click
-// that lands while the previous menu is still being taken down opens nothing, so it is
-// made again.
-void openWorkspacesMenu(Desktop& desktop, Window icon) {
-    auto menuOpen = [&] {
-        for (Window m : desktop.windowsOfProcess(desktop.kelvraPid()))
-            if (m != icon && !desktop.property(m, "_NET_WM_WINDOW_TYPE").empty()) return true;
-        return false;
-    };
-    auto [x, y] = desktop.centreOf(icon);
-    bool open = false;
-    for (int attempt = 0; attempt < 3 && !open; ++attempt) {
-        if (!menuOpen()) desktop.click(x, y);
-        open = Desktop::waitUntil(menuOpen, 1500ms);
-    }
-    ASSERT_TRUE(open) << "the menu did not open";
+// Opens the tray menu and walks to the workspaces submenu (the sixth item).
+void openWorkspacesMenu(Desktop& desktop) {
+    ASSERT_TRUE(desktop.openTrayMenu()) << "the menu did not open";
     for (int i = 0; i < 6; ++i) desktop.pressKey(XK_Down);
     desktop.pressKey(XK_Right);
 }
@@ -82,7 +69,7 @@ TEST(Arrange, AWorkspaceSavedFromTheTrayPutsMovedWindowsBack) {
     desktop.activate(b);
     ASSERT_TRUE(desktop.pressAndExpect(b, XK_Right, rightHalf));
 
-    openWorkspacesMenu(desktop, *icon);
+    openWorkspacesMenu(desktop);
     desktop.pressKey(XK_Return);  // "Save current layout…"
     ASSERT_TRUE(Desktop::waitUntil([&] {
         return desktop.findWindow("Save workspace").has_value();
@@ -107,7 +94,7 @@ TEST(Arrange, AWorkspaceSavedFromTheTrayPutsMovedWindowsBack) {
     ASSERT_TRUE(desktop.pressAndExpect(a, XK_Up, topHalf));
     desktop.activate(b);
     ASSERT_TRUE(desktop.pressAndExpect(b, XK_Down, bottomHalf));
-    openWorkspacesMenu(desktop, *icon);
+    openWorkspacesMenu(desktop);
     desktop.pressKey(XK_Down);  // past the separator to the saved workspace
     desktop.pressKey(XK_Return);
     auto gotA = desktop.waitForFrame(a, leftHalf);

@@ -465,7 +465,10 @@ Window Desktop::startXterm(const std::string& title) {
 
 void Desktop::startTray() {
     tray_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {"trayer", "--edge", "bottom", "--widthtype", "request", "--height", "24"},
+        // At the right end, as trays usually sit: not under the middle of the screen,
+        // where a divider between two halves passes.
+        .argv = {"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
+                 "--height", "24"},
         .environment = sessionEnvironment(),
         .logFile = logPath("trayer"),
         .inheritedFds = {},
@@ -491,6 +494,25 @@ std::optional<Window> Desktop::trayIcon() const {
         }
     }
     return std::nullopt;
+}
+
+bool Desktop::openTrayMenu() {
+    auto icon = trayIcon();
+    if (!icon) return false;
+    const long popup = static_cast<long>(atom(display_, "_NET_WM_WINDOW_TYPE_POPUP_MENU"));
+    auto menuOpen = [&] {
+        for (Window w : windowsOfProcess(kelvra_->pid())) {
+            auto types = property(w, "_NET_WM_WINDOW_TYPE");
+            if (std::find(types.begin(), types.end(), popup) != types.end()) return true;
+        }
+        return false;
+    };
+    auto [x, y] = centreOf(*icon);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!menuOpen()) click(x, y);
+        if (waitUntil(menuOpen, 1500ms)) return true;
+    }
+    return false;
 }
 
 std::pair<int, int> Desktop::centreOf(Window window) const {

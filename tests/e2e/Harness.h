@@ -122,11 +122,14 @@ class Desktop {
     // Mapped top-level windows whose _NET_WM_PID is the given process.
     std::vector<Window> windowsOfProcess(pid_t pid) const;
 
-    // Starts a system tray (an XEmbed host at the bottom edge) and waits until it owns
+    // Starts a system tray (an XEmbed host at the bottom right) and waits until it owns
     // the tray selection.
     void startTray();
     // The program's icon window embedded in the tray, if it is there now.
     std::optional<Window> trayIcon() const;
+    // Clicks the tray icon until the program's menu is mapped (a click that lands while
+    // an earlier menu is still being taken down opens nothing); false if it never opens.
+    bool openTrayMenu();
     // The centre of a window in root coordinates.
     std::pair<int, int> centreOf(Window window) const;
     // A left click at a point of the root window, through XTest.

@@ -18,16 +18,8 @@ TEST(Tray, TheIconSitsInTheTrayAndItsMenuSnapsTheFrontmostWindow) {
     Window w = desktop.startTestClient(
         {.title = "tray client", .arguments = {"--geometry", "400x300+200+150"}});
     desktop.activate(w);
-    auto [x, y] = desktop.centreOf(*icon);
-    desktop.click(x, y);
-    // The menu is open once it holds the keyboard; its first item is "Left half".
-    ASSERT_TRUE(Desktop::waitUntil([&] {
-        for (Window m : desktop.windowsOfProcess(desktop.kelvraPid())) {
-            auto type = desktop.property(m, "_NET_WM_WINDOW_TYPE");
-            if (m != *icon && !type.empty()) return true;
-        }
-        return false;
-    })) << "the menu did not open";
+    // Its first item is "Left half".
+    ASSERT_TRUE(desktop.openTrayMenu()) << "the menu did not open";
     EXPECT_EQ(desktop.activeWindow(), w) << "opening the menu took the active window";
     desktop.pressKey(XK_Down);
     desktop.pressKey(XK_Return);

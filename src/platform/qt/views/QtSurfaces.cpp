@@ -25,7 +25,7 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
     if (kind == port::SurfaceKind::divider)
         return std::make_unique<DividerSurface>(connection_, std::get<port::DividerModel>(model));
     if (kind == port::SurfaceKind::tray)
-        return std::make_unique<TraySurface>(std::get<port::TrayModel>(model));
+        return std::make_unique<TraySurface>(connection_, std::get<port::TrayModel>(model));
     if (kind == port::SurfaceKind::hud)
         return std::make_unique<HudSurface>(connection_, keys_, std::get<port::HudModel>(model));
     if (reported_.insert(kind).second)

@@ -10,6 +10,9 @@
 
 #include "platform/port/Platform.h"
 #include "platform/qt/views/IconPainter.h"
+#include "platform/x11/X11Connection.h"
+
+#include <X11/Xatom.h>
 
 namespace kelvra::views {
 
@@ -25,23 +28,27 @@ QString menuText(const port::MenuItem& item) {
 
 }  // namespace
 
-TraySurface::TraySurface(const port::TrayModel& model)
-    : model_(model), menu_(std::make_unique<QMenu>()), icon_(std::make_unique<QSystemTrayIcon>()) {
+TraySurface::TraySurface(x11::X11Connection& connection, const port::TrayModel& model)
+    : connection_(connection),
+      model_(model),
+      menu_(std::make_unique<QMenu>()),
+      icon_(std::make_unique<QSystemTrayIcon>()) {
+    typeAsPopupMenu(menu_.get());
     icon_->setContextMenu(menu_.get());
     // The menu is made again only when it is about to open and something changed.
     QObject::connect(menu_.get(), &QMenu::aboutToShow, menu_.get(), [this] {
         if (menuStale_) rebuildMenu();
     });
     // A click on the icon opens the menu too: it is all the icon offers.
-    QObject::connect(icon_.get(), &QSystemTrayIcon::activated, menu_.get(),
-                     [this](QSystemTrayIcon::ActivationReason reason) {
-                         // A second click soon after the first comes as a double click;
-                         // it opens the menu all the same.
-                         if ((reason == QSystemTrayIcon::Trigger ||
-                              reason == QSystemTrayIcon::DoubleClick) &&
-                             !menu_->isVisible())
-                             menu_->popup(QCursor::pos());
-                     });
+    QObject::connect(
+        icon_.get(), &QSystemTrayIcon::activated, menu_.get(),
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            // A second click soon after the first comes as a double click;
+            // it opens the menu all the same.
+            if ((reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick) &&
+                !menu_->isVisible())
+                menu_->popup(QCursor::pos());
+        });
     applyIcon();
     rebuildMenu();
 }
@@ -84,6 +91,18 @@ void TraySurface::applyIcon() {
     icon_->setIcon(icon);
 }
 
+void TraySurface::typeAsPopupMenu(QMenu* menu) {
+    QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] {
+        if (!connection_.isOpen()) return;
+        // The window exists from here on; Qt sets its type only when it is made.
+        auto window = static_cast<Window>(menu->winId());
+        Atom type = connection_.atom("_NET_WM_WINDOW_TYPE_POPUP_MENU");
+        XChangeProperty(connection_.display(), window, connection_.atom("_NET_WM_WINDOW_TYPE"),
+                        XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
+        XFlush(connection_.display());
+    });
+}
+
 void TraySurface::rebuildMenu() {
     menuStale_ = false;
     menu_->clear();
@@ -94,6 +113,7 @@ void TraySurface::rebuildMenu() {
                     into->addSeparator();
                 } else if (!item.submenu.empty()) {
                     QMenu* sub = into->addMenu(menuText(item));
+                    typeAsPopupMenu(sub);
                     fill(sub, item.submenu);
                 } else {
                     QAction* action = into->addAction(menuText(item));

@@ -8,6 +8,10 @@
 class QMenu;
 class QSystemTrayIcon;
 
+namespace kelvra::x11 {
+class X11Connection;
+}
+
 namespace kelvra::views {
 
 // The tray icon and its menu. Qt speaks to the desktop's tray: a status-notifier host
@@ -15,7 +19,7 @@ namespace kelvra::views {
 // waits hidden (and appears when a tray starts); that is logged once.
 class TraySurface final : public port::Surface {
   public:
-    explicit TraySurface(const port::TrayModel& model);
+    TraySurface(x11::X11Connection& connection, const port::TrayModel& model);
     ~TraySurface() override;
 
     port::SurfaceKind kind() const override { return port::SurfaceKind::tray; }
@@ -26,8 +30,12 @@ class TraySurface final : public port::Surface {
 
   private:
     void applyIcon();
+    // Types a menu's window as a popup menu before it maps, as compositors and window
+    // managers expect (Qt leaves it a normal window).
+    void typeAsPopupMenu(QMenu* menu);
     void rebuildMenu();
 
+    x11::X11Connection& connection_;
     port::TrayModel model_;
     std::optional<port::TrayIcon> shownIcon_;
     bool menuStale_ = true;
