@@ -26,32 +26,10 @@ Spot titleBar(const Box& frame) {
     return {int(frame.x + frame.width / 2), int(frame.y + 8)};
 }
 
-struct Surface {
-    Window window = 0;
-    Box box;
-    bool overrideRedirect = false;
-};
-
-// Kelvra's own viewable top-level windows.
-std::vector<Surface> kelvraSurfaces(Desktop& desktop) {
-    std::vector<Surface> found;
-    for (Window w : desktop.windowsOfProcess(desktop.kelvraPid())) {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(desktop.display(), w, &a) || a.map_state != IsViewable) continue;
-        Window child;
-        int x = 0, y = 0;
-        XTranslateCoordinates(desktop.display(), w, desktop.root(), 0, 0, &x, &y, &child);
-        found.push_back({w,
-                         {double(x), double(y), double(a.width), double(a.height)},
-                         a.override_redirect != 0});
-    }
-    return found;
-}
-
-std::optional<Surface> waitForPreviewAt(Desktop& desktop, const Box& expected) {
-    std::optional<Surface> match;
+std::optional<OwnWindow> waitForPreviewAt(Desktop& desktop, const Box& expected) {
+    std::optional<OwnWindow> match;
     Desktop::waitUntil([&] {
-        for (const auto& s : kelvraSurfaces(desktop))
+        for (const auto& s : desktop.kelvraWindows())
             if (near(s.box, expected)) match = s;
         return match.has_value();
     });
@@ -126,11 +104,11 @@ TEST_F(Drag, ThePreviewShowsTheZoneWithoutTakingInputAndLeavesOnRelease) {
 
     // Back to the middle: the preview goes while the button is still down.
     desktop.moveButton({700, 450}, 10);
-    EXPECT_TRUE(Desktop::waitUntil([&] { return kelvraSurfaces(desktop).empty(); }));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraWindows().empty(); }));
     desktop.moveButton({1, 450}, 10);
     ASSERT_TRUE(waitForPreviewAt(desktop, leftHalf));
     desktop.releaseButton();
-    EXPECT_TRUE(Desktop::waitUntil([&] { return kelvraSurfaces(desktop).empty(); }));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraWindows().empty(); }));
     auto got = desktop.waitForFrame(window, leftHalf);
     EXPECT_TRUE(got && near(*got, leftHalf)) << frame();
 }

@@ -414,6 +414,22 @@ std::vector<Window> Desktop::windowsOfProcess(pid_t pid) const {
     return result;
 }
 
+std::vector<OwnWindow> Desktop::kelvraWindows() const {
+    std::vector<OwnWindow> found;
+    if (!kelvra_) return found;
+    for (Window w : windowsOfProcess(kelvra_->pid())) {
+        XWindowAttributes a;
+        if (!XGetWindowAttributes(display_, w, &a) || a.map_state != IsViewable) continue;
+        Window child;
+        int x = 0, y = 0;
+        XTranslateCoordinates(display_, w, root(), 0, 0, &x, &y, &child);
+        found.push_back({w,
+                         {double(x), double(y), double(a.width), double(a.height)},
+                         a.override_redirect != 0});
+    }
+    return found;
+}
+
 Window Desktop::waitForClientWindow(const std::string& title, ChildProcess& process) {
     std::optional<Window> found;
     bool ready = false;

@@ -63,6 +63,13 @@ struct DesktopOptions {
     bool stockWindowManagerConfig = false;
 };
 
+// One of the program's own mapped windows (preview, picker, divider, menu).
+struct OwnWindow {
+    Window window = 0;
+    Box box;  // root coordinates
+    bool overrideRedirect = false;
+};
+
 // Extra options for the test client (its own command-line options).
 struct ClientOptions {
     std::string title;
@@ -119,6 +126,8 @@ class Desktop {
     std::optional<Window> activeWindow() const;
     // Asks the window manager to close the window, as its close button would.
     void closeWindow(Window window);
+    // The program's own viewable windows (with the tray icon when it has one).
+    std::vector<OwnWindow> kelvraWindows() const;
     // Mapped top-level windows whose _NET_WM_PID is the given process.
     std::vector<Window> windowsOfProcess(pid_t pid) const;
 

@@ -23,24 +23,10 @@ constexpr Box topHalf{0, 0, 1440, 446};
 constexpr double panelWidth = 444;
 constexpr double panelHeight = 254;
 
-struct Panel {
-    Window window = 0;
-    Box box;
-    bool overrideRedirect = false;
-};
-
-// Kelvra's mapped top-level window of the picker's size, if there is one.
-std::optional<Panel> picker(Desktop& desktop) {
-    for (Window w : desktop.windowsOfProcess(desktop.kelvraPid())) {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(desktop.display(), w, &a) || a.map_state != IsViewable) continue;
-        if (a.width != panelWidth || a.height != panelHeight) continue;
-        Window child;
-        int x = 0, y = 0;
-        XTranslateCoordinates(desktop.display(), w, desktop.root(), 0, 0, &x, &y, &child);
-        return Panel{
-            w, {double(x), double(y), double(a.width), double(a.height)}, a.override_redirect != 0};
-    }
+// Kelvra's mapped window of the picker's size, if there is one.
+std::optional<OwnWindow> picker(Desktop& desktop) {
+    for (const auto& w : desktop.kelvraWindows())
+        if (w.box.width == panelWidth && w.box.height == panelHeight) return w;
     return std::nullopt;
 }
 
@@ -56,9 +42,9 @@ bool keyboardHeldElsewhere(Desktop& desktop) {
 }
 
 // Opens the picker with the shortcut and waits until it is up and holds the keyboard.
-std::optional<Panel> openPicker(Desktop& desktop) {
+std::optional<OwnWindow> openPicker(Desktop& desktop) {
     desktop.pressShortcut(XK_space);
-    std::optional<Panel> panel;
+    std::optional<OwnWindow> panel;
     bool ready = Desktop::waitUntil([&] {
         panel = picker(desktop);
         return panel && keyboardHeldElsewhere(desktop);

@@ -25,32 +25,10 @@ namespace {
 constexpr Box leftHalf{0, 0, 716, 900};
 constexpr Box rightHalf{724, 0, 716, 900};
 
-struct Surface {
-    Window window = 0;
-    Box box;
-    bool overrideRedirect = false;
-};
-
-// Kelvra's own mapped top-level windows that the window manager does not manage.
-std::vector<Surface> previews(Desktop& desktop) {
-    std::vector<Surface> found;
-    for (Window w : desktop.windowsOfProcess(desktop.kelvraPid())) {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(desktop.display(), w, &a) || a.map_state != IsViewable) continue;
-        Window child;
-        int x = 0, y = 0;
-        XTranslateCoordinates(desktop.display(), w, desktop.root(), 0, 0, &x, &y, &child);
-        found.push_back({w,
-                         {double(x), double(y), double(a.width), double(a.height)},
-                         a.override_redirect != 0});
-    }
-    return found;
-}
-
-std::optional<Surface> waitForPreviewAt(Desktop& desktop, const Box& expected) {
-    std::optional<Surface> seen;
+std::optional<OwnWindow> waitForPreviewAt(Desktop& desktop, const Box& expected) {
+    std::optional<OwnWindow> seen;
     Desktop::waitUntil([&] {
-        for (const auto& s : previews(desktop)) {
+        for (const auto& s : desktop.kelvraWindows()) {
             seen = s;
             if (near(s.box, expected)) return true;
         }
@@ -191,7 +169,7 @@ TEST_P(OverlayTest, PreviewIsAClickThroughWindowAboveTheZoneThatNeverTakesFocus)
     EXPECT_EQ(moved->window, preview->window);
 
     // It goes away by itself a few seconds later.
-    EXPECT_TRUE(Desktop::waitUntil([&] { return previews(desktop).empty(); }, 6s));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraWindows().empty(); }, 6s));
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 

@@ -11,21 +11,16 @@
 #include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 #include "tiling/TileGroupManager.h"
+#include "unit/EngineDesktop.h"
 
 namespace kelvra::test {
 
-// One 1440 x 900 screen with a 25-point bar at the top, gap 10, no padding, minimum
-// window width 300, an engine and a tile-group manager.
-class TilingTest : public ::testing::Test {
+// The engine's desktop with a minimum window width of 300 and a tile-group manager.
+class TilingTest : public EngineDesktopTest {
   public:
     void SetUp() override {
-        desktop.install();
-        desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
-        settings = std::make_unique<AppSettings>(desktop.defaults());
-        settings->windowGap.set(10);
-        settings->screenPadding.set(0);
+        EngineDesktopTest::SetUp();
         settings->minWindowWidth.set(300);
-        engine = std::make_unique<SnapEngine>(*settings);
         tiles = std::make_unique<TileGroupManager>(*settings, *engine);
         pid = desktop.addApp({});
     }
@@ -40,8 +35,6 @@ class TilingTest : public ::testing::Test {
         desktop.runLoop().runPending();
         return w;
     }
-    ScreenInfo screen() { return ScreenInfo::all().at(0); }
-    Rect frameOf(const AXWindow& w) { return desktop.windowFrame(w.element()); }
     // The user (through the window manager) gives the window a frame; its events arrive.
     void userSets(const AXWindow& w, const Rect& frame) {
         desktop.userSetFrame(w.element(), frame);
@@ -66,9 +59,6 @@ class TilingTest : public ::testing::Test {
         desktop.surfaces().sendPointer(surface, {phase, at, clicks});
     }
 
-    sim::SimDesktop desktop;
-    std::unique_ptr<AppSettings> settings;
-    std::unique_ptr<SnapEngine> engine;
     std::unique_ptr<TileGroupManager> tiles;
     int32_t pid = 0;
 };
