@@ -3,19 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "arrange/Trimmed.h"
 #include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
 
 namespace {
-
-std::string trimmed(const std::string& s) {
-    const char* space = " \t\r\n\v\f";
-    size_t start = s.find_first_not_of(space);
-    if (start == std::string::npos) return "";
-    return s.substr(start, s.find_last_not_of(space) - start + 1);
-}
 
 GridZone spanning(LayoutEditor::Cell a, LayoutEditor::Cell b) {
     return {std::min(a.first, b.first), std::min(a.second, b.second),

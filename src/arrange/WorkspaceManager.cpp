@@ -4,6 +4,7 @@
 #include <set>
 
 #include "arrange/SettleCheck.h"
+#include "arrange/Trimmed.h"
 #include "arrange/WorkspaceCapture.h"
 #include "engine/SnapEngine.h"
 #include "l10n/L10n.h"
@@ -13,13 +14,6 @@
 namespace kelvra {
 
 namespace {
-
-std::string trimmed(const std::string& s) {
-    const char* space = " \t\r\n\v\f";
-    size_t start = s.find_first_not_of(space);
-    if (start == std::string::npos) return "";
-    return s.substr(start, s.find_last_not_of(space) - start + 1);
-}
 
 std::string describe(const WorkspaceItem& item) {
     std::string name = item.appName.empty() ? item.bundleID : item.appName;
