@@ -565,10 +565,6 @@ void Desktop::pressKey(unsigned long keysym) {
     XSync(display_, False);
 }
 
-pid_t Desktop::lastClientPid() const {
-    return clients_.empty() ? -1 : clients_.back()->pid();
-}
-
 void Desktop::activate(Window window) {
     if (windowManager_) {
         XEvent e{};

@@ -116,8 +116,6 @@ class Desktop {
     // Start a client and wait until its window is mapped (and managed, under a WM).
     Window startTestClient(const ClientOptions& options);
     Window startXterm(const std::string& title);
-    // The process of the client started last.
-    pid_t lastClientPid() const;
     // The managed window with this exact title, if one is mapped now.
     std::optional<Window> findWindow(const std::string& title) const;
     // A 32-bit property (cardinals, windows or atoms); empty when it is not set.

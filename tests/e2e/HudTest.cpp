@@ -165,23 +165,5 @@ TEST_F(HudTest, ADigitOrAClickOnACellApplies) {
     EXPECT_TRUE(seen && near(*seen, rightThird)) << (seen ? *seen : Box{});
 }
 
-TEST(HudPlacementTest, OpensOnTheMonitorUnderThePointer) {
-    Desktop desktop({.screen = "2880x900x24",
-                     .monitors = {{"LEFT", 0, 0, 1440, 900, true}, {"RIGHT", 1440, 0, 1440, 900}}});
-    desktop.startKelvra();
-    Window window = desktop.startTestClient(
-        {.title = "on the left", .arguments = {"--geometry", "400x300+200+150"}});
-    desktop.activate(window);
-    XTestFakeMotionEvent(desktop.display(), -1, 2000, 700, CurrentTime);
-    XSync(desktop.display(), False);
-    auto panel = openPicker(desktop);
-    ASSERT_TRUE(panel) << desktop.kelvraLog();
-    EXPECT_TRUE(near(panel->box, {1440 + 498, 323, panelWidth, panelHeight})) << panel->box;
-    // The zone lands on the window's own monitor, not the picker's.
-    tap(desktop, XK_1);
-    auto seen = desktop.waitForFrame(window, {0, 0, 716, 900});
-    EXPECT_TRUE(seen && near(*seen, {0, 0, 716, 900})) << (seen ? *seen : Box{});
-}
-
 }  // namespace
 }  // namespace kelvra::e2e
