@@ -46,11 +46,10 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     desktop.runLoop().advance(2.0);
     EXPECT_FALSE(d.coreStarted()) << "still untrusted";
     auto trayIcon = [&] {
-        auto tray = desktop.surfaces().find(port::SurfaceKind::tray);
-        return tray ? std::optional(std::get<port::TrayModel>(tray->model).icon) : std::nullopt;
+        return std::get<port::TrayModel>(desktop.surfaces().find(port::SurfaceKind::tray)->model)
+            .icon;
     };
-    EXPECT_EQ(trayIcon(), port::TrayIcon::permissionWarning)
-        << "the icon follows the permission on every tick";
+    EXPECT_EQ(trayIcon(), port::TrayIcon::permissionWarning) << "follows the permission";
 
     desktop.setTrusted(true);
     desktop.runLoop().advance(2.0);
@@ -64,10 +63,8 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     // Started once: hot keys registered once, never re-registered by later ticks.
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.handlerInstallCount(), 1);
-}
 
-TEST_F(DelegateTest, WithdrawnPermissionKeepsTheCoreButRefusesActions) {
-    auto& d = launch();
+    // Withdrawn again: the core stays, but actions are refused.
     desktop.setTrusted(false);
     desktop.runLoop().advance(4.0);
     EXPECT_TRUE(d.coreStarted());
@@ -196,21 +193,17 @@ TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton)
     int32_t a =
         desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
     int32_t b = desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
-    desktop.setAlertResponse(port::Alerts::firstButtonReturn);
-    launch();
-    ASSERT_EQ(desktop.alerts().size(), 1u);
-    const auto& alert = desktop.alerts()[0];
-    EXPECT_EQ(alert.messageText, "Magnet、Moom is running");
-    EXPECT_EQ(alert.buttons, (std::vector<std::string>{"Quit Magnet、Moom", "Keep it running"}));
-    EXPECT_EQ(desktop.terminateRequests(), (std::vector<int32_t>{a, b}));
-}
-
-TEST_F(DelegateTest, KeepingConflictingManagersLeavesThemRunning) {
-    desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
-    desktop.setAlertResponse(port::Alerts::firstButtonReturn + 1);
-    launch();
-    EXPECT_EQ(desktop.alerts().size(), 1u);
-    EXPECT_TRUE(desktop.terminateRequests().empty());
+    for (bool quit : {false, true}) {
+        SCOPED_TRACE(quit);
+        desktop.setAlertResponse(port::Alerts::firstButtonReturn + (quit ? 0 : 1));
+        launch();
+        ASSERT_EQ(desktop.alerts().size(), quit ? 2u : 1u);
+        EXPECT_EQ(desktop.alerts().back().messageText, "Magnet、Moom is running");
+        EXPECT_EQ(desktop.alerts().back().buttons,
+                  (std::vector<std::string>{"Quit Magnet、Moom", "Keep it running"}));
+        EXPECT_EQ(desktop.terminateRequests(),
+                  (quit ? std::vector<int32_t>{a, b} : std::vector<int32_t>{}));
+    }
 }
 
 TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeed) {
@@ -230,15 +223,11 @@ TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
               (std::vector<std::string>{"kelvra://auth?code=abc&state=xyz"}));
 }
 
-TEST_F(DelegateTest, TerminationStopsDragMonitorAndHotKeys) {
+TEST_F(DelegateTest, TerminationStopsEverythingAndLaterCallbacksDoNothing) {
     auto& d = launch();
     d.applicationWillTerminate();
     EXPECT_FALSE(d.components().dragMonitor().running());
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
-}
-
-TEST_F(DelegateTest, CallbacksOutlivingTheDelegateDoNothing) {
-    launch();
     auto& settings = AppSettings::shared();
     delegate.reset();
     auto table = settings.shortcuts();
@@ -246,7 +235,6 @@ TEST_F(DelegateTest, CallbacksOutlivingTheDelegateDoNothing) {
     settings.shortcuts.set(table);
     desktop.runLoop().advance(5.0);
     NotificationCenter::shared().post(KeyRecorder::endedNotification);
-    SUCCEED();
 }
 
 }  // namespace

@@ -16,10 +16,15 @@
 namespace kelvra {
 namespace {
 
+using testing::hiddenFiles;
 using testing::readFile;
 using testing::TempConfigHome;
 using testing::writeFile;
 using xdg::JsonDefaultsDomain;
+
+port::Data bytes(const std::string& s) {
+    return port::Data(s.begin(), s.end());
+}
 
 class JsonDefaultsDomainTest : public ::testing::Test {
   protected:
@@ -40,7 +45,6 @@ class JsonDefaultsDomainTest : public ::testing::Test {
 };
 
 TEST_F(JsonDefaultsDomainTest, EveryKindOfValueSurvivesTheFile) {
-    auto bytes = [](const std::string& s) { return port::Data(s.begin(), s.end()); };
     const std::vector<std::pair<std::string, port::DefaultsValue>> values = {
         {"b", true},
         {"whole", 8.0},
@@ -76,7 +80,6 @@ TEST_F(JsonDefaultsDomainTest, EveryKindOfValueSurvivesTheFile) {
 }
 
 TEST_F(JsonDefaultsDomainTest, MembersOfUnknownFormAreKeptOnRewrite) {
-    auto bytes = [](const std::string& s) { return port::Data(s.begin(), s.end()); };
     writeFile(file(), R"({"future": {"nested": [1, 2]}, "n": 3, "bad64": {"$data": "@@"}})");
     JsonDefaultsDomain d(file());
     // They read as their own JSON text, for a reader that can make sense of it.
@@ -193,8 +196,7 @@ TEST_F(JsonDefaultsDomainTest, FailedWriteKeepsTheOldFile) {
 
     EXPECT_EQ(readFile(file()), before);
     EXPECT_TRUE(logged("settings not saved"));
-    EXPECT_EQ(testing::TempConfigHome::filesStartingWith(file().parent_path(), ".").size(), 0u)
-        << "temporary file left behind";
+    EXPECT_EQ(hiddenFiles(file().parent_path()), 0u) << "temporary file left behind";
     // The value is still in memory and reaches the file with the next good write.
     d.set("windowGap", 9.0);
     EXPECT_EQ(JsonDefaultsDomain(file()).object("big"),
@@ -249,7 +251,7 @@ TEST_F(JsonDefaultsDomainTest, ALinkedFileIsWrittenThroughToItsTarget) {
             EXPECT_EQ(again.object("kept"), port::DefaultsValue(true));
         }
         EXPECT_NE(readFile(target).find("windowGap"), std::string::npos);
-        EXPECT_EQ(testing::TempConfigHome::filesStartingWith(target.parent_path(), ".").size(), 0u);
+        EXPECT_EQ(hiddenFiles(target.parent_path()), 0u);
     }
 }
 

@@ -85,15 +85,16 @@ TEST(RecordJson, WorkspaceItemOmitsAbsentOptionalsAndReadsNullAsAbsent) {
     EXPECT_EQ(read->at(0).items[1].title, std::nullopt);
     EXPECT_EQ(read->at(0).items[1].zone, std::nullopt);
 
-    json unknownZone = out;
-    unknownZone[0]["items"][1]["zone"] = "leftQuarter";
-    EXPECT_FALSE(decode<std::vector<Workspace>>(unknownZone.dump()));
-    json fractionalIndex = out;
-    fractionalIndex[0]["items"][0]["displayIndex"] = 1.5;
-    EXPECT_FALSE(decode<std::vector<Workspace>>(fractionalIndex.dump()));
-    json missingX = out;
-    missingX[0]["items"][0].erase("x");
-    EXPECT_FALSE(decode<std::vector<Workspace>>(missingX.dump()));
+    for (auto [member, value] : std::vector<std::pair<const char*, json>>{
+             {"zone", "leftQuarter"}, {"displayIndex", 1.5}, {"x", nullptr}}) {
+        json bad = out;
+        if (value.is_null()) {
+            bad[0]["items"][1].erase(member);
+        } else {
+            bad[0]["items"][1][member] = value;
+        }
+        EXPECT_FALSE(decode<std::vector<Workspace>>(bad.dump())) << member;
+    }
 }
 
 TEST(RecordJson, PlacementRuleRawStringsAndOptionalTargets) {
@@ -135,20 +136,16 @@ TEST(RecordJson, PlacementRuleRawStringsAndOptionalTargets) {
     EXPECT_FALSE(decode<std::vector<PlacementRule>>(missing.dump()));
 }
 
-TEST(RecordJson, ExcludedAppNeedsBothStrings) {
+// Excluded applications need both strings; hostile data is rejected without crashing.
+TEST(RecordJson, ExcludedAppNeedsBothStringsAndHostileDataIsRejected) {
     EXPECT_EQ(decode<std::vector<ExcludedApp>>(R"([{"bundleID":"a","name":"A","extra":1}])"),
               (std::vector<ExcludedApp>{{"a", "A"}}));
-    EXPECT_FALSE(decode<std::vector<ExcludedApp>>(R"([{"bundleID":"a"}])"));
-    EXPECT_FALSE(decode<std::vector<ExcludedApp>>(R"([{"bundleID":"a","name":null}])"));
-    EXPECT_FALSE(decode<std::vector<ExcludedApp>>(R"({"bundleID":"a","name":"A"})"));
-}
-
-TEST(RecordJson, HostileDataIsRejectedWithoutCrashing) {
-    EXPECT_FALSE(decode<std::vector<ExcludedApp>>(std::string(200000, '[')));
-    EXPECT_FALSE(decode<std::vector<ExcludedApp>>(""));
-    EXPECT_FALSE(decode<std::vector<ExcludedApp>>(std::string("[\"\xff\"]")));
-    std::string huge = "[" + std::string(maxStoredJsonSize, ' ') + "]";
-    EXPECT_FALSE(decode<std::vector<ExcludedApp>>(huge));
+    for (const std::string& bad :
+         {std::string(R"([{"bundleID":"a"}])"), std::string(R"([{"bundleID":"a","name":null}])"),
+          std::string(R"({"bundleID":"a","name":"A"})"), std::string(200000, '['), std::string(),
+          std::string("[\"\xff\"]"), "[" + std::string(maxStoredJsonSize, ' ') + "]"}) {
+        EXPECT_FALSE(decode<std::vector<ExcludedApp>>(bad)) << bad.substr(0, 40);
+    }
 }
 
 }  // namespace

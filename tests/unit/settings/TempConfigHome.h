@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
-#include <vector>
 
 namespace kelvra::testing {
 
@@ -31,17 +31,6 @@ class TempConfigHome {
     }
     const std::filesystem::path& root() const { return root_; }
 
-    // Files in `folder` whose names start with `prefix`.
-    static std::vector<std::filesystem::path> filesStartingWith(const std::filesystem::path& folder,
-                                                                const std::string& prefix) {
-        std::vector<std::filesystem::path> found;
-        std::error_code ec;
-        for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
-            if (e.path().filename().string().rfind(prefix, 0) == 0) found.push_back(e.path());
-        }
-        return found;
-    }
-
   private:
     std::filesystem::path root_;
     std::optional<std::string> old_;
@@ -50,6 +39,15 @@ class TempConfigHome {
 inline std::string readFile(const std::filesystem::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// How many hidden files (temporaries of a save) lie in `folder`.
+inline size_t hiddenFiles(const std::filesystem::path& folder) {
+    size_t n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        n += e.path().filename().string().starts_with(".");
+    }
+    return n;
 }
 
 inline void writeFile(const std::filesystem::path& p, const std::string& content) {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <memory>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "app/NotificationCenter.h"
 #include "input/KeyCombo.h"
@@ -71,13 +69,11 @@ TEST_F(KeyRecorderTest, EscapeOrDestroyingTheRecorderEndsItAndKeepsTheShortcut) 
 TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
     KeyRecorder recorder;
     recorder.start("snapLeftHalf", *settings);
-
     EXPECT_FALSE(key(keyA));
     EXPECT_FALSE(key(keyA, capsLock));
     EXPECT_EQ(recorder.recording(), "snapLeftHalf");
 
     EXPECT_TRUE(key(leftArrow, flags::control | flags::option | flags::command));
-
     const KeyCombo stored = settings->shortcuts().at("snapLeftHalf");
     EXPECT_EQ(stored, (KeyCombo{leftArrow, 0x1900}));
     EXPECT_EQ(stored.displayParts(), (std::vector<std::string>{"⌃", "⌥", "⌘", "←"}));
@@ -103,8 +99,6 @@ TEST_F(KeyRecorderTest, DeleteAloneRemovesTheShortcutButWithModifiersIsRecorded)
 TEST_F(KeyRecorderTest, StartingAgainEndsTheEarlierRecordingFirst) {
     KeyRecorder recorder;
     recorder.stop();  // idle: nothing to end
-    EXPECT_TRUE(posted.empty());
-
     recorder.start("center", *settings);
     recorder.start("maximize", *settings);
     EXPECT_EQ((std::vector<std::string>{"began", "ended", "began"}), posted);
