@@ -1,3 +1,5 @@
+#include <tuple>
+
 #include "SnapEngineTestSupport.h"
 
 namespace kelvra::test {
@@ -12,35 +14,29 @@ class TwoScreenTest : public SnapEngineTest {
     }
 };
 
-TEST_F(TwoScreenTest, NextDisplayMapsUnsnappedWindowsProportionally) {
+// Unsnapped windows keep their relative place, snapped ones their zone; past the last
+// screen comes the first again.
+TEST_F(TwoScreenTest, NextDisplayKeepsTheRelativePlaceOrTheZone) {
     AXWindow w = window({0, 25, 720, 875});
     engine->moveToNextDisplay(w);
     EXPECT_EQ(frameOf(w), Rect(1440, 0, 960, 1040));
-    engine->moveToNextDisplay(w);  // from the rightmost screen back to the leftmost
+    engine->moveToNextDisplay(w);
     EXPECT_EQ(frameOf(w), Rect(0, 25, 720, 875));
     EXPECT_EQ(stackDepth(w), 0u);
     EXPECT_TRUE(engine->snappedWindows.empty());
     EXPECT_TRUE(events.empty());
-}
 
-TEST_F(TwoScreenTest, NextDisplayKeepsTheZoneOfSnappedWindows) {
-    AXWindow w = window();
-    engine->snap(w, ZoneID::rightThird, screen(0));
-    engine->moveToNextDisplay(w);
-    EXPECT_EQ(snappedZone(w), ZoneID::rightThird);
-    EXPECT_EQ(frameOf(w), frame(ZoneID::rightThird, screen(1).visible, 10, 0));
+    AXWindow s = window();
+    engine->snap(s, ZoneID::rightThird, screen(0));
+    engine->moveToNextDisplay(s);
+    EXPECT_EQ(snappedZone(s), ZoneID::rightThird);
+    EXPECT_EQ(frameOf(s), frame(ZoneID::rightThird, screen(1).visible, 10, 0));
     EXPECT_EQ(lastSnapScreen, screen(1).screen.id);
-    engine->moveToNextDisplay(w);
-    EXPECT_EQ(frameOf(w), Rect(965, 25, 475, 875));
-    EXPECT_EQ(stackDepth(w), 1u);
-    engine->restore(w);
-    EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
-}
-
-TEST_F(SnapEngineTest, NextDisplayWithOneScreenDoesNothing) {
-    AXWindow w = window();
-    engine->moveToNextDisplay(w);
-    EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
+    engine->moveToNextDisplay(s);
+    EXPECT_EQ(frameOf(s), Rect(965, 25, 475, 875));
+    EXPECT_EQ(stackDepth(s), 1u);
+    engine->restore(s);
+    EXPECT_EQ(frameOf(s), Rect(100, 100, 800, 600));
 }
 
 TEST_F(SnapEngineTest, HitTestEdgesAndCorners) {
@@ -50,18 +46,20 @@ TEST_F(SnapEngineTest, HitTestEdgesAndCorners) {
         return hit ? std::optional(hit->zone) : std::nullopt;
     };
     // Corner priority on (the default): corner squares and the outer thirds of the sides.
-    EXPECT_EQ(zoneAt(20, 20), topLeftQuarter);
-    EXPECT_EQ(zoneAt(1416, 20), topRightQuarter);
-    EXPECT_EQ(zoneAt(24, 876), bottomLeftQuarter);
-    EXPECT_EQ(zoneAt(1439, 899), bottomRightQuarter);
-    EXPECT_EQ(zoneAt(8, 100), topLeftQuarter);
-    EXPECT_EQ(zoneAt(8, 300), leftHalf);  // the band is strict: 300 is not < 300
-    EXPECT_EQ(zoneAt(1435, 700), bottomRightQuarter);
-    EXPECT_EQ(zoneAt(1432, 450), rightHalf);
-    EXPECT_EQ(zoneAt(8.5, 450), std::nullopt);
-    EXPECT_EQ(zoneAt(720, 450), std::nullopt);
-    EXPECT_EQ(zoneAt(720, 895), bottomHalf);
-
+    const std::vector<std::tuple<double, double, std::optional<ZoneID>>> cases = {
+        {20, 20, topLeftQuarter},
+        {1416, 20, topRightQuarter},
+        {24, 876, bottomLeftQuarter},
+        {1439, 899, bottomRightQuarter},
+        {8, 100, topLeftQuarter},
+        {8, 300, leftHalf},  // the band is strict: 300 is not < 300
+        {1435, 700, bottomRightQuarter},
+        {1432, 450, rightHalf},
+        {8.5, 450, std::nullopt},
+        {720, 450, std::nullopt},
+        {720, 895, bottomHalf},
+    };
+    for (const auto& [x, y, zone] : cases) EXPECT_EQ(zoneAt(x, y), zone) << x << "," << y;
     settings->cornerQuarterPriority.set(false);
     EXPECT_EQ(zoneAt(20, 20), std::nullopt);
     EXPECT_EQ(zoneAt(4, 4), leftHalf);

@@ -1,16 +1,8 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "ax/AXWindow.h"
-#include "engine/SnapEngine.h"
-#include "geometry/ScreenInfo.h"
-#include "platform/sim/SimDesktop.h"
-#include "settings/AppSettings.h"
 #include "unit/EngineDesktop.h"
 
 namespace kelvra::test {

@@ -71,11 +71,13 @@ TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomLeaveTheWindowAndAreNamedOncePerCa
     EXPECT_EQ(desktop.logLines().size(), before + 1);
 }
 
-TEST_F(SnapEngineTest, UnreadableWindowIsNotTouched) {
+// Neither an unreadable window nor a move to the next of one display changes anything.
+TEST_F(SnapEngineTest, UnreadableWindowOrASingleDisplayLeaveTheWindow) {
     AXWindow w = window();
     desktop.setResponsive(pid, false);
     engine->snap(w, ZoneID::leftHalf, screen());
     desktop.setResponsive(pid, true);
+    engine->moveToNextDisplay(w);
     EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
     EXPECT_EQ(stackDepth(w), 0u);
     EXPECT_TRUE(events.empty());

@@ -73,15 +73,5 @@ TEST_F(SimDesktopTest, QuitAppsAnswerNothingAndTerminationIsAnnounced) {
     EXPECT_EQ(running[0].activationPolicy, port::ActivationPolicy::accessory);
 }
 
-TEST_F(SimDesktopTest, ScreenChangesAreDeliveredThroughTheLoopToCurrentSubscribers) {
-    int calls = 0;
-    auto kept = platform().screens->onScreensChanged([&] { ++calls; });
-    auto dropped = platform().screens->onScreensChanged([&] { calls += 100; });
-    desk.notifyScreensChanged();
-    dropped.cancel();
-    desk.runLoop().runPending();
-    EXPECT_EQ(calls, 1);
-}
-
 }  // namespace
 }  // namespace kelvra::sim
