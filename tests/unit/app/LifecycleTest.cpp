@@ -7,7 +7,6 @@
 #include "input/DragMonitor.h"
 #include "input/HUDController.h"
 #include "input/KeyRecorder.h"
-#include "input/PreviewOverlay.h"
 #include "input/ShortcutManager.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
@@ -160,19 +159,9 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
     EXPECT_TRUE(tiles.members().empty()) << "screens changed";
 }
 
-TEST_F(DelegateTest, WiresDragOverlayStatusItemAndSnapAssist) {
+// The drag preview's wiring is shown by the end-to-end drag test.
+TEST_F(DelegateTest, WiresStatusItemAndSnapAssist) {
     auto& d = launch();
-    d.components().dragMonitor().onZoneChange.emit(ZoneID::leftHalf, Rect{0, 25, 716, 875},
-                                                   std::nullopt);
-    desktop.runLoop().advance(1);
-    auto preview = desktop.surfaces().find(port::SurfaceKind::overlay);
-    ASSERT_TRUE(preview);
-    EXPECT_TRUE(preview->visible);
-    EXPECT_EQ(preview->frame, (Rect{0, 25, 716, 875}));
-    d.components().dragMonitor().onZoneChange.emit(std::nullopt, std::nullopt, std::nullopt);
-    desktop.runLoop().advance(1);
-    EXPECT_FALSE(desktop.surfaces().find(port::SurfaceKind::overlay)->visible);
-
     d.components().statusItem().onShowHUD.emit();
     EXPECT_TRUE(d.components().hud().hasVisiblePanel());
     d.components().statusItem().onShowSettings.emit();

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <functional>
 #include <limits>
 
 #include "TempConfigHome.h"
@@ -178,41 +179,51 @@ TEST_F(JsonDefaultsDomainTest, RecordsOutsideTheWrappedFormsAreDecodedOrSetAside
     }
 }
 
-// A write that fails (the disk fills up part-way) leaves the old file whole.
+// A write that fails (the disk fills up part-way, the folder is read-only) leaves the
+// old file whole; the value stays in memory and reaches the file with the next good write.
 TEST_F(JsonDefaultsDomainTest, FailedWriteKeepsTheOldFile) {
-    JsonDefaultsDomain d(file());
-    d.set("windowGap", 8.0);
-    const auto before = readFile(file());
-
+    namespace fs = std::filesystem;
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit tiny = old;
-    tiny.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &tiny);
-    d.set("big", std::string(4096, 'x'));
-    setrlimit(RLIMIT_FSIZE, &old);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_EQ(readFile(file()), before);
-    EXPECT_TRUE(logged("settings not saved"));
-    EXPECT_EQ(hiddenFiles(file().parent_path()), 0u) << "temporary file left behind";
-    // The value is still in memory and reaches the file with the next good write.
-    d.set("windowGap", 9.0);
-    EXPECT_EQ(JsonDefaultsDomain(file()).object("big"),
-              port::DefaultsValue(std::string(4096, 'x')));
-}
-
-TEST_F(JsonDefaultsDomainTest, ReadOnlyFolderKeepsTheOldFile) {
-    if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind the superuser";
-    JsonDefaultsDomain d(file());
-    d.set("windowGap", 8.0);
-    const auto before = readFile(file());
-    std::filesystem::permissions(file().parent_path(), std::filesystem::perms::owner_read |
-                                                           std::filesystem::perms::owner_exec);
-    d.set("windowGap", 9.0);
-    EXPECT_EQ(readFile(file()), before);
-    EXPECT_TRUE(logged("settings not saved"));
+    struct Case {
+        const char* name;
+        std::function<void(bool)> block;  // true: make writes fail; false: undo
+    };
+    const std::vector<Case> cases = {
+        {"disk full",
+         [&](bool on) {
+             rlimit tiny = old;
+             tiny.rlim_cur = 16;
+             std::signal(SIGXFSZ, on ? SIG_IGN : SIG_DFL);
+             setrlimit(RLIMIT_FSIZE, on ? &tiny : &old);
+         }},
+        {"read-only folder",
+         [&](bool on) {
+             fs::permissions(
+                 file().parent_path(),
+                 on ? fs::perms::owner_read | fs::perms::owner_exec : fs::perms::owner_all);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (geteuid() == 0 && std::string(c.name) == "read-only folder")
+            continue;  // root writes anyway
+        fs::remove_all(file().parent_path());
+        JsonDefaultsDomain d(file());
+        d.set("windowGap", 8.0);
+        const auto before = readFile(file());
+        const size_t logs = desk.logLines().size();
+        c.block(true);
+        d.set("big", std::string(4096, 'x'));
+        c.block(false);
+        EXPECT_EQ(readFile(file()), before);
+        ASSERT_GT(desk.logLines().size(), logs);
+        EXPECT_NE(desk.logLines().back().find("settings not saved"), std::string::npos);
+        EXPECT_EQ(hiddenFiles(file().parent_path()), 0u) << "temporary file left behind";
+        d.set("windowGap", 9.0);
+        EXPECT_EQ(JsonDefaultsDomain(file()).object("big"),
+                  port::DefaultsValue(std::string(4096, 'x')));
+    }
 }
 
 TEST_F(JsonDefaultsDomainTest, ALinkedFileIsWrittenThroughToItsTarget) {

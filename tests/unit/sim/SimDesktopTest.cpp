@@ -49,29 +49,5 @@ TEST_F(SimDesktopTest, WindowEventsArriveOnlyWhenTheLoopRunsAndEndWithTheWindow)
     EXPECT_FALSE(windows().observe(window, [](WindowEvent) {}).active());
 }
 
-TEST_F(SimDesktopTest, QuitAppsAnswerNothingAndTerminationIsAnnounced) {
-    WindowRef window = desk.addWindow(app);
-    std::vector<int32_t> ended;
-    std::vector<WindowEvent> windowEvents;
-    auto sub = platform().applications->onTerminated(
-        [&](const port::RunningApplication& a) { ended.push_back(a.pid); });
-    auto observer = windows().observe(window, [&](WindowEvent e) { windowEvents.push_back(e); });
-
-    EXPECT_TRUE(platform().applications->terminate(app));
-    EXPECT_EQ(desk.terminateRequests(), std::vector<int32_t>{app});
-    EXPECT_FALSE(windows().frame(window));
-    EXPECT_TRUE(windows().windowsOf(app).empty());
-    EXPECT_TRUE(ended.empty());
-    desk.runLoop().runPending();
-    EXPECT_EQ(ended, std::vector<int32_t>{app});
-    EXPECT_EQ(windowEvents, std::vector<WindowEvent>{WindowEvent::destroyed});
-
-    // The own process is always there, as an accessory application.
-    auto running = platform().applications->runningApplications();
-    ASSERT_EQ(running.size(), 1u);
-    EXPECT_EQ(running[0].pid, desk.ownPid());
-    EXPECT_EQ(running[0].activationPolicy, port::ActivationPolicy::accessory);
-}
-
 }  // namespace
 }  // namespace kelvra::sim
