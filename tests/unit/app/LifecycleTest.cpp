@@ -7,10 +7,8 @@
 #include "input/DragMonitor.h"
 #include "input/HUDController.h"
 #include "input/KeyRecorder.h"
-#include "input/ShortcutManager.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
-#include "ui/SettingsWindowController.h"
 
 namespace kelvra::test {
 namespace {
