@@ -1,6 +1,7 @@
 #include "platform/qt/SingleInstance.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -165,6 +166,36 @@ TEST_F(SingleInstanceTest, SilentConnectionsAreClosedAndCannotCrowdOutALaterStar
         << "silent peers are kept";
     for (int fd : silent) ::close(fd);
     EXPECT_TRUE(QFileInfo::exists(first.socketPath()));
+}
+
+TEST_F(SingleInstanceTest, RunningOutOfDescriptorsNeitherLosesTheSocketNorTheConnection) {
+    // A later start connects and sends; then every descriptor of the process is taken.
+    int client = connectTo(first.socketPath());
+    ASSERT_GE(client, 0);
+    QByteArray message = messageOf({"kelvra:during-shortage"});
+    ASSERT_EQ(::write(client, message.constData(), message.size()), message.size());
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+    rlimit low = saved;
+    low.rlim_cur = static_cast<rlim_t>(client) + 64;
+    ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+    std::vector<int> fillers;
+    for (int fd; (fd = ::dup(client)) >= 0;) fillers.push_back(fd);
+    ASSERT_EQ(errno, EMFILE);
+
+    EXPECT_TRUE(runUntil([&] { return log.count("cannot accept") > 0; }));
+    EXPECT_TRUE(received.empty());
+    for (int fd : fillers) ::close(fd);
+    setrlimit(RLIMIT_NOFILE, &saved);
+
+    ASSERT_TRUE(runUntil([&] { return !received.empty(); }));
+    EXPECT_EQ(received[0], QStringList{"kelvra:during-shortage"});
+    EXPECT_EQ(log.count("cannot accept"), 1u) << "one line per shortage";
+    ::close(client);
+    // Still listening: the next start gets through too.
+    ASSERT_EQ(startAgain({"kelvra:after"}), Role::secondary);
+    ASSERT_TRUE(runUntil([&] { return received.size() == 2; }));
+    EXPECT_EQ(received[1], QStringList{"kelvra:after"});
 }
 
 TEST_F(SingleInstanceTest, TooLongArgumentsAreRefusedOnBothSidesWithAReason) {
