@@ -62,6 +62,7 @@ TEST(QtRunLoop, TimersFireInDueOrderUntilCancelled) {
     });
     loop.scheduleTimer(0.05, false, [&] { order.push_back('b'); });
     const auto first = loop.scheduleTimer(0.0, false, [&] { order.push_back('a'); });
+    EXPECT_NE(first, 0u);
     loop.cancelTimer(loop.scheduleTimer(0.01, false, [&] { order.push_back('x'); }));
     const auto until = loop.now() + 0.1;
     ASSERT_TRUE(runUntil([&] { return loop.now() >= until; }));

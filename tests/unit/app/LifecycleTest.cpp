@@ -74,7 +74,7 @@ TEST_F(DelegateTest, AHeldShortcutIsOnePressAndAFreshPressCyclesOn) {
     launch();
     const Rect leftHalf{0, 25, 716, 875};
     // About a second of the keyboard's auto-repeat.
-    EXPECT_TRUE(desktop.holdKey(123, 0x1800));  // ⌃⌥←
+    EXPECT_TRUE(desktop.holdKey(123, 0x1800));  // Ctrl+Alt+Left
     for (int repeat = 0; repeat < 20; ++repeat) {
         desktop.holdKey(123, 0x1800);
         desktop.runLoop().advance(0.05);
@@ -94,15 +94,13 @@ TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
     int before = desktop.handlerInstallCount();
 
     auto table = settings.shortcuts();
-    table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // ⌃⌥A
-    settings.shortcuts.set(table);
-    desktop.runLoop().advance(0.1);
-    table["snapRightHalf"] = KeyCombo{1, 0x1800};
-    settings.shortcuts.set(table);
-    desktop.runLoop().advance(0.1);
-    table["center"] = KeyCombo{11, 0x1800};
-    settings.shortcuts.set(table);
-    desktop.runLoop().advance(0.19);
+    for (auto [action, key] :
+         {std::pair{"snapLeftHalf", 0u}, {"snapRightHalf", 1u}, {"center", 11u}}) {
+        table[action] = KeyCombo{key, 0x1800};  // Ctrl+Alt+A, S, B
+        settings.shortcuts.set(table);
+        desktop.runLoop().advance(0.1);
+    }
+    desktop.runLoop().advance(0.09);
     // Not yet: the last change was 190 ms ago.
     EXPECT_FALSE(desktop.pressHotKey(0, 0x1800));
     desktop.runLoop().advance(0.02);
@@ -119,7 +117,7 @@ TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersThe
     launch();
     auto& settings = AppSettings::shared();
     auto table = settings.shortcuts();
-    table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // ⌃⌥A
+    table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // Ctrl+Alt+A
     settings.shortcuts.set(table);
     desktop.runLoop().advance(0.1);
     NotificationCenter::shared().post(KeyRecorder::beganNotification);
@@ -127,7 +125,7 @@ TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersThe
     desktop.runLoop().advance(0.5);
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
     // A change made while recording waits for the end too.
-    table["center"] = KeyCombo{11, 0x1800};  // ⌃⌥B
+    table["center"] = KeyCombo{11, 0x1800};  // Ctrl+Alt+B
     settings.shortcuts.set(table);
     desktop.runLoop().advance(0.5);
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
