@@ -40,10 +40,6 @@ class ShortcutManagerTest : public ::testing::Test {
 TEST_F(ShortcutManagerTest, DefaultsRegisterEveryHotKeyAndActOnlyAfterTheHopToTheMainQueue) {
     manager->registerShortcuts(KeyCombo::defaults());
     ASSERT_EQ(desk.registeredHotKeys().size(), 18u);
-    for (const auto& key : desk.registeredHotKeys()) {
-        EXPECT_EQ(key.signature, 0x4B4C5652u);  // 'KLVR'
-        EXPECT_EQ(key.modifiers, ctrlOpt);
-    }
     EXPECT_TRUE(desk.pressHotKey(space, ctrlOpt));
     EXPECT_TRUE(fired.empty());
     desk.runLoop().runPending();
