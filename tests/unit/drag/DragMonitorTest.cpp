@@ -17,25 +17,24 @@ struct Grab {
     std::function<void(DragFixture&)> setUp;
     bool snaps;
 };
+using F = DragFixture;
 const Grab grabs[] = {
-    {"standardWindow", [](DragFixture&) {}, true},
-    {"dialog", [](DragFixture& f) { f.desktop.setKind(f.window, port::WindowKind::dialog); },
-     false},
-    {"ownWindow", [](DragFixture& f) { f.window = f.desktop.addWindow(f.desktop.ownPid()); },
-     false},
+    {"standardWindow", [](F&) {}, true},
+    {"dialog", [](F& f) { f.desktop.setKind(f.window, port::WindowKind::dialog); }, false},
+    {"ownWindow", [](F& f) { f.window = f.desktop.addWindow(f.desktop.ownPid()); }, false},
     {"excludedApplication",
-     [](DragFixture& f) {
-         f.settings->excludedApps.set({{"org.example.editor", "Editor"}});
+     [](F& f) {
+         f.settings->excludedApps.set({{"org.example.editor", ""}});
      },
      false},
     {"pressBesideTheWindow",
-     [](DragFixture& f) {
+     [](F& f) {
          f.desktop.userSetFrame(f.window, {400, 300, 400, 300});
      },
      false},
-    {"dragSnappingOff", [](DragFixture& f) { f.settings->dragSnapEnabled.set(false); }, false},
-    {"paused", [](DragFixture& f) { f.settings->paused.set(true); }, false},
-    {"noPermission", [](DragFixture& f) { f.desktop.setTrusted(false); }, false},
+    {"dragSnappingOff", [](F& f) { f.settings->dragSnapEnabled.set(false); }, false},
+    {"paused", [](F& f) { f.settings->paused.set(true); }, false},
+    {"noPermission", [](F& f) { f.desktop.setTrusted(false); }, false},
 };
 
 class WhichGrabs : public DragFixture, public ::testing::WithParamInterface<Grab> {};
