@@ -16,12 +16,8 @@ namespace {
 using port::SurfaceKind;
 
 // A key by position, or one that types `text` from a position the picker gives no meaning.
-port::KeyEvent key(uint16_t code, std::string text = "") {
-    return {code, 0, std::move(text)};
-}
-port::KeyEvent typed(std::string text) {
-    return key(0, std::move(text));
-}
+const auto key = [](uint16_t code) { return port::KeyEvent{code, 0, ""}; };
+const auto typed = [](std::string text) { return port::KeyEvent{0, 0, std::move(text)}; };
 const port::KeyEvent returnKey = key(36), keypadEnter = key(76), escape = key(53), left = key(123),
                      right = key(124), down = key(125), up = key(126);
 
@@ -160,7 +156,7 @@ TEST_F(HUDControllerTest, DismissalClosesAndReopeningStartsAtTheFirstCell) {
 }
 
 TEST_F(HUDControllerTest, CentresOnTheVisibleFrameOfTheMonitorUnderThePointer) {
-    // A second monitor to the right, with a dock of 40 at its bottom.
+    // A second monitor to the right, with a panel of 40 at its bottom.
     desktop.addScreenTopLeft({1440, 0, 1920, 1080}, {1440, 0, 1920, 1040});
     struct Case {
         const char* name;
