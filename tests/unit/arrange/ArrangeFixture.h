@@ -1,13 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <memory>
-
-#include "ax/AXWindow.h"
-#include "engine/SnapEngine.h"
-#include "platform/sim/SimDesktop.h"
-#include "settings/AppSettings.h"
 #include "unit/EngineDesktop.h"
 
 namespace kelvra::test {

@@ -15,14 +15,9 @@ class PlacementRuleTest : public ArrangeTest {
         manager = std::make_unique<PlacementRuleManager>(*settings, *engine);
     }
     PlacementRule rule(const std::string& id, Trigger trigger, std::optional<ZoneID> zone,
-                       Display display = Display::any) {
-        PlacementRule r;
-        r.id = Uuid::random();
-        r.bundleID = id;
-        r.zone = zone;
-        r.trigger = trigger;
-        r.display = display;
-        return r;
+                       Display display = Display::any, std::optional<Uuid> layout = {},
+                       std::optional<int> index = {}) {
+        return {Uuid::random(), id, "", zone, layout, index, trigger, display, true};
     }
     void start(std::vector<PlacementRule> rules) {
         settings->placementRules.set(std::move(rules));
@@ -131,16 +126,11 @@ TEST_F(PlacementRuleTest, DisplayKindsPickTheirScreenOrNone) {
 TEST_F(PlacementRuleTest, CustomZoneTargetsFallBackToTheBuiltInZone) {
     CustomLayout thirds{Uuid::random(), "Thirds", 3, 1, {{0, 0, 1, 1}, {1, 0, 2, 1}}};
     settings->customLayouts.set({thirds});
-    auto custom = rule("custom", Trigger::launch, std::nullopt);
-    custom.customLayoutID = thirds.id;
-    custom.customZoneIndex = 1;
-    auto outOfRange = rule("range", Trigger::launch, std::nullopt);
-    outOfRange.customLayoutID = thirds.id;
-    outOfRange.customZoneIndex = 2;
-    auto deleted = rule("deleted", Trigger::launch, ZoneID::maximize);
-    deleted.customLayoutID = Uuid::random();
-    deleted.customZoneIndex = 0;
-    start({custom, outOfRange, deleted});
+    const Trigger launch = Trigger::launch;
+    const Display any = Display::any;
+    start({rule("custom", launch, {}, any, thirds.id, 1),
+           rule("range", launch, {}, any, thirds.id, 2),
+           rule("deleted", launch, ZoneID::maximize, any, Uuid::random(), 0)});
 
     auto a = window(app("custom"), {0, 0, 200, 200});
     auto b = window(app("range"), {0, 0, 200, 200});

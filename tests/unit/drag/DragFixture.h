@@ -1,53 +1,41 @@
 #pragma once
 
-#include <gtest/gtest.h>
+#include <cmath>
 
-#include <memory>
-#include <optional>
-#include <vector>
-
-#include "ax/AXWindow.h"
-#include "engine/SnapEngine.h"
-#include "geometry/ScreenInfo.h"
 #include "input/DragMonitor.h"
-#include "platform/sim/SimDesktop.h"
-#include "settings/AppSettings.h"
+#include "unit/EngineDesktop.h"
 
 namespace kelvra::test {
 
-// One 1440 x 900 screen with a 25-point bar at the top, a running drag monitor whose
-// zone changes are recorded, and a window of another application at (100, 100, 800 x 600).
-// The helpers play the user and the window manager: the window follows the cursor.
-class DragFixture : public ::testing::Test {
+// The engine's desktop with a running drag monitor whose zone changes are recorded, and a
+// window of another application at (100, 100, 800 x 600). The helpers play the user and
+// the window manager: the window follows the cursor.
+class DragFixture : public EngineDesktopTest {
   public:
     // Time between two drag events: a fast pointer.
     static constexpr double eventInterval = 0.008;
 
     void SetUp() override {
-        desktop.install();
+        EngineDesktopTest::SetUp();
         desktop.setTrusted(true);
-        desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
-        settings = std::make_unique<AppSettings>(desktop.defaults());
-        engine = std::make_unique<SnapEngine>(*settings);
         monitor = std::make_unique<DragMonitor>(*settings, *engine);
-        hooks.push_back(monitor->onZoneChange.connect(
-            [this](const std::optional<ZoneID>& zone, const std::optional<Rect>& frame,
-                   const std::optional<ScreenInfo>& screen) {
-                EXPECT_EQ(zone.has_value(), frame.has_value());
-                EXPECT_EQ(zone.has_value(), screen.has_value());
-                zones.push_back(zone);
-                if (frame) lastPreview = *frame;
-            }));
+        hook = monitor->onZoneChange.connect([this](const std::optional<ZoneID>& zone,
+                                                    const std::optional<Rect>& frame,
+                                                    const std::optional<ScreenInfo>& screen) {
+            EXPECT_EQ(zone.has_value(), frame.has_value());
+            EXPECT_EQ(zone.has_value(), screen.has_value());
+            zones.push_back(zone);
+            if (frame) lastPreview = *frame;
+        });
         monitor->start();
-        pid = desktop.addApp({std::string("org.example.editor"), std::string("Editor")});
+        pid = desktop.addApp({"org.example.editor", "Editor"});
         window = desktop.addWindow(pid);
     }
 
     std::optional<ZoneID> shownZone() const { return zones.empty() ? std::nullopt : zones.back(); }
     Rect frameOf(port::WindowRef w) const { return desktop.windowFrame(w); }
     Rect zoneFrame(ZoneID zone, size_t screen = 0) const {
-        return frame(zone, ScreenInfo::all().at(screen).visible, settings->windowGap(),
-                     settings->screenPadding());
+        return frame(zone, ScreenInfo::all().at(screen).visible, 10, 0);
     }
     size_t calls(const char* op) const {
         size_t n = 0;
@@ -95,11 +83,8 @@ class DragFixture : public ::testing::Test {
         release();
     }
 
-    sim::SimDesktop desktop;
-    std::unique_ptr<AppSettings> settings;
-    std::unique_ptr<SnapEngine> engine;
     std::unique_ptr<DragMonitor> monitor;
-    std::vector<Subscription> hooks;
+    Subscription hook;
     std::vector<std::optional<ZoneID>> zones;
     Rect lastPreview;
     int32_t pid = 0;

@@ -17,25 +17,32 @@ struct Grab {
     std::function<void(DragFixture&)> setUp;
     bool snaps;
 };
+using F = DragFixture;
 const Grab grabs[] = {
-    {"standardWindow", [](DragFixture&) {}, true},
-    {"dialog", [](DragFixture& f) { f.desktop.setKind(f.window, port::WindowKind::dialog); },
-     false},
-    {"ownWindow", [](DragFixture& f) { f.window = f.desktop.addWindow(f.desktop.ownPid()); },
-     false},
-    {"excludedApplication",
-     [](DragFixture& f) {
-         f.settings->excludedApps.set({{"org.example.editor", "Editor"}});
+    {"standardWindow", [](F&) {}, true},
+    // The focused window of that application wins when it covers the press point.
+    {"focusedOfTwo",
+     [](F& f) {
+         f.desktop.addWindow(f.pid, {.frame = {100, 100, 800, 600}});
+         f.desktop.setFocusedWindow(f.pid, f.window);
+         f.desktop.setFrontmostApp(f.pid);
+     },
+     true},
+    {"dialog", [](F& f) { f.desktop.setKind(f.window, port::WindowKind::dialog); }, false},
+    {"ownWindow", [](F& f) { f.window = f.desktop.addWindow(f.desktop.ownPid()); }, false},
+    {"excludedApp",
+     [](F& f) {
+         f.settings->excludedApps.set({{"org.example.editor", ""}});
      },
      false},
-    {"pressBesideTheWindow",
-     [](DragFixture& f) {
+    {"pressBeside",
+     [](F& f) {
          f.desktop.userSetFrame(f.window, {400, 300, 400, 300});
      },
      false},
-    {"dragSnappingOff", [](DragFixture& f) { f.settings->dragSnapEnabled.set(false); }, false},
-    {"paused", [](DragFixture& f) { f.settings->paused.set(true); }, false},
-    {"noPermission", [](DragFixture& f) { f.desktop.setTrusted(false); }, false},
+    {"dragSnappingOff", [](F& f) { f.settings->dragSnapEnabled.set(false); }, false},
+    {"paused", [](F& f) { f.settings->paused.set(true); }, false},
+    {"noPermission", [](F& f) { f.desktop.setTrusted(false); }, false},
 };
 
 class WhichGrabs : public DragFixture, public ::testing::WithParamInterface<Grab> {};
@@ -74,19 +81,6 @@ TEST_F(DragMonitorTest, ADragBeginsBeyondFourPointsFromThePress) {
     release();
     EXPECT_EQ(calls("frame"), 0u);
     EXPECT_TRUE(zones.empty());
-}
-
-// The window is the one under the press, not under the cursor; the focused window of that
-// application wins when it covers the press point.
-TEST_F(DragMonitorTest, TheGrabbedWindowIsTheOneUnderThePressPreferringTheFocusedOne) {
-    auto behind = desktop.addWindow(pid, {.frame = {100, 100, 800, 600}});
-    desktop.setFocusedWindow(pid, window);
-    desktop.setFrontmostApp(pid);
-    grab();
-    glideTo(midLeftEdge);
-    release();
-    EXPECT_EQ(frameOf(window), zoneFrame(ZoneID::leftHalf));
-    EXPECT_EQ(frameOf(behind), (Rect{100, 100, 800, 600}));
 }
 
 // The window manager may have moved the window off the press point before the first

@@ -15,20 +15,11 @@ namespace {
 
 using port::SurfaceKind;
 
-port::KeyEvent keyCode(uint16_t code) {
-    port::KeyEvent e;
-    e.keyCode = code;
-    return e;
-}
-// A key that types `text` from a position the picker gives no meaning (the A key).
-port::KeyEvent typed(std::string text) {
-    port::KeyEvent e;
-    e.characters = std::move(text);
-    return e;
-}
-const port::KeyEvent returnKey = keyCode(36), keypadEnter = keyCode(76), escape = keyCode(53),
-                     left = keyCode(123), right = keyCode(124), down = keyCode(125),
-                     up = keyCode(126);
+// A key by position, or one that types `text` from a position the picker gives no meaning.
+const auto key = [](uint16_t code) { return port::KeyEvent{code, 0, ""}; };
+const auto typed = [](std::string text) { return port::KeyEvent{0, 0, std::move(text)}; };
+const port::KeyEvent returnKey = key(36), keypadEnter = key(76), escape = key(53), left = key(123),
+                     right = key(124), down = key(125), up = key(126);
 
 class HUDControllerTest : public ::testing::Test {
   public:
@@ -56,26 +47,6 @@ class HUDControllerTest : public ::testing::Test {
     Subscription subscription;
 };
 
-TEST_F(HUDControllerTest, ShowsTheTenCellsTheirLabelsAndTheKeyHints) {
-    hud.show();
-    auto m = shown();
-    std::vector<std::pair<ZoneID, std::string>> expected = {
-        {ZoneID::leftHalf, "Left half"},       {ZoneID::rightHalf, "Right half"},
-        {ZoneID::topHalf, "Top half"},         {ZoneID::bottomHalf, "Bottom half"},
-        {ZoneID::maximize, "Maximize"},        {ZoneID::leftThird, "Left third"},
-        {ZoneID::centerThird, "Center third"}, {ZoneID::rightThird, "Right third"},
-        {ZoneID::leftTwoThirds, "2/3 + 1/3"},  {ZoneID::topLeftQuarter, "Quarters"},
-    };
-    ASSERT_EQ(m.cells.size(), expected.size());
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(m.cells[i].zone, expected[i].first) << i;
-        EXPECT_EQ(m.cells[i].label, expected[i].second) << i;
-    }
-    EXPECT_EQ(m.columns, 5);
-    EXPECT_EQ(m.selection, 0);
-    EXPECT_EQ(m.hints, (std::vector<std::string>{"←→↑↓ Select", "⏎ Apply", "esc Close"}));
-}
-
 TEST_F(HUDControllerTest, KeysMoveApplyOrClose) {
     struct Case {
         const char* name;
@@ -96,7 +67,10 @@ TEST_F(HUDControllerTest, KeysMoveApplyOrClose) {
         {"Up from the top row wraps", {up}, true, std::nullopt, 5},
         {"Down, Left, Return", {down, left, returnKey}, true, ZoneID::topLeftQuarter, -1},
         {"digit 1", {typed("1")}, true, ZoneID::leftHalf, -1},
+        {"digit 4", {typed("4")}, true, ZoneID::bottomHalf, -1},
         {"digit 5", {typed("5")}, true, ZoneID::maximize, -1},
+        {"digit 6", {typed("6")}, true, ZoneID::leftThird, -1},
+        {"digit 8", {typed("8")}, true, ZoneID::rightThird, -1},
         {"digit 9", {typed("9")}, true, ZoneID::leftTwoThirds, -1},
         {"digit 0", {typed("0")}, true, ZoneID::topLeftQuarter, -1},
         {"a signed digit", {typed("+3")}, true, ZoneID::topHalf, -1},
@@ -139,6 +113,10 @@ TEST_F(HUDControllerTest, ApplyingClosesThePanelBeforeTellingTheListener) {
 
 TEST_F(HUDControllerTest, HoverSelectsAndAClickPicks) {
     hud.show();
+    EXPECT_EQ(shown().columns, 5);
+    EXPECT_EQ(shown().cells.size(), 10u);
+    EXPECT_EQ(shown().cells[8].label, "2/3 + 1/3");
+    EXPECT_EQ(shown().hints, (std::vector<std::string>{"←→↑↓ Select", "⏎ Apply", "esc Close"}));
     auto id = panel()->id;
     Rect f = panel()->frame;
     // Cell 7: column 2, row 1, with 16 points of padding around the grid.
@@ -178,15 +156,13 @@ TEST_F(HUDControllerTest, DismissalClosesAndReopeningStartsAtTheFirstCell) {
 }
 
 TEST_F(HUDControllerTest, CentresOnTheVisibleFrameOfTheMonitorUnderThePointer) {
-    // A second monitor to the right, with a dock of 40 at its bottom.
+    // A second monitor to the right, with a panel of 40 at its bottom.
     desktop.addScreenTopLeft({1440, 0, 1920, 1080}, {1440, 0, 1920, 1040});
-    const Size size{444, 254};  // 5 x 76 + 4 x 8 + 2 x 16; 2 x 92 + 8 + 30 + 2 x 16
     struct Case {
         const char* name;
         std::optional<Point> pointer;
         Point centre;
-    };
-    std::vector<Case> cases = {
+    } cases[] = {
         {"on the primary", Point{100, 500}, {720, 462.5}},
         {"on the second", Point{2000, 20}, {2400, 520}},
         {"outside every monitor", Point{-50, -50}, {720, 462.5}},
@@ -197,40 +173,35 @@ TEST_F(HUDControllerTest, CentresOnTheVisibleFrameOfTheMonitorUnderThePointer) {
         desktop.setPointerLocation(c.pointer);
         hud.show();
         Rect f = panel()->frame;
-        EXPECT_EQ(f.width, size.width);
-        EXPECT_EQ(f.height, size.height);
+        EXPECT_EQ(f.size(), Size(444, 254));  // 5 x 76 + 4 x 8 + 2 x 16; 2 x 92 + 8 + 30 + 2 x 16
         EXPECT_NEAR(f.midX(), c.centre.x, 0.5);
         EXPECT_NEAR(f.midY(), c.centre.y, 0.5);
         EXPECT_TRUE(panel()->visible);
     }
 }
 
+// The curve itself is the animator's; here the panel becomes opaque, the highlight arrives
+// and nothing keeps ticking, even when closed mid-fade.
 TEST_F(HUDControllerTest, FadesInAndTheHighlightGlidesOnTheRunLoopClock) {
     auto& loop = desktop.runLoop();
-    constexpr double tick = Animator::frameInterval;
     hud.show();
     EXPECT_EQ(panel()->opacity, 0);
-    for (int n = 1; n * tick < HUDController::fadeInDuration; ++n) {
-        loop.advance(tick);
-        EXPECT_NEAR(panel()->opacity, Theme::easeOut.value(n * tick / 0.22), 1e-6) << n;
-    }
-    loop.advance(tick);
+    loop.advance(HUDController::fadeInDuration + Animator::frameInterval);
     EXPECT_EQ(panel()->opacity, 1.0);
     EXPECT_EQ(loop.activeTimers(), 0u);
 
     hud.handleKey(down);  // to cell 5: column 0, row 1
     EXPECT_EQ(shown().selection, 5);
     EXPECT_EQ(shown().highlightRow, 0);
-    loop.advance(5 * tick);
-    EXPECT_NEAR(shown().highlightRow, Theme::easeStandard.value(5 * tick / 0.16), 1e-6);
-    loop.advance(0.1);
+    loop.advance(0.05);
+    EXPECT_GT(shown().highlightRow, 0) << "it glides";
+    loop.advance(0.2);
     EXPECT_EQ(shown().highlightRow, 1);
     EXPECT_EQ(shown().highlightColumn, 0);
-    EXPECT_EQ(loop.activeTimers(), 0u);
 
-    hud.close();  // closing mid-fade leaves nothing ticking
+    hud.close();
     hud.show();
-    loop.advance(tick);
+    loop.advance(Animator::frameInterval);
     hud.close();
     EXPECT_EQ(loop.activeTimers(), 0u);
 }

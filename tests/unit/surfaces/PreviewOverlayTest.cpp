@@ -39,9 +39,13 @@ class PreviewOverlayTest : public ::testing::Test {
     PreviewOverlay overlay{settings};
     const Rect left{0, 25, 716, 875};
     const Rect right{724, 25, 716, 875};
+    const Rect above{0, -900, 720, 900};  // above the primary screen: crosses unchanged
 };
 
 TEST_F(PreviewOverlayTest, FirstShowGrowsAndFadesInOverTheAppearTime) {
+    overlay.hide();  // nothing shown yet: nothing to do
+    EXPECT_EQ(desktop.surfaces().all().size(), 0u);
+    EXPECT_EQ(loop().activeTimers(), 0u);
     overlay.show(left);
     Rect start(left.x + 0.0175 * left.width, left.y + 0.0175 * left.height, 0.965 * left.width,
                0.965 * left.height);
@@ -100,76 +104,42 @@ TEST_F(PreviewOverlayTest, HideFadesOutOnceThenHidesTheSurface) {
     EXPECT_EQ(s.opacity, 0);
     EXPECT_FALSE(s.visible);
     EXPECT_EQ(loop().activeTimers(), 0u);
+    overlay.hide();  // nothing left to hide: no new fade
+    EXPECT_EQ(preview().opacityChanges, s.opacityChanges);
+    EXPECT_EQ(loop().activeTimers(), 0u);
 }
 
-TEST_F(PreviewOverlayTest, HideWithoutAPreviewDoesNothing) {
-    struct Case {
-        const char* name;
-        std::function<void(PreviewOverlayTest&)> before;
-    };
-    std::vector<Case> cases = {
-        {"before any show", [](PreviewOverlayTest&) {}},
-        {"after the fade-out ended",
-         [](PreviewOverlayTest& t) {
-             t.showAndSettle(t.left);
-             t.overlay.hide();
-             t.loop().advance(1);
-         }},
-    };
-    for (auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        c.before(*this);
-        auto before = desktop.surfaces().all();
-        overlay.hide();
-        EXPECT_EQ(loop().activeTimers(), 0u);
-        auto after = desktop.surfaces().all();
-        ASSERT_EQ(after.size(), before.size());
-        for (size_t i = 0; i < after.size(); ++i) {
-            EXPECT_EQ(after[i].opacityChanges, before[i].opacityChanges);
-            EXPECT_EQ(after[i].visible, before[i].visible);
-        }
-    }
-}
-
-TEST_F(PreviewOverlayTest, ShowDuringTheFadeOutBringsThePreviewBack) {
+// Shown again while still fading out it glides back from where it is; once gone it
+// appears anew, growing from slightly smaller.
+TEST_F(PreviewOverlayTest, ShowDuringTheFadeOutBringsThePreviewBackAndAfterItAppearsAnew) {
     showAndSettle(left);
     overlay.hide();
     loop().advance(0.03);
-    ASSERT_GT(preview().opacity, 0.1);    // still clearly visible: it glides
-    const Rect above{0, -900, 720, 900};  // above the primary screen: crosses unchanged
+    ASSERT_GT(preview().opacity, 0.1);
     overlay.show(above);
+    EXPECT_GT(preview().opacity, 0.1);
     loop().advance(1);
-    auto s = preview();
-    EXPECT_TRUE(s.visible);
-    EXPECT_EQ(s.opacity, 1.0);
-    EXPECT_EQ(s.frame, above);
-}
+    EXPECT_TRUE(preview().visible);
+    EXPECT_EQ(preview().opacity, 1.0);
+    EXPECT_EQ(preview().frame, above);
 
-TEST_F(PreviewOverlayTest, ShowAfterTheFadeOutAppearsAnew) {
-    showAndSettle(left);
     overlay.hide();
     loop().advance(1);
     overlay.show(right);
-    auto s = preview();
-    EXPECT_TRUE(s.visible);
-    EXPECT_EQ(s.opacity, 0);
-    EXPECT_LT(s.frame.width, right.width);
+    EXPECT_TRUE(preview().visible);
+    EXPECT_EQ(preview().opacity, 0);
+    EXPECT_LT(preview().frame.width, right.width);
     loop().advance(1);
     EXPECT_EQ(preview().frame, right);
 }
 
-TEST_F(PreviewOverlayTest, PaintsTheAccentWithTheOpacitySettingOfEachShow) {
+TEST_F(PreviewOverlayTest, EachShowTakesTheOpacitySettingForTheFillOnly) {
     showAndSettle(left);
-    auto model = std::get<port::OverlayModel>(preview().model);
-    EXPECT_EQ(model.fill, Theme::withAlpha(Theme::accent, 0.18));
-    EXPECT_EQ(model.border, Theme::accent);
-    EXPECT_EQ(model.cornerRadius, 10);
-    EXPECT_EQ(model.borderWidth, 1.5);
-
+    EXPECT_EQ(std::get<port::OverlayModel>(preview().model).fill.alpha, 0.18);
     settings.overlayOpacity.set(0.0);
     EXPECT_EQ(std::get<port::OverlayModel>(preview().model).fill.alpha, 0.18);  // not yet
     overlay.show(right);
-    model = std::get<port::OverlayModel>(preview().model);
+    auto model = std::get<port::OverlayModel>(preview().model);
     EXPECT_EQ(model.fill.alpha, 0.0);
     EXPECT_EQ(model.border, Theme::accent);  // the edges stay
 }

@@ -29,26 +29,26 @@ TEST(DividerGeometry, StripIsCentredOnTheEdgeAndSnapsToHalvesAndThirds) {
 class DividerTest : public TilingTest {};
 
 // Hovering fades the grip in on the virtual clock; a drag shows the ratio chip with the
-// accent and reports snapped positions; releasing hides the chip.
+// accent and reports snapped positions; releasing hides the chip; a double click flares
+// the grip's shadow and asks for the reset without starting a drag.
 TEST_F(DividerTest, GripChipAndDragReports) {
-    SharedEdge edge;
-    edge.position = 720;
-    edge.span = {25, 900};
-    edge.outerRange = {0, 1440};
-    Divider divider(edge);
-    auto s = desktop.surfaces().find(port::SurfaceKind::divider);
-    ASSERT_TRUE(s);
-    EXPECT_TRUE(s->visible);
+    Divider divider(SharedEdge{Orientation::vertical, 720, {25, 900}, {}, {}, {0, 1440}, false});
+    const auto id = desktop.surfaces().find(port::SurfaceKind::divider).value().id;
+    auto send = [&](Phase phase, double x, int clicks = 1) {
+        desktop.surfaces().sendPointer(id, {phase, {x, 300}, clicks});
+    };
     auto model = [&] {
         return std::get<port::DividerModel>(
             desktop.surfaces().find(port::SurfaceKind::divider)->model);
     };
     std::vector<double> drags;
-    int ends = 0;
+    int ends = 0, resets = 0;
     auto h1 = divider.onDrag.connect([&](double p) { drags.push_back(p); });
     auto h2 = divider.onDragEnd.connect([&] { ++ends; });
+    auto h3 = divider.onDoubleClick.connect([&] { ++resets; });
+    EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::divider)->visible);
 
-    desktop.surfaces().sendPointer(s->id, {Phase::entered, {720, 300}});
+    send(Phase::entered, 720);
     desktop.runLoop().advance(0.07);
     EXPECT_GT(model().gripAlpha, 0);
     EXPECT_LT(model().gripAlpha, 1);
@@ -56,16 +56,16 @@ TEST_F(DividerTest, GripChipAndDragReports) {
     EXPECT_EQ(model().gripAlpha, 1);
     EXPECT_TRUE(model().gripLong);
 
-    desktop.surfaces().sendPointer(s->id, {Phase::pressed, {720, 300}});
+    send(Phase::pressed, 720);
     EXPECT_TRUE(model().accent);
     EXPECT_EQ(model().chipText, "50 : 50");
-    desktop.surfaces().sendPointer(s->id, {Phase::dragged, {470, 300}});
+    send(Phase::dragged, 470);
     EXPECT_EQ(model().chipText, "33 : 67");
-    desktop.surfaces().sendPointer(s->id, {Phase::dragged, {1000, 300}});
+    send(Phase::dragged, 1000);
     EXPECT_EQ(model().chipText, "69 : 31");
-    desktop.surfaces().sendPointer(s->id, {Phase::exited, {1000, 300}});
+    send(Phase::exited, 1000);
     EXPECT_EQ(model().gripAlpha, 1) << "the grip stays while dragged";
-    desktop.surfaces().sendPointer(s->id, {Phase::released, {1000, 300}});
+    send(Phase::released, 1000);
     EXPECT_EQ(drags, (std::vector<double>{480, 1000}));
     EXPECT_EQ(ends, 1);
     EXPECT_FALSE(model().accent);
@@ -73,10 +73,7 @@ TEST_F(DividerTest, GripChipAndDragReports) {
     desktop.runLoop().advance(0.2);
     EXPECT_EQ(model().gripAlpha, 0);
 
-    // A double click flares the grip's shadow and asks for the reset; no drag starts.
-    int resets = 0;
-    auto h3 = divider.onDoubleClick.connect([&] { ++resets; });
-    desktop.surfaces().sendPointer(s->id, {Phase::pressed, {720, 300}, 2});
+    send(Phase::pressed, 720, 2);
     EXPECT_EQ(resets, 1);
     EXPECT_FALSE(divider.isDragging());
     EXPECT_EQ(model().glow, 0.9);

@@ -1,5 +1,5 @@
 #include <functional>
-#include <string>
+#include <tuple>
 
 #include "unit/tiling/TilingFixture.h"
 
@@ -19,15 +19,6 @@ class TileGroupTest : public TilingTest {
     double gap() { return frameOf(*right).minX() - frameOf(*left).maxX(); }
     std::optional<AXWindow> left, right;
 };
-
-TEST_F(TileGroupTest, HalvesShareOneEdgeWithADivider) {
-    ASSERT_EQ(tiles->edges().size(), 1u);
-    const auto& e = tiles->edges()[0];
-    EXPECT_EQ(e.position, (frameOf(*left).maxX() + frameOf(*right).minX()) / 2);
-    EXPECT_EQ(e.outerRange, (Span{frameOf(*left).minX(), frameOf(*right).maxX()}));
-    EXPECT_EQ(dividerCount(), 1u);
-    EXPECT_TRUE(dividerOver(0).visible);
-}
 
 // The user resizes one member: the other side follows, keeping the gap and the minimum
 // width, one frame write per neighbour, and the echo of our own write is not a resize.
@@ -154,9 +145,8 @@ TEST_F(TileGroupTest, EdgeMovesKeepMinimumSizesAndFollowWhatWindowsGrant) {
     tiles->moveEdge(tiles->edges()[0], 900);
     EXPECT_EQ(frameOf(small).width, 800);
     EXPECT_EQ(frameOf(capped).minX(), 810);
-}
 
-TEST_F(TileGroupTest, HorizontalEdgesLimitHeights) {
+    // Horizontal edges limit heights the same way.
     tiles->removeAll();
     auto top = snapped(ZoneID::topHalf);
     auto bottom = snapped(ZoneID::bottomHalf);
@@ -180,54 +170,41 @@ TEST_F(TileGroupTest, DoubleClickResetsTheSplitWhenAllowed) {
 }
 
 TEST_F(TileGroupTest, MembersLeaveAndTheirDividersGo) {
-    struct Case {
-        const char* name;
-        std::function<void(TileGroupTest&)> act;
-        bool stays;
+    auto moveBy = [&](double dx, double dy) {
+        Rect r = frameOf(*right);
+        userSets(*right, {r.x + dx, r.y + dy, r.width, r.height});
     };
-    const Case cases[] = {
-        {"closed", [](TileGroupTest& t) { t.desktop.destroyWindow(t.right->element()); }, false},
-        {"minimized", [](TileGroupTest& t) { t.desktop.setMinimized(t.right->element(), true); },
-         false},
-        {"moved by 4",
-         [](TileGroupTest& t) {
-             Rect r = t.frameOf(*t.right);
-             t.userSets(*t.right, {r.x + 4, r.y - 4, r.width, r.height});
-         },
-         true},
-        {"moved away by 5",
-         [](TileGroupTest& t) {
-             Rect r = t.frameOf(*t.right);
-             t.userSets(*t.right, {r.x, r.y + 5, r.width, r.height});
-         },
-         false},
-        {"restored", [](TileGroupTest& t) { t.engine->restore(*t.right); }, false},
-        {"maximized",
-         [](TileGroupTest& t) { t.engine->snap(*t.right, ZoneID::maximize, t.screen()); }, false},
-        {"snapped elsewhere",
-         [](TileGroupTest& t) { t.engine->snap(*t.right, ZoneID::bottomLeftQuarter, t.screen()); },
-         false},
+    auto snapRight = [&](ZoneID z) { engine->snap(*right, z, screen()); };
+    const std::vector<std::tuple<const char*, std::function<void()>, bool>> cases = {
+        {"closed", [&] { desktop.destroyWindow(right->element()); }, false},
+        {"minimized", [&] { desktop.setMinimized(right->element(), true); }, false},
+        {"moved by 4", [&] { moveBy(4, -4); }, true},
+        {"moved away by 5", [&] { moveBy(0, 5); }, false},
+        {"restored", [&] { engine->restore(*right); }, false},
+        {"maximized", [&] { snapRight(ZoneID::maximize); }, false},
+        {"snapped elsewhere", [&] { snapRight(ZoneID::bottomLeftQuarter); }, false},
         {"snapped with tiling off",
-         [](TileGroupTest& t) {
-             t.settings->tilingEnabled.set(false);
-             t.engine->snap(*t.right, ZoneID::rightHalf, t.screen());
-             t.settings->tilingEnabled.set(true);
+         [&] {
+             settings->tilingEnabled.set(false);
+             snapRight(ZoneID::rightHalf);
+             settings->tilingEnabled.set(true);
          },
          false},
-        {"all dissolved", [](TileGroupTest& t) { t.tiles->removeAll(); }, false},
+        {"all dissolved", [&] { tiles->removeAll(); }, false},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, act, stays] : cases) {
+        SCOPED_TRACE(name);
         tiles->removeAll();
         left = snapped(ZoneID::leftHalf);
         right = snapped(ZoneID::rightHalf);
-        ASSERT_EQ(dividerCount(), 1u) << c.name;
+        ASSERT_EQ(dividerCount(), 1u);
         EXPECT_EQ(desktop.observerCount(right->element()), 1u) << "one watch per member";
-        c.act(*this);
+        act();
         desktop.runLoop().advance(0.1);
-        EXPECT_EQ(dividerCount(), c.stays ? 1u : 0u) << c.name;
-        EXPECT_EQ(tiles->edges().size(), c.stays ? 1u : 0u) << c.name;
+        EXPECT_EQ(dividerCount(), stays ? 1u : 0u);
+        EXPECT_EQ(tiles->edges().size(), stays ? 1u : 0u);
         EXPECT_EQ(desktop.observerCount(right->element()), tiles->members().count(*right))
-            << c.name << ": watched exactly while a member";
+            << "watched exactly while a member";
     }
 }
 

@@ -1,15 +1,5 @@
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <vector>
-
-#include "ax/AXWindow.h"
-#include "engine/SnapEngine.h"
-#include "geometry/ScreenInfo.h"
-#include "platform/sim/SimDesktop.h"
-#include "settings/AppSettings.h"
 #include "tiling/TileGroupManager.h"
 #include "unit/EngineDesktop.h"
 

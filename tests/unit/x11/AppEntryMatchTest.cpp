@@ -8,8 +8,8 @@ using kelvra::x11::matchAppEntry;
 TEST(AppEntryMatch, PrefersApplicationIdThenStartupClassThenFileName) {
     std::vector<AppEntryKey> entries{{"org.example.Terminal", ""},
                                      {"wrapper", "Example-terminal"},
-                                     {"xcalc", ""},
-                                     {"org.kde.konsole", ""}};
+                                     {"calc", ""},
+                                     {"org.example.console", ""}};
     auto id = [&](const std::string& instance, const std::string& cls, const std::string& gtk) {
         int i = matchAppEntry(entries, instance, cls, gtk);
         return i < 0 ? std::string("-") : entries[static_cast<size_t>(i)].id;
@@ -17,8 +17,8 @@ TEST(AppEntryMatch, PrefersApplicationIdThenStartupClassThenFileName) {
     EXPECT_EQ(id("example-terminal", "Example-terminal", "org.example.terminal"),
               "org.example.Terminal");
     EXPECT_EQ(id("example-terminal", "Example-terminal", ""), "wrapper");
-    EXPECT_EQ(id("xcalc", "XCalc", ""), "xcalc");
-    EXPECT_EQ(id("konsole", "konsole", ""), "org.kde.konsole");
+    EXPECT_EQ(id("calc", "Calc", ""), "calc");
+    EXPECT_EQ(id("console", "console", ""), "org.example.console");
     EXPECT_EQ(id("unknown", "Unknown", ""), "-");
     EXPECT_EQ(id("", "", ""), "-");
     EXPECT_EQ(kelvra::x11::withoutDesktopSuffix("a.b.desktop"), "a.b");

@@ -13,8 +13,9 @@ TEST(WindowKind, SubroleFollowsTheFirstKnownType) {
     EXPECT_EQ(subroleFor({"_NET_WM_WINDOW_TYPE_TOOLBAR"}, false), "AXFloatingWindow");
     EXPECT_EQ(subroleFor({"_NET_WM_WINDOW_TYPE_SPLASH"}, false), "AXSystemDialog");
     // A private type first, then the standard one it falls back to.
-    EXPECT_EQ(subroleFor({"_KDE_NET_WM_WINDOW_TYPE_OVERRIDE", "_NET_WM_WINDOW_TYPE_DIALOG"}, false),
-              "AXDialog");
+    EXPECT_EQ(
+        subroleFor({"_EXAMPLE_NET_WM_WINDOW_TYPE_OVERRIDE", "_NET_WM_WINDOW_TYPE_DIALOG"}, false),
+        "AXDialog");
     // Only unknown types: judged as if untyped.
     EXPECT_EQ(subroleFor({"_EXAMPLE_TYPE"}, true), "AXDialog");
 }
