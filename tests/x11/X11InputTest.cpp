@@ -1,29 +1,17 @@
 // The X11 input sources against a real X server: a private Xvfb per test, real key
 // presses and pointer movement through XTest, and a second client that competes for
 // key combinations.
-
-// GoogleTest before Xlib, whose None macro it would trip over.
-#include <gtest/gtest.h>
+#include "Harness.h"  // GoogleTest before Xlib, whose None macro it would trip over
 
 #include <X11/XKBlib.h>
-#include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <functional>
 #include <set>
-#include <string>
-#include <vector>
 
 #include "QtRecordedKeys.h"
 #include "input/KeyCombo.h"
@@ -37,68 +25,27 @@
 #include "platform/x11/X11MouseEvents.h"
 #include "settings/StoredRecords.h"
 
-extern char** environ;
-
 namespace kelvra::x11 {
 namespace {
 
 constexpr uint32_t controlOption = 0x1800;
 constexpr uint32_t signature = 0x4b4c5652;
 
-pid_t spawn(const std::vector<std::string>& args, const posix_spawn_file_actions_t* actions) {
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) return -1;
-    return pid;
-}
-
 class X11Input : public testing::Test {
   protected:
     void SetUp() override {
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 3);
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-        // Xvfb picks a free display number and writes it to descriptor 3.
-        xvfb_ =
-            spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
-                  &actions);
-        posix_spawn_file_actions_destroy(&actions);
-        close(fds[1]);
-        ASSERT_GT(xvfb_, 0) << "Xvfb is not installed";
-        std::string number;
-        char c;
-        pollfd pfd{fds[0], POLLIN, 0};
-        while (poll(&pfd, 1, 10000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        ASSERT_FALSE(number.empty()) << "Xvfb did not start";
-        displayName_ = ":" + number;
-
         Platform p;
         p.runLoop = &runLoop_;
         installPlatform(p);
-        connection_ = std::make_unique<X11Connection>(displayName_.c_str());
+        connection_ = std::make_unique<X11Connection>(desktop_.displayName().c_str());
         ASSERT_TRUE(connection_->isOpen());
         keys_ = std::make_unique<VirtualKeyCodes>(*connection_);
-        other_ = XOpenDisplay(displayName_.c_str());
-        ASSERT_NE(other_, nullptr);
     }
-
     void TearDown() override {
         keys_.reset();
         probe_.reset();
         connection_.reset();
-        if (other_) XCloseDisplay(other_);
         uninstallPlatform();
-        if (xvfb_ > 0) {
-            kill(xvfb_, SIGTERM);
-            waitpid(xvfb_, nullptr, 0);
-        }
     }
 
     // Handles the connection's events until `done` holds; the deadline only stops a
@@ -142,7 +89,7 @@ class X11Input : public testing::Test {
 
     // Whether another client can grab the key with these modifiers, i.e. it is free.
     bool canGrab(::KeyCode keycode, unsigned int state) {
-        if (!probe_) probe_ = std::make_unique<X11Connection>(displayName_.c_str());
+        if (!probe_) probe_ = std::make_unique<X11Connection>(desktop_.displayName().c_str());
         probe_->clearError();
         XGrabKey(probe_->display(), keycode, state, probe_->root(), False, GrabModeAsync,
                  GrabModeAsync);
@@ -162,13 +109,12 @@ class X11Input : public testing::Test {
         XSync(other_, False);
     }
 
+    // The test's own connection, as another client.
+    e2e::Desktop desktop_{{.windowManager = false}};
+    Display* other_ = desktop_.display();
     sim::VirtualRunLoop runLoop_;
-    pid_t xvfb_ = -1;
-    std::string displayName_;
-    std::unique_ptr<X11Connection> connection_;
+    std::unique_ptr<X11Connection> connection_, probe_;
     std::unique_ptr<VirtualKeyCodes> keys_;
-    std::unique_ptr<X11Connection> probe_;
-    Display* other_ = nullptr;
 };
 
 TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockOnceWhileHeldUntilUnregistered) {
@@ -301,11 +247,7 @@ TEST_F(X11Input, KeysArePositionsAndFollowALayoutChange) {
     EXPECT_EQ(layout.translate(200), std::nullopt);
 
     // A French layout puts Q where US has A, and A where US has Q.
-    const pid_t setxkbmap = spawn({"setxkbmap", "-display", displayName_, "fr"}, nullptr);
-    ASSERT_GT(setxkbmap, 0);
-    int status = 0;
-    waitpid(setxkbmap, &status, 0);
-    ASSERT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_EQ(desktop_.run({"setxkbmap", "fr"}), 0);
     ASSERT_TRUE(pumpUntil([&] { return layout.translate(0) == std::optional<std::string>("q"); }));
     EXPECT_EQ(layout.translate(12), "a");
 
