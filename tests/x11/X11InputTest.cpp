@@ -23,7 +23,6 @@
 #include "platform/x11/X11HotKeys.h"
 #include "platform/x11/X11KeyboardLayout.h"
 #include "platform/x11/X11MouseEvents.h"
-#include "settings/StoredRecords.h"
 
 namespace kelvra::x11 {
 namespace {
@@ -48,45 +47,31 @@ class X11Input : public testing::Test {
         uninstallPlatform();
     }
 
+    void dispatch() {
+        connection_->dispatchPending();
+        runLoop_.runPending();
+    }
     // Handles the connection's events until `done` holds; the deadline only stops a
     // broken test from hanging.
     bool pumpUntil(const std::function<bool()>& done) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
-            pollfd pfd{connection_->fd(), POLLIN, 0};
-            poll(&pfd, 1, 20);
-            connection_->dispatchPending();
-            runLoop_.runPending();
-        }
-        return true;
+        return e2e::Desktop::waitUntil([&] { return dispatch(), done(); }, std::chrono::seconds(5));
     }
-
     // Lets every event already sent arrive: a round trip through both clients.
     void settle() {
         XSync(other_, False);
         XSync(connection_->display(), False);
-        connection_->dispatchPending();
-        runLoop_.runPending();
+        dispatch();
     }
-
     // The keycode the server's keymap gives an XKB key name, or 0.
-    ::KeyCode keycodeNamed(const std::string& name) {
+    ::KeyCode keycodeNamed(const char* name) {
+        XkbDescPtr xkb = XkbGetMap(other_, 0, XkbUseCoreKbd);
+        XkbGetNames(other_, XkbKeyNamesMask, xkb);
         ::KeyCode found = 0;
-        if (XkbDescPtr xkb = XkbGetMap(other_, 0, XkbUseCoreKbd)) {
-            if (XkbGetNames(other_, XkbKeyNamesMask, xkb) == Success && xkb->names) {
-                for (int kc = xkb->min_key_code; kc <= xkb->max_key_code && !found; ++kc) {
-                    if (std::string(xkb->names->keys[kc].name,
-                                    strnlen(xkb->names->keys[kc].name, XkbKeyNameLength)) == name) {
-                        found = static_cast<::KeyCode>(kc);
-                    }
-                }
-            }
-            XkbFreeKeyboard(xkb, 0, True);
-        }
+        for (int kc = xkb->min_key_code; kc <= xkb->max_key_code && !found; ++kc)
+            if (std::strncmp(xkb->names->keys[kc].name, name, XkbKeyNameLength) == 0) found = kc;
+        XkbFreeKeyboard(xkb, 0, True);
         return found;
     }
-
     // Whether another client can grab the key with these modifiers, i.e. it is free.
     bool canGrab(::KeyCode keycode, unsigned int state) {
         if (!probe_) probe_ = std::make_unique<X11Connection>(desktop_.displayName().c_str());
@@ -99,14 +84,25 @@ class X11Input : public testing::Test {
         return ok;
     }
 
-    void press(std::vector<KeySym> combo) {
-        std::vector<::KeyCode> codes;
-        for (auto sym : combo) codes.push_back(XKeysymToKeycode(other_, sym));
-        for (auto code : codes) XTestFakeKeyEvent(other_, code, True, CurrentTime);
-        for (auto it = codes.rbegin(); it != codes.rend(); ++it) {
-            XTestFakeKeyEvent(other_, *it, False, CurrentTime);
+    // Keys through XTest: held down in order, released in reverse.
+    void hold(const std::vector<KeySym>& combo, bool down = true) {
+        for (size_t i = 0; i < combo.size(); ++i) {
+            const KeySym sym = down ? combo[i] : combo[combo.size() - 1 - i];
+            XTestFakeKeyEvent(other_, XKeysymToKeycode(other_, sym), down, CurrentTime);
         }
         XSync(other_, False);
+    }
+    void release(const std::vector<KeySym>& combo) { hold(combo, false); }
+    void press(const std::vector<KeySym>& combo) {
+        hold(combo);
+        release(combo);
+    }
+    // The mouse source's events as text: "dragged 300,160 fn".
+    std::vector<std::string> events;
+    void record(const port::MouseEvent& e) {
+        const char* type[] = {"down", "dragged", "up"};
+        events.push_back(type[int(e.type)] + (" " + std::to_string(int(e.location.x))) + "," +
+                         std::to_string(int(e.location.y)) + (e.functionKey ? " fn" : ""));
     }
 
     // The test's own connection, as another client.
@@ -150,22 +146,18 @@ TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockOnceWhileHeldUntilUnregistered
 
     // A held combination fires once until it is released, however often the server's
     // own auto-repeat (made quick here) repeats the key.
-    const ::KeyCode control = XKeysymToKeycode(other_, XK_Control_L);
-    const ::KeyCode alt = XKeysymToKeycode(other_, XK_Alt_L);
     const ::KeyCode leftKey = XKeysymToKeycode(other_, XK_Left);
     ASSERT_TRUE(XkbSetAutoRepeatRate(other_, XkbUseCoreKbd, 50, 20));
     int presses = 0;
     auto counter = connection_->addListener([&](const XEvent& e) {
         if (e.type == KeyPress && e.xkey.keycode == leftKey) ++presses;
     });
-    for (auto code : {control, alt, leftKey}) XTestFakeKeyEvent(other_, code, True, CurrentTime);
-    XSync(other_, False);
+    hold({XK_Control_L, XK_Alt_L, XK_Left});
     EXPECT_TRUE(pumpUntil([&] { return presses >= 6; })) << "the key did not repeat";
     counter.cancel();
     settle();
     EXPECT_EQ(pressed.size(), 4u);
-    for (auto code : {leftKey, alt, control}) XTestFakeKeyEvent(other_, code, False, CurrentTime);
-    XSync(other_, False);
+    release({XK_Control_L, XK_Alt_L, XK_Left});
     press({XK_Control_L, XK_Alt_L, XK_Left});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 5; }));
 }
@@ -281,14 +273,8 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKey) {
         EXPECT_EQ(fromQtKey->keyCode, key->keyCode);
         recorded.insert(key->keyCode);
 
-        // Store, and read back.
         const KeyCombo combo{key->keyCode, KeyCombo::carbonModifiersFromCocoa(key->modifierFlags)};
         ASSERT_EQ(combo.carbonModifiers, controlOption);
-        auto data = encodeStoredJson(ShortcutTable{{"center", combo}});
-        ASSERT_TRUE(data);
-        auto stored = decodeStoredJson<ShortcutTable>(*data);
-        ASSERT_TRUE(stored);
-        ASSERT_EQ(stored->at("center"), combo);
 
         // Register: the grab is on the key that was pressed.
         auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, 1);
@@ -328,10 +314,7 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKey) {
 
 TEST_F(X11Input, MouseSourceReportsLeftDragWithoutTakingIt) {
     X11MouseEvents mouse(*connection_);
-    std::vector<port::MouseEvent> events;
-    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { events.push_back(e); }));
-    using Type = port::MouseEvent::Type;
-
+    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { record(e); }));
     // One step at a time: the position is read from the server when an event arrives,
     // so input that outruns the reader collapses, as it does for a person.
     auto step = [&](const std::function<void()>& act, size_t count) {
@@ -348,23 +331,14 @@ TEST_F(X11Input, MouseSourceReportsLeftDragWithoutTakingIt) {
                            GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
               GrabSuccess);
     XUngrabPointer(other_, CurrentTime);
-    XTestFakeKeyEvent(other_, XKeysymToKeycode(other_, XK_Shift_L), True, CurrentTime);
-    ASSERT_TRUE(step([&] { XTestFakeMotionEvent(other_, -1, 300, 160, CurrentTime); }, 3));
-    XTestFakeKeyEvent(other_, XKeysymToKeycode(other_, XK_Shift_L), False, CurrentTime);
-    ASSERT_TRUE(step([&] { XTestFakeButtonEvent(other_, 1, False, CurrentTime); }, 4));
-
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[0].type, Type::leftDown);
-    EXPECT_EQ(events[0].location, (Point{100, 120}));
-    EXPECT_EQ(events[1].type, Type::leftDragged);
-    EXPECT_EQ(events[1].location, (Point{200, 150}));
-    EXPECT_FALSE(events[1].functionKey);
-    EXPECT_EQ(events[2].type, Type::leftDragged);
-    EXPECT_EQ(events[2].location, (Point{300, 160}));
     // Shift is the stand-in for the function key on a standard keymap.
     EXPECT_EQ(mouse.functionKeyMask(), static_cast<unsigned>(ShiftMask));
-    EXPECT_TRUE(events[2].functionKey);
-    EXPECT_EQ(events[3].location, (Point{300, 160}));
+    hold({XK_Shift_L});
+    ASSERT_TRUE(step([&] { XTestFakeMotionEvent(other_, -1, 300, 160, CurrentTime); }, 3));
+    release({XK_Shift_L});
+    ASSERT_TRUE(step([&] { XTestFakeButtonEvent(other_, 1, False, CurrentTime); }, 4));
+    EXPECT_EQ(events, (std::vector<std::string>{"down 100,120", "dragged 200,150",
+                                                "dragged 300,160 fn", "up 300,160"}));
 
     // Other buttons are not ours, and a stopped source is silent.
     XTestFakeButtonEvent(other_, 3, True, CurrentTime);
@@ -382,18 +356,16 @@ bool rawMotionSelected(Display* display) {
     int count = 0;
     XIEventMask* masks = XIGetSelectedEvents(display, DefaultRootWindow(display), &count);
     bool selected = false;
-    for (int i = 0; i < count; ++i) {
-        if (masks[i].mask_len > XI_RawMotion / 8 && XIMaskIsSet(masks[i].mask, XI_RawMotion))
-            selected = true;
-    }
+    for (int i = 0; i < count; ++i)
+        selected |=
+            masks[i].mask_len > XI_RawMotion / 8 && XIMaskIsSet(masks[i].mask, XI_RawMotion);
     if (masks) XFree(masks);
     return selected;
 }
 
 TEST_F(X11Input, MouseSourceHearsMotionOnlyWhileTheButtonIsDownAndReadsABurstOnce) {
     X11MouseEvents mouse(*connection_);
-    std::vector<port::MouseEvent> events;
-    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { events.push_back(e); }));
+    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { record(e); }));
     Display* own = connection_->display();
 
     // An idle pointer sends nothing.
@@ -410,19 +382,14 @@ TEST_F(X11Input, MouseSourceHearsMotionOnlyWhileTheButtonIsDownAndReadsABurstOnc
     // Twenty movements already queued when the first is read: one drag event, at the end.
     for (int x = 200; x < 400; x += 10) XTestFakeMotionEvent(other_, -1, x, 60, CurrentTime);
     settle();
-    ASSERT_EQ(events.size(), 2u);
-    EXPECT_EQ(events[1].type, port::MouseEvent::Type::leftDragged);
-    EXPECT_EQ(events[1].location, (Point{390, 60}));
+    EXPECT_EQ(events, (std::vector<std::string>{"down 190,50", "dragged 390,60"}));
 
     // A last movement read together with the release still comes before it.
     XTestFakeMotionEvent(other_, -1, 500, 70, CurrentTime);
     XTestFakeButtonEvent(other_, 1, False, CurrentTime);
     settle();
-    ASSERT_EQ(events.size(), 4u);
-    EXPECT_EQ(events[2].type, port::MouseEvent::Type::leftDragged);
-    EXPECT_EQ(events[2].location, (Point{500, 70}));
-    EXPECT_EQ(events[3].type, port::MouseEvent::Type::leftUp);
-    EXPECT_EQ(events[3].location, (Point{500, 70}));
+    EXPECT_EQ(events, (std::vector<std::string>{"down 190,50", "dragged 390,60", "dragged 500,70",
+                                                "up 500,70"}));
     EXPECT_FALSE(rawMotionSelected(own));
 }
 
