@@ -92,23 +92,14 @@ TEST(Arrange, RestoringByShortcutLaunchesClosedApplicationsFromTheirEntries) {
     writeEntry(desktop, "Beta");
     writeEntry(desktop, "Gamma", false);
     const std::string id = "6A1F0C52-3B7D-4E8A-9C21-5D4E3F2A1B0C";
-    auto item = [](const std::string& app, const std::string& zone, double x) {
-        return nlohmann::json{{"bundleID", "org.example." + app},
-                              {"appName", app},
-                              {"title", app},
-                              {"zone", zone},
-                              {"x", x},
-                              {"y", 0},
-                              {"w", 716},
-                              {"h", 900},
-                              {"displayIndex", 0}};
-    };
-    desktop.writeSettings({{"workspaces",
-                            {{{"id", id},
-                              {"name", "Desk"},
-                              {"items",
-                               {item("Alpha", "leftHalf", 0), item("Beta", "rightHalf", 724),
-                                item("Gamma", "bottomHalf", 0)}}}}},
+    auto items = nlohmann::json::parse(R"([
+        {"bundleID": "org.example.Alpha", "appName": "Alpha", "title": "Alpha",
+         "zone": "leftHalf", "x": 0, "y": 0, "w": 716, "h": 900, "displayIndex": 0},
+        {"bundleID": "org.example.Beta", "appName": "Beta", "title": "Beta",
+         "zone": "rightHalf", "x": 724, "y": 0, "w": 716, "h": 900, "displayIndex": 0},
+        {"bundleID": "org.example.Gamma", "appName": "Gamma", "title": "Gamma",
+         "zone": "bottomHalf", "x": 0, "y": 0, "w": 716, "h": 900, "displayIndex": 0}])");
+    desktop.writeSettings({{"workspaces", {{{"id", id}, {"name", "Desk"}, {"items", items}}}},
                            {"shortcuts", {{"showHUD", key(49)}, {"workspace:" + id, key(13)}}}});
     desktop.startKelvra();
     Window a = startApp(desktop, "Alpha", "Alpha");
@@ -130,16 +121,12 @@ TEST(Arrange, RestoringByShortcutLaunchesClosedApplicationsFromTheirEntries) {
 TEST(Arrange, CustomLayoutZonesByShortcutFollowTheGridRule) {
     Desktop desktop;
     const std::string id = "1C9B8A76-5D4E-4F3A-8B2C-1D0E9F8A7B6C";
-    auto zone = [](int col, int span) {
-        return nlohmann::json{{"col", col}, {"row", 0}, {"colSpan", span}, {"rowSpan", 1}};
-    };
+    auto layout = nlohmann::json::parse(R"({"name": "Thirds", "columns": 3, "rows": 1, "zones": [
+        {"col": 1, "row": 0, "colSpan": 1, "rowSpan": 1},
+        {"col": 0, "row": 0, "colSpan": 2, "rowSpan": 1}]})");
+    layout["id"] = id;
     desktop.writeSettings({{"windowGap", 10.0},
-                           {"customLayouts",
-                            {{{"id", id},
-                              {"name", "Thirds"},
-                              {"columns", 3},
-                              {"rows", 1},
-                              {"zones", {zone(1, 1), zone(0, 2)}}}}},
+                           {"customLayouts", nlohmann::json::array({layout})},
                            {"shortcuts",
                             {{"showHUD", key(49)},
                              {"customZone:" + id + ":0", key(16)},
@@ -152,16 +139,17 @@ TEST(Arrange, CustomLayoutZonesByShortcutFollowTheGridRule) {
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_o, {0, 0, 956.67, 900}));
 }
 
+// A rule that puts the application's windows into the right third.
 nlohmann::json rule(const std::string& app, const std::string& trigger,
                     const std::string& display) {
     static int n = 0;
-    return {{"id", "7B2E1D63-4C8E-4F9B-AD32-6E5F4A3B2C" + std::to_string(10 + n++)},
-            {"bundleID", "org.example." + app},
-            {"appName", app},
-            {"zone", "rightThird"},
-            {"trigger", trigger},
-            {"display", display},
-            {"enabled", true}};
+    auto r = nlohmann::json::parse(R"({"zone": "rightThird", "enabled": true})");
+    r.update({{"id", "7B2E1D63-4C8E-4F9B-AD32-6E5F4A3B2C" + std::to_string(10 + n++)},
+              {"bundleID", "org.example." + app},
+              {"appName", app},
+              {"trigger", trigger},
+              {"display", display}});
+    return r;
 }
 
 TEST(Arrange, ANewWindowRuleSendsEveryWindowToItsZone) {
