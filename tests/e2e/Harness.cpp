@@ -7,7 +7,7 @@
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
-#include <poll.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -69,10 +69,9 @@ void collectWindows(Display* d, Window parent, std::vector<Window>& out) {
     if (children) XFree(children);
 }
 
-std::optional<XWindowAttributes> viewable(Display* d, Window w) {
+bool viewable(Display* d, Window w) {
     XWindowAttributes a;
-    if (!XGetWindowAttributes(d, w, &a) || a.map_state != IsViewable) return std::nullopt;
-    return a;
+    return XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable;
 }
 
 // No key bindings at all: the WM must not take any combination the program wants.
@@ -127,21 +126,15 @@ Desktop::Desktop(DesktopOptions options) {
     // Xvfb picks a free display and writes its number to the pipe. -noreset: the server
     // keeps its RandR monitors when helper clients disconnect.
     int fds[2];
-    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+    if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     server_ = start({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", options.screen,
                      "-nolisten", "tcp", "-noreset", "+extension", "XTEST"},
                     fds[1]);
     close(fds[1]);
-    std::string text;
-    char buf[32];
-    pollfd p{fds[0], POLLIN, 0};
-    for (ssize_t n = 0; text.find('\n') == std::string::npos && poll(&p, 1, 15000) > 0 &&
-                        (n = read(fds[0], buf, sizeof buf)) > 0;)
-        text.append(buf, static_cast<size_t>(n));
-    close(fds[0]);
-    if (text.find('\n') == std::string::npos)
-        throw std::runtime_error("Xvfb did not start: " + server_->logText());
-    displayNumber_ = std::stoi(text);
+    FILE* pipe = fdopen(fds[0], "r");
+    const bool started = std::fscanf(pipe, "%d", &displayNumber_) == 1;
+    std::fclose(pipe);
+    if (!started) throw std::runtime_error("Xvfb did not start: " + server_->logText());
     environment_["DISPLAY"] = displayName();
     display_ = XOpenDisplay(displayName().c_str());
     if (!display_) throw std::runtime_error("cannot connect to " + displayName());
@@ -286,17 +279,24 @@ std::vector<Window> Desktop::windowsOf(pid_t pid) const {
     return result;
 }
 
+std::optional<OwnWindow> Desktop::placed(Window w) const {
+    XWindowAttributes a;
+    int x = 0, y = 0;
+    Window child;
+    if (!XGetWindowAttributes(display_, w, &a) ||
+        !XTranslateCoordinates(display_, w, root(), 0, 0, &x, &y, &child))
+        return std::nullopt;
+    const int b = a.border_width;
+    return OwnWindow{
+        w,
+        {double(x - b), double(y - b), double(a.width + 2 * b), double(a.height + 2 * b)},
+        a.override_redirect != 0};
+}
+
 std::vector<OwnWindow> Desktop::kelvraWindows() const {
     std::vector<OwnWindow> found;
-    for (Window w : windowsOf(kelvra_->pid())) {
-        auto a = viewable(display_, w);
-        Window child;
-        int x = 0, y = 0;
-        if (!a || !XTranslateCoordinates(display_, w, root(), 0, 0, &x, &y, &child)) continue;
-        found.push_back({w,
-                         {double(x), double(y), double(a->width), double(a->height)},
-                         a->override_redirect != 0});
-    }
+    for (Window w : windowsOf(kelvra_->pid()))
+        if (auto own = placed(w)) found.push_back(*own);
     return found;
 }
 
@@ -359,12 +359,9 @@ bool Desktop::openTrayMenu() {
                 return true;
         return false;
     };
-    auto a = viewable(display_, *icon);
-    Spot centre;
-    Window child;
-    if (!a || !XTranslateCoordinates(display_, *icon, root(), a->width / 2, a->height / 2,
-                                     &centre.x, &centre.y, &child))
-        return false;
+    auto own = placed(*icon);
+    if (!own) return false;
+    const Spot centre{int(own->box.x + own->box.width / 2), int(own->box.y + own->box.height / 2)};
     // A click that lands while an earlier menu is still being taken down opens nothing.
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (!menuOpen()) click(centre);
@@ -384,22 +381,15 @@ void Desktop::doubleClick(Spot at) {
     click(at);
 }
 
-void Desktop::pressKey(unsigned long keysym) {
-    const KeyCode key = XKeysymToKeycode(display_, keysym);
-    ASSERT_NE(key, 0) << "the server's keymap has no key for keysym " << keysym;
-    XTestFakeKeyEvent(display_, key, True, CurrentTime);
-    XTestFakeKeyEvent(display_, key, False, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::pressShortcut(unsigned long keysym) {
-    const KeyCode control = XKeysymToKeycode(display_, XK_Control_L);
-    const KeyCode alt = XKeysymToKeycode(display_, XK_Alt_L);
-    XTestFakeKeyEvent(display_, control, True, CurrentTime);
-    XTestFakeKeyEvent(display_, alt, True, CurrentTime);
-    pressKey(keysym);
-    XTestFakeKeyEvent(display_, alt, False, CurrentTime);
-    XTestFakeKeyEvent(display_, control, False, CurrentTime);
+void Desktop::pressKeys(const std::vector<unsigned long>& keysyms) {
+    std::vector<KeyCode> keys;
+    for (auto keysym : keysyms) {
+        keys.push_back(XKeysymToKeycode(display_, keysym));
+        if (!keys.back()) ADD_FAILURE() << "the server's keymap has no key for keysym " << keysym;
+    }
+    for (auto key : keys) XTestFakeKeyEvent(display_, key, True, CurrentTime);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+        XTestFakeKeyEvent(display_, *key, False, CurrentTime);
     XSync(display_, False);
 }
 
@@ -425,15 +415,6 @@ void Desktop::moveButton(Spot to, int steps) {
 void Desktop::releaseButton() {
     XTestFakeButtonEvent(display_, 1, False, CurrentTime);
     XSync(display_, False);
-}
-
-void Desktop::drag(Spot from, Spot to, int steps) {
-    pressButton(from);
-    // A hand starts a drag with a small movement, before the window manager has
-    // moved anything.
-    moveButton({from.x + (to.x < from.x ? -6 : 6), from.y}, 1);
-    moveButton(to, steps);
-    releaseButton();
 }
 
 void Desktop::tellWindowManager(Window window, const char* message, std::vector<long> data) {
@@ -517,21 +498,13 @@ void Desktop::addTopDock(int height) {
 
 std::optional<Box> Desktop::frame(Window window) const {
     lastXError = 0;
-    XWindowAttributes a;
-    int x = 0, y = 0;
-    Window child = None;
-    if (!XGetWindowAttributes(display_, window, &a) ||
-        !XTranslateCoordinates(display_, window, root(), 0, 0, &x, &y, &child))
-        return std::nullopt;
-    auto extents = property(window, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
-    if (extents.size() != 4) extents = {0, 0, 0, 0};
-    if (lastXError) return std::nullopt;
-    const Box origin = primaryMonitor();
-    const int border = a.border_width;
-    return Box{double(x - border - extents[0]) - origin.x,
-               double(y - border - extents[2]) - origin.y,
-               double(a.width + 2 * border + extents[0] + extents[1]),
-               double(a.height + 2 * border + extents[2] + extents[3])};
+    const auto own = placed(window);
+    auto e = property(window, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
+    if (e.size() != 4) e = {0, 0, 0, 0};
+    if (!own || lastXError) return std::nullopt;
+    const Box origin = primaryMonitor(), b = own->box;
+    return Box{b.x - e[0] - origin.x, b.y - e[2] - origin.y, b.width + e[0] + e[1],
+               b.height + e[2] + e[3]};
 }
 
 ::testing::AssertionResult Desktop::reaches(Window window, const Box& expected,

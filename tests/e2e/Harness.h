@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <filesystem>
@@ -44,13 +45,11 @@ constexpr Box leftTwoThirds{0, 0, 956, 900}, rightTwoThirds{484, 0, 956, 900};
 constexpr Box maximized{0, 0, 1440, 900};
 }  // namespace zone
 
-// A point in root coordinates.
-struct Spot {
+struct Spot {  // root coordinates
     int x = 0, y = 0;
 };
 
-// A RandR monitor laid over the root window (xrandr --setmonitor).
-struct Monitor {
+struct Monitor {  // a RandR monitor laid over the root window
     std::string name;
     int x = 0, y = 0, width = 0, height = 0;
     bool primary = false;
@@ -58,22 +57,20 @@ struct Monitor {
 
 struct DesktopOptions {
     std::string screen = "1440x900x24";
-    // Empty: the server's own single monitor. Otherwise these replace it.
-    std::vector<Monitor> monitors = {};
+    std::vector<Monitor> monitors = {};  // empty: the server's own single monitor
     bool windowManager = true;
     // openbox with its stock key bindings (Ctrl+Alt+arrows among them) instead of none.
     bool stockWindowManagerConfig = false;
 };
 
-// One of the program's own mapped windows (preview, picker, divider, menu).
+// One of the program's own windows (preview, picker, divider, menu), in root coordinates.
 struct OwnWindow {
     Window window = 0;
-    Box box;  // root coordinates
+    Box box;
     bool overrideRedirect = false;
 };
 
-// A test client's window title and its further command-line options (geometry
-// 400x300+200+150 unless given).
+// A test client's title and further options (its geometry is 400x300+200+150 unless given).
 struct ClientOptions {
     std::string title;
     std::vector<std::string> arguments = {};
@@ -94,14 +91,14 @@ class Desktop {
     std::string displayName() const { return ":" + std::to_string(displayNumber_); }
     const std::filesystem::path& home() const { return home_; }
 
-    // Changes the environment of the programs started from now on ("" removes).
+    // For the programs started from now on ("" removes a variable).
     void changeEnvironment(const std::map<std::string, std::string>& changes) {
         for (const auto& [name, value] : changes) environment_[name] = value;
     }
     // Members merged into the settings file that the program reads at start.
     void writeSettings(const nlohmann::json& members) { settings_.update(members); }
-    // Starts the program (with these variables added to its environment) and waits
-    // until its shortcuts are registered.
+    // Starts the program, with these variables added, and waits until its shortcuts are
+    // registered.
     void startKelvra(const std::map<std::string, std::string>& extraEnvironment = {});
     ChildProcess& kelvra() { return *kelvra_; }
     pid_t kelvraPid() const { return kelvra_->pid(); }
@@ -109,50 +106,45 @@ class Desktop {
     bool kelvraSaid(const std::string& text) const {
         return kelvra_->logText().find(text) != std::string::npos;
     }
-    // Starts the program once more with `arguments` and waits for it to end: its exit
-    // code, or -1 after a signal or a time-out. Its output goes to `output` when given.
+    // Runs the program once more and waits for it to end: its exit code, or -1.
     int runAnotherKelvra(const std::vector<std::string>& arguments = {},
                          std::string* output = nullptr);
-    // Runs a helper program (xrandr, ...) in the session and waits for it: its exit code.
+    // Runs a helper program (xrandr, ...) in the session: its exit code, or -1.
     int run(const std::vector<std::string>& argv);
 
-    // Starts a test client and waits until its window is mapped (and managed, under a
-    // window manager).
+    // Waits until the client's window is mapped (and managed, under a window manager).
     Window startTestClient(const ClientOptions& options);
-    // The viewable window with this exact title, if there is one now.
+    // The viewable window with this exact title.
     std::optional<Window> findWindow(const std::string& title) const;
     // A 32-bit property (cardinals, windows or atoms); empty when it is not set.
     std::vector<long> property(Window window, const char* name) const;
     std::optional<Window> activeWindow() const;
-    // A client message to the window manager about `window`, as a pager sends it.
+    // A client message to the window manager about the window, as a pager sends it.
     void tellWindowManager(Window window, const char* message, std::vector<long> data);
     void closeWindow(Window window) { tellWindowManager(window, "_NET_CLOSE_WINDOW", {0, 2}); }
-    // The program's own viewable windows (with the tray icon when it has one).
+    // The program's viewable windows (with the tray icon when it has one).
     std::vector<OwnWindow> kelvraWindows() const;
 
-    // Starts a system tray (trayer at the bottom right) and waits until it owns the
-    // tray selection.
+    // Starts trayer at the bottom right and waits until it owns the tray selection.
     void startTray();
-    // The program's icon window embedded in the tray, if it is there now.
+    // The program's icon window embedded in the tray.
     std::optional<Window> trayIcon() const;
     // Clicks the tray icon until the program's menu is mapped; false if it never opens.
     bool openTrayMenu();
 
-    // Input through XTest: left clicks, one key, Control+Alt+key, and the left button
-    // pressed at a point, moved in `steps` at a hand's pace and released; drag does
-    // all three, beginning with a small nudge.
+    // Input through XTest: keys pressed in order and released in reverse, left clicks,
+    // and the left button pressed, moved in `steps` at a hand's pace and released.
+    void pressKeys(const std::vector<unsigned long>& keysyms);
+    void pressKey(unsigned long keysym) { pressKeys({keysym}); }
+    void pressShortcut(unsigned long keysym) { pressKeys({XK_Control_L, XK_Alt_L, keysym}); }
     void click(Spot at);
     void doubleClick(Spot at);
-    void pressKey(unsigned long keysym);
-    void pressShortcut(unsigned long keysym);
     void pressButton(Spot at);
     void moveButton(Spot to, int steps);
     void releaseButton();
-    void drag(Spot from, Spot to, int steps);
     // Gives the window the input focus (through the WM when there is one) and waits.
     void activate(Window window);
-    // A dock at the top of the primary monitor that reserves `height` pixels; waits
-    // until the WM's work area reflects it.
+    // A dock at the top of the primary monitor reserving `height`; waits for the work area.
     void addTopDock(int height);
 
     // The outer frame now, or nothing when the window is gone.
@@ -166,7 +158,6 @@ class Desktop {
     // Polls until the frame differs from `before`; returns the last frame seen.
     std::optional<Box> waitForChange(Window window, const Box& before,
                                      std::chrono::milliseconds deadline = 3s);
-    // Polls until `condition` holds; false at the deadline.
     static bool waitUntil(const std::function<bool()>& condition,
                           std::chrono::milliseconds deadline = 3s);
 
@@ -174,6 +165,8 @@ class Desktop {
     std::unique_ptr<ChildProcess> start(const std::vector<std::string>& argv, int fd = -1);
     void setMonitors(const std::vector<Monitor>& monitors);
     Box primaryMonitor() const;
+    // The window's area in root coordinates, its border included.
+    std::optional<OwnWindow> placed(Window window) const;
     std::vector<Window> windowsOf(pid_t pid) const;
 
     std::filesystem::path home_;

@@ -17,11 +17,8 @@ TEST(Robustness, ASecondStartGivesWayAndVanishingWindowsCauseNoHarm) {
         // The press and the destruction reach the server in one batch, so the
         // program meets a window that is already gone while it snaps.
         desktop.pressShortcut(XK_Left);
-        if (round == 0) {
-            XDestroyWindow(desktop.display(), doomed);
-        } else {
-            XKillClient(desktop.display(), doomed);
-        }
+        round == 0 ? XDestroyWindow(desktop.display(), doomed)
+                   : XKillClient(desktop.display(), doomed);
         XSync(desktop.display(), False);
     }
     // The first instance is still in charge.

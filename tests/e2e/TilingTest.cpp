@@ -68,7 +68,9 @@ TEST_F(Tiling, HalvesFollowEachOtherAndTheirDivider) {
     EXPECT_TRUE(dividersAre({{912, 0, 16, 900}}));
 
     // Dragging the divider moves both sides, and never takes the focus.
-    desktop.drag({920, 450}, {600, 450}, 12);
+    desktop.pressButton({920, 450});
+    desktop.moveButton({600, 450}, 12);
+    desktop.releaseButton();
     EXPECT_TRUE(desktop.reaches(a, {0, 0, 596, 900}));
     EXPECT_TRUE(desktop.reaches(b, {604, 0, 836, 900}));
     EXPECT_TRUE(dividersAre({{592, 0, 16, 900}}));
@@ -99,16 +101,20 @@ TEST_F(Tiling, ThirdsShareTwoDividers) {
         << dividers().size() << " dividers";
 }
 
-// A terminal-like window only takes widths in steps: the edge follows the width it
-// really took, so the neighbour keeps the gap, and nothing keeps moving afterwards.
+// A terminal-like window only takes sizes in whole character cells: the window manager
+// rounds its zone down, the edge follows the width it really took, so the neighbour
+// keeps the gap, and nothing keeps moving afterwards.
 TEST_F(Tiling, SizeIncrementsKeepTheGap) {
     Window term = snappedClient("term", XK_Left, {"--increments", "7x13", "--base-size", "4x4"});
     Window plain = snappedClient("plain", XK_Right);
     ASSERT_TRUE(desktop.reaches(plain, rightHalf));
     ASSERT_TRUE(Desktop::waitUntil([&] { return dividers().size() == 1; }));
+    const Box before = *desktop.frame(term);
+    EXPECT_TRUE(before.x == 0 && before.y == 0 && before.width <= 716 && before.width > 716 - 30 &&
+                before.height <= 900 && before.height > 900 - 40)
+        << before;
 
     // The user pulls the right window's left border 100 to the left.
-    const Box before = *desktop.frame(term);
     resize(plain, 724 - 100, 100);
     ASSERT_TRUE(desktop.waitForChange(term, before));
     // It settles (an oscillation never would): both frames stay put for half a second.

@@ -1,4 +1,4 @@
-// Which windows a shortcut may move, and windows that do not take every size.
+// Which windows a shortcut may move.
 #include <X11/keysym.h>
 
 #include "Harness.h"
@@ -39,37 +39,6 @@ TEST(WindowKinds, DialogsUtilityWindowsToolbarsSplashesAndTransientsAreNeverMove
         ASSERT_TRUE(desktop.pressAndExpect(ordinary, kind.keysym, kind.zone));
         EXPECT_EQ(desktop.frame(w), before);
     }
-}
-
-// A terminal takes sizes only in whole character cells.
-TEST(WindowKinds, AWindowWithSizeIncrementsKeepsTheFrameItReallyGot) {
-    Desktop desktop;
-    desktop.startKelvra();
-    Window w =
-        desktop.startTestClient({"terminal", {"--increments", "7x13", "--base-size", "4x4"}});
-    desktop.activate(w);
-    const Box original = *desktop.frame(w);
-
-    desktop.pressShortcut(XK_Left);
-    std::optional<Box> got;
-    ASSERT_TRUE(Desktop::waitUntil([&] {
-        got = desktop.frame(w);
-        return got && got->x == 0 && got->y == 0 && got->width > 600;
-    })) << "the terminal did not snap";
-    // The window manager rounds down to whole cells: never larger than the zone.
-    EXPECT_LE(got->width, 716);
-    EXPECT_GT(got->width, 716 - 30);
-    EXPECT_LE(got->height, 900);
-    EXPECT_GT(got->height, 900 - 40);
-
-    // The frame settles: the program does not fight the rounding.
-    desktop.pressShortcut(XK_d);  // a different zone, to have a point after the settling
-    auto third = desktop.waitForChange(w, *got);
-    ASSERT_TRUE(third);
-    EXPECT_LE(third->width, 476);
-    EXPECT_GT(third->width, 476 - 30);
-
-    EXPECT_TRUE(desktop.pressAndExpect(w, XK_BackSpace, original));
 }
 
 }  // namespace
