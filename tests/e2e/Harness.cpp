@@ -35,43 +35,43 @@ Atom atom(Display* d, const char* name) {
     return XInternAtom(d, name, False);
 }
 
-// A property's items (32-bit ones as longs, 8-bit ones as chars); nothing when unset.
+// A property's items (32-bit ones as longs, 8-bit ones as chars); empty when unset.
 template <typename T>
-std::optional<std::vector<T>> readProperty(Display* d, Window w, const char* name) {
+std::vector<T> readProperty(Display* d, Window w, const char* name) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
+    std::vector<T> items;
     if (XGetWindowProperty(d, w, atom(d, name), 0, 1024, False, AnyPropertyType, &type, &format,
-                           &count, &after, &data) != Success)
-        return std::nullopt;
-    std::optional<std::vector<T>> items;
-    if (type != None) items.emplace();
-    if (type != None && format == (sizeof(T) == 1 ? 8 : 32))
-        items->assign(reinterpret_cast<T*>(data), reinterpret_cast<T*>(data) + count);
+                           &count, &after, &data) == Success &&
+        format == (sizeof(T) == 1 ? 8 : 32))
+        items.assign(reinterpret_cast<T*>(data), reinterpret_cast<T*>(data) + count);
     if (data) XFree(data);
     return items;
 }
 
-bool contains(const std::optional<std::vector<long>>& list, unsigned long item) {
-    return list && std::find(list->begin(), list->end(), static_cast<long>(item)) != list->end();
+bool contains(const std::vector<long>& list, unsigned long item) {
+    return std::find(list.begin(), list.end(), static_cast<long>(item)) != list.end();
 }
 
-// Every window below `parent`, depth first; client windows sit inside WM frames.
-void collectWindows(Display* d, Window parent, std::vector<Window>& out) {
+// The viewable windows among all below the root, client windows inside WM frames too.
+std::vector<Window> viewableWindows(Display* d, Window parent = None) {
     Window rootReturn, parentReturn, *children = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(d, parent, &rootReturn, &parentReturn, &children, &count)) return;
+    std::vector<Window> found;
+    if (!XQueryTree(d, parent ? parent : DefaultRootWindow(d), &rootReturn, &parentReturn,
+                    &children, &count))
+        return found;
     for (unsigned int i = 0; i < count; ++i) {
-        out.push_back(children[i]);
-        collectWindows(d, children[i], out);
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+            found.push_back(children[i]);
+        auto inside = viewableWindows(d, children[i]);
+        found.insert(found.end(), inside.begin(), inside.end());
     }
     if (children) XFree(children);
-}
-
-bool viewable(Display* d, Window w) {
-    XWindowAttributes a;
-    return XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable;
+    return found;
 }
 
 // No key bindings at all: the WM must not take any combination the program wants.
@@ -152,9 +152,8 @@ Desktop::Desktop(DesktopOptions options) {
     // Ready once it has announced itself on the root window as EWMH asks.
     if (!waitUntil(
             [&] {
-                auto check = readProperty<long>(display_, root(), "_NET_SUPPORTING_WM_CHECK");
-                return check && !check->empty() &&
-                       readProperty<long>(display_, root(), "_NET_WORKAREA");
+                return !property(root(), "_NET_SUPPORTING_WM_CHECK").empty() &&
+                       !property(root(), "_NET_WORKAREA").empty();
             },
             startDeadline))
         throw std::runtime_error("openbox did not start: " + windowManager_->logText());
@@ -259,23 +258,17 @@ int Desktop::runAnotherKelvra(const std::vector<std::string>& arguments, std::st
 }
 
 std::optional<Window> Desktop::findWindow(const std::string& title) const {
-    std::vector<Window> all;
-    collectWindows(display_, root(), all);
-    for (Window w : all) {
+    for (Window w : viewableWindows(display_)) {
         auto name = readProperty<char>(display_, w, "_NET_WM_NAME");
-        if (name && std::string(name->begin(), name->end()) == title && viewable(display_, w))
-            return w;
+        if (std::string(name.begin(), name.end()) == title) return w;
     }
     return std::nullopt;
 }
 
 std::vector<Window> Desktop::windowsOf(pid_t pid) const {
-    std::vector<Window> all, result;
-    collectWindows(display_, root(), all);
-    for (Window w : all) {
-        auto p = readProperty<long>(display_, w, "_NET_WM_PID");
-        if (p && !p->empty() && (*p)[0] == pid && viewable(display_, w)) result.push_back(w);
-    }
+    std::vector<Window> result;
+    for (Window w : viewableWindows(display_))
+        if (property(w, "_NET_WM_PID") == std::vector<long>{pid}) result.push_back(w);
     return result;
 }
 
@@ -312,9 +305,8 @@ Window Desktop::startTestClient(const ClientOptions& options) {
         [&] {
             found = findWindow(options.title);
             ready = found &&
-                    (!windowManager_ ||
-                     (readProperty<long>(display_, *found, "_NET_FRAME_EXTENTS") &&
-                      contains(readProperty<long>(display_, root(), "_NET_CLIENT_LIST"), *found)));
+                    (!windowManager_ || (!property(*found, "_NET_FRAME_EXTENTS").empty() &&
+                                         contains(property(root(), "_NET_CLIENT_LIST"), *found)));
             return ready || !client.running();
         },
         startDeadline);
@@ -335,17 +327,10 @@ void Desktop::startTray() {
 }
 
 std::optional<Window> Desktop::trayIcon() const {
-    if (!tray_) return std::nullopt;
-    for (Window w : windowsOf(kelvra_->pid())) {
-        // Embedded: some ancestor belongs to the tray.
-        for (Window a = w; a != None && a != root();) {
-            if (contains(readProperty<long>(display_, a, "_NET_WM_PID"), tray_->pid())) return w;
-            Window rootReturn = None, *children = nullptr;
-            unsigned int count = 0;
-            if (!XQueryTree(display_, a, &rootReturn, &a, &children, &count)) break;
-            if (children) XFree(children);
-        }
-    }
+    // Embedded: inside one of the tray's windows.
+    for (Window tray : windowsOf(tray_->pid()))
+        for (Window w : viewableWindows(display_, tray))
+            if (property(w, "_NET_WM_PID") == std::vector<long>{kelvra_->pid()}) return w;
     return std::nullopt;
 }
 
@@ -355,8 +340,7 @@ bool Desktop::openTrayMenu() {
     const long popup = static_cast<long>(atom(display_, "_NET_WM_WINDOW_TYPE_POPUP_MENU"));
     auto menuOpen = [&] {
         for (Window w : windowsOf(kelvra_->pid()))
-            if (contains(readProperty<long>(display_, w, "_NET_WM_WINDOW_TYPE"), popup))
-                return true;
+            if (contains(property(w, "_NET_WM_WINDOW_TYPE"), popup)) return true;
         return false;
     };
     auto own = placed(*icon);
@@ -452,7 +436,7 @@ std::optional<Window> Desktop::activeWindow() const {
 }
 
 std::vector<long> Desktop::property(Window window, const char* name) const {
-    return readProperty<long>(display_, window, name).value_or(std::vector<long>{});
+    return readProperty<long>(display_, window, name);
 }
 
 void Desktop::addTopDock(int height) {
@@ -480,9 +464,7 @@ void Desktop::addTopDock(int height) {
     // Openbox sometimes drops a map request that arrives while it finishes starting: ask
     // again. A dock managed before its strut was looked at takes it into account once
     // the strut is set again.
-    auto managed = [&] {
-        return contains(readProperty<long>(display_, root(), "_NET_CLIENT_LIST"), dock);
-    };
+    auto managed = [&] { return contains(property(root(), "_NET_CLIENT_LIST"), dock); };
     for (int attempt = 0; attempt < 3 && !waitUntil(managed, 700ms); ++attempt) {
         XUnmapWindow(display_, dock);
         XMapWindow(display_, dock);
