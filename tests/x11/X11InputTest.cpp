@@ -93,10 +93,7 @@ class X11Input : public testing::Test {
         XSync(other_, False);
     }
     void release(const std::vector<KeySym>& combo) { hold(combo, false); }
-    void press(const std::vector<KeySym>& combo) {
-        hold(combo);
-        release(combo);
-    }
+    void press(const std::vector<KeySym>& combo) { desktop_.pressKeys(combo); }
     // The mouse source's events as text: "dragged 300,160 fn".
     std::vector<std::string> events;
     void record(const port::MouseEvent& e) {
@@ -312,45 +309,6 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKey) {
     EXPECT_EQ(recorded, positions);
 }
 
-TEST_F(X11Input, MouseSourceReportsLeftDragWithoutTakingIt) {
-    X11MouseEvents mouse(*connection_);
-    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { record(e); }));
-    // One step at a time: the position is read from the server when an event arrives,
-    // so input that outruns the reader collapses, as it does for a person.
-    auto step = [&](const std::function<void()>& act, size_t count) {
-        act();
-        XSync(other_, False);
-        return pumpUntil([&] { return events.size() >= count; });
-    };
-    XTestFakeMotionEvent(other_, -1, 100, 120, CurrentTime);
-    settle();
-    ASSERT_TRUE(step([&] { XTestFakeButtonEvent(other_, 1, True, CurrentTime); }, 1));
-    ASSERT_TRUE(step([&] { XTestFakeMotionEvent(other_, -1, 200, 150, CurrentTime); }, 2));
-    // Taking nothing: another client can still grab the pointer during the drag.
-    EXPECT_EQ(XGrabPointer(other_, DefaultRootWindow(other_), False, ButtonReleaseMask,
-                           GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
-              GrabSuccess);
-    XUngrabPointer(other_, CurrentTime);
-    // Shift is the stand-in for the function key on a standard keymap.
-    EXPECT_EQ(mouse.functionKeyMask(), static_cast<unsigned>(ShiftMask));
-    hold({XK_Shift_L});
-    ASSERT_TRUE(step([&] { XTestFakeMotionEvent(other_, -1, 300, 160, CurrentTime); }, 3));
-    release({XK_Shift_L});
-    ASSERT_TRUE(step([&] { XTestFakeButtonEvent(other_, 1, False, CurrentTime); }, 4));
-    EXPECT_EQ(events, (std::vector<std::string>{"down 100,120", "dragged 200,150",
-                                                "dragged 300,160 fn", "up 300,160"}));
-
-    // Other buttons are not ours, and a stopped source is silent.
-    XTestFakeButtonEvent(other_, 3, True, CurrentTime);
-    XTestFakeButtonEvent(other_, 3, False, CurrentTime);
-    mouse.stop();
-    XTestFakeButtonEvent(other_, 1, True, CurrentTime);
-    XTestFakeButtonEvent(other_, 1, False, CurrentTime);
-    settle();
-    settle();
-    EXPECT_EQ(events.size(), 4u);
-}
-
 // Whether this connection has raw motion selected on the root window.
 bool rawMotionSelected(Display* display) {
     int count = 0;
@@ -363,34 +321,56 @@ bool rawMotionSelected(Display* display) {
     return selected;
 }
 
-TEST_F(X11Input, MouseSourceHearsMotionOnlyWhileTheButtonIsDownAndReadsABurstOnce) {
+TEST_F(X11Input, MouseSourceReportsLeftDragsWithoutTakingThemAndHearsMotionOnlyWhileDown) {
     X11MouseEvents mouse(*connection_);
     ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { record(e); }));
     Display* own = connection_->display();
+    // Shift is the stand-in for the function key on a standard keymap.
+    EXPECT_EQ(mouse.functionKeyMask(), static_cast<unsigned>(ShiftMask));
 
     // An idle pointer sends nothing.
     EXPECT_FALSE(rawMotionSelected(own));
     for (int x = 10; x < 200; x += 10) XTestFakeMotionEvent(other_, -1, x, 50, CurrentTime);
     settle();
     EXPECT_TRUE(events.empty());
-
     XTestFakeButtonEvent(other_, 1, True, CurrentTime);
     XSync(other_, False);
     ASSERT_TRUE(pumpUntil([&] { return events.size() == 1; }));
     EXPECT_TRUE(rawMotionSelected(own));
 
     // Twenty movements already queued when the first is read: one drag event, at the end.
+    // The position is read from the server when an event arrives, so input that outruns
+    // the reader collapses, as it does for a person.
     for (int x = 200; x < 400; x += 10) XTestFakeMotionEvent(other_, -1, x, 60, CurrentTime);
     settle();
-    EXPECT_EQ(events, (std::vector<std::string>{"down 190,50", "dragged 390,60"}));
-
+    // Taking nothing: another client can still grab the pointer during the drag.
+    EXPECT_EQ(XGrabPointer(other_, DefaultRootWindow(other_), False, ButtonReleaseMask,
+                           GrabModeAsync, GrabModeAsync, None, None, CurrentTime),
+              GrabSuccess);
+    XUngrabPointer(other_, CurrentTime);
+    hold({XK_Shift_L});
+    XTestFakeMotionEvent(other_, -1, 450, 65, CurrentTime);
+    XSync(other_, False);
+    ASSERT_TRUE(pumpUntil([&] { return events.size() == 3; }));
+    release({XK_Shift_L});
     // A last movement read together with the release still comes before it.
     XTestFakeMotionEvent(other_, -1, 500, 70, CurrentTime);
     XTestFakeButtonEvent(other_, 1, False, CurrentTime);
     settle();
-    EXPECT_EQ(events, (std::vector<std::string>{"down 190,50", "dragged 390,60", "dragged 500,70",
-                                                "up 500,70"}));
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"down 190,50", "dragged 390,60", "dragged 450,65 fn",
+                                        "dragged 500,70", "up 500,70"}));
     EXPECT_FALSE(rawMotionSelected(own));
+
+    // Other buttons are not ours, and a stopped source is silent.
+    XTestFakeButtonEvent(other_, 3, True, CurrentTime);
+    XTestFakeButtonEvent(other_, 3, False, CurrentTime);
+    mouse.stop();
+    XTestFakeButtonEvent(other_, 1, True, CurrentTime);
+    XTestFakeButtonEvent(other_, 1, False, CurrentTime);
+    settle();
+    settle();
+    EXPECT_EQ(events.size(), 5u);
 }
 
 }  // namespace
