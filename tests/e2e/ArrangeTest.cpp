@@ -31,15 +31,25 @@ Window startApp(Desktop& desktop, const std::string& name, const std::string& ti
     return desktop.startTestClient({title, {"--class", name + "," + name}});
 }
 
-TEST(Arrange, AWorkspaceSavedFromTheTrayPutsMovedWindowsBack) {
+// The tray's own icon and menu are tested here too: its icon sits in trayer, and its
+// first item, "Left half", snaps the active window without taking it.
+TEST(Arrange, TheTrayMenuSnapsAWindowAndSavesAWorkspaceThatPutsMovedWindowsBack) {
     Desktop desktop;
     writeEntry(desktop, "Alpha");
     writeEntry(desktop, "Beta");
     desktop.startTray();
     desktop.startKelvra();
-    ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.trayIcon().has_value(); }));
+    ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.trayIcon().has_value(); }))
+        << "no icon in the tray";
+    EXPECT_FALSE(desktop.kelvraSaid("no system tray"));
     Window a = startApp(desktop, "Alpha", "Alpha");
     Window b = startApp(desktop, "Beta", "Beta");
+    desktop.activate(a);
+    ASSERT_TRUE(desktop.openTrayMenu()) << "the menu did not open";
+    EXPECT_EQ(desktop.activeWindow(), a) << "opening the menu took the active window";
+    desktop.pressKey(XK_Down);
+    desktop.pressKey(XK_Return);
+    ASSERT_TRUE(desktop.reaches(a, leftHalf));
     // Opens the tray menu and walks to the workspaces submenu (the sixth item).
     auto openWorkspacesMenu = [&] {
         ASSERT_TRUE(desktop.openTrayMenu()) << "the menu did not open";
@@ -50,7 +60,6 @@ TEST(Arrange, AWorkspaceSavedFromTheTrayPutsMovedWindowsBack) {
         desktop.activate(w);
         ASSERT_TRUE(desktop.pressAndExpect(w, keysym, zone));
     };
-    snap(a, XK_Left, leftHalf);
     snap(b, XK_Right, rightHalf);
     openWorkspacesMenu();
     desktop.pressKey(XK_Return);  // "Save current layout…"

@@ -40,8 +40,8 @@ ChildProcess::ChildProcess(std::vector<std::string> argv,
     if (logFd < 0) throw std::runtime_error("cannot open log " + logFile_.string());
     const pid_t parent = ::getpid();
 
-    pid_ = ::fork();
-    if (pid_ < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
+    if ((pid_ = ::fork()) < 0)
+        throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
     if (pid_ == 0) {
         ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -80,10 +80,8 @@ void ChildProcess::stop() {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     ::kill(-pid_, SIGKILL);
-    if (running()) {
-        int status = 0;
-        if (::waitpid(pid_, &status, 0) == pid_) status_ = status;
-    }
+    int status = 0;
+    if (running() && ::waitpid(pid_, &status, 0) == pid_) status_ = status;
     pid_ = -1;
 }
 

@@ -27,8 +27,6 @@ class ChildProcess {
     const std::filesystem::path& logFile() const { return logFile_; }
     // False once the process has exited (it is reaped here).
     bool running();
-    // The wait status once it has exited.
-    std::optional<int> exitStatus() const { return status_; }
     // The exit code, or -1 while running or after a signal.
     int exitCode() const;
     // SIGTERM to the group, then SIGKILL if it lingers past the grace period.

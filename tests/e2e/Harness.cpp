@@ -75,14 +75,10 @@ std::vector<Window> viewableWindows(Display* d, Window parent = None) {
 }
 
 // No key bindings at all: the WM must not take any combination the program wants.
-constexpr const char* openboxConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
+constexpr const char* openboxConfig = R"(<openbox_config xmlns="http://openbox.org/3.4/rc">
   <resistance><strength>0</strength><screen_edge_strength>0</screen_edge_strength></resistance>
-  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
   <placement><policy>Smart</policy><center>no</center></placement>
   <desktops><number>1</number></desktops>
-  <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
-  <keyboard><chainQuitKey>C-g</chainQuitKey></keyboard>
   <mouse><dragThreshold>1</dragThreshold><context name="Titlebar">
     <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
     <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>

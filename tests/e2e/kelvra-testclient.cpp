@@ -6,7 +6,6 @@
 //
 // It ends when its window is closed or on SIGTERM. A startup id in DESKTOP_STARTUP_ID is
 // set on the window, as toolkits do.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
@@ -19,15 +18,10 @@
 
 namespace {
 
-void setText(Display* d, Window w, const char* name, const std::string& text) {
-    XChangeProperty(d, w, XInternAtom(d, name, False), XInternAtom(d, "UTF8_STRING", False), 8,
-                    PropModeReplace, reinterpret_cast<const unsigned char*>(text.data()),
-                    static_cast<int>(text.size()));
-}
-
-void setLong(Display* d, Window w, const char* name, Atom type, long value) {
-    XChangeProperty(d, w, XInternAtom(d, name, False), type, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&value), 1);
+void set(Display* d, Window w, const char* name, const char* type, const void* data, int format,
+         int count) {
+    XChangeProperty(d, w, XInternAtom(d, name, False), XInternAtom(d, type, False), format,
+                    PropModeReplace, static_cast<const unsigned char*>(data), count);
 }
 
 }  // namespace
@@ -54,16 +48,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--geometry") {
             XParseGeometry(value.c_str(), &x, &y, &width, &height);
         } else if (arg == "--increments") {
-            hints.flags |= PResizeInc;
             std::sscanf(value.c_str(), "%dx%d", &hints.width_inc, &hints.height_inc);
         } else if (arg == "--base-size") {
-            hints.flags |= PBaseSize;
             std::sscanf(value.c_str(), "%dx%d", &hints.base_width, &hints.base_height);
         } else {
             std::fprintf(stderr, "kelvra-testclient: unknown option %s\n", arg.c_str());
             return 2;
         }
     }
+    if (hints.width_inc || hints.height_inc) hints.flags |= PResizeInc;
+    if (hints.base_width || hints.base_height) hints.flags |= PBaseSize;
     Display* d = XOpenDisplay(nullptr);
     if (!d) return 1;
     const int screen = DefaultScreen(d);
@@ -74,18 +68,16 @@ int main(int argc, char** argv) {
     hints.width = static_cast<int>(width);
     hints.height = static_cast<int>(height);
     XClassHint classHint{instance.data(), windowClass.data()};
-    XTextProperty name;
-    char* titleText = title.data();
-    XStringListToTextProperty(&titleText, 1, &name);
-    XSetWMProperties(d, w, &name, &name, argv, argc, &hints, nullptr, &classHint);
-    XFree(name.value);
-    setText(d, w, "_NET_WM_NAME", title);
-    if (const char* startup = std::getenv("DESKTOP_STARTUP_ID"); startup && *startup)
-        setText(d, w, "_NET_STARTUP_ID", startup);
-    std::string typeName = "_NET_WM_WINDOW_TYPE_";
-    for (char c : type) typeName += static_cast<char>(std::toupper(c));
-    setLong(d, w, "_NET_WM_WINDOW_TYPE", XA_ATOM, long(XInternAtom(d, typeName.c_str(), False)));
-    setLong(d, w, "_NET_WM_PID", XA_CARDINAL, getpid());
+    XSetWMProperties(d, w, nullptr, nullptr, argv, argc, &hints, nullptr, &classHint);
+    XStoreName(d, w, title.c_str());
+    set(d, w, "_NET_WM_NAME", "UTF8_STRING", title.data(), 8, int(title.size()));
+    if (const char* startup = std::getenv("DESKTOP_STARTUP_ID"))
+        set(d, w, "_NET_STARTUP_ID", "UTF8_STRING", startup, 8, int(std::strlen(startup)));
+    for (char& c : type) c = static_cast<char>(std::toupper(c));
+    const long typeAtom = long(XInternAtom(d, ("_NET_WM_WINDOW_TYPE_" + type).c_str(), False));
+    const long pid = getpid();
+    set(d, w, "_NET_WM_WINDOW_TYPE", "ATOM", &typeAtom, 32, 1);
+    set(d, w, "_NET_WM_PID", "CARDINAL", &pid, 32, 1);
     if (transientFor != None) XSetTransientForHint(d, w, transientFor);
     Atom deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d, w, &deleteWindow, 1);
