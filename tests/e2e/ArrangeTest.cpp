@@ -1,5 +1,5 @@
-// Workspaces and placement rules on a real desktop: applications launched from real
-// desktop entries in the session's own data folder, windows found again and placed.
+// Workspaces, custom layouts and placement rules, with applications launched from desktop
+// entries in the session's own data folder.
 #include <X11/keysym.h>
 
 #include <fstream>

@@ -1,6 +1,5 @@
-// The zone picker on a real X server under openbox: Ctrl+Alt+Space opens a panel of
-// Kelvra's own that takes the keyboard while the user's window stays the active one,
-// and the zone picked with the keys, a digit or the pointer lands on that window.
+// The zone picker under openbox: a panel of Kelvra's own takes the keyboard while the
+// user's window stays the active one and gets the zone picked.
 #include <algorithm>
 
 #include "Harness.h"

@@ -5,10 +5,8 @@
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -98,10 +96,9 @@ TEST(ProcessLife, WithoutASessionFolderAFolderSomeoneElseMadeIsRefused) {
     int lock = open((trap / "kelvra.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     ASSERT_EQ(flock(lock, LOCK_EX | LOCK_NB), 0);
     int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
+    sockaddr_un address{AF_UNIX, {}};
     const std::string socketPath = (trap / "kelvra.sock").string();
-    std::memcpy(address.sun_path, socketPath.c_str(), socketPath.size());
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     chmod(socketPath.c_str(), 0777);
     ASSERT_EQ(listen(listener, 16), 0);

@@ -1,6 +1,5 @@
-// Tile groups on a real X server under openbox: windows snapped side by side follow each
-// other's resizes, a divider of Kelvra's own lies over the shared edge and moves it when
-// dragged, and everything lets go when a window closes.
+// Tile groups under openbox: windows snapped side by side follow each other's resizes,
+// and a divider of Kelvra's own over the shared edge moves it when dragged.
 #include <X11/keysym.h>
 
 #include "Harness.h"

@@ -1,13 +1,11 @@
-// The X11 input sources against a real X server: a private Xvfb per test, real key
-// presses and pointer movement through XTest, and a second client that competes for
-// key combinations.
+// The X11 input sources against a real X server, driven through XTest by the test's own
+// connection, which also competes for key combinations.
 #include "Harness.h"  // GoogleTest before Xlib, whose None macro it would trip over
 
 #include <X11/XKBlib.h>
 #include <X11/extensions/XInput2.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
-#include <poll.h>
 
 #include <algorithm>
 #include <cstring>
