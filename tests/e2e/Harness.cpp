@@ -137,8 +137,7 @@ Desktop::Desktop(DesktopOptions options) {
 
     if (!options.monitors.empty()) setMonitors(options.monitors);
     if (!options.windowManager) return;
-    // With the stock configuration: the fresh XDG_CONFIG_HOME has no openbox folder, so
-    // openbox reads the system's rc.xml.
+    // Otherwise openbox reads the system's stock rc.xml (XDG_CONFIG_HOME has none).
     std::vector<std::string> argv = {"openbox", "--sm-disable"};
     if (!options.stockWindowManagerConfig) {
         std::ofstream(home_ / "openbox-rc.xml") << openboxConfig;
@@ -210,11 +209,9 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
     std::ofstream(home_ / ".config/kelvra/com.orvane.Kelvra.json") << settings_.dump(2) << "\n";
     const auto sessionEnvironment = environment_;
     for (const auto& [name, value] : extraEnvironment) environment_[name] = value;
-    // A second connection probes whether the program holds Control+Alt+Space: that
-    // succeeds only once its hot keys are registered. Space is the one default
-    // combination the tests press only after the start. When the program registers in
-    // the instant the probe holds the combination, it reports it taken (and tells the
-    // user): that start is ended and made again, so no test runs beside that alert.
+    // Its hot keys are registered once a probe cannot grab Control+Alt+Space. Should the
+    // program register just while the probe holds it, it tells the user the combination
+    // is taken: that start is made again, so no test runs beside that alert.
     for (int attempt = 0;; ++attempt) {
         Display* probe = XOpenDisplay(displayName().c_str());
         const KeyCode space = XKeysymToKeycode(probe, XK_space);
@@ -355,12 +352,6 @@ void Desktop::click(Spot at) {
     releaseButton();
 }
 
-void Desktop::doubleClick(Spot at) {
-    click(at);
-    std::this_thread::sleep_for(40ms);
-    click(at);
-}
-
 void Desktop::pressKeys(const std::vector<unsigned long>& keysyms) {
     std::vector<KeyCode> keys;
     for (auto keysym : keysyms) {
@@ -457,9 +448,8 @@ void Desktop::addTopDock(int height) {
     XMapWindow(display_, dock);
     XSync(display_, False);
     if (!windowManager_) return;
-    // Openbox sometimes drops a map request that arrives while it finishes starting: ask
-    // again. A dock managed before its strut was looked at takes it into account once
-    // the strut is set again.
+    // Openbox may drop a map request while it finishes starting: ask again. It takes a
+    // strut into account once the dock is managed and the strut is set again.
     auto managed = [&] { return contains(property(root(), "_NET_CLIENT_LIST"), dock); };
     for (int attempt = 0; attempt < 3 && !waitUntil(managed, 700ms); ++attempt) {
         XUnmapWindow(display_, dock);

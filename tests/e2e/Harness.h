@@ -138,7 +138,6 @@ class Desktop {
     void pressKey(unsigned long keysym) { pressKeys({keysym}); }
     void pressShortcut(unsigned long keysym) { pressKeys({XK_Control_L, XK_Alt_L, keysym}); }
     void click(Spot at);
-    void doubleClick(Spot at);
     void pressButton(Spot at);
     void moveButton(Spot to, int steps);
     void releaseButton();

@@ -77,7 +77,8 @@ TEST_F(Tiling, HalvesFollowEachOtherAndTheirDivider) {
     EXPECT_TRUE(active == a || active == b);
 
     // A double click puts the split back to 50 : 50.
-    desktop.doubleClick({600, 450});
+    desktop.click({600, 450});
+    desktop.click({600, 450});
     EXPECT_TRUE(desktop.reaches(a, leftHalf));
     EXPECT_TRUE(desktop.reaches(b, rightHalf));
 

@@ -14,24 +14,23 @@ TEST(WindowKinds, DialogsUtilityWindowsToolbarsSplashesAndTransientsAreNeverMove
     // has moved, the first press was handled too. Consecutive kinds use different
     // shortcuts, as a repeated one would cycle to another zone.
     const struct {
-        std::string type;
-        std::string transientFor;
+        std::vector<std::string> arguments;
         unsigned long keysym;
         Box zone;  // where the press puts the ordinary window
     } kinds[] = {
-        {"dialog", "", XK_Left, zone::leftHalf},
-        {"utility", "", XK_Right, zone::rightHalf},
-        {"toolbar", "", XK_Up, zone::topHalf},
-        {"splash", "", XK_Down, zone::bottomHalf},
+        {{"--type", "dialog"}, XK_Left, zone::leftHalf},
+        {{"--type", "utility"}, XK_Right, zone::rightHalf},
+        {{"--type", "toolbar"}, XK_Up, zone::topHalf},
+        {{"--type", "splash"}, XK_Down, zone::bottomHalf},
         // A dialog transient for the ordinary window: its parent moves, it does not.
-        {"dialog", std::to_string(ordinary), XK_Left, zone::leftHalf},
+        {{"--type", "dialog", "--transient-for", std::to_string(ordinary)},
+         XK_Left,
+         zone::leftHalf},
     };
     for (const auto& kind : kinds) {
-        SCOPED_TRACE(kind.type + " " + kind.transientFor);
-        std::vector<std::string> arguments = {"--type", kind.type};
-        if (!kind.transientFor.empty())
-            arguments.insert(arguments.end(), {"--transient-for", kind.transientFor});
-        Window w = desktop.startTestClient({"a " + kind.type + kind.transientFor, arguments});
+        const std::string title = "a " + kind.arguments[1] + " " + kind.arguments.back();
+        SCOPED_TRACE(title);
+        Window w = desktop.startTestClient({title, kind.arguments});
         const Box before = *desktop.frame(w);
         desktop.activate(w);
         desktop.pressShortcut(kind.keysym);

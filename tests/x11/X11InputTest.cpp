@@ -222,34 +222,10 @@ TEST_F(X11Input, NumLockVariantsOfAnOldModifierMappingAreGivenBackOnAChange) {
     EXPECT_TRUE(canGrab(base | LockMask | oldNumLock));
 }
 
-TEST_F(X11Input, KeysArePositionsAndFollowALayoutChange) {
-    X11KeyboardLayout layout(*connection_, *keys_);
-    X11HotKeys hotKeys(*connection_, *keys_);
-    std::vector<uint32_t> pressed;
-    hotKeys.installHandler([&](uint32_t, uint32_t id) { pressed.push_back(id); });
-    ASSERT_TRUE(hotKeys.registerHotKey(0, controlOption, signature, 1));  // the A position
-    EXPECT_EQ(layout.translate(0), "a");
-    EXPECT_EQ(layout.translate(49), " ");
-    EXPECT_EQ(layout.translate(36), std::nullopt);  // Return types no name
-    EXPECT_EQ(layout.translate(200), std::nullopt);
-
-    // A French layout puts Q where US has A, and A where US has Q.
-    ASSERT_EQ(desktop_.run({"setxkbmap", "fr"}), 0);
-    ASSERT_TRUE(pumpUntil([&] { return layout.translate(0) == std::optional<std::string>("q"); }));
-    EXPECT_EQ(layout.translate(12), "a");
-
-    // The shortcut stays on its position: pressing the key that now types q fires it.
-    press({XK_Control_L, XK_Alt_L, XK_a});
-    settle();
-    EXPECT_TRUE(pressed.empty());
-    press({XK_Control_L, XK_Alt_L, XK_q});
-    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
-}
-
-// Each key the program's windows can record is stored as a virtual key code that
-// registers on the very key that was pressed, and the simulated keyboard that the
-// logic tests run on has the same keys and texts as this one.
-TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKey) {
+// Each key the program's windows can record is a virtual key code that registers on the
+// very key that was pressed, and the simulated keyboard that the logic tests run on has
+// the same keys and texts as this one.
+TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKeyAndFollowsALayoutChange) {
     X11HotKeys hotKeys(*connection_, *keys_);
     X11KeyboardLayout layout(*connection_, *keys_);
     auto taken = [&](::KeyCode keycode) { return !canGrab(keycode, ControlMask | Mod1Mask); };
@@ -305,6 +281,24 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKey) {
     EXPECT_EQ(sim::usKeyboardKeys(), positions);
     positions.erase(53);  // Escape ends a recording
     EXPECT_EQ(recorded, positions);
+    EXPECT_EQ(layout.translate(200), std::nullopt);
+
+    // Keys are positions: a French layout puts Q where US has A, and A where US has Q,
+    // and a shortcut on the A position fires on the key that now types q.
+    std::vector<uint32_t> pressed;
+    hotKeys.installHandler([&](uint32_t, uint32_t id) { pressed.push_back(id); });
+    ASSERT_TRUE(hotKeys.registerHotKey(0, controlOption, signature, 1));
+    ASSERT_EQ(desktop_.run({"setxkbmap", "fr"}), 0);
+    ASSERT_TRUE(pumpUntil([&] { return layout.translate(0) == std::optional<std::string>("q"); }));
+    EXPECT_EQ(layout.translate(12), "a");
+    XEvent mapping;  // the keymap this connection presses with follows the change too
+    while (XCheckTypedEvent(other_, MappingNotify, &mapping))
+        XRefreshKeyboardMapping(&mapping.xmapping);
+    press({XK_Control_L, XK_Alt_L, XK_a});
+    settle();
+    EXPECT_TRUE(pressed.empty());
+    press({XK_Control_L, XK_Alt_L, XK_q});
+    ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
 }
 
 // Whether this connection has raw motion selected on the root window.
