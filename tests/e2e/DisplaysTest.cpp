@@ -45,7 +45,13 @@ INSTANTIATE_TEST_SUITE_P(TwoMonitors, NextDisplay, ::testing::Values(true, false
 
 TEST(WorkArea, ZonesLieInsideTheAreaThatADockLeavesWithTheConfiguredGap) {
     Desktop desktop;
-    desktop.addTopDock(25);
+    // A dock along the top that reserves 25 pixels.
+    desktop.startTestClient(
+        {"dock", {"--type", "dock", "--geometry", "1440x25+0+0", "--strut-top", "25"}});
+    ASSERT_TRUE(Desktop::waitUntil([&] {
+        return desktop.property(desktop.root(), "_NET_WORKAREA") ==
+               std::vector<long>{0, 25, 1440, 875};
+    }));
     desktop.writeSettings({{"windowGap", 10.0}});
     desktop.startKelvra();
     Window w = desktop.startTestClient({"work area"});

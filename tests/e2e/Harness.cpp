@@ -3,7 +3,6 @@
 
 #include "Harness.h"
 
-#include <X11/Xatom.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
@@ -424,44 +423,6 @@ std::optional<Window> Desktop::activeWindow() const {
 
 std::vector<long> Desktop::property(Window window, const char* name) const {
     return readProperty<long>(display_, window, name);
-}
-
-void Desktop::addTopDock(int height) {
-    const Box m = primaryMonitor();
-    Window dock = XCreateSimpleWindow(display_, root(), int(m.x), int(m.y), unsigned(m.width),
-                                      unsigned(height), 0, 0, 0x202020);
-    long dockType = long(atom(display_, "_NET_WM_WINDOW_TYPE_DOCK")), pid = getpid();
-    // left, right, top, bottom, then the start and end of each strut along its edge.
-    long strut[12] = {0, 0, height, 0, 0, 0, 0, 0, long(m.x), long(m.x + m.width - 1), 0, 0};
-    auto set = [&](const char* name, Atom type, long* values, int count) {
-        XChangeProperty(display_, dock, atom(display_, name), type, 32, PropModeReplace,
-                        reinterpret_cast<unsigned char*>(values), count);
-    };
-    auto setStrut = [&] {
-        set("_NET_WM_STRUT_PARTIAL", XA_CARDINAL, strut, 12);
-        set("_NET_WM_STRUT", XA_CARDINAL, strut, 4);
-        XSync(display_, False);
-    };
-    set("_NET_WM_WINDOW_TYPE", XA_ATOM, &dockType, 1);
-    set("_NET_WM_PID", XA_CARDINAL, &pid, 1);
-    setStrut();
-    XMapWindow(display_, dock);
-    XSync(display_, False);
-    if (!windowManager_) return;
-    // Openbox may drop a map request while it finishes starting: ask again. It takes a
-    // strut into account once the dock is managed and the strut is set again.
-    auto managed = [&] { return contains(property(root(), "_NET_CLIENT_LIST"), dock); };
-    for (int attempt = 0; attempt < 3 && !waitUntil(managed, 700ms); ++attempt) {
-        XUnmapWindow(display_, dock);
-        XMapWindow(display_, dock);
-        XSync(display_, False);
-    }
-    setStrut();
-    if (!waitUntil([&] {
-            auto area = property(root(), "_NET_WORKAREA");
-            return area.size() >= 4 && area[1] >= height;
-        }))
-        ADD_FAILURE() << "the window manager did not reserve the dock's strut";
 }
 
 std::optional<Box> Desktop::frame(Window window) const {

@@ -143,8 +143,6 @@ class Desktop {
     void releaseButton();
     // Gives the window the input focus (through the WM when there is one) and waits.
     void activate(Window window);
-    // A dock at the top of the primary monitor reserving `height`; waits for the work area.
-    void addTopDock(int height);
 
     // The outer frame now, or nothing when the window is gone.
     std::optional<Box> frame(Window window) const;

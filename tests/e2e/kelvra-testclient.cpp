@@ -2,7 +2,7 @@
 //
 //   kelvra-testclient --title T [--class Instance,Class] [--type normal|dialog|utility|
 //       toolbar|splash] [--transient-for ID] [--geometry WxH+X+Y] [--increments WxH]
-//       [--base-size WxH]
+//       [--base-size WxH] [--strut-top H]
 //
 // It ends when its window is closed or on SIGTERM. A startup id in DESKTOP_STARTUP_ID is
 // set on the window, as toolkits do.
@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     hints.flags = PSize | USPosition | PPosition;
     int x = 200, y = 150;
     unsigned width = 400, height = 300;
+    long strut[12] = {};  // left, right, top, bottom, then where each runs along its edge
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i], value = argv[i + 1];
         if (arg == "--title") {
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
             XParseGeometry(value.c_str(), &x, &y, &width, &height);
         } else if (arg == "--increments") {
             std::sscanf(value.c_str(), "%dx%d", &hints.width_inc, &hints.height_inc);
+        } else if (arg == "--strut-top") {
+            strut[2] = std::stol(value);
         } else if (arg == "--base-size") {
             std::sscanf(value.c_str(), "%dx%d", &hints.base_width, &hints.base_height);
         } else {
@@ -79,6 +82,11 @@ int main(int argc, char** argv) {
     set(d, w, "_NET_WM_WINDOW_TYPE", "ATOM", &typeAtom, 32, 1);
     set(d, w, "_NET_WM_PID", "CARDINAL", &pid, 32, 1);
     if (transientFor != None) XSetTransientForHint(d, w, transientFor);
+    if (strut[2]) {
+        strut[9] = x + long(width) - 1;
+        set(d, w, "_NET_WM_STRUT_PARTIAL", "CARDINAL", strut, 32, 12);
+        set(d, w, "_NET_WM_STRUT", "CARDINAL", strut, 32, 4);
+    }
     Atom deleteWindow = XInternAtom(d, "WM_DELETE_WINDOW", False);
     XSetWMProtocols(d, w, &deleteWindow, 1);
     XMapWindow(d, w);
