@@ -23,16 +23,14 @@ TEST_P(NextDisplay, KeepsTheRelativePlaceOrTheZoneOnTheNextMonitorAndWrapsAround
     const Box start = *desktop.frame(w);
     // Equal monitors: the same relative place is a shift by one monitor width. From
     // the rightmost monitor the next one is the leftmost.
-    const bool onLeft = start.x + start.width / 2 < leftX + 1440;
-    Box moved = start;
-    moved.x += onLeft ? 1440 : -1440;
-    EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, moved));
+    const double shift = start.x + start.width / 2 < leftX + 1440 ? 1440 : -1440;
+    EXPECT_TRUE(
+        desktop.pressAndExpect(w, XK_n, {start.x + shift, start.y, start.width, start.height}));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, start));
 
     // A snapped window lands in the same zone of the next monitor.
-    const Box leftMonitorHalf{leftX, 0, 716, 900}, rightMonitorHalf{leftX + 1440, 0, 716, 900};
-    const Box first = onLeft ? leftMonitorHalf : rightMonitorHalf;
-    const Box second = onLeft ? rightMonitorHalf : leftMonitorHalf;
+    const Box first{shift > 0 ? leftX : leftX + 1440, 0, 716, 900};
+    const Box second{first.x + shift, 0, 716, 900};
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_Left, first));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, second));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_n, first));

@@ -177,9 +177,10 @@ std::unique_ptr<ChildProcess> Desktop::start(const std::vector<std::string>& arg
         argv, environment_, home_ / (std::to_string(++logCounter_) + "-" + name + ".log"), fd);
 }
 
-int Desktop::run(const std::vector<std::string>& argv) {
+int Desktop::run(const std::vector<std::string>& argv, std::string* output) {
     auto helper = start(argv);
     waitUntil([&] { return !helper->running(); }, startDeadline);
+    if (output) *output = helper->logText();
     return helper->exitCode();
 }
 
@@ -240,13 +241,9 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
     environment_ = sessionEnvironment;
 }
 
-int Desktop::runAnotherKelvra(const std::vector<std::string>& arguments, std::string* output) {
-    std::vector<std::string> argv{KELVRA_PROGRAM};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    auto second = start(argv);
-    waitUntil([&] { return !second->running(); }, 10s);
-    if (output) *output = second->logText();
-    return second->exitCode();
+int Desktop::runAnotherKelvra(std::vector<std::string> arguments, std::string* output) {
+    arguments.insert(arguments.begin(), KELVRA_PROGRAM);
+    return run(arguments, output);
 }
 
 std::optional<Window> Desktop::findWindow(const std::string& title) const {
@@ -399,20 +396,21 @@ void Desktop::tellWindowManager(Window window, const char* message, std::vector<
 }
 
 void Desktop::activate(Window window) {
+    Window focus = None;
+    int revert = 0;
     if (windowManager_) {
         // From a pager: the WM obeys without focus stealing checks.
         tellWindowManager(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
-        if (!waitUntil([&] { return activeWindow() == window; }))
-            ADD_FAILURE() << "the window manager did not activate the window";
-        return;
+    } else {
+        XRaiseWindow(display_, window);
+        XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+        XSync(display_, False);
     }
-    XRaiseWindow(display_, window);
-    XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
-    XSync(display_, False);
-    Window focus = None;
-    int revert = 0;
-    if (!waitUntil([&] { return XGetInputFocus(display_, &focus, &revert) && focus == window; }))
-        ADD_FAILURE() << "the window did not get the input focus";
+    if (!waitUntil([&] {
+            return windowManager_ ? activeWindow() == window
+                                  : XGetInputFocus(display_, &focus, &revert) && focus == window;
+        }))
+        ADD_FAILURE() << "the window did not become the active one";
 }
 
 std::optional<Window> Desktop::activeWindow() const {

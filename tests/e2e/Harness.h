@@ -106,11 +106,10 @@ class Desktop {
     bool kelvraSaid(const std::string& text) const {
         return kelvra_->logText().find(text) != std::string::npos;
     }
-    // Runs the program once more and waits for it to end: its exit code, or -1.
-    int runAnotherKelvra(const std::vector<std::string>& arguments = {},
-                         std::string* output = nullptr);
-    // Runs a helper program (xrandr, ...) in the session: its exit code, or -1.
-    int run(const std::vector<std::string>& argv);
+    // Runs a program (xrandr, ...) in the session and waits for it to end: its exit code,
+    // or -1; its output goes to `output` when given.
+    int run(const std::vector<std::string>& argv, std::string* output = nullptr);
+    int runAnotherKelvra(std::vector<std::string> arguments = {}, std::string* output = nullptr);
 
     // Waits until the client's window is mapped (and managed, under a window manager).
     Window startTestClient(const ClientOptions& options);

@@ -66,10 +66,6 @@ int main(int argc, char** argv) {
     const int screen = DefaultScreen(d);
     Window w = XCreateSimpleWindow(d, RootWindow(d, screen), x, y, width, height, 0,
                                    BlackPixel(d, screen), WhitePixel(d, screen));
-    hints.x = x;
-    hints.y = y;
-    hints.width = static_cast<int>(width);
-    hints.height = static_cast<int>(height);
     XClassHint classHint{instance.data(), windowClass.data()};
     XSetWMProperties(d, w, nullptr, nullptr, argv, argc, &hints, nullptr, &classHint);
     XStoreName(d, w, title.c_str());

@@ -91,7 +91,6 @@ class X11Input : public testing::Test {
         XSync(other_, False);
     }
     void release(const std::vector<KeySym>& combo) { hold(combo, false); }
-    void press(const std::vector<KeySym>& combo) { desktop_.pressKeys(combo); }
     // The mouse source's events as text: "dragged 300,160 fn".
     std::vector<std::string> events;
     void record(const port::MouseEvent& e) {
@@ -121,20 +120,20 @@ TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockOnceWhileHeldUntilUnregistered
     // The same combination twice is one hot key: the second registration fails.
     EXPECT_FALSE(hotKeys.registerHotKey(49, controlOption, signature, 9));
 
-    press({XK_Control_L, XK_Alt_L, XK_space});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_space});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
     // Caps Lock on: still the same shortcut.
-    press({XK_Caps_Lock});
-    press({XK_Control_L, XK_Alt_L, XK_Left});
+    desktop_.pressKeys({XK_Caps_Lock});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_Left});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 2; }));
-    press({XK_Caps_Lock});
+    desktop_.pressKeys({XK_Caps_Lock});
     EXPECT_EQ(pressed, (std::vector<uint32_t>{7, 8}));
 
     // Another modifier set is another combination; an unregistered one is gone.
     hotKeys.unregisterHotKey(*space);
-    press({XK_Control_L, XK_Alt_L, XK_Shift_L, XK_Left});
-    press({XK_Control_L, XK_Alt_L, XK_space});
-    press({XK_Control_L, XK_Alt_L, XK_Left});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_Shift_L, XK_Left});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_space});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_Left});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 3; }));
     settle();
     EXPECT_EQ(pressed, (std::vector<uint32_t>{7, 8, 8}));
@@ -153,7 +152,7 @@ TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockOnceWhileHeldUntilUnregistered
     settle();
     EXPECT_EQ(pressed.size(), 4u);
     release({XK_Control_L, XK_Alt_L, XK_Left});
-    press({XK_Control_L, XK_Alt_L, XK_Left});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_Left});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 5; }));
 }
 
@@ -294,10 +293,10 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKeyAndFollowsALayou
     XEvent mapping;  // the keymap this connection presses with follows the change too
     while (XCheckTypedEvent(other_, MappingNotify, &mapping))
         XRefreshKeyboardMapping(&mapping.xmapping);
-    press({XK_Control_L, XK_Alt_L, XK_a});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_a});
     settle();
     EXPECT_TRUE(pressed.empty());
-    press({XK_Control_L, XK_Alt_L, XK_q});
+    desktop_.pressKeys({XK_Control_L, XK_Alt_L, XK_q});
     ASSERT_TRUE(pumpUntil([&] { return pressed.size() == 1; }));
 }
 
