@@ -9,7 +9,7 @@
 #include <chrono>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -21,16 +21,13 @@ ChildProcess::ChildProcess(std::vector<std::string> argv,
                            const std::map<std::string, std::string>& environment,
                            std::filesystem::path logFile, int inheritedFd)
     : logFile_(std::move(logFile)) {
-    // Everything the child needs is prepared before fork: only async-signal-safe
-    // calls are allowed between fork and exec.
+    // Prepared before fork: only async-signal-safe calls may come between fork and exec.
     std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
+    for (char** e = environ; *e; ++e)
         if (!environment.contains(std::string(*e).substr(0, std::strcspn(*e, "="))))
             env.push_back(*e);
-    }
-    for (const auto& [name, value] : environment) {
+    for (const auto& [name, value] : environment)
         if (!value.empty()) env.push_back(name + "=" + value);
-    }
     std::vector<char*> args, envp;
     for (auto& a : argv) args.push_back(a.data());
     for (auto& e : env) envp.push_back(e.data());
@@ -86,9 +83,8 @@ void ChildProcess::stop() {
 }
 
 std::string ChildProcess::logText() const {
-    std::stringstream s;
-    s << std::ifstream(logFile_).rdbuf();
-    return s.str();
+    std::ifstream in(logFile_);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 }  // namespace kelvra::e2e

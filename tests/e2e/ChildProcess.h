@@ -14,8 +14,7 @@ namespace kelvra::e2e {
 // spawns end together (also when the test process dies). Output goes to a log file.
 class ChildProcess {
   public:
-    // `environment` overrides the test's own ("" removes); `inheritedFd` stays open
-    // across exec (everything else closes).
+    // `environment` overrides the test's own ("" removes); only `inheritedFd` stays open.
     ChildProcess(std::vector<std::string> argv,
                  const std::map<std::string, std::string>& environment,
                  std::filesystem::path logFile, int inheritedFd = -1);

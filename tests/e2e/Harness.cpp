@@ -22,8 +22,7 @@ namespace {
 
 constexpr auto startDeadline = 15s;
 
-// Errors about windows that vanished under us are expected (a client may quit at any
-// time); they are noted instead of ending the test process.
+// Windows may vanish under us at any time: X errors are noted, not fatal.
 int lastXError = 0;
 int onXError(Display*, XErrorEvent* event) {
     lastXError = event->error_code;
@@ -160,8 +159,7 @@ Desktop::~Desktop() {
         std::cerr << "---- kelvra log (" << kelvra_->logFile() << ")\n"
                   << log.substr(log.size() > 4000 ? log.size() - 4000 : 0) << "----\n";
     }
-    // The program first, so it sees its clients and server go away in a sane order.
-    kelvra_.reset();
+    kelvra_.reset();  // first, so that it sees its clients and server go in a sane order
     clients_.clear();
     tray_.reset();
     windowManager_.reset();
@@ -189,10 +187,9 @@ void Desktop::setMonitors(const std::vector<Monitor>& wanted) {
     // automatic monitor that covers the whole root window.
     for (size_t i = 0; i < wanted.size(); ++i) {
         const Monitor& m = wanted[i];
-        const std::string geometry = std::to_string(m.width) + "/" + std::to_string(m.width / 4) +
-                                     "x" + std::to_string(m.height) + "/" +
-                                     std::to_string(m.height / 4) + "+" + std::to_string(m.x) +
-                                     "+" + std::to_string(m.y);
+        char geometry[64];  // width/mm x height/mm + x + y
+        std::snprintf(geometry, sizeof geometry, "%d/%dx%d/%d+%d+%d", m.width, m.width / 4,
+                      m.height, m.height / 4, m.x, m.y);
         if (run({"xrandr", "--setmonitor", (m.primary ? "*" : "") + m.name, geometry,
                  i == 0 ? "screen" : "none"}) != 0)
             throw std::runtime_error("xrandr --setmonitor failed for " + m.name);
@@ -305,8 +302,7 @@ Window Desktop::startTestClient(const ClientOptions& options) {
 }
 
 void Desktop::startTray() {
-    // At the right end, as trays usually sit: not under the middle of the screen, where
-    // a divider between two halves passes.
+    // At the right end, away from the middle of the screen where dividers pass.
     tray_ = start({"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
                    "--height", "24"});
     const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));

@@ -76,9 +76,8 @@ struct ClientOptions {
     std::vector<std::string> arguments = {};
 };
 
-// One private X session for one test: an Xvfb on a free display, optionally a window
-// manager, client programs and the program under test, with HOME and the XDG folders
-// in a fresh temporary directory. Everything is torn down with the object.
+// One private X session for one test (Xvfb, optionally a window manager, clients and the
+// program, with HOME and the XDG folders in a fresh temporary folder), torn down with it.
 class Desktop {
   public:
     explicit Desktop(DesktopOptions options = {});

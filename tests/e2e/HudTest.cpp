@@ -24,12 +24,11 @@ TEST(Hud, ArrowsADigitOrAClickApplyAndEscapeAClickElsewhereOrTheShortcutClose) {
         Display* d = desktop.display();
         const bool ready = Desktop::waitUntil([&] {
             if (!(panel = picker())) return false;
-            if (XGrabKeyboard(d, desktop.root(), False, GrabModeAsync, GrabModeAsync,
-                              CurrentTime) == AlreadyGrabbed)
-                return true;
-            XUngrabKeyboard(d, CurrentTime);
+            const bool held = XGrabKeyboard(d, desktop.root(), False, GrabModeAsync, GrabModeAsync,
+                                            CurrentTime) == AlreadyGrabbed;
+            XUngrabKeyboard(d, CurrentTime);  // ours, if we got it
             XSync(d, False);
-            return false;
+            return held;
         });
         return ready ? panel : std::nullopt;
     };

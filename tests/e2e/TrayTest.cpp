@@ -1,5 +1,4 @@
-// The way in without a tray (the icon and its menu are tested with the workspaces
-// saved from it, in ArrangeTest).
+// The way in without a tray (the tray's icon and menu are tested in ArrangeTest).
 #include "Harness.h"
 
 namespace kelvra::e2e {

@@ -1,11 +1,8 @@
-// A plain Xlib client window for the end-to-end tests, made exactly as a test needs it:
-//
-//   kelvra-testclient --title T [--class Instance,Class] [--type normal|dialog|utility|
-//       toolbar|splash] [--transient-for ID] [--geometry WxH+X+Y] [--increments WxH]
-//       [--base-size WxH] [--strut-top H]
-//
-// It ends when its window is closed or on SIGTERM. A startup id in DESKTOP_STARTUP_ID is
-// set on the window, as toolkits do.
+// A plain Xlib window for the end-to-end tests, made as a test needs it; it carries the
+// startup id in DESKTOP_STARTUP_ID as toolkits do, and ends when it is closed.
+//   kelvra-testclient --title T [--class Instance,Class] [--type normal|dialog|utility|...]
+//       [--transient-for ID] [--geometry WxH+X+Y] [--increments WxH] [--base-size WxH]
+//       [--strut-top H]
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>

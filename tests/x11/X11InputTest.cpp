@@ -31,9 +31,7 @@ constexpr uint32_t signature = 0x4b4c5652;
 class X11Input : public testing::Test {
   protected:
     void SetUp() override {
-        Platform p;
-        p.runLoop = &runLoop_;
-        installPlatform(p);
+        installPlatform(Platform{.runLoop = &runLoop_});
         connection_ = std::make_unique<X11Connection>(desktop_.displayName().c_str());
         ASSERT_TRUE(connection_->isOpen());
         keys_ = std::make_unique<VirtualKeyCodes>(*connection_);
@@ -49,8 +47,7 @@ class X11Input : public testing::Test {
         connection_->dispatchPending();
         runLoop_.runPending();
     }
-    // Handles the connection's events until `done` holds; the deadline only stops a
-    // broken test from hanging.
+    // Handles the connection's events until `done` holds (or a broken test times out).
     bool pumpUntil(const std::function<bool()>& done) {
         return e2e::Desktop::waitUntil([&] { return dispatch(), done(); }, std::chrono::seconds(5));
     }
@@ -110,10 +107,8 @@ class X11Input : public testing::Test {
 TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockOnceWhileHeldUntilUnregistered) {
     X11HotKeys hotKeys(*connection_, *keys_);
     std::vector<uint32_t> pressed;
-    hotKeys.installHandler([&](uint32_t sig, uint32_t id) {
-        EXPECT_EQ(sig, signature);
-        pressed.push_back(id);
-    });
+    hotKeys.installHandler(
+        [&](uint32_t sig, uint32_t id) { pressed.push_back(sig == signature ? id : 0); });
     auto space = hotKeys.registerHotKey(49, controlOption, signature, 7);
     auto left = hotKeys.registerHotKey(123, controlOption, signature, 8);
     ASSERT_TRUE(space && left);
