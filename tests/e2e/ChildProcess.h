@@ -11,19 +11,14 @@
 namespace kelvra::e2e {
 
 // A program started in a process group of its own, so that it and everything it
-// spawns can be ended together. Output goes to a log file. The group is ended when
-// the object is destroyed, and the kernel ends the child if the test process dies.
+// spawns end together (also when the test process dies). Output goes to a log file.
 class ChildProcess {
   public:
-    struct Options {
-        std::vector<std::string> argv;
-        std::map<std::string, std::string> environment;  // overrides; "" removes
-        std::filesystem::path logFile;
-        std::vector<int> inheritedFds;  // kept open across exec (everything else closes)
-    };
-
-    explicit ChildProcess(Options options);
-    ~ChildProcess();
+    // `environment` overrides the test's own ("" removes); only `inheritedFd` stays open.
+    ChildProcess(std::vector<std::string> argv,
+                 const std::map<std::string, std::string>& environment,
+                 std::filesystem::path logFile, int inheritedFd = -1);
+    ~ChildProcess() { stop(); }
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
@@ -31,10 +26,10 @@ class ChildProcess {
     const std::filesystem::path& logFile() const { return logFile_; }
     // False once the process has exited (it is reaped here).
     bool running();
-    // The wait status once it has exited.
-    std::optional<int> exitStatus() const { return status_; }
+    // The exit code, or -1 while running or after a signal.
+    int exitCode() const;
     // SIGTERM to the group, then SIGKILL if it lingers past the grace period.
-    void stop(double graceSeconds = 3.0);
+    void stop();
     std::string logText() const;
 
   private:

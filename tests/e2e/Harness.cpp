@@ -3,19 +3,14 @@
 
 #include "Harness.h"
 
-#include <X11/Xatom.h>
-#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
-#include <poll.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
@@ -25,11 +20,9 @@ namespace kelvra::e2e {
 
 namespace {
 
-constexpr auto pollInterval = 10ms;
 constexpr auto startDeadline = 15s;
 
-// Errors about windows that vanished under us are expected (a client may quit at any
-// time); they are counted instead of ending the test process.
+// Windows may vanish under us at any time: X errors are noted, not fatal.
 int lastXError = 0;
 int onXError(Display*, XErrorEvent* event) {
     lastXError = event->error_code;
@@ -40,97 +33,54 @@ Atom atom(Display* d, const char* name) {
     return XInternAtom(d, name, False);
 }
 
-std::optional<std::vector<long>> cardinals(Display* d, Window w, const char* name) {
+// A property's items (32-bit ones as longs, 8-bit ones as chars); empty when unset.
+template <typename T>
+std::vector<T> readProperty(Display* d, Window w, const char* name) {
     Atom type = None;
     int format = 0;
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, w, atom(d, name), 0, 64, False, AnyPropertyType, &type, &format,
-                           &count, &after, &data) != Success ||
-        type == None) {
-        if (data) XFree(data);
-        return std::nullopt;
-    }
-    std::vector<long> values;
-    if (format == 32) {
-        auto* longs = reinterpret_cast<long*>(data);
-        values.assign(longs, longs + count);
-    }
-    XFree(data);
-    return values;
-}
-
-std::optional<std::string> windowTitle(Display* d, Window w) {
-    Atom type = None;
-    int format = 0;
-    unsigned long count = 0, after = 0;
-    unsigned char* data = nullptr;
-    if (XGetWindowProperty(d, w, atom(d, "_NET_WM_NAME"), 0, 1024, False, atom(d, "UTF8_STRING"),
-                           &type, &format, &count, &after, &data) == Success &&
-        type != None && data) {
-        std::string title(reinterpret_cast<char*>(data), count);
-        XFree(data);
-        return title;
-    }
+    std::vector<T> items;
+    if (XGetWindowProperty(d, w, atom(d, name), 0, 1024, False, AnyPropertyType, &type, &format,
+                           &count, &after, &data) == Success &&
+        format == (sizeof(T) == 1 ? 8 : 32))
+        items.assign(reinterpret_cast<T*>(data), reinterpret_cast<T*>(data) + count);
     if (data) XFree(data);
-    char* name = nullptr;
-    if (XFetchName(d, w, &name) && name) {
-        std::string title(name);
-        XFree(name);
-        return title;
-    }
-    return std::nullopt;
+    return items;
 }
 
-bool viewable(Display* d, Window w) {
-    XWindowAttributes a;
-    return XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable;
+bool contains(const std::vector<long>& list, unsigned long item) {
+    return std::find(list.begin(), list.end(), static_cast<long>(item)) != list.end();
 }
 
-// Every window below `parent`, depth first; client windows sit inside WM frames.
-void collectWindows(Display* d, Window parent, std::vector<Window>& out) {
-    Window rootReturn, parentReturn;
-    Window* children = nullptr;
+// The viewable windows among all below the root, client windows inside WM frames too.
+std::vector<Window> viewableWindows(Display* d, Window parent = None) {
+    Window rootReturn, parentReturn, *children = nullptr;
     unsigned int count = 0;
-    if (!XQueryTree(d, parent, &rootReturn, &parentReturn, &children, &count)) return;
+    std::vector<Window> found;
+    if (!XQueryTree(d, parent ? parent : DefaultRootWindow(d), &rootReturn, &parentReturn,
+                    &children, &count))
+        return found;
     for (unsigned int i = 0; i < count; ++i) {
-        out.push_back(children[i]);
-        collectWindows(d, children[i], out);
+        XWindowAttributes a;
+        if (XGetWindowAttributes(d, children[i], &a) && a.map_state == IsViewable)
+            found.push_back(children[i]);
+        auto inside = viewableWindows(d, children[i]);
+        found.insert(found.end(), inside.begin(), inside.end());
     }
     if (children) XFree(children);
-}
-
-void sleepPoll() {
-    std::this_thread::sleep_for(pollInterval);
-}
-
-std::string tail(const std::string& text, size_t lines) {
-    size_t start = text.size();
-    for (size_t n = 0; n <= lines; ++n) {
-        if (start == 0) return text;
-        size_t newline = text.rfind('\n', start - 1);
-        if (newline == std::string::npos) return text;
-        start = newline;
-    }
-    return text.substr(start + 1);
+    return found;
 }
 
 // No key bindings at all: the WM must not take any combination the program wants.
-constexpr const char* openboxConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
-<openbox_config xmlns="http://openbox.org/3.4/rc">
+constexpr const char* openboxConfig = R"(<openbox_config xmlns="http://openbox.org/3.4/rc">
   <resistance><strength>0</strength><screen_edge_strength>0</screen_edge_strength></resistance>
-  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
   <placement><policy>Smart</policy><center>no</center></placement>
   <desktops><number>1</number></desktops>
-  <margins><top>0</top><bottom>0</bottom><left>0</left><right>0</right></margins>
-  <keyboard><chainQuitKey>C-g</chainQuitKey></keyboard>
-  <mouse>
-    <dragThreshold>1</dragThreshold>
-    <context name="Titlebar">
-      <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
-      <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>
-    </context>
-  </mouse>
+  <mouse><dragThreshold>1</dragThreshold><context name="Titlebar">
+    <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
+    <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>
+  </context></mouse>
 </openbox_config>
 )";
 
@@ -149,48 +99,11 @@ Desktop::Desktop(DesktopOptions options) {
     char pattern[] = "/tmp/kelvra-e2e-XXXXXX";
     if (!mkdtemp(pattern)) throw std::runtime_error("mkdtemp failed");
     home_ = pattern;
-    for (const char* dir : {".config", ".local/share", ".cache", "run"}) {
+    for (const char* dir : {".config/kelvra", ".local/share", ".cache", "run"})
         std::filesystem::create_directories(home_ / dir);
-    }
     std::filesystem::permissions(home_ / "run", std::filesystem::perms::owner_all);
     settings_ = {{"hasCompletedOnboarding", true}, {"snapAssistEnabled", false}};
-    XSetErrorHandler(onXError);
-
-    startServer(options.screen);
-    if (!options.monitors.empty()) setMonitors(options.monitors);
-    if (options.windowManager) startWindowManager(options.stockWindowManagerConfig);
-}
-
-Desktop::~Desktop() {
-    const bool failed = ::testing::Test::HasFailure();
-    if (failed && kelvra_) {
-        std::cerr << "---- kelvra log (" << kelvra_->logFile() << ")\n"
-                  << tail(kelvra_->logText(), 40) << "----\n";
-    }
-    // The program first, so it sees its clients and server go away in a sane order.
-    if (kelvra_) kelvra_->stop();
-    clients_.clear();
-    tray_.reset();
-    windowManager_.reset();
-    if (display_) XCloseDisplay(display_);
-    server_.reset();
-    std::error_code ignored;
-    if (!failed || std::getenv("KELVRA_E2E_KEEP") == nullptr) {
-        std::filesystem::remove_all(home_, ignored);
-    }
-}
-
-Window Desktop::root() const {
-    return DefaultRootWindow(display_);
-}
-
-std::filesystem::path Desktop::logPath(const std::string& name) {
-    return home_ / (std::to_string(++logCounter_) + "-" + name + ".log");
-}
-
-std::map<std::string, std::string> Desktop::sessionEnvironment() const {
-    std::map<std::string, std::string> environment{
-        {"DISPLAY", displayName()},
+    environment_ = {
         {"HOME", home_.string()},
         {"XDG_CONFIG_HOME", (home_ / ".config").string()},
         {"XDG_DATA_HOME", (home_ / ".local/share").string()},
@@ -202,138 +115,109 @@ std::map<std::string, std::string> Desktop::sessionEnvironment() const {
         {"WAYLAND_DISPLAY", ""},
         {"XAUTHORITY", ""},
     };
-    for (const auto& [name, value] : environmentChanges_) environment[name] = value;
-    return environment;
-}
+    XSetErrorHandler(onXError);
 
-void Desktop::startServer(const std::string& screen) {
+    // Xvfb picks a free display and writes its number to the pipe. -noreset: the server
+    // keeps its RandR monitors when helper clients disconnect.
     int fds[2];
-    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
-    // -noreset: the server keeps its RandR monitors when helper clients disconnect.
-    server_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten",
-                 "tcp", "-noreset", "+extension", "XTEST"},
-        .environment = {},
-        .logFile = logPath("xvfb"),
-        .inheritedFds = {fds[1]},
-    });
+    if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
+    server_ = start({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", options.screen,
+                     "-nolisten", "tcp", "-noreset", "+extension", "XTEST"},
+                    fds[1]);
     close(fds[1]);
-    std::string text;
-    auto deadline = std::chrono::steady_clock::now() + startDeadline;
-    while (text.find('\n') == std::string::npos) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd p{fds[0], POLLIN, 0};
-        if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0) break;
-        char buf[32];
-        ssize_t n = read(fds[0], buf, sizeof buf);
-        if (n <= 0) break;
-        text.append(buf, static_cast<size_t>(n));
-    }
-    close(fds[0]);
-    if (text.find('\n') == std::string::npos) {
-        throw std::runtime_error("Xvfb did not start: " + server_->logText());
-    }
-    displayNumber_ = std::stoi(text);
+    FILE* pipe = fdopen(fds[0], "r");
+    const bool started = std::fscanf(pipe, "%d", &displayNumber_) == 1;
+    std::fclose(pipe);
+    if (!started) throw std::runtime_error("Xvfb did not start: " + server_->logText());
+    environment_["DISPLAY"] = displayName();
     display_ = XOpenDisplay(displayName().c_str());
     if (!display_) throw std::runtime_error("cannot connect to " + displayName());
+
+    if (!options.monitors.empty()) setMonitors(options.monitors);
+    if (!options.windowManager) return;
+    // Otherwise openbox reads the system's stock rc.xml (XDG_CONFIG_HOME has none).
+    std::vector<std::string> argv = {"openbox", "--sm-disable"};
+    if (!options.stockWindowManagerConfig) {
+        std::ofstream(home_ / "openbox-rc.xml") << openboxConfig;
+        argv.insert(argv.end(), {"--config-file", (home_ / "openbox-rc.xml").string()});
+    }
+    windowManager_ = start(argv);
+    // Ready once it has announced itself on the root window as EWMH asks.
+    if (!waitUntil(
+            [&] {
+                return !property(root(), "_NET_SUPPORTING_WM_CHECK").empty() &&
+                       !property(root(), "_NET_WORKAREA").empty();
+            },
+            startDeadline))
+        throw std::runtime_error("openbox did not start: " + windowManager_->logText());
 }
 
-int Desktop::run(const std::vector<std::string>& argv) {
-    ChildProcess helper({.argv = argv,
-                         .environment = sessionEnvironment(),
-                         .logFile = logPath(std::filesystem::path(argv.front()).filename()),
-                         .inheritedFds = {}});
-    waitUntil([&] { return !helper.running(); }, startDeadline);
-    auto status = helper.exitStatus();
-    return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1;
+Desktop::~Desktop() {
+    const bool failed = ::testing::Test::HasFailure();
+    if (failed && kelvra_) {
+        const std::string log = kelvra_->logText();
+        std::cerr << "---- kelvra log (" << kelvra_->logFile() << ")\n"
+                  << log.substr(log.size() > 4000 ? log.size() - 4000 : 0) << "----\n";
+    }
+    kelvra_.reset();  // first, so that it sees its clients and server go in a sane order
+    clients_.clear();
+    tray_.reset();
+    windowManager_.reset();
+    if (display_) XCloseDisplay(display_);
+    server_.reset();
+    std::error_code ignored;
+    if (!failed || !std::getenv("KELVRA_E2E_KEEP")) std::filesystem::remove_all(home_, ignored);
+}
+
+std::unique_ptr<ChildProcess> Desktop::start(const std::vector<std::string>& argv, int fd) {
+    const std::string name = std::filesystem::path(argv.front()).filename();
+    return std::make_unique<ChildProcess>(
+        argv, environment_, home_ / (std::to_string(++logCounter_) + "-" + name + ".log"), fd);
+}
+
+int Desktop::run(const std::vector<std::string>& argv, std::string* output) {
+    auto helper = start(argv);
+    waitUntil([&] { return !helper->running(); }, startDeadline);
+    if (output) *output = helper->logText();
+    return helper->exitCode();
 }
 
 void Desktop::setMonitors(const std::vector<Monitor>& wanted) {
     // The first monitor takes over the server's one output, which removes the
     // automatic monitor that covers the whole root window.
-    bool first = true;
-    for (const auto& m : wanted) {
-        std::string geometry = std::to_string(m.width) + "/" + std::to_string(m.width / 4) + "x" +
-                               std::to_string(m.height) + "/" + std::to_string(m.height / 4) + "+" +
-                               std::to_string(m.x) + "+" + std::to_string(m.y);
-        int rc = run({"xrandr", "--setmonitor", (m.primary ? "*" : "") + m.name, geometry,
-                      first ? "screen" : "none"});
-        if (rc != 0) throw std::runtime_error("xrandr --setmonitor failed for " + m.name);
-        first = false;
+    for (size_t i = 0; i < wanted.size(); ++i) {
+        const Monitor& m = wanted[i];
+        char geometry[64];  // width/mm x height/mm + x + y
+        std::snprintf(geometry, sizeof geometry, "%d/%dx%d/%d+%d+%d", m.width, m.width / 4,
+                      m.height, m.height / 4, m.x, m.y);
+        if (run({"xrandr", "--setmonitor", (m.primary ? "*" : "") + m.name, geometry,
+                 i == 0 ? "screen" : "none"}) != 0)
+            throw std::runtime_error("xrandr --setmonitor failed for " + m.name);
     }
-    if (!waitUntil([&] { return monitors().size() == wanted.size(); })) {
+    int count = 0;
+    if (!waitUntil([&] {
+            XRRFreeMonitors(XRRGetMonitors(display_, root(), True, &count));
+            return count == static_cast<int>(wanted.size());
+        }))
         throw std::runtime_error("the monitors did not appear");
-    }
-}
-
-void Desktop::startWindowManager(bool stockConfig) {
-    std::vector<std::string> argv = {"openbox", "--sm-disable"};
-    if (!stockConfig) {
-        auto config = home_ / "openbox-rc.xml";
-        std::ofstream(config) << openboxConfig;
-        argv.insert(argv.end(), {"--config-file", config.string()});
-    }
-    // Otherwise the session's fresh XDG_CONFIG_HOME has no openbox folder, so openbox
-    // reads the system's stock rc.xml.
-    windowManager_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = argv,
-        .environment = sessionEnvironment(),
-        .logFile = logPath("openbox"),
-        .inheritedFds = {},
-    });
-    // Ready once it has announced itself on the root window as EWMH asks.
-    bool ready = waitUntil(
-        [&] {
-            auto check = cardinals(display_, root(), "_NET_SUPPORTING_WM_CHECK");
-            return check && !check->empty() && cardinals(display_, root(), "_NET_WORKAREA");
-        },
-        startDeadline);
-    if (!ready) throw std::runtime_error("openbox did not start: " + windowManager_->logText());
-}
-
-void Desktop::changeEnvironment(const std::map<std::string, std::string>& changes) {
-    for (const auto& [name, value] : changes) environmentChanges_[name] = value;
-}
-
-void Desktop::writeSettings(const nlohmann::json& members) {
-    settings_.update(members);
 }
 
 void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnvironment) {
-#ifndef KELVRA_PROGRAM
-    (void)extraEnvironment;
-    throw std::runtime_error("the kelvra program was not built");
-#else
-    auto folder = home_ / ".config" / "kelvra";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / "com.orvane.Kelvra.json") << settings_.dump(2) << "\n";
-
-    // A second connection probes whether the program holds Control+Alt+Space: that
-    // succeeds only once its hot keys are registered. Space is the one default
-    // combination these tests never press. When the program registers in the instant
-    // the probe holds the combination, it reports it taken (and tells the user): that
-    // start is ended and made again, so no test runs beside that alert.
-    auto environment = sessionEnvironment();
-    for (const auto& [name, value] : extraEnvironment) environment[name] = value;
-    const std::string collision = "Ctrl+Alt+space";
+    std::ofstream(home_ / ".config/kelvra/com.orvane.Kelvra.json") << settings_.dump(2) << "\n";
+    const auto sessionEnvironment = environment_;
+    for (const auto& [name, value] : extraEnvironment) environment_[name] = value;
+    // Its hot keys are registered once a probe cannot grab Control+Alt+Space. Should the
+    // program register just while the probe holds it, it tells the user the combination
+    // is taken: that start is made again, so no test runs beside that alert.
     for (int attempt = 0;; ++attempt) {
         Display* probe = XOpenDisplay(displayName().c_str());
-        KeyCode space = XKeysymToKeycode(probe, XK_space);
-        kelvra_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-            .argv = {KELVRA_PROGRAM},
-            .environment = environment,
-            .logFile = logPath("kelvra"),
-            .inheritedFds = {},
-        });
-        bool grabbed = false;
-        bool collided = false;
+        const KeyCode space = XKeysymToKeycode(probe, XK_space);
+        kelvra_ = start({KELVRA_PROGRAM});
+        bool grabbed = false, collided = false;
         waitUntil(
             [&] {
                 if (!kelvra_->running()) return true;  // gone: no point waiting
-                if (kelvra_->logText().find(collision) != std::string::npos) {
-                    return collided = true;
-                }
+                if (kelvraSaid("Ctrl+Alt+space")) return collided = true;
                 lastXError = 0;
                 XGrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe), True,
                          GrabModeAsync, GrabModeAsync);
@@ -345,170 +229,93 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
             },
             startDeadline);
         XCloseDisplay(probe);
-        if (grabbed) return;
-        if (collided && attempt < 3) {
-            kelvra_->stop();
-            continue;
-        }
-        throw std::runtime_error(std::string("kelvra did not register its shortcuts") +
-                                 (kelvra_->running() ? "" : " (it exited)") + ":\n" +
-                                 tail(kelvra_->logText(), 30));
+        if (grabbed) break;
+        if (!collided || attempt == 3)
+            throw std::runtime_error("kelvra did not register its shortcuts:\n" +
+                                     kelvra_->logText());
+        kelvra_->stop();
     }
-#endif
+    environment_ = sessionEnvironment;
 }
 
-std::optional<int> Desktop::runAnotherKelvra(std::chrono::milliseconds deadline,
-                                             const std::vector<std::string>& arguments,
-                                             std::string* output) {
-#ifndef KELVRA_PROGRAM
-    (void)arguments;
-    (void)deadline;
-    (void)output;
-    throw std::runtime_error("the kelvra program was not built");
-#else
-    std::vector<std::string> argv{KELVRA_PROGRAM};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    ChildProcess second({.argv = argv,
-                         .environment = sessionEnvironment(),
-                         .logFile = logPath("kelvra-second"),
-                         .inheritedFds = {}});
-    const bool ended = waitUntil([&] { return !second.running(); }, deadline);
-    if (output) *output = second.logText();
-    if (!ended) return std::nullopt;
-    auto status = second.exitStatus();
-    return status && WIFEXITED(*status) ? std::optional<int>(WEXITSTATUS(*status))
-                                        : std::optional<int>(-1);
-#endif
-}
-
-bool Desktop::kelvraRunning() {
-    return kelvra_ && kelvra_->running();
-}
-std::optional<int> Desktop::kelvraExitStatus() const {
-    return kelvra_ ? kelvra_->exitStatus() : std::nullopt;
-}
-pid_t Desktop::kelvraPid() const {
-    return kelvra_ ? kelvra_->pid() : -1;
-}
-std::string Desktop::kelvraLog() const {
-    return kelvra_ ? kelvra_->logText() : "";
+int Desktop::runAnotherKelvra(std::vector<std::string> arguments, std::string* output) {
+    arguments.insert(arguments.begin(), KELVRA_PROGRAM);
+    return run(arguments, output);
 }
 
 std::optional<Window> Desktop::findWindow(const std::string& title) const {
-    std::vector<Window> all;
-    collectWindows(display_, root(), all);
-    for (Window w : all) {
-        auto t = windowTitle(display_, w);
-        if (t && *t == title && viewable(display_, w)) return w;
+    for (Window w : viewableWindows(display_)) {
+        auto name = readProperty<char>(display_, w, "_NET_WM_NAME");
+        if (std::string(name.begin(), name.end()) == title) return w;
     }
     return std::nullopt;
 }
 
-std::vector<Window> Desktop::windowsOfProcess(pid_t pid) const {
-    std::vector<Window> all, result;
-    collectWindows(display_, root(), all);
-    for (Window w : all) {
-        auto p = cardinals(display_, w, "_NET_WM_PID");
-        if (p && !p->empty() && (*p)[0] == pid && viewable(display_, w)) result.push_back(w);
-    }
+std::vector<Window> Desktop::windowsOf(pid_t pid) const {
+    std::vector<Window> result;
+    for (Window w : viewableWindows(display_))
+        if (property(w, "_NET_WM_PID") == std::vector<long>{pid}) result.push_back(w);
     return result;
+}
+
+std::optional<OwnWindow> Desktop::placed(Window w) const {
+    XWindowAttributes a;
+    int x = 0, y = 0;
+    Window child;
+    if (!XGetWindowAttributes(display_, w, &a) ||
+        !XTranslateCoordinates(display_, w, root(), 0, 0, &x, &y, &child))
+        return std::nullopt;
+    const int b = a.border_width;
+    return OwnWindow{
+        w,
+        {double(x - b), double(y - b), double(a.width + 2 * b), double(a.height + 2 * b)},
+        a.override_redirect != 0};
 }
 
 std::vector<OwnWindow> Desktop::kelvraWindows() const {
     std::vector<OwnWindow> found;
-    if (!kelvra_) return found;
-    for (Window w : windowsOfProcess(kelvra_->pid())) {
-        XWindowAttributes a;
-        if (!XGetWindowAttributes(display_, w, &a) || a.map_state != IsViewable) continue;
-        Window child;
-        int x = 0, y = 0;
-        XTranslateCoordinates(display_, w, root(), 0, 0, &x, &y, &child);
-        found.push_back({w,
-                         {double(x), double(y), double(a.width), double(a.height)},
-                         a.override_redirect != 0});
-    }
+    for (Window w : windowsOf(kelvra_->pid()))
+        if (auto own = placed(w)) found.push_back(*own);
     return found;
 }
 
-Window Desktop::waitForClientWindow(const std::string& title, ChildProcess& process) {
+Window Desktop::startTestClient(const ClientOptions& options) {
+    std::vector<std::string> argv = {KELVRA_TESTCLIENT, "--title", options.title};
+    argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
+    clients_.push_back(start(argv));
+    ChildProcess& client = *clients_.back();
+    // Mapped, and under a window manager managed: framed, with its decorations published.
     std::optional<Window> found;
     bool ready = false;
     waitUntil(
         [&] {
-            if (!process.running()) return true;  // gone: no point waiting
-            found = findWindow(title);
-            if (!found) return false;
-            if (!windowManager_) return ready = true;
-            // Managed: the WM has framed it and published its decorations.
-            auto list = cardinals(display_, root(), "_NET_CLIENT_LIST");
-            return ready = cardinals(display_, *found, "_NET_FRAME_EXTENTS") && list &&
-                           std::find(list->begin(), list->end(), static_cast<long>(*found)) !=
-                               list->end();
+            found = findWindow(options.title);
+            ready = found &&
+                    (!windowManager_ || (!property(*found, "_NET_FRAME_EXTENTS").empty() &&
+                                         contains(property(root(), "_NET_CLIENT_LIST"), *found)));
+            return ready || !client.running();
         },
         startDeadline);
-    if (!ready) {
-        throw std::runtime_error("no window \"" + title + "\" appeared: " + process.logText());
-    }
+    if (!ready)
+        throw std::runtime_error("no window \"" + options.title + "\": " + client.logText());
     return *found;
 }
 
-Window Desktop::startTestClient(const ClientOptions& options) {
-#ifndef KELVRA_TESTCLIENT
-    (void)options;
-    throw std::runtime_error("kelvra-testclient was not built");
-#else
-    std::vector<std::string> argv = {KELVRA_TESTCLIENT, "--title", options.title};
-    argv.insert(argv.end(), options.arguments.begin(), options.arguments.end());
-    clients_.push_back(std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = argv,
-        .environment = sessionEnvironment(),
-        .logFile = logPath("testclient"),
-        .inheritedFds = {},
-    }));
-    return waitForClientWindow(options.title, *clients_.back());
-#endif
-}
-
-Window Desktop::startXterm(const std::string& title) {
-    clients_.push_back(std::make_unique<ChildProcess>(ChildProcess::Options{
-        .argv = {"xterm", "-T", title, "-geometry", "80x24+120+90", "-e", "sleep", "3600"},
-        .environment = sessionEnvironment(),
-        .logFile = logPath("xterm"),
-        .inheritedFds = {},
-    }));
-    return waitForClientWindow(title, *clients_.back());
-}
-
 void Desktop::startTray() {
-    tray_ = std::make_unique<ChildProcess>(ChildProcess::Options{
-        // At the right end, as trays usually sit: not under the middle of the screen,
-        // where a divider between two halves passes.
-        .argv = {"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
-                 "--height", "24"},
-        .environment = sessionEnvironment(),
-        .logFile = logPath("trayer"),
-        .inheritedFds = {},
-    });
-    std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));
+    // At the right end, away from the middle of the screen where dividers pass.
+    tray_ = start({"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
+                   "--height", "24"});
+    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));
     if (!waitUntil([&] { return XGetSelectionOwner(display_, atom(display_, selection.c_str())); },
                    startDeadline))
         throw std::runtime_error("the system tray did not start");
 }
 
 std::optional<Window> Desktop::trayIcon() const {
-    if (!tray_ || !kelvra_) return std::nullopt;
-    for (Window w : windowsOfProcess(kelvra_->pid())) {
-        // Embedded: some ancestor belongs to the tray.
-        for (Window a = w; a != None && a != root();) {
-            auto p = cardinals(display_, a, "_NET_WM_PID");
-            if (p && !p->empty() && (*p)[0] == tray_->pid()) return w;
-            Window rootReturn = None, parent = None, *children = nullptr;
-            unsigned int count = 0;
-            if (!XQueryTree(display_, a, &rootReturn, &parent, &children, &count)) break;
-            if (children) XFree(children);
-            a = parent;
-        }
-    }
+    // Embedded: inside one of the tray's windows.
+    for (Window tray : windowsOf(tray_->pid()))
+        for (Window w : viewableWindows(display_, tray))
+            if (property(w, "_NET_WM_PID") == std::vector<long>{kelvra_->pid()}) return w;
     return std::nullopt;
 }
 
@@ -517,98 +324,35 @@ bool Desktop::openTrayMenu() {
     if (!icon) return false;
     const long popup = static_cast<long>(atom(display_, "_NET_WM_WINDOW_TYPE_POPUP_MENU"));
     auto menuOpen = [&] {
-        for (Window w : windowsOfProcess(kelvra_->pid())) {
-            auto types = property(w, "_NET_WM_WINDOW_TYPE");
-            if (std::find(types.begin(), types.end(), popup) != types.end()) return true;
-        }
+        for (Window w : windowsOf(kelvra_->pid()))
+            if (contains(property(w, "_NET_WM_WINDOW_TYPE"), popup)) return true;
         return false;
     };
-    auto [x, y] = centreOf(*icon);
+    auto own = placed(*icon);
+    if (!own) return false;
+    const Spot centre{int(own->box.x + own->box.width / 2), int(own->box.y + own->box.height / 2)};
+    // A click that lands while an earlier menu is still being taken down opens nothing.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (!menuOpen()) click(x, y);
+        if (!menuOpen()) click(centre);
         if (waitUntil(menuOpen, 1500ms)) return true;
     }
     return false;
 }
 
-std::pair<int, int> Desktop::centreOf(Window window) const {
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(display_, window, &attributes);
-    int x = 0, y = 0;
-    Window child = None;
-    XTranslateCoordinates(display_, window, root(), attributes.width / 2, attributes.height / 2, &x,
-                          &y, &child);
-    return {x, y};
+void Desktop::click(Spot at) {
+    pressButton(at);
+    releaseButton();
 }
 
-void Desktop::click(int x, int y) {
-    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
-    XTestFakeButtonEvent(display_, 1, True, CurrentTime);
-    XTestFakeButtonEvent(display_, 1, False, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::doubleClick(int x, int y) {
-    click(x, y);
-    std::this_thread::sleep_for(40ms);
-    click(x, y);
-}
-
-void Desktop::pressKey(unsigned long keysym) {
-    KeyCode key = XKeysymToKeycode(display_, keysym);
-    if (!key) {
-        ADD_FAILURE() << "the server's keymap has no key for keysym " << keysym;
-        return;
+void Desktop::pressKeys(const std::vector<unsigned long>& keysyms) {
+    std::vector<KeyCode> keys;
+    for (auto keysym : keysyms) {
+        keys.push_back(XKeysymToKeycode(display_, keysym));
+        if (!keys.back()) ADD_FAILURE() << "the server's keymap has no key for keysym " << keysym;
     }
-    XTestFakeKeyEvent(display_, key, True, CurrentTime);
-    XTestFakeKeyEvent(display_, key, False, CurrentTime);
-    XSync(display_, False);
-}
-
-void Desktop::activate(Window window) {
-    if (windowManager_) {
-        XEvent e{};
-        e.xclient.type = ClientMessage;
-        e.xclient.window = window;
-        e.xclient.message_type = atom(display_, "_NET_ACTIVE_WINDOW");
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = 2;  // from a pager: the WM obeys without focus stealing checks
-        e.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display_, root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
-        XFlush(display_);
-        bool active = waitUntil([&] {
-            auto a = cardinals(display_, root(), "_NET_ACTIVE_WINDOW");
-            return a && !a->empty() && static_cast<Window>((*a)[0]) == window;
-        });
-        if (!active) ADD_FAILURE() << "the window manager did not activate the window";
-        return;
-    }
-    XRaiseWindow(display_, window);
-    XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
-    XSync(display_, False);
-    bool focused = waitUntil([&] {
-        Window focus = None;
-        int revert = 0;
-        XGetInputFocus(display_, &focus, &revert);
-        return focus == window;
-    });
-    if (!focused) ADD_FAILURE() << "the window did not get the input focus";
-}
-
-void Desktop::pressShortcut(unsigned long keysym) {
-    KeyCode control = XKeysymToKeycode(display_, XK_Control_L);
-    KeyCode alt = XKeysymToKeycode(display_, XK_Alt_L);
-    KeyCode key = XKeysymToKeycode(display_, keysym);
-    if (!control || !alt || !key) {
-        ADD_FAILURE() << "the server's keymap has no key for keysym " << keysym;
-        return;
-    }
-    XTestFakeKeyEvent(display_, control, True, CurrentTime);
-    XTestFakeKeyEvent(display_, alt, True, CurrentTime);
-    XTestFakeKeyEvent(display_, key, True, CurrentTime);
-    XTestFakeKeyEvent(display_, key, False, CurrentTime);
-    XTestFakeKeyEvent(display_, alt, False, CurrentTime);
-    XTestFakeKeyEvent(display_, control, False, CurrentTime);
+    for (auto key : keys) XTestFakeKeyEvent(display_, key, True, CurrentTime);
+    for (auto key = keys.rbegin(); key != keys.rend(); ++key)
+        XTestFakeKeyEvent(display_, *key, False, CurrentTime);
     XSync(display_, False);
 }
 
@@ -621,14 +365,12 @@ void Desktop::pressButton(Spot at) {
 
 void Desktop::moveButton(Spot to, int steps) {
     const Spot from = pointer_;
-    steps = std::max(steps, 1);
     for (int i = 1; i <= steps; ++i) {
-        const int x = from.x + (to.x - from.x) * i / steps;
-        const int y = from.y + (to.y - from.y) * i / steps;
-        XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+        XTestFakeMotionEvent(display_, -1, from.x + (to.x - from.x) * i / steps,
+                             from.y + (to.y - from.y) * i / steps, CurrentTime);
         XSync(display_, False);
         // A hand's pace: the window manager and Kelvra each see every step.
-        std::this_thread::sleep_for(dragStepInterval);
+        std::this_thread::sleep_for(10ms);
     }
     pointer_ = to;
 }
@@ -638,211 +380,101 @@ void Desktop::releaseButton() {
     XSync(display_, False);
 }
 
-void Desktop::drag(Spot from, Spot to, int steps) {
-    pressButton(from);
-    // A hand starts a drag with a small movement, before the window manager has
-    // moved anything.
-    moveButton({from.x + (to.x < from.x ? -6 : 6), from.y}, 1);
-    moveButton(to, steps);
-    releaseButton();
-}
-
-void Desktop::addTopDock(int height) {
-    Box m = primaryMonitor();
-    Window dock = XCreateSimpleWindow(display_, root(), static_cast<int>(m.x),
-                                      static_cast<int>(m.y), static_cast<unsigned>(m.width),
-                                      static_cast<unsigned>(height), 0, 0, 0x202020);
-    Atom dockType = atom(display_, "_NET_WM_WINDOW_TYPE_DOCK");
-    XChangeProperty(display_, dock, atom(display_, "_NET_WM_WINDOW_TYPE"), XA_ATOM, 32,
-                    PropModeReplace, reinterpret_cast<unsigned char*>(&dockType), 1);
-    // left, right, top, bottom, then the start and end of each strut along its edge.
-    long strut[12] = {
-        0, 0, height, 0, 0, 0, 0, 0, static_cast<long>(m.x), static_cast<long>(m.x + m.width - 1),
-        0, 0};
-    auto setStrut = [&] {
-        XChangeProperty(display_, dock, atom(display_, "_NET_WM_STRUT_PARTIAL"), XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<unsigned char*>(strut), 12);
-        XChangeProperty(display_, dock, atom(display_, "_NET_WM_STRUT"), XA_CARDINAL, 32,
-                        PropModeReplace, reinterpret_cast<unsigned char*>(strut), 4);
-    };
-    setStrut();
-    long pid = getpid();
-    XChangeProperty(display_, dock, atom(display_, "_NET_WM_PID"), XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<unsigned char*>(&pid), 1);
-    XStoreName(display_, dock, "e2e dock");
-    XMapWindow(display_, dock);
-    XSync(display_, False);
-    if (!windowManager_) return;
-    // A dock mapped while openbox is still finishing its start can be managed before
-    // its strut is looked at: once it is managed, setting the strut again makes the
-    // manager take it into account.
-    auto managed = [&] {
-        auto clients = cardinals(display_, root(), "_NET_CLIENT_LIST");
-        return clients && std::find(clients->begin(), clients->end(), static_cast<long>(dock)) !=
-                              clients->end();
-    };
-    // Openbox sometimes drops a map request that arrives while it finishes starting:
-    // ask again.
-    for (int attempt = 0; attempt < 3 && !waitUntil(managed, std::chrono::milliseconds(700));
-         ++attempt) {
-        XUnmapWindow(display_, dock);
-        XSync(display_, False);
-        XMapWindow(display_, dock);
-        XSync(display_, False);
-    }
-    setStrut();
-    XSync(display_, False);
-    bool reserved = waitUntil([&] {
-        auto area = cardinals(display_, root(), "_NET_WORKAREA");
-        return area && area->size() >= 4 && (*area)[1] >= height;
-    });
-    if (!reserved) ADD_FAILURE() << "the window manager did not reserve the dock's strut";
-}
-
-std::vector<long> Desktop::property(Window window, const char* name) const {
-    return cardinals(display_, window, name).value_or(std::vector<long>{});
-}
-
-std::optional<Window> Desktop::activeWindow() const {
-    auto active = cardinals(display_, root(), "_NET_ACTIVE_WINDOW");
-    if (!active || active->empty() || (*active)[0] == 0) return std::nullopt;
-    return static_cast<Window>((*active)[0]);
-}
-
-void Desktop::closeWindow(Window window) {
+void Desktop::tellWindowManager(Window window, const char* message, std::vector<long> data) {
     XEvent e{};
     e.xclient.type = ClientMessage;
     e.xclient.window = window;
-    e.xclient.message_type = atom(display_, "_NET_CLOSE_WINDOW");
+    e.xclient.message_type = atom(display_, message);
     e.xclient.format = 32;
-    e.xclient.data.l[0] = CurrentTime;
-    e.xclient.data.l[1] = 2;  // from a pager
+    std::copy(data.begin(), data.end(), e.xclient.data.l);
     XSendEvent(display_, root(), False, SubstructureRedirectMask | SubstructureNotifyMask, &e);
     XFlush(display_);
 }
 
-std::optional<Box> Desktop::frame(Window window) const {
-    lastXError = 0;
-    XWindowAttributes a;
-    if (!XGetWindowAttributes(display_, window, &a)) return std::nullopt;
-    int rx = 0, ry = 0;
-    Window child = None;
-    if (!XTranslateCoordinates(display_, window, root(), 0, 0, &rx, &ry, &child)) {
-        return std::nullopt;
+void Desktop::activate(Window window) {
+    Window focus = None;
+    int revert = 0;
+    if (windowManager_) {
+        // From a pager: the WM obeys without focus stealing checks.
+        tellWindowManager(window, "_NET_ACTIVE_WINDOW", {2, CurrentTime});
+    } else {
+        XRaiseWindow(display_, window);
+        XSetInputFocus(display_, window, RevertToPointerRoot, CurrentTime);
+        XSync(display_, False);
     }
-    long left = 0, right = 0, top = 0, bottom = 0;
-    if (auto extents = cardinals(display_, window, "_NET_FRAME_EXTENTS");
-        extents && extents->size() == 4) {
-        left = (*extents)[0];
-        right = (*extents)[1];
-        top = (*extents)[2];
-        bottom = (*extents)[3];
-    }
-    if (lastXError) return std::nullopt;
-    Box origin = primaryMonitor();
-    return Box{static_cast<double>(rx - a.border_width - left) - origin.x,
-               static_cast<double>(ry - a.border_width - top) - origin.y,
-               static_cast<double>(a.width + 2 * a.border_width + left + right),
-               static_cast<double>(a.height + 2 * a.border_width + top + bottom)};
+    if (!waitUntil([&] {
+            return windowManager_ ? activeWindow() == window
+                                  : XGetInputFocus(display_, &focus, &revert) && focus == window;
+        }))
+        ADD_FAILURE() << "the window did not become the active one";
 }
 
-std::optional<Box> Desktop::waitForFrame(Window window, const Box& expected,
-                                         std::chrono::milliseconds deadline) {
+std::optional<Window> Desktop::activeWindow() const {
+    auto active = property(root(), "_NET_ACTIVE_WINDOW");
+    if (active.empty() || active[0] == 0) return std::nullopt;
+    return static_cast<Window>(active[0]);
+}
+
+std::vector<long> Desktop::property(Window window, const char* name) const {
+    return readProperty<long>(display_, window, name);
+}
+
+std::optional<Box> Desktop::frame(Window window) const {
+    lastXError = 0;
+    const auto own = placed(window);
+    auto e = property(window, "_NET_FRAME_EXTENTS");  // left, right, top, bottom
+    if (e.size() != 4) e = {0, 0, 0, 0};
+    if (!own || lastXError) return std::nullopt;
+    const Box origin = primaryMonitor(), b = own->box;
+    return Box{b.x - e[0] - origin.x, b.y - e[2] - origin.y, b.width + e[0] + e[1],
+               b.height + e[2] + e[3]};
+}
+
+::testing::AssertionResult Desktop::reaches(Window window, const Box& expected,
+                                            std::chrono::milliseconds deadline) {
     std::optional<Box> last;
-    waitUntil(
-        [&] {
-            last = frame(window);
-            return last && near(*last, expected);
-        },
-        deadline);
-    return last;
+    if (waitUntil([&] { return (last = frame(window)) && near(*last, expected); }, deadline))
+        return ::testing::AssertionSuccess();
+    auto failure = ::testing::AssertionFailure() << "expected " << expected;
+    if (last) return failure << ", got " << *last;
+    return failure << ", the window vanished";
 }
 
 ::testing::AssertionResult Desktop::pressAndExpect(Window window, unsigned long keysym,
                                                    const Box& expected) {
     pressShortcut(keysym);
-    auto got = waitForFrame(window, expected);
-    if (got && near(*got, expected)) return ::testing::AssertionSuccess();
-    auto failure = ::testing::AssertionFailure()
-                   << "keysym " << keysym << ": expected " << expected;
-    if (got) return failure << ", got " << *got;
-    return failure << ", the window vanished";
+    return reaches(window, expected) << " (keysym " << keysym << ")";
 }
 
 std::optional<Box> Desktop::waitForChange(Window window, const Box& before,
                                           std::chrono::milliseconds deadline) {
     std::optional<Box> last;
-    waitUntil(
-        [&] {
-            last = frame(window);
-            return !last || !(*last == before);
-        },
-        deadline);
+    waitUntil([&] { return !(last = frame(window)) || !(*last == before); }, deadline);
     return last;
 }
 
 bool Desktop::waitUntil(const std::function<bool()>& condition,
                         std::chrono::milliseconds deadline) {
-    auto end = std::chrono::steady_clock::now() + deadline;
-    while (true) {
-        if (condition()) return true;
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!condition()) {
         if (std::chrono::steady_clock::now() >= end) return false;
-        sleepPoll();
+        std::this_thread::sleep_for(10ms);
     }
-}
-
-std::vector<Monitor> Desktop::monitors() const {
-    int count = 0;
-    XRRMonitorInfo* info = XRRGetMonitors(display_, root(), True, &count);
-    std::vector<Monitor> result;
-    for (int i = 0; i < count; ++i) {
-        char* name = XGetAtomName(display_, info[i].name);
-        result.push_back({name ? name : "", info[i].x, info[i].y, info[i].width, info[i].height,
-                          info[i].primary != 0});
-        if (name) XFree(name);
-    }
-    if (info) XRRFreeMonitors(info);
-    return result;
+    return true;
 }
 
 Box Desktop::primaryMonitor() const {
-    auto all = monitors();
-    if (all.empty()) {
-        Screen* s = DefaultScreenOfDisplay(display_);
-        return {0, 0, static_cast<double>(s->width), static_cast<double>(s->height)};
+    int count = 0, chosen = 0;
+    XRRMonitorInfo* info = XRRGetMonitors(display_, root(), True, &count);
+    for (int i = 0; i < count; ++i)
+        if (info[i].primary) chosen = i;
+    Box box{0, 0, double(DisplayWidth(display_, 0)), double(DisplayHeight(display_, 0))};
+    if (count > 0) {
+        const XRRMonitorInfo& m = info[chosen];
+        box = {double(m.x), double(m.y), double(m.width), double(m.height)};
     }
-    auto primary = std::find_if(all.begin(), all.end(), [](const Monitor& m) { return m.primary; });
-    const Monitor& m = primary != all.end() ? *primary : all.front();
-    return {static_cast<double>(m.x), static_cast<double>(m.y), static_cast<double>(m.width),
-            static_cast<double>(m.height)};
-}
-
-KeyHolder::KeyHolder(const std::string& displayName, unsigned long keysym) {
-    display_ = XOpenDisplay(displayName.c_str());
-    if (!display_) throw std::runtime_error("KeyHolder: cannot connect");
-    KeyCode key = XKeysymToKeycode(display_, keysym);
-    lastXError = 0;
-    XGrabKey(display_, key, ControlMask | Mod1Mask, DefaultRootWindow(display_), True,
-             GrabModeAsync, GrabModeAsync);
-    XSync(display_, False);
-    holding_ = lastXError == 0;
-}
-
-KeyHolder::~KeyHolder() {
-    if (display_) XCloseDisplay(display_);
-}
-
-bool KeyHolder::receivedPress(std::chrono::milliseconds deadline) {
-    return Desktop::waitUntil(
-        [&] {
-            while (XPending(display_)) {
-                XEvent e;
-                XNextEvent(display_, &e);
-                if (e.type == KeyPress) return true;
-            }
-            return false;
-        },
-        deadline);
+    XRRFreeMonitors(info);
+    return box;
 }
 
 }  // namespace kelvra::e2e

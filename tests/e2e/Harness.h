@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <X11/Xlib.h>
-#include <sys/types.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <filesystem>
@@ -27,198 +27,152 @@ using namespace std::chrono_literals;
 // A window's outer frame (decorations included), in the program's working space:
 // root coordinates shifted so that the primary monitor's top-left is the origin.
 struct Box {
-    double x = 0;
-    double y = 0;
-    double width = 0;
-    double height = 0;
+    double x = 0, y = 0, width = 0, height = 0;
     friend bool operator==(const Box&, const Box&) = default;
 };
 std::ostream& operator<<(std::ostream& os, const Box& b);
 // The server works in whole pixels, so half-pixel zone edges round either way.
 bool near(const Box& a, const Box& b, double tolerance = 1.0);
 
-// A point in root coordinates.
-struct Spot {
-    int x = 0;
-    int y = 0;
+// The zones of the default 1440 x 900 screen with the default gap of 8 and no padding:
+// each inner zone edge is pulled in by 4 pixels.
+namespace zone {
+constexpr Box leftHalf{0, 0, 716, 900}, rightHalf{724, 0, 716, 900};
+constexpr Box topHalf{0, 0, 1440, 446}, bottomHalf{0, 454, 1440, 446};
+constexpr Box topLeft{0, 0, 716, 446}, bottomRight{724, 454, 716, 446};
+constexpr Box leftThird{0, 0, 476, 900}, rightThird{964, 0, 476, 900};
+constexpr Box leftTwoThirds{0, 0, 956, 900}, rightTwoThirds{484, 0, 956, 900};
+constexpr Box maximized{0, 0, 1440, 900};
+}  // namespace zone
+
+struct Spot {  // root coordinates
+    int x = 0, y = 0;
 };
 
-// A RandR monitor laid over the root window (xrandr --setmonitor).
-struct Monitor {
+struct Monitor {  // a RandR monitor laid over the root window
     std::string name;
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
+    int x = 0, y = 0, width = 0, height = 0;
     bool primary = false;
 };
 
 struct DesktopOptions {
     std::string screen = "1440x900x24";
-    // Empty: the server's own single monitor. Otherwise these replace it.
-    std::vector<Monitor> monitors;
+    std::vector<Monitor> monitors = {};  // empty: the server's own single monitor
     bool windowManager = true;
-    // The window manager with its stock configuration (openbox's own key bindings,
-    // Ctrl+Alt+arrows among them) instead of one that binds no keys.
+    // openbox with its stock key bindings (Ctrl+Alt+arrows among them) instead of none.
     bool stockWindowManagerConfig = false;
 };
 
-// One of the program's own mapped windows (preview, picker, divider, menu).
+// One of the program's own windows (preview, picker, divider, menu), in root coordinates.
 struct OwnWindow {
     Window window = 0;
-    Box box;  // root coordinates
+    Box box;
     bool overrideRedirect = false;
 };
 
-// Extra options for the test client (its own command-line options).
+// A test client's title and further options (its geometry is 400x300+200+150 unless given).
 struct ClientOptions {
     std::string title;
-    std::vector<std::string> arguments;
+    std::vector<std::string> arguments = {};
 };
 
-// One private X session for one test: an Xvfb on a free display, optionally a window
-// manager, client programs and the program under test, with HOME and the XDG folders
-// in a fresh temporary directory. Everything is torn down when the object goes away,
-// also when the test failed half-way.
+// One private X session for one test (Xvfb, optionally a window manager, clients and the
+// program, with HOME and the XDG folders in a fresh temporary folder), torn down with it.
 class Desktop {
   public:
-    static constexpr auto defaultDeadline = 3s;
-
     explicit Desktop(DesktopOptions options = {});
     ~Desktop();
     Desktop(const Desktop&) = delete;
     Desktop& operator=(const Desktop&) = delete;
 
     Display* display() const { return display_; }
-    Window root() const;
+    Window root() const { return DefaultRootWindow(display_); }
     std::string displayName() const { return ":" + std::to_string(displayNumber_); }
     const std::filesystem::path& home() const { return home_; }
 
-    // Changes the session environment of the programs started from now on ("" removes).
-    void changeEnvironment(const std::map<std::string, std::string>& changes);
+    // For the programs started from now on ("" removes a variable).
+    void changeEnvironment(const std::map<std::string, std::string>& changes) {
+        for (const auto& [name, value] : changes) environment_[name] = value;
+    }
     // Members merged into the settings file that the program reads at start.
-    void writeSettings(const nlohmann::json& members);
-    // Starts the program (with these variables added to its environment) and waits
-    // until its shortcuts are registered.
+    void writeSettings(const nlohmann::json& members) { settings_.update(members); }
+    // Starts the program, with these variables added, and waits until its shortcuts are
+    // registered.
     void startKelvra(const std::map<std::string, std::string>& extraEnvironment = {});
-    // Starts the program once more in the same session (with `arguments`) and waits
-    // for it to end; its exit code, or nothing if it was still running at the deadline
-    // (it is ended). Its output goes to `output` when given.
-    std::optional<int> runAnotherKelvra(std::chrono::milliseconds deadline = 10s,
-                                        const std::vector<std::string>& arguments = {},
-                                        std::string* output = nullptr);
-    bool kelvraRunning();
-    // The program's wait status once it has ended.
-    std::optional<int> kelvraExitStatus() const;
-    pid_t kelvraPid() const;
-    std::string kelvraLog() const;
+    ChildProcess& kelvra() { return *kelvra_; }
+    pid_t kelvraPid() const { return kelvra_->pid(); }
+    bool kelvraRunning() { return kelvra_->running(); }
+    bool kelvraSaid(const std::string& text) const {
+        return kelvra_->logText().find(text) != std::string::npos;
+    }
+    // Runs a program (xrandr, ...) in the session and waits for it to end: its exit code,
+    // or -1; its output goes to `output` when given.
+    int run(const std::vector<std::string>& argv, std::string* output = nullptr);
+    int runAnotherKelvra(std::vector<std::string> arguments = {}, std::string* output = nullptr);
 
-    // Start a client and wait until its window is mapped (and managed, under a WM).
+    // Waits until the client's window is mapped (and managed, under a window manager).
     Window startTestClient(const ClientOptions& options);
-    Window startXterm(const std::string& title);
-    // The managed window with this exact title, if one is mapped now.
+    // The viewable window with this exact title.
     std::optional<Window> findWindow(const std::string& title) const;
     // A 32-bit property (cardinals, windows or atoms); empty when it is not set.
     std::vector<long> property(Window window, const char* name) const;
-    // The window manager's active window, if it names one.
     std::optional<Window> activeWindow() const;
-    // Asks the window manager to close the window, as its close button would.
-    void closeWindow(Window window);
-    // The program's own viewable windows (with the tray icon when it has one).
+    // A client message to the window manager about the window, as a pager sends it.
+    void tellWindowManager(Window window, const char* message, std::vector<long> data);
+    void closeWindow(Window window) { tellWindowManager(window, "_NET_CLOSE_WINDOW", {0, 2}); }
+    // The program's viewable windows (with the tray icon when it has one).
     std::vector<OwnWindow> kelvraWindows() const;
-    // Mapped top-level windows whose _NET_WM_PID is the given process.
-    std::vector<Window> windowsOfProcess(pid_t pid) const;
 
-    // Starts a system tray (an XEmbed host at the bottom right) and waits until it owns
-    // the tray selection.
+    // Starts trayer at the bottom right and waits until it owns the tray selection.
     void startTray();
-    // The program's icon window embedded in the tray, if it is there now.
+    // The program's icon window embedded in the tray.
     std::optional<Window> trayIcon() const;
-    // Clicks the tray icon until the program's menu is mapped (a click that lands while
-    // an earlier menu is still being taken down opens nothing); false if it never opens.
+    // Clicks the tray icon until the program's menu is mapped; false if it never opens.
     bool openTrayMenu();
-    // The centre of a window in root coordinates.
-    std::pair<int, int> centreOf(Window window) const;
-    // A left click at a point of the root window, through XTest.
-    void click(int x, int y);
-    // Two quick left clicks at a point.
-    void doubleClick(int x, int y);
-    // One key (no modifiers) through XTest.
-    void pressKey(unsigned long keysym);
 
-    // Gives the window the input focus (through the WM when there is one) and waits.
-    void activate(Window window);
-    // Control+Alt+key through XTest.
-    void pressShortcut(unsigned long keysym);
-    // The left button through XTest, in root coordinates: pressed at a point, moved in
-    // `steps` equal steps, released; drag does all three, beginning with a small nudge.
-    static constexpr auto dragStepInterval = 10ms;
+    // Input through XTest: keys pressed in order and released in reverse, left clicks,
+    // and the left button pressed, moved in `steps` at a hand's pace and released.
+    void pressKeys(const std::vector<unsigned long>& keysyms);
+    void pressKey(unsigned long keysym) { pressKeys({keysym}); }
+    void pressShortcut(unsigned long keysym) { pressKeys({XK_Control_L, XK_Alt_L, keysym}); }
+    void click(Spot at);
     void pressButton(Spot at);
     void moveButton(Spot to, int steps);
     void releaseButton();
-    void drag(Spot from, Spot to, int steps);
-    // A bar at the top of the primary monitor that reserves `height` pixels; waits
-    // until the WM's work area reflects it.
-    void addTopDock(int height);
+    // Gives the window the input focus (through the WM when there is one) and waits.
+    void activate(Window window);
 
     // The outer frame now, or nothing when the window is gone.
     std::optional<Box> frame(Window window) const;
-    // Polls until the frame is near `expected`; returns the last frame seen.
-    std::optional<Box> waitForFrame(Window window, const Box& expected,
-                                    std::chrono::milliseconds deadline = defaultDeadline);
-    // Presses Control+Alt+`keysym` and checks that the frame comes near `expected`.
+    // Polls until the frame is near `expected`.
+    ::testing::AssertionResult reaches(Window window, const Box& expected,
+                                       std::chrono::milliseconds deadline = 3s);
+    // Presses Control+Alt+`keysym`, then reaches(window, expected).
     ::testing::AssertionResult pressAndExpect(Window window, unsigned long keysym,
                                               const Box& expected);
-    // Polls until the frame differs from `before`.
+    // Polls until the frame differs from `before`; returns the last frame seen.
     std::optional<Box> waitForChange(Window window, const Box& before,
-                                     std::chrono::milliseconds deadline = defaultDeadline);
-    // Polls until `condition` holds; false at the deadline.
+                                     std::chrono::milliseconds deadline = 3s);
     static bool waitUntil(const std::function<bool()>& condition,
-                          std::chrono::milliseconds deadline = defaultDeadline);
-
-    // The primary monitor in root coordinates.
-    Box primaryMonitor() const;
-    // All monitors in root coordinates, in the server's order.
-    std::vector<Monitor> monitors() const;
-
-    // Runs a helper program (xrandr, ...) against this display and waits for it.
-    int run(const std::vector<std::string>& argv);
+                          std::chrono::milliseconds deadline = 3s);
 
   private:
-    void startServer(const std::string& screen);
+    std::unique_ptr<ChildProcess> start(const std::vector<std::string>& argv, int fd = -1);
     void setMonitors(const std::vector<Monitor>& monitors);
-    void startWindowManager(bool stockConfig);
-    Window waitForClientWindow(const std::string& title, ChildProcess& process);
-    std::map<std::string, std::string> sessionEnvironment() const;
-    std::filesystem::path logPath(const std::string& name);
+    Box primaryMonitor() const;
+    // The window's area in root coordinates, its border included.
+    std::optional<OwnWindow> placed(Window window) const;
+    std::vector<Window> windowsOf(pid_t pid) const;
 
     std::filesystem::path home_;
     int displayNumber_ = -1;
     Display* display_ = nullptr;
-    std::unique_ptr<ChildProcess> server_;
-    std::unique_ptr<ChildProcess> windowManager_;
-    std::unique_ptr<ChildProcess> kelvra_;
-    std::unique_ptr<ChildProcess> tray_;
+    std::unique_ptr<ChildProcess> server_, windowManager_, kelvra_, tray_;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     nlohmann::json settings_;
-    std::map<std::string, std::string> environmentChanges_;
+    std::map<std::string, std::string> environment_;
     int logCounter_ = 0;
     Spot pointer_;
-};
-
-// A second client connection that holds Control+Alt+key on the root window, the way
-// another program that owns the combination would.
-class KeyHolder {
-  public:
-    KeyHolder(const std::string& displayName, unsigned long keysym);
-    ~KeyHolder();
-    bool holding() const { return holding_; }
-    // Whether a press of the held key reached this client within the deadline.
-    bool receivedPress(std::chrono::milliseconds deadline = Desktop::defaultDeadline);
-
-  private:
-    Display* display_ = nullptr;
-    bool holding_ = false;
 };
 
 }  // namespace kelvra::e2e

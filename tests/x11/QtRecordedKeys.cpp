@@ -11,18 +11,15 @@ namespace kelvra::test {
 const std::vector<QtKeyRow>& recordableQtKeys() {
     static const std::vector<QtKeyRow> rows = [] {
         std::vector<QtKeyRow> r;
-        for (int i = 0; i < 26; ++i)
-            r.push_back({XK_a + static_cast<unsigned long>(i), Qt::Key_A + i, false});
-        for (int i = 0; i < 10; ++i)
-            r.push_back({XK_0 + static_cast<unsigned long>(i), Qt::Key_0 + i, false});
-        for (int i = 0; i < 12; ++i)
-            r.push_back({XK_F1 + static_cast<unsigned long>(i), Qt::Key_F1 + i, false});
         static const char* const fk[] = {"FK13", "FK14", "FK15", "FK16",
                                          "FK17", "FK18", "FK19", "FK20"};
-        for (int i = 12; i < 20; ++i)
-            r.push_back({XK_F1 + static_cast<unsigned long>(i), Qt::Key_F1 + i, false, fk[i - 12]});
-        for (int i = 0; i < 10; ++i)
-            r.push_back({XK_KP_0 + static_cast<unsigned long>(i), Qt::Key_0 + i, true});
+        for (unsigned long i = 0; i < 26; ++i) r.push_back({XK_a + i, Qt::Key_A + int(i), false});
+        for (unsigned long i = 0; i < 20; ++i)
+            r.push_back({XK_F1 + i, Qt::Key_F1 + int(i), false, i < 12 ? nullptr : fk[i - 12]});
+        for (unsigned long i = 0; i < 10; ++i) {
+            r.push_back({XK_0 + i, Qt::Key_0 + int(i), false});
+            r.push_back({XK_KP_0 + i, Qt::Key_0 + int(i), true});
+        }
         const QtKeyRow others[] = {
             {XK_equal, Qt::Key_Equal, false},
             {XK_minus, Qt::Key_Minus, false},

@@ -1,7 +1,6 @@
 #pragma once
 
-// Kept free of Qt's and Xlib's headers, whose names collide: the X11 tests include
-// this next to Xlib.
+// Free of Qt's headers, whose names collide with Xlib's that the X11 tests include.
 
 #include <optional>
 #include <vector>
@@ -18,19 +17,15 @@ namespace kelvra::test {
 struct QtKeyRow {
     unsigned long keysym;
     int qtKey;
-    bool keypad;  // Qt flags keypad keys with a modifier of their own
-    // The XKB name of the key, for keys that keymaps give other keysyms (F13 types
-    // XF86Tools on a standard Linux keymap).
-    const char* xkbName = nullptr;
+    bool keypad;                    // Qt flags keypad keys with a modifier of their own
+    const char* xkbName = nullptr;  // for keys typing another keysym (F13 types XF86Tools)
 };
 
-// Every key that can be recorded (all but Escape, which ends a recording), keypad
-// keys both with Num Lock on and off.
+// Every key that can be recorded (all but Escape), keypad keys with Num Lock on and off.
 const std::vector<QtKeyRow>& recordableQtKeys();
 
-// What the program's own windows record for a Control+Alt press of the row's key:
-// from the X keycode of the press (the event's native scan code), or, with a scan
-// code of 0, from Qt's key alone.
+// What the program's windows record for a Control+Alt press of the row's key: from the
+// press's X keycode (its native scan code), or, with a scan code of 0, from Qt's key.
 std::optional<port::KeyEvent> recordQtKey(const x11::VirtualKeyCodes& keys, const QtKeyRow& row,
                                           unsigned int scanCode);
 
