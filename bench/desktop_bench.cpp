@@ -226,12 +226,8 @@ int main(int argc, char** argv) {
         // Memory once start-up is over: the hot keys are registered by now.
         const double rssAtStart = residentMiB(kelvra);
 
-#ifdef KELVRA_TESTCLIENT
         Window window = desktop.startTestClient(
             {.title = "bench", .arguments = {"--geometry", "400x300+200+150"}});
-#else
-        Window window = desktop.startXterm("bench");
-#endif
         desktop.activate(window);
         XSelectInput(desktop.display(), window, StructureNotifyMask);
         XSync(desktop.display(), False);
