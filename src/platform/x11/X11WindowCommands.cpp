@@ -74,32 +74,32 @@ bool X11WindowCommands::managerSupports(const char* atomName) {
     return found;
 }
 
-bool X11WindowCommands::interruptMove(Window w) {
-    if (!c_.isOpen() || !c_.hasWindowManager() || !managerSupports("_NET_WM_MOVERESIZE"))
-        return false;
+std::optional<std::pair<int, int>> X11WindowCommands::pointerWhileLeftDown() {
     Window rootReturn = 0, child = 0;
     int x = 0, y = 0, winX = 0, winY = 0;
     unsigned int state = 0;
     if (!XQueryPointer(c_.display(), c_.root(), &rootReturn, &child, &x, &y, &winX, &winY,
                        &state) ||
-        !(state & Button1Mask)) {
+        !(state & Button1Mask))
+        return std::nullopt;
+    return std::pair{x, y};
+}
+
+bool X11WindowCommands::interruptMove(Window w) {
+    if (!c_.isOpen() || !c_.hasWindowManager() || !managerSupports("_NET_WM_MOVERESIZE"))
         return false;
-    }
-    c_.sendRootMessage(w, "_NET_WM_MOVERESIZE", x, y, moveResizeCancel, leftButton,
+    auto at = pointerWhileLeftDown();
+    if (!at) return false;
+    c_.sendRootMessage(w, "_NET_WM_MOVERESIZE", at->first, at->second, moveResizeCancel, leftButton,
                        sourceApplication);
     return true;
 }
 
 void X11WindowCommands::resumeMove(Window w) {
-    Window rootReturn = 0, child = 0;
-    int x = 0, y = 0, winX = 0, winY = 0;
-    unsigned int state = 0;
-    if (!XQueryPointer(c_.display(), c_.root(), &rootReturn, &child, &x, &y, &winX, &winY,
-                       &state) ||
-        !(state & Button1Mask)) {
-        return;  // released meanwhile: there is no move left to carry on
-    }
-    c_.sendRootMessage(w, "_NET_WM_MOVERESIZE", x, y, moveResizeMove, leftButton,
+    // Released meanwhile: there is no move left to carry on.
+    auto at = pointerWhileLeftDown();
+    if (!at) return;
+    c_.sendRootMessage(w, "_NET_WM_MOVERESIZE", at->first, at->second, moveResizeMove, leftButton,
                        sourceApplication);
     XFlush(c_.display());
 }

@@ -2,6 +2,9 @@
 
 #include <X11/Xlib.h>
 
+#include <optional>
+#include <utility>
+
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Windows.h"
 
@@ -29,6 +32,8 @@ class X11WindowCommands {
     void resumeMove(Window w);
 
   private:
+    // Where the pointer is, while the left button is down.
+    std::optional<std::pair<int, int>> pointerWhileLeftDown();
     bool managerSupports(const char* atomName);
 
     X11Connection& c_;
