@@ -2,8 +2,10 @@
 
 #include "platform/port/Alerts.h"
 #include "platform/port/Applications.h"
+#include "platform/port/Browser.h"
 #include "platform/port/BundleInfo.h"
 #include "platform/port/HotKeys.h"
+#include "platform/port/Http.h"
 #include "platform/port/KeyMonitor.h"
 #include "platform/port/KeyboardLayout.h"
 #include "platform/port/Locale.h"
@@ -12,6 +14,7 @@
 #include "platform/port/MouseEvents.h"
 #include "platform/port/RunLoop.h"
 #include "platform/port/Screens.h"
+#include "platform/port/Secrets.h"
 #include "platform/port/Surfaces.h"
 #include "platform/port/UserDefaults.h"
 #include "platform/port/Windows.h"
@@ -37,6 +40,9 @@ struct Platform {
     port::BundleInfo* bundleInfo = nullptr;
     port::Locale* locale = nullptr;
     port::Surfaces* surfaces = nullptr;
+    port::Http* http = nullptr;
+    port::Secrets* secrets = nullptr;
+    port::Browser* browser = nullptr;
 };
 
 // The installed platform. Aborts with a message when none is installed.

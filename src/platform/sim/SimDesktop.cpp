@@ -6,9 +6,11 @@
 #include "geometry/Coord.h"
 #include "platform/sim/SimAlerts.h"
 #include "platform/sim/SimApplications.h"
+#include "platform/sim/SimBrowser.h"
 #include "platform/sim/SimBundleInfo.h"
 #include "platform/sim/SimDefaults.h"
 #include "platform/sim/SimHotKeys.h"
+#include "platform/sim/SimHttp.h"
 #include "platform/sim/SimKeyMonitor.h"
 #include "platform/sim/SimKeyboardLayout.h"
 #include "platform/sim/SimLocale.h"
@@ -16,6 +18,7 @@
 #include "platform/sim/SimLoginItems.h"
 #include "platform/sim/SimMouseEvents.h"
 #include "platform/sim/SimScreens.h"
+#include "platform/sim/SimSecrets.h"
 #include "platform/sim/SimWindows.h"
 
 namespace kelvra::sim {
@@ -43,6 +46,9 @@ struct SimDesktop::Impl {
     SimBundleInfo bundleInfo{s};
     SimLocale locale{s};
     SimSurfaces surfaces;
+    SimHttp http{s.loop};
+    SimSecrets secrets;
+    SimBrowser browser;
 };
 
 SimDesktop::SimDesktop() : impl_(std::make_unique<Impl>()) {}
@@ -77,6 +83,9 @@ Platform SimDesktop::ports() {
     p.bundleInfo = &i.bundleInfo;
     p.locale = &i.locale;
     p.surfaces = &i.surfaces;
+    p.http = &i.http;
+    p.secrets = &i.secrets;
+    p.browser = &i.browser;
     return p;
 }
 
@@ -86,6 +95,18 @@ VirtualRunLoop& SimDesktop::runLoop() {
 
 SimSurfaces& SimDesktop::surfaces() {
     return impl_->surfaces;
+}
+
+SimHttp& SimDesktop::http() {
+    return impl_->http;
+}
+
+SimSecrets& SimDesktop::secrets() {
+    return impl_->secrets;
+}
+
+SimBrowser& SimDesktop::browser() {
+    return impl_->browser;
 }
 
 // ---- screens

@@ -9,6 +9,9 @@
 #include <vector>
 
 #include "platform/port/Platform.h"
+#include "platform/sim/SimBrowser.h"
+#include "platform/sim/SimHttp.h"
+#include "platform/sim/SimSecrets.h"
 #include "platform/sim/SimState.h"
 #include "platform/sim/SimSurfaces.h"
 #include "platform/sim/VirtualRunLoop.h"
@@ -31,6 +34,10 @@ class SimDesktop {
     VirtualRunLoop& runLoop();
     // The program's own surfaces: what each shows.
     SimSurfaces& surfaces();
+    // The network, the secret store and the browser, each set up by the test.
+    SimHttp& http();
+    SimSecrets& secrets();
+    SimBrowser& browser();
 
     // ---- screens (frames in the bottom-left space, as the platform reports them)
     uint64_t addScreen(const Rect& frame, const Rect& visibleFrame, bool builtIn = false);
