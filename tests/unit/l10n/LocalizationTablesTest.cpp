@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -51,6 +52,106 @@ TEST(LocalizationTables, EveryLanguageTranslatesTheEnglishKeysKeepingPlaceholder
         if (language != AppLanguage::en) {
             EXPECT_LT(same, english.size() / 10);
         }
+    }
+}
+
+// Lower-cases ASCII letters only: the other scripts' fragments below are written as they
+// appear in running text.
+std::string asciiLower(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
+}
+
+bool isAsciiWordChar(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// Whether `fragment` occurs in `text` (both lower-cased); an ASCII fragment counts only as
+// a whole word, so that "fn" does not match inside another word.
+bool mentions(const std::string& text, const std::string& fragment) {
+    const bool ascii = isAsciiWordChar(fragment.front()) && isAsciiWordChar(fragment.back());
+    for (size_t at = text.find(fragment); at != std::string::npos;
+         at = text.find(fragment, at + 1)) {
+        if (!ascii) return true;
+        const size_t end = at + fragment.size();
+        if ((at == 0 || !isAsciiWordChar(text[at - 1])) &&
+            (end == text.size() || !isAsciiWordChar(text[end])))
+            return true;
+    }
+    return false;
+}
+
+// Kelvra runs on Linux desktops: no text may send the user to another platform's keys,
+// bars, settings panes or permissions, in any language.
+TEST(LocalizationTables, NoTextSpeaksOfAnotherPlatform) {
+    const std::vector<std::string> foreign = {
+        // Names, keys and symbols.
+        "mac", "macs", "macos", "fn", "dock", "finder", "cmd", "⌘", "⌥", "⌃", "⌫",
+        // The bar at the top of the screen.
+        "menu bar", "menüleiste", "barre des menus", "barra de menú", "barra de menus",
+        "barra dei menu", "menubalk", "pasku menu", "троке меню", "троку меню", "menü çubuğu",
+        "メニューバー", "메뉴 막대", "菜单栏", "選單列",
+        // Its settings application.
+        "system settings", "system preferences", "systemeinstellungen", "réglages système",
+        "ajustes del sistema", "configurações do sistema", "impostazioni di sistema",
+        "systeeminstellingen", "ustawienia systemowe", "истемные настройки", "sistem ayarları",
+        "システム設定", "시스템 설정", "系统设置", "系統設定",
+        // Its window-control permission.
+        "accessibility", "bedienungshilfen", "accessibilité", "accesibilidad", "acessibilidade",
+        "accessibilità", "toegankelijkheid", "dostępności", "ниверсальн", "erişilebilirlik",
+        "アクセシビリティ", "손쉬운 사용", "辅助功能", "輔助使用"};
+    for (auto language : allAppLanguages()) {
+        for (const auto& [key, text] : table(language)) {
+            const std::string lower = asciiLower(text);
+            for (const auto& word : foreign) {
+                EXPECT_FALSE(mentions(lower, word))
+                    << rawValue(language) << " " << key << " mentions \"" << word << "\": " << text;
+            }
+        }
+    }
+}
+
+// Terms that reviewers found wrong once: snap rendered as "paste" or next to "settings",
+// window layouts read as keyboard layouts, "all displays" for "any display", and the like.
+TEST(LocalizationTables, ReviewedTermsStayOut) {
+    struct Case {
+        AppLanguage language;
+        std::string fragment;
+        std::set<std::string> allowedIn;
+    };
+    const std::vector<Case> cases = {
+        {AppLanguage::tr, "yapış", {"edit.paste"}},
+        {AppLanguage::es, "ajust", {}},
+        {AppLanguage::fr, "réglage", {}},
+        {AppLanguage::fr, "plein écran", {}},
+        {AppLanguage::fr, "deux tiers droite", {}},
+        {AppLanguage::ru, "аскладк", {}},
+        {AppLanguage::pl, "domyślny systemu", {}},
+        {AppLanguage::de, "warte auf", {}},
+        {AppLanguage::ja, "すべてのディスプレイ", {}},
+        {AppLanguage::ja, "ウインドウ", {}},
+        {AppLanguage::ko, "모든 디스플레이", {}},
+        {AppLanguage::ko, "윈도우", {}},
+        {AppLanguage::zhHans, "内建", {}},
+        {AppLanguage::zhHant, "視窗管理器", {}},
+    };
+    for (const auto& c : cases) {
+        for (const auto& [key, text] : table(c.language)) {
+            if (c.allowedIn.count(key)) continue;
+            EXPECT_FALSE(mentions(asciiLower(text), c.fragment))
+                << rawValue(c.language) << " " << key << ": " << text;
+        }
+    }
+}
+
+// The snap-suppress modifier is Shift, or Hyper where the keymap gives Hyper a modifier of
+// its own; every language names Hyper (Shift itself has local names).
+TEST(LocalizationTables, DragSnapHintNamesTheRealModifier) {
+    for (auto language : allAppLanguages()) {
+        EXPECT_NE(table(language).at("snap.dragSnapSub").find("Hyper"), std::string::npos)
+            << rawValue(language);
     }
 }
 
