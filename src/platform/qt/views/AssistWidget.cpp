@@ -186,7 +186,7 @@ void AssistWidget::paintEvent(QPaintEvent*) {
     QColor text = isDark ? QColor(245, 245, 247) : QColor(28, 28, 30);
     QColor secondary = withAlpha(text, 0.62);
     QColor background = isDark ? QColor(32, 32, 36) : QColor(246, 246, 248);
-    background.setAlphaF(composited_ ? 0.9f : 1.0f);
+    background.setAlphaF(composited_ ? 0.96f : 1.0f);
     p.setPen(QPen(withAlpha(text, isDark ? 0.14 : 0.1), 1));
     p.setBrush(background);
     p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
