@@ -5,6 +5,8 @@
 
 #include "Harness.h"
 
+#include <X11/Xutil.h>
+
 namespace kelvra::e2e {
 namespace {
 
@@ -14,7 +16,8 @@ TEST(Assist, CardsOverTheEmptyHalfPlaceTheClickedWindowAndEscapeClosesThem) {
     desktop.startKelvra();
     // Started in this order, the windows' applications are known in it: the cards too.
     Window a = desktop.startTestClient({"window A"});
-    Window b = desktop.startTestClient({"window B", {"--geometry", "300x200+100+500"}});
+    Window b = desktop.startTestClient(
+        {"window B", {"--geometry", "300x200+100+500", "--icon-color", "d02020"}});
     Window c = desktop.startTestClient({"window C", {"--geometry", "300x200+500+500"}});
     auto panelOver = [&](const Box& zone) -> std::optional<OwnWindow> {
         for (const auto& own : desktop.kelvraWindows())
@@ -47,9 +50,25 @@ TEST(Assist, CardsOverTheEmptyHalfPlaceTheClickedWindowAndEscapeClosesThem) {
     desktop.waitForChange(c, beforeC);
     EXPECT_TRUE(panelOver(zone::rightHalf));
 
+    // The first card is B's, with its own icon (48 pixels, 12 below the card's top) and
+    // no icon for C, whose application names none: its title's first letter instead.
+    double cardWidth = (panel->box.width - 32 - 10 - 20) / 3;
+    auto pixel = [&](double x, double y) {
+        XImage* image =
+            XGetImage(desktop.display(), desktop.root(), int(x), int(y), 1, 1, AllPlanes, ZPixmap);
+        unsigned long value = image ? XGetPixel(image, 0, 0) : 0;
+        if (image) XDestroyImage(image);
+        return value & 0xffffff;
+    };
+    double iconY = panel->box.y + 56 + 12 + 24;
+    EXPECT_TRUE(Desktop::waitUntil([&] {
+        return pixel(panel->box.x + 16 + cardWidth / 2, iconY) == 0xd02020;
+    })) << std::hex
+        << pixel(panel->box.x + 16 + cardWidth / 2, iconY);
+    EXPECT_NE(pixel(panel->box.x + 16 + cardWidth * 1.5 + 10, iconY), 0xd02020u);
+
     // The first card (B's): 16 of padding, a header of 30 and a gap of 10 above it; three
     // columns share the width left of the scroll bar's room.
-    double cardWidth = (panel->box.width - 32 - 10 - 20) / 3;
     desktop.click({int(panel->box.x + 16 + cardWidth / 2), int(panel->box.y + 56 + 40)});
     EXPECT_TRUE(desktop.reaches(b, zone::rightHalf));
     EXPECT_TRUE(panelGone(zone::rightHalf)) << "the only zone is filled";

@@ -69,18 +69,20 @@ void AssistSurface::setVisible(bool visible) {
         widget_->hide();
         return;
     }
+    // The watch first: an Escape pressed as soon as the panel shows must not be missed.
+    if (connection_.isOpen()) {
+        watch_ = std::make_unique<X11ClickWatch>(DisplayString(connection_.display()), true);
+        clickListener_ = watch_->pressed.connect([this](const unsigned long& window) {
+            if (window != window_) QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
+        });
+        keyListener_ = watch_->keyPressed.connect([this](const unsigned& keycode) {
+            if (keycode != escapeKeyCode_) return;  // typed elsewhere: not ours to see
+            QTimer::singleShot(0, &guard_, [this] { key.emit(port::KeyEvent{escapeKey, 0, ""}); });
+        });
+    }
     widget_->setComposited(compositingManagerRunning());
     widget_->show();
     widget_->raise();
-    if (!connection_.isOpen()) return;
-    watch_ = std::make_unique<X11ClickWatch>(DisplayString(connection_.display()), true);
-    clickListener_ = watch_->pressed.connect([this](const unsigned long& window) {
-        if (window != window_) QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
-    });
-    keyListener_ = watch_->keyPressed.connect([this](const unsigned& keycode) {
-        if (keycode != escapeKeyCode_) return;  // typed elsewhere: not ours to see
-        QTimer::singleShot(0, &guard_, [this] { key.emit(port::KeyEvent{escapeKey, 0, ""}); });
-    });
 }
 
 void AssistSurface::setModel(const port::SurfaceModel& model) {

@@ -21,7 +21,8 @@ X11ClickWatch::X11ClickWatch(const std::string& displayName, bool watchKeys) {
     if (watchKeys) XISetMask(mask.data(), XI_RawKeyPress);
     XIEventMask eventMask{XIAllMasterDevices, static_cast<int>(mask.size()), mask.data()};
     XISelectEvents(display_, DefaultRootWindow(display_), &eventMask, 1);
-    XFlush(display_);
+    // Done before the caller goes on: input from then on is seen.
+    XSync(display_, False);
     notifier_ =
         std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { readEvents(); });
