@@ -6,6 +6,9 @@
 #include "Harness.h"
 
 #include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+#include <string>
 
 namespace kelvra::e2e {
 namespace {
@@ -93,6 +96,52 @@ TEST(Assist, CardsOverTheEmptyHalfPlaceTheClickedWindowAndEscapeClosesThem) {
     EXPECT_TRUE(panelGone(zone::topHalf));
     EXPECT_EQ(desktop.frame(a), frameA);
     EXPECT_EQ(desktop.frame(b), frameB);
+}
+
+// More windows than the zone holds: the cards keep their size and scroll, and a card
+// scrolled into view places its window like any other.
+TEST(Assist, ManyWindowsScrollAndStayUsable) {
+    Desktop desktop;
+    desktop.writeSettings({{"snapAssistEnabled", true}});
+    desktop.startKelvra();
+    Window a = desktop.startTestClient({"window A", {"--geometry", "200x150+300+500"}});
+    std::vector<Window> others;
+    for (int i = 1; i <= 11; ++i) {
+        std::string title =
+            "a window with a long title that no card can hold, number " + std::to_string(i);
+        others.push_back(desktop.startTestClient(
+            {title, {"--geometry", "200x150+" + std::to_string(40 * i) + "+500"}}));
+    }
+    desktop.activate(a);
+    ASSERT_TRUE(desktop.pressAndExpect(a, XK_u, zone::topLeft));
+    const Box topRight{724, 0, 716, 446};
+    std::optional<OwnWindow> panel;
+    ASSERT_TRUE(Desktop::waitUntil([&] {
+        for (const auto& own : desktop.kelvraWindows())
+            if (near(own.box, topRight)) panel = own;
+        return panel.has_value();
+    }));
+    // Three rows of three show (a header of 56 above them, 16 below): 11 cards need a
+    // fourth row, 104 pixels further down. Two turns of the wheel scroll to the end.
+    Display* d = desktop.display();
+    XTestFakeMotionEvent(d, -1, int(panel->box.x + 300), int(panel->box.y + 200), CurrentTime);
+    for (int turn = 0; turn < 2; ++turn) {
+        XTestFakeButtonEvent(d, 5, True, CurrentTime);
+        XTestFakeButtonEvent(d, 5, False, CurrentTime);
+    }
+    XSync(d, False);  // the server hands the wheel to the panel before the click below
+    // The last card (the eleventh window's): fourth row, second column, now in view.
+    double cardWidth = (panel->box.width - 32 - 10 - 20) / 3;
+    double top = 56 + 3 * (112 + 10) - 104;
+    desktop.click(
+        {int(panel->box.x + 16 + cardWidth + 10 + cardWidth / 2), int(panel->box.y + top + 56)});
+    EXPECT_TRUE(desktop.reaches(others.back(), topRight));
+    // The offer moves on to the bottom-left quarter.
+    EXPECT_TRUE(Desktop::waitUntil([&] {
+        for (const auto& own : desktop.kelvraWindows())
+            if (near(own.box, {0, 454, 716, 446})) return true;
+        return false;
+    }));
 }
 
 }  // namespace
