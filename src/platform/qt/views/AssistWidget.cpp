@@ -73,7 +73,14 @@ QIcon AssistWidget::iconOf(const port::AssistCard& card) const {
     QString name = QString::fromStdString(icon.themeName);
     if (name.isEmpty()) return {};
     if (QFileInfo(name).isAbsolute()) return QIcon(name);
-    return QIcon::fromTheme(name);
+    QIcon themed = QIcon::fromTheme(name);
+    if (!themed.isNull()) return themed;
+    // Where the icon theme lookup ends: the shared pixmaps folder.
+    for (const char* suffix : {".png", ".svg", ".xpm"}) {
+        QString file = QStringLiteral("/usr/share/pixmaps/") + name + QLatin1String(suffix);
+        if (QFileInfo::exists(file)) return QIcon(file);
+    }
+    return {};
 }
 
 void AssistWidget::setComposited(bool composited) {
