@@ -4,7 +4,8 @@
 # private virtual desktop (Xvfb, openbox, a tray, two terminals), runs Kelvra there
 # with fresh settings, drives a short tour with real key presses and real drags, prints
 # every window's frame before and after each step, saves screenshots to <build>/tour*.png
-# (the arranged windows, the preview during a drag, the zone picker, the tray menu),
+# (the arranged windows, the preview during a drag, the zone picker, the snap-assist
+# cards, the tray menu),
 # stops everything it started and exits.
 set -euo pipefail
 
@@ -112,6 +113,10 @@ read -r _ x y w _ < <("$keys" frames | grep ' left$')
 step "Dragging 'left' by its title bar to the right edge" \
   "$keys" drag $((x + w / 2)) $((y - 10)) 1279 400 30
 
+# Each snap into a half, third or quarter offers the other window for the rest of the
+# screen; Escape closes that offer so the windows beneath stay in view and reachable.
+"$keys" key Escape
+sleep 0.3
 import -window root "$build/tour.png"
 echo "Screenshot: $build/tour.png"
 
@@ -129,12 +134,23 @@ sleep 0.5
 echo "  after release:"; frames
 
 # The zone picker, on the keyboard.
+"$keys" key Escape
 echo "== Ctrl+Alt+Space: the zone picker"
 "$keys" key ctrl+alt+space
 sleep 0.6
 import -window root "$build/tour-hud.png"
 echo "Screenshot with the picker: $build/tour-hud.png"
 step "Down, Return: the picked zone (left third)" "$keys" key Down Return
+
+# Snap assist: the top half for 'left', and the other window offered for the bottom half.
+"$keys" key Escape
+wmctrl -a left
+echo "== Ctrl+Alt+Up: top half, and the card panel over the bottom half"
+"$keys" key ctrl+alt+Up
+sleep 0.8
+import -window root "$build/tour-assist.png"
+echo "Screenshot with the snap-assist cards: $build/tour-assist.png"
+"$keys" key Escape
 
 # The tray icon and its menu.
 if read -r ix iy < <("$keys" icon-of "$kelvra_pid"); then

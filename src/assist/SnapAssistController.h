@@ -1,35 +1,87 @@
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "ax/AXWindow.h"
+#include "geometry/Rect.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/ZoneID.h"
+#include "platform/port/Signal.h"
+#include "platform/port/Surfaces.h"
+#include "ui/Animator.h"
 
 namespace kelvra {
 
 class AppSettings;
 class SnapEngine;
 
-// Offers the other windows for the rest of the screen after a snap. For now it
-// remembers the last snap it was told about; the offer arrives later.
+// One window offered for the zone on offer.
+struct SnapCandidate {
+    std::string id;  // fresh for each offer: the card reports it back
+    AXWindow window;
+    std::string title;  // the window's, else its application's name, else "Window"
+    std::string appName;
+    std::optional<port::WindowIcon> icon;
+};
+
+// After a window is snapped into a half, a third or a quarter, offers the other windows
+// of that monitor for the rest of it: a panel of cards lies exactly over the first empty
+// complementary zone, and picking a card snaps that window there and moves the offer on
+// to the next empty zone, until all are filled. Escape, a click outside the panel, a snap
+// by other means or the end of the window that started it dismisses the offer.
 class SnapAssistController {
   public:
+    static constexpr double fadeInDuration = 0.14;
+    // A window covering more than this part of a zone occupies it.
+    static constexpr double occupiedShare = 0.7;
+
     SnapAssistController(AppSettings& settings, SnapEngine& engine);
+    ~SnapAssistController();
+    SnapAssistController(const SnapAssistController&) = delete;
+    SnapAssistController& operator=(const SnapAssistController&) = delete;
 
-    // Decides by itself whether to offer anything.
+    // Called after every completed snap; decides by itself whether to offer anything.
     void maybeShow(ZoneID afterSnapping, const ScreenInfo& on, const AXWindow& snapped);
+    // Ends the sequence and removes the panel.
+    void hide();
 
-    struct Offer {
-        ZoneID zone;
-        AXWindow window;
-    };
-    const std::optional<Offer>& lastSnapSeen() const { return last_; }
+    bool isOffering() const { return panel_ != nullptr; }
+    // The zones still to offer, the one on offer first.
+    const std::vector<ZoneID>& pendingZones() const { return pendingZones_; }
+    const std::vector<SnapCandidate>& candidates() const { return candidates_; }
+    // True while the controller itself snaps a picked window.
+    bool isFilling() const { return isFilling_; }
 
   private:
-    [[maybe_unused]] AppSettings& settings_;
-    [[maybe_unused]] SnapEngine& engine_;
-    std::optional<Offer> last_;
+    // Offers the first empty pending zone, or ends the sequence.
+    void advance();
+    bool occupied(const Rect& zoneFrame, const std::vector<AXWindow>& windows) const;
+    std::vector<SnapCandidate> candidatesFrom(const std::vector<AXWindow>& windows);
+    Rect frameOf(ZoneID zone) const;
+    void showPanel(const Rect& region);
+    void removePanel();
+    void fill(const std::string& candidateId);
+    void watchStarter(const AXWindow& window);
+
+    AppSettings& settings_;
+    SnapEngine& engine_;
+    std::vector<ZoneID> pendingZones_;
+    std::unordered_set<AXWindow> excluded_;
+    std::optional<ScreenInfo> seqScreen_;
+    std::vector<SnapCandidate> candidates_;
+    bool isFilling_ = false;
+    uint64_t nextCandidate_ = 1;
+
+    Subscription starterWatch_;
+    std::unique_ptr<port::Surface> panel_;
+    std::vector<Subscription> panelSubscriptions_;
+    Animator animator_;
+    std::optional<Animator::Id> fade_;
 };
 
 }  // namespace kelvra

@@ -2,7 +2,7 @@
 // startup id in DESKTOP_STARTUP_ID as toolkits do, and ends when it is closed.
 //   kelvra-testclient --title T [--class Instance,Class] [--type normal|dialog|utility|...]
 //       [--transient-for ID] [--geometry WxH+X+Y] [--increments WxH] [--base-size WxH]
-//       [--strut-top H]
+//       [--strut-top H] [--icon-color RRGGBB]
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <unistd.h>
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     hints.flags = PSize | USPosition | PPosition;
     int x = 200, y = 150;
     unsigned width = 400, height = 300;
+    long iconColor = -1;  // an opaque square of this colour as _NET_WM_ICON
     long strut[12] = {};  // left, right, top, bottom, then where each runs along its edge
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i], value = argv[i + 1];
@@ -49,6 +51,8 @@ int main(int argc, char** argv) {
             std::sscanf(value.c_str(), "%dx%d", &hints.width_inc, &hints.height_inc);
         } else if (arg == "--strut-top") {
             strut[2] = std::stol(value);
+        } else if (arg == "--icon-color") {
+            iconColor = std::stol(value, nullptr, 16);
         } else if (arg == "--base-size") {
             std::sscanf(value.c_str(), "%dx%d", &hints.base_width, &hints.base_height);
         } else {
@@ -74,6 +78,16 @@ int main(int argc, char** argv) {
     const long pid = getpid();
     set(d, w, "_NET_WM_WINDOW_TYPE", "ATOM", &typeAtom, 32, 1);
     set(d, w, "_NET_WM_PID", "CARDINAL", &pid, 32, 1);
+    if (iconColor >= 0) {
+        // Two sizes, as applications give them: 16 and 32 pixels.
+        std::vector<long> icon;
+        for (long size : {16L, 32L}) {
+            icon.push_back(size);
+            icon.push_back(size);
+            icon.insert(icon.end(), size_t(size * size), 0xff000000L | iconColor);
+        }
+        set(d, w, "_NET_WM_ICON", "CARDINAL", icon.data(), 32, int(icon.size()));
+    }
     if (transientFor != None) XSetTransientForHint(d, w, transientFor);
     if (strut[2]) {
         strut[9] = x + long(width) - 1;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/ZoneID.h"
+#include "platform/port/Windows.h"
 
 namespace kelvra::port {
 
@@ -69,12 +70,13 @@ struct DividerModel {
     friend bool operator==(const DividerModel&, const DividerModel&) = default;
 };
 
-// The cards offering windows for an empty zone after a snap.
+// The cards offering windows for an empty zone after a snap. The surface covers the zone;
+// when the cards do not all fit it, they scroll.
 struct AssistCard {
     std::string id;  // reported back when the card is chosen
     std::string title;
     std::string appName;
-    std::optional<std::string> iconName;
+    std::optional<WindowIcon> icon;
     friend bool operator==(const AssistCard&, const AssistCard&) = default;
 };
 struct AssistCardsModel {

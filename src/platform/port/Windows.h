@@ -25,6 +25,16 @@ enum class WindowKind { standard, dialog, floating, other };
 // What an observer is told about a window.
 enum class WindowEvent { moved, resized, minimized, destroyed };
 
+// A window's icon: its own pixels when it has some, else the icon its application's
+// desktop entry names (a theme icon or a file). Pixels are ARGB, row by row.
+struct WindowIcon {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> argb;
+    std::string themeName;
+    friend bool operator==(const WindowIcon&, const WindowIcon&) = default;
+};
+
 // What the platform's window service can and cannot do. What a platform lacks is a
 // flag here, never a fake answer from the calls below.
 struct WindowCapabilities {
@@ -66,6 +76,8 @@ class Windows {
     virtual std::optional<WindowKind> kind(WindowRef window) = 0;
     virtual std::optional<bool> isMinimized(WindowRef window) = 0;
     virtual std::optional<std::string> title(WindowRef window) = 0;
+    // Nothing when the window has no icon and its application names none.
+    virtual std::optional<WindowIcon> icon(WindowRef window) = 0;
 
     // Brings the window to the front (result unused by callers).
     virtual void raise(WindowRef window) = 0;

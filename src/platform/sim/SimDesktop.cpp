@@ -216,6 +216,7 @@ port::WindowRef SimDesktop::addWindow(int32_t pid, const WindowSpec& spec) {
     w.minSize = spec.minSize;
     w.maxSize = spec.maxSize;
     w.title = spec.title;
+    w.icon = spec.icon;
     w.kind = spec.kind;
     w.minimized = spec.minimized;
     w.frame = spec.frame;

@@ -75,6 +75,7 @@ class SimDesktop {
     struct WindowSpec {
         Rect frame{100, 100, 800, 600};  // top-left space
         std::optional<std::string> title = std::string("Untitled");
+        std::optional<port::WindowIcon> icon = std::nullopt;
         port::WindowKind kind = port::WindowKind::standard;
         bool minimized = false;
         Size minSize{0, 0};

@@ -31,7 +31,7 @@ struct SimHotKey {
 // One call the program made on the window service, for tests that assert what was asked.
 struct WindowCall {
     std::string op;  // "focused", "at", "windowsOf", "pid", "appId", "frame", "kind",
-                     // "minimized", "title", "raise", "setFrame"
+                     // "minimized", "title", "icon", "raise", "setFrame"
     port::WindowRef window;
     std::optional<Rect> frame;  // what setFrame asked for
     friend bool operator==(const WindowCall&, const WindowCall&) = default;
@@ -47,6 +47,7 @@ struct SimState {
         int32_t pid = 0;
         Rect frame;
         std::optional<std::string> title;
+        std::optional<port::WindowIcon> icon;
         port::WindowKind kind = port::WindowKind::standard;
         bool minimized = false;
         Size minSize;

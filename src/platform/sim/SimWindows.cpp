@@ -73,6 +73,12 @@ std::optional<std::string> SimWindows::title(port::WindowRef window) {
     return w->title;
 }
 
+std::optional<port::WindowIcon> SimWindows::icon(port::WindowRef window) {
+    auto* w = reach("icon", window);
+    if (!w) return std::nullopt;
+    return w->icon;
+}
+
 void SimWindows::raise(port::WindowRef window) {
     auto* w = reach("raise", window);
     if (!w) return;

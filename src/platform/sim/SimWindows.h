@@ -29,6 +29,7 @@ class SimWindows final : public port::Windows {
     std::optional<port::WindowKind> kind(port::WindowRef window) override;
     std::optional<bool> isMinimized(port::WindowRef window) override;
     std::optional<std::string> title(port::WindowRef window) override;
+    std::optional<port::WindowIcon> icon(port::WindowRef window) override;
 
     void raise(port::WindowRef window) override;
     std::optional<Rect> setFrame(port::WindowRef window, const Rect& frame) override;

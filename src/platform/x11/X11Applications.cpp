@@ -98,6 +98,11 @@ std::optional<std::string> X11Applications::applicationIdOf(Window w) {
     return identity->first;
 }
 
+std::string X11Applications::entryIconOf(Window w) {
+    const auto* entry = entryOf(w);
+    return entry ? entry->icon : std::string();
+}
+
 std::string X11Applications::ownIdentifier() {
     auto& p = platform();
     std::optional<std::string> id;

@@ -38,6 +38,8 @@ class X11Applications final : public port::Applications {
     // The identifier of the application a client window belongs to: its desktop
     // entry's id, else its class; Kelvra's own for our windows.
     std::optional<std::string> applicationIdOf(Window w);
+    // The icon a client window's desktop entry names; empty when none.
+    std::string entryIconOf(Window w);
 
   private:
     using Callback = std::function<void(const port::RunningApplication&)>;

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <memory>
 
 #include "platform/x11/X11WindowObservers.h"
 
@@ -120,6 +122,52 @@ std::optional<bool> X11WindowService::isMinimized(port::WindowRef window) {
 std::optional<std::string> X11WindowService::title(port::WindowRef window) {
     auto w = client(window);
     return w ? windows_.title(*w) : std::nullopt;
+}
+
+namespace {
+
+// Icons larger than this are not worth their transfer: cards draw them at 32 pixels.
+constexpr uint32_t maxIconWords = 256 * 256 + 2;
+
+// The image of _NET_WM_ICON (width, height, then ARGB rows, repeated per size) closest
+// to 48 pixels, preferring a larger one to a smaller; nothing when the data is malformed.
+std::optional<port::WindowIcon> bestIcon(const uint32_t* data, size_t words) {
+    std::optional<port::WindowIcon> best;
+    auto score = [](int size) { return size >= 48 ? size - 48 : 2 * (48 - size); };
+    size_t i = 0;
+    while (i + 2 <= words) {
+        uint32_t w = data[i], h = data[i + 1];
+        if (w == 0 || h == 0 || w > 1024 || h > 1024 || i + 2 + size_t(w) * h > words) break;
+        int size = int(std::max(w, h));
+        if (!best || score(size) < score(std::max(best->width, best->height))) {
+            best = port::WindowIcon{int(w), int(h),
+                                    std::vector<uint32_t>(data + i + 2, data + i + 2 + w * h), ""};
+        }
+        i += 2 + size_t(w) * h;
+    }
+    return best;
+}
+
+}  // namespace
+
+std::optional<port::WindowIcon> X11WindowService::icon(port::WindowRef window) {
+    auto w = client(window);
+    if (!w) return std::nullopt;
+    // Read directly, not through the property cache: icons are large and read rarely.
+    xcb_connection_t* x = c_.xcb();
+    auto cookie = xcb_get_property(x, 0, static_cast<xcb_window_t>(*w),
+                                   static_cast<xcb_atom_t>(c_.atom("_NET_WM_ICON")),
+                                   XCB_ATOM_CARDINAL, 0, maxIconWords);
+    std::unique_ptr<xcb_get_property_reply_t, decltype(&free)> reply(
+        xcb_get_property_reply(x, cookie, nullptr), &free);
+    if (reply && reply->format == 32) {
+        auto* data = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+        size_t words = size_t(xcb_get_property_value_length(reply.get())) / 4;
+        if (auto image = bestIcon(data, words)) return image;
+    }
+    std::string name = applications_.entryIconOf(*w);
+    if (name.empty()) return std::nullopt;
+    return port::WindowIcon{0, 0, {}, name};
 }
 
 void X11WindowService::raise(port::WindowRef window) {

@@ -167,9 +167,12 @@ TEST_F(DelegateTest, WiresStatusItemAndSnapAssist) {
     d.components().statusItem().onShowOnboarding.emit();
     EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::onboarding)->visible);
 
+    auto other = desktop.addWindow(editor, {.frame = {300, 200, 500, 400}});
+    desktop.setFocusedWindow(editor, window);
     d.dispatcher().applyToFrontmost(ZoneID::leftHalf);
-    ASSERT_TRUE(d.components().snapAssist().lastSnapSeen());
-    EXPECT_EQ(d.components().snapAssist().lastSnapSeen()->zone, ZoneID::leftHalf);
+    ASSERT_TRUE(d.components().snapAssist().isOffering());
+    ASSERT_EQ(d.components().snapAssist().candidates().size(), 1u);
+    EXPECT_EQ(d.components().snapAssist().candidates()[0].window.element(), other);
     EXPECT_EQ(d.components().tileManager().members().size(), 1u);
 }
 

@@ -1,6 +1,7 @@
 #include "platform/qt/views/QtSurfaces.h"
 
 // Qt's headers before Xlib's (through the connection), whose macros would break them.
+#include "platform/qt/views/AssistSurface.h"
 #include "platform/qt/views/DividerSurface.h"
 #include "platform/qt/views/HudSurface.h"
 #include "platform/qt/views/OverlaySurface.h"
@@ -28,6 +29,9 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
         return std::make_unique<TraySurface>(connection_, std::get<port::TrayModel>(model));
     if (kind == port::SurfaceKind::hud)
         return std::make_unique<HudSurface>(connection_, keys_, std::get<port::HudModel>(model));
+    if (kind == port::SurfaceKind::assistCards)
+        return std::make_unique<AssistSurface>(connection_,
+                                               std::get<port::AssistCardsModel>(model));
     if (reported_.insert(kind).second)
         logLine(std::string("the ") + port::kindName(kind) + " is not built yet on this desktop");
     return nullptr;

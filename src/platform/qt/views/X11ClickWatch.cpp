@@ -8,7 +8,7 @@
 
 namespace kelvra::views {
 
-X11ClickWatch::X11ClickWatch(const std::string& displayName) {
+X11ClickWatch::X11ClickWatch(const std::string& displayName, bool watchKeys) {
     display_ = XOpenDisplay(displayName.c_str());
     if (!display_) return;
     int event = 0, error = 0;
@@ -18,9 +18,11 @@ X11ClickWatch::X11ClickWatch(const std::string& displayName) {
         return;
     std::array<unsigned char, XIMaskLen(XI_LASTEVENT)> mask{};
     XISetMask(mask.data(), XI_RawButtonPress);
+    if (watchKeys) XISetMask(mask.data(), XI_RawKeyPress);
     XIEventMask eventMask{XIAllMasterDevices, static_cast<int>(mask.size()), mask.data()};
     XISelectEvents(display_, DefaultRootWindow(display_), &eventMask, 1);
-    XFlush(display_);
+    // Done before the caller goes on: input from then on is seen.
+    XSync(display_, False);
     notifier_ =
         std::make_unique<QSocketNotifier>(ConnectionNumber(display_), QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, [this] { readEvents(); });
@@ -36,11 +38,18 @@ void X11ClickWatch::readEvents() {
     while (XPending(display_) > 0) {
         XEvent event;
         XNextEvent(display_, &event);
-        if (event.type != GenericEvent || event.xcookie.extension != xiOpcode_ ||
-            event.xcookie.evtype != XI_RawButtonPress || !XGetEventData(display_, &event.xcookie))
+        if (event.type != GenericEvent || event.xcookie.extension != xiOpcode_) continue;
+        int type = event.xcookie.evtype;
+        if ((type != XI_RawButtonPress && type != XI_RawKeyPress) ||
+            !XGetEventData(display_, &event.xcookie))
             continue;
-        int button = static_cast<XIRawEvent*>(event.xcookie.data)->detail;
+        int detail = static_cast<XIRawEvent*>(event.xcookie.data)->detail;
         XFreeEventData(display_, &event.xcookie);
+        if (type == XI_RawKeyPress) {
+            keyPressed.emit(static_cast<unsigned>(detail));
+            continue;
+        }
+        int button = detail;
         if (button < 1 || button > 3) continue;  // wheel turns are no clicks
         ::Window root = 0, child = 0;
         int rootX = 0, rootY = 0, x = 0, y = 0;
