@@ -13,6 +13,8 @@ packages=(
   libx11-xcb-dev libxcb1-dev libxcb-icccm4-dev libxcb-res0-dev
   nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the loopback server of the network backend's test
+  libcpp-httplib-dev
   # desktop entries: lookup, names, launching with startup notification
   libglib2.0-dev
   # keysym to text for the keyboard layout
