@@ -4,9 +4,13 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <thread>
+
+#include <unistd.h>
 
 #include "platform/net/CurlHttp.h"
 #include "platform/sim/VirtualRunLoop.h"
@@ -144,6 +148,36 @@ TEST_F(CurlHttpTest, DestructionAbandonsRunningTransfersAtOnce) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);
     loop.runPending();
     EXPECT_FALSE(answered);
+}
+
+// A server whose certificate nobody vouches for: the answer must never be read.
+TEST_F(CurlHttpTest, RefusesAnHttpsServerWithAnUntrustedCertificate) {
+    auto dir =
+        std::filesystem::temp_directory_path() / ("kelvra-tls-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    std::string cert = (dir / "cert.pem").string();
+    std::string key = (dir / "key.pem").string();
+    std::string make =
+        "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 "
+        "-addext subjectAltName=IP:127.0.0.1 -keyout " +
+        key + " -out " + cert + " >/dev/null 2>&1";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    httplib::SSLServer tls(cert.c_str(), key.c_str());
+    ASSERT_TRUE(tls.is_valid());
+    tls.Get("/json", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(R"({"ok":true})", "application/json");
+    });
+    int tlsPort = tls.bind_to_any_port("127.0.0.1");
+    std::thread tlsThread([&] { tls.listen_after_bind(); });
+
+    auto answer = fetch(request("GET", "https://127.0.0.1:" + std::to_string(tlsPort) + "/json"));
+    EXPECT_EQ(answer.status, 0);
+    EXPECT_TRUE(answer.body.empty());
+    EXPECT_NE(answer.error.find("certificate"), std::string::npos) << answer.error;
+
+    tls.stop();
+    tlsThread.join();
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
