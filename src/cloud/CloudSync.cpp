@@ -88,7 +88,9 @@ std::string CloudSync::snapshotBlob() const {
 }
 
 bool CloudSync::ready() const {
-    return enabled() && CloudAccount::token().has_value();
+    // The state first: asking the secret store is a D-Bus round trip, and most changes
+    // happen while nobody is signed in.
+    return enabled() && account_.state().isSignedIn() && CloudAccount::token().has_value();
 }
 
 void CloudSync::schedulePush() {
