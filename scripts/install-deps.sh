@@ -13,6 +13,9 @@ packages=(
   libx11-xcb-dev libxcb1-dev libxcb-icccm4-dev libxcb-res0-dev
   nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the loopback servers of the network backend's test (plain, and TLS with a throwaway
+  # certificate); a private session bus for the secret store's test
+  libcpp-httplib-dev openssl dbus-daemon
   # desktop entries: lookup, names, launching with startup notification
   libglib2.0-dev
   # keysym to text for the keyboard layout

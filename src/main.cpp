@@ -27,6 +27,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/ProcessEntry.h"
+#include "platform/net/CurlHttp.h"
 #include "platform/port/Platform.h"
 #include "platform/x11/VirtualKeyCodes.h"
 #include "platform/x11/X11Applications.h"
@@ -38,7 +39,9 @@
 #include "platform/x11/X11WindowService.h"
 #include "platform/xdg/EnvLocale.h"
 #include "platform/xdg/JsonDefaultsDomain.h"
+#include "platform/xdg/SecretServiceStore.h"
 #include "platform/xdg/XdgAutostart.h"
+#include "platform/xdg/XdgBrowser.h"
 
 namespace {
 
@@ -111,6 +114,9 @@ int main(int argc, char** argv) {
     xdg::JsonDefaultsDomain defaults(xdg::JsonDefaultsDomain::standardFile(bundleIdentifier));
     xdg::XdgAutostart loginItems;
     xdg::EnvLocale locale;
+    net::CurlHttp http(runLoop);
+    xdg::SecretServiceStore secrets;
+    xdg::XdgBrowser browser;
     Platform platform;
     platform.runLoop = &runLoop;
     platform.alerts = &alerts;
@@ -119,6 +125,9 @@ int main(int argc, char** argv) {
     platform.loginItems = &loginItems;
     platform.bundleInfo = &bundleInfo;
     platform.locale = &locale;
+    platform.http = &http;
+    platform.secrets = &secrets;
+    platform.browser = &browser;
     // The X11 backend posts to the run loop from its first request on, so the services
     // it builds on are there before it is created; the full set follows.
     installPlatform(platform);

@@ -1,14 +1,204 @@
 #include "cloud/CloudSync.h"
 
+#include <utility>
+
+#include "cloud/CloudAccount.h"
+#include "cloud/ServiceRequest.h"
+#include "cloud/SyncPayload.h"
+#include "platform/port/Platform.h"
+#include "settings/AppSettings.h"
+
 namespace kelvra {
 
+namespace {
+
+constexpr const char* syncPath = "sync/kelvra";
+
+std::unique_ptr<CloudSync>& sharedSlot() {
+    static std::unique_ptr<CloudSync> instance;
+    return instance;
+}
+
+port::UserDefaults& defaults() {
+    return *platform().defaults;
+}
+
+std::optional<int64_t> integerIn(const nlohmann::json& object, const char* key) {
+    auto it = object.find(key);
+    if (it == object.end() || !it->is_number_integer()) return std::nullopt;
+    return it->get<int64_t>();
+}
+
+std::string failure(const ServiceReply& reply) {
+    return reply.status ? "HTTP " + std::to_string(reply.status) : reply.error;
+}
+
+}  // namespace
+
+CloudSync::CloudSync(AppSettings& settings, CloudAccount& account)
+    : settings_(settings), account_(account), self_(std::make_shared<CloudSync*>(this)) {
+    auto stored = defaults().object(enabledKey);
+    const bool* on = stored ? std::get_if<bool>(&*stored) : nullptr;
+    enabled.setQuietly(on ? *on : true);
+    enabled.setDidSet([this] {
+        defaults().set(enabledKey, enabled.get());
+        if (enabled.get()) pull(false);
+    });
+}
+
+// A pending debounce timer finds the object gone and does nothing; no platform call
+// here, as the shared instance may end after the platform.
+CloudSync::~CloudSync() = default;
+
 CloudSync& CloudSync::shared() {
-    static CloudSync sync;
-    return sync;
+    auto& slot = sharedSlot();
+    if (!slot) slot = std::make_unique<CloudSync>(AppSettings::shared(), CloudAccount::shared());
+    return *slot;
+}
+
+void CloudSync::resetSharedForTesting() {
+    sharedSlot().reset();
 }
 
 void CloudSync::start() {
+    if (started_) return;
     started_ = true;
+    settingsChanges_ = settings_.objectWillChange.connect([this] { schedulePush(); });
+    auto onAccount = [this](const CloudAccount::State& s) {
+        if (s.isSignedIn()) pull(false);
+    };
+    accountChanges_ = account_.state.sink(onAccount);
+    onAccount(account_.state());
+}
+
+int64_t CloudSync::baseVersion() const {
+    auto stored = defaults().object(baseVersionKey);
+    const double* v = stored ? std::get_if<double>(&*stored) : nullptr;
+    return v ? static_cast<int64_t>(*v) : 0;
+}
+
+std::string CloudSync::lastBlob() const {
+    auto stored = defaults().object(lastBlobKey);
+    const std::string* text = stored ? std::get_if<std::string>(&*stored) : nullptr;
+    return text ? *text : std::string{};
+}
+
+std::string CloudSync::snapshotBlob() const {
+    return SyncPayload::from(settings_).blob();
+}
+
+bool CloudSync::ready() const {
+    // The state first: asking the secret store is a D-Bus round trip, and most changes
+    // happen while nobody is signed in.
+    return enabled() && account_.state().isSignedIn() && CloudAccount::token().has_value();
+}
+
+void CloudSync::schedulePush() {
+    if (isApplyingRemote_ || !ready()) return;
+    auto& loop = *platform().runLoop;
+    if (pushWork_) loop.cancelTimer(*pushWork_);
+    std::weak_ptr<CloudSync*> weak = self_;
+    pushWork_ = loop.scheduleTimer(pushDebounceSeconds, false, [weak] {
+        auto self = weak.lock();
+        if (!self) return;
+        (**self).pushWork_.reset();
+        (**self).pushIfChanged();
+    });
+}
+
+void CloudSync::pushIfChanged() {
+    if (!ready()) return;
+    std::string blob = snapshotBlob();
+    if (blob == lastBlob()) return;
+    push(blob);
+}
+
+void CloudSync::push(const std::string& blob, bool afterConflict) {
+    auto token = CloudAccount::token();
+    if (!token) return;
+    auto deviceId = CloudAccount::deviceId();
+    if (!deviceId) {
+        setStatus(Status::error);
+        return;
+    }
+    setStatus(Status::syncing);
+    nlohmann::json body = {{"blob", blob}, {"baseVersion", baseVersion()}, {"deviceId", *deviceId}};
+    std::weak_ptr<CloudSync*> weak = self_;
+    sendServiceRequest(
+        {"PUT", syncPath, token, body}, [weak, blob, afterConflict](ServiceReply reply) {
+            auto self = weak.lock();
+            if (!self) return;
+            CloudSync& sync = **self;
+            if (reply.ok()) {
+                sync.commit(blob, integerIn(reply.object, "version").value_or(sync.baseVersion()));
+            } else if (reply.status == 409 && !afterConflict) {
+                // The service moved on: its state wins, local changes in this upload included.
+                sync.pull(true, true);
+            } else {
+                logLine("settings upload failed: " + failure(reply));
+                sync.setStatus(Status::error);
+            }
+        });
+}
+
+void CloudSync::pull(bool force, bool afterConflict) {
+    if (!ready()) return;
+    auto token = CloudAccount::token();
+    setStatus(Status::syncing);
+    std::weak_ptr<CloudSync*> weak = self_;
+    sendServiceRequest({"GET", syncPath, token, std::nullopt},
+                       [weak, force, afterConflict](ServiceReply reply) {
+                           auto self = weak.lock();
+                           if (!self) return;
+                           CloudSync& sync = **self;
+                           if (reply.status == 401) {
+                               sync.setStatus(Status::idle);
+                               return;
+                           }
+                           if (!reply.ok()) {
+                               logLine("settings download failed: " + failure(reply));
+                               sync.setStatus(Status::error);
+                               return;
+                           }
+                           int64_t version = integerIn(reply.object, "version").value_or(0);
+                           auto blob = reply.object.find("blob");
+                           if (version == 0 || blob == reply.object.end() || !blob->is_string()) {
+                               // The service holds nothing (yet, or any more): this machine's
+                               // settings become the first version, based on nothing, or the
+                               // service would refuse them for good.
+                               defaults().set(baseVersionKey, 0.0);
+                               sync.push(sync.snapshotBlob(), afterConflict);
+                               return;
+                           }
+                           if (!force && sync.baseVersion() >= version) {
+                               if (sync.snapshotBlob() == sync.lastBlob()) {
+                                   sync.setStatus(Status::idle);
+                               } else {
+                                   sync.push(sync.snapshotBlob(), afterConflict);
+                               }
+                               return;
+                           }
+                           sync.applyRemote(blob->get<std::string>(), version);
+                       });
+}
+
+void CloudSync::applyRemote(const std::string& blob, int64_t version) {
+    if (auto payload = SyncPayload::decode(blob)) {
+        // Every assignment below asks for an upload; isApplyingRemote_ says no.
+        isApplyingRemote_ = true;
+        payload->apply(settings_);
+        isApplyingRemote_ = false;
+    } else {
+        logLine("the service's settings do not decode; keeping the local ones");
+    }
+    // Recorded either way, so an undecodable blob is not fetched again until it changes.
+    commit(blob, version);
+}
+
+void CloudSync::commit(const std::string& blob, int64_t version) {
+    defaults().set(baseVersionKey, static_cast<double>(version));
+    defaults().set(lastBlobKey, blob);
+    setStatus(Status::idle);
 }
 
 }  // namespace kelvra

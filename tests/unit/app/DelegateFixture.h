@@ -23,8 +23,8 @@ class DelegateTest : public ::testing::Test {
         desktop.setPreferredLanguages({"en-US"});
         AppSettings::resetSharedForTesting();
         L10n::resetSharedForTesting();
-        CloudAccount::shared().resetForTesting();
-        CloudSync::shared().resetForTesting();
+        CloudSync::resetSharedForTesting();
+        CloudAccount::resetSharedForTesting();
         CrashReporter::shared().resetForTesting();
         screen = desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
         editor = desktop.addApp({"org.example.Editor", "Editor", port::ActivationPolicy::regular});
@@ -34,6 +34,8 @@ class DelegateTest : public ::testing::Test {
 
     void TearDown() override {
         delegate.reset();
+        CloudSync::resetSharedForTesting();
+        CloudAccount::resetSharedForTesting();
         AppSettings::resetSharedForTesting();
         L10n::resetSharedForTesting();
     }

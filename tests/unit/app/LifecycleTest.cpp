@@ -20,7 +20,6 @@ TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
     EXPECT_TRUE(d.components().placementRuleManager().started());
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::onboarding), 0u);
-    EXPECT_TRUE(CloudAccount::shared().started());
     EXPECT_TRUE(CloudSync::shared().started());
     EXPECT_TRUE(CrashReporter::shared().subscribed());
     EXPECT_TRUE(desktop.alerts().empty()) << "no conflicting manager runs";
@@ -200,15 +199,28 @@ TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeed) {
     EXPECT_TRUE(UpdaterController::exists());
 }
 
+TEST_F(DelegateTest, AStoredTokenRefreshesTheAccountAtLaunch) {
+    std::string error;
+    desktop.secrets().store("cloudToken", "t0ken", error);
+    launch();
+    ASSERT_FALSE(desktop.http().requests().empty());
+    EXPECT_EQ(desktop.http().requests().front().url, "https://sync.kelvra.app/api/me");
+}
+
 TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
     auto& d = launch();
-    d.handleGetURLEvent(std::string("kelvra://auth?code=abc&state=xyz"));
+    CloudAccount::shared().signIn();
+    ASSERT_EQ(desktop.browser().opened().size(), 1u);
+    const std::string& page = desktop.browser().opened().front();
+    std::string state = page.substr(page.find("&state=") + 7);
     d.handleGetURLEvent(std::nullopt);
     d.handleGetURLEvent(std::string("not a url"));
     d.handleGetURLEvent(std::string(""));
     d.handleGetURLEvent(std::string(":nothing"));
-    EXPECT_EQ(CloudAccount::shared().callbacks(),
-              (std::vector<std::string>{"kelvra://auth?code=abc&state=xyz"}));
+    EXPECT_TRUE(desktop.http().requests().empty());
+    d.handleGetURLEvent("kelvra://auth?code=abc&state=" + state);
+    ASSERT_EQ(desktop.http().requests().size(), 1u);
+    EXPECT_EQ(desktop.http().requests().front().url, "https://sync.kelvra.app/api/app/token");
 }
 
 TEST_F(DelegateTest, TerminationStopsEverythingAndLaterCallbacksDoNothing) {

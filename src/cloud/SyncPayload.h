@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "arrange/CustomLayout.h"
+#include "geometry/TopEdgeAction.h"
+#include "input/KeyCombo.h"
+#include "settings/ExcludedApp.h"
+
+namespace kelvra {
+
+class AppSettings;
+
+// The settings kept identical on all the user's machines. The rest (login item, crash
+// reports, snap assist, workspaces, placement rules, pause, onboarding) stays per
+// machine.
+struct SyncPayload {
+    bool dragSnapEnabled = true;
+    bool cornerQuarterPriority = true;
+    TopEdgeAction topEdgeAction = TopEdgeAction::topHalf;
+    double overlayOpacity = 0.18;
+    bool tilingEnabled = true;
+    double windowGap = 8.0;
+    double screenPadding = 0.0;
+    double minWindowWidth = 400.0;
+    bool dividerDoubleClickReset = true;
+    bool showMenuBarIcon = true;
+    std::optional<std::string> languageCode;
+    ShortcutTable shortcuts;
+    std::vector<CustomLayout> customLayouts;
+    std::vector<ExcludedApp> excludedApps;
+
+    static SyncPayload from(const AppSettings& settings);
+    // Replaces each field of the store as a whole, in the order above.
+    void apply(AppSettings& settings) const;
+
+    // The blob: JSON with every object's keys sorted, so equal settings give equal
+    // text. Empty when it cannot be encoded.
+    std::string blob() const;
+    // Every key but languageCode is required; nothing for anything else.
+    static std::optional<SyncPayload> decode(const std::string& blob);
+};
+
+}  // namespace kelvra
