@@ -89,6 +89,7 @@ const std::vector<std::string> kSchema = {
 
 std::unique_ptr<Store> openSqliteStore(const std::filesystem::path& dataDir) {
     // Password hashes and tokens live here: readable by the service's user only.
+    if (dataDir.has_parent_path()) std::filesystem::create_directories(dataDir.parent_path());
     if (::mkdir(dataDir.c_str(), 0700) != 0 && errno != EEXIST) {
         throw std::runtime_error("cannot create " + dataDir.string() + ": " + std::strerror(errno));
     }
