@@ -114,6 +114,7 @@ KelvraServer::KelvraServer(Store& store, ServerOptions options)
     : store_(store),
       options_(std::move(options)),
       limiter_(options_.rateBurst, options_.ratePerSecond),
+      signInLimiter_(options_.signInBurst, options_.signInPerSecond),
       http_(std::make_unique<httplib::Server>()) {
     installRoutes();
 }
@@ -177,12 +178,15 @@ void KelvraServer::installRoutes() {
     http_->Post(kCrashPath, bindHandler(&KelvraServer::crash));
 }
 
-bool KelvraServer::admit(const Request& req, Response& res) {
-    std::string address = req.remote_addr;
+std::string KelvraServer::clientAddress(const Request& req) const {
     if (options_.trustRealIpHeader && req.has_header("X-Real-IP")) {
-        address = req.get_header_value("X-Real-IP");
+        return req.get_header_value("X-Real-IP");
     }
-    if (!limiter_.allow(address, options_.clock())) {
+    return req.remote_addr;
+}
+
+bool KelvraServer::admit(const Request& req, Response& res) {
+    if (!limiter_.allow(clientAddress(req), options_.clock())) {
         res.set_header("Retry-After", "1");
         sendError(res, 429, reasonFor(429));
         return false;
@@ -226,6 +230,12 @@ void KelvraServer::connectSubmit(const Request& req, Response& res) {
     if (!query) return sendPage(res, 400, invalidLinkPage());
     // The form fields arrive in the body; the query holds app, challenge and state.
     std::string email = req.get_param_value("email");
+    if (!signInLimiter_.allow(clientAddress(req), options_.clock())) {
+        res.set_header("Retry-After", "60");
+        return sendPage(res, 429,
+                        connectPage(query->action(), email,
+                                    "Too many sign-in attempts. Wait a minute and try again."));
+    }
     std::string password = req.get_param_value("password");
     auto account = email.empty() ? std::nullopt : store_.accountByEmail(email);
     bool ok = verifyPassword(password, account ? account->passwordHash : decoyHash()) && account;

@@ -29,6 +29,10 @@ struct ServerOptions {
     std::size_t crashBodyLimit = 256 << 10;  // POST /api/crash
     double rateBurst = 60;                   // requests per client address at once
     double ratePerSecond = 2;                // refill of that budget
+    // Each password check costs a deliberate 0.3 s of processor time: sign-in attempts
+    // have a tighter budget of their own.
+    double signInBurst = 10;
+    double signInPerSecond = 0.2;
     std::int64_t codeLifetimeSeconds = 300;
     // Behind a reverse proxy every request comes from the proxy: take the client's
     // address from X-Real-IP instead (only when the proxy sets it).
@@ -55,6 +59,7 @@ class KelvraServer {
   private:
     void installRoutes();
     bool admit(const httplib::Request& req, httplib::Response& res);
+    std::string clientAddress(const httplib::Request& req) const;
     std::optional<std::int64_t> authorize(const httplib::Request& req, httplib::Response& res);
 
     void connectForm(const httplib::Request& req, httplib::Response& res);
@@ -71,6 +76,7 @@ class KelvraServer {
     Store& store_;
     ServerOptions options_;
     RateLimiter limiter_;
+    RateLimiter signInLimiter_;
     std::unique_ptr<httplib::Server> http_;
     std::atomic<bool> running_ = false;  // inside run()
     std::atomic<bool> stopRequested_ = false;

@@ -258,6 +258,23 @@ TEST_P(ProtocolTest, TooManyRequestsFromOneAddressAreRefusedUntilTheBucketRefill
     EXPECT_EQ(client_->Get("/api/me")->status, 429);
 }
 
+TEST_P(ProtocolTest, SignInAttemptsHaveATighterBudget) {
+    stop();
+    options_.signInBurst = 2;
+    options_.signInPerSecond = 0.2;
+    start();
+    std::string challenge = s256Challenge(randomToken());
+    EXPECT_EQ(signIn("wrong", challenge)->status, 401);
+    EXPECT_EQ(signIn("wrong", challenge)->status, 401);
+    auto limited = signIn("correct%20horse", challenge);
+    EXPECT_EQ(limited->status, 429) << "even the right password waits";
+    EXPECT_NE(limited->body.find("<form"), std::string::npos) << "the form, with a message";
+    EXPECT_FALSE(limited->has_header("Location"));
+    EXPECT_EQ(client_->Get(connectPath(challenge, "s"))->status, 200) << "the page still shows";
+    nowMs_ += 5000;
+    EXPECT_EQ(signIn("correct%20horse", challenge)->status, 302);
+}
+
 TEST_P(ProtocolTest, ARestartKeepsAccountsTokensAndBlobs) {
     std::string token = signedInToken();
     ASSERT_EQ(upload(token, "kept", 0)->status, 200);
