@@ -137,6 +137,8 @@ void CrashReporter::sendPendingReports() {
     auto now = std::chrono::duration_cast<std::chrono::seconds>(
                    std::chrono::system_clock::now().time_since_epoch())
                    .count();
+    // A record still named .tmp was cut short by a crash inside the handler.
+    for (const auto& file : filesEndingIn(folder_, ".tmp")) setAside(file);
     for (const auto& file : filesEndingIn(folder_, kCrashRecordSuffix)) {
         if (inFlight_.count(file)) continue;
         auto text = readSmallFile(file);

@@ -163,12 +163,14 @@ void UpdaterController::checked(const std::string& feed, bool manual) {
         return;
     }
     setState(State::available);
-    (void)manual;  // a found update is offered whoever asked
+    // An automatic check asks about a version once per run; the tray keeps showing it.
+    if (!manual && offeredVersion_ == update_->version) return;
     offerUpdate();
 }
 
 void UpdaterController::offerUpdate() {
     if (!update_) return;
+    offeredVersion_ = update_->version;
     auto& l = L10n::shared();
     port::AlertRequest request;
     request.messageText = format(l.string("upd.title"), {update_->shortVersion});

@@ -86,6 +86,7 @@ class UpdaterController {
     UpdaterEnvironment environment_;
     State state_ = State::idle;
     std::optional<UpdateItem> update_;
+    std::string offeredVersion_;
     double progress_ = 0;
     std::string failure_;
     port::TimerId timer_ = 0;

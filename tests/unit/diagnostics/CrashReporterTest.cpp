@@ -167,6 +167,7 @@ TEST_F(CrashReporterTest, ADamagedRecordIsSetAsideAndTheOthersStillGo) {
     write("000000000003-3.crash.tmp", "kelvra-crash 1\n");  // cut short while written
     start();
     EXPECT_TRUE(fs::exists(folder.path() / "000000000001-1.bad"));
+    EXPECT_TRUE(fs::exists(folder.path() / "000000000003-3.crash.bad"));
     EXPECT_EQ(desktop.http().requests().size(), 1u);
     // Set aside once: the next start does not look at it again.
     desktop.http().clearRequests();

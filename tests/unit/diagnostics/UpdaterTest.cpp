@@ -318,6 +318,22 @@ TEST_F(UpdaterTest, ChecksAutomaticallyOnTheIntervalUnlessSwitchedOff) {
     EXPECT_EQ(desktop.http().requests().size(), 3u);
 }
 
+TEST_F(UpdaterTest, AnAutomaticCheckAsksAboutAVersionOncePerRun) {
+    publish(newProgram, key);
+    desktop.setAlertResponse(port::Alerts::firstButtonReturn + 2);  // "Later"
+    auto& updater = start();
+    desktop.runLoop().advance(UpdaterController::firstCheckDelay);
+    EXPECT_EQ(updater.state(), State::available);
+    EXPECT_EQ(desktop.alerts().size(), 1u);
+    desktop.runLoop().advance(UpdaterController::checkInterval);
+    EXPECT_EQ(desktop.http().requests().size(), 2u);
+    EXPECT_EQ(desktop.alerts().size(), 1u);
+    EXPECT_EQ(updater.statusText(), "Update available: 130");
+    updater.checkNow();  // the user asks: shown again
+    desktop.runLoop().advance(0);
+    EXPECT_EQ(desktop.alerts().size(), 2u);
+}
+
 TEST(UpdateSignatureTest, RefusesMalformedKeysAndSignatures) {
     SigningKey key;
     auto good = key.sign("data");
