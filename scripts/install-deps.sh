@@ -23,6 +23,9 @@ packages=(
   libglib2.0-dev
   # keysym to text for the keyboard layout
   libxkbcommon-dev
+  # crash handler stack walk, symbols of crash reports, the update feed, a loopback
+  # server for the crash upload test
+  libunwind-dev libdw-dev libpugixml-dev libcpp-httplib-dev
   # virtual desktop for end-to-end tests, benchmarks and `make run` without a display
   xvfb xauth openbox xterm x11-xserver-utils x11-utils x11-xkb-utils wmctrl imagemagick
   # a compositing manager for the tour, so translucent surfaces blend

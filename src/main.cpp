@@ -18,8 +18,12 @@
 #include "platform/qt/X11EventPump.h"
 #include "platform/qt/views/QtSurfaces.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -27,6 +31,10 @@
 
 #include "app/AppDelegate.h"
 #include "app/ProcessEntry.h"
+#include "diagnostics/CrashReporter.h"
+#include "diagnostics/UpdaterController.h"
+#include "platform/crash/CrashHandler.h"
+#include "platform/crash/DwSymbolizer.h"
 #include "platform/net/CurlHttp.h"
 #include "platform/port/Platform.h"
 #include "platform/x11/VirtualKeyCodes.h"
@@ -66,6 +74,14 @@ bool haveX11Session() {
     return false;
 }
 
+std::string relaunchPath;
+char** relaunchArguments = nullptr;
+
+void relaunch() {
+    execv(relaunchPath.c_str(), relaunchArguments);
+    fail("cannot start the updated program: " + std::string(std::strerror(errno)));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,6 +93,17 @@ int main(int argc, char** argv) {
         std::fputs(answer.out.c_str(), stdout);
         std::fputs(answer.error.c_str(), stderr);
         if (!answer.run) return answer.exitCode;
+    }
+    // First of all, so that even a crash during start-up leaves a record.
+    std::string crashHandlerError;
+    auto crashFolder = crash::defaultCrashFolder();
+    {
+        qt::StaticBundleInfo info;
+        if (!crash::installCrashHandler(
+                crashFolder, info.infoValue("CFBundleShortVersionString").value_or(""),
+                info.infoValue("CFBundleVersion").value_or(""), crashHandlerError)) {
+            crashFolder.clear();
+        }
     }
     qt::UnixSignals::ignoreBrokenPipes();
     if (!haveX11Session()) return 1;
@@ -154,6 +181,13 @@ int main(int argc, char** argv) {
     installPlatform(platform);
 
     if (!instance.error().isEmpty()) logLine(instance.error().toStdString());
+    if (!crashHandlerError.empty()) logLine("no crash records: " + crashHandlerError);
+    if (!crashFolder.empty()) {
+        CrashReporter::shared().setCrashFolder(crashFolder);
+        auto symbolizer = std::make_shared<crash::DwSymbolizer>();
+        CrashReporter::shared().setSymbolizer(
+            [symbolizer](const CrashFrame& frame) { return (*symbolizer)(frame); });
+    }
     if (!connection.hasWindowManager()) {
         logLine("no EWMH window manager is running; windows may not move as expected");
     }
@@ -193,11 +227,23 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &app, [&] {
             delegate.applicationDidFinishLaunching();
             delegate.handleArguments(deliverUrls(arguments));
+            // The toolkit's plugins are loaded by now.
+            crash::refreshModules();
+#ifdef KELVRA_CRASH_SWITCH
+            crash::crashIfAsked();
+#endif
         });
         exitCode = QApplication::exec();
         terminate();
         instance.onArguments = nullptr;
     }
     uninstallPlatform();
+    // An installed update asked to restart: once everything here is torn down (the
+    // single-instance lock included), the new file takes this process's place.
+    relaunchPath = UpdaterController::relaunchPath();
+    if (!relaunchPath.empty()) {
+        relaunchArguments = argv;
+        std::atexit(relaunch);
+    }
     return exitCode;
 }

@@ -104,7 +104,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     warnAboutConflictingApps();
 
-    if (platform().bundleInfo->infoValue("SUFeedURL")) UpdaterController::shared();
+    if (UpdaterController::declared()) connectUpdater(UpdaterController::shared());
     CrashReporter::shared().subscribe();
     CloudAccount::shared().start();
     CloudSync::shared().start();
@@ -117,6 +117,23 @@ void AppDelegate::applicationDidFinishLaunching() {
         d.components().statusItem().refreshIcon();
         if (trusted() && !d.coreStarted_) d.startCore();
     });
+}
+
+void AppDelegate::connectUpdater(UpdaterController& updater) {
+    auto& status = components_->statusItem();
+    auto show = [&status] {
+        if (UpdaterController::exists()) {
+            status.setUpdateStatus(true, UpdaterController::shared().statusText());
+        }
+    };
+    cancellables_.push_back(updater.onStateChanged.connect(show));
+    cancellables_.push_back(status.onCheckForUpdates.connect([] {
+        if (UpdaterController::exists()) UpdaterController::shared().checkNow();
+    }));
+    cancellables_.push_back(status.onUpdateStatusChosen.connect([] {
+        if (UpdaterController::exists()) UpdaterController::shared().showUpdate();
+    }));
+    show();
 }
 
 void AppDelegate::applicationWillTerminate() {

@@ -16,6 +16,7 @@ namespace kelvra {
 class AppSettings;
 struct CustomLayout;
 class ZonePreviewCommand;
+class UpdaterController;
 
 // The composition root: makes the components (through Components), wires their
 // listeners to each other, runs start-up and termination, and hands the user's actions
@@ -55,6 +56,8 @@ class AppDelegate {
 
   private:
     void wire();
+    // The tray shows the updater's state and reaches "check now".
+    void connectUpdater(UpdaterController& updater);
     void scheduleShortcutRegistration(const ShortcutTable& table);
 
     AppSettings& settings_;

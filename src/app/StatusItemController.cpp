@@ -101,6 +101,13 @@ void StatusItemController::setShortcutsHeldElsewhere(std::vector<KeyCombo> combo
     refreshIcon();
 }
 
+void StatusItemController::setUpdateStatus(bool updaterExists, std::string status) {
+    if (updaterExists == updater_ && status == updateStatus_) return;
+    updater_ = updaterExists;
+    updateStatus_ = std::move(status);
+    refreshIcon();
+}
+
 void StatusItemController::refreshIcon() {
     if (surface_) surface_->setModel(model());
 }
@@ -214,6 +221,10 @@ std::vector<port::MenuItem> StatusItemController::menu(Attention why) const {
     items.push_back(item("onboarding", l.string("menu.replayOnb")));
 
     items.push_back(separator());
+    if (updater_) {
+        if (!updateStatus_.empty()) items.push_back(item("updateStatus", updateStatus_));
+        items.push_back(item("checkUpdates", l.string("upd.check")));
+    }
     items.push_back(item("about", l.string("menu.about")));
     items.push_back(item("quit", l.string("menu.quit")));
     return items;
@@ -257,6 +268,10 @@ void StatusItemController::choose(const std::string& id) {
         onShowSettings.emit();
     } else if (id == "onboarding") {
         onShowOnboarding.emit();
+    } else if (id == "checkUpdates") {
+        onCheckForUpdates.emit();
+    } else if (id == "updateStatus") {
+        onUpdateStatusChosen.emit();
     } else if (id == "about") {
         onShowAbout.emit();
     } else if (id == "quit") {

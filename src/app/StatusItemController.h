@@ -34,6 +34,10 @@ class StatusItemController {
     // The combinations another program holds since the last registration.
     void setShortcutsHeldElsewhere(std::vector<KeyCombo> combos);
 
+    // The updater's lines in the menu: "Check for updates…" while an updater exists, and
+    // its status (an update found, a download's progress) when it has one.
+    void setUpdateStatus(bool updaterExists, std::string status);
+
     port::TrayModel model() const;
     // A menu item's id, as the tray reports it when the user chooses the item.
     void choose(const std::string& id);
@@ -47,6 +51,8 @@ class StatusItemController {
     Signal<> onSaveWorkspace;
     Signal<> onShowAbout;
     Signal<> onQuit;
+    Signal<> onCheckForUpdates;
+    Signal<> onUpdateStatusChosen;
 
   private:
     enum class Attention { none, permission, windowManager, shortcuts };
@@ -59,6 +65,8 @@ class StatusItemController {
     std::unique_ptr<port::Surface> surface_;
     Subscription chosen_;
     std::vector<KeyCombo> heldElsewhere_;
+    bool updater_ = false;
+    std::string updateStatus_;
     bool refreshPosted_ = false;
     std::vector<Subscription> subscriptions_;
     std::shared_ptr<StatusItemController*> self_;

@@ -7,8 +7,9 @@
 
 namespace kelvra::qt {
 
-// The package information compiled into the program. It declares no update feed:
-// packages are updated by the distribution's package manager.
+// The package information compiled into the program. Only a build configured with an
+// update feed and its signing key declares them ("SUFeedURL", "UpdatePublicKey"):
+// distribution packages are updated by the package manager.
 class StaticBundleInfo final : public port::BundleInfo {
   public:
     StaticBundleInfo();

@@ -8,6 +8,7 @@
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "diagnostics/CrashReporter.h"
+#include "diagnostics/UpdaterController.h"
 #include "l10n/L10n.h"
 #include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
@@ -26,6 +27,7 @@ class DelegateTest : public ::testing::Test {
         CloudSync::resetSharedForTesting();
         CloudAccount::resetSharedForTesting();
         CrashReporter::shared().resetForTesting();
+        UpdaterController::resetForTesting();
         screen = desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
         editor = desktop.addApp({"org.example.Editor", "Editor", port::ActivationPolicy::regular});
         window = desktop.addWindow(editor, {.frame = {100, 100, 600, 400}});
@@ -36,6 +38,7 @@ class DelegateTest : public ::testing::Test {
         delegate.reset();
         CloudSync::resetSharedForTesting();
         CloudAccount::resetSharedForTesting();
+        UpdaterController::resetForTesting();
         AppSettings::resetSharedForTesting();
         L10n::resetSharedForTesting();
     }

@@ -193,10 +193,28 @@ TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton)
     }
 }
 
-TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeed) {
+TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
     desktop.setInfoValue("SUFeedURL", "https://updates.example.org/feed.xml");
     launch();
+    EXPECT_FALSE(UpdaterController::exists());
+    auto hasItem = [&](const char* id) {
+        for (const auto& item : delegate->components().statusItem().model().menu) {
+            if (item.id == id) return true;
+        }
+        return false;
+    };
+    EXPECT_FALSE(hasItem("checkUpdates"));
+
+    delegate.reset();
+    desktop.setInfoValue("UpdatePublicKey", "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=");
+    launch();
     EXPECT_TRUE(UpdaterController::exists());
+    // The tray checks now and shows how the check went.
+    delegate->components().statusItem().choose("checkUpdates");
+    ASSERT_EQ(desktop.http().requests().size(), 1u);
+    EXPECT_EQ(desktop.http().requests()[0].url, "https://updates.example.org/feed.xml");
+    desktop.runLoop().advance(0);
+    EXPECT_TRUE(hasItem("updateStatus"));
 }
 
 TEST_F(DelegateTest, AStoredTokenRefreshesTheAccountAtLaunch) {
