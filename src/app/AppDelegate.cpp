@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/NotificationCenter.h"
+#include "app/ProcessEntry.h"
 #include "app/StatusItemController.h"
 #include "app/ZonePreviewCommand.h"
 #include "arrange/CustomLayout.h"
@@ -205,7 +206,9 @@ void AppDelegate::wire() {
     keep(c.shortcutManager().onHeldElsewhere.connect(
         withSelf([](AppDelegate& d, const std::vector<KeyCombo>& combos) {
             d.components().statusItem().setShortcutsHeldElsewhere(combos);
+            d.components().settingsWindow().setTakenShortcuts(combos);
         })));
+    keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
         if (trusted()) d.startCore();
     })));
@@ -277,6 +280,14 @@ void AppDelegate::handleGetURLEvent(const std::optional<std::string>& url) {
 }
 
 void AppDelegate::handleLaterStart(const std::vector<std::string>& arguments) {
+    // "--settings=TAB" opens the window on that tab; a bare "--settings" as it was.
+    for (const auto& a : arguments) {
+        if (a == ProcessEntry::settingsOption)
+            return components_->settingsWindow().show(std::nullopt);
+        const std::string prefix = std::string(ProcessEntry::settingsOption) + "=";
+        if (!a.starts_with(prefix)) continue;
+        return components_->settingsWindow().show(settingsTabFromRaw(a.substr(prefix.size())));
+    }
     handleArguments(arguments);
     auto isRequest = [](const std::string& a) {
         auto lower = a.substr(0, 7);
