@@ -4,6 +4,7 @@
 #include "platform/qt/views/DividerSurface.h"
 #include "platform/qt/views/HudSurface.h"
 #include "platform/qt/views/OverlaySurface.h"
+#include "platform/qt/views/SettingsSurface.h"
 #include "platform/qt/views/TraySurface.h"
 
 #include <string>
@@ -28,6 +29,10 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
         return std::make_unique<TraySurface>(connection_, std::get<port::TrayModel>(model));
     if (kind == port::SurfaceKind::hud)
         return std::make_unique<HudSurface>(connection_, keys_, std::get<port::HudModel>(model));
+    if (kind == port::SurfaceKind::settingsWindow)
+        return std::make_unique<SettingsSurface>(std::get<port::SettingsWindowModel>(model));
+    if (kind == port::SurfaceKind::onboarding)
+        return std::make_unique<OnboardingSurface>(std::get<port::OnboardingModel>(model));
     if (reported_.insert(kind).second)
         logLine(std::string("the ") + port::kindName(kind) + " is not built yet on this desktop");
     return nullptr;
