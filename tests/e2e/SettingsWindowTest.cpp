@@ -92,8 +92,9 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
 }
 
 // A row of the shortcuts tab records the next combination from the keyboard into the
-// settings file, in the program's own key codes (16 is Y).
-TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStored) {
+// settings file, in the program's own key codes (16 is Y), and the program registers it:
+// pressing it snaps a window.
+TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStoredAndRegistered) {
     Desktop desktop;
     desktop.startKelvra();
     ASSERT_NE(openOn(desktop, "shortcuts"), 0u);
@@ -108,6 +109,12 @@ TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStored) {
         return table.contains("snapLeftHalf") && table["snapLeftHalf"].value("keyCode", 0) == 16 &&
                table["snapLeftHalf"].value("carbonModifiers", 0) == 6144;
     })) << desktop.readSettings().dump();
+    // Registered once the recording has ended and the table change has settled.
+    Window w = desktop.startTestClient({"recorded"});
+    desktop.activate(w);
+    usleep(500000);
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_y, zone::leftHalf));
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_Right, zone::rightHalf));
 }
 
 // A first launch shows the welcome window instead of starting; Continue passes the
