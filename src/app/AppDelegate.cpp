@@ -279,15 +279,21 @@ void AppDelegate::handleGetURLEvent(const std::optional<std::string>& url) {
     CloudAccount::shared().handleCallback(*url);
 }
 
-void AppDelegate::handleLaterStart(const std::vector<std::string>& arguments) {
+bool AppDelegate::openSettingsIfAsked(const std::vector<std::string>& arguments) {
     // "--settings=TAB" opens the window on that tab; a bare "--settings" as it was.
     for (const auto& a : arguments) {
-        if (a == ProcessEntry::settingsOption)
-            return components_->settingsWindow().show(std::nullopt);
         const std::string prefix = std::string(ProcessEntry::settingsOption) + "=";
-        if (!a.starts_with(prefix)) continue;
-        return components_->settingsWindow().show(settingsTabFromRaw(a.substr(prefix.size())));
+        if (a != ProcessEntry::settingsOption && !a.starts_with(prefix)) continue;
+        std::optional<SettingsTab> tab;
+        if (a.starts_with(prefix)) tab = settingsTabFromRaw(a.substr(prefix.size()));
+        components_->settingsWindow().show(tab);
+        return true;
     }
+    return false;
+}
+
+void AppDelegate::handleLaterStart(const std::vector<std::string>& arguments) {
+    if (openSettingsIfAsked(arguments)) return;
     handleArguments(arguments);
     auto isRequest = [](const std::string& a) {
         auto lower = a.substr(0, 7);
@@ -309,6 +315,7 @@ void AppDelegate::showAbout() {
 }
 
 void AppDelegate::handleArguments(const std::vector<std::string>& arguments) {
+    if (openSettingsIfAsked(arguments)) return;
     if (!zonePreviewCommand_)
         zonePreviewCommand_ =
             std::make_unique<ZonePreviewCommand>(settings_, components_->overlay());
