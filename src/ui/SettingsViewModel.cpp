@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 
-#include "cloud/CloudAccount.h"
 #include "diagnostics/UpdaterController.h"
 #include "l10n/L10n.h"
 #include "platform/port/BundleInfo.h"
@@ -292,12 +291,12 @@ void SettingsViewModel::editTiling(const SettingsEdit& e) {
 
 SettingsPage SettingsViewModel::accountPage() const {
     SettingsPage p;
-    // The account service reports no sign-in yet: the signed-out state, its button
-    // waiting for the service to offer one.
+    // The account service offers no sign-in yet: the signed-out state, its button
+    // disabled until the service can start one.
     p.rows.push_back(rows::heading("signedOut", t("acct.signedOutTitle")));
     p.rows.back().subtitle = t("acct.signedOutBody");
     auto signIn = rows::button("signIn", "", t("acct.signIn"));
-    signIn.enabled = CloudAccount::shared().started();
+    signIn.enabled = false;
     p.rows.push_back(signIn);
     p.footer = t("acct.footer");
     return p;
