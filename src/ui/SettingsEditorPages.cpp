@@ -120,7 +120,6 @@ SettingsPage SettingsViewModel::layoutPage() const {
         r.buttons = {{"edit", t("lay.edit")}, {"delete", t("common.delete")}};
         p.rows.push_back(r);
     }
-    p.footer = t("lay.renameHint");
     return p;
 }
 
