@@ -9,7 +9,7 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
-.PHONY: configure build test test-fast test-asan fuzz run bench install clean format
+.PHONY: configure build test test-fast test-asan fuzz run bench install clean format gallery
 
 # The installer runs again only when its package list changed since it last succeeded.
 DEPS_STAMP := .deps-installed
@@ -70,3 +70,8 @@ format:
 
 clean:
 	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(DEPS_STAMP)
+
+# Screenshots of every settings tab and welcome page in three languages, for docs/.
+gallery: configure
+	@cmake --build $(BUILD) --target kelvra_gallery -j $(JOBS)
+	@bash scripts/gallery.sh $(BUILD)

@@ -32,6 +32,8 @@ packages=(
   xcompmgr
   # an XEmbed system tray for the tray icon tests and the tour
   trayer
+  # a Japanese font, so the screenshot gallery shows the Japanese texts
+  fonts-vlgothic
 )
 
 missing=()

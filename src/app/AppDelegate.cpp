@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/NotificationCenter.h"
+#include "app/ProcessEntry.h"
 #include "app/StatusItemController.h"
 #include "app/ZonePreviewCommand.h"
 #include "arrange/CustomLayout.h"
@@ -222,7 +223,9 @@ void AppDelegate::wire() {
     keep(c.shortcutManager().onHeldElsewhere.connect(
         withSelf([](AppDelegate& d, const std::vector<KeyCombo>& combos) {
             d.components().statusItem().setShortcutsHeldElsewhere(combos);
+            d.components().settingsWindow().setTakenShortcuts(combos);
         })));
+    keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
         if (trusted()) d.startCore();
     })));
@@ -293,7 +296,21 @@ void AppDelegate::handleGetURLEvent(const std::optional<std::string>& url) {
     CloudAccount::shared().handleCallback(*url);
 }
 
+bool AppDelegate::openSettingsIfAsked(const std::vector<std::string>& arguments) {
+    // "--settings=TAB" opens the window on that tab; a bare "--settings" as it was.
+    for (const auto& a : arguments) {
+        const std::string prefix = std::string(ProcessEntry::settingsOption) + "=";
+        if (a != ProcessEntry::settingsOption && !a.starts_with(prefix)) continue;
+        std::optional<SettingsTab> tab;
+        if (a.starts_with(prefix)) tab = settingsTabFromRaw(a.substr(prefix.size()));
+        components_->settingsWindow().show(tab);
+        return true;
+    }
+    return false;
+}
+
 void AppDelegate::handleLaterStart(const std::vector<std::string>& arguments) {
+    if (openSettingsIfAsked(arguments)) return;
     handleArguments(arguments);
     auto isRequest = [](const std::string& a) {
         auto lower = a.substr(0, 7);
@@ -315,6 +332,7 @@ void AppDelegate::showAbout() {
 }
 
 void AppDelegate::handleArguments(const std::vector<std::string>& arguments) {
+    if (openSettingsIfAsked(arguments)) return;
     if (!zonePreviewCommand_)
         zonePreviewCommand_ =
             std::make_unique<ZonePreviewCommand>(settings_, components_->overlay());

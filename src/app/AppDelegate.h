@@ -42,6 +42,8 @@ class AppDelegate {
     // pass on, the user wants to see the program: its settings window opens (the way
     // in where no tray shows the icon).
     void handleLaterStart(const std::vector<std::string>& arguments);
+    // "--settings[=TAB]": opens the settings window (on TAB); true when asked.
+    bool openSettingsIfAsked(const std::vector<std::string>& arguments);
     void showAbout();
 
     void startCore();

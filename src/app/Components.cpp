@@ -76,7 +76,9 @@ StatusItemController& Components::statusItem() {
 }
 
 SettingsWindowController& Components::settingsWindow() {
-    return lazily(settingsWindow_, settings_);
+    if (!settingsWindow_)
+        lazily(settingsWindow_, settings_).setWorkspaceManager(&workspaceManager());
+    return *settingsWindow_;
 }
 
 OnboardingController& Components::onboarding() {

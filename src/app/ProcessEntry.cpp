@@ -20,7 +20,9 @@ constexpr const char* usage =
     "\n"
     "Options:\n"
     "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n";
+    "      --version  show the version and exit\n"
+    "      --settings[=TAB]  open the settings window, on TAB when given (general, snap,\n"
+    "                 tiling, shortcuts, layout, workspaces, autoPlace, exclude, account)\n";
 
 }  // namespace
 
@@ -32,6 +34,7 @@ ProcessEntry::CommandLineAnswer ProcessEntry::readCommandLine(
         if (a == "--version") return {false, 0, "Kelvra " + version + "\n", {}};
         // The zone preview is for checks and tests, so the help leaves it out.
         if (a.starts_with(ZonePreviewCommand::option)) continue;
+        if (a == settingsOption || a.starts_with(std::string(settingsOption) + "=")) continue;
         if (a.size() > 1 && a[0] == '-') {
             return {
                 false,

@@ -8,6 +8,9 @@ namespace kelvra {
 // The first steps of the process, before anything is localized.
 namespace ProcessEntry {
 
+// Opens the settings window ("--settings=TAB": on that tab) in the running instance.
+inline constexpr const char* settingsOption = "--settings";
+
 // What the command line asks for. Answered before the display, the instance lock or
 // the settings file are touched, so that --help works anywhere and changes nothing.
 struct CommandLineAnswer {

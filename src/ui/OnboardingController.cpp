@@ -1,32 +1,191 @@
 #include "ui/OnboardingController.h"
 
+#include "ax/AXWindow.h"
+#include "geometry/SnapAction.h"
+#include "input/KeyCombo.h"
 #include "l10n/L10n.h"
 #include "platform/port/Platform.h"
+#include "settings/AppSettings.h"
 
 namespace kelvra {
 
-OnboardingController::OnboardingController(AppSettings& settings) : settings_(settings) {}
+namespace {
+constexpr double checkInterval = 1.0;
 
-OnboardingController::~OnboardingController() = default;
+port::MenuItem button(std::string id, std::string title) {
+    port::MenuItem b;
+    b.id = std::move(id);
+    b.title = std::move(title);
+    return b;
+}
+}  // namespace
+
+OnboardingController::OnboardingController(AppSettings& settings)
+    : settings_(settings), self_(std::make_shared<OnboardingController*>(this)) {
+    subscriptions_.push_back(
+        L10n::shared().language.sink([this](const AppLanguage&) { refresh(); }));
+    subscriptions_.push_back(settings_.crashReportingEnabled.sink([this](bool) { refresh(); }));
+}
+
+OnboardingController::~OnboardingController() {
+    stopTimer();
+    self_.reset();
+}
 
 port::OnboardingModel OnboardingController::model() const {
     auto& l = L10n::shared();
     port::OnboardingModel m;
-    m.title = l.string("onb.welcomeTitle");
-    m.body = l.string("onb.welcomeBody");
-    port::MenuItem next;
-    next.id = "continue";
-    next.title = l.string("onb.continue");
-    m.buttons = {next};
+    m.page = page_;
+    if (page_ == 0) {
+        m.title = l.string("onb.welcomeTitle");
+        m.body = l.string("onb.welcomeBody");
+        m.buttons = {button("continue", l.string("onb.continue"))};
+    } else if (page_ == 1) {
+        switch (check_) {
+            case SessionCheck::needsPermission:
+            case SessionCheck::ready:
+                m.title = l.string("onb.permTitle");
+                m.body = l.string("onb.permBody");
+                m.buttons = {button("grant", l.string("onb.grant"))};
+                m.help = {button("", l.string("onb.justToggle")),
+                          button("", l.string("onb.permPath")),
+                          button("openSettings", l.string("onb.notListed"))};
+                m.help.back().shortcut = l.string("onb.openSettings");
+                m.waiting = l.string("onb.waiting");
+                break;
+            case SessionCheck::waylandSession:
+                m.title = l.string("onb.waylandTitle");
+                m.body = l.string("onb.waylandBody");
+                m.buttons = {button("checkAgain", l.string("onb.checkAgain")),
+                             button("continueAnyway", l.string("onb.continueAnyway")),
+                             button("quit", l.string("menu.quit"))};
+                break;
+            case SessionCheck::noWindowManager:
+                m.title = l.string("onb.noWmTitle");
+                m.body = l.string("onb.noWmBody");
+                m.buttons = {button("checkAgain", l.string("onb.checkAgain")),
+                             button("continueAnyway", l.string("onb.continueAnyway")),
+                             button("quit", l.string("menu.quit"))};
+                m.waiting = l.string("onb.checking");
+                break;
+        }
+    } else {
+        m.title = l.string("onb.tutTitle");
+        m.body = l.string("onb.tutBody");
+        const auto& table = settings_.shortcuts();
+        for (SnapAction action : {SnapAction::snapLeftHalf, SnapAction::showHUD}) {
+            auto found = table.find(std::string(rawValue(action)));
+            const std::string keys =
+                found == table.end() ? l.string("sc.unset") : found->second.displayName();
+            const std::string what = action == SnapAction::showHUD ? l.string("hud.show")
+                                                                   : displayName(ZoneID::leftHalf);
+            m.examples.emplace_back(keys, what);
+        }
+        m.crashTitle = l.string("onb.crashTitle");
+        m.crashBody = l.string("onb.crashBody");
+        m.crashOn = settings_.crashReportingEnabled();
+        m.buttons = {button("start", l.string("onb.start"))};
+    }
     return m;
 }
 
 void OnboardingController::show() {
     if (!surface_) {
+        page_ = 0;
+        continueAnyway_ = false;
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
+        std::weak_ptr<OnboardingController*> weak = self_;
+        surfaceSubscriptions_.push_back(surface_->chosen.connect([weak](const std::string& id) {
+            if (auto self = weak.lock()) (*self)->choose(id);
+        }));
+        surfaceSubscriptions_.push_back(surface_->dismissed.connect([weak] {
+            // Closed, not finished: it comes back at the next launch.
+            if (auto self = weak.lock()) (*self)->stopTimer();
+        }));
     }
+    if (page_ == 1) {
+        checkAndAdvance();
+        if (page_ == 1) startTimer();
+    }
+    refresh();
     surface_->setVisible(true);
+}
+
+void OnboardingController::choose(const std::string& id) {
+    if (id == "continue" && page_ == 0) {
+        setPage(1);
+    } else if (id == "grant" || id == "openSettings") {
+        Permissions::requestOrOpenSettings();
+        checkAndAdvance();
+    } else if (id == "checkAgain") {
+        checkAndAdvance();
+    } else if (id == "continueAnyway" && page_ == 1) {
+        continueAnyway_ = true;
+        setPage(2);
+    } else if (id == "quit") {
+        onQuitRequested.emit();
+    } else if (id == "crash:on" || id == "crash:off") {
+        settings_.crashReportingEnabled.set(id == "crash:on");
+    } else if (id == "start" && page_ == 2) {
+        finish();
+    }
+}
+
+void OnboardingController::setPage(int page) {
+    page_ = page;
+    if (page_ == 1) {
+        // Already fine: straight on, without waiting for the first tick.
+        checkAndAdvance();
+        if (page_ == 1) startTimer();
+    } else {
+        stopTimer();
+    }
+    refresh();
+}
+
+void OnboardingController::checkAndAdvance() {
+    check_ = checkThisSession();
+    if (page_ == 1 && check_ == SessionCheck::ready) {
+        page_ = 2;
+        stopTimer();
+    }
+    refresh();
+}
+
+void OnboardingController::startTimer() {
+    if (timer_) return;
+    std::weak_ptr<OnboardingController*> weak = self_;
+    timer_ = platform().runLoop->scheduleTimer(checkInterval, true, [weak] {
+        if (auto self = weak.lock()) (*self)->checkAndAdvance();
+    });
+}
+
+void OnboardingController::stopTimer() {
+    if (timer_) platform().runLoop->cancelTimer(*timer_);
+    timer_.reset();
+}
+
+void OnboardingController::refresh() {
+    if (surface_) surface_->setModel(model());
+}
+
+void OnboardingController::finish() {
+    stopTimer();
+    settings_.hasCompletedOnboarding.set(true);
+    settings_.persist();
+    // Released one turn later: this often runs inside the window's own button signal.
+    if (surface_) {
+        surface_->setVisible(false);
+        auto gone =
+            std::make_shared<std::pair<std::unique_ptr<port::Surface>, std::vector<Subscription>>>(
+                std::move(surface_), std::move(surfaceSubscriptions_));
+        platform().runLoop->post([gone] { gone->first.reset(); });
+    }
+    surface_.reset();
+    surfaceSubscriptions_.clear();
+    page_ = 0;
+    onFinished.emit();
 }
 
 }  // namespace kelvra

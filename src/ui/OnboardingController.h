@@ -1,32 +1,57 @@
 #pragma once
 
-#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "platform/port/RunLoop.h"
 #include "platform/port/Signal.h"
 #include "platform/port/Surfaces.h"
+#include "ui/SessionCheck.h"
 
 namespace kelvra {
 
 class AppSettings;
 
-// First-launch guidance in its own window, drawn through the surfaces port. For now it
-// shows the welcome page; the pages and their steps arrive with the window itself.
-// show() may be called any number of times: the one window comes to the front.
+// First-launch guidance in its own window, drawn through the surfaces port: welcome,
+// the desktop check, then the two gestures and the crash-report choice. Pages only move
+// forward. The check page re-checks every second and moves on by itself once this
+// desktop can be arranged; when it cannot, it says why and offers a way out.
+// Closing the window keeps it (and its page) for the next show(); finishing releases it,
+// so showing it again starts at the welcome page.
 class OnboardingController {
   public:
     explicit OnboardingController(AppSettings& settings);
     ~OnboardingController();
 
     void show();
-    // The welcome page as it is shown.
+    // Marks onboarding complete, releases the window and tells onFinished.
+    void finish();
+    void choose(const std::string& id);
+
+    int page() const { return page_; }
+    bool hasWindow() const { return surface_ != nullptr; }
     port::OnboardingModel model() const;
 
     Signal<> onFinished;
+    Signal<> onQuitRequested;
 
   private:
-    [[maybe_unused]] AppSettings& settings_;
+    void setPage(int page);
+    void checkAndAdvance();
+    void startTimer();
+    void stopTimer();
+    void refresh();
+
+    AppSettings& settings_;
     std::unique_ptr<port::Surface> surface_;
+    int page_ = 0;
+    SessionCheck check_ = SessionCheck::ready;
+    bool continueAnyway_ = false;
+    std::optional<port::TimerId> timer_;
+    std::vector<Subscription> subscriptions_;
+    std::vector<Subscription> surfaceSubscriptions_;
+    std::shared_ptr<OnboardingController*> self_;
 };
 
 }  // namespace kelvra

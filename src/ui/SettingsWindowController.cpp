@@ -1,36 +1,103 @@
 #include "ui/SettingsWindowController.h"
 
-#include <array>
-
 #include "l10n/L10n.h"
 #include "platform/port/Platform.h"
+#include "settings/AppSettings.h"
 
 namespace kelvra {
 
-namespace {
-constexpr std::array<const char*, 9> tabIds = {"general",   "snap",    "tiling",
-                                               "shortcuts", "layout",  "workspaces",
-                                               "autoPlace", "exclude", "account"};
-}  // namespace
+SettingsWindowController::SettingsWindowController(AppSettings& settings)
+    : settings_(settings),
+      viewModel_(settings),
+      self_(std::make_shared<SettingsWindowController*>(this)) {
+    subscriptions_.push_back(settings_.objectWillChange.connect([this] { scheduleRefresh(); }));
+    subscriptions_.push_back(
+        L10n::shared().language.sink([this](const AppLanguage&) { scheduleRefresh(); }));
+    subscriptions_.push_back(viewModel_.changed.connect([this] { scheduleRefresh(); }));
+    subscriptions_.push_back(selectedTab.sink([this](const SettingsTab& tab) {
+        if (tab != shownTab_) viewModel_.leave(shownTab_);
+        shownTab_ = tab;
+        scheduleRefresh();
+    }));
+}
 
-SettingsWindowController::SettingsWindowController(AppSettings& settings) : settings_(settings) {}
-
-SettingsWindowController::~SettingsWindowController() = default;
+SettingsWindowController::~SettingsWindowController() {
+    self_.reset();
+}
 
 port::SettingsWindowModel SettingsWindowController::model() const {
+    auto& l = L10n::shared();
     port::SettingsWindowModel m;
-    m.title = L10n::shared().string("settings");
-    for (const char* id : tabIds) m.tabs.push_back({id, id, {}});
-    m.selectedTab = tabIds[static_cast<size_t>(tab_)];
+    m.title = l.string("settings");
+    for (SettingsTab tab : allSettingsTabs()) {
+        const std::string id(rawValue(tab));
+        port::SettingsTabItem item{id, l.string("tab." + id), l.string("sub." + id),
+                                   std::string(iconName(tab)), false};
+        item.dividerBefore = tab == SettingsTab::shortcuts || tab == SettingsTab::exclude ||
+                             tab == SettingsTab::account;
+        m.tabs.push_back(item);
+    }
+    m.selectedTab = rawValue(selectedTab());
+    m.page = viewModel_.page(selectedTab());
+    m.appName = "Kelvra";
+    m.version =
+        platform().bundleInfo->infoValue("CFBundleShortVersionString").value_or("0.1.0 (dev)");
     return m;
 }
 
-void SettingsWindowController::show(std::optional<SettingsTab> select) {
-    if (select) tab_ = *select;
-    if (!surface_) surface_ = platform().surfaces->create(model());
-    if (!surface_) return;
+void SettingsWindowController::select(SettingsTab tab) {
+    if (tab != selectedTab()) selectedTab.set(tab);
+}
+
+void SettingsWindowController::show(std::optional<SettingsTab> tab) {
+    if (tab) select(*tab);
+    if (!surface_) {
+        surface_ = platform().surfaces->create(model());
+        if (!surface_) return;
+        connectSurface();
+    }
     surface_->setModel(model());
     surface_->setVisible(true);
+    visible_ = true;
+}
+
+void SettingsWindowController::setTakenShortcuts(std::vector<KeyCombo> combos) {
+    viewModel_.setTakenShortcuts(std::move(combos));
+}
+
+void SettingsWindowController::connectSurface() {
+    std::weak_ptr<SettingsWindowController*> weak = self_;
+    subscriptions_.push_back(surface_->chosen.connect([weak](const std::string& id) {
+        auto self = weak.lock();
+        if (!self) return;
+        if (auto tab = settingsTabFromRaw(id)) (*self)->select(*tab);
+    }));
+    subscriptions_.push_back(surface_->edited.connect([weak](const port::SettingsEdit& edit) {
+        auto self = weak.lock();
+        if (!self) return;
+        (*self)->viewModel_.edit((*self)->selectedTab(), edit);
+    }));
+    subscriptions_.push_back(surface_->dismissed.connect([weak] {
+        auto self = weak.lock();
+        if (!self) return;
+        (*self)->visible_ = false;
+        // A recording must not outlive the window: the hot keys come back.
+        (*self)->viewModel_.leave((*self)->selectedTab());
+    }));
+}
+
+void SettingsWindowController::scheduleRefresh() {
+    if (refreshQueued_ || !surface_) return;
+    refreshQueued_ = true;
+    std::weak_ptr<SettingsWindowController*> weak = self_;
+    platform().runLoop->post([weak] {
+        if (auto self = weak.lock()) (*self)->refresh();
+    });
+}
+
+void SettingsWindowController::refresh() {
+    refreshQueued_ = false;
+    if (surface_) surface_->setModel(model());
 }
 
 }  // namespace kelvra

@@ -2,28 +2,23 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "input/KeyCombo.h"
 #include "platform/port/Surfaces.h"
+#include "settings/Published.h"
+#include "ui/SettingsTab.h"
+#include "ui/SettingsViewModel.h"
 
 namespace kelvra {
 
 class AppSettings;
+class WorkspaceManager;
 
-enum class SettingsTab {
-    general,
-    snap,
-    tiling,
-    shortcuts,
-    layout,
-    workspaces,
-    autoPlace,
-    exclude,
-    account
-};
-
-// The settings window, drawn through the surfaces port. For now it shows its tab list;
-// the pages arrive with the window itself. show() may be called any number of times:
-// the one window comes to the front.
+// The settings window, drawn through the surfaces port from the view model's pages.
+// The window is made on first show and kept: closing hides it, and it shows the tab
+// last selected unless a caller asks for another. Any change to the settings, the
+// language or the editing state redraws the page one run-loop turn later.
 class SettingsWindowController {
   public:
     explicit SettingsWindowController(AppSettings& settings);
@@ -31,13 +26,31 @@ class SettingsWindowController {
 
     // None keeps the tab last shown.
     void show(std::optional<SettingsTab> select);
-    SettingsTab currentTab() const { return tab_; }
+    void select(SettingsTab tab);
+    SettingsTab currentTab() const { return selectedTab(); }
+    bool visible() const { return visible_; }
     port::SettingsWindowModel model() const;
 
+    void setWorkspaceManager(WorkspaceManager* manager) { viewModel_.setWorkspaceManager(manager); }
+    void setTakenShortcuts(std::vector<KeyCombo> combos);
+    SettingsViewModel& viewModel() { return viewModel_; }
+
+    // The selected tab, shared by every caller that wants to switch it.
+    Published<SettingsTab> selectedTab{SettingsTab::general};
+
   private:
-    [[maybe_unused]] AppSettings& settings_;
-    SettingsTab tab_ = SettingsTab::general;
+    void scheduleRefresh();
+    void refresh();
+    void connectSurface();
+
+    AppSettings& settings_;
+    SettingsViewModel viewModel_;
     std::unique_ptr<port::Surface> surface_;
+    bool visible_ = false;
+    bool refreshQueued_ = false;
+    SettingsTab shownTab_ = SettingsTab::general;
+    std::vector<Subscription> subscriptions_;
+    std::shared_ptr<SettingsWindowController*> self_;
 };
 
 }  // namespace kelvra

@@ -238,6 +238,16 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
     environment_ = sessionEnvironment;
 }
 
+void Desktop::startKelvraWithoutWaiting() {
+    std::ofstream(home_ / ".config/kelvra/com.orvane.Kelvra.json") << settings_.dump(2) << "\n";
+    kelvra_ = start({KELVRA_PROGRAM});
+}
+
+nlohmann::json Desktop::readSettings() const {
+    std::ifstream in(home_ / ".config/kelvra/com.orvane.Kelvra.json");
+    return nlohmann::json::parse(in, nullptr, false);
+}
+
 int Desktop::runAnotherKelvra(std::vector<std::string> arguments, std::string* output) {
     arguments.insert(arguments.begin(), KELVRA_PROGRAM);
     return run(arguments, output);

@@ -99,6 +99,11 @@ class Desktop {
     // Starts the program, with these variables added, and waits until its shortcuts are
     // registered.
     void startKelvra(const std::map<std::string, std::string>& extraEnvironment = {});
+    // Starts the program without waiting for its shortcuts (a first launch shows the
+    // welcome window and registers them only once it is done).
+    void startKelvraWithoutWaiting();
+    // The settings file as the program last wrote it (empty when unreadable).
+    nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }
     pid_t kelvraPid() const { return kelvra_->pid(); }
     bool kelvraRunning() { return kelvra_->running(); }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "geometry/ZoneID.h"
+#include "platform/port/SettingsPage.h"
 #include "platform/port/Windows.h"
 
 namespace kelvra::port {
@@ -105,17 +106,22 @@ struct TrayModel {
     friend bool operator==(const TrayModel&, const TrayModel&) = default;
 };
 
-// The settings window: its sidebar of tabs; the pages come with their own models.
+// The settings window: its sidebar of tabs and the selected tab's page.
 struct SettingsTabItem {
     std::string id;
     std::string title;
     std::string subtitle;
+    std::string icon;            // a freedesktop icon name
+    bool dividerBefore = false;  // a line above this tab in the sidebar
     friend bool operator==(const SettingsTabItem&, const SettingsTabItem&) = default;
 };
 struct SettingsWindowModel {
     std::string title;
     std::vector<SettingsTabItem> tabs;
     std::string selectedTab;
+    SettingsPage page;
+    std::string appName;  // the sidebar's foot
+    std::string version;
     friend bool operator==(const SettingsWindowModel&, const SettingsWindowModel&) = default;
 };
 
@@ -126,6 +132,15 @@ struct OnboardingModel {
     std::string title;
     std::string body;
     std::vector<MenuItem> buttons;  // id and title of each button
+    // Lines of help under the body, each with an optional button (id, title).
+    std::vector<MenuItem> help;
+    std::optional<std::string> waiting;  // a "waiting" line with animated dots
+    // The keyboard examples: key chips and what they do.
+    std::vector<std::pair<std::string, std::string>> examples;
+    // The crash-report choice: title, body and the switch.
+    std::optional<std::string> crashTitle;
+    std::string crashBody;
+    bool crashOn = false;
     friend bool operator==(const OnboardingModel&, const OnboardingModel&) = default;
 };
 

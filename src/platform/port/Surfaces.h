@@ -44,6 +44,7 @@ class Surface {
     Signal<std::string> chosen;      // a menu item, picker cell, card or button, by id
     Signal<KeyEvent> key;            // keys typed while the picker or a window has focus
     Signal<> dismissed;              // closed by the user, or the picker lost the focus
+    Signal<SettingsEdit> edited;     // a control of the settings window changed
 };
 
 // Makes surfaces. Returns nothing for a kind this platform cannot show yet (it says so

@@ -97,4 +97,11 @@ bool SimSurfaces::dismiss(uint64_t id) {
     return true;
 }
 
+bool SimSurfaces::edit(uint64_t id, const port::SettingsEdit& edit) {
+    auto it = records_->living.find(id);
+    if (it == records_->living.end()) return false;
+    it->second->edited.emit(edit);
+    return true;
+}
+
 }  // namespace kelvra::sim

@@ -43,6 +43,7 @@ class SimSurfaces final : public port::Surfaces {
     bool choose(uint64_t id, const std::string& itemId);
     bool sendKey(uint64_t id, const port::KeyEvent& event);
     bool dismiss(uint64_t id);
+    bool edit(uint64_t id, const port::SettingsEdit& edit);
 
   private:
     class Surface;

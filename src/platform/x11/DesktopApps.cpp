@@ -33,6 +33,7 @@ void DesktopApps::reload() {
             if (text) e.icon = text;
             g_free(text);
         }
+        e.shown = g_app_info_should_show(info);
         keys_.push_back({e.id, e.startupWMClass});
         entries_.push_back(std::move(e));
     }

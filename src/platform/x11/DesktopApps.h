@@ -20,7 +20,8 @@ class DesktopApps {
         std::string id;    // the desktop file name without ".desktop"
         std::string name;  // localized for the session's language
         std::string startupWMClass;
-        std::string icon;  // a theme icon name or a file, empty when none
+        std::string icon;   // a theme icon name or a file, empty when none
+        bool shown = true;  // false for entries hidden from menus (NoDisplay, other desktops)
     };
 
     DesktopApps();
@@ -28,6 +29,8 @@ class DesktopApps {
     // Reads the installed entries again (GIO notices changes itself; this re-asks it).
     void reload();
     const Entry* byId(const std::string& id) const;
+    // Every installed entry, in the order GIO gave them.
+    const std::vector<Entry>& entries() const { return entries_; }
     // The entry a window with this class and GTK application id belongs to.
     const Entry* match(const std::string& instance, const std::string& windowClass,
                        const std::string& gtkApplicationId) const;

@@ -26,6 +26,10 @@ TEST(CommandLine, OptionsAreAnsweredAndUnknownOnesAreUsageErrors) {
         {{"--", "--help", "-x"}, true, 0, "", ""},
         // A lone dash is no option.
         {{"-"}, true, 0, "", ""},
+        // The settings window, on a tab or as it was, opens in the running instance.
+        {{"--settings"}, true, 0, "", ""},
+        {{"--settings=shortcuts"}, true, 0, "", ""},
+        {{"--settingsx"}, false, 2, "", "unknown option '--settingsx'"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.arguments));

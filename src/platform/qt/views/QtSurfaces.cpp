@@ -5,6 +5,7 @@
 #include "platform/qt/views/DividerSurface.h"
 #include "platform/qt/views/HudSurface.h"
 #include "platform/qt/views/OverlaySurface.h"
+#include "platform/qt/views/SettingsSurface.h"
 #include "platform/qt/views/TraySurface.h"
 
 #include <string>
@@ -32,6 +33,10 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
     if (kind == port::SurfaceKind::assistCards)
         return std::make_unique<AssistSurface>(connection_,
                                                std::get<port::AssistCardsModel>(model));
+    if (kind == port::SurfaceKind::settingsWindow)
+        return std::make_unique<SettingsSurface>(std::get<port::SettingsWindowModel>(model));
+    if (kind == port::SurfaceKind::onboarding)
+        return std::make_unique<OnboardingSurface>(std::get<port::OnboardingModel>(model));
     if (reported_.insert(kind).second)
         logLine(std::string("the ") + port::kindName(kind) + " is not built yet on this desktop");
     return nullptr;

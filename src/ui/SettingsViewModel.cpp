@@ -1,0 +1,307 @@
+#include "ui/SettingsViewModel.h"
+
+#include <array>
+#include <cmath>
+
+#include "diagnostics/UpdaterController.h"
+#include "l10n/L10n.h"
+#include "platform/port/BundleInfo.h"
+#include "platform/port/Platform.h"
+#include "settings/AppSettings.h"
+#include "ui/SettingsRows.h"
+
+namespace kelvra {
+
+using port::SettingsControl;
+using port::SettingsEdit;
+using port::SettingsPage;
+using port::SettingsRow;
+using rows::t;
+
+namespace {
+
+constexpr std::array<double, 4> minWidths = {320, 400, 480, 560};
+
+std::string percent(double v) {
+    return std::to_string(static_cast<int>(std::lround(v * 100))) + "%";
+}
+
+std::string pixels(double v) {
+    return std::to_string(static_cast<int>(std::lround(v))) + " px";
+}
+
+SettingsRow slider(std::string id, const std::string& titleKey, double value,
+                   const StepperPill& pill, std::string valueText) {
+    auto r = rows::note(std::move(id), t(titleKey));
+    r.control = SettingsControl::slider;
+    r.value = value;
+    r.minimum = pill.minimum;
+    r.maximum = pill.maximum;
+    r.valueText = std::move(valueText);
+    return r;
+}
+
+// A slider position goes to the nearest step, inside the range.
+double fromSlider(const StepperPill& pill, double value) {
+    return pill.clamp(pill.step * std::round(value / pill.step));
+}
+
+// Applies a slider or stepper gesture to a bound number; false for other gestures.
+bool editNumber(Published<double>& field, const StepperPill& pill, const SettingsEdit& e) {
+    if (e.action == "slider") {
+        field.set(fromSlider(pill, e.value));
+    } else if (e.action == "minus") {
+        field.set(pill.minus(field()));
+    } else if (e.action == "plus") {
+        field.set(pill.plus(field()));
+    } else if (e.action == "reset") {
+        if (auto v = pill.reset()) field.set(*v);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+SettingsViewModel::SettingsViewModel(AppSettings& settings)
+    : settings_(settings), layout_(settings) {
+    subscriptions_.push_back(
+        recorder_.recording.sink([this](const std::optional<std::string>&) { changed.emit(); }));
+}
+
+SettingsViewModel::~SettingsViewModel() = default;
+
+void SettingsViewModel::setTakenShortcuts(std::vector<KeyCombo> combos) {
+    taken_ = std::move(combos);
+    changed.emit();
+}
+
+const StepperPill& SettingsViewModel::overlayOpacityPill() {
+    static const StepperPill pill{0.1, 0.4, 0.01, 0.18};
+    return pill;
+}
+
+const StepperPill& SettingsViewModel::gapPill() {
+    static const StepperPill pill{0, 32, 1, 8};
+    return pill;
+}
+
+const StepperPill& SettingsViewModel::paddingPill() {
+    static const StepperPill pill{0, 64, 1, 0};
+    return pill;
+}
+
+SettingsPage SettingsViewModel::page(SettingsTab tab) const {
+    SettingsPage p;
+    switch (tab) {
+        case SettingsTab::general:
+            p = generalPage();
+            break;
+        case SettingsTab::snap:
+            p = snapPage();
+            break;
+        case SettingsTab::tiling:
+            p = tilingPage();
+            break;
+        case SettingsTab::shortcuts:
+            p = shortcutsPage();
+            break;
+        case SettingsTab::layout:
+            p = layoutPage();
+            break;
+        case SettingsTab::workspaces:
+            p = workspacesPage();
+            break;
+        case SettingsTab::autoPlace:
+            p = autoPlacePage();
+            break;
+        case SettingsTab::exclude:
+            p = excludePage();
+            break;
+        case SettingsTab::account:
+            p = accountPage();
+            break;
+    }
+    p.id = std::string(rawValue(tab));
+    p.title = t("tab." + p.id);
+    return p;
+}
+
+void SettingsViewModel::edit(SettingsTab tab, const SettingsEdit& e) {
+    switch (tab) {
+        case SettingsTab::general:
+            return editGeneral(e);
+        case SettingsTab::snap:
+            return editSnap(e);
+        case SettingsTab::tiling:
+            return editTiling(e);
+        case SettingsTab::shortcuts:
+            return editShortcuts(e);
+        case SettingsTab::layout:
+            return editLayout(e);
+        case SettingsTab::workspaces:
+            return editWorkspaces(e);
+        case SettingsTab::autoPlace:
+            return editAutoPlace(e);
+        case SettingsTab::exclude:
+            return editExclude(e);
+        case SettingsTab::account:
+            return editAccount(e);
+    }
+}
+
+void SettingsViewModel::leave(SettingsTab tab) {
+    if (tab == SettingsTab::shortcuts || tab == SettingsTab::workspaces) recorder_.stop();
+}
+
+// General ------------------------------------------------------------------------------
+
+SettingsPage SettingsViewModel::generalPage() const {
+    SettingsPage p;
+    p.rows.push_back(rows::toggle("launchAtLogin", "gen.launchLogin", settings_.launchAtLogin()));
+    p.rows.push_back(
+        rows::toggle("showMenuBarIcon", "gen.menuBarIcon", settings_.showMenuBarIcon()));
+
+    auto language = rows::note("language", t("gen.language"));
+    language.control = SettingsControl::choice;
+    const auto options = L10n::shared().pickerOptions();
+    const std::string current = settings_.languageCode().value_or("");
+    for (size_t i = 0; i < options.size(); ++i) {
+        language.options.push_back(options[i].second);
+        if (options[i].first == current) language.selected = static_cast<int>(i);
+    }
+    if (language.selected < 0) language.selected = 0;
+    p.rows.push_back(language);
+
+    // The updater is optional: without one these rows show but do nothing.
+    auto update = rows::toggle("autoUpdate", "gen.autoUpdate", UpdaterController::exists(),
+                               "gen.autoUpdateSub");
+    update.enabled = UpdaterController::exists();
+    update.buttons = {{"checkNow", t("common.checkNow")}};
+    p.rows.push_back(update);
+
+    p.rows.push_back(rows::toggle("crashReports", "gen.crashReports",
+                                  settings_.crashReportingEnabled(), "gen.crashReportsSub"));
+    const auto version = platform().bundleInfo->infoValue("CFBundleShortVersionString");
+    p.footer = "Kelvra " + version.value_or("0.1.0 (dev)") + " · Linux · X11";
+    return p;
+}
+
+void SettingsViewModel::editGeneral(const SettingsEdit& e) {
+    const bool on = e.value != 0;
+    if (e.row == "launchAtLogin") {
+        settings_.launchAtLogin.set(on);
+    } else if (e.row == "showMenuBarIcon") {
+        settings_.showMenuBarIcon.set(on);
+    } else if (e.row == "crashReports") {
+        settings_.crashReportingEnabled.set(on);
+    } else if (e.row == "language" && e.action == "select") {
+        const auto options = L10n::shared().pickerOptions();
+        const auto i = static_cast<size_t>(e.value);
+        if (i >= options.size()) return;
+        if (options[i].first.empty())
+            settings_.languageCode.set(std::nullopt);
+        else
+            settings_.languageCode.set(options[i].first);
+    }
+}
+
+// Snap ---------------------------------------------------------------------------------
+
+SettingsPage SettingsViewModel::snapPage() const {
+    SettingsPage p;
+    p.rows.push_back(
+        rows::toggle("dragSnap", "snap.dragSnap", settings_.dragSnapEnabled(), "snap.dragSnapSub"));
+    p.rows.push_back(rows::toggle("snapAssist", "snap.snapAssist", settings_.snapAssistEnabled(),
+                                  "snap.snapAssistSub"));
+    p.rows.push_back(
+        rows::toggle("cornerQuarter", "snap.cornerQuarter", settings_.cornerQuarterPriority()));
+    auto top = rows::note("topEdge", t("snap.topEdge"));
+    top.control = SettingsControl::segmented;
+    top.options = {t("common.off"), t("zone.topHalf"), t("zone.maximize")};
+    top.icons = {"action-unavailable", "zone:topHalf", "zone:maximize"};
+    top.selected = static_cast<int>(settings_.topEdgeAction());
+    p.rows.push_back(top);
+    p.rows.push_back(slider("overlayOpacity", "snap.overlayOpacity", settings_.overlayOpacity(),
+                            overlayOpacityPill(), percent(settings_.overlayOpacity())));
+    return p;
+}
+
+void SettingsViewModel::editSnap(const SettingsEdit& e) {
+    const bool on = e.value != 0;
+    if (e.row == "dragSnap") {
+        settings_.dragSnapEnabled.set(on);
+    } else if (e.row == "snapAssist") {
+        settings_.snapAssistEnabled.set(on);
+    } else if (e.row == "cornerQuarter") {
+        settings_.cornerQuarterPriority.set(on);
+    } else if (e.row == "topEdge") {
+        const auto i = static_cast<size_t>(e.value);
+        if (i < allTopEdgeActions().size()) settings_.topEdgeAction.set(allTopEdgeActions()[i]);
+    } else if (e.row == "overlayOpacity") {
+        editNumber(settings_.overlayOpacity, overlayOpacityPill(), e);
+    }
+}
+
+// Tiling -------------------------------------------------------------------------------
+
+SettingsPage SettingsViewModel::tilingPage() const {
+    SettingsPage p;
+    p.rows.push_back(
+        rows::toggle("linked", "til.linked", settings_.tilingEnabled(), "til.linkedSub"));
+    const double gap = settings_.windowGap();
+    auto gapRow = slider("gap", "til.gap", gap, gapPill(), pixels(gap));
+    gapRow.subtitle = t(gap == 0 ? "spacing.gapZero" : "spacing.gapDesc");
+    p.rows.push_back(gapRow);
+    const double pad = settings_.screenPadding();
+    auto padRow = slider("padding", "til.padding", pad, paddingPill(), pixels(pad));
+    padRow.subtitle = t(pad == 0 ? "spacing.padZero" : "spacing.padDesc");
+    p.rows.push_back(padRow);
+
+    auto width = rows::note("minWidth", t("til.minWidth"));
+    width.control = SettingsControl::choice;
+    for (size_t i = 0; i < minWidths.size(); ++i) {
+        width.options.push_back(pixels(minWidths[i]));
+        if (minWidths[i] == settings_.minWindowWidth()) width.selected = static_cast<int>(i);
+    }
+    p.rows.push_back(width);
+    p.rows.push_back(rows::toggle("dblReset", "til.dblReset", settings_.dividerDoubleClickReset()));
+    p.footer = t("til.footer");
+    return p;
+}
+
+void SettingsViewModel::editTiling(const SettingsEdit& e) {
+    const bool on = e.value != 0;
+    if (e.row == "linked") {
+        settings_.tilingEnabled.set(on);
+    } else if (e.row == "gap") {
+        editNumber(settings_.windowGap, gapPill(), e);
+    } else if (e.row == "padding") {
+        editNumber(settings_.screenPadding, paddingPill(), e);
+    } else if (e.row == "minWidth") {
+        const auto i = static_cast<size_t>(e.value);
+        if (i < minWidths.size()) settings_.minWindowWidth.set(minWidths[i]);
+    } else if (e.row == "dblReset") {
+        settings_.dividerDoubleClickReset.set(on);
+    }
+}
+
+// Account ------------------------------------------------------------------------------
+
+SettingsPage SettingsViewModel::accountPage() const {
+    SettingsPage p;
+    // The account service offers no sign-in yet: the signed-out state, its button
+    // disabled until the service can start one.
+    p.rows.push_back(rows::heading("signedOut", t("acct.signedOutTitle")));
+    p.rows.back().subtitle = t("acct.signedOutBody");
+    auto signIn = rows::button("signIn", "", t("acct.signIn"));
+    signIn.enabled = false;
+    p.rows.push_back(signIn);
+    p.footer = t("acct.footer");
+    return p;
+}
+
+void SettingsViewModel::editAccount(const SettingsEdit&) {}
+
+}  // namespace kelvra

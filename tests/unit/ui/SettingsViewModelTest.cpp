@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "l10n/L10n.h"
+#include "platform/port/KeyMonitor.h"
+#include "platform/sim/SimDesktop.h"
+#include "settings/AppSettings.h"
+#include "ui/SettingsViewModel.h"
+
+namespace kelvra {
+namespace {
+
+using port::SettingsEdit;
+
+SettingsEdit edit(std::string row, std::string action, double value = 0, std::string text = {},
+                  std::string detail = {}) {
+    SettingsEdit e;
+    e.row = std::move(row);
+    e.action = std::move(action);
+    e.value = value;
+    e.text = std::move(text);
+    e.detail = std::move(detail);
+    return e;
+}
+
+const port::SettingsRow* findRow(const port::SettingsPage& page, const std::string& id) {
+    for (const auto& r : page.rows)
+        if (r.id == id) return &r;
+    return nullptr;
+}
+
+class SettingsViewModelTest : public ::testing::Test {
+  protected:
+    void SetUp() override { desk.install(); }
+    void TearDown() override { L10n::resetSharedForTesting(); }
+    sim::SimDesktop desk;
+};
+
+// Every binding writes its field, the page shows the new value at once, and a store
+// loaded afresh from the same settings file reads it back.
+TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfTheStore) {
+    struct Case {
+        SettingsTab tab;
+        std::vector<SettingsEdit> edits;
+        std::function<bool(const AppSettings&)> stored;
+    };
+    const int german = [] {
+        const auto options = L10n::shared().pickerOptions();
+        for (size_t i = 0; i < options.size(); ++i)
+            if (options[i].first == "de") return static_cast<int>(i);
+        return -1;
+    }();
+    const std::vector<Case> cases = {
+        {SettingsTab::general,
+         {edit("launchAtLogin", "toggle", 1)},
+         [](auto& s) { return s.launchAtLogin(); }},
+        {SettingsTab::general,
+         {edit("showMenuBarIcon", "toggle", 0)},
+         [](auto& s) { return !s.showMenuBarIcon(); }},
+        {SettingsTab::general,
+         {edit("language", "select", german)},
+         [](auto& s) { return s.languageCode() == std::optional<std::string>("de"); }},
+        {SettingsTab::general,
+         {edit("language", "select", german), edit("language", "select", 0)},
+         [](auto& s) { return !s.languageCode(); }},
+        {SettingsTab::general,
+         {edit("crashReports", "toggle", 0)},
+         [](auto& s) { return !s.crashReportingEnabled(); }},
+        {SettingsTab::snap,
+         {edit("dragSnap", "toggle", 0)},
+         [](auto& s) { return !s.dragSnapEnabled(); }},
+        {SettingsTab::snap,
+         {edit("snapAssist", "toggle", 0)},
+         [](auto& s) { return !s.snapAssistEnabled(); }},
+        {SettingsTab::snap,
+         {edit("cornerQuarter", "toggle", 0)},
+         [](auto& s) { return !s.cornerQuarterPriority(); }},
+        {SettingsTab::snap,
+         {edit("topEdge", "select", 2)},
+         [](auto& s) { return s.topEdgeAction() == TopEdgeAction::maximize; }},
+        {SettingsTab::snap,
+         {edit("overlayOpacity", "slider", 0.3349)},
+         [](auto& s) { return std::abs(s.overlayOpacity() - 0.33) < 1e-9; }},
+        {SettingsTab::tiling,
+         {edit("linked", "toggle", 0)},
+         [](auto& s) { return !s.tilingEnabled(); }},
+        {SettingsTab::tiling,
+         {edit("gap", "slider", 12.4)},
+         [](auto& s) { return s.windowGap() == 12; }},
+        {SettingsTab::tiling,
+         {edit("padding", "plus"), edit("padding", "plus")},
+         [](auto& s) { return s.screenPadding() == 2; }},
+        {SettingsTab::tiling,
+         {edit("minWidth", "select", 3)},
+         [](auto& s) { return s.minWindowWidth() == 560; }},
+        {SettingsTab::tiling,
+         {edit("dblReset", "toggle", 0)},
+         [](auto& s) { return !s.dividerDoubleClickReset(); }},
+        {SettingsTab::exclude,
+         {edit("add", "chosen", 0, "org.gnome.Calculator", "Calculator")},
+         [](auto& s) {
+             return s.excludedApps() ==
+                    std::vector<ExcludedApp>{{"org.gnome.Calculator", "Calculator"}};
+         }},
+        {SettingsTab::autoPlace,
+         {edit("add", "click"), edit("ruleApp", "chosen", 0, "firefox", "Firefox"),
+          edit("ruleZone", "select", 1), edit("ruleTrigger", "select", 1),
+          edit("ruleDisplay", "select", 2), edit("ruleSummary", "button:commit")},
+         [](auto& s) {
+             if (s.placementRules().size() != 1) return false;
+             const auto& r = s.placementRules()[0];
+             return r.bundleID == "firefox" && r.appName == "Firefox" &&
+                    r.zone == allZoneIDs()[1] && r.trigger == PlacementRule::Trigger::newWindow &&
+                    r.display == PlacementRule::DisplayTarget::external;
+         }},
+        {SettingsTab::workspaces,
+         {edit("wsName", "commit", 0, "  Writing  ")},
+         [](auto& s) { return s.workspaces().size() == 1 && s.workspaces()[0].name == "Writing"; }},
+        {SettingsTab::layout,
+         {edit("grid", "drag"), edit("grid", "dragEnd"), edit("grid", "button:save"),
+          edit("layoutName", "commit", 0, "Mine")},
+         [](auto& s) {
+             return s.customLayouts().size() == 1 && s.customLayouts()[0].name == "Mine";
+         }},
+    };
+    for (size_t i = 0; i < cases.size(); ++i) {
+        sim::SimDesktop fresh;
+        fresh.install();
+        L10n::resetSharedForTesting();
+        {
+            AppSettings settings(fresh.defaults());
+            SettingsViewModel vm(settings);
+            const auto before = vm.page(cases[i].tab);
+            for (auto e : cases[i].edits) {
+                e.canvas = {400, 160};
+                e.point = {20, 20};
+                vm.edit(cases[i].tab, e);
+            }
+            EXPECT_TRUE(cases[i].stored(settings)) << "case " << i;
+            if (cases[i].tab != SettingsTab::general) {  // a language change retranslates
+                EXPECT_NE(vm.page(cases[i].tab), before) << "case " << i << ": page unchanged";
+            }
+        }
+        AppSettings reloaded(fresh.defaults());
+        EXPECT_TRUE(cases[i].stored(reloaded)) << "case " << i << " after a restart";
+    }
+    desk.install();
+}
+
+TEST_F(SettingsViewModelTest, StepperPillsStepToMultiplesClampAndResetToTheirDefault) {
+    const auto& opacity = SettingsViewModel::overlayOpacityPill();
+    const auto& gap = SettingsViewModel::gapPill();
+    const auto& padding = SettingsViewModel::paddingPill();
+    struct Case {
+        const StepperPill& pill;
+        double value;
+        char op;  // '-', '+' or 'r'
+        double expected;
+    };
+    const std::vector<Case> cases = {
+        {opacity, 0.18, '-', 0.17}, {opacity, 0.18, '+', 0.19}, {opacity, 0.175, '+', 0.19},
+        {opacity, 0.10, '-', 0.10}, {opacity, 0.40, '+', 0.40}, {opacity, 0.33, 'r', 0.18},
+        {gap, 8, '+', 9},           {gap, 0, '-', 0},           {gap, 32, '+', 32},
+        {gap, 7.6, '-', 7},         {gap, 20, 'r', 8},          {padding, 64, '+', 64},
+        {padding, 9, 'r', 0},       {padding, 70, '-', 64},
+    };
+    for (const auto& c : cases) {
+        const double got = c.op == '-'   ? c.pill.minus(c.value)
+                           : c.op == '+' ? c.pill.plus(c.value)
+                                         : *c.pill.reset();
+        EXPECT_NEAR(got, c.expected, 1e-9) << c.value << " " << c.op;
+    }
+    EXPECT_FALSE((StepperPill{0, 10, 1, std::nullopt}.reset()));
+    EXPECT_EQ((StepperPill{0, 10, 1, 20.0}.reset()), 10.0);
+
+    // Through the window: a double click on the value is the default, clamped.
+    AppSettings settings(desk.defaults());
+    SettingsViewModel vm(settings);
+    settings.windowGap.set(20);
+    vm.edit(SettingsTab::tiling, edit("gap", "reset"));
+    EXPECT_EQ(settings.windowGap(), 8);
+    vm.edit(SettingsTab::tiling, edit("gap", "minus"));
+    EXPECT_EQ(settings.windowGap(), 7);
+    EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "gap")->valueText, "7 px");
+    settings.screenPadding.set(0);
+    EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "padding")->subtitle,
+              L10n::shared().string("spacing.padZero"));
+    EXPECT_EQ(findRow(vm.page(SettingsTab::snap), "overlayOpacity")->valueText, "18%");
+}
+
+TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
+    AppSettings settings(desk.defaults());
+    SettingsViewModel vm(settings);
+    for (const char* name : {"A", "B", "C"})
+        vm.edit(SettingsTab::workspaces, edit("wsName", "commit", 0, name));
+    EXPECT_EQ(vm.workspaceName("   "), "Workspace 4");
+    vm.edit(SettingsTab::workspaces, edit("wsName", "commit", 0, " \t "));
+    ASSERT_EQ(settings.workspaces().size(), 4u);
+    EXPECT_EQ(settings.workspaces()[3].name, "Workspace 4");
+
+    // Renaming to blank keeps the name; delete removes the workspace and its shortcut.
+    const std::string id = settings.workspaces()[0].id.uuidString();
+    vm.edit(SettingsTab::workspaces, edit("ws:" + id, "commit", 0, "  "));
+    EXPECT_EQ(settings.workspaces()[0].name, "A");
+    vm.edit(SettingsTab::workspaces, edit("ws:" + id, "commit", 0, "Mail"));
+    EXPECT_EQ(settings.workspaces()[0].name, "Mail");
+    auto table = settings.shortcuts();
+    table["workspace:" + id] = KeyCombo{18, carbon::controlKey};
+    settings.shortcuts.set(table);
+    vm.edit(SettingsTab::workspaces, edit("ws:" + id, "button:delete"));
+    EXPECT_EQ(settings.workspaces().size(), 3u);
+    EXPECT_EQ(settings.shortcuts().count("workspace:" + id), 0u);
+}
+
+TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
+    AppSettings settings(desk.defaults());
+    SettingsViewModel vm(settings);
+    vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "gimp", "GIMP"));
+    vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "gimp", "GNU Image"));
+    vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "", "Nameless"));
+    EXPECT_EQ(settings.excludedApps(), (std::vector<ExcludedApp>{{"gimp", "GIMP"}}));
+    auto page = vm.page(SettingsTab::exclude);
+    ASSERT_NE(findRow(page, "exc:gimp"), nullptr);
+    EXPECT_EQ(findRow(page, "exc:gimp")->badge, L10n::shared().string("exc.badge"));
+    vm.edit(SettingsTab::exclude, edit("exc:gimp", "button:remove"));
+    EXPECT_TRUE(settings.excludedApps().empty());
+}
+
+// A row starts recording; the next combination lands in the table; a combination
+// another program holds is shown as taken; leaving the tab ends a recording.
+TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
+    AppSettings settings(desk.defaults());
+    SettingsViewModel vm(settings);
+    vm.edit(SettingsTab::shortcuts, edit("snapLeftHalf", "record"));
+    EXPECT_TRUE(findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf")->recording);
+    const uint16_t keyJ = 38;
+    EXPECT_TRUE(
+        desk.sendKeyDown({keyJ, port::modifierFlags::control | port::modifierFlags::option, ""}));
+    const KeyCombo expected{keyJ, carbon::controlKey | carbon::optionKey};
+    EXPECT_EQ(settings.shortcuts().at("snapLeftHalf"), expected);
+    auto row = *findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf");
+    EXPECT_FALSE(row.recording);
+    EXPECT_EQ(row.text, expected.displayName());
+    EXPECT_FALSE(row.taken);
+    vm.setTakenShortcuts({expected});
+    EXPECT_TRUE(findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf")->taken);
+
+    vm.edit(SettingsTab::shortcuts, edit("snapRightHalf", "record"));
+    vm.leave(SettingsTab::shortcuts);
+    EXPECT_FALSE(vm.recorder().recording());
+    EXPECT_EQ(desk.keyMonitorCount(), 0u);
+}
+
+}  // namespace
+}  // namespace kelvra

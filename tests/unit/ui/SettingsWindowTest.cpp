@@ -1,0 +1,116 @@
+#include <gtest/gtest.h>
+
+#include "l10n/L10n.h"
+#include "platform/sim/SimDesktop.h"
+#include "settings/AppSettings.h"
+#include "ui/SettingsWindowController.h"
+
+namespace kelvra {
+namespace {
+
+using port::SurfaceKind;
+
+class SettingsWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { desk.install(); }
+    void TearDown() override { L10n::resetSharedForTesting(); }
+
+    port::SettingsWindowModel shown() {
+        desk.runLoop().runPending();
+        auto s = desk.surfaces().find(SurfaceKind::settingsWindow);
+        EXPECT_TRUE(s.has_value());
+        return s ? std::get<port::SettingsWindowModel>(s->model) : port::SettingsWindowModel{};
+    }
+    uint64_t surfaceId() { return desk.surfaces().find(SurfaceKind::settingsWindow)->id; }
+
+    sim::SimDesktop desk;
+};
+
+TEST_F(SettingsWindowTest, NineTabsInOrderWithTheirTextsIconsAndDividers) {
+    AppSettings settings(desk.defaults());
+    SettingsWindowController window(settings);
+    window.show(std::nullopt);
+    const auto m = shown();
+    const std::vector<std::string> ids = {"general",   "snap",    "tiling",
+                                          "shortcuts", "layout",  "workspaces",
+                                          "autoPlace", "exclude", "account"};
+    ASSERT_EQ(m.tabs.size(), ids.size());
+    for (size_t i = 0; i < ids.size(); ++i) {
+        EXPECT_EQ(m.tabs[i].id, ids[i]);
+        EXPECT_EQ(m.tabs[i].title, L10n::shared().string("tab." + ids[i]));
+        EXPECT_FALSE(m.tabs[i].icon.empty());
+        EXPECT_EQ(m.tabs[i].dividerBefore,
+                  ids[i] == "shortcuts" || ids[i] == "exclude" || ids[i] == "account");
+    }
+    EXPECT_EQ(m.selectedTab, "general");
+    EXPECT_EQ(m.page.id, "general");
+}
+
+// Opening on a tab while visible switches the tab on the one window; closing hides it and
+// reopening without a tab shows the tab last selected.
+TEST_F(SettingsWindowTest, OpeningOnATabWhileVisibleSwitchesItAndReopeningKeepsTheLastTab) {
+    AppSettings settings(desk.defaults());
+    SettingsWindowController window(settings);
+    window.show(std::nullopt);
+    window.show(SettingsTab::shortcuts);
+    EXPECT_EQ(desk.surfaces().count(SurfaceKind::settingsWindow), 1u);
+    EXPECT_EQ(shown().selectedTab, "shortcuts");
+    EXPECT_EQ(shown().page.id, "shortcuts");
+    EXPECT_TRUE(desk.surfaces().find(SurfaceKind::settingsWindow)->visible);
+
+    desk.surfaces().choose(surfaceId(), "layout");
+    EXPECT_EQ(shown().selectedTab, "layout");
+    desk.surfaces().dismiss(surfaceId());
+    EXPECT_FALSE(window.visible());
+    window.show(std::nullopt);
+    EXPECT_EQ(shown().selectedTab, "layout");
+    EXPECT_EQ(desk.surfaces().count(SurfaceKind::settingsWindow), 1u);
+}
+
+// A change anywhere (here: a second view of the store) redraws the page; a language
+// switch retranslates the window, and an edit from the surface reaches the store.
+TEST_F(SettingsWindowTest, ChangesShowAtOnceAndTheLanguageRetranslatesTheWindow) {
+    AppSettings settings(desk.defaults());
+    SettingsWindowController window(settings);
+    window.show(SettingsTab::tiling);
+    settings.windowGap.set(0);
+    auto gapRow = [&] {
+        for (const auto& r : shown().page.rows)
+            if (r.id == "gap") return r;
+        return port::SettingsRow{};
+    };
+    EXPECT_EQ(gapRow().valueText, "0 px");
+
+    port::SettingsEdit plus;
+    plus.row = "gap";
+    plus.action = "plus";
+    desk.surfaces().edit(surfaceId(), plus);
+    EXPECT_EQ(settings.windowGap(), 1);
+    EXPECT_EQ(gapRow().valueText, "1 px");
+
+    settings.languageCode.set("de");
+    EXPECT_EQ(shown().title, "Einstellungen");
+    EXPECT_EQ(shown().page.title, L10n::shared().string("tab.tiling"));
+    EXPECT_NE(shown().page.title, "Tiling");
+}
+
+TEST_F(SettingsWindowTest, LeavingTheShortcutsTabOrClosingTheWindowEndsARecording) {
+    AppSettings settings(desk.defaults());
+    SettingsWindowController window(settings);
+    window.show(SettingsTab::shortcuts);
+    port::SettingsEdit record;
+    record.row = "snapLeftHalf";
+    record.action = "record";
+    desk.surfaces().edit(surfaceId(), record);
+    EXPECT_TRUE(window.viewModel().recorder().recording());
+    desk.surfaces().choose(surfaceId(), "snap");
+    EXPECT_FALSE(window.viewModel().recorder().recording());
+
+    desk.surfaces().choose(surfaceId(), "shortcuts");
+    desk.surfaces().edit(surfaceId(), record);
+    desk.surfaces().dismiss(surfaceId());
+    EXPECT_FALSE(window.viewModel().recorder().recording());
+}
+
+}  // namespace
+}  // namespace kelvra
