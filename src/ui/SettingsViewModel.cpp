@@ -3,6 +3,8 @@
 #include <array>
 #include <cmath>
 
+#include "cloud/CloudAccount.h"
+#include "cloud/CloudSync.h"
 #include "diagnostics/UpdaterController.h"
 #include "l10n/L10n.h"
 #include "platform/port/BundleInfo.h"
@@ -175,8 +177,11 @@ SettingsPage SettingsViewModel::generalPage() const {
     p.rows.push_back(language);
 
     // The updater is optional: without one these rows show but do nothing.
-    auto update = rows::toggle("autoUpdate", "gen.autoUpdate", UpdaterController::exists(),
-                               "gen.autoUpdateSub");
+    const bool updater = UpdaterController::exists();
+    auto update =
+        rows::toggle("autoUpdate", "gen.autoUpdate",
+                     updater && UpdaterController::shared().automaticallyChecksForUpdates(),
+                     "gen.autoUpdateSub");
     update.enabled = UpdaterController::exists();
     update.buttons = {{"checkNow", t("common.checkNow")}};
     p.rows.push_back(update);
@@ -194,6 +199,12 @@ void SettingsViewModel::editGeneral(const SettingsEdit& e) {
         settings_.launchAtLogin.set(on);
     } else if (e.row == "showMenuBarIcon") {
         settings_.showMenuBarIcon.set(on);
+    } else if (e.row == "autoUpdate" && UpdaterController::exists()) {
+        if (e.action == "button:checkNow") {
+            UpdaterController::shared().checkNow();
+        } else {
+            UpdaterController::shared().setAutomaticallyChecksForUpdates(on);
+        }
     } else if (e.row == "crashReports") {
         settings_.crashReportingEnabled.set(on);
     } else if (e.row == "language" && e.action == "select") {
@@ -291,17 +302,38 @@ void SettingsViewModel::editTiling(const SettingsEdit& e) {
 
 SettingsPage SettingsViewModel::accountPage() const {
     SettingsPage p;
-    // The account service offers no sign-in yet: the signed-out state, its button
-    // disabled until the service can start one.
-    p.rows.push_back(rows::heading("signedOut", t("acct.signedOutTitle")));
-    p.rows.back().subtitle = t("acct.signedOutBody");
-    auto signIn = rows::button("signIn", "", t("acct.signIn"));
-    signIn.enabled = false;
-    p.rows.push_back(signIn);
+    const auto state = CloudAccount::shared().state.get();
+    if (state.isSignedIn()) {
+        p.rows.push_back(rows::heading("signedIn", t("acct.signedIn")));
+        p.rows.back().subtitle = state.email;
+        const std::string plan = state.tier == "pro" ? t("acct.tierPro") : t("acct.tierFree");
+        p.rows.push_back(rows::note("tier", format(t("acct.tier"), {plan})));
+        p.rows.push_back(
+            rows::toggle("sync", "acct.sync", CloudSync::shared().enabled.get(), "acct.syncBody"));
+        p.rows.push_back(rows::button("signOut", "", t("acct.signOut")));
+    } else {
+        p.rows.push_back(rows::heading("signedOut", t("acct.signedOutTitle")));
+        p.rows.back().subtitle = t("acct.signedOutBody");
+        // Without a keyring the token could not be kept: say so instead of failing quietly.
+        if (state.kind == CloudAccount::State::Kind::noSecretStore)
+            p.rows.push_back(rows::note("noSecretStore", t("acct.noSecretStore")));
+        auto signIn = rows::button("signIn", "", t("acct.signIn"));
+        signIn.enabled = !CloudAccount::shared().signInPending();
+        p.rows.push_back(signIn);
+    }
     p.footer = t("acct.footer");
     return p;
 }
 
-void SettingsViewModel::editAccount(const SettingsEdit&) {}
+void SettingsViewModel::editAccount(const SettingsEdit& e) {
+    if (e.row == "signIn") {
+        CloudAccount::shared().signIn();
+    } else if (e.row == "signOut") {
+        CloudAccount::shared().signOut();
+    } else if (e.row == "sync") {
+        CloudSync::shared().enabled.set(e.value != 0);
+    }
+    changed.emit();
+}
 
 }  // namespace kelvra

@@ -1,5 +1,7 @@
 #include "ui/SettingsWindowController.h"
 
+#include "cloud/CloudAccount.h"
+#include "cloud/CloudSync.h"
 #include "l10n/L10n.h"
 #include "platform/port/Platform.h"
 #include "settings/AppSettings.h"
@@ -14,6 +16,10 @@ SettingsWindowController::SettingsWindowController(AppSettings& settings)
     subscriptions_.push_back(
         L10n::shared().language.sink([this](const AppLanguage&) { scheduleRefresh(); }));
     subscriptions_.push_back(viewModel_.changed.connect([this] { scheduleRefresh(); }));
+    // The account tab follows sign-in, sign-out and the sync switch wherever they happen.
+    subscriptions_.push_back(CloudAccount::shared().state.sink(
+        [this](const CloudAccount::State&) { scheduleRefresh(); }));
+    subscriptions_.push_back(CloudSync::shared().enabled.sink([this](bool) { scheduleRefresh(); }));
     subscriptions_.push_back(selectedTab.sink([this](const SettingsTab& tab) {
         if (tab != shownTab_) viewModel_.leave(shownTab_);
         shownTab_ = tab;

@@ -2,6 +2,8 @@
 
 #include <functional>
 
+#include "cloud/CloudAccount.h"
+#include "cloud/CloudSync.h"
 #include "l10n/L10n.h"
 #include "platform/port/KeyMonitor.h"
 #include "platform/sim/SimDesktop.h"
@@ -250,6 +252,45 @@ TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
     vm.leave(SettingsTab::shortcuts);
     EXPECT_FALSE(vm.recorder().recording());
     EXPECT_EQ(desk.keyMonitorCount(), 0u);
+}
+
+// The account tab follows the account: signing in goes to the browser, a missing keyring
+// is said rather than failing quietly, a signed-in account shows its e-mail with the sync
+// switch bound, and signing out returns to the signed-out rows.
+TEST_F(SettingsViewModelTest, TheAccountTabFollowsTheAccount) {
+    AppSettings::resetSharedForTesting();
+    CloudSync::resetSharedForTesting();
+    CloudAccount::resetSharedForTesting();
+    SettingsViewModel vm(AppSettings::shared());
+
+    desk.secrets().setAvailable(false);
+    vm.edit(SettingsTab::account, edit("signIn", "click"));
+    EXPECT_NE(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+    EXPECT_TRUE(desk.browser().opened().empty());
+
+    desk.secrets().setAvailable(true);
+    vm.edit(SettingsTab::account, edit("signIn", "click"));
+    ASSERT_EQ(desk.browser().opened().size(), 1u);
+    EXPECT_EQ(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+
+    std::string error;
+    desk.secrets().store("cloudToken", "t0k", error);
+    desk.secrets().store("cloudEmail", "ada@example.org", error);
+    CloudSync::resetSharedForTesting();
+    CloudAccount::resetSharedForTesting();
+    auto page = vm.page(SettingsTab::account);
+    ASSERT_NE(findRow(page, "signedIn"), nullptr);
+    EXPECT_EQ(findRow(page, "signedIn")->subtitle, "ada@example.org");
+    vm.edit(SettingsTab::account, edit("sync", "toggle", 0));
+    EXPECT_FALSE(CloudSync::shared().enabled.get());
+    EXPECT_EQ(desk.defaults().object(CloudSync::enabledKey), port::DefaultsValue(false));
+
+    vm.edit(SettingsTab::account, edit("signOut", "click"));
+    EXPECT_NE(findRow(vm.page(SettingsTab::account), "signIn"), nullptr);
+    EXPECT_FALSE(desk.secrets().items().contains("cloudToken"));
+    CloudSync::resetSharedForTesting();
+    CloudAccount::resetSharedForTesting();
+    AppSettings::resetSharedForTesting();
 }
 
 }  // namespace
