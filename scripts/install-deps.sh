@@ -32,6 +32,10 @@ packages=(
   xcompmgr
   # an XEmbed system tray for the tray icon tests and the tour
   trayer
+  # the sign-in end-to-end test: the connect page in headless Chromium driven through
+  # WebDriver, the token in a gnome-keyring on a private session bus, read back by
+  # secret-tool; dbus-send sees when the keyring owns its name
+  chromium chromium-driver gnome-keyring libsecret-tools dbus-bin
   # a Japanese font, so the screenshot gallery shows the Japanese texts
   fonts-vlgothic
 )
