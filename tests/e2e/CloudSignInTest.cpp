@@ -108,7 +108,7 @@ class Browser {
                             {{"alwaysMatch",
                               {{"goog:chromeOptions", options},
                                {"goog:loggingPrefs", {{"performance", "ALL"}}}}}}}});
-        session_ = reply.value("sessionId", "");
+        session_ = reply.is_object() ? reply.value("sessionId", "") : "";
         if (session_.empty()) throw std::runtime_error("no WebDriver session: " + reply.dump());
     }
     ~Browser() {
@@ -296,8 +296,8 @@ struct Machine {
 };
 
 TEST(CloudSignIn, TwoMachinesSignedInToOneAccountShareTheirSettings) {
-    for (const char* tool :
-         {"chromium", "chromedriver", "gnome-keyring-daemon", "dbus-daemon", "secret-tool"})
+    for (const char* tool : {"chromium", "chromedriver", "gnome-keyring-daemon", "dbus-daemon",
+                             "dbus-send", "secret-tool"})
         if (!onPath(tool)) GTEST_SKIP() << tool << " is not installed (scripts/install-deps.sh)";
     char pattern[] = "/tmp/kelvra-cloud-e2e-XXXXXX";
     ASSERT_TRUE(mkdtemp(pattern));
