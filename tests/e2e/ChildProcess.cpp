@@ -67,6 +67,10 @@ int ChildProcess::exitCode() const {
     return status_ && WIFEXITED(*status_) ? WEXITSTATUS(*status_) : -1;
 }
 
+int ChildProcess::terminatingSignal() const {
+    return status_ && WIFSIGNALED(*status_) ? WTERMSIG(*status_) : 0;
+}
+
 void ChildProcess::stop() {
     if (pid_ <= 0) return;
     // The group may outlive its leader (a program's own children), so signal it

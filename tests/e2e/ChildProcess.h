@@ -28,6 +28,8 @@ class ChildProcess {
     bool running();
     // The exit code, or -1 while running or after a signal.
     int exitCode() const;
+    // The signal that ended it, or 0 while running or after a normal exit.
+    int terminatingSignal() const;
     // SIGTERM to the group, then SIGKILL if it lingers past the grace period.
     void stop();
     std::string logText() const;

@@ -238,9 +238,9 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
     environment_ = sessionEnvironment;
 }
 
-void Desktop::startKelvraWithoutWaiting() {
+void Desktop::startKelvraWithoutWaiting(const std::string& program) {
     std::ofstream(home_ / ".config/kelvra/com.orvane.Kelvra.json") << settings_.dump(2) << "\n";
-    kelvra_ = start({KELVRA_PROGRAM});
+    kelvra_ = start({program});
 }
 
 nlohmann::json Desktop::readSettings() const {

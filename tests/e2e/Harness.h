@@ -101,7 +101,8 @@ class Desktop {
     void startKelvra(const std::map<std::string, std::string>& extraEnvironment = {});
     // Starts the program without waiting for its shortcuts (a first launch shows the
     // welcome window and registers them only once it is done).
-    void startKelvraWithoutWaiting();
+    // `program` may be another build of it (the crash tests' kelvra-crashswitch).
+    void startKelvraWithoutWaiting(const std::string& program = KELVRA_PROGRAM);
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }

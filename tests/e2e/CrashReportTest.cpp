@@ -1,0 +1,173 @@
+// Crash reports on the real desktop: the crash-switch build of the program crashes by
+// SIGSEGV, and the next start of the real program sends the record to a running
+// kelvra-server when the user allows it, or drops it unsent when not.
+#include "Harness.h"
+
+#include <signal.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <fstream>
+#include <regex>
+
+namespace kelvra::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// kelvra-server on a loopback port of its choosing, its data in `dataDir`.
+class CrashService {
+  public:
+    explicit CrashService(const fs::path& dataDir) : dataDir_(dataDir) {
+        fs::create_directories(dataDir);
+        process_ = std::make_unique<ChildProcess>(
+            std::vector<std::string>{KELVRA_SERVER, "--data", dataDir.string(), "--listen",
+                                     "127.0.0.1:0"},
+            std::map<std::string, std::string>{}, dataDir.parent_path() / "kelvra-server.log");
+        std::smatch found;
+        const std::regex listening("listening on 127\\.0\\.0\\.1 port ([0-9]+)");
+        Desktop::waitUntil(
+            [&] {
+                log_ = process_->logText();
+                return std::regex_search(log_, found, listening) || !process_->running();
+            },
+            10s);
+        if (found.empty()) throw std::runtime_error("kelvra-server did not start:\n" + log_);
+        url_ = "http://127.0.0.1:" + found[1].str();
+    }
+
+    const std::string& url() const { return url_; }
+
+    // The installation and the body of every report the service stored, read from its
+    // database file without going through its interface.
+    std::vector<std::pair<std::string, nlohmann::json>> reports() const {
+        std::vector<std::pair<std::string, nlohmann::json>> rows;
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2((dataDir_ / "kelvra.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+            SQLITE_OK) {
+            sqlite3_busy_timeout(db, 2000);
+            sqlite3_stmt* query = nullptr;
+            if (sqlite3_prepare_v2(db, "SELECT install, report FROM crashes ORDER BY id", -1,
+                                   &query, nullptr) == SQLITE_OK) {
+                while (sqlite3_step(query) == SQLITE_ROW) {
+                    auto text = [&](int column) {
+                        auto* t = sqlite3_column_text(query, column);
+                        return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+                    };
+                    rows.emplace_back(text(0), nlohmann::json::parse(text(1), nullptr, false));
+                }
+            }
+            sqlite3_finalize(query);
+        }
+        sqlite3_close(db);
+        return rows;
+    }
+
+  private:
+    fs::path dataDir_;
+    std::unique_ptr<ChildProcess> process_;
+    std::string log_;
+    std::string url_;
+};
+
+fs::path crashFolder(const Desktop& desktop) {
+    return desktop.home() / ".local/state/kelvra/crashes";
+}
+
+std::vector<fs::path> filesEndingIn(const fs::path& folder, const std::string& suffix) {
+    std::vector<fs::path> found;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec))
+        if (entry.path().filename().string().ends_with(suffix)) found.push_back(entry.path());
+    return found;
+}
+
+// The crash-switch build crashes on purpose once it runs; it must die by SIGSEGV and
+// leave exactly one record.
+void crashOnce(Desktop& desktop) {
+    desktop.changeEnvironment({{"KELVRA_TEST_CRASH", "segv"}});
+    desktop.startKelvraWithoutWaiting(KELVRA_CRASHSWITCH);
+    desktop.changeEnvironment({{"KELVRA_TEST_CRASH", ""}});
+    ASSERT_TRUE(Desktop::waitUntil([&] { return !desktop.kelvraRunning(); }, 20s))
+        << desktop.kelvra().logText();
+    EXPECT_EQ(desktop.kelvra().terminatingSignal(), SIGSEGV) << desktop.kelvra().logText();
+    EXPECT_EQ(filesEndingIn(crashFolder(desktop), ".crash").size(), 1u);
+}
+
+// The next start with the program's own settings file (as a user's would be) kept.
+void startAgain(Desktop& desktop) {
+    desktop.kelvra().stop();
+    desktop.writeSettings(desktop.readSettings());
+    desktop.startKelvra();
+}
+
+bool recordsGone(const Desktop& desktop) {
+    return Desktop::waitUntil([&] { return filesEndingIn(crashFolder(desktop), ".crash").empty(); },
+                              10s);
+}
+
+TEST(CrashReport, AllowedReportsReachTheServiceOnceUnderOneInstallID) {
+    Desktop desktop;
+    CrashService service(desktop.home() / "service/data");
+    desktop.writeSettings({{"crashReportingEnabled", true}, {"cloudServiceURL", service.url()}});
+
+    // Two crashes, each reported at the next start: both carry the same installation.
+    for (size_t round = 1; round <= 2; ++round) {
+        SCOPED_TRACE("crash " + std::to_string(round));
+        crashOnce(desktop);
+        if (HasFatalFailure()) return;
+        desktop.writeSettings(desktop.readSettings());
+        desktop.startKelvra();
+        ASSERT_TRUE(Desktop::waitUntil([&] { return service.reports().size() == round; }, 10s))
+            << desktop.kelvra().logText();
+        EXPECT_TRUE(recordsGone(desktop));
+
+        const auto installID = desktop.readSettings().value("crashInstallID", "");
+        EXPECT_FALSE(installID.empty());
+        const auto [install, report] = service.reports().back();
+        EXPECT_EQ(install, installID);
+        EXPECT_EQ(report.value("installID", ""), installID);
+        EXPECT_EQ(report.value("signal", 0), SIGSEGV);
+        ASSERT_TRUE(report.contains("callStack") && report["callStack"].is_string()) << report;
+        const auto frames =
+            nlohmann::json::parse(report["callStack"].get<std::string>(), nullptr, false);
+        ASSERT_TRUE(frames.is_array()) << report;
+        const bool symbolized = std::any_of(frames.begin(), frames.end(), [](const auto& f) {
+            return f.is_object() &&
+                   f.value("function", "").find("crashIfAsked") != std::string::npos;
+        });
+        EXPECT_TRUE(symbolized) << frames.dump(1);
+        if (round == 2) {
+            EXPECT_EQ(service.reports().front().first, installID);
+        }
+        // The settings file as the program left it, installation identifier included.
+        desktop.kelvra().stop();
+        desktop.writeSettings(desktop.readSettings());
+    }
+
+    // A start with nothing recorded sends nothing.
+    startAgain(desktop);
+    EXPECT_TRUE(desktop.kelvraRunning());
+    EXPECT_EQ(service.reports().size(), 2u);
+}
+
+TEST(CrashReport, DeniedRecordsAreDroppedUnsentAndDamagedOnesSetAside) {
+    Desktop desktop;
+    CrashService service(desktop.home() / "service/data");
+    desktop.writeSettings({{"crashReportingEnabled", false}, {"cloudServiceURL", service.url()}});
+
+    crashOnce(desktop);
+    if (HasFatalFailure()) return;
+    std::ofstream(crashFolder(desktop) / "damaged.crash") << "not a crash record\n\x01\x02";
+
+    desktop.writeSettings(desktop.readSettings());
+    // The shipped program has no crash switch: it ignores the variable.
+    desktop.startKelvra({{"KELVRA_TEST_CRASH", "segv"}});
+    EXPECT_TRUE(recordsGone(desktop));
+    EXPECT_TRUE(fs::exists(crashFolder(desktop) / "damaged.bad"));
+    EXPECT_TRUE(desktop.kelvraRunning()) << desktop.kelvra().logText();
+    EXPECT_TRUE(service.reports().empty());
+}
+
+}  // namespace
+}  // namespace kelvra::e2e
