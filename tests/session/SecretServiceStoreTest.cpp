@@ -14,11 +14,28 @@
 namespace kelvra::test {
 namespace {
 
-// A private session bus on which nothing provides the Secret Service.
+// A private session bus on which nothing provides the Secret Service: its only service
+// folder is empty, so an installed keyring daemon is not started on demand.
 class PrivateBus {
   public:
-    PrivateBus() {
-        FILE* out = ::popen("dbus-daemon --session --fork --print-address=1 --print-pid=1", "r");
+    explicit PrivateBus(const std::filesystem::path& folder) {
+        std::filesystem::create_directories(folder / "services");
+        const auto config = folder / "bus.conf";
+        if (FILE* f = std::fopen(config.c_str(), "w")) {
+            std::fprintf(f,
+                         "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
+                         "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
+                         "busconfig.dtd\">\n<busconfig><type>session</type>"
+                         "<listen>unix:tmpdir=%s</listen><servicedir>%s</servicedir>"
+                         "<policy context=\"default\"><allow send_destination=\"*\" "
+                         "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
+                         "</policy></busconfig>\n",
+                         folder.c_str(), (folder / "services").c_str());
+            std::fclose(f);
+        }
+        const std::string command = "dbus-daemon --config-file=" + config.string() +
+                                    " --fork --print-address=1 --print-pid=1";
+        FILE* out = ::popen(command.c_str(), "r");
         if (!out) return;
         char line[512];
         if (std::fgets(line, sizeof line, out)) address_ = line;
@@ -46,7 +63,9 @@ TEST(SecretServiceStore, WithoutAServiceNothingIsKeptAnywhere) {
     ::setenv("XDG_DATA_HOME", (home + "/data").c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (home + "/config").c_str(), 1);
 
-    PrivateBus bus;
+    const auto busFolder = std::filesystem::temp_directory_path() / "kelvra-secrets-bus";
+    std::filesystem::remove_all(busFolder);
+    PrivateBus bus(busFolder);
     ASSERT_FALSE(bus.address().empty()) << "dbus-daemon did not start";
     for (const std::string& address : {std::string("unix:path=/nonexistent/bus"), bus.address()}) {
         SCOPED_TRACE(address);
@@ -64,6 +83,7 @@ TEST(SecretServiceStore, WithoutAServiceNothingIsKeptAnywhere) {
         ADD_FAILURE() << "written: " << entry.path();
     }
     std::filesystem::remove_all(home);
+    std::filesystem::remove_all(busFolder);
 }
 
 }  // namespace
