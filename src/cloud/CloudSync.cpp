@@ -124,21 +124,28 @@ void CloudSync::push(const std::string& blob, bool afterConflict) {
     setStatus(Status::syncing);
     nlohmann::json body = {{"blob", blob}, {"baseVersion", baseVersion()}, {"deviceId", *deviceId}};
     std::weak_ptr<CloudSync*> weak = self_;
-    sendServiceRequest(
-        {"PUT", syncPath, token, body}, [weak, blob, afterConflict](ServiceReply reply) {
-            auto self = weak.lock();
-            if (!self) return;
-            CloudSync& sync = **self;
-            if (reply.ok()) {
-                sync.commit(blob, integerIn(reply.object, "version").value_or(sync.baseVersion()));
-            } else if (reply.status == 409 && !afterConflict) {
-                // The service moved on: its state wins, local changes in this upload included.
-                sync.pull(true, true);
-            } else {
-                logLine("settings upload failed: " + failure(reply));
-                sync.setStatus(Status::error);
-            }
-        });
+    sendServiceRequest({"PUT", syncPath, token, body},
+                       [weak, blob, afterConflict](ServiceReply reply) {
+                           auto self = weak.lock();
+                           if (!self) return;
+                           CloudSync& sync = **self;
+                           auto version = integerIn(reply.object, "version");
+                           if (reply.ok() && version && *version > sync.baseVersion()) {
+                               sync.commit(blob, *version);
+                           } else if (reply.ok()) {
+                               // Without the new version the upload cannot be confirmed: keep the
+                               // old base so the next upload (or its conflict) settles it.
+                               logLine("settings upload failed: the answer names no new version");
+                               sync.setStatus(Status::error);
+                           } else if (reply.status == 409 && !afterConflict) {
+                               // The service moved on: its state wins, local changes in this upload
+                               // included.
+                               sync.pull(true, true);
+                           } else {
+                               logLine("settings upload failed: " + failure(reply));
+                               sync.setStatus(Status::error);
+                           }
+                       });
 }
 
 void CloudSync::pull(bool force, bool afterConflict) {

@@ -126,6 +126,7 @@ TEST_F(SyncTest, FailuresEndInAStatusAndLoseNothingLocally) {
         {"server error", FakeService::reply(502, {}), Status::error},
         {"huge answer", {0, {}, {}, "the answer is larger than 8388608 bytes"}, Status::error},
         {"token revoked", FakeService::reply(401, {}), Status::error},
+        {"accepted without a version", FakeService::reply(200, {}), Status::error},
         // A service that rejects every upload: one round, not a loop.
         {"always conflict", FakeService::reply(409, {}), Status::error},
     };
