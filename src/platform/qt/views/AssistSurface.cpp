@@ -6,6 +6,7 @@
 #include <QTimer>
 
 #include "platform/qt/views/AssistWidget.h"
+#include "platform/qt/views/SurfacePlacement.h"
 #include "platform/qt/views/X11ClickWatch.h"
 
 #include <X11/keysym.h>
@@ -44,15 +45,7 @@ AssistSurface::~AssistSurface() {
 }
 
 void AssistSurface::setFrame(const Rect& frame) {
-    Rect root = connection_.toRoot(frame);
-    double ratio = 1.0;
-    if (auto* screen = QGuiApplication::primaryScreen()) ratio = screen->devicePixelRatio();
-    // Rounding the edges, not the size, keeps the panel exactly on the zone.
-    int left = static_cast<int>(std::lround(root.minX() / ratio));
-    int top = static_cast<int>(std::lround(root.minY() / ratio));
-    int right = static_cast<int>(std::lround(root.maxX() / ratio));
-    int bottom = static_cast<int>(std::lround(root.maxY() / ratio));
-    widget_->setGeometry(left, top, std::max(1, right - left), std::max(1, bottom - top));
+    widget_->setGeometry(widgetGeometry(connection_, frame));
 }
 
 void AssistSurface::setOpacity(double opacity) {
@@ -80,7 +73,7 @@ void AssistSurface::setVisible(bool visible) {
             QTimer::singleShot(0, &guard_, [this] { key.emit(port::KeyEvent{escapeKey, 0, ""}); });
         });
     }
-    widget_->setComposited(compositingManagerRunning());
+    widget_->setComposited(compositingManagerRunning(connection_));
     widget_->show();
     widget_->raise();
 }
@@ -90,13 +83,6 @@ void AssistSurface::setModel(const port::SurfaceModel& model) {
         model_ = *cards;
         widget_->setModel(*cards);
     }
-}
-
-bool AssistSurface::compositingManagerRunning() {
-    if (!connection_.isOpen()) return false;
-    Display* display = connection_.display();
-    std::string selection = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display));
-    return XGetSelectionOwner(display, connection_.atom(selection.c_str())) != None;
 }
 
 }  // namespace kelvra::views

@@ -31,8 +31,6 @@ class AssistSurface final : public port::Surface {
     void setModel(const port::SurfaceModel& model) override;
 
   private:
-    bool compositingManagerRunning();
-
     x11::X11Connection& connection_;
     port::AssistCardsModel model_;
     AssistWidget* widget_;  // deleted later: it may be in one of its own handlers

@@ -12,21 +12,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/qt/views/PanelPainting.h"
 #include "ui/Theme.h"
 
 namespace kelvra::views {
 
 namespace {
-
-QColor toQColor(const port::Color& c) {
-    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
-                            static_cast<float>(c.blue), static_cast<float>(c.alpha));
-}
-
-QColor withAlpha(QColor c, double alpha) {
-    c.setAlphaF(static_cast<float>(alpha));
-    return c;
-}
 
 constexpr double iconSize = 48;
 constexpr double iconTop = 12;  // from the card's top
@@ -86,12 +77,8 @@ QIcon AssistWidget::iconOf(const port::AssistCard& card) const {
 void AssistWidget::setComposited(bool composited) {
     if (composited == composited_) return;
     composited_ = composited;
-    updateMask();
+    maskPanel(*this, composited_);
     update();
-}
-
-bool AssistWidget::dark() const {
-    return palette().color(QPalette::Window).lightnessF() < 0.5;
 }
 
 QRectF AssistWidget::gridArea() const {
@@ -145,17 +132,7 @@ void AssistWidget::layoutScrollBar() {
 void AssistWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layoutScrollBar();
-    updateMask();
-}
-
-void AssistWidget::updateMask() {
-    if (composited_) {
-        clearMask();
-        return;
-    }
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    maskPanel(*this, composited_);
 }
 
 void AssistWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -185,18 +162,9 @@ void AssistWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-
-    const bool isDark = dark();
-    QColor text = isDark ? QColor(245, 245, 247) : QColor(28, 28, 30);
-    QColor secondary = withAlpha(text, 0.62);
-    QColor background = isDark ? QColor(32, 32, 36) : QColor(246, 246, 248);
-    background.setAlphaF(composited_ ? 0.96f : 1.0f);
-    p.setPen(QPen(withAlpha(text, isDark ? 0.14 : 0.1), 1));
-    p.setBrush(background);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    const PanelColours colours = paintPanel(p, *this, composited_, 0.96);
+    const bool isDark = colours.dark;
+    const QColor text = colours.text, secondary = colours.secondary;
 
     // The header: the title on the left, the hint on the right, each elided to its room.
     QRectF header(padding, padding, width() - 2 * padding, headerHeight);

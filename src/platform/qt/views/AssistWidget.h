@@ -23,7 +23,6 @@ namespace kelvra::views {
 // put whatever moves beneath it.
 class AssistWidget final : public QWidget {
   public:
-    static constexpr double cornerRadius = 14;
     static constexpr double padding = 16;
     static constexpr double headerHeight = 30;  // title and hint
     static constexpr double gap = 10;           // between cards, both ways
@@ -55,8 +54,6 @@ class AssistWidget final : public QWidget {
     QRectF gridArea() const;
     double contentHeight() const;
     void layoutScrollBar();
-    void updateMask();
-    bool dark() const;
     QIcon iconOf(const port::AssistCard& card) const;
 
     port::AssistCardsModel model_;

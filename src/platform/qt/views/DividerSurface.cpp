@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "platform/qt/views/DividerWidget.h"
+#include "platform/qt/views/SurfacePlacement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,25 +14,6 @@
 #include "platform/x11/X11Connection.h"
 
 namespace kelvra::views {
-
-namespace {
-
-QRect toWidgetRect(const Rect& root, double ratio) {
-    int left = static_cast<int>(std::lround(root.minX() / ratio));
-    int top = static_cast<int>(std::lround(root.minY() / ratio));
-    int right = static_cast<int>(std::lround(root.maxX() / ratio));
-    int bottom = static_cast<int>(std::lround(root.maxY() / ratio));
-    return {left, top, std::max(1, right - left), std::max(1, bottom - top)};
-}
-
-bool compositingManagerRunning(x11::X11Connection& connection) {
-    if (!connection.isOpen()) return false;
-    Display* display = connection.display();
-    std::string selection = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display));
-    return XGetSelectionOwner(display, connection.atom(selection.c_str())) != None;
-}
-
-}  // namespace
 
 DividerSurface::DividerSurface(x11::X11Connection& connection, const port::DividerModel& model)
     : connection_(connection), model_(model) {
@@ -45,16 +27,11 @@ DividerSurface::DividerSurface(x11::X11Connection& connection, const port::Divid
 
 DividerSurface::~DividerSurface() = default;
 
-double DividerSurface::pixelRatio() const {
-    if (auto* screen = QGuiApplication::primaryScreen()) return screen->devicePixelRatio();
-    return 1.0;
-}
-
 void DividerSurface::setFrame(const Rect& frame) {
     frame_ = frame;
     // Not raised here: a window raised over the group since (another application's)
     // covers the divider as it covers the group.
-    strip_->setGeometry(toWidgetRect(connection_.toRoot(frame), pixelRatio()));
+    strip_->setGeometry(widgetGeometry(connection_, frame));
     placeChip();
 }
 
@@ -94,7 +71,7 @@ void DividerSurface::placeChip() {
     Point centre{frame_.midX(), model_.orientation == port::DividerOrientation::horizontal
                                     ? frame_.midY()
                                     : frame_.minY() + 0.42 * frame_.height};
-    double ratio = pixelRatio();
+    double ratio = screenPixelRatio();
     Point root = connection_.toRoot(centre);
     QSize size = chip_->sizeForText();
     chip_->setGeometry(static_cast<int>(std::lround(root.x / ratio - size.width() / 2.0)),

@@ -28,7 +28,6 @@ class DividerSurface final : public port::Surface {
 
   private:
     void placeChip();
-    double pixelRatio() const;
 
     x11::X11Connection& connection_;
     port::DividerModel model_;

@@ -7,6 +7,7 @@
 #include <QPainterPath>
 #include <QRegion>
 
+#include "platform/qt/views/PanelPainting.h"
 #include "ui/Theme.h"
 
 namespace kelvra::views {
@@ -20,11 +21,6 @@ constexpr Qt::WindowFlags panelFlags = Qt::Tool | Qt::FramelessWindowHint |
 constexpr double gripThickness = 5;
 constexpr double gripLength = 52;
 constexpr double gripLongLength = 64;
-
-QColor toQColor(const port::Color& c) {
-    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
-                            static_cast<float>(c.blue), static_cast<float>(c.alpha));
-}
 
 QFont chipFont() {
     QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);

@@ -7,6 +7,7 @@
 #include <QTimer>
 
 #include "platform/qt/views/HudWidget.h"
+#include "platform/qt/views/SurfacePlacement.h"
 #include "platform/qt/views/X11ClickWatch.h"
 
 #include <X11/XKBlib.h>
@@ -27,11 +28,6 @@ namespace {
 // Retries while another client holds the keyboard (say, a key of its own still down).
 constexpr int grabRetryMs = 20;
 constexpr int grabAttempts = 50;
-
-double pixelRatio() {
-    auto* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->devicePixelRatio() : 1.0;
-}
 
 // Waits until the server has handled what Qt sent so far (the panel's map among it).
 void syncToolkitConnection() {
@@ -76,7 +72,7 @@ HudSurface::HudSurface(x11::X11Connection& connection, const x11::VirtualKeyCode
     : connection_(connection), keys_(keys), widget_(new HudWidget(model)) {
     window_ = widget_->winId();
     widgetHover_ = widget_->pointerOnCell.connect([this](const QPointF& global) {
-        double ratio = pixelRatio();
+        double ratio = screenPixelRatio();
         Point root{global.x() * ratio, global.y() * ratio};
         pointer.emit({port::SurfacePointer::Phase::entered, connection_.toPort(root), 1});
     });
@@ -96,13 +92,7 @@ HudSurface::~HudSurface() {
 }
 
 void HudSurface::setFrame(const Rect& frame) {
-    Rect root = connection_.toRoot(frame);
-    double ratio = pixelRatio();
-    int left = static_cast<int>(std::lround(root.minX() / ratio));
-    int top = static_cast<int>(std::lround(root.minY() / ratio));
-    int right = static_cast<int>(std::lround(root.maxX() / ratio));
-    int bottom = static_cast<int>(std::lround(root.maxY() / ratio));
-    widget_->setGeometry(left, top, std::max(1, right - left), std::max(1, bottom - top));
+    widget_->setGeometry(widgetGeometry(connection_, frame));
 }
 
 void HudSurface::setOpacity(double opacity) {
@@ -119,7 +109,7 @@ void HudSurface::setVisible(bool visible) {
         widget_->hide();
         return;
     }
-    widget_->setComposited(compositingManagerRunning());
+    widget_->setComposited(compositingManagerRunning(connection_));
     widget_->show();
     widget_->raise();
     // The keyboard first: keys typed right after the shortcut must not go elsewhere.
@@ -189,13 +179,6 @@ void HudSurface::onEvent(const XEvent& event) {
 
 void HudSurface::postDismissal() {
     QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
-}
-
-bool HudSurface::compositingManagerRunning() {
-    if (!connection_.isOpen()) return false;
-    Display* display = connection_.display();
-    std::string selection = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display));
-    return XGetSelectionOwner(display, connection_.atom(selection.c_str())) != None;
 }
 
 }  // namespace kelvra::views

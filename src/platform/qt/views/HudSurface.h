@@ -44,7 +44,6 @@ class HudSurface final : public port::Surface {
     void onEvent(const _XEvent& event);
     // Emits `dismissed` from the event loop, so the core may end this surface.
     void postDismissal();
-    bool compositingManagerRunning();
 
     x11::X11Connection& connection_;
     const x11::VirtualKeyCodes* keys_;

@@ -5,22 +5,13 @@
 #include <QPainterPath>
 #include <QRegion>
 
+#include "platform/qt/views/PanelPainting.h"
 #include "platform/qt/views/ZoneGlyph.h"
 #include "ui/Theme.h"
 
 namespace kelvra::views {
 
 namespace {
-
-QColor toQColor(const port::Color& c) {
-    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
-                            static_cast<float>(c.blue), static_cast<float>(c.alpha));
-}
-
-QColor withAlpha(QColor c, double alpha) {
-    c.setAlphaF(static_cast<float>(alpha));
-    return c;
-}
 
 constexpr double glyphWidth = 56;
 constexpr double glyphHeight = 36;
@@ -52,12 +43,8 @@ void HudWidget::setModel(const port::HudModel& model) {
 void HudWidget::setComposited(bool composited) {
     if (composited == composited_) return;
     composited_ = composited;
-    updateMask();
+    maskPanel(*this, composited_);
     update();
-}
-
-bool HudWidget::dark() const {
-    return palette().color(QPalette::Window).lightnessF() < 0.5;
 }
 
 QRectF HudWidget::cellRect(double column, double row) const {
@@ -75,17 +62,7 @@ std::optional<int> HudWidget::cellAt(QPointF point) const {
 
 void HudWidget::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    updateMask();
-}
-
-void HudWidget::updateMask() {
-    if (composited_) {
-        clearMask();
-        return;
-    }
-    QPainterPath path;
-    path.addRoundedRect(QRectF(rect()), cornerRadius, cornerRadius);
-    setMask(QRegion(path.toFillPolygon().toPolygon()));
+    maskPanel(*this, composited_);
 }
 
 void HudWidget::mouseMoveEvent(QMouseEvent* event) {
@@ -107,18 +84,9 @@ void HudWidget::mousePressEvent(QMouseEvent* event) {
 void HudWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rect(), Qt::transparent);
-    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-
-    const bool isDark = dark();
-    QColor text = isDark ? QColor(245, 245, 247) : QColor(28, 28, 30);
-    QColor secondary = withAlpha(text, 0.62);
-    QColor background = isDark ? QColor(32, 32, 36) : QColor(246, 246, 248);
-    background.setAlphaF(composited_ ? 0.95f : 1.0f);
-    p.setPen(QPen(withAlpha(text, isDark ? 0.14 : 0.1), 1));
-    p.setBrush(background);
-    p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius, cornerRadius);
+    const PanelColours colours = paintPanel(p, *this, composited_, 0.95);
+    const bool isDark = colours.dark;
+    const QColor text = colours.text, secondary = colours.secondary;
 
     // The highlight behind the selected cell (between cells while it glides).
     QColor accent = toQColor(Theme::accent);

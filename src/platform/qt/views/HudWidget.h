@@ -18,8 +18,6 @@ namespace kelvra::views {
 // rounded shape without one.
 class HudWidget final : public QWidget {
   public:
-    static constexpr double cornerRadius = 14;
-
     explicit HudWidget(const port::HudModel& model);
 
     void setModel(const port::HudModel& model);
@@ -40,8 +38,6 @@ class HudWidget final : public QWidget {
 
   private:
     QRectF cellRect(double column, double row) const;
-    void updateMask();
-    bool dark() const;
 
     port::HudModel model_;
     bool composited_ = true;

@@ -5,6 +5,7 @@
 #include <QScreen>
 
 #include "platform/qt/views/OverlayWidget.h"
+#include "platform/qt/views/SurfacePlacement.h"
 
 #include <algorithm>
 #include <cmath>
@@ -20,16 +21,7 @@ OverlaySurface::OverlaySurface(x11::X11Connection& connection, const port::Overl
 OverlaySurface::~OverlaySurface() = default;
 
 void OverlaySurface::setFrame(const Rect& frame) {
-    Rect root = connection_.toRoot(frame);
-    // Qt places windows in device-independent pixels; the server in physical ones.
-    double ratio = 1.0;
-    if (auto* screen = QGuiApplication::primaryScreen()) ratio = screen->devicePixelRatio();
-    // Rounding the edges, not the size, keeps neighbouring zones edge to edge.
-    int left = static_cast<int>(std::lround(root.minX() / ratio));
-    int top = static_cast<int>(std::lround(root.minY() / ratio));
-    int right = static_cast<int>(std::lround(root.maxX() / ratio));
-    int bottom = static_cast<int>(std::lround(root.maxY() / ratio));
-    widget_->setGeometry(left, top, std::max(1, right - left), std::max(1, bottom - top));
+    widget_->setGeometry(widgetGeometry(connection_, frame));
 }
 
 void OverlaySurface::setOpacity(double opacity) {
@@ -42,7 +34,7 @@ void OverlaySurface::setVisible(bool visible) {
         return;
     }
     // A compositing manager may have started or stopped since the last time.
-    widget_->setComposited(compositingManagerRunning());
+    widget_->setComposited(compositingManagerRunning(connection_));
     widget_->show();
     // Above the windows the manager raised meanwhile.
     widget_->raise();
@@ -50,13 +42,6 @@ void OverlaySurface::setVisible(bool visible) {
 
 void OverlaySurface::setModel(const port::SurfaceModel& model) {
     if (auto* overlay = std::get_if<port::OverlayModel>(&model)) widget_->setModel(*overlay);
-}
-
-bool OverlaySurface::compositingManagerRunning() {
-    if (!connection_.isOpen()) return false;
-    Display* display = connection_.display();
-    std::string selection = "_NET_WM_CM_S" + std::to_string(DefaultScreen(display));
-    return XGetSelectionOwner(display, connection_.atom(selection.c_str())) != None;
 }
 
 }  // namespace kelvra::views

@@ -25,8 +25,6 @@ class OverlaySurface final : public port::Surface {
     void setModel(const port::SurfaceModel& model) override;
 
   private:
-    bool compositingManagerRunning();
-
     x11::X11Connection& connection_;
     std::unique_ptr<OverlayWidget> widget_;
 };

@@ -1,19 +1,15 @@
 #include "platform/qt/views/OverlayWidget.h"
 
 #include <QPainter>
-
 #include <QPainterPath>
 #include <QRegion>
 #include <algorithm>
 
+#include "platform/qt/views/PanelPainting.h"
+
 namespace kelvra::views {
 
 namespace {
-
-QColor toQColor(const port::Color& c) {
-    return QColor::fromRgbF(static_cast<float>(c.red), static_cast<float>(c.green),
-                            static_cast<float>(c.blue), static_cast<float>(c.alpha));
-}
 
 QPainterPath rounded(const QRectF& r, double radius) {
     QPainterPath path;
