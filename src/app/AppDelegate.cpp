@@ -54,15 +54,11 @@ bool isValidURL(const std::string& text) {
     return true;
 }
 
-// Other window managers whose shortcuts and drag snapping would fight ours:
-// application identifier and display name.
+// Other window tilers whose shortcuts would fight ours, by desktop entry id, with the
+// name shown. Only programs with a window of their own can be found running.
 const std::vector<std::pair<std::string, std::string>>& conflictingManagers() {
     static const std::vector<std::pair<std::string, std::string>> table = {
-        {"com.knollsoft.Rectangle", "Rectangle"},
-        {"com.knollsoft.Hookshot", "Rectangle Pro"},
-        {"com.crowdcafe.windowmagnet", "Magnet"},
-        {"com.manytricks.Moom", "Moom"},
-        {"com.hegenberg.BetterSnapTool", "BetterSnapTool"},
+        {"x-tile", "X Tile"},
     };
     return table;
 }

@@ -177,17 +177,17 @@ TEST_F(DelegateTest, WiresStatusItemAndSnapAssist) {
 
 // Other window managers are named together in one alert; only the first button quits them.
 TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton) {
-    int32_t a =
-        desktop.addApp({"com.crowdcafe.windowmagnet", "Magnet", port::ActivationPolicy::regular});
-    int32_t b = desktop.addApp({"com.manytricks.Moom", "Moom", port::ActivationPolicy::regular});
+    // One name per running instance.
+    int32_t a = desktop.addApp({"x-tile", "X Tile", port::ActivationPolicy::regular});
+    int32_t b = desktop.addApp({"x-tile", "X Tile", port::ActivationPolicy::regular});
     for (bool quit : {false, true}) {
         SCOPED_TRACE(quit);
         desktop.setAlertResponse(port::Alerts::firstButtonReturn + (quit ? 0 : 1));
         launch();
         ASSERT_EQ(desktop.alerts().size(), quit ? 2u : 1u);
-        EXPECT_EQ(desktop.alerts().back().messageText, "Magnet、Moom is running");
+        EXPECT_EQ(desktop.alerts().back().messageText, "X Tile、X Tile is running");
         EXPECT_EQ(desktop.alerts().back().buttons,
-                  (std::vector<std::string>{"Quit Magnet、Moom", "Keep it running"}));
+                  (std::vector<std::string>{"Quit X Tile、X Tile", "Keep it running"}));
         EXPECT_EQ(desktop.terminateRequests(),
                   (quit ? std::vector<int32_t>{a, b} : std::vector<int32_t>{}));
     }
