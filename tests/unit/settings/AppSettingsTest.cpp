@@ -77,15 +77,6 @@ TEST_F(AppSettingsTest, FreshDomainGivesDefaultsAndEveryAssignmentWritesTheWhole
     EXPECT_EQ(stored("excludedApps"), encoded);
 }
 
-TEST_F(AppSettingsTest, LanguageCodeNoneRemovesTheKeyAndAppliesTheLanguage) {
-    AppSettings s(desk.defaults());
-    s.languageCode.set(std::string("de"));
-    EXPECT_EQ(stored("languageCode"), port::DefaultsValue(std::string("de")));
-    EXPECT_EQ(L10n::shared().language(), AppLanguage::de);
-    s.languageCode.set(std::nullopt);
-    EXPECT_FALSE(stored("languageCode").has_value());
-}
-
 TEST_F(AppSettingsTest, StoredValuesAreUsedUnclampedAndWrongKindsFallBack) {
     auto& d = desk.defaults();
     d.set("windowGap", 500.0);
