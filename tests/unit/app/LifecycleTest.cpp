@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "DelegateFixture.h"
 #include "app/NotificationCenter.h"
 #include "app/StatusItemController.h"
@@ -28,9 +30,7 @@ TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
 TEST_F(DelegateTest, ShowsOnboardingWhenNotYetOnboarded) {
     auto& d = launch(true, false);
     EXPECT_FALSE(d.coreStarted());
-    auto welcome = desktop.surfaces().find(port::SurfaceKind::onboarding);
-    ASSERT_TRUE(welcome);
-    EXPECT_TRUE(welcome->visible);
+    EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::onboarding).value().visible);
     // Finishing onboarding with the permission starts the core.
     d.components().onboarding().onFinished.emit();
     EXPECT_TRUE(d.coreStarted());
@@ -103,9 +103,7 @@ TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
     // Not yet: the last change was 190 ms ago.
     EXPECT_FALSE(desktop.pressHotKey(0, 0x1800));
     desktop.runLoop().advance(0.02);
-    EXPECT_TRUE(desktop.pressHotKey(0, 0x1800));
-    EXPECT_TRUE(desktop.pressHotKey(1, 0x1800));
-    EXPECT_TRUE(desktop.pressHotKey(11, 0x1800));
+    for (uint32_t key : {0, 1, 11}) EXPECT_TRUE(desktop.pressHotKey(key, 0x1800)) << key;
     EXPECT_FALSE(desktop.pressHotKey(123, 0x1800)) << "the old combination is gone";
     EXPECT_EQ(desktop.handlerInstallCount(), before);
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
@@ -131,8 +129,7 @@ TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersThe
 
     NotificationCenter::shared().post(KeyRecorder::endedNotification);
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
-    EXPECT_TRUE(desktop.pressHotKey(0, 0x1800));
-    EXPECT_TRUE(desktop.pressHotKey(11, 0x1800));
+    for (uint32_t key : {0, 11}) EXPECT_TRUE(desktop.pressHotKey(key, 0x1800)) << key;
     EXPECT_FALSE(desktop.pressHotKey(123, 0x1800));
 }
 
@@ -198,10 +195,8 @@ TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
     launch();
     EXPECT_FALSE(UpdaterController::exists());
     auto hasItem = [&](const char* id) {
-        for (const auto& item : delegate->components().statusItem().model().menu) {
-            if (item.id == id) return true;
-        }
-        return false;
+        return std::ranges::any_of(delegate->components().statusItem().model().menu,
+                                   [&](const auto& item) { return item.id == id; });
     };
     EXPECT_FALSE(hasItem("checkUpdates"));
 
@@ -231,10 +226,8 @@ TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
     ASSERT_EQ(desktop.browser().opened().size(), 1u);
     const std::string& page = desktop.browser().opened().front();
     std::string state = page.substr(page.find("&state=") + 7);
-    d.handleGetURLEvent(std::nullopt);
-    d.handleGetURLEvent(std::string("not a url"));
-    d.handleGetURLEvent(std::string(""));
-    d.handleGetURLEvent(std::string(":nothing"));
+    for (auto junk : {std::optional<std::string>{}, {"not a url"}, {""}, {":nothing"}})
+        d.handleGetURLEvent(junk);
     EXPECT_TRUE(desktop.http().requests().empty());
     d.handleGetURLEvent("kelvra://auth?code=abc&state=" + state);
     ASSERT_EQ(desktop.http().requests().size(), 1u);
@@ -246,11 +239,10 @@ TEST_F(DelegateTest, TerminationStopsEverythingAndLaterCallbacksDoNothing) {
     d.applicationWillTerminate();
     EXPECT_FALSE(d.components().dragMonitor().running());
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
-    auto& settings = AppSettings::shared();
     delegate.reset();
-    auto table = settings.shortcuts();
+    auto table = AppSettings::shared().shortcuts();
     table.erase("center");
-    settings.shortcuts.set(table);
+    AppSettings::shared().shortcuts.set(table);
     desktop.runLoop().advance(5.0);
     NotificationCenter::shared().post(KeyRecorder::endedNotification);
 }

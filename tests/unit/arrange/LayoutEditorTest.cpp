@@ -4,6 +4,8 @@
 namespace kelvra::test {
 namespace {
 
+using namespace std::string_literals;
+
 class LayoutEditorTest : public ArrangeTest {
   protected:
     void SetUp() override {
@@ -22,6 +24,11 @@ class LayoutEditorTest : public ArrangeTest {
         editor->dragChanged(centre(to), canvas);
         editor->dragEnded();
     }
+    void rename(const CustomLayout& layout, const std::string& name) {
+        editor->startRename(layout);
+        editor->renameInput = name;
+        editor->commitRename(layout);
+    }
     void saveAs(const std::string& name) {
         editor->beginSave();
         editor->nameInput = name;
@@ -36,8 +43,7 @@ TEST(GridRule, WorkedExamples) {
     auto middle = *thirds.zoneFrame(0, visible, 10, 0);
     EXPECT_NEAR(middle.x, 483.333, 0.001);
     EXPECT_NEAR(middle.width, 473.333, 0.001);
-    EXPECT_EQ(middle.y, 25);
-    EXPECT_EQ(middle.height, 875);
+    EXPECT_EQ(std::pair(middle.y, middle.height), std::pair(25.0, 875.0));
     EXPECT_NEAR(thirds.zoneFrame(1, visible, 10, 0)->width, 2 * 473.333 + 10, 0.001);
 
     // Without gap or padding a full grid tiles the area exactly.
@@ -126,8 +132,7 @@ TEST_F(LayoutEditorTest, SavingEditingRenamingAndDeleting) {
 
     auto left = settings->customLayouts()[1];
     editor->loadIntoEditor(left);
-    EXPECT_EQ(editor->header(), "Editing");
-    EXPECT_EQ(editor->nameInput, "Left");
+    EXPECT_EQ(std::pair(editor->header(), editor->nameInput), std::pair("Editing"s, "Left"s));
     drag({3, 0}, {3, 0});
     editor->beginSave();
     editor->commitSave();
@@ -135,13 +140,9 @@ TEST_F(LayoutEditorTest, SavingEditingRenamingAndDeleting) {
     EXPECT_EQ(settings->customLayouts()[1].zones.size(), 2u);
     EXPECT_EQ(editor->header(), "New layout");
 
-    editor->startRename(left);
-    editor->renameInput = "  ";
-    editor->commitRename(left);
+    rename(left, "  ");
     EXPECT_EQ(settings->customLayouts()[1].name, "Left");
-    editor->startRename(left);
-    editor->renameInput = "Wide";
-    editor->commitRename(left);
+    rename(left, "Wide");
     EXPECT_EQ(settings->customLayouts()[1].name, "Wide");
     EXPECT_FALSE(editor->renamingID());
 

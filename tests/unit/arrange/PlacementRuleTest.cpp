@@ -27,9 +27,8 @@ class PlacementRuleTest : public ArrangeTest {
 };
 
 TEST_F(PlacementRuleTest, LaunchRulePlacesTheFirstUnminimizedWindowWithinTheLimit) {
-    auto second = rule("app", Trigger::launch, ZoneID::leftHalf);
-    second.enabled = true;
-    start({rule("app", Trigger::launch, ZoneID::rightThird), second});
+    start({rule("app", Trigger::launch, ZoneID::rightThird),
+           rule("app", Trigger::launch, ZoneID::leftHalf)});
     int32_t pid = app("app");
     desktop.runLoop().advance(3);
     auto minimized = desktop.addWindow(pid, {.frame = {0, 0, 200, 200}, .minimized = true});
@@ -136,9 +135,9 @@ TEST_F(PlacementRuleTest, CustomZoneTargetsFallBackToTheBuiltInZone) {
     auto b = window(app("range"), {0, 0, 200, 200});
     auto c = window(app("deleted"), {0, 0, 200, 200});
     desktop.runLoop().advance(0.1);
-    EXPECT_EQ(frameOf(a), *thirds.zoneFrame(1, Rect(0, 25, 1440, 875), 10, 0));
-    EXPECT_EQ(frameOf(b), Rect(0, 0, 200, 200));
-    EXPECT_EQ(frameOf(c), zone(ZoneID::maximize));
+    EXPECT_EQ(std::tuple(frameOf(a), frameOf(b), frameOf(c)),
+              std::tuple(*thirds.zoneFrame(1, Rect(0, 25, 1440, 875), 10, 0), Rect(0, 0, 200, 200),
+                         zone(ZoneID::maximize)));
 }
 
 }  // namespace

@@ -50,10 +50,9 @@ TEST_F(WorkspaceTest, CaptureRecordsOtherApplicationsWindowsAndTheirDisplays) {
     auto items = manager->captureCurrent();
     ASSERT_EQ(items.size(), 3u);
     for (const auto& i : items) EXPECT_EQ(i.displayIndex, i.bundleID == "b" ? 1 : 0);
-    EXPECT_EQ(items[0].bundleID, "org.example.Editor");
-    EXPECT_EQ(items[0].appName, "org.example.Editor App");
-    EXPECT_EQ(items[0].title, "notes.txt");
-    EXPECT_EQ(items[0].zone, ZoneID::leftHalf);
+    EXPECT_EQ(
+        std::tie(items[0].bundleID, items[0].appName, items[0].title, items[0].zone),
+        std::tuple("org.example.Editor", "org.example.Editor App", "notes.txt", ZoneID::leftHalf));
     auto untitled = std::find_if(items.begin(), items.end(), [](auto& i) { return !i.title; });
     ASSERT_NE(untitled, items.end());
     EXPECT_EQ(untitled->zone, std::nullopt);
@@ -103,8 +102,8 @@ TEST_F(WorkspaceTest, RestoreMatchesByTitleAndNeverGivesAWindowTwice) {
     manager->restore(ws);
     EXPECT_EQ(frameOf(untitled), Rect(50, 60, 300, 200));
     // Equal titles go in window-list order.
-    EXPECT_EQ(frameOf(first), Rect(10, 20, 300, 200));
-    EXPECT_EQ(frameOf(second), Rect(30, 40, 300, 200));
+    EXPECT_EQ(std::pair(frameOf(first), frameOf(second)),
+              std::pair(Rect(10, 20, 300, 200), Rect(30, 40, 300, 200)));
     ASSERT_EQ(manager->pendingItems().size(), 1u);
     EXPECT_EQ(desktop.launchRequests(), std::vector<std::string>{});  // "a" already runs
 }
@@ -144,9 +143,9 @@ TEST_F(WorkspaceTest, MissingApplicationsAreLaunchedAndPlacedWithinTheLimit) {
     EXPECT_TRUE(manager->pendingItems().empty());
     ASSERT_EQ(manager->lastUnplaced().size(), 2u);
     EXPECT_EQ(manager->lastUnplaced()[0].bundleID, "slow");
-    ASSERT_FALSE(desktop.alerts().empty());
-    EXPECT_EQ(desktop.alerts().back().messageText, "Some windows could not be placed");
-    EXPECT_NE(desktop.alerts().back().informativeText.find("slow App (s)"), std::string::npos);
+    const auto alert = desktop.alerts().at(desktop.alerts().size() - 1);
+    EXPECT_EQ(alert.messageText, "Some windows could not be placed");
+    EXPECT_NE(alert.informativeText.find("slow App (s)"), std::string::npos);
 
     // After the limit a window that appears is left where it opened.
     auto slow = window(app("slow"), {0, 0, 100, 100}, "s");

@@ -56,6 +56,10 @@ class SnapAssistTest : public EngineDesktopTest {
             }
         FAIL() << "no card for " << title;
     }
+    void clearWindows() {
+        for (auto w : desktop.windowsOf(app)) desktop.destroyWindow(w);
+        desktop.runLoop().runPending();
+    }
     Rect zoneFrame(ZoneID z) { return frame(z, screen().visible, 10, 0); }
 
     std::unique_ptr<SnapAssistController> assist;
@@ -86,8 +90,7 @@ TEST_F(SnapAssistTest, OffersTheComplementaryZonesInOrderUntilAllAreFilled) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(rawValue(c.snapped));
-        for (auto w : desktop.windowsOf(app)) desktop.destroyWindow(w);
-        desktop.runLoop().runPending();
+        clearWindows();
         auto a = window("A");
         std::vector<std::string> others = {"B", "C", "D", "E"};
         for (const auto& t : others) window(t);
@@ -111,8 +114,7 @@ TEST_F(SnapAssistTest, OffersTheComplementaryZonesInOrderUntilAllAreFilled) {
 // A zone more than 70 % covered is skipped; nothing left to fill shows nothing.
 TEST_F(SnapAssistTest, SkipsZonesAlreadyCovered) {
     auto a = window("A");
-    Rect bottomLeft = zoneFrame(ZoneID::bottomLeftQuarter);
-    window("covers bottom left", bottomLeft.insetBy(20, 10));  // about 85 %
+    window("covers bottom left", zoneFrame(ZoneID::bottomLeftQuarter).insetBy(20, 10));  // ~85 %
     window("B");
     engine->snap(a, ZoneID::topLeftQuarter, screen());
     EXPECT_EQ(panel()->frame, zoneFrame(ZoneID::topRightQuarter));
@@ -121,8 +123,7 @@ TEST_F(SnapAssistTest, SkipsZonesAlreadyCovered) {
     EXPECT_EQ(cardTitles(), std::vector<std::string>{"covers bottom left"});
     assist->hide();
 
-    Rect right = zoneFrame(ZoneID::rightHalf);
-    window("covers right", right.insetBy(40, 40));  // about 85 %
+    window("covers right", zoneFrame(ZoneID::rightHalf).insetBy(40, 40));  // about 85 %
     engine->snap(a, ZoneID::leftHalf, screen());
     EXPECT_FALSE(panel());
     EXPECT_TRUE(assist->pendingZones().empty());
@@ -131,8 +132,7 @@ TEST_F(SnapAssistTest, SkipsZonesAlreadyCovered) {
 // The controller's own snap reaches it through the engine and starts nothing new.
 TEST_F(SnapAssistTest, ItsOwnFillIsNotANewSnap) {
     auto a = window("A");
-    window("B");
-    window("C");
+    window("B"), window("C");
     engine->snap(a, ZoneID::topRightQuarter, screen());
     pick("B");
     EXPECT_EQ(fillingSeen, (std::vector<bool>{false, true}));
@@ -146,52 +146,44 @@ TEST_F(SnapAssistTest, ItsOwnFillIsNotANewSnap) {
 TEST_F(SnapAssistTest, DismissedByEscapeAClickElsewhereAnotherSnapOrTheStartersEnd) {
     struct Case {
         const char* name;
-        std::function<void(AXWindow& a, AXWindow& b, uint64_t panel)> act;
+        std::function<void()> act;
         bool stays;
     };
-    std::vector<Case> cases = {
+    std::optional<AXWindow> a, b;
+    uint64_t p = 0;
+    const std::vector<Case> cases = {
         {"Escape",
-         [&](AXWindow&, AXWindow&, uint64_t p) {
+         [&] {
              desktop.surfaces().sendKey(p, {53, 0, ""});
          },
          false},
         {"a letter",
-         [&](AXWindow&, AXWindow&, uint64_t p) {
+         [&] {
              desktop.surfaces().sendKey(p, {0, 0, "a"});
          },
          true},
-        {"a click elsewhere",
-         [&](AXWindow&, AXWindow&, uint64_t p) { desktop.surfaces().dismiss(p); }, false},
-        {"another window maximized",
-         [&](AXWindow&, AXWindow& b, uint64_t) { engine->snap(b, ZoneID::maximize, screen()); },
-         false},
-        {"another window centred (no snap)",
-         [&](AXWindow&, AXWindow& b, uint64_t) { engine->snap(b, ZoneID::center, screen()); },
+        {"a click elsewhere", [&] { desktop.surfaces().dismiss(p); }, false},
+        {"another window maximized", [&] { engine->snap(*b, ZoneID::maximize, screen()); }, false},
+        {"another window centred (no snap)", [&] { engine->snap(*b, ZoneID::center, screen()); },
          true},
-        {"the starter closed",
-         [&](AXWindow& a, AXWindow&, uint64_t) { desktop.destroyWindow(a.element()); }, false},
-        {"the starter minimized",
-         [&](AXWindow& a, AXWindow&, uint64_t) { desktop.setMinimized(a.element(), true); }, false},
-        {"a window that is no starter closed",
-         [&](AXWindow&, AXWindow& b, uint64_t) { desktop.destroyWindow(b.element()); }, true},
+        {"the starter closed", [&] { desktop.destroyWindow(a->element()); }, false},
+        {"the starter minimized", [&] { desktop.setMinimized(a->element(), true); }, false},
+        {"a window that is no starter closed", [&] { desktop.destroyWindow(b->element()); }, true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        for (auto w : desktop.windowsOf(app)) desktop.destroyWindow(w);
-        desktop.runLoop().runPending();
-        auto a = window("A");
-        auto b = window("B");
+        clearWindows();
+        a = window("A");
+        b = window("B");
         window("C");
-        engine->snap(a, ZoneID::leftHalf, screen());
-        auto p = panel();
-        ASSERT_TRUE(p);
-        c.act(a, b, p->id);
+        engine->snap(*a, ZoneID::leftHalf, screen());
+        ASSERT_TRUE(panel());
+        p = panel()->id;
+        c.act();
         desktop.runLoop().runPending();
         EXPECT_EQ(assist->isOffering(), c.stays);
         EXPECT_EQ(panel().has_value(), c.stays);
-        if (!c.stays) {
-            EXPECT_TRUE(assist->pendingZones().empty());
-        }
+        EXPECT_TRUE(c.stays || assist->pendingZones().empty());
         assist->hide();
     }
 }
@@ -234,11 +226,11 @@ TEST_F(SnapAssistTest, CardsAreTheOtherWindowsOfThatMonitor) {
     expected.push_back("Window");  // the nameless application's, launched later
     EXPECT_EQ(cardTitles(), expected);
     auto model = std::get<port::AssistCardsModel>(panel()->model);
-    EXPECT_EQ(model.title, "Choose a window for this space");
-    EXPECT_EQ(model.hint, "Esc to close");
-    EXPECT_EQ(model.cards.front().icon, icon);
-    EXPECT_EQ(model.cards.front().appName, "Editor");
-    EXPECT_EQ(model.cards.back().appName, "");
+    EXPECT_EQ(std::tie(model.title, model.hint),
+              std::tuple("Choose a window for this space", "Esc to close"));
+    EXPECT_EQ(
+        std::tie(model.cards.front().icon, model.cards.front().appName, model.cards.back().appName),
+        std::tuple(icon, "Editor", ""));
 }
 
 TEST_F(SnapAssistTest, FadesInOverItsDuration) {

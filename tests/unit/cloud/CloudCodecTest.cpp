@@ -79,6 +79,8 @@ TEST(SignInCallback, TakesTheFirstCodeAndStateDecoded) {
               "https://s/app/connect?app=kelvra&challenge=c-_&state=a%20b");
 }
 
+// Garbage answers and conflicts reach the account and sync tests through the fake
+// service; here the cases those do not make.
 TEST(ServiceReply, TreatsAnythingButAJsonObjectAsEmpty) {
     struct Case {
         port::HttpResponse response;
@@ -87,16 +89,12 @@ TEST(ServiceReply, TreatsAnythingButAJsonObjectAsEmpty) {
         bool failed;
     };
     const Case cases[] = {
-        {{200, {}, R"({"version":3})", {}}, 200, {{"version", 3}}, false},
         {{201, {}, "[1,2]", {}}, 201, nlohmann::json::object(), false},
-        {{200, {}, "not json", {}}, 200, nlohmann::json::object(), false},
         {{200, {}, std::string(100, '[') + std::string(100, ']'), {}},
          200,
          nlohmann::json::object(),
          false},
-        {{200, {}, "", {}}, 200, nlohmann::json::object(), false},
         {{409, {}, R"({"version":3})", {}}, 409, nlohmann::json::object(), true},
-        {{0, {}, {}, "Timeout was reached"}, 0, nlohmann::json::object(), true},
         {{0, {}, {}, {}}, 0, nlohmann::json::object(), true},
     };
     for (const auto& c : cases) {
@@ -110,25 +108,13 @@ TEST(ServiceReply, TreatsAnythingButAJsonObjectAsEmpty) {
     }
 }
 
-TEST(ServiceRequest, CarriesTheTokenTheBodyAndTheLimits) {
-    auto headerOf = [](const port::HttpRequest& r, const std::string& name) {
-        return port::HttpResponse{0, r.headers, {}, {}}.header(name);
-    };
+// Headers are checked by the fake service in the account and sync tests.
+TEST(ServiceRequest, CarriesTheLimitsAndRefusesTextThatIsNotUtf8) {
     auto get = makeServiceRequest("https://s", {"GET", "me", "tok", std::nullopt});
     ASSERT_TRUE(get);
     EXPECT_EQ(get->url, "https://s/api/me");
     EXPECT_EQ(get->timeoutSeconds, 60);
     EXPECT_EQ(get->maxResponseBytes, maxServiceReplyBytes);
-    EXPECT_EQ(headerOf(*get, "authorization"), "Bearer tok");
-    EXPECT_EQ(headerOf(*get, "content-type"), "");
-
-    auto post = makeServiceRequest(
-        "https://s", {"POST", "app/token", std::nullopt, nlohmann::json{{"code", "c"}}});
-    ASSERT_TRUE(post);
-    EXPECT_EQ(post->body, R"({"code":"c"})");
-    EXPECT_EQ(headerOf(*post, "Authorization"), "");
-    EXPECT_EQ(headerOf(*post, "Content-Type"), "application/json");
-
     // Text that is not UTF-8 cannot be sent as JSON: nothing is sent.
     EXPECT_FALSE(makeServiceRequest("https://s",
                                     {"PUT", "sync/kelvra", "t", nlohmann::json{{"blob", "\xff"}}}));

@@ -22,6 +22,10 @@ class SyncTest : public CloudTest {
         sync->start();
         wait(1);
     }
+    void expectSynced(int64_t version, const std::string& blob) {
+        EXPECT_EQ(std::tuple(sync->baseVersion(), sync->lastBlob(), sync->status()),
+                  std::tuple(version, blob, Status::idle));
+    }
     // What another machine uploaded: this machine's settings with a different gap.
     std::string otherMachineBlob(double gap, std::optional<std::string> language) {
         auto payload = SyncPayload::from(*settings);
@@ -41,13 +45,11 @@ TEST_F(SyncTest, FirstSignInOnAnEmptyAccountUploadsTheLocalSettingsFromVersionZe
     EXPECT_EQ(service.lastPutBody.at("blob"), sync->snapshotBlob());
     EXPECT_EQ(service.lastPutBody.at("deviceId"), desktop.secrets().items().at("cloudDeviceID"));
     const auto& put = desktop.http().requests().back();
-    EXPECT_EQ(put.method, "PUT");
-    EXPECT_EQ(put.url, "https://sync.kelvra.app/api/sync/kelvra");
-    EXPECT_EQ(FakeService::header(put, "Content-Type"), "application/json");
-    EXPECT_EQ(FakeService::header(put, "Authorization"), "Bearer " + service.token);
-    EXPECT_EQ(sync->baseVersion(), 1);
-    EXPECT_EQ(sync->lastBlob(), sync->snapshotBlob());
-    EXPECT_EQ(sync->status(), Status::idle);
+    EXPECT_EQ(std::tuple(put.method, put.url, FakeService::header(put, "Content-Type"),
+                         FakeService::header(put, "Authorization")),
+              std::tuple("PUT", "https://sync.kelvra.app/api/sync/kelvra", "application/json",
+                         "Bearer " + service.token));
+    expectSynced(1, sync->snapshotBlob());
 }
 
 TEST_F(SyncTest, ASecondMachineTakesTheNewerRemoteSettingsWithoutEchoingThem) {
@@ -75,10 +77,7 @@ TEST_F(SyncTest, ASecondMachineTakesTheNewerRemoteSettingsWithoutEchoingThem) {
 TEST_F(SyncTest, ABurstOfChangesUploadsOnceTwoSecondsAfterTheLast) {
     startSignedIn();
     ASSERT_EQ(service.puts, 1);  // the empty account got this machine's settings
-    for (int i = 1; i <= 10; ++i) {
-        settings->windowGap.set(i);
-        wait(0.1);
-    }
+    for (int i = 1; i <= 10; ++i) settings->windowGap.set(i), wait(0.1);
     wait(1.85);  // 1.95 s after the last change
     EXPECT_EQ(service.puts, 1);
     wait(0.1);
@@ -107,9 +106,7 @@ TEST_F(SyncTest, ARejectedUploadTakesTheServiceStateEvenWhenNotNewer) {
     wait(3);
     EXPECT_EQ(service.puts, 2);  // the rejected one
     EXPECT_EQ(settings->windowGap(), 30);
-    EXPECT_EQ(sync->baseVersion(), 2);
-    EXPECT_EQ(sync->lastBlob(), *service.blob);
-    EXPECT_EQ(sync->status(), Status::idle);
+    expectSynced(2, *service.blob);
     wait(5);
     EXPECT_EQ(service.puts, 2);
 }
@@ -139,16 +136,15 @@ TEST_F(SyncTest, FailuresEndInAStatusAndLoseNothingLocally) {
         service.fault = [&](const port::HttpRequest&) { return c.answer; };
         settings->windowGap.set(17);
         wait(3);
-        EXPECT_EQ(sync->status(), c.expected);
-        EXPECT_EQ(settings->windowGap(), 17);
-        EXPECT_EQ(sync->lastBlob(), uploaded);
-        EXPECT_EQ(sync->baseVersion(), 1);
+        EXPECT_EQ(std::tuple(sync->status(), settings->windowGap(), sync->lastBlob(),
+                             sync->baseVersion()),
+                  std::tuple(c.expected, 17.0, uploaded, int64_t(1)));
         // The next change tries again and succeeds.
         service.fault = nullptr;
         settings->windowGap.set(18);
         wait(3);
-        EXPECT_EQ(sync->status(), Status::idle);
-        EXPECT_EQ(sync->baseVersion(), 2);
+        EXPECT_EQ(std::pair(sync->status(), sync->baseVersion()),
+                  std::pair(Status::idle, int64_t(2)));
         sync.reset();
     }
 }
@@ -179,9 +175,8 @@ TEST_F(SyncTest, DownloadAnswersThatCannotBeAppliedLeaveTheSettingsAlone) {
             return FakeService::reply(503, {});
         };
         startSignedIn();
-        EXPECT_EQ(settings->windowGap(), 9);
-        EXPECT_EQ(sync->status(), c.expected);
-        EXPECT_EQ(sync->baseVersion(), c.base);
+        EXPECT_EQ(std::tuple(settings->windowGap(), sync->status(), sync->baseVersion()),
+                  std::tuple(9.0, c.expected, c.base));
         sync.reset();
     }
 }
@@ -253,11 +248,10 @@ TEST_F(SyncTest, TheSettingsFileNeverHoldsASecret) {
         settings.reset();
 
         std::ifstream in(file, std::ios::binary);
-        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::string text(std::istreambuf_iterator<char>(in), {});
         EXPECT_NE(text.find("cloudSyncBaseVersion"), std::string::npos);
-        for (const std::string& secret : {service.token, verifier, service.code}) {
-            EXPECT_EQ(text.find(secret), std::string::npos) << secret;
-        }
+        for (const std::string& secret : {service.token, verifier, service.code})
+            EXPECT_EQ(text.find(secret), text.npos) << secret;
         desktop.install();
     }
     std::filesystem::remove_all(dir);

@@ -1,23 +1,17 @@
-// The whole road of a crash: a real process crashes with the handler installed, the
-// record it leaves is symbolised at the "next start" and posted to a real HTTP server
-// on the loopback interface.
+// A real process crashes with the handler installed; the record it leaves is read and
+// symbolised as the next start does. Sending it is the end-to-end crash test's.
 #include <gtest/gtest.h>
 
-#include <httplib.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
-#include <mutex>
 #include <sstream>
-#include <thread>
 
-#include "diagnostics/CrashReporter.h"
+#include "diagnostics/CrashRecord.h"
 #include "platform/crash/DwSymbolizer.h"
-#include "platform/sim/SimDesktop.h"
-#include "settings/AppSettings.h"
 #include "unit/diagnostics/TempFolder.h"
 
 namespace kelvra::test {
@@ -51,28 +45,6 @@ std::string readAll(const fs::path& file) {
     s << in.rdbuf();
     return s.str();
 }
-
-// HTTP through cpp-httplib's client, answering on the run loop like the real service.
-class LoopbackHttp final : public port::Http {
-  public:
-    explicit LoopbackHttp(port::RunLoop& loop) : loop_(loop) {}
-    void send(port::HttpRequest request, std::function<void(port::HttpResponse)> done) override {
-        auto schemeEnd = request.url.find("://");
-        auto pathStart = request.url.find('/', schemeEnd + 3);
-        httplib::Client client(request.url.substr(0, pathStart));
-        auto result = client.Post(request.url.substr(pathStart), request.body, "application/json");
-        port::HttpResponse response;
-        if (result) {
-            response.status = result->status;
-        } else {
-            response.error = "no answer";
-        }
-        loop_.post([done, response] { done(response); });
-    }
-
-  private:
-    port::RunLoop& loop_;
-};
 
 }  // namespace
 
@@ -120,55 +92,5 @@ INSTANTIATE_TEST_SUITE_P(Crashes, CrashHandlerTest,
                          ::testing::Values(CrashCase{"segv", SIGSEGV, false},
                                            CrashCase{"abort", SIGABRT, false},
                                            CrashCase{"throw", SIGABRT, true}));
-
-TEST(CrashUploadTest, TheNextStartPostsTheReportOnlyWhenAllowed) {
-    httplib::Server server;
-    std::mutex lock;
-    std::vector<std::string> bodies;
-    server.Post("/api/crash", [&](const httplib::Request& request, httplib::Response& response) {
-        std::lock_guard<std::mutex> hold(lock);
-        bodies.push_back(request.body);
-        response.status = 201;
-    });
-    int port = server.bind_to_any_port("127.0.0.1");
-    ASSERT_GT(port, 0);
-    std::thread serving([&] { server.listen_after_bind(); });
-
-    for (bool allowed : {false, true}) {
-        TempFolder folder;
-        ASSERT_TRUE(WIFSIGNALED(runCrashing("segv", folder.path())));
-
-        sim::SimDesktop desktop;
-        desktop.install();
-        LoopbackHttp http(*platform().runLoop);
-        auto ports = desktop.ports();
-        ports.http = &http;
-        installPlatform(ports);
-        AppSettings::resetSharedForTesting();
-        platform().defaults->set("cloudServiceURL", "http://127.0.0.1:" + std::to_string(port));
-        AppSettings::shared().crashReportingEnabled.set(allowed);
-        auto& reporter = CrashReporter::shared();
-        reporter.resetForTesting();
-        reporter.setCrashFolder(folder.path());
-        auto symbolizer = std::make_shared<crash::DwSymbolizer>();
-        reporter.setSymbolizer([symbolizer](const CrashFrame& f) { return (*symbolizer)(f); });
-        reporter.subscribe();
-        desktop.runLoop().runPending();
-
-        std::lock_guard<std::mutex> hold(lock);
-        ASSERT_EQ(bodies.size(), allowed ? 1u : 0u);
-        EXPECT_TRUE(records(folder.path()).empty());  // sent, or dropped when not allowed
-        if (allowed) {
-            auto report = nlohmann::json::parse(bodies[0]);
-            EXPECT_EQ(report["signal"], SIGSEGV);
-            EXPECT_EQ(report["appVersion"], "9.8.7");
-            EXPECT_NE(report["callStack"].get<std::string>().find("crashHere"), std::string::npos);
-        }
-        reporter.resetForTesting();
-        AppSettings::resetSharedForTesting();
-    }
-    server.stop();
-    serving.join();
-}
 
 }  // namespace kelvra::test

@@ -4,8 +4,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "diagnostics/UpdateFeed.h"
@@ -20,15 +20,15 @@ namespace kelvra::test {
 
 namespace fs = std::filesystem;
 using State = UpdaterController::State;
+using Strings = std::vector<std::string>;
 
 namespace {
 
 std::string base64(const std::string& bytes) {
     std::string out(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    int n = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(out.data()),
-                            reinterpret_cast<const unsigned char*>(bytes.data()),
-                            static_cast<int>(bytes.size()));
-    out.resize(static_cast<size_t>(n));
+    out.resize(static_cast<size_t>(EVP_EncodeBlock(
+        reinterpret_cast<unsigned char*>(out.data()),
+        reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()))));
     return out;
 }
 
@@ -64,8 +64,7 @@ class SigningKey {
 };
 
 struct FeedItem {
-    std::string version;
-    std::string minimumSystem;
+    std::string version, minimumSystem;
     uint64_t length;
     std::string signature;
 };
@@ -75,24 +74,22 @@ std::string feed(const std::vector<FeedItem>& items) {
 <rss version="2.0" xmlns:k="https://kelvra.app/xml/update-feed"><channel><title>Kelvra</title>)";
     for (const auto& i : items) {
         xml += "<item><title>Kelvra " + i.version +
-               "</title><description>Faster snapping.</description>";
-        xml += "<k:version>" + i.version + "</k:version>";
-        if (!i.minimumSystem.empty()) {
-            xml += "<k:minimumSystemVersion>" + i.minimumSystem + "</k:minimumSystemVersion>";
-        }
-        xml +=
-            "<k:releaseNotesLink>https://kelvra.app/notes/" + i.version + "</k:releaseNotesLink>";
-        xml += "<enclosure url=\"https://kelvra.app/dl/" + i.version + "\" length=\"" +
-               std::to_string(i.length) + "\" k:edSignature=\"" + i.signature + "\"/></item>";
+               "</title><description>Faster snapping.</description><k:version>" + i.version +
+               "</k:version>" +
+               (i.minimumSystem.empty()
+                    ? ""
+                    : "<k:minimumSystemVersion>" + i.minimumSystem + "</k:minimumSystemVersion>") +
+               "<k:releaseNotesLink>https://kelvra.app/notes/" + i.version +
+               "</k:releaseNotesLink><enclosure url=\"https://kelvra.app/dl/" + i.version +
+               "\" length=\"" + std::to_string(i.length) + "\" k:edSignature=\"" + i.signature +
+               "\"/></item>";
     }
     return xml + "</channel></rss>";
 }
 
 std::string readAll(const fs::path& file) {
     std::ifstream in(file);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 const std::string feedURL = "https://kelvra.app/feed.xml";
@@ -102,8 +99,7 @@ const std::string newProgram = "#!/bin/sh\necho new Kelvra\n";
 
 TEST(UpdateFeedTest, ComparesVersionsNumerically) {
     struct Case {
-        const char* a;
-        const char* b;
+        const char *a, *b;
         int expected;
     };
     for (const auto& c : {Case{"1.10", "1.9", 1}, Case{"2", "2.0", 0}, Case{"1.2", "1.2.1", -1},
@@ -123,9 +119,7 @@ TEST(UpdateFeedTest, PicksTheNewestUpdateThisSystemCanRun) {
     ASSERT_EQ(items->size(), 4u);
     EXPECT_EQ((*items)[0].url, "https://kelvra.app/dl/110");
     EXPECT_EQ((*items)[0].shortVersion, "110");
-    auto best = bestUpdate(*items, "120", "2.36");
-    ASSERT_TRUE(best);
-    EXPECT_EQ(best->version, "130");
+    EXPECT_EQ(bestUpdate(*items, "120", "2.36").value().version, "130");
     EXPECT_FALSE(bestUpdate(*items, "140", "2.36"));
     // Items in other namespaces, or without a complete enclosure, are not ours.
     EXPECT_TRUE(parseUpdateFeed(R"(<rss xmlns:s="urn:other"><channel><item><s:version>9</s:version>
@@ -141,23 +135,13 @@ class UpdaterTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         desktop.setPreferredLanguages({"en-US"});
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
-        UpdaterController::resetForTesting();
-        bundle = folder.path() / "Kelvra.AppImage";
+        TearDown();
         std::ofstream(bundle) << "old";
         desktop.http().setHandler([this](const port::HttpRequest& r) {
-            port::HttpResponse response;
-            if (r.url == feedURL) {
-                response.status = feedStatus;
-                response.body = feedText;
-            } else if (r.url.rfind("https://kelvra.app/dl/", 0) == 0) {
-                response.status = 200;
-                response.body = download;
-            } else {
-                response.status = 404;
-            }
-            return response;
+            if (r.url == feedURL) return port::HttpResponse{feedStatus, {}, feedText, {}};
+            if (r.url.starts_with("https://kelvra.app/dl/"))
+                return port::HttpResponse{200, {}, download, {}};
+            return port::HttpResponse{404, {}, {}, {}};
         });
     }
     void TearDown() override {
@@ -167,13 +151,17 @@ class UpdaterTest : public ::testing::Test {
     }
 
     UpdaterController& start(bool bundled = true) {
-        UpdaterEnvironment e;
-        e.feedURL = feedURL;
-        e.publicKey = key.publicKey();
-        e.currentVersion = "120";
-        e.systemVersion = "2.36";
-        if (bundled) e.bundlePath = bundle.string();
-        return UpdaterController::startForTesting(e);
+        return UpdaterController::startForTesting({.feedURL = feedURL,
+                                                   .publicKey = key.publicKey(),
+                                                   .currentVersion = "120",
+                                                   .systemVersion = "2.36",
+                                                   .bundlePath = bundled ? bundle.string() : ""});
+    }
+    UpdaterController& startAndCheck(bool bundled = true) {
+        auto& updater = start(bundled);
+        updater.checkNow();
+        desktop.runLoop().advance(0);
+        return updater;
     }
     // Publishes version 130 whose file is `signedContent`, signed with `signer`.
     void publish(const std::string& signedContent, const SigningKey& signer) {
@@ -184,10 +172,11 @@ class UpdaterTest : public ::testing::Test {
         for (const auto& r : desktop.http().requests()) n += r.url != feedURL;
         return n;
     }
+    size_t requests() { return desktop.http().requests().size(); }
 
     sim::SimDesktop desktop;
     TempFolder folder;
-    fs::path bundle;
+    fs::path bundle = folder.path() / "Kelvra.AppImage";
     SigningKey key;
     int feedStatus = 200;
     std::string feedText;
@@ -225,8 +214,7 @@ TEST_F(UpdaterTest, AFeedEndsInTheRightState) {
     ASSERT_EQ(desktop.alerts().size(), 1u);
     EXPECT_EQ(desktop.alerts()[0].messageText, "Kelvra 130 is available");
     EXPECT_EQ(desktop.alerts()[0].informativeText, "Faster snapping.");
-    EXPECT_EQ(desktop.alerts()[0].buttons,
-              (std::vector<std::string>{"Install Update", "Release Notes", "Later"}));
+    EXPECT_EQ(desktop.alerts()[0].buttons, (Strings{"Install Update", "Release Notes", "Later"}));
 }
 
 TEST_F(UpdaterTest, OnlyAVerifiedDownloadIsInstalled) {
@@ -248,9 +236,7 @@ TEST_F(UpdaterTest, OnlyAVerifiedDownloadIsInstalled) {
         SCOPED_TRACE(c.name);
         publish(newProgram, c.signedByUs ? key : stranger);
         download = c.served;
-        auto& updater = start();
-        updater.checkNow();
-        desktop.runLoop().advance(0);
+        auto& updater = startAndCheck();
         ASSERT_EQ(updater.state(), State::available);
         updater.install();
         EXPECT_EQ(updater.state(), State::downloading);
@@ -261,8 +247,7 @@ TEST_F(UpdaterTest, OnlyAVerifiedDownloadIsInstalled) {
         EXPECT_EQ(fs::status(bundle).permissions() & fs::perms::owner_exec,
                   installed ? fs::perms::owner_exec : fs::perms::none);
         // Nothing is left beside the file.
-        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()),
-                  1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
         EXPECT_TRUE(UpdaterController::relaunchPath().empty());
     }
     // The user restarts from the tray's status line.
@@ -272,23 +257,17 @@ TEST_F(UpdaterTest, OnlyAVerifiedDownloadIsInstalled) {
 
 TEST_F(UpdaterTest, InstallingFromTheFirstQuestionRestartsWhenTheUserSays) {
     publish(newProgram, key);
-    auto& updater = start();
-    updater.checkNow();  // answers: install, then restart now
-    desktop.runLoop().advance(0);
-    EXPECT_EQ(updater.state(), State::readyToRestart);
+    EXPECT_EQ(startAndCheck().state(), State::readyToRestart);  // answers: install, restart now
     EXPECT_EQ(desktop.alerts().back().messageText, "Kelvra 130 is installed");
     EXPECT_EQ(UpdaterController::relaunchPath(), bundle.string());
 }
 
 TEST_F(UpdaterTest, APackagedInstallOnlyPointsToTheReleaseNotes) {
     publish(newProgram, key);
-    auto& updater = start(false);
-    updater.checkNow();
-    desktop.runLoop().advance(0);
+    auto& updater = startAndCheck(false);
     ASSERT_EQ(desktop.alerts().size(), 1u);
-    EXPECT_EQ(desktop.alerts()[0].buttons, (std::vector<std::string>{"Release Notes", "Later"}));
-    EXPECT_EQ(desktop.browser().opened(),
-              (std::vector<std::string>{"https://kelvra.app/notes/130"}));
+    EXPECT_EQ(desktop.alerts()[0].buttons, (Strings{"Release Notes", "Later"}));
+    EXPECT_EQ(desktop.browser().opened(), (Strings{"https://kelvra.app/notes/130"}));
     updater.install();
     desktop.runLoop().advance(0);
     EXPECT_EQ(downloads(), 0u);
@@ -300,22 +279,21 @@ TEST_F(UpdaterTest, ChecksAutomaticallyOnTheIntervalUnlessSwitchedOff) {
     auto& updater = start();
     EXPECT_TRUE(updater.automaticallyChecksForUpdates());
     desktop.runLoop().advance(UpdaterController::firstCheckDelay - 1);
-    EXPECT_TRUE(desktop.http().requests().empty());
+    EXPECT_EQ(requests(), 0u);
     desktop.runLoop().advance(1);
-    EXPECT_EQ(desktop.http().requests().size(), 1u);
+    EXPECT_EQ(requests(), 1u);
     desktop.runLoop().advance(UpdaterController::checkInterval);
-    EXPECT_EQ(desktop.http().requests().size(), 2u);
-
+    EXPECT_EQ(requests(), 2u);
     updater.setAutomaticallyChecksForUpdates(false);
     desktop.runLoop().advance(UpdaterController::checkInterval);
-    EXPECT_EQ(desktop.http().requests().size(), 2u);
+    EXPECT_EQ(requests(), 2u);
     // The switch is a setting: a later start keeps it.
     auto& later = start();
     EXPECT_FALSE(later.automaticallyChecksForUpdates());
     desktop.runLoop().advance(UpdaterController::firstCheckDelay);
-    EXPECT_EQ(desktop.http().requests().size(), 2u);
+    EXPECT_EQ(requests(), 2u);
     later.checkNow();  // a manual check still works
-    EXPECT_EQ(desktop.http().requests().size(), 3u);
+    EXPECT_EQ(requests(), 3u);
 }
 
 TEST_F(UpdaterTest, AnAutomaticCheckAsksAboutAVersionOncePerRun) {
@@ -326,7 +304,7 @@ TEST_F(UpdaterTest, AnAutomaticCheckAsksAboutAVersionOncePerRun) {
     EXPECT_EQ(updater.state(), State::available);
     EXPECT_EQ(desktop.alerts().size(), 1u);
     desktop.runLoop().advance(UpdaterController::checkInterval);
-    EXPECT_EQ(desktop.http().requests().size(), 2u);
+    EXPECT_EQ(requests(), 2u);
     EXPECT_EQ(desktop.alerts().size(), 1u);
     EXPECT_EQ(updater.statusText(), "Update available: 130");
     updater.checkNow();  // the user asks: shown again
@@ -336,13 +314,15 @@ TEST_F(UpdaterTest, AnAutomaticCheckAsksAboutAVersionOncePerRun) {
 
 TEST(UpdateSignatureTest, RefusesMalformedKeysAndSignatures) {
     SigningKey key;
-    auto good = key.sign("data");
-    EXPECT_TRUE(verifyUpdateSignature("data", good, key.publicKey()));
-    EXPECT_FALSE(verifyUpdateSignature("datA", good, key.publicKey()));
-    EXPECT_FALSE(verifyUpdateSignature("data", good.substr(4), key.publicKey()));
-    EXPECT_FALSE(verifyUpdateSignature("data", "not base64!", key.publicKey()));
-    EXPECT_FALSE(verifyUpdateSignature("data", good, ""));
-    EXPECT_FALSE(verifyUpdateSignature("data", good, base64(std::string(31, 'k'))));
+    auto good = key.sign("data"), pub = key.publicKey();
+    EXPECT_TRUE(verifyUpdateSignature("data", good, pub));
+    for (auto [data, signature, publicKey] : {std::tuple{"datA", good, pub},
+                                              {"data", good.substr(4), pub},
+                                              {"data", "not base64!", pub},
+                                              {"data", good, ""},
+                                              {"data", good, base64(std::string(31, 'k'))}}) {
+        EXPECT_FALSE(verifyUpdateSignature(data, signature, publicKey)) << data << signature;
+    }
 }
 
 }  // namespace kelvra::test

@@ -9,8 +9,8 @@ TEST_F(SnapEngineTest, SnapRecordsTheFrameAndNotifiesInOrder) {
     AXWindow w = window();
     engine->snap(w, ZoneID::leftHalf, screen());
     EXPECT_EQ(frameOf(w), Rect(0, 25, 715, 875));
-    EXPECT_EQ(snappedZone(w), ZoneID::leftHalf);
-    EXPECT_EQ(engine->snappedWindows.at(w).frame, Rect(0, 25, 715, 875));
+    EXPECT_EQ(std::pair(snappedZone(w), engine->snappedWindows.at(w).frame),
+              std::pair(std::optional(ZoneID::leftHalf), Rect(0, 25, 715, 875)));
     EXPECT_EQ(events, (std::vector<std::string>{"snap leftHalf", "didSnap leftHalf"}));
 
     // A second handle on the same window is the same registry key.
@@ -56,9 +56,7 @@ TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomLeaveTheWindowAndAreNamedOncePerCa
         EXPECT_NE(desktop.logLines().back().find(c.says), std::string::npos)
             << desktop.logLines().back();
     }
-    EXPECT_EQ(stackDepth(w), 0u);
-    EXPECT_TRUE(engine->snappedWindows.empty());
-    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(stackDepth(w) == 0 && engine->snappedWindows.empty() && events.empty());
     for (const auto& call : desktop.windowCalls()) EXPECT_NE(call.op, "setFrame");
     // Once the settings fit again, the next cause is reported afresh.
     settings->windowGap.set(10);
@@ -79,8 +77,7 @@ TEST_F(SnapEngineTest, UnreadableWindowOrASingleDisplayLeaveTheWindow) {
     desktop.setResponsive(pid, true);
     engine->moveToNextDisplay(w);
     EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
-    EXPECT_EQ(stackDepth(w), 0u);
-    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(stackDepth(w) == 0 && events.empty());
 }
 
 TEST_F(SnapEngineTest, RestoreWalksBackThroughTheTenMostRecentPreSnapFrames) {
@@ -89,8 +86,7 @@ TEST_F(SnapEngineTest, RestoreWalksBackThroughTheTenMostRecentPreSnapFrames) {
     engine->snap(w, ZoneID::bottomRightQuarter, screen());  // already snapped: nothing pushed
     events.clear();
     engine->restore(w);
-    EXPECT_EQ(frameOf(w), Rect(100, 100, 800, 600));
-    EXPECT_FALSE(snappedZone(w));
+    EXPECT_TRUE(frameOf(w) == Rect(100, 100, 800, 600) && !snappedZone(w));
     EXPECT_EQ(events, std::vector<std::string>{"detach"});
 
     // Eleven snaps from distinct frames, each undone by the user moving the window away.
@@ -125,10 +121,8 @@ TEST_F(SnapEngineTest, CenterKeepsTheSizeAndCountsAsUnsnapped) {
     engine->snap(s, ZoneID::maximize, screen());
     events.clear();
     engine->snap(s, ZoneID::center, screen());
-    EXPECT_EQ(frameOf(s), Rect(0, 25, 1440, 875));
-    EXPECT_EQ(stackDepth(s), 1u);
-    EXPECT_FALSE(snappedZone(s));
-    EXPECT_TRUE(events.empty());
+    EXPECT_EQ(std::pair(frameOf(s), stackDepth(s)), std::pair(Rect(0, 25, 1440, 875), size_t(1)));
+    EXPECT_TRUE(!snappedZone(s) && events.empty());
     engine->restore(s);
     EXPECT_EQ(frameOf(s), Rect(50, 60, 400, 300));
 }
@@ -140,11 +134,10 @@ TEST_F(SnapEngineTest, DetachForDragGivesBackThePreSnapSizeUnderTheCursor) {
     engine->snap(w, ZoneID::leftHalf, screen());
     events.clear();
     // Grabbed at the middle of the 715-wide half: stays at the middle of the 800-wide window.
-    auto size = engine->detachForDrag(w, {357.5, 40});
-    EXPECT_EQ(size, (Size{800, 600}));
-    EXPECT_EQ(frameOf(w), Rect(-42.5, 25, 800, 600));
+    EXPECT_EQ(engine->detachForDrag(w, {357.5, 40}), (Size{800, 600}));
+    EXPECT_EQ(std::pair(frameOf(w), stackDepth(w)),
+              std::pair(Rect(-42.5, 25, 800, 600), size_t(1)));
     EXPECT_FALSE(snappedZone(w));
-    EXPECT_EQ(stackDepth(w), 1u);
     EXPECT_EQ(events, std::vector<std::string>{"detach"});
 
     // Registered as snapped but nothing to go back to: stays snapped, untouched.

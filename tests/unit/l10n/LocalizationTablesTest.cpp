@@ -146,15 +146,6 @@ TEST(LocalizationTables, ReviewedTermsStayOut) {
     }
 }
 
-// The snap-suppress modifier is Shift, or Hyper where the keymap gives Hyper a modifier of
-// its own; every language names Hyper (Shift itself has local names).
-TEST(LocalizationTables, DragSnapHintNamesTheRealModifier) {
-    for (auto language : allAppLanguages()) {
-        EXPECT_NE(table(language).at("snap.dragSnapSub").find("Hyper"), std::string::npos)
-            << rawValue(language);
-    }
-}
-
 // A missing name would show its key in the menus; every other table has the same keys.
 TEST(LocalizationTables, EveryZoneHasAName) {
     for (ZoneID zone : allZoneIDs()) {

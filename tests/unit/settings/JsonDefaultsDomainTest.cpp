@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <functional>
@@ -22,6 +23,7 @@ using testing::readFile;
 using testing::TempConfigHome;
 using testing::writeFile;
 using xdg::JsonDefaultsDomain;
+using namespace std::string_literals;
 
 port::Data bytes(const std::string& s) {
     return port::Data(s.begin(), s.end());
@@ -35,10 +37,8 @@ class JsonDefaultsDomainTest : public ::testing::Test {
         return JsonDefaultsDomain::standardFile("com.orvane.Kelvra");
     }
     bool logged(const std::string& fragment) const {
-        for (const auto& l : desk.logLines()) {
-            if (l.find(fragment) != std::string::npos) return true;
-        }
-        return false;
+        return std::ranges::any_of(desk.logLines(),
+                                   [&](const auto& l) { return l.find(fragment) != l.npos; });
     }
 
     TempConfigHome home;
@@ -73,9 +73,8 @@ TEST_F(JsonDefaultsDomainTest, EveryKindOfValueSurvivesTheFile) {
     EXPECT_FALSE(d.object("gone").has_value());
     // Readable by a person, and private to the user.
     const std::string text = readFile(file());
-    EXPECT_NE(text.find("\"whole\": 8.0"), std::string::npos);
-    EXPECT_NE(text.find("\"$json\""), std::string::npos);
-    EXPECT_NE(text.find("\"zones\""), std::string::npos);
+    for (const char* part : {"\"whole\": 8.0", "\"$json\"", "\"zones\""})
+        EXPECT_NE(text.find(part), text.npos) << part;
     auto perms = std::filesystem::status(file()).permissions();
     EXPECT_EQ(perms & std::filesystem::perms::others_read, std::filesystem::perms::none);
 }
@@ -88,10 +87,9 @@ TEST_F(JsonDefaultsDomainTest, MembersOfUnknownFormAreKeptOnRewrite) {
     EXPECT_EQ(d.object("bad64"), port::DefaultsValue(bytes(R"({"$data":"@@"})")));
     EXPECT_EQ(d.object("n"), port::DefaultsValue(3.0));  // hand-written integers are numbers
     d.set("x", true);
-    auto reread = xdg::parseDomainFile(readFile(file()));
-    ASSERT_TRUE(reread);
-    EXPECT_EQ(reread->at("future"), nlohmann::json::parse(R"({"nested": [1, 2]})"));
-    EXPECT_EQ(reread->at("bad64"), nlohmann::json::parse(R"({"$data": "@@"})"));
+    auto reread = xdg::parseDomainFile(readFile(file())).value();
+    EXPECT_EQ(reread.at("future"), nlohmann::json::parse(R"({"nested": [1, 2]})"));
+    EXPECT_EQ(reread.at("bad64"), nlohmann::json::parse(R"({"$data": "@@"})"));
 }
 
 // A file cut short by a crash, replaced by garbage or grown beyond reason is moved
@@ -118,11 +116,8 @@ TEST_F(JsonDefaultsDomainTest, DamagedFilesAreSetAsideNeverOverwritten) {
             EXPECT_FALSE(d.object("windowGap"));
             d.set("windowGap", 9.0);
         }
-        EXPECT_TRUE(logged(reason));
-        EXPECT_TRUE(logged("moved aside"));
-        auto now = xdg::parseDomainFile(readFile(file()));
-        ASSERT_TRUE(now);
-        EXPECT_EQ(now->size(), 1u);
+        EXPECT_TRUE(logged(reason) && logged("moved aside"));
+        EXPECT_EQ(xdg::parseDomainFile(readFile(file())).value().size(), 1u);
     }
 }
 
@@ -154,11 +149,10 @@ TEST_F(JsonDefaultsDomainTest, RecordsOutsideTheWrappedFormsAreDecodedOrSetAside
         {
             JsonDefaultsDomain d(file());
             AppSettings s(d);
-            if (std::string(c.key) == "shortcuts" && c.decodes) {
-                EXPECT_EQ(s.shortcuts(), (ShortcutTable{{"center", KeyCombo{11, 0x1800}}}));
-            }
-            if (std::string(c.key) == "excludedApps" && c.decodes) {
-                EXPECT_TRUE(s.isExcluded(std::string("org.example.A")));
+            if (c.decodes) {
+                EXPECT_TRUE(c.key != "shortcuts"s ||
+                            s.shortcuts() == (ShortcutTable{{"center", KeyCombo{11, 0x1800}}}));
+                EXPECT_TRUE(c.key != "excludedApps"s || s.isExcluded(std::string("org.example.A")));
             }
             s.tilingEnabled.set(false);  // a save
         }
@@ -258,9 +252,7 @@ TEST_F(JsonDefaultsDomainTest, ALinkedFileIsWrittenThroughToItsTarget) {
         EXPECT_EQ(fs::read_symlink(file()), c.link);
         JsonDefaultsDomain again(file());
         EXPECT_EQ(again.object("windowGap"), port::DefaultsValue(12.0));
-        if (c.targetExists) {
-            EXPECT_EQ(again.object("kept"), port::DefaultsValue(true));
-        }
+        EXPECT_TRUE(!c.targetExists || again.object("kept") == port::DefaultsValue(true));
         EXPECT_NE(readFile(target).find("windowGap"), std::string::npos);
         EXPECT_EQ(hiddenFiles(target.parent_path()), 0u);
     }
@@ -297,9 +289,7 @@ TEST_F(JsonDefaultsDomainTest, TemporaryFilesOfInterruptedSavesAreRemovedWhenOpe
         }
     }
     JsonDefaultsDomain d(file());
-    for (const auto& c : cases) {
-        EXPECT_EQ(fs::exists(folder / c.name), !c.removed) << c.name;
-    }
+    for (const auto& c : cases) EXPECT_EQ(fs::exists(folder / c.name), !c.removed) << c.name;
     EXPECT_TRUE(logged("removed 3 temporary file(s)"));
 }
 

@@ -42,10 +42,7 @@ TEST(RecordJson, CustomLayoutRequiresEveryMemberAndWritesUpperCaseIds) {
         R"([{"id":"6b29fc40-ca47-1067-b31d-00dd010662da","name":"Grid","columns":3,"rows":2,)"
         R"("zones":[{"col":0,"row":0,"colSpan":2,"rowSpan":1}]}])";
     auto layouts = decode<std::vector<CustomLayout>>(good);
-    ASSERT_TRUE(layouts);
-    ASSERT_EQ(layouts->size(), 1u);
-    EXPECT_EQ(layouts->at(0).id, kId);
-    EXPECT_EQ(layouts->at(0).zones, (std::vector<GridZone>{{0, 0, 2, 1}}));
+    ASSERT_EQ(layouts, (std::vector<CustomLayout>{{kId, "Grid", 3, 2, {{0, 0, 2, 1}}}}));
     auto out = encode(*layouts);
     EXPECT_EQ(out[0]["id"], "6B29FC40-CA47-1067-B31D-00DD010662DA");
     EXPECT_EQ(decode<std::vector<CustomLayout>>(out.dump()), layouts);
@@ -57,12 +54,11 @@ TEST(RecordJson, CustomLayoutRequiresEveryMemberAndWritesUpperCaseIds) {
         broken[0][member] = nullptr;
         EXPECT_FALSE(decode<std::vector<CustomLayout>>(broken.dump())) << "null " << member;
     }
-    json badZone = json::parse(good);
-    badZone[0]["zones"][0]["rowSpan"] = "1";
-    EXPECT_FALSE(decode<std::vector<CustomLayout>>(badZone.dump()));
-    json badId = json::parse(good);
-    badId[0]["id"] = "not-a-uuid";
-    EXPECT_FALSE(decode<std::vector<CustomLayout>>(badId.dump()));
+    for (auto [pointer, value] : {std::pair{"/0/zones/0/rowSpan", "1"}, {"/0/id", "not-a-uuid"}}) {
+        json bad = json::parse(good);
+        bad[json::json_pointer(pointer)] = value;
+        EXPECT_FALSE(decode<std::vector<CustomLayout>>(bad.dump())) << pointer;
+    }
 }
 
 TEST(RecordJson, WorkspaceItemOmitsAbsentOptionalsAndReadsNullAsAbsent) {
@@ -71,8 +67,7 @@ TEST(RecordJson, WorkspaceItemOmitsAbsentOptionalsAndReadsNullAsAbsent) {
                 {{"org.a", "A", std::nullopt, std::nullopt, 1, 2, 3, 4, 1},
                  {"org.b", "", std::string(""), ZoneID::leftHalf, 0.5, 0, 10, 10, 0}}};
     auto out = encode(std::vector<Workspace>{w});
-    EXPECT_FALSE(out[0]["items"][0].contains("title"));
-    EXPECT_FALSE(out[0]["items"][0].contains("zone"));
+    EXPECT_FALSE(out[0]["items"][0].contains("title") || out[0]["items"][0].contains("zone"));
     EXPECT_EQ(out[0]["items"][1]["title"], "");  // empty differs from absent
     EXPECT_EQ(out[0]["items"][1]["zone"], "leftHalf");
     EXPECT_EQ(decode<std::vector<Workspace>>(out.dump()), std::vector<Workspace>{w});
@@ -82,31 +77,27 @@ TEST(RecordJson, WorkspaceItemOmitsAbsentOptionalsAndReadsNullAsAbsent) {
     withNulls[0]["items"][1]["zone"] = nullptr;
     auto read = decode<std::vector<Workspace>>(withNulls.dump());
     ASSERT_TRUE(read);
-    EXPECT_EQ(read->at(0).items[1].title, std::nullopt);
-    EXPECT_EQ(read->at(0).items[1].zone, std::nullopt);
+    EXPECT_FALSE(read->at(0).items[1].title || read->at(0).items[1].zone);
 
     for (auto [member, value] : std::vector<std::pair<const char*, json>>{
              {"zone", "leftQuarter"}, {"displayIndex", 1.5}, {"x", nullptr}}) {
         json bad = out;
-        if (value.is_null()) {
-            bad[0]["items"][1].erase(member);
-        } else {
-            bad[0]["items"][1][member] = value;
-        }
+        value.is_null() ? void(bad[0]["items"][1].erase(member))
+                        : void(bad[0]["items"][1][member] = value);
         EXPECT_FALSE(decode<std::vector<Workspace>>(bad.dump())) << member;
     }
 }
 
 TEST(RecordJson, PlacementRuleRawStringsAndOptionalTargets) {
-    PlacementRule r;
-    r.id = kId;
-    r.bundleID = "org.a";
-    r.appName = "A";
-    r.customLayoutID = kLayout;
-    r.customZoneIndex = 2;
-    r.trigger = PlacementRule::Trigger::newWindow;
-    r.display = PlacementRule::DisplayTarget::external;
-    r.enabled = false;
+    const PlacementRule r{kId,
+                          "org.a",
+                          "A",
+                          std::nullopt,
+                          kLayout,
+                          2,
+                          PlacementRule::Trigger::newWindow,
+                          PlacementRule::DisplayTarget::external,
+                          false};
     auto out = encode(std::vector<PlacementRule>{r});
     EXPECT_EQ(out[0], json::parse(R"({"id":"6B29FC40-CA47-1067-B31D-00DD010662DA",
         "bundleID":"org.a","appName":"A","customLayoutID":"16FD2706-8BAF-433B-82EB-8C7FADA847DA",

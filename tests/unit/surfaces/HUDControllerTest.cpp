@@ -40,6 +40,9 @@ class HUDControllerTest : public ::testing::Test {
         return desktop.surfaces().find(SurfaceKind::hud);
     }
     port::HudModel shown() { return std::get<port::HudModel>(panel().value().model); }
+    void expectSelection(int cell) {
+        EXPECT_EQ(std::pair(hud.model.selection, shown().selection), std::pair(cell, cell));
+    }
 
     sim::SimDesktop desktop;
     HUDController hud;
@@ -88,14 +91,9 @@ TEST_F(HUDControllerTest, KeysMoveApplyOrClose) {
         for (const auto& k : c.keys) consumed = hud.handleKey(k);
         EXPECT_EQ(consumed, c.lastConsumed);
         EXPECT_EQ(applied, c.applied ? std::vector<ZoneID>{*c.applied} : std::vector<ZoneID>{});
-        if (c.selection < 0) {
-            EXPECT_FALSE(hud.hasVisiblePanel());
-            EXPECT_FALSE(panel());
-        } else {
-            ASSERT_TRUE(hud.hasVisiblePanel());
-            EXPECT_EQ(hud.model.selection, c.selection);
-            EXPECT_EQ(shown().selection, c.selection);
-        }
+        ASSERT_EQ(hud.hasVisiblePanel(), c.selection >= 0);
+        EXPECT_EQ(panel().has_value(), c.selection >= 0);
+        if (c.selection >= 0) expectSelection(c.selection);
     }
 }
 
@@ -113,25 +111,23 @@ TEST_F(HUDControllerTest, ApplyingClosesThePanelBeforeTellingTheListener) {
 
 TEST_F(HUDControllerTest, HoverSelectsAndAClickPicks) {
     hud.show();
-    EXPECT_EQ(shown().columns, 5);
-    EXPECT_EQ(shown().cells.size(), 10u);
-    EXPECT_EQ(shown().cells[8].label, "2/3 + 1/3");
-    EXPECT_EQ(shown().hints, (std::vector<std::string>{"←→↑↓ Select", "⏎ Apply", "esc Close"}));
+    const auto m = shown();
+    EXPECT_EQ(std::tuple(m.columns, m.cells.size(), m.cells[8].label, m.hints),
+              std::tuple(5, 10u, "2/3 + 1/3",
+                         std::vector<std::string>{"←→↑↓ Select", "⏎ Apply", "esc Close"}));
     auto id = panel()->id;
     Rect f = panel()->frame;
     // Cell 7: column 2, row 1, with 16 points of padding around the grid.
     Point onCell7{f.x + 16 + 2 * 84 + 30, f.y + 16 + 100 + 40};
     Point inGapAfterCell7{f.x + 16 + 2 * 84 + 80, f.y + 16 + 100 + 40};
     desktop.surfaces().sendPointer(id, {port::SurfacePointer::Phase::entered, onCell7, 1});
-    EXPECT_EQ(hud.model.selection, 7);
-    EXPECT_EQ(shown().selection, 7);
+    expectSelection(7);
     desktop.surfaces().sendPointer(id, {port::SurfacePointer::Phase::entered, inGapAfterCell7, 1});
     EXPECT_EQ(hud.model.selection, 7);
 
     desktop.surfaces().choose(id, "12");  // no such cell
     desktop.surfaces().choose(id, "x");
-    EXPECT_TRUE(applied.empty());
-    EXPECT_TRUE(hud.hasVisiblePanel());
+    EXPECT_TRUE(applied.empty() && hud.hasVisiblePanel());
     desktop.surfaces().choose(id, "6");
     EXPECT_EQ(applied, std::vector<ZoneID>{ZoneID::centerThird});
     EXPECT_FALSE(hud.hasVisiblePanel());
@@ -141,16 +137,14 @@ TEST_F(HUDControllerTest, DismissalClosesAndReopeningStartsAtTheFirstCell) {
     hud.show();
     hud.handleKey(right);
     ASSERT_TRUE(desktop.surfaces().dismiss(panel()->id));
-    EXPECT_FALSE(hud.hasVisiblePanel());
-    EXPECT_FALSE(panel());
+    EXPECT_FALSE(hud.hasVisiblePanel() || panel());
     EXPECT_TRUE(applied.empty());
 
     hud.show();
     hud.handleKey(right);
     hud.show();  // while open: a fresh panel
     EXPECT_EQ(desktop.surfaces().count(SurfaceKind::hud), 1u);
-    EXPECT_EQ(hud.model.selection, 0);
-    EXPECT_EQ(shown().selection, 0);
+    expectSelection(0);
     hud.handleKey(returnKey);
     EXPECT_EQ(applied, std::vector<ZoneID>{ZoneID::leftHalf});
 }
@@ -174,8 +168,9 @@ TEST_F(HUDControllerTest, CentresOnTheVisibleFrameOfTheMonitorUnderThePointer) {
         hud.show();
         Rect f = panel()->frame;
         EXPECT_EQ(f.size(), Size(444, 254));  // 5 x 76 + 4 x 8 + 2 x 16; 2 x 92 + 8 + 30 + 2 x 16
-        EXPECT_NEAR(f.midX(), c.centre.x, 0.5);
-        EXPECT_NEAR(f.midY(), c.centre.y, 0.5);
+        EXPECT_TRUE(std::abs(f.midX() - c.centre.x) <= 0.5 &&
+                    std::abs(f.midY() - c.centre.y) <= 0.5)
+            << f;
         EXPECT_TRUE(panel()->visible);
     }
 }
@@ -196,8 +191,7 @@ TEST_F(HUDControllerTest, FadesInAndTheHighlightGlidesOnTheRunLoopClock) {
     loop.advance(0.05);
     EXPECT_GT(shown().highlightRow, 0) << "it glides";
     loop.advance(0.2);
-    EXPECT_EQ(shown().highlightRow, 1);
-    EXPECT_EQ(shown().highlightColumn, 0);
+    EXPECT_EQ(std::pair(shown().highlightRow, shown().highlightColumn), std::pair(1.0, 0.0));
 
     hud.close();
     hud.show();

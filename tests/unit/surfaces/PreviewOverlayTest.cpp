@@ -44,27 +44,22 @@ class PreviewOverlayTest : public ::testing::Test {
 
 TEST_F(PreviewOverlayTest, FirstShowGrowsAndFadesInOverTheAppearTime) {
     overlay.hide();  // nothing shown yet: nothing to do
-    EXPECT_EQ(desktop.surfaces().all().size(), 0u);
-    EXPECT_EQ(loop().activeTimers(), 0u);
+    EXPECT_TRUE(desktop.surfaces().all().empty() && loop().activeTimers() == 0);
     overlay.show(left);
     Rect start(left.x + 0.0175 * left.width, left.y + 0.0175 * left.height, 0.965 * left.width,
                0.965 * left.height);
-    auto s = preview();
-    EXPECT_TRUE(s.visible);
-    EXPECT_EQ(s.opacity, 0);
-    expectNear(s.frame, start);
+    EXPECT_TRUE(preview().visible && preview().opacity == 0);
+    expectNear(preview().frame, start);
 
     // Each tick shows the eased state for the time since the show.
     for (int tick = 1; tick <= 9; ++tick) {
         SCOPED_TRACE(tick);
         loop().advance(frameTime);
         double p = Theme::easeOut.value(std::min(1.0, tick * frameTime / 0.14));
-        s = preview();
-        EXPECT_NEAR(s.opacity, p, 1e-6);
-        expectNear(s.frame, lerp(start, left, p));
+        EXPECT_NEAR(preview().opacity, p, 1e-6);
+        expectNear(preview().frame, lerp(start, left, p));
     }
-    EXPECT_EQ(preview().opacity, 1.0);
-    EXPECT_EQ(preview().frame, left);
+    EXPECT_EQ(std::pair(preview().opacity, preview().frame), std::pair(1.0, left));
     EXPECT_EQ(loop().activeTimers(), 0u);
 }
 
@@ -75,10 +70,8 @@ TEST_F(PreviewOverlayTest, MovingToAnotherZoneGlidesWithTheStandardCurve) {
         SCOPED_TRACE(tick);
         loop().advance(frameTime);
         double p = Theme::easeStandard.value(std::min(1.0, tick * frameTime / 0.22));
-        auto s = preview();
-        expectNear(s.frame, lerp(left, right, p));
-        EXPECT_EQ(s.opacity, 1.0);
-        EXPECT_TRUE(s.visible);
+        expectNear(preview().frame, lerp(left, right, p));
+        EXPECT_TRUE(preview().opacity == 1.0 && preview().visible);
     }
     EXPECT_EQ(preview().frame, right);
     EXPECT_EQ(loop().activeTimers(), 0u);
@@ -92,18 +85,15 @@ TEST_F(PreviewOverlayTest, HideFadesOutOnceThenHidesTheSurface) {
     for (int tick = 1; tick <= 5; ++tick) {
         SCOPED_TRACE(tick);
         loop().advance(frameTime);
-        auto s = preview();
-        EXPECT_LT(s.opacity, previous);
-        EXPECT_TRUE(s.visible);
-        previous = s.opacity;
+        EXPECT_LT(preview().opacity, previous);
+        EXPECT_TRUE(preview().visible);
+        previous = preview().opacity;
         overlay.hide();  // a second hide does not restart the fade
         EXPECT_EQ(preview().opacity, previous);
     }
     loop().advance(frameTime);  // 6/60 s > 0.09 s
     auto s = preview();
-    EXPECT_EQ(s.opacity, 0);
-    EXPECT_FALSE(s.visible);
-    EXPECT_EQ(loop().activeTimers(), 0u);
+    EXPECT_TRUE(s.opacity == 0 && !s.visible && loop().activeTimers() == 0);
     overlay.hide();  // nothing left to hide: no new fade
     EXPECT_EQ(preview().opacityChanges, s.opacityChanges);
     EXPECT_EQ(loop().activeTimers(), 0u);
@@ -119,15 +109,13 @@ TEST_F(PreviewOverlayTest, ShowDuringTheFadeOutBringsThePreviewBackAndAfterItApp
     overlay.show(above);
     EXPECT_GT(preview().opacity, 0.1);
     loop().advance(1);
-    EXPECT_TRUE(preview().visible);
-    EXPECT_EQ(preview().opacity, 1.0);
-    EXPECT_EQ(preview().frame, above);
+    EXPECT_EQ(std::tuple(preview().visible, preview().opacity, preview().frame),
+              std::tuple(true, 1.0, above));
 
     overlay.hide();
     loop().advance(1);
     overlay.show(right);
-    EXPECT_TRUE(preview().visible);
-    EXPECT_EQ(preview().opacity, 0);
+    EXPECT_TRUE(preview().visible && preview().opacity == 0);
     EXPECT_LT(preview().frame.width, right.width);
     loop().advance(1);
     EXPECT_EQ(preview().frame, right);
@@ -140,8 +128,8 @@ TEST_F(PreviewOverlayTest, EachShowTakesTheOpacitySettingForTheFillOnly) {
     EXPECT_EQ(std::get<port::OverlayModel>(preview().model).fill.alpha, 0.18);  // not yet
     overlay.show(right);
     auto model = std::get<port::OverlayModel>(preview().model);
-    EXPECT_EQ(model.fill.alpha, 0.0);
-    EXPECT_EQ(model.border, Theme::accent);  // the edges stay
+    EXPECT_EQ(std::pair(model.fill.alpha, model.border),
+              std::pair(0.0, Theme::accent));  // edges stay
 }
 
 TEST_F(PreviewOverlayTest, DesktopWithoutSurfacesShowsNothing) {

@@ -15,7 +15,6 @@ using port::SurfaceKind;
 class OnboardingTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        desk.install();
         desk.setNeedsPermission(false);
         // The check reads the session type: these tests are about an X11 session.
         setenv("XDG_SESSION_TYPE", "x11", 1);
@@ -30,8 +29,15 @@ class OnboardingTest : public ::testing::Test {
     void choose(const std::string& id) {
         desk.surfaces().choose(desk.surfaces().find(SurfaceKind::onboarding)->id, id);
     }
+    void showAndContinue() {
+        onboarding.show();
+        choose("continue");
+    }
 
     sim::SimDesktop desk;
+    bool installed = (desk.install(), true);
+    AppSettings settings{desk.defaults()};
+    OnboardingController onboarding{settings};
 };
 
 TEST(SessionCheckTest, TheSessionTypeTheWindowManagerAndThePermissionDecide) {
@@ -57,8 +63,6 @@ TEST(SessionCheckTest, TheSessionTypeTheWindowManagerAndThePermissionDecide) {
 // On a desktop that answers, the check page passes at once: Continue leads straight to
 // the gestures; the crash choice is bound; Get started completes and tells the delegate.
 TEST_F(OnboardingTest, ContinuePassesTheReadyCheckAtOnceAndGetStartedFinishes) {
-    AppSettings settings(desk.defaults());
-    OnboardingController onboarding(settings);
     int finished = 0;
     auto sub = onboarding.onFinished.connect([&] { ++finished; });
     onboarding.show();
@@ -70,12 +74,11 @@ TEST_F(OnboardingTest, ContinuePassesTheReadyCheckAtOnceAndGetStartedFinishes) {
     EXPECT_EQ(shown()->examples[1].second, L10n::shared().string("hud.show"));
     EXPECT_TRUE(shown()->crashOn);
     choose("crash:off");
-    EXPECT_FALSE(settings.crashReportingEnabled());
-    EXPECT_FALSE(shown()->crashOn);
+    EXPECT_FALSE(settings.crashReportingEnabled() || shown()->crashOn);
     choose("start");
     EXPECT_EQ(finished, 1);
-    EXPECT_TRUE(settings.hasCompletedOnboarding());
-    EXPECT_TRUE(AppSettings(desk.defaults()).hasCompletedOnboarding());
+    EXPECT_TRUE(settings.hasCompletedOnboarding() &&
+                AppSettings(desk.defaults()).hasCompletedOnboarding());
     desk.runLoop().runPending();
     EXPECT_EQ(desk.surfaces().count(SurfaceKind::onboarding), 0u);
 
@@ -88,10 +91,7 @@ TEST_F(OnboardingTest, ContinuePassesTheReadyCheckAtOnceAndGetStartedFinishes) {
 // on the next one-second check once one answers.
 TEST_F(OnboardingTest, WithoutAWindowManagerThePageWaitsAndMovesOnOnceOneAnswers) {
     desk.setHasWindowManager(false);
-    AppSettings settings(desk.defaults());
-    OnboardingController onboarding(settings);
-    onboarding.show();
-    choose("continue");
+    showAndContinue();
     ASSERT_TRUE(shown());
     EXPECT_EQ(shown()->page, 1);
     EXPECT_EQ(shown()->title, L10n::shared().string("onb.noWmTitle"));
@@ -109,12 +109,9 @@ TEST_F(OnboardingTest, WithoutAWindowManagerThePageWaitsAndMovesOnOnceOneAnswers
 
 TEST_F(OnboardingTest, ClosingKeepsThePageAndQuitAsksTheDelegate) {
     desk.setHasWindowManager(false);
-    AppSettings settings(desk.defaults());
-    OnboardingController onboarding(settings);
     int quits = 0;
     auto sub = onboarding.onQuitRequested.connect([&] { ++quits; });
-    onboarding.show();
-    choose("continue");
+    showAndContinue();
     desk.surfaces().dismiss(desk.surfaces().find(SurfaceKind::onboarding)->id);
     EXPECT_EQ(desk.runLoop().activeTimers(), 0u);
     onboarding.show();
@@ -131,10 +128,7 @@ TEST_F(OnboardingTest, ClosingKeepsThePageAndQuitAsksTheDelegate) {
 TEST_F(OnboardingTest, APermissionGrantedLaterMovesThePageOnTheNextTick) {
     desk.setNeedsPermission(true);
     desk.setTrusted(false);
-    AppSettings settings(desk.defaults());
-    OnboardingController onboarding(settings);
-    onboarding.show();
-    choose("continue");
+    showAndContinue();
     EXPECT_EQ(shown()->page, 1);
     choose("grant");
     EXPECT_EQ(desk.promptCount(), 1);

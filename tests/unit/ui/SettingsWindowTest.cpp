@@ -26,26 +26,6 @@ class SettingsWindowTest : public ::testing::Test {
     sim::SimDesktop desk;
 };
 
-TEST_F(SettingsWindowTest, NineTabsInOrderWithTheirTextsIconsAndDividers) {
-    AppSettings settings(desk.defaults());
-    SettingsWindowController window(settings);
-    window.show(std::nullopt);
-    const auto m = shown();
-    const std::vector<std::string> ids = {"general",   "snap",    "tiling",
-                                          "shortcuts", "layout",  "workspaces",
-                                          "autoPlace", "exclude", "account"};
-    ASSERT_EQ(m.tabs.size(), ids.size());
-    for (size_t i = 0; i < ids.size(); ++i) {
-        EXPECT_EQ(m.tabs[i].id, ids[i]);
-        EXPECT_EQ(m.tabs[i].title, L10n::shared().string("tab." + ids[i]));
-        EXPECT_FALSE(m.tabs[i].icon.empty());
-        EXPECT_EQ(m.tabs[i].dividerBefore,
-                  ids[i] == "shortcuts" || ids[i] == "exclude" || ids[i] == "account");
-    }
-    EXPECT_EQ(m.selectedTab, "general");
-    EXPECT_EQ(m.page.id, "general");
-}
-
 // Opening on a tab while visible switches the tab on the one window; closing hides it and
 // reopening without a tab shows the tab last selected.
 TEST_F(SettingsWindowTest, OpeningOnATabWhileVisibleSwitchesItAndReopeningKeepsTheLastTab) {
