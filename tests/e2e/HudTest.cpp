@@ -1,4 +1,4 @@
-// The zone picker under openbox: a panel of Kelvra's own takes the keyboard while the
+// The zone picker: a panel of Kelvra's own takes the keyboard while the
 // user's window stays the active one and gets the zone picked.
 #include <algorithm>
 

@@ -28,11 +28,14 @@ TEST(Robustness, ASecondStartGivesWayAndVanishingWindowsCauseNoHarm) {
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 
-// openbox's stock configuration holds Ctrl+Alt+arrows, and another client holds
-// Ctrl+Alt+U: the program tells the user, once, and its other shortcuts work (but never
-// on its own windows).
+// The stock configurations of openbox, xfwm4, IceWM, Fluxbox and Mutter hold
+// Ctrl+Alt+arrows, and another client holds Ctrl+Alt+U: the program tells the user, once,
+// and its other shortcuts work (but never on its own windows).
 TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheOthersWork) {
     Desktop desktop({.stockWindowManagerConfig = true});
+    // KWin's shortcuts live in a daemon on the session bus, which these desktops lack.
+    const std::string manager = desktop.windowManagerName();
+    const bool managerHoldsArrows = manager != "none" && manager != "kwin";
     Display* holder = XOpenDisplay(desktop.displayName().c_str());
     XGrabKey(holder, XKeysymToKeycode(holder, XK_u), ControlMask | Mod1Mask,
              DefaultRootWindow(holder), True, GrabModeAsync, GrabModeAsync);
@@ -46,8 +49,10 @@ TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheO
     };
     ASSERT_TRUE(Desktop::waitUntil([&] { return !alerts().empty(); }, 10s))
         << "no alert about the taken shortcuts";
-    EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+←"));
-    EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+→"));
+    if (managerHoldsArrows) {
+        EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+←"));
+        EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+→"));
+    }
 
     // Once a press on an ordinary window has been handled, so has the one before it.
     Window w = desktop.startTestClient({"ordinary"});
@@ -64,7 +69,8 @@ TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheO
     XEvent press;
     EXPECT_TRUE(Desktop::waitUntil([&] { return XCheckTypedEvent(holder, KeyPress, &press); }))
         << "the holder lost its combination";
-    EXPECT_TRUE(desktop.pressAndExpect(w, XK_d, zone::leftThird));
+    // Not D: xfwm4 and IceWM show the desktop with it.
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_g, zone::rightThird));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_BackSpace, before));
     EXPECT_EQ(alerts().size(), 1u) << "still the one alert";
     EXPECT_TRUE(desktop.kelvraRunning());

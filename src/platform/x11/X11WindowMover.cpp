@@ -114,9 +114,9 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
         const Extents s = placement->shadows;
         MoveResizeRequest r = requestFor(target, d, s);
         // What the manager will grant, by the client's own size rules. Without a
-        // manager nothing enforces those rules: the window gets what we ask.
-        Size granted = managed ? constrainedSize({r.width, r.height}, windows_.sizeHints(w))
-                               : Size{r.width, r.height};
+        // manager nothing enforces them, so the request keeps them itself: an
+        // application squeezed below its minimum cannot draw itself.
+        Size granted = constrainedSize({r.width, r.height}, windows_.sizeHints(w));
         Rect expected =
             outerFrame(Rect(r.x + d.left, r.y + d.top, granted.width, granted.height), d, s);
         bool maximized = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_VERT") ||
@@ -131,7 +131,8 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
             // Nobody redirects the request: the server has applied it before it
             // answers the read that follows.
             XMoveResizeWindow(display, w, static_cast<int>(r.x), static_cast<int>(r.y),
-                              static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+                              static_cast<unsigned>(granted.width),
+                              static_cast<unsigned>(granted.height));
             // Its configure event is not here yet: the kept area is already old.
             c_.properties().dropArea(w);
             return windows_.frame(w);
