@@ -176,12 +176,9 @@ void Desktop::startWindowManager(bool stock) {
     auto failed = [&](const std::string& what) {
         return std::runtime_error(name + " " + what + ": " + windowManager_->logText());
     };
-    if (!waitUntil(
-            [&] {
-                return !property(root(), "_NET_SUPPORTING_WM_CHECK").empty() &&
-                       !property(root(), "_NET_WORKAREA").empty();
-            },
-            startDeadline))
+    // KWin takes its time on a busy machine.
+    if (!waitUntil([&] { return !property(root(), "_NET_SUPPORTING_WM_CHECK").empty(); },
+                   2 * startDeadline))
         throw failed("did not start");
     // A window mapped while the manager still takes over the screen may be missed: it is
     // mapped again until the manager takes it.
@@ -201,8 +198,12 @@ void Desktop::startWindowManager(bool stock) {
     XDestroyWindow(display_, probe);
     XSync(display_, False);
     if (!managed) throw failed("manages no window");
-    // Gone from its list again, so that no test meets it.
-    waitUntil([&] { return !contains(property(root(), "_NET_CLIENT_LIST"), probe); });
+    // Gone from its list again, so that no test meets it; and the work area out, which
+    // the zones are laid out in.
+    waitUntil([&] {
+        return !contains(property(root(), "_NET_CLIENT_LIST"), probe) &&
+               !property(root(), "_NET_WORKAREA").empty();
+    });
 }
 
 Box Desktop::workArea() const {
@@ -352,10 +353,15 @@ std::optional<OwnWindow> Desktop::placed(Window w) const {
         !XTranslateCoordinates(display_, w, root(), 0, 0, &x, &y, &child))
         return std::nullopt;
     const int b = a.border_width;
+    Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, w, &rootReturn, &parent, &children, &count) && children)
+        XFree(children);
     return OwnWindow{
         w,
         {double(x - b), double(y - b), double(a.width + 2 * b), double(a.height + 2 * b)},
-        a.override_redirect != 0};
+        a.override_redirect != 0,
+        parent && parent != root() && !contains(property(root(), "_NET_CLIENT_LIST"), w)};
 }
 
 std::vector<OwnWindow> Desktop::kelvraWindows() const {
@@ -376,9 +382,20 @@ Window Desktop::startTestClient(const ClientOptions& options) {
     waitUntil(
         [&] {
             found = findWindow(options.title);
+            // Mutter publishes no decorations for a window that has none (docks, toolbars,
+            // splashes, and windows that draw their own).
+            auto undecorated = [&](Window w) {
+                const auto motif = property(w, "_MOTIF_WM_HINTS");
+                const auto type = property(w, "_NET_WM_WINDOW_TYPE");
+                for (const char* bare : {"_NET_WM_WINDOW_TYPE_DOCK", "_NET_WM_WINDOW_TYPE_TOOLBAR",
+                                         "_NET_WM_WINDOW_TYPE_SPLASH"})
+                    if (contains(type, atom(display_, bare))) return true;
+                return motif.size() >= 3 && (motif[0] & 2) && motif[2] == 0;
+            };
             ready = found &&
-                    (!windowManager_ || (!property(*found, "_NET_FRAME_EXTENTS").empty() &&
-                                         contains(property(root(), "_NET_CLIENT_LIST"), *found)));
+                    (!windowManager_ ||
+                     ((!property(*found, "_NET_FRAME_EXTENTS").empty() || undecorated(*found)) &&
+                      contains(property(root(), "_NET_CLIENT_LIST"), *found)));
             return ready || !client.running();
         },
         startDeadline);
@@ -388,20 +405,21 @@ Window Desktop::startTestClient(const ClientOptions& options) {
 }
 
 void Desktop::startTray() {
+    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));
+    auto trayRuns = [&] { return XGetSelectionOwner(display_, atom(display_, selection.c_str())); };
+    // IceWM's taskbar and Fluxbox's toolbar hold a tray of their own.
+    if (trayRuns()) return;
     // At the right end, away from the middle of the screen where dividers pass.
     tray_ = start({"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
                    "--height", "24"});
-    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));
-    if (!waitUntil([&] { return XGetSelectionOwner(display_, atom(display_, selection.c_str())); },
-                   startDeadline))
+    if (!waitUntil(trayRuns, startDeadline))
         throw std::runtime_error("the system tray did not start");
 }
 
 std::optional<Window> Desktop::trayIcon() const {
-    // Embedded: inside one of the tray's windows.
-    for (Window tray : windowsOf(tray_->pid()))
-        for (Window w : viewableWindows(display_, tray))
-            if (property(w, "_NET_WM_PID") == std::vector<long>{kelvra_->pid()}) return w;
+    // Embedded in whichever tray runs: trayer, or the manager's own panel.
+    for (Window w : windowsOf(kelvra_->pid()))
+        if (auto own = placed(w); own && own->embedded) return w;
     return std::nullopt;
 }
 

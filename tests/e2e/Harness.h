@@ -76,6 +76,7 @@ struct OwnWindow {
     Window window = 0;
     Box box;
     bool overrideRedirect = false;
+    bool embedded = false;  // inside another program's window (a tray), not managed
 };
 
 // A test client's title and further options (its geometry is 400x300+200+150 unless given).

@@ -148,14 +148,17 @@ WindowManagerLaunch windowManagerLaunch(const std::string& name, const fs::path&
         return {{"icewm"}, {{"ICEWM_PRIVCFG", dir.string()}}};
     }
     if (name == "fluxbox") {
-        // With no -rc it makes ~/.fluxbox from the stock files.
-        if (stock) return {{"fluxbox"}, {}};
-        const fs::path keys = write(home / "fluxbox/keys", fluxboxKeys);
-        const fs::path init =
-            write(home / "fluxbox/init", "session.keyFile: " + keys.string() +
-                                             "\nsession.screen0.workspaces: 1\n"
-                                             "session.screen0.toolbar.visible: true\n");
-        return {{"fluxbox", "-rc", init.string()}, {}};
+        // It reads ~/.fluxbox, filling in from the stock files what is missing there (a
+        // file given with -rc is overwritten with the stock one).
+        if (!stock) {
+            write(home / ".fluxbox/keys", fluxboxKeys);
+            write(home / ".fluxbox/init",
+                  "session.keyFile: ~/.fluxbox/keys\n"
+                  "session.configVersion: 13\n"
+                  "session.screen0.workspaces: 1\n"
+                  "session.screen0.toolbar.visible: true\n");
+        }
+        return {{"fluxbox"}, {}};
     }
     if (name == "mutter") {
         std::map<std::string, std::string> environment;
