@@ -159,6 +159,9 @@ def cell(feature, tests, results, notes, footnotes):
     else:
         word = "pass"
     note = notes.get(feature)
+    # A note that starts with "n.a.: " says the feature cannot apply under this manager.
+    if note and note.startswith("n.a.: ") and word == "fail":
+        word, note = "n.a.", note[len("n.a.: "):]
     if word == "n.a." and not note:
         note = seen[0]["message"]
     if word == "fail" and not note:

@@ -149,7 +149,10 @@ WindowManagerLaunch windowManagerLaunch(const std::string& name, const fs::path&
     }
     if (name == "fluxbox") {
         // It reads ~/.fluxbox, filling in from the stock files what is missing there (a
-        // file given with -rc is overwritten with the stock one).
+        // file given with -rc is overwritten with the stock one). Its style's wallpaper
+        // would otherwise open an xmessage window (no wallpaper setter) that takes the
+        // focus: the overlay drops it, in the stock setup too.
+        write(home / ".fluxbox/overlay", "background: none\n");
         if (!stock) {
             write(home / ".fluxbox/keys", fluxboxKeys);
             write(home / ".fluxbox/init",
@@ -172,6 +175,11 @@ WindowManagerLaunch windowManagerLaunch(const std::string& name, const fs::path&
     if (name == "kwin") {
         // No OpenGL under Xvfb: compositing stays off. Its global shortcuts live in a
         // daemon on the session bus, which the tests do not run, so it takes none.
+        // Its own tiling of windows dragged to an edge would take over from Kelvra's.
+        if (!stock)
+            write(config / "kwinrc",
+                  "[Windows]\nElectricBorderMaximize=false\n"
+                  "ElectricBorderTiling=false\n");
         return {{"kwin_x11", "--replace"}, {{"KWIN_COMPOSE", "N"}}};
     }
     return {};
