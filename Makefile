@@ -9,7 +9,7 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
-.PHONY: configure build test test-fast test-asan fuzz run bench install clean format gallery
+.PHONY: configure build test test-fast test-asan fuzz run bench install clean format gallery matrix
 
 # The installer runs again only when its package list changed since it last succeeded.
 DEPS_STAMP := .deps-installed
@@ -75,3 +75,10 @@ clean:
 gallery: configure
 	@cmake --build $(BUILD) --target kelvra_gallery -j $(JOBS)
 	@bash scripts/gallery.sh $(BUILD)
+
+# The end-to-end desktop tests once per window manager (openbox, xfwm4, IceWM, Fluxbox,
+# Mutter, KWin, none): the table in README.md and docs/matrix.md are written again.
+# MATRIX_MANAGERS=icewm,fluxbox runs only those and keeps the other rows.
+matrix: configure
+	@cmake --build $(BUILD) --target kelvra kelvra-testclient e2e_desktop -j $(JOBS)
+	@python3 scripts/matrix.py $(BUILD) $(if $(MATRIX_MANAGERS),--managers $(MATRIX_MANAGERS))

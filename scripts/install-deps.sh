@@ -36,6 +36,12 @@ packages=(
   # WebDriver, the token in a gnome-keyring on a private session bus, read back by
   # secret-tool; dbus-send sees when the keyring owns its name
   chromium chromium-driver gnome-keyring libsecret-tools dbus-bin
+  # the window-manager compatibility matrix (`make matrix`): each manager the end-to-end
+  # tests run under, xfwm4's settings daemon, and the script that runs them and writes
+  # the tables
+  xfwm4 xfconf icewm fluxbox mutter kwin-x11 python3
+  # KWin draws no title bar without a decoration: Breeze, its default one
+  kwin-style-breeze
   # a Japanese font, so the screenshot gallery shows the Japanese texts
   fonts-vlgothic
 )

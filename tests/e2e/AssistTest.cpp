@@ -1,4 +1,4 @@
-// Snap assist under openbox: after a snap, a panel of cards over the empty rest of the
+// Snap assist: after a snap, a panel of cards over the empty rest of the
 // screen offers the other windows; a click on a card places that window, and Escape or
 // a click elsewhere closes the panel without moving anything.
 #include <algorithm>
@@ -114,7 +114,7 @@ TEST(Assist, ManyWindowsScrollAndStayUsable) {
     }
     desktop.activate(a);
     ASSERT_TRUE(desktop.pressAndExpect(a, XK_u, zone::topLeft));
-    const Box topRight{724, 0, 716, 446};
+    const Box topRight = zone::topRight;
     std::optional<OwnWindow> panel;
     ASSERT_TRUE(Desktop::waitUntil([&] {
         for (const auto& own : desktop.kelvraWindows())
@@ -139,7 +139,7 @@ TEST(Assist, ManyWindowsScrollAndStayUsable) {
     // The offer moves on to the bottom-left quarter.
     EXPECT_TRUE(Desktop::waitUntil([&] {
         for (const auto& own : desktop.kelvraWindows())
-            if (near(own.box, {0, 454, 716, 446})) return true;
+            if (near(own.box, zone::bottomLeft)) return true;
         return false;
     }));
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "Harness.h"
+#include "WindowManagers.h"
 
 #include <X11/extensions/XTest.h>
 #include <X11/extensions/Xrandr.h>
@@ -72,18 +73,6 @@ std::vector<Window> viewableWindows(Display* d, Window parent = None) {
     return found;
 }
 
-// No key bindings at all: the WM must not take any combination the program wants.
-constexpr const char* openboxConfig = R"(<openbox_config xmlns="http://openbox.org/3.4/rc">
-  <resistance><strength>0</strength><screen_edge_strength>0</screen_edge_strength></resistance>
-  <placement><policy>Smart</policy><center>no</center></placement>
-  <desktops><number>1</number></desktops>
-  <mouse><dragThreshold>1</dragThreshold><context name="Titlebar">
-    <mousebind button="Left" action="Press"><action name="Focus"/><action name="Raise"/></mousebind>
-    <mousebind button="Left" action="Drag"><action name="Move"/></mousebind>
-  </context></mouse>
-</openbox_config>
-)";
-
 }  // namespace
 
 std::ostream& operator<<(std::ostream& os, const Box& b) {
@@ -94,6 +83,40 @@ bool near(const Box& a, const Box& b, double tolerance) {
     return std::fabs(a.x - b.x) <= tolerance && std::fabs(a.y - b.y) <= tolerance &&
            std::fabs(a.width - b.width) <= tolerance && std::fabs(a.height - b.height) <= tolerance;
 }
+
+namespace zone {
+
+namespace {
+Box area_;
+}
+
+Box part(double x0, double y0, double x1, double y1) {
+    constexpr double halfGap = 4;
+    // An edge inside the area gives half the gap to each side; the area's own edges none.
+    auto edge = [](double fraction, double start, double length, double inward) {
+        const double at = start + fraction * length;
+        return fraction <= 0 || fraction >= 1 ? at : at + inward;
+    };
+    const double left = edge(x0, area_.x, area_.width, halfGap),
+                 right = edge(x1, area_.x, area_.width, -halfGap),
+                 top = edge(y0, area_.y, area_.height, halfGap),
+                 bottom = edge(y1, area_.y, area_.height, -halfGap);
+    return {left, top, right - left, bottom - top};
+}
+
+void layOut(const Box& area) {
+    area_ = area;
+    leftHalf = part(0, 0, 0.5, 1), rightHalf = part(0.5, 0, 1, 1);
+    topHalf = part(0, 0, 1, 0.5), bottomHalf = part(0, 0.5, 1, 1);
+    topLeft = part(0, 0, 0.5, 0.5), topRight = part(0.5, 0, 1, 0.5);
+    bottomLeft = part(0, 0.5, 0.5, 1), bottomRight = part(0.5, 0.5, 1, 1);
+    leftThird = part(0, 0, 1.0 / 3, 1), centreThird = part(1.0 / 3, 0, 2.0 / 3, 1);
+    rightThird = part(2.0 / 3, 0, 1, 1);
+    leftTwoThirds = part(0, 0, 2.0 / 3, 1), rightTwoThirds = part(1.0 / 3, 0, 1, 1);
+    maximized = part(0, 0, 1, 1);
+}
+
+}  // namespace zone
 
 Desktop::Desktop(DesktopOptions options) {
     char pattern[] = "/tmp/kelvra-e2e-XXXXXX";
@@ -134,22 +157,76 @@ Desktop::Desktop(DesktopOptions options) {
     if (!display_) throw std::runtime_error("cannot connect to " + displayName());
 
     if (!options.monitors.empty()) setMonitors(options.monitors);
-    if (!options.windowManager) return;
-    // Otherwise openbox reads the system's stock rc.xml (XDG_CONFIG_HOME has none).
-    std::vector<std::string> argv = {"openbox", "--sm-disable"};
-    if (!options.stockWindowManagerConfig) {
-        std::ofstream(home_ / "openbox-rc.xml") << openboxConfig;
-        argv.insert(argv.end(), {"--config-file", (home_ / "openbox-rc.xml").string()});
-    }
-    windowManager_ = start(argv);
-    // Ready once it has announced itself on the root window as EWMH asks.
-    if (!waitUntil(
+    if (options.windowManager && chosenWindowManager() != "none")
+        startWindowManager(options.stockWindowManagerConfig);
+    zone::layOut(workArea());
+}
+
+void Desktop::startWindowManager(bool stock) {
+    const std::string name = chosenWindowManager();
+    auto launch = windowManagerLaunch(name, home_, stock);
+    if (launch.argv.empty()) throw std::runtime_error("unknown window manager " + name);
+    const auto sessionEnvironment = environment_;
+    for (const auto& [variable, value] : launch.environment) environment_[variable] = value;
+    windowManager_ = start(launch.argv);
+    environment_ = sessionEnvironment;
+    windowManagerName_ = name;
+    // Ready once it has announced itself on the root window as EWMH asks, and once it
+    // manages a window: framed, listed, its decorations published.
+    auto failed = [&](const std::string& what) {
+        return std::runtime_error(name + " " + what + ": " + windowManager_->logText());
+    };
+    // KWin takes its time on a busy machine.
+    if (!waitUntil([&] { return !property(root(), "_NET_SUPPORTING_WM_CHECK").empty(); },
+                   2 * startDeadline))
+        throw failed("did not start");
+    // A window mapped while the manager still takes over the screen may be missed: it is
+    // mapped again until the manager takes it.
+    const Window probe = XCreateSimpleWindow(display_, root(), 0, 0, 50, 50, 0, 0, 0);
+    bool managed = false;
+    for (int attempt = 0; attempt < 5 && !managed; ++attempt) {
+        XUnmapWindow(display_, probe);
+        XMapWindow(display_, probe);
+        XFlush(display_);
+        managed = waitUntil(
             [&] {
-                return !property(root(), "_NET_SUPPORTING_WM_CHECK").empty() &&
-                       !property(root(), "_NET_WORKAREA").empty();
+                return !property(probe, "_NET_FRAME_EXTENTS").empty() &&
+                       contains(property(root(), "_NET_CLIENT_LIST"), probe);
             },
-            startDeadline))
-        throw std::runtime_error("openbox did not start: " + windowManager_->logText());
+            3s);
+    }
+    XDestroyWindow(display_, probe);
+    XSync(display_, False);
+    if (!managed) throw failed("manages no window");
+    // Gone from its list again, so that no test meets it; and the work area out, which
+    // the zones are laid out in.
+    waitUntil([&] {
+        return !contains(property(root(), "_NET_CLIENT_LIST"), probe) &&
+               !property(root(), "_NET_WORKAREA").empty();
+    });
+}
+
+Box Desktop::workArea() const {
+    const Box monitor = primaryMonitor();
+    Box area{0, 0, monitor.width, monitor.height};
+    const auto all = property(root(), "_NET_WORKAREA");
+    const auto current = property(root(), "_NET_CURRENT_DESKTOP");
+    const size_t at = 4 * size_t(current.empty() ? 0 : current[0]);
+    if (all.size() < at + 4) return area;
+    const double x0 = std::max(monitor.x, double(all[at])),
+                 y0 = std::max(monitor.y, double(all[at + 1])),
+                 x1 = std::min(monitor.x + monitor.width, double(all[at] + all[at + 2])),
+                 y1 = std::min(monitor.y + monitor.height, double(all[at + 1] + all[at + 3]));
+    if (x1 <= x0 || y1 <= y0) return area;
+    return {x0 - monitor.x, y0 - monitor.y, x1 - x0, y1 - y0};
+}
+
+Spot Desktop::titleBar(Window window) const {
+    const Box f = frame(window).value_or(Box{});
+    const Box origin = primaryMonitor();
+    auto e = property(window, "_NET_FRAME_EXTENTS");
+    const double top = e.size() == 4 && e[2] > 2 ? double(e[2]) : 16;
+    return {int(origin.x + f.x + f.width / 2), int(origin.y + f.y + top / 2)};
 }
 
 Desktop::~Desktop() {
@@ -276,10 +353,15 @@ std::optional<OwnWindow> Desktop::placed(Window w) const {
         !XTranslateCoordinates(display_, w, root(), 0, 0, &x, &y, &child))
         return std::nullopt;
     const int b = a.border_width;
+    Window rootReturn = 0, parent = 0, *children = nullptr;
+    unsigned int count = 0;
+    if (XQueryTree(display_, w, &rootReturn, &parent, &children, &count) && children)
+        XFree(children);
     return OwnWindow{
         w,
         {double(x - b), double(y - b), double(a.width + 2 * b), double(a.height + 2 * b)},
-        a.override_redirect != 0};
+        a.override_redirect != 0,
+        parent && parent != root() && !contains(property(root(), "_NET_CLIENT_LIST"), w)};
 }
 
 std::vector<OwnWindow> Desktop::kelvraWindows() const {
@@ -300,9 +382,20 @@ Window Desktop::startTestClient(const ClientOptions& options) {
     waitUntil(
         [&] {
             found = findWindow(options.title);
+            // Mutter publishes no decorations for a window that has none (docks, toolbars,
+            // splashes, and windows that draw their own).
+            auto undecorated = [&](Window w) {
+                const auto motif = property(w, "_MOTIF_WM_HINTS");
+                const auto type = property(w, "_NET_WM_WINDOW_TYPE");
+                for (const char* bare : {"_NET_WM_WINDOW_TYPE_DOCK", "_NET_WM_WINDOW_TYPE_TOOLBAR",
+                                         "_NET_WM_WINDOW_TYPE_SPLASH"})
+                    if (contains(type, atom(display_, bare))) return true;
+                return motif.size() >= 3 && (motif[0] & 2) && motif[2] == 0;
+            };
             ready = found &&
-                    (!windowManager_ || (!property(*found, "_NET_FRAME_EXTENTS").empty() &&
-                                         contains(property(root(), "_NET_CLIENT_LIST"), *found)));
+                    (!windowManager_ ||
+                     ((!property(*found, "_NET_FRAME_EXTENTS").empty() || undecorated(*found)) &&
+                      contains(property(root(), "_NET_CLIENT_LIST"), *found)));
             return ready || !client.running();
         },
         startDeadline);
@@ -312,20 +405,21 @@ Window Desktop::startTestClient(const ClientOptions& options) {
 }
 
 void Desktop::startTray() {
+    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));
+    auto trayRuns = [&] { return XGetSelectionOwner(display_, atom(display_, selection.c_str())); };
+    // IceWM's taskbar and Fluxbox's toolbar hold a tray of their own.
+    if (trayRuns()) return;
     // At the right end, away from the middle of the screen where dividers pass.
     tray_ = start({"trayer", "--edge", "bottom", "--align", "right", "--widthtype", "request",
                    "--height", "24"});
-    const std::string selection = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display_));
-    if (!waitUntil([&] { return XGetSelectionOwner(display_, atom(display_, selection.c_str())); },
-                   startDeadline))
+    if (!waitUntil(trayRuns, startDeadline))
         throw std::runtime_error("the system tray did not start");
 }
 
 std::optional<Window> Desktop::trayIcon() const {
-    // Embedded: inside one of the tray's windows.
-    for (Window tray : windowsOf(tray_->pid()))
-        for (Window w : viewableWindows(display_, tray))
-            if (property(w, "_NET_WM_PID") == std::vector<long>{kelvra_->pid()}) return w;
+    // Embedded in whichever tray runs: trayer, or the manager's own panel.
+    for (Window w : windowsOf(kelvra_->pid()))
+        if (auto own = placed(w); own && own->embedded) return w;
     return std::nullopt;
 }
 

@@ -34,15 +34,21 @@ std::ostream& operator<<(std::ostream& os, const Box& b);
 // The server works in whole pixels, so half-pixel zone edges round either way.
 bool near(const Box& a, const Box& b, double tolerance = 1.0);
 
-// The zones of the default 1440 x 900 screen with the default gap of 8 and no padding:
-// each inner zone edge is pulled in by 4 pixels.
+// The zones of the primary monitor's usable area with the default gap of 8 and no
+// padding: each inner zone edge is pulled in by 4 pixels. Each desktop lays them out
+// again over the work area its window manager announces (its own panel left out); the
+// values here are those of the default 1440 x 900 screen without a panel.
 namespace zone {
-constexpr Box leftHalf{0, 0, 716, 900}, rightHalf{724, 0, 716, 900};
-constexpr Box topHalf{0, 0, 1440, 446}, bottomHalf{0, 454, 1440, 446};
-constexpr Box topLeft{0, 0, 716, 446}, bottomRight{724, 454, 716, 446};
-constexpr Box leftThird{0, 0, 476, 900}, rightThird{964, 0, 476, 900};
-constexpr Box leftTwoThirds{0, 0, 956, 900}, rightTwoThirds{484, 0, 956, 900};
-constexpr Box maximized{0, 0, 1440, 900};
+inline Box leftHalf{0, 0, 716, 900}, rightHalf{724, 0, 716, 900};
+inline Box topHalf{0, 0, 1440, 446}, bottomHalf{0, 454, 1440, 446};
+inline Box topLeft{0, 0, 716, 446}, topRight{724, 0, 716, 446};
+inline Box bottomLeft{0, 454, 716, 446}, bottomRight{724, 454, 716, 446};
+inline Box leftThird{0, 0, 476, 900}, centreThird{484, 0, 472, 900}, rightThird{964, 0, 476, 900};
+inline Box leftTwoThirds{0, 0, 956, 900}, rightTwoThirds{484, 0, 956, 900};
+inline Box maximized{0, 0, 1440, 900};
+// The part of the area between the fractions (0 to 1) x0..x1 and y0..y1.
+Box part(double x0, double y0, double x1, double y1);
+void layOut(const Box& area);
 }  // namespace zone
 
 struct Spot {  // root coordinates
@@ -58,8 +64,10 @@ struct Monitor {  // a RandR monitor laid over the root window
 struct DesktopOptions {
     std::string screen = "1440x900x24";
     std::vector<Monitor> monitors = {};  // empty: the server's own single monitor
+    // The manager KELVRA_E2E_WM names (openbox by default); false: none at all.
     bool windowManager = true;
-    // openbox with its stock key bindings (Ctrl+Alt+arrows among them) instead of none.
+    // The manager with the configuration Debian ships (for openbox, IceWM, Fluxbox and
+    // xfwm4 Ctrl+Alt+arrows among its bindings) instead of one that takes none.
     bool stockWindowManagerConfig = false;
 };
 
@@ -68,6 +76,7 @@ struct OwnWindow {
     Window window = 0;
     Box box;
     bool overrideRedirect = false;
+    bool embedded = false;  // inside another program's window (a tray), not managed
 };
 
 // A test client's title and further options (its geometry is 400x300+200+150 unless given).
@@ -89,6 +98,9 @@ class Desktop {
     Window root() const { return DefaultRootWindow(display_); }
     std::string displayName() const { return ":" + std::to_string(displayNumber_); }
     const std::filesystem::path& home() const { return home_; }
+    // The running window manager's name as KELVRA_E2E_WM gives it; "none" without one.
+    const std::string& windowManagerName() const { return windowManagerName_; }
+    bool hasWindowManager() const { return windowManager_ != nullptr; }
 
     // For the programs started from now on ("" removes a variable).
     void changeEnvironment(const std::map<std::string, std::string>& changes) {
@@ -148,6 +160,8 @@ class Desktop {
     // Gives the window the input focus (through the WM when there is one) and waits.
     void activate(Window window);
 
+    // Where a press grips the title bar: its middle, from the manager's frame extents.
+    Spot titleBar(Window window) const;
     // The outer frame now, or nothing when the window is gone.
     std::optional<Box> frame(Window window) const;
     // Polls until the frame is near `expected`.
@@ -165,6 +179,9 @@ class Desktop {
   private:
     std::unique_ptr<ChildProcess> start(const std::vector<std::string>& argv, int fd = -1);
     void setMonitors(const std::vector<Monitor>& monitors);
+    void startWindowManager(bool stock);
+    // The primary monitor's part of the manager's _NET_WORKAREA (port space).
+    Box workArea() const;
     Box primaryMonitor() const;
     // The window's area in root coordinates, its border included.
     std::optional<OwnWindow> placed(Window window) const;
@@ -177,6 +194,7 @@ class Desktop {
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     nlohmann::json settings_;
     std::map<std::string, std::string> environment_;
+    std::string windowManagerName_ = "none";
     int logCounter_ = 0;
     Spot pointer_;
 };

@@ -28,12 +28,31 @@ TEST(Robustness, ASecondStartGivesWayAndVanishingWindowsCauseNoHarm) {
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 
-// openbox's stock configuration holds Ctrl+Alt+arrows, and another client holds
-// Ctrl+Alt+U: the program tells the user, once, and its other shortcuts work (but never
-// on its own windows).
+// The stock configurations of openbox, xfwm4, IceWM, Fluxbox and Mutter hold
+// Ctrl+Alt+arrows, and another client holds Ctrl+Alt+U: the program tells the user, once,
+// and its other shortcuts work (but never on its own windows).
 TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheOthersWork) {
     Desktop desktop({.stockWindowManagerConfig = true});
     Display* holder = XOpenDisplay(desktop.displayName().c_str());
+    // Whether the manager holds Ctrl+Alt+Left: then a grab of it fails. (KWin keeps its
+    // shortcuts in a daemon on the session bus, which these desktops lack.)
+    static int grabError = 0;
+    auto handler = XSetErrorHandler([](Display*, XErrorEvent* e) {
+        grabError = e->error_code;
+        return 0;
+    });
+    const KeyCode left = XKeysymToKeycode(holder, XK_Left);
+    XGrabKey(holder, left, ControlMask | Mod1Mask, DefaultRootWindow(holder), True, GrabModeAsync,
+             GrabModeAsync);
+    XSync(holder, False);
+    XSetErrorHandler(handler);
+    const bool managerHoldsArrows = grabError == BadAccess;
+    if (!managerHoldsArrows)
+        XUngrabKey(holder, left, ControlMask | Mod1Mask, DefaultRootWindow(holder));
+    const std::string manager = desktop.windowManagerName();
+    if (manager == "openbox" || manager == "xfwm4" || manager == "icewm" || manager == "fluxbox") {
+        EXPECT_TRUE(managerHoldsArrows) << manager << " left Ctrl+Alt+Left free";
+    }
     XGrabKey(holder, XKeysymToKeycode(holder, XK_u), ControlMask | Mod1Mask,
              DefaultRootWindow(holder), True, GrabModeAsync, GrabModeAsync);
     XSync(holder, False);
@@ -46,8 +65,10 @@ TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheO
     };
     ASSERT_TRUE(Desktop::waitUntil([&] { return !alerts().empty(); }, 10s))
         << "no alert about the taken shortcuts";
-    EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+←"));
-    EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+→"));
+    if (managerHoldsArrows) {
+        EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+←"));
+        EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+→"));
+    }
 
     // Once a press on an ordinary window has been handled, so has the one before it.
     Window w = desktop.startTestClient({"ordinary"});
@@ -64,7 +85,8 @@ TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheO
     XEvent press;
     EXPECT_TRUE(Desktop::waitUntil([&] { return XCheckTypedEvent(holder, KeyPress, &press); }))
         << "the holder lost its combination";
-    EXPECT_TRUE(desktop.pressAndExpect(w, XK_d, zone::leftThird));
+    // Not D: xfwm4 and IceWM show the desktop with it.
+    EXPECT_TRUE(desktop.pressAndExpect(w, XK_g, zone::rightThird));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_BackSpace, before));
     EXPECT_EQ(alerts().size(), 1u) << "still the one alert";
     EXPECT_TRUE(desktop.kelvraRunning());

@@ -18,15 +18,27 @@ TEST_P(Shortcuts, EveryZoneCentreRestoreAndCyclingThroughRelatedZones) {
     const Box o = *desktop.frame(w);
     // Every zone, each press another action so that none of them cycles; centre keeps
     // the size of the right two-thirds.
+    const Box& area = maximized;
+    auto centredAt = [&](double width, double height) {
+        return Box{area.x + (area.width - width) / 2, area.y + (area.height - height) / 2, width,
+                   height};
+    };
     const std::pair<unsigned long, Box> zones[] = {
-        {XK_Left, {0, 0, 716, 900}},    {XK_Right, {724, 0, 716, 900}},
-        {XK_Up, {0, 0, 1440, 446}},     {XK_Down, {0, 454, 1440, 446}},
-        {XK_Return, {0, 0, 1440, 900}}, {XK_u, {0, 0, 716, 446}},
-        {XK_i, {724, 0, 716, 446}},     {XK_j, {0, 454, 716, 446}},
-        {XK_k, {724, 454, 716, 446}},   {XK_d, {0, 0, 476, 900}},
-        {XK_f, {484, 0, 472, 900}},     {XK_g, {964, 0, 476, 900}},
-        {XK_e, {0, 0, 956, 900}},       {XK_t, {484, 0, 956, 900}},
-        {XK_c, {242, 0, 956, 900}},
+        {XK_Left, leftHalf},
+        {XK_Right, rightHalf},
+        {XK_Up, topHalf},
+        {XK_Down, bottomHalf},
+        {XK_Return, maximized},
+        {XK_u, topLeft},
+        {XK_i, topRight},
+        {XK_j, bottomLeft},
+        {XK_k, bottomRight},
+        {XK_d, leftThird},
+        {XK_f, centreThird},
+        {XK_g, rightThird},
+        {XK_e, leftTwoThirds},
+        {XK_t, rightTwoThirds},
+        {XK_c, centredAt(rightTwoThirds.width, rightTwoThirds.height)},
     };
     for (const auto& [keysym, expected] : zones)
         ASSERT_TRUE(desktop.pressAndExpect(w, keysym, expected));
@@ -37,8 +49,9 @@ TEST_P(Shortcuts, EveryZoneCentreRestoreAndCyclingThroughRelatedZones) {
     // repeat window cycle; another action starts from its own zone. Maximize and almost
     // maximize (5 % in from every side) toggle. With nothing left to restore the next
     // press is a no-op, so a later snap still restores to the same frame.
-    const Box centred{720 - o.width / 2, 450 - o.height / 2, o.width, o.height};
-    const Box almostMaximized{72, 45, 1296, 810};
+    const Box centred = centredAt(o.width, o.height);
+    const Box almostMaximized{area.x + area.width * 0.05, area.y + area.height * 0.05,
+                              area.width * 0.9, area.height * 0.9};
     const std::pair<unsigned long, Box> chain[] = {
         {XK_c, centred},
         {XK_BackSpace, o},

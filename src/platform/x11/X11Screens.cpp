@@ -1,6 +1,7 @@
 #include "platform/x11/X11Screens.h"
 
 #include <memory>
+#include <optional>
 
 #include "platform/port/Platform.h"
 #include "platform/x11/X11Properties.h"
@@ -57,13 +58,27 @@ std::vector<port::PlatformScreen> X11Screens::readScreens() {
             struts.push_back(Strut::full(values, root));
         }
     }
+    // The manager's work area for the current desktop, where it announces one.
+    std::optional<Rect> workArea;
+    if (auto area = readCardinals(c_, c_.root(), "_NET_WORKAREA")) {
+        auto desktop = readCardinals(c_, c_.root(), "_NET_CURRENT_DESKTOP");
+        const size_t at = 4 * size_t(desktop && !desktop->empty() ? (*desktop)[0] : 0);
+        if (area->size() >= at + 4)
+            workArea = Rect(double((*area)[at]), double((*area)[at + 1]), double((*area)[at + 2]),
+                            double((*area)[at + 3]));
+    }
     for (const Monitor& m : monitors) {
         port::PlatformScreen s;
         s.id = m.id;
         s.name = m.name;
         s.builtIn = m.builtIn;
         s.frame = c_.toPort(m.root);
-        s.visibleFrame = c_.toPort(visibleFrameOf(m.root, root, struts));
+        Rect visible = visibleFrameOf(m.root, root, struts);
+        if (workArea) {
+            const Rect cut = visible.intersection(workAreaPartOf(m.root, root, *workArea));
+            if (cut.width > 0 && cut.height > 0) visible = cut;
+        }
+        s.visibleFrame = c_.toPort(visible);
         result.push_back(s);
     }
     return result;
@@ -81,7 +96,9 @@ void X11Screens::onEvent(const XEvent& e) {
     if (e.type == PropertyNotify) {
         Atom a = e.xproperty.atom;
         if (a == c_.atom("_NET_WM_STRUT_PARTIAL") || a == c_.atom("_NET_WM_STRUT") ||
-            (e.xproperty.window == c_.root() && a == c_.atom("_NET_CLIENT_LIST"))) {
+            (e.xproperty.window == c_.root() &&
+             (a == c_.atom("_NET_CLIENT_LIST") || a == c_.atom("_NET_WORKAREA") ||
+              a == c_.atom("_NET_CURRENT_DESKTOP")))) {
             cache_.reset();
             scheduleNotify(true);
         }

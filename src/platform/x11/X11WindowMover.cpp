@@ -113,10 +113,11 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
         const Extents d = placement->decorations;
         const Extents s = placement->shadows;
         MoveResizeRequest r = requestFor(target, d, s);
-        // What the manager will grant, by the client's own size rules. Without a
-        // manager nothing enforces those rules: the window gets what we ask.
-        Size granted = managed ? constrainedSize({r.width, r.height}, windows_.sizeHints(w))
-                               : Size{r.width, r.height};
+        // What the manager will grant, by the client's own size rules. The request
+        // keeps them itself: without a manager nothing enforces them, and some managers
+        // (IceWM) apply a move-resize below the client's minimum; an application
+        // squeezed below its minimum cannot draw itself.
+        Size granted = constrainedSize({r.width, r.height}, windows_.sizeHints(w));
         Rect expected =
             outerFrame(Rect(r.x + d.left, r.y + d.top, granted.width, granted.height), d, s);
         bool maximized = windows_.hasState(w, "_NET_WM_STATE_MAXIMIZED_VERT") ||
@@ -131,7 +132,8 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
             // Nobody redirects the request: the server has applied it before it
             // answers the read that follows.
             XMoveResizeWindow(display, w, static_cast<int>(r.x), static_cast<int>(r.y),
-                              static_cast<unsigned>(r.width), static_cast<unsigned>(r.height));
+                              static_cast<unsigned>(granted.width),
+                              static_cast<unsigned>(granted.height));
             // Its configure event is not here yet: the kept area is already old.
             c_.properties().dropArea(w);
             return windows_.frame(w);
@@ -144,7 +146,8 @@ std::optional<Rect> X11WindowMover::setFrame(Window w, const Rect& target, doubl
         constexpr long allFields = (1 << 8) | (1 << 9) | (1 << 10) | (1 << 11);
         c_.sendRootMessage(w, "_NET_MOVERESIZE_WINDOW",
                            northWestGravity | allFields | (sourcePager << 12), std::lround(r.x),
-                           std::lround(r.y), std::lround(r.width), std::lround(r.height));
+                           std::lround(r.y), std::lround(granted.width),
+                           std::lround(granted.height));
         // The request just sent: every answer to it carries this serial or a later one.
         unsigned long sent = NextRequest(display) - 1;
         XFlush(display);

@@ -5,6 +5,7 @@
 using kelvra::Rect;
 using kelvra::x11::Strut;
 using kelvra::x11::visibleFrameOf;
+using kelvra::x11::workAreaPartOf;
 
 namespace {
 
@@ -62,4 +63,29 @@ TEST(StrutGeometry, OverlappingPanelsKeepTheLargerAndNeverEmptyTheMonitor) {
               partial({0, 0, 0, 1000, 0, 0, 0, 0, 0, 0, 0, 1919})};
     EXPECT_EQ(visibleFrameOf(Rect(0, 0, 1920, 1080), Rect(0, 0, 1920, 1080), struts),
               Rect(0, 0, 1920, 1080));
+}
+
+// A manager's own panel shows only in its work area: one rectangle over the whole root.
+TEST(StrutGeometry, WorkAreaCutsAMonitorOnlyFromTheRootEdgesItLiesOn) {
+    const struct {
+        const char* what;
+        Rect monitor, root, workArea, expected;
+    } cases[] = {
+        {"a taskbar along the bottom of the only monitor", Rect(0, 0, 1440, 900),
+         Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 874), Rect(0, 0, 1440, 874)},
+        {"a toolbar at the top", Rect(0, 0, 1440, 900), Rect(0, 0, 1440, 900),
+         Rect(0, 20, 1440, 880), Rect(0, 20, 1440, 880)},
+        // The left monitor's bottom is not the root's: the lower right one decides it.
+        {"the bottom edge on a shorter neighbour", left, root, Rect(0, 0, 3840, 1254), left},
+        {"the bottom edge on the monitor that reaches it", right, root, Rect(0, 0, 3840, 1254),
+         Rect(1920, 200, 1920, 1054)},
+        // Seen from the right monitor the work area's left edge is on another monitor.
+        {"a panel on the left of the left monitor", right, root, Rect(40, 0, 3800, 1280), right},
+        {"the same panel on its own monitor", left, root, Rect(40, 0, 3800, 1280),
+         Rect(40, 0, 1880, 1080)},
+        {"a bottom edge below the monitor", left, root, Rect(0, 0, 3840, 1100), left},
+        {"a work area that leaves nothing", left, root, Rect(0, 0, 3840, 0), left},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(workAreaPartOf(c.monitor, c.root, c.workArea), c.expected) << c.what;
 }

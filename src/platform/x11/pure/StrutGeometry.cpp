@@ -74,4 +74,15 @@ Rect visibleFrameOf(const Rect& monitor, const Rect& root, const std::vector<Str
     return Rect(x0, y0, x1 - x0, y1 - y0);
 }
 
+Rect workAreaPartOf(const Rect& monitor, const Rect& root, const Rect& workArea) {
+    double x0 = monitor.minX(), y0 = monitor.minY(), x1 = monitor.maxX(), y1 = monitor.maxY();
+    auto inside = [](double edge, double low, double high) { return edge > low && edge < high; };
+    if (monitor.minX() == root.minX() && inside(workArea.minX(), x0, x1)) x0 = workArea.minX();
+    if (monitor.maxX() == root.maxX() && inside(workArea.maxX(), x0, x1)) x1 = workArea.maxX();
+    if (monitor.minY() == root.minY() && inside(workArea.minY(), y0, y1)) y0 = workArea.minY();
+    if (monitor.maxY() == root.maxY() && inside(workArea.maxY(), y0, y1)) y1 = workArea.maxY();
+    if (x1 <= x0 || y1 <= y0) return monitor;
+    return Rect(x0, y0, x1 - x0, y1 - y0);
+}
+
 }  // namespace kelvra::x11

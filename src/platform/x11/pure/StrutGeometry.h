@@ -26,4 +26,12 @@ struct Strut {
 // every strut whose inner edge falls on it. A strut that would leave nothing is ignored.
 Rect visibleFrameOf(const Rect& monitor, const Rect& root, const std::vector<Strut>& struts);
 
+// The part of a monitor that the window manager's work area (root coordinates) leaves.
+// Some managers (IceWM's taskbar, Fluxbox's toolbar) keep their own panel out of the
+// work area without any strut. The work area is one rectangle over the whole root, so
+// only an edge that cuts into the monitor from a root edge the monitor lies on counts:
+// its other edges belong to neighbouring monitors. A work area that would leave nothing
+// is ignored.
+Rect workAreaPartOf(const Rect& monitor, const Rect& root, const Rect& workArea);
+
 }  // namespace kelvra::x11
