@@ -174,6 +174,13 @@ TEST_F(SnapAssistTest, DismissedByEscapeAClickElsewhereAnotherSnapOrTheStartersE
          [&](AXWindow& a, AXWindow&, uint64_t) { desktop.setMinimized(a.element(), true); }, false},
         {"a window that is no starter closed",
          [&](AXWindow&, AXWindow& b, uint64_t) { desktop.destroyWindow(b.element()); }, true},
+        // Nothing to place: the offer ends, as after any failed pick.
+        {"a card picked as its window closes (the news not yet delivered)",
+         [&](AXWindow&, AXWindow& b, uint64_t) {
+             desktop.destroyWindow(b.element());
+             pick("B");
+         },
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
