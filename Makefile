@@ -9,7 +9,7 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
-.PHONY: configure build test test-fast test-asan fuzz run bench install clean format gallery matrix
+.PHONY: configure build test test-fast test-asan fuzz run bench install clean format gallery matrix chaos soak
 
 # The installer runs again only when its package list changed since it last succeeded.
 DEPS_STAMP := .deps-installed
@@ -82,3 +82,15 @@ gallery: configure
 matrix: configure
 	@cmake --build $(BUILD) --target kelvra kelvra-testclient e2e_desktop -j $(JOBS)
 	@python3 scripts/matrix.py $(BUILD) $(if $(MATRIX_MANAGERS),--managers $(MATRIX_MANAGERS))
+
+# Faults that take minutes (settings writes killed, its folder full and read-only, the
+# end-to-end fault tests repeated) and the soak; prints a summary. Mounts need root.
+CHAOS_TARGETS := kelvra kelvra-testclient e2e_desktop kelvra-save-chaos kelvra-soak
+chaos: configure
+	@cmake --build $(BUILD) --target $(CHAOS_TARGETS) -j $(JOBS)
+	@bash scripts/run-chaos.sh $(BUILD)
+
+# The soak alone: 10,000 shortcut presses and 1,000 drags among 30 windows.
+soak: configure
+	@cmake --build $(BUILD) --target kelvra kelvra-testclient kelvra-soak -j $(JOBS)
+	@$(BUILD)/tools/kelvra-soak

@@ -94,6 +94,8 @@ int main(int argc, char** argv) {
         std::fputs(answer.error.c_str(), stderr);
         if (!answer.run) return answer.exitCode;
     }
+    // Before anything is written: a start without a desktop leaves nothing behind.
+    if (!haveX11Session()) return 1;
     // First of all, so that even a crash during start-up leaves a record.
     std::string crashHandlerError;
     auto crashFolder = crash::defaultCrashFolder();
@@ -106,7 +108,6 @@ int main(int argc, char** argv) {
         }
     }
     qt::UnixSignals::ignoreBrokenPipes();
-    if (!haveX11Session()) return 1;
     x11::X11Connection connection;
     // The connection has said why it could not open.
     if (!connection.isOpen()) return 1;

@@ -221,6 +221,11 @@ void AppDelegate::wire() {
             d.components().statusItem().setShortcutsHeldElsewhere(combos);
             d.components().settingsWindow().setTakenShortcuts(combos);
         })));
+    keep(platform().defaults->saveFailed.connect(withSelf([](AppDelegate& d, const std::string&) {
+        d.components().statusItem().setSettingsNotSaved(true);
+    })));
+    keep(platform().defaults->saveRecovered.connect(
+        withSelf([](AppDelegate& d) { d.components().statusItem().setSettingsNotSaved(false); })));
     keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
         if (trusted()) d.startCore();

@@ -101,6 +101,12 @@ void StatusItemController::setShortcutsHeldElsewhere(std::vector<KeyCombo> combo
     refreshIcon();
 }
 
+void StatusItemController::setSettingsNotSaved(bool notSaved) {
+    if (notSaved == settingsNotSaved_) return;
+    settingsNotSaved_ = notSaved;
+    refreshIcon();
+}
+
 void StatusItemController::setUpdateStatus(bool updaterExists, std::string status) {
     if (updaterExists == updater_ && status == updateStatus_) return;
     updater_ = updaterExists;
@@ -115,6 +121,8 @@ void StatusItemController::refreshIcon() {
 StatusItemController::Attention StatusItemController::attention() const {
     if (!Permissions::isGranted()) return Attention::permission;
     if (!platform().windows->capabilities().hasWindowManager) return Attention::windowManager;
+    // Changes that only live until the program ends matter more than a held shortcut.
+    if (settingsNotSaved_) return Attention::settingsNotSaved;
     if (!heldElsewhere_.empty()) return Attention::shortcuts;
     return Attention::none;
 }
@@ -135,6 +143,10 @@ port::TrayModel StatusItemController::model() const {
         case Attention::windowManager:
             m.icon = port::TrayIcon::permissionWarning;
             m.toolTip += " — " + l.string("menu.noWindowManager");
+            break;
+        case Attention::settingsNotSaved:
+            m.icon = port::TrayIcon::permissionWarning;
+            m.toolTip += " — " + l.string("menu.settingsNotSaved");
             break;
         case Attention::shortcuts:
             // Shortcuts held elsewhere are a nuisance, not a breakdown: the rest works.
@@ -166,6 +178,9 @@ std::vector<port::MenuItem> StatusItemController::menu(Attention why) const {
         items.push_back(separator());
     } else if (why == Attention::windowManager) {
         items.push_back(item("onboarding", l.string("menu.noWindowManager")));
+        items.push_back(separator());
+    } else if (why == Attention::settingsNotSaved) {
+        items.push_back(item("settings", l.string("menu.settingsNotSaved")));
         items.push_back(separator());
     } else if (why == Attention::shortcuts) {
         items.push_back(item("settings", l.string("menu.shortcutsTaken")));

@@ -17,8 +17,8 @@ struct Workspace;
 
 // The tray icon and its menu, drawn through the surfaces port. The icon tells whether
 // arranging works, is paused, or needs the user's attention (no permission, no window
-// manager, shortcuts held by another program); the menu reaches every feature with the
-// mouse. It moves no window itself: choices go out through the signals.
+// manager, settings that cannot be saved, shortcuts held by another program); the menu reaches
+// every feature with the mouse. It moves no window itself: choices go out through the signals.
 class StatusItemController {
   public:
     explicit StatusItemController(AppSettings& settings);
@@ -33,6 +33,8 @@ class StatusItemController {
     void refreshIcon();
     // The combinations another program holds since the last registration.
     void setShortcutsHeldElsewhere(std::vector<KeyCombo> combos);
+    // Whether the last change of the settings could not be written to the file.
+    void setSettingsNotSaved(bool notSaved);
 
     // The updater's lines in the menu: "Check for updates…" while an updater exists, and
     // its status (an update found, a download's progress) when it has one.
@@ -55,7 +57,7 @@ class StatusItemController {
     Signal<> onUpdateStatusChosen;
 
   private:
-    enum class Attention { none, permission, windowManager, shortcuts };
+    enum class Attention { none, permission, windowManager, settingsNotSaved, shortcuts };
     Attention attention() const;
     port::MenuItem zoneItem(ZoneID zone) const;
     std::vector<port::MenuItem> menu(Attention attention) const;
@@ -65,6 +67,7 @@ class StatusItemController {
     std::unique_ptr<port::Surface> surface_;
     Subscription chosen_;
     std::vector<KeyCombo> heldElsewhere_;
+    bool settingsNotSaved_ = false;
     bool updater_ = false;
     std::string updateStatus_;
     bool refreshPosted_ = false;

@@ -91,6 +91,7 @@ void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& scr
         noRoomLogged_.clear();
     }
 
+    watch(window);
     if (!snappedWindows.contains(window)) {
         auto& stack = restoreStack_[window];
         stack.push_back(*old);
@@ -107,6 +108,25 @@ void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& scr
     snappedWindows.insert_or_assign(window, Snapped{zone, actual});
     onSnap.emit(window, zone, actual, screen);
     onDidSnap.emit(window, zone, screen);
+}
+
+void SnapEngine::watch(const AXWindow& window) {
+    ended_.clear();
+    if (watched_.contains(window)) return;
+    watched_.emplace(window, platform().windows->observe(
+                                 window.element(), [this, window](port::WindowEvent event) {
+                                     if (event == port::WindowEvent::destroyed) forget(window);
+                                 }));
+}
+
+void SnapEngine::forget(const AXWindow& window) {
+    restoreStack_.erase(window);
+    snappedWindows.erase(window);
+    if (lastShortcutSnap_ && lastShortcutSnap_->window == window) lastShortcutSnap_.reset();
+    if (auto it = watched_.find(window); it != watched_.end()) {
+        ended_.push_back(std::move(it->second));
+        watched_.erase(it);
+    }
 }
 
 void SnapEngine::performShortcutSnap(const AXWindow& window, SnapAction action,

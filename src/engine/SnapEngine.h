@@ -64,9 +64,16 @@ class SnapEngine {
     Signal<AXWindow, ZoneID, ScreenInfo> onDidSnap;
 
   private:
+    // Forgets the window when it ends: the server gives its id to later windows, which
+    // must not inherit its history or cycle on from its last zone.
+    void watch(const AXWindow& window);
+    void forget(const AXWindow& window);
+
     AppSettings& settings_;
     std::unordered_map<AXWindow, std::vector<Rect>> restoreStack_;
     std::optional<ShortcutSnap> lastShortcutSnap_;
+    std::unordered_map<AXWindow, Subscription> watched_;
+    std::vector<Subscription> ended_;  // released outside their own callbacks
     // The last reason logged for a zone without room, so it is said once.
     std::string noRoomLogged_;
 };

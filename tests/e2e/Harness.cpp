@@ -8,6 +8,7 @@
 #include <X11/extensions/Xrandr.h>
 #include <X11/keysym.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -579,6 +580,36 @@ Box Desktop::primaryMonitor() const {
     }
     XRRFreeMonitors(info);
     return box;
+}
+
+void Desktop::replaceWindowManager(const std::vector<std::string>& argv) {
+    if (windowManager_) {
+        ::kill(windowManager_->pid(), SIGKILL);
+        waitUntil([&] { return !windowManager_->running(); });
+    }
+    windowManager_.reset();
+    if (argv.empty()) return;
+    // The dead manager's check window is gone; the new one's names itself.
+    waitUntil([&] {
+        auto check = property(root(), "_NET_SUPPORTING_WM_CHECK");
+        return check.empty() || !placed(static_cast<Window>(check[0]));
+    });
+    windowManager_ = start(argv);
+    if (!waitUntil(
+            [&] {
+                auto check = property(root(), "_NET_SUPPORTING_WM_CHECK");
+                return !check.empty() && placed(static_cast<Window>(check[0])) &&
+                       !property(root(), "_NET_WORKAREA").empty();
+            },
+            startDeadline))
+        throw std::runtime_error(argv.front() + " did not start: " + windowManager_->logText());
+}
+
+void Desktop::killServer() {
+    XCloseDisplay(display_);
+    display_ = nullptr;
+    ::kill(server_->pid(), SIGKILL);
+    waitUntil([&] { return !server_->running(); });
 }
 
 }  // namespace kelvra::e2e

@@ -176,6 +176,13 @@ class Desktop {
     static bool waitUntil(const std::function<bool()>& condition,
                           std::chrono::milliseconds deadline = 3s);
 
+    // Faults of the session. The window manager is killed (SIGKILL) and, when a command
+    // is given, that one takes over; waits until it has announced itself.
+    void replaceWindowManager(const std::vector<std::string>& argv);
+    // The X server is killed; the test's own connection is closed first (nothing that
+    // talks to the server may be called afterwards).
+    void killServer();
+
   private:
     std::unique_ptr<ChildProcess> start(const std::vector<std::string>& argv, int fd = -1);
     void setMonitors(const std::vector<Monitor>& monitors);

@@ -10,6 +10,10 @@ TEST(Robustness, ASecondStartGivesWayAndVanishingWindowsCauseNoHarm) {
     Desktop desktop;
     desktop.startKelvra();
     EXPECT_EQ(desktop.runAnotherKelvra(), 0) << "the second start did not give way";
+    // Later starts with odd arguments give way as well and do the first instance no harm.
+    for (const auto& odd : std::vector<std::vector<std::string>>{
+             {"--settings=nowhere"}, {"--", "-x", ""}, {"kelvra:", "kelvra://auth?state="}})
+        EXPECT_EQ(desktop.runAnotherKelvra(odd), 0) << odd.front();
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         Window doomed = desktop.startTestClient({"doomed " + std::to_string(round)});

@@ -6,6 +6,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/port/Signal.h"
+
 namespace kelvra::port {
 
 using Data = std::vector<uint8_t>;
@@ -21,6 +23,12 @@ class UserDefaults {
     virtual std::optional<DefaultsValue> object(const std::string& key) = 0;
     virtual void set(const std::string& key, const DefaultsValue& value) = 0;
     virtual void remove(const std::string& key) = 0;
+
+    // A change could not be written (the folder is read-only or full): the reason. The
+    // value stays in memory and goes out with the next save that works.
+    Signal<std::string> saveFailed;
+    // A save worked again after failing.
+    Signal<> saveRecovered;
 };
 
 }  // namespace kelvra::port

@@ -155,13 +155,12 @@ void X11Connection::dispatchPending() {
             primaryOrigin_.reset();
         } else if (event.type == ConfigureNotify && event.xconfigure.window == root_) {
             primaryOrigin_.reset();
-        } else if (event.type == DestroyNotify) {
+        } else if (isManagerNews(event, atom("_NET_SUPPORTING_WM_CHECK"))) {
+            managed_.reset();
+        }
+        if (event.type == DestroyNotify) {
             // Window ids are reused: a later window with this id starts with no selection.
             masks_.erase(event.xdestroywindow.window);
-            if (event.xdestroywindow.window == managerCheck_) managed_.reset();
-        } else if (event.type == PropertyNotify && event.xproperty.window == root_ &&
-                   event.xproperty.atom == atom("_NET_SUPPORTING_WM_CHECK")) {
-            managed_.reset();
         }
         events_.emit(event);
     }
@@ -257,10 +256,37 @@ Rect X11Connection::toRoot(const Rect& r) {
     return Rect(toRoot(r.origin()), r.size());
 }
 
+bool X11Connection::isManagerNews(const XEvent& event, Atom check) const {
+    if (event.type == DestroyNotify)
+        return managerCheck_ && event.xdestroywindow.window == managerCheck_;
+    return event.type == PropertyNotify && event.xproperty.atom == check &&
+           (event.xproperty.window == root_ ||
+            (managerCheck_ && event.xproperty.window == managerCheck_));
+}
+
 bool X11Connection::hasWindowManager() {
     if (!isOpen()) return false;
-    if (managed_) return *managed_;
     Atom check = atom("_NET_SUPPORTING_WM_CHECK");
+    if (managed_) {
+        // A hot key may be handled while the news of a manager's start or end still
+        // waits in this connection's queue: that news comes first. The scan takes no
+        // event; dispatchPending() still delivers them all.
+        struct Scan {
+            const X11Connection* self;
+            Atom check;
+            bool found = false;
+            static Bool each(Display*, XEvent* e, XPointer p) {
+                auto* scan = reinterpret_cast<Scan*>(p);
+                scan->found = scan->found || scan->self->isManagerNews(*e, scan->check);
+                return False;
+            }
+        } scan{this, check};
+        XEvent unused;
+        XCheckIfEvent(display_, &unused, &Scan::each, reinterpret_cast<XPointer>(&scan));
+        // What the scan read from the socket no longer wakes the event pump.
+        if (XQLength(display_) > 0) scheduleDispatch();
+        if (!scan.found) return *managed_;
+    }
     auto read = [&](Window w) -> Window {
         Atom type;
         int format;
@@ -277,15 +303,17 @@ bool X11Connection::hasWindowManager() {
     // A stale check window of a manager that has quit is an expected failure: it must
     // not count against the caller's own requests.
     int saved = lastError_;
+    lastError_ = 0;
     Window w = read(root_);
-    bool running = w != None && read(w) == w;
-    lastError_ = saved;
+    // Watched before it is read: a starting manager names its check window on the root
+    // before it names it on the window itself, and that second step must reach us too.
     // The manager's end destroys its check window; a new one changes the root's property.
+    if (w != None) addEventMask(w, PropertyChangeMask | StructureNotifyMask);
+    bool running = w != None && read(w) == w;
+    if (w != None && lastError_ == BadWindow) masks_.erase(w);  // a manager that has quit
+    lastError_ = saved;
     addEventMask(root_, PropertyChangeMask);
-    if (running) {
-        managerCheck_ = w;
-        addEventMask(w, StructureNotifyMask);
-    }
+    managerCheck_ = w;
     managed_ = running;
     return running;
 }

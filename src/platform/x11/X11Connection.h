@@ -103,6 +103,8 @@ class X11Connection {
     Display* display_ = nullptr;
     xcb_connection_t* xcb_ = nullptr;
     std::unique_ptr<X11PropertyCache> properties_;
+    // Whether the event starts or ends a window manager (its check window named or gone).
+    bool isManagerNews(const XEvent& event, Atom check) const;
     std::optional<bool> managed_;
     Window managerCheck_ = 0;
     Window root_ = 0;

@@ -121,10 +121,19 @@ void JsonDefaultsDomain::remove(const std::string& key) {
 }
 
 void JsonDefaultsDomain::save() {
-    if (writesBlocked_) return;
+    if (writesBlocked_) {
+        saveFailed.emit("the settings file cannot be read and was not replaced");
+        return;
+    }
     std::string error;
     if (!writeFileAtomically(file_, serializeDomainFile(entries_), error)) {
         logLine("settings not saved: " + error);
+        failing_ = true;
+        saveFailed.emit(error);
+    } else if (failing_) {
+        failing_ = false;
+        logLine("settings saved again to " + file_.string());
+        saveRecovered.emit();
     }
 }
 

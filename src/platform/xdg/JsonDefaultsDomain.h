@@ -45,6 +45,7 @@ class JsonDefaultsDomain : public port::UserDefaults {
     // Set when a damaged or unreadable file could not be moved aside: writing would
     // destroy it, so changes stay in memory only.
     bool writesBlocked_ = false;
+    bool failing_ = false;  // the last save failed
 };
 
 }  // namespace kelvra::xdg

@@ -108,6 +108,15 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     EXPECT_EQ(model->menu.front().id, "settings");
     d.components().statusItem().setShortcutsHeldElsewhere({});
 
+    // Told until a save works again.
+    desktop.defaults().saveFailed.emit("cannot create a temporary file: Read-only file system");
+    model = tray();
+    EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
+    EXPECT_EQ(model->menu.front().title,
+              "Settings cannot be saved: the folder is read-only or full");
+    desktop.defaults().saveRecovered.emit();
+    EXPECT_EQ(tray()->icon, TrayIcon::normal);
+
     desktop.setHasWindowManager(false);
     d.components().statusItem().refreshIcon();
     model = tray();

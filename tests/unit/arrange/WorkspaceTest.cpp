@@ -108,6 +108,27 @@ TEST_F(WorkspaceTest, RestoreMatchesByTitleAndNeverGivesAWindowTwice) {
     EXPECT_EQ(desktop.launchRequests(), std::vector<std::string>{});  // "a" already runs
 }
 
+// One window is gone before the restore reaches it (the news still queued), another
+// while the restore waits to place it again: the rest is placed all the same.
+TEST_F(WorkspaceTest, WindowsVanishingMidRestoreAreLeftOut) {
+    int32_t pid = app("a");
+    auto kept = window(pid, {0, 0, 100, 100}, "kept");
+    auto late = window(pid, {0, 0, 100, 100}, "late");
+    // Of another application: a window of the same one would take its record instead.
+    auto early = window(app("b"), {0, 0, 100, 100}, "early");
+    desktop.destroyWindow(early.element());
+    manager->restore(
+        {Uuid::random(),
+         "w",
+         {item("b", "early", {10, 20, 300, 200}), item("a", "kept", {30, 40, 300, 200}),
+          item("a", "late", {50, 60, 300, 200})}});
+    EXPECT_EQ(frameOf(kept), Rect(30, 40, 300, 200));
+    desktop.destroyWindow(late.element());
+    desktop.runLoop().advance(16);
+    EXPECT_EQ(frameOf(kept), Rect(30, 40, 300, 200));
+    EXPECT_TRUE(manager->pendingItems().empty());
+}
+
 TEST_F(WorkspaceTest, ZonedItemsSnapOnTheirDisplayOrTheOneHoldingTheFrame) {
     desktop.addScreenTopLeft({1440, 0, 1000, 800}, {1440, 0, 1000, 800});
     int32_t pid = app("a");

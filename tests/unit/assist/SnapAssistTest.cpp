@@ -169,6 +169,13 @@ TEST_F(SnapAssistTest, DismissedByEscapeAClickElsewhereAnotherSnapOrTheStartersE
         {"the starter closed", [&] { desktop.destroyWindow(a->element()); }, false},
         {"the starter minimized", [&] { desktop.setMinimized(a->element(), true); }, false},
         {"a window that is no starter closed", [&] { desktop.destroyWindow(b->element()); }, true},
+        // Nothing to place: the offer ends, as after any failed pick.
+        {"a card picked as its window closes (the news not yet delivered)",
+         [&] {
+             desktop.destroyWindow(b->element());
+             pick("B");
+         },
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -204,17 +204,22 @@ TEST_F(JsonDefaultsDomainTest, FailedWriteKeepsTheOldFile) {
             continue;  // root writes anyway
         fs::remove_all(file().parent_path());
         JsonDefaultsDomain d(file());
+        int failed = 0, recovered = 0;
+        auto s1 = d.saveFailed.connect([&](const std::string&) { ++failed; });
+        auto s2 = d.saveRecovered.connect([&] { ++recovered; });
         d.set("windowGap", 8.0);
         const auto before = readFile(file());
         const size_t logs = desk.logLines().size();
         c.block(true);
         d.set("big", std::string(4096, 'x'));
         c.block(false);
+        EXPECT_EQ(failed, 1);
         EXPECT_EQ(readFile(file()), before);
         ASSERT_GT(desk.logLines().size(), logs);
         EXPECT_NE(desk.logLines().back().find("settings not saved"), std::string::npos);
         EXPECT_EQ(hiddenFiles(file().parent_path()), 0u) << "temporary file left behind";
         d.set("windowGap", 9.0);
+        EXPECT_EQ(recovered, 1);
         EXPECT_EQ(JsonDefaultsDomain(file()).object("big"),
                   port::DefaultsValue(std::string(4096, 'x')));
     }
