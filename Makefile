@@ -1,6 +1,7 @@
 # Entry points for people and CI. Each target installs what is missing first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
@@ -9,7 +10,8 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
-.PHONY: configure build test test-fast test-asan fuzz run bench install clean format gallery matrix chaos soak
+.PHONY: configure build test test-fast test-asan test-tsan fuzz fuzz-long run bench install clean \
+        format gallery matrix chaos soak
 
 # The installer runs again only when its package list changed since it last succeeded.
 DEPS_STAMP := .deps-installed
@@ -27,10 +29,12 @@ build: configure
 	@cmake --build $(BUILD) -j $(JOBS)
 
 # Every test: unit, end-to-end under Xvfb, then the core again under the sanitizers,
-# then a short run of each fuzz target.
+# the code that runs on several threads under ThreadSanitizer, then a short run of each
+# fuzz target.
 test: build
 	@cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
+	@$(MAKE) --no-print-directory test-tsan
 	@$(MAKE) --no-print-directory fuzz
 
 test-fast: build
@@ -42,11 +46,29 @@ test-asan: deps
 	@cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --output-on-failure -j $(JOBS) -L unit
 
+# The tests labelled threads (network, service, run loops' cross-thread posts, crash
+# handler, session bus) under ThreadSanitizer. Only their executables are built.
+TSAN_TARGETS := net_curl_http cloud_service server_tests kelvra-server unit_qt_shell unit_sim \
+                unit_crash session_services
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DKELVRA_TSAN=ON >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target $(TSAN_TARGETS)
+	@cd $(TSAN_BUILD) && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 \
+	  suppressions=$(CURDIR)/scripts/tsan.supp" ctest --output-on-failure -j $(JOBS) -L threads
+
 fuzz: deps
 	@if [ -f fuzz/CMakeLists.txt ]; then \
 	  CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DKELVRA_CORE_ONLY=ON -DKELVRA_FUZZ=ON >/dev/null && \
 	  cmake --build $(FUZZ_BUILD) -j $(JOBS) && bash scripts/run-fuzzers.sh $(FUZZ_BUILD) 20; \
 	fi
+
+# Every fuzz target for MINUTES each (10 by default), then what the runs found merged
+# into fuzz/corpus and the figures written into README.md.
+MINUTES ?= 10
+fuzz-long: deps
+	@CXX=clang++ cmake -S . -B $(FUZZ_BUILD) $(CMAKE_GEN) -DKELVRA_CORE_ONLY=ON -DKELVRA_FUZZ=ON >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	@bash scripts/fuzz-long.sh $(FUZZ_BUILD) $(MINUTES)
 
 run: build
 	@bash scripts/run.sh $(BUILD)
@@ -69,7 +91,7 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(DEPS_STAMP)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(DEPS_STAMP)
 
 # Screenshots of every settings tab and welcome page in three languages, for docs/.
 gallery: configure

@@ -2,6 +2,9 @@
 # Runs every fuzz target of a fuzz build for the given number of seconds each and
 # prints one line per target. Exits non-zero when any target finds a fault.
 #   scripts/run-fuzzers.sh <build-dir> <seconds>
+# Each run starts from the corpus kept in the repository (fuzz/corpus/<target>, read
+# only here) and writes what it finds to <build-dir>/fuzz-corpus/<target>, which
+# scripts/fuzz-long.sh merges back into the repository.
 set -u
 build=${1:?usage: run-fuzzers.sh <build-dir> <seconds>}
 seconds=${2:?usage: run-fuzzers.sh <build-dir> <seconds>}
@@ -13,15 +16,16 @@ for exe in "$build"/fuzz/fuzz_*; do
   found=1
   name=$(basename "$exe")
   name=${name#fuzz_}
-  # The corpus grows between runs in the build folder; the seeds start it off.
   corpus="$build/fuzz-corpus/$name"
+  kept="$root/fuzz/corpus/$name"
   mkdir -p "$corpus"
-  if [ -d "$root/fuzz/seeds/$name" ]; then cp -n "$root/fuzz/seeds/$name"/* "$corpus"/ 2>/dev/null; fi
   log="$build/fuzz-corpus/$name.log"
   artifacts="$build/fuzz-artifacts/$name/"
   mkdir -p "$artifacts"
+  # libFuzzer writes new inputs into the first folder only.
   if "$exe" -max_total_time="$seconds" -rss_limit_mb=2048 -max_len=65536 \
-       -artifact_prefix="$artifacts" -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+       -artifact_prefix="$artifacts" -print_final_stats=1 "$corpus" \
+       $([ -d "$kept" ] && echo "$kept") >"$log" 2>&1; then
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
     echo "fuzz $name: clean for ${seconds}s (${runs:-?} runs)"
   else

@@ -49,6 +49,10 @@ struct ModuleTable {
 // Two tables: refreshModules() fills the one the handler is not reading, then swaps.
 ModuleTable tables[2];
 std::atomic<int> currentTable{0};
+// Taken by the first handler to run, on whichever thread crashed: a crash on another
+// thread meanwhile waits for it to end the process, and refreshModules() leaves the
+// tables alone, since a second refresh would overwrite the one the handler may read.
+std::atomic<bool> handling{false};
 
 char folderPath[512];
 char versionText[128];
@@ -57,15 +61,17 @@ char archText[128];
 char osText[512];
 char exePath[256];
 
-volatile sig_atomic_t handling = 0;
 volatile sig_atomic_t terminating = 0;
 alignas(16) char altStack[64 * 1024];
 char out[64 * 1024];
 size_t outLength = 0;
 
+// Cuts `from` to fit; a plain loop, since g++ under -fsanitize=thread takes the cut
+// strncpy for a mistake (-Wstringop-truncation).
 void copyText(char* to, size_t size, const char* from) {
-    std::strncpy(to, from, size - 1);
-    to[size - 1] = '\0';
+    size_t n = 0;
+    for (; n + 1 < size && from[n]; ++n) to[n] = from[n];
+    to[n] = '\0';
 }
 
 // ---- signal-safe formatting into `out`
@@ -152,7 +158,7 @@ void writeRecord(int signal, const siginfo_t* info, void* context) {
     put(osText);
     put("\n");
 
-    const ModuleTable& table = tables[currentTable.load(std::memory_order_acquire)];
+    const ModuleTable& table = tables[currentTable.load()];
     unw_cursor_t cursor;
     bool walking = context && unw_init_local2(&cursor, static_cast<unw_context_t*>(context),
                                               UNW_INIT_SIGNAL_FRAME) == 0;
@@ -203,11 +209,13 @@ void restoreDefaults() {
 void onCrash(int signal, siginfo_t* info, void* context) {
     // A crash inside the handler falls through to the default action: no loop.
     restoreDefaults();
-    if (!handling) {
-        handling = 1;
+    if (!handling.exchange(true)) {
         int saved = errno;
         writeRecord(signal, info, context);
         errno = saved;
+    } else {
+        // Another thread is writing the record into the one buffer; it ends the process.
+        for (;;) pause();
     }
     // Die by the same signal, as if we had not been here.
     sigset_t set;
@@ -290,10 +298,13 @@ std::filesystem::path defaultCrashFolder() {
 }
 
 void refreshModules() {
-    int next = 1 - currentTable.load(std::memory_order_relaxed);
+    // Sequentially consistent throughout: a handler that took `handling` after this check
+    // reads the table index after it too, so never the table being filled here.
+    if (handling.load()) return;
+    int next = 1 - currentTable.load();
     tables[next].count = 0;
     dl_iterate_phdr(addModule, &tables[next]);
-    currentTable.store(next, std::memory_order_release);
+    currentTable.store(next);
 }
 
 bool installCrashHandler(const std::filesystem::path& folder, const std::string& version,

@@ -17,6 +17,7 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
+#include <QtEndian>
 
 #include "platform/port/Platform.h"
 #include "platform/qt/RuntimeFolder.h"
@@ -218,6 +219,15 @@ void SingleInstance::read(QLocalSocket* socket) {
     if (socket->bytesAvailable() > maxMessageSize) {
         logLine("refused a later start's arguments: more than " + std::to_string(maxMessageSize) +
                 " bytes");
+        finish(socket);
+        return;
+    }
+    // The list's length comes first and each string takes four bytes at least: a length
+    // no allowed message can hold is garbage, dropped before QDataStream reserves room
+    // for it (four bytes sent would otherwise ask for up to a hundred gigabytes).
+    const QByteArray head = socket->peek(sizeof(quint32));
+    if (head.size() == sizeof(quint32) &&
+        qFromBigEndian<quint32>(head.constData()) > maxMessageSize / sizeof(quint32)) {
         finish(socket);
         return;
     }
