@@ -196,12 +196,17 @@ TEST_F(TileGroupTest, MembersLeaveAndTheirDividersGo) {
         left = snapped(ZoneID::leftHalf);
         right = snapped(ZoneID::rightHalf);
         ASSERT_EQ(dividerCount(), 1u);
-        EXPECT_EQ(desktop.observerCount(right->element()), 1u) << "one watch per member";
+        // Besides the group's watch, the engine watches every window it snapped until it ends.
+        auto groupWatches = [&] {
+            return desktop.observerCount(right->element()) -
+                   (desktop.windowExists(right->element()) ? 1u : 0u);
+        };
+        EXPECT_EQ(groupWatches(), 1u) << "one watch per member";
         act();
         desktop.runLoop().advance(0.1);
         EXPECT_EQ(dividerCount(), stays ? 1u : 0u);
         EXPECT_EQ(tiles->edges().size(), stays ? 1u : 0u);
-        EXPECT_EQ(desktop.observerCount(right->element()), tiles->members().count(*right))
+        EXPECT_EQ(groupWatches(), tiles->members().count(*right))
             << "watched exactly while a member";
     }
 }
