@@ -51,19 +51,6 @@ long statusField(pid_t pid, const char* name) {
     return -1;
 }
 
-long cpuTicks(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream rest(text.substr(close + 2));
-    std::string field;
-    long ticks = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i)
-        if (i == 14 || i == 15) ticks += std::stol(field);
-    return ticks;
-}
-
 long openFds(pid_t pid) {
     long count = 0;
     std::error_code ec;

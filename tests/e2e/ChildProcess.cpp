@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <stdexcept>
 #include <thread>
 
@@ -89,6 +90,19 @@ void ChildProcess::stop() {
 std::string ChildProcess::logText() const {
     std::ifstream in(logFile_);
     return {std::istreambuf_iterator<char>(in), {}};
+}
+
+long cpuTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), {});
+    const auto close = text.rfind(')');  // the name may hold spaces and parentheses
+    if (close == std::string::npos) return -1;
+    std::istringstream rest(text.substr(close + 2));
+    std::string field;
+    long ticks = 0;
+    for (int i = 3; i <= 15 && rest >> field; ++i)
+        if (i == 14 || i == 15) ticks += std::stol(field);
+    return ticks;
 }
 
 }  // namespace kelvra::e2e

@@ -40,4 +40,8 @@ class ChildProcess {
     std::optional<int> status_;
 };
 
+// The CPU time (user + system) a process has used, in clock ticks; also of one that has
+// exited and is not yet reaped; -1 when unreadable.
+long cpuTicks(pid_t pid);
+
 }  // namespace kelvra::e2e

@@ -13,20 +13,17 @@
 namespace kelvra::e2e {
 namespace {
 
-// utime + stime of a process, in clock ticks (also of one that has exited, until reaped).
-long cpuTicks(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(in)), {});
-    const auto close = text.rfind(')');
-    if (close == std::string::npos) return -1;
-    std::istringstream rest(text.substr(close + 2));
-    std::string field;
-    long utime = 0, stime = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-        if (i == 14) utime = std::stol(field);
-        if (i == 15) stime = std::stol(field);
-    }
-    return utime + stime;
+// Two new windows snapped to the left and right halves: a tile group with its divider.
+::testing::AssertionResult groupPair(Desktop& desktop, Window& left, Window& right) {
+    left = desktop.startTestClient({"left"});
+    desktop.activate(left);
+    if (auto r = desktop.pressAndExpect(left, XK_Left, zone::leftHalf); !r) return r;
+    right = desktop.startTestClient({"right"});
+    desktop.activate(right);
+    if (auto r = desktop.pressAndExpect(right, XK_Right, zone::rightHalf); !r) return r;
+    if (!Desktop::waitUntil([&] { return desktop.kelvraWindows().size() == 1; }))
+        return ::testing::AssertionFailure() << "no divider";
+    return ::testing::AssertionSuccess();
 }
 
 // Title-bar drags of a window, the button held between the steps.
@@ -59,14 +56,8 @@ TEST(Faults, WindowsVanishingMidDragAndMidResizeLeaveNoPreviewOrDivider) {
         << "the preview outlived its window";
 
     // A tile group whose follower vanishes while the leader's resize is propagating.
-    Window a = desktop.startTestClient({"leader"});
-    desktop.activate(a);
-    ASSERT_TRUE(desktop.pressAndExpect(a, XK_Left, zone::leftHalf));
-    Window b = desktop.startTestClient({"follower"});
-    desktop.activate(b);
-    ASSERT_TRUE(desktop.pressAndExpect(b, XK_Right, zone::rightHalf));
-    ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraWindows().size() == 1; }))
-        << "no divider";
+    Window a = 0, b = 0;
+    ASSERT_TRUE(groupPair(desktop, a, b));
     XWindowAttributes attributes;
     XGetWindowAttributes(desktop.display(), a, &attributes);
     for (int step = 1; step <= 5; ++step)
@@ -89,13 +80,8 @@ TEST(Faults, WindowsVanishingMidDragAndMidResizeLeaveNoPreviewOrDivider) {
 TEST(Faults, MonitorsComingAndGoingUnderGroupsAndDragsAreFollowed) {
     Desktop desktop({.screen = "2880x900x24", .monitors = {{"LEFT", 0, 0, 1440, 900, true}}});
     desktop.startKelvra();
-    Window a = desktop.startTestClient({"left"});
-    desktop.activate(a);
-    ASSERT_TRUE(desktop.pressAndExpect(a, XK_Left, zone::leftHalf));
-    Window b = desktop.startTestClient({"right"});
-    desktop.activate(b);
-    ASSERT_TRUE(desktop.pressAndExpect(b, XK_Right, zone::rightHalf));
-    ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraWindows().size() == 1; }));
+    Window a = 0, b = 0;
+    ASSERT_TRUE(groupPair(desktop, a, b));
 
     ASSERT_EQ(desktop.run({"xrandr", "--setmonitor", "RIGHT", "1440/360x900/225+1440+0", "none"}),
               0);
