@@ -48,7 +48,7 @@ test-asan: deps
 
 # The tests labelled threads (network, service, run loops' cross-thread posts, crash
 # handler, session bus) under ThreadSanitizer. Only their executables are built.
-TSAN_TARGETS := net_curl_http cloud_service server_tests kelvra-server unit_qt_shell unit_sim \
+TSAN_TARGETS := net_curl_http cloud_service server_tests kelvra-server unit_qt_shell unit_backends_sim \
                 unit_crash session_services
 test-tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) $(CMAKE_GEN) -DKELVRA_TSAN=ON >/dev/null

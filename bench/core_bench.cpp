@@ -5,14 +5,14 @@
 
 #include <optional>
 
-#include "ax/AXWindow.h"
+#include "backends/sim/SimDesktop.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
 #include "geometry/ZoneID.h"
-#include "input/HUDController.h"
-#include "platform/sim/SimDesktop.h"
+#include "input/ZonePickerController.h"
 #include "settings/AppSettings.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 namespace {
@@ -34,13 +34,13 @@ void BM_ShortcutSnapOnTheSimulatedDesktop(benchmark::State& state) {
     desktop.addScreenTopLeft(Rect(0, 0, 1440, 900), Rect(0, 25, 1440, 875));
     desktop.addScreenTopLeft(Rect(1440, 0, 1920, 1080), Rect(1440, 0, 1920, 1080));
     sim::SimDesktop::AppSpec app;
-    app.bundleIdentifier = "com.example.editor";
+    app.appId = "com.example.editor";
     app.localizedName = "Editor";
     const int32_t pid = desktop.addApp(app);
     const auto element = desktop.addWindow(pid);
     AppSettings settings(desktop.defaults());
     SnapEngine engine(settings);
-    const std::optional<AXWindow> window = AXWindow::make(element);
+    const std::optional<WindowHandle> window = WindowHandle::make(element);
     if (!window) {
         state.SkipWithError("the simulated window has no handle");
         return;
@@ -66,12 +66,12 @@ void BM_ZonePickerShowOnTheSimulatedDesktop(benchmark::State& state) {
     desktop.addScreenTopLeft(Rect(0, 0, 1440, 900), Rect(0, 25, 1440, 875));
     desktop.addScreenTopLeft(Rect(1440, 0, 1920, 1080), Rect(1440, 0, 1920, 1080));
     desktop.setPointerLocation(Point{2000, 500});
-    HUDController hud;
+    ZonePickerController zonePicker;
     for (auto _ : state) {
-        hud.show();
-        benchmark::DoNotOptimize(hud.hasVisiblePanel());
+        zonePicker.show();
+        benchmark::DoNotOptimize(zonePicker.hasVisiblePanel());
     }
-    if (!desktop.surfaces().find(port::SurfaceKind::hud)->visible)
+    if (!desktop.surfaces().find(port::SurfaceKind::zonePicker)->visible)
         state.SkipWithError("the picker's surface is not visible");
     state.SetItemsProcessed(state.iterations());
 }

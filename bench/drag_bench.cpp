@@ -6,9 +6,9 @@
 #include <memory>
 #include <optional>
 
+#include "backends/sim/SimDesktop.h"
 #include "engine/SnapEngine.h"
 #include "input/DragMonitor.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -24,7 +24,7 @@ struct DragDesk {
         desktop.addScreenTopLeft(Rect(0, 0, 1440, 900), Rect(0, 25, 1440, 875));
         desktop.addScreenTopLeft(Rect(1440, 0, 1920, 1080), Rect(1440, 0, 1920, 1080));
         sim::SimDesktop::AppSpec app;
-        app.bundleIdentifier = "com.example.editor";
+        app.appId = "com.example.editor";
         window = desktop.addWindow(desktop.addApp(app));
         monitor.start();
         preview = monitor.onZoneChange.connect(

@@ -4,12 +4,12 @@
 
 #include <vector>
 
-#include "ax/AXWindow.h"
+#include "backends/sim/SimDesktop.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 #include "tiling/TileGroupManager.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 namespace {
@@ -19,7 +19,7 @@ struct Group {
     std::unique_ptr<AppSettings> settings;
     std::unique_ptr<SnapEngine> engine;
     std::unique_ptr<TileGroupManager> tiles;
-    std::vector<AXWindow> windows;
+    std::vector<WindowHandle> windows;
 
     // A grid of columns x rows windows, each joined as the engine reports a snap.
     Group(int columns, int rows) {
@@ -36,7 +36,7 @@ struct Group {
         for (int r = 0; r < rows; ++r) {
             for (int c = 0; c < columns; ++c) {
                 Rect frame{c * w, 25 + r * h, w - 10, h - 10};
-                auto window = *AXWindow::make(desktop.addWindow(pid, {.frame = frame}));
+                auto window = *WindowHandle::make(desktop.addWindow(pid, {.frame = frame}));
                 windows.push_back(window);
                 engine->onSnap.emit(window, ZoneID::leftHalf, frame, screen);
             }

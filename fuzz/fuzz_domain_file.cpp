@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/xdg/DefaultsFileFormat.h"
+#include "backends/xdg/DefaultsFileFormat.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <map>
 #include <string_view>
 
-#include "platform/port/Platform.h"
-#include "platform/xdg/DefaultsFileFormat.h"
+#include "backends/xdg/DefaultsFileFormat.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace {

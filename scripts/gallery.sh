@@ -8,7 +8,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out="$root/docs/gallery"
 languages=(en de ja)
 rm -f "$out"/*.png
-QT_QPA_PLATFORM=offscreen "$build/src/platform/qt/views/kelvra_gallery" "$out" "${languages[@]}"
+QT_QPA_PLATFORM=offscreen "$build/src/backends/qt/views/kelvra_gallery" "$out" "${languages[@]}"
 
 tabs=(general snap tiling shortcuts layout workspaces autoPlace exclude account)
 pages=(onboarding-1-welcome onboarding-2-check onboarding-3-start)

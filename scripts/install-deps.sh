@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   # toolchain
-  build-essential cmake ninja-build g++ pkg-config clang libclang-rt-14-dev
+  build-essential cmake ninja-build g++ pkg-config clang libclang-rt-14-dev ccache
   # libraries
   qt6-base-dev libx11-dev libxi-dev libxrandr-dev libxtst-dev libxext-dev
   # batched window reads (XCB on the Xlib connection), size hints, owners of windows

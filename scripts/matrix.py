@@ -44,7 +44,7 @@ FEATURES = [
     ("Drag snapping", [r"Drag\..*"]),
     ("Tile-group resize", [r"Tiling\..*"]),
     ("Snap assist", [r"Assist\..*"]),
-    ("Zone picker", [r"Hud\..*"]),
+    ("Zone picker", [r"ZonePicker\..*"]),
     ("Workspace restore", [r"Arrange\.TheTrayMenuSnapsAWindowAndSavesAWorkspace.*",
                            r"Arrange\.RestoringByShortcut.*"]),
     ("Application kinds", [r"ClientKinds\..*", r"WindowKinds\..*"]),

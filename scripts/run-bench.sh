@@ -25,7 +25,7 @@ echo
 if [ -x "$build/bench/desktop_bench" ]; then
   echo "== Desktop (Xvfb and openbox)"
   "$build/bench/desktop_bench" --presses "$presses" --idle-seconds "$idle"
-  "$build/bench/hud_bench" --presses 50
+  "$build/bench/zone_picker_bench" --presses 50
 else
   echo "desktop_bench was not built (the desktop program is missing)" >&2
   exit 1

@@ -7,16 +7,16 @@
 #include <QStringList>
 #include <QTimer>
 
-#include "platform/qt/QtAlerts.h"
-#include "platform/qt/QtKeyMonitor.h"
-#include "platform/qt/QtRunLoop.h"
-#include "platform/qt/SingleInstance.h"
-#include "platform/qt/StaticBundleInfo.h"
-#include "platform/qt/StderrLog.h"
-#include "platform/qt/ToolkitTranslations.h"
-#include "platform/qt/UnixSignals.h"
-#include "platform/qt/X11EventPump.h"
-#include "platform/qt/views/QtSurfaces.h"
+#include "backends/qt/QtAlerts.h"
+#include "backends/qt/QtKeyMonitor.h"
+#include "backends/qt/QtRunLoop.h"
+#include "backends/qt/SingleInstance.h"
+#include "backends/qt/StaticBundleInfo.h"
+#include "backends/qt/StderrLog.h"
+#include "backends/qt/ToolkitTranslations.h"
+#include "backends/qt/UnixSignals.h"
+#include "backends/qt/X11EventPump.h"
+#include "backends/qt/views/QtSurfaces.h"
 
 #include <unistd.h>
 
@@ -31,29 +31,29 @@
 
 #include "app/AppDelegate.h"
 #include "app/ProcessEntry.h"
+#include "backends/crash/CrashHandler.h"
+#include "backends/crash/DwSymbolizer.h"
+#include "backends/net/CurlHttp.h"
+#include "backends/x11/VirtualKeyCodes.h"
+#include "backends/x11/X11Applications.h"
+#include "backends/x11/X11Connection.h"
+#include "backends/x11/X11HotKeys.h"
+#include "backends/x11/X11KeyboardLayout.h"
+#include "backends/x11/X11MouseEvents.h"
+#include "backends/x11/X11Screens.h"
+#include "backends/x11/X11WindowService.h"
+#include "backends/xdg/EnvLocale.h"
+#include "backends/xdg/JsonDefaultsDomain.h"
+#include "backends/xdg/SecretServiceStore.h"
+#include "backends/xdg/XdgAutostart.h"
+#include "backends/xdg/XdgBrowser.h"
 #include "diagnostics/CrashReporter.h"
 #include "diagnostics/UpdaterController.h"
-#include "platform/crash/CrashHandler.h"
-#include "platform/crash/DwSymbolizer.h"
-#include "platform/net/CurlHttp.h"
-#include "platform/port/Platform.h"
-#include "platform/x11/VirtualKeyCodes.h"
-#include "platform/x11/X11Applications.h"
-#include "platform/x11/X11Connection.h"
-#include "platform/x11/X11HotKeys.h"
-#include "platform/x11/X11KeyboardLayout.h"
-#include "platform/x11/X11MouseEvents.h"
-#include "platform/x11/X11Screens.h"
-#include "platform/x11/X11WindowService.h"
-#include "platform/xdg/EnvLocale.h"
-#include "platform/xdg/JsonDefaultsDomain.h"
-#include "platform/xdg/SecretServiceStore.h"
-#include "platform/xdg/XdgAutostart.h"
-#include "platform/xdg/XdgBrowser.h"
+#include "port/Platform.h"
 
 namespace {
 
-constexpr const char* bundleIdentifier = "com.orvane.Kelvra";
+constexpr const char* appId = "com.orvane.Kelvra";
 
 void fail(const std::string& message) {
     std::fprintf(stderr, "Kelvra: %s\n", message.c_str());
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     qt::QtRunLoop runLoop;
     qt::QtAlerts alerts;
     qt::StaticBundleInfo bundleInfo;
-    xdg::JsonDefaultsDomain defaults(xdg::JsonDefaultsDomain::standardFile(bundleIdentifier));
+    xdg::JsonDefaultsDomain defaults(xdg::JsonDefaultsDomain::standardFile(appId));
     xdg::XdgAutostart loginItems;
     xdg::EnvLocale locale;
     net::CurlHttp http(runLoop);
@@ -203,7 +203,7 @@ int main(int argc, char** argv) {
         auto terminate = [&] {
             if (terminated) return;
             terminated = true;
-            delegate.applicationWillTerminate();
+            delegate.shutdown();
         };
         QObject::connect(&app, &QCoreApplication::aboutToQuit, terminate);
         qt::UnixSignals quitOnSignal([](int) { QCoreApplication::quit(); });
@@ -212,7 +212,7 @@ int main(int argc, char** argv) {
 
         auto deliverUrls = [&delegate](const QStringList& args) {
             for (const auto& url : qt::SingleInstance::urlsIn(args)) {
-                delegate.handleGetURLEvent(url.toStdString());
+                delegate.openUrl(url.toStdString());
             }
             std::vector<std::string> list;
             for (const auto& a : args) list.push_back(a.toStdString());
@@ -221,12 +221,10 @@ int main(int argc, char** argv) {
         instance.onArguments = [&](const QStringList& args) {
             delegate.handleLaterStart(deliverUrls(args));
         };
-
-        delegate.applicationWillFinishLaunching();
         // Finishing the launch happens once the event loop runs, as the delegate
         // expects; a URL on our own command line arrives after it, like a later one.
         QTimer::singleShot(0, &app, [&] {
-            delegate.applicationDidFinishLaunching();
+            delegate.start();
             delegate.handleArguments(deliverUrls(arguments));
             // The toolkit's plugins are loaded by now.
             crash::refreshModules();

@@ -23,7 +23,7 @@
 #include <thread>
 #include <variant>
 
-#include "platform/xdg/JsonDefaultsDomain.h"
+#include "backends/xdg/JsonDefaultsDomain.h"
 
 namespace {
 

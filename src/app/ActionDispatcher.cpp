@@ -5,12 +5,12 @@
 #include "app/Components.h"
 #include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
-#include "ax/AXWindow.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
-#include "input/HUDController.h"
-#include "platform/port/Platform.h"
+#include "input/ZonePickerController.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -18,22 +18,22 @@ namespace {
 
 // The frontmost window if it may be moved: permission granted, a standard window,
 // not ours, and (when asked) not of an excluded application.
-std::optional<AXWindow> movableFrontmost(const AppSettings& settings, bool checkExclusion) {
+std::optional<WindowHandle> movableFrontmost(const AppSettings& settings, bool checkExclusion) {
     if (!Permissions::isGranted()) return std::nullopt;
-    auto window = AXWindow::frontmost();
+    auto window = WindowHandle::frontmost();
     if (!window) return std::nullopt;
     if (!window->isStandard()) return std::nullopt;
     if (window->pid() == platform().applications->currentProcessId()) return std::nullopt;
     if (checkExclusion) {
         auto app = platform().applications->application(window->pid());
-        std::optional<std::string> bundleID = app ? app->bundleIdentifier : std::nullopt;
-        if (settings.isExcluded(bundleID)) return std::nullopt;
+        std::optional<std::string> appId = app ? app->appId : std::nullopt;
+        if (settings.isExcluded(appId)) return std::nullopt;
     }
     return window;
 }
 
 // The screen holding the window's current frame.
-std::optional<ScreenInfo> screenOf(const AXWindow& window) {
+std::optional<ScreenInfo> screenOf(const WindowHandle& window) {
     auto frame = window.frame();
     if (!frame) return std::nullopt;
     return ScreenInfo::containing(*frame);
@@ -65,13 +65,13 @@ void ActionDispatcher::dispatch(const Action& action) {
 }
 
 void ActionDispatcher::perform(SnapAction action) {
-    auto& hud = c_.hud();
-    if (action == SnapAction::showHUD) {
+    auto& zonePicker = c_.zonePicker();
+    if (action == SnapAction::showZonePicker) {
         // The picker toggles even while paused or without the permission.
-        if (hud.hasVisiblePanel()) {
-            hud.close();
+        if (zonePicker.hasVisiblePanel()) {
+            zonePicker.close();
         } else {
-            hud.show();
+            zonePicker.show();
         }
         return;
     }

@@ -6,29 +6,29 @@
 
 #include "app/NotificationCenter.h"
 #include "app/ProcessEntry.h"
-#include "app/StatusItemController.h"
+#include "app/TrayController.h"
 #include "app/ZonePreviewCommand.h"
 #include "arrange/CustomLayout.h"
 #include "arrange/PlacementRuleManager.h"
 #include "arrange/WorkspaceManager.h"
 #include "assist/SnapAssistController.h"
-#include "ax/AXWindow.h"
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "diagnostics/CrashReporter.h"
 #include "diagnostics/UpdaterController.h"
 #include "engine/SnapEngine.h"
 #include "input/DragMonitor.h"
-#include "input/HUDController.h"
 #include "input/KeyRecorder.h"
 #include "input/PreviewOverlay.h"
 #include "input/ShortcutManager.h"
+#include "input/ZonePickerController.h"
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
 #include "ui/SettingsWindowController.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -81,12 +81,7 @@ AppDelegate::~AppDelegate() {
 
 // ---- start-up and termination
 
-void AppDelegate::applicationWillFinishLaunching() {
-    // URLs reach handleGetURLEvent through the shell's single-instance channel, which
-    // is open before the event loop runs; nothing else to register here.
-}
-
-void AppDelegate::applicationDidFinishLaunching() {
+void AppDelegate::start() {
     auto& c = *components_;
     L10n::shared();
     c.tileManager();
@@ -111,13 +106,13 @@ void AppDelegate::applicationDidFinishLaunching() {
         auto self = weak.lock();
         if (!self) return;
         AppDelegate& d = **self;
-        d.components().statusItem().refreshIcon();
+        d.components().trayController().refreshIcon();
         if (trusted() && !d.coreStarted_) d.startCore();
     });
 }
 
 void AppDelegate::connectUpdater(UpdaterController& updater) {
-    auto& status = components_->statusItem();
+    auto& status = components_->trayController();
     auto show = [&status] {
         if (UpdaterController::exists()) {
             status.setUpdateStatus(true, UpdaterController::shared().statusText());
@@ -133,7 +128,7 @@ void AppDelegate::connectUpdater(UpdaterController& updater) {
     show();
 }
 
-void AppDelegate::applicationWillTerminate() {
+void AppDelegate::shutdown() {
     components_->dragMonitor().stop();
     components_->shortcutManager().unregisterAll();
 }
@@ -145,7 +140,7 @@ void AppDelegate::startCore() {
     c.dragMonitor().start();
     c.shortcutManager().registerShortcuts(settings_.shortcuts());
     c.placementRuleManager().start();
-    c.statusItem().refreshIcon();
+    c.trayController().refreshIcon();
 }
 
 void AppDelegate::handleShortcut(const std::string& name) {
@@ -188,19 +183,20 @@ void AppDelegate::wire() {
                 d.components().overlay().show(*frame);
             }
         })));
-    keep(c.engine().onDidSnap.connect(
-        withSelf([](AppDelegate& d, const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
+    keep(c.engine().onDidSnap.connect(withSelf(
+        [](AppDelegate& d, const WindowHandle& window, ZoneID zone, const ScreenInfo& screen) {
             d.components().snapAssist().maybeShow(zone, screen, window);
         })));
     keep(c.shortcutManager().onAction.connect(
         withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); })));
     auto applyZone =
         withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
-    keep(c.hud().onApply.connect(applyZone));
+    keep(c.zonePicker().onApply.connect(applyZone));
 
-    auto& status = c.statusItem();
+    auto& status = c.trayController();
     keep(status.onZoneSelected.connect(applyZone));
-    keep(status.onShowHUD.connect(withSelf([](AppDelegate& d) { d.components().hud().show(); })));
+    keep(status.onShowZonePicker.connect(
+        withSelf([](AppDelegate& d) { d.components().zonePicker().show(); })));
     keep(status.onShowSettings.connect(
         withSelf([](AppDelegate& d) { d.components().settingsWindow().show(std::nullopt); })));
     keep(status.onShowOnboarding.connect(
@@ -218,14 +214,14 @@ void AppDelegate::wire() {
     keep(status.onQuit.connect([] { platform().runLoop->quit(); }));
     keep(c.shortcutManager().onHeldElsewhere.connect(
         withSelf([](AppDelegate& d, const std::vector<KeyCombo>& combos) {
-            d.components().statusItem().setShortcutsHeldElsewhere(combos);
+            d.components().trayController().setShortcutsHeldElsewhere(combos);
             d.components().settingsWindow().setTakenShortcuts(combos);
         })));
     keep(platform().defaults->saveFailed.connect(withSelf([](AppDelegate& d, const std::string&) {
-        d.components().statusItem().setSettingsNotSaved(true);
+        d.components().trayController().setSettingsNotSaved(true);
     })));
-    keep(platform().defaults->saveRecovered.connect(
-        withSelf([](AppDelegate& d) { d.components().statusItem().setSettingsNotSaved(false); })));
+    keep(platform().defaults->saveRecovered.connect(withSelf(
+        [](AppDelegate& d) { d.components().trayController().setSettingsNotSaved(false); })));
     keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
         if (trusted()) d.startCore();
@@ -264,9 +260,9 @@ void AppDelegate::warnAboutConflictingApps() {
     std::vector<port::RunningApplication> found;
     std::vector<std::string> names;
     for (const auto& app : platform().applications->runningApplications()) {
-        if (!app.bundleIdentifier) continue;
+        if (!app.appId) continue;
         for (const auto& [id, name] : conflictingManagers()) {
-            if (*app.bundleIdentifier == id) {
+            if (*app.appId == id) {
                 found.push_back(app);
                 names.push_back(name);
                 break;
@@ -292,7 +288,7 @@ void AppDelegate::warnAboutConflictingApps() {
     for (const auto& app : found) apps.terminate(app.pid);
 }
 
-void AppDelegate::handleGetURLEvent(const std::optional<std::string>& url) {
+void AppDelegate::openUrl(const std::optional<std::string>& url) {
     if (!url || !isValidURL(*url)) return;
     CloudAccount::shared().handleCallback(*url);
 }

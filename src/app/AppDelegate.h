@@ -7,9 +7,9 @@
 
 #include "app/ActionDispatcher.h"
 #include "app/Components.h"
+#include "base/Subscription.h"
 #include "input/KeyCombo.h"
-#include "platform/port/RunLoop.h"
-#include "platform/port/Subscription.h"
+#include "port/RunLoop.h"
 
 namespace kelvra {
 
@@ -31,11 +31,13 @@ class AppDelegate {
     AppDelegate(const AppDelegate&) = delete;
     AppDelegate& operator=(const AppDelegate&) = delete;
 
-    void applicationWillFinishLaunching();
-    void applicationDidFinishLaunching();
-    void applicationWillTerminate();
+    // Once the event loop runs: wires the components, then starts the core or shows
+    // onboarding.
+    void start();
+    // Before the process ends: saves state and releases what the components hold.
+    void shutdown();
     // A URL delivered to the program (the sign-in callback).
-    void handleGetURLEvent(const std::optional<std::string>& url);
+    void openUrl(const std::optional<std::string>& url);
     // The command line of this start or of a later one (see ZonePreviewCommand).
     void handleArguments(const std::vector<std::string>& arguments);
     // A later start of the program while this one runs. Without a link or command to

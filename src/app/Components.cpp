@@ -1,14 +1,14 @@
 #include "app/Components.h"
 
-#include "app/StatusItemController.h"
+#include "app/TrayController.h"
 #include "arrange/PlacementRuleManager.h"
 #include "arrange/WorkspaceManager.h"
 #include "assist/SnapAssistController.h"
 #include "engine/SnapEngine.h"
 #include "input/DragMonitor.h"
-#include "input/HUDController.h"
 #include "input/PreviewOverlay.h"
 #include "input/ShortcutManager.h"
+#include "input/ZonePickerController.h"
 #include "settings/AppSettings.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
@@ -27,13 +27,13 @@ T& lazily(std::unique_ptr<T>& slot, Args&... args) {
 Components::Components(AppSettings& settings)
     : settings_(settings),
       shortcutManager_(std::make_unique<ShortcutManager>()),
-      hud_(std::make_unique<HUDController>()) {}
+      zonePicker_(std::make_unique<ZonePickerController>()) {}
 
 // Later components hold references to the engine, so they go first.
 Components::~Components() {
     onboarding_.reset();
     settingsWindow_.reset();
-    statusItem_.reset();
+    trayController_.reset();
     snapAssist_.reset();
     overlay_.reset();
     placementRuleManager_.reset();
@@ -71,8 +71,8 @@ SnapAssistController& Components::snapAssist() {
     return lazily(snapAssist_, settings_, engine());
 }
 
-StatusItemController& Components::statusItem() {
-    return lazily(statusItem_, settings_);
+TrayController& Components::trayController() {
+    return lazily(trayController_, settings_);
 }
 
 SettingsWindowController& Components::settingsWindow() {

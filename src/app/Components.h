@@ -12,11 +12,11 @@ class WorkspaceManager;
 class PlacementRuleManager;
 class PreviewOverlay;
 class SnapAssistController;
-class StatusItemController;
+class TrayController;
 class SettingsWindowController;
 class OnboardingController;
 class ShortcutManager;
-class HUDController;
+class ZonePickerController;
 
 // Every component of the program, each made once and kept for the life of the process.
 // The shortcut manager and the picker exist from the start; the others are made on
@@ -36,11 +36,11 @@ class Components {
     PlacementRuleManager& placementRuleManager();
     PreviewOverlay& overlay();
     SnapAssistController& snapAssist();
-    StatusItemController& statusItem();
+    TrayController& trayController();
     SettingsWindowController& settingsWindow();
     OnboardingController& onboarding();
     ShortcutManager& shortcutManager() { return *shortcutManager_; }
-    HUDController& hud() { return *hud_; }
+    ZonePickerController& zonePicker() { return *zonePicker_; }
 
   private:
     AppSettings& settings_;
@@ -51,11 +51,11 @@ class Components {
     std::unique_ptr<PlacementRuleManager> placementRuleManager_;
     std::unique_ptr<PreviewOverlay> overlay_;
     std::unique_ptr<SnapAssistController> snapAssist_;
-    std::unique_ptr<StatusItemController> statusItem_;
+    std::unique_ptr<TrayController> trayController_;
     std::unique_ptr<SettingsWindowController> settingsWindow_;
     std::unique_ptr<OnboardingController> onboarding_;
     std::unique_ptr<ShortcutManager> shortcutManager_;
-    std::unique_ptr<HUDController> hud_;
+    std::unique_ptr<ZonePickerController> zonePicker_;
 };
 
 }  // namespace kelvra

@@ -4,8 +4,8 @@
 #include <map>
 #include <string>
 
-#include "platform/port/Subscription.h"
-#include "settings/Published.h"
+#include "base/Published.h"
+#include "base/Subscription.h"
 
 namespace kelvra {
 

@@ -5,7 +5,7 @@
 
 #include "app/ZonePreviewCommand.h"
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -1,10 +1,10 @@
 #include "app/ZonePreviewCommand.h"
 
-#include "ax/AXWindow.h"
 #include "geometry/ScreenInfo.h"
 #include "input/PreviewOverlay.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -29,7 +29,7 @@ std::optional<ZoneID> ZonePreviewCommand::zoneIn(const std::vector<std::string>&
 namespace {
 
 std::optional<ScreenInfo> screenForPreview() {
-    if (auto window = AXWindow::frontmost()) {
+    if (auto window = WindowHandle::frontmost()) {
         if (auto frame = window->frame()) {
             if (auto screen = ScreenInfo::containing(*frame)) return screen;
         }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "geometry/ZoneID.h"
-#include "platform/port/RunLoop.h"
+#include "port/RunLoop.h"
 
 namespace kelvra {
 

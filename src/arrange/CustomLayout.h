@@ -6,7 +6,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "geometry/Rect.h"
+#include "base/Rect.h"
 #include "settings/Uuid.h"
 
 namespace kelvra {

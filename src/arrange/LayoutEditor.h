@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "arrange/CustomLayout.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
 
 namespace kelvra {
 

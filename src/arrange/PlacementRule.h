@@ -17,7 +17,7 @@ struct PlacementRule {
     enum class DisplayTarget { any, builtin, external };
 
     Uuid id;
-    std::string bundleID;
+    std::string appId;
     std::string appName;
     std::optional<ZoneID> zone;
     std::optional<Uuid> customLayoutID;

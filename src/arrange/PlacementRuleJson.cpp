@@ -42,7 +42,7 @@ std::optional<PlacementRule::DisplayTarget> displayTargetFromRaw(std::string_vie
 
 void to_json(nlohmann::json& j, const PlacementRule& r) {
     j = nlohmann::json{{"id", r.id},
-                       {"bundleID", r.bundleID},
+                       {"bundleID", r.appId},
                        {"appName", r.appName},
                        {"trigger", rawValue(r.trigger)},
                        {"display", rawValue(r.display)},
@@ -57,7 +57,7 @@ void from_json(const nlohmann::json& j, PlacementRule& r) {
     m::requireObject(j, "PlacementRule");
     PlacementRule out;
     out.id = m::required(j, "id").get<Uuid>();
-    out.bundleID = m::string(m::required(j, "bundleID"), "bundleID");
+    out.appId = m::string(m::required(j, "bundleID"), "bundleID");
     out.appName = m::string(m::required(j, "appName"), "appName");
     if (auto* zone = m::optional(j, "zone")) out.zone = zone->get<ZoneID>();
     if (auto* layout = m::optional(j, "customLayoutID")) out.customLayoutID = layout->get<Uuid>();

@@ -5,7 +5,7 @@
 #include "arrange/CustomLayout.h"
 #include "arrange/SettleCheck.h"
 #include "engine/SnapEngine.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -39,10 +39,10 @@ void PlacementRuleManager::start() {
         [this](const std::vector<PlacementRule>&) { rebuildWindowObservers(); });
 }
 
-std::optional<PlacementRule> PlacementRuleManager::ruleFor(const std::string& bundleID,
+std::optional<PlacementRule> PlacementRuleManager::ruleFor(const std::string& appId,
                                                            PlacementRule::Trigger trigger) const {
     for (const auto& rule : settings_.placementRules())
-        if (rule.enabled && rule.bundleID == bundleID && rule.trigger == trigger) return rule;
+        if (rule.enabled && rule.appId == appId && rule.trigger == trigger) return rule;
     return std::nullopt;
 }
 
@@ -57,11 +57,11 @@ void PlacementRuleManager::rebuildWindowObservers() {
     std::set<std::string> watched;
     for (const auto& rule : settings_.placementRules())
         if (rule.enabled && rule.trigger == PlacementRule::Trigger::newWindow)
-            watched.insert(rule.bundleID);
+            watched.insert(rule.appId);
     if (watched.empty()) return;
     for (const auto& app : platform().applications->runningApplications())
-        if (app.activationPolicy == port::ActivationPolicy::regular && app.bundleIdentifier &&
-            watched.count(*app.bundleIdentifier))
+        if (app.activationPolicy == port::ActivationPolicy::regular && app.appId &&
+            watched.count(*app.appId))
             observeApp(app.pid);
 }
 
@@ -73,7 +73,7 @@ void PlacementRuleManager::observeApp(int32_t pid) {
 
 bool PlacementRuleManager::mayApply(const port::RunningApplication& app,
                                     PlacementRule::Trigger trigger) const {
-    if (app.bundleIdentifier) return ruleFor(*app.bundleIdentifier, trigger).has_value();
+    if (app.appId) return ruleFor(*app.appId, trigger).has_value();
     // Not known yet (its first window may be a splash screen that names nothing): its
     // windows are asked for their application one by one.
     const auto& rules = settings_.placementRules();
@@ -93,9 +93,9 @@ void PlacementRuleManager::handleLaunch(const port::RunningApplication& app) {
 }
 
 void PlacementRuleManager::pollFirstWindow(int32_t pid, double deadline) {
-    for (const auto& window : AXWindow::allStandardWindows()) {
+    for (const auto& window : WindowHandle::allStandardWindows()) {
         if (window.pid() != pid || window.isMinimized()) continue;
-        auto id = window.applicationId();
+        auto id = window.appId();
         if (!id) break;  // not known yet: look again
         if (auto rule = ruleFor(*id, PlacementRule::Trigger::launch)) apply(*rule, window);
         return;
@@ -106,16 +106,16 @@ void PlacementRuleManager::pollFirstWindow(int32_t pid, double deadline) {
 
 void PlacementRuleManager::handleWindowCreated(port::WindowRef ref) {
     later(newWindowDelay, [this, ref] {
-        auto window = AXWindow::make(ref);
+        auto window = WindowHandle::make(ref);
         if (!window || !window->isStandard() || window->isMinimized()) return;
-        auto id = window->applicationId();
+        auto id = window->appId();
         if (!id) return;
         if (auto rule = ruleFor(*id, PlacementRule::Trigger::newWindow)) apply(*rule, *window);
     });
 }
 
 std::optional<ScreenInfo> PlacementRuleManager::targetScreen(const PlacementRule& rule,
-                                                             const AXWindow& window) const {
+                                                             const WindowHandle& window) const {
     auto screens = ScreenInfo::all();
     if (screens.empty()) return std::nullopt;
     switch (rule.display) {
@@ -136,7 +136,8 @@ std::optional<ScreenInfo> PlacementRuleManager::targetScreen(const PlacementRule
     return screens.front();
 }
 
-std::optional<Rect> PlacementRuleManager::place(const PlacementRule& rule, const AXWindow& window,
+std::optional<Rect> PlacementRuleManager::place(const PlacementRule& rule,
+                                                const WindowHandle& window,
                                                 const ScreenInfo& screen) {
     if (rule.customLayoutID && rule.customZoneIndex) {
         for (const auto& layout : settings_.customLayouts()) {
@@ -152,7 +153,7 @@ std::optional<Rect> PlacementRuleManager::place(const PlacementRule& rule, const
     return window.frame();
 }
 
-void PlacementRuleManager::apply(const PlacementRule& rule, const AXWindow& window) {
+void PlacementRuleManager::apply(const PlacementRule& rule, const WindowHandle& window) {
     if (settings_.paused() || !Permissions::isGranted()) return;
     if (window.pid() == platform().applications->currentProcessId()) return;
     // Placed once: a later move is the user's.

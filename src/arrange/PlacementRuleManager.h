@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "arrange/PlacementRule.h"
-#include "ax/AXWindow.h"
+#include "base/Subscription.h"
 #include "geometry/ScreenInfo.h"
-#include "platform/port/Applications.h"
-#include "platform/port/Subscription.h"
+#include "port/Applications.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -39,11 +39,12 @@ class PlacementRuleManager {
     bool started() const { return started_; }
 
     // The first enabled rule for the application with this trigger.
-    std::optional<PlacementRule> ruleFor(const std::string& bundleID,
+    std::optional<PlacementRule> ruleFor(const std::string& appId,
                                          PlacementRule::Trigger trigger) const;
     // The display a rule sends a window to: the window's own for any display, else the
     // first of the rule's kind; nothing when the desktop has no display of that kind.
-    std::optional<ScreenInfo> targetScreen(const PlacementRule& rule, const AXWindow& window) const;
+    std::optional<ScreenInfo> targetScreen(const PlacementRule& rule,
+                                           const WindowHandle& window) const;
     // The applications whose new windows are watched.
     std::set<int32_t> observedProcesses() const;
 
@@ -55,9 +56,9 @@ class PlacementRuleManager {
     void observeApp(int32_t pid);
     void pollFirstWindow(int32_t pid, double deadline);
     void handleWindowCreated(port::WindowRef window);
-    void apply(const PlacementRule& rule, const AXWindow& window);
+    void apply(const PlacementRule& rule, const WindowHandle& window);
     // Sets the window into the rule's zone; the frame it got, or nothing.
-    std::optional<Rect> place(const PlacementRule& rule, const AXWindow& window,
+    std::optional<Rect> place(const PlacementRule& rule, const WindowHandle& window,
                               const ScreenInfo& screen);
     // Runs `work` after `seconds` while this manager lives.
     void later(double seconds, std::function<void()> work);

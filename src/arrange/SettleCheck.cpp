@@ -1,10 +1,10 @@
 #include "arrange/SettleCheck.h"
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 
-void SettleCheck::schedule(const AXWindow& window, const Rect& placed,
+void SettleCheck::schedule(const WindowHandle& window, const Rect& placed,
                            std::function<void()> place) {
     platform().runLoop->scheduleTimer(delay, false, [window, placed, place = std::move(place)] {
         auto now = window.frame();

@@ -2,8 +2,8 @@
 
 #include <functional>
 
-#include "ax/AXWindow.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -19,7 +19,8 @@ class SettleCheck {
 
     // After `delay`, calls `place` again when the window is still there and its frame
     // is no longer `placed`.
-    static void schedule(const AXWindow& window, const Rect& placed, std::function<void()> place);
+    static void schedule(const WindowHandle& window, const Rect& placed,
+                         std::function<void()> place);
 };
 
 }  // namespace kelvra

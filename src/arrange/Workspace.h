@@ -13,7 +13,7 @@ namespace kelvra {
 
 // One recorded window of a workspace.
 struct WorkspaceItem {
-    std::string bundleID;
+    std::string appId;
     std::string appName;
     std::optional<std::string> title;
     std::optional<ZoneID> zone;

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra::WorkspaceCapture {
 
-std::vector<AXWindow> candidateWindows() {
+std::vector<WindowHandle> candidateWindows() {
     int32_t own = platform().applications->currentProcessId();
-    std::vector<AXWindow> result;
-    for (const auto& w : AXWindow::allStandardWindows())
+    std::vector<WindowHandle> result;
+    for (const auto& w : WindowHandle::allStandardWindows())
         if (w.pid() != own) result.push_back(w);
     return result;
 }
@@ -21,12 +21,12 @@ std::vector<WorkspaceItem> captureCurrent(double gap, double padding) {
     for (const auto& window : candidateWindows()) {
         auto frame = window.frame();
         if (!frame) continue;
-        auto bundleID = window.applicationId();
-        if (!bundleID || bundleID->empty()) continue;
+        auto appId = window.appId();
+        if (!appId || appId->empty()) continue;
         auto app = platform().applications->application(window.pid());
 
         WorkspaceItem item;
-        item.bundleID = *bundleID;
+        item.appId = *appId;
         item.appName = app ? app->localizedName.value_or("") : "";
         item.title = window.title();
         auto screen = ScreenInfo::containing(*frame);
@@ -63,13 +63,13 @@ std::optional<ZoneID> detectZone(const Rect& frame, const std::optional<ScreenIn
     return std::nullopt;
 }
 
-std::optional<AXWindow> chooseWindow(const WorkspaceItem& item,
-                                     const std::vector<AXWindow>& windows,
-                                     const std::vector<AXWindow>& used) {
-    std::optional<AXWindow> first;
+std::optional<WindowHandle> chooseWindow(const WorkspaceItem& item,
+                                         const std::vector<WindowHandle>& windows,
+                                         const std::vector<WindowHandle>& used) {
+    std::optional<WindowHandle> first;
     for (const auto& w : windows) {
         if (std::find(used.begin(), used.end(), w) != used.end()) continue;
-        if (w.applicationId() != item.bundleID) continue;
+        if (w.appId() != item.appId) continue;
         if (w.title() == item.title) return w;
         if (!first) first = w;
     }

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "arrange/Workspace.h"
-#include "ax/AXWindow.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
 #include "geometry/ScreenInfo.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -26,14 +26,14 @@ std::optional<ZoneID> detectZone(const Rect& frame, const std::optional<ScreenIn
                                  double gap, double padding);
 
 // The windows of other applications that may be given to items, in list order.
-std::vector<AXWindow> candidateWindows();
+std::vector<WindowHandle> candidateWindows();
 
 // The window for an item among `windows`: those of the item's application not in
 // `used`, the first with the item's title (an unreadable title equals an absent one),
 // else the first of them. Nothing when the application has no window left.
-std::optional<AXWindow> chooseWindow(const WorkspaceItem& item,
-                                     const std::vector<AXWindow>& windows,
-                                     const std::vector<AXWindow>& used);
+std::optional<WindowHandle> chooseWindow(const WorkspaceItem& item,
+                                         const std::vector<WindowHandle>& windows,
+                                         const std::vector<WindowHandle>& used);
 
 // The screen an item goes to: the one at its recorded index in `screens`, else the one
 // holding its recorded frame.

@@ -6,7 +6,7 @@
 namespace kelvra {
 
 void to_json(nlohmann::json& j, const WorkspaceItem& item) {
-    j = nlohmann::json{{"bundleID", item.bundleID},
+    j = nlohmann::json{{"bundleID", item.appId},
                        {"appName", item.appName},
                        {"x", item.x},
                        {"y", item.y},
@@ -21,7 +21,7 @@ void from_json(const nlohmann::json& j, WorkspaceItem& item) {
     namespace m = json_members;
     m::requireObject(j, "WorkspaceItem");
     WorkspaceItem out;
-    out.bundleID = m::string(m::required(j, "bundleID"), "bundleID");
+    out.appId = m::string(m::required(j, "bundleID"), "bundleID");
     out.appName = m::string(m::required(j, "appName"), "appName");
     if (auto* title = m::optional(j, "title")) out.title = m::string(*title, "title");
     if (auto* zone = m::optional(j, "zone")) out.zone = zone->get<ZoneID>();

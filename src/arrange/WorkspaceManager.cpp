@@ -8,7 +8,7 @@
 #include "arrange/WorkspaceCapture.h"
 #include "engine/SnapEngine.h"
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -16,7 +16,7 @@ namespace kelvra {
 namespace {
 
 std::string describe(const WorkspaceItem& item) {
-    std::string name = item.appName.empty() ? item.bundleID : item.appName;
+    std::string name = item.appName.empty() ? item.appId : item.appName;
     if (item.title && !item.title->empty()) name += " (" + *item.title + ")";
     return name;
 }
@@ -63,8 +63,9 @@ void WorkspaceManager::promptSaveCurrent() {
     append(name, std::move(items));
 }
 
-void WorkspaceManager::place(const AXWindow& window, const WorkspaceItem& item,
-                             const std::vector<ScreenInfo>& screens, std::vector<AXWindow>& used) {
+void WorkspaceManager::place(const WindowHandle& window, const WorkspaceItem& item,
+                             const std::vector<ScreenInfo>& screens,
+                             std::vector<WindowHandle>& used) {
     used.push_back(window);
     auto screen = WorkspaceCapture::screenFor(item, screens);
     std::weak_ptr<bool> alive = alive_;
@@ -93,7 +94,7 @@ void WorkspaceManager::restore(const Workspace& workspace) {
     lastRestored_ = workspace;
     auto screens = ScreenInfo::all();
     auto windows = WorkspaceCapture::candidateWindows();
-    std::vector<AXWindow> used;
+    std::vector<WindowHandle> used;
     std::vector<WorkspaceItem> missing;
     for (const auto& item : workspace.items) {
         if (auto window = WorkspaceCapture::chooseWindow(item, windows, used)) {
@@ -119,16 +120,16 @@ void WorkspaceManager::restore(const Workspace& workspace) {
 void WorkspaceManager::launchApps(const std::vector<WorkspaceItem>& items) {
     std::set<std::string> running;
     for (const auto& app : platform().applications->runningApplications())
-        if (app.bundleIdentifier) running.insert(*app.bundleIdentifier);
+        if (app.appId) running.insert(*app.appId);
     for (const auto& w : WorkspaceCapture::candidateWindows())
-        if (auto id = w.applicationId()) running.insert(*id);
+        if (auto id = w.appId()) running.insert(*id);
     std::set<std::string> asked;
     for (const auto& item : items) {
         // An application that is already running gets no second instance: its other
         // windows may still appear, and a second launch would only add windows.
-        if (running.count(item.bundleID) || !asked.insert(item.bundleID).second) continue;
-        if (!platform().applications->launch(item.bundleID))
-            logLine("workspace: cannot launch " + item.bundleID);
+        if (running.count(item.appId) || !asked.insert(item.appId).second) continue;
+        if (!platform().applications->launch(item.appId))
+            logLine("workspace: cannot launch " + item.appId);
     }
 }
 

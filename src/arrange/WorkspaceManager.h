@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "arrange/Workspace.h"
-#include "ax/AXWindow.h"
 #include "geometry/ScreenInfo.h"
-#include "platform/port/RunLoop.h"
+#include "port/RunLoop.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -45,8 +45,8 @@ class WorkspaceManager {
     const std::vector<WorkspaceItem>& lastUnplaced() const { return lastUnplaced_; }
 
   private:
-    void place(const AXWindow& window, const WorkspaceItem& item,
-               const std::vector<ScreenInfo>& screens, std::vector<AXWindow>& used);
+    void place(const WindowHandle& window, const WorkspaceItem& item,
+               const std::vector<ScreenInfo>& screens, std::vector<WindowHandle>& used);
     void launchApps(const std::vector<WorkspaceItem>& items);
     void pollPending();
     void stopPolling();
@@ -56,7 +56,7 @@ class WorkspaceManager {
     AppSettings& settings_;
     SnapEngine& engine_;
     std::vector<WorkspaceItem> pendingItems_;
-    std::vector<AXWindow> pendingUsed_;
+    std::vector<WindowHandle> pendingUsed_;
     std::vector<ScreenInfo> restoreScreens_;
     std::optional<double> restoreDeadline_;
     std::optional<port::TimerId> restorePoller_;

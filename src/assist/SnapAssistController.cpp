@@ -4,7 +4,7 @@
 
 #include "engine/SnapEngine.h"
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "ui/Theme.h"
 
@@ -26,7 +26,7 @@ SnapAssistController::SnapAssistController(AppSettings& settings, SnapEngine& en
 SnapAssistController::~SnapAssistController() = default;
 
 void SnapAssistController::maybeShow(ZoneID afterSnapping, const ScreenInfo& on,
-                                     const AXWindow& snapped) {
+                                     const WindowHandle& snapped) {
     if (!settings_.snapAssistEnabled() || isFilling_) return;
     auto fillOrder = snapAssistFillOrder(afterSnapping);
     // Any other snap ends the offer on screen; one with complements starts a new one.
@@ -48,7 +48,7 @@ void SnapAssistController::hide() {
     seqScreen_.reset();
 }
 
-void SnapAssistController::watchStarter(const AXWindow& window) {
+void SnapAssistController::watchStarter(const WindowHandle& window) {
     auto* windows = platform().windows;
     if (!windows) return;
     starterWatch_ = windows->observe(window.element(), [this](port::WindowEvent event) {
@@ -66,7 +66,7 @@ void SnapAssistController::advance() {
         return;
     }
     // One reading of the windows serves the whole step.
-    auto windows = AXWindow::allStandardWindows();
+    auto windows = WindowHandle::allStandardWindows();
     while (!pendingZones_.empty()) {
         Rect region = frameOf(pendingZones_.front());
         if (occupied(region, windows)) {
@@ -83,7 +83,7 @@ void SnapAssistController::advance() {
 }
 
 bool SnapAssistController::occupied(const Rect& zoneFrame,
-                                    const std::vector<AXWindow>& windows) const {
+                                    const std::vector<WindowHandle>& windows) const {
     double zoneArea = area(zoneFrame);
     if (zoneArea <= 0) return false;
     int32_t self = platform().applications->currentProcessId();
@@ -97,7 +97,7 @@ bool SnapAssistController::occupied(const Rect& zoneFrame,
 }
 
 std::vector<SnapCandidate> SnapAssistController::candidatesFrom(
-    const std::vector<AXWindow>& windows) {
+    const std::vector<WindowHandle>& windows) {
     auto& apps = *platform().applications;
     int32_t self = apps.currentProcessId();
     std::vector<SnapCandidate> result;
@@ -109,7 +109,7 @@ std::vector<SnapCandidate> SnapAssistController::candidatesFrom(
             if (screen && !screen->sameDisplay(*seqScreen_)) continue;
         }
         auto app = apps.application(window.pid());
-        if (settings_.isExcluded(app ? app->bundleIdentifier : std::nullopt)) continue;
+        if (settings_.isExcluded(app ? app->appId : std::nullopt)) continue;
         SnapCandidate c{std::to_string(nextCandidate_++), window, "", "", std::nullopt};
         c.appName = app ? app->localizedName.value_or("") : "";
         c.title = window.title().value_or("");
@@ -160,7 +160,7 @@ void SnapAssistController::fill(const std::string& candidateId) {
     auto it = std::find_if(candidates_.begin(), candidates_.end(),
                            [&](const SnapCandidate& c) { return c.id == candidateId; });
     if (it == candidates_.end() || pendingZones_.empty() || !seqScreen_) return;
-    AXWindow window = it->window;
+    WindowHandle window = it->window;
     ZoneID zone = pendingZones_.front();
     ScreenInfo screen = *seqScreen_;
     // The engine tells every listener of this snap, this controller too: not a new offer.

@@ -7,13 +7,13 @@
 #include <unordered_set>
 #include <vector>
 
-#include "ax/AXWindow.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
+#include "base/Signal.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/ZoneID.h"
-#include "platform/port/Signal.h"
-#include "platform/port/Surfaces.h"
+#include "port/Surfaces.h"
 #include "ui/Animator.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -23,7 +23,7 @@ class SnapEngine;
 // One window offered for the zone on offer.
 struct SnapCandidate {
     std::string id;  // fresh for each offer: the card reports it back
-    AXWindow window;
+    WindowHandle window;
     std::string title;  // the window's, else its application's name, else "Window"
     std::string appName;
     std::optional<port::WindowIcon> icon;
@@ -46,7 +46,7 @@ class SnapAssistController {
     SnapAssistController& operator=(const SnapAssistController&) = delete;
 
     // Called after every completed snap; decides by itself whether to offer anything.
-    void maybeShow(ZoneID afterSnapping, const ScreenInfo& on, const AXWindow& snapped);
+    void maybeShow(ZoneID afterSnapping, const ScreenInfo& on, const WindowHandle& snapped);
     // Ends the sequence and removes the panel.
     void hide();
 
@@ -60,18 +60,18 @@ class SnapAssistController {
   private:
     // Offers the first empty pending zone, or ends the sequence.
     void advance();
-    bool occupied(const Rect& zoneFrame, const std::vector<AXWindow>& windows) const;
-    std::vector<SnapCandidate> candidatesFrom(const std::vector<AXWindow>& windows);
+    bool occupied(const Rect& zoneFrame, const std::vector<WindowHandle>& windows) const;
+    std::vector<SnapCandidate> candidatesFrom(const std::vector<WindowHandle>& windows);
     Rect frameOf(ZoneID zone) const;
     void showPanel(const Rect& region);
     void removePanel();
     void fill(const std::string& candidateId);
-    void watchStarter(const AXWindow& window);
+    void watchStarter(const WindowHandle& window);
 
     AppSettings& settings_;
     SnapEngine& engine_;
     std::vector<ZoneID> pendingZones_;
-    std::unordered_set<AXWindow> excluded_;
+    std::unordered_set<WindowHandle> excluded_;
     std::optional<ScreenInfo> seqScreen_;
     std::vector<SnapCandidate> candidates_;
     bool isFilling_ = false;

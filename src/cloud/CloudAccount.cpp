@@ -7,7 +7,7 @@
 #include "cloud/ServiceRequest.h"
 #include "cloud/ServiceURL.h"
 #include "cloud/SignInCallback.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/Uuid.h"
 
 namespace kelvra {

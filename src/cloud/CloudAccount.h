@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "settings/Published.h"
+#include "base/Published.h"
 
 namespace kelvra {
 

@@ -5,7 +5,7 @@
 #include "cloud/CloudAccount.h"
 #include "cloud/ServiceRequest.h"
 #include "cloud/SyncPayload.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {

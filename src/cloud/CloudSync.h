@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/port/RunLoop.h"
-#include "platform/port/Subscription.h"
-#include "settings/Published.h"
+#include "base/Published.h"
+#include "base/Subscription.h"
+#include "port/RunLoop.h"
 
 namespace kelvra {
 

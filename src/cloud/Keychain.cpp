@@ -1,6 +1,6 @@
 #include "cloud/Keychain.h"
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "cloud/ServiceURL.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

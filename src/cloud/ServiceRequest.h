@@ -6,7 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/port/Http.h"
+#include "port/Http.h"
 
 namespace kelvra {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "cloud/ServiceURL.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "settings/Uuid.h"
 

@@ -7,7 +7,7 @@
 #include "diagnostics/BundleReplacement.h"
 #include "diagnostics/UpdateSignature.h"
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "base/Signal.h"
 #include "diagnostics/UpdateFeed.h"
-#include "platform/port/RunLoop.h"
-#include "platform/port/Signal.h"
+#include "port/RunLoop.h"
 
 namespace kelvra {
 

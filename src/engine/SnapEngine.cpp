@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -63,12 +63,12 @@ std::string noRoomCause(const Rect& visible, double gap, double padding) {
 
 SnapEngine::SnapEngine(AppSettings& settings) : settings_(settings) {}
 
-const std::vector<Rect>* SnapEngine::restoreStack(const AXWindow& window) const {
+const std::vector<Rect>* SnapEngine::restoreStack(const WindowHandle& window) const {
     auto it = restoreStack_.find(window);
     return it == restoreStack_.end() ? nullptr : &it->second;
 }
 
-void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& screen) {
+void SnapEngine::snap(const WindowHandle& window, ZoneID zone, const ScreenInfo& screen) {
     auto old = window.frame();
     if (!old) return;
 
@@ -110,7 +110,7 @@ void SnapEngine::snap(const AXWindow& window, ZoneID zone, const ScreenInfo& scr
     onDidSnap.emit(window, zone, screen);
 }
 
-void SnapEngine::watch(const AXWindow& window) {
+void SnapEngine::watch(const WindowHandle& window) {
     ended_.clear();
     if (watched_.contains(window)) return;
     watched_.emplace(window, platform().windows->observe(
@@ -119,7 +119,7 @@ void SnapEngine::watch(const AXWindow& window) {
                                  }));
 }
 
-void SnapEngine::forget(const AXWindow& window) {
+void SnapEngine::forget(const WindowHandle& window) {
     restoreStack_.erase(window);
     snappedWindows.erase(window);
     if (lastShortcutSnap_ && lastShortcutSnap_->window == window) lastShortcutSnap_.reset();
@@ -129,7 +129,7 @@ void SnapEngine::forget(const AXWindow& window) {
     }
 }
 
-void SnapEngine::performShortcutSnap(const AXWindow& window, SnapAction action,
+void SnapEngine::performShortcutSnap(const WindowHandle& window, SnapAction action,
                                      const ScreenInfo& screen) {
     auto actionZone = kelvra::zone(action);
     if (!actionZone) return;
@@ -151,7 +151,7 @@ void SnapEngine::performShortcutSnap(const AXWindow& window, SnapAction action,
     lastShortcutSnap_ = ShortcutSnap{window, action, target, now};
 }
 
-void SnapEngine::restore(const AXWindow& window) {
+void SnapEngine::restore(const WindowHandle& window) {
     auto it = restoreStack_.find(window);
     if (it == restoreStack_.end() || it->second.empty()) return;
     Rect previous = it->second.back();
@@ -161,7 +161,7 @@ void SnapEngine::restore(const AXWindow& window) {
     window.setFrame(previous);
 }
 
-void SnapEngine::moveToNextDisplay(const AXWindow& window) {
+void SnapEngine::moveToNextDisplay(const WindowHandle& window) {
     auto w = window.frame();
     if (!w) return;
     auto current = ScreenInfo::containing(*w);
@@ -195,7 +195,7 @@ void SnapEngine::moveToNextDisplay(const AXWindow& window) {
         Rect(n.minX() + rx * n.width, n.minY() + ry * n.height, rw * n.width, rh * n.height));
 }
 
-std::optional<Size> SnapEngine::detachForDrag(const AXWindow& window, Point cursor) {
+std::optional<Size> SnapEngine::detachForDrag(const WindowHandle& window, Point cursor) {
     if (!snappedWindows.contains(window)) return std::nullopt;
     auto stack = restoreStack_.find(window);
     if (stack == restoreStack_.end() || stack->second.empty()) return std::nullopt;

@@ -6,19 +6,19 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ax/AXWindow.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
+#include "base/Signal.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
 #include "geometry/ZoneID.h"
-#include "platform/port/Signal.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
 class AppSettings;
 
 // Puts windows into zones: snaps, repeat-press cycling, restore, next display, detach
-// for drag and the drag hit test. Reads and writes windows only through AXWindow and
+// for drag and the drag hit test. Reads and writes windows only through WindowHandle and
 // screens only through ScreenInfo.
 class SnapEngine {
   public:
@@ -30,7 +30,7 @@ class SnapEngine {
         Rect frame;
     };
     struct ShortcutSnap {
-        AXWindow window;
+        WindowHandle window;
         SnapAction action;
         ZoneID zone;
         double date;  // run-loop time
@@ -43,36 +43,37 @@ class SnapEngine {
 
     explicit SnapEngine(AppSettings& settings);
 
-    void snap(const AXWindow& window, ZoneID zone, const ScreenInfo& screen);
-    void performShortcutSnap(const AXWindow& window, SnapAction action, const ScreenInfo& screen);
-    void restore(const AXWindow& window);
-    void moveToNextDisplay(const AXWindow& window);
-    std::optional<Size> detachForDrag(const AXWindow& window, Point cursor);
+    void snap(const WindowHandle& window, ZoneID zone, const ScreenInfo& screen);
+    void performShortcutSnap(const WindowHandle& window, SnapAction action,
+                             const ScreenInfo& screen);
+    void restore(const WindowHandle& window);
+    void moveToNextDisplay(const WindowHandle& window);
+    std::optional<Size> detachForDrag(const WindowHandle& window, Point cursor);
     std::optional<HitTestResult> hitTest(Point point, const ScreenInfo& screen) const;
 
     // The windows currently snapped, with their zone and the frame they got. The
     // tile-group manager removes entries itself.
-    std::unordered_map<AXWindow, Snapped> snappedWindows;
+    std::unordered_map<WindowHandle, Snapped> snappedWindows;
 
-    const std::vector<Rect>* restoreStack(const AXWindow& window) const;
+    const std::vector<Rect>* restoreStack(const WindowHandle& window) const;
     const std::optional<ShortcutSnap>& lastShortcutSnap() const { return lastShortcutSnap_; }
 
     // A window was snapped (with the frame it really got), then the same again for those
     // that act after the snap settled; a snapped window left its zone.
-    Signal<AXWindow, ZoneID, Rect, ScreenInfo> onSnap;
-    Signal<AXWindow> onDetach;
-    Signal<AXWindow, ZoneID, ScreenInfo> onDidSnap;
+    Signal<WindowHandle, ZoneID, Rect, ScreenInfo> onSnap;
+    Signal<WindowHandle> onDetach;
+    Signal<WindowHandle, ZoneID, ScreenInfo> onDidSnap;
 
   private:
     // Forgets the window when it ends: the server gives its id to later windows, which
     // must not inherit its history or cycle on from its last zone.
-    void watch(const AXWindow& window);
-    void forget(const AXWindow& window);
+    void watch(const WindowHandle& window);
+    void forget(const WindowHandle& window);
 
     AppSettings& settings_;
-    std::unordered_map<AXWindow, std::vector<Rect>> restoreStack_;
+    std::unordered_map<WindowHandle, std::vector<Rect>> restoreStack_;
     std::optional<ShortcutSnap> lastShortcutSnap_;
-    std::unordered_map<AXWindow, Subscription> watched_;
+    std::unordered_map<WindowHandle, Subscription> watched_;
     std::vector<Subscription> ended_;  // released outside their own callbacks
     // The last reason logged for a zone without room, so it is said once.
     std::string noRoomLogged_;

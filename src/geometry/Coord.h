@@ -1,6 +1,6 @@
 #pragma once
 
-#include "geometry/Rect.h"
+#include "base/Rect.h"
 
 namespace kelvra {
 

@@ -1,6 +1,6 @@
 #include "geometry/ScreenInfo.h"
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -3,8 +3,8 @@
 #include <optional>
 #include <vector>
 
-#include "geometry/Rect.h"
-#include "platform/port/Screens.h"
+#include "base/Rect.h"
+#include "port/Screens.h"
 
 namespace kelvra {
 

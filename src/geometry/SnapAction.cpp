@@ -93,7 +93,7 @@ std::optional<ZoneID> zone(SnapAction action) {
         case center:
             return ZoneID::center;
         case restore:
-        case showHUD:
+        case showZonePicker:
         case nextDisplay:
             return std::nullopt;
     }
@@ -107,7 +107,7 @@ std::string label(SnapAction action) {
     switch (action) {
         case SnapAction::restore:
             return L10n::shared().string("act.restore");
-        case SnapAction::showHUD:
+        case SnapAction::showZonePicker:
             return L10n::shared().string("hud.show");
         default:
             return L10n::shared().string("act.nextDisplay");

@@ -30,7 +30,7 @@ enum class SnapAction {
     almostMaximize,
     center,
     restore,
-    showHUD,
+    showZonePicker,
     nextDisplay,
 };
 
@@ -40,7 +40,7 @@ const std::array<SnapAction, snapActionCount>& allSnapActions();
 std::string_view rawValue(SnapAction action);
 std::optional<SnapAction> snapActionFromRaw(std::string_view raw);
 
-// The zone the action snaps to; none for restore, showHUD and nextDisplay.
+// The zone the action snaps to; none for restore, showZonePicker and nextDisplay.
 std::optional<ZoneID> zone(SnapAction action);
 // The localized label ("Snap to Left half", "Restore previous position", ...).
 std::string label(SnapAction action);

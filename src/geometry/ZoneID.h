@@ -8,7 +8,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "geometry/Rect.h"
+#include "base/Rect.h"
 
 namespace kelvra {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/SnapEngine.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -50,7 +50,7 @@ void DragMonitor::handle(const port::MouseEvent& event) {
             // movement arrives the window manager may already have moved the window
             // away from the press point.
             pressLookedUp_ = mayAct();
-            pressedWindow_ = pressLookedUp_ ? AXWindow::at(event.location) : std::nullopt;
+            pressedWindow_ = pressLookedUp_ ? WindowHandle::at(event.location) : std::nullopt;
             phase_ = Phase::pending;
             draggedWindow_.reset();
             didDetach_ = false;
@@ -90,23 +90,23 @@ void DragMonitor::recognise(Point location) {
     if (std::hypot(dx, dy) <= movementThreshold) return;
 
     // The window that was grabbed, not the one the cursor has reached since.
-    auto window = pressLookedUp_ ? pressedWindow_ : AXWindow::at(mouseDownPoint_);
+    auto window = pressLookedUp_ ? pressedWindow_ : WindowHandle::at(mouseDownPoint_);
     // The pointer may be read a moment after the press, past the edge of a window that
     // the manager had not yet moved along; that window has caught up by now.
-    if (!window) window = AXWindow::at(location);
+    if (!window) window = WindowHandle::at(location);
     auto& apps = *platform().applications;
     if (!window || !window->isStandard() || window->pid() == apps.currentProcessId()) {
         phase_ = Phase::ignored;
         return;
     }
     auto app = apps.application(window->pid());
-    if (settings_.isExcluded(app ? app->bundleIdentifier : std::nullopt)) {
+    if (settings_.isExcluded(app ? app->appId : std::nullopt)) {
         phase_ = Phase::ignored;
         return;
     }
     // The window found by position may be a sibling under the focused one of the same
     // application; the focused window is the one really being dragged.
-    if (auto front = AXWindow::frontmost(); front && front->pid() == window->pid()) {
+    if (auto front = WindowHandle::frontmost(); front && front->pid() == window->pid()) {
         if (auto f = front->frame(); f && f->contains(mouseDownPoint_)) window = front;
     }
     auto frame = window->frame();
@@ -156,7 +156,7 @@ void DragMonitor::move(const port::MouseEvent& event) {
 
 void DragMonitor::release() {
     if (phase_ == Phase::moving && draggedWindow_ && currentZone_ && currentScreen_) {
-        const AXWindow window = *draggedWindow_;
+        const WindowHandle window = *draggedWindow_;
         const ZoneID zone = *currentZone_;
         const ScreenInfo screen = *currentScreen_;
         engine_.snap(window, zone, screen);

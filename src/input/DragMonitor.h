@@ -1,15 +1,15 @@
 #pragma once
 
-#include "platform/port/Signal.h"
+#include "base/Signal.h"
 
 #include <optional>
 
-#include "ax/AXWindow.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/ZoneID.h"
 #include "input/SnapSettler.h"
-#include "platform/port/MouseEvents.h"
+#include "port/MouseEvents.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -65,9 +65,9 @@ class DragMonitor {
 
     Phase phase_ = Phase::idle;
     Point mouseDownPoint_;
-    std::optional<AXWindow> pressedWindow_;
+    std::optional<WindowHandle> pressedWindow_;
     bool pressLookedUp_ = false;  // whether pressedWindow_ was looked up at the press
-    std::optional<AXWindow> draggedWindow_;
+    std::optional<WindowHandle> draggedWindow_;
     Rect initialFrame_;
     bool didDetach_ = false;
     double lastFrameCheck_ = -1e300;

@@ -1,7 +1,7 @@
 #include "input/KeyCombo.h"
 
 #include "input/Utf8Case.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -4,7 +4,7 @@
 
 #include "app/NotificationCenter.h"
 #include "input/KeyCombo.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/port/KeyMonitor.h"
-#include "settings/Published.h"
+#include "base/Published.h"
+#include "port/KeyMonitor.h"
 
 namespace kelvra {
 

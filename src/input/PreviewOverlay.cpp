@@ -1,6 +1,6 @@
 #include "input/PreviewOverlay.h"
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "ui/Theme.h"
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <optional>
 
-#include "geometry/Rect.h"
-#include "platform/port/Surfaces.h"
+#include "base/Rect.h"
+#include "port/Surfaces.h"
 #include "ui/Animator.h"
 
 namespace kelvra {

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "base/Signal.h"
 #include "input/KeyCombo.h"
 #include "input/TakenShortcutsAlert.h"
-#include "platform/port/HotKeys.h"
-#include "platform/port/Signal.h"
+#include "port/HotKeys.h"
 
 namespace kelvra {
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "engine/SnapEngine.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 
@@ -11,7 +11,7 @@ SnapSettler::~SnapSettler() {
     cancel();
 }
 
-void SnapSettler::watch(const AXWindow& window, ZoneID zone, const Rect& target) {
+void SnapSettler::watch(const WindowHandle& window, ZoneID zone, const Rect& target) {
     cancel();
     auto it = engine_.snappedWindows.find(window);
     if (it == engine_.snappedWindows.end() || it->second.zone != zone) return;
@@ -40,7 +40,7 @@ bool SnapSettler::settled(const Rect& frame, const Rect& snapped) const {
 void SnapSettler::check(bool last) {
     timer_.reset();
     if (!watched_) return;
-    const AXWindow window = *watched_;
+    const WindowHandle window = *watched_;
     // Someone else has taken the window over since (another snap, a detach): leave it.
     auto it = engine_.snappedWindows.find(window);
     if (it == engine_.snappedWindows.end() || it->second.zone != zone_) {

@@ -2,10 +2,10 @@
 
 #include <optional>
 
-#include "ax/AXWindow.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
 #include "geometry/ZoneID.h"
-#include "platform/port/RunLoop.h"
+#include "port/RunLoop.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -30,7 +30,7 @@ class SnapSettler {
 
     // Watches a window the engine has just snapped into `zone`, whose frame there is
     // `target`; does nothing if the window is not snapped into that zone.
-    void watch(const AXWindow& window, ZoneID zone, const Rect& target);
+    void watch(const WindowHandle& window, ZoneID zone, const Rect& target);
     // Stops watching (a new drag began, or the monitor stopped).
     void cancel();
     bool watching() const { return watched_.has_value(); }
@@ -40,7 +40,7 @@ class SnapSettler {
     bool settled(const Rect& frame, const Rect& snapped) const;
 
     SnapEngine& engine_;
-    std::optional<AXWindow> watched_;
+    std::optional<WindowHandle> watched_;
     ZoneID zone_ = ZoneID::maximize;
     Rect target_;
     std::optional<port::TimerId> timer_;

@@ -1,7 +1,7 @@
 #include "input/TakenShortcutsAlert.h"
 
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

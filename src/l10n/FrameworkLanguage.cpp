@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "settings/Published.h"
+#include "base/Published.h"
 
 namespace kelvra {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/port/Subscription.h"
+#include "base/Subscription.h"
 
 namespace kelvra {
 

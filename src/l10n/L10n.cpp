@@ -5,7 +5,7 @@
 
 #include "l10n/FrameworkLanguage.h"
 #include "l10n/LocalizationTables.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Published.h"
 #include "l10n/AppLanguage.h"
-#include "settings/Published.h"
 
 namespace kelvra {
 

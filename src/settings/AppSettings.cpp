@@ -5,7 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/StoredRecords.h"
 
 namespace kelvra {
@@ -107,10 +107,10 @@ void AppSettings::resetSharedForTesting() {
     instance().reset();
 }
 
-bool AppSettings::isExcluded(const std::optional<std::string>& bundleID) const {
-    if (!bundleID) return false;
+bool AppSettings::isExcluded(const std::optional<std::string>& appId) const {
+    if (!appId) return false;
     for (const auto& app : excludedApps.get()) {
-        if (app.bundleID == *bundleID) return true;
+        if (app.appId == *appId) return true;
     }
     return false;
 }

@@ -7,11 +7,11 @@
 #include "arrange/CustomLayout.h"
 #include "arrange/PlacementRule.h"
 #include "arrange/Workspace.h"
+#include "base/Published.h"
 #include "geometry/TopEdgeAction.h"
 #include "input/KeyCombo.h"
-#include "platform/port/UserDefaults.h"
+#include "port/UserDefaults.h"
 #include "settings/ExcludedApp.h"
-#include "settings/Published.h"
 
 namespace kelvra {
 
@@ -54,7 +54,7 @@ class AppSettings {
     Signal<> objectWillChange;
 
     // False for none; otherwise whether an excluded app has exactly this identifier.
-    bool isExcluded(const std::optional<std::string>& bundleID) const;
+    bool isExcluded(const std::optional<std::string>& appId) const;
 
     // Registers or unregisters the login item according to launchAtLogin.
     void applyLaunchAtLogin();

@@ -8,7 +8,7 @@ namespace kelvra {
 
 // An application that is never snapped.
 struct ExcludedApp {
-    std::string bundleID;
+    std::string appId;
     std::string name;
     friend bool operator==(const ExcludedApp&, const ExcludedApp&) = default;
 };

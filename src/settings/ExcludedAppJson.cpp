@@ -6,14 +6,14 @@
 namespace kelvra {
 
 void to_json(nlohmann::json& j, const ExcludedApp& app) {
-    j = nlohmann::json{{"bundleID", app.bundleID}, {"name", app.name}};
+    j = nlohmann::json{{"bundleID", app.appId}, {"name", app.name}};
 }
 
 void from_json(const nlohmann::json& j, ExcludedApp& app) {
     namespace m = json_members;
     m::requireObject(j, "ExcludedApp");
     ExcludedApp out;
-    out.bundleID = m::string(m::required(j, "bundleID"), "bundleID");
+    out.appId = m::string(m::required(j, "bundleID"), "bundleID");
     out.name = m::string(m::required(j, "name"), "name");
     app = std::move(out);
 }

@@ -7,7 +7,7 @@
 #include "arrange/PlacementRule.h"
 #include "arrange/Workspace.h"
 #include "input/KeyCombo.h"
-#include "platform/port/UserDefaults.h"
+#include "port/UserDefaults.h"
 #include "settings/ExcludedApp.h"
 
 namespace kelvra {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "ui/Theme.h"
 
 namespace kelvra {

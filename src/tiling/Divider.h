@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/port/Signal.h"
-#include "platform/port/Surfaces.h"
+#include "base/Signal.h"
+#include "port/Surfaces.h"
 #include "tiling/SharedEdge.h"
 #include "ui/Animator.h"
 

@@ -16,10 +16,10 @@ Rect transposed(const Rect& r) {
     return {r.y, r.x, r.height, r.width};
 }
 
-std::optional<SharedEdge> edgeAcrossX(const AXWindow& wa, const Rect& a, const AXWindow& wb,
+std::optional<SharedEdge> edgeAcrossX(const WindowHandle& wa, const Rect& a, const WindowHandle& wb,
                                       const Rect& b, double t, Orientation orientation) {
-    const AXWindow* leftWindow;
-    const AXWindow* rightWindow;
+    const WindowHandle* leftWindow;
+    const WindowHandle* rightWindow;
     Rect left, right;
     if (a.maxX() <= b.minX() + t && a.midX() < b.midX()) {
         leftWindow = &wa, rightWindow = &wb, left = a, right = b;
@@ -62,7 +62,7 @@ std::string SharedEdge::identity() const {
     return text;
 }
 
-bool SharedEdge::contains(const AXWindow& window, bool inLeading) const {
+bool SharedEdge::contains(const WindowHandle& window, bool inLeading) const {
     const auto& side = inLeading ? leading : trailing;
     return std::find(side.begin(), side.end(), window) != side.end();
 }

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ax/AXWindow.h"
-#include "geometry/Rect.h"
+#include "base/Rect.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -29,21 +29,21 @@ struct SharedEdge {
     Orientation orientation = Orientation::vertical;
     double position = 0;  // the middle of the gap
     Span span;            // along the line: where both sides face each other
-    std::vector<AXWindow> leading;
-    std::vector<AXWindow> trailing;
+    std::vector<WindowHandle> leading;
+    std::vector<WindowHandle> trailing;
     Span outerRange;  // across the line: from the nearest near side to the farthest far side
     bool isAggregate = false;
 
     // Names the edge by its direction and its windows, whatever their order, so a
     // divider survives rebuilds that find the same edge again.
     std::string identity() const;
-    bool contains(const AXWindow& window, bool inLeading) const;
+    bool contains(const WindowHandle& window, bool inLeading) const;
 };
 
 // A window taking part in linking, with the frame it has and the full frame of the
 // screen it was snapped on.
 struct EdgeMember {
-    AXWindow window;
+    WindowHandle window;
     Rect frame;
     Rect screenFrame;
 };

@@ -4,14 +4,14 @@
 #include <cmath>
 
 #include "engine/SnapEngine.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
 
 TileGroupManager::TileGroupManager(AppSettings& settings, SnapEngine& engine)
     : settings_(settings), engine_(engine) {
-    hooks_.push_back(engine_.onSnap.connect([this](const AXWindow& window, ZoneID zone,
+    hooks_.push_back(engine_.onSnap.connect([this](const WindowHandle& window, ZoneID zone,
                                                    const Rect& frame, const ScreenInfo& screen) {
         bool links =
             settings_.tilingEnabled() && zone != ZoneID::maximize && zone != ZoneID::almostMaximize;
@@ -22,7 +22,7 @@ TileGroupManager::TileGroupManager(AppSettings& settings, SnapEngine& engine)
         }
     }));
     hooks_.push_back(
-        engine_.onDetach.connect([this](const AXWindow& window) { leave(window, false); }));
+        engine_.onDetach.connect([this](const WindowHandle& window) { leave(window, false); }));
 }
 
 TileGroupManager::~TileGroupManager() {
@@ -47,21 +47,21 @@ double TileGroupManager::now() const {
     return platform().runLoop->now();
 }
 
-void TileGroupManager::join(const AXWindow& window, ZoneID zone, const Rect& frame,
+void TileGroupManager::join(const WindowHandle& window, ZoneID zone, const Rect& frame,
                             const Rect& screenFrame) {
     members_.insert_or_assign(window, Member{window, zone, frame, screenFrame});
     observe(window);
     rebuildEdges();
 }
 
-void TileGroupManager::leave(const AXWindow& window, bool forgetSnap) {
+void TileGroupManager::leave(const WindowHandle& window, bool forgetSnap) {
     if (forgetSnap) engine_.snappedWindows.erase(window);
     if (!members_.erase(window)) return;
     unobserve(window);
     rebuildEdges();
 }
 
-void TileGroupManager::observe(const AXWindow& window) {
+void TileGroupManager::observe(const WindowHandle& window) {
     if (watches_.count(window)) return;
     watches_.emplace(window, platform().windows->observe(window.element(),
                                                          [this, window](port::WindowEvent event) {
@@ -69,7 +69,7 @@ void TileGroupManager::observe(const AXWindow& window) {
                                                          }));
 }
 
-void TileGroupManager::unobserve(const AXWindow& window) {
+void TileGroupManager::unobserve(const WindowHandle& window) {
     auto it = watches_.find(window);
     if (it == watches_.end()) return;
     // This may run inside the watch's own callback: end it after the callback returns.
@@ -78,7 +78,7 @@ void TileGroupManager::unobserve(const AXWindow& window) {
     platform().runLoop->post([retired] { retired->cancel(); });
 }
 
-void TileGroupManager::handleEvent(const AXWindow& window, port::WindowEvent event) {
+void TileGroupManager::handleEvent(const WindowHandle& window, port::WindowEvent event) {
     using Event = port::WindowEvent;
     if (event == Event::destroyed || event == Event::minimized) {
         leave(window, true);
@@ -110,7 +110,7 @@ void TileGroupManager::handleEvent(const AXWindow& window, port::WindowEvent eve
                         }));
 }
 
-bool TileGroupManager::isEcho(const AXWindow& window, const Rect& frame) const {
+bool TileGroupManager::isEcho(const WindowHandle& window, const Rect& frame) const {
     auto expected = expectedFrames_.find(window);
     if (expected == expectedFrames_.end()) return false;
     const Expected& e = expected->second;
@@ -118,7 +118,7 @@ bool TileGroupManager::isEcho(const AXWindow& window, const Rect& frame) const {
                                            frame.approximatelyEquals(e.granted, echoTolerance));
 }
 
-void TileGroupManager::judgeSettled(const AXWindow& window) {
+void TileGroupManager::judgeSettled(const WindowHandle& window) {
     auto member = members_.find(window);
     if (member == members_.end()) return;
     auto frame = window.frame();
@@ -135,7 +135,7 @@ void TileGroupManager::judgeSettled(const AXWindow& window) {
     leave(window, true);  // moved out of its place
 }
 
-void TileGroupManager::scheduleResizePropagation(const AXWindow& window, const Rect& oldFrame,
+void TileGroupManager::scheduleResizePropagation(const WindowHandle& window, const Rect& oldFrame,
                                                  const Rect& newFrame) {
     auto& loop = *platform().runLoop;
     double elapsed = now() - lastPropagation_;
@@ -154,7 +154,7 @@ void TileGroupManager::scheduleResizePropagation(const AXWindow& window, const R
         });
 }
 
-void TileGroupManager::propagateResize(const AXWindow& window, const Rect& oldFrame,
+void TileGroupManager::propagateResize(const WindowHandle& window, const Rect& oldFrame,
                                        const Rect& newFrame) {
     auto member = members_.find(window);
     if (member == members_.end()) return;

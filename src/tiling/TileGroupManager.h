@@ -9,13 +9,13 @@
 #include <unordered_map>
 #include <vector>
 
-#include "ax/AXWindow.h"
+#include "base/Subscription.h"
 #include "geometry/ZoneID.h"
-#include "platform/port/RunLoop.h"
-#include "platform/port/Subscription.h"
-#include "platform/port/Windows.h"
+#include "port/RunLoop.h"
+#include "port/Windows.h"
 #include "tiling/Divider.h"
 #include "tiling/SharedEdge.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -39,7 +39,7 @@ class TileGroupManager {
     static constexpr double moveSettle = 0.05;
 
     struct Member {
-        AXWindow window;
+        WindowHandle window;
         ZoneID zone;
         Rect frame;        // the last frame known: set by us or accepted from the user
         Rect screenFrame;  // the full frame of the screen it was snapped on
@@ -54,7 +54,7 @@ class TileGroupManager {
     // Dissolves every tile group and removes its dividers.
     void removeAll();
 
-    const std::unordered_map<AXWindow, Member>& members() const { return members_; }
+    const std::unordered_map<WindowHandle, Member>& members() const { return members_; }
     const std::vector<SharedEdge>& edges() const { return edges_; }
     // The divider over an edge, by the edge's identity.
     Divider* divider(const std::string& identity) const;
@@ -74,16 +74,16 @@ class TileGroupManager {
         std::vector<Subscription> hooks;  // ended before the divider goes
     };
 
-    void join(const AXWindow& window, ZoneID zone, const Rect& frame, const Rect& screenFrame);
-    void leave(const AXWindow& window, bool forgetSnap);
-    void observe(const AXWindow& window);
-    void unobserve(const AXWindow& window);
-    void handleEvent(const AXWindow& window, port::WindowEvent event);
-    bool isEcho(const AXWindow& window, const Rect& frame) const;
-    void judgeSettled(const AXWindow& window);
-    void scheduleResizePropagation(const AXWindow& window, const Rect& oldFrame,
+    void join(const WindowHandle& window, ZoneID zone, const Rect& frame, const Rect& screenFrame);
+    void leave(const WindowHandle& window, bool forgetSnap);
+    void observe(const WindowHandle& window);
+    void unobserve(const WindowHandle& window);
+    void handleEvent(const WindowHandle& window, port::WindowEvent event);
+    bool isEcho(const WindowHandle& window, const Rect& frame) const;
+    void judgeSettled(const WindowHandle& window);
+    void scheduleResizePropagation(const WindowHandle& window, const Rect& oldFrame,
                                    const Rect& newFrame);
-    void propagateResize(const AXWindow& window, const Rect& oldFrame, const Rect& newFrame);
+    void propagateResize(const WindowHandle& window, const Rect& oldFrame, const Rect& newFrame);
     // Sets a member's frame as part of an edge move and keeps what the window granted.
     Rect applyFrame(Member& member, const Rect& target);
     void recordPosition(const std::string& identity, double position);
@@ -94,17 +94,17 @@ class TileGroupManager {
 
     AppSettings& settings_;
     SnapEngine& engine_;
-    std::unordered_map<AXWindow, Member> members_;
+    std::unordered_map<WindowHandle, Member> members_;
     std::vector<SharedEdge> edges_;
     std::map<std::string, DividerEntry> dividers_;
-    std::unordered_map<AXWindow, Subscription> watches_;
+    std::unordered_map<WindowHandle, Subscription> watches_;
     struct Expected {
         Rect requested;
         Rect granted;
         double date;
     };
-    std::unordered_map<AXWindow, Expected> expectedFrames_;
-    std::unordered_map<AXWindow, port::TimerId> moveChecks_;
+    std::unordered_map<WindowHandle, Expected> expectedFrames_;
+    std::unordered_map<WindowHandle, port::TimerId> moveChecks_;
     std::optional<port::TimerId> propagationWork_;
     double lastPropagation_ = -std::numeric_limits<double>::infinity();
     std::optional<port::TimerId> dividerDragWork_;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 
 namespace kelvra {
 

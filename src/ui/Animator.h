@@ -5,9 +5,9 @@
 #include <map>
 #include <optional>
 
-#include "geometry/Rect.h"
-#include "platform/port/RunLoop.h"
-#include "ui/Easing.h"
+#include "base/Easing.h"
+#include "base/Rect.h"
+#include "port/RunLoop.h"
 
 namespace kelvra {
 

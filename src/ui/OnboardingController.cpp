@@ -1,11 +1,11 @@
 #include "ui/OnboardingController.h"
 
-#include "ax/AXWindow.h"
 #include "geometry/SnapAction.h"
 #include "input/KeyCombo.h"
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -73,12 +73,13 @@ port::OnboardingModel OnboardingController::model() const {
         m.title = l.string("onb.tutTitle");
         m.body = l.string("onb.tutBody");
         const auto& table = settings_.shortcuts();
-        for (SnapAction action : {SnapAction::snapLeftHalf, SnapAction::showHUD}) {
+        for (SnapAction action : {SnapAction::snapLeftHalf, SnapAction::showZonePicker}) {
             auto found = table.find(std::string(rawValue(action)));
             const std::string keys =
                 found == table.end() ? l.string("sc.unset") : found->second.displayName();
-            const std::string what = action == SnapAction::showHUD ? l.string("hud.show")
-                                                                   : displayName(ZoneID::leftHalf);
+            const std::string what = action == SnapAction::showZonePicker
+                                         ? l.string("hud.show")
+                                         : displayName(ZoneID::leftHalf);
             m.examples.emplace_back(keys, what);
         }
         m.crashTitle = l.string("onb.crashTitle");

@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
-#include "platform/port/RunLoop.h"
-#include "platform/port/Signal.h"
-#include "platform/port/Surfaces.h"
+#include "base/Signal.h"
+#include "port/RunLoop.h"
+#include "port/Surfaces.h"
 #include "ui/SessionCheck.h"
 
 namespace kelvra {

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "ax/AXWindow.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 

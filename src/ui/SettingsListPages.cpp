@@ -161,7 +161,7 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         auto app = rows::note("ruleApp", "1 · " + t("rule.step1"), d.appName);
         app.control = SettingsControl::appChooser;
         app.text = d.appName.empty() ? t("rule.step1") : d.appName;
-        app.icon = d.bundleID;
+        app.icon = d.appId;
         p.rows.push_back(app);
         p.rows.push_back(choice("ruleZoneKind", "2 · " + t("rule.step2"),
                                 {t("rule.zoneBuiltin"), t("rule.zoneCustom")}, d.custom ? 1 : 0));
@@ -185,7 +185,7 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         p.rows.push_back(
             choice("ruleTrigger", "3 · " + t("rule.step3"), triggers, static_cast<int>(d.trigger)));
         p.rows.push_back(choice("ruleDisplay", "", displays, static_cast<int>(d.display)));
-        const bool complete = !d.bundleID.empty() && (d.zone || d.zoneIndex);
+        const bool complete = !d.appId.empty() && (d.zone || d.zoneIndex);
         std::string target;
         if (complete) {
             PlacementRule r;
@@ -209,7 +209,7 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
                                   displays[static_cast<size_t>(r.display)]);
         row.control = SettingsControl::toggle;
         row.on = r.enabled;
-        row.icon = r.bundleID;
+        row.icon = r.appId;
         row.buttons = {{"delete", t("common.delete")}};
         p.rows.push_back(row);
     }
@@ -223,7 +223,7 @@ void SettingsViewModel::editAutoPlace(const SettingsEdit& e) {
         d = {};
         d.open = true;
     } else if (e.row == "ruleApp" && e.action == "chosen") {
-        d.bundleID = e.text;
+        d.appId = e.text;
         d.appName = e.detail.empty() ? e.text : e.detail;
     } else if (e.row == "ruleZoneKind") {
         d.custom = index == 1;
@@ -252,10 +252,10 @@ void SettingsViewModel::editAutoPlace(const SettingsEdit& e) {
     } else if (e.row == "ruleSummary" && e.action == "button:cancel") {
         d = {};
     } else if (e.row == "ruleSummary" && e.action == "button:commit") {
-        if (d.bundleID.empty() || (!d.zone && !d.zoneIndex)) return;
+        if (d.appId.empty() || (!d.zone && !d.zoneIndex)) return;
         PlacementRule rule;
         rule.id = Uuid::random();
-        rule.bundleID = d.bundleID;
+        rule.appId = d.appId;
         rule.appName = d.appName;
         rule.zone = d.zone;
         rule.customLayoutID = d.layoutID;
@@ -284,10 +284,10 @@ void SettingsViewModel::editAutoPlace(const SettingsEdit& e) {
 
 // Excluded apps ------------------------------------------------------------------------
 
-bool SettingsViewModel::addExcludedApp(const std::string& bundleID, const std::string& name) {
-    if (bundleID.empty() || settings_.isExcluded(bundleID)) return false;
+bool SettingsViewModel::addExcludedApp(const std::string& appId, const std::string& name) {
+    if (appId.empty() || settings_.isExcluded(appId)) return false;
     auto list = settings_.excludedApps();
-    list.push_back({bundleID, name.empty() ? bundleID : name});
+    list.push_back({appId, name.empty() ? appId : name});
     settings_.excludedApps.set(std::move(list));
     return true;
 }
@@ -300,8 +300,8 @@ SettingsPage SettingsViewModel::excludePage() const {
     p.rows.push_back(add);
     if (settings_.excludedApps().empty()) p.rows.push_back(rows::note("empty", t("exc.empty")));
     for (const auto& app : settings_.excludedApps()) {
-        auto r = rows::note(excludedPrefix + app.bundleID, app.name, app.bundleID);
-        r.icon = app.bundleID;
+        auto r = rows::note(excludedPrefix + app.appId, app.name, app.appId);
+        r.icon = app.appId;
         r.badge = t("exc.badge");
         r.buttons = {{"remove", t("common.remove")}};
         p.rows.push_back(r);
@@ -316,7 +316,7 @@ void SettingsViewModel::editExclude(const SettingsEdit& e) {
     } else if (auto id = withoutPrefix(e.row, excludedPrefix);
                !id.empty() && e.action == "button:remove") {
         auto list = settings_.excludedApps();
-        std::erase_if(list, [&](const ExcludedApp& a) { return a.bundleID == id; });
+        std::erase_if(list, [&](const ExcludedApp& a) { return a.appId == id; });
         settings_.excludedApps.set(std::move(list));
     }
 }

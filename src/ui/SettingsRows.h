@@ -3,7 +3,7 @@
 #include <string>
 
 #include "l10n/L10n.h"
-#include "platform/port/SettingsPage.h"
+#include "port/SettingsPage.h"
 
 // Small builders for the rows of the settings pages.
 namespace kelvra::rows {

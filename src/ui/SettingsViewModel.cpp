@@ -7,8 +7,8 @@
 #include "cloud/CloudSync.h"
 #include "diagnostics/UpdaterController.h"
 #include "l10n/L10n.h"
-#include "platform/port/BundleInfo.h"
-#include "platform/port/Platform.h"
+#include "port/BundleInfo.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsRows.h"
 

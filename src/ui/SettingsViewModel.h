@@ -8,10 +8,10 @@
 #include "arrange/LayoutEditor.h"
 #include "arrange/PlacementRule.h"
 #include "arrange/Workspace.h"
+#include "base/Signal.h"
 #include "input/KeyCombo.h"
 #include "input/KeyRecorder.h"
-#include "platform/port/SettingsPage.h"
-#include "platform/port/Signal.h"
+#include "port/SettingsPage.h"
 #include "ui/SettingsTab.h"
 #include "ui/StepperPill.h"
 
@@ -60,7 +60,7 @@ class SettingsViewModel {
     };
     struct RuleDraft {
         bool open = false;
-        std::string bundleID;
+        std::string appId;
         std::string appName;
         bool custom = false;  // the Custom zone list instead of the built-in one
         std::optional<ZoneID> zone;
@@ -76,7 +76,7 @@ class SettingsViewModel {
     std::string workspaceName(const std::string& input) const;
     // Appends an excluded application unless one with this identifier is there already.
     // True when it was added.
-    bool addExcludedApp(const std::string& bundleID, const std::string& name);
+    bool addExcludedApp(const std::string& appId, const std::string& name);
 
   private:
     port::SettingsPage generalPage() const;

@@ -3,7 +3,7 @@
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "l10n/L10n.h"
-#include "platform/port/Platform.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {

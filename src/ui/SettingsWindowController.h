@@ -4,9 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/Published.h"
 #include "input/KeyCombo.h"
-#include "platform/port/Surfaces.h"
-#include "settings/Published.h"
+#include "port/Surfaces.h"
 #include "ui/SettingsTab.h"
 #include "ui/SettingsViewModel.h"
 

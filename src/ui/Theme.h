@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/port/SurfaceModels.h"
-#include "ui/Easing.h"
+#include "base/Easing.h"
+#include "port/SurfaceModels.h"
 
 namespace kelvra {
 

@@ -14,13 +14,13 @@
 
 #include "KelvraServer.h"
 #include "SqliteStore.h"
+#include "backends/net/CurlHttp.h"
+#include "backends/sim/SimDesktop.h"
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "cloud/ServiceURL.h"
 #include "cloud/SyncPayload.h"
 #include "l10n/L10n.h"
-#include "platform/net/CurlHttp.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra::test {

@@ -4,11 +4,11 @@
 
 #include <memory>
 
-#include "ax/AXWindow.h"
+#include "backends/sim/SimDesktop.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra::test {
 
@@ -26,7 +26,7 @@ class EngineDesktopTest : public ::testing::Test {
     }
 
     ScreenInfo screen(size_t i = 0) { return ScreenInfo::all().at(i); }
-    Rect frameOf(const AXWindow& w) { return desktop.windowFrame(w.element()); }
+    Rect frameOf(const WindowHandle& w) { return desktop.windowFrame(w.element()); }
 
     sim::SimDesktop desktop;
     std::unique_ptr<AppSettings> settings;

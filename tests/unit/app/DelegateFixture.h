@@ -5,12 +5,12 @@
 #include <memory>
 
 #include "app/AppDelegate.h"
+#include "backends/sim/SimDesktop.h"
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "diagnostics/CrashReporter.h"
 #include "diagnostics/UpdaterController.h"
 #include "l10n/L10n.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra::test {
@@ -48,8 +48,7 @@ class DelegateTest : public ::testing::Test {
         desktop.setTrusted(trusted);
         AppSettings::shared().hasCompletedOnboarding.set(onboarded);
         delegate = std::make_unique<AppDelegate>();
-        delegate->applicationWillFinishLaunching();
-        delegate->applicationDidFinishLaunching();
+        delegate->start();
         desktop.runLoop().runPending();
         return *delegate;
     }

@@ -1,9 +1,9 @@
 #include "DelegateFixture.h"
-#include "app/StatusItemController.h"
+#include "app/TrayController.h"
 #include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
 #include "engine/SnapEngine.h"
-#include "input/HUDController.h"
+#include "input/ZonePickerController.h"
 
 namespace kelvra::test {
 namespace {
@@ -50,12 +50,12 @@ TEST_F(DelegateTest, NeverMovesItsOwnWindowsOrNothing) {
     EXPECT_EQ(frame(), original);
 }
 
-TEST_F(DelegateTest, MenuHudAndCustomZonesStillWorkWhilePaused) {
+TEST_F(DelegateTest, MenuZonePickerAndCustomZonesStillWorkWhilePaused) {
     auto& d = launch();
     AppSettings::shared().paused.set(true);
-    d.components().hud().onApply.emit(ZoneID::rightHalf);
+    d.components().zonePicker().onApply.emit(ZoneID::rightHalf);
     EXPECT_EQ(frame(), (Rect{724, 25, 716, 875}));
-    d.components().statusItem().onZoneSelected.emit(ZoneID::leftHalf);
+    d.components().trayController().onZoneSelected.emit(ZoneID::leftHalf);
     EXPECT_EQ(frame(), leftHalf);
 
     CustomLayout layout{Uuid::random(), "Thirds", 3, 1, {{1, 0, 2, 1}}};
@@ -63,14 +63,14 @@ TEST_F(DelegateTest, MenuHudAndCustomZonesStillWorkWhilePaused) {
     // Cells of (1440 - 16) / 3; the zone spans two cells and the gap between them.
     const Rect twoCells{482.6667, 25, 957.3333, 875};
     for (int index : {0, 1, -1}) {  // the last two lie outside the layout: nothing
-        d.components().statusItem().onApplyCustomZone.emit(layout, index);
+        d.components().trayController().onApplyCustomZone.emit(layout, index);
         EXPECT_TRUE(frame().approximatelyEquals(twoCells, 0.001)) << index << frame();
     }
     desktop.setTrusted(false);  // the HUD toggles even untrusted
     d.handleShortcut("showHUD");
-    EXPECT_TRUE(d.components().hud().hasVisiblePanel());
+    EXPECT_TRUE(d.components().zonePicker().hasVisiblePanel());
     d.handleShortcut("showHUD");
-    EXPECT_FALSE(d.components().hud().hasVisiblePanel());
+    EXPECT_FALSE(d.components().zonePicker().hasVisiblePanel());
 }
 
 // Broken layouts do nothing; a good custom zone moves the window but is not a snap.

@@ -2,13 +2,13 @@
 
 #include "DelegateFixture.h"
 #include "app/NotificationCenter.h"
-#include "app/StatusItemController.h"
+#include "app/TrayController.h"
 #include "arrange/PlacementRuleManager.h"
 #include "assist/SnapAssistController.h"
 #include "diagnostics/UpdaterController.h"
 #include "input/DragMonitor.h"
-#include "input/HUDController.h"
 #include "input/KeyRecorder.h"
+#include "input/ZonePickerController.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
 
@@ -152,15 +152,15 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
 }
 
 // The drag preview's wiring is shown by the end-to-end drag test.
-TEST_F(DelegateTest, WiresStatusItemAndSnapAssist) {
+TEST_F(DelegateTest, WiresTrayAndSnapAssist) {
     auto& d = launch();
-    d.components().statusItem().onShowHUD.emit();
-    EXPECT_TRUE(d.components().hud().hasVisiblePanel());
-    d.components().statusItem().onShowSettings.emit();
-    d.components().statusItem().onShowSettings.emit();
+    d.components().trayController().onShowZonePicker.emit();
+    EXPECT_TRUE(d.components().zonePicker().hasVisiblePanel());
+    d.components().trayController().onShowSettings.emit();
+    d.components().trayController().onShowSettings.emit();
     EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::settingsWindow), 1u) << "one window";
     EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::settingsWindow)->visible);
-    d.components().statusItem().onShowOnboarding.emit();
+    d.components().trayController().onShowOnboarding.emit();
     EXPECT_TRUE(desktop.surfaces().find(port::SurfaceKind::onboarding)->visible);
 
     auto other = desktop.addWindow(editor, {.frame = {300, 200, 500, 400}});
@@ -195,7 +195,7 @@ TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
     launch();
     EXPECT_FALSE(UpdaterController::exists());
     auto hasItem = [&](const char* id) {
-        return std::ranges::any_of(delegate->components().statusItem().model().menu,
+        return std::ranges::any_of(delegate->components().trayController().model().menu,
                                    [&](const auto& item) { return item.id == id; });
     };
     EXPECT_FALSE(hasItem("checkUpdates"));
@@ -205,7 +205,7 @@ TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
     launch();
     EXPECT_TRUE(UpdaterController::exists());
     // The tray checks now and shows how the check went.
-    delegate->components().statusItem().choose("checkUpdates");
+    delegate->components().trayController().choose("checkUpdates");
     ASSERT_EQ(desktop.http().requests().size(), 1u);
     EXPECT_EQ(desktop.http().requests()[0].url, "https://updates.example.org/feed.xml");
     desktop.runLoop().advance(0);
@@ -227,16 +227,16 @@ TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
     const std::string& page = desktop.browser().opened().front();
     std::string state = page.substr(page.find("&state=") + 7);
     for (auto junk : {std::optional<std::string>{}, {"not a url"}, {""}, {":nothing"}})
-        d.handleGetURLEvent(junk);
+        d.openUrl(junk);
     EXPECT_TRUE(desktop.http().requests().empty());
-    d.handleGetURLEvent("kelvra://auth?code=abc&state=" + state);
+    d.openUrl("kelvra://auth?code=abc&state=" + state);
     ASSERT_EQ(desktop.http().requests().size(), 1u);
     EXPECT_EQ(desktop.http().requests().front().url, "https://sync.kelvra.app/api/app/token");
 }
 
 TEST_F(DelegateTest, TerminationStopsEverythingAndLaterCallbacksDoNothing) {
     auto& d = launch();
-    d.applicationWillTerminate();
+    d.shutdown();
     EXPECT_FALSE(d.components().dragMonitor().running());
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
     delegate.reset();

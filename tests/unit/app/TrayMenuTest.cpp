@@ -1,5 +1,5 @@
 #include "DelegateFixture.h"
-#include "app/StatusItemController.h"
+#include "app/TrayController.h"
 #include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
 
@@ -100,13 +100,13 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     choose("pause");
     EXPECT_EQ(tray()->icon, TrayIcon::normal);
 
-    d.components().statusItem().setShortcutsHeldElsewhere(
+    d.components().trayController().setShortcutsHeldElsewhere(
         {KeyCombo{123 /* left arrow */, carbon::controlKey | carbon::optionKey}});
     model = tray();
     EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
     EXPECT_EQ(model->menu.front().title, "Some shortcuts are held by another program…");
     EXPECT_EQ(model->menu.front().id, "settings");
-    d.components().statusItem().setShortcutsHeldElsewhere({});
+    d.components().trayController().setShortcutsHeldElsewhere({});
 
     // Told until a save works again.
     desktop.defaults().saveFailed.emit("cannot create a temporary file: Read-only file system");
@@ -118,12 +118,12 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     EXPECT_EQ(tray()->icon, TrayIcon::normal);
 
     desktop.setHasWindowManager(false);
-    d.components().statusItem().refreshIcon();
+    d.components().trayController().refreshIcon();
     model = tray();
     EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
     EXPECT_EQ(model->toolTip, "Kelvra — No window manager answers: windows may not move…");
     desktop.setHasWindowManager(true);
-    d.components().statusItem().refreshIcon();
+    d.components().trayController().refreshIcon();
     EXPECT_EQ(titles(tray()->menu).front(), "Left half");
 }
 

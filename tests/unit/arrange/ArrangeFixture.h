@@ -8,8 +8,10 @@ namespace kelvra::test {
 class ArrangeTest : public EngineDesktopTest {
   protected:
     int32_t app(const std::string& id) { return desktop.addApp({id, id + " App"}); }
-    AXWindow window(int32_t pid, const Rect& frame, std::optional<std::string> title = "Untitled") {
-        return *AXWindow::make(desktop.addWindow(pid, {.frame = frame, .title = std::move(title)}));
+    WindowHandle window(int32_t pid, const Rect& frame,
+                        std::optional<std::string> title = "Untitled") {
+        return *WindowHandle::make(
+            desktop.addWindow(pid, {.frame = frame, .title = std::move(title)}));
     }
     // The frame of a built-in zone on the first screen.
     Rect zone(ZoneID z) { return frame(z, Rect(0, 25, 1440, 875), 10, 0); }

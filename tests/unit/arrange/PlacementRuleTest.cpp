@@ -111,7 +111,7 @@ TEST_F(PlacementRuleTest, DisplayKindsPickTheirScreenOrNone) {
         d.install();
         d.addScreenTopLeft({0, 0, 1000, 800}, {0, 0, 1000, 800});
         d.addScreenTopLeft({1000, 0, 800, 600}, {1000, 0, 800, 600}, c.secondBuiltIn);
-        auto w = *AXWindow::make(
+        auto w = *WindowHandle::make(
             d.addWindow(d.addApp({"app", "App"}), {.frame = {1100, 100, 200, 200}}));
         auto screen = manager->targetScreen(rule("app", Trigger::launch, {}, c.display), w);
         ASSERT_EQ(screen.has_value(), c.expected.has_value());

@@ -49,9 +49,9 @@ TEST_F(WorkspaceTest, CaptureRecordsOtherApplicationsWindowsAndTheirDisplays) {
 
     auto items = manager->captureCurrent();
     ASSERT_EQ(items.size(), 3u);
-    for (const auto& i : items) EXPECT_EQ(i.displayIndex, i.bundleID == "b" ? 1 : 0);
+    for (const auto& i : items) EXPECT_EQ(i.displayIndex, i.appId == "b" ? 1 : 0);
     EXPECT_EQ(
-        std::tie(items[0].bundleID, items[0].appName, items[0].title, items[0].zone),
+        std::tie(items[0].appId, items[0].appName, items[0].title, items[0].zone),
         std::tuple("org.example.Editor", "org.example.Editor App", "notes.txt", ZoneID::leftHalf));
     auto untitled = std::find_if(items.begin(), items.end(), [](auto& i) { return !i.title; });
     ASSERT_NE(untitled, items.end());
@@ -163,7 +163,7 @@ TEST_F(WorkspaceTest, MissingApplicationsAreLaunchedAndPlacedWithinTheLimit) {
     desktop.runLoop().advance(10);
     EXPECT_TRUE(manager->pendingItems().empty());
     ASSERT_EQ(manager->lastUnplaced().size(), 2u);
-    EXPECT_EQ(manager->lastUnplaced()[0].bundleID, "slow");
+    EXPECT_EQ(manager->lastUnplaced()[0].appId, "slow");
     const auto alert = desktop.alerts().at(desktop.alerts().size() - 1);
     EXPECT_EQ(alert.messageText, "Some windows could not be placed");
     EXPECT_NE(alert.informativeText.find("slow App (s)"), std::string::npos);

@@ -25,7 +25,7 @@ class SnapAssistTest : public EngineDesktopTest {
         L10n::resetSharedForTesting();
         assist = std::make_unique<SnapAssistController>(*settings, *engine);
         wiring = engine->onDidSnap.connect(
-            [this](const AXWindow& w, const ZoneID& z, const ScreenInfo& s) {
+            [this](const WindowHandle& w, const ZoneID& z, const ScreenInfo& s) {
                 fillingSeen.push_back(assist->isFilling());
                 assist->maybeShow(z, s, w);
             });
@@ -33,8 +33,8 @@ class SnapAssistTest : public EngineDesktopTest {
     }
     void TearDown() override { L10n::resetSharedForTesting(); }
 
-    AXWindow window(const std::string& title, Rect frame = loose) {
-        return *AXWindow::make(desktop.addWindow(app, {.frame = frame, .title = title}));
+    WindowHandle window(const std::string& title, Rect frame = loose) {
+        return *WindowHandle::make(desktop.addWindow(app, {.frame = frame, .title = title}));
     }
     std::optional<sim::SimSurfaces::State> panel() {
         return desktop.surfaces().find(SurfaceKind::assistCards);
@@ -103,7 +103,7 @@ TEST_F(SnapAssistTest, OffersTheComplementaryZonesInOrderUntilAllAreFilled) {
             std::vector<std::string> expected(others.begin() + long(i), others.end());
             EXPECT_EQ(cardTitles(), expected) << "not A, not the ones placed";
             pick(others[i]);
-            auto placedWindow = AXWindow::make(desktop.windowsOf(app)[i + 1]).value();
+            auto placedWindow = WindowHandle::make(desktop.windowsOf(app)[i + 1]).value();
             EXPECT_EQ(frameOf(placedWindow), zoneFrame(c.offered[i]));
         }
         EXPECT_FALSE(panel()) << "every zone filled";
@@ -149,7 +149,7 @@ TEST_F(SnapAssistTest, DismissedByEscapeAClickElsewhereAnotherSnapOrTheStartersE
         std::function<void()> act;
         bool stays;
     };
-    std::optional<AXWindow> a, b;
+    std::optional<WindowHandle> a, b;
     uint64_t p = 0;
     const std::vector<Case> cases = {
         {"Escape",

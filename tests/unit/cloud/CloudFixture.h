@@ -6,10 +6,10 @@
 #include <string>
 
 #include "FakeService.h"
+#include "backends/sim/SimDesktop.h"
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "l10n/L10n.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra::test {

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "CloudFixture.h"
+#include "backends/xdg/JsonDefaultsDomain.h"
 #include "cloud/SyncPayload.h"
-#include "platform/xdg/JsonDefaultsDomain.h"
 
 namespace kelvra::test {
 namespace {

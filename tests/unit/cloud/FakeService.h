@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "platform/port/Http.h"
+#include "port/Http.h"
 
 namespace kelvra::test {
 

@@ -10,8 +10,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "backends/crash/DwSymbolizer.h"
 #include "diagnostics/CrashRecord.h"
-#include "platform/crash/DwSymbolizer.h"
 #include "unit/diagnostics/TempFolder.h"
 
 namespace kelvra::test {

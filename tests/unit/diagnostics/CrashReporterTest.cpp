@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "backends/sim/SimDesktop.h"
 #include "diagnostics/CrashReporter.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 #include "unit/diagnostics/TempFolder.h"
 

@@ -8,11 +8,11 @@
 #include <memory>
 #include <string>
 
+#include "backends/sim/SimDesktop.h"
 #include "diagnostics/UpdateFeed.h"
 #include "diagnostics/UpdateSignature.h"
 #include "diagnostics/UpdaterController.h"
 #include "l10n/L10n.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 #include "unit/diagnostics/TempFolder.h"
 

@@ -17,7 +17,7 @@ class TwoScreenTest : public SnapEngineTest {
 // Unsnapped windows keep their relative place, snapped ones their zone; past the last
 // screen comes the first again.
 TEST_F(TwoScreenTest, NextDisplayKeepsTheRelativePlaceOrTheZone) {
-    AXWindow w = window({0, 25, 720, 875});
+    WindowHandle w = window({0, 25, 720, 875});
     engine->moveToNextDisplay(w);
     EXPECT_EQ(frameOf(w), Rect(1440, 0, 960, 1040));
     engine->moveToNextDisplay(w);
@@ -26,7 +26,7 @@ TEST_F(TwoScreenTest, NextDisplayKeepsTheRelativePlaceOrTheZone) {
     EXPECT_TRUE(engine->snappedWindows.empty());
     EXPECT_TRUE(events.empty());
 
-    AXWindow s = window();
+    WindowHandle s = window();
     engine->snap(s, ZoneID::rightThird, screen(0));
     engine->moveToNextDisplay(s);
     EXPECT_EQ(snappedZone(s), ZoneID::rightThird);

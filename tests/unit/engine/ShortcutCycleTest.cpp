@@ -25,7 +25,7 @@ TEST_F(SnapEngineTest, RepeatsOfOneActionWithinTwoSecondsCycleThroughItsZones) {
         {0, A::snapTopHalf, topHalf},  // zones without a cycle stay
         {0, A::snapTopHalf, topHalf},
     };
-    AXWindow w = window();
+    WindowHandle w = window();
     int n = 0;
     for (const auto& s : steps) {
         SCOPED_TRACE(++n);
@@ -37,7 +37,7 @@ TEST_F(SnapEngineTest, RepeatsOfOneActionWithinTwoSecondsCycleThroughItsZones) {
     EXPECT_EQ(stackDepth(w), 1u);
 
     // Another window starts at its own zone.
-    AXWindow other = window();
+    WindowHandle other = window();
     press(w, A::maximize);
     press(other, A::maximize);
     EXPECT_EQ(snappedZone(other), maximize);

@@ -6,7 +6,7 @@ namespace kelvra::test {
 namespace {
 
 TEST_F(SnapEngineTest, SnapRecordsTheFrameAndNotifiesInOrder) {
-    AXWindow w = window();
+    WindowHandle w = window();
     engine->snap(w, ZoneID::leftHalf, screen());
     EXPECT_EQ(frameOf(w), Rect(0, 25, 715, 875));
     EXPECT_EQ(std::pair(snappedZone(w), engine->snappedWindows.at(w).frame),
@@ -14,14 +14,14 @@ TEST_F(SnapEngineTest, SnapRecordsTheFrameAndNotifiesInOrder) {
     EXPECT_EQ(events, (std::vector<std::string>{"snap leftHalf", "didSnap leftHalf"}));
 
     // A second handle on the same window is the same registry key.
-    AXWindow again = *AXWindow::make(w.element());
+    WindowHandle again = *WindowHandle::make(w.element());
     engine->snap(again, ZoneID::rightHalf, screen());
     EXPECT_EQ(engine->snappedWindows.size(), 1u);
     EXPECT_EQ(snappedZone(w), ZoneID::rightHalf);
     EXPECT_EQ(stackDepth(w), 1u);
 
     // What is recorded and announced is the frame the application accepted.
-    AXWindow wide = window({100, 100, 800, 600}, {900, 0});
+    WindowHandle wide = window({100, 100, 800, 600}, {900, 0});
     engine->snap(wide, ZoneID::leftHalf, screen());
     EXPECT_EQ(engine->snappedWindows.at(wide).frame, Rect(0, 25, 900, 875));
     EXPECT_EQ(lastSnapFrame, Rect(0, 25, 900, 875));
@@ -42,7 +42,7 @@ TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomLeaveTheWindowAndAreNamedOncePerCa
         {1e6, 0, "windowGap 1e+06"},
         {std::numeric_limits<double>::quiet_NaN(), 0, "windowGap nan"},
     };
-    AXWindow w = window();
+    WindowHandle w = window();
     desktop.clearWindowCalls();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
@@ -71,7 +71,7 @@ TEST_F(SnapEngineTest, SettingsThatLeaveNoRoomLeaveTheWindowAndAreNamedOncePerCa
 
 // Neither an unreadable window nor a move to the next of one display changes anything.
 TEST_F(SnapEngineTest, UnreadableWindowOrASingleDisplayLeaveTheWindow) {
-    AXWindow w = window();
+    WindowHandle w = window();
     desktop.setResponsive(pid, false);
     engine->snap(w, ZoneID::leftHalf, screen());
     desktop.setResponsive(pid, true);
@@ -81,7 +81,7 @@ TEST_F(SnapEngineTest, UnreadableWindowOrASingleDisplayLeaveTheWindow) {
 }
 
 TEST_F(SnapEngineTest, RestoreWalksBackThroughTheTenMostRecentPreSnapFrames) {
-    AXWindow w = window();
+    WindowHandle w = window();
     engine->snap(w, ZoneID::leftHalf, screen());
     engine->snap(w, ZoneID::bottomRightQuarter, screen());  // already snapped: nothing pushed
     events.clear();
@@ -109,7 +109,7 @@ TEST_F(SnapEngineTest, RestoreWalksBackThroughTheTenMostRecentPreSnapFrames) {
 }
 
 TEST_F(SnapEngineTest, CenterKeepsTheSizeAndCountsAsUnsnapped) {
-    AXWindow w = window({100, 100, 800, 600});
+    WindowHandle w = window({100, 100, 800, 600});
     engine->snap(w, ZoneID::center, screen());
     engine->snap(w, ZoneID::center, screen());
     // Centred in the visible frame, without gap or padding.
@@ -117,7 +117,7 @@ TEST_F(SnapEngineTest, CenterKeepsTheSizeAndCountsAsUnsnapped) {
     EXPECT_EQ(stackDepth(w), 2u);  // unsnapped: pushed every time
     EXPECT_TRUE(engine->snappedWindows.empty());
 
-    AXWindow s = window({50, 60, 400, 300});
+    WindowHandle s = window({50, 60, 400, 300});
     engine->snap(s, ZoneID::maximize, screen());
     events.clear();
     engine->snap(s, ZoneID::center, screen());
@@ -128,7 +128,7 @@ TEST_F(SnapEngineTest, CenterKeepsTheSizeAndCountsAsUnsnapped) {
 }
 
 TEST_F(SnapEngineTest, DetachForDragGivesBackThePreSnapSizeUnderTheCursor) {
-    AXWindow w = window({100, 100, 800, 600});
+    WindowHandle w = window({100, 100, 800, 600});
     EXPECT_FALSE(engine->detachForDrag(w, {10, 40}));  // not snapped
 
     engine->snap(w, ZoneID::leftHalf, screen());

@@ -2,8 +2,8 @@
 
 #include <set>
 
+#include "backends/sim/SimDesktop.h"
 #include "l10n/AppLanguage.h"
-#include "platform/sim/SimDesktop.h"
 
 namespace kelvra {
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "backends/sim/SimDesktop.h"
 #include "l10n/FrameworkLanguage.h"
 #include "l10n/L10n.h"
-#include "platform/sim/SimDesktop.h"
 
 namespace kelvra {
 namespace {

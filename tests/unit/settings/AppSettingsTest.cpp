@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "backends/sim/SimDesktop.h"
 #include "l10n/L10n.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {

@@ -12,14 +12,14 @@ class SharedEdgeTest : public TilingTest {
     // Each edge as "orientation position span outer [leading|trailing]", windows by index.
     std::vector<std::string> edgesOf(const std::vector<Rect>& frames,
                                      const std::vector<Rect>& screens = {}) {
-        std::vector<AXWindow> windows;
+        std::vector<WindowHandle> windows;
         std::vector<EdgeMember> members;
         for (size_t i = 0; i < frames.size(); ++i) {
             windows.push_back(window());
             members.push_back(
                 {windows.back(), frames[i], i < screens.size() ? screens[i] : mainScreen});
         }
-        auto index = [&](const AXWindow& w) {
+        auto index = [&](const WindowHandle& w) {
             for (size_t i = 0; i < windows.size(); ++i)
                 if (windows[i] == w) return i;
             return size_t(99);

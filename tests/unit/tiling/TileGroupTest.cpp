@@ -17,7 +17,7 @@ class TileGroupTest : public TilingTest {
         desktop.clearWindowCalls();
     }
     double gap() { return frameOf(*right).minX() - frameOf(*left).maxX(); }
-    std::optional<AXWindow> left, right;
+    std::optional<WindowHandle> left, right;
 };
 
 // The user resizes one member: the other side follows, keeping the gap and the minimum
@@ -90,7 +90,7 @@ TEST_F(TileGroupTest, OwnChangesAreRecognisedForHalfASecond) {
 }
 
 TEST_F(TileGroupTest, ResizesAndDividerDragsAreThrottledNewestLast) {
-    auto burst = [&](std::function<void(double)> step, const AXWindow& follower) {
+    auto burst = [&](std::function<void(double)> step, const WindowHandle& follower) {
         desktop.runLoop().advance(1);
         desktop.clearWindowCalls();
         for (double x : {800.0, 820.0, 840.0, 860.0}) {
@@ -137,7 +137,7 @@ TEST_F(TileGroupTest, EdgeMovesKeepMinimumSizesAndFollowWhatWindowsGrant) {
     tiles->removeAll();
     auto capped = window();
     desktop.clearWindowCalls();
-    auto small = *AXWindow::make(
+    auto small = *WindowHandle::make(
         desktop.addWindow(pid, {.frame = {0, 0, 400, 400}, .maxSize = {800, 2000}}));
     engine->snap(small, ZoneID::leftHalf, screen());
     engine->snap(capped, ZoneID::rightHalf, screen());
@@ -224,8 +224,8 @@ TEST_F(TileGroupTest, ARebuildKeepsTheSameDivider) {
 
 TEST_F(TileGroupTest, QuartersMoveTheirOwnEdgesAndTheCrossingMovesAll) {
     tiles->removeAll();
-    AXWindow q[] = {snapped(ZoneID::topLeftQuarter), snapped(ZoneID::topRightQuarter),
-                    snapped(ZoneID::bottomLeftQuarter), snapped(ZoneID::bottomRightQuarter)};
+    WindowHandle q[] = {snapped(ZoneID::topLeftQuarter), snapped(ZoneID::topRightQuarter),
+                        snapped(ZoneID::bottomLeftQuarter), snapped(ZoneID::bottomRightQuarter)};
     ASSERT_EQ(tiles->edges().size(), 6u);
     auto aggregate = std::find_if(tiles->edges().begin(), tiles->edges().end(), [](auto& e) {
         return e.isAggregate && e.orientation == Orientation::vertical;

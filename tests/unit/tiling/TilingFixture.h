@@ -15,22 +15,22 @@ class TilingTest : public EngineDesktopTest {
         pid = desktop.addApp({});
     }
 
-    AXWindow window(Size minSize = {0, 0}) {
-        return *AXWindow::make(
+    WindowHandle window(Size minSize = {0, 0}) {
+        return *WindowHandle::make(
             desktop.addWindow(pid, {.frame = {200, 200, 500, 400}, .minSize = minSize}));
     }
-    AXWindow snapped(ZoneID zone, Size minSize = {0, 0}) {
+    WindowHandle snapped(ZoneID zone, Size minSize = {0, 0}) {
         auto w = window(minSize);
         engine->snap(w, zone, screen());
         desktop.runLoop().runPending();
         return w;
     }
     // The user (through the window manager) gives the window a frame; its events arrive.
-    void userSets(const AXWindow& w, const Rect& frame) {
+    void userSets(const WindowHandle& w, const Rect& frame) {
         desktop.userSetFrame(w.element(), frame);
         desktop.runLoop().runPending();
     }
-    size_t frameWrites(const AXWindow& w) {
+    size_t frameWrites(const WindowHandle& w) {
         size_t n = 0;
         for (const auto& c : desktop.windowCalls())
             if (c.op == "setFrame" && c.window == w.element()) ++n;

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
+#include "backends/sim/SimDesktop.h"
 #include "l10n/L10n.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 #include "ui/OnboardingController.h"
 

@@ -2,11 +2,11 @@
 
 #include <functional>
 
+#include "backends/sim/SimDesktop.h"
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "l10n/L10n.h"
-#include "platform/port/KeyMonitor.h"
-#include "platform/sim/SimDesktop.h"
+#include "port/KeyMonitor.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsViewModel.h"
 
@@ -82,8 +82,8 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
          [](auto& s) {
              if (s.placementRules().size() != 1) return false;
              const auto& r = s.placementRules()[0];
-             return r.bundleID == "firefox" && r.appName == "Firefox" &&
-                    r.zone == allZoneIDs()[1] && r.trigger == PlacementRule::Trigger::newWindow &&
+             return r.appId == "firefox" && r.appName == "Firefox" && r.zone == allZoneIDs()[1] &&
+                    r.trigger == PlacementRule::Trigger::newWindow &&
                     r.display == PlacementRule::DisplayTarget::external;
          }},
         {SettingsTab::workspaces,

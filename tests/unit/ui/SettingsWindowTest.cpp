@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "backends/sim/SimDesktop.h"
 #include "l10n/L10n.h"
-#include "platform/sim/SimDesktop.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsWindowController.h"
 

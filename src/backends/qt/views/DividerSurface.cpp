@@ -1,0 +1,84 @@
+#include "backends/qt/views/DividerSurface.h"
+
+// Qt's headers before Xlib's, whose macros would break them.
+#include <QGuiApplication>
+#include <QScreen>
+
+#include "backends/qt/views/DividerWidget.h"
+#include "backends/qt/views/SurfacePlacement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+#include "backends/x11/X11Connection.h"
+
+namespace kelvra::views {
+
+DividerSurface::DividerSurface(x11::X11Connection& connection, const port::DividerModel& model)
+    : connection_(connection), model_(model) {
+    strip_ = std::make_unique<DividerWidget>(
+        model, [this](port::SurfacePointer::Phase phase, QPointF root, int clicks) {
+            Point at = connection_.toPort(Point{root.x(), root.y()});
+            pointer.emit(port::SurfacePointer{phase, at, clicks});
+        });
+    chip_ = std::make_unique<RatioChipWidget>();
+}
+
+DividerSurface::~DividerSurface() = default;
+
+void DividerSurface::setFrame(const Rect& frame) {
+    frame_ = frame;
+    // Not raised here: a window raised over the group since (another application's)
+    // covers the divider as it covers the group.
+    strip_->setGeometry(widgetGeometry(connection_, frame));
+    placeChip();
+}
+
+void DividerSurface::setOpacity(double opacity) {
+    strip_->setWindowOpacity(std::clamp(opacity, 0.0, 1.0));
+}
+
+void DividerSurface::setVisible(bool visible) {
+    visible_ = visible;
+    if (!visible) {
+        strip_->hide();
+        chip_->hide();
+        return;
+    }
+    strip_->setComposited(compositingManagerRunning(connection_));
+    strip_->show();
+    strip_->raise();
+    placeChip();
+}
+
+void DividerSurface::setModel(const port::SurfaceModel& model) {
+    auto* divider = std::get_if<port::DividerModel>(&model);
+    if (!divider) return;
+    model_ = *divider;
+    strip_->setModel(model_);
+    placeChip();
+}
+
+void DividerSurface::placeChip() {
+    if (!visible_ || !model_.chipText) {
+        chip_->hide();
+        return;
+    }
+    chip_->setText(QString::fromStdString(*model_.chipText));
+    // Across a horizontal edge the chip sits on the middle; along a vertical one a
+    // little above it.
+    Point centre{frame_.midX(), model_.orientation == port::DividerOrientation::horizontal
+                                    ? frame_.midY()
+                                    : frame_.minY() + 0.42 * frame_.height};
+    double ratio = screenPixelRatio();
+    Point root = connection_.toRoot(centre);
+    QSize size = chip_->sizeForText();
+    chip_->setGeometry(static_cast<int>(std::lround(root.x / ratio - size.width() / 2.0)),
+                       static_cast<int>(std::lround(root.y / ratio - size.height() / 2.0)),
+                       size.width(), size.height());
+    chip_->show();
+    chip_->raise();
+}
+
+}  // namespace kelvra::views

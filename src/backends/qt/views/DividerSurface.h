@@ -1,0 +1,40 @@
+#pragma once
+
+#include <memory>
+
+#include "port/Surfaces.h"
+
+namespace kelvra::x11 {
+class X11Connection;
+}
+
+namespace kelvra::views {
+
+class DividerWidget;
+class RatioChipWidget;
+
+// A divider's handle: places the strip, shows the ratio chip while the model has a text
+// and turns the strip's pointer reports into the top-left space.
+class DividerSurface final : public port::Surface {
+  public:
+    DividerSurface(x11::X11Connection& connection, const port::DividerModel& model);
+    ~DividerSurface() override;
+
+    port::SurfaceKind kind() const override { return port::SurfaceKind::divider; }
+    void setFrame(const Rect& frame) override;
+    void setOpacity(double opacity) override;
+    void setVisible(bool visible) override;
+    void setModel(const port::SurfaceModel& model) override;
+
+  private:
+    void placeChip();
+
+    x11::X11Connection& connection_;
+    port::DividerModel model_;
+    Rect frame_;
+    bool visible_ = false;
+    std::unique_ptr<DividerWidget> strip_;
+    std::unique_ptr<RatioChipWidget> chip_;
+};
+
+}  // namespace kelvra::views

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QPointF>
+#include <QWidget>
+#include <optional>
+
+#include "base/Signal.h"
+#include "port/SurfaceModels.h"
+
+namespace kelvra::views {
+
+// The zone picker's window: a floating rounded panel, outside the window manager's
+// care (override-redirect), so it is never in a task bar or pager and never becomes
+// the active window. It draws the grid of zone miniatures with their labels, the
+// selection highlight where the model puts it, and the footer: the selected zone's
+// label on the left, the key hints on the right. The background follows the palette
+// (dark or light), translucent with a compositing manager, opaque and cut to the
+// rounded shape without one.
+class ZonePickerWidget final : public QWidget {
+  public:
+    explicit ZonePickerWidget(const port::ZonePickerModel& model);
+
+    void setModel(const port::ZonePickerModel& model);
+    void setComposited(bool composited);
+    // The cell at a point of the widget, if any.
+    std::optional<int> cellAt(QPointF point) const;
+
+    // The pointer moved onto another cell: its global position (device-independent).
+    Signal<QPointF> pointerOnCell;
+    Signal<int> cellClicked;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+  private:
+    QRectF cellRect(double column, double row) const;
+
+    port::ZonePickerModel model_;
+    bool composited_ = true;
+    std::optional<int> hovered_;
+};
+
+}  // namespace kelvra::views

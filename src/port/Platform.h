@@ -1,0 +1,56 @@
+#pragma once
+
+#include "port/Alerts.h"
+#include "port/Applications.h"
+#include "port/Browser.h"
+#include "port/BundleInfo.h"
+#include "port/HotKeys.h"
+#include "port/Http.h"
+#include "port/KeyMonitor.h"
+#include "port/KeyboardLayout.h"
+#include "port/Locale.h"
+#include "port/Log.h"
+#include "port/LoginItems.h"
+#include "port/MouseEvents.h"
+#include "port/RunLoop.h"
+#include "port/Screens.h"
+#include "port/Secrets.h"
+#include "port/Surfaces.h"
+#include "port/UserDefaults.h"
+#include "port/Windows.h"
+
+namespace kelvra {
+
+// The platform services the program runs on. One set is installed per process
+// (the real desktop, or a simulated desktop in tests); components reach it through
+// platform(). None of the pointers may be null once installed.
+struct Platform {
+    port::Windows* windows = nullptr;
+    port::Screens* screens = nullptr;
+    port::Applications* applications = nullptr;
+    port::RunLoop* runLoop = nullptr;
+    port::Alerts* alerts = nullptr;
+    port::Log* log = nullptr;
+    port::UserDefaults* defaults = nullptr;
+    port::HotKeys* hotKeys = nullptr;
+    port::KeyboardLayout* keyboardLayout = nullptr;
+    port::KeyMonitor* keyMonitor = nullptr;
+    port::MouseEvents* mouseEvents = nullptr;
+    port::LoginItems* loginItems = nullptr;
+    port::BundleInfo* bundleInfo = nullptr;
+    port::Locale* locale = nullptr;
+    port::Surfaces* surfaces = nullptr;
+    port::Http* http = nullptr;
+    port::Secrets* secrets = nullptr;
+    port::Browser* browser = nullptr;
+};
+
+// The installed platform. Aborts with a message when none is installed.
+Platform& platform();
+void installPlatform(const Platform& p);
+void uninstallPlatform();
+
+// Writes "Kelvra: " + text to the platform log.
+void logLine(const std::string& text);
+
+}  // namespace kelvra

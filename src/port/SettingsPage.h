@@ -1,0 +1,95 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "base/Rect.h"
+
+namespace kelvra::port {
+
+// The pages of the settings window as rows of typed controls. The core decides what
+// each row shows and what a change writes; a platform draws the rows in order and
+// reports each gesture back as a SettingsEdit naming the row.
+
+enum class SettingsControl {
+    none,        // a title and subtitle only (notes, headings, summaries)
+    toggle,      // `on`
+    choice,      // a drop-down of `options`, `selected`
+    segmented,   // the same as buttons side by side; `icons` when given, `options` as tips
+    slider,      // a slider and a stepper pill: `value` in minimum...maximum, `valueText`
+    stepper,     // the stepper pill alone
+    button,      // `text` is the button's title
+    shortcut,    // `text` the combination shown (or the unset text), `recording`, `taken`
+    text,        // an editable line: `text`, `placeholder`; committed with Enter
+    appChooser,  // a button (`text`) that lets the user pick an installed or running app
+    grid         // the layout grid editor: `grid`
+};
+
+struct SettingsGrid {
+    int columns = 4;
+    int rows = 2;
+    struct Zone {
+        int col = 0, row = 0, colSpan = 1, rowSpan = 1;
+        friend bool operator==(const Zone&, const Zone&) = default;
+    };
+    std::vector<Zone> zones;
+    bool hasPending = false;
+    Zone pending;
+    double inset = 10;  // around the cells, in points
+    double gap = 6;     // between cells
+    friend bool operator==(const SettingsGrid&, const SettingsGrid&) = default;
+};
+
+struct SettingsRow {
+    std::string id;  // reported back with each edit
+    std::string title;
+    std::string subtitle;
+    std::string icon;   // an application id or a freedesktop icon name; empty for none
+    std::string badge;  // a small label beside the title
+    bool heading = false;
+    SettingsControl control = SettingsControl::none;
+    bool on = false;
+    std::vector<std::string> options;
+    std::vector<std::string> icons;
+    int selected = -1;
+    double value = 0;
+    double minimum = 0;
+    double maximum = 1;
+    std::string valueText;
+    std::string text;
+    std::string placeholder;
+    bool recording = false;
+    bool taken = false;
+    bool enabled = true;
+    bool focus = false;  // takes the keyboard focus when it appears
+    // Extra buttons at the row's end (id, title); a click reports action "button:<id>".
+    std::vector<std::pair<std::string, std::string>> buttons;
+    SettingsGrid grid;
+    friend bool operator==(const SettingsRow&, const SettingsRow&) = default;
+};
+
+struct SettingsPage {
+    std::string id;  // the tab
+    std::string title;
+    std::string intro;
+    std::vector<SettingsRow> rows;
+    std::string footer;
+    friend bool operator==(const SettingsPage&, const SettingsPage&) = default;
+};
+
+// A gesture on a row. `action` is one of: "toggle" (value 0/1), "select" (value is the
+// index), "slider" (value), "minus", "plus", "reset" (double click on the stepper's
+// value), "click", "commit" (text), "record", "chosen" (text: application id, detail:
+// its name), "drag"/"dragEnd" (point on a canvas of size canvas), "button:<id>".
+struct SettingsEdit {
+    std::string row;
+    std::string action;
+    double value = 0;
+    std::string text;
+    std::string detail;
+    Point point;
+    Size canvas;
+    friend bool operator==(const SettingsEdit&, const SettingsEdit&) = default;
+};
+
+}  // namespace kelvra::port

@@ -1,0 +1,48 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "backends/sim/SimDesktop.h"
+#include "geometry/SnapAction.h"
+#include "geometry/TopEdgeAction.h"
+#include "geometry/ZoneID.h"
+#include "l10n/L10n.h"
+
+namespace kelvra {
+namespace {
+
+using nlohmann::json;
+
+TEST(ZoneCoding, EveryCaseRoundTripsAndOnlyTheStoredSpellingsDecode) {
+    for (ZoneID z : allZoneIDs()) {
+        EXPECT_EQ(zoneFromRaw(rawValue(z)), z);
+        EXPECT_EQ(json(z).get<ZoneID>(), z);
+    }
+    for (SnapAction a : allSnapActions()) EXPECT_EQ(json(a).get<SnapAction>(), a);
+    for (TopEdgeAction a : allTopEdgeActions()) EXPECT_EQ(json(a).get<TopEdgeAction>(), a);
+    // Settings files hold these spellings: renaming a case would lose the user's choice.
+    EXPECT_EQ(json("bottomRightQuarter").get<ZoneID>(), ZoneID::bottomRightQuarter);
+    EXPECT_EQ(json("showHUD").get<SnapAction>(), SnapAction::showZonePicker);
+    EXPECT_EQ(json("topHalf").get<TopEdgeAction>(), TopEdgeAction::topHalf);
+    for (const json& bad : {json("LeftHalf"), json(""), json(3)}) {
+        EXPECT_THROW(bad.get<ZoneID>(), json::exception) << bad;
+    }
+    EXPECT_THROW(json("snapLeftHalfs").get<SnapAction>(), json::exception);
+    EXPECT_THROW(json("Off").get<TopEdgeAction>(), json::exception);
+}
+
+// An action's label names its zone; centre two-thirds has no action.
+TEST(ZoneCoding, ActionsLeadToZonesButNeverToCenterTwoThirds) {
+    for (SnapAction a : allSnapActions()) EXPECT_NE(zone(a), ZoneID::centerTwoThirds);
+    EXPECT_EQ(zone(SnapAction::snapTopLeft), ZoneID::topLeftQuarter);
+    EXPECT_EQ(zone(SnapAction::nextDisplay), std::nullopt);
+    sim::SimDesktop desktop;
+    desktop.install();
+    L10n::resetSharedForTesting();
+    EXPECT_EQ(label(SnapAction::snapLeftHalf), "Snap to Left half");
+    EXPECT_EQ(label(SnapAction::nextDisplay), "Move to next display");
+    L10n::resetSharedForTesting();
+}
+
+}  // namespace
+}  // namespace kelvra
