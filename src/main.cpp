@@ -1,8 +1,7 @@
-// The process entry: opens the X display, makes this the one instance of the session,
-// installs the real platform, and runs the application delegate on Qt's event loop.
+// The process entry: picks the desktop backend for the session, makes this the one
+// instance of the session, installs the real platform, and runs the application
+// delegate on Qt's event loop.
 
-// Qt's headers come before Xlib's, whose macros (None, KeyPress, Bool ...) would
-// break them.
 #include <QApplication>
 #include <QStringList>
 #include <QTimer>
@@ -11,11 +10,9 @@
 #include "backends/qt/QtKeyMonitor.h"
 #include "backends/qt/QtRunLoop.h"
 #include "backends/qt/SingleInstance.h"
-#include "backends/qt/StaticBundleInfo.h"
 #include "backends/qt/StderrLog.h"
 #include "backends/qt/ToolkitTranslations.h"
 #include "backends/qt/UnixSignals.h"
-#include "backends/qt/X11EventPump.h"
 #include "backends/qt/views/QtSurfaces.h"
 
 #include <unistd.h>
@@ -31,17 +28,11 @@
 
 #include "app/AppDelegate.h"
 #include "app/ProcessEntry.h"
+#include "backends/BackendFactory.h"
 #include "backends/crash/CrashHandler.h"
 #include "backends/crash/DwSymbolizer.h"
 #include "backends/net/CurlHttp.h"
-#include "backends/x11/VirtualKeyCodes.h"
-#include "backends/x11/X11Applications.h"
-#include "backends/x11/X11Connection.h"
-#include "backends/x11/X11HotKeys.h"
-#include "backends/x11/X11KeyboardLayout.h"
-#include "backends/x11/X11MouseEvents.h"
-#include "backends/x11/X11Screens.h"
-#include "backends/x11/X11WindowService.h"
+#include "backends/qt/CompiledBuildInfo.h"
 #include "backends/xdg/EnvLocale.h"
 #include "backends/xdg/JsonDefaultsDomain.h"
 #include "backends/xdg/SecretServiceStore.h"
@@ -59,21 +50,6 @@ void fail(const std::string& message) {
     std::fprintf(stderr, "Kelvra: %s\n", message.c_str());
 }
 
-// Kelvra moves X11 windows; a session without an X server has nothing for it to do.
-bool haveX11Session() {
-    const char* display = std::getenv("DISPLAY");
-    if (display && *display) return true;
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if (wayland && *wayland) {
-        fail(
-            "this is a Wayland session without X11 ($DISPLAY is not set). Kelvra arranges "
-            "X11 windows only: log in to an X11 session.");
-    } else {
-        fail("no X display ($DISPLAY is not set). Start Kelvra inside a graphical X11 session.");
-    }
-    return false;
-}
-
 std::string relaunchPath;
 char** relaunchArguments = nullptr;
 
@@ -87,33 +63,32 @@ void relaunch() {
 int main(int argc, char** argv) {
     using namespace kelvra;
 
+    const port::BuildInfo buildInfo = qt::compiledBuildInfo();
     {
-        auto version = qt::StaticBundleInfo().infoValue("CFBundleShortVersionString");
-        auto answer = ProcessEntry::readCommandLine({argv + 1, argv + argc}, version.value_or(""));
+        auto answer = ProcessEntry::readCommandLine({argv + 1, argv + argc}, buildInfo.version);
         std::fputs(answer.out.c_str(), stdout);
         std::fputs(answer.error.c_str(), stderr);
         if (!answer.run) return answer.exitCode;
     }
     // Before anything is written: a start without a desktop leaves nothing behind.
-    if (!haveX11Session()) return 1;
+    auto choice = backends::chooseBackend(backends::Session::current());
+    if (!choice) {
+        fail(choice.refusal);
+        return 1;
+    }
     // First of all, so that even a crash during start-up leaves a record.
     std::string crashHandlerError;
     auto crashFolder = crash::defaultCrashFolder();
-    {
-        qt::StaticBundleInfo info;
-        if (!crash::installCrashHandler(
-                crashFolder, info.infoValue("CFBundleShortVersionString").value_or(""),
-                info.infoValue("CFBundleVersion").value_or(""), crashHandlerError)) {
-            crashFolder.clear();
-        }
+    if (!crash::installCrashHandler(crashFolder, buildInfo.version, buildInfo.buildNumber,
+                                    crashHandlerError)) {
+        crashFolder.clear();
     }
     qt::UnixSignals::ignoreBrokenPipes();
-    x11::X11Connection connection;
-    // The connection has said why it could not open.
-    if (!connection.isOpen()) return 1;
+    // Before the toolkit starts: the backend tells it where the program's windows go.
+    auto backend = choice.open();
+    // The backend has said why it could not open.
+    if (!backend) return 1;
 
-    // Our own windows must live on the same X server as the windows we arrange.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvra"));
     QApplication::setDesktopFileName(QStringLiteral("kelvra"));
@@ -138,7 +113,6 @@ int main(int argc, char** argv) {
     qt::StderrLog log;
     qt::QtRunLoop runLoop;
     qt::QtAlerts alerts;
-    qt::StaticBundleInfo bundleInfo;
     xdg::JsonDefaultsDomain defaults(xdg::JsonDefaultsDomain::standardFile(appId));
     xdg::XdgAutostart loginItems;
     xdg::EnvLocale locale;
@@ -151,33 +125,22 @@ int main(int argc, char** argv) {
     platform.log = &log;
     platform.defaults = &defaults;
     platform.loginItems = &loginItems;
-    platform.bundleInfo = &bundleInfo;
+    platform.buildInfo = &buildInfo;
     platform.locale = &locale;
     platform.http = &http;
     platform.secrets = &secrets;
     platform.browser = &browser;
-    // The X11 backend posts to the run loop from its first request on, so the services
-    // it builds on are there before it is created; the full set follows.
+    // The backend posts to the run loop from its first request on, so the services it
+    // builds on are there before it is created; the full set follows.
     installPlatform(platform);
 
-    x11::VirtualKeyCodes keys(connection);
-    x11::X11Screens screens(connection);
-    x11::X11Applications applications(connection);
-    x11::X11WindowService windows(connection, applications);
-    x11::X11HotKeys hotKeys(connection, keys);
-    x11::X11KeyboardLayout keyboardLayout(connection, keys);
-    x11::X11MouseEvents mouseEvents(connection);
-    qt::QtKeyMonitor keyMonitor(&keys);
-    qt::X11EventPump pump(connection.fd(), [&connection] { connection.dispatchPending(); });
-    views::QtSurfaces surfaces(connection, &keys);
-
-    platform.windows = &windows;
-    platform.screens = &screens;
-    platform.applications = &applications;
-    platform.hotKeys = &hotKeys;
-    platform.keyboardLayout = &keyboardLayout;
+    backend->provide(platform);
+    // The program's own windows, and key presses to them, are the toolkit's on every
+    // desktop, built on the backend's window system.
+    port::WindowSystem& windowSystem = *backend->windowSystem();
+    qt::QtKeyMonitor keyMonitor(&windowSystem);
+    views::QtSurfaces surfaces(windowSystem);
     platform.keyMonitor = &keyMonitor;
-    platform.mouseEvents = &mouseEvents;
     platform.surfaces = &surfaces;
     installPlatform(platform);
 
@@ -188,9 +151,6 @@ int main(int argc, char** argv) {
         auto symbolizer = std::make_shared<crash::DwSymbolizer>();
         CrashReporter::shared().setSymbolizer(
             [symbolizer](const CrashFrame& frame) { return (*symbolizer)(frame); });
-    }
-    if (!connection.hasWindowManager()) {
-        logLine("no EWMH window manager is running; windows may not move as expected");
     }
 
     ProcessEntry::prepareLanguage();
@@ -237,6 +197,8 @@ int main(int argc, char** argv) {
         instance.onArguments = nullptr;
     }
     uninstallPlatform();
+    // The desktop's ports read from the toolkit's event loop: they go while it is there.
+    backend.reset();
     // An installed update asked to restart: once everything here is torn down (the
     // single-instance lock included), the new file takes this process's place.
     relaunchPath = UpdaterController::relaunchPath();

@@ -320,9 +320,9 @@ void AppDelegate::handleLaterStart(const std::vector<std::string>& arguments) {
 
 void AppDelegate::showAbout() {
     auto& l = L10n::shared();
-    auto version = platform().bundleInfo->infoValue("CFBundleShortVersionString");
+    const auto& version = platform().buildInfo->version;
     port::AlertRequest about;
-    about.messageText = "Kelvra" + (version ? " " + *version : std::string());
+    about.messageText = "Kelvra" + (version.empty() ? std::string() : " " + version);
     about.informativeText = l.string("about.credits");
     about.buttons = {"OK"};
     platform().alerts->runModal(about);

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "diagnostics/BundleReplacement.h"
+#include "diagnostics/ProgramReplacement.h"
 #include "diagnostics/UpdateSignature.h"
 #include "l10n/L10n.h"
 #include "port/Platform.h"
@@ -23,10 +23,6 @@ std::string& relaunchTarget() {
     return path;
 }
 
-std::string info(const char* key) {
-    return platform().bundleInfo->infoValue(key).value_or("");
-}
-
 bool isHttps(const std::string& url) {
     return url.rfind("https://", 0) == 0 && url.size() > 8;
 }
@@ -35,17 +31,19 @@ bool isHttps(const std::string& url) {
 
 UpdaterEnvironment UpdaterEnvironment::current() {
     UpdaterEnvironment e;
-    e.feedURL = info("SUFeedURL");
-    e.publicKey = info("UpdatePublicKey");
-    e.currentVersion = info("CFBundleVersion");
+    const auto& build = *platform().buildInfo;
+    e.feedURL = build.updateFeedUrl;
+    e.publicKey = build.updatePublicKey;
+    e.currentVersion = build.buildNumber;
     e.systemVersion = gnu_get_libc_version();
     const char* appImage = std::getenv("APPIMAGE");
-    if (appImage && appImage[0] == '/') e.bundlePath = appImage;
+    if (appImage && appImage[0] == '/') e.programPath = appImage;
     return e;
 }
 
 bool UpdaterController::declared() {
-    return !info("SUFeedURL").empty() && !info("UpdatePublicKey").empty();
+    const auto& build = *platform().buildInfo;
+    return !build.updateFeedUrl.empty() && !build.updatePublicKey.empty();
 }
 
 UpdaterController& UpdaterController::shared() {
@@ -285,7 +283,7 @@ void UpdaterController::downloaded(const std::string& body) {
         return;
     }
     std::string error;
-    if (!replaceExecutable(environment_.bundlePath, body, error)) {
+    if (!replaceExecutable(environment_.programPath, body, error)) {
         setState(State::failed, error);
         return;
     }
@@ -300,7 +298,7 @@ void UpdaterController::downloaded(const std::string& body) {
 
 void UpdaterController::restart() {
     if (state_ != State::readyToRestart) return;
-    relaunchTarget() = environment_.bundlePath;
+    relaunchTarget() = environment_.programPath;
     platform().runLoop->quit();
 }
 

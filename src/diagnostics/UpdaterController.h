@@ -16,7 +16,7 @@ struct UpdaterEnvironment {
     std::string publicKey;       // base64 Ed25519 key that signs our updates
     std::string currentVersion;  // compared with the feed's versions
     std::string systemVersion;   // compared with an item's minimum system version
-    std::string bundlePath;      // the single-file bundle we run from; empty otherwise
+    std::string programPath;     // the single-file program we run from; empty otherwise
 
     // From the package information, $APPIMAGE and the C library's version: an AppImage
     // built against a newer C library would not start here.
@@ -24,7 +24,7 @@ struct UpdaterEnvironment {
 };
 
 // Finds new versions in the update feed and tells the user; where the program runs
-// as a single-file bundle it downloads, verifies and installs them. Installed from a
+// as a single-file program it downloads, verifies and installs them. Installed from a
 // distribution package it only points to the release notes: the package manager
 // updates it. Nothing is installed unless its length and Ed25519 signature match.
 class UpdaterController {
@@ -57,13 +57,13 @@ class UpdaterController {
     // Download progress, 0 to 1.
     double progress() const { return progress_; }
     const std::string& failure() const { return failure_; }
-    bool canInstall() const { return !environment_.bundlePath.empty(); }
+    bool canInstall() const { return !environment_.programPath.empty(); }
     // The tray's status line for the current state; empty when there is nothing to say.
     std::string statusText() const;
 
     // Shows the found update again (the tray's status line).
     void showUpdate();
-    // Downloads, verifies and installs the found update (single-file bundles only).
+    // Downloads, verifies and installs the found update (single-file programs only).
     void install();
     // Opens the found update's release notes in the browser.
     void openReleaseNotes();

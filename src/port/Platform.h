@@ -2,8 +2,9 @@
 
 #include "port/Alerts.h"
 #include "port/Applications.h"
+#include "port/Backend.h"
 #include "port/Browser.h"
-#include "port/BundleInfo.h"
+#include "port/BuildInfo.h"
 #include "port/HotKeys.h"
 #include "port/Http.h"
 #include "port/KeyMonitor.h"
@@ -25,6 +26,7 @@ namespace kelvra {
 // (the real desktop, or a simulated desktop in tests); components reach it through
 // platform(). None of the pointers may be null once installed.
 struct Platform {
+    port::Backend* backend = nullptr;
     port::Windows* windows = nullptr;
     port::Screens* screens = nullptr;
     port::Applications* applications = nullptr;
@@ -37,7 +39,7 @@ struct Platform {
     port::KeyMonitor* keyMonitor = nullptr;
     port::MouseEvents* mouseEvents = nullptr;
     port::LoginItems* loginItems = nullptr;
-    port::BundleInfo* bundleInfo = nullptr;
+    const port::BuildInfo* buildInfo = nullptr;
     port::Locale* locale = nullptr;
     port::Surfaces* surfaces = nullptr;
     port::Http* http = nullptr;

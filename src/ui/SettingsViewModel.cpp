@@ -7,7 +7,6 @@
 #include "cloud/CloudSync.h"
 #include "diagnostics/UpdaterController.h"
 #include "l10n/L10n.h"
-#include "port/BundleInfo.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsRows.h"
@@ -188,8 +187,7 @@ SettingsPage SettingsViewModel::generalPage() const {
 
     p.rows.push_back(rows::toggle("crashReports", "gen.crashReports",
                                   settings_.crashReportingEnabled(), "gen.crashReportsSub"));
-    const auto version = platform().bundleInfo->infoValue("CFBundleShortVersionString");
-    p.footer = "Kelvra " + version.value_or("0.1.0 (dev)") + " · Linux · X11";
+    p.footer = "Kelvra " + platform().buildInfo->version + " · " + platform().backend->name();
     return p;
 }
 

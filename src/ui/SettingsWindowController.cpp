@@ -46,8 +46,7 @@ port::SettingsWindowModel SettingsWindowController::model() const {
     m.selectedTab = rawValue(selectedTab());
     m.page = viewModel_.page(selectedTab());
     m.appName = "Kelvra";
-    m.version =
-        platform().bundleInfo->infoValue("CFBundleShortVersionString").value_or("0.1.0 (dev)");
+    m.version = platform().buildInfo->version;
     return m;
 }
 

@@ -1,103 +1,128 @@
 #include "backends/qt/QtKeyMonitor.h"
 
-#include <X11/keysym.h>
-
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <vector>
-
-#include "backends/x11/VirtualKeyCodes.h"
 
 namespace kelvra::qt {
 
 namespace {
 
-// The keysym of a keypad key: Qt reports it as the main-row key with a keypad flag.
-std::optional<unsigned long> keypadKeysymOf(int key) {
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) return XK_KP_0 + (key - Qt::Key_0);
+// The virtual key code of a keypad key: Qt reports it as the main-row key with a keypad
+// flag, and with Num Lock off as the key's second meaning.
+std::optional<uint16_t> keypadKeyOf(int key) {
+    constexpr uint16_t digits[] = {82, 83, 84, 85, 86, 87, 88, 89, 91, 92};
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return digits[key - Qt::Key_0];
     switch (key) {
         case Qt::Key_Period:
         case Qt::Key_Comma:
         case Qt::Key_Delete:
-            return XK_KP_Decimal;
+            return 65;
         case Qt::Key_Asterisk:
-            return XK_KP_Multiply;
+            return 67;
         case Qt::Key_Plus:
-            return XK_KP_Add;
+            return 69;
         case Qt::Key_Minus:
-            return XK_KP_Subtract;
+            return 78;
         case Qt::Key_Slash:
-            return XK_KP_Divide;
+            return 75;
         case Qt::Key_Equal:
-            return XK_KP_Equal;
+            return 81;
         case Qt::Key_Enter:
         case Qt::Key_Return:
-            return XK_KP_Enter;
-        // Num Lock off: the keys' second meanings.
+            return 76;
         case Qt::Key_Insert:
-            return XK_KP_0;
+            return 82;
         case Qt::Key_End:
-            return XK_KP_1;
+            return 83;
         case Qt::Key_Down:
-            return XK_KP_2;
+            return 84;
         case Qt::Key_PageDown:
-            return XK_KP_3;
+            return 85;
         case Qt::Key_Left:
-            return XK_KP_4;
+            return 86;
         case Qt::Key_Clear:
-            return XK_KP_5;
+            return 87;
         case Qt::Key_Right:
-            return XK_KP_6;
+            return 88;
         case Qt::Key_Home:
-            return XK_KP_7;
+            return 89;
         case Qt::Key_Up:
-            return XK_KP_8;
+            return 91;
         case Qt::Key_PageUp:
-            return XK_KP_9;
+            return 92;
         default:
             return std::nullopt;
     }
 }
 
-// The keysym that a Qt key stands for on a US layout.
-std::optional<unsigned long> usKeysymOf(int key, Qt::KeyboardModifiers modifiers) {
-    if (modifiers & Qt::KeypadModifier) return keypadKeysymOf(key);
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return XK_a + (key - Qt::Key_A);
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F35) return XK_F1 + (key - Qt::Key_F1);
-    // Digits, space and ASCII punctuation share their codes with the keysyms.
-    if (key >= Qt::Key_Space && key <= Qt::Key_AsciiTilde) return static_cast<unsigned long>(key);
+// The virtual key code of the position where a US layout has the Qt key.
+std::optional<uint16_t> usKeyOf(int key, Qt::KeyboardModifiers modifiers) {
+    if (modifiers & Qt::KeypadModifier) return keypadKeyOf(key);
+    constexpr uint16_t letters[] = {0,  11, 8,  2,  14, 3, 5,  4,  34, 38, 40, 37, 46,
+                                    45, 31, 35, 12, 15, 1, 17, 32, 9,  13, 7,  16, 6};
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return letters[key - Qt::Key_A];
+    constexpr uint16_t digits[] = {29, 18, 19, 20, 21, 23, 22, 26, 28, 25};
+    if (key >= Qt::Key_0 && key <= Qt::Key_9) return digits[key - Qt::Key_0];
+    constexpr uint16_t functionKeys[] = {122, 120, 99,  118, 96,  97,  98, 100, 101, 109,
+                                         103, 111, 105, 107, 113, 106, 64, 79,  80,  90};
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F20) return functionKeys[key - Qt::Key_F1];
     switch (key) {
+        case Qt::Key_Equal:
+            return 24;
+        case Qt::Key_Minus:
+            return 27;
+        case Qt::Key_BracketRight:
+            return 30;
+        case Qt::Key_BracketLeft:
+            return 33;
+        case Qt::Key_Apostrophe:
+            return 39;
+        case Qt::Key_Semicolon:
+            return 41;
+        case Qt::Key_Backslash:
+            return 42;
+        case Qt::Key_Comma:
+            return 43;
+        case Qt::Key_Slash:
+            return 44;
+        case Qt::Key_Period:
+            return 47;
+        case Qt::Key_QuoteLeft:
+            return 50;
+        case Qt::Key_Space:
+            return 49;
         case Qt::Key_Return:
-            return XK_Return;
+            return 36;
         case Qt::Key_Enter:
-            return XK_KP_Enter;
+            return 76;
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            return XK_Tab;
+            return 48;
         case Qt::Key_Backspace:
-            return XK_BackSpace;
+            return 51;
         case Qt::Key_Escape:
-            return XK_Escape;
+            return 53;
         case Qt::Key_Delete:
-            return XK_Delete;
+            return 117;
         case Qt::Key_Insert:
-            return XK_Insert;
+            return 114;
         case Qt::Key_Home:
-            return XK_Home;
+            return 115;
         case Qt::Key_End:
-            return XK_End;
+            return 119;
         case Qt::Key_PageUp:
-            return XK_Page_Up;
+            return 116;
         case Qt::Key_PageDown:
-            return XK_Page_Down;
+            return 121;
         case Qt::Key_Left:
-            return XK_Left;
+            return 123;
         case Qt::Key_Right:
-            return XK_Right;
+            return 124;
         case Qt::Key_Up:
-            return XK_Up;
+            return 126;
         case Qt::Key_Down:
-            return XK_Down;
+            return 125;
         default:
             return std::nullopt;
     }
@@ -114,8 +139,8 @@ uint64_t flagsOf(Qt::KeyboardModifiers modifiers) {
 
 }  // namespace
 
-QtKeyMonitor::QtKeyMonitor(const x11::VirtualKeyCodes* keys, QObject* parent)
-    : QObject(parent), keys_(keys) {}
+QtKeyMonitor::QtKeyMonitor(const port::WindowSystem* windowSystem, QObject* parent)
+    : QObject(parent), windowSystem_(windowSystem) {}
 
 QtKeyMonitor::~QtKeyMonitor() {
     if (installed_ && QCoreApplication::instance()) {
@@ -140,16 +165,13 @@ void QtKeyMonitor::removeMonitor(port::KeyMonitorId monitor) {
 
 std::optional<port::KeyEvent> QtKeyMonitor::translate(const QKeyEvent& event) const {
     std::optional<uint16_t> code;
-    if (keys_ && event.nativeScanCode() != 0) {
+    if (windowSystem_ && event.nativeScanCode() != 0) {
         // A key that has no position gives nothing: going by what it types would name
         // another key (a keypad comma types the keypad decimal), and the shortcut would
         // then be grabbed on that other key.
-        if (event.nativeScanCode() > 255) return std::nullopt;
-        code = keys_->virtualKeyFor(static_cast<x11::KeyCode>(event.nativeScanCode()));
+        code = windowSystem_->virtualKeyForScanCode(event.nativeScanCode());
     } else {
-        if (auto keysym = usKeysymOf(event.key(), event.modifiers())) {
-            code = x11::VirtualKeyCodes::virtualKeyForUsKeysym(*keysym);
-        }
+        code = usKeyOf(event.key(), event.modifiers());
     }
     if (!code) return std::nullopt;
     port::KeyEvent key;

@@ -6,12 +6,9 @@
 #include <optional>
 
 #include "port/KeyMonitor.h"
+#include "port/WindowSystem.h"
 
 class QKeyEvent;
-
-namespace kelvra::x11 {
-class VirtualKeyCodes;
-}
 
 namespace kelvra::qt {
 
@@ -20,10 +17,11 @@ namespace kelvra::qt {
 class QtKeyMonitor final : public QObject, public port::KeyMonitor {
     Q_OBJECT
   public:
-    // `keys` translates the X server's keycodes (the events' native scan codes), so a
-    // key keeps its position whatever the layout, and a key it does not know gives
-    // nothing; without it, or without a scan code, the key's US-layout meaning decides.
-    explicit QtKeyMonitor(const x11::VirtualKeyCodes* keys = nullptr, QObject* parent = nullptr);
+    // `windowSystem` translates the events' native scan codes, so a key keeps its
+    // position whatever the layout, and a key it does not know gives nothing; without
+    // it, or without a scan code, the key's US-layout meaning decides.
+    explicit QtKeyMonitor(const port::WindowSystem* windowSystem = nullptr,
+                          QObject* parent = nullptr);
     ~QtKeyMonitor() override;
 
     port::KeyMonitorId addLocalKeyDownMonitor(
@@ -37,7 +35,7 @@ class QtKeyMonitor final : public QObject, public port::KeyMonitor {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    const x11::VirtualKeyCodes* keys_;
+    const port::WindowSystem* windowSystem_;
     port::KeyMonitorId nextId_ = 1;
     std::map<port::KeyMonitorId, std::function<bool(const port::KeyEvent&)>> handlers_;
     bool installed_ = false;

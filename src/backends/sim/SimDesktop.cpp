@@ -6,7 +6,6 @@
 #include "backends/sim/SimAlerts.h"
 #include "backends/sim/SimApplications.h"
 #include "backends/sim/SimBrowser.h"
-#include "backends/sim/SimBundleInfo.h"
 #include "backends/sim/SimDefaults.h"
 #include "backends/sim/SimHotKeys.h"
 #include "backends/sim/SimHttp.h"
@@ -43,7 +42,6 @@ struct SimDesktop::Impl {
     SimKeyMonitor keyMonitor{s};
     SimMouseEvents mouseEvents{s};
     SimLoginItems loginItems{s};
-    SimBundleInfo bundleInfo{s};
     SimLocale locale{s};
     SimSurfaces surfaces;
     SimHttp http{s.loop};
@@ -65,24 +63,30 @@ void SimDesktop::install() {
     installedDesktop = this;
 }
 
-Platform SimDesktop::ports() {
+void SimDesktop::provide(Platform& p) {
     Impl& i = *impl_;
-    Platform p;
+    p.backend = this;
     p.windows = &i.windows;
     p.screens = &i.screens;
     p.applications = &i.applications;
-    p.runLoop = &i.s.loop;
-    p.alerts = &i.alerts;
-    p.log = &i.log;
-    p.defaults = &i.defaults;
     p.hotKeys = &i.hotKeys;
     p.keyboardLayout = &i.keyboardLayout;
     p.keyMonitor = &i.keyMonitor;
     p.mouseEvents = &i.mouseEvents;
-    p.loginItems = &i.loginItems;
-    p.bundleInfo = &i.bundleInfo;
-    p.locale = &i.locale;
     p.surfaces = &i.surfaces;
+}
+
+Platform SimDesktop::ports() {
+    Impl& i = *impl_;
+    Platform p;
+    provide(p);
+    p.runLoop = &i.s.loop;
+    p.alerts = &i.alerts;
+    p.log = &i.log;
+    p.defaults = &i.defaults;
+    p.loginItems = &i.loginItems;
+    p.buildInfo = &i.s.build;
+    p.locale = &i.locale;
     p.http = &i.http;
     p.secrets = &i.secrets;
     p.browser = &i.browser;
@@ -408,12 +412,8 @@ std::optional<bool> SimDesktop::loginItemRegistered() const {
     return impl_->s.loginItemRegistered;
 }
 
-void SimDesktop::setInfoValue(const std::string& key, std::optional<std::string> value) {
-    if (value) {
-        impl_->s.info[key] = *value;
-    } else {
-        impl_->s.info.erase(key);
-    }
+port::BuildInfo& SimDesktop::buildInfo() {
+    return impl_->s.build;
 }
 
 void SimDesktop::setPreferredLanguages(std::vector<std::string> languages) {

@@ -21,16 +21,20 @@ namespace kelvra::sim {
 // An in-memory desktop that implements every platform port, for tests. Screens,
 // applications and windows are set up by the test; the program then sees and moves
 // them through the port exactly as it would on the real desktop.
-class SimDesktop {
+class SimDesktop final : public port::Backend {
   public:
     SimDesktop();
-    ~SimDesktop();  // uninstalls itself if it is the installed platform
+    ~SimDesktop() override;  // uninstalls itself if it is the installed platform
     SimDesktop(const SimDesktop&) = delete;
     SimDesktop& operator=(const SimDesktop&) = delete;
 
     // Makes this desktop the process's platform.
     void install();
     Platform ports();
+    std::string name() const override { return "Simulated"; }
+    void provide(Platform& platform) override;
+    // Its surfaces are models the test reads, not windows.
+    port::WindowSystem* windowSystem() override { return nullptr; }
     VirtualRunLoop& runLoop();
     // The program's own surfaces: what each shows.
     SimSurfaces& surfaces();
@@ -144,11 +148,11 @@ class SimDesktop {
     void emitMouse(const port::MouseEvent& event);
     void setMouseSourceFails(bool fails);
 
-    // ---- user defaults (in memory), login items, bundle info, locale
+    // ---- user defaults (in memory), login items, build information, locale
     port::UserDefaults& defaults();
     void setLoginItemFailure(std::optional<std::string> error);
     std::optional<bool> loginItemRegistered() const;  // none until first call
-    void setInfoValue(const std::string& key, std::optional<std::string> value);
+    port::BuildInfo& buildInfo();  // the test may change it before the program starts
     void setPreferredLanguages(std::vector<std::string> languages);
 
   private:

@@ -105,11 +105,12 @@ struct SimState {
     bool mouseFails = false;
     std::optional<std::string> loginItemFailure;
     std::optional<bool> loginItemRegistered;
-    std::map<std::string, std::string> info = {
-        {"CFBundleIdentifier", "com.orvane.Kelvra"},
-        {"CFBundleShortVersionString", "1.0.0"},
-        {"CFBundleVersion", "1"},
-    };
+    port::BuildInfo build = [] {
+        port::BuildInfo b;
+        b.version = "1.0.0";
+        b.buildNumber = "1";
+        return b;
+    }();
     std::vector<std::string> languages = {"en-US"};
 
     SimState();

@@ -69,7 +69,7 @@ port::RunningApplication X11Applications::describe(int32_t pid,
     return app;
 }
 
-const DesktopApps::Entry* X11Applications::entryOf(Window w) {
+const xdg::DesktopApps::Entry* X11Applications::entryOf(Window w) {
     std::optional<std::string> launchedAs;
     if (auto pid = windows_.pid(w))
         if (auto it = launchedPids_.find(*pid); it != launchedPids_.end()) launchedAs = it->second;
@@ -105,9 +105,7 @@ std::string X11Applications::entryIconOf(Window w) {
 
 std::string X11Applications::ownIdentifier() {
     auto& p = platform();
-    std::optional<std::string> id;
-    if (p.bundleInfo) id = p.bundleInfo->infoValue("CFBundleIdentifier");
-    return id.value_or("com.orvane.Kelvra");
+    return p.buildInfo ? p.buildInfo->appId : port::BuildInfo().appId;
 }
 
 port::RunningApplication X11Applications::describeSelf(const std::vector<Window>& windows) {

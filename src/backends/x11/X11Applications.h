@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "backends/x11/DesktopApps.h"
 #include "backends/x11/X11Connection.h"
 #include "backends/x11/X11WindowCommands.h"
 #include "backends/x11/X11Windows.h"
+#include "backends/xdg/DesktopApps.h"
 #include "port/Applications.h"
 
 namespace kelvra::x11 {
@@ -51,7 +51,7 @@ class X11Applications final : public port::Applications {
     std::string ownIdentifier();
     // The entry of a window: the application we launched it as (by its process or its
     // startup id), else the entry its class and application id match.
-    const DesktopApps::Entry* entryOf(Window w);
+    const xdg::DesktopApps::Entry* entryOf(Window w);
     // Its entry's id and name, else its class for both.
     std::optional<std::pair<std::string, std::string>> identify(Window w);
     // Refreshes the known applications and tells the subscribers what changed.
@@ -62,7 +62,7 @@ class X11Applications final : public port::Applications {
     X11Connection& c_;
     X11Windows windows_;
     X11WindowCommands commands_;
-    DesktopApps apps_;
+    xdg::DesktopApps apps_;
     std::map<int32_t, std::string> launchedPids_;          // process -> entry id
     std::map<std::string, std::string> launchedStartups_;  // startup id -> entry id
     Subscription listener_;

@@ -31,7 +31,8 @@ struct Monitor {
 // The connection to the X server that the whole backend shares: the display, error
 // handling, atoms, event dispatch and the mapping between root coordinates and the
 // program's top-left space (origin at the primary monitor's top-left corner).
-// Everything runs on the main thread.
+// Everything runs on the main thread. Private to the X11 backend, whose Xlib it shows:
+// the program and its views reach the backend through X11Backend.h and the port.
 class X11Connection {
   public:
     // Opens the display named by $DISPLAY (or `displayName`). When that fails the

@@ -54,4 +54,17 @@ std::optional<std::vector<long>> readCardinals(X11Connection& c, Window w, const
     return longsAs<long>(*raw);
 }
 
+std::string latin1ToUtf8(std::string_view latin1) {
+    std::string utf8;
+    for (unsigned char ch : latin1) {
+        if (ch < 0x80) {
+            utf8 += static_cast<char>(ch);
+        } else {
+            utf8 += static_cast<char>(0xC0 | (ch >> 6));
+            utf8 += static_cast<char>(0x80 | (ch & 0x3F));
+        }
+    }
+    return utf8;
+}
+
 }  // namespace kelvra::x11

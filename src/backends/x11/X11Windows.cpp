@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "backends/x11/X11Properties.h"
 #include "backends/x11/pure/WindowKind.h"
 
 namespace kelvra::x11 {
@@ -299,17 +300,7 @@ std::optional<std::string> X11Windows::title(Window w) {
     auto t = text(legacy);
     if (!t) return std::nullopt;
     if (legacy->type != XA_STRING) return t;  // compound text: as it is
-    // Latin-1 to UTF-8.
-    std::string utf8;
-    for (unsigned char ch : *t) {
-        if (ch < 0x80) {
-            utf8 += static_cast<char>(ch);
-        } else {
-            utf8 += static_cast<char>(0xC0 | (ch >> 6));
-            utf8 += static_cast<char>(0x80 | (ch & 0x3F));
-        }
-    }
-    return utf8;
+    return latin1ToUtf8(*t);
 }
 
 std::optional<std::pair<std::string, std::string>> X11Windows::wmClass(Window w) {

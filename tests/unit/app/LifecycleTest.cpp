@@ -191,7 +191,7 @@ TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton)
 }
 
 TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
-    desktop.setInfoValue("SUFeedURL", "https://updates.example.org/feed.xml");
+    desktop.buildInfo().updateFeedUrl = "https://updates.example.org/feed.xml";
     launch();
     EXPECT_FALSE(UpdaterController::exists());
     auto hasItem = [&](const char* id) {
@@ -201,7 +201,7 @@ TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
     EXPECT_FALSE(hasItem("checkUpdates"));
 
     delegate.reset();
-    desktop.setInfoValue("UpdatePublicKey", "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=");
+    desktop.buildInfo().updatePublicKey = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=";
     launch();
     EXPECT_TRUE(UpdaterController::exists());
     // The tray checks now and shows how the check went.

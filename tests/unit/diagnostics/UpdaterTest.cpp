@@ -155,7 +155,7 @@ class UpdaterTest : public ::testing::Test {
                                                    .publicKey = key.publicKey(),
                                                    .currentVersion = "120",
                                                    .systemVersion = "2.36",
-                                                   .bundlePath = bundled ? bundle.string() : ""});
+                                                   .programPath = bundled ? bundle.string() : ""});
     }
     UpdaterController& startAndCheck(bool bundled = true) {
         auto& updater = start(bundled);

@@ -219,6 +219,14 @@ TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
     EXPECT_TRUE(settings.excludedApps().empty());
 }
 
+// The footer names the build and the desktop backend the program runs on.
+TEST_F(SettingsViewModelTest, TheGeneralFooterNamesTheVersionAndTheBackend) {
+    desk.buildInfo().version = "2.3.4";
+    AppSettings settings(desk.defaults());
+    SettingsViewModel vm(settings);
+    EXPECT_EQ(vm.page(SettingsTab::general).footer, "Kelvra 2.3.4 · Simulated");
+}
+
 // A row starts recording; the next combination lands in the table; a combination
 // another program holds is shown as taken. Leaving the tab is the window's test.
 TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {

@@ -10,7 +10,7 @@
 #include <set>
 
 #include "backends/qt/views/SettingsIcons.h"
-#include "backends/x11/DesktopApps.h"
+#include "backends/xdg/DesktopApps.h"
 #include "l10n/L10n.h"
 #include "port/Applications.h"
 #include "port/Platform.h"
@@ -50,7 +50,7 @@ AppChooser::AppChooser(const QString& title, QWidget* parent)
 
 void AppChooser::fill() {
     std::set<std::string> seen;
-    x11::DesktopApps installed;
+    xdg::DesktopApps installed;
     // Running programs first: the one to exclude is usually on screen.
     for (const auto& app : platform().applications->runningApplications()) {
         if (!app.appId || app.activationPolicy != port::ActivationPolicy::regular) continue;
@@ -65,7 +65,7 @@ void AppChooser::fill() {
         item->setData(Qt::UserRole + 1, name);
         list_->addItem(item);
     }
-    std::vector<x11::DesktopApps::Entry> entries;
+    std::vector<xdg::DesktopApps::Entry> entries;
     for (const auto& e : installed.entries())
         if (e.shown && !seen.count(e.id)) entries.push_back(e);
     std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {

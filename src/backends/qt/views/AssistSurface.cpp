@@ -1,21 +1,15 @@
 #include "backends/qt/views/AssistSurface.h"
 
-// Qt's headers before Xlib's, whose macros would break them.
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
 
 #include "backends/qt/views/AssistWidget.h"
 #include "backends/qt/views/SurfacePlacement.h"
-#include "backends/qt/views/X11ClickWatch.h"
-
-#include <X11/keysym.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
-
-#include "backends/x11/X11Connection.h"
 
 namespace kelvra::views {
 
@@ -25,8 +19,8 @@ constexpr uint16_t escapeKey = 53;  // the platform-neutral code of Escape
 
 }  // namespace
 
-AssistSurface::AssistSurface(x11::X11Connection& connection, const port::AssistCardsModel& model)
-    : connection_(connection), model_(model), widget_(new AssistWidget(model)) {
+AssistSurface::AssistSurface(port::WindowSystem& windowSystem, const port::AssistCardsModel& model)
+    : windowSystem_(windowSystem), model_(model), widget_(new AssistWidget(model)) {
     window_ = widget_->winId();
     widgetClick_ = widget_->cardClicked.connect([this](const int& index) {
         if (index < 0 || index >= static_cast<int>(model_.cards.size())) return;
@@ -34,7 +28,6 @@ AssistSurface::AssistSurface(x11::X11Connection& connection, const port::AssistC
         // The core replaces or ends this surface when it hears: not from inside Qt's handler.
         QTimer::singleShot(0, &guard_, [this, id] { chosen.emit(id); });
     });
-    if (connection_.isOpen()) escapeKeyCode_ = XKeysymToKeycode(connection_.display(), XK_Escape);
 }
 
 AssistSurface::~AssistSurface() {
@@ -45,7 +38,7 @@ AssistSurface::~AssistSurface() {
 }
 
 void AssistSurface::setFrame(const Rect& frame) {
-    widget_->setGeometry(widgetGeometry(connection_, frame));
+    widget_->setGeometry(widgetGeometry(windowSystem_, frame));
 }
 
 void AssistSurface::setOpacity(double opacity) {
@@ -63,17 +56,17 @@ void AssistSurface::setVisible(bool visible) {
         return;
     }
     // The watch first: an Escape pressed as soon as the panel shows must not be missed.
-    if (connection_.isOpen()) {
-        watch_ = std::make_unique<X11ClickWatch>(DisplayString(connection_.display()), true);
-        clickListener_ = watch_->pressed.connect([this](const unsigned long& window) {
+    watch_ = windowSystem_.watchInput(true);
+    if (watch_) {
+        clickListener_ = watch_->pressed.connect([this](const port::NativeWindow& window) {
             if (window != window_) QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
         });
-        keyListener_ = watch_->keyPressed.connect([this](const unsigned& keycode) {
-            if (keycode != escapeKeyCode_) return;  // typed elsewhere: not ours to see
+        keyListener_ = watch_->keyPressed.connect([this](const uint16_t& code) {
+            if (code != escapeKey) return;  // typed elsewhere: not ours to see
             QTimer::singleShot(0, &guard_, [this] { key.emit(port::KeyEvent{escapeKey, 0, ""}); });
         });
     }
-    widget_->setComposited(compositingManagerRunning(connection_));
+    widget_->setComposited(windowSystem_.compositingManagerRunning());
     widget_->show();
     widget_->raise();
 }

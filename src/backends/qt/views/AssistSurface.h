@@ -5,15 +5,11 @@
 
 #include "base/Subscription.h"
 #include "port/Surfaces.h"
-
-namespace kelvra::x11 {
-class X11Connection;
-}  // namespace kelvra::x11
+#include "port/WindowSystem.h"
 
 namespace kelvra::views {
 
 class AssistWidget;
-class X11ClickWatch;
 
 // The snap-assist cards' handle. The panel never takes the keyboard or the focus: a
 // click on a card reports the card as chosen; Escape pressed anywhere arrives as a key
@@ -21,7 +17,7 @@ class X11ClickWatch;
 // through a watch of raw input that takes nothing from the window that has the focus.
 class AssistSurface final : public port::Surface {
   public:
-    AssistSurface(x11::X11Connection& connection, const port::AssistCardsModel& model);
+    AssistSurface(port::WindowSystem& windowSystem, const port::AssistCardsModel& model);
     ~AssistSurface() override;
 
     port::SurfaceKind kind() const override { return port::SurfaceKind::assistCards; }
@@ -31,16 +27,15 @@ class AssistSurface final : public port::Surface {
     void setModel(const port::SurfaceModel& model) override;
 
   private:
-    x11::X11Connection& connection_;
+    port::WindowSystem& windowSystem_;
     port::AssistCardsModel model_;
     AssistWidget* widget_;  // deleted later: it may be in one of its own handlers
     QObject guard_;         // posted work dies with the surface
     Subscription widgetClick_;
     Subscription clickListener_;
     Subscription keyListener_;
-    std::unique_ptr<X11ClickWatch> watch_;
-    unsigned long window_ = 0;
-    unsigned escapeKeyCode_ = 0;
+    std::unique_ptr<port::InputWatch> watch_;
+    port::NativeWindow window_ = 0;
     bool visible_ = false;
 };
 

@@ -1,6 +1,5 @@
 #include "backends/qt/views/DividerSurface.h"
 
-// Qt's headers before Xlib's, whose macros would break them.
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -11,15 +10,13 @@
 #include <cmath>
 #include <string>
 
-#include "backends/x11/X11Connection.h"
-
 namespace kelvra::views {
 
-DividerSurface::DividerSurface(x11::X11Connection& connection, const port::DividerModel& model)
-    : connection_(connection), model_(model) {
+DividerSurface::DividerSurface(port::WindowSystem& windowSystem, const port::DividerModel& model)
+    : windowSystem_(windowSystem), model_(model) {
     strip_ = std::make_unique<DividerWidget>(
         model, [this](port::SurfacePointer::Phase phase, QPointF root, int clicks) {
-            Point at = connection_.toPort(Point{root.x(), root.y()});
+            Point at = windowSystem_.toPort(Point{root.x(), root.y()});
             pointer.emit(port::SurfacePointer{phase, at, clicks});
         });
     chip_ = std::make_unique<RatioChipWidget>();
@@ -31,7 +28,7 @@ void DividerSurface::setFrame(const Rect& frame) {
     frame_ = frame;
     // Not raised here: a window raised over the group since (another application's)
     // covers the divider as it covers the group.
-    strip_->setGeometry(widgetGeometry(connection_, frame));
+    strip_->setGeometry(widgetGeometry(windowSystem_, frame));
     placeChip();
 }
 
@@ -46,7 +43,7 @@ void DividerSurface::setVisible(bool visible) {
         chip_->hide();
         return;
     }
-    strip_->setComposited(compositingManagerRunning(connection_));
+    strip_->setComposited(windowSystem_.compositingManagerRunning());
     strip_->show();
     strip_->raise();
     placeChip();
@@ -72,7 +69,7 @@ void DividerSurface::placeChip() {
                                     ? frame_.midY()
                                     : frame_.minY() + 0.42 * frame_.height};
     double ratio = screenPixelRatio();
-    Point root = connection_.toRoot(centre);
+    Point root = windowSystem_.toNative(centre);
     QSize size = chip_->sizeForText();
     chip_->setGeometry(static_cast<int>(std::lround(root.x / ratio - size.width() / 2.0)),
                        static_cast<int>(std::lround(root.y / ratio - size.height() / 2.0)),

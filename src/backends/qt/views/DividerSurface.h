@@ -3,10 +3,7 @@
 #include <memory>
 
 #include "port/Surfaces.h"
-
-namespace kelvra::x11 {
-class X11Connection;
-}
+#include "port/WindowSystem.h"
 
 namespace kelvra::views {
 
@@ -17,7 +14,7 @@ class RatioChipWidget;
 // and turns the strip's pointer reports into the top-left space.
 class DividerSurface final : public port::Surface {
   public:
-    DividerSurface(x11::X11Connection& connection, const port::DividerModel& model);
+    DividerSurface(port::WindowSystem& windowSystem, const port::DividerModel& model);
     ~DividerSurface() override;
 
     port::SurfaceKind kind() const override { return port::SurfaceKind::divider; }
@@ -29,7 +26,7 @@ class DividerSurface final : public port::Surface {
   private:
     void placeChip();
 
-    x11::X11Connection& connection_;
+    port::WindowSystem& windowSystem_;
     port::DividerModel model_;
     Rect frame_;
     bool visible_ = false;

@@ -1,6 +1,5 @@
 #include "backends/qt/views/OverlaySurface.h"
 
-// Qt's headers before Xlib's, whose macros would break them.
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -11,17 +10,15 @@
 #include <cmath>
 #include <string>
 
-#include "backends/x11/X11Connection.h"
-
 namespace kelvra::views {
 
-OverlaySurface::OverlaySurface(x11::X11Connection& connection, const port::OverlayModel& model)
-    : connection_(connection), widget_(std::make_unique<OverlayWidget>(model)) {}
+OverlaySurface::OverlaySurface(port::WindowSystem& windowSystem, const port::OverlayModel& model)
+    : windowSystem_(windowSystem), widget_(std::make_unique<OverlayWidget>(model)) {}
 
 OverlaySurface::~OverlaySurface() = default;
 
 void OverlaySurface::setFrame(const Rect& frame) {
-    widget_->setGeometry(widgetGeometry(connection_, frame));
+    widget_->setGeometry(widgetGeometry(windowSystem_, frame));
 }
 
 void OverlaySurface::setOpacity(double opacity) {
@@ -34,7 +31,7 @@ void OverlaySurface::setVisible(bool visible) {
         return;
     }
     // A compositing manager may have started or stopped since the last time.
-    widget_->setComposited(compositingManagerRunning(connection_));
+    widget_->setComposited(windowSystem_.compositingManagerRunning());
     widget_->show();
     // Above the windows the manager raised meanwhile.
     widget_->raise();

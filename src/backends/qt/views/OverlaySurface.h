@@ -3,10 +3,7 @@
 #include <memory>
 
 #include "port/Surfaces.h"
-
-namespace kelvra::x11 {
-class X11Connection;
-}
+#include "port/WindowSystem.h"
 
 namespace kelvra::views {
 
@@ -15,7 +12,7 @@ class OverlayWidget;
 // The zone preview's handle: places, fades and shows its window as the core says.
 class OverlaySurface final : public port::Surface {
   public:
-    OverlaySurface(x11::X11Connection& connection, const port::OverlayModel& model);
+    OverlaySurface(port::WindowSystem& windowSystem, const port::OverlayModel& model);
     ~OverlaySurface() override;
 
     port::SurfaceKind kind() const override { return port::SurfaceKind::overlay; }
@@ -25,7 +22,7 @@ class OverlaySurface final : public port::Surface {
     void setModel(const port::SurfaceModel& model) override;
 
   private:
-    x11::X11Connection& connection_;
+    port::WindowSystem& windowSystem_;
     std::unique_ptr<OverlayWidget> widget_;
 };
 

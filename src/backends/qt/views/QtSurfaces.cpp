@@ -1,6 +1,5 @@
 #include "backends/qt/views/QtSurfaces.h"
 
-// Qt's headers before Xlib's (through the connection), whose macros would break them.
 #include "backends/qt/views/AssistSurface.h"
 #include "backends/qt/views/DividerSurface.h"
 #include "backends/qt/views/OverlaySurface.h"
@@ -10,29 +9,27 @@
 
 #include <string>
 
-#include "backends/x11/X11Connection.h"
 #include "port/Platform.h"
 
 namespace kelvra::views {
 
-QtSurfaces::QtSurfaces(x11::X11Connection& connection, const x11::VirtualKeyCodes* keys)
-    : connection_(connection), keys_(keys) {}
+QtSurfaces::QtSurfaces(port::WindowSystem& windowSystem) : windowSystem_(windowSystem) {}
 
 QtSurfaces::~QtSurfaces() = default;
 
 std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& model) {
     auto kind = port::kindOf(model);
     if (kind == port::SurfaceKind::overlay)
-        return std::make_unique<OverlaySurface>(connection_, std::get<port::OverlayModel>(model));
+        return std::make_unique<OverlaySurface>(windowSystem_, std::get<port::OverlayModel>(model));
     if (kind == port::SurfaceKind::divider)
-        return std::make_unique<DividerSurface>(connection_, std::get<port::DividerModel>(model));
+        return std::make_unique<DividerSurface>(windowSystem_, std::get<port::DividerModel>(model));
     if (kind == port::SurfaceKind::tray)
-        return std::make_unique<TraySurface>(connection_, std::get<port::TrayModel>(model));
+        return std::make_unique<TraySurface>(windowSystem_, std::get<port::TrayModel>(model));
     if (kind == port::SurfaceKind::zonePicker)
-        return std::make_unique<ZonePickerSurface>(connection_, keys_,
+        return std::make_unique<ZonePickerSurface>(windowSystem_,
                                                    std::get<port::ZonePickerModel>(model));
     if (kind == port::SurfaceKind::assistCards)
-        return std::make_unique<AssistSurface>(connection_,
+        return std::make_unique<AssistSurface>(windowSystem_,
                                                std::get<port::AssistCardsModel>(model));
     if (kind == port::SurfaceKind::settingsWindow)
         return std::make_unique<SettingsSurface>(std::get<port::SettingsWindowModel>(model));

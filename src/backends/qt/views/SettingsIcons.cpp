@@ -9,7 +9,7 @@
 #include <QPixmap>
 
 #include "backends/qt/views/ZoneGlyph.h"
-#include "backends/x11/DesktopApps.h"
+#include "backends/xdg/DesktopApps.h"
 #include "geometry/ZoneID.h"
 
 namespace kelvra::views {
@@ -48,8 +48,8 @@ QIcon zoneIcon(const QString& raw) {
     return QIcon(pixmap);
 }
 
-x11::DesktopApps& desktopApps() {
-    static x11::DesktopApps apps;
+xdg::DesktopApps& desktopApps() {
+    static xdg::DesktopApps apps;
     return apps;
 }
 

@@ -3,10 +3,7 @@
 #include <QRect>
 
 #include "base/Rect.h"
-
-namespace kelvra::x11 {
-class X11Connection;
-}
+#include "port/WindowSystem.h"
 
 namespace kelvra::views {
 
@@ -18,9 +15,6 @@ double screenPixelRatio();
 
 // A port frame as a widget geometry. Rounding the edges, not the size, keeps
 // neighbouring zones edge to edge and a panel exactly on its zone.
-QRect widgetGeometry(x11::X11Connection& connection, const Rect& frame);
-
-// Whether a compositing manager runs: only then may the windows be translucent.
-bool compositingManagerRunning(x11::X11Connection& connection);
+QRect widgetGeometry(port::WindowSystem& windowSystem, const Rect& frame);
 
 }  // namespace kelvra::views

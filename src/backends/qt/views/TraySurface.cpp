@@ -9,10 +9,7 @@
 #include <QSystemTrayIcon>
 
 #include "backends/qt/views/IconPainter.h"
-#include "backends/x11/X11Connection.h"
 #include "port/Platform.h"
-
-#include <X11/Xatom.h>
 
 namespace kelvra::views {
 
@@ -28,8 +25,8 @@ QString menuText(const port::MenuItem& item) {
 
 }  // namespace
 
-TraySurface::TraySurface(x11::X11Connection& connection, const port::TrayModel& model)
-    : connection_(connection),
+TraySurface::TraySurface(port::WindowSystem& windowSystem, const port::TrayModel& model)
+    : windowSystem_(windowSystem),
       model_(model),
       menu_(std::make_unique<QMenu>()),
       icon_(std::make_unique<QSystemTrayIcon>()) {
@@ -93,13 +90,8 @@ void TraySurface::applyIcon() {
 
 void TraySurface::typeAsPopupMenu(QMenu* menu) {
     QObject::connect(menu, &QMenu::aboutToShow, menu, [this, menu] {
-        if (!connection_.isOpen()) return;
         // The window exists from here on; Qt sets its type only when it is made.
-        auto window = static_cast<Window>(menu->winId());
-        Atom type = connection_.atom("_NET_WM_WINDOW_TYPE_POPUP_MENU");
-        XChangeProperty(connection_.display(), window, connection_.atom("_NET_WM_WINDOW_TYPE"),
-                        XA_ATOM, 32, PropModeReplace, reinterpret_cast<unsigned char*>(&type), 1);
-        XFlush(connection_.display());
+        windowSystem_.markAsPopupMenu(static_cast<port::NativeWindow>(menu->winId()));
     });
 }
 

@@ -4,13 +4,10 @@
 #include <optional>
 
 #include "port/Surfaces.h"
+#include "port/WindowSystem.h"
 
 class QMenu;
 class QSystemTrayIcon;
-
-namespace kelvra::x11 {
-class X11Connection;
-}
 
 namespace kelvra::views {
 
@@ -19,7 +16,7 @@ namespace kelvra::views {
 // waits hidden (and appears when a tray starts); that is logged once.
 class TraySurface final : public port::Surface {
   public:
-    TraySurface(x11::X11Connection& connection, const port::TrayModel& model);
+    TraySurface(port::WindowSystem& windowSystem, const port::TrayModel& model);
     ~TraySurface() override;
 
     port::SurfaceKind kind() const override { return port::SurfaceKind::tray; }
@@ -35,7 +32,7 @@ class TraySurface final : public port::Surface {
     void typeAsPopupMenu(QMenu* menu);
     void rebuildMenu();
 
-    x11::X11Connection& connection_;
+    port::WindowSystem& windowSystem_;
     port::TrayModel model_;
     std::optional<port::TrayIcon> shownIcon_;
     bool menuStale_ = true;

@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 
 #include "backends/qt/QtKeyMonitor.h"
+#include "backends/x11/X11WindowSystem.h"
 
 namespace kelvra::test {
 
@@ -72,12 +73,14 @@ const std::vector<QtKeyRow>& recordableQtKeys() {
     return rows;
 }
 
-std::optional<port::KeyEvent> recordQtKey(const x11::VirtualKeyCodes& keys, const QtKeyRow& row,
+std::optional<port::KeyEvent> recordQtKey(x11::X11Connection& connection,
+                                          const x11::VirtualKeyCodes& keys, const QtKeyRow& row,
                                           unsigned int scanCode) {
     Qt::KeyboardModifiers modifiers = Qt::ControlModifier | Qt::AltModifier;
     if (row.keypad) modifiers |= Qt::KeypadModifier;
     QKeyEvent event(QEvent::KeyPress, row.qtKey, modifiers, scanCode, 0, 0);
-    return qt::QtKeyMonitor(&keys).translate(event);
+    x11::X11WindowSystem windowSystem(connection, &keys);
+    return qt::QtKeyMonitor(&windowSystem).translate(event);
 }
 
 }  // namespace kelvra::test

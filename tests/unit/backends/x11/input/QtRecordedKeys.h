@@ -8,8 +8,9 @@
 #include "port/KeyMonitor.h"
 
 namespace kelvra::x11 {
+class X11Connection;
 class VirtualKeyCodes;
-}
+}  // namespace kelvra::x11
 
 namespace kelvra::test {
 
@@ -26,7 +27,8 @@ const std::vector<QtKeyRow>& recordableQtKeys();
 
 // What the program's windows record for a Control+Alt press of the row's key: from the
 // press's X keycode (its native scan code), or, with a scan code of 0, from Qt's key.
-std::optional<port::KeyEvent> recordQtKey(const x11::VirtualKeyCodes& keys, const QtKeyRow& row,
+std::optional<port::KeyEvent> recordQtKey(x11::X11Connection& connection,
+                                          const x11::VirtualKeyCodes& keys, const QtKeyRow& row,
                                           unsigned int scanCode);
 
 }  // namespace kelvra::test

@@ -231,9 +231,9 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKeyAndFollowsALayou
             row.xkbName ? keycodeNamed(row.xkbName) : XKeysymToKeycode(other_, row.keysym);
         ASSERT_NE(keycode, 0) << "not in the server's keymap";
         // Record: from the press's keycode, and from Qt's key alone.
-        auto key = test::recordQtKey(*keys_, row, keycode);
+        auto key = test::recordQtKey(*connection_, *keys_, row, keycode);
         ASSERT_TRUE(key) << "not recordable";
-        auto fromQtKey = test::recordQtKey(*keys_, row, 0);
+        auto fromQtKey = test::recordQtKey(*connection_, *keys_, row, 0);
         ASSERT_TRUE(fromQtKey);
         EXPECT_EQ(fromQtKey->keyCode, key->keyCode);
         recorded.insert(key->keyCode);
@@ -268,7 +268,7 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKeyAndFollowsALayou
     const auto decimal = std::find_if(rows.begin(), rows.end(),
                                       [](const auto& row) { return row.keysym == XK_KP_Decimal; });
     ASSERT_NE(decimal, rows.end());
-    EXPECT_FALSE(test::recordQtKey(*keys_, *decimal, otherDecimal));
+    EXPECT_FALSE(test::recordQtKey(*connection_, *keys_, *decimal, otherDecimal));
 
     std::set<uint16_t> positions;
     for (auto code : VirtualKeyCodes::virtualKeys()) positions.insert(code);

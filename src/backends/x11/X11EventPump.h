@@ -4,7 +4,7 @@
 #include <QSocketNotifier>
 #include <functional>
 
-namespace kelvra::qt {
+namespace kelvra::x11 {
 
 // Feeds the X connection's events to the backend from Qt's event loop: whenever the
 // connection's socket has data, and after every pass of the loop, because Xlib reads
@@ -24,4 +24,4 @@ class X11EventPump final : public QObject {
     bool pumping_ = false;
 };
 
-}  // namespace kelvra::qt
+}  // namespace kelvra::x11

@@ -1,14 +1,19 @@
-#include "backends/qt/views/X11ClickWatch.h"
+#include "backends/x11/X11ClickWatch.h"
 
 // Xlib's headers after Qt's, whose names its macros would break.
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XInput2.h>
 
 #include <array>
 
-namespace kelvra::views {
+#include "backends/x11/VirtualKeyCodes.h"
 
-X11ClickWatch::X11ClickWatch(const std::string& displayName, bool watchKeys) {
+namespace kelvra::x11 {
+
+X11ClickWatch::X11ClickWatch(const std::string& displayName, const VirtualKeyCodes* keys,
+                             bool watchKeys)
+    : keys_(keys) {
     display_ = XOpenDisplay(displayName.c_str());
     if (!display_) return;
     int event = 0, error = 0;
@@ -46,7 +51,11 @@ void X11ClickWatch::readEvents() {
         int detail = static_cast<XIRawEvent*>(event.xcookie.data)->detail;
         XFreeEventData(display_, &event.xcookie);
         if (type == XI_RawKeyPress) {
-            keyPressed.emit(static_cast<unsigned>(detail));
+            auto keycode = static_cast<KeyCode>(detail);
+            auto code = keys_ ? keys_->virtualKeyFor(keycode)
+                              : VirtualKeyCodes::virtualKeyForUsKeysym(
+                                    XkbKeycodeToKeysym(display_, keycode, 0, 0));
+            if (code) keyPressed.emit(*code);
             continue;
         }
         int button = detail;
@@ -60,4 +69,4 @@ void X11ClickWatch::readEvents() {
     }
 }
 
-}  // namespace kelvra::views
+}  // namespace kelvra::x11

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace kelvra::x11 {
+namespace kelvra::xdg {
 
 // What a window is matched against: an installed application's id (its desktop file
 // name without ".desktop") and the window class its entry declares.
@@ -22,4 +22,4 @@ int matchAppEntry(const std::vector<AppEntryKey>& entries, const std::string& in
 // "org.example.App.desktop" -> "org.example.App".
 std::string withoutDesktopSuffix(const std::string& id);
 
-}  // namespace kelvra::x11
+}  // namespace kelvra::xdg

@@ -1,4 +1,4 @@
-#include "diagnostics/BundleReplacement.h"
+#include "diagnostics/ProgramReplacement.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

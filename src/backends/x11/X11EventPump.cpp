@@ -1,9 +1,9 @@
-#include "backends/qt/X11EventPump.h"
+#include "backends/x11/X11EventPump.h"
 
 #include <QAbstractEventDispatcher>
 #include <QThread>
 
-namespace kelvra::qt {
+namespace kelvra::x11 {
 
 X11EventPump::X11EventPump(int connectionFd, std::function<void()> dispatchPending, QObject* parent)
     : QObject(parent),
@@ -23,4 +23,4 @@ void X11EventPump::pump() {
     pumping_ = false;
 }
 
-}  // namespace kelvra::qt
+}  // namespace kelvra::x11

@@ -1,8 +1,8 @@
-#include "backends/x11/pure/AppEntryMatch.h"
+#include "backends/xdg/AppEntryMatch.h"
 
 #include <algorithm>
 
-namespace kelvra::x11 {
+namespace kelvra::xdg {
 
 namespace {
 
@@ -50,4 +50,4 @@ int matchAppEntry(const std::vector<AppEntryKey>& entries, const std::string& in
     return found;
 }
 
-}  // namespace kelvra::x11
+}  // namespace kelvra::xdg

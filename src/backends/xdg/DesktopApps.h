@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "backends/x11/pure/AppEntryMatch.h"
+#include "backends/xdg/AppEntryMatch.h"
 
-namespace kelvra::x11 {
+namespace kelvra::xdg {
 
 // The installed applications, read through GIO's desktop-entry support (the data
 // directories in order of precedence, hidden entries, localized names), and launched
@@ -48,4 +48,4 @@ class DesktopApps {
     unsigned launches_ = 0;
 };
 
-}  // namespace kelvra::x11
+}  // namespace kelvra::xdg

@@ -1,9 +1,9 @@
-#include "backends/x11/pure/AppEntryMatch.h"
+#include "backends/xdg/AppEntryMatch.h"
 
 #include <gtest/gtest.h>
 
-using kelvra::x11::AppEntryKey;
-using kelvra::x11::matchAppEntry;
+using kelvra::xdg::AppEntryKey;
+using kelvra::xdg::matchAppEntry;
 
 TEST(AppEntryMatch, PrefersApplicationIdThenStartupClassThenFileName) {
     std::vector<AppEntryKey> entries{{"org.example.Terminal", ""},
@@ -21,5 +21,5 @@ TEST(AppEntryMatch, PrefersApplicationIdThenStartupClassThenFileName) {
     EXPECT_EQ(id("console", "console", ""), "org.example.console");
     EXPECT_EQ(id("unknown", "Unknown", ""), "-");
     EXPECT_EQ(id("", "", ""), "-");
-    EXPECT_EQ(kelvra::x11::withoutDesktopSuffix("a.b.desktop"), "a.b");
+    EXPECT_EQ(kelvra::xdg::withoutDesktopSuffix("a.b.desktop"), "a.b");
 }

@@ -1,4 +1,4 @@
-#include "backends/x11/DesktopApps.h"
+#include "backends/xdg/DesktopApps.h"
 
 #include <gio/gdesktopappinfo.h>
 #include <gio/gio.h>
@@ -8,7 +8,7 @@
 
 #include "port/Platform.h"
 
-namespace kelvra::x11 {
+namespace kelvra::xdg {
 
 DesktopApps::DesktopApps() {
     reload();
@@ -91,4 +91,4 @@ std::optional<DesktopApps::Launched> DesktopApps::launch(const std::string& id) 
     return launched;
 }
 
-}  // namespace kelvra::x11
+}  // namespace kelvra::xdg
