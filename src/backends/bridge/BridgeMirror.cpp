@@ -15,60 +15,58 @@ Overloaded(F...) -> Overloaded<F...>;
 }  // namespace
 
 bool BridgeMirror::apply(const FromBridge& message) {
-    return std::visit(Overloaded{
-                          [this](const Snapshot& s) { return applySnapshot(s); },
-                          [this](const WindowAdded& e) {
-                              // A window the mirror knows already is replaced in place: the
-                              // bridge's view is the newer one.
-                              if (!find(e.window.id)) order_.push_back(e.window.id);
-                              windows_.insert_or_assign(e.window.id, e.window);
-                              return true;
-                          },
-                          [this](const WindowRemoved& e) {
-                              if (!find(e.window)) return false;
-                              remove(e.window);
-                              return true;
-                          },
-                          [this](const WindowActivated& e) {
-                              if (!e.window.empty() && !find(e.window)) return false;
-                              active_ = e.window;
-                              return true;
-                          },
-                          [this](const WindowFrameChanged& e) {
-                              WindowSnapshot* w = find(e.window);
-                              if (!w) return false;
-                              w->frame = e.frame;
-                              return true;
-                          },
-                          [this](const WindowMinimized& e) {
-                              WindowSnapshot* w = find(e.window);
-                              if (!w) return false;
-                              w->minimized = e.minimized;
-                              return true;
-                          },
-                          [this](const ScreensChanged& e) {
-                              screens_ = e.screens;
-                              return true;
-                          },
-                          [this](const InteractiveMove& e) {
-                              WindowSnapshot* w = find(e.window);
-                              if (!w) return false;
-                              w->frame = e.frame;
-                              pointer_ = e.pointer;
-                              if (e.phase == MovePhase::finished) {
-                                  move_.reset();
-                              } else {
-                                  move_ = e;
-                              }
-                              return true;
-                          },
-                          [this](const CommandResult& r) {
-                              if (r.pointer) pointer_ = *r.pointer;
-                              return true;
-                          },
-                          [](const auto&) { return true; },
-                      },
-                      message);
+    // Changes a known window; an unknown one is left alone and reported.
+    auto update = [this](std::string_view id, auto change) {
+        WindowSnapshot* w = find(id);
+        if (w) change(*w);
+        return w != nullptr;
+    };
+    Overloaded visitor{
+        [this](const Snapshot& s) { return applySnapshot(s); },
+        [this](const WindowAdded& e) {
+            // A window the mirror knows already is replaced in place: the bridge's view
+            // is the newer one.
+            if (!find(e.window.id)) order_.push_back(e.window.id);
+            windows_.insert_or_assign(e.window.id, e.window);
+            return true;
+        },
+        [this](const WindowRemoved& e) {
+            if (!find(e.window)) return false;
+            remove(e.window);
+            return true;
+        },
+        [this](const WindowActivated& e) {
+            if (!e.window.empty() && !find(e.window)) return false;
+            active_ = e.window;
+            return true;
+        },
+        [&](const WindowFrameChanged& e) {
+            return update(e.window, [&](WindowSnapshot& w) { w.frame = e.frame; });
+        },
+        [&](const WindowMinimized& e) {
+            return update(e.window, [&](WindowSnapshot& w) { w.minimized = e.minimized; });
+        },
+        [this](const ScreensChanged& e) {
+            screens_ = e.screens;
+            return true;
+        },
+        [&](const InteractiveMove& e) {
+            if (!update(e.window, [&](WindowSnapshot& w) { w.frame = e.frame; })) return false;
+            pointer_ = e.pointer;
+            if (e.phase == MovePhase::finished) {
+                move_.reset();
+            } else {
+                move_ = e;
+            }
+            return true;
+        },
+        [this](const CommandResult& r) {
+            if (r.pointer) pointer_ = *r.pointer;
+            return true;
+        },
+        [](const auto&) { return true; },
+    };
+    return std::visit(visitor, message);
 }
 
 bool BridgeMirror::applySnapshot(const Snapshot& s) {

@@ -7,6 +7,11 @@ const { makeDesktop } = require("./standin.js");
 
 const TOKEN = "tok-1";
 
+// Command `id`: set the frame of `window`.
+function setFrame(id, window, x, y, w, h) {
+    return { id, cmd: "setFrame", window, frame: { x, y, w, h } };
+}
+
 // Starts the bridge on a desktop with one window and lets Kelvra welcome it.
 function connected(generation) {
     const d = makeDesktop(generation);
@@ -24,7 +29,7 @@ function events(d) {
     return d.take("Event").map((c) => c.message);
 }
 
-// Answers the outstanding poll with `commands`; returns the events they caused.
+// Answers the outstanding poll with `commands`.
 function command(d, ...commands) {
     const polls = d.take("Poll");
     assert.equal(polls.length, 1, "one poll outstanding");
@@ -117,7 +122,7 @@ for (const generation of [5, 6]) {
             const id = d.editor.internalId;
             d.editor.commitMs = 16;
             d.editor.step = 7;  // a terminal rounding to its cells
-            command(d, { id: 1, cmd: "setFrame", window: id, frame: { x: 0, y: 0, w: 500, h: 400 } });
+            command(d, setFrame(1, id, 0, 0, 500, 400));
             events(d);
             d.clock.advance(16);
             const settled = events(d).find((m) => m.type === "result");
@@ -125,7 +130,7 @@ for (const generation of [5, 6]) {
                                         status: "settled", frame: { x: 0, y: 0, w: 497, h: 399 } });
 
             d.editor.commitMs = null;  // a client that never answers
-            command(d, { id: 2, cmd: "setFrame", window: id, frame: { x: 9, y: 9, w: 300, h: 300 } });
+            command(d, setFrame(2, id, 9, 9, 300, 300));
             d.clock.advance(249);
             assert.equal(events(d).filter((m) => m.type === "result").length, 0);
             d.clock.advance(1);
@@ -136,7 +141,7 @@ for (const generation of [5, 6]) {
             // A Wayland window moves at once but takes the size only when it commits.
             d.editor.commitMs = 16;
             d.editor.positionFirst = true;
-            command(d, { id: 5, cmd: "setFrame", window: id, frame: { x: 7, y: 7, w: 300, h: 200 } });
+            command(d, setFrame(5, id, 7, 7, 300, 200));
             d.clock.advance(16);
             assert.deepEqual(events(d).find((m) => m.type === "result").frame,
                              { x: 7, y: 7, w: 301, h: 203 });
@@ -145,10 +150,10 @@ for (const generation of [5, 6]) {
             // Xwayland windows take the frame at once; a closed window has no frame.
             d.editor.commitMs = 0;
             d.editor.step = 1;
-            command(d, { id: 3, cmd: "setFrame", window: id, frame: { x: 1, y: 2, w: 3, h: 4 } },
-                    { id: 4, cmd: "setFrame", window: "{gone}", frame: { x: 1, y: 2, w: 3, h: 4 } });
+            command(d, setFrame(3, id, 1, 2, 3, 4), setFrame(4, "{gone}", 1, 2, 3, 4));
             const results = events(d).filter((m) => m.type === "result");
-            assert.deepEqual(results.map((m) => [m.id, m.status]), [[3, "settled"], [4, "noWindow"]]);
+            assert.deepEqual(results.map((m) => [m.id, m.status]),
+                             [[3, "settled"], [4, "noWindow"]]);
         });
 
         it("raises, activates, reads the pointer, lists and places Kelvra's own windows", () => {
@@ -169,7 +174,8 @@ for (const generation of [5, 6]) {
             const sent = events(d).filter((m) => m.type !== "windowActivated" &&
                                                  m.type !== "windowMoved" &&
                                                  m.type !== "windowResized");
-            assert.equal(d.active, generation === 5 ? d.editor : picker);  // 5.27 raises by activating
+            // 5.27 raises by activating.
+            assert.equal(d.active, generation === 5 ? d.editor : picker);
             if (generation === 6) assert.equal(d.raised, d.editor);
             assert.deepEqual(sent.map((m) => [m.type, m.id, m.status]), [
                 ["result", 1, "done"], ["result", 2, "done"], ["result", 3, "done"],
@@ -226,7 +232,8 @@ for (const generation of [5, 6]) {
             d.clock.advance(35000 + 1000);
             const [hello] = d.take("Hello");
             const logged = d.log.length;
-            oldPoll.answer({ v: 1, type: "commands", token: TOKEN, commands: [{ id: 1, cmd: "list" }] });
+            oldPoll.answer({ v: 1, type: "commands", token: TOKEN,
+                             commands: [{ id: 1, cmd: "list" }] });
             assert.equal(d.take("Event").length, 0);
             assert.equal(d.log.length, logged, "not even looked at");
             hello.answer({ v: 1, type: "welcome", token: "tok-2", pid: 1 });

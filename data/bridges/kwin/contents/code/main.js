@@ -50,77 +50,59 @@ function kelvraBridge(g) {
 
     // ---- Everything that differs between KWin 5.27 and Plasma 6 ----
 
-    function kwin5Api(ws) {
-        return {
-            generation: 5,
-            windows: function () { return ws.clientList(); },
-            active: function () { return ws.activeClient; },
-            activate: function (w) { ws.activeClient = w; },
-            raise: function (w) {
-                // 5.27 has no raise of its own for scripts; activating raises.
-                if (typeof ws.raiseWindow === "function") ws.raiseWindow(w);
-                else ws.activeClient = w;
-            },
-            screens: function () {
-                var result = [];
-                for (var i = 0; i < ws.numScreens; ++i) {
-                    result.push({
-                        name: String(i),
-                        geometry: ws.clientArea(g.KWin.ScreenArea, i, ws.currentDesktop),
-                        workArea: ws.clientArea(g.KWin.MaximizeArea, i, ws.currentDesktop)
-                    });
-                }
-                return result;
-            },
-            onWindowAdded: function (fn) { on(ws.clientAdded, fn); },
-            onWindowRemoved: function (fn) { on(ws.clientRemoved, fn); },
-            onWindowActivated: function (fn) { on(ws.clientActivated, fn); },
-            onScreensChanged: function (fn) {
-                on(ws.numberScreensChanged, fn);
-                on(ws.screenResized, fn);
-                on(ws.virtualScreenGeometryChanged, fn);
-            },
-            onMoveResize: function (w, started, stepped, finished) {
-                on(w.clientStartUserMovedResized, started);
-                on(w.clientStepUserMovedResized, stepped);
-                on(w.clientFinishUserMovedResized, finished);
-            }
-        };
-    }
-
-    function plasma6Api(ws) {
-        return {
-            generation: 6,
-            windows: function () { return ws.windowList(); },
-            active: function () { return ws.activeWindow; },
-            activate: function (w) { ws.activeWindow = w; },
-            raise: function (w) { ws.raiseWindow(w); },
-            screens: function () {
-                return ws.screens.map(function (output) {
-                    return {
-                        name: String(output.name),
-                        geometry: output.geometry,
-                        workArea: ws.clientArea(g.KWin.MaximizeArea, output, ws.currentDesktop)
-                    };
-                });
-            },
-            onWindowAdded: function (fn) { on(ws.windowAdded, fn); },
-            onWindowRemoved: function (fn) { on(ws.windowRemoved, fn); },
-            onWindowActivated: function (fn) { on(ws.windowActivated, fn); },
-            onScreensChanged: function (fn) {
-                on(ws.screensChanged, fn);
-                on(ws.virtualScreenGeometryChanged, fn);
-            },
-            onMoveResize: function (w, started, stepped, finished) {
-                on(w.interactiveMoveResizeStarted, started);
-                on(w.interactiveMoveResizeStepped, stepped);
-                on(w.interactiveMoveResizeFinished, finished);
-            }
-        };
-    }
-
     var ws = g.workspace;
-    var api = typeof ws.windowList === "function" ? plasma6Api(ws) : kwin5Api(ws);
+    var generation = typeof ws.windowList === "function" ? 6 : 5;
+    // The names each generation gives the same things.
+    var names = generation === 5 ? {
+        list: "clientList", active: "activeClient", added: "clientAdded",
+        removed: "clientRemoved", activated: "clientActivated",
+        screensChanged: ["numberScreensChanged", "screenResized", "virtualScreenGeometryChanged"],
+        move: ["clientStartUserMovedResized", "clientStepUserMovedResized",
+               "clientFinishUserMovedResized"]
+    } : {
+        list: "windowList", active: "activeWindow", added: "windowAdded",
+        removed: "windowRemoved", activated: "windowActivated",
+        screensChanged: ["screensChanged", "virtualScreenGeometryChanged"],
+        move: ["interactiveMoveResizeStarted", "interactiveMoveResizeStepped",
+               "interactiveMoveResizeFinished"]
+    };
+    var area = function (option, screen) {
+        return ws.clientArea(option, screen, ws.currentDesktop);
+    };
+    var api = {
+        generation: generation,
+        windows: function () { return ws[names.list](); },
+        active: function () { return ws[names.active]; },
+        activate: function (w) { ws[names.active] = w; },
+        raise: function (w) {
+            // 5.27 offers scripts no raise of its own; activating raises.
+            if (typeof ws.raiseWindow === "function") ws.raiseWindow(w);
+            else ws[names.active] = w;
+        },
+        // 5.27 numbers the screens; Plasma 6 hands out output objects.
+        screens: function () {
+            var outputs = generation === 5 ? [] : ws.screens;
+            for (var i = 0; generation === 5 && i < ws.numScreens; ++i) outputs.push(i);
+            return outputs.map(function (output) {
+                return {
+                    name: String(generation === 5 ? output : output.name),
+                    geometry: generation === 5 ? area(g.KWin.ScreenArea, output) : output.geometry,
+                    workArea: area(g.KWin.MaximizeArea, output)
+                };
+            });
+        },
+        onWindowAdded: function (fn) { on(ws[names.added], fn); },
+        onWindowRemoved: function (fn) { on(ws[names.removed], fn); },
+        onWindowActivated: function (fn) { on(ws[names.activated], fn); },
+        onScreensChanged: function (fn) {
+            names.screensChanged.forEach(function (name) { on(ws[name], fn); });
+        },
+        onMoveResize: function (w, started, stepped, finished) {
+            on(w[names.move[0]], started);
+            on(w[names.move[1]], stepped);
+            on(w[names.move[2]], finished);
+        }
+    };
 
     // ---- Values as the protocol writes them ----
 
@@ -355,7 +337,9 @@ function kelvraBridge(g) {
     }
 
     function run(c) {
-        if (c === null || typeof c !== "object") return log("refused a command that is not an object");
+        if (c === null || typeof c !== "object") {
+            return log("refused a command that is not an object");
+        }
         var w;
         switch (c.cmd) {
         case "setFrame":
