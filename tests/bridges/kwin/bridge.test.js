@@ -71,12 +71,11 @@ for (const generation of [5, 6]) {
         it("reports windows, frames, minimizing, activation and screens", () => {
             const d = connected(generation);
             events(d);
-            const w = d.addWindow({ caption: "Mail", desktopFileName: "org.example.Mail" });
+            const w = d.addWindow({ caption: "Mail", desktopFileName: "org.example.Mail" }, true);
             w.setFrameNow({ x: 50, y: 60, width: 400, height: 300 });
             w.setFrameNow({ x: 50, y: 60, width: 500, height: 300 });
             w.minimized = true;
             w.minimizedChanged.emit();
-            d.activate(w);
             d.activate(null);
             d.screens[0].geometry = { x: 0, y: 0, width: 1920, height: 1080 };
             d.changeScreens();
@@ -90,10 +89,10 @@ for (const generation of [5, 6]) {
                 { type: "windowAdded", window: { id, pid: 100, appId: "org.example.Mail",
                                                  kind: "normal", minimized: false, title: "Mail",
                                                  frame: { x: 0, y: 0, w: 400, h: 300 } } },
+                { type: "windowActivated", window: id },
                 { type: "windowMoved", window: id, frame: { x: 50, y: 60, w: 400, h: 300 } },
                 { type: "windowResized", window: id, frame: { x: 50, y: 60, w: 500, h: 300 } },
                 { type: "windowMinimized", window: id, minimized: true },
-                { type: "windowActivated", window: id },
                 { type: "windowActivated", window: "" },
                 { type: "screensChanged", screens: [{
                     name: generation === 5 ? "0" : "Virtual-1",

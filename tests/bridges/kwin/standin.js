@@ -146,9 +146,12 @@ function makeDesktop(generation) {
     };
     d.workspace = ws;
     d.screens = screens;
-    d.addWindow = (props) => {
+    // A new window; `activated` makes it active first, before it is announced, as KWin
+    // does with a window that opens in front.
+    d.addWindow = (props, activated) => {
         const w = makeWindow(d, props || {});
         d.windows.push(w);
+        if (activated) activate(w);
         added.emit(w);
         return w;
     };

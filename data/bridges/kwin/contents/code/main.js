@@ -406,8 +406,12 @@ function kelvraBridge(g) {
         return true;
     }
 
+    // KWin activates a new window before it announces it: the activation is reported
+    // after the window, so that Kelvra knows the window it names.
     api.onWindowAdded(guarded("windowAdded", function (w) {
-        if (watch(w)) send("windowAdded", { window: snapshot(w) });
+        if (!watch(w)) return;
+        send("windowAdded", { window: snapshot(w) });
+        if (api.active() === w) send("windowActivated", { window: idOf(w) });
     }));
     api.onWindowRemoved(guarded("windowRemoved", function (w) {
         if (!relevant(w) && !frames[idOf(w)]) return;
@@ -423,6 +427,7 @@ function kelvraBridge(g) {
         send("windowRemoved", { window: id });
     }));
     api.onWindowActivated(guarded("windowActivated", function (w) {
+        if (relevant(w) && !frames[idOf(w)]) return;  // not announced yet
         send("windowActivated", { window: relevant(w) ? idOf(w) : "" });
     }));
     api.onScreensChanged(guarded("screensChanged", function () {
