@@ -226,6 +226,7 @@ function kelvraBridge(g) {
             }
             token = m.token;
             backoff = BACKOFF_MIN_MS;
+            log("connected to Kelvra (pid " + m.pid + ")");
             send("snapshot", desktop());
             poll();
         });
@@ -414,7 +415,7 @@ function kelvraBridge(g) {
         if (api.active() === w) send("windowActivated", { window: idOf(w) });
     }));
     api.onWindowRemoved(guarded("windowRemoved", function (w) {
-        if (!relevant(w) && !frames[idOf(w)]) return;
+        if (!frames[idOf(w)]) return;  // never announced
         var id = idOf(w);
         var pending = pendingFrames[id];
         if (pending) {
