@@ -1,0 +1,162 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "base/Rect.h"
+
+// The messages between Kelvra and the bridge that runs inside the compositor, as typed
+// values. The wire format (JSON over the session bus) is in docs/bridge-protocol.md.
+namespace kelvra::bridge {
+
+inline constexpr int protocolVersion = 1;
+
+enum class WindowKind { normal, dialog, utility, other };
+
+struct WindowSnapshot {
+    std::string id;
+    std::int64_t pid = 0;
+    std::string appId;
+    WindowKind kind = WindowKind::normal;
+    bool minimized = false;
+    std::string title;
+    Rect frame;
+    friend bool operator==(const WindowSnapshot&, const WindowSnapshot&) = default;
+};
+
+struct ScreenSnapshot {
+    std::string name;
+    Rect geometry;
+    Rect workArea;
+    friend bool operator==(const ScreenSnapshot&, const ScreenSnapshot&) = default;
+};
+
+// ---- bridge -> Kelvra ----
+
+struct Hello {
+    std::string bridge;
+    std::string bridgeVersion;
+    int api = 0;
+};
+
+struct Poll {};
+
+// The whole desktop: sent after the welcome and as the answer to a list command.
+struct Snapshot {
+    std::vector<WindowSnapshot> windows;  // bottom to top
+    std::vector<ScreenSnapshot> screens;
+    std::string active;  // empty: no active window
+    Point pointer;
+    std::optional<std::int64_t> commandId;
+};
+
+struct WindowAdded {
+    WindowSnapshot window;
+};
+
+struct WindowRemoved {
+    std::string window;
+};
+
+struct WindowActivated {
+    std::string window;  // empty: no active window
+};
+
+struct WindowFrameChanged {
+    std::string window;
+    Rect frame;
+    bool resized = false;  // windowResized on the wire, otherwise windowMoved
+};
+
+struct WindowMinimized {
+    std::string window;
+    bool minimized = false;
+};
+
+struct ScreensChanged {
+    std::vector<ScreenSnapshot> screens;
+};
+
+enum class MovePhase { started, stepped, finished };
+
+// A move the user drives with the pointer.
+struct InteractiveMove {
+    MovePhase phase = MovePhase::started;
+    std::string window;
+    Rect frame;
+    Point pointer;
+};
+
+enum class ResultStatus { done, settled, timedOut, noWindow, failed };
+
+struct CommandResult {
+    std::int64_t id = 0;
+    ResultStatus status = ResultStatus::done;
+    std::optional<Rect> frame;
+    std::optional<Point> pointer;
+    std::optional<std::string> window;
+};
+
+using FromBridge = std::variant<Hello, Poll, Snapshot, WindowAdded, WindowRemoved, WindowActivated,
+                                WindowFrameChanged, WindowMinimized, ScreensChanged,
+                                InteractiveMove, CommandResult>;
+
+// ---- Kelvra -> bridge ----
+
+struct SetFrame {
+    std::int64_t id = 0;
+    std::string window;
+    Rect frame;
+};
+
+struct Raise {
+    std::int64_t id = 0;
+    std::string window;
+};
+
+struct Activate {
+    std::int64_t id = 0;
+    std::string window;
+};
+
+struct GetPointer {
+    std::int64_t id = 0;
+};
+
+struct ListWindows {
+    std::int64_t id = 0;
+};
+
+// Styles and places one of Kelvra's own windows, found by process and caption.
+struct PlaceOwn {
+    std::int64_t id = 0;
+    std::int64_t pid = 0;
+    std::string title;  // empty: any window of the process
+    bool keepAbove = true;
+    bool skipTaskbar = true;
+    bool skipSwitcher = true;
+    std::optional<Rect> frame;
+};
+
+using Command = std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn>;
+
+struct Welcome {
+    std::int64_t pid = 0;  // Kelvra's process
+};
+
+struct Ack {};
+
+struct Rejected {
+    std::string reason;
+};
+
+struct Commands {
+    std::vector<Command> commands;
+};
+
+using ToBridge = std::variant<Welcome, Ack, Rejected, Commands>;
+
+}  // namespace kelvra::bridge
