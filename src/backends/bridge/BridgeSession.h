@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "backends/bridge/BridgeMessages.h"
+#include "backends/bridge/BridgeMirror.h"
+#include "base/Signal.h"
+#include "port/RunLoop.h"
+
+namespace kelvra::bridge {
+
+// Kelvra's end of the conversation with the bridge (docs/bridge-protocol.md), free of
+// the bus that carries it: hands out this instance's token, keeps the mirror up to date,
+// holds the bridge's long poll until commands are queued or the poll time passes, and
+// hands each command's result to the caller that sent it. Runs on the main run loop.
+class BridgeSession {
+  public:
+    // How long a poll is held when nothing is queued; the bridge's watchdog allows more.
+    static constexpr double pollSeconds = 30.0;
+
+    BridgeSession(port::RunLoop& runLoop, std::int64_t ownPid);
+    ~BridgeSession();
+    BridgeSession(const BridgeSession&) = delete;
+    BridgeSession& operator=(const BridgeSession&) = delete;
+
+    const std::string& token() const { return token_; }
+    const BridgeMirror& mirror() const { return mirror_; }
+    // True from a welcome on, until a later hello says the bridge started over.
+    bool connected() const { return connected_; }
+
+    // The answers to the bridge's three calls. A poll is answered through `answer`, now
+    // or later; a poll still held is answered (empty) when a newer one comes.
+    std::string hello(std::string_view text);
+    std::string event(std::string_view text);
+    void poll(std::string_view text, std::function<void(std::string)> answer);
+
+    using ResultHandler = std::function<void(const CommandResult&)>;
+    // Queues a command (its id is filled in) for the next poll; `onResult`, when given,
+    // receives the bridge's result. Results of commands a restarted bridge never saw do
+    // not come: callers bound their wait.
+    std::int64_t send(Command command, ResultHandler onResult = {});
+    // Forgets the handler of a command whose result is no longer awaited.
+    void forget(std::int64_t commandId);
+    // Answers a held poll with the queued commands now, not after the caller's turn: for
+    // a caller that waits for the result before it returns.
+    void flush();
+
+    // Every message that changed the mirror, after it was applied.
+    Signal<FromBridge> changed;
+    // A bridge said hello (again): ports refresh what they hold.
+    Signal<> welcomed;
+
+  private:
+    void answerPoll(std::vector<Command> commands);
+
+    port::RunLoop& runLoop_;
+    std::int64_t ownPid_;
+    std::string token_;
+    BridgeMirror mirror_;
+    bool connected_ = false;
+    std::int64_t nextId_ = 1;
+    std::vector<Command> queued_;
+    std::map<std::int64_t, ResultHandler> waiting_;
+    std::function<void(std::string)> heldPoll_;
+    port::TimerId pollTimer_ = 0;
+};
+
+}  // namespace kelvra::bridge

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "backends/bridge/BridgeSession.h"
+#include "backends/sim/VirtualRunLoop.h"
+
+namespace kelvra::bridge {
+namespace {
+
+using nlohmann::json;
+
+class BridgeSessionTest : public ::testing::Test {
+  protected:
+    // The bridge's side: a message with the version and the session's token.
+    std::string message(const std::string& type, json fields = json::object()) {
+        fields["v"] = 1;
+        fields["type"] = type;
+        fields["token"] = session.token();
+        return fields.dump();
+    }
+    std::string hello() {
+        return session.hello(
+            R"({"v":1,"type":"hello","bridge":"kwin","bridgeVersion":"1","api":5})");
+    }
+    // Sends a poll; the answers it gets (now or later) land in `answers`.
+    void poll() {
+        session.poll(message("poll"), [this](std::string a) { answers.push_back(json::parse(a)); });
+    }
+    void snapshot() {
+        json w = {{"id", "w1"},
+                  {"pid", 7},
+                  {"appId", "org.example.Editor"},
+                  {"kind", "normal"},
+                  {"minimized", false},
+                  {"title", "Doc"},
+                  {"frame", {{"x", 0}, {"y", 0}, {"w", 100}, {"h", 100}}}};
+        session.event(message("snapshot", {{"windows", {w}},
+                                           {"screens", json::array()},
+                                           {"active", "w1"},
+                                           {"pointer", {{"x", 1}, {"y", 2}}}}));
+    }
+
+    sim::VirtualRunLoop runLoop;
+    BridgeSession session{runLoop, 4242};
+    std::vector<json> answers;
+};
+
+TEST_F(BridgeSessionTest, WelcomesWithItsTokenAndRefusesMessagesWithoutIt) {
+    EXPECT_FALSE(session.connected());
+    json welcome = json::parse(hello());
+    EXPECT_EQ(welcome["type"], "welcome");
+    EXPECT_EQ(welcome["token"], session.token());
+    EXPECT_EQ(welcome["pid"], 4242);
+    EXPECT_TRUE(session.connected());
+    EXPECT_EQ(session.token().size(), 32u);
+    EXPECT_NE(session.token(), BridgeSession(runLoop, 1).token());
+
+    json stale =
+        json::parse(session.event(R"({"v":1,"type":"windowRemoved","token":"old","window":"w1"})"));
+    EXPECT_EQ(stale["type"], "rejected");
+    EXPECT_EQ(json::parse(session.event("not json"))["type"], "rejected");
+    // An event about a window the mirror never heard of asks for a fresh snapshot.
+    EXPECT_EQ(json::parse(session.event(message("windowRemoved", {{"window", "w9"}})))["type"],
+              "rejected");
+    snapshot();
+    EXPECT_TRUE(session.mirror().synced());
+    EXPECT_EQ(json::parse(session.event(
+                  message("windowMinimized", {{"window", "w1"}, {"minimized", true}})))["type"],
+              "ack");
+    EXPECT_TRUE(session.mirror().window("w1")->minimized);
+}
+
+TEST_F(BridgeSessionTest, HoldsThePollUntilCommandsAreQueuedOrThePollTimePasses) {
+    hello();
+    poll();
+    runLoop.advance(BridgeSession::pollSeconds - 1);
+    EXPECT_TRUE(answers.empty());
+    runLoop.advance(1);
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0]["commands"], json::array());
+
+    // Commands sent in one turn go out together in one answer.
+    poll();
+    session.send(Activate{0, "w1"});
+    session.send(GetPointer{});
+    EXPECT_EQ(answers.size(), 1u);
+    runLoop.runPending();
+    ASSERT_EQ(answers.size(), 2u);
+    ASSERT_EQ(answers[1]["commands"].size(), 2u);
+    EXPECT_EQ(answers[1]["commands"][0]["cmd"], "activate");
+    EXPECT_EQ(answers[1]["commands"][1]["cmd"], "getPointer");
+    runLoop.advance(BridgeSession::pollSeconds * 2);
+    EXPECT_EQ(answers.size(), 2u) << "no poll was held";
+
+    // Queued while no poll is held: the next poll takes them at once.
+    session.send(Raise{0, "w1"});
+    runLoop.runPending();
+    poll();
+    ASSERT_EQ(answers.size(), 3u);
+    EXPECT_EQ(answers[2]["commands"][0]["cmd"], "raise");
+
+    // A newer poll, or a bridge starting over, releases the one held.
+    poll();
+    poll();
+    EXPECT_EQ(answers.size(), 4u);
+    hello();
+    EXPECT_EQ(answers.size(), 5u);
+}
+
+TEST_F(BridgeSessionTest, HandsEachResultToTheCallerThatSentTheCommand) {
+    hello();
+    snapshot();
+    std::vector<std::string> got;
+    auto first = session.send(SetFrame{0, "w1", {10, 10, 50, 50}}, [&](const CommandResult& r) {
+        got.push_back("first " + std::to_string(r.frame ? int(r.frame->width) : -1));
+    });
+    auto second = session.send(ListWindows{}, [&](const CommandResult&) { got.push_back("list"); });
+    auto forgotten = session.send(GetPointer{}, [&](const CommandResult&) { got.push_back("x"); });
+    session.forget(forgotten);
+    poll();
+    session.flush();
+    ASSERT_EQ(answers.size(), 1u);
+    EXPECT_EQ(answers[0]["commands"][0]["id"], first);
+
+    session.event(message("snapshot", {{"id", second},
+                                       {"windows", json::array()},
+                                       {"screens", json::array()},
+                                       {"active", ""},
+                                       {"pointer", {{"x", 0}, {"y", 0}}}}));
+    session.event(message(
+        "result", {{"id", forgotten}, {"status", "done"}, {"pointer", {{"x", 3}, {"y", 4}}}}));
+    session.event(message("result", {{"id", first},
+                                     {"status", "settled"},
+                                     {"frame", {{"x", 10}, {"y", 10}, {"w", 48}, {"h", 50}}}}));
+    EXPECT_EQ(got, (std::vector<std::string>{"list", "first 48"}));
+    EXPECT_EQ(session.mirror().pointer(), (Point{3, 4}));
+}
+
+}  // namespace
+}  // namespace kelvra::bridge
