@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kelvra::bridge {
+
+// The text of an INI-style desktop configuration file (kwinrc) with one key of one group
+// set to `value`, or removed when `value` is empty. Every other line stays as it was:
+// comments, other groups, keys the program does not know, their order.
+std::string withConfigKey(std::string_view text, std::string_view group, std::string_view key,
+                          std::string_view value);
+
+}  // namespace kelvra::bridge
