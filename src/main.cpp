@@ -31,6 +31,7 @@
 #include "backends/BackendFactory.h"
 #include "backends/crash/CrashHandler.h"
 #include "backends/crash/DwSymbolizer.h"
+#include "backends/kwin/BridgeInstaller.h"
 #include "backends/net/CurlHttp.h"
 #include "backends/qt/CompiledBuildInfo.h"
 #include "backends/xdg/EnvLocale.h"
@@ -68,6 +69,11 @@ int main(int argc, char** argv) {
         auto answer = ProcessEntry::readCommandLine({argv + 1, argv + argc}, buildInfo.version);
         std::fputs(answer.out.c_str(), stdout);
         std::fputs(answer.error.c_str(), stderr);
+        if (answer.removeDesktopBridge) {
+            // The bus and file helpers are the toolkit's.
+            QCoreApplication app(argc, argv);
+            return kwin::removeBridge();
+        }
         if (!answer.run) return answer.exitCode;
     }
     // Before anything is written: a start without a desktop leaves nothing behind.

@@ -14,7 +14,8 @@ namespace {
 constexpr const char* usage =
     "Usage: kelvra [OPTION] [kelvra:LINK]\n"
     "\n"
-    "Arranges the windows of an X11 desktop with keyboard shortcuts. One Kelvra runs\n"
+    "Arranges the windows of an X11 desktop or a KDE Plasma Wayland session with keyboard\n"
+    "shortcuts. One Kelvra runs\n"
     "per session: starting it again hands its arguments (such as a kelvra: sign-in\n"
     "link) to the running one and exits.\n"
     "\n"
@@ -22,7 +23,9 @@ constexpr const char* usage =
     "  -h, --help     show this help and exit\n"
     "      --version  show the version and exit\n"
     "      --settings[=TAB]  open the settings window, on TAB when given (general, snap,\n"
-    "                 tiling, shortcuts, layout, workspaces, autoPlace, exclude, account)\n";
+    "                 tiling, shortcuts, layout, workspaces, autoPlace, exclude, account)\n"
+    "      --remove-desktop-bridge  stop and remove the script Kelvra installed into KWin\n"
+    "                 for a Plasma Wayland session, and exit\n";
 
 }  // namespace
 
@@ -32,6 +35,7 @@ ProcessEntry::CommandLineAnswer ProcessEntry::readCommandLine(
         if (a == "--") break;
         if (a == "-h" || a == "--help") return {false, 0, usage, {}};
         if (a == "--version") return {false, 0, "Kelvra " + version + "\n", {}};
+        if (a == removeDesktopBridgeOption) return {false, 0, {}, {}, true};
         // The zone preview is for checks and tests, so the help leaves it out.
         if (a.starts_with(ZonePreviewCommand::option)) continue;
         if (a == settingsOption || a.starts_with(std::string(settingsOption) + "=")) continue;

@@ -10,14 +10,17 @@ namespace ProcessEntry {
 
 // Opens the settings window ("--settings=TAB": on that tab) in the running instance.
 inline constexpr const char* settingsOption = "--settings";
+// Removes what a Plasma Wayland start installed into KWin, then exits.
+inline constexpr const char* removeDesktopBridgeOption = "--remove-desktop-bridge";
 
 // What the command line asks for. Answered before the display, the instance lock or
 // the settings file are touched, so that --help works anywhere and changes nothing.
 struct CommandLineAnswer {
-    bool run = true;    // start, or hand the arguments to the running instance
-    int exitCode = 0;   // the status to exit with when not running
-    std::string out;    // for standard output
-    std::string error;  // for standard error
+    bool run = true;                   // start, or hand the arguments to the running instance
+    int exitCode = 0;                  // the status to exit with when not running
+    std::string out;                   // for standard output
+    std::string error;                 // for standard error
+    bool removeDesktopBridge = false;  // instead of running: the desktop bridge goes
 };
 
 // `arguments` without the program name. Options: -h/--help, --version; "--" ends the

@@ -1,7 +1,10 @@
 #include "backends/BackendFactory.h"
 
+#include <gio/gio.h>
+
 #include <cstdlib>
 
+#include "backends/kwin/KWinBackend.h"
 #include "backends/x11/X11Backend.h"
 
 namespace kelvra::backends {
@@ -16,8 +19,10 @@ struct Candidate {
 
 // A new desktop is one more line here, before the ones it should win over.
 const Candidate candidates[] = {
-    // XWayland counts too: the onboarding tells what a Wayland session leaves out.
-    {"X11", [](const Session& s) { return !s.display.empty(); },
+    {"KDE Plasma (Wayland)", [](const Session& s) { return s.wayland() && s.kwinOnBus; },
+     []() -> std::unique_ptr<port::Backend> { return kwin::KWinBackend::open(); }},
+    // Never inside a Wayland session: Xwayland shows only its own clients' windows.
+    {"X11", [](const Session& s) { return !s.display.empty() && !s.wayland(); },
      []() -> std::unique_ptr<port::Backend> { return x11::X11Backend::open(); }},
 };
 
@@ -26,10 +31,34 @@ std::string variable(const char* name) {
     return value ? value : "";
 }
 
+// Asked through GIO: the toolkit's bus connection must wait for its application object.
+bool busHasName(const char* name) {
+    GError* error = nullptr;
+    GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+    if (!bus) {
+        g_clear_error(&error);
+        return false;
+    }
+    GVariant* reply = g_dbus_connection_call_sync(
+        bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "NameHasOwner", g_variant_new("(s)", name), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
+        2000, nullptr, &error);
+    gboolean has = FALSE;
+    if (reply) {
+        g_variant_get(reply, "(b)", &has);
+        g_variant_unref(reply);
+    }
+    g_clear_error(&error);
+    g_object_unref(bus);
+    return has;
+}
+
 }  // namespace
 
 Session Session::current() {
-    return {variable("DISPLAY"), variable("WAYLAND_DISPLAY")};
+    Session s{variable("DISPLAY"), variable("WAYLAND_DISPLAY"), variable("XDG_SESSION_TYPE")};
+    if (s.wayland()) s.kwinOnBus = busHasName("org.kde.KWin");
+    return s;
 }
 
 BackendChoice chooseBackend(const Session& session) {
@@ -37,10 +66,15 @@ BackendChoice chooseBackend(const Session& session) {
         if (candidate.fits(session)) return {candidate.name, "", candidate.open};
     }
     BackendChoice none;
-    if (!session.waylandDisplay.empty()) {
+    if (session.wayland()) {
         none.refusal =
-            "this is a Wayland session without X11 ($DISPLAY is not set). Kelvra does not "
-            "support Wayland yet: log in to an X11 session.";
+            "this Wayland session's compositor is not KWin. On Wayland Kelvra supports KDE "
+            "Plasma (KWin); elsewhere log in to an X11 session.";
+    } else if (!session.waylandDisplay.empty()) {
+        none.refusal =
+            "no X display ($DISPLAY is not set). On Wayland Kelvra supports KDE Plasma "
+            "sessions ($XDG_SESSION_TYPE=wayland with KWin); otherwise start it in an X11 "
+            "session.";
     } else {
         none.refusal =
             "no X display ($DISPLAY is not set). Start Kelvra inside a graphical X11 session.";

@@ -12,6 +12,11 @@ namespace kelvra::backends {
 struct Session {
     std::string display;         // $DISPLAY: an X server to talk to
     std::string waylandDisplay;  // $WAYLAND_DISPLAY
+    std::string sessionType;     // $XDG_SESSION_TYPE: "x11", "wayland", ...
+    bool kwinOnBus = false;      // the session bus has KWin (org.kde.KWin)
+
+    // A Wayland session: its windows are not reachable through Xwayland's $DISPLAY.
+    bool wayland() const { return !waylandDisplay.empty() && sessionType == "wayland"; }
 
     static Session current();
 };

@@ -40,7 +40,12 @@ TEST(CommandLine, OptionsAreAnsweredAndUnknownOnesAreUsageErrors) {
         EXPECT_NE(answer.error.find(c.errorHas), std::string::npos) << answer.error;
         EXPECT_EQ(answer.out.empty(), c.outHas.empty()) << answer.out;
         EXPECT_EQ(answer.error.empty(), c.errorHas.empty()) << answer.error;
+        EXPECT_FALSE(answer.removeDesktopBridge);
     }
+    // Removing the desktop bridge is done instead of starting.
+    auto remove = ProcessEntry::readCommandLine({"--remove-desktop-bridge"}, "1.2.3");
+    EXPECT_TRUE(remove.removeDesktopBridge);
+    EXPECT_FALSE(remove.run);
 }
 
 }  // namespace

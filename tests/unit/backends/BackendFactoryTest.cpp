@@ -5,21 +5,25 @@
 namespace kelvra::backends {
 namespace {
 
-TEST(BackendFactory, PicksX11WhereverAnXServerAnswersAndTellsOtherSessionsWhy) {
-    EXPECT_EQ(chooseBackend({":0", ""}).name, "X11");
-    // XWayland: the onboarding, not the factory, tells what such a session leaves out.
-    auto xwayland = chooseBackend({":1", "wayland-0"});
-    EXPECT_TRUE(xwayland);
-    EXPECT_EQ(xwayland.name, "X11");
-
-    auto wayland = chooseBackend({"", "wayland-0"});
-    EXPECT_FALSE(wayland);
-    EXPECT_TRUE(wayland.name.empty());
-    EXPECT_NE(wayland.refusal.find("does not support Wayland yet"), std::string::npos);
+TEST(BackendFactory, PicksX11OutsideWaylandSessionsAndTellsOtherSessionsWhy) {
+    EXPECT_EQ(chooseBackend({":0", "", "x11"}).name, "X11");
+    // A Wayland display without a Wayland session type: X11 still answers for everything.
+    EXPECT_EQ(chooseBackend({":1", "wayland-0", ""}).name, "X11");
 
     auto none = chooseBackend({});
     EXPECT_FALSE(none);
     EXPECT_NE(none.refusal.find("no X display"), std::string::npos);
+}
+
+TEST(BackendFactory, AWaylandSessionNeedsKWinAndNeverFallsBackToXwayland) {
+    auto kwin = chooseBackend({":1", "wayland-0", "wayland", true});
+    EXPECT_TRUE(kwin);
+    EXPECT_EQ(kwin.name, "KDE Plasma (Wayland)");
+
+    auto other = chooseBackend({":1", "wayland-0", "wayland", false});
+    EXPECT_FALSE(other);
+    EXPECT_TRUE(other.name.empty());
+    EXPECT_NE(other.refusal.find("not KWin"), std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,148 @@
+#include "backends/kwin/BridgeInstaller.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusReply>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
+#include <cstdio>
+
+#include "backends/bridge/ConfigFileEdit.h"
+#include "port/Platform.h"
+
+namespace kelvra::kwin {
+
+namespace {
+
+const QString packageId = QStringLiteral("kelvra-bridge");
+
+// Next to the program in the build tree; under share/kelvra when installed.
+QString shippedPackage() {
+    const QString programDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    const QDir dir = QFileInfo(programDir).dir();
+    for (const QString& candidate :
+         {dir.filePath(QStringLiteral("bridges/kwin")),
+          dir.filePath(QStringLiteral("../share/kelvra/bridges/kwin"))}) {
+        if (QFileInfo::exists(candidate + QStringLiteral("/metadata.json")))
+            return QDir::cleanPath(candidate);
+    }
+    return {};
+}
+
+QString userPackage() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/kwin/scripts/") + packageId;
+}
+
+QString versionOf(const QString& package) {
+    QFile file(package + QStringLiteral("/metadata.json"));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    auto plugin = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("KPlugin"));
+    return plugin.toObject().value(QStringLiteral("Version")).toString();
+}
+
+bool copyTree(const QString& from, const QString& to) {
+    QDir source(from);
+    if (!QDir().mkpath(to)) return false;
+    for (const QFileInfo& entry :
+         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
+        const QString target = to + QLatin1Char('/') + entry.fileName();
+        if (entry.isDir() ? !copyTree(entry.filePath(), target)
+                          : !QFile::copy(entry.filePath(), target))
+            return false;
+    }
+    return true;
+}
+
+// "true" enables the bridge, "" takes the key out.
+bool setEnabled(const QString& value) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("kwriteconfig5"));
+    if (!tool.isEmpty() && !value.isEmpty()) {
+        return QProcess::execute(tool, {QStringLiteral("--file"), QStringLiteral("kwinrc"),
+                                        QStringLiteral("--group"), QStringLiteral("Plugins"),
+                                        QStringLiteral("--key"), packageId + "Enabled", value}) ==
+               0;
+    }
+    const QString path =
+        QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/kwinrc";
+    QFile file(path);
+    std::string text;
+    if (file.open(QIODevice::ReadOnly)) text = file.readAll().toStdString();
+    file.close();
+    const std::string edited = bridge::withConfigKey(
+        text, "Plugins", (packageId + "Enabled").toStdString(), value.toStdString());
+    if (edited == text) return true;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    return file.write(edited.data(), qint64(edited.size())) == qint64(edited.size());
+}
+
+QDBusMessage scripting(const QString& method, const QVariantList& arguments) {
+    auto call =
+        QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+                                       QStringLiteral("org.kde.kwin.Scripting"), method);
+    call.setArguments(arguments);
+    return QDBusConnection::sessionBus().call(call, QDBus::Block, 3000);
+}
+
+bool running() {
+    QDBusReply<bool> loaded = scripting(QStringLiteral("isScriptLoaded"), {packageId});
+    return loaded.isValid() && loaded.value();
+}
+
+}  // namespace
+
+void installBridge() {
+    const QString shipped = shippedPackage();
+    if (shipped.isEmpty()) {
+        logLine("the KWin bridge is not installed with Kelvra: windows cannot be arranged");
+        return;
+    }
+    const QString target = userPackage();
+    const QString version = versionOf(shipped);
+    bool replaced = false;
+    if (versionOf(target) != version) {
+        QDir(target).removeRecursively();
+        if (!copyTree(shipped, target)) {
+            logLine("cannot copy the KWin bridge to " + target.toStdString());
+            return;
+        }
+        replaced = true;
+        logLine("installed the KWin bridge " + version.toStdString());
+    }
+    if (!setEnabled(QStringLiteral("true"))) logLine("cannot enable the KWin bridge in kwinrc");
+    // A running KWin does not see a package added after it started: load it by path.
+    if (running()) {
+        if (!replaced) return;
+        // An older copy runs: it is replaced by the new one.
+        scripting(QStringLiteral("unloadScript"), {packageId});
+    }
+    QDBusReply<int> id = scripting(QStringLiteral("loadScript"),
+                                   {target + QStringLiteral("/contents/code/main.js"), packageId});
+    if (!id.isValid() || id.value() < 0) {
+        logLine("KWin did not load the bridge; it starts with the next login");
+        return;
+    }
+    scripting(QStringLiteral("start"), {});
+}
+
+int removeBridge() {
+    int status = 0;
+    if (running()) scripting(QStringLiteral("unloadScript"), {packageId});
+    if (!setEnabled(QString())) {
+        std::fputs("kelvra: cannot disable the KWin bridge in kwinrc\n", stderr);
+        status = 1;
+    }
+    const QString target = userPackage();
+    if (QFileInfo::exists(target) && !QDir(target).removeRecursively()) {
+        std::fprintf(stderr, "kelvra: cannot remove %s\n", target.toLocal8Bit().constData());
+        status = 1;
+    }
+    return status;
+}
+
+}  // namespace kelvra::kwin

@@ -1,0 +1,75 @@
+#include "backends/kwin/KWinBackend.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "backends/bridge/BridgeSession.h"
+#include "backends/kwin/BridgeInstaller.h"
+#include "backends/kwin/BridgeService.h"
+#include "backends/kwin/KGlobalAccelHotKeys.h"
+#include "backends/kwin/KWinApplications.h"
+#include "backends/kwin/KWinKeyboardLayout.h"
+#include "backends/kwin/KWinMouseEvents.h"
+#include "backends/kwin/KWinScreens.h"
+#include "backends/kwin/KWinWindowSystem.h"
+#include "backends/kwin/KWinWindows.h"
+#include "port/Platform.h"
+
+namespace kelvra::kwin {
+
+// In the order they are built: the session first, everything else reads it.
+struct KWinBackend::Ports {
+    explicit Ports(port::RunLoop& runLoop)
+        : session(runLoop, getpid()),
+          service(session),
+          windows(session),
+          screens(session),
+          applications(session),
+          mouseEvents(session),
+          windowSystem(session) {}
+
+    bridge::BridgeSession session;
+    BridgeService service;
+    KWinWindows windows;
+    KWinScreens screens;
+    KWinApplications applications;
+    KWinMouseEvents mouseEvents;
+    KGlobalAccelHotKeys hotKeys;
+    KWinKeyboardLayout keyboardLayout;
+    KWinWindowSystem windowSystem;
+};
+
+KWinBackend::KWinBackend() = default;
+
+KWinBackend::~KWinBackend() = default;
+
+std::unique_ptr<KWinBackend> KWinBackend::open() {
+    // The program's own windows are Wayland windows of the same compositor.
+    const char* chosen = std::getenv("QT_QPA_PLATFORM");
+    if (!chosen || !*chosen) setenv("QT_QPA_PLATFORM", "wayland", 1);
+    return std::unique_ptr<KWinBackend>(new KWinBackend());
+}
+
+void KWinBackend::provide(Platform& platform) {
+    if (!ports_) {
+        ports_ = std::make_unique<Ports>(*platform.runLoop);
+        if (ports_->service.start()) {
+            logLine("desktop: KDE Plasma (Wayland), through the KWin bridge");
+            installBridge();
+        }
+    }
+    platform.backend = this;
+    platform.windows = &ports_->windows;
+    platform.screens = &ports_->screens;
+    platform.applications = &ports_->applications;
+    platform.hotKeys = &ports_->hotKeys;
+    platform.keyboardLayout = &ports_->keyboardLayout;
+    platform.mouseEvents = &ports_->mouseEvents;
+}
+
+port::WindowSystem* KWinBackend::windowSystem() {
+    return ports_ ? &ports_->windowSystem : nullptr;
+}
+
+}  // namespace kelvra::kwin

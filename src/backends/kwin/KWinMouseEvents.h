@@ -1,0 +1,24 @@
+#pragma once
+
+#include "backends/bridge/BridgeSession.h"
+#include "port/MouseEvents.h"
+
+namespace kelvra::kwin {
+
+// The left-button drags of windows, as the bridge reports the moves the user drives:
+// a move's start is the press, its steps the drags and its end the release. Wayland
+// shows no other program's clicks, so presses that move no window are not seen, and no
+// modifier is read during a drag.
+class KWinMouseEvents final : public port::MouseEvents {
+  public:
+    explicit KWinMouseEvents(bridge::BridgeSession& session) : session_(session) {}
+
+    bool start(std::function<void(const port::MouseEvent&)> handler) override;
+    void stop() override { listening_.cancel(); }
+
+  private:
+    bridge::BridgeSession& session_;
+    Subscription listening_;
+};
+
+}  // namespace kelvra::kwin

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "backends/bridge/BridgeSession.h"
+#include "port/WindowSystem.h"
+
+namespace kelvra::kwin {
+
+// The program's own windows on KWin's Wayland session. The compositor places and stacks
+// them on the bridge's word (a Wayland client cannot), coordinates are the compositor's
+// logical pixels on both sides, and other programs' input is not visible to a Wayland
+// client: no input watch and no keyboard grab.
+class KWinWindowSystem final : public port::WindowSystem {
+  public:
+    explicit KWinWindowSystem(bridge::BridgeSession& session) : session_(session) {}
+
+    Point toPort(Point native) override { return native; }
+    Point toNative(Point port) override { return port; }
+    Rect toNative(const Rect& port) override { return port; }
+    bool compositingManagerRunning() override { return true; }
+    void markAsPopupMenu(port::NativeWindow window) override;
+    std::unique_ptr<port::InputWatch> watchInput(bool) override { return nullptr; }
+    std::unique_ptr<port::KeyboardGrab> grabKeyboard(port::NativeWindow) override {
+        return nullptr;
+    }
+    // Wayland's scan codes are the kernel's key codes offset by 8, by position.
+    std::optional<uint16_t> virtualKeyForScanCode(uint32_t scanCode) const override;
+
+  private:
+    bridge::BridgeSession& session_;
+};
+
+}  // namespace kelvra::kwin
