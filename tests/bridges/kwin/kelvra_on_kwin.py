@@ -1,0 +1,157 @@
+#!/usr/bin/python3
+"""Kelvra on a real headless KWin (run inside scripts/kwin-session.sh, with the program's
+path as the argument).
+
+Starts kelvra in the Wayland session, opens a Wayland terminal and an X11 one through
+Xwayland, and presses Kelvra's left-half shortcut (Ctrl+Alt+Left) on each through KDE's
+global shortcut service. Each press must snap the active window to the left half of the
+work area, and the next two presses cycle it to two thirds and one third. Frames are read
+back from KWin itself: a throwaway KWin script prints them into KWin's log. Terminals
+round their size to character cells, so sizes are compared with a cell's tolerance.
+"""
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import dbus
+
+KELVRA = sys.argv[1]
+LOG = os.environ["KELVRA_KWIN_LOG"]
+CELL = 24  # wider than a terminal's character cell
+CTRL_ALT_LEFT = 0x04000000 | 0x08000000 | 0x01000012  # as the toolkit combines keys
+bus = dbus.SessionBus()
+dumps = 0
+
+
+def wait_for(what, predicate, limit=20.0):
+    end = time.monotonic() + limit
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def kwin_windows():
+    """Every normal window KWin has, with its frame, and the active one's caption."""
+    global dumps
+    dumps += 1
+    marker = "kelvra-e2e-%d" % dumps
+    script = tempfile.NamedTemporaryFile("w", suffix=".js", delete=False)
+    script.write(
+        "var out = {active: workspace.activeClient ? workspace.activeClient.caption : '',"
+        " windows: []};\n"
+        "workspace.clientList().forEach(function (c) { if (!c.normalWindow) return;"
+        " var g = c.frameGeometry; out.windows.push({caption: c.caption, pid: c.pid,"
+        " x: g.x, y: g.y, w: g.width, h: g.height}); });\n"
+        "print('%s ' + JSON.stringify(out));\n" % marker)
+    script.close()
+    scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"),
+                               "org.kde.kwin.Scripting")
+    scripting.loadScript(script.name, marker, signature="ss")
+    scripting.start()
+
+    def read():
+        with open(LOG, errors="replace") as log:
+            for line in log:
+                at = line.find(marker + " ")
+                if at >= 0:
+                    return json.loads(line[at + len(marker) + 1:])
+        return None
+
+    result = wait_for("KWin to print the windows", read, 5)
+    scripting.unloadScript(marker)
+    os.unlink(script.name)
+    return result
+
+
+def press_left():
+    accel = dbus.Interface(bus.get_object("org.kde.kglobalaccel", "/kglobalaccel"),
+                           "org.kde.KGlobalAccel")
+    action = [str(a) for a in accel.action(CTRL_ALT_LEFT)]
+    if len(action) < 2 or action[0] != "kelvra":
+        raise AssertionError("Ctrl+Alt+Left is not Kelvra's: %r" % action)
+    component = dbus.Interface(bus.get_object("org.kde.kglobalaccel",
+                                              "/component/kelvra"),
+                               "org.kde.kglobalaccel.Component")
+    component.invokeShortcut(action[1], "default", signature="ss")
+
+
+def frame_of(pid):
+    for w in kwin_windows()["windows"]:
+        if w["pid"] == pid:
+            return w
+    return None
+
+
+def expect_cycle(pid, name, screen_w):
+    # Left half, two thirds, one third: the width is the part of the screen's width
+    # (gaps and the terminal's rounding stay within a cell).
+    for fraction in (1 / 2, 2 / 3, 1 / 3):
+        press_left()
+        want = screen_w * fraction
+
+        def snapped():
+            f = frame_of(pid)
+            return f if f and f["x"] < CELL and abs(f["w"] - want) < CELL else None
+
+        try:
+            wait_for("%s at %.0f px wide" % (name, want), snapped, 5)
+        except AssertionError:
+            raise AssertionError("%s: %r, wanted x≈0 w≈%.0f" % (name, frame_of(pid), want))
+        print("%s snapped to %.0f px wide" % (name, want), flush=True)
+
+
+def main():
+    config = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra")
+    os.makedirs(config, exist_ok=True)
+    with open(os.path.join(config, "com.orvane.Kelvra.json"), "w") as f:
+        json.dump({"hasCompletedOnboarding": True, "snapAssistEnabled": False}, f)
+    env = dict(os.environ, XDG_SESSION_TYPE="wayland")
+    env.pop("QT_QPA_PLATFORM", None)
+    kelvra_log = open(os.path.join(os.environ["HOME"], "kelvra.log"), "w+")
+    kelvra = subprocess.Popen([KELVRA], env=env, stdout=kelvra_log, stderr=subprocess.STDOUT)
+    clients = []
+    try:
+        accel = dbus.Interface(bus.get_object("org.kde.kglobalaccel", "/kglobalaccel"),
+                               "org.kde.KGlobalAccel")
+        wait_for("Kelvra's shortcuts",
+                 lambda: [str(a) for a in accel.action(CTRL_ALT_LEFT)][:1] == ["kelvra"], 20)
+        # The bridge started with KWin and says hello again a few seconds after its first
+        # one found nobody.
+        wait_for("the bridge to connect", lambda: "connected to Kelvra (pid %d)" % kelvra.pid
+                 in open(LOG, errors="replace").read(), 30)
+        screen_w = 1440
+        for argv, name in ((["weston-terminal"], "Wayland terminal"),
+                           (["xterm", "-geometry", "60x20+300+200"], "X11 terminal")):
+            client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
+            clients.append(client)
+            wait_for(name + " to be active", lambda: (kwin_windows()["windows"] and any(
+                w["pid"] == client.pid for w in kwin_windows()["windows"])), 20)
+            # The window is there; the bridge reports it and its activation right after.
+            time.sleep(0.5)
+            expect_cycle(client.pid, name, screen_w)
+        if kelvra.poll() is not None:
+            raise AssertionError("kelvra ended early")
+        print("kelvra on KWin: passed")
+        return 0
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
+        kelvra_log.seek(0)
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + kelvra_log.read(), file=sys.stderr)
+        return 1
+    finally:
+        for c in clients:
+            c.terminate()
+        kelvra.terminate()
+        try:
+            kelvra.wait(10)
+        except subprocess.TimeoutExpired:
+            kelvra.kill()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
