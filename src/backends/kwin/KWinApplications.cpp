@@ -8,6 +8,8 @@
 namespace kelvra::kwin {
 
 KWinApplications::KWinApplications(bridge::BridgeSession& session) : session_(session) {
+    // What runs already was not launched now.
+    known_ = current();
     changes_ = session_.changed.connect([this](const bridge::FromBridge& message) {
         if (std::holds_alternative<bridge::WindowAdded>(message) ||
             std::holds_alternative<bridge::WindowRemoved>(message) ||

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <nlohmann/json.hpp>
+
+#include "backends/bridge/BridgeSession.h"
+#include "backends/kwin/KWinApplications.h"
+#include "backends/kwin/KWinMouseEvents.h"
+#include "backends/kwin/KWinScreens.h"
+#include "backends/kwin/KWinWindows.h"
+#include "backends/sim/VirtualRunLoop.h"
+#include "port/Platform.h"
+
+namespace kelvra::kwin {
+namespace {
+
+using nlohmann::json;
+
+json rect(double x, double y, double w, double h) {
+    return {{"x", x}, {"y", y}, {"w", w}, {"h", h}};
+}
+
+json window(const std::string& id, int pid, json frame, const std::string& kind = "normal") {
+    return {
+        {"id", id},      {"pid", pid},         {"appId", "org.example.App" + std::to_string(pid)},
+        {"kind", kind},  {"minimized", false}, {"title", id},
+        {"frame", frame}};
+}
+
+// The ports over a session that a test plays the bridge's side of.
+class KWinPortsTest : public ::testing::Test {
+  protected:
+    KWinPortsTest() {
+        platform.runLoop = &runLoop;
+        installPlatform(platform);
+        session.hello(R"({"v":1,"type":"hello","bridge":"kwin","bridgeVersion":"1","api":5})");
+        send("snapshot",
+             {{"windows",
+               {window("a", 10, rect(0, 0, 800, 600)), window("b", 20, rect(100, 100, 300, 300)),
+                window("tip", 20, rect(150, 150, 10, 10), "other")}},
+              {"screens",
+               {{{"name", "Virtual-1"},
+                 {"geometry", rect(0, 0, 1440, 900)},
+                 {"workArea", rect(0, 30, 1440, 870)}}}},
+              {"active", "b"},
+              {"pointer", {{"x", 5}, {"y", 5}}}});
+    }
+    ~KWinPortsTest() override { uninstallPlatform(); }
+
+    std::string send(const std::string& type, json fields) {
+        fields["v"] = 1;
+        fields["type"] = type;
+        fields["token"] = session.token();
+        return session.event(fields.dump());
+    }
+    // Holds a poll, as the bridge always does, and collects the commands it receives.
+    void poll() {
+        session.poll(json{{"v", 1}, {"type", "poll"}, {"token", session.token()}}.dump(),
+                     [this](std::string a) {
+                         json answer = json::parse(a);
+                         for (auto& c : answer["commands"]) commands.push_back(c);
+                     });
+    }
+
+    Platform platform;
+    sim::VirtualRunLoop runLoop;
+    bridge::BridgeSession session{runLoop, 1};
+    KWinWindows windows{session};
+    std::vector<json> commands;
+};
+
+TEST_F(KWinPortsTest, ReadsWindowsFromTheMirrorTopmostFirstAndWithStableRefs) {
+    auto at = windows.windowAt({155, 155});
+    ASSERT_TRUE(at);
+    EXPECT_EQ(windows.title(*at), "tip");
+    EXPECT_EQ(windows.kind(*at), port::WindowKind::other);
+    EXPECT_EQ(windows.title(*windows.windowAt({120, 120})), "b");
+    EXPECT_EQ(windows.title(*windows.windowAt({700, 500})), "a");
+    EXPECT_FALSE(windows.windowAt({1000, 800}));
+
+    auto focused = windows.focusedWindow();
+    ASSERT_TRUE(focused);
+    EXPECT_EQ(focused, windows.windowAt({120, 120}));
+    EXPECT_EQ(windows.pid(*focused), 20);
+    EXPECT_EQ(windows.appId(*focused), "org.example.App20");
+    EXPECT_EQ(windows.frame(*focused), (Rect{100, 100, 300, 300}));
+    EXPECT_EQ(windows.windowsOf(20).size(), 2u);
+
+    send("windowMinimized", {{"window", "b"}, {"minimized", true}});
+    EXPECT_EQ(windows.isMinimized(*focused), true);
+    EXPECT_EQ(windows.title(*windows.windowAt({120, 120})), "a") << "a minimized window is not hit";
+    send("windowRemoved", {{"window", "b"}});
+    EXPECT_FALSE(windows.exists(*focused));
+    EXPECT_FALSE(windows.focusedWindow());
+}
+
+TEST_F(KWinPortsTest, TellsObserversOfChangesOnTheRunLoop) {
+    std::vector<port::WindowEvent> events;
+    auto ref = *windows.windowAt({700, 500});
+    auto watching = windows.observe(ref, [&](port::WindowEvent e) { events.push_back(e); });
+    std::vector<std::string> created;
+    auto creating = windows.observeCreated(
+        30, [&](port::WindowRef r) { created.push_back(*windows.title(r)); });
+
+    send("windowMoved", {{"window", "a"}, {"frame", rect(5, 0, 800, 600)}});
+    send("windowResized", {{"window", "a"}, {"frame", rect(5, 0, 700, 600)}});
+    send("windowMoved", {{"window", "b"}, {"frame", rect(0, 0, 300, 300)}});
+    send("windowAdded", {{"window", window("c", 30, rect(0, 0, 10, 10))}});
+    send("windowRemoved", {{"window", "a"}});
+    EXPECT_TRUE(events.empty()) << "never from inside the bus call";
+    runLoop.runPending();
+    EXPECT_EQ(events,
+              (std::vector<port::WindowEvent>{port::WindowEvent::moved, port::WindowEvent::resized,
+                                              port::WindowEvent::destroyed}));
+    EXPECT_EQ(created, std::vector<std::string>{"c"});
+}
+
+TEST_F(KWinPortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
+    auto ref = *windows.windowAt({700, 500});
+    poll();
+    // The bridge answers on the bus while the call waits.
+    QTimer::singleShot(20, [this] {
+        ASSERT_EQ(commands.size(), 1u);
+        EXPECT_EQ(commands[0]["cmd"], "setFrame");
+        EXPECT_EQ(commands[0]["frame"], rect(0, 30, 720, 870));
+        send("result",
+             {{"id", commands[0]["id"]}, {"status", "settled"}, {"frame", rect(0, 30, 714, 868)}});
+    });
+    EXPECT_EQ(windows.setFrame(ref, {0, 30, 720, 870}), (Rect{0, 30, 714, 868}));
+
+    // No answer: after the wait, what the mirror knows.
+    poll();
+    EXPECT_EQ(windows.setFrame(ref, {1, 2, 3, 4}), (Rect{0, 0, 800, 600}));
+    // A window that went meanwhile.
+    poll();
+    QTimer::singleShot(5, [this] {
+        send("result", {{"id", commands.back()["id"]}, {"status", "noWindow"}});
+    });
+    EXPECT_FALSE(windows.setFrame(ref, {1, 2, 3, 4}));
+}
+
+TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
+    KWinMouseEvents mouse(session);
+    std::vector<std::pair<port::MouseEvent::Type, double>> seen;
+    mouse.start([&](const port::MouseEvent& e) { seen.emplace_back(e.type, e.location.x); });
+    auto move = [&](const char* type, double x) {
+        send(type,
+             {{"window", "a"}, {"frame", rect(x, 0, 800, 600)}, {"pointer", {{"x", x}, {"y", 9}}}});
+    };
+    move("moveStarted", 10);
+    move("moveStepped", 40);
+    move("moveFinished", 50);
+    runLoop.runPending();
+    using T = port::MouseEvent::Type;
+    EXPECT_EQ(seen,
+              (std::vector<std::pair<T, double>>{
+                  {T::leftDown, 10}, {T::leftDragged, 40}, {T::leftDragged, 50}, {T::leftUp, 50}}));
+    mouse.stop();
+    move("moveStarted", 10);
+    runLoop.runPending();
+    EXPECT_EQ(seen.size(), 4u);
+}
+
+TEST_F(KWinPortsTest, ScreensAndApplicationsFollowTheBridge) {
+    KWinScreens screens(session);
+    ASSERT_EQ(screens.screens().size(), 1u);
+    EXPECT_EQ(screens.screens()[0].visibleFrame, (Rect{0, 30, 1440, 870}));
+    int changes = 0;
+    auto watching = screens.onScreensChanged([&] { ++changes; });
+    send("screensChanged", {{"screens",
+                             {{{"name", "Virtual-1"},
+                               {"geometry", rect(0, 0, 1440, 900)},
+                               {"workArea", rect(0, 0, 1440, 900)}}}}});
+    runLoop.runPending();
+    EXPECT_EQ(changes, 1);
+
+    KWinApplications apps(session);
+    EXPECT_EQ(apps.frontmostApplication()->pid, 20);
+    EXPECT_EQ(apps.runningApplications().size(), 2u);
+    std::vector<int> launched, ended;
+    auto l = apps.onLaunched([&](const port::RunningApplication& a) { launched.push_back(a.pid); });
+    auto t = apps.onTerminated([&](const port::RunningApplication& a) { ended.push_back(a.pid); });
+    send("windowAdded", {{"window", window("c", 30, rect(0, 0, 10, 10))}});
+    send("windowRemoved", {{"window", "b"}});
+    send("windowRemoved", {{"window", "tip"}});
+    runLoop.runPending();
+    EXPECT_EQ(launched, std::vector<int>{30});
+    EXPECT_EQ(ended, std::vector<int>{20}) << "an application ends with its last window";
+    poll();
+    EXPECT_TRUE(apps.activate(30));
+    runLoop.runPending();
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0]["cmd"], "activate");
+    EXPECT_EQ(commands[0]["window"], "c");
+}
+
+}  // namespace
+}  // namespace kelvra::kwin
