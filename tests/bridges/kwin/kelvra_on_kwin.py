@@ -8,6 +8,7 @@ global shortcut service. Each press must snap the active window to the left half
 work area, and the next two presses cycle it to two thirds and one third. Frames are read
 back from KWin itself: a throwaway KWin script prints them into KWin's log. Terminals
 round their size to character cells, so sizes are compared with a cell's tolerance.
+Last, `kelvra --remove-desktop-bridge` must stop the bridge and remove its package.
 """
 import json
 import os
@@ -137,6 +138,14 @@ def main():
             expect_cycle(client.pid, name, screen_w)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
+        # Removing the bridge stops it in KWin and takes the user's copy away.
+        subprocess.run([KELVRA, "--remove-desktop-bridge"], env=env, check=True)
+        scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"),
+                                   "org.kde.kwin.Scripting")
+        if scripting.isScriptLoaded("kelvra-bridge"):
+            raise AssertionError("the bridge still runs after --remove-desktop-bridge")
+        if os.path.exists(os.path.join(os.environ["XDG_DATA_HOME"], "kwin/scripts/kelvra-bridge")):
+            raise AssertionError("the bridge's package is still installed")
         print("kelvra on KWin: passed")
         return 0
     except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
