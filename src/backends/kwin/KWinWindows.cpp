@@ -9,6 +9,15 @@ namespace kelvra::kwin {
 
 using bridge::WindowSnapshot;
 
+namespace {
+// One field of a window the mirror knows; nothing for a window it does not.
+template <class Get>
+auto field(const WindowSnapshot* w, Get get) -> std::optional<decltype(get(*w))> {
+    if (!w) return std::nullopt;
+    return get(*w);
+}
+}  // namespace
+
 KWinWindows::KWinWindows(bridge::BridgeSession& session) : session_(session) {}
 
 port::WindowCapabilities KWinWindows::capabilities() {
@@ -57,9 +66,7 @@ bool KWinWindows::exists(port::WindowRef window) {
 }
 
 std::optional<int32_t> KWinWindows::pid(port::WindowRef window) {
-    auto* w = snapshot(window);
-    if (!w) return std::nullopt;
-    return static_cast<int32_t>(w->pid);
+    return field(snapshot(window), [](auto& w) { return static_cast<int32_t>(w.pid); });
 }
 
 std::optional<std::string> KWinWindows::appId(port::WindowRef window) {
@@ -69,9 +76,7 @@ std::optional<std::string> KWinWindows::appId(port::WindowRef window) {
 }
 
 std::optional<Rect> KWinWindows::frame(port::WindowRef window) {
-    auto* w = snapshot(window);
-    if (!w) return std::nullopt;
-    return w->frame;
+    return field(snapshot(window), [](auto& w) { return w.frame; });
 }
 
 std::optional<port::WindowKind> KWinWindows::kind(port::WindowRef window) {
@@ -91,15 +96,11 @@ std::optional<port::WindowKind> KWinWindows::kind(port::WindowRef window) {
 }
 
 std::optional<bool> KWinWindows::isMinimized(port::WindowRef window) {
-    auto* w = snapshot(window);
-    if (!w) return std::nullopt;
-    return w->minimized;
+    return field(snapshot(window), [](auto& w) { return w.minimized; });
 }
 
 std::optional<std::string> KWinWindows::title(port::WindowRef window) {
-    auto* w = snapshot(window);
-    if (!w) return std::nullopt;
-    return w->title;
+    return field(snapshot(window), [](auto& w) { return w.title; });
 }
 
 std::optional<port::WindowIcon> KWinWindows::icon(port::WindowRef window) {
