@@ -14,6 +14,7 @@
 #include "backends/kwin/KWinScreens.h"
 #include "backends/kwin/KWinWindowSystem.h"
 #include "backends/kwin/KWinWindows.h"
+#include "backends/kwin/OwnWindowPlacer.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -27,7 +28,8 @@ struct KWinBackend::Ports {
           screens(session),
           applications(session),
           mouseEvents(session),
-          windowSystem(session) {}
+          windowSystem(session),
+          placer(session) {}
 
     bridge::BridgeSession session;
     BridgeService service;
@@ -38,6 +40,7 @@ struct KWinBackend::Ports {
     KGlobalAccelHotKeys hotKeys;
     KWinKeyboardLayout keyboardLayout;
     KWinWindowSystem windowSystem;
+    OwnWindowPlacer placer;
 };
 
 KWinBackend::KWinBackend() = default;
@@ -48,6 +51,9 @@ std::unique_ptr<KWinBackend> KWinBackend::open() {
     // The program's own windows are Wayland windows of the same compositor.
     const char* chosen = std::getenv("QT_QPA_PLATFORM");
     if (!chosen || !*chosen) setenv("QT_QPA_PLATFORM", "wayland", 1);
+    // The toolkit then keeps the position a panel asks for, which the bridge applies;
+    // otherwise it reports every window at the screen's corner.
+    setenv("QT_WAYLAND_DISABLE_FIXED_POSITIONS", "1", 0);
     return std::unique_ptr<KWinBackend>(new KWinBackend());
 }
 

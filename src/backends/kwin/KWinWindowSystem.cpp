@@ -44,6 +44,8 @@ void KWinWindowSystem::markAsPopupMenu(port::NativeWindow window) {
     for (QWindow* w : QGuiApplication::topLevelWindows()) {
         if (static_cast<port::NativeWindow>(w->winId()) == window) title = w->title();
     }
+    // Without a caption the bridge would take any of this process's windows.
+    if (title.isEmpty()) return;
     bridge::PlaceOwn place;
     place.pid = getpid();
     place.title = title.toStdString();

@@ -8,7 +8,8 @@ global shortcut service. Each press must snap the active window to the left half
 work area, and the next two presses cycle it to two thirds and one third. Frames are read
 back from KWin itself: a throwaway KWin script prints them into KWin's log. Terminals
 round their size to character cells, so sizes are compared with a cell's tolerance.
-Last, `kelvra --remove-desktop-bridge` must stop the bridge and remove its package.
+Then the zone preview (one of Kelvra's own windows) must show on the right half, kept
+above the others. Last, `kelvra --remove-desktop-bridge` must stop the bridge and remove its package.
 """
 import json
 import os
@@ -38,7 +39,7 @@ def wait_for(what, predicate, limit=20.0):
 
 
 def kwin_windows():
-    """Every normal window KWin has, with its frame, and the active one's caption."""
+    """Every window KWin has, with its frame, and the active one's caption."""
     global dumps
     dumps += 1
     marker = "kelvra-e2e-%d" % dumps
@@ -46,9 +47,9 @@ def kwin_windows():
     script.write(
         "var out = {active: workspace.activeClient ? workspace.activeClient.caption : '',"
         " windows: []};\n"
-        "workspace.clientList().forEach(function (c) { if (!c.normalWindow) return;"
-        " var g = c.frameGeometry; out.windows.push({caption: c.caption, pid: c.pid,"
-        " x: g.x, y: g.y, w: g.width, h: g.height}); });\n"
+        "workspace.clientList().forEach(function (c) { var g = c.frameGeometry;"
+        " out.windows.push({caption: c.caption, pid: c.pid, normal: c.normalWindow,"
+        " above: c.keepAbove, x: g.x, y: g.y, w: g.width, h: g.height}); });\n"
         "print('%s ' + JSON.stringify(out));\n" % marker)
     script.close()
     scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"),
@@ -138,6 +139,17 @@ def main():
             expect_cycle(client.pid, name, screen_w)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
+        # Kelvra's own panels are Wayland windows that the bridge places and keeps above.
+        subprocess.run([KELVRA, "--show-zone=rightHalf"], env=env, check=True)
+
+        def preview():
+            for w in kwin_windows()["windows"]:
+                if w["pid"] == kelvra.pid and w["caption"] == "Kelvra zone preview":
+                    return w if w["above"] and abs(w["x"] - screen_w / 2) < CELL else None
+            return None
+
+        wait_for("the zone preview on the right half, kept above", preview, 5)
+        print("the zone preview was placed on the right half", flush=True)
         # Removing the bridge stops it in KWin and takes the user's copy away.
         subprocess.run([KELVRA, "--remove-desktop-bridge"], env=env, check=True)
         scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"),
