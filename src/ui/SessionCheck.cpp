@@ -18,6 +18,11 @@ SessionCheck checkSession(const std::optional<std::string>& sessionType, bool ha
 SessionCheck checkThisSession() {
     std::optional<std::string> type;
     if (const char* t = std::getenv("XDG_SESSION_TYPE")) type = t;
+    // With a Wayland display the program runs on a Wayland backend (it never falls back
+    // to Xwayland there): the session is not the limited one. Until the compositor's
+    // bridge answers, the window manager counts as missing.
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (type == "wayland" && wayland && *wayland) type.reset();
     return checkSession(type, platform().windows->capabilities().hasWindowManager,
                         Permissions::isGranted());
 }

@@ -60,6 +60,17 @@ TEST(SessionCheckTest, TheSessionTypeTheWindowManagerAndThePermissionDecide) {
             << c.session.value_or("unset") << c.windowManager << c.granted;
 }
 
+// Only a Wayland session reached through Xwayland is the limited one: with a Wayland
+// display the program runs on the compositor's own backend.
+TEST_F(OnboardingTest, AWaylandSessionWithAWaylandDisplayIsNotTheLimitedOne) {
+    setenv("XDG_SESSION_TYPE", "wayland", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(checkThisSession(), SessionCheck::waylandSession);
+    setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    EXPECT_EQ(checkThisSession(), SessionCheck::ready);
+    unsetenv("WAYLAND_DISPLAY");
+}
+
 // On a desktop that answers, the check page passes at once: Continue leads straight to
 // the gestures; the crash choice is bound; Get started completes and tells the delegate.
 TEST_F(OnboardingTest, ContinuePassesTheReadyCheckAtOnceAndGetStartedFinishes) {
