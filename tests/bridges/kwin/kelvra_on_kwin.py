@@ -8,6 +8,7 @@ global shortcut service. Each press must snap the active window to the left half
 work area, and the next two presses cycle it to two thirds and one third. Frames are read
 back from KWin itself: a throwaway KWin script prints them into KWin's log. Terminals
 round their size to character cells, so sizes are compared with a cell's tolerance.
+A combination another program holds beforehand is reported as taken.
 Then the zone preview (one of Kelvra's own windows) must show on the right half, kept
 above the others. Last, `kelvra --remove-desktop-bridge` must stop the bridge and remove its package.
 """
@@ -113,20 +114,31 @@ def main():
     os.makedirs(config, exist_ok=True)
     with open(os.path.join(config, "com.orvane.Kelvra.json"), "w") as f:
         json.dump({"hasCompletedOnboarding": True, "snapAssistEnabled": False}, f)
+    # Another program holds Ctrl+Alt+Up: Kelvra must say so, and keep the others.
+    accel = dbus.Interface(bus.get_object("org.kde.kglobalaccel", "/kglobalaccel"),
+                           "org.kde.KGlobalAccel")
+    other = ["other", "up", "Other", "Up"]
+    accel.doRegister(other)
+    accel.setShortcut(other, dbus.Array([dbus.Int32(0x0C000000 | 0x01000013)], signature="i"),
+                      dbus.UInt32(6))
     env = dict(os.environ, XDG_SESSION_TYPE="wayland")
     env.pop("QT_QPA_PLATFORM", None)
     kelvra_log = open(os.path.join(os.environ["HOME"], "kelvra.log"), "w+")
     kelvra = subprocess.Popen([KELVRA], env=env, stdout=kelvra_log, stderr=subprocess.STDOUT)
     clients = []
     try:
-        accel = dbus.Interface(bus.get_object("org.kde.kglobalaccel", "/kglobalaccel"),
-                               "org.kde.KGlobalAccel")
         wait_for("Kelvra's shortcuts",
                  lambda: [str(a) for a in accel.action(CTRL_ALT_LEFT)][:1] == ["kelvra"], 20)
         # The bridge started with KWin and says hello again a few seconds after its first
         # one found nobody.
         wait_for("the bridge to connect", lambda: "connected to Kelvra (pid %d)" % kelvra.pid
                  in open(LOG, errors="replace").read(), 30)
+        def reported_taken():
+            kelvra_log.seek(0)
+            return any("held by another program" in line and line.rstrip().endswith("Ctrl+Alt+↑")
+                       for line in kelvra_log)
+
+        wait_for("Kelvra to report Ctrl+Alt+Up as held elsewhere", reported_taken, 5)
         screen_w = 1440
         for argv, name in ((["weston-terminal"], "Wayland terminal"),
                            (["xterm", "-geometry", "60x20+300+200"], "X11 terminal")):
