@@ -1,41 +1,16 @@
 #include "backends/kwin/KWinWindowSystem.h"
 
+#include "backends/kwin/KernelKeyCodes.h"
+
 #include <unistd.h>
 #include <QGuiApplication>
 #include <QWindow>
 
-#include <utility>
-
 namespace kelvra::kwin {
 
-namespace {
-
-// Kernel key code -> virtual key code (the position's).
-// clang-format off
-constexpr std::pair<uint16_t, uint16_t> positions[] = {
-    {1, 53}, {2, 18}, {3, 19}, {4, 20}, {5, 21}, {6, 23}, {7, 22}, {8, 26}, {9, 28},
-    {10, 25}, {11, 29}, {12, 27}, {13, 24}, {14, 51}, {15, 48}, {16, 12}, {17, 13},
-    {18, 14}, {19, 15}, {20, 17}, {21, 16}, {22, 32}, {23, 34}, {24, 31}, {25, 35},
-    {26, 33}, {27, 30}, {28, 36}, {30, 0}, {31, 1}, {32, 2}, {33, 3}, {34, 5}, {35, 4},
-    {36, 38}, {37, 40}, {38, 37}, {39, 41}, {40, 39}, {41, 50}, {43, 42}, {44, 6},
-    {45, 7}, {46, 8}, {47, 9}, {48, 11}, {49, 45}, {50, 46}, {51, 43}, {52, 47}, {53, 44},
-    {57, 49}, {59, 122}, {60, 120}, {61, 99}, {62, 118}, {63, 96}, {64, 97}, {65, 98},
-    {66, 100}, {67, 101}, {68, 109}, {87, 103}, {88, 111}, {102, 115}, {103, 126},
-    {104, 116}, {105, 123}, {106, 124}, {107, 119}, {108, 125}, {109, 121}, {110, 114},
-    {111, 117},
-};
-// clang-format on
-
-constexpr uint32_t xkbOffset = 8;
-
-}  // namespace
-
 std::optional<uint16_t> KWinWindowSystem::virtualKeyForScanCode(uint32_t scanCode) const {
-    if (scanCode < xkbOffset) return std::nullopt;
-    for (const auto& [kernel, virtualKey] : positions) {
-        if (kernel == scanCode - xkbOffset) return virtualKey;
-    }
-    return std::nullopt;
+    if (scanCode < xkbKeycodeOffset) return std::nullopt;
+    return virtualKeyForKernelCode(scanCode - xkbKeycodeOffset);
 }
 
 void KWinWindowSystem::markAsPopupMenu(port::NativeWindow window) {
