@@ -63,10 +63,18 @@ QStringList actionId(const QString& action) {
 
 }  // namespace
 
-std::optional<int> KGlobalAccelHotKeys::qtKeyFor(uint16_t virtualKey, uint32_t carbonModifiers) {
-    for (const auto& [position, key] : keys) {
+std::optional<int> KGlobalAccelHotKeys::qtKeyFor(uint16_t virtualKey, uint32_t carbonModifiers,
+                                                 const std::optional<std::string>& typed) {
+    for (const auto& [position, usKey] : keys) {
         if (position != virtualKey) continue;
-        int combined = key;
+        int combined = usKey;
+        // The toolkit's code of a printable Latin-1 key is its upper-case character.
+        if (typed) {
+            const QString upper = QString::fromStdString(*typed).toUpper();
+            if (upper.size() == 1 && upper[0].unicode() > 0x20 && upper[0].unicode() <= 0xff &&
+                upper[0].unicode() != 0x7f)
+                combined = upper[0].unicode();
+        }
         if (carbonModifiers & carbonControl) combined |= Qt::CTRL;
         if (carbonModifiers & carbonOption) combined |= Qt::ALT;
         if (carbonModifiers & carbonShift) combined |= Qt::SHIFT;
@@ -76,7 +84,7 @@ std::optional<int> KGlobalAccelHotKeys::qtKeyFor(uint16_t virtualKey, uint32_t c
     return std::nullopt;
 }
 
-KGlobalAccelHotKeys::KGlobalAccelHotKeys() = default;
+KGlobalAccelHotKeys::KGlobalAccelHotKeys(port::KeyboardLayout& layout) : layout_(layout) {}
 
 KGlobalAccelHotKeys::~KGlobalAccelHotKeys() {
     for (auto& [ref, hotKey] : hotKeys_) {
@@ -93,7 +101,8 @@ std::optional<port::HotKeyRef> KGlobalAccelHotKeys::registerHotKey(uint32_t keyC
                                                                    uint32_t signature,
                                                                    uint32_t id) {
     if (keyCode > 0xffff) return std::nullopt;
-    auto key = qtKeyFor(static_cast<uint16_t>(keyCode), carbonModifiers);
+    const auto virtualKey = static_cast<uint16_t>(keyCode);
+    auto key = qtKeyFor(virtualKey, carbonModifiers, layout_.translate(virtualKey));
     if (!key) return std::nullopt;
     for (const auto& [ref, hotKey] : hotKeys_) {
         if (hotKey.signature == signature && hotKey.id == id) return std::nullopt;

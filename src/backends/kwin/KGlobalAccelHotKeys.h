@@ -6,17 +6,20 @@
 #include <optional>
 
 #include "port/HotKeys.h"
+#include "port/KeyboardLayout.h"
 
 namespace kelvra::kwin {
 
 // Hot keys through KDE's global shortcut service on the session bus: each one is an
 // action of Kelvra's component there, bound to its key. A combination another
-// component holds is not given to Kelvra, and is reported as unavailable.
+// component holds is not given to Kelvra, and is reported as unavailable. The service
+// names keys by what they type, so a key position is bound to what it types in the
+// active layout (Z for the US Y position on a German keyboard).
 class KGlobalAccelHotKeys final : public QObject, public port::HotKeys {
     Q_OBJECT
 
   public:
-    KGlobalAccelHotKeys();
+    explicit KGlobalAccelHotKeys(port::KeyboardLayout& layout);
     ~KGlobalAccelHotKeys() override;
 
     void installHandler(std::function<void(uint32_t signature, uint32_t id)> handler) override;
@@ -25,8 +28,9 @@ class KGlobalAccelHotKeys final : public QObject, public port::HotKeys {
     void unregisterHotKey(port::HotKeyRef ref) override;
 
     // The toolkit's key code of a combination, as the service stores it; nothing for a
-    // key without a position.
-    static std::optional<int> qtKeyFor(uint16_t virtualKey, uint32_t carbonModifiers);
+    // key without a position. `typed` is what the key types in the active layout.
+    static std::optional<int> qtKeyFor(uint16_t virtualKey, uint32_t carbonModifiers,
+                                       const std::optional<std::string>& typed);
 
   private Q_SLOTS:
     void pressed(const QString& component, const QString& action, qlonglong timestamp);
@@ -37,6 +41,7 @@ class KGlobalAccelHotKeys final : public QObject, public port::HotKeys {
         uint32_t signature;
         uint32_t id;
     };
+    port::KeyboardLayout& layout_;
     bool listening_ = false;
     std::function<void(uint32_t, uint32_t)> handler_;
     std::map<port::HotKeyRef, HotKey> hotKeys_;

@@ -28,6 +28,7 @@ struct KWinBackend::Ports {
           screens(session),
           applications(session),
           mouseEvents(session),
+          hotKeys(keyboardLayout),
           windowSystem(session),
           placer(session) {}
 
@@ -37,8 +38,8 @@ struct KWinBackend::Ports {
     KWinScreens screens;
     KWinApplications applications;
     KWinMouseEvents mouseEvents;
-    KGlobalAccelHotKeys hotKeys;
     KWinKeyboardLayout keyboardLayout;
+    KGlobalAccelHotKeys hotKeys;
     KWinWindowSystem windowSystem;
     OwnWindowPlacer placer;
 };
