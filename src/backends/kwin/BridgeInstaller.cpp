@@ -104,23 +104,19 @@ void installBridge() {
     }
     const QString target = userPackage();
     const QString version = versionOf(shipped);
-    bool replaced = false;
     if (versionOf(target) != version) {
         QDir(target).removeRecursively();
         if (!copyTree(shipped, target)) {
             logLine("cannot copy the KWin bridge to " + target.toStdString());
             return;
         }
-        replaced = true;
         logLine("installed the KWin bridge " + version.toStdString());
     }
     if (!setEnabled(QStringLiteral("true"))) logLine("cannot enable the KWin bridge in kwinrc");
     // A running KWin does not see a package added after it started: load it by path.
-    if (running()) {
-        if (!replaced) return;
-        // An older copy runs: it is replaced by the new one.
-        scripting(QStringLiteral("unloadScript"), {packageId});
-    }
+    // One that runs already is started again: an older copy is replaced, and a fresh one
+    // says hello at once instead of after the back-off its failed hellos built up.
+    if (running()) scripting(QStringLiteral("unloadScript"), {packageId});
     QDBusReply<int> id = scripting(QStringLiteral("loadScript"),
                                    {target + QStringLiteral("/contents/code/main.js"), packageId});
     if (!id.isValid() || id.value() < 0) {
