@@ -1,11 +1,9 @@
 #include "backends/kwin/BridgeService.h"
 
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
+#include <QDBusConnectionInterface>
+#include <chrono>
 
+#include "backends/kwin/BridgeEndpoint.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -13,29 +11,55 @@ namespace kelvra::kwin {
 namespace {
 const QString serviceName = QStringLiteral("io.github.kelvra.Bridge");
 const QString objectPath = QStringLiteral("/Bridge");
+// A connection of its own: its calls are delivered on the service's thread.
+const QString connectionName = QStringLiteral("kelvra-bridge");
 }  // namespace
 
-BridgeService::BridgeService(bridge::BridgeSession& session) : session_(session) {}
+QString BridgeEndpoint::pass(const QString& method) {
+    setDelayedReply(true);
+    service_.received({method, message()});
+    return {};
+}
+
+QString BridgeEndpoint::Hello(const QString&) {
+    return pass(QStringLiteral("Hello"));
+}
+QString BridgeEndpoint::Event(const QString&) {
+    return pass(QStringLiteral("Event"));
+}
+QString BridgeEndpoint::Poll(const QString&) {
+    return pass(QStringLiteral("Poll"));
+}
+
+BridgeService::BridgeService(bridge::BridgeSession& session)
+    : session_(session),
+      bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, connectionName)) {}
 
 BridgeService::~BridgeService() {
-    if (!registered_) return;
-    auto bus = QDBusConnection::sessionBus();
-    bus.unregisterObject(objectPath);
-    bus.unregisterService(serviceName);
+    if (registered_) {
+        bus_.unregisterObject(objectPath);
+        bus_.unregisterService(serviceName);
+    }
+    thread_.quit();
+    thread_.wait();
+    delete endpoint_;
+    QDBusConnection::disconnectFromBus(connectionName);
 }
 
 bool BridgeService::start() {
-    auto bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    if (!bus_.isConnected()) {
         logLine("no session bus: the compositor's bridge cannot reach Kelvra");
         return false;
     }
-    if (!bus.registerObject(objectPath, this, QDBusConnection::ExportAllSlots)) {
+    endpoint_ = new BridgeEndpoint(*this);
+    endpoint_->moveToThread(&thread_);
+    thread_.start();
+    if (!bus_.registerObject(objectPath, endpoint_, QDBusConnection::ExportAllSlots)) {
         logLine("cannot export the bridge's object on the session bus");
         return false;
     }
-    if (!bus.registerService(serviceName)) {
-        bus.unregisterObject(objectPath);
+    if (!bus_.registerService(serviceName)) {
+        bus_.unregisterObject(objectPath);
         logLine("another program holds " + serviceName.toStdString() +
                 " on the session bus: is Kelvra running twice?");
         return false;
@@ -44,39 +68,54 @@ bool BridgeService::start() {
     return true;
 }
 
+void BridgeService::received(Call call) {
+    {
+        std::lock_guard lock(mutex_);
+        inbox_.push_back(std::move(call));
+    }
+    arrived_.notify_one();
+    QMetaObject::invokeMethod(
+        this, [this] { drain(); }, Qt::QueuedConnection);
+}
+
+void BridgeService::drain() {
+    for (;;) {
+        Call call;
+        {
+            std::lock_guard lock(mutex_);
+            if (inbox_.empty()) return;
+            call = std::move(inbox_.front());
+            inbox_.pop_front();
+        }
+        answer(call);
+    }
+}
+
+void BridgeService::answer(const Call& call) {
+    const std::string text = call.message.arguments().value(0).toString().toStdString();
+    QDBusConnection bus = bus_;
+    QDBusMessage message = call.message;
+    auto reply = [bus, message](const std::string& answer) mutable {
+        bus.send(message.createReply(QString::fromStdString(answer)));
+    };
+    if (call.method == QLatin1String("Hello")) {
+        reply(session_.hello(text));
+    } else if (call.method == QLatin1String("Event")) {
+        reply(session_.event(text));
+    } else {
+        session_.poll(text, reply);
+    }
+}
+
 bool BridgeService::waitUntil(const std::function<bool()>& done, int ms) {
-    if (done()) return true;
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    QTimer check;
-    // The bus delivers the bridge's answer as an ordinary call into this object; the
-    // check notices it within a millisecond without the caller having to signal.
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || elapsed.elapsed() >= ms) loop.quit();
-    });
-    check.start(1);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-    return done();
-}
-
-QString BridgeService::Hello(const QString& message) {
-    return QString::fromStdString(session_.hello(message.toStdString()));
-}
-
-QString BridgeService::Event(const QString& message) {
-    return QString::fromStdString(session_.event(message.toStdString()));
-}
-
-QString BridgeService::Poll(const QString& message) {
-    setDelayedReply(true);
-    // Copied: the call's context is gone by the time the answer is ready.
-    QDBusMessage call = this->message();
-    QDBusConnection bus = connection();
-    session_.poll(message.toStdString(), [call, bus](std::string answer) {
-        bus.send(call.createReply(QString::fromStdString(answer)));
-    });
-    return {};
+    using Clock = std::chrono::steady_clock;
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+        drain();
+        if (done()) return true;
+        std::unique_lock lock(mutex_);
+        if (!arrived_.wait_until(lock, end, [this] { return !inbox_.empty(); })) return done();
+    }
 }
 
 }  // namespace kelvra::kwin

@@ -1,21 +1,28 @@
 #pragma once
 
-#include <QDBusContext>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QObject>
 #include <QString>
-#include <functional>
+#include <QThread>
+#include <condition_variable>
+#include <deque>
+#include <memory>
+#include <mutex>
 
 #include "backends/bridge/BridgeSession.h"
+#include "backends/kwin/BridgeWait.h"
 
 namespace kelvra::kwin {
 
-// The session-bus service the compositor's bridge calls (docs/bridge-protocol.md): owns
-// the protocol's bus name and object, and hands each call to the session. Polls get
-// their answer later, through a delayed reply. Thin on purpose: the conversation's logic
-// is the session's.
-class BridgeService final : public QObject, protected QDBusContext {
+class BridgeEndpoint;
+
+// The session-bus service the compositor's bridge calls (docs/bridge-protocol.md). The
+// bus object lives on a thread of its own and only passes each call on; the session
+// answers them on the main thread, from the run loop or while a port waits for the
+// bridge. Every answer is a delayed reply, a poll's possibly much later.
+class BridgeService final : public QObject, public BridgeWait {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "io.github.kelvra.Bridge")
 
   public:
     explicit BridgeService(bridge::BridgeSession& session);
@@ -24,19 +31,28 @@ class BridgeService final : public QObject, protected QDBusContext {
     // Claims the bus name and exports the object; false, after a log line, when another
     // program (another Kelvra, say) holds the name or there is no session bus.
     bool start();
-    // Runs the toolkit's event loop, the bus included, until `done` says so or `ms`
-    // pass: for the port's calls that answer with what the compositor did. True when
-    // `done` came true.
-    static bool waitUntil(const std::function<bool()>& done, int ms);
-
-  public Q_SLOTS:
-    QString Hello(const QString& message);
-    QString Event(const QString& message);
-    QString Poll(const QString& message);
+    bool waitUntil(const std::function<bool()>& done, int ms) override;
 
   private:
+    friend class BridgeEndpoint;
+    struct Call {
+        QString method;
+        QDBusMessage message;
+    };
+    // From the bus thread.
+    void received(Call call);
+    // Answers every call received so far, in order.
+    void drain();
+    void answer(const Call& call);
+
     bridge::BridgeSession& session_;
+    QDBusConnection bus_;
+    QThread thread_;
+    BridgeEndpoint* endpoint_ = nullptr;
     bool registered_ = false;
+    std::mutex mutex_;
+    std::condition_variable arrived_;
+    std::deque<Call> inbox_;
 };
 
 }  // namespace kelvra::kwin

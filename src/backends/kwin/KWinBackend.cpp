@@ -24,8 +24,8 @@ struct KWinBackend::Ports {
     explicit Ports(port::RunLoop& runLoop)
         : session(runLoop, getpid()),
           service(session),
-          windows(session),
-          screens(session),
+          windows(session, service),
+          screens(session, service),
           applications(session),
           mouseEvents(session),
           hotKeys(keyboardLayout),

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "backends/kwin/BridgeService.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -23,7 +22,7 @@ std::optional<Point> KWinScreens::pointerLocation() {
     auto id = session_.send(bridge::GetPointer{},
                             [answered](const bridge::CommandResult&) { *answered = true; });
     session_.flush();
-    if (!BridgeService::waitUntil([&] { return *answered; }, 100)) session_.forget(id);
+    if (!wait_.waitUntil([&] { return *answered; }, 100)) session_.forget(id);
     // The mirror took the pointer from the result; otherwise it has the last one known.
     return session_.mirror().pointer();
 }

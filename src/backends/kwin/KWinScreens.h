@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backends/bridge/BridgeSession.h"
+#include "backends/kwin/BridgeWait.h"
 #include "port/Screens.h"
 
 namespace kelvra::kwin {
@@ -8,7 +9,8 @@ namespace kelvra::kwin {
 // The outputs and work areas the bridge reports; the pointer asked of the compositor.
 class KWinScreens final : public port::Screens {
   public:
-    explicit KWinScreens(bridge::BridgeSession& session) : session_(session) {}
+    KWinScreens(bridge::BridgeSession& session, BridgeWait& wait)
+        : session_(session), wait_(wait) {}
 
     std::vector<port::PlatformScreen> screens() override;
     std::optional<Point> pointerLocation() override;
@@ -16,6 +18,7 @@ class KWinScreens final : public port::Screens {
 
   private:
     bridge::BridgeSession& session_;
+    BridgeWait& wait_;
 };
 
 }  // namespace kelvra::kwin

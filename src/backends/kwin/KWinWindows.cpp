@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "backends/kwin/BridgeService.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -18,7 +17,8 @@ auto field(const WindowSnapshot* w, Get get) -> std::optional<decltype(get(*w))>
 }
 }  // namespace
 
-KWinWindows::KWinWindows(bridge::BridgeSession& session) : session_(session) {}
+KWinWindows::KWinWindows(bridge::BridgeSession& session, BridgeWait& wait)
+    : session_(session), wait_(wait) {}
 
 port::WindowCapabilities KWinWindows::capabilities() {
     // Until the bridge says hello, nothing moves: that is what a missing manager means.
@@ -124,7 +124,7 @@ std::optional<Rect> KWinWindows::setFrame(port::WindowRef window, const Rect& fr
     auto id = session_.send(bridge::SetFrame{0, w->id, frame},
                             [result](const bridge::CommandResult& r) { *result = r; });
     session_.flush();
-    if (!BridgeService::waitUntil([&] { return result->has_value(); }, frameWaitMs + 50)) {
+    if (!wait_.waitUntil([&] { return result->has_value(); }, frameWaitMs + 50)) {
         session_.forget(id);
         // The bridge has the command; what the mirror shows is the best known frame.
         auto* now = snapshot(window);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "backends/bridge/BridgeSession.h"
+#include "backends/kwin/BridgeWait.h"
 #include "port/Windows.h"
 
 namespace kelvra::kwin {
@@ -17,7 +18,7 @@ class KWinWindows final : public port::Windows {
     // How long a frame change waits for the client to take it.
     static constexpr int frameWaitMs = 250;
 
-    explicit KWinWindows(bridge::BridgeSession& session);
+    KWinWindows(bridge::BridgeSession& session, BridgeWait& wait);
 
     port::WindowCapabilities capabilities() override;
     bool isTrusted() override { return true; }
@@ -50,6 +51,7 @@ class KWinWindows final : public port::Windows {
 
   private:
     bridge::BridgeSession& session_;
+    BridgeWait& wait_;
     std::map<std::string, uint64_t, std::less<>> refs_;
     std::map<uint64_t, std::string> ids_;
     uint64_t nextRef_ = 1;

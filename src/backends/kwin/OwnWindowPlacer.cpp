@@ -28,9 +28,13 @@ bool OwnWindowPlacer::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Expose:
         case QEvent::Move:
         case QEvent::Resize:
-            if (!window->isVisible()) break;
+            if (!window->isVisible() || sent_[window] == window->geometry()) break;
             misses_[window] = 0;
             placeLater(window, 0);
+            break;
+        case QEvent::Hide:
+            // Shown again, it is placed again.
+            sent_.erase(window);
             break;
         default:
             break;
@@ -54,6 +58,7 @@ void OwnWindowPlacer::place() {
     for (const QPointer<QWindow>& window : windows) {
         if (!window || !window->isVisible()) continue;
         const QRect g = window->geometry();
+        sent_[window.data()] = g;
         bridge::PlaceOwn command;
         command.pid = getpid();
         command.title = window->title().toStdString();
@@ -61,7 +66,10 @@ void OwnWindowPlacer::place() {
         QPointer<QWindow> target = window;
         session_.send(command, [this, target](const bridge::CommandResult& r) {
             if (r.status != bridge::ResultStatus::noWindow || !target) return;
-            if (++misses_[target.data()] < retries) placeLater(target, retryMs);
+            if (++misses_[target.data()] >= retries) return;
+            // Not found: the same frame must go again.
+            sent_.erase(target.data());
+            placeLater(target, retryMs);
         });
     }
 }

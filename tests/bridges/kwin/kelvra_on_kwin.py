@@ -139,15 +139,20 @@ def main():
                        for line in kelvra_log)
 
         wait_for("Kelvra to report Ctrl+Alt+Up as held elsewhere", reported_taken, 5)
+        # It says so in a window too, which takes the focus: the terminals come after it.
+        wait_for("Kelvra's alert", lambda: any(
+            w["pid"] == kelvra.pid for w in kwin_windows()["windows"]), 10)
         screen_w = 1440
         for argv, name in ((["weston-terminal"], "Wayland terminal"),
                            (["xterm", "-geometry", "60x20+300+200"], "X11 terminal")):
             client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
             clients.append(client)
-            wait_for(name + " to be active", lambda: (kwin_windows()["windows"] and any(
-                w["pid"] == client.pid for w in kwin_windows()["windows"])), 20)
-            # The window is there; the bridge reports it and its activation right after.
-            time.sleep(0.5)
+            def active():
+                desktop = kwin_windows()
+                return any(w["pid"] == client.pid and w["caption"] == desktop["active"]
+                           for w in desktop["windows"])
+
+            wait_for(name + " to be active", active, 20)
             expect_cycle(client.pid, name, screen_w)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QTimer>
 #include <nlohmann/json.hpp>
 
 #include "backends/bridge/BridgeSession.h"
@@ -26,6 +25,17 @@ json window(const std::string& id, int pid, json frame, const std::string& kind 
         {"kind", kind},  {"minimized", false}, {"title", id},
         {"frame", frame}};
 }
+
+// What the bridge does while a port waits for it: the test's script, played at once.
+struct ScriptedWait : BridgeWait {
+    std::function<void()> bridge;
+    int waits = 0;
+    bool waitUntil(const std::function<bool()>& done, int) override {
+        ++waits;
+        if (bridge) std::exchange(bridge, nullptr)();
+        return done();
+    }
+};
 
 // The ports over a session that a test plays the bridge's side of.
 class KWinPortsTest : public ::testing::Test {
@@ -65,7 +75,8 @@ class KWinPortsTest : public ::testing::Test {
     Platform platform;
     sim::VirtualRunLoop runLoop;
     bridge::BridgeSession session{runLoop, 1};
-    KWinWindows windows{session};
+    ScriptedWait wait;
+    KWinWindows windows{session, wait};
     std::vector<json> commands;
 };
 
@@ -119,13 +130,13 @@ TEST_F(KWinPortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
     auto ref = *windows.windowAt({700, 500});
     poll();
     // The bridge answers on the bus while the call waits.
-    QTimer::singleShot(20, [this] {
+    wait.bridge = [this] {
         ASSERT_EQ(commands.size(), 1u);
         EXPECT_EQ(commands[0]["cmd"], "setFrame");
         EXPECT_EQ(commands[0]["frame"], rect(0, 30, 720, 870));
         send("result",
              {{"id", commands[0]["id"]}, {"status", "settled"}, {"frame", rect(0, 30, 714, 868)}});
-    });
+    };
     EXPECT_EQ(windows.setFrame(ref, {0, 30, 720, 870}), (Rect{0, 30, 714, 868}));
 
     // No answer: after the wait, what the mirror knows.
@@ -133,10 +144,16 @@ TEST_F(KWinPortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
     EXPECT_EQ(windows.setFrame(ref, {1, 2, 3, 4}), (Rect{0, 0, 800, 600}));
     // A window that went meanwhile.
     poll();
-    QTimer::singleShot(5, [this] {
+    wait.bridge = [this] {
         send("result", {{"id", commands.back()["id"]}, {"status", "noWindow"}});
-    });
+    };
     EXPECT_FALSE(windows.setFrame(ref, {1, 2, 3, 4}));
+    EXPECT_EQ(wait.waits, 3);
+    // A restarted bridge has not said hello to this session: nothing to wait for.
+    bridge::BridgeSession fresh(runLoop, 1);
+    KWinWindows unconnected(fresh, wait);
+    EXPECT_FALSE(unconnected.setFrame(ref, {1, 2, 3, 4}));
+    EXPECT_EQ(wait.waits, 3);
 }
 
 TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
@@ -162,8 +179,16 @@ TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
 }
 
 TEST_F(KWinPortsTest, ScreensAndApplicationsFollowTheBridge) {
-    KWinScreens screens(session);
+    KWinScreens screens(session, wait);
     ASSERT_EQ(screens.screens().size(), 1u);
+    poll();
+    wait.bridge = [this] {
+        send("result", {{"id", commands.back()["id"]},
+                        {"status", "done"},
+                        {"pointer", {{"x", 640}, {"y", 480}}}});
+    };
+    EXPECT_EQ(screens.pointerLocation(), (Point{640, 480}));
+    commands.clear();
     EXPECT_EQ(screens.screens()[0].visibleFrame, (Rect{0, 30, 1440, 870}));
     int changes = 0;
     auto watching = screens.onScreensChanged([&] { ++changes; });
