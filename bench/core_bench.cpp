@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "backends/sim/SimDesktop.h"
+#include "base/ZoneID.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
-#include "geometry/ZoneID.h"
 #include "input/ZonePickerController.h"
 #include "settings/AppSettings.h"
 #include "window/WindowHandle.h"

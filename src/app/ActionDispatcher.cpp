@@ -3,13 +3,13 @@
 #include <optional>
 
 #include "app/Components.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
 #include "input/ZonePickerController.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

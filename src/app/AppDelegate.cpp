@@ -4,14 +4,13 @@
 #include <cctype>
 #include <utility>
 
-#include "app/NotificationCenter.h"
 #include "app/ProcessEntry.h"
 #include "app/TrayController.h"
 #include "app/ZonePreviewCommand.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/PlacementRuleManager.h"
 #include "arrange/WorkspaceManager.h"
 #include "assist/SnapAssistController.h"
+#include "base/NotificationCenter.h"
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "diagnostics/CrashReporter.h"
@@ -25,6 +24,7 @@
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
 #include "ui/SettingsWindowController.h"

@@ -8,8 +8,8 @@
 #include "app/ActionDispatcher.h"
 #include "app/Components.h"
 #include "base/Subscription.h"
-#include "input/KeyCombo.h"
 #include "port/RunLoop.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 

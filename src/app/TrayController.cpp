@@ -1,11 +1,11 @@
 #include "app/TrayController.h"
 
-#include "arrange/CustomLayout.h"
-#include "arrange/Workspace.h"
 #include "geometry/SnapAction.h"
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
+#include "settings/Workspace.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "base/Signal.h"
-#include "geometry/ZoneID.h"
-#include "input/KeyCombo.h"
+#include "base/ZoneID.h"
 #include "port/Surfaces.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 

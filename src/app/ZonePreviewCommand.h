@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "port/RunLoop.h"
 
 namespace kelvra {

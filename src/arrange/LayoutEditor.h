@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "arrange/CustomLayout.h"
 #include "base/Rect.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra {
 

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "arrange/CustomLayout.h"
 #include "arrange/SettleCheck.h"
 #include "engine/SnapEngine.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "arrange/PlacementRule.h"
 #include "base/Subscription.h"
 #include "geometry/ScreenInfo.h"
 #include "port/Applications.h"
+#include "settings/PlacementRule.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "arrange/Workspace.h"
 #include "geometry/ScreenInfo.h"
 #include "port/RunLoop.h"
+#include "settings/Workspace.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

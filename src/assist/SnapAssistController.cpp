@@ -6,7 +6,7 @@
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra {
 

@@ -9,8 +9,8 @@
 
 #include "base/Rect.h"
 #include "base/Signal.h"
+#include "base/ZoneID.h"
 #include "geometry/ScreenInfo.h"
-#include "geometry/ZoneID.h"
 #include "port/Surfaces.h"
 #include "ui/Animator.h"
 #include "window/WindowHandle.h"

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-#include "arrange/CustomLayout.h"
 #include "geometry/TopEdgeAction.h"
-#include "input/KeyCombo.h"
+#include "settings/CustomLayout.h"
 #include "settings/ExcludedApp.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "base/Rect.h"
+#include "base/ZoneID.h"
 #include "geometry/ScreenInfo.h"
-#include "geometry/ZoneID.h"
 #include "input/SnapSettler.h"
 #include "port/MouseEvents.h"
 #include "window/WindowHandle.h"

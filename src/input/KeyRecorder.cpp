@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "app/NotificationCenter.h"
-#include "input/KeyCombo.h"
+#include "base/NotificationCenter.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 

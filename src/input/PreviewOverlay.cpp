@@ -2,7 +2,7 @@
 
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra {
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "base/Signal.h"
-#include "input/KeyCombo.h"
 #include "input/TakenShortcutsAlert.h"
 #include "port/HotKeys.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "base/Rect.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "port/RunLoop.h"
 #include "window/WindowHandle.h"
 

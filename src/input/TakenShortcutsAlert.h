@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "input/KeyCombo.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 

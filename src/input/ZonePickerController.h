@@ -7,7 +7,7 @@
 
 #include "base/Rect.h"
 #include "base/Signal.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "port/Screens.h"
 #include "port/Surfaces.h"
 #include "ui/Animator.h"

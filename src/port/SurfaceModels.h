@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "port/SettingsPage.h"
 #include "port/Windows.h"
 

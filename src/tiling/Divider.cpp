@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "port/Platform.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra {
 

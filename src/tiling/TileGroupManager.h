@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/Subscription.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "port/RunLoop.h"
 #include "port/Windows.h"
 #include "tiling/Divider.h"

@@ -1,10 +1,11 @@
 #include "ui/OnboardingController.h"
 
 #include "geometry/SnapAction.h"
-#include "input/KeyCombo.h"
+#include "l10n/DisplayNames.h"
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/KeyCombo.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "geometry/SnapAction.h"
+#include "l10n/DisplayNames.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsRows.h"
 #include "ui/SettingsViewModel.h"

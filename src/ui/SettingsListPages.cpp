@@ -3,7 +3,8 @@
 
 #include "arrange/Trimmed.h"
 #include "arrange/WorkspaceManager.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
+#include "l10n/DisplayNames.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsRows.h"
 #include "ui/SettingsViewModel.h"

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "arrange/LayoutEditor.h"
-#include "arrange/PlacementRule.h"
-#include "arrange/Workspace.h"
 #include "base/Signal.h"
-#include "input/KeyCombo.h"
 #include "input/KeyRecorder.h"
 #include "port/SettingsPage.h"
+#include "settings/KeyCombo.h"
+#include "settings/PlacementRule.h"
+#include "settings/Workspace.h"
 #include "ui/SettingsTab.h"
 #include "ui/StepperPill.h"
 

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "base/Published.h"
-#include "input/KeyCombo.h"
 #include "port/Surfaces.h"
+#include "settings/KeyCombo.h"
 #include "ui/SettingsTab.h"
 #include "ui/SettingsViewModel.h"
 

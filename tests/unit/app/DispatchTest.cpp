@@ -1,9 +1,9 @@
 #include "DelegateFixture.h"
 #include "app/TrayController.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
 #include "engine/SnapEngine.h"
 #include "input/ZonePickerController.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra::test {
 namespace {

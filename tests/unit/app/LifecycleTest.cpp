@@ -1,10 +1,10 @@
 #include <algorithm>
 
 #include "DelegateFixture.h"
-#include "app/NotificationCenter.h"
 #include "app/TrayController.h"
 #include "arrange/PlacementRuleManager.h"
 #include "assist/SnapAssistController.h"
+#include "base/NotificationCenter.h"
 #include "diagnostics/UpdaterController.h"
 #include "input/DragMonitor.h"
 #include "input/KeyRecorder.h"

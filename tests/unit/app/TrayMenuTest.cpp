@@ -1,7 +1,7 @@
 #include "DelegateFixture.h"
 #include "app/TrayController.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra::test {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "assist/SnapAssistController.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "l10n/L10n.h"
 #include "unit/EngineDesktop.h"
 

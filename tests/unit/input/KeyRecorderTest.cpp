@@ -4,13 +4,13 @@
 #include <memory>
 #include <set>
 
-#include "app/NotificationCenter.h"
 #include "backends/sim/SimDesktop.h"
 #include "backends/sim/UsKeyboardLayout.h"
-#include "input/KeyCombo.h"
+#include "base/NotificationCenter.h"
 #include "input/KeyRecorder.h"
 #include "input/ShortcutManager.h"
 #include "settings/AppSettings.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 namespace {

@@ -6,8 +6,8 @@
 #include "backends/sim/SimDesktop.h"
 #include "input/PreviewOverlay.h"
 #include "settings/AppSettings.h"
+#include "style/Theme.h"
 #include "ui/Animator.h"
-#include "ui/Theme.h"
 
 namespace kelvra::test {
 namespace {

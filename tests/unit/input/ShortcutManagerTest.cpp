@@ -3,9 +3,9 @@
 #include <memory>
 
 #include "backends/sim/SimDesktop.h"
-#include "input/KeyCombo.h"
 #include "input/ShortcutManager.h"
 #include "l10n/L10n.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 namespace {

@@ -8,7 +8,7 @@
 #include "input/ZonePickerController.h"
 #include "l10n/L10n.h"
 #include "settings/AppSettings.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::test {
 namespace {

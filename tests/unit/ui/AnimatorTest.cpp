@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "backends/sim/SimDesktop.h"
+#include "style/Theme.h"
 #include "ui/Animator.h"
-#include "ui/Theme.h"
 
 namespace kelvra::test {
 namespace {

@@ -9,12 +9,12 @@
 #include <cstdio>
 #include <string>
 
-#include "arrange/CustomLayout.h"
 #include "backends/qt/views/OnboardingWindow.h"
 #include "backends/qt/views/SettingsWindow.h"
 #include "backends/sim/SimDesktop.h"
 #include "l10n/L10n.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 #include "ui/OnboardingController.h"
 #include "ui/SettingsWindowController.h"
 

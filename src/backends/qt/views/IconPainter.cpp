@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::views {
 

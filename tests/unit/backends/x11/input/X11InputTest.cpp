@@ -19,8 +19,8 @@
 #include "backends/x11/X11HotKeys.h"
 #include "backends/x11/X11KeyboardLayout.h"
 #include "backends/x11/X11MouseEvents.h"
-#include "input/KeyCombo.h"
 #include "port/Platform.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra::x11 {
 namespace {

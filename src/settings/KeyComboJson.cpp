@@ -1,7 +1,7 @@
 #include <nlohmann/json.hpp>
 
-#include "input/KeyCombo.h"
 #include "settings/JsonMembers.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 

@@ -1,7 +1,7 @@
-#include "input/KeyCombo.h"
+#include "settings/KeyCombo.h"
 
-#include "input/Utf8Case.h"
 #include "port/Platform.h"
+#include "settings/Utf8Case.h"
 
 namespace kelvra {
 

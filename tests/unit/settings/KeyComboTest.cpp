@@ -4,7 +4,7 @@
 #include <string>
 
 #include "backends/sim/SimDesktop.h"
-#include "input/KeyCombo.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 namespace {
