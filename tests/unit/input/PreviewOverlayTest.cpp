@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "backends/sim/SimDesktop.h"
+#include "base/Animator.h"
 #include "input/PreviewOverlay.h"
 #include "settings/AppSettings.h"
-#include "ui/Animator.h"
 #include "ui/Theme.h"
 
 namespace kelvra::test {
