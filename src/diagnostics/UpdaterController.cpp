@@ -31,6 +31,11 @@ bool isHttps(const std::string& url) {
     return url.rfind("https://", 0) == 0 && url.size() > 8;
 }
 
+// Why a request brought no answer: the status it got, or the transport's error.
+std::string why(const port::HttpResponse& response) {
+    return response.answered() ? "status " + std::to_string(response.status) : response.error;
+}
+
 }  // namespace
 
 UpdaterEnvironment UpdaterEnvironment::current() {
@@ -129,16 +134,11 @@ void UpdaterController::check(bool manual) {
     request.maxResponseBytes = size_t{4} << 20;
     platform().http->send(
         std::move(request), lifetime_.guard([this, manual](port::HttpResponse response) {
-            UpdaterController& u = *this;
             if (response.status != 200) {
-                u.setState(State::failed,
-                           "cannot read the update feed (" +
-                               (response.answered() ? "status " + std::to_string(response.status)
-                                                    : response.error) +
-                               ")");
+                setState(State::failed, "cannot read the update feed (" + why(response) + ")");
                 return;
             }
-            u.checked(response.body, manual);
+            checked(response.body, manual);
         }));
 }
 
@@ -249,16 +249,11 @@ void UpdaterController::install() {
         onStateChanged.emit();
     });
     platform().http->send(std::move(request), lifetime_.guard([this](port::HttpResponse response) {
-        UpdaterController& u = *this;
         if (response.status != 200) {
-            u.setState(State::failed,
-                       "the update could not be downloaded (" +
-                           (response.answered() ? "status " + std::to_string(response.status)
-                                                : response.error) +
-                           ")");
+            setState(State::failed, "the update could not be downloaded (" + why(response) + ")");
             return;
         }
-        u.downloaded(response.body);
+        downloaded(response.body);
     }));
 }
 
