@@ -68,15 +68,11 @@ const std::vector<std::pair<std::string, std::string>>& conflictingManagers() {
 AppDelegate::AppDelegate()
     : settings_(AppSettings::shared()),
       components_(std::make_unique<Components>(settings_)),
-      dispatcher_(std::make_unique<ActionDispatcher>(*components_)),
-      self_(std::make_shared<AppDelegate*>(this)) {}
+      dispatcher_(std::make_unique<ActionDispatcher>(*components_)) {}
 
 AppDelegate::~AppDelegate() {
-    self_.reset();
+    lifetime_.end();
     cancellables_.clear();
-    auto& loop = *platform().runLoop;
-    if (permissionTimer_) loop.cancelTimer(*permissionTimer_);
-    if (shortcutDebounceTimer_) loop.cancelTimer(*shortcutDebounceTimer_);
 }
 
 // ---- start-up and termination
@@ -101,13 +97,9 @@ void AppDelegate::start() {
     CloudAccount::shared().start();
     CloudSync::shared().start();
 
-    std::weak_ptr<AppDelegate*> weak = self_;
-    permissionTimer_ = platform().runLoop->scheduleTimer(permissionPollInterval, true, [weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        AppDelegate& d = **self;
-        d.components().trayController().refreshIcon();
-        if (trusted() && !d.coreStarted_) d.startCore();
+    permissionTimer_.every(*platform().runLoop, permissionPollInterval, [this] {
+        components().trayController().refreshIcon();
+        if (trusted() && !coreStarted_) startCore();
     });
 }
 
@@ -149,27 +141,17 @@ void AppDelegate::handleShortcut(const std::string& name) {
 
 // The hot keys follow the shortcut table 200 ms after its last change.
 void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
-    auto& loop = *platform().runLoop;
-    if (shortcutDebounceTimer_) loop.cancelTimer(*shortcutDebounceTimer_);
-    std::weak_ptr<AppDelegate*> weak = self_;
-    shortcutDebounceTimer_ = loop.scheduleTimer(shortcutDebounce, false, [weak, table] {
-        auto self = weak.lock();
-        if (!self) return;
-        AppDelegate& d = **self;
-        d.shortcutDebounceTimer_.reset();
+    shortcutDebounceTimer_.once(*platform().runLoop, shortcutDebounce, [this, table] {
         // During a recording the hot keys stay off; its end registers the table.
-        if (d.coreStarted_ && !d.recording_)
-            d.components().shortcutManager().registerShortcuts(table);
+        if (coreStarted_ && !recording_) components().shortcutManager().registerShortcuts(table);
     });
 }
 
 void AppDelegate::wire() {
-    std::weak_ptr<AppDelegate*> weak = self_;
     // Runs `body` with the delegate if it still exists.
-    auto withSelf = [weak](auto body) {
-        return [weak, body](auto&&... args) {
-            if (auto self = weak.lock()) body(**self, std::forward<decltype(args)>(args)...);
-        };
+    auto withSelf = [this](auto body) {
+        return lifetime_.guard(
+            [this, body](auto&&... args) { body(*this, std::forward<decltype(args)>(args)...); });
     };
     auto& c = *components_;
     auto keep = [this](Subscription s) { cancellables_.push_back(std::move(s)); };
@@ -239,10 +221,7 @@ void AppDelegate::wire() {
                                 // keys in the middle of it: the end of the recording registers the
                                 // table anyway.
                                 d.recording_ = true;
-                                if (auto timer =
-                                        std::exchange(d.shortcutDebounceTimer_, std::nullopt)) {
-                                    platform().runLoop->cancelTimer(*timer);
-                                }
+                                d.shortcutDebounceTimer_.cancel();
                                 d.components().shortcutManager().unregisterAll();
                             })));
     keep(center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {

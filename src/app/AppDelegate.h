@@ -7,8 +7,9 @@
 
 #include "app/ActionDispatcher.h"
 #include "app/Components.h"
+#include "base/LifetimeGuard.h"
 #include "base/Subscription.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
 #include "settings/KeyCombo.h"
 
 namespace kelvra {
@@ -69,12 +70,12 @@ class AppDelegate {
     std::unique_ptr<ActionDispatcher> dispatcher_;
     std::unique_ptr<ZonePreviewCommand> zonePreviewCommand_;
     bool coreStarted_ = false;
-    std::optional<port::TimerId> permissionTimer_;
-    std::optional<port::TimerId> shortcutDebounceTimer_;
+    Timer permissionTimer_;
+    Timer shortcutDebounceTimer_;
     bool recording_ = false;  // a shortcut is being recorded: hot keys stay off
     std::vector<Subscription> cancellables_;
     // Callbacks hold this weakly: they do nothing once the delegate is gone.
-    std::shared_ptr<AppDelegate*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

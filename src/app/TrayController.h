@@ -1,9 +1,12 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Action.h"
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
 #include "base/ZoneID.h"
 #include "port/Surfaces.h"
@@ -41,8 +44,10 @@ class TrayController {
     void setUpdateStatus(bool updaterExists, std::string status);
 
     port::TrayModel model() const;
-    // A menu item's id, as the tray reports it when the user chooses the item.
+    // A menu item's id, as the tray reports it when the user chooses the item: the
+    // action the last menu offered under that id, if any.
     void choose(const std::string& id);
+    void choose(const Action& action);
 
     Signal<ZoneID> onZoneSelected;
     Signal<> onShowZonePicker;
@@ -59,9 +64,12 @@ class TrayController {
   private:
     enum class Attention { none, permission, windowManager, settingsNotSaved, shortcuts };
     Attention attention() const;
+    // A menu item standing for the action, which the menu then offers under its id.
+    port::MenuItem offer(const Action& action, std::string title) const;
     port::MenuItem zoneItem(ZoneID zone) const;
     std::vector<port::MenuItem> menu(Attention attention) const;
     void scheduleRefresh();
+    void run(Command command);
 
     AppSettings& settings_;
     std::unique_ptr<port::Surface> surface_;
@@ -70,9 +78,10 @@ class TrayController {
     bool settingsNotSaved_ = false;
     bool updater_ = false;
     std::string updateStatus_;
+    mutable std::map<std::string, Action> offered_;  // by item id, as the last menu built
     bool refreshPosted_ = false;
     std::vector<Subscription> subscriptions_;
-    std::shared_ptr<TrayController*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

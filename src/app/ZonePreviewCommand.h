@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "base/Timer.h"
 #include "base/ZoneID.h"
-#include "port/RunLoop.h"
 
 namespace kelvra {
 
@@ -35,7 +35,7 @@ class ZonePreviewCommand {
   private:
     AppSettings& settings_;
     PreviewOverlay& overlay_;
-    std::optional<port::TimerId> hideTimer_;
+    Timer hideTimer_;
 };
 
 }  // namespace kelvra

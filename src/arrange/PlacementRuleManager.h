@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
+#include "settings/PlacementRule.h"
 #include "base/Subscription.h"
 #include "geometry/ScreenInfo.h"
 #include "port/Applications.h"
@@ -69,7 +71,7 @@ class PlacementRuleManager {
     Subscription launchObserver_, terminateObserver_, rulesObserver_;
     std::map<int32_t, Subscription> windowObservers_;
     std::map<port::WindowRef, int32_t> placed_;  // with their process
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

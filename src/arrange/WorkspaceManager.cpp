@@ -27,7 +27,7 @@ WorkspaceManager::WorkspaceManager(AppSettings& settings, SnapEngine& engine)
     : settings_(settings), engine_(engine) {}
 
 WorkspaceManager::~WorkspaceManager() {
-    *alive_ = false;
+    lifetime_.end();
     stopPolling();
 }
 
@@ -68,15 +68,14 @@ void WorkspaceManager::place(const WindowHandle& window, const WorkspaceItem& it
                              std::vector<WindowHandle>& used) {
     used.push_back(window);
     auto screen = WorkspaceCapture::screenFor(item, screens);
-    std::weak_ptr<bool> alive = alive_;
     if (item.zone && screen) {
         engine_.snap(window, *item.zone, *screen);
         if (auto placed = window.frame()) {
-            SettleCheck::schedule(window, *placed,
-                                  [this, alive, window, zone = *item.zone, screen = *screen] {
-                                      if (auto a = alive.lock(); a && *a)
-                                          engine_.snap(window, zone, screen);
-                                  });
+            SettleCheck::schedule(
+                window, *placed,
+                lifetime_.guard([this, window, zone = *item.zone, screen = *screen] {
+                    engine_.snap(window, zone, screen);
+                }));
         }
         return;
     }
@@ -111,10 +110,7 @@ void WorkspaceManager::restore(const Workspace& workspace) {
     restoreScreens_ = std::move(screens);
     restoreDeadline_ = platform().runLoop->now() + pollLimit;
     stopPolling();
-    std::weak_ptr<bool> alive = alive_;
-    restorePoller_ = platform().runLoop->scheduleTimer(pollInterval, true, [this, alive] {
-        if (auto a = alive.lock(); a && *a) pollPending();
-    });
+    restorePoller_.every(*platform().runLoop, pollInterval, [this] { pollPending(); });
 }
 
 void WorkspaceManager::launchApps(const std::vector<WorkspaceItem>& items) {
@@ -153,8 +149,7 @@ void WorkspaceManager::pollPending() {
 }
 
 void WorkspaceManager::stopPolling() {
-    if (restorePoller_) platform().runLoop->cancelTimer(*restorePoller_);
-    restorePoller_.reset();
+    restorePoller_.cancel();
 }
 
 void WorkspaceManager::reportUnplaced(const std::vector<WorkspaceItem>& items) {

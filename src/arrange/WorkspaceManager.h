@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
+#include "base/Timer.h"
 #include "geometry/ScreenInfo.h"
-#include "port/RunLoop.h"
 #include "settings/Workspace.h"
 #include "window/WindowHandle.h"
 
@@ -59,10 +60,10 @@ class WorkspaceManager {
     std::vector<WindowHandle> pendingUsed_;
     std::vector<ScreenInfo> restoreScreens_;
     std::optional<double> restoreDeadline_;
-    std::optional<port::TimerId> restorePoller_;
+    Timer restorePoller_;
     std::vector<WorkspaceItem> lastUnplaced_;
     std::optional<Workspace> lastRestored_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

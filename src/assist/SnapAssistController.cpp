@@ -21,7 +21,7 @@ double area(const Rect& r) {
 }  // namespace
 
 SnapAssistController::SnapAssistController(AppSettings& settings, SnapEngine& engine)
-    : settings_(settings), engine_(engine) {}
+    : settings_(settings), engine_(engine), animator_(*platform().runLoop) {}
 
 SnapAssistController::~SnapAssistController() = default;
 

@@ -7,12 +7,12 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/Animator.h"
 #include "base/Rect.h"
 #include "base/Signal.h"
 #include "base/ZoneID.h"
 #include "geometry/ScreenInfo.h"
 #include "port/Surfaces.h"
-#include "ui/Animator.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

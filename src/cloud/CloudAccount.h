@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
 
 namespace kelvra {
@@ -75,7 +76,7 @@ class CloudAccount {
     std::optional<std::string> pendingVerifier_;
     std::optional<std::string> pendingState_;
     // Answers arriving after this object is gone find it expired.
-    std::shared_ptr<CloudAccount*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -5,9 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
 #include "base/Subscription.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
 
 namespace kelvra {
 
@@ -66,10 +67,10 @@ class CloudSync {
     CloudAccount& account_;
     bool started_ = false;
     bool isApplyingRemote_ = false;
-    std::optional<port::TimerId> pushWork_;
+    Timer pushWork_;
     Subscription settingsChanges_;
     Subscription accountChanges_;
-    std::shared_ptr<CloudSync*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -27,6 +27,11 @@ bool isHttps(const std::string& url) {
     return url.rfind("https://", 0) == 0 && url.size() > 8;
 }
 
+// Why a request brought no answer: the status it got, or the transport's error.
+std::string why(const port::HttpResponse& response) {
+    return response.answered() ? "status " + std::to_string(response.status) : response.error;
+}
+
 }  // namespace
 
 UpdaterEnvironment UpdaterEnvironment::current() {
@@ -71,13 +76,11 @@ std::string UpdaterController::relaunchPath() {
 }
 
 UpdaterController::UpdaterController(UpdaterEnvironment environment)
-    : environment_(std::move(environment)), self_(std::make_shared<UpdaterController*>(this)) {
+    : environment_(std::move(environment)) {
     scheduleCheck(firstCheckDelay);
 }
 
-UpdaterController::~UpdaterController() {
-    if (timer_) platform().runLoop->cancelTimer(timer_);
-}
+UpdaterController::~UpdaterController() = default;
 
 bool UpdaterController::automaticallyChecksForUpdates() const {
     auto stored = platform().defaults->object(automaticChecksKey);
@@ -92,14 +95,9 @@ void UpdaterController::setAutomaticallyChecksForUpdates(bool on) {
 }
 
 void UpdaterController::scheduleCheck(double delay) {
-    std::weak_ptr<UpdaterController*> weak = self_;
-    timer_ = platform().runLoop->scheduleTimer(delay, false, [weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        UpdaterController& u = **self;
-        u.timer_ = 0;
-        if (u.automaticallyChecksForUpdates()) u.check(false);
-        u.scheduleCheck(checkInterval);
+    timer_.once(*platform().runLoop, delay, [this] {
+        if (automaticallyChecksForUpdates()) check(false);
+        scheduleCheck(checkInterval);
     });
 }
 
@@ -132,21 +130,14 @@ void UpdaterController::check(bool manual) {
     port::HttpRequest request;
     request.url = environment_.feedURL;
     request.maxResponseBytes = size_t{4} << 20;
-    std::weak_ptr<UpdaterController*> weak = self_;
-    platform().http->send(std::move(request), [weak, manual](port::HttpResponse response) {
-        auto self = weak.lock();
-        if (!self) return;
-        UpdaterController& u = **self;
-        if (response.status != 200) {
-            u.setState(State::failed,
-                       "cannot read the update feed (" +
-                           (response.answered() ? "status " + std::to_string(response.status)
-                                                : response.error) +
-                           ")");
-            return;
-        }
-        u.checked(response.body, manual);
-    });
+    platform().http->send(
+        std::move(request), lifetime_.guard([this, manual](port::HttpResponse response) {
+            if (response.status != 200) {
+                setState(State::failed, "cannot read the update feed (" + why(response) + ")");
+                return;
+            }
+            checked(response.body, manual);
+        }));
 }
 
 void UpdaterController::checked(const std::string& feed, bool manual) {
@@ -249,28 +240,19 @@ void UpdaterController::install() {
     request.timeoutSeconds = 600;
     // One byte more than announced, so that a longer file is seen as one.
     request.maxResponseBytes = static_cast<size_t>(update_->length) + 1;
-    std::weak_ptr<UpdaterController*> weak = self_;
     uint64_t length = update_->length;
-    request.progress = [weak, length](uint64_t received, uint64_t) {
-        auto self = weak.lock();
-        if (!self || length == 0) return;
-        (*self)->progress_ = std::min(1.0, static_cast<double>(received) / length);
-        (*self)->onStateChanged.emit();
-    };
-    platform().http->send(std::move(request), [weak](port::HttpResponse response) {
-        auto self = weak.lock();
-        if (!self) return;
-        UpdaterController& u = **self;
+    request.progress = lifetime_.guard([this, length](uint64_t received, uint64_t) {
+        if (length == 0) return;
+        progress_ = std::min(1.0, static_cast<double>(received) / length);
+        onStateChanged.emit();
+    });
+    platform().http->send(std::move(request), lifetime_.guard([this](port::HttpResponse response) {
         if (response.status != 200) {
-            u.setState(State::failed,
-                       "the update could not be downloaded (" +
-                           (response.answered() ? "status " + std::to_string(response.status)
-                                                : response.error) +
-                           ")");
+            setState(State::failed, "the update could not be downloaded (" + why(response) + ")");
             return;
         }
-        u.downloaded(response.body);
-    });
+        downloaded(response.body);
+    }));
 }
 
 void UpdaterController::downloaded(const std::string& body) {

@@ -4,9 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
+#include "base/Timer.h"
 #include "diagnostics/UpdateFeed.h"
-#include "port/RunLoop.h"
 
 namespace kelvra {
 
@@ -89,8 +90,8 @@ class UpdaterController {
     std::string offeredVersion_;
     double progress_ = 0;
     std::string failure_;
-    port::TimerId timer_ = 0;
-    std::shared_ptr<UpdaterController*> self_;
+    Timer timer_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -14,10 +14,10 @@ constexpr uint16_t deleteKeyCode = 51;
 constexpr uint16_t escapeKeyCode = 53;
 }  // namespace
 
-KeyRecorder::KeyRecorder() : self_(std::make_shared<KeyRecorder*>(this)) {}
+KeyRecorder::KeyRecorder() = default;
 
 KeyRecorder::~KeyRecorder() {
-    self_.reset();
+    lifetime_.end();
     // Ending here still posts the end, so the hot keys that were taken away for the
     // recording come back even when the list that owned the recorder closes mid-way.
     if (monitor_ || recording()) stop();
@@ -28,13 +28,11 @@ void KeyRecorder::start(const std::string& action, AppSettings& settings) {
     recording.set(action);
     NotificationCenter::shared().post(beganNotification);
 
-    std::weak_ptr<KeyRecorder*> weak = self_;
     AppSettings* store = &settings;
+    // Once the recorder is gone the key passes on (the guard answers false).
     monitor_ = platform().keyMonitor->addLocalKeyDownMonitor(
-        [weak, store](const port::KeyEvent& event) -> bool {
-            auto self = weak.lock();
-            if (!self) return false;
-            KeyRecorder& recorder = **self;
+        lifetime_.guard([this, store](const port::KeyEvent& event) -> bool {
+            KeyRecorder& recorder = *this;
             if (!recorder.recording()) return false;
             const std::string action = *recorder.recording();
 
@@ -58,7 +56,7 @@ void KeyRecorder::start(const std::string& action, AppSettings& settings) {
             store->shortcuts.set(std::move(table));
             recorder.stop();
             return true;
-        });
+        }));
 }
 
 void KeyRecorder::stop() {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
 #include "port/KeyMonitor.h"
 
@@ -27,7 +28,7 @@ class KeyRecorder {
 
   private:
     std::optional<port::KeyMonitorId> monitor_;
-    std::shared_ptr<KeyRecorder*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -6,7 +6,8 @@
 
 namespace kelvra {
 
-PreviewOverlay::PreviewOverlay(AppSettings& settings) : settings_(settings) {}
+PreviewOverlay::PreviewOverlay(AppSettings& settings)
+    : settings_(settings), animator_(*platform().runLoop) {}
 
 PreviewOverlay::~PreviewOverlay() = default;
 

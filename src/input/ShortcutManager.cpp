@@ -8,11 +8,11 @@
 
 namespace kelvra {
 
-ShortcutManager::ShortcutManager() : self_(std::make_shared<ShortcutManager*>(this)) {}
+ShortcutManager::ShortcutManager() = default;
 
 ShortcutManager::~ShortcutManager() {
     // Queued deliveries and later key presses find the manager gone.
-    self_.reset();
+    lifetime_.end();
     // System-wide grabs must not outlive their owner.
     if (!hotKeyRefs_.empty()) unregisterAll();
 }
@@ -21,11 +21,9 @@ void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     unregisterAll();
     auto& hotKeys = *platform().hotKeys;
     if (!handlerInstalled_) {
-        std::weak_ptr<ShortcutManager*> weak = self_;
         // The signature is not compared: the handler only ever sees our own hot keys.
-        hotKeys.installHandler([weak](uint32_t /*signature*/, uint32_t id) {
-            if (auto self = weak.lock()) (*self)->handle(id);
-        });
+        hotKeys.installHandler(
+            lifetime_.guard([this](uint32_t /*signature*/, uint32_t id) { handle(id); }));
         handlerInstalled_ = true;
     }
     // A backend may let one client grab the same combination twice; the first name
@@ -65,13 +63,8 @@ void ShortcutManager::unregisterAll() {
 void ShortcutManager::handle(uint32_t id) {
     auto it = idToAction_.find(id);
     if (it == idToAction_.end()) return;
-    std::weak_ptr<ShortcutManager*> weak = self_;
     // Never deliver from inside the key handler: the action may re-register hot keys.
-    platform().runLoop->post([weak, name = it->second] {
-        auto self = weak.lock();
-        if (!self) return;
-        (*self)->onAction.emit(name);
-    });
+    platform().runLoop->post(lifetime_.guard([this, name = it->second] { onAction.emit(name); }));
 }
 
 }  // namespace kelvra

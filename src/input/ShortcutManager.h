@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
 #include "input/TakenShortcutsAlert.h"
 #include "port/HotKeys.h"
@@ -43,7 +44,7 @@ class ShortcutManager {
     TakenShortcutsAlert takenAlert_;
     std::vector<port::HotKeyRef> hotKeyRefs_;
     std::map<uint32_t, std::string> idToAction_;
-    std::shared_ptr<ShortcutManager*> self_;  // weak handle for queued deliveries
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

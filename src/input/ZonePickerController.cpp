@@ -63,7 +63,7 @@ std::vector<ZonePickerController::Zone> ZonePickerController::zones() {
     };
 }
 
-ZonePickerController::ZonePickerController() = default;
+ZonePickerController::ZonePickerController() : animator_(*platform().runLoop) {}
 
 ZonePickerController::~ZonePickerController() = default;
 

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "base/Animator.h"
 #include "base/Rect.h"
 #include "base/Signal.h"
 #include "base/ZoneID.h"
 #include "port/Screens.h"
 #include "port/Surfaces.h"
-#include "ui/Animator.h"
 
 namespace kelvra {
 

@@ -120,23 +120,29 @@ void AppSettings::load() {
     loading_ = true;
     // Nothing is validated or clamped: a stored value outside the range the
     // settings window offers is used as it stands.
-    launchAtLogin.setQuietly(readBool(d, "launchAtLogin", false));
-    showMenuBarIcon.setQuietly(readBool(d, "showMenuBarIcon", true));
-    crashReportingEnabled.setQuietly(readBool(d, "crashReportingEnabled", true));
+    launchAtLogin.setQuietly(readBool(d, "launchAtLogin", settingDefaults::launchAtLogin));
+    showMenuBarIcon.setQuietly(readBool(d, "showMenuBarIcon", settingDefaults::showMenuBarIcon));
+    crashReportingEnabled.setQuietly(
+        readBool(d, "crashReportingEnabled", settingDefaults::crashReportingEnabled));
     languageCode.setQuietly(readString(d, "languageCode"));
-    dragSnapEnabled.setQuietly(readBool(d, "dragSnapEnabled", true));
-    cornerQuarterPriority.setQuietly(readBool(d, "cornerQuarterPriority", true));
-    snapAssistEnabled.setQuietly(readBool(d, "snapAssistEnabled", true));
+    dragSnapEnabled.setQuietly(readBool(d, "dragSnapEnabled", settingDefaults::dragSnapEnabled));
+    cornerQuarterPriority.setQuietly(
+        readBool(d, "cornerQuarterPriority", settingDefaults::cornerQuarterPriority));
+    snapAssistEnabled.setQuietly(
+        readBool(d, "snapAssistEnabled", settingDefaults::snapAssistEnabled));
     auto edge = readString(d, "topEdgeAction");
-    topEdgeAction.setQuietly(edge ? topEdgeActionFromRaw(*edge).value_or(TopEdgeAction::topHalf)
-                                  : TopEdgeAction::topHalf);
-    overlayOpacity.setQuietly(readNumber(d, "overlayOpacity", 0.18));
-    tilingEnabled.setQuietly(readBool(d, "tilingEnabled", true));
-    windowGap.setQuietly(readNumber(d, "windowGap", 8.0));
-    screenPadding.setQuietly(readNumber(d, "screenPadding", 0.0));
-    minWindowWidth.setQuietly(readNumber(d, "minWindowWidth", 400.0));
-    dividerDoubleClickReset.setQuietly(readBool(d, "dividerDoubleClickReset", true));
-    hasCompletedOnboarding.setQuietly(readBool(d, "hasCompletedOnboarding", false));
+    topEdgeAction.setQuietly(
+        edge ? topEdgeActionFromRaw(*edge).value_or(settingDefaults::topEdgeAction)
+             : settingDefaults::topEdgeAction);
+    overlayOpacity.setQuietly(readNumber(d, "overlayOpacity", settingDefaults::overlayOpacity));
+    tilingEnabled.setQuietly(readBool(d, "tilingEnabled", settingDefaults::tilingEnabled));
+    windowGap.setQuietly(readNumber(d, "windowGap", settingDefaults::windowGap));
+    screenPadding.setQuietly(readNumber(d, "screenPadding", settingDefaults::screenPadding));
+    minWindowWidth.setQuietly(readNumber(d, "minWindowWidth", settingDefaults::minWindowWidth));
+    dividerDoubleClickReset.setQuietly(
+        readBool(d, "dividerDoubleClickReset", settingDefaults::dividerDoubleClickReset));
+    hasCompletedOnboarding.setQuietly(
+        readBool(d, "hasCompletedOnboarding", settingDefaults::hasCompletedOnboarding));
     shortcuts.setQuietly(readRecords<ShortcutTable>(d, "shortcuts", KeyCombo::defaults()));
     customLayouts.setQuietly(readRecords<std::vector<CustomLayout>>(d, "customLayouts", {}));
     workspaces.setQuietly(readRecords<std::vector<Workspace>>(d, "workspaces", {}));

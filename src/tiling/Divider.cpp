@@ -7,7 +7,7 @@
 
 namespace kelvra {
 
-Divider::Divider(const SharedEdge& edge) : edge_(edge) {
+Divider::Divider(const SharedEdge& edge) : edge_(edge), animator_(*platform().runLoop) {
     model_.orientation = edge.orientation == Orientation::vertical
                              ? port::DividerOrientation::vertical
                              : port::DividerOrientation::horizontal;

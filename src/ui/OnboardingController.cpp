@@ -21,8 +21,7 @@ port::MenuItem button(std::string id, std::string title) {
 }
 }  // namespace
 
-OnboardingController::OnboardingController(AppSettings& settings)
-    : settings_(settings), self_(std::make_shared<OnboardingController*>(this)) {
+OnboardingController::OnboardingController(AppSettings& settings) : settings_(settings) {
     subscriptions_.push_back(
         L10n::shared().language.sink([this](const AppLanguage&) { refresh(); }));
     subscriptions_.push_back(settings_.crashReportingEnabled.sink([this](bool) { refresh(); }));
@@ -30,7 +29,7 @@ OnboardingController::OnboardingController(AppSettings& settings)
 
 OnboardingController::~OnboardingController() {
     stopTimer();
-    self_.reset();
+    lifetime_.end();
 }
 
 port::OnboardingModel OnboardingController::model() const {
@@ -97,14 +96,11 @@ void OnboardingController::show() {
         continueAnyway_ = false;
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
-        std::weak_ptr<OnboardingController*> weak = self_;
-        surfaceSubscriptions_.push_back(surface_->chosen.connect([weak](const std::string& id) {
-            if (auto self = weak.lock()) (*self)->choose(id);
-        }));
-        surfaceSubscriptions_.push_back(surface_->dismissed.connect([weak] {
-            // Closed, not finished: it comes back at the next launch.
-            if (auto self = weak.lock()) (*self)->stopTimer();
-        }));
+        surfaceSubscriptions_.push_back(surface_->chosen.connect(
+            lifetime_.guard([this](const std::string& id) { choose(id); })));
+        // Closed, not finished: it comes back at the next launch.
+        surfaceSubscriptions_.push_back(
+            surface_->dismissed.connect(lifetime_.guard([this] { stopTimer(); })));
     }
     if (page_ == 1) {
         checkAndAdvance();
@@ -156,16 +152,12 @@ void OnboardingController::checkAndAdvance() {
 }
 
 void OnboardingController::startTimer() {
-    if (timer_) return;
-    std::weak_ptr<OnboardingController*> weak = self_;
-    timer_ = platform().runLoop->scheduleTimer(checkInterval, true, [weak] {
-        if (auto self = weak.lock()) (*self)->checkAndAdvance();
-    });
+    if (timer_.active()) return;
+    timer_.every(*platform().runLoop, checkInterval, [this] { checkAndAdvance(); });
 }
 
 void OnboardingController::stopTimer() {
-    if (timer_) platform().runLoop->cancelTimer(*timer_);
-    timer_.reset();
+    timer_.cancel();
 }
 
 void OnboardingController::refresh() {

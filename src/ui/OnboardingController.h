@@ -4,8 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
 #include "port/Surfaces.h"
 #include "ui/SessionCheck.h"
 
@@ -48,10 +49,10 @@ class OnboardingController {
     int page_ = 0;
     SessionCheck check_ = SessionCheck::ready;
     bool continueAnyway_ = false;
-    std::optional<port::TimerId> timer_;
+    Timer timer_;
     std::vector<Subscription> subscriptions_;
     std::vector<Subscription> surfaceSubscriptions_;
-    std::shared_ptr<OnboardingController*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

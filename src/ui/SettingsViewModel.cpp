@@ -13,8 +13,10 @@
 
 namespace kelvra {
 
+using port::RowButton;
 using port::SettingsControl;
 using port::SettingsEdit;
+using port::SettingsGesture;
 using port::SettingsPage;
 using port::SettingsRow;
 using rows::t;
@@ -49,13 +51,13 @@ double fromSlider(const StepperPill& pill, double value) {
 
 // Applies a slider or stepper gesture to a bound number; false for other gestures.
 bool editNumber(Published<double>& field, const StepperPill& pill, const SettingsEdit& e) {
-    if (e.action == "slider") {
+    if (e.gesture == SettingsGesture::sliderMoved) {
         field.set(fromSlider(pill, e.value));
-    } else if (e.action == "minus") {
+    } else if (e.gesture == SettingsGesture::stepperMinus) {
         field.set(pill.minus(field()));
-    } else if (e.action == "plus") {
+    } else if (e.gesture == SettingsGesture::stepperPlus) {
         field.set(pill.plus(field()));
-    } else if (e.action == "reset") {
+    } else if (e.gesture == SettingsGesture::stepperReset) {
         if (auto v = pill.reset()) field.set(*v);
     } else {
         return false;
@@ -79,17 +81,17 @@ void SettingsViewModel::setTakenShortcuts(std::vector<KeyCombo> combos) {
 }
 
 const StepperPill& SettingsViewModel::overlayOpacityPill() {
-    static const StepperPill pill{0.1, 0.4, 0.01, 0.18};
+    static const StepperPill pill{0.1, 0.4, 0.01, settingDefaults::overlayOpacity};
     return pill;
 }
 
 const StepperPill& SettingsViewModel::gapPill() {
-    static const StepperPill pill{0, 32, 1, 8};
+    static const StepperPill pill{0, 32, 1, settingDefaults::windowGap};
     return pill;
 }
 
 const StepperPill& SettingsViewModel::paddingPill() {
-    static const StepperPill pill{0, 64, 1, 0};
+    static const StepperPill pill{0, 64, 1, settingDefaults::screenPadding};
     return pill;
 }
 
@@ -182,7 +184,7 @@ SettingsPage SettingsViewModel::generalPage() const {
                      updater && UpdaterController::shared().automaticallyChecksForUpdates(),
                      "gen.autoUpdateSub");
     update.enabled = UpdaterController::exists();
-    update.buttons = {{"checkNow", t("common.checkNow")}};
+    update.buttons = {{RowButton::checkNow, t("common.checkNow")}};
     p.rows.push_back(update);
 
     p.rows.push_back(rows::toggle("crashReports", "gen.crashReports",
@@ -198,14 +200,14 @@ void SettingsViewModel::editGeneral(const SettingsEdit& e) {
     } else if (e.row == "showMenuBarIcon") {
         settings_.showMenuBarIcon.set(on);
     } else if (e.row == "autoUpdate" && UpdaterController::exists()) {
-        if (e.action == "button:checkNow") {
+        if (e.pressed(RowButton::checkNow)) {
             UpdaterController::shared().checkNow();
         } else {
             UpdaterController::shared().setAutomaticallyChecksForUpdates(on);
         }
     } else if (e.row == "crashReports") {
         settings_.crashReportingEnabled.set(on);
-    } else if (e.row == "language" && e.action == "select") {
+    } else if (e.row == "language" && e.gesture == SettingsGesture::selected) {
         const auto options = L10n::shared().pickerOptions();
         const auto i = static_cast<size_t>(e.value);
         if (i >= options.size()) return;

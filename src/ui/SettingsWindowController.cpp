@@ -9,9 +9,7 @@
 namespace kelvra {
 
 SettingsWindowController::SettingsWindowController(AppSettings& settings)
-    : settings_(settings),
-      viewModel_(settings),
-      self_(std::make_shared<SettingsWindowController*>(this)) {
+    : settings_(settings), viewModel_(settings) {
     subscriptions_.push_back(settings_.objectWillChange.connect([this] { scheduleRefresh(); }));
     subscriptions_.push_back(
         L10n::shared().language.sink([this](const AppLanguage&) { scheduleRefresh(); }));
@@ -28,7 +26,7 @@ SettingsWindowController::SettingsWindowController(AppSettings& settings)
 }
 
 SettingsWindowController::~SettingsWindowController() {
-    self_.reset();
+    lifetime_.end();
 }
 
 port::SettingsWindowModel SettingsWindowController::model() const {
@@ -71,33 +69,23 @@ void SettingsWindowController::setTakenShortcuts(std::vector<KeyCombo> combos) {
 }
 
 void SettingsWindowController::connectSurface() {
-    std::weak_ptr<SettingsWindowController*> weak = self_;
-    subscriptions_.push_back(surface_->chosen.connect([weak](const std::string& id) {
-        auto self = weak.lock();
-        if (!self) return;
-        if (auto tab = settingsTabFromRaw(id)) (*self)->select(*tab);
-    }));
-    subscriptions_.push_back(surface_->edited.connect([weak](const port::SettingsEdit& edit) {
-        auto self = weak.lock();
-        if (!self) return;
-        (*self)->viewModel_.edit((*self)->selectedTab(), edit);
-    }));
-    subscriptions_.push_back(surface_->dismissed.connect([weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        (*self)->visible_ = false;
+    subscriptions_.push_back(
+        surface_->chosen.connect(lifetime_.guard([this](const std::string& id) {
+            if (auto tab = settingsTabFromRaw(id)) select(*tab);
+        })));
+    subscriptions_.push_back(surface_->edited.connect(lifetime_.guard(
+        [this](const port::SettingsEdit& edit) { viewModel_.edit(selectedTab(), edit); })));
+    subscriptions_.push_back(surface_->dismissed.connect(lifetime_.guard([this] {
+        visible_ = false;
         // A recording must not outlive the window: the hot keys come back.
-        (*self)->viewModel_.leave((*self)->selectedTab());
-    }));
+        viewModel_.leave(selectedTab());
+    })));
 }
 
 void SettingsWindowController::scheduleRefresh() {
     if (refreshQueued_ || !surface_) return;
     refreshQueued_ = true;
-    std::weak_ptr<SettingsWindowController*> weak = self_;
-    platform().runLoop->post([weak] {
-        if (auto self = weak.lock()) (*self)->refresh();
-    });
+    platform().runLoop->post(lifetime_.guard([this] { refresh(); }));
 }
 
 void SettingsWindowController::refresh() {

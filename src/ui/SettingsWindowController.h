@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
 #include "port/Surfaces.h"
 #include "settings/KeyCombo.h"
@@ -50,7 +51,7 @@ class SettingsWindowController {
     bool refreshQueued_ = false;
     SettingsTab shownTab_ = SettingsTab::general;
     std::vector<Subscription> subscriptions_;
-    std::shared_ptr<SettingsWindowController*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

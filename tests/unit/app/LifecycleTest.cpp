@@ -45,7 +45,7 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
         return std::get<port::TrayModel>(desktop.surfaces().find(port::SurfaceKind::tray)->model)
             .icon;
     };
-    EXPECT_EQ(trayIcon(), port::TrayIcon::permissionWarning) << "follows the permission";
+    EXPECT_EQ(trayIcon(), port::TrayIcon::noPermission) << "follows the permission";
 
     desktop.setTrusted(true);
     desktop.runLoop().advance(2.0);
@@ -194,22 +194,23 @@ TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
     desktop.buildInfo().updateFeedUrl = "https://updates.example.org/feed.xml";
     launch();
     EXPECT_FALSE(UpdaterController::exists());
-    auto hasItem = [&](const char* id) {
-        return std::ranges::any_of(delegate->components().trayController().model().menu,
-                                   [&](const auto& item) { return item.id == id; });
+    auto hasItem = [&](Command command) {
+        return std::ranges::any_of(
+            delegate->components().trayController().model().menu,
+            [&](const auto& item) { return item.id == actionName(command); });
     };
-    EXPECT_FALSE(hasItem("checkUpdates"));
+    EXPECT_FALSE(hasItem(Command::checkForUpdates));
 
     delegate.reset();
     desktop.buildInfo().updatePublicKey = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=";
     launch();
     EXPECT_TRUE(UpdaterController::exists());
     // The tray checks now and shows how the check went.
-    delegate->components().trayController().choose("checkUpdates");
+    delegate->components().trayController().choose(Command::checkForUpdates);
     ASSERT_EQ(desktop.http().requests().size(), 1u);
     EXPECT_EQ(desktop.http().requests()[0].url, "https://updates.example.org/feed.xml");
     desktop.runLoop().advance(0);
-    EXPECT_TRUE(hasItem("updateStatus"));
+    EXPECT_TRUE(hasItem(Command::showUpdateStatus));
 }
 
 TEST_F(DelegateTest, AStoredTokenRefreshesTheAccountAtLaunch) {

@@ -1,4 +1,5 @@
 #include "DelegateFixture.h"
+#include "app/Action.h"
 #include "app/TrayController.h"
 #include "arrange/WorkspaceManager.h"
 #include "settings/CustomLayout.h"
@@ -33,6 +34,7 @@ class TrayMenuTest : public DelegateTest {
         desktop.surfaces().choose(desktop.surfaces().find(port::SurfaceKind::tray)->id, id);
         desktop.runLoop().runPending();
     }
+    void choose(const Action& action) { choose(actionName(action)); }
 };
 
 TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinuxWay) {
@@ -58,7 +60,7 @@ TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinux
 
 TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
     auto& d = launch();
-    choose("zone:leftHalf");
+    choose(ZoneAction{ZoneID::leftHalf});
     EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
 
     CustomLayout layout{Uuid::random(), "Three", 3, 1, {{0, 0, 1, 1}, {1, 0, 1, 1}, {2, 0, 1, 1}}};
@@ -86,32 +88,32 @@ TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
     choose("zone:nowhere");
     EXPECT_EQ(frame(), before);
 
-    choose("quit");
+    choose(Command::quit);
     EXPECT_TRUE(desktop.runLoop().quitRequested());
 }
 
 TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     auto& d = launch();
-    choose("pause");
+    choose(Command::togglePause);
     auto model = tray();
     EXPECT_TRUE(AppSettings::shared().paused());
     EXPECT_EQ(model->icon, TrayIcon::paused);
     EXPECT_TRUE(byTitle(model->menu, "Pause tiling").checked);
-    choose("pause");
+    choose(Command::togglePause);
     EXPECT_EQ(tray()->icon, TrayIcon::normal);
 
     d.components().trayController().setShortcutsHeldElsewhere(
         {KeyCombo{123 /* left arrow */, carbon::controlKey | carbon::optionKey}});
     model = tray();
-    EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
+    EXPECT_EQ(model->icon, TrayIcon::shortcutsHeldElsewhere);
     EXPECT_EQ(model->menu.front().title, "Some shortcuts are held by another program…");
-    EXPECT_EQ(model->menu.front().id, "settings");
+    EXPECT_EQ(model->menu.front().id, actionName(Command::openSettings));
     d.components().trayController().setShortcutsHeldElsewhere({});
 
     // Told until a save works again.
     desktop.defaults().saveFailed.emit("cannot create a temporary file: Read-only file system");
     model = tray();
-    EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
+    EXPECT_EQ(model->icon, TrayIcon::settingsNotSaved);
     EXPECT_EQ(model->menu.front().title,
               "Settings cannot be saved: the folder is read-only or full");
     desktop.defaults().saveRecovered.emit();
@@ -120,7 +122,7 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     desktop.setHasWindowManager(false);
     d.components().trayController().refreshIcon();
     model = tray();
-    EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
+    EXPECT_EQ(model->icon, TrayIcon::noWindowManager);
     EXPECT_EQ(model->toolTip, "Kelvra — No window manager answers: windows may not move…");
     desktop.setHasWindowManager(true);
     d.components().trayController().refreshIcon();

@@ -4,10 +4,11 @@
 #include <vector>
 
 #include "backends/sim/SimDesktop.h"
+#include "base/Animator.h"
 #include "input/PreviewOverlay.h"
 #include "settings/AppSettings.h"
+#include "base/Animator.h"
 #include "style/Theme.h"
-#include "ui/Animator.h"
 
 namespace kelvra::test {
 namespace {

@@ -24,7 +24,6 @@ const port::KeyEvent returnKey = key(36), keypadEnter = key(76), escape = key(53
 class ZonePickerControllerTest : public ::testing::Test {
   public:
     ZonePickerControllerTest() {
-        desktop.install();
         desktop.setPreferredLanguages({"en-US"});
         AppSettings::resetSharedForTesting();
         L10n::resetSharedForTesting();
@@ -46,6 +45,7 @@ class ZonePickerControllerTest : public ::testing::Test {
     }
 
     sim::SimDesktop desktop;
+    bool installed = (desktop.install(), true);  // the picker animates on its run loop
     ZonePickerController zonePicker;
     std::vector<ZoneID> applied;
     Subscription subscription;

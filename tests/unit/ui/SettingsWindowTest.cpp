@@ -63,7 +63,7 @@ TEST_F(SettingsWindowTest, ChangesShowAtOnceAndTheLanguageRetranslatesTheWindow)
 
     port::SettingsEdit plus;
     plus.row = "gap";
-    plus.action = "plus";
+    plus.gesture = port::SettingsGesture::stepperPlus;
     desk.surfaces().edit(surfaceId(), plus);
     EXPECT_EQ(settings.windowGap(), 1);
     EXPECT_EQ(gapRow().valueText, "1 px");
@@ -80,7 +80,7 @@ TEST_F(SettingsWindowTest, LeavingTheShortcutsTabOrClosingTheWindowEndsARecordin
     window.show(SettingsTab::shortcuts);
     port::SettingsEdit record;
     record.row = "snapLeftHalf";
-    record.action = "record";
+    record.gesture = port::SettingsGesture::recordPressed;
     desk.surfaces().edit(surfaceId(), record);
     EXPECT_TRUE(window.viewModel().recorder().recording());
     desk.surfaces().choose(surfaceId(), "snap");
