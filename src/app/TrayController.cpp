@@ -47,8 +47,8 @@ std::string shortcutText(const AppSettings& settings, std::string_view action) {
 
 }  // namespace
 
-TrayController::TrayController(AppSettings& settings)
-    : settings_(settings), self_(std::make_shared<TrayController*>(this)) {
+TrayController::TrayController(AppSettings& settings, const L10n& l10n)
+    : settings_(settings), l10n_(l10n), self_(std::make_shared<TrayController*>(this)) {
     std::weak_ptr<TrayController*> weak = self_;
     subscriptions_.push_back(settings_.showMenuBarIcon.sink([weak](bool visible) {
         if (auto self = weak.lock()) (*self)->setVisible(visible);
@@ -73,7 +73,7 @@ void TrayController::setVisible(bool visible) {
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
         std::weak_ptr<TrayController*> weak = self_;
-        chosen_ = surface_->chosen.connect([weak](const std::string& id) {
+        chosen_ = surface_->onChosen([weak](const std::string& id) {
             if (auto self = weak.lock()) (*self)->choose(id);
         });
         surface_->setVisible(true);
@@ -128,7 +128,7 @@ TrayController::Attention TrayController::attention() const {
 }
 
 port::TrayModel TrayController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::TrayModel m;
     const Attention why = attention();
     m.toolTip = "Kelvra";
@@ -161,7 +161,7 @@ port::TrayModel TrayController::model() const {
 
 port::MenuItem TrayController::zoneItem(ZoneID zone) const {
     auto m = item(zonePrefix + std::string(rawValue(zone)),
-                  L10n::shared().string("zone." + std::string(rawValue(zone))));
+                  l10n_.string("zone." + std::string(rawValue(zone))));
     for (SnapAction action : allSnapActions()) {
         if (kelvra::zone(action) != zone) continue;
         m.shortcut = shortcutText(settings_, rawValue(action));
@@ -171,7 +171,7 @@ port::MenuItem TrayController::zoneItem(ZoneID zone) const {
 }
 
 std::vector<port::MenuItem> TrayController::menu(Attention why) const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     std::vector<port::MenuItem> items;
     if (why == Attention::permission) {
         items.push_back(item("onboarding", l.string("menu.needPerm")));

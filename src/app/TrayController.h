@@ -12,6 +12,7 @@
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 struct CustomLayout;
 struct Workspace;
 
@@ -21,7 +22,7 @@ struct Workspace;
 // every feature with the mouse. It moves no window itself: choices go out through the signals.
 class TrayController {
   public:
-    explicit TrayController(AppSettings& settings);
+    TrayController(AppSettings& settings, const L10n& l10n);
     ~TrayController();
     TrayController(const TrayController&) = delete;
     TrayController& operator=(const TrayController&) = delete;
@@ -64,6 +65,7 @@ class TrayController {
     void scheduleRefresh();
 
     AppSettings& settings_;
+    const L10n& l10n_;
     std::unique_ptr<port::Surface> surface_;
     Subscription chosen_;
     std::vector<KeyCombo> heldElsewhere_;

@@ -13,16 +13,6 @@ namespace kelvra {
 
 namespace {
 
-std::unique_ptr<UpdaterController>& instance() {
-    static std::unique_ptr<UpdaterController> i;
-    return i;
-}
-
-std::string& relaunchTarget() {
-    static std::string path;
-    return path;
-}
-
 std::string info(const char* key) {
     return platform().bundleInfo->infoValue(key).value_or("");
 }
@@ -48,32 +38,10 @@ bool UpdaterController::declared() {
     return !info("SUFeedURL").empty() && !info("UpdatePublicKey").empty();
 }
 
-UpdaterController& UpdaterController::shared() {
-    auto& i = instance();
-    if (!i) i.reset(new UpdaterController(UpdaterEnvironment::current()));
-    return *i;
-}
-
-UpdaterController& UpdaterController::startForTesting(UpdaterEnvironment environment) {
-    instance().reset(new UpdaterController(std::move(environment)));
-    return *instance();
-}
-
-bool UpdaterController::exists() {
-    return instance() != nullptr;
-}
-
-void UpdaterController::resetForTesting() {
-    instance().reset();
-    relaunchTarget().clear();
-}
-
-std::string UpdaterController::relaunchPath() {
-    return relaunchTarget();
-}
-
-UpdaterController::UpdaterController(UpdaterEnvironment environment)
-    : environment_(std::move(environment)), self_(std::make_shared<UpdaterController*>(this)) {
+UpdaterController::UpdaterController(UpdaterEnvironment environment, const L10n& l10n)
+    : environment_(std::move(environment)),
+      l10n_(l10n),
+      self_(std::make_shared<UpdaterController*>(this)) {
     scheduleCheck(firstCheckDelay);
 }
 
@@ -171,7 +139,7 @@ void UpdaterController::checked(const std::string& feed, bool manual) {
 void UpdaterController::offerUpdate() {
     if (!update_) return;
     offeredVersion_ = update_->version;
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request;
     request.messageText = format(l.string("upd.title"), {update_->shortVersion});
     request.informativeText = update_->description;
@@ -195,7 +163,7 @@ void UpdaterController::offerUpdate() {
 }
 
 std::string UpdaterController::statusText() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     switch (state_) {
         case State::idle:
             return {};
@@ -291,7 +259,7 @@ void UpdaterController::downloaded(const std::string& body) {
     }
     progress_ = 1;
     setState(State::readyToRestart);
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request;
     request.messageText = format(l.string("upd.installed"), {update_->shortVersion});
     request.buttons = {l.string("upd.restart"), l.string("common.later")};
@@ -300,7 +268,7 @@ void UpdaterController::downloaded(const std::string& body) {
 
 void UpdaterController::restart() {
     if (state_ != State::readyToRestart) return;
-    relaunchTarget() = environment_.bundlePath;
+    relaunchPath_ = environment_.bundlePath;
     platform().runLoop->quit();
 }
 

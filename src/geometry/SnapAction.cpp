@@ -100,17 +100,17 @@ std::optional<ZoneID> zone(SnapAction action) {
     return std::nullopt;
 }
 
-std::string label(SnapAction action) {
+std::string label(SnapAction action, const L10n& l10n) {
     if (auto z = zone(action)) {
-        return format(L10n::shared().string("act.snapTo"), {displayName(*z)});
+        return format(l10n.string("act.snapTo"), {displayName(*z, l10n)});
     }
     switch (action) {
         case SnapAction::restore:
-            return L10n::shared().string("act.restore");
+            return l10n.string("act.restore");
         case SnapAction::showZonePicker:
-            return L10n::shared().string("hud.show");
+            return l10n.string("hud.show");
         default:
-            return L10n::shared().string("act.nextDisplay");
+            return l10n.string("act.nextDisplay");
     }
 }
 

@@ -11,6 +11,8 @@
 
 namespace kelvra {
 
+class L10n;
+
 // What a shortcut or menu item can trigger, in declaration order.
 enum class SnapAction {
     snapLeftHalf,
@@ -43,7 +45,7 @@ std::optional<SnapAction> snapActionFromRaw(std::string_view raw);
 // The zone the action snaps to; none for restore, showZonePicker and nextDisplay.
 std::optional<ZoneID> zone(SnapAction action);
 // The localized label ("Snap to Left half", "Restore previous position", ...).
-std::string label(SnapAction action);
+std::string label(SnapAction action, const L10n& l10n);
 
 void to_json(nlohmann::json& j, SnapAction action);
 void from_json(const nlohmann::json& j, SnapAction& action);

@@ -103,8 +103,8 @@ std::vector<ZoneID> snapAssistFillOrder(ZoneID zone) {
     return {};
 }
 
-std::string displayName(ZoneID zone) {
-    return L10n::shared().string("zone." + std::string(rawValue(zone)));
+std::string displayName(ZoneID zone, const L10n& l10n) {
+    return l10n.string("zone." + std::string(rawValue(zone)));
 }
 
 Rect frame(ZoneID zone, const Rect& in, double gap, double padding) {

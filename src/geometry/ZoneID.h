@@ -12,6 +12,8 @@
 
 namespace kelvra {
 
+class L10n;
+
 // The seventeen built-in zones, in declaration order (the order of allZoneIDs()).
 enum class ZoneID {
     leftHalf,
@@ -43,7 +45,7 @@ std::optional<ZoneID> zoneFromRaw(std::string_view raw);
 std::vector<ZoneID> snapAssistFillOrder(ZoneID zone);
 
 // The localized display name (key "zone." + raw value).
-std::string displayName(ZoneID zone);
+std::string displayName(ZoneID zone, const L10n& l10n);
 
 // The frame of the zone inside `in` (normally a screen's visible frame), with `gap`
 // between neighbouring zones and `padding` at the edges. Pure arithmetic, unrounded.

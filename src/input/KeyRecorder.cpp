@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "app/NotificationCenter.h"
 #include "input/KeyCombo.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
@@ -18,56 +17,53 @@ KeyRecorder::KeyRecorder() : self_(std::make_shared<KeyRecorder*>(this)) {}
 
 KeyRecorder::~KeyRecorder() {
     self_.reset();
-    // Ending here still posts the end, so the hot keys that were taken away for the
+    // Ending here still announces the end, so the hot keys that were taken away for the
     // recording come back even when the list that owned the recorder closes mid-way.
-    if (monitor_ || recording()) stop();
+    if (monitor_.active() || recording()) stop();
 }
 
 void KeyRecorder::start(const std::string& action, AppSettings& settings) {
     stop();
     recording.set(action);
-    NotificationCenter::shared().post(beganNotification);
+    began.emit();
 
     std::weak_ptr<KeyRecorder*> weak = self_;
     AppSettings* store = &settings;
-    monitor_ = platform().keyMonitor->addLocalKeyDownMonitor(
-        [weak, store](const port::KeyEvent& event) -> bool {
-            auto self = weak.lock();
-            if (!self) return false;
-            KeyRecorder& recorder = **self;
-            if (!recorder.recording()) return false;
-            const std::string action = *recorder.recording();
+    monitor_ = platform().keyMonitor->onKeyDown([weak, store](const port::KeyEvent& event) -> bool {
+        auto self = weak.lock();
+        if (!self) return false;
+        KeyRecorder& recorder = **self;
+        if (!recorder.recording()) return false;
+        const std::string action = *recorder.recording();
 
-            if (event.keyCode == deleteKeyCode &&
-                (event.modifierFlags & port::modifierFlags::deviceIndependentMask) == 0) {
-                auto table = store->shortcuts();
-                table.erase(action);
-                store->shortcuts.set(std::move(table));
-                recorder.stop();
-                return true;
-            }
-            if (event.keyCode == escapeKeyCode) {
-                recorder.stop();
-                return true;
-            }
-            const uint32_t modifiers = KeyCombo::carbonModifiersFromCocoa(event.modifierFlags);
-            // A bare key would steal it from every other program: keep listening.
-            if (modifiers == 0) return false;
+        if (event.keyCode == deleteKeyCode &&
+            (event.modifierFlags & port::modifierFlags::deviceIndependentMask) == 0) {
             auto table = store->shortcuts();
-            table[action] = KeyCombo{event.keyCode, modifiers};
+            table.erase(action);
             store->shortcuts.set(std::move(table));
             recorder.stop();
             return true;
-        });
+        }
+        if (event.keyCode == escapeKeyCode) {
+            recorder.stop();
+            return true;
+        }
+        const uint32_t modifiers = KeyCombo::carbonModifiersFromCocoa(event.modifierFlags);
+        // A bare key would steal it from every other program: keep listening.
+        if (modifiers == 0) return false;
+        auto table = store->shortcuts();
+        table[action] = KeyCombo{event.keyCode, modifiers};
+        store->shortcuts.set(std::move(table));
+        recorder.stop();
+        return true;
+    });
 }
 
 void KeyRecorder::stop() {
-    if (auto monitor = std::exchange(monitor_, std::nullopt)) {
-        platform().keyMonitor->removeMonitor(*monitor);
-    }
+    monitor_.cancel();
     if (recording()) {
         recording.set(std::nullopt);
-        NotificationCenter::shared().post(endedNotification);
+        ended.emit();
     }
 }
 

@@ -8,7 +8,8 @@
 
 namespace kelvra {
 
-ShortcutManager::ShortcutManager() : self_(std::make_shared<ShortcutManager*>(this)) {}
+ShortcutManager::ShortcutManager(const L10n& l10n)
+    : takenAlert_(l10n), self_(std::make_shared<ShortcutManager*>(this)) {}
 
 ShortcutManager::~ShortcutManager() {
     // Queued deliveries and later key presses find the manager gone.
@@ -20,13 +21,12 @@ ShortcutManager::~ShortcutManager() {
 void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     unregisterAll();
     auto& hotKeys = *platform().hotKeys;
-    if (!handlerInstalled_) {
+    if (!pressed_.active()) {
         std::weak_ptr<ShortcutManager*> weak = self_;
-        // The signature is not compared: the handler only ever sees our own hot keys.
-        hotKeys.installHandler([weak](uint32_t /*signature*/, uint32_t id) {
+        // The signature is not compared: the listener only ever hears our own hot keys.
+        pressed_ = hotKeys.onPressed([weak](uint32_t /*signature*/, uint32_t id) {
             if (auto self = weak.lock()) (*self)->handle(id);
         });
-        handlerInstalled_ = true;
     }
     // A backend may let one client grab the same combination twice; the first name
     // in table order keeps it so that one press never fires two actions.

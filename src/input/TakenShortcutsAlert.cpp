@@ -30,7 +30,7 @@ void TakenShortcutsAlert::report(const std::vector<KeyCombo>& taken) {
     if (taken.empty() || alerted_) return;
     alerted_ = true;
 
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest alert;
     // Named together as the conflicting-managers alert names its programs.
     alert.messageText = format(l.string("taken.title"), {joined(taken, "、")});

@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "base/Subscription.h"
+
 namespace kelvra::port {
 
 // Modifier flags of a key event, in the window system's device-independent form.
@@ -29,9 +31,10 @@ using KeyMonitorId = uint64_t;
 class KeyMonitor {
   public:
     virtual ~KeyMonitor() = default;
-    // The handler returns true to swallow the event, false to let it pass on.
-    virtual KeyMonitorId addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) = 0;
-    virtual void removeMonitor(KeyMonitorId monitor) = 0;
+    // The listener hears key presses for as long as the subscription lives, after the
+    // listeners subscribed before it. It returns true to swallow the event, false to let
+    // it pass on.
+    virtual Subscription onKeyDown(std::function<bool(const KeyEvent&)> listener) = 0;
 };
 
 }  // namespace kelvra::port

@@ -91,9 +91,10 @@ class Windows {
 
     // Moves, resizes, minimizing and the end of one window, delivered on the main run
     // loop after the change. Ends with the subscription or after `destroyed`.
-    virtual Subscription observe(WindowRef window, std::function<void(WindowEvent)> callback) = 0;
+    virtual Subscription onWindowEvent(WindowRef window,
+                                       std::function<void(WindowEvent)> callback) = 0;
     // New windows of one application, delivered on the main run loop.
-    virtual Subscription observeCreated(int32_t pid, std::function<void(WindowRef)> callback) = 0;
+    virtual Subscription onWindowCreated(int32_t pid, std::function<void(WindowRef)> callback) = 0;
 };
 
 }  // namespace kelvra::port

@@ -1,21 +1,13 @@
 #include "settings/AppSettings.h"
 
-#include <memory>
-
 #include <nlohmann/json.hpp>
 
-#include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/StoredRecords.h"
 
 namespace kelvra {
 
 namespace {
-
-std::unique_ptr<AppSettings>& instance() {
-    static std::unique_ptr<AppSettings> i;
-    return i;
-}
 
 bool readBool(port::UserDefaults& d, const char* key, bool fallback) {
     auto v = d.object(key);
@@ -97,16 +89,6 @@ AppSettings::AppSettings(port::UserDefaults& defaults) : defaults_(defaults) {
     installHooks();
 }
 
-AppSettings& AppSettings::shared() {
-    auto& i = instance();
-    if (!i) i = std::make_unique<AppSettings>(*platform().defaults);
-    return *i;
-}
-
-void AppSettings::resetSharedForTesting() {
-    instance().reset();
-}
-
 bool AppSettings::isExcluded(const std::optional<std::string>& appId) const {
     if (!appId) return false;
     for (const auto& app : excludedApps.get()) {
@@ -177,11 +159,8 @@ void AppSettings::installHooks() {
         persist();
         applyLaunchAtLogin();
     });
-    languageCode.setWillChange(willChange);
-    languageCode.setDidSet([this] {
-        persist();
-        L10n::shared().apply(languageCode.get());
-    });
+    // The interface language follows it through L10n::follow.
+    hook(languageCode);
     // Never stored: observers still hear of the change.
     paused.setWillChange(willChange);
 }

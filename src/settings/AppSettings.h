@@ -23,11 +23,6 @@ class AppSettings {
     AppSettings(const AppSettings&) = delete;
     AppSettings& operator=(const AppSettings&) = delete;
 
-    // The process-wide instance on the installed platform's user defaults.
-    static AppSettings& shared();
-    // For tests: drop the shared instance so the next shared() loads afresh.
-    static void resetSharedForTesting();
-
     Published<bool> launchAtLogin{false};
     Published<bool> showMenuBarIcon{true};
     Published<bool> crashReportingEnabled{true};

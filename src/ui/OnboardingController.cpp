@@ -20,10 +20,9 @@ port::MenuItem button(std::string id, std::string title) {
 }
 }  // namespace
 
-OnboardingController::OnboardingController(AppSettings& settings)
-    : settings_(settings), self_(std::make_shared<OnboardingController*>(this)) {
-    subscriptions_.push_back(
-        L10n::shared().language.sink([this](const AppLanguage&) { refresh(); }));
+OnboardingController::OnboardingController(AppSettings& settings, L10n& l10n)
+    : settings_(settings), l10n_(l10n), self_(std::make_shared<OnboardingController*>(this)) {
+    subscriptions_.push_back(l10n_.language.sink([this](const AppLanguage&) { refresh(); }));
     subscriptions_.push_back(settings_.crashReportingEnabled.sink([this](bool) { refresh(); }));
 }
 
@@ -33,7 +32,7 @@ OnboardingController::~OnboardingController() {
 }
 
 port::OnboardingModel OnboardingController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::OnboardingModel m;
     m.page = page_;
     if (page_ == 0) {
@@ -79,7 +78,7 @@ port::OnboardingModel OnboardingController::model() const {
                 found == table.end() ? l.string("sc.unset") : found->second.displayName();
             const std::string what = action == SnapAction::showZonePicker
                                          ? l.string("hud.show")
-                                         : displayName(ZoneID::leftHalf);
+                                         : displayName(ZoneID::leftHalf, l10n_);
             m.examples.emplace_back(keys, what);
         }
         m.crashTitle = l.string("onb.crashTitle");
@@ -97,10 +96,10 @@ void OnboardingController::show() {
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
         std::weak_ptr<OnboardingController*> weak = self_;
-        surfaceSubscriptions_.push_back(surface_->chosen.connect([weak](const std::string& id) {
+        surfaceSubscriptions_.push_back(surface_->onChosen([weak](const std::string& id) {
             if (auto self = weak.lock()) (*self)->choose(id);
         }));
-        surfaceSubscriptions_.push_back(surface_->dismissed.connect([weak] {
+        surfaceSubscriptions_.push_back(surface_->onDismissed([weak] {
             // Closed, not finished: it comes back at the next launch.
             if (auto self = weak.lock()) (*self)->stopTimer();
         }));

@@ -146,6 +146,9 @@ class SimDesktop {
 
     // ---- user defaults (in memory), login items, bundle info, locale
     port::UserDefaults& defaults();
+    // The defaults report a failed save, and later one that worked again.
+    void failSave(const std::string& reason);
+    void recoverSave();
     void setLoginItemFailure(std::optional<std::string> error);
     std::optional<bool> loginItemRegistered() const;  // none until first call
     void setInfoValue(const std::string& key, std::optional<std::string> value);

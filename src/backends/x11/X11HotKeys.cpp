@@ -46,8 +46,8 @@ unsigned int X11HotKeys::xModifiersFor(uint32_t carbonModifiers) {
     return mods;
 }
 
-void X11HotKeys::installHandler(std::function<void(uint32_t, uint32_t)> handler) {
-    handler_ = std::move(handler);
+Subscription X11HotKeys::onPressed(std::function<void(uint32_t, uint32_t)> listener) {
+    return pressed_.connect(std::move(listener));
 }
 
 std::optional<port::HotKeyRef> X11HotKeys::registerHotKey(uint32_t keyCode,
@@ -176,7 +176,7 @@ void X11HotKeys::onEvent(const XEvent& event) {
         held_.erase(static_cast<KeyCode>(event.xkey.keycode));
         return;
     }
-    if (event.type != KeyPress || !handler_) return;
+    if (event.type != KeyPress || pressed_.empty()) return;
     const XKeyEvent& key = event.xkey;
     const unsigned int state = key.state & relevantModifiers;
     for (const auto& [ref, hotKey] : hotKeys_) {
@@ -184,10 +184,10 @@ void X11HotKeys::onEvent(const XEvent& event) {
             const bool repeat = isAutoRepeat(hotKey.grabbed, key.time);
             held_[hotKey.grabbed] = key.time;
             if (repeat) return;
-            // The handler may unregister hot keys: keep what it needs before calling.
+            // A listener may unregister hot keys: keep what it needs before calling.
             const auto signature = hotKey.signature;
             const auto id = hotKey.id;
-            handler_(signature, id);
+            pressed_.emit(signature, id);
             return;
         }
     }

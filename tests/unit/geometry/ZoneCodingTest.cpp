@@ -38,10 +38,9 @@ TEST(ZoneCoding, ActionsLeadToZonesButNeverToCenterTwoThirds) {
     EXPECT_EQ(zone(SnapAction::nextDisplay), std::nullopt);
     sim::SimDesktop desktop;
     desktop.install();
-    L10n::resetSharedForTesting();
-    EXPECT_EQ(label(SnapAction::snapLeftHalf), "Snap to Left half");
-    EXPECT_EQ(label(SnapAction::nextDisplay), "Move to next display");
-    L10n::resetSharedForTesting();
+    L10n l10n;
+    EXPECT_EQ(label(SnapAction::snapLeftHalf, l10n), "Snap to Left half");
+    EXPECT_EQ(label(SnapAction::nextDisplay, l10n), "Move to next display");
 }
 
 }  // namespace

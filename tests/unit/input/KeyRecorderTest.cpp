@@ -4,12 +4,12 @@
 #include <memory>
 #include <set>
 
-#include "app/NotificationCenter.h"
 #include "backends/sim/SimDesktop.h"
 #include "backends/sim/UsKeyboardLayout.h"
 #include "input/KeyCombo.h"
 #include "input/KeyRecorder.h"
 #include "input/ShortcutManager.h"
+#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -28,10 +28,13 @@ class KeyRecorderTest : public ::testing::Test {
     void SetUp() override {
         desk.install();
         settings = std::make_unique<AppSettings>(desk.defaults());
-        began = NotificationCenter::shared().addObserver(KeyRecorder::beganNotification,
-                                                         [this] { posted.push_back("began"); });
-        ended = NotificationCenter::shared().addObserver(KeyRecorder::endedNotification,
-                                                         [this] { posted.push_back("ended"); });
+        l10n = std::make_unique<L10n>();
+    }
+
+    // Notes the recorder's beginnings and ends in `posted`.
+    void watch(KeyRecorder& recorder) {
+        began = recorder.began.connect([this] { posted.push_back("began"); });
+        ended = recorder.ended.connect([this] { posted.push_back("ended"); });
     }
 
     bool key(uint16_t keyCode, uint64_t modifierFlags = 0) {
@@ -40,6 +43,7 @@ class KeyRecorderTest : public ::testing::Test {
 
     sim::SimDesktop desk;
     std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<L10n> l10n;
     std::vector<std::string> posted;
     Subscription began, ended;
 };
@@ -50,6 +54,7 @@ TEST_F(KeyRecorderTest, EscapeOrDestroyingTheRecorderEndsItAndKeepsTheShortcut) 
         SCOPED_TRACE(byEscape ? "escape" : "destroyed");
         posted.clear();
         auto recorder = std::make_unique<KeyRecorder>();
+        watch(*recorder);
         recorder->start("center", *settings);
         EXPECT_EQ(recorder->recording(), "center");
         EXPECT_EQ(desk.keyMonitorCount(), 1u);
@@ -68,6 +73,7 @@ TEST_F(KeyRecorderTest, EscapeOrDestroyingTheRecorderEndsItAndKeepsTheShortcut) 
 
 TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
     KeyRecorder recorder;
+    watch(recorder);
     recorder.start("snapLeftHalf", *settings);
     EXPECT_FALSE(key(keyA));
     EXPECT_FALSE(key(keyA, capsLock));
@@ -85,6 +91,7 @@ TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
 
 TEST_F(KeyRecorderTest, DeleteAloneRemovesTheShortcutButWithModifiersIsRecorded) {
     KeyRecorder recorder;
+    watch(recorder);
     recorder.start("center", *settings);
     EXPECT_TRUE(key(deleteKey));
     EXPECT_EQ(settings->shortcuts().count("center"), 0u);
@@ -98,6 +105,7 @@ TEST_F(KeyRecorderTest, DeleteAloneRemovesTheShortcutButWithModifiersIsRecorded)
 
 TEST_F(KeyRecorderTest, StartingAgainEndsTheEarlierRecordingFirst) {
     KeyRecorder recorder;
+    watch(recorder);
     recorder.stop();  // idle: nothing to end
     recorder.start("center", *settings);
     recorder.start("maximize", *settings);
@@ -123,7 +131,7 @@ TEST_F(KeyRecorderTest, EveryKeyRecordsStoresAndRegistersAsItself) {
         const auto stored = AppSettings(desk.defaults()).shortcuts();
         EXPECT_EQ(stored.at("center"), recorded);
 
-        ShortcutManager manager;
+        ShortcutManager manager(*l10n);
         manager.registerShortcuts({{"center", stored.at("center")}});
         ASSERT_EQ(desk.registeredHotKeys().size(), 1u) << "not registered";
         EXPECT_EQ(desk.registeredHotKeys()[0].keyCode, code);
@@ -137,7 +145,7 @@ TEST_F(KeyRecorderTest, EveryKeyRecordsStoresAndRegistersAsItself) {
         EXPECT_TRUE(names.insert(name).second) << "two keys are named " << name;
     }
     // A code that is no key of the keyboard registers nothing, as on the real desktop.
-    ShortcutManager manager;
+    ShortcutManager manager(*l10n);
     manager.registerShortcuts({{"center", KeyCombo{10, 0x1800}}});
     EXPECT_TRUE(desk.registeredHotKeys().empty());
 }

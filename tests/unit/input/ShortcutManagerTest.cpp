@@ -19,6 +19,8 @@ class ShortcutManagerTest : public ::testing::Test {
   protected:
     void SetUp() override {
         desk.install();
+        l10n = std::make_unique<L10n>();
+        manager = std::make_unique<ShortcutManager>(*l10n);
         listener =
             manager->onAction.connect([this](const std::string& name) { fired.push_back(name); });
     }
@@ -32,7 +34,8 @@ class ShortcutManagerTest : public ::testing::Test {
     }
 
     sim::SimDesktop desk;
-    std::unique_ptr<ShortcutManager> manager = std::make_unique<ShortcutManager>();
+    std::unique_ptr<L10n> l10n;
+    std::unique_ptr<ShortcutManager> manager;
     std::vector<std::string> fired;
     Subscription listener;
 };
@@ -62,8 +65,6 @@ TEST_F(ShortcutManagerTest, SharedCombinationRegistersOnceAndFiresOneName) {
 }
 
 TEST_F(ShortcutManagerTest, TakenCombinationsAreToldOncePerRunAndLogged) {
-    desk.setPreferredLanguages({"en-US"});
-    L10n::resetSharedForTesting();
     auto heldLines = [&] {
         std::vector<std::string> lines;
         for (const auto& line : desk.logLines()) {
@@ -96,7 +97,6 @@ TEST_F(ShortcutManagerTest, TakenCombinationsAreToldOncePerRunAndLogged) {
     EXPECT_EQ(desk.alerts().size(), 1u);
     ASSERT_EQ(heldLines().size(), 2u);
     EXPECT_NE(heldLines()[1].find("Ctrl+Alt+space"), std::string::npos) << heldLines()[1];
-    L10n::resetSharedForTesting();
 }
 
 TEST_F(ShortcutManagerTest, RegisteringAgainOrUnregisteringReplacesEveryEarlierHotKey) {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "backends/sim/SimDesktop.h"
-#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -17,7 +16,6 @@ port::Data bytes(const std::string& s) {
 class AppSettingsTest : public ::testing::Test {
   protected:
     void SetUp() override { desk.install(); }
-    void TearDown() override { L10n::resetSharedForTesting(); }
 
     std::optional<port::DefaultsValue> stored(const std::string& key) {
         return desk.defaults().object(key);

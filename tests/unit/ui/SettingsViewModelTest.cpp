@@ -9,6 +9,7 @@
 #include "port/KeyMonitor.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsViewModel.h"
+#include "unit/ui/SettingsParts.h"
 
 namespace kelvra {
 namespace {
@@ -29,7 +30,6 @@ const port::SettingsRow* findRow(const port::SettingsPage& page, const std::stri
 class SettingsViewModelTest : public ::testing::Test {
   protected:
     void SetUp() override { desk.install(); }
-    void TearDown() override { L10n::resetSharedForTesting(); }
     sim::SimDesktop desk;
 };
 
@@ -42,7 +42,7 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
         std::function<bool(const AppSettings&)> stored;
     };
     const int german = [] {
-        const auto options = L10n::shared().pickerOptions();
+        const auto options = L10n().pickerOptions();
         for (size_t i = 0; i < options.size(); ++i)
             if (options[i].first == "de") return static_cast<int>(i);
         return -1;
@@ -119,10 +119,10 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
     for (size_t i = 0; i < cases.size(); ++i) {
         sim::SimDesktop fresh;
         fresh.install();
-        L10n::resetSharedForTesting();
         {
             AppSettings settings(fresh.defaults());
-            SettingsViewModel vm(settings);
+            test::SettingsParts parts(settings);
+            SettingsViewModel vm(parts.services());
             const auto before = vm.page(cases[i].tab);
             for (auto e : cases[i].edits) {
                 e.canvas = {400, 160};
@@ -168,7 +168,8 @@ TEST_F(SettingsViewModelTest, StepperPillsStepToMultiplesClampAndResetToTheirDef
 
     // Through the window: a double click on the value is the default, clamped.
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     settings.windowGap.set(20);
     vm.edit(SettingsTab::tiling, edit("gap", "reset"));
     EXPECT_EQ(settings.windowGap(), 8);
@@ -177,13 +178,14 @@ TEST_F(SettingsViewModelTest, StepperPillsStepToMultiplesClampAndResetToTheirDef
     EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "gap")->valueText, "7 px");
     settings.screenPadding.set(0);
     EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "padding")->subtitle,
-              L10n::shared().string("spacing.padZero"));
+              parts.l10n.string("spacing.padZero"));
     EXPECT_EQ(findRow(vm.page(SettingsTab::snap), "overlayOpacity")->valueText, "18%");
 }
 
 TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     for (const char* name : {"A", "B", "C"})
         vm.edit(SettingsTab::workspaces, edit("wsName", "commit", 0, name));
     EXPECT_EQ(vm.workspaceName("   "), "Workspace 4");
@@ -207,14 +209,15 @@ TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
 
 TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "gimp", "GIMP"));
     vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "gimp", "GNU Image"));
     vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "", "Nameless"));
     EXPECT_EQ(settings.excludedApps(), (std::vector<ExcludedApp>{{"gimp", "GIMP"}}));
     auto page = vm.page(SettingsTab::exclude);
     ASSERT_NE(findRow(page, "exc:gimp"), nullptr);
-    EXPECT_EQ(findRow(page, "exc:gimp")->badge, L10n::shared().string("exc.badge"));
+    EXPECT_EQ(findRow(page, "exc:gimp")->badge, parts.l10n.string("exc.badge"));
     vm.edit(SettingsTab::exclude, edit("exc:gimp", "button:remove"));
     EXPECT_TRUE(settings.excludedApps().empty());
 }
@@ -223,7 +226,8 @@ TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
 // another program holds is shown as taken. Leaving the tab is the window's test.
 TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     vm.edit(SettingsTab::shortcuts, edit("snapLeftHalf", "record"));
     EXPECT_TRUE(findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf")->recording);
     const uint16_t keyJ = 38;
@@ -242,40 +246,40 @@ TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
 // is said rather than failing quietly, a signed-in account shows its e-mail with the sync
 // switch bound, and signing out returns to the signed-out rows.
 TEST_F(SettingsViewModelTest, TheAccountTabFollowsTheAccount) {
-    const auto reset = [] {
-        CloudSync::resetSharedForTesting();
-        CloudAccount::resetSharedForTesting();
+    AppSettings settings(desk.defaults());
+    auto parts = std::make_unique<test::SettingsParts>(settings);
+    auto vm = std::make_unique<SettingsViewModel>(parts->services());
+    // The account as a later start finds it in the secret store.
+    const auto restart = [&] {
+        vm.reset();
+        parts = std::make_unique<test::SettingsParts>(settings);
+        vm = std::make_unique<SettingsViewModel>(parts->services());
     };
-    AppSettings::resetSharedForTesting();
-    reset();
-    SettingsViewModel vm(AppSettings::shared());
 
     desk.secrets().setAvailable(false);
-    vm.edit(SettingsTab::account, edit("signIn", "click"));
-    EXPECT_NE(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+    vm->edit(SettingsTab::account, edit("signIn", "click"));
+    EXPECT_NE(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
     EXPECT_TRUE(desk.browser().opened().empty());
 
     desk.secrets().setAvailable(true);
-    vm.edit(SettingsTab::account, edit("signIn", "click"));
+    vm->edit(SettingsTab::account, edit("signIn", "click"));
     ASSERT_EQ(desk.browser().opened().size(), 1u);
-    EXPECT_EQ(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+    EXPECT_EQ(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
 
     std::string error;
     desk.secrets().store("cloudToken", "t0k", error);
     desk.secrets().store("cloudEmail", "ada@example.org", error);
-    reset();
-    auto page = vm.page(SettingsTab::account);
+    restart();
+    auto page = vm->page(SettingsTab::account);
     ASSERT_NE(findRow(page, "signedIn"), nullptr);
     EXPECT_EQ(findRow(page, "signedIn")->subtitle, "ada@example.org");
-    vm.edit(SettingsTab::account, edit("sync", "toggle", 0));
-    EXPECT_FALSE(CloudSync::shared().enabled.get());
+    vm->edit(SettingsTab::account, edit("sync", "toggle", 0));
+    EXPECT_FALSE(parts->sync.enabled.get());
     EXPECT_EQ(desk.defaults().object(CloudSync::enabledKey), port::DefaultsValue(false));
 
-    vm.edit(SettingsTab::account, edit("signOut", "click"));
-    EXPECT_NE(findRow(vm.page(SettingsTab::account), "signIn"), nullptr);
+    vm->edit(SettingsTab::account, edit("signOut", "click"));
+    EXPECT_NE(findRow(vm->page(SettingsTab::account), "signIn"), nullptr);
     EXPECT_FALSE(desk.secrets().items().contains("cloudToken"));
-    reset();
-    AppSettings::resetSharedForTesting();
 }
 
 }  // namespace

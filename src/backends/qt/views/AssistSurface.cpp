@@ -32,7 +32,7 @@ AssistSurface::AssistSurface(x11::X11Connection& connection, const port::AssistC
         if (index < 0 || index >= static_cast<int>(model_.cards.size())) return;
         std::string id = model_.cards[static_cast<size_t>(index)].id;
         // The core replaces or ends this surface when it hears: not from inside Qt's handler.
-        QTimer::singleShot(0, &guard_, [this, id] { chosen.emit(id); });
+        QTimer::singleShot(0, &guard_, [this, id] { chosen_.emit(id); });
     });
     if (connection_.isOpen()) escapeKeyCode_ = XKeysymToKeycode(connection_.display(), XK_Escape);
 }
@@ -66,11 +66,11 @@ void AssistSurface::setVisible(bool visible) {
     if (connection_.isOpen()) {
         watch_ = std::make_unique<X11ClickWatch>(DisplayString(connection_.display()), true);
         clickListener_ = watch_->pressed.connect([this](const unsigned long& window) {
-            if (window != window_) QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
+            if (window != window_) QTimer::singleShot(0, &guard_, [this] { dismissed_.emit(); });
         });
         keyListener_ = watch_->keyPressed.connect([this](const unsigned& keycode) {
             if (keycode != escapeKeyCode_) return;  // typed elsewhere: not ours to see
-            QTimer::singleShot(0, &guard_, [this] { key.emit(port::KeyEvent{escapeKey, 0, ""}); });
+            QTimer::singleShot(0, &guard_, [this] { key_.emit(port::KeyEvent{escapeKey, 0, ""}); });
         });
     }
     widget_->setComposited(compositingManagerRunning(connection_));

@@ -20,7 +20,7 @@ DividerSurface::DividerSurface(x11::X11Connection& connection, const port::Divid
     strip_ = std::make_unique<DividerWidget>(
         model, [this](port::SurfacePointer::Phase phase, QPointF root, int clicks) {
             Point at = connection_.toPort(Point{root.x(), root.y()});
-            pointer.emit(port::SurfacePointer{phase, at, clicks});
+            pointer_.emit(port::SurfacePointer{phase, at, clicks});
         });
     chip_ = std::make_unique<RatioChipWidget>();
 }

@@ -75,10 +75,10 @@ ZonePickerSurface::ZonePickerSurface(x11::X11Connection& connection,
     widgetHover_ = widget_->pointerOnCell.connect([this](const QPointF& global) {
         double ratio = screenPixelRatio();
         Point root{global.x() * ratio, global.y() * ratio};
-        pointer.emit({port::SurfacePointer::Phase::entered, connection_.toPort(root), 1});
+        pointer_.emit({port::SurfacePointer::Phase::entered, connection_.toPort(root), 1});
     });
     widgetClick_ = widget_->cellClicked.connect(
-        [this](const int& cell) { chosen.emit(std::to_string(cell)); });
+        [this](const int& cell) { chosen_.emit(std::to_string(cell)); });
     if (connection_.isOpen()) {
         connection_.addEventMask(window_, FocusChangeMask);
         listener_ = connection_.addListener([this](const XEvent& event) { onEvent(event); });
@@ -176,11 +176,11 @@ void ZonePickerSurface::onEvent(const XEvent& event) {
     key.modifierFlags = flagsOf(event.xkey.state);
     key.characters = typedText(event.xkey);
     // The picker may close, and this surface go, while the signal runs.
-    this->key.emit(key);
+    this->key_.emit(key);
 }
 
 void ZonePickerSurface::postDismissal() {
-    QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
+    QTimer::singleShot(0, &guard_, [this] { dismissed_.emit(); });
 }
 
 }  // namespace kelvra::views
