@@ -5,8 +5,8 @@
 #include <string_view>
 #include <variant>
 
-#include "geometry/SnapAction.h"
 #include "base/ZoneID.h"
+#include "geometry/SnapAction.h"
 #include "settings/Uuid.h"
 
 namespace kelvra {

@@ -27,6 +27,7 @@ class AppDelegate {
     static constexpr double permissionPollInterval = 2.0;
     static constexpr double shortcutDebounce = 0.2;
 
+    // The components keep the preferences in the installed platform's user defaults.
     AppDelegate();
     ~AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
@@ -55,7 +56,7 @@ class AppDelegate {
     void warnAboutConflictingApps();
 
     bool coreStarted() const { return coreStarted_; }
-    AppSettings& settings() { return settings_; }
+    AppSettings& settings() { return components_->settings(); }
     Components& components() { return *components_; }
     ActionDispatcher& dispatcher() { return *dispatcher_; }
 
@@ -65,8 +66,8 @@ class AppDelegate {
     void connectUpdater(UpdaterController& updater);
     void scheduleShortcutRegistration(const ShortcutTable& table);
 
-    AppSettings& settings_;
     std::unique_ptr<Components> components_;
+    AppSettings& settings_;
     std::unique_ptr<ActionDispatcher> dispatcher_;
     std::unique_ptr<ZonePreviewCommand> zonePreviewCommand_;
     bool coreStarted_ = false;

@@ -35,15 +35,16 @@ std::string shortcutText(const AppSettings& settings, std::string_view action) {
 
 }  // namespace
 
-TrayController::TrayController(AppSettings& settings) : settings_(settings) {
-    subscriptions_.push_back(settings_.showMenuBarIcon.sink(
+TrayController::TrayController(AppSettings& settings, const L10n& l10n)
+    : settings_(settings), l10n_(l10n) {
+    subscriptions_.push_back(settings_.showTrayIcon.sink(
         lifetime_.guard([this](bool visible) { setVisible(visible); })));
     // Every setting the menu shows (layouts, workspaces, shortcuts, pause, language)
     // refreshes it once the change has landed.
     subscriptions_.push_back(
         settings_.objectWillChange.connect(lifetime_.guard([this] { scheduleRefresh(); })));
     // The current value arrives one turn later, as a change would.
-    platform().runLoop->post(lifetime_.guard([this] { setVisible(settings_.showMenuBarIcon()); }));
+    platform().runLoop->post(lifetime_.guard([this] { setVisible(settings_.showTrayIcon()); }));
 }
 
 TrayController::~TrayController() {
@@ -54,8 +55,8 @@ void TrayController::setVisible(bool visible) {
     if (visible && !surface_) {
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
-        chosen_ = surface_->chosen.connect(
-            lifetime_.guard([this](const std::string& id) { choose(id); }));
+        chosen_ =
+            surface_->onChosen(lifetime_.guard([this](const std::string& id) { choose(id); }));
         surface_->setVisible(true);
     } else if (!visible && surface_) {
         chosen_.cancel();
@@ -105,7 +106,7 @@ TrayController::Attention TrayController::attention() const {
 }
 
 port::TrayModel TrayController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::TrayModel m;
     const Attention why = attention();
     m.toolTip = "Kelvra";
@@ -145,7 +146,7 @@ port::MenuItem TrayController::offer(const Action& action, std::string title) co
 }
 
 port::MenuItem TrayController::zoneItem(ZoneID zone) const {
-    auto m = offer(ZoneAction{zone}, L10n::shared().string("zone." + std::string(rawValue(zone))));
+    auto m = offer(ZoneAction{zone}, l10n_.string("zone." + std::string(rawValue(zone))));
     for (SnapAction action : allSnapActions()) {
         if (kelvra::zone(action) != zone) continue;
         m.shortcut = shortcutText(settings_, rawValue(action));
@@ -156,7 +157,7 @@ port::MenuItem TrayController::zoneItem(ZoneID zone) const {
 
 std::vector<port::MenuItem> TrayController::menu(Attention why) const {
     offered_.clear();
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     std::vector<port::MenuItem> items;
     if (why == Attention::permission) {
         items.push_back(offer(Command::showOnboarding, l.string("menu.needPerm")));

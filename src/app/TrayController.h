@@ -15,6 +15,7 @@
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 struct CustomLayout;
 struct Workspace;
 
@@ -24,7 +25,7 @@ struct Workspace;
 // every feature with the mouse. It moves no window itself: choices go out through the signals.
 class TrayController {
   public:
-    explicit TrayController(AppSettings& settings);
+    TrayController(AppSettings& settings, const L10n& l10n);
     ~TrayController();
     TrayController(const TrayController&) = delete;
     TrayController& operator=(const TrayController&) = delete;
@@ -72,6 +73,7 @@ class TrayController {
     void run(Command command);
 
     AppSettings& settings_;
+    const L10n& l10n_;
     std::unique_ptr<port::Surface> surface_;
     Subscription chosen_;
     std::vector<KeyCombo> heldElsewhere_;

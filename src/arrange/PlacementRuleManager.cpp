@@ -64,7 +64,7 @@ void PlacementRuleManager::rebuildWindowObservers() {
 
 void PlacementRuleManager::observeApp(int32_t pid) {
     if (windowObservers_.count(pid)) return;
-    windowObservers_[pid] = platform().windows->observeCreated(
+    windowObservers_[pid] = platform().windows->onWindowCreated(
         pid, [this](port::WindowRef window) { handleWindowCreated(window); });
 }
 

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/LifetimeGuard.h"
-#include "settings/PlacementRule.h"
 #include "base/Subscription.h"
 #include "geometry/ScreenInfo.h"
 #include "port/Applications.h"

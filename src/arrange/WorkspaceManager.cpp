@@ -23,8 +23,8 @@ std::string describe(const WorkspaceItem& item) {
 
 }  // namespace
 
-WorkspaceManager::WorkspaceManager(AppSettings& settings, SnapEngine& engine)
-    : settings_(settings), engine_(engine) {}
+WorkspaceManager::WorkspaceManager(AppSettings& settings, const L10n& l10n, SnapEngine& engine)
+    : settings_(settings), l10n_(l10n), engine_(engine) {}
 
 WorkspaceManager::~WorkspaceManager() {
     lifetime_.end();
@@ -45,14 +45,14 @@ Workspace WorkspaceManager::append(const std::string& name, std::vector<Workspac
 }
 
 std::string WorkspaceManager::defaultName() const {
-    return format(L10n::shared().string("ws.defaultName"),
+    return format(l10n_.string("ws.defaultName"),
                   {std::to_string(settings_.workspaces().size() + 1)});
 }
 
 void WorkspaceManager::promptSaveCurrent() {
     // Captured before the prompt shows, so the prompt itself changes nothing.
     auto items = captureCurrent();
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request{l.string("ws.saveTitle"),
                                l.string("ws.saveBody"),
                                {l.string("ws.save"), l.string("common.cancel")}};
@@ -159,7 +159,7 @@ void WorkspaceManager::reportUnplaced(const std::vector<WorkspaceItem>& items) {
         logLine("workspace: no window appeared in time for " + describe(item));
         list += (list.empty() ? "" : ", ") + describe(item);
     }
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest alert{
         l.string("ws.notPlacedTitle"), format(l.string("ws.notPlacedBody"), {list}), {}};
     // Told after this tick: the alert is modal and the poll has finished.

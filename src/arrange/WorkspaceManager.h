@@ -14,6 +14,7 @@
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 class SnapEngine;
 
 // Saves and restores window arrangements. A restore moves the windows that exist at
@@ -25,7 +26,7 @@ class WorkspaceManager {
     static constexpr double pollInterval = 0.6;
     static constexpr double pollLimit = 15.0;
 
-    WorkspaceManager(AppSettings& settings, SnapEngine& engine);
+    WorkspaceManager(AppSettings& settings, const L10n& l10n, SnapEngine& engine);
     ~WorkspaceManager();
     WorkspaceManager(const WorkspaceManager&) = delete;
     WorkspaceManager& operator=(const WorkspaceManager&) = delete;
@@ -55,6 +56,7 @@ class WorkspaceManager {
     std::string defaultName() const;
 
     AppSettings& settings_;
+    const L10n& l10n_;
     SnapEngine& engine_;
     std::vector<WorkspaceItem> pendingItems_;
     std::vector<WindowHandle> pendingUsed_;

@@ -14,11 +14,6 @@ namespace kelvra {
 
 namespace {
 
-std::unique_ptr<CloudAccount>& sharedSlot() {
-    static std::unique_ptr<CloudAccount> instance;
-    return instance;
-}
-
 std::string stringOr(const nlohmann::json& object, const char* key, std::string fallback) {
     auto it = object.find(key);
     if (it != object.end() && it->is_string()) return it->get<std::string>();
@@ -39,16 +34,6 @@ CloudAccount::CloudAccount() {
 }
 
 CloudAccount::~CloudAccount() = default;
-
-CloudAccount& CloudAccount::shared() {
-    auto& slot = sharedSlot();
-    if (!slot) slot = std::make_unique<CloudAccount>();
-    return *slot;
-}
-
-void CloudAccount::resetSharedForTesting() {
-    sharedSlot().reset();
-}
 
 std::optional<std::string> CloudAccount::token() {
     return Keychain::get(Keychain::token);

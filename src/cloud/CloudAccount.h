@@ -41,10 +41,6 @@ class CloudAccount {
     CloudAccount(const CloudAccount&) = delete;
     CloudAccount& operator=(const CloudAccount&) = delete;
 
-    static CloudAccount& shared();
-    // For tests: drop the shared instance so the next shared() starts afresh.
-    static void resetSharedForTesting();
-
     // Emits only when the state changes.
     Published<State> state;
 

@@ -14,11 +14,6 @@ namespace {
 
 constexpr const char* syncPath = "sync/kelvra";
 
-std::unique_ptr<CloudSync>& sharedSlot() {
-    static std::unique_ptr<CloudSync> instance;
-    return instance;
-}
-
 port::UserDefaults& defaults() {
     return *platform().defaults;
 }
@@ -46,19 +41,8 @@ CloudSync::CloudSync(AppSettings& settings, CloudAccount& account)
     });
 }
 
-// A pending debounce timer finds the object gone and does nothing; no platform call
-// here, as the shared instance may end after the platform.
+// A pending debounce timer finds the object gone and does nothing.
 CloudSync::~CloudSync() = default;
-
-CloudSync& CloudSync::shared() {
-    auto& slot = sharedSlot();
-    if (!slot) slot = std::make_unique<CloudSync>(AppSettings::shared(), CloudAccount::shared());
-    return *slot;
-}
-
-void CloudSync::resetSharedForTesting() {
-    sharedSlot().reset();
-}
 
 void CloudSync::start() {
     if (started_) return;

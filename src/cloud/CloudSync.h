@@ -34,10 +34,6 @@ class CloudSync {
     CloudSync(const CloudSync&) = delete;
     CloudSync& operator=(const CloudSync&) = delete;
 
-    // On AppSettings::shared() and CloudAccount::shared().
-    static CloudSync& shared();
-    static void resetSharedForTesting();
-
     // Watches the settings and the account; a signed-in account downloads at once.
     void start();
     bool started() const { return started_; }

@@ -27,7 +27,7 @@ struct SyncPayload {
     double screenPadding = settingDefaults::screenPadding;
     double minWindowWidth = settingDefaults::minWindowWidth;
     bool dividerDoubleClickReset = settingDefaults::dividerDoubleClickReset;
-    bool showMenuBarIcon = settingDefaults::showMenuBarIcon;
+    bool showTrayIcon = settingDefaults::showTrayIcon;
     std::optional<std::string> languageCode;
     ShortcutTable shortcuts;
     std::vector<CustomLayout> customLayouts;

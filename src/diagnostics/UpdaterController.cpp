@@ -13,16 +13,6 @@ namespace kelvra {
 
 namespace {
 
-std::unique_ptr<UpdaterController>& instance() {
-    static std::unique_ptr<UpdaterController> i;
-    return i;
-}
-
-std::string& relaunchTarget() {
-    static std::string path;
-    return path;
-}
-
 bool isHttps(const std::string& url) {
     return url.rfind("https://", 0) == 0 && url.size() > 8;
 }
@@ -51,32 +41,8 @@ bool UpdaterController::declared() {
     return !build.updateFeedUrl.empty() && !build.updatePublicKey.empty();
 }
 
-UpdaterController& UpdaterController::shared() {
-    auto& i = instance();
-    if (!i) i.reset(new UpdaterController(UpdaterEnvironment::current()));
-    return *i;
-}
-
-UpdaterController& UpdaterController::startForTesting(UpdaterEnvironment environment) {
-    instance().reset(new UpdaterController(std::move(environment)));
-    return *instance();
-}
-
-bool UpdaterController::exists() {
-    return instance() != nullptr;
-}
-
-void UpdaterController::resetForTesting() {
-    instance().reset();
-    relaunchTarget().clear();
-}
-
-std::string UpdaterController::relaunchPath() {
-    return relaunchTarget();
-}
-
-UpdaterController::UpdaterController(UpdaterEnvironment environment)
-    : environment_(std::move(environment)) {
+UpdaterController::UpdaterController(UpdaterEnvironment environment, const L10n& l10n)
+    : environment_(std::move(environment)), l10n_(l10n) {
     scheduleCheck(firstCheckDelay);
 }
 
@@ -160,7 +126,7 @@ void UpdaterController::checked(const std::string& feed, bool manual) {
 void UpdaterController::offerUpdate() {
     if (!update_) return;
     offeredVersion_ = update_->version;
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request;
     request.messageText = format(l.string("upd.title"), {update_->shortVersion});
     request.informativeText = update_->description;
@@ -184,7 +150,7 @@ void UpdaterController::offerUpdate() {
 }
 
 std::string UpdaterController::statusText() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     switch (state_) {
         case State::idle:
             return {};
@@ -271,7 +237,7 @@ void UpdaterController::downloaded(const std::string& body) {
     }
     progress_ = 1;
     setState(State::readyToRestart);
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request;
     request.messageText = format(l.string("upd.installed"), {update_->shortVersion});
     request.buttons = {l.string("upd.restart"), l.string("common.later")};
@@ -280,7 +246,7 @@ void UpdaterController::downloaded(const std::string& body) {
 
 void UpdaterController::restart() {
     if (state_ != State::readyToRestart) return;
-    relaunchTarget() = environment_.programPath;
+    relaunchPath_ = environment_.programPath;
     platform().runLoop->quit();
 }
 

@@ -62,6 +62,7 @@ class DragMonitor {
     SnapEngine& engine_;
     SnapSettler settler_;
     bool running_ = false;
+    Subscription mouse_;  // the global mouse events while running
 
     Phase phase_ = Phase::idle;
     Point mouseDownPoint_;

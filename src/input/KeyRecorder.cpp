@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "base/NotificationCenter.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "settings/KeyCombo.h"
@@ -18,19 +17,19 @@ KeyRecorder::KeyRecorder() = default;
 
 KeyRecorder::~KeyRecorder() {
     lifetime_.end();
-    // Ending here still posts the end, so the hot keys that were taken away for the
+    // Ending here still announces the end, so the hot keys that were taken away for the
     // recording come back even when the list that owned the recorder closes mid-way.
-    if (monitor_ || recording()) stop();
+    if (monitor_.active() || recording()) stop();
 }
 
 void KeyRecorder::start(const std::string& action, AppSettings& settings) {
     stop();
     recording.set(action);
-    NotificationCenter::shared().post(beganNotification);
+    began.emit();
 
     AppSettings* store = &settings;
     // Once the recorder is gone the key passes on (the guard answers false).
-    monitor_ = platform().keyMonitor->addLocalKeyDownMonitor(
+    monitor_ = platform().keyMonitor->onKeyDown(
         lifetime_.guard([this, store](const port::KeyEvent& event) -> bool {
             KeyRecorder& recorder = *this;
             if (!recorder.recording()) return false;
@@ -48,7 +47,7 @@ void KeyRecorder::start(const std::string& action, AppSettings& settings) {
                 recorder.stop();
                 return true;
             }
-            const uint32_t modifiers = KeyCombo::carbonModifiersFromCocoa(event.modifierFlags);
+            const uint32_t modifiers = KeyCombo::modifiersFromEventFlags(event.modifierFlags);
             // A bare key would steal it from every other program: keep listening.
             if (modifiers == 0) return false;
             auto table = store->shortcuts();
@@ -60,12 +59,10 @@ void KeyRecorder::start(const std::string& action, AppSettings& settings) {
 }
 
 void KeyRecorder::stop() {
-    if (auto monitor = std::exchange(monitor_, std::nullopt)) {
-        platform().keyMonitor->removeMonitor(*monitor);
-    }
+    monitor_.cancel();
     if (recording()) {
         recording.set(std::nullopt);
-        NotificationCenter::shared().post(endedNotification);
+        ended.emit();
     }
 }
 

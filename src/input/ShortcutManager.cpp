@@ -8,7 +8,7 @@
 
 namespace kelvra {
 
-ShortcutManager::ShortcutManager() = default;
+ShortcutManager::ShortcutManager(const L10n& l10n) : takenAlert_(l10n) {}
 
 ShortcutManager::~ShortcutManager() {
     // Queued deliveries and later key presses find the manager gone.
@@ -20,11 +20,10 @@ ShortcutManager::~ShortcutManager() {
 void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     unregisterAll();
     auto& hotKeys = *platform().hotKeys;
-    if (!handlerInstalled_) {
-        // The signature is not compared: the handler only ever sees our own hot keys.
-        hotKeys.installHandler(
+    if (!pressed_.active()) {
+        // The signature is not compared: the listener only ever hears our own hot keys.
+        pressed_ = hotKeys.onPressed(
             lifetime_.guard([this](uint32_t /*signature*/, uint32_t id) { handle(id); }));
-        handlerInstalled_ = true;
     }
     // A backend may let one client grab the same combination twice; the first name
     // in table order keeps it so that one press never fires two actions.
@@ -34,7 +33,7 @@ void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     for (const auto& [name, combo] : shortcuts) {
         const uint32_t thisId = id++;
         if (std::find(taken.begin(), taken.end(), combo) != taken.end()) continue;
-        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, thisId);
+        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.modifiers, signature, thisId);
         if (!ref) {
             // Held elsewhere: this shortcut does not work, the others do.
             if (std::find(heldElsewhere.begin(), heldElsewhere.end(), combo) ==

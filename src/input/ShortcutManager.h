@@ -21,7 +21,7 @@ class ShortcutManager {
   public:
     static constexpr uint32_t signature = 0x4B4C5652;  // 'KLVR'
 
-    ShortcutManager();
+    explicit ShortcutManager(const L10n& l10n);
     ~ShortcutManager();
 
     // Replaces every hot key registered before by the table.
@@ -40,7 +40,7 @@ class ShortcutManager {
   private:
     void handle(uint32_t id);
 
-    bool handlerInstalled_ = false;
+    Subscription pressed_;
     TakenShortcutsAlert takenAlert_;
     std::vector<port::HotKeyRef> hotKeyRefs_;
     std::map<uint32_t, std::string> idToAction_;

@@ -4,21 +4,21 @@
 
 namespace kelvra {
 
-std::string displayName(ZoneID zone) {
-    return L10n::shared().string("zone." + std::string(rawValue(zone)));
+std::string displayName(ZoneID zone, const L10n& l10n) {
+    return l10n.string("zone." + std::string(rawValue(zone)));
 }
 
-std::string label(SnapAction action) {
+std::string label(SnapAction action, const L10n& l10n) {
     if (auto z = zone(action)) {
-        return format(L10n::shared().string("act.snapTo"), {displayName(*z)});
+        return format(l10n.string("act.snapTo"), {displayName(*z, l10n)});
     }
     switch (action) {
         case SnapAction::restore:
-            return L10n::shared().string("act.restore");
+            return l10n.string("act.restore");
         case SnapAction::showZonePicker:
-            return L10n::shared().string("hud.show");
+            return l10n.string("hud.show");
         default:
-            return L10n::shared().string("act.nextDisplay");
+            return l10n.string("act.nextDisplay");
     }
 }
 

@@ -65,6 +65,10 @@ struct SettingsRow {
     bool taken = false;
     bool enabled = true;
     bool focus = false;  // takes the keyboard focus when it appears
+    // What the view says on its own: a shortcut's reason when another program holds
+    // it; an application chooser's mark of a running application (`placeholder` is
+    // then its search field's).
+    std::string note;
     // Extra buttons at the row's end (which, title); a click reports buttonPressed.
     std::vector<std::pair<RowButton, std::string>> buttons;
     SettingsGrid grid;

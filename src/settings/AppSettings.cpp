@@ -1,21 +1,13 @@
 #include "settings/AppSettings.h"
 
-#include <memory>
-
 #include <nlohmann/json.hpp>
 
-#include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/StoredRecords.h"
 
 namespace kelvra {
 
 namespace {
-
-std::unique_ptr<AppSettings>& instance() {
-    static std::unique_ptr<AppSettings> i;
-    return i;
-}
 
 bool readBool(port::UserDefaults& d, const char* key, bool fallback) {
     auto v = d.object(key);
@@ -97,16 +89,6 @@ AppSettings::AppSettings(port::UserDefaults& defaults) : defaults_(defaults) {
     installHooks();
 }
 
-AppSettings& AppSettings::shared() {
-    auto& i = instance();
-    if (!i) i = std::make_unique<AppSettings>(*platform().defaults);
-    return *i;
-}
-
-void AppSettings::resetSharedForTesting() {
-    instance().reset();
-}
-
 bool AppSettings::isExcluded(const std::optional<std::string>& appId) const {
     if (!appId) return false;
     for (const auto& app : excludedApps.get()) {
@@ -121,7 +103,7 @@ void AppSettings::load() {
     // Nothing is validated or clamped: a stored value outside the range the
     // settings window offers is used as it stands.
     launchAtLogin.setQuietly(readBool(d, "launchAtLogin", settingDefaults::launchAtLogin));
-    showMenuBarIcon.setQuietly(readBool(d, "showMenuBarIcon", settingDefaults::showMenuBarIcon));
+    showTrayIcon.setQuietly(readBool(d, "showMenuBarIcon", settingDefaults::showTrayIcon));
     crashReportingEnabled.setQuietly(
         readBool(d, "crashReportingEnabled", settingDefaults::crashReportingEnabled));
     languageCode.setQuietly(readString(d, "languageCode"));
@@ -159,7 +141,7 @@ void AppSettings::installHooks() {
         field.setWillChange(willChange);
         field.setDidSet(save);
     };
-    hook(showMenuBarIcon);
+    hook(showTrayIcon);
     hook(crashReportingEnabled);
     hook(dragSnapEnabled);
     hook(cornerQuarterPriority);
@@ -183,11 +165,8 @@ void AppSettings::installHooks() {
         persist();
         applyLaunchAtLogin();
     });
-    languageCode.setWillChange(willChange);
-    languageCode.setDidSet([this] {
-        persist();
-        L10n::shared().apply(languageCode.get());
-    });
+    // The interface language follows it through L10n::follow.
+    hook(languageCode);
     // Never stored: observers still hear of the change.
     paused.setWillChange(willChange);
 }
@@ -204,7 +183,7 @@ void AppSettings::persist() {
     if (loading_) return;
     auto& d = defaults_;
     d.set("launchAtLogin", launchAtLogin.get());
-    d.set("showMenuBarIcon", showMenuBarIcon.get());
+    d.set("showMenuBarIcon", showTrayIcon.get());
     d.set("crashReportingEnabled", crashReportingEnabled.get());
     if (languageCode.get()) {
         d.set("languageCode", *languageCode.get());

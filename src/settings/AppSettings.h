@@ -24,13 +24,8 @@ class AppSettings {
     AppSettings(const AppSettings&) = delete;
     AppSettings& operator=(const AppSettings&) = delete;
 
-    // The process-wide instance on the installed platform's user defaults.
-    static AppSettings& shared();
-    // For tests: drop the shared instance so the next shared() loads afresh.
-    static void resetSharedForTesting();
-
     Published<bool> launchAtLogin{settingDefaults::launchAtLogin};
-    Published<bool> showMenuBarIcon{settingDefaults::showMenuBarIcon};
+    Published<bool> showTrayIcon{settingDefaults::showTrayIcon};
     Published<bool> crashReportingEnabled{settingDefaults::crashReportingEnabled};
     Published<std::optional<std::string>> languageCode{std::nullopt};
     Published<bool> dragSnapEnabled{settingDefaults::dragSnapEnabled};

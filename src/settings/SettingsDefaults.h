@@ -7,7 +7,7 @@ namespace kelvra::settingDefaults {
 // Each preference's value until the user changes it. The store, the synced payload
 // and the settings window's reset all read these; nothing restates them.
 inline constexpr bool launchAtLogin = false;
-inline constexpr bool showMenuBarIcon = true;
+inline constexpr bool showTrayIcon = true;
 inline constexpr bool crashReportingEnabled = true;
 inline constexpr bool dragSnapEnabled = true;
 inline constexpr bool cornerQuarterPriority = true;

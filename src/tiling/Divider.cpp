@@ -13,7 +13,7 @@ Divider::Divider(const SharedEdge& edge) : edge_(edge), animator_(*platform().ru
                              : port::DividerOrientation::horizontal;
     surface_ = platform().surfaces->create(model_);
     if (!surface_) return;
-    pointerHook_ = surface_->pointer.connect([this](const port::SurfacePointer& e) { handle(e); });
+    pointerHook_ = surface_->onPointer([this](const port::SurfacePointer& e) { handle(e); });
     surface_->setFrame(frameFor(edge_));
     surface_->setVisible(true);
 }

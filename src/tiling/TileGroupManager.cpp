@@ -61,10 +61,10 @@ void TileGroupManager::leave(const WindowHandle& window, bool forgetSnap) {
 
 void TileGroupManager::observe(const WindowHandle& window) {
     if (watches_.count(window)) return;
-    watches_.emplace(window, platform().windows->observe(window.element(),
-                                                         [this, window](port::WindowEvent event) {
-                                                             handleEvent(window, event);
-                                                         }));
+    watches_.emplace(window, platform().windows->onWindowEvent(
+                                 window.element(), [this, window](port::WindowEvent event) {
+                                     handleEvent(window, event);
+                                 }));
 }
 
 void TileGroupManager::unobserve(const WindowHandle& window) {

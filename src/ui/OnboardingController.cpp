@@ -21,9 +21,9 @@ port::MenuItem button(std::string id, std::string title) {
 }
 }  // namespace
 
-OnboardingController::OnboardingController(AppSettings& settings) : settings_(settings) {
-    subscriptions_.push_back(
-        L10n::shared().language.sink([this](const AppLanguage&) { refresh(); }));
+OnboardingController::OnboardingController(AppSettings& settings, L10n& l10n)
+    : settings_(settings), l10n_(l10n) {
+    subscriptions_.push_back(l10n_.language.sink([this](const AppLanguage&) { refresh(); }));
     subscriptions_.push_back(settings_.crashReportingEnabled.sink([this](bool) { refresh(); }));
 }
 
@@ -33,7 +33,7 @@ OnboardingController::~OnboardingController() {
 }
 
 port::OnboardingModel OnboardingController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::OnboardingModel m;
     m.page = page_;
     if (page_ == 0) {
@@ -79,7 +79,7 @@ port::OnboardingModel OnboardingController::model() const {
                 found == table.end() ? l.string("sc.unset") : found->second.displayName();
             const std::string what = action == SnapAction::showZonePicker
                                          ? l.string("hud.show")
-                                         : displayName(ZoneID::leftHalf);
+                                         : displayName(ZoneID::leftHalf, l10n_);
             m.examples.emplace_back(keys, what);
         }
         m.crashTitle = l.string("onb.crashTitle");
@@ -96,11 +96,11 @@ void OnboardingController::show() {
         continueAnyway_ = false;
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
-        surfaceSubscriptions_.push_back(surface_->chosen.connect(
-            lifetime_.guard([this](const std::string& id) { choose(id); })));
+        surfaceSubscriptions_.push_back(
+            surface_->onChosen(lifetime_.guard([this](const std::string& id) { choose(id); })));
         // Closed, not finished: it comes back at the next launch.
         surfaceSubscriptions_.push_back(
-            surface_->dismissed.connect(lifetime_.guard([this] { stopTimer(); })));
+            surface_->onDismissed(lifetime_.guard([this] { stopTimer(); })));
     }
     if (page_ == 1) {
         checkAndAdvance();

@@ -13,6 +13,7 @@
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 
 // First-launch guidance in its own window, drawn through the surfaces port: welcome,
 // the desktop check, then the two gestures and the crash-report choice. Pages only move
@@ -22,7 +23,7 @@ class AppSettings;
 // so showing it again starts at the welcome page.
 class OnboardingController {
   public:
-    explicit OnboardingController(AppSettings& settings);
+    OnboardingController(AppSettings& settings, L10n& l10n);
     ~OnboardingController();
 
     void show();
@@ -45,6 +46,7 @@ class OnboardingController {
     void refresh();
 
     AppSettings& settings_;
+    L10n& l10n_;
     std::unique_ptr<port::Surface> surface_;
     int page_ = 0;
     SessionCheck check_ = SessionCheck::ready;

@@ -15,7 +15,6 @@ using port::SettingsEdit;
 using port::SettingsGesture;
 using port::SettingsPage;
 using port::SettingsRow;
-using rows::t;
 
 namespace {
 const std::string layoutPrefix = "layout:";
@@ -36,6 +35,7 @@ SettingsRow SettingsViewModel::shortcutRow(const std::string& id, const std::str
     auto r = rows::note(id, title);
     r.control = SettingsControl::shortcut;
     r.recording = recorder_.recording() == action;
+    r.note = t("menu.shortcutsTaken");
     const auto& table = settings_.shortcuts();
     auto found = table.find(action);
     if (r.recording) {
@@ -53,7 +53,7 @@ SettingsPage SettingsViewModel::shortcutsPage() const {
     SettingsPage p;
     for (SnapAction action : allSnapActions()) {
         const std::string raw(rawValue(action));
-        p.rows.push_back(shortcutRow(raw, label(action), raw));
+        p.rows.push_back(shortcutRow(raw, label(action, l10n_), raw));
     }
     p.footer = t("sc.footer");
     return p;
@@ -71,7 +71,7 @@ SettingsPage SettingsViewModel::layoutPage() const {
     SettingsPage p;
     p.intro = t("layout.intro");
     p.rows.push_back(rows::heading("header", layout_.header()));
-    auto stepper = [](std::string id, const std::string& key, int value, int lo, int hi) {
+    auto stepper = [this](std::string id, const std::string& key, int value, int lo, int hi) {
         auto r = rows::note(std::move(id), t(key));
         r.control = SettingsControl::stepper;
         r.value = value;

@@ -17,7 +17,6 @@ using port::SettingsEdit;
 using port::SettingsGesture;
 using port::SettingsPage;
 using port::SettingsRow;
-using rows::t;
 
 namespace {
 const std::string wsPrefix = "ws:";
@@ -142,7 +141,7 @@ void SettingsViewModel::editWorkspaces(const SettingsEdit& e) {
 // Auto-place ---------------------------------------------------------------------------
 
 std::string SettingsViewModel::ruleTarget(const PlacementRule& rule) const {
-    if (rule.zone) return displayName(*rule.zone);
+    if (rule.zone) return displayName(*rule.zone, l10n_);
     if (rule.customLayoutID && rule.customZoneIndex) {
         auto it = findById(settings_.customLayouts(), rule.customLayoutID->uuidString());
         if (it != settings_.customLayouts().end())
@@ -166,6 +165,8 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         app.control = SettingsControl::appChooser;
         app.text = d.appName.empty() ? t("rule.step1") : d.appName;
         app.icon = d.appId;
+        app.placeholder = t("chooser.search");
+        app.note = t("chooser.running");
         p.rows.push_back(app);
         p.rows.push_back(choice("ruleZoneKind", "2 · " + t("rule.step2"),
                                 {t("rule.zoneBuiltin"), t("rule.zoneCustom")}, d.custom ? 1 : 0));
@@ -173,7 +174,7 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         zone.control = SettingsControl::choice;
         if (!d.custom) {
             for (ZoneID z : allZoneIDs()) {
-                zone.options.push_back(displayName(z));
+                zone.options.push_back(displayName(z, l10n_));
                 if (d.zone == z) zone.selected = static_cast<int>(zone.options.size() - 1);
             }
         } else {
@@ -302,6 +303,8 @@ SettingsPage SettingsViewModel::excludePage() const {
     auto add = rows::note("add", "");
     add.control = SettingsControl::appChooser;
     add.text = t("exc.choose");
+    add.placeholder = t("chooser.search");
+    add.note = t("chooser.running");
     p.rows.push_back(add);
     if (settings_.excludedApps().empty()) p.rows.push_back(rows::note("empty", t("exc.empty")));
     for (const auto& app : settings_.excludedApps()) {

@@ -8,16 +8,16 @@
 
 namespace kelvra {
 
-SettingsWindowController::SettingsWindowController(AppSettings& settings)
-    : settings_(settings), viewModel_(settings) {
+SettingsWindowController::SettingsWindowController(const SettingsServices& services)
+    : settings_(services.settings), l10n_(services.l10n), viewModel_(services) {
     subscriptions_.push_back(settings_.objectWillChange.connect([this] { scheduleRefresh(); }));
     subscriptions_.push_back(
-        L10n::shared().language.sink([this](const AppLanguage&) { scheduleRefresh(); }));
+        services.l10n.language.sink([this](const AppLanguage&) { scheduleRefresh(); }));
     subscriptions_.push_back(viewModel_.changed.connect([this] { scheduleRefresh(); }));
     // The account tab follows sign-in, sign-out and the sync switch wherever they happen.
-    subscriptions_.push_back(CloudAccount::shared().state.sink(
-        [this](const CloudAccount::State&) { scheduleRefresh(); }));
-    subscriptions_.push_back(CloudSync::shared().enabled.sink([this](bool) { scheduleRefresh(); }));
+    subscriptions_.push_back(
+        services.account.state.sink([this](const CloudAccount::State&) { scheduleRefresh(); }));
+    subscriptions_.push_back(services.sync.enabled.sink([this](bool) { scheduleRefresh(); }));
     subscriptions_.push_back(selectedTab.sink([this](const SettingsTab& tab) {
         if (tab != shownTab_) viewModel_.leave(shownTab_);
         shownTab_ = tab;
@@ -30,7 +30,7 @@ SettingsWindowController::~SettingsWindowController() {
 }
 
 port::SettingsWindowModel SettingsWindowController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::SettingsWindowModel m;
     m.title = l.string("settings");
     for (SettingsTab tab : allSettingsTabs()) {
@@ -69,13 +69,12 @@ void SettingsWindowController::setTakenShortcuts(std::vector<KeyCombo> combos) {
 }
 
 void SettingsWindowController::connectSurface() {
-    subscriptions_.push_back(
-        surface_->chosen.connect(lifetime_.guard([this](const std::string& id) {
-            if (auto tab = settingsTabFromRaw(id)) select(*tab);
-        })));
-    subscriptions_.push_back(surface_->edited.connect(lifetime_.guard(
+    subscriptions_.push_back(surface_->onChosen(lifetime_.guard([this](const std::string& id) {
+        if (auto tab = settingsTabFromRaw(id)) select(*tab);
+    })));
+    subscriptions_.push_back(surface_->onEdited(lifetime_.guard(
         [this](const port::SettingsEdit& edit) { viewModel_.edit(selectedTab(), edit); })));
-    subscriptions_.push_back(surface_->dismissed.connect(lifetime_.guard([this] {
+    subscriptions_.push_back(surface_->onDismissed(lifetime_.guard([this] {
         visible_ = false;
         // A recording must not outlive the window: the hot keys come back.
         viewModel_.leave(selectedTab());

@@ -14,6 +14,7 @@
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 class WorkspaceManager;
 
 // The settings window, drawn through the surfaces port from the view model's pages.
@@ -22,7 +23,7 @@ class WorkspaceManager;
 // language or the editing state redraws the page one run-loop turn later.
 class SettingsWindowController {
   public:
-    explicit SettingsWindowController(AppSettings& settings);
+    explicit SettingsWindowController(const SettingsServices& services);
     ~SettingsWindowController();
 
     // None keeps the tab last shown.
@@ -45,6 +46,7 @@ class SettingsWindowController {
     void connectSurface();
 
     AppSettings& settings_;
+    const L10n& l10n_;
     SettingsViewModel viewModel_;
     std::unique_ptr<port::Surface> surface_;
     bool visible_ = false;

@@ -65,8 +65,8 @@ TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
 
     CustomLayout layout{Uuid::random(), "Three", 3, 1, {{0, 0, 1, 1}, {1, 0, 1, 1}, {2, 0, 1, 1}}};
     Workspace ws{Uuid::random(), "Morning", {}};
-    AppSettings::shared().customLayouts.set({layout});
-    AppSettings::shared().workspaces.set({ws});
+    settings().customLayouts.set({layout});
+    settings().workspaces.set({ws});
     auto model = tray();
     ASSERT_TRUE(model);
     const auto& custom = byTitle(model->menu, "Custom layouts").submenu;
@@ -82,7 +82,7 @@ TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
     EXPECT_EQ(d.components().workspaceManager().lastRestored(), ws);
 
     // Items naming what no longer exists do nothing.
-    AppSettings::shared().customLayouts.set({});
+    settings().customLayouts.set({});
     Rect before = frame();
     choose(zones[1].id);
     choose("zone:nowhere");
@@ -96,14 +96,14 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     auto& d = launch();
     choose(Command::togglePause);
     auto model = tray();
-    EXPECT_TRUE(AppSettings::shared().paused());
+    EXPECT_TRUE(settings().paused());
     EXPECT_EQ(model->icon, TrayIcon::paused);
     EXPECT_TRUE(byTitle(model->menu, "Pause tiling").checked);
     choose(Command::togglePause);
     EXPECT_EQ(tray()->icon, TrayIcon::normal);
 
     d.components().trayController().setShortcutsHeldElsewhere(
-        {KeyCombo{123 /* left arrow */, carbon::controlKey | carbon::optionKey}});
+        {KeyCombo{123 /* left arrow */, modifierBits::control | modifierBits::alt}});
     model = tray();
     EXPECT_EQ(model->icon, TrayIcon::shortcutsHeldElsewhere);
     EXPECT_EQ(model->menu.front().title, "Some shortcuts are held by another program…");
@@ -111,12 +111,12 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     d.components().trayController().setShortcutsHeldElsewhere({});
 
     // Told until a save works again.
-    desktop.defaults().saveFailed.emit("cannot create a temporary file: Read-only file system");
+    desktop.failSave("cannot create a temporary file: Read-only file system");
     model = tray();
     EXPECT_EQ(model->icon, TrayIcon::settingsNotSaved);
     EXPECT_EQ(model->menu.front().title,
               "Settings cannot be saved: the folder is read-only or full");
-    desktop.defaults().saveRecovered.emit();
+    desktop.recoverSave();
     EXPECT_EQ(tray()->icon, TrayIcon::normal);
 
     desktop.setHasWindowManager(false);
@@ -130,12 +130,12 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
 }
 
 TEST_F(TrayMenuTest, TheIconFollowsItsSettingAndALaterStartOpensTheSettings) {
-    AppSettings::shared().showMenuBarIcon.set(false);
+    AppSettings(desktop.defaults()).showTrayIcon.set(false);  // stored before the start
     auto& d = launch();
     EXPECT_FALSE(tray());
-    AppSettings::shared().showMenuBarIcon.set(true);
+    settings().showTrayIcon.set(true);
     EXPECT_TRUE(tray());
-    AppSettings::shared().showMenuBarIcon.set(false);
+    settings().showTrayIcon.set(false);
     EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::tray), 0u);
 
     d.handleLaterStart({"--show-zone=leftHalf"});

@@ -7,7 +7,6 @@
 #include "base/Animator.h"
 #include "input/PreviewOverlay.h"
 #include "settings/AppSettings.h"
-#include "base/Animator.h"
 #include "style/Theme.h"
 
 namespace kelvra::test {

@@ -7,7 +7,6 @@
 #include "backends/sim/SimDesktop.h"
 #include "input/ZonePickerController.h"
 #include "l10n/L10n.h"
-#include "settings/AppSettings.h"
 #include "style/Theme.h"
 
 namespace kelvra::test {
@@ -25,15 +24,9 @@ class ZonePickerControllerTest : public ::testing::Test {
   public:
     ZonePickerControllerTest() {
         desktop.setPreferredLanguages({"en-US"});
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
         desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
         subscription =
             zonePicker.onApply.connect([this](const ZoneID& z) { applied.push_back(z); });
-    }
-    ~ZonePickerControllerTest() override {
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
     }
 
     std::optional<sim::SimSurfaces::State> panel() {
@@ -45,8 +38,11 @@ class ZonePickerControllerTest : public ::testing::Test {
     }
 
     sim::SimDesktop desktop;
-    bool installed = (desktop.install(), true);  // the picker animates on its run loop
-    ZonePickerController zonePicker;
+    // The language is read from the installed desktop's defaults; the picker animates on
+    // its run loop.
+    bool installed = (desktop.install(), true);
+    L10n l10n;
+    ZonePickerController zonePicker{l10n};
     std::vector<ZoneID> applied;
     Subscription subscription;
 };

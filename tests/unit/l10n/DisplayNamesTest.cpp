@@ -11,11 +11,10 @@ namespace {
 TEST(DisplayNames, ActionLabelsNameTheirZones) {
     sim::SimDesktop desktop;
     desktop.install();
-    L10n::resetSharedForTesting();
-    EXPECT_EQ(displayName(ZoneID::leftHalf), "Left half");
-    EXPECT_EQ(label(SnapAction::snapLeftHalf), "Snap to Left half");
-    EXPECT_EQ(label(SnapAction::nextDisplay), "Move to next display");
-    L10n::resetSharedForTesting();
+    L10n l10n;
+    EXPECT_EQ(displayName(ZoneID::leftHalf, l10n), "Left half");
+    EXPECT_EQ(label(SnapAction::snapLeftHalf, l10n), "Snap to Left half");
+    EXPECT_EQ(label(SnapAction::nextDisplay, l10n), "Move to next display");
 }
 
 }  // namespace

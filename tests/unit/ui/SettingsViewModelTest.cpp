@@ -9,6 +9,7 @@
 #include "port/KeyMonitor.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsViewModel.h"
+#include "unit/ui/SettingsParts.h"
 
 namespace kelvra {
 namespace {
@@ -43,7 +44,6 @@ const port::SettingsRow* findRow(const port::SettingsPage& page, const std::stri
 class SettingsViewModelTest : public ::testing::Test {
   protected:
     void SetUp() override { desk.install(); }
-    void TearDown() override { L10n::resetSharedForTesting(); }
     sim::SimDesktop desk;
 };
 
@@ -56,7 +56,7 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
         std::function<bool(const AppSettings&)> stored;
     };
     const int german = [] {
-        const auto options = L10n::shared().pickerOptions();
+        const auto options = L10n().pickerOptions();
         for (size_t i = 0; i < options.size(); ++i)
             if (options[i].first == "de") return static_cast<int>(i);
         return -1;
@@ -119,7 +119,7 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
         Published<bool> AppSettings::*field;
     } toggles[] = {
         {SettingsTab::general, "launchAtLogin", true, &AppSettings::launchAtLogin},
-        {SettingsTab::general, "showMenuBarIcon", false, &AppSettings::showMenuBarIcon},
+        {SettingsTab::general, "showMenuBarIcon", false, &AppSettings::showTrayIcon},
         {SettingsTab::general, "crashReports", false, &AppSettings::crashReportingEnabled},
         {SettingsTab::snap, "dragSnap", false, &AppSettings::dragSnapEnabled},
         {SettingsTab::snap, "snapAssist", false, &AppSettings::snapAssistEnabled},
@@ -134,10 +134,10 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
     for (size_t i = 0; i < cases.size(); ++i) {
         sim::SimDesktop fresh;
         fresh.install();
-        L10n::resetSharedForTesting();
         {
             AppSettings settings(fresh.defaults());
-            SettingsViewModel vm(settings);
+            test::SettingsParts parts(settings);
+            SettingsViewModel vm(parts.services());
             const auto before = vm.page(cases[i].tab);
             for (auto e : cases[i].edits) {
                 e.canvas = {400, 160};
@@ -183,7 +183,8 @@ TEST_F(SettingsViewModelTest, StepperPillsStepToMultiplesClampAndResetToTheirDef
 
     // Through the window: a double click on the value is the default, clamped.
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     settings.windowGap.set(20);
     vm.edit(SettingsTab::tiling, edit("gap", Gesture::stepperReset));
     EXPECT_EQ(settings.windowGap(), 8);
@@ -192,13 +193,14 @@ TEST_F(SettingsViewModelTest, StepperPillsStepToMultiplesClampAndResetToTheirDef
     EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "gap")->valueText, "7 px");
     settings.screenPadding.set(0);
     EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "padding")->subtitle,
-              L10n::shared().string("spacing.padZero"));
+              parts.l10n.string("spacing.padZero"));
     EXPECT_EQ(findRow(vm.page(SettingsTab::snap), "overlayOpacity")->valueText, "18%");
 }
 
 TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     for (const char* name : {"A", "B", "C"})
         vm.edit(SettingsTab::workspaces, edit("wsName", Gesture::textCommitted, 0, name));
     EXPECT_EQ(vm.workspaceName("   "), "Workspace 4");
@@ -213,7 +215,7 @@ TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
     vm.edit(SettingsTab::workspaces, edit("ws:" + id, Gesture::textCommitted, 0, "Mail"));
     EXPECT_EQ(settings.workspaces()[0].name, "Mail");
     auto table = settings.shortcuts();
-    table["workspace:" + id] = KeyCombo{18, carbon::controlKey};
+    table["workspace:" + id] = KeyCombo{18, modifierBits::control};
     settings.shortcuts.set(table);
     vm.edit(SettingsTab::workspaces, press("ws:" + id, RowButton::deleteItem));
     EXPECT_EQ(settings.workspaces().size(), 3u);
@@ -222,14 +224,15 @@ TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
 
 TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     vm.edit(SettingsTab::exclude, edit("add", Gesture::appChosen, 0, "gimp", "GIMP"));
     vm.edit(SettingsTab::exclude, edit("add", Gesture::appChosen, 0, "gimp", "GNU Image"));
     vm.edit(SettingsTab::exclude, edit("add", Gesture::appChosen, 0, "", "Nameless"));
     EXPECT_EQ(settings.excludedApps(), (std::vector<ExcludedApp>{{"gimp", "GIMP"}}));
     auto page = vm.page(SettingsTab::exclude);
     ASSERT_NE(findRow(page, "exc:gimp"), nullptr);
-    EXPECT_EQ(findRow(page, "exc:gimp")->badge, L10n::shared().string("exc.badge"));
+    EXPECT_EQ(findRow(page, "exc:gimp")->badge, parts.l10n.string("exc.badge"));
     vm.edit(SettingsTab::exclude, press("exc:gimp", RowButton::remove));
     EXPECT_TRUE(settings.excludedApps().empty());
 }
@@ -238,7 +241,8 @@ TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
 TEST_F(SettingsViewModelTest, TheGeneralFooterNamesTheVersionAndTheBackend) {
     desk.buildInfo().version = "2.3.4";
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     EXPECT_EQ(vm.page(SettingsTab::general).footer, "Kelvra 2.3.4 · Simulated");
 }
 
@@ -246,13 +250,14 @@ TEST_F(SettingsViewModelTest, TheGeneralFooterNamesTheVersionAndTheBackend) {
 // another program holds is shown as taken. Leaving the tab is the window's test.
 TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     vm.edit(SettingsTab::shortcuts, edit("snapLeftHalf", Gesture::recordPressed));
     EXPECT_TRUE(findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf")->recording);
     const uint16_t keyJ = 38;
     EXPECT_TRUE(
-        desk.sendKeyDown({keyJ, port::modifierFlags::control | port::modifierFlags::option, ""}));
-    const KeyCombo expected{keyJ, carbon::controlKey | carbon::optionKey};
+        desk.sendKeyDown({keyJ, port::modifierFlags::control | port::modifierFlags::alt, ""}));
+    const KeyCombo expected{keyJ, modifierBits::control | modifierBits::alt};
     EXPECT_EQ(settings.shortcuts().at("snapLeftHalf"), expected);
     auto row = *findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf");
     EXPECT_EQ(std::tuple(row.recording, row.text, row.taken),
@@ -265,40 +270,40 @@ TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
 // is said rather than failing quietly, a signed-in account shows its e-mail with the sync
 // switch bound, and signing out returns to the signed-out rows.
 TEST_F(SettingsViewModelTest, TheAccountTabFollowsTheAccount) {
-    const auto reset = [] {
-        CloudSync::resetSharedForTesting();
-        CloudAccount::resetSharedForTesting();
+    AppSettings settings(desk.defaults());
+    auto parts = std::make_unique<test::SettingsParts>(settings);
+    auto vm = std::make_unique<SettingsViewModel>(parts->services());
+    // The account as a later start finds it in the secret store.
+    const auto restart = [&] {
+        vm.reset();
+        parts = std::make_unique<test::SettingsParts>(settings);
+        vm = std::make_unique<SettingsViewModel>(parts->services());
     };
-    AppSettings::resetSharedForTesting();
-    reset();
-    SettingsViewModel vm(AppSettings::shared());
 
     desk.secrets().setAvailable(false);
-    vm.edit(SettingsTab::account, edit("signIn", Gesture::clicked));
-    EXPECT_NE(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+    vm->edit(SettingsTab::account, edit("signIn", Gesture::clicked));
+    EXPECT_NE(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
     EXPECT_TRUE(desk.browser().opened().empty());
 
     desk.secrets().setAvailable(true);
-    vm.edit(SettingsTab::account, edit("signIn", Gesture::clicked));
+    vm->edit(SettingsTab::account, edit("signIn", Gesture::clicked));
     ASSERT_EQ(desk.browser().opened().size(), 1u);
-    EXPECT_EQ(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+    EXPECT_EQ(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
 
     std::string error;
     desk.secrets().store("cloudToken", "t0k", error);
     desk.secrets().store("cloudEmail", "ada@example.org", error);
-    reset();
-    auto page = vm.page(SettingsTab::account);
+    restart();
+    auto page = vm->page(SettingsTab::account);
     ASSERT_NE(findRow(page, "signedIn"), nullptr);
     EXPECT_EQ(findRow(page, "signedIn")->subtitle, "ada@example.org");
-    vm.edit(SettingsTab::account, edit("sync", Gesture::toggled, 0));
-    EXPECT_FALSE(CloudSync::shared().enabled.get());
+    vm->edit(SettingsTab::account, edit("sync", Gesture::toggled, 0));
+    EXPECT_FALSE(parts->sync.enabled.get());
     EXPECT_EQ(desk.defaults().object(CloudSync::enabledKey), port::DefaultsValue(false));
 
-    vm.edit(SettingsTab::account, edit("signOut", Gesture::clicked));
-    EXPECT_NE(findRow(vm.page(SettingsTab::account), "signIn"), nullptr);
+    vm->edit(SettingsTab::account, edit("signOut", Gesture::clicked));
+    EXPECT_NE(findRow(vm->page(SettingsTab::account), "signIn"), nullptr);
     EXPECT_FALSE(desk.secrets().items().contains("cloudToken"));
-    reset();
-    AppSettings::resetSharedForTesting();
 }
 
 }  // namespace

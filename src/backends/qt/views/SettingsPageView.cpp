@@ -17,7 +17,6 @@
 #include "backends/qt/views/AppChooser.h"
 #include "backends/qt/views/SettingsControls.h"
 #include "backends/qt/views/SettingsIcons.h"
-#include "l10n/L10n.h"
 
 namespace kelvra::views {
 
@@ -260,11 +259,12 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
         case SettingsControl::appChooser:
             w->button = new QPushButton(frame);
             w->button->setIcon(themedIcon(QStringLiteral("list-add")));
-            connect(w->button, &QPushButton::clicked, this, [this, id, name] {
-                if (auto app = AppChooser::choose(name, window()))
-                    send(id, Gesture::appChosen, 0, app->first.toStdString(),
-                         app->second.toStdString());
-            });
+            connect(w->button, &QPushButton::clicked, this,
+                    [this, id, name, search = q(row.placeholder), running = q(row.note)] {
+                        if (auto app = AppChooser::choose({name, search, running}, window()))
+                            send(id, Gesture::appChosen, 0, app->first.toStdString(),
+                                 app->second.toStdString());
+                    });
             line->addWidget(w->button);
             if (row.title.empty()) line->insertStretch(0, 1);
             break;
@@ -360,9 +360,7 @@ void SettingsPageView::fill(const port::SettingsRow& row) {
         if (row.control == SettingsControl::appChooser && !row.icon.empty())
             w.button->setIcon(applicationIconFor(q(row.icon), q(row.text)));
     }
-    if (w.shortcut)
-        w.shortcut->setState(q(row.text), row.recording, row.taken,
-                             q(L10n::shared().string("menu.shortcutsTaken")));
+    if (w.shortcut) w.shortcut->setState(q(row.text), row.recording, row.taken, q(row.note));
     if (w.text && !w.text->hasFocus()) {
         w.text->setText(q(row.text));
         w.text->setPlaceholderText(q(row.placeholder));
