@@ -6,11 +6,12 @@
 #include <optional>
 
 #include "backends/sim/SimDesktop.h"
+#include "base/ZoneID.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
-#include "geometry/ZoneID.h"
 #include "input/ZonePickerController.h"
+#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 #include "window/WindowHandle.h"
 
@@ -66,7 +67,8 @@ void BM_ZonePickerShowOnTheSimulatedDesktop(benchmark::State& state) {
     desktop.addScreenTopLeft(Rect(0, 0, 1440, 900), Rect(0, 25, 1440, 875));
     desktop.addScreenTopLeft(Rect(1440, 0, 1920, 1080), Rect(1440, 0, 1920, 1080));
     desktop.setPointerLocation(Point{2000, 500});
-    ZonePickerController zonePicker;
+    L10n l10n;
+    ZonePickerController zonePicker(l10n);
     for (auto _ : state) {
         zonePicker.show();
         benchmark::DoNotOptimize(zonePicker.hasVisiblePanel());

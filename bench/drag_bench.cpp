@@ -20,7 +20,7 @@ constexpr double eventInterval = 0.008;  // a pointer reporting at 125 Hz
 struct DragDesk {
     DragDesk() {
         desktop.install();
-        desktop.setTrusted(true);
+        desktop.setCanControlWindows(true);
         desktop.addScreenTopLeft(Rect(0, 0, 1440, 900), Rect(0, 25, 1440, 875));
         desktop.addScreenTopLeft(Rect(1440, 0, 1920, 1080), Rect(1440, 0, 1920, 1080));
         sim::SimDesktop::AppSpec app;

@@ -51,7 +51,7 @@ bool same(double a, double b) {
 
 bool same(AppSettings& a, AppSettings& b) {
     return a.launchAtLogin.get() == b.launchAtLogin.get() &&
-           a.showMenuBarIcon.get() == b.showMenuBarIcon.get() &&
+           a.showTrayIcon.get() == b.showTrayIcon.get() &&
            a.crashReportingEnabled.get() == b.crashReportingEnabled.get() &&
            a.languageCode.get() == b.languageCode.get() &&
            a.dragSnapEnabled.get() == b.dragSnapEnabled.get() &&

@@ -152,12 +152,6 @@ int main(int argc, char** argv) {
 
     if (!instance.error().isEmpty()) logLine(instance.error().toStdString());
     if (!crashHandlerError.empty()) logLine("no crash records: " + crashHandlerError);
-    if (!crashFolder.empty()) {
-        CrashReporter::shared().setCrashFolder(crashFolder);
-        auto symbolizer = std::make_shared<crash::DwSymbolizer>();
-        CrashReporter::shared().setSymbolizer(
-            [symbolizer](const CrashFrame& frame) { return (*symbolizer)(frame); });
-    }
 
     ProcessEntry::prepareLanguage();
     qt::ToolkitTranslations toolkitTranslations;
@@ -165,6 +159,13 @@ int main(int argc, char** argv) {
     int exitCode = 0;
     {
         AppDelegate delegate;
+        if (!crashFolder.empty()) {
+            auto& reporter = delegate.components().crashReporter();
+            reporter.setCrashFolder(crashFolder);
+            auto symbolizer = std::make_shared<crash::DwSymbolizer>();
+            reporter.setSymbolizer(
+                [symbolizer](const CrashFrame& frame) { return (*symbolizer)(frame); });
+        }
         bool terminated = false;
         auto terminate = [&] {
             if (terminated) return;
@@ -201,13 +202,13 @@ int main(int argc, char** argv) {
         exitCode = QApplication::exec();
         terminate();
         instance.onArguments = nullptr;
+        if (auto* updater = delegate.components().updater()) relaunchPath = updater->relaunchPath();
     }
     uninstallPlatform();
     // The desktop's ports read from the toolkit's event loop: they go while it is there.
     backend.reset();
     // An installed update asked to restart: once everything here is torn down (the
     // single-instance lock included), the new file takes this process's place.
-    relaunchPath = UpdaterController::relaunchPath();
     if (!relaunchPath.empty()) {
         relaunchArguments = argv;
         std::atexit(relaunch);

@@ -1,5 +1,7 @@
 #include "app/Action.h"
 
+#include <type_traits>
+
 namespace kelvra {
 
 std::optional<Action> parseAction(std::string_view name) {
@@ -29,6 +31,51 @@ std::optional<Action> parseAction(std::string_view name) {
         return Action(CustomZoneAction{*id, index});
     }
     return std::nullopt;
+}
+
+namespace {
+
+std::string_view commandName(Command command) {
+    switch (command) {
+        case Command::saveWorkspace:
+            return "saveWorkspace";
+        case Command::togglePause:
+            return "togglePause";
+        case Command::openSettings:
+            return "openSettings";
+        case Command::showOnboarding:
+            return "showOnboarding";
+        case Command::checkForUpdates:
+            return "checkForUpdates";
+        case Command::showUpdateStatus:
+            return "showUpdateStatus";
+        case Command::showAbout:
+            return "showAbout";
+        case Command::quit:
+            return "quit";
+    }
+    return "";
+}
+
+}  // namespace
+
+std::string actionName(const Action& action) {
+    return std::visit(
+        [](const auto& a) -> std::string {
+            using T = std::decay_t<decltype(a)>;
+            if constexpr (std::is_same_v<T, SnapAction>) {
+                return std::string(rawValue(a));
+            } else if constexpr (std::is_same_v<T, WorkspaceAction>) {
+                return "workspace:" + a.id.uuidString();
+            } else if constexpr (std::is_same_v<T, CustomZoneAction>) {
+                return "customZone:" + a.layout.uuidString() + ":" + std::to_string(a.index);
+            } else if constexpr (std::is_same_v<T, ZoneAction>) {
+                return "zone:" + std::string(rawValue(a.zone));
+            } else {
+                return std::string(commandName(a));
+            }
+        },
+        action);
 }
 
 }  // namespace kelvra

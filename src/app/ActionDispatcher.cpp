@@ -3,13 +3,13 @@
 #include <optional>
 
 #include "app/Components.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
 #include "input/ZonePickerController.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
@@ -55,10 +55,16 @@ void ActionDispatcher::dispatch(const Action& action) {
         }
         return;
     }
-    const auto& id = std::get<WorkspaceAction>(action).id;
-    for (const auto& workspace : c_.settings().workspaces()) {
-        if (workspace.id == id) {
-            c_.workspaceManager().restore(workspace);
+    if (const auto* zone = std::get_if<ZoneAction>(&action)) {
+        applyToFrontmost(zone->zone);
+        return;
+    }
+    // The program's own commands are carried out by whoever offers them (the tray).
+    const auto* workspace = std::get_if<WorkspaceAction>(&action);
+    if (!workspace) return;
+    for (const auto& w : c_.settings().workspaces()) {
+        if (w.id == workspace->id) {
+            c_.workspaceManager().restore(w);
             return;
         }
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/Action.h"
+#include "base/ZoneID.h"
 #include "geometry/SnapAction.h"
-#include "geometry/ZoneID.h"
 
 namespace kelvra {
 

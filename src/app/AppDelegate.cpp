@@ -4,11 +4,9 @@
 #include <cctype>
 #include <utility>
 
-#include "app/NotificationCenter.h"
 #include "app/ProcessEntry.h"
 #include "app/TrayController.h"
 #include "app/ZonePreviewCommand.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/PlacementRuleManager.h"
 #include "arrange/WorkspaceManager.h"
 #include "assist/SnapAssistController.h"
@@ -25,6 +23,7 @@
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
 #include "ui/SettingsWindowController.h"
@@ -34,7 +33,7 @@ namespace kelvra {
 
 namespace {
 
-bool trusted() {
+bool canControlWindows() {
     return Permissions::isGranted();
 }
 
@@ -66,29 +65,24 @@ const std::vector<std::pair<std::string, std::string>>& conflictingManagers() {
 }  // namespace
 
 AppDelegate::AppDelegate()
-    : settings_(AppSettings::shared()),
-      components_(std::make_unique<Components>(settings_)),
-      dispatcher_(std::make_unique<ActionDispatcher>(*components_)),
-      self_(std::make_shared<AppDelegate*>(this)) {}
+    : components_(std::make_unique<Components>(*platform().defaults)),
+      settings_(components_->settings()),
+      dispatcher_(std::make_unique<ActionDispatcher>(*components_)) {}
 
 AppDelegate::~AppDelegate() {
-    self_.reset();
+    lifetime_.end();
     cancellables_.clear();
-    auto& loop = *platform().runLoop;
-    if (permissionTimer_) loop.cancelTimer(*permissionTimer_);
-    if (shortcutDebounceTimer_) loop.cancelTimer(*shortcutDebounceTimer_);
 }
 
 // ---- start-up and termination
 
 void AppDelegate::start() {
     auto& c = *components_;
-    L10n::shared();
     c.tileManager();
     c.workspaceManager();
     wire();
 
-    if (trusted() && settings_.hasCompletedOnboarding()) {
+    if (canControlWindows() && settings_.hasCompletedOnboarding()) {
         startCore();
     } else {
         c.onboarding().show();
@@ -96,35 +90,25 @@ void AppDelegate::start() {
 
     warnAboutConflictingApps();
 
-    if (UpdaterController::declared()) connectUpdater(UpdaterController::shared());
-    CrashReporter::shared().subscribe();
-    CloudAccount::shared().start();
-    CloudSync::shared().start();
+    if (auto* updater = c.updater()) connectUpdater(*updater);
+    c.crashReporter().subscribe();
+    c.cloudAccount().start();
+    c.cloudSync().start();
 
-    std::weak_ptr<AppDelegate*> weak = self_;
-    permissionTimer_ = platform().runLoop->scheduleTimer(permissionPollInterval, true, [weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        AppDelegate& d = **self;
-        d.components().trayController().refreshIcon();
-        if (trusted() && !d.coreStarted_) d.startCore();
+    permissionTimer_.every(*platform().runLoop, permissionPollInterval, [this] {
+        components().trayController().refreshIcon();
+        if (canControlWindows() && !coreStarted_) startCore();
     });
 }
 
 void AppDelegate::connectUpdater(UpdaterController& updater) {
     auto& status = components_->trayController();
-    auto show = [&status] {
-        if (UpdaterController::exists()) {
-            status.setUpdateStatus(true, UpdaterController::shared().statusText());
-        }
-    };
+    // Both live in the components for as long as these connections.
+    auto show = [&status, &updater] { status.setUpdateStatus(true, updater.statusText()); };
     cancellables_.push_back(updater.onStateChanged.connect(show));
-    cancellables_.push_back(status.onCheckForUpdates.connect([] {
-        if (UpdaterController::exists()) UpdaterController::shared().checkNow();
-    }));
-    cancellables_.push_back(status.onUpdateStatusChosen.connect([] {
-        if (UpdaterController::exists()) UpdaterController::shared().showUpdate();
-    }));
+    cancellables_.push_back(status.onCheckForUpdates.connect([&updater] { updater.checkNow(); }));
+    cancellables_.push_back(
+        status.onUpdateStatusChosen.connect([&updater] { updater.showUpdate(); }));
     show();
 }
 
@@ -134,7 +118,7 @@ void AppDelegate::shutdown() {
 }
 
 void AppDelegate::startCore() {
-    if (!trusted() || coreStarted_) return;
+    if (!canControlWindows() || coreStarted_) return;
     coreStarted_ = true;
     auto& c = *components_;
     c.dragMonitor().start();
@@ -149,27 +133,17 @@ void AppDelegate::handleShortcut(const std::string& name) {
 
 // The hot keys follow the shortcut table 200 ms after its last change.
 void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
-    auto& loop = *platform().runLoop;
-    if (shortcutDebounceTimer_) loop.cancelTimer(*shortcutDebounceTimer_);
-    std::weak_ptr<AppDelegate*> weak = self_;
-    shortcutDebounceTimer_ = loop.scheduleTimer(shortcutDebounce, false, [weak, table] {
-        auto self = weak.lock();
-        if (!self) return;
-        AppDelegate& d = **self;
-        d.shortcutDebounceTimer_.reset();
+    shortcutDebounceTimer_.once(*platform().runLoop, shortcutDebounce, [this, table] {
         // During a recording the hot keys stay off; its end registers the table.
-        if (d.coreStarted_ && !d.recording_)
-            d.components().shortcutManager().registerShortcuts(table);
+        if (coreStarted_ && !recording_) components().shortcutManager().registerShortcuts(table);
     });
 }
 
 void AppDelegate::wire() {
-    std::weak_ptr<AppDelegate*> weak = self_;
     // Runs `body` with the delegate if it still exists.
-    auto withSelf = [weak](auto body) {
-        return [weak, body](auto&&... args) {
-            if (auto self = weak.lock()) body(**self, std::forward<decltype(args)>(args)...);
-        };
+    auto withSelf = [this](auto body) {
+        return lifetime_.guard(
+            [this, body](auto&&... args) { body(*this, std::forward<decltype(args)>(args)...); });
     };
     auto& c = *components_;
     auto keep = [this](Subscription s) { cancellables_.push_back(std::move(s)); };
@@ -217,14 +191,14 @@ void AppDelegate::wire() {
             d.components().trayController().setShortcutsHeldElsewhere(combos);
             d.components().settingsWindow().setTakenShortcuts(combos);
         })));
-    keep(platform().defaults->saveFailed.connect(withSelf([](AppDelegate& d, const std::string&) {
+    keep(platform().defaults->onSaveFailed(withSelf([](AppDelegate& d, const std::string&) {
         d.components().trayController().setSettingsNotSaved(true);
     })));
-    keep(platform().defaults->saveRecovered.connect(withSelf(
+    keep(platform().defaults->onSaveRecovered(withSelf(
         [](AppDelegate& d) { d.components().trayController().setSettingsNotSaved(false); })));
     keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
-        if (trusted()) d.startCore();
+        if (canControlWindows()) d.startCore();
     })));
 
     keep(settings_.shortcuts.sink(withSelf([](AppDelegate& d, const ShortcutTable& table) {
@@ -233,25 +207,19 @@ void AppDelegate::wire() {
     keep(settings_.tilingEnabled.sink(withSelf([](AppDelegate& d, bool on) {
         if (!on) d.components().tileManager().removeAll();
     })));
-    auto& center = NotificationCenter::shared();
-    keep(center.addObserver(KeyRecorder::beganNotification, withSelf([](AppDelegate& d) {
-                                // A table change just before the recording must not re-grab the
-                                // keys in the middle of it: the end of the recording registers the
-                                // table anyway.
-                                d.recording_ = true;
-                                if (auto timer =
-                                        std::exchange(d.shortcutDebounceTimer_, std::nullopt)) {
-                                    platform().runLoop->cancelTimer(*timer);
-                                }
-                                d.components().shortcutManager().unregisterAll();
-                            })));
-    keep(center.addObserver(KeyRecorder::endedNotification, withSelf([](AppDelegate& d) {
-                                d.recording_ = false;
-                                if (d.coreStarted_) {
-                                    d.components().shortcutManager().registerShortcuts(
-                                        d.settings_.shortcuts());
-                                }
-                            })));
+    keep(c.keyRecorder().began.connect(withSelf([](AppDelegate& d) {
+        // A table change just before the recording must not re-grab the keys in the middle
+        // of it: the end of the recording registers the table anyway.
+        d.recording_ = true;
+        d.shortcutDebounceTimer_.cancel();
+        d.components().shortcutManager().unregisterAll();
+    })));
+    keep(c.keyRecorder().ended.connect(withSelf([](AppDelegate& d) {
+        d.recording_ = false;
+        if (d.coreStarted_) {
+            d.components().shortcutManager().registerShortcuts(d.settings_.shortcuts());
+        }
+    })));
     keep(platform().screens->onScreensChanged(
         withSelf([](AppDelegate& d) { d.components().tileManager().removeAll(); })));
 }
@@ -276,7 +244,7 @@ void AppDelegate::warnAboutConflictingApps() {
         if (i > 0) joined += "、";  // the ideographic comma, in every language
         joined += names[i];
     }
-    auto& l = L10n::shared();
+    const auto& l = components_->l10n();
     port::AlertRequest alert;
     alert.messageText = format(l.string("conf.title"), {joined});
     alert.informativeText = l.string("conf.body");
@@ -290,7 +258,7 @@ void AppDelegate::warnAboutConflictingApps() {
 
 void AppDelegate::openUrl(const std::optional<std::string>& url) {
     if (!url || !isValidURL(*url)) return;
-    CloudAccount::shared().handleCallback(*url);
+    components_->cloudAccount().handleCallback(*url);
 }
 
 bool AppDelegate::openSettingsIfAsked(const std::vector<std::string>& arguments) {
@@ -319,7 +287,7 @@ void AppDelegate::handleLaterStart(const std::vector<std::string>& arguments) {
 }
 
 void AppDelegate::showAbout() {
-    auto& l = L10n::shared();
+    const auto& l = components_->l10n();
     const auto& version = platform().buildInfo->version;
     port::AlertRequest about;
     about.messageText = "Kelvra" + (version.empty() ? std::string() : " " + version);

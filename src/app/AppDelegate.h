@@ -7,9 +7,10 @@
 
 #include "app/ActionDispatcher.h"
 #include "app/Components.h"
+#include "base/LifetimeGuard.h"
 #include "base/Subscription.h"
-#include "input/KeyCombo.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 
@@ -26,6 +27,7 @@ class AppDelegate {
     static constexpr double permissionPollInterval = 2.0;
     static constexpr double shortcutDebounce = 0.2;
 
+    // The components keep the preferences in the installed platform's user defaults.
     AppDelegate();
     ~AppDelegate();
     AppDelegate(const AppDelegate&) = delete;
@@ -54,7 +56,7 @@ class AppDelegate {
     void warnAboutConflictingApps();
 
     bool coreStarted() const { return coreStarted_; }
-    AppSettings& settings() { return settings_; }
+    AppSettings& settings() { return components_->settings(); }
     Components& components() { return *components_; }
     ActionDispatcher& dispatcher() { return *dispatcher_; }
 
@@ -64,17 +66,17 @@ class AppDelegate {
     void connectUpdater(UpdaterController& updater);
     void scheduleShortcutRegistration(const ShortcutTable& table);
 
-    AppSettings& settings_;
     std::unique_ptr<Components> components_;
+    AppSettings& settings_;
     std::unique_ptr<ActionDispatcher> dispatcher_;
     std::unique_ptr<ZonePreviewCommand> zonePreviewCommand_;
     bool coreStarted_ = false;
-    std::optional<port::TimerId> permissionTimer_;
-    std::optional<port::TimerId> shortcutDebounceTimer_;
+    Timer permissionTimer_;
+    Timer shortcutDebounceTimer_;
     bool recording_ = false;  // a shortcut is being recorded: hot keys stay off
     std::vector<Subscription> cancellables_;
     // Callbacks hold this weakly: they do nothing once the delegate is gone.
-    std::shared_ptr<AppDelegate*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -4,11 +4,17 @@
 #include "arrange/PlacementRuleManager.h"
 #include "arrange/WorkspaceManager.h"
 #include "assist/SnapAssistController.h"
+#include "cloud/CloudAccount.h"
+#include "cloud/CloudSync.h"
+#include "diagnostics/CrashReporter.h"
+#include "diagnostics/UpdaterController.h"
 #include "engine/SnapEngine.h"
 #include "input/DragMonitor.h"
+#include "input/KeyRecorder.h"
 #include "input/PreviewOverlay.h"
 #include "input/ShortcutManager.h"
 #include "input/ZonePickerController.h"
+#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 #include "tiling/TileGroupManager.h"
 #include "ui/OnboardingController.h"
@@ -24,10 +30,19 @@ T& lazily(std::unique_ptr<T>& slot, Args&... args) {
 }
 }  // namespace
 
-Components::Components(AppSettings& settings)
-    : settings_(settings),
-      shortcutManager_(std::make_unique<ShortcutManager>()),
-      zonePicker_(std::make_unique<ZonePickerController>()) {}
+Components::Components(port::UserDefaults& defaults)
+    : l10n_(std::make_unique<L10n>()),
+      settings_(std::make_unique<AppSettings>(defaults)),
+      languageFollowsSettings_(l10n_->follow(settings_->languageCode)),
+      cloudAccount_(std::make_unique<CloudAccount>()),
+      cloudSync_(std::make_unique<CloudSync>(*settings_, *cloudAccount_)),
+      crashReporter_(std::make_unique<CrashReporter>(*settings_)),
+      keyRecorder_(std::make_unique<KeyRecorder>()),
+      shortcutManager_(std::make_unique<ShortcutManager>(*l10n_)),
+      zonePicker_(std::make_unique<ZonePickerController>(*l10n_)) {
+    if (UpdaterController::declared())
+        updater_ = std::make_unique<UpdaterController>(UpdaterEnvironment::current(), *l10n_);
+}
 
 // Later components hold references to the engine, so they go first.
 Components::~Components() {
@@ -44,45 +59,48 @@ Components::~Components() {
 }
 
 SnapEngine& Components::engine() {
-    return lazily(engine_, settings_);
+    return lazily(engine_, *settings_);
 }
 
 TileGroupManager& Components::tileManager() {
-    return lazily(tileManager_, settings_, engine());
+    return lazily(tileManager_, *settings_, engine());
 }
 
 DragMonitor& Components::dragMonitor() {
-    return lazily(dragMonitor_, settings_, engine());
+    return lazily(dragMonitor_, *settings_, engine());
 }
 
 WorkspaceManager& Components::workspaceManager() {
-    return lazily(workspaceManager_, settings_, engine());
+    return lazily(workspaceManager_, *settings_, *l10n_, engine());
 }
 
 PlacementRuleManager& Components::placementRuleManager() {
-    return lazily(placementRuleManager_, settings_, engine());
+    return lazily(placementRuleManager_, *settings_, engine());
 }
 
 PreviewOverlay& Components::overlay() {
-    return lazily(overlay_, settings_);
+    return lazily(overlay_, *settings_);
 }
 
 SnapAssistController& Components::snapAssist() {
-    return lazily(snapAssist_, settings_, engine());
+    return lazily(snapAssist_, *settings_, *l10n_, engine());
 }
 
 TrayController& Components::trayController() {
-    return lazily(trayController_, settings_);
+    return lazily(trayController_, *settings_, *l10n_);
 }
 
 SettingsWindowController& Components::settingsWindow() {
-    if (!settingsWindow_)
-        lazily(settingsWindow_, settings_).setWorkspaceManager(&workspaceManager());
+    if (!settingsWindow_) {
+        SettingsServices services{*settings_,     *l10n_,      *keyRecorder_,
+                                  *cloudAccount_, *cloudSync_, updater_.get()};
+        lazily(settingsWindow_, services).setWorkspaceManager(&workspaceManager());
+    }
     return *settingsWindow_;
 }
 
 OnboardingController& Components::onboarding() {
-    return lazily(onboarding_, settings_);
+    return lazily(onboarding_, *settings_, *l10n_);
 }
 
 }  // namespace kelvra

@@ -2,9 +2,18 @@
 
 #include <memory>
 
+#include "base/Subscription.h"
+#include "port/UserDefaults.h"
+
 namespace kelvra {
 
 class AppSettings;
+class L10n;
+class CloudAccount;
+class CloudSync;
+class CrashReporter;
+class UpdaterController;
+class KeyRecorder;
 class SnapEngine;
 class TileGroupManager;
 class DragMonitor;
@@ -18,17 +27,26 @@ class OnboardingController;
 class ShortcutManager;
 class ZonePickerController;
 
-// Every component of the program, each made once and kept for the life of the process.
-// The shortcut manager and the picker exist from the start; the others are made on
-// first use, so that start-up does only what it needs.
+// Every component of the program, each made once and kept for the life of the process
+// and handed to the others that need it. The settings, the language, the account, the
+// sync, the crash reporter, the updater (where the build declares a feed), the key
+// recorder, the shortcut manager and the picker exist from the start; the others are
+// made on first use, so that start-up does only what it needs.
 class Components {
   public:
-    explicit Components(AppSettings& settings);
+    explicit Components(port::UserDefaults& defaults);
     ~Components();
     Components(const Components&) = delete;
     Components& operator=(const Components&) = delete;
 
-    AppSettings& settings() { return settings_; }
+    AppSettings& settings() { return *settings_; }
+    L10n& l10n() { return *l10n_; }
+    CloudAccount& cloudAccount() { return *cloudAccount_; }
+    CloudSync& cloudSync() { return *cloudSync_; }
+    CrashReporter& crashReporter() { return *crashReporter_; }
+    // None unless the build declares an update feed and its key.
+    UpdaterController* updater() { return updater_.get(); }
+    KeyRecorder& keyRecorder() { return *keyRecorder_; }
     SnapEngine& engine();
     TileGroupManager& tileManager();
     DragMonitor& dragMonitor();
@@ -43,7 +61,15 @@ class Components {
     ZonePickerController& zonePicker() { return *zonePicker_; }
 
   private:
-    AppSettings& settings_;
+    // Everything below holds references to these, so they come first and go last.
+    std::unique_ptr<L10n> l10n_;
+    std::unique_ptr<AppSettings> settings_;
+    Subscription languageFollowsSettings_;
+    std::unique_ptr<CloudAccount> cloudAccount_;
+    std::unique_ptr<CloudSync> cloudSync_;
+    std::unique_ptr<CrashReporter> crashReporter_;
+    std::unique_ptr<UpdaterController> updater_;
+    std::unique_ptr<KeyRecorder> keyRecorder_;
     std::unique_ptr<SnapEngine> engine_;
     std::unique_ptr<TileGroupManager> tileManager_;
     std::unique_ptr<DragMonitor> dragMonitor_;

@@ -1,28 +1,16 @@
 #include "app/TrayController.h"
 
-#include "arrange/CustomLayout.h"
-#include "arrange/Workspace.h"
 #include "geometry/SnapAction.h"
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
+#include "settings/Workspace.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
 
 namespace {
-
-// Item ids: the tray reports them back when the user chooses an item.
-constexpr const char* zonePrefix = "zone:";
-constexpr const char* customPrefix = "custom:";
-constexpr const char* workspacePrefix = "workspace:";
-
-port::MenuItem item(std::string id, std::string title) {
-    port::MenuItem m;
-    m.id = std::move(id);
-    m.title = std::move(title);
-    return m;
-}
 
 port::MenuItem separator() {
     port::MenuItem m;
@@ -47,35 +35,28 @@ std::string shortcutText(const AppSettings& settings, std::string_view action) {
 
 }  // namespace
 
-TrayController::TrayController(AppSettings& settings)
-    : settings_(settings), self_(std::make_shared<TrayController*>(this)) {
-    std::weak_ptr<TrayController*> weak = self_;
-    subscriptions_.push_back(settings_.showMenuBarIcon.sink([weak](bool visible) {
-        if (auto self = weak.lock()) (*self)->setVisible(visible);
-    }));
+TrayController::TrayController(AppSettings& settings, const L10n& l10n)
+    : settings_(settings), l10n_(l10n) {
+    subscriptions_.push_back(settings_.showTrayIcon.sink(
+        lifetime_.guard([this](bool visible) { setVisible(visible); })));
     // Every setting the menu shows (layouts, workspaces, shortcuts, pause, language)
     // refreshes it once the change has landed.
-    subscriptions_.push_back(settings_.objectWillChange.connect([weak] {
-        if (auto self = weak.lock()) (*self)->scheduleRefresh();
-    }));
+    subscriptions_.push_back(
+        settings_.objectWillChange.connect(lifetime_.guard([this] { scheduleRefresh(); })));
     // The current value arrives one turn later, as a change would.
-    platform().runLoop->post([weak] {
-        if (auto self = weak.lock()) (*self)->setVisible((*self)->settings_.showMenuBarIcon());
-    });
+    platform().runLoop->post(lifetime_.guard([this] { setVisible(settings_.showTrayIcon()); }));
 }
 
 TrayController::~TrayController() {
-    self_.reset();
+    lifetime_.end();
 }
 
 void TrayController::setVisible(bool visible) {
     if (visible && !surface_) {
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
-        std::weak_ptr<TrayController*> weak = self_;
-        chosen_ = surface_->chosen.connect([weak](const std::string& id) {
-            if (auto self = weak.lock()) (*self)->choose(id);
-        });
+        chosen_ =
+            surface_->onChosen(lifetime_.guard([this](const std::string& id) { choose(id); }));
         surface_->setVisible(true);
     } else if (!visible && surface_) {
         chosen_.cancel();
@@ -86,13 +67,10 @@ void TrayController::setVisible(bool visible) {
 void TrayController::scheduleRefresh() {
     if (refreshPosted_ || !surface_) return;
     refreshPosted_ = true;
-    std::weak_ptr<TrayController*> weak = self_;
-    platform().runLoop->post([weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        (*self)->refreshPosted_ = false;
-        (*self)->refreshIcon();
-    });
+    platform().runLoop->post(lifetime_.guard([this] {
+        refreshPosted_ = false;
+        refreshIcon();
+    }));
 }
 
 void TrayController::setShortcutsHeldElsewhere(std::vector<KeyCombo> combos) {
@@ -128,7 +106,7 @@ TrayController::Attention TrayController::attention() const {
 }
 
 port::TrayModel TrayController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::TrayModel m;
     const Attention why = attention();
     m.toolTip = "Kelvra";
@@ -137,21 +115,21 @@ port::TrayModel TrayController::model() const {
             if (settings_.paused()) m.icon = port::TrayIcon::paused;
             break;
         case Attention::permission:
-            m.icon = port::TrayIcon::permissionWarning;
+            m.icon = port::TrayIcon::noPermission;
             m.toolTip += " — " + l.string("menu.needPerm");
             break;
         case Attention::windowManager:
-            m.icon = port::TrayIcon::permissionWarning;
+            m.icon = port::TrayIcon::noWindowManager;
             m.toolTip += " — " + l.string("menu.noWindowManager");
             break;
         case Attention::settingsNotSaved:
-            m.icon = port::TrayIcon::permissionWarning;
+            m.icon = port::TrayIcon::settingsNotSaved;
             m.toolTip += " — " + l.string("menu.settingsNotSaved");
             break;
         case Attention::shortcuts:
             // Shortcuts held elsewhere are a nuisance, not a breakdown: the rest works.
-            m.icon =
-                settings_.paused() ? port::TrayIcon::paused : port::TrayIcon::permissionWarning;
+            m.icon = settings_.paused() ? port::TrayIcon::paused
+                                        : port::TrayIcon::shortcutsHeldElsewhere;
             m.toolTip += " — " + l.string("menu.shortcutsTaken");
             break;
     }
@@ -159,9 +137,16 @@ port::TrayModel TrayController::model() const {
     return m;
 }
 
+port::MenuItem TrayController::offer(const Action& action, std::string title) const {
+    port::MenuItem m;
+    m.id = actionName(action);
+    m.title = std::move(title);
+    offered_.insert_or_assign(m.id, action);
+    return m;
+}
+
 port::MenuItem TrayController::zoneItem(ZoneID zone) const {
-    auto m = item(zonePrefix + std::string(rawValue(zone)),
-                  L10n::shared().string("zone." + std::string(rawValue(zone))));
+    auto m = offer(ZoneAction{zone}, l10n_.string("zone." + std::string(rawValue(zone))));
     for (SnapAction action : allSnapActions()) {
         if (kelvra::zone(action) != zone) continue;
         m.shortcut = shortcutText(settings_, rawValue(action));
@@ -171,19 +156,20 @@ port::MenuItem TrayController::zoneItem(ZoneID zone) const {
 }
 
 std::vector<port::MenuItem> TrayController::menu(Attention why) const {
-    auto& l = L10n::shared();
+    offered_.clear();
+    const auto& l = l10n_;
     std::vector<port::MenuItem> items;
     if (why == Attention::permission) {
-        items.push_back(item("onboarding", l.string("menu.needPerm")));
+        items.push_back(offer(Command::showOnboarding, l.string("menu.needPerm")));
         items.push_back(separator());
     } else if (why == Attention::windowManager) {
-        items.push_back(item("onboarding", l.string("menu.noWindowManager")));
+        items.push_back(offer(Command::showOnboarding, l.string("menu.noWindowManager")));
         items.push_back(separator());
     } else if (why == Attention::settingsNotSaved) {
-        items.push_back(item("settings", l.string("menu.settingsNotSaved")));
+        items.push_back(offer(Command::openSettings, l.string("menu.settingsNotSaved")));
         items.push_back(separator());
     } else if (why == Attention::shortcuts) {
-        items.push_back(item("settings", l.string("menu.shortcutsTaken")));
+        items.push_back(offer(Command::openSettings, l.string("menu.shortcutsTaken")));
         items.push_back(separator());
     }
     for (ZoneID z : {ZoneID::leftHalf, ZoneID::rightHalf, ZoneID::maximize})
@@ -196,7 +182,7 @@ std::vector<port::MenuItem> TrayController::menu(Attention why) const {
           ZoneID::centerTwoThirds, ZoneID::almostMaximize, ZoneID::center})
         more.push_back(zoneItem(z));
     items.push_back(submenu(l.string("menu.more"), std::move(more)));
-    auto zonePicker = item("hud", l.string("hud.show"));
+    auto zonePicker = offer(SnapAction::showZonePicker, l.string("hud.show"));
     zonePicker.shortcut = shortcutText(settings_, rawValue(SnapAction::showZonePicker));
     items.push_back(zonePicker);
 
@@ -206,9 +192,8 @@ std::vector<port::MenuItem> TrayController::menu(Attention why) const {
         for (const auto& layout : settings_.customLayouts()) {
             std::vector<port::MenuItem> zones;
             for (size_t i = 0; i < layout.zones.size(); ++i) {
-                zones.push_back(
-                    item(customPrefix + layout.id.uuidString() + ":" + std::to_string(i),
-                         format(l.string("menu.zoneN"), {std::to_string(i + 1)})));
+                zones.push_back(offer(CustomZoneAction{layout.id, static_cast<int>(i)},
+                                      format(l.string("menu.zoneN"), {std::to_string(i + 1)})));
             }
             layouts.push_back(submenu(layout.name, std::move(zones)));
         }
@@ -216,81 +201,90 @@ std::vector<port::MenuItem> TrayController::menu(Attention why) const {
     }
 
     items.push_back(separator());
-    std::vector<port::MenuItem> workspaces{item("saveWorkspace", l.string("ws.saveCurrent") + "…")};
+    std::vector<port::MenuItem> workspaces{
+        offer(Command::saveWorkspace, l.string("ws.saveCurrent") + "…")};
     if (!settings_.workspaces().empty()) {
         workspaces.push_back(separator());
         for (const auto& ws : settings_.workspaces())
-            workspaces.push_back(item(workspacePrefix + ws.id.uuidString(), ws.name));
+            workspaces.push_back(offer(WorkspaceAction{ws.id}, ws.name));
     }
     items.push_back(submenu(l.string("tab.workspaces"), std::move(workspaces)));
 
     items.push_back(separator());
-    auto pause = item("pause", l.string("menu.pause"));
+    auto pause = offer(Command::togglePause, l.string("menu.pause"));
     pause.checked = settings_.paused();
     items.push_back(pause);
 
     // Only global shortcuts are written next to items: a tray menu has no keys of its
     // own that would work while it is closed.
     items.push_back(separator());
-    items.push_back(item("settings", l.string("menu.settings")));
-    items.push_back(item("onboarding", l.string("menu.replayOnb")));
+    items.push_back(offer(Command::openSettings, l.string("menu.settings")));
+    items.push_back(offer(Command::showOnboarding, l.string("menu.replayOnb")));
 
     items.push_back(separator());
     if (updater_) {
-        if (!updateStatus_.empty()) items.push_back(item("updateStatus", updateStatus_));
-        items.push_back(item("checkUpdates", l.string("upd.check")));
+        if (!updateStatus_.empty())
+            items.push_back(offer(Command::showUpdateStatus, updateStatus_));
+        items.push_back(offer(Command::checkForUpdates, l.string("upd.check")));
     }
-    items.push_back(item("about", l.string("menu.about")));
-    items.push_back(item("quit", l.string("menu.quit")));
+    items.push_back(offer(Command::showAbout, l.string("menu.about")));
+    items.push_back(offer(Command::quit, l.string("menu.quit")));
     return items;
 }
 
 void TrayController::choose(const std::string& id) {
-    auto startsWith = [&](const char* prefix) { return id.rfind(prefix, 0) == 0; };
-    if (startsWith(zonePrefix)) {
-        if (auto z = zoneFromRaw(std::string_view(id).substr(std::string_view(zonePrefix).size())))
-            onZoneSelected.emit(*z);
-    } else if (startsWith(customPrefix)) {
-        auto rest = id.substr(std::string_view(customPrefix).size());
-        auto colon = rest.rfind(':');
-        if (colon == std::string::npos) return;
-        auto layoutId = rest.substr(0, colon);
-        int index = 0;
-        try {
-            index = std::stoi(rest.substr(colon + 1));
-        } catch (...) {
-            return;
-        }
+    auto it = offered_.find(id);
+    if (it != offered_.end()) choose(Action(it->second));
+}
+
+void TrayController::choose(const Action& action) {
+    if (const auto* zone = std::get_if<ZoneAction>(&action)) {
+        onZoneSelected.emit(zone->zone);
+    } else if (const auto* snap = std::get_if<SnapAction>(&action)) {
+        if (*snap == SnapAction::showZonePicker) onShowZonePicker.emit();
+    } else if (const auto* custom = std::get_if<CustomZoneAction>(&action)) {
         for (const auto& layout : settings_.customLayouts()) {
-            if (layout.id.uuidString() != layoutId) continue;
-            onApplyCustomZone.emit(layout, index);
+            if (layout.id != custom->layout) continue;
+            onApplyCustomZone.emit(layout, custom->index);
             return;
         }
-    } else if (startsWith(workspacePrefix)) {
-        auto wsId = id.substr(std::string_view(workspacePrefix).size());
+    } else if (const auto* workspace = std::get_if<WorkspaceAction>(&action)) {
         for (const auto& ws : settings_.workspaces()) {
-            if (ws.id.uuidString() != wsId) continue;
+            if (ws.id != workspace->id) continue;
             onApplyWorkspace.emit(ws);
             return;
         }
-    } else if (id == "hud") {
-        onShowZonePicker.emit();
-    } else if (id == "saveWorkspace") {
-        onSaveWorkspace.emit();
-    } else if (id == "pause") {
-        settings_.paused.set(!settings_.paused());
-    } else if (id == "settings") {
-        onShowSettings.emit();
-    } else if (id == "onboarding") {
-        onShowOnboarding.emit();
-    } else if (id == "checkUpdates") {
-        onCheckForUpdates.emit();
-    } else if (id == "updateStatus") {
-        onUpdateStatusChosen.emit();
-    } else if (id == "about") {
-        onShowAbout.emit();
-    } else if (id == "quit") {
-        onQuit.emit();
+    } else {
+        run(std::get<Command>(action));
+    }
+}
+
+void TrayController::run(Command command) {
+    switch (command) {
+        case Command::saveWorkspace:
+            onSaveWorkspace.emit();
+            break;
+        case Command::togglePause:
+            settings_.paused.set(!settings_.paused());
+            break;
+        case Command::openSettings:
+            onShowSettings.emit();
+            break;
+        case Command::showOnboarding:
+            onShowOnboarding.emit();
+            break;
+        case Command::checkForUpdates:
+            onCheckForUpdates.emit();
+            break;
+        case Command::showUpdateStatus:
+            onUpdateStatusChosen.emit();
+            break;
+        case Command::showAbout:
+            onShowAbout.emit();
+            break;
+        case Command::quit:
+            onQuit.emit();
+            break;
     }
 }
 

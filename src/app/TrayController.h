@@ -1,17 +1,21 @@
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "app/Action.h"
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
-#include "geometry/ZoneID.h"
-#include "input/KeyCombo.h"
+#include "base/ZoneID.h"
 #include "port/Surfaces.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 struct CustomLayout;
 struct Workspace;
 
@@ -21,7 +25,7 @@ struct Workspace;
 // every feature with the mouse. It moves no window itself: choices go out through the signals.
 class TrayController {
   public:
-    explicit TrayController(AppSettings& settings);
+    TrayController(AppSettings& settings, const L10n& l10n);
     ~TrayController();
     TrayController(const TrayController&) = delete;
     TrayController& operator=(const TrayController&) = delete;
@@ -41,8 +45,10 @@ class TrayController {
     void setUpdateStatus(bool updaterExists, std::string status);
 
     port::TrayModel model() const;
-    // A menu item's id, as the tray reports it when the user chooses the item.
+    // A menu item's id, as the tray reports it when the user chooses the item: the
+    // action the last menu offered under that id, if any.
     void choose(const std::string& id);
+    void choose(const Action& action);
 
     Signal<ZoneID> onZoneSelected;
     Signal<> onShowZonePicker;
@@ -59,20 +65,25 @@ class TrayController {
   private:
     enum class Attention { none, permission, windowManager, settingsNotSaved, shortcuts };
     Attention attention() const;
+    // A menu item standing for the action, which the menu then offers under its id.
+    port::MenuItem offer(const Action& action, std::string title) const;
     port::MenuItem zoneItem(ZoneID zone) const;
     std::vector<port::MenuItem> menu(Attention attention) const;
     void scheduleRefresh();
+    void run(Command command);
 
     AppSettings& settings_;
+    const L10n& l10n_;
     std::unique_ptr<port::Surface> surface_;
     Subscription chosen_;
     std::vector<KeyCombo> heldElsewhere_;
     bool settingsNotSaved_ = false;
     bool updater_ = false;
     std::string updateStatus_;
+    mutable std::map<std::string, Action> offered_;  // by item id, as the last menu built
     bool refreshPosted_ = false;
     std::vector<Subscription> subscriptions_;
-    std::shared_ptr<TrayController*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -11,9 +11,7 @@ namespace kelvra {
 ZonePreviewCommand::ZonePreviewCommand(AppSettings& settings, PreviewOverlay& overlay)
     : settings_(settings), overlay_(overlay) {}
 
-ZonePreviewCommand::~ZonePreviewCommand() {
-    if (hideTimer_) platform().runLoop->cancelTimer(*hideTimer_);
-}
+ZonePreviewCommand::~ZonePreviewCommand() = default;
 
 std::optional<ZoneID> ZonePreviewCommand::zoneIn(const std::vector<std::string>& arguments) {
     const std::string prefix = option;
@@ -49,12 +47,7 @@ void ZonePreviewCommand::handle(const std::vector<std::string>& arguments) {
     Rect target = frame(*zone, screen->visible, settings_.windowGap(), settings_.screenPadding());
     if (target.isEmpty()) return;
     overlay_.show(target);
-    auto& loop = *platform().runLoop;
-    if (hideTimer_) loop.cancelTimer(*hideTimer_);
-    hideTimer_ = loop.scheduleTimer(showDuration, false, [this] {
-        hideTimer_.reset();
-        overlay_.hide();
-    });
+    hideTimer_.once(*platform().runLoop, showDuration, [this] { overlay_.hide(); });
 }
 
 }  // namespace kelvra

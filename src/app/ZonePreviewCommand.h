@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "geometry/ZoneID.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
+#include "base/ZoneID.h"
 
 namespace kelvra {
 
@@ -35,7 +35,7 @@ class ZonePreviewCommand {
   private:
     AppSettings& settings_;
     PreviewOverlay& overlay_;
-    std::optional<port::TimerId> hideTimer_;
+    Timer hideTimer_;
 };
 
 }  // namespace kelvra

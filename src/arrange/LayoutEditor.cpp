@@ -18,7 +18,8 @@ GridZone spanning(LayoutEditor::Cell a, LayoutEditor::Cell b) {
 
 }  // namespace
 
-LayoutEditor::LayoutEditor(AppSettings& settings) : settings_(settings) {}
+LayoutEditor::LayoutEditor(AppSettings& settings, const L10n& l10n)
+    : settings_(settings), l10n_(l10n) {}
 
 std::optional<GridZone> LayoutEditor::pendingZone() const {
     if (!dragStart_ || !dragCurrent_) return std::nullopt;
@@ -84,7 +85,7 @@ void LayoutEditor::beginSave() {
 }
 
 std::string LayoutEditor::suggestedName() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     size_t n = zones_.size();
     std::string base;
     if (n == 2 && rows_ == 1) {
@@ -169,11 +170,11 @@ void LayoutEditor::deleteLayout(const Uuid& id) {
 }
 
 std::string LayoutEditor::header() const {
-    return L10n::shared().string(editingID_ ? "lay.editing" : "lay.new");
+    return l10n_.string(editingID_ ? "lay.editing" : "lay.new");
 }
 
 std::string LayoutEditor::editorFootnote() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     if (zones_.empty()) return l.string("lay.footEmpty");
     return format(l.string("lay.footZones"), {std::to_string(zones_.size())});
 }

@@ -5,12 +5,13 @@
 #include <utility>
 #include <vector>
 
-#include "arrange/CustomLayout.h"
 #include "base/Rect.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 
 // The state and rules of the layout editor in the settings window: a grid on which a
 // drag across cells encloses a zone, the grid size that limits the zones, and saving,
@@ -24,7 +25,7 @@ class LayoutEditor {
     // How the canvas draws its grid: the inset around it and the gap between cells.
     static constexpr double canvasInset = 10, canvasGap = 6;
 
-    explicit LayoutEditor(AppSettings& settings);
+    LayoutEditor(AppSettings& settings, const L10n& l10n);
 
     int columns() const { return columns_; }
     int rows() const { return rows_; }
@@ -70,6 +71,7 @@ class LayoutEditor {
 
   private:
     AppSettings& settings_;
+    const L10n& l10n_;
     int columns_ = 4;
     int rows_ = 2;
     std::vector<GridZone> zones_;

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "arrange/CustomLayout.h"
 #include "arrange/SettleCheck.h"
 #include "engine/SnapEngine.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra {
 
@@ -14,14 +14,11 @@ PlacementRuleManager::PlacementRuleManager(AppSettings& settings, SnapEngine& en
     : settings_(settings), engine_(engine) {}
 
 PlacementRuleManager::~PlacementRuleManager() {
-    *alive_ = false;
+    lifetime_.end();
 }
 
 void PlacementRuleManager::later(double seconds, std::function<void()> work) {
-    std::weak_ptr<bool> alive = alive_;
-    platform().runLoop->scheduleTimer(seconds, false, [alive, work = std::move(work)] {
-        if (auto a = alive.lock(); a && *a) work();
-    });
+    platform().runLoop->scheduleTimer(seconds, false, lifetime_.guard(std::move(work)));
 }
 
 void PlacementRuleManager::start() {
@@ -67,7 +64,7 @@ void PlacementRuleManager::rebuildWindowObservers() {
 
 void PlacementRuleManager::observeApp(int32_t pid) {
     if (windowObservers_.count(pid)) return;
-    windowObservers_[pid] = platform().windows->observeCreated(
+    windowObservers_[pid] = platform().windows->onWindowCreated(
         pid, [this](port::WindowRef window) { handleWindowCreated(window); });
 }
 
@@ -163,10 +160,9 @@ void PlacementRuleManager::apply(const PlacementRule& rule, const WindowHandle& 
     auto placed = place(rule, window, *screen);
     if (!placed) return;
     placed_[window.element()] = window.pid();
-    std::weak_ptr<bool> alive = alive_;
-    SettleCheck::schedule(window, *placed, [this, alive, rule, window, screen = *screen] {
-        if (auto a = alive.lock(); a && *a) place(rule, window, screen);
-    });
+    SettleCheck::schedule(window, *placed, lifetime_.guard([this, rule, window, screen = *screen] {
+        place(rule, window, screen);
+    }));
 }
 
 }  // namespace kelvra

@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "arrange/PlacementRule.h"
+#include "base/LifetimeGuard.h"
 #include "base/Subscription.h"
 #include "geometry/ScreenInfo.h"
 #include "port/Applications.h"
+#include "settings/PlacementRule.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
@@ -69,7 +70,7 @@ class PlacementRuleManager {
     Subscription launchObserver_, terminateObserver_, rulesObserver_;
     std::map<int32_t, Subscription> windowObservers_;
     std::map<port::WindowRef, int32_t> placed_;  // with their process
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -3,9 +3,9 @@
 #include <optional>
 #include <vector>
 
-#include "arrange/Workspace.h"
 #include "base/Rect.h"
 #include "geometry/ScreenInfo.h"
+#include "settings/Workspace.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

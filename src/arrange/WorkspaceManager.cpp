@@ -23,11 +23,11 @@ std::string describe(const WorkspaceItem& item) {
 
 }  // namespace
 
-WorkspaceManager::WorkspaceManager(AppSettings& settings, SnapEngine& engine)
-    : settings_(settings), engine_(engine) {}
+WorkspaceManager::WorkspaceManager(AppSettings& settings, const L10n& l10n, SnapEngine& engine)
+    : settings_(settings), l10n_(l10n), engine_(engine) {}
 
 WorkspaceManager::~WorkspaceManager() {
-    *alive_ = false;
+    lifetime_.end();
     stopPolling();
 }
 
@@ -45,14 +45,14 @@ Workspace WorkspaceManager::append(const std::string& name, std::vector<Workspac
 }
 
 std::string WorkspaceManager::defaultName() const {
-    return format(L10n::shared().string("ws.defaultName"),
+    return format(l10n_.string("ws.defaultName"),
                   {std::to_string(settings_.workspaces().size() + 1)});
 }
 
 void WorkspaceManager::promptSaveCurrent() {
     // Captured before the prompt shows, so the prompt itself changes nothing.
     auto items = captureCurrent();
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request{l.string("ws.saveTitle"),
                                l.string("ws.saveBody"),
                                {l.string("ws.save"), l.string("common.cancel")}};
@@ -68,15 +68,14 @@ void WorkspaceManager::place(const WindowHandle& window, const WorkspaceItem& it
                              std::vector<WindowHandle>& used) {
     used.push_back(window);
     auto screen = WorkspaceCapture::screenFor(item, screens);
-    std::weak_ptr<bool> alive = alive_;
     if (item.zone && screen) {
         engine_.snap(window, *item.zone, *screen);
         if (auto placed = window.frame()) {
-            SettleCheck::schedule(window, *placed,
-                                  [this, alive, window, zone = *item.zone, screen = *screen] {
-                                      if (auto a = alive.lock(); a && *a)
-                                          engine_.snap(window, zone, screen);
-                                  });
+            SettleCheck::schedule(
+                window, *placed,
+                lifetime_.guard([this, window, zone = *item.zone, screen = *screen] {
+                    engine_.snap(window, zone, screen);
+                }));
         }
         return;
     }
@@ -111,10 +110,7 @@ void WorkspaceManager::restore(const Workspace& workspace) {
     restoreScreens_ = std::move(screens);
     restoreDeadline_ = platform().runLoop->now() + pollLimit;
     stopPolling();
-    std::weak_ptr<bool> alive = alive_;
-    restorePoller_ = platform().runLoop->scheduleTimer(pollInterval, true, [this, alive] {
-        if (auto a = alive.lock(); a && *a) pollPending();
-    });
+    restorePoller_.every(*platform().runLoop, pollInterval, [this] { pollPending(); });
 }
 
 void WorkspaceManager::launchApps(const std::vector<WorkspaceItem>& items) {
@@ -153,8 +149,7 @@ void WorkspaceManager::pollPending() {
 }
 
 void WorkspaceManager::stopPolling() {
-    if (restorePoller_) platform().runLoop->cancelTimer(*restorePoller_);
-    restorePoller_.reset();
+    restorePoller_.cancel();
 }
 
 void WorkspaceManager::reportUnplaced(const std::vector<WorkspaceItem>& items) {
@@ -164,7 +159,7 @@ void WorkspaceManager::reportUnplaced(const std::vector<WorkspaceItem>& items) {
         logLine("workspace: no window appeared in time for " + describe(item));
         list += (list.empty() ? "" : ", ") + describe(item);
     }
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest alert{
         l.string("ws.notPlacedTitle"), format(l.string("ws.notPlacedBody"), {list}), {}};
     // Told after this tick: the alert is modal and the poll has finished.

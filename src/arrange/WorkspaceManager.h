@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "arrange/Workspace.h"
+#include "base/LifetimeGuard.h"
+#include "base/Timer.h"
 #include "geometry/ScreenInfo.h"
-#include "port/RunLoop.h"
+#include "settings/Workspace.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 class SnapEngine;
 
 // Saves and restores window arrangements. A restore moves the windows that exist at
@@ -24,7 +26,7 @@ class WorkspaceManager {
     static constexpr double pollInterval = 0.6;
     static constexpr double pollLimit = 15.0;
 
-    WorkspaceManager(AppSettings& settings, SnapEngine& engine);
+    WorkspaceManager(AppSettings& settings, const L10n& l10n, SnapEngine& engine);
     ~WorkspaceManager();
     WorkspaceManager(const WorkspaceManager&) = delete;
     WorkspaceManager& operator=(const WorkspaceManager&) = delete;
@@ -54,15 +56,16 @@ class WorkspaceManager {
     std::string defaultName() const;
 
     AppSettings& settings_;
+    const L10n& l10n_;
     SnapEngine& engine_;
     std::vector<WorkspaceItem> pendingItems_;
     std::vector<WindowHandle> pendingUsed_;
     std::vector<ScreenInfo> restoreScreens_;
     std::optional<double> restoreDeadline_;
-    std::optional<port::TimerId> restorePoller_;
+    Timer restorePoller_;
     std::vector<WorkspaceItem> lastUnplaced_;
     std::optional<Workspace> lastRestored_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -6,7 +6,7 @@
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra {
 
@@ -20,8 +20,9 @@ double area(const Rect& r) {
 
 }  // namespace
 
-SnapAssistController::SnapAssistController(AppSettings& settings, SnapEngine& engine)
-    : settings_(settings), engine_(engine) {}
+SnapAssistController::SnapAssistController(AppSettings& settings, const L10n& l10n,
+                                           SnapEngine& engine)
+    : settings_(settings), l10n_(l10n), engine_(engine), animator_(*platform().runLoop) {}
 
 SnapAssistController::~SnapAssistController() = default;
 
@@ -51,7 +52,7 @@ void SnapAssistController::hide() {
 void SnapAssistController::watchStarter(const WindowHandle& window) {
     auto* windows = platform().windows;
     if (!windows) return;
-    starterWatch_ = windows->observe(window.element(), [this](port::WindowEvent event) {
+    starterWatch_ = windows->onWindowEvent(window.element(), [this](port::WindowEvent event) {
         if (event == port::WindowEvent::destroyed || event == port::WindowEvent::minimized) hide();
     });
 }
@@ -126,20 +127,19 @@ void SnapAssistController::showPanel(const Rect& region) {
     auto* surfaces = platform().surfaces;
     if (!surfaces) return;
     port::AssistCardsModel model;
-    model.title = L10n::shared().string("assist.title");
-    model.hint = L10n::shared().string("assist.hint");
+    model.title = l10n_.string("assist.title");
+    model.hint = l10n_.string("assist.hint");
     for (const auto& c : candidates_) model.cards.push_back({c.id, c.title, c.appName, c.icon});
     panel_ = surfaces->create(model);
     if (!panel_) return;  // this desktop cannot show it; nothing is offered
 
-    panelSubscriptions_.push_back(
-        panel_->chosen.connect([this](const std::string& id) { fill(id); }));
+    panelSubscriptions_.push_back(panel_->onChosen([this](const std::string& id) { fill(id); }));
     // Escape anywhere ends the offer; other keys belong to whoever has the focus.
-    panelSubscriptions_.push_back(panel_->key.connect([this](const port::KeyEvent& event) {
+    panelSubscriptions_.push_back(panel_->onKey([this](const port::KeyEvent& event) {
         if (event.keyCode == escapeKey) hide();
     }));
     // A click outside the panel.
-    panelSubscriptions_.push_back(panel_->dismissed.connect([this] { hide(); }));
+    panelSubscriptions_.push_back(panel_->onDismissed([this] { hide(); }));
 
     panel_->setFrame(region);
     panel_->setOpacity(0);

@@ -7,17 +7,18 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/Animator.h"
 #include "base/Rect.h"
 #include "base/Signal.h"
+#include "base/ZoneID.h"
 #include "geometry/ScreenInfo.h"
-#include "geometry/ZoneID.h"
 #include "port/Surfaces.h"
-#include "ui/Animator.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 class SnapEngine;
 
 // One window offered for the zone on offer.
@@ -40,7 +41,7 @@ class SnapAssistController {
     // A window covering more than this part of a zone occupies it.
     static constexpr double occupiedShare = 0.7;
 
-    SnapAssistController(AppSettings& settings, SnapEngine& engine);
+    SnapAssistController(AppSettings& settings, const L10n& l10n, SnapEngine& engine);
     ~SnapAssistController();
     SnapAssistController(const SnapAssistController&) = delete;
     SnapAssistController& operator=(const SnapAssistController&) = delete;
@@ -69,6 +70,7 @@ class SnapAssistController {
     void watchStarter(const WindowHandle& window);
 
     AppSettings& settings_;
+    const L10n& l10n_;
     SnapEngine& engine_;
     std::vector<ZoneID> pendingZones_;
     std::unordered_set<WindowHandle> excluded_;

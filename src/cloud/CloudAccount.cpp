@@ -14,11 +14,6 @@ namespace kelvra {
 
 namespace {
 
-std::unique_ptr<CloudAccount>& sharedSlot() {
-    static std::unique_ptr<CloudAccount> instance;
-    return instance;
-}
-
 std::string stringOr(const nlohmann::json& object, const char* key, std::string fallback) {
     auto it = object.find(key);
     if (it != object.end() && it->is_string()) return it->get<std::string>();
@@ -31,7 +26,7 @@ std::string failure(const ServiceReply& reply) {
 
 }  // namespace
 
-CloudAccount::CloudAccount() : self_(std::make_shared<CloudAccount*>(this)) {
+CloudAccount::CloudAccount() {
     if (Keychain::available() && Keychain::get(Keychain::token)) {
         state.setQuietly(State::signedIn(Keychain::get(Keychain::email).value_or(""),
                                          Keychain::get(Keychain::tier).value_or("free")));
@@ -39,16 +34,6 @@ CloudAccount::CloudAccount() : self_(std::make_shared<CloudAccount*>(this)) {
 }
 
 CloudAccount::~CloudAccount() = default;
-
-CloudAccount& CloudAccount::shared() {
-    auto& slot = sharedSlot();
-    if (!slot) slot = std::make_unique<CloudAccount>();
-    return *slot;
-}
-
-void CloudAccount::resetSharedForTesting() {
-    sharedSlot().reset();
-}
 
 std::optional<std::string> CloudAccount::token() {
     return Keychain::get(Keychain::token);
@@ -119,11 +104,8 @@ void CloudAccount::exchange(const std::string& code, const std::string& verifier
     }
     ServiceCall call{"POST", "app/token", std::nullopt,
                      nlohmann::json{{"code", code}, {"verifier", verifier}, {"deviceId", *id}}};
-    std::weak_ptr<CloudAccount*> weak = self_;
-    sendServiceRequest(call, [weak](ServiceReply reply) {
-        auto self = weak.lock();
-        if (!self) return;
-        CloudAccount& account = **self;
+    sendServiceRequest(call, lifetime_.guard([this](ServiceReply reply) {
+        CloudAccount& account = *this;
         if (!reply.ok()) {
             logLine("sign-in failed: " + failure(reply));
             account.setState(State::signedOut());
@@ -145,34 +127,33 @@ void CloudAccount::exchange(const std::string& code, const std::string& verifier
             return;
         }
         account.setState(State::signedIn(email, tier));
-    });
+    }));
 }
 
 void CloudAccount::refresh() {
     auto current = token();
     if (!current) return;
-    std::weak_ptr<CloudAccount*> weak = self_;
-    sendServiceRequest({"GET", "me", current, std::nullopt}, [weak, current](ServiceReply reply) {
-        auto self = weak.lock();
-        if (!self) return;
-        CloudAccount& account = **self;
-        // Signed out (or in as someone else) meanwhile: this answer is about nobody here.
-        if (token() != current) return;
-        if (reply.status == 401) {
-            forgetAccount();
-            account.setState(State::signedOut());
-            return;
-        }
-        if (!reply.ok()) {
-            logLine("cannot refresh the cloud account: " + failure(reply));
-            return;
-        }
-        std::string email = stringOr(reply.object, "email", "");
-        std::string tier = stringOr(reply.object, "tier", "free");
-        Keychain::set(email, Keychain::email);
-        Keychain::set(tier, Keychain::tier);
-        account.setState(State::signedIn(email, tier));
-    });
+    sendServiceRequest({"GET", "me", current, std::nullopt},
+                       lifetime_.guard([this, current](ServiceReply reply) {
+                           CloudAccount& account = *this;
+                           // Signed out (or in as someone else) meanwhile: this answer is about
+                           // nobody here.
+                           if (token() != current) return;
+                           if (reply.status == 401) {
+                               forgetAccount();
+                               account.setState(State::signedOut());
+                               return;
+                           }
+                           if (!reply.ok()) {
+                               logLine("cannot refresh the cloud account: " + failure(reply));
+                               return;
+                           }
+                           std::string email = stringOr(reply.object, "email", "");
+                           std::string tier = stringOr(reply.object, "tier", "free");
+                           Keychain::set(email, Keychain::email);
+                           Keychain::set(tier, Keychain::tier);
+                           account.setState(State::signedIn(email, tier));
+                       }));
 }
 
 void CloudAccount::signOut() {

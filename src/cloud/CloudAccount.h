@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
 
 namespace kelvra {
@@ -40,10 +41,6 @@ class CloudAccount {
     CloudAccount(const CloudAccount&) = delete;
     CloudAccount& operator=(const CloudAccount&) = delete;
 
-    static CloudAccount& shared();
-    // For tests: drop the shared instance so the next shared() starts afresh.
-    static void resetSharedForTesting();
-
     // Emits only when the state changes.
     Published<State> state;
 
@@ -75,7 +72,7 @@ class CloudAccount {
     std::optional<std::string> pendingVerifier_;
     std::optional<std::string> pendingState_;
     // Answers arriving after this object is gone find it expired.
-    std::shared_ptr<CloudAccount*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

@@ -14,11 +14,6 @@ namespace {
 
 constexpr const char* syncPath = "sync/kelvra";
 
-std::unique_ptr<CloudSync>& sharedSlot() {
-    static std::unique_ptr<CloudSync> instance;
-    return instance;
-}
-
 port::UserDefaults& defaults() {
     return *platform().defaults;
 }
@@ -36,7 +31,7 @@ std::string failure(const ServiceReply& reply) {
 }  // namespace
 
 CloudSync::CloudSync(AppSettings& settings, CloudAccount& account)
-    : settings_(settings), account_(account), self_(std::make_shared<CloudSync*>(this)) {
+    : settings_(settings), account_(account) {
     auto stored = defaults().object(enabledKey);
     const bool* on = stored ? std::get_if<bool>(&*stored) : nullptr;
     enabled.setQuietly(on ? *on : true);
@@ -46,19 +41,8 @@ CloudSync::CloudSync(AppSettings& settings, CloudAccount& account)
     });
 }
 
-// A pending debounce timer finds the object gone and does nothing; no platform call
-// here, as the shared instance may end after the platform.
+// A pending debounce timer finds the object gone and does nothing.
 CloudSync::~CloudSync() = default;
-
-CloudSync& CloudSync::shared() {
-    auto& slot = sharedSlot();
-    if (!slot) slot = std::make_unique<CloudSync>(AppSettings::shared(), CloudAccount::shared());
-    return *slot;
-}
-
-void CloudSync::resetSharedForTesting() {
-    sharedSlot().reset();
-}
 
 void CloudSync::start() {
     if (started_) return;
@@ -95,15 +79,7 @@ bool CloudSync::ready() const {
 
 void CloudSync::schedulePush() {
     if (isApplyingRemote_ || !ready()) return;
-    auto& loop = *platform().runLoop;
-    if (pushWork_) loop.cancelTimer(*pushWork_);
-    std::weak_ptr<CloudSync*> weak = self_;
-    pushWork_ = loop.scheduleTimer(pushDebounceSeconds, false, [weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        (**self).pushWork_.reset();
-        (**self).pushIfChanged();
-    });
+    pushWork_.once(*platform().runLoop, pushDebounceSeconds, [this] { pushIfChanged(); });
 }
 
 void CloudSync::pushIfChanged() {
@@ -123,12 +99,9 @@ void CloudSync::push(const std::string& blob, bool afterConflict) {
     }
     setStatus(Status::syncing);
     nlohmann::json body = {{"blob", blob}, {"baseVersion", baseVersion()}, {"deviceId", *deviceId}};
-    std::weak_ptr<CloudSync*> weak = self_;
     sendServiceRequest({"PUT", syncPath, token, body},
-                       [weak, blob, afterConflict](ServiceReply reply) {
-                           auto self = weak.lock();
-                           if (!self) return;
-                           CloudSync& sync = **self;
+                       lifetime_.guard([this, blob, afterConflict](ServiceReply reply) {
+                           CloudSync& sync = *this;
                            auto version = integerIn(reply.object, "version");
                            if (reply.ok() && version && *version > sync.baseVersion()) {
                                sync.commit(blob, *version);
@@ -145,19 +118,16 @@ void CloudSync::push(const std::string& blob, bool afterConflict) {
                                logLine("settings upload failed: " + failure(reply));
                                sync.setStatus(Status::error);
                            }
-                       });
+                       }));
 }
 
 void CloudSync::pull(bool force, bool afterConflict) {
     if (!ready()) return;
     auto token = CloudAccount::token();
     setStatus(Status::syncing);
-    std::weak_ptr<CloudSync*> weak = self_;
     sendServiceRequest({"GET", syncPath, token, std::nullopt},
-                       [weak, force, afterConflict](ServiceReply reply) {
-                           auto self = weak.lock();
-                           if (!self) return;
-                           CloudSync& sync = **self;
+                       lifetime_.guard([this, force, afterConflict](ServiceReply reply) {
+                           CloudSync& sync = *this;
                            if (reply.status == 401) {
                                sync.setStatus(Status::idle);
                                return;
@@ -186,7 +156,7 @@ void CloudSync::pull(bool force, bool afterConflict) {
                                return;
                            }
                            sync.applyRemote(blob->get<std::string>(), version);
-                       });
+                       }));
 }
 
 void CloudSync::applyRemote(const std::string& blob, int64_t version) {

@@ -5,9 +5,10 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
 #include "base/Subscription.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
 
 namespace kelvra {
 
@@ -32,10 +33,6 @@ class CloudSync {
     ~CloudSync();
     CloudSync(const CloudSync&) = delete;
     CloudSync& operator=(const CloudSync&) = delete;
-
-    // On AppSettings::shared() and CloudAccount::shared().
-    static CloudSync& shared();
-    static void resetSharedForTesting();
 
     // Watches the settings and the account; a signed-in account downloads at once.
     void start();
@@ -66,10 +63,10 @@ class CloudSync {
     CloudAccount& account_;
     bool started_ = false;
     bool isApplyingRemote_ = false;
-    std::optional<port::TimerId> pushWork_;
+    Timer pushWork_;
     Subscription settingsChanges_;
     Subscription accountChanges_;
-    std::shared_ptr<CloudSync*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

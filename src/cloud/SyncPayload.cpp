@@ -45,7 +45,7 @@ SyncPayload SyncPayload::from(const AppSettings& s) {
     p.screenPadding = s.screenPadding();
     p.minWindowWidth = s.minWindowWidth();
     p.dividerDoubleClickReset = s.dividerDoubleClickReset();
-    p.showMenuBarIcon = s.showMenuBarIcon();
+    p.showTrayIcon = s.showTrayIcon();
     p.languageCode = s.languageCode();
     p.shortcuts = s.shortcuts();
     p.customLayouts = s.customLayouts();
@@ -63,7 +63,7 @@ void SyncPayload::apply(AppSettings& s) const {
     s.screenPadding.set(screenPadding);
     s.minWindowWidth.set(minWindowWidth);
     s.dividerDoubleClickReset.set(dividerDoubleClickReset);
-    s.showMenuBarIcon.set(showMenuBarIcon);
+    s.showTrayIcon.set(showTrayIcon);
     s.languageCode.set(languageCode);  // the store switches the interface language
     s.shortcuts.set(shortcuts);
     s.customLayouts.set(customLayouts);
@@ -83,7 +83,7 @@ std::string SyncPayload::blob() const {
             {"screenPadding", screenPadding},
             {"minWindowWidth", minWindowWidth},
             {"dividerDoubleClickReset", dividerDoubleClickReset},
-            {"showMenuBarIcon", showMenuBarIcon},
+            {"showMenuBarIcon", showTrayIcon},
             {"shortcuts", recordJson(shortcuts)},
             {"customLayouts", recordJson(customLayouts)},
             {"excludedApps", recordJson(excludedApps)},
@@ -122,7 +122,7 @@ std::optional<SyncPayload> SyncPayload::decode(const std::string& blob) {
         p.screenPadding = number("screenPadding");
         p.minWindowWidth = number("minWindowWidth");
         p.dividerDoubleClickReset = boolean("dividerDoubleClickReset");
-        p.showMenuBarIcon = boolean("showMenuBarIcon");
+        p.showTrayIcon = boolean("showMenuBarIcon");
         if (auto it = j.find("languageCode"); it != j.end() && !it->is_null()) {
             p.languageCode = it->get<std::string>();
         }

@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "arrange/CustomLayout.h"
 #include "geometry/TopEdgeAction.h"
-#include "input/KeyCombo.h"
+#include "settings/CustomLayout.h"
 #include "settings/ExcludedApp.h"
+#include "settings/KeyCombo.h"
+#include "settings/SettingsDefaults.h"
 
 namespace kelvra {
 
@@ -17,16 +18,16 @@ class AppSettings;
 // reports, snap assist, workspaces, placement rules, pause, onboarding) stays per
 // machine.
 struct SyncPayload {
-    bool dragSnapEnabled = true;
-    bool cornerQuarterPriority = true;
-    TopEdgeAction topEdgeAction = TopEdgeAction::topHalf;
-    double overlayOpacity = 0.18;
-    bool tilingEnabled = true;
-    double windowGap = 8.0;
-    double screenPadding = 0.0;
-    double minWindowWidth = 400.0;
-    bool dividerDoubleClickReset = true;
-    bool showMenuBarIcon = true;
+    bool dragSnapEnabled = settingDefaults::dragSnapEnabled;
+    bool cornerQuarterPriority = settingDefaults::cornerQuarterPriority;
+    TopEdgeAction topEdgeAction = settingDefaults::topEdgeAction;
+    double overlayOpacity = settingDefaults::overlayOpacity;
+    bool tilingEnabled = settingDefaults::tilingEnabled;
+    double windowGap = settingDefaults::windowGap;
+    double screenPadding = settingDefaults::screenPadding;
+    double minWindowWidth = settingDefaults::minWindowWidth;
+    bool dividerDoubleClickReset = settingDefaults::dividerDoubleClickReset;
+    bool showTrayIcon = settingDefaults::showTrayIcon;
     std::optional<std::string> languageCode;
     ShortcutTable shortcuts;
     std::vector<CustomLayout> customLayouts;

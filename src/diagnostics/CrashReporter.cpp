@@ -66,18 +66,6 @@ void setAside(const fs::path& file) {
 
 }  // namespace
 
-CrashReporter& CrashReporter::shared() {
-    static CrashReporter reporter;
-    return reporter;
-}
-
-void CrashReporter::resetForTesting() {
-    subscribed_ = false;
-    folder_.clear();
-    symbolizer_ = nullptr;
-    inFlight_.clear();
-}
-
 void CrashReporter::subscribe() {
     subscribed_ = true;
     sendPendingReports();
@@ -157,7 +145,7 @@ void CrashReporter::sendPendingReports() {
     }
     if (pending.empty()) return;
 
-    if (!AppSettings::shared().crashReportingEnabled()) {
+    if (!settings_.crashReportingEnabled()) {
         for (const auto& p : pending) removeFile(p.file);
         return;
     }
@@ -176,8 +164,10 @@ void CrashReporter::send(const fs::path& file, const nlohmann::json& report) {
     request.body = report.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     request.timeoutSeconds = 60;
     inFlight_.insert(file);
-    platform().http->send(std::move(request), [this, file](port::HttpResponse response) {
-        inFlight_.erase(file);
+    std::weak_ptr<CrashReporter*> weak = self_;
+    platform().http->send(std::move(request), [weak, file](port::HttpResponse response) {
+        // The service took the record even when the reporter has gone since.
+        if (auto self = weak.lock()) (*self)->inFlight_.erase(file);
         if (response.status >= 200 && response.status < 300) {
             removeFile(file);
         } else {

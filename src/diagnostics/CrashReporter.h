@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -10,6 +11,8 @@
 #include "diagnostics/CrashRecord.h"
 
 namespace kelvra {
+
+class AppSettings;
 
 // Turns the crash records that earlier runs left behind (see CrashHandler) into
 // reports and posts them to the cloud service's crash endpoint, only while the user
@@ -28,7 +31,11 @@ class CrashReporter {
     static constexpr size_t maxSetAside = 20;
     static constexpr const char* installIDKey = "crashInstallID";
 
-    static CrashReporter& shared();
+    // Reports only while the settings allow it.
+    explicit CrashReporter(const AppSettings& settings)
+        : settings_(settings), self_(std::make_shared<CrashReporter*>(this)) {}
+    CrashReporter(const CrashReporter&) = delete;
+    CrashReporter& operator=(const CrashReporter&) = delete;
 
     // Where the crash handler writes its records; nothing is reported without one.
     void setCrashFolder(std::filesystem::path folder) { folder_ = std::move(folder); }
@@ -38,7 +45,6 @@ class CrashReporter {
     // At launch: reports the crashes of earlier runs.
     void subscribe();
     bool subscribed() const { return subscribed_; }
-    void resetForTesting();
 
     // The anonymous identifier of this installation, created and stored on first use.
     static std::string installID();
@@ -51,10 +57,13 @@ class CrashReporter {
     void sendPendingReports();
     void send(const std::filesystem::path& file, const nlohmann::json& report);
 
+    const AppSettings& settings_;
     std::filesystem::path folder_;
     Symbolizer symbolizer_;
     bool subscribed_ = false;
     std::set<std::filesystem::path> inFlight_;
+    // Answers arriving after this object is gone find it expired.
+    std::shared_ptr<CrashReporter*> self_;
 };
 
 // The frame as a JSON object without symbols: module file name, offset, build id.

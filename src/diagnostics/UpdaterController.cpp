@@ -13,18 +13,13 @@ namespace kelvra {
 
 namespace {
 
-std::unique_ptr<UpdaterController>& instance() {
-    static std::unique_ptr<UpdaterController> i;
-    return i;
-}
-
-std::string& relaunchTarget() {
-    static std::string path;
-    return path;
-}
-
 bool isHttps(const std::string& url) {
     return url.rfind("https://", 0) == 0 && url.size() > 8;
+}
+
+// Why a request brought no answer: the status it got, or the transport's error.
+std::string why(const port::HttpResponse& response) {
+    return response.answered() ? "status " + std::to_string(response.status) : response.error;
 }
 
 }  // namespace
@@ -46,38 +41,12 @@ bool UpdaterController::declared() {
     return !build.updateFeedUrl.empty() && !build.updatePublicKey.empty();
 }
 
-UpdaterController& UpdaterController::shared() {
-    auto& i = instance();
-    if (!i) i.reset(new UpdaterController(UpdaterEnvironment::current()));
-    return *i;
-}
-
-UpdaterController& UpdaterController::startForTesting(UpdaterEnvironment environment) {
-    instance().reset(new UpdaterController(std::move(environment)));
-    return *instance();
-}
-
-bool UpdaterController::exists() {
-    return instance() != nullptr;
-}
-
-void UpdaterController::resetForTesting() {
-    instance().reset();
-    relaunchTarget().clear();
-}
-
-std::string UpdaterController::relaunchPath() {
-    return relaunchTarget();
-}
-
-UpdaterController::UpdaterController(UpdaterEnvironment environment)
-    : environment_(std::move(environment)), self_(std::make_shared<UpdaterController*>(this)) {
+UpdaterController::UpdaterController(UpdaterEnvironment environment, const L10n& l10n)
+    : environment_(std::move(environment)), l10n_(l10n) {
     scheduleCheck(firstCheckDelay);
 }
 
-UpdaterController::~UpdaterController() {
-    if (timer_) platform().runLoop->cancelTimer(timer_);
-}
+UpdaterController::~UpdaterController() = default;
 
 bool UpdaterController::automaticallyChecksForUpdates() const {
     auto stored = platform().defaults->object(automaticChecksKey);
@@ -92,14 +61,9 @@ void UpdaterController::setAutomaticallyChecksForUpdates(bool on) {
 }
 
 void UpdaterController::scheduleCheck(double delay) {
-    std::weak_ptr<UpdaterController*> weak = self_;
-    timer_ = platform().runLoop->scheduleTimer(delay, false, [weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        UpdaterController& u = **self;
-        u.timer_ = 0;
-        if (u.automaticallyChecksForUpdates()) u.check(false);
-        u.scheduleCheck(checkInterval);
+    timer_.once(*platform().runLoop, delay, [this] {
+        if (automaticallyChecksForUpdates()) check(false);
+        scheduleCheck(checkInterval);
     });
 }
 
@@ -132,21 +96,14 @@ void UpdaterController::check(bool manual) {
     port::HttpRequest request;
     request.url = environment_.feedURL;
     request.maxResponseBytes = size_t{4} << 20;
-    std::weak_ptr<UpdaterController*> weak = self_;
-    platform().http->send(std::move(request), [weak, manual](port::HttpResponse response) {
-        auto self = weak.lock();
-        if (!self) return;
-        UpdaterController& u = **self;
-        if (response.status != 200) {
-            u.setState(State::failed,
-                       "cannot read the update feed (" +
-                           (response.answered() ? "status " + std::to_string(response.status)
-                                                : response.error) +
-                           ")");
-            return;
-        }
-        u.checked(response.body, manual);
-    });
+    platform().http->send(
+        std::move(request), lifetime_.guard([this, manual](port::HttpResponse response) {
+            if (response.status != 200) {
+                setState(State::failed, "cannot read the update feed (" + why(response) + ")");
+                return;
+            }
+            checked(response.body, manual);
+        }));
 }
 
 void UpdaterController::checked(const std::string& feed, bool manual) {
@@ -169,7 +126,7 @@ void UpdaterController::checked(const std::string& feed, bool manual) {
 void UpdaterController::offerUpdate() {
     if (!update_) return;
     offeredVersion_ = update_->version;
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request;
     request.messageText = format(l.string("upd.title"), {update_->shortVersion});
     request.informativeText = update_->description;
@@ -193,7 +150,7 @@ void UpdaterController::offerUpdate() {
 }
 
 std::string UpdaterController::statusText() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     switch (state_) {
         case State::idle:
             return {};
@@ -249,28 +206,19 @@ void UpdaterController::install() {
     request.timeoutSeconds = 600;
     // One byte more than announced, so that a longer file is seen as one.
     request.maxResponseBytes = static_cast<size_t>(update_->length) + 1;
-    std::weak_ptr<UpdaterController*> weak = self_;
     uint64_t length = update_->length;
-    request.progress = [weak, length](uint64_t received, uint64_t) {
-        auto self = weak.lock();
-        if (!self || length == 0) return;
-        (*self)->progress_ = std::min(1.0, static_cast<double>(received) / length);
-        (*self)->onStateChanged.emit();
-    };
-    platform().http->send(std::move(request), [weak](port::HttpResponse response) {
-        auto self = weak.lock();
-        if (!self) return;
-        UpdaterController& u = **self;
+    request.progress = lifetime_.guard([this, length](uint64_t received, uint64_t) {
+        if (length == 0) return;
+        progress_ = std::min(1.0, static_cast<double>(received) / length);
+        onStateChanged.emit();
+    });
+    platform().http->send(std::move(request), lifetime_.guard([this](port::HttpResponse response) {
         if (response.status != 200) {
-            u.setState(State::failed,
-                       "the update could not be downloaded (" +
-                           (response.answered() ? "status " + std::to_string(response.status)
-                                                : response.error) +
-                           ")");
+            setState(State::failed, "the update could not be downloaded (" + why(response) + ")");
             return;
         }
-        u.downloaded(response.body);
-    });
+        downloaded(response.body);
+    }));
 }
 
 void UpdaterController::downloaded(const std::string& body) {
@@ -289,7 +237,7 @@ void UpdaterController::downloaded(const std::string& body) {
     }
     progress_ = 1;
     setState(State::readyToRestart);
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest request;
     request.messageText = format(l.string("upd.installed"), {update_->shortVersion});
     request.buttons = {l.string("upd.restart"), l.string("common.later")};
@@ -298,7 +246,7 @@ void UpdaterController::downloaded(const std::string& body) {
 
 void UpdaterController::restart() {
     if (state_ != State::readyToRestart) return;
-    relaunchTarget() = environment_.programPath;
+    relaunchPath_ = environment_.programPath;
     platform().runLoop->quit();
 }
 

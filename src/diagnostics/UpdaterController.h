@@ -4,11 +4,14 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
+#include "base/Timer.h"
 #include "diagnostics/UpdateFeed.h"
-#include "port/RunLoop.h"
 
 namespace kelvra {
+
+class L10n;
 
 // What the updater knows about this build and where it runs.
 struct UpdaterEnvironment {
@@ -38,14 +41,11 @@ class UpdaterController {
 
     // Whether this build declares an update feed and its signing key.
     static bool declared();
-    // Creating the shared instance starts the updater.
-    static UpdaterController& shared();
-    static bool exists();
-    static void resetForTesting();
-    // Starts the shared instance with this environment (tests).
-    static UpdaterController& startForTesting(UpdaterEnvironment environment);
-
+    // Starts the updater: the first check follows after firstCheckDelay.
+    UpdaterController(UpdaterEnvironment environment, const L10n& l10n);
     ~UpdaterController();
+    UpdaterController(const UpdaterController&) = delete;
+    UpdaterController& operator=(const UpdaterController&) = delete;
 
     // Checks the feed now; the user asked, so the answer is shown whatever it is.
     void checkNow();
@@ -70,12 +70,11 @@ class UpdaterController {
     // Ends the program so that the installed file starts in its place.
     void restart();
     // The file to start when the program ends; empty when none.
-    static std::string relaunchPath();
+    const std::string& relaunchPath() const { return relaunchPath_; }
 
     Signal<> onStateChanged;
 
   private:
-    explicit UpdaterController(UpdaterEnvironment environment);
     void scheduleCheck(double delay);
     void check(bool manual);
     void checked(const std::string& feed, bool manual);
@@ -84,13 +83,15 @@ class UpdaterController {
     void offerUpdate();
 
     UpdaterEnvironment environment_;
+    const L10n& l10n_;
+    std::string relaunchPath_;
     State state_ = State::idle;
     std::optional<UpdateItem> update_;
     std::string offeredVersion_;
     double progress_ = 0;
     std::string failure_;
-    port::TimerId timer_ = 0;
-    std::shared_ptr<UpdaterController*> self_;
+    Timer timer_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

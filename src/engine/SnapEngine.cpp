@@ -113,7 +113,7 @@ void SnapEngine::snap(const WindowHandle& window, ZoneID zone, const ScreenInfo&
 void SnapEngine::watch(const WindowHandle& window) {
     ended_.clear();
     if (watched_.contains(window)) return;
-    watched_.emplace(window, platform().windows->observe(
+    watched_.emplace(window, platform().windows->onWindowEvent(
                                  window.element(), [this, window](port::WindowEvent event) {
                                      if (event == port::WindowEvent::destroyed) forget(window);
                                  }));

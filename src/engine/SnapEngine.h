@@ -8,9 +8,9 @@
 
 #include "base/Rect.h"
 #include "base/Signal.h"
+#include "base/ZoneID.h"
 #include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
-#include "geometry/ZoneID.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {

@@ -10,10 +10,10 @@ Rect flip(const Rect& r, double primaryHeight) {
     return Rect(r.minX(), primaryHeight - r.maxY(), r.width, r.height);
 }
 
-Rect cocoaRect(const Rect& fromCG) {
+Rect bottomLeftRect(const Rect& topLeft) {
     auto screens = platform().screens->screens();
     double primaryHeight = screens.empty() ? 0 : screens.front().frame.height;
-    return flip(fromCG, primaryHeight);
+    return flip(topLeft, primaryHeight);
 }
 
 }  // namespace kelvra::Coord

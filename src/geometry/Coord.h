@@ -13,7 +13,7 @@ namespace kelvra {
 namespace Coord {
 // Converts between the spaces; the same rule serves both directions.
 // Uses the current height of the primary screen (0 without screens).
-Rect cocoaRect(const Rect& fromCG);
+Rect bottomLeftRect(const Rect& topLeft);
 // The same with an explicit primary-screen height.
 Rect flip(const Rect& r, double primaryHeight);
 }  // namespace Coord

@@ -2,8 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "l10n/L10n.h"
-
 namespace kelvra {
 
 namespace {
@@ -98,20 +96,6 @@ std::optional<ZoneID> zone(SnapAction action) {
             return std::nullopt;
     }
     return std::nullopt;
-}
-
-std::string label(SnapAction action) {
-    if (auto z = zone(action)) {
-        return format(L10n::shared().string("act.snapTo"), {displayName(*z)});
-    }
-    switch (action) {
-        case SnapAction::restore:
-            return L10n::shared().string("act.restore");
-        case SnapAction::showZonePicker:
-            return L10n::shared().string("hud.show");
-        default:
-            return L10n::shared().string("act.nextDisplay");
-    }
 }
 
 void to_json(nlohmann::json& j, SnapAction action) {

@@ -7,7 +7,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 
 namespace kelvra {
 
@@ -42,8 +42,6 @@ std::optional<SnapAction> snapActionFromRaw(std::string_view raw);
 
 // The zone the action snaps to; none for restore, showZonePicker and nextDisplay.
 std::optional<ZoneID> zone(SnapAction action);
-// The localized label ("Snap to Left half", "Restore previous position", ...).
-std::string label(SnapAction action);
 
 void to_json(nlohmann::json& j, SnapAction action);
 void from_json(const nlohmann::json& j, SnapAction& action);

@@ -26,7 +26,10 @@ DragMonitor::~DragMonitor() {
 
 void DragMonitor::start() {
     if (running_) return;
-    if (!platform().mouseEvents->start([this](const port::MouseEvent& e) { handle(e); })) {
+    auto& mouse = *platform().mouseEvents;
+    mouse_ = mouse.onEvent([this](const port::MouseEvent& e) { handle(e); });
+    if (!mouse.start()) {
+        mouse_.cancel();
         logLine("cannot listen to the mouse buttons; drag snapping is off");
         return;
     }
@@ -35,6 +38,7 @@ void DragMonitor::start() {
 
 void DragMonitor::stop() {
     if (running_) platform().mouseEvents->stop();
+    mouse_.cancel();
     running_ = false;
     settler_.cancel();
     reset();

@@ -5,8 +5,8 @@
 #include <optional>
 
 #include "base/Rect.h"
+#include "base/ZoneID.h"
 #include "geometry/ScreenInfo.h"
-#include "geometry/ZoneID.h"
 #include "input/SnapSettler.h"
 #include "port/MouseEvents.h"
 #include "window/WindowHandle.h"
@@ -62,6 +62,7 @@ class DragMonitor {
     SnapEngine& engine_;
     SnapSettler settler_;
     bool running_ = false;
+    Subscription mouse_;  // the global mouse events while running
 
     Phase phase_ = Phase::idle;
     Point mouseDownPoint_;

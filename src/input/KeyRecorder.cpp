@@ -2,10 +2,9 @@
 
 #include <utility>
 
-#include "app/NotificationCenter.h"
-#include "input/KeyCombo.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 
@@ -14,27 +13,25 @@ constexpr uint16_t deleteKeyCode = 51;
 constexpr uint16_t escapeKeyCode = 53;
 }  // namespace
 
-KeyRecorder::KeyRecorder() : self_(std::make_shared<KeyRecorder*>(this)) {}
+KeyRecorder::KeyRecorder() = default;
 
 KeyRecorder::~KeyRecorder() {
-    self_.reset();
-    // Ending here still posts the end, so the hot keys that were taken away for the
+    lifetime_.end();
+    // Ending here still announces the end, so the hot keys that were taken away for the
     // recording come back even when the list that owned the recorder closes mid-way.
-    if (monitor_ || recording()) stop();
+    if (monitor_.active() || recording()) stop();
 }
 
 void KeyRecorder::start(const std::string& action, AppSettings& settings) {
     stop();
     recording.set(action);
-    NotificationCenter::shared().post(beganNotification);
+    began.emit();
 
-    std::weak_ptr<KeyRecorder*> weak = self_;
     AppSettings* store = &settings;
-    monitor_ = platform().keyMonitor->addLocalKeyDownMonitor(
-        [weak, store](const port::KeyEvent& event) -> bool {
-            auto self = weak.lock();
-            if (!self) return false;
-            KeyRecorder& recorder = **self;
+    // Once the recorder is gone the key passes on (the guard answers false).
+    monitor_ = platform().keyMonitor->onKeyDown(
+        lifetime_.guard([this, store](const port::KeyEvent& event) -> bool {
+            KeyRecorder& recorder = *this;
             if (!recorder.recording()) return false;
             const std::string action = *recorder.recording();
 
@@ -50,7 +47,7 @@ void KeyRecorder::start(const std::string& action, AppSettings& settings) {
                 recorder.stop();
                 return true;
             }
-            const uint32_t modifiers = KeyCombo::carbonModifiersFromCocoa(event.modifierFlags);
+            const uint32_t modifiers = KeyCombo::modifiersFromEventFlags(event.modifierFlags);
             // A bare key would steal it from every other program: keep listening.
             if (modifiers == 0) return false;
             auto table = store->shortcuts();
@@ -58,16 +55,14 @@ void KeyRecorder::start(const std::string& action, AppSettings& settings) {
             store->shortcuts.set(std::move(table));
             recorder.stop();
             return true;
-        });
+        }));
 }
 
 void KeyRecorder::stop() {
-    if (auto monitor = std::exchange(monitor_, std::nullopt)) {
-        platform().keyMonitor->removeMonitor(*monitor);
-    }
+    monitor_.cancel();
     if (recording()) {
         recording.set(std::nullopt);
-        NotificationCenter::shared().post(endedNotification);
+        ended.emit();
     }
 }
 

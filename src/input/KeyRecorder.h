@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
 #include "port/KeyMonitor.h"
 
@@ -13,9 +14,6 @@ class AppSettings;
 // Records a new key combination for one action from the next key press.
 class KeyRecorder {
   public:
-    static constexpr const char* beganNotification = "KelvraKeyRecordingBegan";
-    static constexpr const char* endedNotification = "KelvraKeyRecordingEnded";
-
     KeyRecorder();
     ~KeyRecorder();
 
@@ -24,10 +22,13 @@ class KeyRecorder {
 
     // The action being recorded, or none.
     Published<std::optional<std::string>> recording{std::nullopt};
+    // A recording began or ended: the hot keys step aside meanwhile.
+    Signal<> began;
+    Signal<> ended;
 
   private:
-    std::optional<port::KeyMonitorId> monitor_;
-    std::shared_ptr<KeyRecorder*> self_;
+    Subscription monitor_;  // the keys while recording
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

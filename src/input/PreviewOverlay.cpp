@@ -2,11 +2,12 @@
 
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra {
 
-PreviewOverlay::PreviewOverlay(AppSettings& settings) : settings_(settings) {}
+PreviewOverlay::PreviewOverlay(AppSettings& settings)
+    : settings_(settings), animator_(*platform().runLoop) {}
 
 PreviewOverlay::~PreviewOverlay() = default;
 

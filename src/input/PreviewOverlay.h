@@ -3,9 +3,9 @@
 #include <memory>
 #include <optional>
 
+#include "base/Animator.h"
 #include "base/Rect.h"
 #include "port/Surfaces.h"
-#include "ui/Animator.h"
 
 namespace kelvra {
 

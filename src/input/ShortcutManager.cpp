@@ -8,11 +8,11 @@
 
 namespace kelvra {
 
-ShortcutManager::ShortcutManager() : self_(std::make_shared<ShortcutManager*>(this)) {}
+ShortcutManager::ShortcutManager(const L10n& l10n) : takenAlert_(l10n) {}
 
 ShortcutManager::~ShortcutManager() {
     // Queued deliveries and later key presses find the manager gone.
-    self_.reset();
+    lifetime_.end();
     // System-wide grabs must not outlive their owner.
     if (!hotKeyRefs_.empty()) unregisterAll();
 }
@@ -20,13 +20,10 @@ ShortcutManager::~ShortcutManager() {
 void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     unregisterAll();
     auto& hotKeys = *platform().hotKeys;
-    if (!handlerInstalled_) {
-        std::weak_ptr<ShortcutManager*> weak = self_;
-        // The signature is not compared: the handler only ever sees our own hot keys.
-        hotKeys.installHandler([weak](uint32_t /*signature*/, uint32_t id) {
-            if (auto self = weak.lock()) (*self)->handle(id);
-        });
-        handlerInstalled_ = true;
+    if (!pressed_.active()) {
+        // The signature is not compared: the listener only ever hears our own hot keys.
+        pressed_ = hotKeys.onPressed(
+            lifetime_.guard([this](uint32_t /*signature*/, uint32_t id) { handle(id); }));
     }
     // A backend may let one client grab the same combination twice; the first name
     // in table order keeps it so that one press never fires two actions.
@@ -36,7 +33,7 @@ void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     for (const auto& [name, combo] : shortcuts) {
         const uint32_t thisId = id++;
         if (std::find(taken.begin(), taken.end(), combo) != taken.end()) continue;
-        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, thisId);
+        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.modifiers, signature, thisId);
         if (!ref) {
             // Held elsewhere: this shortcut does not work, the others do.
             if (std::find(heldElsewhere.begin(), heldElsewhere.end(), combo) ==
@@ -65,13 +62,8 @@ void ShortcutManager::unregisterAll() {
 void ShortcutManager::handle(uint32_t id) {
     auto it = idToAction_.find(id);
     if (it == idToAction_.end()) return;
-    std::weak_ptr<ShortcutManager*> weak = self_;
     // Never deliver from inside the key handler: the action may re-register hot keys.
-    platform().runLoop->post([weak, name = it->second] {
-        auto self = weak.lock();
-        if (!self) return;
-        (*self)->onAction.emit(name);
-    });
+    platform().runLoop->post(lifetime_.guard([this, name = it->second] { onAction.emit(name); }));
 }
 
 }  // namespace kelvra

@@ -7,10 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
-#include "input/KeyCombo.h"
 #include "input/TakenShortcutsAlert.h"
 #include "port/HotKeys.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 
@@ -20,7 +21,7 @@ class ShortcutManager {
   public:
     static constexpr uint32_t signature = 0x4B4C5652;  // 'KLVR'
 
-    ShortcutManager();
+    explicit ShortcutManager(const L10n& l10n);
     ~ShortcutManager();
 
     // Replaces every hot key registered before by the table.
@@ -39,11 +40,11 @@ class ShortcutManager {
   private:
     void handle(uint32_t id);
 
-    bool handlerInstalled_ = false;
+    Subscription pressed_;
     TakenShortcutsAlert takenAlert_;
     std::vector<port::HotKeyRef> hotKeyRefs_;
     std::map<uint32_t, std::string> idToAction_;
-    std::shared_ptr<ShortcutManager*> self_;  // weak handle for queued deliveries
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

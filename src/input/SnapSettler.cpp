@@ -18,12 +18,11 @@ void SnapSettler::watch(const WindowHandle& window, ZoneID zone, const Rect& tar
     watched_ = window;
     zone_ = zone;
     target_ = target;
-    timer_ = platform().runLoop->scheduleTimer(firstCheck, false, [this] { check(false); });
+    timer_.once(*platform().runLoop, firstCheck, [this] { check(false); });
 }
 
 void SnapSettler::cancel() {
-    if (timer_) platform().runLoop->cancelTimer(*timer_);
-    timer_.reset();
+    timer_.cancel();
     watched_.reset();
 }
 
@@ -38,7 +37,6 @@ bool SnapSettler::settled(const Rect& frame, const Rect& snapped) const {
 }
 
 void SnapSettler::check(bool last) {
-    timer_.reset();
     if (!watched_) return;
     const WindowHandle window = *watched_;
     // Someone else has taken the window over since (another snap, a detach): leave it.
@@ -58,8 +56,7 @@ void SnapSettler::check(bool last) {
         watched_.reset();
         return;
     }
-    timer_ =
-        platform().runLoop->scheduleTimer(lastCheck - firstCheck, false, [this] { check(true); });
+    timer_.once(*platform().runLoop, lastCheck - firstCheck, [this] { check(true); });
 }
 
 }  // namespace kelvra

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "base/Rect.h"
-#include "geometry/ZoneID.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
+#include "base/ZoneID.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
@@ -43,7 +43,7 @@ class SnapSettler {
     std::optional<WindowHandle> watched_;
     ZoneID zone_ = ZoneID::maximize;
     Rect target_;
-    std::optional<port::TimerId> timer_;
+    Timer timer_;
 };
 
 }  // namespace kelvra

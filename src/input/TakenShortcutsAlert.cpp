@@ -21,7 +21,7 @@ std::string joined(const std::vector<KeyCombo>& combos, const std::string& separ
 void TakenShortcutsAlert::report(const std::vector<KeyCombo>& taken) {
     std::vector<KeyCombo> fresh;
     for (const auto& combo : taken) {
-        if (logged_.insert({combo.keyCode, combo.carbonModifiers}).second) fresh.push_back(combo);
+        if (logged_.insert({combo.keyCode, combo.modifiers}).second) fresh.push_back(combo);
     }
     if (!fresh.empty()) {
         logLine("shortcuts held by another program, they do nothing until it lets go: " +
@@ -30,7 +30,7 @@ void TakenShortcutsAlert::report(const std::vector<KeyCombo>& taken) {
     if (taken.empty() || alerted_) return;
     alerted_ = true;
 
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::AlertRequest alert;
     // Named together as the conflicting-managers alert names its programs.
     alert.messageText = format(l.string("taken.title"), {joined(taken, "、")});

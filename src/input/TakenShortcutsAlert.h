@@ -4,9 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "input/KeyCombo.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
+
+class L10n;
 
 // Tells the user which shortcuts another program holds (the window manager, often:
 // openbox's stock configuration binds Ctrl+Alt+arrows), so that a dead shortcut is
@@ -14,12 +16,15 @@ namespace kelvra {
 // combination is logged the first time it is found taken.
 class TakenShortcutsAlert {
   public:
+    explicit TakenShortcutsAlert(const L10n& l10n) : l10n_(l10n) {}
+
     // The combinations that could not be registered just now.
     void report(const std::vector<KeyCombo>& taken);
 
     bool alerted() const { return alerted_; }
 
   private:
+    const L10n& l10n_;
     bool alerted_ = false;
     std::set<std::pair<uint32_t, uint32_t>> logged_;
 };

@@ -5,7 +5,7 @@
 
 #include "l10n/L10n.h"
 #include "port/Platform.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra {
 
@@ -47,8 +47,8 @@ void ZonePickerState::move(int dx, int dy) {
     selection = row * columns + col;
 }
 
-std::vector<ZonePickerController::Zone> ZonePickerController::zones() {
-    auto& l10n = L10n::shared();
+std::vector<ZonePickerController::Zone> ZonePickerController::zones() const {
+    const auto& l10n = l10n_;
     return {
         {ZoneID::leftHalf, l10n.string("zone.leftHalf")},
         {ZoneID::rightHalf, l10n.string("zone.rightHalf")},
@@ -63,7 +63,8 @@ std::vector<ZonePickerController::Zone> ZonePickerController::zones() {
     };
 }
 
-ZonePickerController::ZonePickerController() = default;
+ZonePickerController::ZonePickerController(const L10n& l10n)
+    : l10n_(l10n), animator_(*platform().runLoop) {}
 
 ZonePickerController::~ZonePickerController() = default;
 
@@ -99,7 +100,7 @@ port::ZonePickerModel ZonePickerController::surfaceModel() const {
     m.selection = model.selection;
     m.highlightColumn = highlight_.x;
     m.highlightRow = highlight_.y;
-    auto& l10n = L10n::shared();
+    const auto& l10n = l10n_;
     m.hints = {"←→↑↓ " + l10n.string("hud.select"), "⏎ " + l10n.string("hud.apply"),
                "esc " + l10n.string("hud.close")};
     return m;
@@ -116,20 +117,20 @@ void ZonePickerController::show() {
     if (!panel_) return;  // this desktop cannot show it; the picker stays closed
 
     panelSubscriptions_.push_back(
-        panel_->key.connect([this](const port::KeyEvent& event) { handleKey(event); }));
-    panelSubscriptions_.push_back(panel_->pointer.connect([this](const port::SurfacePointer& p) {
+        panel_->onKey([this](const port::KeyEvent& event) { handleKey(event); }));
+    panelSubscriptions_.push_back(panel_->onPointer([this](const port::SurfacePointer& p) {
         if (p.phase != port::SurfacePointer::Phase::entered &&
             p.phase != port::SurfacePointer::Phase::dragged)
             return;
         if (auto cell = cellAt(p.position)) select(*cell);
     }));
-    panelSubscriptions_.push_back(panel_->chosen.connect([this](const std::string& id) {
+    panelSubscriptions_.push_back(panel_->onChosen([this](const std::string& id) {
         int index = -1;
         auto [end, error] = std::from_chars(id.data(), id.data() + id.size(), index);
         if (error == std::errc{} && end == id.data() + id.size()) apply(index);
     }));
     // Focus or keyboard lost, or a click elsewhere: the picker goes away unapplied.
-    panelSubscriptions_.push_back(panel_->dismissed.connect([this] { close(); }));
+    panelSubscriptions_.push_back(panel_->onDismissed([this] { close(); }));
 
     auto& screens = *platform().screens;
     frame_ = placement(screens.screens(), screens.pointerLocation(), panelSize(m));

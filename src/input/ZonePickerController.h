@@ -5,14 +5,16 @@
 #include <string>
 #include <vector>
 
+#include "base/Animator.h"
 #include "base/Rect.h"
 #include "base/Signal.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "port/Screens.h"
 #include "port/Surfaces.h"
-#include "ui/Animator.h"
 
 namespace kelvra {
+
+class L10n;
 
 // The keyboard zone picker's state: which of the cells (five columns, two rows) is
 // selected.
@@ -37,13 +39,13 @@ class ZonePickerController {
         std::string label;
     };
     // The cells, in order, with their labels in the current language.
-    static std::vector<Zone> zones();
+    std::vector<Zone> zones() const;
     static constexpr int zoneCount = 10;
     static constexpr double fadeInDuration = 0.22;
     // The highlight glides to a new selection in this time.
     static constexpr double highlightDuration = 0.16;
 
-    ZonePickerController();
+    explicit ZonePickerController(const L10n& l10n);
     ~ZonePickerController();
     ZonePickerController(const ZonePickerController&) = delete;
     ZonePickerController& operator=(const ZonePickerController&) = delete;
@@ -75,6 +77,7 @@ class ZonePickerController {
     // The cell under a point in the top-left space.
     std::optional<int> cellAt(Point point) const;
 
+    const L10n& l10n_;
     Animator animator_;
     std::unique_ptr<port::Surface> panel_;
     std::vector<Subscription> panelSubscriptions_;

@@ -1,6 +1,5 @@
 #include "l10n/L10n.h"
 
-#include <memory>
 #include <variant>
 
 #include "l10n/FrameworkLanguage.h"
@@ -10,11 +9,6 @@
 namespace kelvra {
 
 namespace {
-
-std::unique_ptr<L10n>& instance() {
-    static std::unique_ptr<L10n> i;
-    return i;
-}
 
 std::optional<std::string> storedCode() {
     auto value = platform().defaults->object("languageCode");
@@ -40,14 +34,8 @@ L10n::L10n() {
     syncSystemOverride(code);
 }
 
-L10n& L10n::shared() {
-    auto& i = instance();
-    if (!i) i.reset(new L10n());
-    return *i;
-}
-
-void L10n::resetSharedForTesting() {
-    instance().reset();
+Subscription L10n::follow(Published<std::optional<std::string>>& code) {
+    return code.sink([this](const std::optional<std::string>& c) { apply(c); });
 }
 
 std::string L10n::string(const std::string& key) const {

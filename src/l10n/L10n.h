@@ -13,9 +13,10 @@ namespace kelvra {
 // Looks up every user-visible text by key in the current interface language.
 class L10n {
   public:
-    static L10n& shared();
-    // For tests: drop the shared instance so the next shared() reads the defaults again.
-    static void resetSharedForTesting();
+    // Starts in the stored language, else the system's.
+    L10n();
+    L10n(const L10n&) = delete;
+    L10n& operator=(const L10n&) = delete;
 
     Published<AppLanguage> language{AppLanguage::en};
 
@@ -32,8 +33,8 @@ class L10n {
     // language's raw value with its native name.
     std::vector<std::pair<std::string, std::string>> pickerOptions() const;
 
-  private:
-    L10n();
+    // Applies every later change of the stored language code.
+    Subscription follow(Published<std::optional<std::string>>& code);
 };
 
 // Fills "%@" and "%d" placeholders in order with the given texts.

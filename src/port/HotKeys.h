@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 
+#include "base/Subscription.h"
+
 namespace kelvra::port {
 
 using HotKeyRef = uint64_t;
@@ -14,12 +16,13 @@ using HotKeyRef = uint64_t;
 class HotKeys {
   public:
     virtual ~HotKeys() = default;
-    // Installs the one handler that receives pressed hot keys (signature, identifier),
-    // on the main thread. Installing again replaces it. A key held down is one press:
-    // the keyboard's auto-repeat reaches no handler.
-    virtual void installHandler(std::function<void(uint32_t signature, uint32_t id)> handler) = 0;
+    // Pressed hot keys (signature, identifier), on the main thread, for as long as the
+    // subscription lives. A key held down is one press: the keyboard's auto-repeat
+    // reaches no listener.
+    virtual Subscription onPressed(
+        std::function<void(uint32_t signature, uint32_t id)> listener) = 0;
     // Nothing when the combination cannot be had (another client holds it, say).
-    virtual std::optional<HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t carbonModifiers,
+    virtual std::optional<HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                     uint32_t signature, uint32_t id) = 0;
     virtual void unregisterHotKey(HotKeyRef ref) = 0;
 };

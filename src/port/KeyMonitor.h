@@ -4,14 +4,16 @@
 #include <functional>
 #include <string>
 
+#include "base/Subscription.h"
+
 namespace kelvra::port {
 
 // Modifier flags of a key event, in the window system's device-independent form.
 namespace modifierFlags {
 inline constexpr uint64_t shift = 0x20000;
 inline constexpr uint64_t control = 0x40000;
-inline constexpr uint64_t option = 0x80000;
-inline constexpr uint64_t command = 0x100000;
+inline constexpr uint64_t alt = 0x80000;
+inline constexpr uint64_t super = 0x100000;
 inline constexpr uint64_t deviceIndependentMask = 0xffff0000;
 }  // namespace modifierFlags
 
@@ -29,9 +31,10 @@ using KeyMonitorId = uint64_t;
 class KeyMonitor {
   public:
     virtual ~KeyMonitor() = default;
-    // The handler returns true to swallow the event, false to let it pass on.
-    virtual KeyMonitorId addLocalKeyDownMonitor(std::function<bool(const KeyEvent&)> handler) = 0;
-    virtual void removeMonitor(KeyMonitorId monitor) = 0;
+    // The listener hears key presses for as long as the subscription lives, after the
+    // listeners subscribed before it. It returns true to swallow the event, false to let
+    // it pass on.
+    virtual Subscription onKeyDown(std::function<bool(const KeyEvent&)> listener) = 0;
 };
 
 }  // namespace kelvra::port

@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "base/Rect.h"
+#include "base/Subscription.h"
 
 namespace kelvra::port {
 
@@ -17,8 +18,11 @@ struct MouseEvent {
 class MouseEvents {
   public:
     virtual ~MouseEvents() = default;
-    // False when the source cannot be started. Events arrive on the main thread.
-    virtual bool start(std::function<void(const MouseEvent&)> handler) = 0;
+    // The events while the source runs, on the main thread, for as long as the
+    // subscription lives.
+    virtual Subscription onEvent(std::function<void(const MouseEvent&)> listener) = 0;
+    // False when the source cannot be started.
+    virtual bool start() = 0;
     virtual void stop() = 0;
 };
 

@@ -40,6 +40,9 @@ struct SettingsGrid {
     friend bool operator==(const SettingsGrid&, const SettingsGrid&) = default;
 };
 
+// The extra buttons a row may carry at its end.
+enum class RowButton { save, cancel, clear, edit, apply, commit, deleteItem, remove, checkNow };
+
 struct SettingsRow {
     std::string id;  // reported back with each edit
     std::string title;
@@ -62,8 +65,12 @@ struct SettingsRow {
     bool taken = false;
     bool enabled = true;
     bool focus = false;  // takes the keyboard focus when it appears
-    // Extra buttons at the row's end (id, title); a click reports action "button:<id>".
-    std::vector<std::pair<std::string, std::string>> buttons;
+    // What the view says on its own: a shortcut's reason when another program holds
+    // it; an application chooser's mark of a running application (`placeholder` is
+    // then its search field's).
+    std::string note;
+    // Extra buttons at the row's end (which, title); a click reports buttonPressed.
+    std::vector<std::pair<RowButton, std::string>> buttons;
     SettingsGrid grid;
     friend bool operator==(const SettingsRow&, const SettingsRow&) = default;
 };
@@ -77,19 +84,39 @@ struct SettingsPage {
     friend bool operator==(const SettingsPage&, const SettingsPage&) = default;
 };
 
-// A gesture on a row. `action` is one of: "toggle" (value 0/1), "select" (value is the
-// index), "slider" (value), "minus", "plus", "reset" (double click on the stepper's
-// value), "click", "commit" (text), "record", "chosen" (text: application id, detail:
-// its name), "drag"/"dragEnd" (point on a canvas of size canvas), "button:<id>".
+// What the user did to a row's control.
+enum class SettingsGesture {
+    toggled,      // value 0/1
+    selected,     // value: the option's index
+    sliderMoved,  // value
+    stepperMinus,
+    stepperPlus,
+    stepperReset,   // a double click on the stepper's value
+    clicked,        // the row's own button
+    recordPressed,  // the shortcut field asks to record
+    textEdited,     // text, at each keystroke
+    textCommitted,  // text, with Enter
+    appChosen,      // text: the application id, detail: its name
+    dragged,        // point on a canvas of size canvas
+    dragEnded,
+    buttonPressed  // one of the row's extra buttons: button
+};
+
+// A gesture on a row.
 struct SettingsEdit {
     std::string row;
-    std::string action;
+    SettingsGesture gesture = SettingsGesture::clicked;
+    RowButton button = RowButton::save;  // for buttonPressed
     double value = 0;
     std::string text;
     std::string detail;
     Point point;
     Size canvas;
     friend bool operator==(const SettingsEdit&, const SettingsEdit&) = default;
+
+    bool pressed(RowButton which) const {
+        return gesture == SettingsGesture::buttonPressed && button == which;
+    }
 };
 
 }  // namespace kelvra::port

@@ -5,7 +5,7 @@
 #include <variant>
 #include <vector>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "port/SettingsPage.h"
 #include "port/Windows.h"
 
@@ -88,7 +88,18 @@ struct AssistCardsModel {
 };
 
 // The tray icon and its menu.
-enum class TrayIcon { normal, paused, permissionWarning };
+// The icon's states; the last four are drawn as a warning.
+enum class TrayIcon {
+    normal,
+    paused,
+    noPermission,
+    noWindowManager,
+    settingsNotSaved,
+    shortcutsHeldElsewhere
+};
+inline bool isWarning(TrayIcon icon) {
+    return icon != TrayIcon::normal && icon != TrayIcon::paused;
+}
 struct MenuItem {
     std::string id;  // reported back when chosen; empty for separators and submenus
     std::string title;

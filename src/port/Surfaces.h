@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -39,12 +40,36 @@ class Surface {
     // Replaces the content; a model of another kind is ignored.
     virtual void setModel(const SurfaceModel& model) = 0;
 
-    // The user's input, for the kinds that take any.
-    Signal<SurfacePointer> pointer;  // dividers, picker cells, cards
-    Signal<std::string> chosen;      // a menu item, picker cell, card or button, by id
-    Signal<KeyEvent> key;            // keys typed while the picker or a window has focus
-    Signal<> dismissed;              // closed by the user, or the picker lost the focus
-    Signal<SettingsEdit> edited;     // a control of the settings window changed
+    // The user's input, for the kinds that take any; a listener hears it for as long
+    // as its subscription lives.
+    // Dividers, picker cells, cards.
+    Subscription onPointer(std::function<void(const SurfacePointer&)> listener) {
+        return pointer_.connect(std::move(listener));
+    }
+    // A menu item, picker cell, card or button, by id.
+    Subscription onChosen(std::function<void(const std::string&)> listener) {
+        return chosen_.connect(std::move(listener));
+    }
+    // Keys typed while the picker or a window has focus.
+    Subscription onKey(std::function<void(const KeyEvent&)> listener) {
+        return key_.connect(std::move(listener));
+    }
+    // Closed by the user, or the picker lost the focus.
+    Subscription onDismissed(std::function<void()> listener) {
+        return dismissed_.connect(std::move(listener));
+    }
+    // A control of the settings window changed.
+    Subscription onEdited(std::function<void(const SettingsEdit&)> listener) {
+        return edited_.connect(std::move(listener));
+    }
+
+  protected:
+    // Implementations announce the input through these.
+    Signal<SurfacePointer> pointer_;
+    Signal<std::string> chosen_;
+    Signal<KeyEvent> key_;
+    Signal<> dismissed_;
+    Signal<SettingsEdit> edited_;
 };
 
 // Makes surfaces. Returns nothing for a kind this platform cannot show yet (it says so

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -26,9 +27,18 @@ class UserDefaults {
 
     // A change could not be written (the folder is read-only or full): the reason. The
     // value stays in memory and goes out with the next save that works.
-    Signal<std::string> saveFailed;
+    Subscription onSaveFailed(std::function<void(const std::string&)> listener) {
+        return saveFailed_.connect(std::move(listener));
+    }
     // A save worked again after failing.
-    Signal<> saveRecovered;
+    Subscription onSaveRecovered(std::function<void()> listener) {
+        return saveRecovered_.connect(std::move(listener));
+    }
+
+  protected:
+    // Implementations announce their saves through these.
+    Signal<std::string> saveFailed_;
+    Signal<> saveRecovered_;
 };
 
 }  // namespace kelvra::port

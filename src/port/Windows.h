@@ -38,7 +38,7 @@ struct WindowIcon {
 // What the platform's window service can and cannot do. What a platform lacks is a
 // flag here, never a fake answer from the calls below.
 struct WindowCapabilities {
-    // Window control is gated behind a permission the user grants (isTrusted and the
+    // Window control is gated behind a permission the user grants (canControlWindows and the
     // prompt then mean something); false where any client may arrange windows.
     bool needsPermission = false;
     // A window manager answers (EWMH); without one, windows may not move as asked.
@@ -56,7 +56,7 @@ class Windows {
 
     virtual WindowCapabilities capabilities() = 0;
     // Only meaningful when capabilities().needsPermission.
-    virtual bool isTrusted() = 0;
+    virtual bool canControlWindows() = 0;
     virtual void promptForTrust() = 0;
     virtual void openPermissionSettings() = 0;
 
@@ -91,9 +91,10 @@ class Windows {
 
     // Moves, resizes, minimizing and the end of one window, delivered on the main run
     // loop after the change. Ends with the subscription or after `destroyed`.
-    virtual Subscription observe(WindowRef window, std::function<void(WindowEvent)> callback) = 0;
+    virtual Subscription onWindowEvent(WindowRef window,
+                                       std::function<void(WindowEvent)> callback) = 0;
     // New windows of one application, delivered on the main run loop.
-    virtual Subscription observeCreated(int32_t pid, std::function<void(WindowRef)> callback) = 0;
+    virtual Subscription onWindowCreated(int32_t pid, std::function<void(WindowRef)> callback) = 0;
 };
 
 }  // namespace kelvra::port

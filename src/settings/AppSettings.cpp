@@ -1,21 +1,13 @@
 #include "settings/AppSettings.h"
 
-#include <memory>
-
 #include <nlohmann/json.hpp>
 
-#include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/StoredRecords.h"
 
 namespace kelvra {
 
 namespace {
-
-std::unique_ptr<AppSettings>& instance() {
-    static std::unique_ptr<AppSettings> i;
-    return i;
-}
 
 bool readBool(port::UserDefaults& d, const char* key, bool fallback) {
     auto v = d.object(key);
@@ -97,16 +89,6 @@ AppSettings::AppSettings(port::UserDefaults& defaults) : defaults_(defaults) {
     installHooks();
 }
 
-AppSettings& AppSettings::shared() {
-    auto& i = instance();
-    if (!i) i = std::make_unique<AppSettings>(*platform().defaults);
-    return *i;
-}
-
-void AppSettings::resetSharedForTesting() {
-    instance().reset();
-}
-
 bool AppSettings::isExcluded(const std::optional<std::string>& appId) const {
     if (!appId) return false;
     for (const auto& app : excludedApps.get()) {
@@ -120,23 +102,29 @@ void AppSettings::load() {
     loading_ = true;
     // Nothing is validated or clamped: a stored value outside the range the
     // settings window offers is used as it stands.
-    launchAtLogin.setQuietly(readBool(d, "launchAtLogin", false));
-    showMenuBarIcon.setQuietly(readBool(d, "showMenuBarIcon", true));
-    crashReportingEnabled.setQuietly(readBool(d, "crashReportingEnabled", true));
+    launchAtLogin.setQuietly(readBool(d, "launchAtLogin", settingDefaults::launchAtLogin));
+    showTrayIcon.setQuietly(readBool(d, "showMenuBarIcon", settingDefaults::showTrayIcon));
+    crashReportingEnabled.setQuietly(
+        readBool(d, "crashReportingEnabled", settingDefaults::crashReportingEnabled));
     languageCode.setQuietly(readString(d, "languageCode"));
-    dragSnapEnabled.setQuietly(readBool(d, "dragSnapEnabled", true));
-    cornerQuarterPriority.setQuietly(readBool(d, "cornerQuarterPriority", true));
-    snapAssistEnabled.setQuietly(readBool(d, "snapAssistEnabled", true));
+    dragSnapEnabled.setQuietly(readBool(d, "dragSnapEnabled", settingDefaults::dragSnapEnabled));
+    cornerQuarterPriority.setQuietly(
+        readBool(d, "cornerQuarterPriority", settingDefaults::cornerQuarterPriority));
+    snapAssistEnabled.setQuietly(
+        readBool(d, "snapAssistEnabled", settingDefaults::snapAssistEnabled));
     auto edge = readString(d, "topEdgeAction");
-    topEdgeAction.setQuietly(edge ? topEdgeActionFromRaw(*edge).value_or(TopEdgeAction::topHalf)
-                                  : TopEdgeAction::topHalf);
-    overlayOpacity.setQuietly(readNumber(d, "overlayOpacity", 0.18));
-    tilingEnabled.setQuietly(readBool(d, "tilingEnabled", true));
-    windowGap.setQuietly(readNumber(d, "windowGap", 8.0));
-    screenPadding.setQuietly(readNumber(d, "screenPadding", 0.0));
-    minWindowWidth.setQuietly(readNumber(d, "minWindowWidth", 400.0));
-    dividerDoubleClickReset.setQuietly(readBool(d, "dividerDoubleClickReset", true));
-    hasCompletedOnboarding.setQuietly(readBool(d, "hasCompletedOnboarding", false));
+    topEdgeAction.setQuietly(
+        edge ? topEdgeActionFromRaw(*edge).value_or(settingDefaults::topEdgeAction)
+             : settingDefaults::topEdgeAction);
+    overlayOpacity.setQuietly(readNumber(d, "overlayOpacity", settingDefaults::overlayOpacity));
+    tilingEnabled.setQuietly(readBool(d, "tilingEnabled", settingDefaults::tilingEnabled));
+    windowGap.setQuietly(readNumber(d, "windowGap", settingDefaults::windowGap));
+    screenPadding.setQuietly(readNumber(d, "screenPadding", settingDefaults::screenPadding));
+    minWindowWidth.setQuietly(readNumber(d, "minWindowWidth", settingDefaults::minWindowWidth));
+    dividerDoubleClickReset.setQuietly(
+        readBool(d, "dividerDoubleClickReset", settingDefaults::dividerDoubleClickReset));
+    hasCompletedOnboarding.setQuietly(
+        readBool(d, "hasCompletedOnboarding", settingDefaults::hasCompletedOnboarding));
     shortcuts.setQuietly(readRecords<ShortcutTable>(d, "shortcuts", KeyCombo::defaults()));
     customLayouts.setQuietly(readRecords<std::vector<CustomLayout>>(d, "customLayouts", {}));
     workspaces.setQuietly(readRecords<std::vector<Workspace>>(d, "workspaces", {}));
@@ -153,7 +141,7 @@ void AppSettings::installHooks() {
         field.setWillChange(willChange);
         field.setDidSet(save);
     };
-    hook(showMenuBarIcon);
+    hook(showTrayIcon);
     hook(crashReportingEnabled);
     hook(dragSnapEnabled);
     hook(cornerQuarterPriority);
@@ -177,11 +165,8 @@ void AppSettings::installHooks() {
         persist();
         applyLaunchAtLogin();
     });
-    languageCode.setWillChange(willChange);
-    languageCode.setDidSet([this] {
-        persist();
-        L10n::shared().apply(languageCode.get());
-    });
+    // The interface language follows it through L10n::follow.
+    hook(languageCode);
     // Never stored: observers still hear of the change.
     paused.setWillChange(willChange);
 }
@@ -198,7 +183,7 @@ void AppSettings::persist() {
     if (loading_) return;
     auto& d = defaults_;
     d.set("launchAtLogin", launchAtLogin.get());
-    d.set("showMenuBarIcon", showMenuBarIcon.get());
+    d.set("showMenuBarIcon", showTrayIcon.get());
     d.set("crashReportingEnabled", crashReportingEnabled.get());
     if (languageCode.get()) {
         d.set("languageCode", *languageCode.get());

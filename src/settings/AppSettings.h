@@ -4,14 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "arrange/CustomLayout.h"
-#include "arrange/PlacementRule.h"
-#include "arrange/Workspace.h"
 #include "base/Published.h"
 #include "geometry/TopEdgeAction.h"
-#include "input/KeyCombo.h"
 #include "port/UserDefaults.h"
+#include "settings/CustomLayout.h"
 #include "settings/ExcludedApp.h"
+#include "settings/KeyCombo.h"
+#include "settings/PlacementRule.h"
+#include "settings/SettingsDefaults.h"
+#include "settings/Workspace.h"
 
 namespace kelvra {
 
@@ -23,32 +24,27 @@ class AppSettings {
     AppSettings(const AppSettings&) = delete;
     AppSettings& operator=(const AppSettings&) = delete;
 
-    // The process-wide instance on the installed platform's user defaults.
-    static AppSettings& shared();
-    // For tests: drop the shared instance so the next shared() loads afresh.
-    static void resetSharedForTesting();
-
-    Published<bool> launchAtLogin{false};
-    Published<bool> showMenuBarIcon{true};
-    Published<bool> crashReportingEnabled{true};
+    Published<bool> launchAtLogin{settingDefaults::launchAtLogin};
+    Published<bool> showTrayIcon{settingDefaults::showTrayIcon};
+    Published<bool> crashReportingEnabled{settingDefaults::crashReportingEnabled};
     Published<std::optional<std::string>> languageCode{std::nullopt};
-    Published<bool> dragSnapEnabled{true};
-    Published<bool> cornerQuarterPriority{true};
-    Published<bool> snapAssistEnabled{true};
-    Published<TopEdgeAction> topEdgeAction{TopEdgeAction::topHalf};
-    Published<double> overlayOpacity{0.18};
-    Published<bool> tilingEnabled{true};
-    Published<double> windowGap{8.0};
-    Published<double> screenPadding{0.0};
-    Published<double> minWindowWidth{400.0};
-    Published<bool> dividerDoubleClickReset{true};
+    Published<bool> dragSnapEnabled{settingDefaults::dragSnapEnabled};
+    Published<bool> cornerQuarterPriority{settingDefaults::cornerQuarterPriority};
+    Published<bool> snapAssistEnabled{settingDefaults::snapAssistEnabled};
+    Published<TopEdgeAction> topEdgeAction{settingDefaults::topEdgeAction};
+    Published<double> overlayOpacity{settingDefaults::overlayOpacity};
+    Published<bool> tilingEnabled{settingDefaults::tilingEnabled};
+    Published<double> windowGap{settingDefaults::windowGap};
+    Published<double> screenPadding{settingDefaults::screenPadding};
+    Published<double> minWindowWidth{settingDefaults::minWindowWidth};
+    Published<bool> dividerDoubleClickReset{settingDefaults::dividerDoubleClickReset};
     Published<ShortcutTable> shortcuts{KeyCombo::defaults()};
     Published<std::vector<CustomLayout>> customLayouts{};
     Published<std::vector<Workspace>> workspaces{};
     Published<std::vector<PlacementRule>> placementRules{};
     Published<std::vector<ExcludedApp>> excludedApps{};
     Published<bool> paused{false};  // never stored
-    Published<bool> hasCompletedOnboarding{false};
+    Published<bool> hasCompletedOnboarding{settingDefaults::hasCompletedOnboarding};
 
     // Emitted before any published field changes.
     Signal<> objectWillChange;

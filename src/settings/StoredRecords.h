@@ -3,12 +3,12 @@
 #include <optional>
 #include <vector>
 
-#include "arrange/CustomLayout.h"
-#include "arrange/PlacementRule.h"
-#include "arrange/Workspace.h"
-#include "input/KeyCombo.h"
 #include "port/UserDefaults.h"
+#include "settings/CustomLayout.h"
 #include "settings/ExcludedApp.h"
+#include "settings/KeyCombo.h"
+#include "settings/PlacementRule.h"
+#include "settings/Workspace.h"
 
 namespace kelvra {
 

@@ -3,17 +3,17 @@
 #include <cmath>
 
 #include "port/Platform.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra {
 
-Divider::Divider(const SharedEdge& edge) : edge_(edge) {
+Divider::Divider(const SharedEdge& edge) : edge_(edge), animator_(*platform().runLoop) {
     model_.orientation = edge.orientation == Orientation::vertical
                              ? port::DividerOrientation::vertical
                              : port::DividerOrientation::horizontal;
     surface_ = platform().surfaces->create(model_);
     if (!surface_) return;
-    pointerHook_ = surface_->pointer.connect([this](const port::SurfacePointer& e) { handle(e); });
+    pointerHook_ = surface_->onPointer([this](const port::SurfacePointer& e) { handle(e); });
     surface_->setFrame(frameFor(edge_));
     surface_->setVisible(true);
 }

@@ -4,10 +4,10 @@
 #include <optional>
 #include <string>
 
+#include "base/Animator.h"
 #include "base/Signal.h"
 #include "port/Surfaces.h"
 #include "tiling/SharedEdge.h"
-#include "ui/Animator.h"
 
 namespace kelvra {
 

@@ -10,7 +10,10 @@
 namespace kelvra {
 
 TileGroupManager::TileGroupManager(AppSettings& settings, SnapEngine& engine)
-    : settings_(settings), engine_(engine) {
+    : settings_(settings),
+      engine_(engine),
+      propagation_(*platform().runLoop, throttleInterval),
+      dividerDrag_(*platform().runLoop, throttleInterval) {
     hooks_.push_back(engine_.onSnap.connect([this](const WindowHandle& window, ZoneID zone,
                                                    const Rect& frame, const ScreenInfo& screen) {
         bool links =
@@ -25,12 +28,7 @@ TileGroupManager::TileGroupManager(AppSettings& settings, SnapEngine& engine)
         engine_.onDetach.connect([this](const WindowHandle& window) { leave(window, false); }));
 }
 
-TileGroupManager::~TileGroupManager() {
-    auto& loop = *platform().runLoop;
-    if (propagationWork_) loop.cancelTimer(*propagationWork_);
-    if (dividerDragWork_) loop.cancelTimer(*dividerDragWork_);
-    for (auto& [window, timer] : moveChecks_) loop.cancelTimer(timer);
-}
+TileGroupManager::~TileGroupManager() = default;
 
 void TileGroupManager::removeAll() {
     watches_.clear();
@@ -63,10 +61,10 @@ void TileGroupManager::leave(const WindowHandle& window, bool forgetSnap) {
 
 void TileGroupManager::observe(const WindowHandle& window) {
     if (watches_.count(window)) return;
-    watches_.emplace(window, platform().windows->observe(window.element(),
-                                                         [this, window](port::WindowEvent event) {
-                                                             handleEvent(window, event);
-                                                         }));
+    watches_.emplace(window, platform().windows->onWindowEvent(
+                                 window.element(), [this, window](port::WindowEvent event) {
+                                     handleEvent(window, event);
+                                 }));
 }
 
 void TileGroupManager::unobserve(const WindowHandle& window) {
@@ -103,11 +101,10 @@ void TileGroupManager::handleEvent(const WindowHandle& window, port::WindowEvent
     }
     if (!resized && !moved) return;
     if (moveChecks_.count(window)) return;
-    moveChecks_.emplace(window,
-                        platform().runLoop->scheduleTimer(moveSettle, false, [this, window] {
-                            moveChecks_.erase(window);
-                            judgeSettled(window);
-                        }));
+    moveChecks_[window].once(*platform().runLoop, moveSettle, [this, window] {
+        moveChecks_.erase(window);
+        judgeSettled(window);
+    });
 }
 
 bool TileGroupManager::isEcho(const WindowHandle& window, const Rect& frame) const {
@@ -137,21 +134,8 @@ void TileGroupManager::judgeSettled(const WindowHandle& window) {
 
 void TileGroupManager::scheduleResizePropagation(const WindowHandle& window, const Rect& oldFrame,
                                                  const Rect& newFrame) {
-    auto& loop = *platform().runLoop;
-    double elapsed = now() - lastPropagation_;
-    if (propagationWork_) loop.cancelTimer(*propagationWork_);
-    propagationWork_.reset();
-    if (elapsed >= throttleInterval) {
-        lastPropagation_ = now();
-        propagateResize(window, oldFrame, newFrame);
-        return;
-    }
-    propagationWork_ =
-        loop.scheduleTimer(throttleInterval - elapsed, false, [this, window, oldFrame, newFrame] {
-            propagationWork_.reset();
-            lastPropagation_ = now();
-            propagateResize(window, oldFrame, newFrame);
-        });
+    propagation_.request(
+        [this, window, oldFrame, newFrame] { propagateResize(window, oldFrame, newFrame); });
 }
 
 void TileGroupManager::propagateResize(const WindowHandle& window, const Rect& oldFrame,
@@ -235,39 +219,14 @@ void TileGroupManager::recordPosition(const std::string& identity, double positi
 }
 
 void TileGroupManager::throttledMoveEdge(const SharedEdge& edge, double requested) {
-    auto& loop = *platform().runLoop;
-    if (dividerDragWork_) loop.cancelTimer(*dividerDragWork_);
-    dividerDragWork_.reset();
-    pendingDividerMove_ = nullptr;
-    double elapsed = now() - lastDividerDrag_;
-    if (elapsed >= throttleInterval) {
-        lastDividerDrag_ = now();
-        moveEdge(edge, requested);
-        return;
-    }
-    pendingDividerMove_ = [this, edge, requested] {
-        dividerDragWork_.reset();
-        pendingDividerMove_ = nullptr;
-        lastDividerDrag_ = now();
-        moveEdge(edge, requested);
-    };
-    dividerDragWork_ = loop.scheduleTimer(throttleInterval - elapsed, false, [this] {
-        auto move = std::move(pendingDividerMove_);
-        move();
-    });
+    dividerDrag_.request([this, edge, requested] { moveEdge(edge, requested); });
 }
 
 void TileGroupManager::finishDividerDrag() {
     // The last position at once; spans and outer ranges are measured again after the
     // divider's own event has returned, since the rebuild may remove that divider.
-    if (dividerDragWork_) {
-        platform().runLoop->cancelTimer(*dividerDragWork_);
-        auto move = std::move(pendingDividerMove_);
-        move();
-    }
-    platform().runLoop->post([alive = std::weak_ptr<int>(lifetime_), this] {
-        if (alive.lock()) rebuildEdges();
-    });
+    dividerDrag_.flush();
+    platform().runLoop->post(lifetime_.guard([this] { rebuildEdges(); }));
 }
 
 void TileGroupManager::rebuildEdges() {

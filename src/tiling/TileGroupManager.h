@@ -9,9 +9,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Subscription.h"
-#include "geometry/ZoneID.h"
-#include "port/RunLoop.h"
+#include "base/Throttle.h"
+#include "base/Timer.h"
+#include "base/ZoneID.h"
 #include "port/Windows.h"
 #include "tiling/Divider.h"
 #include "tiling/SharedEdge.h"
@@ -104,15 +106,12 @@ class TileGroupManager {
         double date;
     };
     std::unordered_map<WindowHandle, Expected> expectedFrames_;
-    std::unordered_map<WindowHandle, port::TimerId> moveChecks_;
-    std::optional<port::TimerId> propagationWork_;
-    double lastPropagation_ = -std::numeric_limits<double>::infinity();
-    std::optional<port::TimerId> dividerDragWork_;
-    std::function<void()> pendingDividerMove_;  // what dividerDragWork_ will do
-    double lastDividerDrag_ = -std::numeric_limits<double>::infinity();
+    std::unordered_map<WindowHandle, Timer> moveChecks_;
+    Throttle propagation_;
+    Throttle dividerDrag_;
     std::vector<Subscription> hooks_;
     // Work posted to the run loop does nothing once this is gone.
-    std::shared_ptr<int> lifetime_ = std::make_shared<int>();
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

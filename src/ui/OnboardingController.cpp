@@ -1,10 +1,11 @@
 #include "ui/OnboardingController.h"
 
 #include "geometry/SnapAction.h"
-#include "input/KeyCombo.h"
+#include "l10n/DisplayNames.h"
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "settings/KeyCombo.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
@@ -20,20 +21,19 @@ port::MenuItem button(std::string id, std::string title) {
 }
 }  // namespace
 
-OnboardingController::OnboardingController(AppSettings& settings)
-    : settings_(settings), self_(std::make_shared<OnboardingController*>(this)) {
-    subscriptions_.push_back(
-        L10n::shared().language.sink([this](const AppLanguage&) { refresh(); }));
+OnboardingController::OnboardingController(AppSettings& settings, L10n& l10n)
+    : settings_(settings), l10n_(l10n) {
+    subscriptions_.push_back(l10n_.language.sink([this](const AppLanguage&) { refresh(); }));
     subscriptions_.push_back(settings_.crashReportingEnabled.sink([this](bool) { refresh(); }));
 }
 
 OnboardingController::~OnboardingController() {
     stopTimer();
-    self_.reset();
+    lifetime_.end();
 }
 
 port::OnboardingModel OnboardingController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::OnboardingModel m;
     m.page = page_;
     if (page_ == 0) {
@@ -79,7 +79,7 @@ port::OnboardingModel OnboardingController::model() const {
                 found == table.end() ? l.string("sc.unset") : found->second.displayName();
             const std::string what = action == SnapAction::showZonePicker
                                          ? l.string("hud.show")
-                                         : displayName(ZoneID::leftHalf);
+                                         : displayName(ZoneID::leftHalf, l10n_);
             m.examples.emplace_back(keys, what);
         }
         m.crashTitle = l.string("onb.crashTitle");
@@ -96,14 +96,11 @@ void OnboardingController::show() {
         continueAnyway_ = false;
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
-        std::weak_ptr<OnboardingController*> weak = self_;
-        surfaceSubscriptions_.push_back(surface_->chosen.connect([weak](const std::string& id) {
-            if (auto self = weak.lock()) (*self)->choose(id);
-        }));
-        surfaceSubscriptions_.push_back(surface_->dismissed.connect([weak] {
-            // Closed, not finished: it comes back at the next launch.
-            if (auto self = weak.lock()) (*self)->stopTimer();
-        }));
+        surfaceSubscriptions_.push_back(
+            surface_->onChosen(lifetime_.guard([this](const std::string& id) { choose(id); })));
+        // Closed, not finished: it comes back at the next launch.
+        surfaceSubscriptions_.push_back(
+            surface_->onDismissed(lifetime_.guard([this] { stopTimer(); })));
     }
     if (page_ == 1) {
         checkAndAdvance();
@@ -155,16 +152,12 @@ void OnboardingController::checkAndAdvance() {
 }
 
 void OnboardingController::startTimer() {
-    if (timer_) return;
-    std::weak_ptr<OnboardingController*> weak = self_;
-    timer_ = platform().runLoop->scheduleTimer(checkInterval, true, [weak] {
-        if (auto self = weak.lock()) (*self)->checkAndAdvance();
-    });
+    if (timer_.active()) return;
+    timer_.every(*platform().runLoop, checkInterval, [this] { checkAndAdvance(); });
 }
 
 void OnboardingController::stopTimer() {
-    if (timer_) platform().runLoop->cancelTimer(*timer_);
-    timer_.reset();
+    timer_.cancel();
 }
 
 void OnboardingController::refresh() {

@@ -4,14 +4,16 @@
 #include <optional>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
-#include "port/RunLoop.h"
+#include "base/Timer.h"
 #include "port/Surfaces.h"
 #include "ui/SessionCheck.h"
 
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 
 // First-launch guidance in its own window, drawn through the surfaces port: welcome,
 // the desktop check, then the two gestures and the crash-report choice. Pages only move
@@ -21,7 +23,7 @@ class AppSettings;
 // so showing it again starts at the welcome page.
 class OnboardingController {
   public:
-    explicit OnboardingController(AppSettings& settings);
+    OnboardingController(AppSettings& settings, L10n& l10n);
     ~OnboardingController();
 
     void show();
@@ -44,14 +46,15 @@ class OnboardingController {
     void refresh();
 
     AppSettings& settings_;
+    L10n& l10n_;
     std::unique_ptr<port::Surface> surface_;
     int page_ = 0;
     SessionCheck check_ = SessionCheck::ready;
     bool continueAnyway_ = false;
-    std::optional<port::TimerId> timer_;
+    Timer timer_;
     std::vector<Subscription> subscriptions_;
     std::vector<Subscription> surfaceSubscriptions_;
-    std::shared_ptr<OnboardingController*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

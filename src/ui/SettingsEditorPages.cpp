@@ -2,17 +2,19 @@
 #include <algorithm>
 
 #include "geometry/SnapAction.h"
+#include "l10n/DisplayNames.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsRows.h"
 #include "ui/SettingsViewModel.h"
 
 namespace kelvra {
 
+using port::RowButton;
 using port::SettingsControl;
 using port::SettingsEdit;
+using port::SettingsGesture;
 using port::SettingsPage;
 using port::SettingsRow;
-using rows::t;
 
 namespace {
 const std::string layoutPrefix = "layout:";
@@ -33,6 +35,7 @@ SettingsRow SettingsViewModel::shortcutRow(const std::string& id, const std::str
     auto r = rows::note(id, title);
     r.control = SettingsControl::shortcut;
     r.recording = recorder_.recording() == action;
+    r.note = t("menu.shortcutsTaken");
     const auto& table = settings_.shortcuts();
     auto found = table.find(action);
     if (r.recording) {
@@ -50,14 +53,14 @@ SettingsPage SettingsViewModel::shortcutsPage() const {
     SettingsPage p;
     for (SnapAction action : allSnapActions()) {
         const std::string raw(rawValue(action));
-        p.rows.push_back(shortcutRow(raw, label(action), raw));
+        p.rows.push_back(shortcutRow(raw, label(action, l10n_), raw));
     }
     p.footer = t("sc.footer");
     return p;
 }
 
 void SettingsViewModel::editShortcuts(const SettingsEdit& e) {
-    if (e.action != "record" || !snapActionFromRaw(e.row)) return;
+    if (e.gesture != SettingsGesture::recordPressed || !snapActionFromRaw(e.row)) return;
     if (recorder_.recording() == e.row)
         recorder_.stop();
     else
@@ -68,7 +71,7 @@ SettingsPage SettingsViewModel::layoutPage() const {
     SettingsPage p;
     p.intro = t("layout.intro");
     p.rows.push_back(rows::heading("header", layout_.header()));
-    auto stepper = [](std::string id, const std::string& key, int value, int lo, int hi) {
+    auto stepper = [this](std::string id, const std::string& key, int value, int lo, int hi) {
         auto r = rows::note(std::move(id), t(key));
         r.control = SettingsControl::stepper;
         r.value = value;
@@ -94,7 +97,7 @@ SettingsPage SettingsViewModel::layoutPage() const {
     grid.grid.inset = LayoutEditor::canvasInset;
     grid.grid.gap = LayoutEditor::canvasGap;
     grid.subtitle = layout_.editorFootnote();
-    grid.buttons = {{"clear", t("lay.clear")}, {"save", t("lay.saveDots")}};
+    grid.buttons = {{RowButton::clear, t("lay.clear")}, {RowButton::save, t("lay.saveDots")}};
     p.rows.push_back(grid);
 
     if (layout_.popoverShown()) {
@@ -103,7 +106,8 @@ SettingsPage SettingsViewModel::layoutPage() const {
         name.text = layout_.nameInput;
         name.placeholder = layout_.suggestedName();
         name.focus = true;
-        name.buttons = {{"cancel", t("common.cancel")}, {"save", t("lay.saveShort")}};
+        name.buttons = {{RowButton::cancel, t("common.cancel")},
+                        {RowButton::save, t("lay.saveShort")}};
         p.rows.push_back(name);
     }
 
@@ -117,7 +121,7 @@ SettingsPage SettingsViewModel::layoutPage() const {
         r.text = l.name;
         r.icon = "view-grid";
         if (layout_.editingID() == l.id) r.badge = t("lay.editing");
-        r.buttons = {{"edit", t("lay.edit")}, {"delete", t("common.delete")}};
+        r.buttons = {{RowButton::edit, t("lay.edit")}, {RowButton::deleteItem, t("common.delete")}};
         p.rows.push_back(r);
     }
     return p;
@@ -126,40 +130,42 @@ SettingsPage SettingsViewModel::layoutPage() const {
 void SettingsViewModel::editLayout(const SettingsEdit& e) {
     if (e.row == "columns" || e.row == "rows") {
         const int now = e.row == "columns" ? layout_.columns() : layout_.rows();
-        const int next = e.action == "plus" ? now + 1 : e.action == "minus" ? now - 1 : now;
+        const int next = e.gesture == SettingsGesture::stepperPlus    ? now + 1
+                         : e.gesture == SettingsGesture::stepperMinus ? now - 1
+                                                                      : now;
         if (e.row == "columns")
             layout_.setColumns(next);
         else
             layout_.setRows(next);
     } else if (e.row == "grid") {
-        if (e.action == "drag")
+        if (e.gesture == SettingsGesture::dragged)
             layout_.dragChanged(e.point, e.canvas);
-        else if (e.action == "dragEnd")
+        else if (e.gesture == SettingsGesture::dragEnded)
             layout_.dragEnded();
-        else if (e.action == "button:clear")
+        else if (e.pressed(RowButton::clear))
             layout_.clear();
-        else if (e.action == "button:save")
+        else if (e.pressed(RowButton::save))
             layout_.beginSave();
     } else if (e.row == "layoutName") {
-        if (e.action == "commit" || e.action == "button:save") {
-            if (e.action == "commit") layout_.nameInput = e.text;
+        if (e.gesture == SettingsGesture::textCommitted || e.pressed(RowButton::save)) {
+            if (e.gesture == SettingsGesture::textCommitted) layout_.nameInput = e.text;
             layout_.commitSave();
-        } else if (e.action == "edited") {
+        } else if (e.gesture == SettingsGesture::textEdited) {
             layout_.nameInput = e.text;
             return;  // nothing shown changes while typing
-        } else if (e.action == "button:cancel") {
+        } else if (e.pressed(RowButton::cancel)) {
             layout_.cancelSave();
         }
     } else if (e.row.rfind(layoutPrefix, 0) == 0) {
         auto layout = findLayout(settings_, e.row.substr(layoutPrefix.size()));
         if (!layout) return;
-        if (e.action == "commit") {
+        if (e.gesture == SettingsGesture::textCommitted) {
             layout_.startRename(*layout);
             layout_.renameInput = e.text;
             layout_.commitRename(*layout);
-        } else if (e.action == "button:edit") {
+        } else if (e.pressed(RowButton::edit)) {
             layout_.loadIntoEditor(*layout);
-        } else if (e.action == "button:delete") {
+        } else if (e.pressed(RowButton::deleteItem)) {
             layout_.deleteLayout(layout->id);
         }
     }

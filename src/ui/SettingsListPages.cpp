@@ -3,18 +3,20 @@
 
 #include "arrange/Trimmed.h"
 #include "arrange/WorkspaceManager.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
+#include "l10n/DisplayNames.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsRows.h"
 #include "ui/SettingsViewModel.h"
 
 namespace kelvra {
 
+using port::RowButton;
 using port::SettingsControl;
 using port::SettingsEdit;
+using port::SettingsGesture;
 using port::SettingsPage;
 using port::SettingsRow;
-using rows::t;
 
 namespace {
 const std::string wsPrefix = "ws:";
@@ -64,7 +66,7 @@ SettingsPage SettingsViewModel::workspacesPage() const {
         name.text = wsDraft_.name;
         name.placeholder = t("ws.namePlaceholder");
         name.focus = true;
-        name.buttons = {{"cancel", t("common.cancel")}, {"save", t("ws.save")}};
+        name.buttons = {{RowButton::cancel, t("common.cancel")}, {RowButton::save, t("ws.save")}};
         p.rows.push_back(name);
     }
     if (settings_.workspaces().empty())
@@ -76,7 +78,8 @@ SettingsPage SettingsViewModel::workspacesPage() const {
         r.control = SettingsControl::text;
         r.text = w.name;
         r.icon = "view-restore";
-        r.buttons = {{"apply", t("ws.apply")}, {"delete", t("common.delete")}};
+        r.buttons = {{RowButton::apply, t("ws.apply")},
+                     {RowButton::deleteItem, t("common.delete")}};
         p.rows.push_back(r);
         auto sc = shortcutRow(wsShortcutPrefix + id, "", "workspace:" + id);
         sc.subtitle = t("ws.scHint");
@@ -90,12 +93,12 @@ void SettingsViewModel::editWorkspaces(const SettingsEdit& e) {
         if (!workspaces_) return;
         wsDraft_ = {true, workspaces_->captureCurrent(), ""};
     } else if (e.row == "wsName") {
-        if (e.action == "edited") {
+        if (e.gesture == SettingsGesture::textEdited) {
             wsDraft_.name = e.text;
             return;
         }
-        if (e.action == "commit" || e.action == "button:save") {
-            if (e.action == "commit") wsDraft_.name = e.text;
+        if (e.gesture == SettingsGesture::textCommitted || e.pressed(RowButton::save)) {
+            if (e.gesture == SettingsGesture::textCommitted) wsDraft_.name = e.text;
             auto name = workspaceName(wsDraft_.name);
             if (workspaces_) {
                 workspaces_->append(name, std::move(wsDraft_.items));
@@ -117,15 +120,15 @@ void SettingsViewModel::editWorkspaces(const SettingsEdit& e) {
         auto it = std::find_if(list.begin(), list.end(),
                                [&](const Workspace& w) { return w.id.uuidString() == wid; });
         if (it == list.end()) return;
-        if (e.action == "commit") {
+        if (e.gesture == SettingsGesture::textCommitted) {
             // An empty new name keeps the old one.
             auto name = trimmed(e.text);
             if (name.empty() || name == it->name) return changed.emit();
             it->name = name;
             settings_.workspaces.set(std::move(list));
-        } else if (e.action == "button:apply") {
+        } else if (e.pressed(RowButton::apply)) {
             if (workspaces_) workspaces_->restore(*it);
-        } else if (e.action == "button:delete") {
+        } else if (e.pressed(RowButton::deleteItem)) {
             auto table = settings_.shortcuts();
             list.erase(it);
             settings_.workspaces.set(std::move(list));
@@ -138,7 +141,7 @@ void SettingsViewModel::editWorkspaces(const SettingsEdit& e) {
 // Auto-place ---------------------------------------------------------------------------
 
 std::string SettingsViewModel::ruleTarget(const PlacementRule& rule) const {
-    if (rule.zone) return displayName(*rule.zone);
+    if (rule.zone) return displayName(*rule.zone, l10n_);
     if (rule.customLayoutID && rule.customZoneIndex) {
         auto it = findById(settings_.customLayouts(), rule.customLayoutID->uuidString());
         if (it != settings_.customLayouts().end())
@@ -162,6 +165,8 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         app.control = SettingsControl::appChooser;
         app.text = d.appName.empty() ? t("rule.step1") : d.appName;
         app.icon = d.appId;
+        app.placeholder = t("chooser.search");
+        app.note = t("chooser.running");
         p.rows.push_back(app);
         p.rows.push_back(choice("ruleZoneKind", "2 · " + t("rule.step2"),
                                 {t("rule.zoneBuiltin"), t("rule.zoneCustom")}, d.custom ? 1 : 0));
@@ -169,7 +174,7 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         zone.control = SettingsControl::choice;
         if (!d.custom) {
             for (ZoneID z : allZoneIDs()) {
-                zone.options.push_back(displayName(z));
+                zone.options.push_back(displayName(z, l10n_));
                 if (d.zone == z) zone.selected = static_cast<int>(zone.options.size() - 1);
             }
         } else {
@@ -197,7 +202,8 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         auto summary =
             rows::note("ruleSummary", complete ? format(t("rule.summary"), {d.appName, target})
                                                : t("rule.summaryHint"));
-        summary.buttons = {{"cancel", t("common.cancel")}, {"commit", t("rule.commit")}};
+        summary.buttons = {{RowButton::cancel, t("common.cancel")},
+                           {RowButton::commit, t("rule.commit")}};
         p.rows.push_back(summary);
     }
     if (settings_.placementRules().empty())
@@ -210,7 +216,7 @@ SettingsPage SettingsViewModel::autoPlacePage() const {
         row.control = SettingsControl::toggle;
         row.on = r.enabled;
         row.icon = r.appId;
-        row.buttons = {{"delete", t("common.delete")}};
+        row.buttons = {{RowButton::deleteItem, t("common.delete")}};
         p.rows.push_back(row);
     }
     return p;
@@ -222,7 +228,7 @@ void SettingsViewModel::editAutoPlace(const SettingsEdit& e) {
     if (e.row == "add") {
         d = {};
         d.open = true;
-    } else if (e.row == "ruleApp" && e.action == "chosen") {
+    } else if (e.row == "ruleApp" && e.gesture == SettingsGesture::appChosen) {
         d.appId = e.text;
         d.appName = e.detail.empty() ? e.text : e.detail;
     } else if (e.row == "ruleZoneKind") {
@@ -249,9 +255,9 @@ void SettingsViewModel::editAutoPlace(const SettingsEdit& e) {
         d.trigger = static_cast<PlacementRule::Trigger>(index);
     } else if (e.row == "ruleDisplay" && index >= 0 && index < 3) {
         d.display = static_cast<PlacementRule::DisplayTarget>(index);
-    } else if (e.row == "ruleSummary" && e.action == "button:cancel") {
+    } else if (e.row == "ruleSummary" && e.pressed(RowButton::cancel)) {
         d = {};
-    } else if (e.row == "ruleSummary" && e.action == "button:commit") {
+    } else if (e.row == "ruleSummary" && e.pressed(RowButton::commit)) {
         if (d.appId.empty() || (!d.zone && !d.zoneIndex)) return;
         PlacementRule rule;
         rule.id = Uuid::random();
@@ -271,9 +277,9 @@ void SettingsViewModel::editAutoPlace(const SettingsEdit& e) {
         auto it = std::find_if(list.begin(), list.end(),
                                [&](const PlacementRule& r) { return r.id.uuidString() == id; });
         if (it == list.end()) return;
-        if (e.action == "toggle")
+        if (e.gesture == SettingsGesture::toggled)
             it->enabled = e.value != 0;
-        else if (e.action == "button:delete")
+        else if (e.pressed(RowButton::deleteItem))
             list.erase(it);
         else
             return;
@@ -297,13 +303,15 @@ SettingsPage SettingsViewModel::excludePage() const {
     auto add = rows::note("add", "");
     add.control = SettingsControl::appChooser;
     add.text = t("exc.choose");
+    add.placeholder = t("chooser.search");
+    add.note = t("chooser.running");
     p.rows.push_back(add);
     if (settings_.excludedApps().empty()) p.rows.push_back(rows::note("empty", t("exc.empty")));
     for (const auto& app : settings_.excludedApps()) {
         auto r = rows::note(excludedPrefix + app.appId, app.name, app.appId);
         r.icon = app.appId;
         r.badge = t("exc.badge");
-        r.buttons = {{"remove", t("common.remove")}};
+        r.buttons = {{RowButton::remove, t("common.remove")}};
         p.rows.push_back(r);
     }
     p.footer = t("exc.footer");
@@ -311,10 +319,10 @@ SettingsPage SettingsViewModel::excludePage() const {
 }
 
 void SettingsViewModel::editExclude(const SettingsEdit& e) {
-    if (e.row == "add" && e.action == "chosen") {
+    if (e.row == "add" && e.gesture == SettingsGesture::appChosen) {
         addExcludedApp(e.text, e.detail);
     } else if (auto id = withoutPrefix(e.row, excludedPrefix);
-               !id.empty() && e.action == "button:remove") {
+               !id.empty() && e.pressed(RowButton::remove)) {
         auto list = settings_.excludedApps();
         std::erase_if(list, [&](const ExcludedApp& a) { return a.appId == id; });
         settings_.excludedApps.set(std::move(list));

@@ -8,10 +8,6 @@
 // Small builders for the rows of the settings pages.
 namespace kelvra::rows {
 
-inline std::string t(const std::string& key) {
-    return L10n::shared().string(key);
-}
-
 inline port::SettingsRow note(std::string id, std::string title, std::string subtitle = {}) {
     port::SettingsRow r;
     r.id = std::move(id);
@@ -26,9 +22,10 @@ inline port::SettingsRow heading(std::string id, std::string title) {
     return r;
 }
 
-inline port::SettingsRow toggle(std::string id, const std::string& titleKey, bool on,
-                                const std::string& subtitleKey = {}) {
-    auto r = note(std::move(id), t(titleKey), subtitleKey.empty() ? "" : t(subtitleKey));
+inline port::SettingsRow toggle(const L10n& l10n, std::string id, const std::string& titleKey,
+                                bool on, const std::string& subtitleKey = {}) {
+    auto r = note(std::move(id), l10n.string(titleKey),
+                  subtitleKey.empty() ? "" : l10n.string(subtitleKey));
     r.control = port::SettingsControl::toggle;
     r.on = on;
     return r;

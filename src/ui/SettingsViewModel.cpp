@@ -13,11 +13,12 @@
 
 namespace kelvra {
 
+using port::RowButton;
 using port::SettingsControl;
 using port::SettingsEdit;
+using port::SettingsGesture;
 using port::SettingsPage;
 using port::SettingsRow;
-using rows::t;
 
 namespace {
 
@@ -31,9 +32,9 @@ std::string pixels(double v) {
     return std::to_string(static_cast<int>(std::lround(v))) + " px";
 }
 
-SettingsRow slider(std::string id, const std::string& titleKey, double value,
-                   const StepperPill& pill, std::string valueText) {
-    auto r = rows::note(std::move(id), t(titleKey));
+SettingsRow slider(std::string id, std::string title, double value, const StepperPill& pill,
+                   std::string valueText) {
+    auto r = rows::note(std::move(id), std::move(title));
     r.control = SettingsControl::slider;
     r.value = value;
     r.minimum = pill.minimum;
@@ -49,13 +50,13 @@ double fromSlider(const StepperPill& pill, double value) {
 
 // Applies a slider or stepper gesture to a bound number; false for other gestures.
 bool editNumber(Published<double>& field, const StepperPill& pill, const SettingsEdit& e) {
-    if (e.action == "slider") {
+    if (e.gesture == SettingsGesture::sliderMoved) {
         field.set(fromSlider(pill, e.value));
-    } else if (e.action == "minus") {
+    } else if (e.gesture == SettingsGesture::stepperMinus) {
         field.set(pill.minus(field()));
-    } else if (e.action == "plus") {
+    } else if (e.gesture == SettingsGesture::stepperPlus) {
         field.set(pill.plus(field()));
-    } else if (e.action == "reset") {
+    } else if (e.gesture == SettingsGesture::stepperReset) {
         if (auto v = pill.reset()) field.set(*v);
     } else {
         return false;
@@ -65,13 +66,23 @@ bool editNumber(Published<double>& field, const StepperPill& pill, const Setting
 
 }  // namespace
 
-SettingsViewModel::SettingsViewModel(AppSettings& settings)
-    : settings_(settings), layout_(settings) {
+SettingsViewModel::SettingsViewModel(const SettingsServices& services)
+    : settings_(services.settings),
+      l10n_(services.l10n),
+      recorder_(services.recorder),
+      account_(services.account),
+      sync_(services.sync),
+      updater_(services.updater),
+      layout_(services.settings, services.l10n) {
     subscriptions_.push_back(
         recorder_.recording.sink([this](const std::optional<std::string>&) { changed.emit(); }));
 }
 
 SettingsViewModel::~SettingsViewModel() = default;
+
+std::string SettingsViewModel::t(const std::string& key) const {
+    return l10n_.string(key);
+}
 
 void SettingsViewModel::setTakenShortcuts(std::vector<KeyCombo> combos) {
     taken_ = std::move(combos);
@@ -79,17 +90,17 @@ void SettingsViewModel::setTakenShortcuts(std::vector<KeyCombo> combos) {
 }
 
 const StepperPill& SettingsViewModel::overlayOpacityPill() {
-    static const StepperPill pill{0.1, 0.4, 0.01, 0.18};
+    static const StepperPill pill{0.1, 0.4, 0.01, settingDefaults::overlayOpacity};
     return pill;
 }
 
 const StepperPill& SettingsViewModel::gapPill() {
-    static const StepperPill pill{0, 32, 1, 8};
+    static const StepperPill pill{0, 32, 1, settingDefaults::windowGap};
     return pill;
 }
 
 const StepperPill& SettingsViewModel::paddingPill() {
-    static const StepperPill pill{0, 64, 1, 0};
+    static const StepperPill pill{0, 64, 1, settingDefaults::screenPadding};
     return pill;
 }
 
@@ -160,13 +171,14 @@ void SettingsViewModel::leave(SettingsTab tab) {
 
 SettingsPage SettingsViewModel::generalPage() const {
     SettingsPage p;
-    p.rows.push_back(rows::toggle("launchAtLogin", "gen.launchLogin", settings_.launchAtLogin()));
     p.rows.push_back(
-        rows::toggle("showMenuBarIcon", "gen.menuBarIcon", settings_.showMenuBarIcon()));
+        rows::toggle(l10n_, "launchAtLogin", "gen.launchLogin", settings_.launchAtLogin()));
+    p.rows.push_back(
+        rows::toggle(l10n_, "showMenuBarIcon", "gen.menuBarIcon", settings_.showTrayIcon()));
 
     auto language = rows::note("language", t("gen.language"));
     language.control = SettingsControl::choice;
-    const auto options = L10n::shared().pickerOptions();
+    const auto options = l10n_.pickerOptions();
     const std::string current = settings_.languageCode().value_or("");
     for (size_t i = 0; i < options.size(); ++i) {
         language.options.push_back(options[i].second);
@@ -176,16 +188,14 @@ SettingsPage SettingsViewModel::generalPage() const {
     p.rows.push_back(language);
 
     // The updater is optional: without one these rows show but do nothing.
-    const bool updater = UpdaterController::exists();
     auto update =
-        rows::toggle("autoUpdate", "gen.autoUpdate",
-                     updater && UpdaterController::shared().automaticallyChecksForUpdates(),
-                     "gen.autoUpdateSub");
-    update.enabled = UpdaterController::exists();
-    update.buttons = {{"checkNow", t("common.checkNow")}};
+        rows::toggle(l10n_, "autoUpdate", "gen.autoUpdate",
+                     updater_ && updater_->automaticallyChecksForUpdates(), "gen.autoUpdateSub");
+    update.enabled = updater_ != nullptr;
+    update.buttons = {{RowButton::checkNow, t("common.checkNow")}};
     p.rows.push_back(update);
 
-    p.rows.push_back(rows::toggle("crashReports", "gen.crashReports",
+    p.rows.push_back(rows::toggle(l10n_, "crashReports", "gen.crashReports",
                                   settings_.crashReportingEnabled(), "gen.crashReportsSub"));
     p.footer = "Kelvra " + platform().buildInfo->version + " · " + platform().backend->name();
     return p;
@@ -196,17 +206,17 @@ void SettingsViewModel::editGeneral(const SettingsEdit& e) {
     if (e.row == "launchAtLogin") {
         settings_.launchAtLogin.set(on);
     } else if (e.row == "showMenuBarIcon") {
-        settings_.showMenuBarIcon.set(on);
-    } else if (e.row == "autoUpdate" && UpdaterController::exists()) {
-        if (e.action == "button:checkNow") {
-            UpdaterController::shared().checkNow();
+        settings_.showTrayIcon.set(on);
+    } else if (e.row == "autoUpdate" && updater_) {
+        if (e.pressed(RowButton::checkNow)) {
+            updater_->checkNow();
         } else {
-            UpdaterController::shared().setAutomaticallyChecksForUpdates(on);
+            updater_->setAutomaticallyChecksForUpdates(on);
         }
     } else if (e.row == "crashReports") {
         settings_.crashReportingEnabled.set(on);
-    } else if (e.row == "language" && e.action == "select") {
-        const auto options = L10n::shared().pickerOptions();
+    } else if (e.row == "language" && e.gesture == SettingsGesture::selected) {
+        const auto options = l10n_.pickerOptions();
         const auto i = static_cast<size_t>(e.value);
         if (i >= options.size()) return;
         if (options[i].first.empty())
@@ -220,19 +230,19 @@ void SettingsViewModel::editGeneral(const SettingsEdit& e) {
 
 SettingsPage SettingsViewModel::snapPage() const {
     SettingsPage p;
-    p.rows.push_back(
-        rows::toggle("dragSnap", "snap.dragSnap", settings_.dragSnapEnabled(), "snap.dragSnapSub"));
-    p.rows.push_back(rows::toggle("snapAssist", "snap.snapAssist", settings_.snapAssistEnabled(),
-                                  "snap.snapAssistSub"));
-    p.rows.push_back(
-        rows::toggle("cornerQuarter", "snap.cornerQuarter", settings_.cornerQuarterPriority()));
+    p.rows.push_back(rows::toggle(l10n_, "dragSnap", "snap.dragSnap", settings_.dragSnapEnabled(),
+                                  "snap.dragSnapSub"));
+    p.rows.push_back(rows::toggle(l10n_, "snapAssist", "snap.snapAssist",
+                                  settings_.snapAssistEnabled(), "snap.snapAssistSub"));
+    p.rows.push_back(rows::toggle(l10n_, "cornerQuarter", "snap.cornerQuarter",
+                                  settings_.cornerQuarterPriority()));
     auto top = rows::note("topEdge", t("snap.topEdge"));
     top.control = SettingsControl::segmented;
     top.options = {t("common.off"), t("zone.topHalf"), t("zone.maximize")};
     top.icons = {"action-unavailable", "zone:topHalf", "zone:maximize"};
     top.selected = static_cast<int>(settings_.topEdgeAction());
     p.rows.push_back(top);
-    p.rows.push_back(slider("overlayOpacity", "snap.overlayOpacity", settings_.overlayOpacity(),
+    p.rows.push_back(slider("overlayOpacity", t("snap.overlayOpacity"), settings_.overlayOpacity(),
                             overlayOpacityPill(), percent(settings_.overlayOpacity())));
     return p;
 }
@@ -258,13 +268,13 @@ void SettingsViewModel::editSnap(const SettingsEdit& e) {
 SettingsPage SettingsViewModel::tilingPage() const {
     SettingsPage p;
     p.rows.push_back(
-        rows::toggle("linked", "til.linked", settings_.tilingEnabled(), "til.linkedSub"));
+        rows::toggle(l10n_, "linked", "til.linked", settings_.tilingEnabled(), "til.linkedSub"));
     const double gap = settings_.windowGap();
-    auto gapRow = slider("gap", "til.gap", gap, gapPill(), pixels(gap));
+    auto gapRow = slider("gap", t("til.gap"), gap, gapPill(), pixels(gap));
     gapRow.subtitle = t(gap == 0 ? "spacing.gapZero" : "spacing.gapDesc");
     p.rows.push_back(gapRow);
     const double pad = settings_.screenPadding();
-    auto padRow = slider("padding", "til.padding", pad, paddingPill(), pixels(pad));
+    auto padRow = slider("padding", t("til.padding"), pad, paddingPill(), pixels(pad));
     padRow.subtitle = t(pad == 0 ? "spacing.padZero" : "spacing.padDesc");
     p.rows.push_back(padRow);
 
@@ -275,7 +285,8 @@ SettingsPage SettingsViewModel::tilingPage() const {
         if (minWidths[i] == settings_.minWindowWidth()) width.selected = static_cast<int>(i);
     }
     p.rows.push_back(width);
-    p.rows.push_back(rows::toggle("dblReset", "til.dblReset", settings_.dividerDoubleClickReset()));
+    p.rows.push_back(
+        rows::toggle(l10n_, "dblReset", "til.dblReset", settings_.dividerDoubleClickReset()));
     p.footer = t("til.footer");
     return p;
 }
@@ -300,14 +311,14 @@ void SettingsViewModel::editTiling(const SettingsEdit& e) {
 
 SettingsPage SettingsViewModel::accountPage() const {
     SettingsPage p;
-    const auto state = CloudAccount::shared().state.get();
+    const auto state = account_.state.get();
     if (state.isSignedIn()) {
         p.rows.push_back(rows::heading("signedIn", t("acct.signedIn")));
         p.rows.back().subtitle = state.email;
         const std::string plan = state.tier == "pro" ? t("acct.tierPro") : t("acct.tierFree");
         p.rows.push_back(rows::note("tier", format(t("acct.tier"), {plan})));
         p.rows.push_back(
-            rows::toggle("sync", "acct.sync", CloudSync::shared().enabled.get(), "acct.syncBody"));
+            rows::toggle(l10n_, "sync", "acct.sync", sync_.enabled.get(), "acct.syncBody"));
         p.rows.push_back(rows::button("signOut", "", t("acct.signOut")));
     } else {
         p.rows.push_back(rows::heading("signedOut", t("acct.signedOutTitle")));
@@ -316,7 +327,7 @@ SettingsPage SettingsViewModel::accountPage() const {
         if (state.kind == CloudAccount::State::Kind::noSecretStore)
             p.rows.push_back(rows::note("noSecretStore", t("acct.noSecretStore")));
         auto signIn = rows::button("signIn", "", t("acct.signIn"));
-        signIn.enabled = !CloudAccount::shared().signInPending();
+        signIn.enabled = !account_.signInPending();
         p.rows.push_back(signIn);
     }
     p.footer = t("acct.footer");
@@ -325,11 +336,11 @@ SettingsPage SettingsViewModel::accountPage() const {
 
 void SettingsViewModel::editAccount(const SettingsEdit& e) {
     if (e.row == "signIn") {
-        CloudAccount::shared().signIn();
+        account_.signIn();
     } else if (e.row == "signOut") {
-        CloudAccount::shared().signOut();
+        account_.signOut();
     } else if (e.row == "sync") {
-        CloudSync::shared().enabled.set(e.value != 0);
+        sync_.enabled.set(e.value != 0);
     }
     changed.emit();
 }

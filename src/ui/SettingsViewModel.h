@@ -6,18 +6,18 @@
 #include <vector>
 
 #include "arrange/LayoutEditor.h"
-#include "arrange/PlacementRule.h"
-#include "arrange/Workspace.h"
 #include "base/Signal.h"
-#include "input/KeyCombo.h"
 #include "input/KeyRecorder.h"
 #include "port/SettingsPage.h"
+#include "settings/KeyCombo.h"
+#include "settings/PlacementRule.h"
+#include "settings/Workspace.h"
+#include "ui/SettingsServices.h"
 #include "ui/SettingsTab.h"
 #include "ui/StepperPill.h"
 
 namespace kelvra {
 
-class AppSettings;
 class WorkspaceManager;
 
 // What every page of the settings window shows and what each gesture on it writes.
@@ -27,7 +27,7 @@ class WorkspaceManager;
 // being named, the rule being composed.
 class SettingsViewModel {
   public:
-    explicit SettingsViewModel(AppSettings& settings);
+    explicit SettingsViewModel(const SettingsServices& services);
     ~SettingsViewModel();
 
     // Captures and restores workspaces; without it those buttons do nothing.
@@ -102,10 +102,16 @@ class SettingsViewModel {
     port::SettingsRow shortcutRow(const std::string& id, const std::string& title,
                                   const std::string& action) const;
     std::string ruleTarget(const PlacementRule& rule) const;
+    // The text of a key in the current language.
+    std::string t(const std::string& key) const;
 
     AppSettings& settings_;
+    const L10n& l10n_;
+    KeyRecorder& recorder_;
+    CloudAccount& account_;
+    CloudSync& sync_;
+    UpdaterController* updater_;
     WorkspaceManager* workspaces_ = nullptr;
-    KeyRecorder recorder_;
     LayoutEditor layout_;
     std::vector<KeyCombo> taken_;
     WorkspaceDraft wsDraft_;

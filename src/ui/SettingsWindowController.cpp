@@ -8,18 +8,16 @@
 
 namespace kelvra {
 
-SettingsWindowController::SettingsWindowController(AppSettings& settings)
-    : settings_(settings),
-      viewModel_(settings),
-      self_(std::make_shared<SettingsWindowController*>(this)) {
+SettingsWindowController::SettingsWindowController(const SettingsServices& services)
+    : settings_(services.settings), l10n_(services.l10n), viewModel_(services) {
     subscriptions_.push_back(settings_.objectWillChange.connect([this] { scheduleRefresh(); }));
     subscriptions_.push_back(
-        L10n::shared().language.sink([this](const AppLanguage&) { scheduleRefresh(); }));
+        services.l10n.language.sink([this](const AppLanguage&) { scheduleRefresh(); }));
     subscriptions_.push_back(viewModel_.changed.connect([this] { scheduleRefresh(); }));
     // The account tab follows sign-in, sign-out and the sync switch wherever they happen.
-    subscriptions_.push_back(CloudAccount::shared().state.sink(
-        [this](const CloudAccount::State&) { scheduleRefresh(); }));
-    subscriptions_.push_back(CloudSync::shared().enabled.sink([this](bool) { scheduleRefresh(); }));
+    subscriptions_.push_back(
+        services.account.state.sink([this](const CloudAccount::State&) { scheduleRefresh(); }));
+    subscriptions_.push_back(services.sync.enabled.sink([this](bool) { scheduleRefresh(); }));
     subscriptions_.push_back(selectedTab.sink([this](const SettingsTab& tab) {
         if (tab != shownTab_) viewModel_.leave(shownTab_);
         shownTab_ = tab;
@@ -28,11 +26,11 @@ SettingsWindowController::SettingsWindowController(AppSettings& settings)
 }
 
 SettingsWindowController::~SettingsWindowController() {
-    self_.reset();
+    lifetime_.end();
 }
 
 port::SettingsWindowModel SettingsWindowController::model() const {
-    auto& l = L10n::shared();
+    const auto& l = l10n_;
     port::SettingsWindowModel m;
     m.title = l.string("settings");
     for (SettingsTab tab : allSettingsTabs()) {
@@ -71,33 +69,22 @@ void SettingsWindowController::setTakenShortcuts(std::vector<KeyCombo> combos) {
 }
 
 void SettingsWindowController::connectSurface() {
-    std::weak_ptr<SettingsWindowController*> weak = self_;
-    subscriptions_.push_back(surface_->chosen.connect([weak](const std::string& id) {
-        auto self = weak.lock();
-        if (!self) return;
-        if (auto tab = settingsTabFromRaw(id)) (*self)->select(*tab);
-    }));
-    subscriptions_.push_back(surface_->edited.connect([weak](const port::SettingsEdit& edit) {
-        auto self = weak.lock();
-        if (!self) return;
-        (*self)->viewModel_.edit((*self)->selectedTab(), edit);
-    }));
-    subscriptions_.push_back(surface_->dismissed.connect([weak] {
-        auto self = weak.lock();
-        if (!self) return;
-        (*self)->visible_ = false;
+    subscriptions_.push_back(surface_->onChosen(lifetime_.guard([this](const std::string& id) {
+        if (auto tab = settingsTabFromRaw(id)) select(*tab);
+    })));
+    subscriptions_.push_back(surface_->onEdited(lifetime_.guard(
+        [this](const port::SettingsEdit& edit) { viewModel_.edit(selectedTab(), edit); })));
+    subscriptions_.push_back(surface_->onDismissed(lifetime_.guard([this] {
+        visible_ = false;
         // A recording must not outlive the window: the hot keys come back.
-        (*self)->viewModel_.leave((*self)->selectedTab());
-    }));
+        viewModel_.leave(selectedTab());
+    })));
 }
 
 void SettingsWindowController::scheduleRefresh() {
     if (refreshQueued_ || !surface_) return;
     refreshQueued_ = true;
-    std::weak_ptr<SettingsWindowController*> weak = self_;
-    platform().runLoop->post([weak] {
-        if (auto self = weak.lock()) (*self)->refresh();
-    });
+    platform().runLoop->post(lifetime_.guard([this] { refresh(); }));
 }
 
 void SettingsWindowController::refresh() {

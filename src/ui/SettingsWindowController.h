@@ -4,15 +4,17 @@
 #include <optional>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Published.h"
-#include "input/KeyCombo.h"
 #include "port/Surfaces.h"
+#include "settings/KeyCombo.h"
 #include "ui/SettingsTab.h"
 #include "ui/SettingsViewModel.h"
 
 namespace kelvra {
 
 class AppSettings;
+class L10n;
 class WorkspaceManager;
 
 // The settings window, drawn through the surfaces port from the view model's pages.
@@ -21,7 +23,7 @@ class WorkspaceManager;
 // language or the editing state redraws the page one run-loop turn later.
 class SettingsWindowController {
   public:
-    explicit SettingsWindowController(AppSettings& settings);
+    explicit SettingsWindowController(const SettingsServices& services);
     ~SettingsWindowController();
 
     // None keeps the tab last shown.
@@ -44,13 +46,14 @@ class SettingsWindowController {
     void connectSurface();
 
     AppSettings& settings_;
+    const L10n& l10n_;
     SettingsViewModel viewModel_;
     std::unique_ptr<port::Surface> surface_;
     bool visible_ = false;
     bool refreshQueued_ = false;
     SettingsTab shownTab_ = SettingsTab::general;
     std::vector<Subscription> subscriptions_;
-    std::shared_ptr<SettingsWindowController*> self_;
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra

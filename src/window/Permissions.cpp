@@ -10,7 +10,7 @@ bool promptedThisLaunch = false;
 
 bool isGranted() {
     auto& windows = *platform().windows;
-    return !windows.capabilities().needsPermission || windows.isTrusted();
+    return !windows.capabilities().needsPermission || windows.canControlWindows();
 }
 
 void requestOrOpenSettings() {

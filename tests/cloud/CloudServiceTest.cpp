@@ -47,7 +47,6 @@ class CloudServiceTest : public ::testing::Test {
 
         desktop.install();
         desktop.setPreferredLanguages({"en-US"});
-        L10n::resetSharedForTesting();
         http = std::make_unique<net::CurlHttp>(desktop.runLoop());
         Platform ports = desktop.ports();
         ports.http = http.get();
@@ -65,7 +64,6 @@ class CloudServiceTest : public ::testing::Test {
         http.reset();
         if (kelvra) kelvra->stop();
         if (serving.joinable()) serving.join();
-        L10n::resetSharedForTesting();
         std::filesystem::remove_all(dataDir);
     }
 

@@ -7,6 +7,7 @@
 #include "backends/sim/SimDesktop.h"
 #include "engine/SnapEngine.h"
 #include "geometry/ScreenInfo.h"
+#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 #include "window/WindowHandle.h"
 
@@ -20,6 +21,7 @@ class EngineDesktopTest : public ::testing::Test {
         desktop.install();
         desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
         settings = std::make_unique<AppSettings>(desktop.defaults());
+        l10n = std::make_unique<L10n>();
         settings->windowGap.set(10);
         settings->screenPadding.set(0);
         engine = std::make_unique<SnapEngine>(*settings);
@@ -30,6 +32,7 @@ class EngineDesktopTest : public ::testing::Test {
 
     sim::SimDesktop desktop;
     std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<L10n> l10n;
     std::unique_ptr<SnapEngine> engine;
 };
 

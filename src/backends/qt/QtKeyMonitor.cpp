@@ -132,8 +132,8 @@ uint64_t flagsOf(Qt::KeyboardModifiers modifiers) {
     uint64_t flags = 0;
     if (modifiers & Qt::ShiftModifier) flags |= port::modifierFlags::shift;
     if (modifiers & Qt::ControlModifier) flags |= port::modifierFlags::control;
-    if (modifiers & Qt::AltModifier) flags |= port::modifierFlags::option;
-    if (modifiers & Qt::MetaModifier) flags |= port::modifierFlags::command;
+    if (modifiers & Qt::AltModifier) flags |= port::modifierFlags::alt;
+    if (modifiers & Qt::MetaModifier) flags |= port::modifierFlags::super;
     return flags;
 }
 
@@ -148,19 +148,16 @@ QtKeyMonitor::~QtKeyMonitor() {
     }
 }
 
-port::KeyMonitorId QtKeyMonitor::addLocalKeyDownMonitor(
-    std::function<bool(const port::KeyEvent&)> handler) {
+Subscription QtKeyMonitor::onKeyDown(std::function<bool(const port::KeyEvent&)> listener) {
     const auto id = nextId_++;
-    handlers_.emplace(id, std::move(handler));
+    handlers_->emplace(id, std::move(listener));
     if (!installed_ && QCoreApplication::instance()) {
         QCoreApplication::instance()->installEventFilter(this);
         installed_ = true;
     }
-    return id;
-}
-
-void QtKeyMonitor::removeMonitor(port::KeyMonitorId monitor) {
-    handlers_.erase(monitor);
+    return Subscription([weak = std::weak_ptr<Handlers>(handlers_), id] {
+        if (auto handlers = weak.lock()) handlers->erase(id);
+    });
 }
 
 std::optional<port::KeyEvent> QtKeyMonitor::translate(const QKeyEvent& event) const {
@@ -184,17 +181,18 @@ std::optional<port::KeyEvent> QtKeyMonitor::translate(const QKeyEvent& event) co
 bool QtKeyMonitor::eventFilter(QObject* watched, QEvent* event) {
     // Only at the window: a key press the focus widget ignores travels up through its
     // parents and would be seen again at each of them.
-    if (event->type() != QEvent::KeyPress || !watched->isWindowType() || handlers_.empty()) {
+    if (event->type() != QEvent::KeyPress || !watched->isWindowType() || handlers_->empty()) {
         return false;
     }
     auto key = translate(*static_cast<QKeyEvent*>(event));
     if (!key) return false;
-    // A handler may add or remove monitors while it runs.
+    // A listener may add or remove listeners while it runs.
+    auto handlers = handlers_;
     std::vector<port::KeyMonitorId> ids;
-    for (const auto& [id, handler] : handlers_) ids.push_back(id);
+    for (const auto& [id, handler] : *handlers) ids.push_back(id);
     for (auto id : ids) {
-        auto it = handlers_.find(id);
-        if (it == handlers_.end()) continue;
+        auto it = handlers->find(id);
+        if (it == handlers->end()) continue;
         auto handler = it->second;
         if (handler(*key)) return true;
     }

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "port/KeyMonitor.h"
@@ -24,9 +25,7 @@ class QtKeyMonitor final : public QObject, public port::KeyMonitor {
                           QObject* parent = nullptr);
     ~QtKeyMonitor() override;
 
-    port::KeyMonitorId addLocalKeyDownMonitor(
-        std::function<bool(const port::KeyEvent&)> handler) override;
-    void removeMonitor(port::KeyMonitorId monitor) override;
+    Subscription onKeyDown(std::function<bool(const port::KeyEvent&)> listener) override;
 
     // The platform-neutral form of a key press; nothing for keys without a virtual code.
     std::optional<port::KeyEvent> translate(const QKeyEvent& event) const;
@@ -36,8 +35,10 @@ class QtKeyMonitor final : public QObject, public port::KeyMonitor {
 
   private:
     const port::WindowSystem* windowSystem_;
+    using Handlers = std::map<port::KeyMonitorId, std::function<bool(const port::KeyEvent&)>>;
     port::KeyMonitorId nextId_ = 1;
-    std::map<port::KeyMonitorId, std::function<bool(const port::KeyEvent&)>> handlers_;
+    // Shared with the subscriptions, which may outlive the monitor.
+    std::shared_ptr<Handlers> handlers_ = std::make_shared<Handlers>();
     bool installed_ = false;
 };
 

@@ -18,6 +18,10 @@ class SimDefaults final : public port::UserDefaults {
     }
     void remove(const std::string& key) override { s_.defaults.erase(key); }
 
+    // Stand in for a file whose saves fail and later work again.
+    void failSave(const std::string& reason) { saveFailed_.emit(reason); }
+    void recoverSave() { saveRecovered_.emit(); }
+
   private:
     SimState& s_;
 };

@@ -286,8 +286,8 @@ void SimDesktop::setNeedsPermission(bool needs) {
 void SimDesktop::setHasWindowManager(bool has) {
     impl_->s.hasWindowManager = has;
 }
-void SimDesktop::setTrusted(bool trusted) {
-    impl_->s.trusted = trusted;
+void SimDesktop::setCanControlWindows(bool canControlWindows) {
+    impl_->s.canControlWindows = canControlWindows;
 }
 int SimDesktop::promptCount() const {
     return impl_->s.promptCount;
@@ -345,10 +345,7 @@ bool SimDesktop::holdKey(uint32_t keyCode, uint32_t modifiers) {
     const bool repeat = !s.keysDown.insert(keyCode).second;
     for (const auto& [_, k] : s.hotKeys) {
         if (k.keyCode != keyCode || k.modifiers != modifiers) continue;
-        if (s.hotKeyHandler && !repeat) {
-            auto handler = s.hotKeyHandler;  // it may reinstall itself
-            handler(k.signature, k.id);
-        }
+        if (!repeat) s.hotKeyPressed.emit(k.signature, k.id);
         return true;
     }
     return false;
@@ -389,9 +386,7 @@ bool SimDesktop::mouseSourceRunning() const {
 
 void SimDesktop::emitMouse(const port::MouseEvent& event) {
     SimState& s = impl_->s;
-    if (!s.mouseRunning || !s.mouseHandler) return;
-    auto handler = s.mouseHandler;  // it may stop the source
-    handler(event);
+    if (s.mouseRunning) s.mouse.emit(event);
 }
 
 void SimDesktop::setMouseSourceFails(bool fails) {
@@ -402,6 +397,14 @@ void SimDesktop::setMouseSourceFails(bool fails) {
 
 port::UserDefaults& SimDesktop::defaults() {
     return impl_->defaults;
+}
+
+void SimDesktop::failSave(const std::string& reason) {
+    impl_->defaults.failSave(reason);
+}
+
+void SimDesktop::recoverSave() {
+    impl_->defaults.recoverSave();
 }
 
 void SimDesktop::setLoginItemFailure(std::optional<std::string> error) {

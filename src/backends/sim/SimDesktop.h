@@ -109,7 +109,7 @@ class SimDesktop final : public port::Backend {
     // so that the permission paths can be tested).
     void setNeedsPermission(bool needs);
     void setHasWindowManager(bool has);
-    void setTrusted(bool trusted);
+    void setCanControlWindows(bool canControlWindows);
     int promptCount() const;
     int settingsPageOpenCount() const;
     const std::vector<WindowCall>& windowCalls() const;
@@ -150,6 +150,9 @@ class SimDesktop final : public port::Backend {
 
     // ---- user defaults (in memory), login items, build information, locale
     port::UserDefaults& defaults();
+    // The defaults report a failed save, and later one that worked again.
+    void failSave(const std::string& reason);
+    void recoverSave();
     void setLoginItemFailure(std::optional<std::string> error);
     std::optional<bool> loginItemRegistered() const;  // none until first call
     port::BuildInfo& buildInfo();  // the test may change it before the program starts

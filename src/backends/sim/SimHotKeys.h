@@ -9,9 +9,9 @@ namespace kelvra::sim {
 class SimHotKeys final : public port::HotKeys {
   public:
     explicit SimHotKeys(SimState& s) : s_(s) {}
-    void installHandler(std::function<void(uint32_t, uint32_t)> handler) override {
+    Subscription onPressed(std::function<void(uint32_t, uint32_t)> listener) override {
         ++s_.handlerInstalls;
-        s_.hotKeyHandler = std::move(handler);
+        return s_.hotKeyPressed.connect(std::move(listener));
     }
     std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                   uint32_t signature, uint32_t id) override {

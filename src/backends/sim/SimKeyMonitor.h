@@ -1,5 +1,7 @@
 #pragma once
 
+#include <memory>
+
 #include "backends/sim/SimState.h"
 
 namespace kelvra::sim {
@@ -8,16 +10,18 @@ namespace kelvra::sim {
 class SimKeyMonitor final : public port::KeyMonitor {
   public:
     explicit SimKeyMonitor(SimState& s) : s_(s) {}
-    port::KeyMonitorId addLocalKeyDownMonitor(
-        std::function<bool(const port::KeyEvent&)> handler) override {
+    Subscription onKeyDown(std::function<bool(const port::KeyEvent&)> listener) override {
         port::KeyMonitorId id = s_.nextKeyMonitor++;
-        s_.keyMonitors[id] = std::move(handler);
-        return id;
+        s_.keyMonitors[id] = std::move(listener);
+        // A subscription that outlives the desktop has nothing left to remove.
+        return Subscription([alive = std::weak_ptr<bool>(alive_), &s = s_, id] {
+            if (alive.lock()) s.keyMonitors.erase(id);
+        });
     }
-    void removeMonitor(port::KeyMonitorId monitor) override { s_.keyMonitors.erase(monitor); }
 
   private:
     SimState& s_;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace kelvra::sim

@@ -8,16 +8,15 @@ namespace kelvra::sim {
 class SimMouseEvents final : public port::MouseEvents {
   public:
     explicit SimMouseEvents(SimState& s) : s_(s) {}
-    bool start(std::function<void(const port::MouseEvent&)> handler) override {
-        if (s_.mouseFails || !handler) return false;
-        s_.mouseHandler = std::move(handler);
+    Subscription onEvent(std::function<void(const port::MouseEvent&)> listener) override {
+        return s_.mouse.connect(std::move(listener));
+    }
+    bool start() override {
+        if (s_.mouseFails) return false;
         s_.mouseRunning = true;
         return true;
     }
-    void stop() override {
-        s_.mouseRunning = false;
-        s_.mouseHandler = nullptr;
-    }
+    void stop() override { s_.mouseRunning = false; }
 
   private:
     SimState& s_;

@@ -12,6 +12,7 @@
 #include "backends/sim/PostedSignal.h"
 #include "backends/sim/VirtualRunLoop.h"
 #include "base/Rect.h"
+#include "base/Signal.h"
 #include "port/Platform.h"
 
 namespace kelvra::sim {
@@ -68,7 +69,7 @@ struct SimState {
     std::vector<WindowCall> windowCalls;
     bool needsPermission = true;
     bool hasWindowManager = true;
-    bool trusted = true;
+    bool canControlWindows = true;
     int promptCount = 0;
     int settingsPageCount = 0;
 
@@ -91,8 +92,8 @@ struct SimState {
     std::optional<std::string> promptAnswer;
     std::vector<std::string> logLines;
     std::map<std::string, port::DefaultsValue> defaults;
-    std::function<void(uint32_t, uint32_t)> hotKeyHandler;
-    int handlerInstalls = 0;
+    Signal<uint32_t, uint32_t> hotKeyPressed;
+    int handlerInstalls = 0;  // listeners subscribed to the hot keys
     std::map<port::HotKeyRef, SimHotKey> hotKeys;
     port::HotKeyRef nextHotKey = 1;
     std::set<std::pair<uint32_t, uint32_t>> heldByOthers;
@@ -100,7 +101,7 @@ struct SimState {
     std::map<uint16_t, std::optional<std::string>> keyOverrides;
     std::map<port::KeyMonitorId, std::function<bool(const port::KeyEvent&)>> keyMonitors;
     port::KeyMonitorId nextKeyMonitor = 1;
-    std::function<void(const port::MouseEvent&)> mouseHandler;
+    Signal<port::MouseEvent> mouse;
     bool mouseRunning = false;
     bool mouseFails = false;
     std::optional<std::string> loginItemFailure;

@@ -35,6 +35,7 @@ class SimSurfaces::Surface final : public port::Surface {
     }
 
   private:
+    friend class SimSurfaces;  // delivers the user's input
     State& state() { return records_->states[id_ - 1]; }
     std::shared_ptr<Records> records_;
     uint64_t id_;
@@ -72,35 +73,35 @@ size_t SimSurfaces::count(port::SurfaceKind kind) const {
 bool SimSurfaces::sendPointer(uint64_t id, const port::SurfacePointer& event) {
     auto it = records_->living.find(id);
     if (it == records_->living.end()) return false;
-    it->second->pointer.emit(event);
+    it->second->pointer_.emit(event);
     return true;
 }
 
 bool SimSurfaces::choose(uint64_t id, const std::string& itemId) {
     auto it = records_->living.find(id);
     if (it == records_->living.end()) return false;
-    it->second->chosen.emit(itemId);
+    it->second->chosen_.emit(itemId);
     return true;
 }
 
 bool SimSurfaces::sendKey(uint64_t id, const port::KeyEvent& event) {
     auto it = records_->living.find(id);
     if (it == records_->living.end()) return false;
-    it->second->key.emit(event);
+    it->second->key_.emit(event);
     return true;
 }
 
 bool SimSurfaces::dismiss(uint64_t id) {
     auto it = records_->living.find(id);
     if (it == records_->living.end()) return false;
-    it->second->dismissed.emit();
+    it->second->dismissed_.emit();
     return true;
 }
 
 bool SimSurfaces::edit(uint64_t id, const port::SettingsEdit& edit) {
     auto it = records_->living.find(id);
     if (it == records_->living.end()) return false;
-    it->second->edited.emit(edit);
+    it->second->edited_.emit(edit);
     return true;
 }
 

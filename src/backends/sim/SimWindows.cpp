@@ -93,15 +93,15 @@ std::optional<Rect> SimWindows::setFrame(port::WindowRef window, const Rect& fra
     return w->frame;
 }
 
-Subscription SimWindows::observe(port::WindowRef window,
-                                 std::function<void(port::WindowEvent)> callback) {
+Subscription SimWindows::onWindowEvent(port::WindowRef window,
+                                       std::function<void(port::WindowEvent)> callback) {
     auto* w = s_.reachable(window);
     if (!w || !callback) return {};
     return w->events.connect(std::move(callback));
 }
 
-Subscription SimWindows::observeCreated(int32_t pid,
-                                        std::function<void(port::WindowRef)> callback) {
+Subscription SimWindows::onWindowCreated(int32_t pid,
+                                         std::function<void(port::WindowRef)> callback) {
     auto it = s_.apps.find(pid);
     if (it == s_.apps.end() || !callback) return {};
     return it->second.created.connect(std::move(callback));

@@ -14,7 +14,7 @@ class SimWindows final : public port::Windows {
     port::WindowCapabilities capabilities() override {
         return {s_.needsPermission, s_.hasWindowManager};
     }
-    bool isTrusted() override { return s_.trusted; }
+    bool canControlWindows() override { return s_.canControlWindows; }
     void promptForTrust() override { ++s_.promptCount; }
     void openPermissionSettings() override { ++s_.settingsPageCount; }
 
@@ -38,10 +38,10 @@ class SimWindows final : public port::Windows {
         return setFrame(window, frame);
     }
 
-    Subscription observe(port::WindowRef window,
-                         std::function<void(port::WindowEvent)> callback) override;
-    Subscription observeCreated(int32_t pid,
-                                std::function<void(port::WindowRef)> callback) override;
+    Subscription onWindowEvent(port::WindowRef window,
+                               std::function<void(port::WindowEvent)> callback) override;
+    Subscription onWindowCreated(int32_t pid,
+                                 std::function<void(port::WindowRef)> callback) override;
 
   private:
     SimState::Window* reach(const char* op, port::WindowRef window,

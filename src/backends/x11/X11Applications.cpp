@@ -27,7 +27,7 @@ X11Applications::X11Applications(X11Connection& connection)
 }
 
 X11Applications::~X11Applications() {
-    *alive_ = false;
+    lifetime_.end();
     listener_.cancel();
 }
 
@@ -164,13 +164,10 @@ void X11Applications::refresh(bool notify) {
 void X11Applications::scheduleRefresh() {
     if (refreshPending_) return;
     refreshPending_ = true;
-    std::weak_ptr<bool> alive = alive_;
-    platform().runLoop->post([this, alive] {
-        auto a = alive.lock();
-        if (!a || !*a) return;
+    platform().runLoop->post(lifetime_.guard([this] {
         refreshPending_ = false;
         refresh(true);
-    });
+    }));
 }
 
 std::vector<port::RunningApplication> X11Applications::runningApplications() {
@@ -245,11 +242,8 @@ Subscription X11Applications::subscribe(std::map<uint64_t, Callback>& into, Call
     if (!snapshotTaken_) refresh(false);
     uint64_t id = nextCallback_++;
     into.emplace(id, std::move(callback));
-    std::weak_ptr<bool> alive = alive_;
     auto* map = &into;
-    return Subscription([map, id, alive] {
-        if (auto a = alive.lock(); a && *a) map->erase(id);
-    });
+    return Subscription(lifetime_.guard([map, id] { map->erase(id); }));
 }
 
 Subscription X11Applications::onLaunched(Callback callback) {

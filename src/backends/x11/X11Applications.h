@@ -13,6 +13,7 @@
 #include "backends/x11/X11WindowCommands.h"
 #include "backends/x11/X11Windows.h"
 #include "backends/xdg/DesktopApps.h"
+#include "base/LifetimeGuard.h"
 #include "port/Applications.h"
 
 namespace kelvra::x11 {
@@ -72,7 +73,7 @@ class X11Applications final : public port::Applications {
     uint64_t nextCallback_ = 1;
     bool refreshPending_ = false;
     bool snapshotTaken_ = false;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra::x11

@@ -61,7 +61,7 @@ X11Connection::X11Connection(const char* displayName) {
 }
 
 X11Connection::~X11Connection() {
-    *alive_ = false;
+    lifetime_.end();
     properties_.reset();
     if (!display_) return;
     connections().erase(display_);
@@ -169,13 +169,10 @@ void X11Connection::dispatchPending() {
 void X11Connection::scheduleDispatch() {
     if (dispatchScheduled_ || !isOpen()) return;
     dispatchScheduled_ = true;
-    std::weak_ptr<bool> alive = alive_;
-    platform().runLoop->post([this, alive] {
-        auto a = alive.lock();
-        if (!a || !*a) return;
+    platform().runLoop->post(lifetime_.guard([this] {
         dispatchScheduled_ = false;
         dispatchPending();
-    });
+    }));
 }
 
 void X11Connection::addEventMask(Window window, long mask) {

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/LifetimeGuard.h"
 #include "base/Rect.h"
 #include "base/Signal.h"
 
@@ -118,7 +119,7 @@ class X11Connection {
     std::map<Window, long> masks_;
     std::optional<Point> primaryOrigin_;
     bool dispatchScheduled_ = false;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra::x11

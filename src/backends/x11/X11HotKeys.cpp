@@ -11,10 +11,10 @@
 namespace kelvra::x11 {
 
 namespace {
-constexpr uint32_t carbonCommand = 0x0100;
-constexpr uint32_t carbonShift = 0x0200;
-constexpr uint32_t carbonOption = 0x0800;
-constexpr uint32_t carbonControl = 0x1000;
+constexpr uint32_t superBit = 0x0100;
+constexpr uint32_t shiftBit = 0x0200;
+constexpr uint32_t altBit = 0x0800;
+constexpr uint32_t controlBit = 0x1000;
 // The modifiers a combination is made of; the lock modifiers are ignored on a press.
 constexpr unsigned int relevantModifiers = ShiftMask | ControlMask | Mod1Mask | Mod4Mask;
 }  // namespace
@@ -37,25 +37,23 @@ X11HotKeys::~X11HotKeys() {
     if (connection_.isOpen()) XFlush(connection_.display());
 }
 
-unsigned int X11HotKeys::xModifiersFor(uint32_t carbonModifiers) {
+unsigned int X11HotKeys::xModifiersFor(uint32_t modifiers) {
     unsigned int mods = 0;
-    if (carbonModifiers & carbonControl) mods |= ControlMask;
-    if (carbonModifiers & carbonOption) mods |= Mod1Mask;
-    if (carbonModifiers & carbonShift) mods |= ShiftMask;
-    if (carbonModifiers & carbonCommand) mods |= Mod4Mask;
+    if (modifiers & controlBit) mods |= ControlMask;
+    if (modifiers & altBit) mods |= Mod1Mask;
+    if (modifiers & shiftBit) mods |= ShiftMask;
+    if (modifiers & superBit) mods |= Mod4Mask;
     return mods;
 }
 
-void X11HotKeys::installHandler(std::function<void(uint32_t, uint32_t)> handler) {
-    handler_ = std::move(handler);
+Subscription X11HotKeys::onPressed(std::function<void(uint32_t, uint32_t)> listener) {
+    return pressed_.connect(std::move(listener));
 }
 
-std::optional<port::HotKeyRef> X11HotKeys::registerHotKey(uint32_t keyCode,
-                                                          uint32_t carbonModifiers,
+std::optional<port::HotKeyRef> X11HotKeys::registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                           uint32_t signature, uint32_t id) {
     if (!connection_.isOpen() || keyCode > 0xffff) return std::nullopt;
-    HotKey hotKey{
-        static_cast<uint16_t>(keyCode), xModifiersFor(carbonModifiers), signature, id, 0, {}};
+    HotKey hotKey{static_cast<uint16_t>(keyCode), xModifiersFor(modifiers), signature, id, 0, {}};
     // One combination, one hot key: a second registration of it fails, as it would
     // for a combination that another client holds.
     for (const auto& [ref, other] : hotKeys_) {
@@ -176,7 +174,7 @@ void X11HotKeys::onEvent(const XEvent& event) {
         held_.erase(static_cast<KeyCode>(event.xkey.keycode));
         return;
     }
-    if (event.type != KeyPress || !handler_) return;
+    if (event.type != KeyPress || pressed_.empty()) return;
     const XKeyEvent& key = event.xkey;
     const unsigned int state = key.state & relevantModifiers;
     for (const auto& [ref, hotKey] : hotKeys_) {
@@ -184,10 +182,10 @@ void X11HotKeys::onEvent(const XEvent& event) {
             const bool repeat = isAutoRepeat(hotKey.grabbed, key.time);
             held_[hotKey.grabbed] = key.time;
             if (repeat) return;
-            // The handler may unregister hot keys: keep what it needs before calling.
+            // A listener may unregister hot keys: keep what it needs before calling.
             const auto signature = hotKey.signature;
             const auto id = hotKey.id;
-            handler_(signature, id);
+            pressed_.emit(signature, id);
             return;
         }
     }

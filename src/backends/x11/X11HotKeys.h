@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/Signal.h"
 #include "base/Subscription.h"
 #include "port/HotKeys.h"
 
@@ -27,13 +28,13 @@ class X11HotKeys final : public port::HotKeys {
     X11HotKeys(const X11HotKeys&) = delete;
     X11HotKeys& operator=(const X11HotKeys&) = delete;
 
-    void installHandler(std::function<void(uint32_t signature, uint32_t id)> handler) override;
-    std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t carbonModifiers,
+    Subscription onPressed(std::function<void(uint32_t signature, uint32_t id)> listener) override;
+    std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                   uint32_t signature, uint32_t id) override;
     void unregisterHotKey(port::HotKeyRef ref) override;
 
     // The X modifier state of the classic modifier bits.
-    static unsigned int xModifiersFor(uint32_t carbonModifiers);
+    static unsigned int xModifiersFor(uint32_t modifiers);
 
   private:
     struct HotKey {
@@ -60,7 +61,7 @@ class X11HotKeys final : public port::HotKeys {
     VirtualKeyCodes& keys_;
     Subscription listener_;
     Subscription keymapSubscription_;
-    std::function<void(uint32_t, uint32_t)> handler_;
+    Signal<uint32_t, uint32_t> pressed_;
     std::map<port::HotKeyRef, HotKey> hotKeys_;
     port::HotKeyRef nextRef_ = 1;
     // Hot keys down now, with the time of their last press (first or repeated).

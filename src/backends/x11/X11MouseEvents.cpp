@@ -15,7 +15,11 @@ X11MouseEvents::~X11MouseEvents() {
     stop();
 }
 
-bool X11MouseEvents::start(std::function<void(const port::MouseEvent&)> handler) {
+Subscription X11MouseEvents::onEvent(std::function<void(const port::MouseEvent&)> listener) {
+    return events_.connect(std::move(listener));
+}
+
+bool X11MouseEvents::start() {
     Display* display = connection_.display();
     if (!connection_.isOpen()) return false;
     if (xiOpcode_ < 0) {
@@ -35,7 +39,6 @@ bool X11MouseEvents::start(std::function<void(const port::MouseEvent&)> handler)
     connection_.clearError();
     selectRawEvents(true, false);
     if (!connection_.checkedSync()) return false;
-    handler_ = std::move(handler);
     findFunctionKeyMask();
     leftDown_ = false;
     listener_ = connection_.addListener([this](const XEvent& event) { onEvent(event); });
@@ -50,7 +53,6 @@ void X11MouseEvents::stop() {
         selectRawEvents(false, false);
         connection_.checkedSync();
     }
-    handler_ = nullptr;
     leftDown_ = false;
 }
 
@@ -158,9 +160,8 @@ void X11MouseEvents::onEvent(const XEvent& event) {
         port::MouseEvent moved = out;
         moved.type = port::MouseEvent::Type::leftDragged;
         lastLocation_ = location;
-        auto handler = handler_;
-        if (handler) handler(moved);
-        if (!listener_.active()) return;  // the handler stopped the source
+        events_.emit(moved);
+        if (!listener_.active()) return;  // a listener stopped the source
     }
     if (down && !leftDown_) {
         out.type = port::MouseEvent::Type::leftDown;
@@ -174,9 +175,8 @@ void X11MouseEvents::onEvent(const XEvent& event) {
     leftDown_ = down;
     lastLocation_ = location;
     followMotion(down);
-    // The handler may stop the source; nothing here touches members after the call.
-    auto handler = handler_;
-    if (handler) handler(out);
+    // A listener may stop the source; nothing here touches members after the call.
+    events_.emit(out);
 }
 
 Bool X11MouseEvents::isRawMotion(Display*, XEvent* event, XPointer self) {

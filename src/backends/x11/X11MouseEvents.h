@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "base/Signal.h"
 #include "base/Subscription.h"
 #include "port/MouseEvents.h"
 
@@ -24,7 +25,8 @@ class X11MouseEvents final : public port::MouseEvents {
     X11MouseEvents(const X11MouseEvents&) = delete;
     X11MouseEvents& operator=(const X11MouseEvents&) = delete;
 
-    bool start(std::function<void(const port::MouseEvent&)> handler) override;
+    Subscription onEvent(std::function<void(const port::MouseEvent&)> listener) override;
+    bool start() override;
     void stop() override;
 
     // The modifier state bit that stands in for the function key during a drag: the one
@@ -46,7 +48,7 @@ class X11MouseEvents final : public port::MouseEvents {
     bool leftDown_ = false;
     bool motionSelected_ = false;
     Point lastLocation_;
-    std::function<void(const port::MouseEvent&)> handler_;
+    Signal<port::MouseEvent> events_;
 };
 
 }  // namespace kelvra::x11

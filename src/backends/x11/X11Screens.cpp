@@ -18,7 +18,7 @@ X11Screens::X11Screens(X11Connection& connection) : c_(connection), windows_(con
 }
 
 X11Screens::~X11Screens() {
-    *alive_ = false;
+    lifetime_.end();
     listener_.cancel();
 }
 
@@ -117,11 +117,8 @@ void X11Screens::scheduleNotify(bool onlyIfChanged) {
     notifyAlways_ = notifyAlways_ || !onlyIfChanged;
     if (notifyPending_) return;
     notifyPending_ = true;
-    std::weak_ptr<bool> alive = alive_;
     // A burst of events is one change for the program.
-    platform().runLoop->post([this, alive] {
-        auto a = alive.lock();
-        if (!a || !*a) return;
+    platform().runLoop->post(lifetime_.guard([this] {
         notifyPending_ = false;
         // Windows come and go all the time; only a dock among them changes the screens.
         cache_.reset();
@@ -131,7 +128,7 @@ void X11Screens::scheduleNotify(bool onlyIfChanged) {
         lastSeen_ = std::move(now);
         if (!changed) return;
         changed_.emit();
-    });
+    }));
 }
 
 }  // namespace kelvra::x11

@@ -6,6 +6,7 @@
 
 #include "backends/x11/X11Connection.h"
 #include "backends/x11/X11Windows.h"
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
 #include "port/Screens.h"
 
@@ -40,7 +41,7 @@ class X11Screens final : public port::Screens {
     // The screens as last read; every event that can change them drops it, so a
     // shortcut press does not pay for reading every window's strut again.
     std::optional<std::vector<port::PlatformScreen>> cache_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra::x11

@@ -15,7 +15,7 @@ X11WindowObservers::X11WindowObservers(X11Connection& connection, X11Windows& wi
 }
 
 X11WindowObservers::~X11WindowObservers() {
-    *alive_ = false;
+    lifetime_.end();
     listener_.cancel();
 }
 
@@ -97,11 +97,7 @@ void X11WindowObservers::onEvent(const XEvent& e) {
 }
 
 void X11WindowObservers::post(std::function<void()> work) {
-    std::weak_ptr<bool> alive = alive_;
-    platform().runLoop->post([alive, work = std::move(work)] {
-        auto a = alive.lock();
-        if (a && *a) work();
-    });
+    platform().runLoop->post(lifetime_.guard(std::move(work)));
 }
 
 void X11WindowObservers::scheduleCheck(Window w) {
@@ -174,18 +170,18 @@ void X11WindowObservers::checkClientList() {
     knownClients_ = std::move(now);
     clientsKnown_ = true;
     auto pids = windows_.pids(appeared);
-    std::weak_ptr<bool> alive = alive_;
+    auto alive = lifetime_.token();
     for (size_t i = 0; i < appeared.size(); ++i) {
         if (!pids[i]) continue;
         auto it = created_.find(*pids[i]);
         if (it == created_.end()) continue;
         Signal<port::WindowRef> signal = it->second;
         signal.emit(port::WindowRef{static_cast<uint64_t>(appeared[i])});
-        if (alive.expired() || !*alive.lock()) return;
+        if (alive.expired()) return;
     }
     for (Window w : gone) {
         ended(w);
-        if (alive.expired() || !*alive.lock()) return;
+        if (alive.expired()) return;
     }
 }
 

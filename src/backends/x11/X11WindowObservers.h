@@ -10,6 +10,7 @@
 
 #include "backends/x11/X11Connection.h"
 #include "backends/x11/X11Windows.h"
+#include "base/LifetimeGuard.h"
 #include "base/Rect.h"
 #include "base/Signal.h"
 #include "port/Windows.h"
@@ -60,7 +61,7 @@ class X11WindowObservers {
     bool clientsKnown_ = false;
     std::set<Window> knownClients_;
     std::map<int32_t, Signal<port::WindowRef>> created_;
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+    LifetimeGuard lifetime_;
 };
 
 }  // namespace kelvra::x11

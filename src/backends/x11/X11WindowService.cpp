@@ -35,7 +35,7 @@ port::WindowCapabilities X11WindowService::capabilities() {
     return {.needsPermission = false, .hasWindowManager = c_.hasWindowManager()};
 }
 
-bool X11WindowService::isTrusted() {
+bool X11WindowService::canControlWindows() {
     return true;
 }
 
@@ -193,15 +193,15 @@ std::optional<Rect> X11WindowService::setFrameDuringMove(port::WindowRef window,
     return c_.toPort(*applied);
 }
 
-Subscription X11WindowService::observe(port::WindowRef window,
-                                       std::function<void(port::WindowEvent)> callback) {
+Subscription X11WindowService::onWindowEvent(port::WindowRef window,
+                                             std::function<void(port::WindowEvent)> callback) {
     auto w = client(window);
     if (!w) return {};
     return observers_->observe(*w, std::move(callback));
 }
 
-Subscription X11WindowService::observeCreated(int32_t pid,
-                                              std::function<void(port::WindowRef)> callback) {
+Subscription X11WindowService::onWindowCreated(int32_t pid,
+                                               std::function<void(port::WindowRef)> callback) {
     return observers_->observeCreated(pid, std::move(callback));
 }
 

@@ -24,7 +24,7 @@ class X11WindowService final : public port::Windows {
     ~X11WindowService() override;
 
     port::WindowCapabilities capabilities() override;
-    bool isTrusted() override;
+    bool canControlWindows() override;
     void promptForTrust() override;
     void openPermissionSettings() override;
 
@@ -45,10 +45,10 @@ class X11WindowService final : public port::Windows {
     std::optional<Rect> setFrame(port::WindowRef window, const Rect& frame) override;
     std::optional<Rect> setFrameDuringMove(port::WindowRef window, const Rect& frame) override;
 
-    Subscription observe(port::WindowRef window,
-                         std::function<void(port::WindowEvent)> callback) override;
-    Subscription observeCreated(int32_t pid,
-                                std::function<void(port::WindowRef)> callback) override;
+    Subscription onWindowEvent(port::WindowRef window,
+                               std::function<void(port::WindowEvent)> callback) override;
+    Subscription onWindowCreated(int32_t pid,
+                                 std::function<void(port::WindowRef)> callback) override;
 
   private:
     // The X window of a ref, while it is a client window.

@@ -34,8 +34,8 @@ uint64_t flagsOf(unsigned int state) {
     uint64_t flags = 0;
     if (state & ShiftMask) flags |= port::modifierFlags::shift;
     if (state & ControlMask) flags |= port::modifierFlags::control;
-    if (state & Mod1Mask) flags |= port::modifierFlags::option;
-    if (state & Mod4Mask) flags |= port::modifierFlags::command;
+    if (state & Mod1Mask) flags |= port::modifierFlags::alt;
+    if (state & Mod4Mask) flags |= port::modifierFlags::super;
     return flags;
 }
 

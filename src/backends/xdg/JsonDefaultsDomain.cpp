@@ -122,18 +122,18 @@ void JsonDefaultsDomain::remove(const std::string& key) {
 
 void JsonDefaultsDomain::save() {
     if (writesBlocked_) {
-        saveFailed.emit("the settings file cannot be read and was not replaced");
+        saveFailed_.emit("the settings file cannot be read and was not replaced");
         return;
     }
     std::string error;
     if (!writeFileAtomically(file_, serializeDomainFile(entries_), error)) {
         logLine("settings not saved: " + error);
         failing_ = true;
-        saveFailed.emit(error);
+        saveFailed_.emit(error);
     } else if (failing_) {
         failing_ = false;
         logLine("settings saved again to " + file_.string());
-        saveRecovered.emit();
+        saveRecovered_.emit();
     }
 }
 

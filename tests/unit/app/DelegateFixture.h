@@ -6,11 +6,6 @@
 
 #include "app/AppDelegate.h"
 #include "backends/sim/SimDesktop.h"
-#include "cloud/CloudAccount.h"
-#include "cloud/CloudSync.h"
-#include "diagnostics/CrashReporter.h"
-#include "diagnostics/UpdaterController.h"
-#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra::test {
@@ -22,38 +17,26 @@ class DelegateTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         desktop.setPreferredLanguages({"en-US"});
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
-        CloudSync::resetSharedForTesting();
-        CloudAccount::resetSharedForTesting();
-        CrashReporter::shared().resetForTesting();
-        UpdaterController::resetForTesting();
         screen = desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
         editor = desktop.addApp({"org.example.Editor", "Editor", port::ActivationPolicy::regular});
         window = desktop.addWindow(editor, {.frame = {100, 100, 600, 400}});
         desktop.setFrontmostApp(editor);
     }
 
-    void TearDown() override {
-        delegate.reset();
-        CloudSync::resetSharedForTesting();
-        CloudAccount::resetSharedForTesting();
-        UpdaterController::resetForTesting();
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
-    }
+    void TearDown() override { delegate.reset(); }
 
     // Creates the delegate and runs start-up with the given trust and onboarding state.
-    AppDelegate& launch(bool trusted = true, bool onboarded = true) {
-        desktop.setTrusted(trusted);
-        AppSettings::shared().hasCompletedOnboarding.set(onboarded);
+    AppDelegate& launch(bool canControlWindows = true, bool onboarded = true) {
+        desktop.setCanControlWindows(canControlWindows);
         delegate = std::make_unique<AppDelegate>();
+        delegate->settings().hasCompletedOnboarding.set(onboarded);
         delegate->start();
         desktop.runLoop().runPending();
         return *delegate;
     }
 
     Rect frame() const { return desktop.windowFrame(window); }
+    AppSettings& settings() { return delegate->settings(); }
 
     sim::SimDesktop desktop;
     uint64_t screen = 0;

@@ -1,9 +1,9 @@
 #include "DelegateFixture.h"
 #include "app/TrayController.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
 #include "engine/SnapEngine.h"
 #include "input/ZonePickerController.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra::test {
 namespace {
@@ -17,22 +17,22 @@ TEST_F(DelegateTest, RefusesSilentlyWhenTheWindowMayNotBeMoved) {
         d.dispatcher().perform(SnapAction::snapLeftHalf);
         EXPECT_EQ(frame(), original) << why;
     };
-    AppSettings::shared().paused.set(true);
+    settings().paused.set(true);
     refused("paused");
-    AppSettings::shared().paused.set(false);
-    desktop.setTrusted(false);
+    settings().paused.set(false);
+    desktop.setCanControlWindows(false);
     refused("untrusted");
-    desktop.setTrusted(true);
+    desktop.setCanControlWindows(true);
     for (auto kind :
          {port::WindowKind::dialog, port::WindowKind::floating, port::WindowKind::other}) {
         desktop.setKind(window, kind);
         refused("not a standard window");
     }
     desktop.setKind(window, port::WindowKind::standard);
-    AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
+    settings().excludedApps.set({{"org.example.Editor", "Editor"}});
     d.dispatcher().applyToFrontmost(ZoneID::rightHalf);
     refused("excluded");
-    AppSettings::shared().excludedApps.set({{"org.example.editor", "Editor"}});
+    settings().excludedApps.set({{"org.example.editor", "Editor"}});
     d.dispatcher().perform(SnapAction::snapLeftHalf);
     EXPECT_EQ(frame(), leftHalf) << "exclusion is case-sensitive";
 }
@@ -52,21 +52,21 @@ TEST_F(DelegateTest, NeverMovesItsOwnWindowsOrNothing) {
 
 TEST_F(DelegateTest, MenuZonePickerAndCustomZonesStillWorkWhilePaused) {
     auto& d = launch();
-    AppSettings::shared().paused.set(true);
+    settings().paused.set(true);
     d.components().zonePicker().onApply.emit(ZoneID::rightHalf);
     EXPECT_EQ(frame(), (Rect{724, 25, 716, 875}));
     d.components().trayController().onZoneSelected.emit(ZoneID::leftHalf);
     EXPECT_EQ(frame(), leftHalf);
 
     CustomLayout layout{Uuid::random(), "Thirds", 3, 1, {{1, 0, 2, 1}}};
-    AppSettings::shared().excludedApps.set({{"org.example.Editor", "Editor"}});
+    settings().excludedApps.set({{"org.example.Editor", "Editor"}});
     // Cells of (1440 - 16) / 3; the zone spans two cells and the gap between them.
     const Rect twoCells{482.6667, 25, 957.3333, 875};
     for (int index : {0, 1, -1}) {  // the last two lie outside the layout: nothing
         d.components().trayController().onApplyCustomZone.emit(layout, index);
         EXPECT_TRUE(frame().approximatelyEquals(twoCells, 0.001)) << index << frame();
     }
-    desktop.setTrusted(false);  // the HUD toggles even untrusted
+    desktop.setCanControlWindows(false);  // the HUD toggles even untrusted
     d.handleShortcut("showHUD");
     EXPECT_TRUE(d.components().zonePicker().hasVisiblePanel());
     d.handleShortcut("showHUD");
@@ -92,7 +92,7 @@ TEST_F(DelegateTest, CustomZonesAreNoSnapsAndBrokenLayoutsDoNothing) {
 TEST_F(DelegateTest, CustomZoneAndWorkspaceShortcutsNeedTheirExactName) {
     auto& d = launch();
     CustomLayout layout{Uuid::random(), "Three", 3, 1, {{0, 0, 1, 1}, {1, 0, 2, 1}}};
-    AppSettings::shared().customLayouts.set({layout});
+    settings().customLayouts.set({layout});
     const std::string name = "customZone:" + layout.id.uuidString();
     d.handleShortcut(name + ":1");
     const Rect placed = *layout.zoneFrame(1, {0, 25, 1440, 875}, 8, 0);
@@ -104,7 +104,7 @@ TEST_F(DelegateTest, CustomZoneAndWorkspaceShortcutsNeedTheirExactName) {
     }
 
     Workspace ws{Uuid::random(), "Desk", {}};
-    AppSettings::shared().workspaces.set({ws});
+    settings().workspaces.set({ws});
     std::string lower = ws.id.uuidString();
     for (auto& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     d.handleShortcut("workspace:" + lower);

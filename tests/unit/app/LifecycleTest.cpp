@@ -1,10 +1,12 @@
 #include <algorithm>
 
 #include "DelegateFixture.h"
-#include "app/NotificationCenter.h"
 #include "app/TrayController.h"
 #include "arrange/PlacementRuleManager.h"
 #include "assist/SnapAssistController.h"
+#include "cloud/CloudAccount.h"
+#include "cloud/CloudSync.h"
+#include "diagnostics/CrashReporter.h"
 #include "diagnostics/UpdaterController.h"
 #include "input/DragMonitor.h"
 #include "input/KeyRecorder.h"
@@ -22,8 +24,8 @@ TEST_F(DelegateTest, StartsTheCoreAtLaunchWithPermissionAndOnboarding) {
     EXPECT_TRUE(d.components().placementRuleManager().started());
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::onboarding), 0u);
-    EXPECT_TRUE(CloudSync::shared().started());
-    EXPECT_TRUE(CrashReporter::shared().subscribed());
+    EXPECT_TRUE(delegate->components().cloudSync().started());
+    EXPECT_TRUE(delegate->components().crashReporter().subscribed());
     EXPECT_TRUE(desktop.alerts().empty()) << "no conflicting manager runs";
 }
 
@@ -45,9 +47,9 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
         return std::get<port::TrayModel>(desktop.surfaces().find(port::SurfaceKind::tray)->model)
             .icon;
     };
-    EXPECT_EQ(trayIcon(), port::TrayIcon::permissionWarning) << "follows the permission";
+    EXPECT_EQ(trayIcon(), port::TrayIcon::noPermission) << "follows the permission";
 
-    desktop.setTrusted(true);
+    desktop.setCanControlWindows(true);
     desktop.runLoop().advance(2.0);
     EXPECT_TRUE(d.coreStarted());
     EXPECT_EQ(trayIcon(), port::TrayIcon::normal);
@@ -61,7 +63,7 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     EXPECT_EQ(desktop.handlerInstallCount(), 1);
 
     // Withdrawn again: the core stays, but actions are refused.
-    desktop.setTrusted(false);
+    desktop.setCanControlWindows(false);
     desktop.runLoop().advance(4.0);
     EXPECT_TRUE(d.coreStarted());
     ASSERT_TRUE(desktop.pressHotKey(123, 0x1800));
@@ -89,7 +91,7 @@ TEST_F(DelegateTest, AHeldShortcutIsOnePressAndAFreshPressCyclesOn) {
 
 TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
     auto& d = launch();
-    auto& settings = AppSettings::shared();
+    auto& settings = delegate->settings();
     int before = desktop.handlerInstallCount();
 
     auto table = settings.shortcuts();
@@ -112,12 +114,12 @@ TEST_F(DelegateTest, ShortcutEditsWithin200msReRegisterOnce) {
 
 TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersTheTable) {
     launch();
-    auto& settings = AppSettings::shared();
+    auto& settings = delegate->settings();
     auto table = settings.shortcuts();
     table["snapLeftHalf"] = KeyCombo{0, 0x1800};  // Ctrl+Alt+A
     settings.shortcuts.set(table);
     desktop.runLoop().advance(0.1);
-    NotificationCenter::shared().post(KeyRecorder::beganNotification);
+    delegate->components().keyRecorder().began.emit();
     // The debounce would have fired here, in the middle of the recording.
     desktop.runLoop().advance(0.5);
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
@@ -127,7 +129,7 @@ TEST_F(DelegateTest, RecordingCancelsAPendingReRegistrationAndItsEndRegistersThe
     desktop.runLoop().advance(0.5);
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
 
-    NotificationCenter::shared().post(KeyRecorder::endedNotification);
+    delegate->components().keyRecorder().ended.emit();
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     for (uint32_t key : {0, 11}) EXPECT_TRUE(desktop.pressHotKey(key, 0x1800)) << key;
     EXPECT_FALSE(desktop.pressHotKey(123, 0x1800));
@@ -140,11 +142,11 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
         d.dispatcher().perform(SnapAction::snapLeftHalf);
         ASSERT_EQ(tiles.members().size(), 1u);
     };
-    AppSettings::shared().tilingEnabled.set(true);
+    settings().tilingEnabled.set(true);
     snapSomething();
-    AppSettings::shared().tilingEnabled.set(false);
+    settings().tilingEnabled.set(false);
     EXPECT_TRUE(tiles.members().empty()) << "tiling off";
-    AppSettings::shared().tilingEnabled.set(true);
+    settings().tilingEnabled.set(true);
     snapSomething();
     desktop.notifyScreensChanged();
     desktop.runLoop().runPending();
@@ -193,23 +195,24 @@ TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton)
 TEST_F(DelegateTest, UpdaterExistsOnlyWithAFeedAndItsKey) {
     desktop.buildInfo().updateFeedUrl = "https://updates.example.org/feed.xml";
     launch();
-    EXPECT_FALSE(UpdaterController::exists());
-    auto hasItem = [&](const char* id) {
-        return std::ranges::any_of(delegate->components().trayController().model().menu,
-                                   [&](const auto& item) { return item.id == id; });
+    EXPECT_EQ(delegate->components().updater(), nullptr);
+    auto hasItem = [&](Command command) {
+        return std::ranges::any_of(
+            delegate->components().trayController().model().menu,
+            [&](const auto& item) { return item.id == actionName(command); });
     };
-    EXPECT_FALSE(hasItem("checkUpdates"));
+    EXPECT_FALSE(hasItem(Command::checkForUpdates));
 
     delegate.reset();
     desktop.buildInfo().updatePublicKey = "AAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAAA=";
     launch();
-    EXPECT_TRUE(UpdaterController::exists());
+    EXPECT_NE(delegate->components().updater(), nullptr);
     // The tray checks now and shows how the check went.
-    delegate->components().trayController().choose("checkUpdates");
+    delegate->components().trayController().choose(Command::checkForUpdates);
     ASSERT_EQ(desktop.http().requests().size(), 1u);
     EXPECT_EQ(desktop.http().requests()[0].url, "https://updates.example.org/feed.xml");
     desktop.runLoop().advance(0);
-    EXPECT_TRUE(hasItem("updateStatus"));
+    EXPECT_TRUE(hasItem(Command::showUpdateStatus));
 }
 
 TEST_F(DelegateTest, AStoredTokenRefreshesTheAccountAtLaunch) {
@@ -222,7 +225,7 @@ TEST_F(DelegateTest, AStoredTokenRefreshesTheAccountAtLaunch) {
 
 TEST_F(DelegateTest, SignInCallbacksReachTheAccountAndJunkIsIgnored) {
     auto& d = launch();
-    CloudAccount::shared().signIn();
+    delegate->components().cloudAccount().signIn();
     ASSERT_EQ(desktop.browser().opened().size(), 1u);
     const std::string& page = desktop.browser().opened().front();
     std::string state = page.substr(page.find("&state=") + 7);
@@ -239,12 +242,13 @@ TEST_F(DelegateTest, TerminationStopsEverythingAndLaterCallbacksDoNothing) {
     d.shutdown();
     EXPECT_FALSE(d.components().dragMonitor().running());
     EXPECT_TRUE(desktop.registeredHotKeys().empty());
-    delegate.reset();
-    auto table = AppSettings::shared().shortcuts();
+    // A table change waits 200 ms to be registered; the delegate goes first.
+    auto table = settings().shortcuts();
     table.erase("center");
-    AppSettings::shared().shortcuts.set(table);
+    settings().shortcuts.set(table);
+    delegate.reset();
     desktop.runLoop().advance(5.0);
-    NotificationCenter::shared().post(KeyRecorder::endedNotification);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "DelegateFixture.h"
+#include "app/Action.h"
 #include "app/TrayController.h"
-#include "arrange/CustomLayout.h"
 #include "arrange/WorkspaceManager.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra::test {
 namespace {
@@ -33,6 +34,7 @@ class TrayMenuTest : public DelegateTest {
         desktop.surfaces().choose(desktop.surfaces().find(port::SurfaceKind::tray)->id, id);
         desktop.runLoop().runPending();
     }
+    void choose(const Action& action) { choose(actionName(action)); }
 };
 
 TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinuxWay) {
@@ -58,13 +60,13 @@ TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinux
 
 TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
     auto& d = launch();
-    choose("zone:leftHalf");
+    choose(ZoneAction{ZoneID::leftHalf});
     EXPECT_EQ(frame(), (Rect{0, 25, 716, 875}));
 
     CustomLayout layout{Uuid::random(), "Three", 3, 1, {{0, 0, 1, 1}, {1, 0, 1, 1}, {2, 0, 1, 1}}};
     Workspace ws{Uuid::random(), "Morning", {}};
-    AppSettings::shared().customLayouts.set({layout});
-    AppSettings::shared().workspaces.set({ws});
+    settings().customLayouts.set({layout});
+    settings().workspaces.set({ws});
     auto model = tray();
     ASSERT_TRUE(model);
     const auto& custom = byTitle(model->menu, "Custom layouts").submenu;
@@ -80,47 +82,47 @@ TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
     EXPECT_EQ(d.components().workspaceManager().lastRestored(), ws);
 
     // Items naming what no longer exists do nothing.
-    AppSettings::shared().customLayouts.set({});
+    settings().customLayouts.set({});
     Rect before = frame();
     choose(zones[1].id);
     choose("zone:nowhere");
     EXPECT_EQ(frame(), before);
 
-    choose("quit");
+    choose(Command::quit);
     EXPECT_TRUE(desktop.runLoop().quitRequested());
 }
 
 TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     auto& d = launch();
-    choose("pause");
+    choose(Command::togglePause);
     auto model = tray();
-    EXPECT_TRUE(AppSettings::shared().paused());
+    EXPECT_TRUE(settings().paused());
     EXPECT_EQ(model->icon, TrayIcon::paused);
     EXPECT_TRUE(byTitle(model->menu, "Pause tiling").checked);
-    choose("pause");
+    choose(Command::togglePause);
     EXPECT_EQ(tray()->icon, TrayIcon::normal);
 
     d.components().trayController().setShortcutsHeldElsewhere(
-        {KeyCombo{123 /* left arrow */, carbon::controlKey | carbon::optionKey}});
+        {KeyCombo{123 /* left arrow */, modifierBits::control | modifierBits::alt}});
     model = tray();
-    EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
+    EXPECT_EQ(model->icon, TrayIcon::shortcutsHeldElsewhere);
     EXPECT_EQ(model->menu.front().title, "Some shortcuts are held by another program…");
-    EXPECT_EQ(model->menu.front().id, "settings");
+    EXPECT_EQ(model->menu.front().id, actionName(Command::openSettings));
     d.components().trayController().setShortcutsHeldElsewhere({});
 
     // Told until a save works again.
-    desktop.defaults().saveFailed.emit("cannot create a temporary file: Read-only file system");
+    desktop.failSave("cannot create a temporary file: Read-only file system");
     model = tray();
-    EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
+    EXPECT_EQ(model->icon, TrayIcon::settingsNotSaved);
     EXPECT_EQ(model->menu.front().title,
               "Settings cannot be saved: the folder is read-only or full");
-    desktop.defaults().saveRecovered.emit();
+    desktop.recoverSave();
     EXPECT_EQ(tray()->icon, TrayIcon::normal);
 
     desktop.setHasWindowManager(false);
     d.components().trayController().refreshIcon();
     model = tray();
-    EXPECT_EQ(model->icon, TrayIcon::permissionWarning);
+    EXPECT_EQ(model->icon, TrayIcon::noWindowManager);
     EXPECT_EQ(model->toolTip, "Kelvra — No window manager answers: windows may not move…");
     desktop.setHasWindowManager(true);
     d.components().trayController().refreshIcon();
@@ -128,12 +130,12 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
 }
 
 TEST_F(TrayMenuTest, TheIconFollowsItsSettingAndALaterStartOpensTheSettings) {
-    AppSettings::shared().showMenuBarIcon.set(false);
+    AppSettings(desktop.defaults()).showTrayIcon.set(false);  // stored before the start
     auto& d = launch();
     EXPECT_FALSE(tray());
-    AppSettings::shared().showMenuBarIcon.set(true);
+    settings().showTrayIcon.set(true);
     EXPECT_TRUE(tray());
-    AppSettings::shared().showMenuBarIcon.set(false);
+    settings().showTrayIcon.set(false);
     EXPECT_EQ(desktop.surfaces().count(port::SurfaceKind::tray), 0u);
 
     d.handleLaterStart({"--show-zone=leftHalf"});

@@ -38,7 +38,7 @@ TEST_F(ZonePreviewCommandTest, PreviewsOnTheFrontmostWindowsScreenForAFewSeconds
     const Rect second{1440, 0, 1280, 1024};
     desktop.addScreenTopLeft(second, second);
     desktop.userSetFrame(window, {1600, 100, 600, 400});
-    auto& settings = AppSettings::shared();
+    auto& settings = delegate->settings();
     auto expectPreview = [&](ZoneID zone) {
         auto preview = desktop.surfaces().find(SurfaceKind::overlay);
         ASSERT_TRUE(preview);

@@ -10,7 +10,7 @@ class LayoutEditorTest : public ArrangeTest {
   protected:
     void SetUp() override {
         ArrangeTest::SetUp();
-        editor = std::make_unique<LayoutEditor>(*settings);
+        editor = std::make_unique<LayoutEditor>(*settings, *l10n);
     }
     // A drag on a 420 x 220 canvas from the middle of one cell to the middle of another.
     void drag(LayoutEditor::Cell from, LayoutEditor::Cell to) {

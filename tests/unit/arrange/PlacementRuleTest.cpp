@@ -1,5 +1,5 @@
-#include "arrange/CustomLayout.h"
 #include "arrange/PlacementRuleManager.h"
+#include "settings/CustomLayout.h"
 #include "unit/arrange/ArrangeFixture.h"
 
 namespace kelvra::test {

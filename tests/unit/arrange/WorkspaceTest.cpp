@@ -9,7 +9,7 @@ class WorkspaceTest : public ArrangeTest {
   protected:
     void SetUp() override {
         ArrangeTest::SetUp();
-        manager = std::make_unique<WorkspaceManager>(*settings, *engine);
+        manager = std::make_unique<WorkspaceManager>(*settings, *l10n, *engine);
     }
     WorkspaceItem item(const std::string& id, std::optional<std::string> title, const Rect& f,
                        std::optional<ZoneID> z = std::nullopt) {

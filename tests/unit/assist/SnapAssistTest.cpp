@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "assist/SnapAssistController.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "l10n/L10n.h"
 #include "unit/EngineDesktop.h"
 
@@ -21,9 +21,7 @@ class SnapAssistTest : public EngineDesktopTest {
   public:
     void SetUp() override {
         EngineDesktopTest::SetUp();
-        desktop.setPreferredLanguages({"en-US"});
-        L10n::resetSharedForTesting();
-        assist = std::make_unique<SnapAssistController>(*settings, *engine);
+        assist = std::make_unique<SnapAssistController>(*settings, *l10n, *engine);
         wiring = engine->onDidSnap.connect(
             [this](const WindowHandle& w, const ZoneID& z, const ScreenInfo& s) {
                 fillingSeen.push_back(assist->isFilling());
@@ -31,7 +29,6 @@ class SnapAssistTest : public EngineDesktopTest {
             });
         app = desktop.addApp({"org.example.Editor", "Editor", port::ActivationPolicy::regular});
     }
-    void TearDown() override { L10n::resetSharedForTesting(); }
 
     WindowHandle window(const std::string& title, Rect frame = loose) {
         return *WindowHandle::make(desktop.addWindow(app, {.frame = frame, .title = title}));

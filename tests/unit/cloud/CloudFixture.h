@@ -21,7 +21,6 @@ class CloudTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         desktop.setPreferredLanguages({"en-US"});
-        L10n::resetSharedForTesting();
         desktop.http().setLatency(0.1);
         desktop.http().setHandler([this](const port::HttpRequest& r) { return service.handle(r); });
         settings = std::make_unique<AppSettings>(desktop.defaults());
@@ -31,7 +30,6 @@ class CloudTest : public ::testing::Test {
         sync.reset();
         account.reset();
         settings.reset();
-        L10n::resetSharedForTesting();
     }
 
     void makeAccount() { account = std::make_unique<CloudAccount>(); }

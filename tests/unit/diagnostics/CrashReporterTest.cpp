@@ -37,16 +37,12 @@ class CrashReporterTest : public ::testing::Test {
   protected:
     void SetUp() override {
         desktop.install();
-        AppSettings::resetSharedForTesting();
-        CrashReporter::shared().resetForTesting();
-        CrashReporter::shared().setCrashFolder(folder.path());
+        settings = std::make_unique<AppSettings>(desktop.defaults());
+        reporter = std::make_unique<CrashReporter>(*settings);
+        reporter->setCrashFolder(folder.path());
         desktop.http().setHandler([this](const port::HttpRequest&) {
             return port::HttpResponse{status, {}, {}, {}};
         });
-    }
-    void TearDown() override {
-        CrashReporter::shared().resetForTesting();
-        AppSettings::resetSharedForTesting();
     }
 
     void write(const std::string& name, const std::string& text) {
@@ -56,7 +52,7 @@ class CrashReporterTest : public ::testing::Test {
     size_t requests() { return desktop.http().requests().size(); }
     // Starts the reporter as the program's start does and lets the answers arrive.
     void start() {
-        CrashReporter::shared().subscribe();
+        reporter->subscribe();
         desktop.runLoop().advance(0);
     }
     std::vector<nlohmann::json> sentReports() {
@@ -69,6 +65,8 @@ class CrashReporterTest : public ::testing::Test {
     sim::SimDesktop desktop;
     TempFolder folder;
     int status = 200;
+    std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<CrashReporter> reporter;
 };
 
 TEST_F(CrashReporterTest, EachRecordBecomesOneReportAndIsDeletedWhenTaken) {
@@ -127,16 +125,16 @@ TEST_F(CrashReporterTest, UntakenRecordsWaitForALaterStart) {
 TEST_F(CrashReporterTest, AStartDuringAnUploadDoesNotSendItAgain) {
     write("000000000001-1.crash", recordText(nowSeconds()));
     desktop.http().setLatency(5);
-    CrashReporter::shared().subscribe();
-    CrashReporter::shared().subscribe();
+    reporter->subscribe();
+    reporter->subscribe();
     EXPECT_EQ(requests(), 1u);
-    EXPECT_EQ(CrashReporter::shared().sending(), 1u);
+    EXPECT_EQ(reporter->sending(), 1u);
     desktop.runLoop().advance(5);
-    EXPECT_EQ(CrashReporter::shared().sending(), 0u);
+    EXPECT_EQ(reporter->sending(), 0u);
 }
 
 TEST_F(CrashReporterTest, WithReportingOffNothingIsSentAndTheRecordsGo) {
-    AppSettings::shared().crashReportingEnabled.set(false);
+    settings->crashReportingEnabled.set(false);
     write("000000000001-1.crash", recordText(nowSeconds()));
     start();
     EXPECT_TRUE(desktop.http().requests().empty());
@@ -177,7 +175,6 @@ TEST_F(CrashReporterTest, TheInstallIdentifierSurvivesRestarts) {
     EXPECT_EQ(first.size(), 36u);
     EXPECT_EQ(first, CrashReporter::installID());
     // A new process reads the same settings file.
-    AppSettings::resetSharedForTesting();
     EXPECT_EQ(CrashReporter::installID(), first);
 }
 

@@ -135,7 +135,7 @@ class UpdaterTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         desktop.setPreferredLanguages({"en-US"});
-        TearDown();
+        l10n = std::make_unique<L10n>();
         std::ofstream(bundle) << "old";
         desktop.http().setHandler([this](const port::HttpRequest& r) {
             if (r.url == feedURL) return port::HttpResponse{feedStatus, {}, feedText, {}};
@@ -144,18 +144,18 @@ class UpdaterTest : public ::testing::Test {
             return port::HttpResponse{404, {}, {}, {}};
         });
     }
-    void TearDown() override {
-        UpdaterController::resetForTesting();
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
-    }
+    void TearDown() override { current.reset(); }
 
+    // Starts an updater in place of the one before.
     UpdaterController& start(bool bundled = true) {
-        return UpdaterController::startForTesting({.feedURL = feedURL,
-                                                   .publicKey = key.publicKey(),
-                                                   .currentVersion = "120",
-                                                   .systemVersion = "2.36",
-                                                   .programPath = bundled ? bundle.string() : ""});
+        current = std::make_unique<UpdaterController>(
+            UpdaterEnvironment{.feedURL = feedURL,
+                               .publicKey = key.publicKey(),
+                               .currentVersion = "120",
+                               .systemVersion = "2.36",
+                               .programPath = bundled ? bundle.string() : ""},
+            *l10n);
+        return *current;
     }
     UpdaterController& startAndCheck(bool bundled = true) {
         auto& updater = start(bundled);
@@ -181,6 +181,8 @@ class UpdaterTest : public ::testing::Test {
     int feedStatus = 200;
     std::string feedText;
     std::string download = newProgram;
+    std::unique_ptr<L10n> l10n;
+    std::unique_ptr<UpdaterController> current;
 };
 
 TEST_F(UpdaterTest, AFeedEndsInTheRightState) {
@@ -248,18 +250,18 @@ TEST_F(UpdaterTest, OnlyAVerifiedDownloadIsInstalled) {
                   installed ? fs::perms::owner_exec : fs::perms::none);
         // Nothing is left beside the file.
         EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), {}), 1);
-        EXPECT_TRUE(UpdaterController::relaunchPath().empty());
+        EXPECT_TRUE(updater.relaunchPath().empty());
     }
     // The user restarts from the tray's status line.
-    UpdaterController::shared().showUpdate();
-    EXPECT_EQ(UpdaterController::relaunchPath(), bundle.string());
+    current->showUpdate();
+    EXPECT_EQ(current->relaunchPath(), bundle.string());
 }
 
 TEST_F(UpdaterTest, InstallingFromTheFirstQuestionRestartsWhenTheUserSays) {
     publish(newProgram, key);
     EXPECT_EQ(startAndCheck().state(), State::readyToRestart);  // answers: install, restart now
     EXPECT_EQ(desktop.alerts().back().messageText, "Kelvra 130 is installed");
-    EXPECT_EQ(UpdaterController::relaunchPath(), bundle.string());
+    EXPECT_EQ(current->relaunchPath(), bundle.string());
 }
 
 TEST_F(UpdaterTest, APackagedInstallOnlyPointsToTheReleaseNotes) {

@@ -39,8 +39,8 @@ TEST_F(ScreenInfoTest, ConvertsPlatformFramesToTheTopLeftSpace) {
     EXPECT_EQ(all[1].frame, Rect(1440, -280, 1920, 1080));
 
     Rect r(12.5, -40, 300, 200);
-    EXPECT_EQ(Coord::cocoaRect(Coord::cocoaRect(r)), r);
-    EXPECT_TRUE(Coord::cocoaRect(Rect::null()).isNull());
+    EXPECT_EQ(Coord::bottomLeftRect(Coord::bottomLeftRect(r)), r);
+    EXPECT_TRUE(Coord::bottomLeftRect(Rect::null()).isNull());
 
     // Every call reflects the current arrangement.
     desk.setScreenFrames(primary, {0, 0, 1280, 800}, {0, 0, 1280, 800});
@@ -85,7 +85,7 @@ TEST(ScreenInfoWithoutScreens, AnswersNothing) {
     EXPECT_TRUE(ScreenInfo::all().empty());
     EXPECT_FALSE(ScreenInfo::containing(Rect(0, 0, 10, 10)));
     EXPECT_FALSE(ScreenInfo::containing(Point{0, 0}));
-    EXPECT_EQ(Coord::cocoaRect({0, 10, 5, 5}), Rect(0, -15, 5, 5));
+    EXPECT_EQ(Coord::bottomLeftRect({0, 10, 5, 5}), Rect(0, -15, 5, 5));
 }
 
 // The X11 backend accepts a window manager's answer within a tolerance.

@@ -17,7 +17,7 @@ class DragFixture : public EngineDesktopTest {
 
     void SetUp() override {
         EngineDesktopTest::SetUp();
-        desktop.setTrusted(true);
+        desktop.setCanControlWindows(true);
         monitor = std::make_unique<DragMonitor>(*settings, *engine);
         hook = monitor->onZoneChange.connect([this](const std::optional<ZoneID>& zone,
                                                     const std::optional<Rect>& frame,

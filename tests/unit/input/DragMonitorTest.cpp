@@ -42,7 +42,7 @@ const Grab grabs[] = {
      false},
     {"dragSnappingOff", [](F& f) { f.settings->dragSnapEnabled.set(false); }, false},
     {"paused", [](F& f) { f.settings->paused.set(true); }, false},
-    {"noPermission", [](F& f) { f.desktop.setTrusted(false); }, false},
+    {"noPermission", [](F& f) { f.desktop.setCanControlWindows(false); }, false},
 };
 
 class WhichGrabs : public DragFixture, public ::testing::WithParamInterface<Grab> {};

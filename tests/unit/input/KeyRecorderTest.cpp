@@ -4,13 +4,13 @@
 #include <memory>
 #include <set>
 
-#include "app/NotificationCenter.h"
 #include "backends/sim/SimDesktop.h"
 #include "backends/sim/UsKeyboardLayout.h"
-#include "input/KeyCombo.h"
 #include "input/KeyRecorder.h"
 #include "input/ShortcutManager.h"
+#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 namespace {
@@ -28,10 +28,13 @@ class KeyRecorderTest : public ::testing::Test {
     void SetUp() override {
         desk.install();
         settings = std::make_unique<AppSettings>(desk.defaults());
-        began = NotificationCenter::shared().addObserver(KeyRecorder::beganNotification,
-                                                         [this] { posted.push_back("began"); });
-        ended = NotificationCenter::shared().addObserver(KeyRecorder::endedNotification,
-                                                         [this] { posted.push_back("ended"); });
+        l10n = std::make_unique<L10n>();
+    }
+
+    // Notes the recorder's beginnings and ends in `posted`.
+    void watch(KeyRecorder& recorder) {
+        began = recorder.began.connect([this] { posted.push_back("began"); });
+        ended = recorder.ended.connect([this] { posted.push_back("ended"); });
     }
 
     bool key(uint16_t keyCode, uint64_t modifierFlags = 0) {
@@ -40,6 +43,7 @@ class KeyRecorderTest : public ::testing::Test {
 
     sim::SimDesktop desk;
     std::unique_ptr<AppSettings> settings;
+    std::unique_ptr<L10n> l10n;
     std::vector<std::string> posted;
     Subscription began, ended;
 };
@@ -50,12 +54,13 @@ TEST_F(KeyRecorderTest, EscapeOrDestroyingTheRecorderEndsItAndKeepsTheShortcut) 
         SCOPED_TRACE(byEscape ? "escape" : "destroyed");
         posted.clear();
         auto recorder = std::make_unique<KeyRecorder>();
+        watch(*recorder);
         recorder->start("center", *settings);
         EXPECT_EQ(recorder->recording(), "center");
         EXPECT_EQ(desk.keyMonitorCount(), 1u);
         EXPECT_EQ(posted, std::vector<std::string>{"began"});
         if (byEscape) {
-            EXPECT_TRUE(key(escape, flags::command));
+            EXPECT_TRUE(key(escape, flags::super));
             EXPECT_EQ(recorder->recording(), std::nullopt);
         }
         recorder.reset();
@@ -68,12 +73,13 @@ TEST_F(KeyRecorderTest, EscapeOrDestroyingTheRecorderEndsItAndKeepsTheShortcut) 
 
 TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
     KeyRecorder recorder;
+    watch(recorder);
     recorder.start("snapLeftHalf", *settings);
     EXPECT_FALSE(key(keyA));
     EXPECT_FALSE(key(keyA, capsLock));
     EXPECT_EQ(recorder.recording(), "snapLeftHalf");
 
-    EXPECT_TRUE(key(leftArrow, flags::control | flags::option | flags::command));
+    EXPECT_TRUE(key(leftArrow, flags::control | flags::alt | flags::super));
     const KeyCombo stored = settings->shortcuts().at("snapLeftHalf");
     EXPECT_EQ(stored, (KeyCombo{leftArrow, 0x1900}));
     EXPECT_EQ(stored.displayName(), "Ctrl+Alt+Super+←");
@@ -85,6 +91,7 @@ TEST_F(KeyRecorderTest, BareKeysPassOnUntilAModifiedOneIsRecorded) {
 
 TEST_F(KeyRecorderTest, DeleteAloneRemovesTheShortcutButWithModifiersIsRecorded) {
     KeyRecorder recorder;
+    watch(recorder);
     recorder.start("center", *settings);
     EXPECT_TRUE(key(deleteKey));
     EXPECT_EQ(settings->shortcuts().count("center"), 0u);
@@ -92,12 +99,13 @@ TEST_F(KeyRecorderTest, DeleteAloneRemovesTheShortcutButWithModifiersIsRecorded)
     EXPECT_EQ(AppSettings(desk.defaults()).shortcuts().count("center"), 0u);
 
     recorder.start("maximize", *settings);
-    EXPECT_TRUE(key(deleteKey, flags::control | flags::option));
+    EXPECT_TRUE(key(deleteKey, flags::control | flags::alt));
     EXPECT_EQ(settings->shortcuts().at("maximize"), (KeyCombo{deleteKey, 0x1800}));
 }
 
 TEST_F(KeyRecorderTest, StartingAgainEndsTheEarlierRecordingFirst) {
     KeyRecorder recorder;
+    watch(recorder);
     recorder.stop();  // idle: nothing to end
     recorder.start("center", *settings);
     recorder.start("maximize", *settings);
@@ -105,7 +113,7 @@ TEST_F(KeyRecorderTest, StartingAgainEndsTheEarlierRecordingFirst) {
     EXPECT_EQ(desk.keyMonitorCount(), 1u);
 
     EXPECT_TRUE(key(keyA, flags::shift));
-    EXPECT_EQ(settings->shortcuts().at("maximize"), (KeyCombo{keyA, carbon::shiftKey}));
+    EXPECT_EQ(settings->shortcuts().at("maximize"), (KeyCombo{keyA, modifierBits::shift}));
     EXPECT_EQ(settings->shortcuts().at("center"), KeyCombo::defaults().at("center"));
 }
 
@@ -118,12 +126,12 @@ TEST_F(KeyRecorderTest, EveryKeyRecordsStoresAndRegistersAsItself) {
         SCOPED_TRACE(code);
         KeyRecorder recorder;
         recorder.start("center", *settings);
-        ASSERT_TRUE(key(code, flags::control | flags::option));
+        ASSERT_TRUE(key(code, flags::control | flags::alt));
         const KeyCombo recorded{code, 0x1800};
         const auto stored = AppSettings(desk.defaults()).shortcuts();
         EXPECT_EQ(stored.at("center"), recorded);
 
-        ShortcutManager manager;
+        ShortcutManager manager(*l10n);
         manager.registerShortcuts({{"center", stored.at("center")}});
         ASSERT_EQ(desk.registeredHotKeys().size(), 1u) << "not registered";
         EXPECT_EQ(desk.registeredHotKeys()[0].keyCode, code);
@@ -137,7 +145,7 @@ TEST_F(KeyRecorderTest, EveryKeyRecordsStoresAndRegistersAsItself) {
         EXPECT_TRUE(names.insert(name).second) << "two keys are named " << name;
     }
     // A code that is no key of the keyboard registers nothing, as on the real desktop.
-    ShortcutManager manager;
+    ShortcutManager manager(*l10n);
     manager.registerShortcuts({{"center", KeyCombo{10, 0x1800}}});
     EXPECT_TRUE(desk.registeredHotKeys().empty());
 }

@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "backends/sim/SimDesktop.h"
+#include "base/Animator.h"
 #include "input/PreviewOverlay.h"
 #include "settings/AppSettings.h"
-#include "ui/Animator.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::test {
 namespace {

@@ -7,8 +7,7 @@
 #include "backends/sim/SimDesktop.h"
 #include "input/ZonePickerController.h"
 #include "l10n/L10n.h"
-#include "settings/AppSettings.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::test {
 namespace {
@@ -24,17 +23,10 @@ const port::KeyEvent returnKey = key(36), keypadEnter = key(76), escape = key(53
 class ZonePickerControllerTest : public ::testing::Test {
   public:
     ZonePickerControllerTest() {
-        desktop.install();
         desktop.setPreferredLanguages({"en-US"});
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
         desktop.addScreenTopLeft({0, 0, 1440, 900}, {0, 25, 1440, 875});
         subscription =
             zonePicker.onApply.connect([this](const ZoneID& z) { applied.push_back(z); });
-    }
-    ~ZonePickerControllerTest() override {
-        AppSettings::resetSharedForTesting();
-        L10n::resetSharedForTesting();
     }
 
     std::optional<sim::SimSurfaces::State> panel() {
@@ -46,7 +38,11 @@ class ZonePickerControllerTest : public ::testing::Test {
     }
 
     sim::SimDesktop desktop;
-    ZonePickerController zonePicker;
+    // The language is read from the installed desktop's defaults; the picker animates on
+    // its run loop.
+    bool installed = (desktop.install(), true);
+    L10n l10n;
+    ZonePickerController zonePicker{l10n};
     std::vector<ZoneID> applied;
     Subscription subscription;
 };

@@ -16,12 +16,8 @@ class L10nTest : public ::testing::Test {
     void SetUp() override {
         desktop.install();
         desktop.setPreferredLanguages({"sv-SE", "de-CH"});
-        L10n::resetSharedForTesting();
     }
-    void TearDown() override {
-        L10n::resetSharedForTesting();
-        FrameworkLanguage::setCode(std::nullopt);
-    }
+    void TearDown() override { FrameworkLanguage::setCode(std::nullopt); }
 
     std::optional<port::DefaultsValue> appleLanguages() {
         return desktop.defaults().object("AppleLanguages");
@@ -32,22 +28,21 @@ class L10nTest : public ::testing::Test {
 
 TEST_F(L10nTest, StartsWithAValidStoredLanguageElseTheSystemOne) {
     desktop.defaults().set("languageCode", std::string("ja"));
-    auto& l = L10n::shared();
+    L10n l;
     EXPECT_EQ(l.language(), AppLanguage::ja);
     EXPECT_EQ(format(l.string("menu.zoneN"), {"3"}), "ゾーン 3");
     EXPECT_EQ(appleLanguages(), port::DefaultsValue(port::StringArray{"ja"}));
     EXPECT_EQ(FrameworkLanguage::code(), "ja");
 
     // An unknown stored code counts as none: the override left from before is removed.
-    L10n::resetSharedForTesting();
     desktop.defaults().set("languageCode", std::string("xx"));
-    EXPECT_EQ(L10n::shared().language(), AppLanguage::de);
+    EXPECT_EQ(L10n().language(), AppLanguage::de);
     EXPECT_EQ(appleLanguages(), std::nullopt);
     EXPECT_EQ(FrameworkLanguage::code(), std::nullopt);
 }
 
 TEST_F(L10nTest, ApplySwitchesLanguageAndOverride) {
-    auto& l = L10n::shared();
+    L10n l;
     std::vector<AppLanguage> published;
     auto sub = l.language.sink([&](const AppLanguage& v) { published.push_back(v); });
     std::vector<std::optional<std::string>> toolkit;
@@ -78,7 +73,7 @@ TEST_F(L10nTest, ApplySwitchesLanguageAndOverride) {
 }
 
 TEST_F(L10nTest, UnknownKeysShowThemselvesAndThePickerOffersSystemDefaultFirst) {
-    auto& l = L10n::shared();
+    L10n l;
     l.apply("pl");
     EXPECT_EQ(l.string("no.such.key"), "no.such.key");
     l.apply("en");

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "l10n/LocalizationTables.h"
 
 namespace kelvra {

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "backends/sim/SimDesktop.h"
-#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -17,7 +16,6 @@ port::Data bytes(const std::string& s) {
 class AppSettingsTest : public ::testing::Test {
   protected:
     void SetUp() override { desk.install(); }
-    void TearDown() override { L10n::resetSharedForTesting(); }
 
     std::optional<port::DefaultsValue> stored(const std::string& key) {
         return desk.defaults().object(key);
@@ -84,7 +82,7 @@ TEST_F(AppSettingsTest, StoredValuesAreUsedUnclampedAndWrongKindsFallBack) {
     d.set("launchAtLogin", true);
     d.set("languageCode", port::Data{1, 2});  // wrong kind
     AppSettings s(d);
-    EXPECT_EQ(std::tuple(s.windowGap(), s.topEdgeAction(), s.showMenuBarIcon(), s.overlayOpacity(),
+    EXPECT_EQ(std::tuple(s.windowGap(), s.topEdgeAction(), s.showTrayIcon(), s.overlayOpacity(),
                          s.launchAtLogin(), s.languageCode()),
               std::tuple(500.0, TopEdgeAction::topHalf, true, 0.18, true, std::nullopt));
     // Loading wrote nothing back.

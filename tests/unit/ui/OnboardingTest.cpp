@@ -19,7 +19,6 @@ class OnboardingTest : public ::testing::Test {
         // The check reads the session type: these tests are about an X11 session.
         setenv("XDG_SESSION_TYPE", "x11", 1);
     }
-    void TearDown() override { L10n::resetSharedForTesting(); }
 
     std::optional<port::OnboardingModel> shown() {
         auto s = desk.surfaces().find(SurfaceKind::onboarding);
@@ -37,7 +36,8 @@ class OnboardingTest : public ::testing::Test {
     sim::SimDesktop desk;
     bool installed = (desk.install(), true);
     AppSettings settings{desk.defaults()};
-    OnboardingController onboarding{settings};
+    L10n l10n;
+    OnboardingController onboarding{settings, l10n};
 };
 
 TEST(SessionCheckTest, TheSessionTypeTheWindowManagerAndThePermissionDecide) {
@@ -82,7 +82,7 @@ TEST_F(OnboardingTest, ContinuePassesTheReadyCheckAtOnceAndGetStartedFinishes) {
     choose("continue");
     EXPECT_EQ(shown()->page, 2);
     ASSERT_EQ(shown()->examples.size(), 2u);
-    EXPECT_EQ(shown()->examples[1].second, L10n::shared().string("hud.show"));
+    EXPECT_EQ(shown()->examples[1].second, l10n.string("hud.show"));
     EXPECT_TRUE(shown()->crashOn);
     choose("crash:off");
     EXPECT_FALSE(settings.crashReportingEnabled() || shown()->crashOn);
@@ -105,7 +105,7 @@ TEST_F(OnboardingTest, WithoutAWindowManagerThePageWaitsAndMovesOnOnceOneAnswers
     showAndContinue();
     ASSERT_TRUE(shown());
     EXPECT_EQ(shown()->page, 1);
-    EXPECT_EQ(shown()->title, L10n::shared().string("onb.noWmTitle"));
+    EXPECT_EQ(shown()->title, l10n.string("onb.noWmTitle"));
     std::vector<std::string> ids;
     const auto page = *shown();
     for (const auto& b : page.buttons) ids.push_back(b.id);
@@ -138,12 +138,12 @@ TEST_F(OnboardingTest, ClosingKeepsThePageAndQuitAsksTheDelegate) {
 // page moves on at the tick after it is granted.
 TEST_F(OnboardingTest, APermissionGrantedLaterMovesThePageOnTheNextTick) {
     desk.setNeedsPermission(true);
-    desk.setTrusted(false);
+    desk.setCanControlWindows(false);
     showAndContinue();
     EXPECT_EQ(shown()->page, 1);
     choose("grant");
     EXPECT_EQ(desk.promptCount(), 1);
-    desk.setTrusted(true);
+    desk.setCanControlWindows(true);
     desk.runLoop().advance(1.0);
     EXPECT_EQ(shown()->page, 2);
 }

@@ -9,15 +9,30 @@
 #include "port/KeyMonitor.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsViewModel.h"
+#include "unit/ui/SettingsParts.h"
 
 namespace kelvra {
 namespace {
 
+using port::RowButton;
 using port::SettingsEdit;
+using Gesture = port::SettingsGesture;
 
-SettingsEdit edit(std::string row, std::string action, double value = 0, std::string text = {},
+SettingsEdit edit(std::string row, Gesture gesture, double value = 0, std::string text = {},
                   std::string detail = {}) {
-    return {std::move(row), std::move(action), value, std::move(text), std::move(detail), {}, {}};
+    SettingsEdit e;
+    e.row = std::move(row);
+    e.gesture = gesture;
+    e.value = value;
+    e.text = std::move(text);
+    e.detail = std::move(detail);
+    return e;
+}
+
+SettingsEdit press(std::string row, RowButton button) {
+    auto e = edit(std::move(row), Gesture::buttonPressed);
+    e.button = button;
+    return e;
 }
 
 const port::SettingsRow* findRow(const port::SettingsPage& page, const std::string& id) {
@@ -29,7 +44,6 @@ const port::SettingsRow* findRow(const port::SettingsPage& page, const std::stri
 class SettingsViewModelTest : public ::testing::Test {
   protected:
     void SetUp() override { desk.install(); }
-    void TearDown() override { L10n::resetSharedForTesting(); }
     sim::SimDesktop desk;
 };
 
@@ -42,43 +56,44 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
         std::function<bool(const AppSettings&)> stored;
     };
     const int german = [] {
-        const auto options = L10n::shared().pickerOptions();
+        const auto options = L10n().pickerOptions();
         for (size_t i = 0; i < options.size(); ++i)
             if (options[i].first == "de") return static_cast<int>(i);
         return -1;
     }();
     std::vector<Case> cases = {
         {SettingsTab::general,
-         {edit("language", "select", german)},
+         {edit("language", Gesture::selected, german)},
          [](auto& s) { return s.languageCode() == std::optional<std::string>("de"); }},
         {SettingsTab::general,
-         {edit("language", "select", german), edit("language", "select", 0)},
+         {edit("language", Gesture::selected, german), edit("language", Gesture::selected, 0)},
          [](auto& s) { return !s.languageCode(); }},
         {SettingsTab::snap,
-         {edit("topEdge", "select", 2)},
+         {edit("topEdge", Gesture::selected, 2)},
          [](auto& s) { return s.topEdgeAction() == TopEdgeAction::maximize; }},
         {SettingsTab::snap,
-         {edit("overlayOpacity", "slider", 0.3349)},
+         {edit("overlayOpacity", Gesture::sliderMoved, 0.3349)},
          [](auto& s) { return std::abs(s.overlayOpacity() - 0.33) < 1e-9; }},
         {SettingsTab::tiling,
-         {edit("gap", "slider", 12.4)},
+         {edit("gap", Gesture::sliderMoved, 12.4)},
          [](auto& s) { return s.windowGap() == 12; }},
         {SettingsTab::tiling,
-         {edit("padding", "plus"), edit("padding", "plus")},
+         {edit("padding", Gesture::stepperPlus), edit("padding", Gesture::stepperPlus)},
          [](auto& s) { return s.screenPadding() == 2; }},
         {SettingsTab::tiling,
-         {edit("minWidth", "select", 3)},
+         {edit("minWidth", Gesture::selected, 3)},
          [](auto& s) { return s.minWindowWidth() == 560; }},
         {SettingsTab::exclude,
-         {edit("add", "chosen", 0, "org.gnome.Calculator", "Calculator")},
+         {edit("add", Gesture::appChosen, 0, "org.gnome.Calculator", "Calculator")},
          [](auto& s) {
              return s.excludedApps() ==
                     std::vector<ExcludedApp>{{"org.gnome.Calculator", "Calculator"}};
          }},
         {SettingsTab::autoPlace,
-         {edit("add", "click"), edit("ruleApp", "chosen", 0, "firefox", "Firefox"),
-          edit("ruleZone", "select", 1), edit("ruleTrigger", "select", 1),
-          edit("ruleDisplay", "select", 2), edit("ruleSummary", "button:commit")},
+         {edit("add", Gesture::clicked),
+          edit("ruleApp", Gesture::appChosen, 0, "firefox", "Firefox"),
+          edit("ruleZone", Gesture::selected, 1), edit("ruleTrigger", Gesture::selected, 1),
+          edit("ruleDisplay", Gesture::selected, 2), press("ruleSummary", RowButton::commit)},
          [](auto& s) {
              if (s.placementRules().size() != 1) return false;
              const auto& r = s.placementRules()[0];
@@ -87,11 +102,11 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
                     r.display == PlacementRule::DisplayTarget::external;
          }},
         {SettingsTab::workspaces,
-         {edit("wsName", "commit", 0, "  Writing  ")},
+         {edit("wsName", Gesture::textCommitted, 0, "  Writing  ")},
          [](auto& s) { return s.workspaces().size() == 1 && s.workspaces()[0].name == "Writing"; }},
         {SettingsTab::layout,
-         {edit("grid", "drag"), edit("grid", "dragEnd"), edit("grid", "button:save"),
-          edit("layoutName", "commit", 0, "Mine")},
+         {edit("grid", Gesture::dragged), edit("grid", Gesture::dragEnded),
+          press("grid", RowButton::save), edit("layoutName", Gesture::textCommitted, 0, "Mine")},
          [](auto& s) {
              return s.customLayouts().size() == 1 && s.customLayouts()[0].name == "Mine";
          }},
@@ -104,7 +119,7 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
         Published<bool> AppSettings::*field;
     } toggles[] = {
         {SettingsTab::general, "launchAtLogin", true, &AppSettings::launchAtLogin},
-        {SettingsTab::general, "showMenuBarIcon", false, &AppSettings::showMenuBarIcon},
+        {SettingsTab::general, "showMenuBarIcon", false, &AppSettings::showTrayIcon},
         {SettingsTab::general, "crashReports", false, &AppSettings::crashReportingEnabled},
         {SettingsTab::snap, "dragSnap", false, &AppSettings::dragSnapEnabled},
         {SettingsTab::snap, "snapAssist", false, &AppSettings::snapAssistEnabled},
@@ -113,16 +128,16 @@ TEST_F(SettingsViewModelTest, EveryBindingWritesItsFieldAndSurvivesARestartOfThe
         {SettingsTab::tiling, "dblReset", false, &AppSettings::dividerDoubleClickReset},
     };
     for (const auto& t : toggles)
-        cases.push_back({t.tab, {edit(t.row, "toggle", t.on)}, [t](auto& s) {
+        cases.push_back({t.tab, {edit(t.row, Gesture::toggled, t.on)}, [t](auto& s) {
                              return (s.*t.field)() == t.on;
                          }});
     for (size_t i = 0; i < cases.size(); ++i) {
         sim::SimDesktop fresh;
         fresh.install();
-        L10n::resetSharedForTesting();
         {
             AppSettings settings(fresh.defaults());
-            SettingsViewModel vm(settings);
+            test::SettingsParts parts(settings);
+            SettingsViewModel vm(parts.services());
             const auto before = vm.page(cases[i].tab);
             for (auto e : cases[i].edits) {
                 e.canvas = {400, 160};
@@ -168,54 +183,57 @@ TEST_F(SettingsViewModelTest, StepperPillsStepToMultiplesClampAndResetToTheirDef
 
     // Through the window: a double click on the value is the default, clamped.
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     settings.windowGap.set(20);
-    vm.edit(SettingsTab::tiling, edit("gap", "reset"));
+    vm.edit(SettingsTab::tiling, edit("gap", Gesture::stepperReset));
     EXPECT_EQ(settings.windowGap(), 8);
-    vm.edit(SettingsTab::tiling, edit("gap", "minus"));
+    vm.edit(SettingsTab::tiling, edit("gap", Gesture::stepperMinus));
     EXPECT_EQ(settings.windowGap(), 7);
     EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "gap")->valueText, "7 px");
     settings.screenPadding.set(0);
     EXPECT_EQ(findRow(vm.page(SettingsTab::tiling), "padding")->subtitle,
-              L10n::shared().string("spacing.padZero"));
+              parts.l10n.string("spacing.padZero"));
     EXPECT_EQ(findRow(vm.page(SettingsTab::snap), "overlayOpacity")->valueText, "18%");
 }
 
 TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     for (const char* name : {"A", "B", "C"})
-        vm.edit(SettingsTab::workspaces, edit("wsName", "commit", 0, name));
+        vm.edit(SettingsTab::workspaces, edit("wsName", Gesture::textCommitted, 0, name));
     EXPECT_EQ(vm.workspaceName("   "), "Workspace 4");
-    vm.edit(SettingsTab::workspaces, edit("wsName", "commit", 0, " \t "));
+    vm.edit(SettingsTab::workspaces, edit("wsName", Gesture::textCommitted, 0, " \t "));
     ASSERT_EQ(settings.workspaces().size(), 4u);
     EXPECT_EQ(settings.workspaces()[3].name, "Workspace 4");
 
     // Renaming to blank keeps the name; delete removes the workspace and its shortcut.
     const std::string id = settings.workspaces()[0].id.uuidString();
-    vm.edit(SettingsTab::workspaces, edit("ws:" + id, "commit", 0, "  "));
+    vm.edit(SettingsTab::workspaces, edit("ws:" + id, Gesture::textCommitted, 0, "  "));
     EXPECT_EQ(settings.workspaces()[0].name, "A");
-    vm.edit(SettingsTab::workspaces, edit("ws:" + id, "commit", 0, "Mail"));
+    vm.edit(SettingsTab::workspaces, edit("ws:" + id, Gesture::textCommitted, 0, "Mail"));
     EXPECT_EQ(settings.workspaces()[0].name, "Mail");
     auto table = settings.shortcuts();
-    table["workspace:" + id] = KeyCombo{18, carbon::controlKey};
+    table["workspace:" + id] = KeyCombo{18, modifierBits::control};
     settings.shortcuts.set(table);
-    vm.edit(SettingsTab::workspaces, edit("ws:" + id, "button:delete"));
+    vm.edit(SettingsTab::workspaces, press("ws:" + id, RowButton::deleteItem));
     EXPECT_EQ(settings.workspaces().size(), 3u);
     EXPECT_EQ(settings.shortcuts().count("workspace:" + id), 0u);
 }
 
 TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
-    vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "gimp", "GIMP"));
-    vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "gimp", "GNU Image"));
-    vm.edit(SettingsTab::exclude, edit("add", "chosen", 0, "", "Nameless"));
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
+    vm.edit(SettingsTab::exclude, edit("add", Gesture::appChosen, 0, "gimp", "GIMP"));
+    vm.edit(SettingsTab::exclude, edit("add", Gesture::appChosen, 0, "gimp", "GNU Image"));
+    vm.edit(SettingsTab::exclude, edit("add", Gesture::appChosen, 0, "", "Nameless"));
     EXPECT_EQ(settings.excludedApps(), (std::vector<ExcludedApp>{{"gimp", "GIMP"}}));
     auto page = vm.page(SettingsTab::exclude);
     ASSERT_NE(findRow(page, "exc:gimp"), nullptr);
-    EXPECT_EQ(findRow(page, "exc:gimp")->badge, L10n::shared().string("exc.badge"));
-    vm.edit(SettingsTab::exclude, edit("exc:gimp", "button:remove"));
+    EXPECT_EQ(findRow(page, "exc:gimp")->badge, parts.l10n.string("exc.badge"));
+    vm.edit(SettingsTab::exclude, press("exc:gimp", RowButton::remove));
     EXPECT_TRUE(settings.excludedApps().empty());
 }
 
@@ -223,7 +241,8 @@ TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
 TEST_F(SettingsViewModelTest, TheGeneralFooterNamesTheVersionAndTheBackend) {
     desk.buildInfo().version = "2.3.4";
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
     EXPECT_EQ(vm.page(SettingsTab::general).footer, "Kelvra 2.3.4 · Simulated");
 }
 
@@ -231,13 +250,14 @@ TEST_F(SettingsViewModelTest, TheGeneralFooterNamesTheVersionAndTheBackend) {
 // another program holds is shown as taken. Leaving the tab is the window's test.
 TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
     AppSettings settings(desk.defaults());
-    SettingsViewModel vm(settings);
-    vm.edit(SettingsTab::shortcuts, edit("snapLeftHalf", "record"));
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
+    vm.edit(SettingsTab::shortcuts, edit("snapLeftHalf", Gesture::recordPressed));
     EXPECT_TRUE(findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf")->recording);
     const uint16_t keyJ = 38;
     EXPECT_TRUE(
-        desk.sendKeyDown({keyJ, port::modifierFlags::control | port::modifierFlags::option, ""}));
-    const KeyCombo expected{keyJ, carbon::controlKey | carbon::optionKey};
+        desk.sendKeyDown({keyJ, port::modifierFlags::control | port::modifierFlags::alt, ""}));
+    const KeyCombo expected{keyJ, modifierBits::control | modifierBits::alt};
     EXPECT_EQ(settings.shortcuts().at("snapLeftHalf"), expected);
     auto row = *findRow(vm.page(SettingsTab::shortcuts), "snapLeftHalf");
     EXPECT_EQ(std::tuple(row.recording, row.text, row.taken),
@@ -250,40 +270,40 @@ TEST_F(SettingsViewModelTest, ShortcutRowsRecordThroughTheKeyRecorder) {
 // is said rather than failing quietly, a signed-in account shows its e-mail with the sync
 // switch bound, and signing out returns to the signed-out rows.
 TEST_F(SettingsViewModelTest, TheAccountTabFollowsTheAccount) {
-    const auto reset = [] {
-        CloudSync::resetSharedForTesting();
-        CloudAccount::resetSharedForTesting();
+    AppSettings settings(desk.defaults());
+    auto parts = std::make_unique<test::SettingsParts>(settings);
+    auto vm = std::make_unique<SettingsViewModel>(parts->services());
+    // The account as a later start finds it in the secret store.
+    const auto restart = [&] {
+        vm.reset();
+        parts = std::make_unique<test::SettingsParts>(settings);
+        vm = std::make_unique<SettingsViewModel>(parts->services());
     };
-    AppSettings::resetSharedForTesting();
-    reset();
-    SettingsViewModel vm(AppSettings::shared());
 
     desk.secrets().setAvailable(false);
-    vm.edit(SettingsTab::account, edit("signIn", "click"));
-    EXPECT_NE(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+    vm->edit(SettingsTab::account, edit("signIn", Gesture::clicked));
+    EXPECT_NE(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
     EXPECT_TRUE(desk.browser().opened().empty());
 
     desk.secrets().setAvailable(true);
-    vm.edit(SettingsTab::account, edit("signIn", "click"));
+    vm->edit(SettingsTab::account, edit("signIn", Gesture::clicked));
     ASSERT_EQ(desk.browser().opened().size(), 1u);
-    EXPECT_EQ(findRow(vm.page(SettingsTab::account), "noSecretStore"), nullptr);
+    EXPECT_EQ(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
 
     std::string error;
     desk.secrets().store("cloudToken", "t0k", error);
     desk.secrets().store("cloudEmail", "ada@example.org", error);
-    reset();
-    auto page = vm.page(SettingsTab::account);
+    restart();
+    auto page = vm->page(SettingsTab::account);
     ASSERT_NE(findRow(page, "signedIn"), nullptr);
     EXPECT_EQ(findRow(page, "signedIn")->subtitle, "ada@example.org");
-    vm.edit(SettingsTab::account, edit("sync", "toggle", 0));
-    EXPECT_FALSE(CloudSync::shared().enabled.get());
+    vm->edit(SettingsTab::account, edit("sync", Gesture::toggled, 0));
+    EXPECT_FALSE(parts->sync.enabled.get());
     EXPECT_EQ(desk.defaults().object(CloudSync::enabledKey), port::DefaultsValue(false));
 
-    vm.edit(SettingsTab::account, edit("signOut", "click"));
-    EXPECT_NE(findRow(vm.page(SettingsTab::account), "signIn"), nullptr);
+    vm->edit(SettingsTab::account, edit("signOut", Gesture::clicked));
+    EXPECT_NE(findRow(vm->page(SettingsTab::account), "signIn"), nullptr);
     EXPECT_FALSE(desk.secrets().items().contains("cloudToken"));
-    reset();
-    AppSettings::resetSharedForTesting();
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "backends/sim/SimDesktop.h"
-#include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsWindowController.h"
+#include "unit/ui/SettingsParts.h"
 
 namespace kelvra {
 namespace {
@@ -13,7 +13,6 @@ using port::SurfaceKind;
 class SettingsWindowTest : public ::testing::Test {
   protected:
     void SetUp() override { desk.install(); }
-    void TearDown() override { L10n::resetSharedForTesting(); }
 
     port::SettingsWindowModel shown() {
         desk.runLoop().runPending();
@@ -30,7 +29,8 @@ class SettingsWindowTest : public ::testing::Test {
 // reopening without a tab shows the tab last selected.
 TEST_F(SettingsWindowTest, OpeningOnATabWhileVisibleSwitchesItAndReopeningKeepsTheLastTab) {
     AppSettings settings(desk.defaults());
-    SettingsWindowController window(settings);
+    test::SettingsParts parts(settings);
+    SettingsWindowController window(parts.services());
     window.show(std::nullopt);
     window.show(SettingsTab::shortcuts);
     EXPECT_EQ(desk.surfaces().count(SurfaceKind::settingsWindow), 1u);
@@ -51,7 +51,8 @@ TEST_F(SettingsWindowTest, OpeningOnATabWhileVisibleSwitchesItAndReopeningKeepsT
 // switch retranslates the window, and an edit from the surface reaches the store.
 TEST_F(SettingsWindowTest, ChangesShowAtOnceAndTheLanguageRetranslatesTheWindow) {
     AppSettings settings(desk.defaults());
-    SettingsWindowController window(settings);
+    test::SettingsParts parts(settings);
+    SettingsWindowController window(parts.services());
     window.show(SettingsTab::tiling);
     settings.windowGap.set(0);
     auto gapRow = [&] {
@@ -63,24 +64,25 @@ TEST_F(SettingsWindowTest, ChangesShowAtOnceAndTheLanguageRetranslatesTheWindow)
 
     port::SettingsEdit plus;
     plus.row = "gap";
-    plus.action = "plus";
+    plus.gesture = port::SettingsGesture::stepperPlus;
     desk.surfaces().edit(surfaceId(), plus);
     EXPECT_EQ(settings.windowGap(), 1);
     EXPECT_EQ(gapRow().valueText, "1 px");
 
     settings.languageCode.set("de");
     EXPECT_EQ(shown().title, "Einstellungen");
-    EXPECT_EQ(shown().page.title, L10n::shared().string("tab.tiling"));
+    EXPECT_EQ(shown().page.title, parts.l10n.string("tab.tiling"));
     EXPECT_NE(shown().page.title, "Tiling");
 }
 
 TEST_F(SettingsWindowTest, LeavingTheShortcutsTabOrClosingTheWindowEndsARecording) {
     AppSettings settings(desk.defaults());
-    SettingsWindowController window(settings);
+    test::SettingsParts parts(settings);
+    SettingsWindowController window(parts.services());
     window.show(SettingsTab::shortcuts);
     port::SettingsEdit record;
     record.row = "snapLeftHalf";
-    record.action = "record";
+    record.gesture = port::SettingsGesture::recordPressed;
     desk.surfaces().edit(surfaceId(), record);
     EXPECT_TRUE(window.viewModel().recorder().recording());
     desk.surfaces().choose(surfaceId(), "snap");

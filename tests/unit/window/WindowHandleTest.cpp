@@ -103,19 +103,19 @@ TEST_F(WindowHandleTest, AtAndFrontmostFindTheWindowMeant) {
 // The prompt comes once a launch, then the settings page; a platform without the
 // permission is always granted and never prompts.
 TEST_F(WindowHandleTest, PermissionRequestPromptsOnceThenOpensSettings) {
-    desk.setTrusted(false);
+    desk.setCanControlWindows(false);
     EXPECT_FALSE(Permissions::isGranted());
     Permissions::requestOrOpenSettings();
     EXPECT_TRUE(Permissions::didPromptThisLaunch());
     Permissions::requestOrOpenSettings();
     EXPECT_EQ(desk.promptCount(), 1);
     EXPECT_EQ(desk.settingsPageOpenCount(), 1);
-    desk.setTrusted(true);
+    desk.setCanControlWindows(true);
     Permissions::requestOrOpenSettings();
     EXPECT_EQ(desk.settingsPageOpenCount(), 1);
 
     desk.setNeedsPermission(false);
-    desk.setTrusted(false);
+    desk.setCanControlWindows(false);
     EXPECT_TRUE(Permissions::isGranted());
     Permissions::requestOrOpenSettings();
     EXPECT_EQ(desk.promptCount(), 1);

@@ -11,33 +11,26 @@
 
 #include "backends/qt/views/SettingsIcons.h"
 #include "backends/xdg/DesktopApps.h"
-#include "l10n/L10n.h"
 #include "port/Applications.h"
 #include "port/Platform.h"
 
 namespace kelvra::views {
 
-namespace {
-QString text(const char* key) {
-    return QString::fromStdString(L10n::shared().string(key));
-}
-}  // namespace
-
-AppChooser::AppChooser(const QString& title, QWidget* parent)
+AppChooser::AppChooser(const Texts& texts, QWidget* parent)
     : QDialog(parent), search_(new QLineEdit(this)), list_(new QListWidget(this)) {
-    setWindowTitle(title);
+    setWindowTitle(texts.title);
     setObjectName(QStringLiteral("appChooser"));
     resize(380, 440);
     auto* layout = new QVBoxLayout(this);
-    auto* heading = new QLabel(title, this);
+    auto* heading = new QLabel(texts.title, this);
     heading->setWordWrap(true);
     layout->addWidget(heading);
-    search_->setPlaceholderText(text("chooser.search"));
-    search_->setAccessibleName(text("chooser.search"));
+    search_->setPlaceholderText(texts.search);
+    search_->setAccessibleName(texts.search);
     search_->setClearButtonEnabled(true);
     layout->addWidget(search_);
     list_->setIconSize(QSize(24, 24));
-    list_->setAccessibleName(title);
+    list_->setAccessibleName(texts.title);
     layout->addWidget(list_, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     layout->addWidget(buttons);
@@ -45,10 +38,10 @@ AppChooser::AppChooser(const QString& title, QWidget* parent)
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(list_, &QListWidget::itemActivated, this, &QDialog::accept);
     connect(search_, &QLineEdit::textChanged, this, &AppChooser::filter);
-    fill();
+    fill(texts.running);
 }
 
-void AppChooser::fill() {
+void AppChooser::fill(const QString& running) {
     std::set<std::string> seen;
     xdg::DesktopApps installed;
     // Running programs first: the one to exclude is usually on screen.
@@ -60,7 +53,7 @@ void AppChooser::fill() {
         if (const auto* entry = installed.byId(*app.appId))
             name = QString::fromStdString(entry->name);
         auto* item = new QListWidgetItem(applicationIconFor(id, name),
-                                         name + QStringLiteral(" — ") + text("chooser.running"));
+                                         name + QStringLiteral(" — ") + running);
         item->setData(Qt::UserRole, id);
         item->setData(Qt::UserRole + 1, name);
         list_->addItem(item);
@@ -91,9 +84,8 @@ void AppChooser::filter(const QString& typed) {
     }
 }
 
-std::optional<std::pair<QString, QString>> AppChooser::choose(const QString& title,
-                                                              QWidget* parent) {
-    AppChooser dialog(title, parent);
+std::optional<std::pair<QString, QString>> AppChooser::choose(const Texts& texts, QWidget* parent) {
+    AppChooser dialog(texts, parent);
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     auto* item = dialog.list_->currentItem();
     if (!item || item->isHidden()) return std::nullopt;

@@ -15,13 +15,20 @@ namespace kelvra::views {
 class AppChooser final : public QDialog {
     Q_OBJECT
   public:
-    AppChooser(const QString& title, QWidget* parent = nullptr);
+    // What the dialog says, in the interface language.
+    struct Texts {
+        QString title;
+        QString search;   // the search field's placeholder
+        QString running;  // marks a running application
+    };
+
+    explicit AppChooser(const Texts& texts, QWidget* parent = nullptr);
 
     // The chosen application's id and name, or none when cancelled.
-    static std::optional<std::pair<QString, QString>> choose(const QString& title, QWidget* parent);
+    static std::optional<std::pair<QString, QString>> choose(const Texts& texts, QWidget* parent);
 
   private:
-    void fill();
+    void fill(const QString& running);
     void filter(const QString& text);
 
     QLineEdit* search_;

@@ -26,7 +26,7 @@ AssistSurface::AssistSurface(port::WindowSystem& windowSystem, const port::Assis
         if (index < 0 || index >= static_cast<int>(model_.cards.size())) return;
         std::string id = model_.cards[static_cast<size_t>(index)].id;
         // The core replaces or ends this surface when it hears: not from inside Qt's handler.
-        QTimer::singleShot(0, &guard_, [this, id] { chosen.emit(id); });
+        QTimer::singleShot(0, &guard_, [this, id] { chosen_.emit(id); });
     });
 }
 
@@ -59,11 +59,11 @@ void AssistSurface::setVisible(bool visible) {
     watch_ = windowSystem_.watchInput(true);
     if (watch_) {
         clickListener_ = watch_->pressed.connect([this](const port::NativeWindow& window) {
-            if (window != window_) QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
+            if (window != window_) QTimer::singleShot(0, &guard_, [this] { dismissed_.emit(); });
         });
         keyListener_ = watch_->keyPressed.connect([this](const uint16_t& code) {
             if (code != escapeKey) return;  // typed elsewhere: not ours to see
-            QTimer::singleShot(0, &guard_, [this] { key.emit(port::KeyEvent{escapeKey, 0, ""}); });
+            QTimer::singleShot(0, &guard_, [this] { key_.emit(port::KeyEvent{escapeKey, 0, ""}); });
         });
     }
     widget_->setComposited(windowSystem_.compositingManagerRunning());

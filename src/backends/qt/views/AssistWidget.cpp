@@ -13,7 +13,7 @@
 #include <cmath>
 
 #include "backends/qt/views/PanelPainting.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::views {
 

@@ -17,7 +17,7 @@ DividerSurface::DividerSurface(port::WindowSystem& windowSystem, const port::Div
     strip_ = std::make_unique<DividerWidget>(
         model, [this](port::SurfacePointer::Phase phase, QPointF root, int clicks) {
             Point at = windowSystem_.toPort(Point{root.x(), root.y()});
-            pointer.emit(port::SurfacePointer{phase, at, clicks});
+            pointer_.emit(port::SurfacePointer{phase, at, clicks});
         });
     chip_ = std::make_unique<RatioChipWidget>();
 }

@@ -8,7 +8,7 @@
 #include <QRegion>
 
 #include "backends/qt/views/PanelPainting.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::views {
 

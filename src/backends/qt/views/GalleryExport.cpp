@@ -9,12 +9,15 @@
 #include <cstdio>
 #include <string>
 
-#include "arrange/CustomLayout.h"
 #include "backends/qt/views/OnboardingWindow.h"
 #include "backends/qt/views/SettingsWindow.h"
 #include "backends/sim/SimDesktop.h"
+#include "cloud/CloudAccount.h"
+#include "cloud/CloudSync.h"
+#include "input/KeyRecorder.h"
 #include "l10n/L10n.h"
 #include "settings/AppSettings.h"
+#include "settings/CustomLayout.h"
 #include "ui/OnboardingController.h"
 #include "ui/SettingsWindowController.h"
 
@@ -64,13 +67,18 @@ int main(int argc, char** argv) {
     desk.setNeedsPermission(false);
     AppSettings settings(desk.defaults());
     sampleRecords(settings);
+    L10n l10n;
+    Subscription language = l10n.follow(settings.languageCode);
+    KeyRecorder recorder;
+    CloudAccount account;
+    CloudSync sync(settings, account);
     bool ok = true;
     for (int i = 2; i < argc; ++i) {
         const std::string language = argv[i];
         settings.languageCode.set(language);
         const QString prefix = out + "/" + QString::fromStdString(language) + "-";
 
-        SettingsWindowController controller(settings);
+        SettingsWindowController controller({settings, l10n, recorder, account, sync});
         views::SettingsWindow window({});
         for (SettingsTab tab : allSettingsTabs()) {
             controller.select(tab);
@@ -80,7 +88,7 @@ int main(int argc, char** argv) {
         }
 
         views::OnboardingWindow welcome({});
-        OnboardingController onboarding(settings);
+        OnboardingController onboarding(settings, l10n);
         desk.setHasWindowManager(true);
         onboarding.show();
         welcome.setModel(onboarding.model());

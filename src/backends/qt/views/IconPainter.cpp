@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::views {
 
@@ -21,7 +21,7 @@ const QColor badgeColor(245, 166, 35);
 }  // namespace
 
 void paintIconShapes(QPainter& painter, port::TrayIcon state, const QColor& ink) {
-    const bool warning = state == port::TrayIcon::permissionWarning;
+    const bool warning = port::isWarning(state);
     const double dy = warning ? 0.5 : 0.0;
     QColor color = ink;
     if (state == port::TrayIcon::paused) color.setAlphaF(ink.alphaF() * 0.45);

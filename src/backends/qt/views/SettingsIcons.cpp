@@ -10,7 +10,7 @@
 
 #include "backends/qt/views/ZoneGlyph.h"
 #include "backends/xdg/DesktopApps.h"
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 
 namespace kelvra::views {
 

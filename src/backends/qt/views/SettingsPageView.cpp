@@ -17,11 +17,11 @@
 #include "backends/qt/views/AppChooser.h"
 #include "backends/qt/views/SettingsControls.h"
 #include "backends/qt/views/SettingsIcons.h"
-#include "l10n/L10n.h"
 
 namespace kelvra::views {
 
 using port::SettingsControl;
+using Gesture = port::SettingsGesture;
 
 namespace {
 constexpr int sliderTicks = 1000;
@@ -85,11 +85,11 @@ SettingsPageView::SettingsPageView(EditHandler onEdit, QWidget* parent)
 
 SettingsPageView::~SettingsPageView() = default;
 
-void SettingsPageView::send(const std::string& row, const std::string& action, double value,
+void SettingsPageView::send(const std::string& row, port::SettingsGesture gesture, double value,
                             const std::string& text, const std::string& detail) {
     port::SettingsEdit e;
     e.row = row;
-    e.action = action;
+    e.gesture = gesture;
     e.value = value;
     e.text = text;
     e.detail = detail;
@@ -176,7 +176,7 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
             w->toggle = new QCheckBox(frame);
             w->toggle->setAccessibleName(name);
             connect(w->toggle, &QCheckBox::toggled, this,
-                    [this, id](bool on) { send(id, "toggle", on ? 1 : 0); });
+                    [this, id](bool on) { send(id, Gesture::toggled, on ? 1 : 0); });
             line->addWidget(w->toggle);
             break;
         case SettingsControl::choice:
@@ -184,7 +184,7 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
             w->choice->setAccessibleName(name);
             w->choice->setMinimumWidth(120);
             connect(w->choice, &QComboBox::activated, this,
-                    [this, id](int index) { send(id, "select", index); });
+                    [this, id](int index) { send(id, Gesture::selected, index); });
             line->addWidget(w->choice);
             break;
         case SettingsControl::segmented: {
@@ -204,7 +204,7 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
                 w->segments.push_back(b);
             }
             connect(group, &QButtonGroup::idClicked, this,
-                    [this, id](int index) { send(id, "select", index); });
+                    [this, id](int index) { send(id, Gesture::selected, index); });
             line->addLayout(seg);
             break;
         }
@@ -215,48 +215,56 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
             w->slider->setAccessibleName(name);
             connect(w->slider, &QSlider::valueChanged, this, [this, id, row](int ticks) {
                 const double v = row.minimum + (row.maximum - row.minimum) * ticks / sliderTicks;
-                send(id, "slider", v);
+                send(id, Gesture::sliderMoved, v);
             });
             line->addWidget(w->slider);
             [[fallthrough]];
         case SettingsControl::stepper:
             w->pill = new StepperPillWidget(frame);
             w->pill->setAccessibleBase(name);
-            connect(w->pill, &StepperPillWidget::minus, this, [this, id] { send(id, "minus"); });
-            connect(w->pill, &StepperPillWidget::plus, this, [this, id] { send(id, "plus"); });
-            connect(w->pill, &StepperPillWidget::reset, this, [this, id] { send(id, "reset"); });
+            connect(w->pill, &StepperPillWidget::minus, this,
+                    [this, id] { send(id, Gesture::stepperMinus); });
+            connect(w->pill, &StepperPillWidget::plus, this,
+                    [this, id] { send(id, Gesture::stepperPlus); });
+            connect(w->pill, &StepperPillWidget::reset, this,
+                    [this, id] { send(id, Gesture::stepperReset); });
             line->addWidget(w->pill);
             break;
         case SettingsControl::button:
             w->button = new QPushButton(frame);
-            connect(w->button, &QPushButton::clicked, this, [this, id] { send(id, "click"); });
+            connect(w->button, &QPushButton::clicked, this,
+                    [this, id] { send(id, Gesture::clicked); });
             line->addWidget(w->button);
             if (row.title.empty()) line->insertStretch(0, 1);
             break;
         case SettingsControl::shortcut:
             w->shortcut = new ShortcutField(frame);
             w->shortcut->setAccessibleName(name.isEmpty() ? q(row.subtitle) : name);
-            connect(w->shortcut, &QPushButton::clicked, this, [this, id] { send(id, "record"); });
+            connect(w->shortcut, &QPushButton::clicked, this,
+                    [this, id] { send(id, Gesture::recordPressed); });
             line->addWidget(w->shortcut);
             break;
         case SettingsControl::text:
             w->text = new QLineEdit(frame);
             w->text->setAccessibleName(name);
             w->text->setMinimumWidth(180);
-            connect(w->text, &QLineEdit::textEdited, this,
-                    [this, id](const QString& t) { send(id, "edited", 0, t.toStdString()); });
+            connect(w->text, &QLineEdit::textEdited, this, [this, id](const QString& t) {
+                send(id, Gesture::textEdited, 0, t.toStdString());
+            });
             connect(w->text, &QLineEdit::returnPressed, this, [this, id, w = w.get()] {
-                send(id, "commit", 0, w->text->text().toStdString());
+                send(id, Gesture::textCommitted, 0, w->text->text().toStdString());
             });
             line->addWidget(w->text);
             break;
         case SettingsControl::appChooser:
             w->button = new QPushButton(frame);
             w->button->setIcon(themedIcon(QStringLiteral("list-add")));
-            connect(w->button, &QPushButton::clicked, this, [this, id, name] {
-                if (auto app = AppChooser::choose(name, window()))
-                    send(id, "chosen", 0, app->first.toStdString(), app->second.toStdString());
-            });
+            connect(w->button, &QPushButton::clicked, this,
+                    [this, id, name, search = q(row.placeholder), running = q(row.note)] {
+                        if (auto app = AppChooser::choose({name, search, running}, window()))
+                            send(id, Gesture::appChosen, 0, app->first.toStdString(),
+                                 app->second.toStdString());
+                    });
             line->addWidget(w->button);
             if (row.title.empty()) line->insertStretch(0, 1);
             break;
@@ -266,12 +274,13 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
             connect(w->grid, &GridCanvas::dragged, this, [this, id](QPointF p, QSizeF s) {
                 port::SettingsEdit e;
                 e.row = id;
-                e.action = "drag";
+                e.gesture = Gesture::dragged;
                 e.point = {p.x(), p.y()};
                 e.canvas = {s.width(), s.height()};
                 onEdit_(e);
             });
-            connect(w->grid, &GridCanvas::dragEnded, this, [this, id] { send(id, "dragEnd"); });
+            connect(w->grid, &GridCanvas::dragEnded, this,
+                    [this, id] { send(id, Gesture::dragEnded); });
             outer->addWidget(w->grid);
             break;
     }
@@ -282,8 +291,13 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
         for (const auto& [bid, title] : row.buttons) {
             auto* b = new QPushButton(q(title), frame);
             b->setAccessibleName(q(title) + (name.isEmpty() ? QString() : " — " + name));
-            const std::string action = "button:" + bid;
-            connect(b, &QPushButton::clicked, this, [this, id, action] { send(id, action); });
+            connect(b, &QPushButton::clicked, this, [this, id, which = bid] {
+                port::SettingsEdit e;
+                e.row = id;
+                e.gesture = Gesture::buttonPressed;
+                e.button = which;
+                onEdit_(e);
+            });
             buttons->addWidget(b);
             w->buttons.push_back(b);
         }
@@ -346,9 +360,7 @@ void SettingsPageView::fill(const port::SettingsRow& row) {
         if (row.control == SettingsControl::appChooser && !row.icon.empty())
             w.button->setIcon(applicationIconFor(q(row.icon), q(row.text)));
     }
-    if (w.shortcut)
-        w.shortcut->setState(q(row.text), row.recording, row.taken,
-                             q(L10n::shared().string("menu.shortcutsTaken")));
+    if (w.shortcut) w.shortcut->setState(q(row.text), row.recording, row.taken, q(row.note));
     if (w.text && !w.text->hasFocus()) {
         w.text->setText(q(row.text));
         w.text->setPlaceholderText(q(row.placeholder));

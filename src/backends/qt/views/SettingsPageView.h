@@ -30,7 +30,7 @@ class SettingsPageView final : public QWidget {
     void update(const port::SettingsPage& page);
     QWidget* makeRow(const port::SettingsRow& row);
     void fill(const port::SettingsRow& row);
-    void send(const std::string& row, const std::string& action, double value = 0,
+    void send(const std::string& row, port::SettingsGesture gesture, double value = 0,
               const std::string& text = {}, const std::string& detail = {});
 
     EditHandler onEdit_;

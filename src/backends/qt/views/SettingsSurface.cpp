@@ -26,9 +26,9 @@ void present(QWidget& window, bool& placed) {
 
 SettingsSurface::SettingsSurface(const port::SettingsWindowModel& model) {
     SettingsWindow::Handlers h;
-    h.tabChosen = [this](const std::string& id) { chosen.emit(id); };
-    h.edited = [this](const port::SettingsEdit& e) { edited.emit(e); };
-    h.closed = [this] { dismissed.emit(); };
+    h.tabChosen = [this](const std::string& id) { chosen_.emit(id); };
+    h.edited = [this](const port::SettingsEdit& e) { edited_.emit(e); };
+    h.closed = [this] { dismissed_.emit(); };
     window_ = std::make_unique<SettingsWindow>(std::move(h));
     window_->setModel(model);
 }
@@ -54,8 +54,8 @@ void SettingsSurface::setModel(const port::SurfaceModel& model) {
 
 OnboardingSurface::OnboardingSurface(const port::OnboardingModel& model) {
     OnboardingWindow::Handlers h;
-    h.chosen = [this](const std::string& id) { chosen.emit(id); };
-    h.closed = [this] { dismissed.emit(); };
+    h.chosen = [this](const std::string& id) { chosen_.emit(id); };
+    h.closed = [this] { dismissed_.emit(); };
     window_ = std::make_unique<OnboardingWindow>(std::move(h));
     window_->setModel(model);
 }

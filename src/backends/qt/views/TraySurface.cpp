@@ -115,11 +115,12 @@ void TraySurface::rebuildMenu() {
                         action->setChecked(true);
                     }
                     // Reported after the menu has closed: the choice may change the menu.
-                    QObject::connect(
-                        action, &QAction::triggered, menu_.get(), [this, id = item.id] {
-                            QMetaObject::invokeMethod(
-                                menu_.get(), [this, id] { chosen.emit(id); }, Qt::QueuedConnection);
-                        });
+                    QObject::connect(action, &QAction::triggered, menu_.get(),
+                                     [this, id = item.id] {
+                                         QMetaObject::invokeMethod(
+                                             menu_.get(), [this, id] { chosen_.emit(id); },
+                                             Qt::QueuedConnection);
+                                     });
                 }
             }
         };

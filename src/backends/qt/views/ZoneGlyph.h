@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QRectF>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 
 class QPainter;
 

@@ -27,10 +27,10 @@ ZonePickerSurface::ZonePickerSurface(port::WindowSystem& windowSystem,
     widgetHover_ = widget_->pointerOnCell.connect([this](const QPointF& global) {
         double ratio = screenPixelRatio();
         Point root{global.x() * ratio, global.y() * ratio};
-        pointer.emit({port::SurfacePointer::Phase::entered, windowSystem_.toPort(root), 1});
+        pointer_.emit({port::SurfacePointer::Phase::entered, windowSystem_.toPort(root), 1});
     });
     widgetClick_ = widget_->cellClicked.connect(
-        [this](const int& cell) { chosen.emit(std::to_string(cell)); });
+        [this](const int& cell) { chosen_.emit(std::to_string(cell)); });
 }
 
 ZonePickerSurface::~ZonePickerSurface() {
@@ -81,7 +81,8 @@ void ZonePickerSurface::grabKeyboard() {
     grab_ = windowSystem_.grabKeyboard(window_);
     if (grab_) {
         // The picker may close, and this surface go, while the key signal runs.
-        grabKey_ = grab_->key.connect([this](const port::KeyEvent& pressed) { key.emit(pressed); });
+        grabKey_ =
+            grab_->key.connect([this](const port::KeyEvent& pressed) { key_.emit(pressed); });
         grabLost_ = grab_->lost.connect([this] {
             // Someone else ended the grab (the panel was unmapped, say): the picker is over.
             postDismissal();
@@ -103,7 +104,7 @@ void ZonePickerSurface::releaseKeyboard() {
 }
 
 void ZonePickerSurface::postDismissal() {
-    QTimer::singleShot(0, &guard_, [this] { dismissed.emit(); });
+    QTimer::singleShot(0, &guard_, [this] { dismissed_.emit(); });
 }
 
 }  // namespace kelvra::views

@@ -7,7 +7,7 @@
 
 #include "backends/qt/views/PanelPainting.h"
 #include "backends/qt/views/ZoneGlyph.h"
-#include "ui/Theme.h"
+#include "style/Theme.h"
 
 namespace kelvra::views {
 

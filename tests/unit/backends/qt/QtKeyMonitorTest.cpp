@@ -36,7 +36,7 @@ TEST(QtKeyMonitor, ReportsKeysOfOurWindowsAsVirtualCodesAndCanSwallowThem) {
 
     std::vector<port::KeyEvent> events;
     bool swallow = false;
-    const auto id = monitor.addLocalKeyDownMonitor([&](const port::KeyEvent& e) {
+    auto listening = monitor.onKeyDown([&](const port::KeyEvent& e) {
         events.push_back(e);
         return swallow;
     });
@@ -48,9 +48,9 @@ TEST(QtKeyMonitor, ReportsKeysOfOurWindowsAsVirtualCodesAndCanSwallowThem) {
     press(widget, Qt::Key_VolumeUp, Qt::NoModifier);
     ASSERT_EQ(events.size(), 3u);
     EXPECT_EQ(events[0].keyCode, 0);
-    EXPECT_EQ(events[0].modifierFlags, flags::control | flags::option);
+    EXPECT_EQ(events[0].modifierFlags, flags::control | flags::alt);
     EXPECT_EQ(events[1].keyCode, 86);  // Left on the keypad is its 4 key, Num Lock off
-    EXPECT_EQ(events[1].modifierFlags, flags::shift | flags::command);
+    EXPECT_EQ(events[1].modifierFlags, flags::shift | flags::super);
     EXPECT_EQ(events[2].keyCode, 51);
     EXPECT_EQ(events[2].modifierFlags & flags::deviceIndependentMask, 0u);
     // Not swallowed: the widget got all four, each seen by the monitor only once.
@@ -61,20 +61,19 @@ TEST(QtKeyMonitor, ReportsKeysOfOurWindowsAsVirtualCodesAndCanSwallowThem) {
     EXPECT_EQ(events.back().keyCode, 53);
     EXPECT_EQ(widget.seen.size(), 4u);
 
-    monitor.removeMonitor(id);
+    listening.cancel();
     press(widget, Qt::Key_Escape, Qt::NoModifier);
     EXPECT_EQ(events.size(), 4u);
     EXPECT_EQ(widget.seen.size(), 5u);
 
-    // A handler may remove another monitor while a key is being delivered.
+    // A listener may end another's subscription while a key is being delivered.
     int second = 0;
-    port::KeyMonitorId secondId = 0;
-    monitor.addLocalKeyDownMonitor([&](const port::KeyEvent&) {
-        monitor.removeMonitor(secondId);
+    Subscription secondListening;
+    auto firstListening = monitor.onKeyDown([&](const port::KeyEvent&) {
+        secondListening.cancel();
         return false;
     });
-    secondId =
-        monitor.addLocalKeyDownMonitor([&](const port::KeyEvent&) { return ++second, false; });
+    secondListening = monitor.onKeyDown([&](const port::KeyEvent&) { return ++second, false; });
     press(widget, Qt::Key_Space, Qt::NoModifier, " ");
     EXPECT_EQ(second, 0);
     EXPECT_EQ(widget.seen.size(), 6u);

@@ -27,8 +27,8 @@ TEST_F(SimDesktopTest, WindowEventsArriveOnlyWhenTheLoopRunsAndEndWithTheWindow)
     WindowRef window = desk.addWindow(app);
     std::vector<WindowEvent> seen;
     std::vector<WindowRef> created;
-    auto observer = windows().observe(window, [&](WindowEvent e) { seen.push_back(e); });
-    auto creations = windows().observeCreated(app, [&](WindowRef w) { created.push_back(w); });
+    auto observer = windows().onWindowEvent(window, [&](WindowEvent e) { seen.push_back(e); });
+    auto creations = windows().onWindowCreated(app, [&](WindowRef w) { created.push_back(w); });
 
     desk.userSetFrame(window, {0, 0, 800, 600});  // moved, same size
     EXPECT_TRUE(seen.empty());
@@ -46,7 +46,7 @@ TEST_F(SimDesktopTest, WindowEventsArriveOnlyWhenTheLoopRunsAndEndWithTheWindow)
                                               WindowEvent::minimized, WindowEvent::destroyed}));
     EXPECT_EQ(created, std::vector<WindowRef>{second});
     EXPECT_FALSE(windows().pid(window));
-    EXPECT_FALSE(windows().observe(window, [](WindowEvent) {}).active());
+    EXPECT_FALSE(windows().onWindowEvent(window, [](WindowEvent) {}).active());
 }
 
 }  // namespace

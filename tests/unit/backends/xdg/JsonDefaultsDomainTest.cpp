@@ -205,8 +205,8 @@ TEST_F(JsonDefaultsDomainTest, FailedWriteKeepsTheOldFile) {
         fs::remove_all(file().parent_path());
         JsonDefaultsDomain d(file());
         int failed = 0, recovered = 0;
-        auto s1 = d.saveFailed.connect([&](const std::string&) { ++failed; });
-        auto s2 = d.saveRecovered.connect([&] { ++recovered; });
+        auto s1 = d.onSaveFailed([&](const std::string&) { ++failed; });
+        auto s2 = d.onSaveRecovered([&] { ++recovered; });
         d.set("windowGap", 8.0);
         const auto before = readFile(file());
         const size_t logs = desk.logLines().size();

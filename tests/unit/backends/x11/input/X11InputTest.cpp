@@ -19,8 +19,8 @@
 #include "backends/x11/X11HotKeys.h"
 #include "backends/x11/X11KeyboardLayout.h"
 #include "backends/x11/X11MouseEvents.h"
-#include "input/KeyCombo.h"
 #include "port/Platform.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra::x11 {
 namespace {
@@ -107,7 +107,7 @@ class X11Input : public testing::Test {
 TEST_F(X11Input, HotKeysFireWithAndWithoutCapsLockOnceWhileHeldUntilUnregistered) {
     X11HotKeys hotKeys(*connection_, *keys_);
     std::vector<uint32_t> pressed;
-    hotKeys.installHandler(
+    auto listening = hotKeys.onPressed(
         [&](uint32_t sig, uint32_t id) { pressed.push_back(sig == signature ? id : 0); });
     auto space = hotKeys.registerHotKey(49, controlOption, signature, 7);
     auto left = hotKeys.registerHotKey(123, controlOption, signature, 8);
@@ -238,11 +238,11 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKeyAndFollowsALayou
         EXPECT_EQ(fromQtKey->keyCode, key->keyCode);
         recorded.insert(key->keyCode);
 
-        const KeyCombo combo{key->keyCode, KeyCombo::carbonModifiersFromCocoa(key->modifierFlags)};
-        ASSERT_EQ(combo.carbonModifiers, controlOption);
+        const KeyCombo combo{key->keyCode, KeyCombo::modifiersFromEventFlags(key->modifierFlags)};
+        ASSERT_EQ(combo.modifiers, controlOption);
 
         // Register: the grab is on the key that was pressed.
-        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.carbonModifiers, signature, 1);
+        auto ref = hotKeys.registerHotKey(combo.keyCode, combo.modifiers, signature, 1);
         ASSERT_TRUE(ref) << "virtual key " << combo.keyCode << " does not register";
         EXPECT_TRUE(taken(keycode))
             << "virtual key " << combo.keyCode << " grabbed keycode "
@@ -280,7 +280,7 @@ TEST_F(X11Input, EveryRecordableKeyRegistersAsTheSamePhysicalKeyAndFollowsALayou
     // Keys are positions: a French layout puts Q where US has A, and A where US has Q,
     // and a shortcut on the A position fires on the key that now types q.
     std::vector<uint32_t> pressed;
-    hotKeys.installHandler([&](uint32_t, uint32_t id) { pressed.push_back(id); });
+    auto listening = hotKeys.onPressed([&](uint32_t, uint32_t id) { pressed.push_back(id); });
     ASSERT_TRUE(hotKeys.registerHotKey(0, controlOption, signature, 1));
     ASSERT_EQ(desktop_.run({"setxkbmap", "fr"}), 0);
     ASSERT_TRUE(pumpUntil([&] { return layout.translate(0) == std::optional<std::string>("q"); }));
@@ -309,7 +309,8 @@ bool rawMotionSelected(Display* display) {
 
 TEST_F(X11Input, MouseSourceReportsLeftDragsWithoutTakingThemAndHearsMotionOnlyWhileDown) {
     X11MouseEvents mouse(*connection_);
-    ASSERT_TRUE(mouse.start([&](const port::MouseEvent& e) { record(e); }));
+    auto listening = mouse.onEvent([&](const port::MouseEvent& e) { record(e); });
+    ASSERT_TRUE(mouse.start());
     Display* own = connection_->display();
     // Shift is the stand-in for the function key on a standard keymap.
     EXPECT_EQ(mouse.functionKeyMask(), static_cast<unsigned>(ShiftMask));

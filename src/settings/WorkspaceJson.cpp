@@ -1,7 +1,7 @@
 #include <nlohmann/json.hpp>
 
-#include "arrange/Workspace.h"
 #include "settings/JsonMembers.h"
+#include "settings/Workspace.h"
 
 namespace kelvra {
 

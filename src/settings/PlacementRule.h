@@ -6,7 +6,7 @@
 
 #include <nlohmann/json_fwd.hpp>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 #include "settings/Uuid.h"
 
 namespace kelvra {

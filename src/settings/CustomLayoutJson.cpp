@@ -1,6 +1,6 @@
 #include <nlohmann/json.hpp>
 
-#include "arrange/CustomLayout.h"
+#include "settings/CustomLayout.h"
 #include "settings/JsonMembers.h"
 
 namespace kelvra {

@@ -1,7 +1,7 @@
-#include "input/KeyCombo.h"
+#include "settings/KeyCombo.h"
 
-#include "input/Utf8Case.h"
 #include "port/Platform.h"
+#include "settings/Utf8Case.h"
 
 namespace kelvra {
 
@@ -20,7 +20,7 @@ inline constexpr uint32_t downArrow = 125;
 inline constexpr uint32_t upArrow = 126;
 }  // namespace keys
 
-constexpr uint32_t controlOption = carbon::controlKey | carbon::optionKey;
+constexpr uint32_t controlOption = modifierBits::control | modifierBits::alt;
 
 // The unshifted text the key types in the current layout; none when it types nothing.
 std::optional<std::string> translateKeyCode(uint32_t keyCode) {
@@ -80,15 +80,15 @@ const std::map<uint32_t, std::string>& fixedKeyNames() {
 }
 
 struct ModifierPair {
-    uint32_t carbonBit;
+    uint32_t bit;
     uint64_t flag;
 };
 
 constexpr ModifierPair modifierPairs[] = {
-    {carbon::controlKey, port::modifierFlags::control},
-    {carbon::optionKey, port::modifierFlags::option},
-    {carbon::shiftKey, port::modifierFlags::shift},
-    {carbon::cmdKey, port::modifierFlags::command},
+    {modifierBits::control, port::modifierFlags::control},
+    {modifierBits::alt, port::modifierFlags::alt},
+    {modifierBits::shift, port::modifierFlags::shift},
+    {modifierBits::super, port::modifierFlags::super},
 };
 
 }  // namespace
@@ -119,20 +119,20 @@ const std::map<std::string, KeyCombo>& KeyCombo::defaults() {
 
 std::vector<std::string> KeyCombo::displayParts() const {
     std::vector<std::string> parts;
-    if (carbonModifiers & carbon::controlKey) parts.emplace_back("⌃");
-    if (carbonModifiers & carbon::optionKey) parts.emplace_back("⌥");
-    if (carbonModifiers & carbon::shiftKey) parts.emplace_back("⇧");
-    if (carbonModifiers & carbon::cmdKey) parts.emplace_back("⌘");
+    if (modifiers & modifierBits::control) parts.emplace_back("⌃");
+    if (modifiers & modifierBits::alt) parts.emplace_back("⌥");
+    if (modifiers & modifierBits::shift) parts.emplace_back("⇧");
+    if (modifiers & modifierBits::super) parts.emplace_back("⌘");
     parts.push_back(keyName(keyCode));
     return parts;
 }
 
 std::string KeyCombo::displayName() const {
     std::string name;
-    if (carbonModifiers & carbon::controlKey) name += "Ctrl+";
-    if (carbonModifiers & carbon::optionKey) name += "Alt+";
-    if (carbonModifiers & carbon::shiftKey) name += "Shift+";
-    if (carbonModifiers & carbon::cmdKey) name += "Super+";
+    if (modifiers & modifierBits::control) name += "Ctrl+";
+    if (modifiers & modifierBits::alt) name += "Alt+";
+    if (modifiers & modifierBits::shift) name += "Shift+";
+    if (modifiers & modifierBits::super) name += "Super+";
     return name + keyName(keyCode);
 }
 
@@ -167,7 +167,7 @@ std::string KeyCombo::keyName(uint32_t keyCode) {
 std::optional<KeyCombo::MenuKeyEquivalent> KeyCombo::menuKeyEquivalent() const {
     uint64_t mask = 0;
     for (const auto& pair : modifierPairs) {
-        if (carbonModifiers & pair.carbonBit) mask |= pair.flag;
+        if (modifiers & pair.bit) mask |= pair.flag;
     }
     std::string key;
     switch (keyCode) {
@@ -210,10 +210,10 @@ std::optional<KeyCombo::MenuKeyEquivalent> KeyCombo::menuKeyEquivalent() const {
     return MenuKeyEquivalent{key, mask};
 }
 
-uint32_t KeyCombo::carbonModifiersFromCocoa(uint64_t flags) {
+uint32_t KeyCombo::modifiersFromEventFlags(uint64_t flags) {
     uint32_t bits = 0;
     for (const auto& pair : modifierPairs) {
-        if (flags & pair.flag) bits |= pair.carbonBit;
+        if (flags & pair.flag) bits |= pair.bit;
     }
     return bits;
 }

@@ -1,14 +1,8 @@
-#include "ui/Animator.h"
+#include "base/Animator.h"
 
 #include <vector>
 
-#include "port/Platform.h"
-
 namespace kelvra {
-
-Animator::~Animator() {
-    if (timer_) platform().runLoop->cancelTimer(*timer_);
-}
 
 Animator::Id Animator::start(double duration, const CubicBezier& curve,
                              std::function<void(double)> step, std::function<void()> completion) {
@@ -18,13 +12,11 @@ Animator::Id Animator::start(double duration, const CubicBezier& curve,
         if (completion) completion();
         return id;
     }
-    auto& loop = *platform().runLoop;
-    running_[id] = Transition{loop.now(), duration, curve, step, std::move(completion)};
+    running_[id] = Transition{scheduler_.now(), duration, curve, step, std::move(completion)};
     if (step) step(curve.value(0));
     // The first step may have cancelled it.
-    if (running_.count(id) && !timer_) {
-        timer_ = loop.scheduleTimer(frameInterval, true, [this] { tick(); });
-    }
+    if (running_.count(id) && !timer_.active())
+        timer_.every(scheduler_, frameInterval, [this] { tick(); });
     return id;
 }
 
@@ -34,7 +26,7 @@ void Animator::cancel(Id id) {
 }
 
 void Animator::tick() {
-    double now = platform().runLoop->now();
+    double now = scheduler_.now();
     std::vector<Id> ids;
     ids.reserve(running_.size());
     for (const auto& entry : running_) ids.push_back(entry.first);
@@ -56,10 +48,7 @@ void Animator::tick() {
 }
 
 void Animator::stopTimerIfIdle() {
-    if (running_.empty() && timer_) {
-        platform().runLoop->cancelTimer(*timer_);
-        timer_.reset();
-    }
+    if (running_.empty()) timer_.cancel();
 }
 
 }  // namespace kelvra

@@ -1,4 +1,4 @@
-#include "input/Utf8Case.h"
+#include "settings/Utf8Case.h"
 
 #include <locale.h>
 #include <wctype.h>

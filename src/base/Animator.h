@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <functional>
 #include <map>
-#include <optional>
 
 #include "base/Easing.h"
 #include "base/Rect.h"
-#include "port/RunLoop.h"
+#include "base/Scheduler.h"
+#include "base/Timer.h"
 
 namespace kelvra {
 
-// Drives transitions of the program's own surfaces from the run loop's clock: while
+// Drives transitions of the program's own surfaces from the scheduler's clock: while
 // any transition runs, a timer ticks at about 60 Hz and each transition gets its eased
 // progress for the time now; when the last one ends the timer stops, so an idle
 // program never wakes for animation. Progress follows the clock, not the tick count,
@@ -21,8 +21,7 @@ class Animator {
     using Id = uint64_t;
     static constexpr double frameInterval = 1.0 / 60.0;
 
-    Animator() = default;
-    ~Animator();
+    explicit Animator(Scheduler& scheduler) : scheduler_(scheduler) {}
     Animator(const Animator&) = delete;
     Animator& operator=(const Animator&) = delete;
 
@@ -49,7 +48,8 @@ class Animator {
     void stopTimerIfIdle();
 
     std::map<Id, Transition> running_;
-    std::optional<port::TimerId> timer_;
+    Scheduler& scheduler_;
+    Timer timer_;
     Id next_ = 1;
 };
 

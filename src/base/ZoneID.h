@@ -42,9 +42,6 @@ std::optional<ZoneID> zoneFromRaw(std::string_view raw);
 // The zones snap assist offers to fill after a window lands in `zone`, in order.
 std::vector<ZoneID> snapAssistFillOrder(ZoneID zone);
 
-// The localized display name (key "zone." + raw value).
-std::string displayName(ZoneID zone);
-
 // The frame of the zone inside `in` (normally a screen's visible frame), with `gap`
 // between neighbouring zones and `padding` at the edges. Pure arithmetic, unrounded.
 // Gives the null rectangle when the padded area is empty or not finite.

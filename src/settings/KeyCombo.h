@@ -11,17 +11,17 @@
 namespace kelvra {
 
 // Classic modifier bits of a key combination.
-namespace carbon {
-inline constexpr uint32_t cmdKey = 0x0100;
-inline constexpr uint32_t shiftKey = 0x0200;
-inline constexpr uint32_t optionKey = 0x0800;
-inline constexpr uint32_t controlKey = 0x1000;
-}  // namespace carbon
+namespace modifierBits {
+inline constexpr uint32_t super = 0x0100;
+inline constexpr uint32_t shift = 0x0200;
+inline constexpr uint32_t alt = 0x0800;
+inline constexpr uint32_t control = 0x1000;
+}  // namespace modifierBits
 
 // A key combination: a platform-neutral virtual key code and classic modifier bits.
 struct KeyCombo {
     uint32_t keyCode = 0;
-    uint32_t carbonModifiers = 0;
+    uint32_t modifiers = 0;
 
     friend bool operator==(const KeyCombo&, const KeyCombo&) = default;
 
@@ -41,7 +41,7 @@ struct KeyCombo {
     std::optional<MenuKeyEquivalent> menuKeyEquivalent() const;
 
     static std::string keyName(uint32_t keyCode);
-    static uint32_t carbonModifiersFromCocoa(uint64_t flags);
+    static uint32_t modifiersFromEventFlags(uint64_t flags);
 };
 
 // The shortcut table: action name to combination.

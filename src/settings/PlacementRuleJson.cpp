@@ -1,7 +1,7 @@
 #include <nlohmann/json.hpp>
 
-#include "arrange/PlacementRule.h"
 #include "settings/JsonMembers.h"
+#include "settings/PlacementRule.h"
 
 namespace kelvra {
 

@@ -1,12 +1,12 @@
 #include <nlohmann/json.hpp>
 
-#include "input/KeyCombo.h"
 #include "settings/JsonMembers.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra {
 
 void to_json(nlohmann::json& j, const KeyCombo& k) {
-    j = nlohmann::json{{"keyCode", k.keyCode}, {"carbonModifiers", k.carbonModifiers}};
+    j = nlohmann::json{{"keyCode", k.keyCode}, {"carbonModifiers", k.modifiers}};
 }
 
 void from_json(const nlohmann::json& j, KeyCombo& k) {
@@ -14,7 +14,7 @@ void from_json(const nlohmann::json& j, KeyCombo& k) {
     m::requireObject(j, "KeyCombo");
     KeyCombo out;
     out.keyCode = m::unsigned32(m::required(j, "keyCode"), "keyCode");
-    out.carbonModifiers = m::unsigned32(m::required(j, "carbonModifiers"), "carbonModifiers");
+    out.modifiers = m::unsigned32(m::required(j, "carbonModifiers"), "carbonModifiers");
     k = out;
 }
 

@@ -1,4 +1,4 @@
-#include "arrange/CustomLayout.h"
+#include "settings/CustomLayout.h"
 
 namespace kelvra {
 

@@ -1,9 +1,7 @@
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 
 #include <cmath>
 #include <nlohmann/json.hpp>
-
-#include "l10n/L10n.h"
 
 namespace kelvra {
 
@@ -101,10 +99,6 @@ std::vector<ZoneID> snapAssistFillOrder(ZoneID zone) {
             return {};
     }
     return {};
-}
-
-std::string displayName(ZoneID zone) {
-    return L10n::shared().string("zone." + std::string(rawValue(zone)));
 }
 
 Rect frame(ZoneID zone, const Rect& in, double gap, double padding) {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "geometry/ZoneID.h"
+#include "base/ZoneID.h"
 
 namespace kelvra {
 namespace {

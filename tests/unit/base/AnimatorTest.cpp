@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "backends/sim/SimDesktop.h"
-#include "ui/Animator.h"
-#include "ui/Theme.h"
+#include "base/Animator.h"
+#include "style/Theme.h"
 
 namespace kelvra::test {
 namespace {
@@ -44,7 +44,7 @@ TEST(AnimatorTest, CancelStopsWithoutCompletionAndZeroDurationCompletesAtOnce) {
     sim::SimDesktop desktop;
     desktop.install();
     auto& loop = desktop.runLoop();
-    Animator animator;
+    Animator animator(loop);
     int steps = 0, completions = 0;
     auto id = animator.start(
         0.2, Theme::easeOut, [&](double) { ++steps; }, [&] { ++completions; });
