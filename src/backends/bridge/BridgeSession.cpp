@@ -26,9 +26,7 @@ std::string freshToken() {
 BridgeSession::BridgeSession(port::RunLoop& runLoop, std::int64_t ownPid)
     : runLoop_(runLoop), ownPid_(ownPid), token_(freshToken()) {}
 
-BridgeSession::~BridgeSession() {
-    if (pollTimer_) runLoop_.cancelTimer(pollTimer_);
-}
+BridgeSession::~BridgeSession() = default;
 
 std::string BridgeSession::hello(std::string_view text) {
     Decoded decoded = decodeFromBridge(text, token_);
@@ -79,10 +77,7 @@ void BridgeSession::poll(std::string_view text, std::function<void(std::string)>
         flush();
         return;
     }
-    pollTimer_ = runLoop_.scheduleTimer(pollSeconds, false, [this] {
-        pollTimer_ = 0;
-        answerPoll({});
-    });
+    pollTimer_.once(runLoop_, pollSeconds, [this] { answerPoll({}); });
 }
 
 std::int64_t BridgeSession::send(Command command, ResultHandler onResult) {
@@ -91,7 +86,7 @@ std::int64_t BridgeSession::send(Command command, ResultHandler onResult) {
     queued_.push_back(std::move(command));
     if (onResult) waiting_.emplace(id, std::move(onResult));
     // After the caller's other commands of this turn: one answer carries them all.
-    runLoop_.post([this] { flush(); });
+    runLoop_.post(lifetime_.guard([this] { flush(); }));
     return id;
 }
 
@@ -107,8 +102,7 @@ void BridgeSession::flush() {
 }
 
 void BridgeSession::answerPoll(std::vector<Command> commands) {
-    if (pollTimer_) runLoop_.cancelTimer(pollTimer_);
-    pollTimer_ = 0;
+    pollTimer_.cancel();
     auto answer = std::move(heldPoll_);
     heldPoll_ = nullptr;
     answer(encodeToBridge(Commands{std::move(commands)}, token_));

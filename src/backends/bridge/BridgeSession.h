@@ -10,7 +10,9 @@
 
 #include "backends/bridge/BridgeMessages.h"
 #include "backends/bridge/BridgeMirror.h"
+#include "base/LifetimeGuard.h"
 #include "base/Signal.h"
+#include "base/Timer.h"
 #include "port/RunLoop.h"
 
 namespace kelvra::bridge {
@@ -68,7 +70,8 @@ class BridgeSession {
     std::vector<Command> queued_;
     std::map<std::int64_t, ResultHandler> waiting_;
     std::function<void(std::string)> heldPoll_;
-    port::TimerId pollTimer_ = 0;
+    Timer pollTimer_;
+    LifetimeGuard lifetime_;  // last: posted flushes end before the rest goes
 };
 
 }  // namespace kelvra::bridge

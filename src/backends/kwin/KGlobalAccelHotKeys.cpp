@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "port/Platform.h"
+#include "settings/KeyCombo.h"
 
 namespace kelvra::kwin {
 
@@ -15,11 +16,6 @@ namespace {
 const QString service = QStringLiteral("org.kde.kglobalaccel");
 const QString component = QStringLiteral("kelvra");
 const QString componentName = QStringLiteral("Kelvra");
-
-constexpr uint32_t carbonCommand = 0x0100;
-constexpr uint32_t carbonShift = 0x0200;
-constexpr uint32_t carbonOption = 0x0800;
-constexpr uint32_t carbonControl = 0x1000;
 
 // The service's flags: the key is the one in use now, and is not replaced by one the
 // service remembers from an earlier run.
@@ -63,7 +59,7 @@ QStringList actionId(const QString& action) {
 
 }  // namespace
 
-std::optional<int> KGlobalAccelHotKeys::qtKeyFor(uint16_t virtualKey, uint32_t carbonModifiers,
+std::optional<int> KGlobalAccelHotKeys::qtKeyFor(uint16_t virtualKey, uint32_t modifiers,
                                                  const std::optional<std::string>& typed) {
     for (const auto& [position, usKey] : keys) {
         if (position != virtualKey) continue;
@@ -75,10 +71,10 @@ std::optional<int> KGlobalAccelHotKeys::qtKeyFor(uint16_t virtualKey, uint32_t c
                 upper[0].unicode() != 0x7f)
                 combined = upper[0].unicode();
         }
-        if (carbonModifiers & carbonControl) combined |= Qt::CTRL;
-        if (carbonModifiers & carbonOption) combined |= Qt::ALT;
-        if (carbonModifiers & carbonShift) combined |= Qt::SHIFT;
-        if (carbonModifiers & carbonCommand) combined |= Qt::META;
+        if (modifiers & modifierBits::control) combined |= Qt::CTRL;
+        if (modifiers & modifierBits::alt) combined |= Qt::ALT;
+        if (modifiers & modifierBits::shift) combined |= Qt::SHIFT;
+        if (modifiers & modifierBits::super) combined |= Qt::META;
         return combined;
     }
     return std::nullopt;
@@ -92,17 +88,17 @@ KGlobalAccelHotKeys::~KGlobalAccelHotKeys() {
     }
 }
 
-void KGlobalAccelHotKeys::installHandler(std::function<void(uint32_t, uint32_t)> handler) {
-    handler_ = std::move(handler);
+Subscription KGlobalAccelHotKeys::onPressed(std::function<void(uint32_t, uint32_t)> listener) {
+    return pressed_.connect(std::move(listener));
 }
 
 std::optional<port::HotKeyRef> KGlobalAccelHotKeys::registerHotKey(uint32_t keyCode,
-                                                                   uint32_t carbonModifiers,
+                                                                   uint32_t modifiers,
                                                                    uint32_t signature,
                                                                    uint32_t id) {
     if (keyCode > 0xffff) return std::nullopt;
     const auto virtualKey = static_cast<uint16_t>(keyCode);
-    auto key = qtKeyFor(virtualKey, carbonModifiers, layout_.translate(virtualKey));
+    auto key = qtKeyFor(virtualKey, modifiers, layout_.translate(virtualKey));
     if (!key) return std::nullopt;
     for (const auto& [ref, hotKey] : hotKeys_) {
         if (hotKey.signature == signature && hotKey.id == id) return std::nullopt;
@@ -143,10 +139,10 @@ void KGlobalAccelHotKeys::unregisterHotKey(port::HotKeyRef ref) {
 }
 
 void KGlobalAccelHotKeys::pressed(const QString& from, const QString& action, qlonglong) {
-    if (from != component || !handler_) return;
+    if (from != component || pressed_.empty()) return;
     for (const auto& [ref, hotKey] : hotKeys_) {
         if (hotKey.action == action) {
-            handler_(hotKey.signature, hotKey.id);
+            pressed_.emit(hotKey.signature, hotKey.id);
             return;
         }
     }

@@ -5,6 +5,7 @@
 #include <map>
 #include <optional>
 
+#include "base/Signal.h"
 #include "port/HotKeys.h"
 #include "port/KeyboardLayout.h"
 
@@ -22,14 +23,14 @@ class KGlobalAccelHotKeys final : public QObject, public port::HotKeys {
     explicit KGlobalAccelHotKeys(port::KeyboardLayout& layout);
     ~KGlobalAccelHotKeys() override;
 
-    void installHandler(std::function<void(uint32_t signature, uint32_t id)> handler) override;
-    std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t carbonModifiers,
+    Subscription onPressed(std::function<void(uint32_t signature, uint32_t id)> listener) override;
+    std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                   uint32_t signature, uint32_t id) override;
     void unregisterHotKey(port::HotKeyRef ref) override;
 
     // The toolkit's key code of a combination, as the service stores it; nothing for a
     // key without a position. `typed` is what the key types in the active layout.
-    static std::optional<int> qtKeyFor(uint16_t virtualKey, uint32_t carbonModifiers,
+    static std::optional<int> qtKeyFor(uint16_t virtualKey, uint32_t modifiers,
                                        const std::optional<std::string>& typed);
 
   private Q_SLOTS:
@@ -43,7 +44,7 @@ class KGlobalAccelHotKeys final : public QObject, public port::HotKeys {
     };
     port::KeyboardLayout& layout_;
     bool listening_ = false;
-    std::function<void(uint32_t, uint32_t)> handler_;
+    Signal<uint32_t, uint32_t> pressed_;
     std::map<port::HotKeyRef, HotKey> hotKeys_;
     port::HotKeyRef next_ = 1;
 };

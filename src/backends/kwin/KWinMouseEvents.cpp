@@ -4,11 +4,11 @@
 
 namespace kelvra::kwin {
 
-bool KWinMouseEvents::start(std::function<void(const port::MouseEvent&)> handler) {
-    // Posted: the handler may wait for the bridge, which it cannot do inside the bus call
+bool KWinMouseEvents::start() {
+    // Posted: a listener may wait for the bridge, which it cannot do inside the bus call
     // that brought the move.
-    auto post = [handler](const port::MouseEvent& e) {
-        platform().runLoop->post([handler, e] { handler(e); });
+    auto post = [events = events_](const port::MouseEvent& e) {
+        platform().runLoop->post([events, e] { events.emit(e); });
     };
     listening_ = session_.changed.connect([post](const bridge::FromBridge& message) {
         auto* m = std::get_if<bridge::InteractiveMove>(&message);

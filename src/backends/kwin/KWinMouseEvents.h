@@ -1,6 +1,7 @@
 #pragma once
 
 #include "backends/bridge/BridgeSession.h"
+#include "base/Signal.h"
 #include "port/MouseEvents.h"
 
 namespace kelvra::kwin {
@@ -13,11 +14,15 @@ class KWinMouseEvents final : public port::MouseEvents {
   public:
     explicit KWinMouseEvents(bridge::BridgeSession& session) : session_(session) {}
 
-    bool start(std::function<void(const port::MouseEvent&)> handler) override;
+    Subscription onEvent(std::function<void(const port::MouseEvent&)> listener) override {
+        return events_.connect(std::move(listener));
+    }
+    bool start() override;
     void stop() override { listening_.cancel(); }
 
   private:
     bridge::BridgeSession& session_;
+    Signal<port::MouseEvent> events_;
     Subscription listening_;
 };
 

@@ -141,8 +141,8 @@ std::optional<Rect> KWinWindows::setFrameDuringMove(port::WindowRef window, cons
     return setFrame(window, frame);
 }
 
-Subscription KWinWindows::observe(port::WindowRef window,
-                                  std::function<void(port::WindowEvent)> callback) {
+Subscription KWinWindows::onWindowEvent(port::WindowRef window,
+                                        std::function<void(port::WindowEvent)> callback) {
     auto it = ids_.find(window.id);
     if (it == ids_.end()) return {};
     const std::string id = it->second;
@@ -165,8 +165,8 @@ Subscription KWinWindows::observe(port::WindowRef window,
     });
 }
 
-Subscription KWinWindows::observeCreated(int32_t pid,
-                                         std::function<void(port::WindowRef)> callback) {
+Subscription KWinWindows::onWindowCreated(int32_t pid,
+                                          std::function<void(port::WindowRef)> callback) {
     return session_.changed.connect([this, pid, callback](const bridge::FromBridge& message) {
         auto* added = std::get_if<bridge::WindowAdded>(&message);
         if (!added || added->window.pid != pid) return;

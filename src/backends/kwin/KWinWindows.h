@@ -21,7 +21,7 @@ class KWinWindows final : public port::Windows {
     KWinWindows(bridge::BridgeSession& session, BridgeWait& wait);
 
     port::WindowCapabilities capabilities() override;
-    bool isTrusted() override { return true; }
+    bool canControlWindows() override { return true; }
     void promptForTrust() override {}
     void openPermissionSettings() override {}
 
@@ -39,10 +39,10 @@ class KWinWindows final : public port::Windows {
     void raise(port::WindowRef window) override;
     std::optional<Rect> setFrame(port::WindowRef window, const Rect& frame) override;
     std::optional<Rect> setFrameDuringMove(port::WindowRef window, const Rect& frame) override;
-    Subscription observe(port::WindowRef window,
-                         std::function<void(port::WindowEvent)> callback) override;
-    Subscription observeCreated(int32_t pid,
-                                std::function<void(port::WindowRef)> callback) override;
+    Subscription onWindowEvent(port::WindowRef window,
+                               std::function<void(port::WindowEvent)> callback) override;
+    Subscription onWindowCreated(int32_t pid,
+                                 std::function<void(port::WindowRef)> callback) override;
 
     // The bridge's id of a window, and the reverse: refs stay the same for as long as
     // the window exists.

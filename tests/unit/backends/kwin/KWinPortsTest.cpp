@@ -108,9 +108,9 @@ TEST_F(KWinPortsTest, ReadsWindowsFromTheMirrorTopmostFirstAndWithStableRefs) {
 TEST_F(KWinPortsTest, TellsObserversOfChangesOnTheRunLoop) {
     std::vector<port::WindowEvent> events;
     auto ref = *windows.windowAt({700, 500});
-    auto watching = windows.observe(ref, [&](port::WindowEvent e) { events.push_back(e); });
+    auto watching = windows.onWindowEvent(ref, [&](port::WindowEvent e) { events.push_back(e); });
     std::vector<std::string> created;
-    auto creating = windows.observeCreated(
+    auto creating = windows.onWindowCreated(
         30, [&](port::WindowRef r) { created.push_back(*windows.title(r)); });
 
     send("windowMoved", {{"window", "a"}, {"frame", rect(5, 0, 800, 600)}});
@@ -159,7 +159,9 @@ TEST_F(KWinPortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
 TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
     KWinMouseEvents mouse(session);
     std::vector<std::pair<port::MouseEvent::Type, double>> seen;
-    mouse.start([&](const port::MouseEvent& e) { seen.emplace_back(e.type, e.location.x); });
+    auto listening =
+        mouse.onEvent([&](const port::MouseEvent& e) { seen.emplace_back(e.type, e.location.x); });
+    mouse.start();
     auto move = [&](const char* type, double x) {
         send(type,
              {{"window", "a"}, {"frame", rect(x, 0, 800, 600)}, {"pointer", {{"x", x}, {"y", 9}}}});
