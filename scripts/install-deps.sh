@@ -47,8 +47,10 @@ packages=(
   # the Wayland bridge: its script's tests run under node; the smoke test starts a
   # headless KWin (with Xwayland) on a private session bus and listens for the script's
   # hello with python's D-Bus binding; weston-terminal and Qt's Wayland plugin are the
-  # Wayland clients to arrange
-  nodejs kwin-wayland xwayland weston qt6-wayland dbus-daemon python3-dbus python3-gi
+  # Wayland clients to arrange; the fake-input protocol and the scanner build the tests'
+  # input tool
+  nodejs kwin-wayland xwayland weston qt6-wayland dbus-daemon python3-dbus python3-gi \
+  plasma-wayland-protocols libwayland-dev libwayland-bin
 )
 
 missing=()

@@ -3,19 +3,30 @@
 # folder and HOME, Xwayland, no screen locker) with Kelvra's bridge script installed and
 # enabled; then runs COMMAND inside the session and stops everything it started when
 # COMMAND ends. Exits with COMMAND's status.
-#   scripts/kwin-session.sh [--dir DIR] [--] COMMAND [ARGS...]
+#   scripts/kwin-session.sh [--dir DIR] [--scale S] [--outputs N] [--fake-input TOOL]
+#                           [--] COMMAND [ARGS...]
+# --fake-input names the program that may send input through KWin's fake-input protocol
+# (KELVRA_FAKE_INPUT inside the session).
 # Inside COMMAND: DBUS_SESSION_BUS_ADDRESS, WAYLAND_DISPLAY, DISPLAY (Xwayland),
 # XDG_RUNTIME_DIR and HOME point at the session; KELVRA_KWIN_LOG is KWin's output.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=""
-if [ "${1:-}" = "--dir" ]; then
-  dir=$2
-  shift 2
-fi
-[ "${1:-}" = "--" ] && shift
-[ $# -gt 0 ] || { echo "usage: $0 [--dir DIR] [--] COMMAND [ARGS...]" >&2; exit 2; }
+scale=1
+outputs=1
+fake_input=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+  --dir) dir=$2; shift 2 ;;
+  --scale) scale=$2; shift 2 ;;
+  --outputs) outputs=$2; shift 2 ;;
+  --fake-input) fake_input=$(realpath "$2"); shift 2 ;;
+  --) shift; break ;;
+  *) break ;;
+  esac
+done
+[ $# -gt 0 ] || { echo "usage: $0 [--dir DIR] [--scale S] [--outputs N] [--fake-input TOOL] [--] COMMAND [ARGS...]" >&2; exit 2; }
 # A folder of our own making goes when the session ends; one given is kept to look into.
 made=""
 [ -n "$dir" ] || { dir=$(mktemp -d /tmp/kelvra-kwin.XXXXXX) && made=1; }
@@ -75,13 +86,27 @@ ElectricBorderTiling=false
 ElectricBorderMaximize=false
 EOF
 
+# KWin lets a program use fake input only when a desktop file names it.
+if [ -n "$fake_input" ]; then
+  mkdir -p "$XDG_DATA_HOME/applications"
+  cat >"$XDG_DATA_HOME/applications/kelvra-fake-input.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=Kelvra test input
+Exec=$fake_input
+NoDisplay=true
+X-KDE-Wayland-Interfaces=org_kde_kwin_fake_input
+EOF
+  export KELVRA_FAKE_INPUT=$fake_input
+fi
+
 # The installed binary carries a file capability that containers often refuse; a plain
 # copy has none and runs.
 cp /usr/bin/kwin_wayland "$dir/kwin_wayland"
 export WAYLAND_DISPLAY=kelvra-kwin
 export KELVRA_KWIN_LOG="$dir/kwin.log"
 "$dir/kwin_wayland" --virtual --xwayland --no-lockscreen --socket "$WAYLAND_DISPLAY" \
-  --width 1440 --height 900 >"$KELVRA_KWIN_LOG" 2>&1 &
+  --width 1440 --height 900 --scale "$scale" --output-count "$outputs" >"$KELVRA_KWIN_LOG" 2>&1 &
 kwin_pid=$!
 if ! wait_for 30 dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
   org.freedesktop.DBus.Peer.Ping; then

@@ -1,0 +1,163 @@
+"""What Kelvra's end-to-end tests on a headless KWin share: waiting, reading KWin's windows
+back from KWin itself, real input through the fake-input tool, and starting Kelvra.
+Used inside scripts/kwin-session.sh (its environment names the session)."""
+import json
+import os
+import subprocess
+import tempfile
+import time
+
+import dbus
+
+LOG = os.environ["KELVRA_KWIN_LOG"]
+CELL = 24  # wider than a terminal's character cell
+# evdev key codes, as a keyboard sends them
+CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
+LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
+RETURN, ESCAPE, SPACE = 28, 1, 57
+bus = dbus.SessionBus()
+_dumps = 0
+
+
+def wait_for(what, predicate, limit=20.0):
+    end = time.monotonic() + limit
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def kwin_windows():
+    """Every window KWin has, with its frame, and the active one's caption: a throwaway
+    KWin script prints them into KWin's log."""
+    global _dumps
+    _dumps += 1
+    marker = "kelvra-e2e-%d-%d" % (os.getpid(), _dumps)
+    script = tempfile.NamedTemporaryFile("w", suffix=".js", delete=False)
+    script.write(
+        "var out = {active: workspace.activeClient ? workspace.activeClient.caption : '',"
+        " windows: []};\n"
+        "workspace.clientList().forEach(function (c) { var g = c.frameGeometry;"
+        " out.windows.push({caption: c.caption, pid: c.pid, normal: c.normalWindow,"
+        " above: c.keepAbove, minimized: c.minimized, x: g.x, y: g.y, w: g.width,"
+        " h: g.height, stack: c.stackingOrder}); });\n"
+        "print('%s ' + JSON.stringify(out));\n" % marker)
+    script.close()
+    scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"),
+                               "org.kde.kwin.Scripting")
+    scripting.loadScript(script.name, marker, signature="ss")
+    scripting.start()
+
+    def read():
+        with open(LOG, errors="replace") as log:
+            for line in log:
+                at = line.find(marker + " ")
+                if at >= 0:
+                    return json.loads(line[at + len(marker) + 1:])
+        return None
+
+    result = wait_for("KWin to print the windows", read, 5)
+    scripting.unloadScript(marker)
+    os.unlink(script.name)
+    return result
+
+
+def window_of(pid, caption=None):
+    for w in kwin_windows()["windows"]:
+        if w["pid"] == pid and (caption is None or w["caption"] == caption):
+            return w
+    return None
+
+
+def is_active(pid):
+    desktop = kwin_windows()
+    return any(w["pid"] == pid and w["caption"] == desktop["active"]
+               for w in desktop["windows"])
+
+
+class Input:
+    """Real pointer and keys: the fake-input tool, one command per line."""
+
+    def __init__(self):
+        self.tool = subprocess.Popen([os.environ["KELVRA_FAKE_INPUT"]], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, text=True)
+
+    def send(self, command):
+        self.tool.stdin.write(command + "\n")
+        self.tool.stdin.flush()
+        answer = self.tool.stdout.readline().strip()
+        if answer != "ok":
+            raise AssertionError("input %r: %r" % (command, answer))
+
+    def press(self, *keys):
+        """A combination: the keys down in order, then up in reverse."""
+        for k in keys:
+            self.send("key %d 1" % k)
+        for k in reversed(keys):
+            self.send("key %d 0" % k)
+
+    def move(self, x, y):
+        self.send("move %d %d" % (x, y))
+
+    def drag(self, start, end, steps=20, pause=0.02, hold=None):
+        """Press at start, move to end in steps, wait `hold` seconds there, release."""
+        self.move(*start)
+        self.send("button 1")
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps,
+                      start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(pause)
+        if hold:
+            hold()
+        self.send("button 0")
+
+    def close(self):
+        self.tool.stdin.close()
+        self.tool.wait(5)
+
+
+def start_kelvra(program, settings):
+    """Kelvra in this session with the given settings written first; returns the process
+    and its log file (read with log_text)."""
+    config = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra")
+    os.makedirs(config, exist_ok=True)
+    stored = {"hasCompletedOnboarding": True, "snapAssistEnabled": False}
+    stored.update(settings)
+    with open(os.path.join(config, "com.orvane.Kelvra.json"), "w") as f:
+        json.dump(stored, f)
+    log = open(os.path.join(os.environ["HOME"], "kelvra.log"), "w+")
+    kelvra = subprocess.Popen([program], env=kelvra_env(), stdout=log,
+                              stderr=subprocess.STDOUT)
+    wait_for("the bridge to connect", lambda: "connected to Kelvra (pid %d)" % kelvra.pid
+             in open(LOG, errors="replace").read(), 30)
+    return kelvra, log
+
+
+def kelvra_env():
+    env = dict(os.environ, XDG_SESSION_TYPE="wayland")
+    env.pop("QT_QPA_PLATFORM", None)
+    return env
+
+
+def log_text(log):
+    log.seek(0)
+    return log.read()
+
+
+def open_client(argv, name):
+    client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
+    wait_for(name + " to be active", lambda: is_active(client.pid), 20)
+    return client
+
+
+def stop(processes):
+    for p in processes:
+        if p.poll() is None:
+            p.terminate()
+    for p in processes:
+        try:
+            p.wait(10)
+        except subprocess.TimeoutExpired:
+            p.kill()
