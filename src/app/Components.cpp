@@ -11,6 +11,7 @@
 #include "engine/SnapEngine.h"
 #include "input/DragMonitor.h"
 #include "input/KeyRecorder.h"
+#include "input/ManagerSnappingConflict.h"
 #include "input/PreviewOverlay.h"
 #include "input/ShortcutManager.h"
 #include "input/ZonePickerController.h"
@@ -38,6 +39,7 @@ Components::Components(port::UserDefaults& defaults)
       cloudSync_(std::make_unique<CloudSync>(*settings_, *cloudAccount_)),
       crashReporter_(std::make_unique<CrashReporter>(*settings_)),
       keyRecorder_(std::make_unique<KeyRecorder>()),
+      managerSnapping_(std::make_unique<ManagerSnappingConflict>(*settings_)),
       shortcutManager_(std::make_unique<ShortcutManager>(*l10n_)),
       zonePicker_(std::make_unique<ZonePickerController>(*l10n_)) {
     if (UpdaterController::declared())
@@ -67,7 +69,9 @@ TileGroupManager& Components::tileManager() {
 }
 
 DragMonitor& Components::dragMonitor() {
-    return lazily(dragMonitor_, *settings_, engine());
+    if (!dragMonitor_)
+        dragMonitor_ = std::make_unique<DragMonitor>(*settings_, engine(), managerSnapping_.get());
+    return *dragMonitor_;
 }
 
 WorkspaceManager& Components::workspaceManager() {
@@ -92,8 +96,9 @@ TrayController& Components::trayController() {
 
 SettingsWindowController& Components::settingsWindow() {
     if (!settingsWindow_) {
-        SettingsServices services{*settings_,     *l10n_,      *keyRecorder_,
-                                  *cloudAccount_, *cloudSync_, updater_.get()};
+        SettingsServices services{
+            *settings_,  *l10n_,         *keyRecorder_,         *cloudAccount_,
+            *cloudSync_, updater_.get(), managerSnapping_.get()};
         lazily(settingsWindow_, services).setWorkspaceManager(&workspaceManager());
     }
     return *settingsWindow_;

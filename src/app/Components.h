@@ -17,6 +17,7 @@ class KeyRecorder;
 class SnapEngine;
 class TileGroupManager;
 class DragMonitor;
+class ManagerSnappingConflict;
 class WorkspaceManager;
 class PlacementRuleManager;
 class PreviewOverlay;
@@ -47,6 +48,7 @@ class Components {
     // None unless the build declares an update feed and its key.
     UpdaterController* updater() { return updater_.get(); }
     KeyRecorder& keyRecorder() { return *keyRecorder_; }
+    ManagerSnappingConflict& managerSnapping() { return *managerSnapping_; }
     SnapEngine& engine();
     TileGroupManager& tileManager();
     DragMonitor& dragMonitor();
@@ -70,6 +72,7 @@ class Components {
     std::unique_ptr<CrashReporter> crashReporter_;
     std::unique_ptr<UpdaterController> updater_;
     std::unique_ptr<KeyRecorder> keyRecorder_;
+    std::unique_ptr<ManagerSnappingConflict> managerSnapping_;
     std::unique_ptr<SnapEngine> engine_;
     std::unique_ptr<TileGroupManager> tileManager_;
     std::unique_ptr<DragMonitor> dragMonitor_;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/SnapEngine.h"
+#include "input/ManagerSnappingConflict.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
 
@@ -17,8 +18,9 @@ double now() {
 
 }  // namespace
 
-DragMonitor::DragMonitor(AppSettings& settings, SnapEngine& engine)
-    : settings_(settings), engine_(engine), settler_(engine) {}
+DragMonitor::DragMonitor(AppSettings& settings, SnapEngine& engine,
+                         ManagerSnappingConflict* managerSnapping)
+    : settings_(settings), engine_(engine), managerSnapping_(managerSnapping), settler_(engine) {}
 
 DragMonitor::~DragMonitor() {
     if (running_) platform().mouseEvents->stop();
@@ -50,6 +52,8 @@ void DragMonitor::handle(const port::MouseEvent& event) {
             // A new press ends any watch over the last snap: the user acts again.
             settler_.cancel();
             mouseDownPoint_ = event.location;
+            // The manager's settings may have changed since the last drag.
+            if (managerSnapping_) managerSnapping_->refresh();
             // The window is taken when the button goes down: by the time the first
             // movement arrives the window manager may already have moved the window
             // away from the press point.
@@ -69,7 +73,8 @@ void DragMonitor::handle(const port::MouseEvent& event) {
 }
 
 bool DragMonitor::mayAct() const {
-    return settings_.dragSnapEnabled() && !settings_.paused() && Permissions::isGranted();
+    return settings_.dragSnapEnabled() && !settings_.paused() && Permissions::isGranted() &&
+           !(managerSnapping_ && managerSnapping_->stepsAside());
 }
 
 void DragMonitor::drag(const port::MouseEvent& event) {

@@ -14,6 +14,7 @@
 namespace kelvra {
 
 class AppSettings;
+class ManagerSnappingConflict;
 class SnapEngine;
 
 // Turns the user's ordinary dragging of a window into snapping. It listens to the
@@ -28,7 +29,9 @@ class DragMonitor {
     static constexpr double frameTolerance = 2.0;
     static constexpr double dwellThreshold = 0.25;
 
-    DragMonitor(AppSettings& settings, SnapEngine& engine);
+    // With `managerSnapping`, drags are left alone while the window manager snaps them.
+    DragMonitor(AppSettings& settings, SnapEngine& engine,
+                ManagerSnappingConflict* managerSnapping = nullptr);
     ~DragMonitor();
     DragMonitor(const DragMonitor&) = delete;
     DragMonitor& operator=(const DragMonitor&) = delete;
@@ -60,6 +63,7 @@ class DragMonitor {
 
     AppSettings& settings_;
     SnapEngine& engine_;
+    ManagerSnappingConflict* managerSnapping_;
     SnapSettler settler_;
     bool running_ = false;
     Subscription mouse_;  // the global mouse events while running

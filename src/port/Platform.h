@@ -12,6 +12,7 @@
 #include "port/Locale.h"
 #include "port/Log.h"
 #include "port/LoginItems.h"
+#include "port/ManagerSnapping.h"
 #include "port/MouseEvents.h"
 #include "port/RunLoop.h"
 #include "port/Screens.h"
@@ -45,6 +46,10 @@ struct Platform {
     port::Http* http = nullptr;
     port::Secrets* secrets = nullptr;
     port::Browser* browser = nullptr;
+    // A desktop whose manager does not snap at edges may leave this one.
+    port::ManagerSnapping* managerSnapping = &noManagerSnapping;
+
+    static inline port::NoManagerSnapping noManagerSnapping;
 };
 
 // The installed platform. Aborts with a message when none is installed.

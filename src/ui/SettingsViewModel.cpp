@@ -6,6 +6,7 @@
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
 #include "diagnostics/UpdaterController.h"
+#include "input/ManagerSnappingConflict.h"
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
@@ -73,9 +74,12 @@ SettingsViewModel::SettingsViewModel(const SettingsServices& services)
       account_(services.account),
       sync_(services.sync),
       updater_(services.updater),
+      managerSnapping_(services.managerSnapping),
       layout_(services.settings, services.l10n) {
     subscriptions_.push_back(
         recorder_.recording.sink([this](const std::optional<std::string>&) { changed.emit(); }));
+    if (managerSnapping_)
+        subscriptions_.push_back(managerSnapping_->changed.connect([this] { changed.emit(); }));
 }
 
 SettingsViewModel::~SettingsViewModel() = default;
@@ -232,6 +236,7 @@ SettingsPage SettingsViewModel::snapPage() const {
     SettingsPage p;
     p.rows.push_back(rows::toggle(l10n_, "dragSnap", "snap.dragSnap", settings_.dragSnapEnabled(),
                                   "snap.dragSnapSub"));
+    addManagerSnappingRow(p);
     p.rows.push_back(rows::toggle(l10n_, "snapAssist", "snap.snapAssist",
                                   settings_.snapAssistEnabled(), "snap.snapAssistSub"));
     p.rows.push_back(rows::toggle(l10n_, "cornerQuarter", "snap.cornerQuarter",
@@ -247,10 +252,40 @@ SettingsPage SettingsViewModel::snapPage() const {
     return p;
 }
 
+// The window manager's own edge snapping, when it would answer the same drags: what
+// happens to Kelvra's, and the one-click way to change it (or back).
+void SettingsViewModel::addManagerSnappingRow(SettingsPage& p) const {
+    if (!managerSnapping_ || !settings_.dragSnapEnabled()) return;
+    managerSnapping_->refresh();
+    const std::string name = managerSnapping_->managerName();
+    using Situation = ManagerSnappingConflict::Situation;
+    switch (managerSnapping_->situation()) {
+        case Situation::none:
+            return;
+        case Situation::bothOn:
+            p.rows.push_back(rows::button("managerSnapOff", format(t("snap.managerOn"), {name}),
+                                          t("snap.managerSwitchOff")));
+            return;
+        case Situation::switchedOff:
+            p.rows.push_back(rows::button("managerSnapRestore",
+                                          format(t("snap.managerOff"), {name}),
+                                          t("snap.managerRestore")));
+            return;
+        case Situation::unreadable:
+            p.rows.push_back(
+                rows::note("managerSnapUnknown", format(t("snap.managerUnknown"), {name})));
+            return;
+    }
+}
+
 void SettingsViewModel::editSnap(const SettingsEdit& e) {
     const bool on = e.value != 0;
     if (e.row == "dragSnap") {
         settings_.dragSnapEnabled.set(on);
+    } else if (e.row == "managerSnapOff" && managerSnapping_) {
+        managerSnapping_->switchManagerOff();
+    } else if (e.row == "managerSnapRestore" && managerSnapping_) {
+        managerSnapping_->restoreManager();
     } else if (e.row == "snapAssist") {
         settings_.snapAssistEnabled.set(on);
     } else if (e.row == "cornerQuarter") {

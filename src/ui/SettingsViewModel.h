@@ -18,6 +18,7 @@
 
 namespace kelvra {
 
+class ManagerSnappingConflict;
 class WorkspaceManager;
 
 // What every page of the settings window shows and what each gesture on it writes.
@@ -91,6 +92,7 @@ class SettingsViewModel {
 
     void editGeneral(const port::SettingsEdit& e);
     void editSnap(const port::SettingsEdit& e);
+    void addManagerSnappingRow(port::SettingsPage& p) const;
     void editTiling(const port::SettingsEdit& e);
     void editShortcuts(const port::SettingsEdit& e);
     void editLayout(const port::SettingsEdit& e);
@@ -111,6 +113,7 @@ class SettingsViewModel {
     CloudAccount& account_;
     CloudSync& sync_;
     UpdaterController* updater_;
+    ManagerSnappingConflict* managerSnapping_;
     WorkspaceManager* workspaces_ = nullptr;
     LayoutEditor layout_;
     std::vector<KeyCombo> taken_;

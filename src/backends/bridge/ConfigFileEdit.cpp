@@ -31,6 +31,25 @@ bool setsKey(const std::string& line, std::string_view key) {
 
 }  // namespace
 
+std::optional<std::string> configKey(std::string_view text, std::string_view group,
+                                     std::string_view key) {
+    const std::string header = "[" + std::string(group) + "]";
+    bool inGroup = false;
+    std::optional<std::string> value;
+    for (const auto& line : linesOf(text)) {
+        if (isGroup(line)) {
+            inGroup = line == header;
+        } else if (inGroup && setsKey(line, key)) {
+            std::string v = line.substr(line.find('=') + 1);
+            const auto first = v.find_first_not_of(" \t");
+            const auto last = v.find_last_not_of(" \t\r");
+            // The last one counts, as when the file is read by the desktop.
+            value = first == std::string::npos ? "" : v.substr(first, last - first + 1);
+        }
+    }
+    return value;
+}
+
 std::string withConfigKey(std::string_view text, std::string_view group, std::string_view key,
                           std::string_view value) {
     const std::string header = "[" + std::string(group) + "]";

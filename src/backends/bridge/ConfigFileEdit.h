@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,5 +11,8 @@ namespace kelvra::bridge {
 // comments, other groups, keys the program does not know, their order.
 std::string withConfigKey(std::string_view text, std::string_view group, std::string_view key,
                           std::string_view value);
+// The value one key of one group has in such a text; absent when the key is not set.
+std::optional<std::string> configKey(std::string_view text, std::string_view group,
+                                     std::string_view key);
 
 }  // namespace kelvra::bridge

@@ -9,6 +9,7 @@
 #include "backends/kwin/BridgeService.h"
 #include "backends/kwin/KGlobalAccelHotKeys.h"
 #include "backends/kwin/KWinApplications.h"
+#include "backends/kwin/KWinEdgeSnapping.h"
 #include "backends/kwin/KWinKeyboardLayout.h"
 #include "backends/kwin/KWinMouseEvents.h"
 #include "backends/kwin/KWinScreens.h"
@@ -41,6 +42,7 @@ struct KWinBackend::Ports {
     KWinKeyboardLayout keyboardLayout;
     KGlobalAccelHotKeys hotKeys;
     KWinWindowSystem windowSystem;
+    KWinEdgeSnapping edgeSnapping;
     OwnWindowPlacer placer;
 };
 
@@ -73,6 +75,7 @@ void KWinBackend::provide(Platform& platform) {
     platform.hotKeys = &ports_->hotKeys;
     platform.keyboardLayout = &ports_->keyboardLayout;
     platform.mouseEvents = &ports_->mouseEvents;
+    platform.managerSnapping = &ports_->edgeSnapping;
 }
 
 port::WindowSystem* KWinBackend::windowSystem() {

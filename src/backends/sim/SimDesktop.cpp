@@ -14,6 +14,7 @@
 #include "backends/sim/SimLocale.h"
 #include "backends/sim/SimLog.h"
 #include "backends/sim/SimLoginItems.h"
+#include "backends/sim/SimManagerSnapping.h"
 #include "backends/sim/SimMouseEvents.h"
 #include "backends/sim/SimScreens.h"
 #include "backends/sim/SimSecrets.h"
@@ -47,6 +48,7 @@ struct SimDesktop::Impl {
     SimHttp http{s.loop};
     SimSecrets secrets;
     SimBrowser browser;
+    SimManagerSnapping managerSnapping;
 };
 
 SimDesktop::SimDesktop() : impl_(std::make_unique<Impl>()) {}
@@ -90,6 +92,7 @@ Platform SimDesktop::ports() {
     p.http = &i.http;
     p.secrets = &i.secrets;
     p.browser = &i.browser;
+    p.managerSnapping = &i.managerSnapping;
     return p;
 }
 
@@ -107,6 +110,10 @@ SimHttp& SimDesktop::http() {
 
 SimSecrets& SimDesktop::secrets() {
     return impl_->secrets;
+}
+
+SimManagerSnapping& SimDesktop::managerSnapping() {
+    return impl_->managerSnapping;
 }
 
 SimBrowser& SimDesktop::browser() {

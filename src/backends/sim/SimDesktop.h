@@ -10,6 +10,7 @@
 
 #include "backends/sim/SimBrowser.h"
 #include "backends/sim/SimHttp.h"
+#include "backends/sim/SimManagerSnapping.h"
 #include "backends/sim/SimSecrets.h"
 #include "backends/sim/SimState.h"
 #include "backends/sim/SimSurfaces.h"
@@ -42,6 +43,7 @@ class SimDesktop final : public port::Backend {
     SimHttp& http();
     SimSecrets& secrets();
     SimBrowser& browser();
+    SimManagerSnapping& managerSnapping();  // the manager's own edge snapping
 
     // ---- screens (frames in the bottom-left space, as the platform reports them)
     uint64_t addScreen(const Rect& frame, const Rect& visibleFrame, bool builtIn = false);

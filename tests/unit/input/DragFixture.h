@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "input/DragMonitor.h"
+#include "input/ManagerSnappingConflict.h"
 #include "unit/EngineDesktop.h"
 
 namespace kelvra::test {
@@ -18,7 +19,16 @@ class DragFixture : public EngineDesktopTest {
     void SetUp() override {
         EngineDesktopTest::SetUp();
         desktop.setCanControlWindows(true);
-        monitor = std::make_unique<DragMonitor>(*settings, *engine);
+        startMonitor();
+        pid = desktop.addApp({"org.example.editor", "Editor"});
+        window = desktop.addWindow(pid);
+    }
+
+    // A new drag monitor, recorded as the first was; with `managerSnapping`, it yields to
+    // the window manager's own edge snapping.
+    void startMonitor(ManagerSnappingConflict* managerSnapping = nullptr) {
+        monitor.reset();
+        monitor = std::make_unique<DragMonitor>(*settings, *engine, managerSnapping);
         hook = monitor->onZoneChange.connect([this](const std::optional<ZoneID>& zone,
                                                     const std::optional<Rect>& frame,
                                                     const std::optional<ScreenInfo>& screen) {
@@ -28,8 +38,6 @@ class DragFixture : public EngineDesktopTest {
             if (frame) lastPreview = *frame;
         });
         monitor->start();
-        pid = desktop.addApp({"org.example.editor", "Editor"});
-        window = desktop.addWindow(pid);
     }
 
     std::optional<ZoneID> shownZone() const { return zones.empty() ? std::nullopt : zones.back(); }

@@ -5,6 +5,7 @@
 #include "backends/sim/SimDesktop.h"
 #include "cloud/CloudAccount.h"
 #include "cloud/CloudSync.h"
+#include "input/ManagerSnappingConflict.h"
 #include "l10n/L10n.h"
 #include "port/KeyMonitor.h"
 #include "settings/AppSettings.h"
@@ -244,6 +245,29 @@ TEST_F(SettingsViewModelTest, TheGeneralFooterNamesTheVersionAndTheBackend) {
     test::SettingsParts parts(settings);
     SettingsViewModel vm(parts.services());
     EXPECT_EQ(vm.page(SettingsTab::general).footer, "Kelvra 2.3.4 · Simulated");
+}
+
+// The window manager's own edge snapping: offered off while it would answer the same
+// drags, offered back once Kelvra switched it off, and not mentioned otherwise.
+TEST_F(SettingsViewModelTest, TheSnapTabOffersTheManagersEdgeSnappingOffAndBack) {
+    desk.managerSnapping().name = "KWin";
+    desk.managerSnapping().on = true;
+    AppSettings settings(desk.defaults());
+    test::SettingsParts parts(settings);
+    ManagerSnappingConflict conflict(settings);
+    auto services = parts.services();
+    services.managerSnapping = &conflict;
+    SettingsViewModel vm(services);
+    const auto* offer = findRow(vm.page(SettingsTab::snap), "managerSnapOff");
+    ASSERT_TRUE(offer);
+    EXPECT_NE(offer->title.find("KWin"), std::string::npos);
+    vm.edit(SettingsTab::snap, edit("managerSnapOff", Gesture::buttonPressed));
+    EXPECT_FALSE(desk.managerSnapping().on);
+    EXPECT_FALSE(findRow(vm.page(SettingsTab::snap), "managerSnapOff"));
+    vm.edit(SettingsTab::snap, edit("managerSnapRestore", Gesture::buttonPressed));
+    EXPECT_TRUE(desk.managerSnapping().on);
+    desk.managerSnapping().name.clear();
+    EXPECT_FALSE(findRow(vm.page(SettingsTab::snap), "managerSnapOff"));
 }
 
 // A row starts recording; the next combination lands in the table; a combination

@@ -28,5 +28,14 @@ TEST(ConfigFileEdit, AddsTheKeyAtTheEndOfItsGroupOrTheGroupAtTheEndOfTheFile) {
               "[Plugins]\nk[de]=x\nk=v\n");
 }
 
+TEST(ConfigFileEdit, ReadsAKeyOfItsGroupOnly) {
+    const std::string kwinrc =
+        "[Windows]\nElectricBorderTiling = false \nk[de]=x\n[Other]\nElectricBorderMaximize=true\n";
+    EXPECT_EQ(configKey(kwinrc, "Windows", "ElectricBorderTiling"), "false");
+    EXPECT_EQ(configKey(kwinrc, "Windows", "ElectricBorderMaximize"), std::nullopt);
+    EXPECT_EQ(configKey(kwinrc, "Windows", "k"), std::nullopt);
+    EXPECT_EQ(configKey(kwinrc, "Other", "ElectricBorderMaximize"), "true");
+}
+
 }  // namespace
 }  // namespace kelvra::bridge
