@@ -4,7 +4,8 @@
 # enabled; then runs COMMAND inside the session and stops everything it started when
 # COMMAND ends. Exits with COMMAND's status.
 #   scripts/kwin-session.sh [--dir DIR] [--scale S] [--outputs N] [--fake-input TOOL]
-#                           [--] COMMAND [ARGS...]
+#                           [--stock] [--] COMMAND [ARGS...]
+# --stock keeps KWin's own settings as they come (its edge snapping on).
 # --fake-input names the program that may send input through KWin's fake-input protocol
 # (KELVRA_FAKE_INPUT inside the session).
 # Inside COMMAND: DBUS_SESSION_BUS_ADDRESS, WAYLAND_DISPLAY, DISPLAY (Xwayland),
@@ -16,12 +17,14 @@ dir=""
 scale=1
 outputs=1
 fake_input=""
+stock=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --dir) dir=$2; shift 2 ;;
   --scale) scale=$2; shift 2 ;;
   --outputs) outputs=$2; shift 2 ;;
   --fake-input) fake_input=$(realpath "$2"); shift 2 ;;
+  --stock) stock=1; shift ;;
   --) shift; break ;;
   *) break ;;
   esac
@@ -72,7 +75,7 @@ bus_pid=$(sed -n 2p <<<"$bus_info")
 # running KWin 5.27 keeps the package list it read first, so a package installed later
 # stays unseen by enabling and reconfiguring (loading it by path through
 # org.kde.kwin.Scripting.loadScript still works). KWin's own drag snapping would fight
-# Kelvra's: off.
+# Kelvra's: off unless --stock.
 scripts="$XDG_DATA_HOME/kwin/scripts"
 mkdir -p "$scripts"
 rm -rf "$scripts/kelvra-bridge"
@@ -80,6 +83,8 @@ cp -r "$root/data/bridges/kwin" "$scripts/kelvra-bridge"
 cat >"$XDG_CONFIG_HOME/kwinrc" <<'EOF'
 [Plugins]
 kelvra-bridgeEnabled=true
+EOF
+[ -n "$stock" ] || cat >>"$XDG_CONFIG_HOME/kwinrc" <<'EOF'
 
 [Windows]
 ElectricBorderTiling=false

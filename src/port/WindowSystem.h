@@ -52,6 +52,9 @@ class WindowSystem {
     virtual bool compositingManagerRunning() = 0;
     // Has the window placed and stacked as a pop-up menu (above others, undecorated).
     virtual void markAsPopupMenu(NativeWindow window) = 0;
+    // Gives one of the program's own windows the focus, where the toolkit's request alone
+    // is not honoured (a compositor that lets no client take the focus itself).
+    virtual void activate(NativeWindow window) = 0;
 
     // Null when the window system cannot watch input.
     virtual std::unique_ptr<InputWatch> watchInput(bool keys) = 0;

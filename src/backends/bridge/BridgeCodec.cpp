@@ -203,6 +203,8 @@ json commandJson(const Command& command) {
                 j["skipTaskbar"] = c.skipTaskbar;
                 j["skipSwitcher"] = c.skipSwitcher;
                 if (c.frame) j["frame"] = rectJson(*c.frame);
+                if (!c.style) j["style"] = false;
+                if (c.activate) j["activate"] = true;
             }
             return j;
         },

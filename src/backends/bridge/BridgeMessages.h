@@ -139,6 +139,8 @@ struct PlaceOwn {
     bool skipTaskbar = true;
     bool skipSwitcher = true;
     std::optional<Rect> frame;
+    bool style = true;      // false: keepAbove and the skips stay as they are
+    bool activate = false;  // give it the focus
 };
 
 using Command = std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn>;

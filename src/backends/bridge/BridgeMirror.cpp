@@ -38,6 +38,8 @@ bool BridgeMirror::apply(const FromBridge& message) {
         [this](const WindowActivated& e) {
             if (!e.window.empty() && !find(e.window)) return false;
             active_ = e.window;
+            // The compositor raises the window it activates.
+            if (!e.window.empty()) raise(e.window);
             return true;
         },
         [&](const WindowFrameChanged& e) {
@@ -53,6 +55,7 @@ bool BridgeMirror::apply(const FromBridge& message) {
         [&](const InteractiveMove& e) {
             if (!update(e.window, [&](WindowSnapshot& w) { w.frame = e.frame; })) return false;
             pointer_ = e.pointer;
+            if (e.phase == MovePhase::started) raise(e.window);
             if (e.phase == MovePhase::finished) {
                 move_.reset();
             } else {
@@ -92,6 +95,11 @@ WindowSnapshot* BridgeMirror::find(std::string_view id) {
 const WindowSnapshot* BridgeMirror::window(std::string_view id) const {
     auto it = windows_.find(id);
     return it == windows_.end() ? nullptr : &it->second;
+}
+
+void BridgeMirror::raise(std::string_view id) {
+    auto it = std::find(order_.begin(), order_.end(), id);
+    if (it != order_.end()) std::rotate(it, it + 1, order_.end());
 }
 
 void BridgeMirror::remove(std::string_view id) {

@@ -22,7 +22,8 @@ class BridgeMirror {
     bool apply(const FromBridge& message);
 
     const WindowSnapshot* window(std::string_view id) const;
-    // Bottom to top, as the bridge listed and added them.
+    // Bottom to top: as the bridge listed and added them, an activated or moved window
+    // raised to the top as the compositor raises it.
     std::vector<const WindowSnapshot*> windows() const;
     const std::vector<ScreenSnapshot>& screens() const { return screens_; }
     // The screen whose geometry holds `p`, or nullptr.
@@ -39,6 +40,7 @@ class BridgeMirror {
     bool applySnapshot(const Snapshot& s);
     WindowSnapshot* find(std::string_view id);
     void remove(std::string_view id);
+    void raise(std::string_view id);  // to the top of the stack
 
     std::map<std::string, WindowSnapshot, std::less<>> windows_;
     std::vector<std::string> order_;  // ids bottom to top

@@ -13,17 +13,37 @@ std::optional<uint16_t> KWinWindowSystem::virtualKeyForScanCode(uint32_t scanCod
     return virtualKeyForKernelCode(scanCode - xkbKeycodeOffset);
 }
 
-void KWinWindowSystem::markAsPopupMenu(port::NativeWindow window) {
-    // The bridge finds the window by process and caption: the toolkit's window has both.
-    QString title;
+namespace {
+
+// The bridge finds one of the program's windows by process and caption: the toolkit's
+// window has both.
+QString captionOf(port::NativeWindow window) {
     for (QWindow* w : QGuiApplication::topLevelWindows()) {
-        if (static_cast<port::NativeWindow>(w->winId()) == window) title = w->title();
+        if (static_cast<port::NativeWindow>(w->winId()) == window) return w->title();
     }
+    return {};
+}
+
+}  // namespace
+
+void KWinWindowSystem::markAsPopupMenu(port::NativeWindow window) {
+    const QString title = captionOf(window);
     // Without a caption the bridge would take any of this process's windows.
     if (title.isEmpty()) return;
     bridge::PlaceOwn place;
     place.pid = getpid();
     place.title = title.toStdString();
+    session_.send(place);
+}
+
+void KWinWindowSystem::activate(port::NativeWindow window) {
+    const QString title = captionOf(window);
+    if (title.isEmpty()) return;
+    bridge::PlaceOwn place;
+    place.pid = getpid();
+    place.title = title.toStdString();
+    place.style = false;
+    place.activate = true;
     session_.send(place);
 }
 

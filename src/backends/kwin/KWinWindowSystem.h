@@ -18,6 +18,7 @@ class KWinWindowSystem final : public port::WindowSystem {
     Rect toNative(const Rect& port) override { return port; }
     bool compositingManagerRunning() override { return true; }
     void markAsPopupMenu(port::NativeWindow window) override;
+    void activate(port::NativeWindow window) override;
     std::unique_ptr<port::InputWatch> watchInput(bool) override { return nullptr; }
     std::unique_ptr<port::KeyboardGrab> grabKeyboard(port::NativeWindow) override {
         return nullptr;

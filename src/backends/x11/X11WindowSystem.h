@@ -20,6 +20,8 @@ class X11WindowSystem final : public port::WindowSystem {
     Rect toNative(const Rect& port) override;
     bool compositingManagerRunning() override;
     void markAsPopupMenu(port::NativeWindow window) override;
+    // The toolkit's own request reaches the window manager.
+    void activate(port::NativeWindow) override {}
     std::unique_ptr<port::InputWatch> watchInput(bool keys) override;
     std::unique_ptr<port::KeyboardGrab> grabKeyboard(port::NativeWindow window) override;
     std::optional<uint16_t> virtualKeyForScanCode(uint32_t scanCode) const override;

@@ -158,7 +158,7 @@ for (const generation of [5, 6]) {
         it("raises, activates, reads the pointer, lists and places Kelvra's own windows", () => {
             const d = connected(generation);
             const picker = d.addWindow({ pid: 4242, caption: "Zone picker" });
-            d.addWindow({ pid: 4242, caption: "Settings" });
+            const settings = d.addWindow({ pid: 4242, caption: "Settings" });
             events(d);
             command(d, { id: 1, cmd: "activate", window: picker.internalId },
                     { id: 2, cmd: "raise", window: d.editor.internalId },
@@ -169,17 +169,20 @@ for (const generation of [5, 6]) {
                       frame: { x: 100, y: 100, w: 600, h: 400 } },
                     { id: 6, cmd: "placeOwn", pid: 4242, title: "About", keepAbove: true,
                       skipTaskbar: true, skipSwitcher: true },
-                    { id: 7, cmd: "fly" });
+                    { id: 7, cmd: "fly" },
+                    { id: 8, cmd: "placeOwn", pid: 4242, title: "Settings", style: false,
+                      activate: true });
             const sent = events(d).filter((m) => m.type !== "windowActivated" &&
                                                  m.type !== "windowMoved" &&
                                                  m.type !== "windowResized");
-            // 5.27 raises by activating.
-            assert.equal(d.active, generation === 5 ? d.editor : picker);
+            // The settings window was given the focus, its styles left alone.
+            assert.equal(d.active, settings);
+            assert.equal(settings.keepAbove, false);
             if (generation === 6) assert.equal(d.raised, d.editor);
             assert.deepEqual(sent.map((m) => [m.type, m.id, m.status]), [
                 ["result", 1, "done"], ["result", 2, "done"], ["result", 3, "done"],
                 ["snapshot", 4, undefined], ["result", 5, "done"], ["result", 6, "noWindow"],
-                ["result", 7, "failed"]]);
+                ["result", 7, "failed"], ["result", 8, "done"]]);
             assert.deepEqual(sent[2].pointer, { x: 10, y: 20 });
             assert.equal(sent[3].windows.length, 3);
             assert.equal(sent[4].window, picker.internalId);

@@ -105,6 +105,9 @@ class Input:
         """Press at start, move to end in steps, wait `hold` seconds there, release."""
         self.move(*start)
         self.send("button 1")
+        # A window with its own title bar asks the compositor to move it once it has
+        # seen the press: give it a moment, as a hand would.
+        time.sleep(0.2)
         for i in range(1, steps + 1):
             self.move(start[0] + (end[0] - start[0]) * i // steps,
                       start[1] + (end[1] - start[1]) * i // steps)
@@ -149,6 +152,7 @@ def log_text(log):
 def open_client(argv, name):
     client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
     wait_for(name + " to be active", lambda: is_active(client.pid), 20)
+    time.sleep(0.3)  # its first frame drawn: its title bar answers presses
     return client
 
 

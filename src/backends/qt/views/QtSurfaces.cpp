@@ -32,9 +32,11 @@ std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& mode
         return std::make_unique<AssistSurface>(windowSystem_,
                                                std::get<port::AssistCardsModel>(model));
     if (kind == port::SurfaceKind::settingsWindow)
-        return std::make_unique<SettingsSurface>(std::get<port::SettingsWindowModel>(model));
+        return std::make_unique<SettingsSurface>(windowSystem_,
+                                                 std::get<port::SettingsWindowModel>(model));
     if (kind == port::SurfaceKind::onboarding)
-        return std::make_unique<OnboardingSurface>(std::get<port::OnboardingModel>(model));
+        return std::make_unique<OnboardingSurface>(windowSystem_,
+                                                   std::get<port::OnboardingModel>(model));
     if (reported_.insert(kind).second)
         logLine(std::string("the ") + port::kindName(kind) + " is not built yet on this desktop");
     return nullptr;

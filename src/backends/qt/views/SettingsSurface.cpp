@@ -10,7 +10,7 @@ namespace kelvra::views {
 
 namespace {
 // Centred on the screen under the pointer's primary, then raised and given the focus.
-void present(QWidget& window, bool& placed) {
+void present(QWidget& window, bool& placed, port::WindowSystem& windowSystem) {
     if (!placed) {
         if (QScreen* screen = QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
@@ -21,10 +21,13 @@ void present(QWidget& window, bool& placed) {
     window.show();
     window.raise();
     window.activateWindow();
+    windowSystem.activate(static_cast<port::NativeWindow>(window.winId()));
 }
 }  // namespace
 
-SettingsSurface::SettingsSurface(const port::SettingsWindowModel& model) {
+SettingsSurface::SettingsSurface(port::WindowSystem& windowSystem,
+                                 const port::SettingsWindowModel& model)
+    : windowSystem_(windowSystem) {
     SettingsWindow::Handlers h;
     h.tabChosen = [this](const std::string& id) { chosen_.emit(id); };
     h.edited = [this](const port::SettingsEdit& e) { edited_.emit(e); };
@@ -42,7 +45,7 @@ void SettingsSurface::setOpacity(double opacity) {
 void SettingsSurface::setVisible(bool visible) {
     if (visible) {
         window_->focusTabs();
-        present(*window_, placed_);
+        present(*window_, placed_, windowSystem_);
     } else {
         window_->hide();
     }
@@ -52,7 +55,9 @@ void SettingsSurface::setModel(const port::SurfaceModel& model) {
     if (auto* m = std::get_if<port::SettingsWindowModel>(&model)) window_->setModel(*m);
 }
 
-OnboardingSurface::OnboardingSurface(const port::OnboardingModel& model) {
+OnboardingSurface::OnboardingSurface(port::WindowSystem& windowSystem,
+                                     const port::OnboardingModel& model)
+    : windowSystem_(windowSystem) {
     OnboardingWindow::Handlers h;
     h.chosen = [this](const std::string& id) { chosen_.emit(id); };
     h.closed = [this] { dismissed_.emit(); };
@@ -68,7 +73,7 @@ void OnboardingSurface::setOpacity(double opacity) {
 
 void OnboardingSurface::setVisible(bool visible) {
     if (visible)
-        present(*window_, placed_);
+        present(*window_, placed_, windowSystem_);
     else
         window_->hide();
 }

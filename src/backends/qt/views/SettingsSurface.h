@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "port/Surfaces.h"
+#include "port/WindowSystem.h"
 
 namespace kelvra::views {
 
@@ -13,7 +14,7 @@ class OnboardingWindow;
 // `chosen`, a control's change through `edited`, closing through `dismissed`.
 class SettingsSurface final : public port::Surface {
   public:
-    explicit SettingsSurface(const port::SettingsWindowModel& model);
+    SettingsSurface(port::WindowSystem& windowSystem, const port::SettingsWindowModel& model);
     ~SettingsSurface() override;
 
     port::SurfaceKind kind() const override { return port::SurfaceKind::settingsWindow; }
@@ -23,6 +24,7 @@ class SettingsSurface final : public port::Surface {
     void setModel(const port::SurfaceModel& model) override;
 
   private:
+    port::WindowSystem& windowSystem_;
     std::unique_ptr<SettingsWindow> window_;
     bool placed_ = false;
 };
@@ -30,7 +32,7 @@ class SettingsSurface final : public port::Surface {
 // The welcome window as a surface: buttons come back through `chosen` by id.
 class OnboardingSurface final : public port::Surface {
   public:
-    explicit OnboardingSurface(const port::OnboardingModel& model);
+    OnboardingSurface(port::WindowSystem& windowSystem, const port::OnboardingModel& model);
     ~OnboardingSurface() override;
 
     port::SurfaceKind kind() const override { return port::SurfaceKind::onboarding; }
@@ -40,6 +42,7 @@ class OnboardingSurface final : public port::Surface {
     void setModel(const port::SurfaceModel& model) override;
 
   private:
+    port::WindowSystem& windowSystem_;
     std::unique_ptr<OnboardingWindow> window_;
     bool placed_ = false;
 };

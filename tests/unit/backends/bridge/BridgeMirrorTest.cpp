@@ -68,6 +68,13 @@ TEST_F(BridgeMirrorTest, FollowsWindowsComingAndGoing) {
     EXPECT_EQ(mirror.activeWindow()->id, "c");
     ASSERT_TRUE(mirror.apply(WindowActivated{""}));
     EXPECT_EQ(mirror.activeWindow(), nullptr);
+
+    // The compositor raises what it activates and what the user starts moving: the
+    // window at a point is the one on top.
+    ASSERT_TRUE(mirror.apply(WindowActivated{"a"}));
+    EXPECT_EQ(ids(mirror), (std::vector<std::string>{"c", "a"}));
+    ASSERT_TRUE(mirror.apply(InteractiveMove{MovePhase::started, "c", Rect(), {1, 1}}));
+    EXPECT_EQ(ids(mirror), (std::vector<std::string>{"a", "c"}));
 }
 
 TEST_F(BridgeMirrorTest, UpdatesFramesMinimizingScreensAndPointer) {

@@ -143,7 +143,10 @@ function kelvraBridge(g) {
     }
 
     function desktop(commandId) {
-        var list = api.windows().filter(relevant);
+        // Bottom to top, as the protocol lists them (both APIs number the stack).
+        var list = api.windows().filter(relevant).sort(function (a, b) {
+            return (a.stackingOrder || 0) - (b.stackingOrder || 0);
+        });
         var active = api.active();
         var message = {
             windows: list.map(snapshot),
@@ -324,14 +327,18 @@ function kelvraBridge(g) {
             if (Number(w.pid) !== c.pid || (c.title !== "" && String(w.caption) !== c.title)) {
                 continue;
             }
-            w.keepAbove = !!c.keepAbove;
-            w.skipTaskbar = !!c.skipTaskbar;
-            w.skipPager = !!c.skipTaskbar;
-            w.skipSwitcher = !!c.skipSwitcher;
+            if (c.style !== false) {
+                w.keepAbove = !!c.keepAbove;
+                w.skipTaskbar = !!c.skipTaskbar;
+                w.skipPager = !!c.skipTaskbar;
+                w.skipSwitcher = !!c.skipSwitcher;
+            }
             if (c.frame) {
                 w.frameGeometry = { x: c.frame.x, y: c.frame.y, width: c.frame.w,
                                     height: c.frame.h };
             }
+            // A Wayland client may not take the focus itself; its own windows get it here.
+            if (c.activate) api.activate(w);
             return result(c.id, "done", { window: idOf(w) });
         }
         result(c.id, "noWindow");
