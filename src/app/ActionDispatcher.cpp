@@ -1,6 +1,7 @@
 #include "app/ActionDispatcher.h"
 
 #include <optional>
+#include <utility>
 
 #include "app/Components.h"
 #include "arrange/WorkspaceManager.h"
@@ -71,13 +72,12 @@ void ActionDispatcher::dispatch(const Action& action) {
 }
 
 void ActionDispatcher::perform(SnapAction action) {
-    auto& zonePicker = c_.zonePicker();
     if (action == SnapAction::showZonePicker) {
         // The picker toggles even while paused or without the permission.
-        if (zonePicker.hasVisiblePanel()) {
-            zonePicker.close();
+        if (c_.zonePicker().hasVisiblePanel()) {
+            c_.zonePicker().close();
         } else {
-            zonePicker.show();
+            showZonePicker();
         }
         return;
     }
@@ -95,6 +95,23 @@ void ActionDispatcher::perform(SnapAction action) {
     auto screen = screenOf(*window);
     if (!screen) return;
     c_.engine().performShortcutSnap(*window, action, *screen);
+}
+
+void ActionDispatcher::showZonePicker() {
+    if (!c_.zonePicker().hasVisiblePanel()) pickerTarget_ = movableFrontmost(c_.settings(), true);
+    c_.zonePicker().show();
+}
+
+void ActionDispatcher::applyPicked(ZoneID zone) {
+    auto window = std::exchange(pickerTarget_, std::nullopt);
+    if (!window || !window->frame()) {
+        applyToFrontmost(zone);
+        return;
+    }
+    if (c_.settings().paused() || !Permissions::isGranted()) return;
+    auto screen = screenOf(*window);
+    if (!screen) return;
+    c_.engine().snap(*window, zone, *screen);
 }
 
 void ActionDispatcher::applyToFrontmost(ZoneID zone) {

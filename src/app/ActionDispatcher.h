@@ -1,8 +1,11 @@
 #pragma once
 
+#include <optional>
+
 #include "app/Action.h"
 #include "base/ZoneID.h"
 #include "geometry/SnapAction.h"
+#include "window/WindowHandle.h"
 
 namespace kelvra {
 
@@ -20,9 +23,14 @@ class ActionDispatcher {
     void perform(SnapAction action);
     void applyToFrontmost(ZoneID zone);
     void applyCustomZone(const CustomLayout& layout, int index);
+    // Opens the zone picker. It takes the keyboard (and where the desktop allows nothing
+    // less, the focus), so what it picks goes to the window in front when it opened.
+    void showZonePicker();
+    void applyPicked(ZoneID zone);
 
   private:
     Components& c_;
+    std::optional<WindowHandle> pickerTarget_;
 };
 
 }  // namespace kelvra

@@ -165,12 +165,13 @@ void AppDelegate::wire() {
         withSelf([](AppDelegate& d, const std::string& name) { d.handleShortcut(name); })));
     auto applyZone =
         withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyToFrontmost(zone); });
-    keep(c.zonePicker().onApply.connect(applyZone));
+    keep(c.zonePicker().onApply.connect(
+        withSelf([](AppDelegate& d, ZoneID zone) { d.dispatcher().applyPicked(zone); })));
 
     auto& status = c.trayController();
     keep(status.onZoneSelected.connect(applyZone));
     keep(status.onShowZonePicker.connect(
-        withSelf([](AppDelegate& d) { d.components().zonePicker().show(); })));
+        withSelf([](AppDelegate& d) { d.dispatcher().showZonePicker(); })));
     keep(status.onShowSettings.connect(
         withSelf([](AppDelegate& d) { d.components().settingsWindow().show(std::nullopt); })));
     keep(status.onShowOnboarding.connect(

@@ -1,5 +1,6 @@
 #include "backends/kwin/KWinWindowSystem.h"
 
+#include "backends/kwin/KWinKeyboardGrab.h"
 #include "backends/kwin/KernelKeyCodes.h"
 
 #include <unistd.h>
@@ -34,6 +35,14 @@ void KWinWindowSystem::markAsPopupMenu(port::NativeWindow window) {
     place.pid = getpid();
     place.title = title.toStdString();
     session_.send(place);
+}
+
+std::unique_ptr<port::KeyboardGrab> KWinWindowSystem::grabKeyboard(port::NativeWindow window) {
+    for (QWindow* w : QGuiApplication::topLevelWindows()) {
+        if (static_cast<port::NativeWindow>(w->winId()) == window && !w->title().isEmpty())
+            return std::make_unique<KWinKeyboardGrab>(session_, *this, w);
+    }
+    return nullptr;
 }
 
 void KWinWindowSystem::activate(port::NativeWindow window) {

@@ -8,7 +8,7 @@ namespace kelvra::kwin {
 // The program's own windows on KWin's Wayland session. The compositor places and stacks
 // them on the bridge's word (a Wayland client cannot), coordinates are the compositor's
 // logical pixels on both sides, and other programs' input is not visible to a Wayland
-// client: no input watch and no keyboard grab.
+// client: no input watch; a keyboard grab is the focus, given by the bridge.
 class KWinWindowSystem final : public port::WindowSystem {
   public:
     explicit KWinWindowSystem(bridge::BridgeSession& session) : session_(session) {}
@@ -20,9 +20,8 @@ class KWinWindowSystem final : public port::WindowSystem {
     void markAsPopupMenu(port::NativeWindow window) override;
     void activate(port::NativeWindow window) override;
     std::unique_ptr<port::InputWatch> watchInput(bool) override { return nullptr; }
-    std::unique_ptr<port::KeyboardGrab> grabKeyboard(port::NativeWindow) override {
-        return nullptr;
-    }
+    // The panel gets the focus through the bridge and its keys before its widgets do.
+    std::unique_ptr<port::KeyboardGrab> grabKeyboard(port::NativeWindow window) override;
     // Wayland's scan codes are the kernel's key codes offset by 8, by position.
     std::optional<uint16_t> virtualKeyForScanCode(uint32_t scanCode) const override;
 

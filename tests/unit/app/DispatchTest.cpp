@@ -73,6 +73,20 @@ TEST_F(DelegateTest, MenuZonePickerAndCustomZonesStillWorkWhilePaused) {
     EXPECT_FALSE(d.components().zonePicker().hasVisiblePanel());
 }
 
+// Where the picker must take the focus to have the keys, the window in front when it
+// opened still gets the zone picked.
+TEST_F(DelegateTest, ThePickerActsOnTheWindowInFrontWhenItOpened) {
+    auto& d = launch();
+    d.handleShortcut("showHUD");
+    ASSERT_TRUE(d.components().zonePicker().hasVisiblePanel());
+    auto own = desktop.addWindow(desktop.ownPid(), {.frame = {10, 40, 300, 200}});
+    desktop.setFocusedWindow(desktop.ownPid(), own);
+    desktop.setFrontmostApp(desktop.ownPid());
+    d.components().zonePicker().onApply.emit(ZoneID::leftHalf);
+    EXPECT_EQ(frame(), leftHalf);
+    EXPECT_EQ(desktop.windowFrame(own), (Rect{10, 40, 300, 200}));
+}
+
 // Broken layouts do nothing; a good custom zone moves the window but is not a snap.
 TEST_F(DelegateTest, CustomZonesAreNoSnapsAndBrokenLayoutsDoNothing) {
     auto& d = launch();
