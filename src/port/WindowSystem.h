@@ -48,6 +48,9 @@ class WindowSystem {
     virtual Point toNative(Point port) = 0;
     virtual Rect toNative(const Rect& port) = 0;
 
+    // Whether native coordinates are the toolkit's own (a compositor that places windows
+    // in logical pixels) rather than physical pixels the toolkit scales down from.
+    virtual bool nativeIsLogical() const = 0;
     // Whether a compositing manager runs: only then may windows be translucent.
     virtual bool compositingManagerRunning() = 0;
     // Has the window placed and stacked as a pop-up menu (above others, undecorated).

@@ -16,6 +16,7 @@ class KWinWindowSystem final : public port::WindowSystem {
     Point toPort(Point native) override { return native; }
     Point toNative(Point port) override { return port; }
     Rect toNative(const Rect& port) override { return port; }
+    bool nativeIsLogical() const override { return true; }
     bool compositingManagerRunning() override { return true; }
     void markAsPopupMenu(port::NativeWindow window) override;
     void activate(port::NativeWindow window) override;

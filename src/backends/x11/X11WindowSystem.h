@@ -20,6 +20,7 @@ class X11WindowSystem final : public port::WindowSystem {
     Rect toNative(const Rect& port) override;
     bool compositingManagerRunning() override;
     void markAsPopupMenu(port::NativeWindow window) override;
+    bool nativeIsLogical() const override { return false; }
     // The toolkit's own request reaches the window manager.
     void activate(port::NativeWindow) override {}
     std::unique_ptr<port::InputWatch> watchInput(bool keys) override;

@@ -15,7 +15,8 @@ namespace kelvra::views {
 DividerSurface::DividerSurface(port::WindowSystem& windowSystem, const port::DividerModel& model)
     : windowSystem_(windowSystem), model_(model) {
     strip_ = std::make_unique<DividerWidget>(
-        model, [this](port::SurfacePointer::Phase phase, QPointF root, int clicks) {
+        model, [this](port::SurfacePointer::Phase phase, QPointF global, int clicks) {
+            const QPointF root = global * screenPixelRatio(windowSystem_);
             Point at = windowSystem_.toPort(Point{root.x(), root.y()});
             pointer_.emit(port::SurfacePointer{phase, at, clicks});
         });
@@ -68,7 +69,7 @@ void DividerSurface::placeChip() {
     Point centre{frame_.midX(), model_.orientation == port::DividerOrientation::horizontal
                                     ? frame_.midY()
                                     : frame_.minY() + 0.42 * frame_.height};
-    double ratio = screenPixelRatio();
+    double ratio = screenPixelRatio(windowSystem_);
     Point root = windowSystem_.toNative(centre);
     QSize size = chip_->sizeForText();
     chip_->setGeometry(static_cast<int>(std::lround(root.x / ratio - size.width() / 2.0)),

@@ -81,7 +81,7 @@ void DividerWidget::paintEvent(QPaintEvent*) {
 }
 
 void DividerWidget::report(port::SurfacePointer::Phase phase, QPointF global, int clicks) {
-    if (report_) report_(phase, global * devicePixelRatioF(), clicks);
+    if (report_) report_(phase, global, clicks);
 }
 
 void DividerWidget::enterEvent(QEnterEvent* event) {

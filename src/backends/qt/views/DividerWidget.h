@@ -15,7 +15,7 @@ namespace kelvra::views {
 // surface.
 class DividerWidget final : public QWidget {
   public:
-    using Report = std::function<void(port::SurfacePointer::Phase, QPointF globalPixels, int)>;
+    using Report = std::function<void(port::SurfacePointer::Phase, QPointF global, int)>;
 
     DividerWidget(const port::DividerModel& model, Report report);
 

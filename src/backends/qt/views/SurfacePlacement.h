@@ -9,9 +9,10 @@ namespace kelvra::views {
 
 // What the program's own windows share when they are placed over the desktop.
 
-// The screen's device pixel ratio: Qt places windows in device-independent pixels,
-// the server in physical ones.
-double screenPixelRatio();
+// Native pixels per toolkit pixel: the screen's device pixel ratio where the window
+// system places windows in physical pixels (Qt in device-independent ones), 1 where both
+// speak logical pixels.
+double screenPixelRatio(const port::WindowSystem& windowSystem);
 
 // A port frame as a widget geometry. Rounding the edges, not the size, keeps
 // neighbouring zones edge to edge and a panel exactly on its zone.

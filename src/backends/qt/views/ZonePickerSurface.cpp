@@ -25,7 +25,7 @@ ZonePickerSurface::ZonePickerSurface(port::WindowSystem& windowSystem,
     : windowSystem_(windowSystem), widget_(new ZonePickerWidget(model)) {
     window_ = widget_->winId();
     widgetHover_ = widget_->pointerOnCell.connect([this](const QPointF& global) {
-        double ratio = screenPixelRatio();
+        double ratio = screenPixelRatio(windowSystem_);
         Point root{global.x() * ratio, global.y() * ratio};
         pointer_.emit({port::SurfacePointer::Phase::entered, windowSystem_.toPort(root), 1});
     });
