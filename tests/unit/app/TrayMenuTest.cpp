@@ -55,7 +55,7 @@ TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinux
     EXPECT_EQ(more.front().id, "zone:topHalf");
     EXPECT_EQ(byTitle(more, "Center two-thirds").shortcut, "") << "no action snaps there";
     EXPECT_EQ(titles(byTitle(model->menu, "Workspaces").submenu),
-              std::vector<std::string>{"Save current layout…"});
+              std::vector<std::string>{"Save current arrangement…"});
 }
 
 TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
@@ -77,7 +77,7 @@ TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
 
     const auto& workspaces = byTitle(model->menu, "Workspaces").submenu;
     EXPECT_EQ(titles(workspaces),
-              (std::vector<std::string>{"Save current layout…", "---", "Morning"}));
+              (std::vector<std::string>{"Save current arrangement…", "---", "Morning"}));
     choose(workspaces[2].id);
     EXPECT_EQ(d.components().workspaceManager().lastRestored(), ws);
 
