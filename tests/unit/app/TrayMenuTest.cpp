@@ -45,11 +45,11 @@ TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinux
     EXPECT_EQ(model->toolTip, "Kelvra");
     EXPECT_EQ(titles(model->menu),
               (std::vector<std::string>{"Left half", "Right half", "Maximize", "More layouts",
-                                        "Show HUD picker", "---", "Workspaces", "---",
+                                        "Show zone picker", "---", "Workspaces", "---",
                                         "Pause tiling", "---", "Settings…", "Show onboarding again",
                                         "---", "About Kelvra", "Quit Kelvra"}));
     EXPECT_EQ(byTitle(model->menu, "Left half").shortcut, "Ctrl+Alt+←");
-    EXPECT_EQ(byTitle(model->menu, "Show HUD picker").shortcut, "Ctrl+Alt+space");
+    EXPECT_EQ(byTitle(model->menu, "Show zone picker").shortcut, "Ctrl+Alt+space");
     const auto& more = byTitle(model->menu, "More layouts").submenu;
     ASSERT_EQ(more.size(), 14u);
     EXPECT_EQ(more.front().id, "zone:topHalf");

@@ -129,7 +129,7 @@ bool mentions(const std::string& text, const std::string& fragment) {
 TEST(LocalizationTables, NoTextSpeaksOfAnotherPlatform) {
     const std::vector<std::string> foreign = {
         // Names, keys and symbols.
-        "mac", "macs", "macos", "fn", "dock", "finder", "cmd", "⌘", "⌥", "⌃", "⌫",
+        "mac", "macs", "macos", "fn", "dock", "finder", "cmd", "hud", "⌘", "⌥", "⌃", "⌫",
         // The bar at the top of the screen.
         "menu bar", "menüleiste", "barre des menus", "barra de menú", "barra de menus",
         "barra dei menu", "menubalk", "pasku menu", "троке меню", "троку меню", "menü çubuğu",
