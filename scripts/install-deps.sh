@@ -11,6 +11,8 @@ packages=(
   qt6-base-dev libx11-dev libxi-dev libxrandr-dev libxtst-dev libxext-dev
   # batched window reads (XCB on the Xlib connection), size hints, owners of windows
   libx11-xcb-dev libxcb1-dev libxcb-icccm4-dev libxcb-res0-dev
+  # plural forms, lists and numbers as each interface language writes them
+  libicu-dev
   nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
   # kelvra-server: HTTP, and PostgreSQL for several servers on one database (its tests
   # start a private PostgreSQL server)

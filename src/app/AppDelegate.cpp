@@ -240,12 +240,8 @@ void AppDelegate::warnAboutConflictingApps() {
     }
     if (found.empty()) return;
 
-    std::string joined;
-    for (size_t i = 0; i < names.size(); ++i) {
-        if (i > 0) joined += "、";  // the ideographic comma, in every language
-        joined += names[i];
-    }
     const auto& l = components_->l10n();
+    const std::string joined = l.list(names);
     port::AlertRequest alert;
     alert.messageText = format(l.string("conf.title"), {joined});
     alert.informativeText = l.string("conf.body");
@@ -293,7 +289,7 @@ void AppDelegate::showAbout() {
     port::AlertRequest about;
     about.messageText = "Kelvra" + (version.empty() ? std::string() : " " + version);
     about.informativeText = l.string("about.credits");
-    about.buttons = {"OK"};
+    about.buttons = {l.string("common.ok")};
     platform().alerts->runModal(about);
 }
 

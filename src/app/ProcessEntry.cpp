@@ -51,8 +51,7 @@ ProcessEntry::CommandLineAnswer ProcessEntry::readCommandLine(
 }
 
 void ProcessEntry::prepareLanguage() {
-    auto stored = platform().defaults->object("languageCode");
-    const std::string* code = stored ? std::get_if<std::string>(&*stored) : nullptr;
+    auto code = L10n::storedCode(*platform().defaults);
     // The same rule as every later language switch: only a code we have a table for
     // is written back as the preferred language and forced on the toolkit, so a damaged
     // value cannot follow the user into the next start.

@@ -29,8 +29,9 @@ struct CommandLineAnswer {
 CommandLineAnswer readCommandLine(const std::vector<std::string>& arguments,
                                   const std::string& version);
 
-// Reads "languageCode": a non-empty code is kept as the one-element "AppleLanguages"
-// array and forced on the toolkit's own texts; otherwise both are cleared.
+// Reads the stored language: a non-empty code is kept as the one-element
+// "interfaceLanguages" array and forced on the toolkit's own texts; otherwise both are
+// cleared.
 void prepareLanguage();
 }  // namespace ProcessEntry
 

@@ -98,7 +98,7 @@ std::string LayoutEditor::suggestedName() const {
     } else if (n == 4 && columns_ == 2 && rows_ == 2) {
         base = l.string("lay.nameQuarters");
     } else {
-        base = format(l.string("lay.nameCustom"), {std::to_string(n)});
+        base = l.plural("lay.nameCustom", static_cast<int64_t>(n));
     }
     auto taken = [&](const std::string& name) {
         const auto& saved = settings_.customLayouts();
@@ -176,7 +176,7 @@ std::string LayoutEditor::header() const {
 std::string LayoutEditor::editorFootnote() const {
     const auto& l = l10n_;
     if (zones_.empty()) return l.string("lay.footEmpty");
-    return format(l.string("lay.footZones"), {std::to_string(zones_.size())});
+    return l.plural("lay.footZones", static_cast<int64_t>(zones_.size()));
 }
 
 }  // namespace kelvra

@@ -154,14 +154,14 @@ void WorkspaceManager::stopPolling() {
 
 void WorkspaceManager::reportUnplaced(const std::vector<WorkspaceItem>& items) {
     lastUnplaced_ = items;
-    std::string list;
+    std::vector<std::string> names;
     for (const auto& item : items) {
         logLine("workspace: no window appeared in time for " + describe(item));
-        list += (list.empty() ? "" : ", ") + describe(item);
+        names.push_back(describe(item));
     }
     const auto& l = l10n_;
     port::AlertRequest alert{
-        l.string("ws.notPlacedTitle"), format(l.string("ws.notPlacedBody"), {list}), {}};
+        l.string("ws.notPlacedTitle"), format(l.string("ws.notPlacedBody"), {l.list(names)}), {}};
     // Told after this tick: the alert is modal and the poll has finished.
     platform().runLoop->post([alert] { platform().alerts->runModal(alert); });
 }

@@ -161,8 +161,7 @@ std::string UpdaterController::statusText() const {
         case State::available:
             return format(l.string("upd.available"), {update_ ? update_->shortVersion : ""});
         case State::downloading:
-            return format(l.string("upd.downloading"),
-                          {std::to_string(static_cast<int>(progress_ * 100)) + "%"});
+            return format(l.string("upd.downloading"), {l.percent(progress_)});
         case State::readyToRestart:
             return l.string("upd.ready");
         case State::failed:

@@ -7,12 +7,15 @@ namespace kelvra {
 
 namespace {
 
-std::string joined(const std::vector<KeyCombo>& combos, const std::string& separator) {
+std::vector<std::string> names(const std::vector<KeyCombo>& combos) {
+    std::vector<std::string> out;
+    for (const auto& combo : combos) out.push_back(combo.displayName());
+    return out;
+}
+
+std::string logged(const std::vector<KeyCombo>& combos) {
     std::string text;
-    for (const auto& combo : combos) {
-        if (!text.empty()) text += separator;
-        text += combo.displayName();
-    }
+    for (const auto& name : names(combos)) text += (text.empty() ? "" : ", ") + name;
     return text;
 }
 
@@ -25,17 +28,16 @@ void TakenShortcutsAlert::report(const std::vector<KeyCombo>& taken) {
     }
     if (!fresh.empty()) {
         logLine("shortcuts held by another program, they do nothing until it lets go: " +
-                joined(fresh, ", "));
+                logged(fresh));
     }
     if (taken.empty() || alerted_) return;
     alerted_ = true;
 
     const auto& l = l10n_;
     port::AlertRequest alert;
-    // Named together as the conflicting-managers alert names its programs.
-    alert.messageText = format(l.string("taken.title"), {joined(taken, "、")});
+    alert.messageText = format(l.string("taken.title"), {l.list(names(taken))});
     alert.informativeText = l.string("taken.body");
-    alert.buttons = {l.string("taken.ok")};
+    alert.buttons = {l.string("common.ok")};
     // Not from inside the registration: the alert waits for an answer while the
     // registered hot keys keep working.
     platform().runLoop->post([alert] { platform().alerts->runModal(alert); });

@@ -3,6 +3,7 @@
 #include <variant>
 
 #include "l10n/FrameworkLanguage.h"
+#include "l10n/LocaleFormat.h"
 #include "l10n/LocalizationTables.h"
 #include "port/Platform.h"
 
@@ -10,11 +11,15 @@ namespace kelvra {
 
 namespace {
 
-std::optional<std::string> storedCode() {
-    auto value = platform().defaults->object("languageCode");
-    if (!value) return std::nullopt;
-    if (const auto* s = std::get_if<std::string>(&*value)) return *s;
-    return std::nullopt;
+// The preferred-languages list as written now, and under the name older files used.
+constexpr const char* overrideKey = "interfaceLanguages";
+constexpr const char* formerOverrideKey = "AppleLanguages";
+
+std::optional<std::string> firstOfList(port::UserDefaults& defaults, const char* key) {
+    auto value = defaults.object(key);
+    const auto* list = value ? std::get_if<port::StringArray>(&*value) : nullptr;
+    if (!list || list->empty()) return std::nullopt;
+    return list->front();
 }
 
 const std::string* lookup(AppLanguage language, const std::string& key) {
@@ -27,8 +32,18 @@ const std::string* lookup(AppLanguage language, const std::string& key) {
 
 }  // namespace
 
+std::optional<std::string> L10n::storedCode(port::UserDefaults& defaults) {
+    auto value = defaults.object("languageCode");
+    if (value) {
+        if (const auto* s = std::get_if<std::string>(&*value)) return *s;
+        return std::nullopt;
+    }
+    if (auto code = firstOfList(defaults, overrideKey)) return code;
+    return firstOfList(defaults, formerOverrideKey);
+}
+
 L10n::L10n() {
-    auto code = storedCode();
+    auto code = storedCode(*platform().defaults);
     auto chosen = code ? appLanguageFromRaw(*code) : std::nullopt;
     language.setQuietly(chosen ? *chosen : systemDefaultLanguage());
     syncSystemOverride(code);
@@ -44,6 +59,18 @@ std::string L10n::string(const std::string& key) const {
     return key;
 }
 
+std::string L10n::plural(const std::string& key, int64_t count) const {
+    return formatPlural(language(), string(key), count);
+}
+
+std::string L10n::list(const std::vector<std::string>& items) const {
+    return joinList(language(), items);
+}
+
+std::string L10n::percent(double fraction) const {
+    return formatPercent(language(), fraction);
+}
+
 void L10n::apply(const std::optional<std::string>& code) {
     auto chosen = code ? appLanguageFromRaw(*code) : std::nullopt;
     language.set(chosen ? *chosen : systemDefaultLanguage());
@@ -55,10 +82,12 @@ void L10n::syncSystemOverride(const std::optional<std::string>& code) {
     auto& defaults = *platform().defaults;
     if (chosen) {
         std::string id(rawValue(*chosen));
-        defaults.set("AppleLanguages", port::StringArray{id});
+        defaults.set(overrideKey, port::StringArray{id});
+        defaults.remove(formerOverrideKey);
         FrameworkLanguage::setCode(id);
     } else {
-        defaults.remove("AppleLanguages");
+        defaults.remove(overrideKey);
+        defaults.remove(formerOverrideKey);
         FrameworkLanguage::setCode(std::nullopt);
     }
 }

@@ -35,8 +35,9 @@ struct SettingsGrid {
     std::vector<Zone> zones;
     bool hasPending = false;
     Zone pending;
-    double inset = 10;  // around the cells, in points
-    double gap = 6;     // between cells
+    double inset = 10;      // around the cells, in points
+    double gap = 6;         // between cells
+    std::string emptyHint;  // written across the cells while there is no zone
     friend bool operator==(const SettingsGrid&, const SettingsGrid&) = default;
 };
 

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/StoredRecords.h"
 
@@ -106,7 +107,7 @@ void AppSettings::load() {
     showTrayIcon.setQuietly(readBool(d, "showMenuBarIcon", settingDefaults::showTrayIcon));
     crashReportingEnabled.setQuietly(
         readBool(d, "crashReportingEnabled", settingDefaults::crashReportingEnabled));
-    languageCode.setQuietly(readString(d, "languageCode"));
+    languageCode.setQuietly(L10n::storedCode(d));
     dragSnapEnabled.setQuietly(readBool(d, "dragSnapEnabled", settingDefaults::dragSnapEnabled));
     cornerQuarterPriority.setQuietly(
         readBool(d, "cornerQuarterPriority", settingDefaults::cornerQuarterPriority));

@@ -96,6 +96,7 @@ SettingsPage SettingsViewModel::layoutPage() const {
     }
     grid.grid.inset = LayoutEditor::canvasInset;
     grid.grid.gap = LayoutEditor::canvasGap;
+    grid.grid.emptyHint = t("layout.emptyHint");
     grid.subtitle = layout_.editorFootnote();
     grid.buttons = {{RowButton::clear, t("lay.clear")}, {RowButton::save, t("lay.saveDots")}};
     p.rows.push_back(grid);
@@ -111,12 +112,14 @@ SettingsPage SettingsViewModel::layoutPage() const {
         p.rows.push_back(name);
     }
 
-    p.rows.push_back(rows::heading("saved", t("lay.savedLayouts")));
+    auto saved = rows::heading("saved", t("lay.savedLayouts"));
+    if (!settings_.customLayouts().empty()) saved.subtitle = t("lay.renameHint");
+    p.rows.push_back(saved);
     if (settings_.customLayouts().empty())
         p.rows.push_back(rows::note("empty", t("lay.emptyTitle"), t("lay.emptyBody")));
     for (const auto& l : settings_.customLayouts()) {
         auto r = rows::note(layoutPrefix + l.id.uuidString(), l.name,
-                            format(t("lay.zoneCount"), {std::to_string(l.zones.size())}));
+                            l10n_.plural("lay.zoneCount", static_cast<int64_t>(l.zones.size())));
         r.control = SettingsControl::text;
         r.text = l.name;
         r.icon = "view-grid";

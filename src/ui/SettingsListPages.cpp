@@ -58,10 +58,10 @@ SettingsPage SettingsViewModel::workspacesPage() const {
     p.rows.push_back(rows::button("saveCurrent", "", t("ws.saveCurrent")));
     p.rows.back().enabled = workspaces_ != nullptr;
     if (wsDraft_.open) {
-        auto name =
-            rows::note("wsName", t("ws.saveTitle"),
-                       format(t("ws.saveCountBody"), {std::to_string(wsDraft_.items.size())}) +
-                           " · " + t("lay.nameKeys"));
+        auto name = rows::note(
+            "wsName", t("ws.saveTitle"),
+            l10n_.plural("ws.saveCountBody", static_cast<int64_t>(wsDraft_.items.size())) + " · " +
+                t("lay.nameKeys"));
         name.control = SettingsControl::text;
         name.text = wsDraft_.name;
         name.placeholder = t("ws.namePlaceholder");
@@ -74,7 +74,7 @@ SettingsPage SettingsViewModel::workspacesPage() const {
     for (const auto& w : settings_.workspaces()) {
         const std::string id = w.id.uuidString();
         auto r = rows::note(wsPrefix + id, w.name,
-                            format(t("ws.count"), {std::to_string(w.items.size())}));
+                            l10n_.plural("ws.count", static_cast<int64_t>(w.items.size())));
         r.control = SettingsControl::text;
         r.text = w.name;
         r.icon = "view-restore";

@@ -62,7 +62,7 @@ TEST(Arrange, TheTrayMenuSnapsAWindowAndSavesAWorkspaceThatPutsMovedWindowsBack)
     };
     snap(b, XK_Right, rightHalf);
     openWorkspacesMenu();
-    desktop.pressKey(XK_Return);  // "Save current layout…"
+    desktop.pressKey(XK_Return);  // "Save current arrangement…"
     ASSERT_TRUE(Desktop::waitUntil([&] {
         return desktop.findWindow("Save workspace").has_value();
     })) << "no name prompt";

@@ -51,7 +51,7 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
          [](auto& j) { return j.value("launchAtLogin", false); }},
         {"snap", {{XK_Tab}, {XK_space}}, [](auto& j) { return !j.value("dragSnapEnabled", true); }},
         {"tiling", {{XK_Tab}, {XK_space}}, [](auto& j) { return !j.value("tilingEnabled", true); }},
-        // "Save current layout", then Enter in the name field: the numbered default name.
+        // "Save current arrangement", then Enter in the name field: the numbered default name.
         {"workspaces",
          {{XK_Tab}, {XK_space}, {XK_Return}},
          [](auto& j) {

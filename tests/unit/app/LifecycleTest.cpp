@@ -184,9 +184,9 @@ TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton)
         desktop.setAlertResponse(port::Alerts::firstButtonReturn + (quit ? 0 : 1));
         launch();
         ASSERT_EQ(desktop.alerts().size(), quit ? 2u : 1u);
-        EXPECT_EQ(desktop.alerts().back().messageText, "X Tile、X Tile is running");
+        EXPECT_EQ(desktop.alerts().back().messageText, "X Tile and X Tile is running");
         EXPECT_EQ(desktop.alerts().back().buttons,
-                  (std::vector<std::string>{"Quit X Tile、X Tile", "Keep it running"}));
+                  (std::vector<std::string>{"Quit X Tile and X Tile", "Keep it running"}));
         EXPECT_EQ(desktop.terminateRequests(),
                   (quit ? std::vector<int32_t>{a, b} : std::vector<int32_t>{}));
     }

@@ -45,17 +45,17 @@ TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinux
     EXPECT_EQ(model->toolTip, "Kelvra");
     EXPECT_EQ(titles(model->menu),
               (std::vector<std::string>{"Left half", "Right half", "Maximize", "More layouts",
-                                        "Show HUD picker", "---", "Workspaces", "---",
+                                        "Show zone picker", "---", "Workspaces", "---",
                                         "Pause tiling", "---", "Settings…", "Show onboarding again",
                                         "---", "About Kelvra", "Quit Kelvra"}));
     EXPECT_EQ(byTitle(model->menu, "Left half").shortcut, "Ctrl+Alt+←");
-    EXPECT_EQ(byTitle(model->menu, "Show HUD picker").shortcut, "Ctrl+Alt+space");
+    EXPECT_EQ(byTitle(model->menu, "Show zone picker").shortcut, "Ctrl+Alt+space");
     const auto& more = byTitle(model->menu, "More layouts").submenu;
     ASSERT_EQ(more.size(), 14u);
     EXPECT_EQ(more.front().id, "zone:topHalf");
     EXPECT_EQ(byTitle(more, "Center two-thirds").shortcut, "") << "no action snaps there";
     EXPECT_EQ(titles(byTitle(model->menu, "Workspaces").submenu),
-              std::vector<std::string>{"Save current layout…"});
+              std::vector<std::string>{"Save current arrangement…"});
 }
 
 TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
@@ -77,7 +77,7 @@ TEST_F(TrayMenuTest, ChoicesReachTheWindowTheLayoutsAndTheWorkspaces) {
 
     const auto& workspaces = byTitle(model->menu, "Workspaces").submenu;
     EXPECT_EQ(titles(workspaces),
-              (std::vector<std::string>{"Save current layout…", "---", "Morning"}));
+              (std::vector<std::string>{"Save current arrangement…", "---", "Morning"}));
     choose(workspaces[2].id);
     EXPECT_EQ(d.components().workspaceManager().lastRestored(), ws);
 

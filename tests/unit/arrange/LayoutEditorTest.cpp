@@ -125,7 +125,7 @@ TEST_F(LayoutEditorTest, SavingEditingRenamingAndDeleting) {
     drag({1, 0}, {1, 1});
     saveAs("   ");  // blank: the suggested name
     ASSERT_EQ(settings->customLayouts().size(), 2u);
-    EXPECT_EQ(settings->customLayouts()[0].name, "Custom 1 zones");  // new layouts go first
+    EXPECT_EQ(settings->customLayouts()[0].name, "Custom 1 zone");  // new layouts go first
     EXPECT_EQ(settings->customLayouts()[1].name, "Left");
     EXPECT_TRUE(editor->zones().empty());
     EXPECT_EQ(editor->columns(), 4);

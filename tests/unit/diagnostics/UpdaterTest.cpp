@@ -216,7 +216,7 @@ TEST_F(UpdaterTest, AFeedEndsInTheRightState) {
     ASSERT_EQ(desktop.alerts().size(), 1u);
     EXPECT_EQ(desktop.alerts()[0].messageText, "Kelvra 130 is available");
     EXPECT_EQ(desktop.alerts()[0].informativeText, "Faster snapping.");
-    EXPECT_EQ(desktop.alerts()[0].buttons, (Strings{"Install Update", "Release Notes", "Later"}));
+    EXPECT_EQ(desktop.alerts()[0].buttons, (Strings{"Install update", "Release notes", "Later"}));
 }
 
 TEST_F(UpdaterTest, OnlyAVerifiedDownloadIsInstalled) {
@@ -268,7 +268,7 @@ TEST_F(UpdaterTest, APackagedInstallOnlyPointsToTheReleaseNotes) {
     publish(newProgram, key);
     auto& updater = startAndCheck(false);
     ASSERT_EQ(desktop.alerts().size(), 1u);
-    EXPECT_EQ(desktop.alerts()[0].buttons, (Strings{"Release Notes", "Later"}));
+    EXPECT_EQ(desktop.alerts()[0].buttons, (Strings{"Release notes", "Later"}));
     EXPECT_EQ(desktop.browser().opened(), (Strings{"https://kelvra.app/notes/130"}));
     updater.install();
     desktop.runLoop().advance(0);

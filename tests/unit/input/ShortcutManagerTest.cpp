@@ -78,7 +78,7 @@ TEST_F(ShortcutManagerTest, TakenCombinationsAreToldOncePerRunAndLogged) {
     desk.runLoop().runPending();
 
     ASSERT_EQ(desk.alerts().size(), 1u);
-    EXPECT_EQ(desk.alerts()[0].messageText, "Taken by another program: Ctrl+Alt+←、Ctrl+Alt+→");
+    EXPECT_EQ(desk.alerts()[0].messageText, "Taken by another program: Ctrl+Alt+← and Ctrl+Alt+→");
     EXPECT_EQ(desk.alerts()[0].buttons, std::vector<std::string>{"OK"});
     ASSERT_EQ(heldLines().size(), 1u);
     EXPECT_NE(heldLines()[0].find("Ctrl+Alt+←, Ctrl+Alt+→"), std::string::npos);

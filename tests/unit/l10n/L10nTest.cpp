@@ -19,8 +19,8 @@ class L10nTest : public ::testing::Test {
     }
     void TearDown() override { FrameworkLanguage::setCode(std::nullopt); }
 
-    std::optional<port::DefaultsValue> appleLanguages() {
-        return desktop.defaults().object("AppleLanguages");
+    std::optional<port::DefaultsValue> interfaceLanguages() {
+        return desktop.defaults().object("interfaceLanguages");
     }
 
     sim::SimDesktop desktop;
@@ -31,14 +31,28 @@ TEST_F(L10nTest, StartsWithAValidStoredLanguageElseTheSystemOne) {
     L10n l;
     EXPECT_EQ(l.language(), AppLanguage::ja);
     EXPECT_EQ(format(l.string("menu.zoneN"), {"3"}), "ゾーン 3");
-    EXPECT_EQ(appleLanguages(), port::DefaultsValue(port::StringArray{"ja"}));
+    EXPECT_EQ(interfaceLanguages(), port::DefaultsValue(port::StringArray{"ja"}));
     EXPECT_EQ(FrameworkLanguage::code(), "ja");
 
     // An unknown stored code counts as none: the override left from before is removed.
     desktop.defaults().set("languageCode", std::string("xx"));
     EXPECT_EQ(L10n().language(), AppLanguage::de);
-    EXPECT_EQ(appleLanguages(), std::nullopt);
+    EXPECT_EQ(interfaceLanguages(), std::nullopt);
     EXPECT_EQ(FrameworkLanguage::code(), std::nullopt);
+}
+
+// Files written before the list had its neutral name still choose the language; the next
+// write moves the list to the new name.
+TEST_F(L10nTest, ReadsTheFormerListNameAndWritesTheNeutralOne) {
+    desktop.defaults().set("AppleLanguages", port::StringArray{"it"});
+    L10n l;
+    EXPECT_EQ(l.language(), AppLanguage::it);
+    EXPECT_EQ(interfaceLanguages(), port::DefaultsValue(port::StringArray{"it"}));
+    EXPECT_EQ(desktop.defaults().object("AppleLanguages"), std::nullopt);
+
+    l.apply(std::nullopt);
+    EXPECT_EQ(interfaceLanguages(), std::nullopt);
+    EXPECT_EQ(L10n().language(), AppLanguage::de);
 }
 
 TEST_F(L10nTest, ApplySwitchesLanguageAndOverride) {
@@ -51,20 +65,20 @@ TEST_F(L10nTest, ApplySwitchesLanguageAndOverride) {
 
     l.apply("fr");
     EXPECT_EQ(l.language(), AppLanguage::fr);
-    EXPECT_EQ(appleLanguages(), port::DefaultsValue(port::StringArray{"fr"}));
+    EXPECT_EQ(interfaceLanguages(), port::DefaultsValue(port::StringArray{"fr"}));
     EXPECT_EQ(l.string("common.cancel"), "Annuler");
 
     l.apply(std::nullopt);
     EXPECT_EQ(l.language(), AppLanguage::de);
-    EXPECT_EQ(appleLanguages(), std::nullopt);
+    EXPECT_EQ(interfaceLanguages(), std::nullopt);
 
     l.apply("fr");
     l.apply("klingon");
     EXPECT_EQ(l.language(), AppLanguage::de);
-    EXPECT_EQ(appleLanguages(), std::nullopt);
+    EXPECT_EQ(interfaceLanguages(), std::nullopt);
 
     l.apply("zh-Hant");
-    EXPECT_EQ(appleLanguages(), port::DefaultsValue(port::StringArray{"zh-Hant"}));
+    EXPECT_EQ(interfaceLanguages(), port::DefaultsValue(port::StringArray{"zh-Hant"}));
 
     using A = AppLanguage;
     EXPECT_EQ(published, (std::vector<A>{A::fr, A::de, A::fr, A::de, A::zhHant}));

@@ -110,7 +110,7 @@ void OnboardingWindow::rebuild() {
     for (const auto& [keys, what] : model_.examples) {
         auto* line = new QHBoxLayout();
         line->addWidget(keyChips(q(keys), content_));
-        line->addWidget(new QLabel(q(what), content_), 1);
+        line->addWidget(wrapped(q(what), content_, false), 1);
         v->addLayout(line);
     }
 

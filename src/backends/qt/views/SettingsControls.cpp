@@ -205,6 +205,10 @@ void GridCanvas::paintEvent(QPaintEvent*) {
         path.addRoundedRect(zoneRect(grid_.pending).adjusted(1, 1, -1, -1), 5, 5);
         p.setPen(QPen(accent, 2, Qt::DashLine));
         p.drawPath(path);
+    } else if (grid_.zones.empty() && !grid_.emptyHint.empty()) {
+        p.setPen(pal.color(QPalette::PlaceholderText));
+        p.drawText(QRectF(rect()).adjusted(24, 0, -24, 0), Qt::AlignCenter | Qt::TextWordWrap,
+                   QString::fromStdString(grid_.emptyHint));
     }
 }
 

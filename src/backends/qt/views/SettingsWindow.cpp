@@ -1,6 +1,9 @@
 #include "backends/qt/views/SettingsWindow.h"
 
+#include <algorithm>
+
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
@@ -17,10 +20,17 @@ namespace kelvra::views {
 
 namespace {
 constexpr int tabRole = Qt::UserRole;
-}
+// The sidebar's width when every label is short; longer labels widen it.
+constexpr int minimumSidebarWidth = 210;
+// Around a label in the sidebar: the layout's margins, the icon and its spacing, the
+// item's own padding.
+constexpr int sidebarMargins = 20;
+constexpr int itemPadding = 24;
+}  // namespace
 
 SettingsWindow::SettingsWindow(Handlers handlers)
     : handlers_(std::move(handlers)),
+      side_(new QWidget(this)),
       sidebar_(new QListWidget(this)),
       heading_(new QLabel(this)),
       foot_(new QLabel(this)),
@@ -36,8 +46,8 @@ SettingsWindow::SettingsWindow(Handlers handlers)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    auto* side = new QWidget(this);
-    side->setFixedWidth(210);
+    auto* side = side_;
+    side->setFixedWidth(minimumSidebarWidth);
     auto* sideLayout = new QVBoxLayout(side);
     sideLayout->setContentsMargins(10, 14, 10, 10);
     QFont bold = heading_->font();
@@ -81,6 +91,17 @@ SettingsWindow::SettingsWindow(Handlers handlers)
 
 SettingsWindow::~SettingsWindow() = default;
 
+void SettingsWindow::fitSidebar() {
+    const QFontMetrics metrics(sidebar_->font());
+    int widest = 0;
+    for (int i = 0; i < sidebar_->count(); ++i) {
+        widest = std::max(widest, sidebar_->iconSize().width() + itemPadding +
+                                      metrics.horizontalAdvance(sidebar_->item(i)->text()));
+    }
+    widest = std::max(widest, heading_->fontMetrics().horizontalAdvance(heading_->text()));
+    side_->setFixedWidth(std::max(minimumSidebarWidth, widest + sidebarMargins));
+}
+
 void SettingsWindow::setModel(const port::SettingsWindowModel& model) {
     const bool tabsChanged = model.tabs != model_.tabs;
     const bool pageChanged = model.selectedTab != model_.selectedTab;
@@ -109,6 +130,7 @@ void SettingsWindow::setModel(const port::SettingsWindowModel& model) {
             item->setToolTip(QString::fromStdString(tab.subtitle));
             item->setData(Qt::AccessibleDescriptionRole, QString::fromStdString(tab.subtitle));
         }
+        fitSidebar();
     }
     {
         QSignalBlocker block(sidebar_);

@@ -34,7 +34,11 @@ class SettingsWindow final : public QWidget {
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // Widens the sidebar to its longest tab label in the current language.
+    void fitSidebar();
+
     Handlers handlers_;
+    QWidget* side_;
     QListWidget* sidebar_;
     QLabel* heading_;
     QLabel* foot_;

@@ -24,6 +24,8 @@ class TraySurface final : public port::Surface {
     void setOpacity(double) override {}
     void setVisible(bool visible) override;
     void setModel(const port::SurfaceModel& model) override;
+    // The menu as built from the model (the documentation's gallery draws it).
+    QMenu& menu() const { return *menu_; }
 
   private:
     void applyIcon();

@@ -81,6 +81,48 @@ void ZonePickerWidget::mousePressEvent(QMouseEvent* event) {
     if (auto cell = cellAt(event->position())) cellClicked.emit(*cell);
 }
 
+QRectF ZonePickerWidget::glyphRect(int i) const {
+    const QRectF cell = cellRect(i % model_.columns, i / model_.columns);
+    return {cell.center().x() - glyphWidth / 2, cell.top() + glyphTop, glyphWidth, glyphHeight};
+}
+
+QRectF ZonePickerWidget::labelRect(int i) const {
+    const QRectF cell = cellRect(i % model_.columns, i / model_.columns);
+    const QRectF glyph = glyphRect(i);
+    return {cell.left() + 2, glyph.bottom() + labelGap, cell.width() - 4,
+            cell.bottom() - glyph.bottom() - labelGap};
+}
+
+namespace {
+constexpr int labelFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+// Long words ("Maksymalizuj") and three-word names get a smaller type, down to this.
+constexpr double labelPointSize = 10, smallestLabelPointSize = 8.5;
+
+bool fits(const QFont& font, const QRectF& room, const QString& text) {
+    const QRectF needed = QFontMetricsF(font).boundingRect(room, labelFlags, text);
+    return needed.width() <= room.width() + 0.5 && needed.height() <= room.height() + 0.5;
+}
+}  // namespace
+
+QFont ZonePickerWidget::labelFont(int i) const {
+    const QString text = QString::fromStdString(model_.cells[static_cast<size_t>(i)].label);
+    QFont f = font();
+    for (double size = labelPointSize; size >= smallestLabelPointSize; size -= 0.5) {
+        f.setPointSizeF(size);
+        if (fits(f, labelRect(i), text)) break;
+    }
+    return f;
+}
+
+QStringList ZonePickerWidget::overflowingLabels() const {
+    QStringList out;
+    for (int i = 0; i < static_cast<int>(model_.cells.size()); ++i) {
+        const QString text = QString::fromStdString(model_.cells[static_cast<size_t>(i)].label);
+        if (!fits(labelFont(i), labelRect(i), text)) out << text;
+    }
+    return out;
+}
+
 void ZonePickerWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
@@ -96,21 +138,14 @@ void ZonePickerWidget::paintEvent(QPaintEvent*) {
         cellRect(model_.highlightColumn, model_.highlightRow).adjusted(0.75, 0.75, -0.75, -0.75),
         10, 10);
 
-    QFont labelFont = font();
-    labelFont.setPointSizeF(10);
     for (int i = 0; i < static_cast<int>(model_.cells.size()); ++i) {
-        QRectF cell = cellRect(i % model_.columns, i / model_.columns);
-        QRectF glyph(cell.center().x() - glyphWidth / 2, cell.top() + glyphTop, glyphWidth,
-                     glyphHeight);
         bool selected = i == model_.selection;
         ZoneGlyph{model_.cells[static_cast<size_t>(i)].zone, selected ? text : secondary,
                   selected ? accent : withAlpha(text, 0.45)}
-            .paint(p, glyph);
-        QRectF label(cell.left() + 2, glyph.bottom() + labelGap, cell.width() - 4,
-                     cell.bottom() - glyph.bottom() - labelGap);
-        p.setFont(labelFont);
+            .paint(p, glyphRect(i));
+        p.setFont(labelFont(i));
         p.setPen(selected ? text : secondary);
-        p.drawText(label, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+        p.drawText(labelRect(i), labelFlags,
                    QString::fromStdString(model_.cells[static_cast<size_t>(i)].label));
     }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointF>
+#include <QStringList>
 #include <QWidget>
 #include <optional>
 
@@ -24,6 +25,9 @@ class ZonePickerWidget final : public QWidget {
     void setComposited(bool composited);
     // The cell at a point of the widget, if any.
     std::optional<int> cellAt(QPointF point) const;
+    // The cell labels that, wrapped, run out of the room under their glyph even in the
+    // smallest type.
+    QStringList overflowingLabels() const;
 
     // The pointer moved onto another cell: its global position (device-independent).
     Signal<QPointF> pointerOnCell;
@@ -38,6 +42,11 @@ class ZonePickerWidget final : public QWidget {
 
   private:
     QRectF cellRect(double column, double row) const;
+    // Where cell i draws its glyph and its label.
+    QRectF glyphRect(int i) const;
+    QRectF labelRect(int i) const;
+    // The label's type: the usual size, smaller where the label would not fit.
+    QFont labelFont(int i) const;
 
     port::ZonePickerModel model_;
     bool composited_ = true;
