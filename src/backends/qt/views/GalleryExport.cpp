@@ -43,8 +43,10 @@ class NoWindowSystem final : public port::WindowSystem {
     Point toPort(Point native) override { return native; }
     Point toNative(Point port) override { return port; }
     Rect toNative(const Rect& port) override { return port; }
+    bool nativeIsLogical() const override { return false; }
     bool compositingManagerRunning() override { return false; }
     void markAsPopupMenu(port::NativeWindow) override {}
+    void activate(port::NativeWindow) override {}
     std::unique_ptr<port::InputWatch> watchInput(bool) override { return nullptr; }
     std::unique_ptr<port::KeyboardGrab> grabKeyboard(port::NativeWindow) override {
         return nullptr;
