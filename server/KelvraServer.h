@@ -9,14 +9,10 @@
 #include <optional>
 #include <string>
 
+#include "HttpServer.h"
 #include "RateLimiter.h"
 #include "Store.h"
-
-namespace httplib {
-class Server;
-struct Request;
-struct Response;
-}  // namespace httplib
+#include "WorkQueue.h"
 
 namespace kelvra::server {
 
@@ -34,6 +30,11 @@ struct ServerOptions {
     double signInBurst = 10;
     double signInPerSecond = 0.2;
     std::int64_t codeLifetimeSeconds = 300;
+    // Password checks run on `passwordThreads` threads; past `passwordQueue` waiting
+    // checks a sign-in is refused with 429.
+    unsigned passwordThreads = 1;
+    std::size_t passwordQueue = 16;
+    HttpLimits http;
     // Behind a reverse proxy every request comes from the proxy: take the client's
     // address from X-Real-IP instead (only when the proxy sets it).
     bool trustRealIpHeader = false;
@@ -55,21 +56,24 @@ class KelvraServer {
     // Serves on the bound socket until stop(); false when it could not serve.
     bool run();
     void stop();
+    // SIGINT and SIGTERM stop the server.
+    void stopOnSignals();
 
   private:
     void installRoutes();
-    bool admit(const httplib::Request& req, httplib::Response& res);
-    std::string clientAddress(const httplib::Request& req) const;
-    std::optional<std::int64_t> authorize(const httplib::Request& req, httplib::Response& res);
+    std::optional<HttpResponse> admit(const HttpRequest& req);
+    std::string clientAddress(const HttpRequest& req) const;
+    std::optional<std::int64_t> authorize(const HttpRequest& req, HttpResponse& res);
 
-    void connectForm(const httplib::Request& req, httplib::Response& res);
-    void connectSubmit(const httplib::Request& req, httplib::Response& res);
-    void token(const httplib::Request& req, httplib::Response& res);
-    void me(const httplib::Request& req, httplib::Response& res);
-    void logout(const httplib::Request& req, httplib::Response& res);
-    void download(const httplib::Request& req, httplib::Response& res);
-    void upload(const httplib::Request& req, httplib::Response& res);
-    void crash(const httplib::Request& req, httplib::Response& res);
+    void connectForm(const HttpRequest& req, HttpResponse& res);
+    void connectSubmit(const HttpRequest& req, Respond respond);
+    HttpResponse checkPassword(const HttpRequest& req);
+    void token(const HttpRequest& req, HttpResponse& res);
+    void me(const HttpRequest& req, HttpResponse& res);
+    void logout(const HttpRequest& req, HttpResponse& res);
+    void download(const HttpRequest& req, HttpResponse& res);
+    void upload(const HttpRequest& req, HttpResponse& res);
+    void crash(const HttpRequest& req, HttpResponse& res);
 
     std::int64_t nowSeconds() const { return options_.clock() / 1000; }
 
@@ -77,9 +81,9 @@ class KelvraServer {
     ServerOptions options_;
     RateLimiter limiter_;
     RateLimiter signInLimiter_;
-    std::unique_ptr<httplib::Server> http_;
-    std::atomic<bool> running_ = false;  // inside run()
-    std::atomic<bool> stopRequested_ = false;
+    HttpServer http_;
+    // After http_: destroyed first, so no check is left running when the loop goes.
+    WorkQueue passwordChecks_;
 };
 
 // Adds an account; false when the address is taken. Used by `kelvra-server add-user`.

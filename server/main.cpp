@@ -1,14 +1,10 @@
 // kelvra-server: the self-hostable sign-in, settings sync and crash report service.
 //   kelvra-server --data DIR [--listen HOST:PORT] [--database postgresql://...] [--behind-proxy]
 //   kelvra-server --data DIR [--database ...] add-user EMAIL   (password on standard input)
-#include <pthread.h>
-#include <signal.h>
-
 #include <cstdio>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Crypto.h"
@@ -121,13 +117,6 @@ int main(int argc, char** argv) {
                          args.listen.c_str());
             return 2;
         }
-        // SIGINT and SIGTERM are taken by one thread that stops the server cleanly.
-        sigset_t stopSignals;
-        sigemptyset(&stopSignals);
-        sigaddset(&stopSignals, SIGINT);
-        sigaddset(&stopSignals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
         ServerOptions options;
         options.trustRealIpHeader = args.behindProxy;
         KelvraServer server(*store, options);
@@ -136,12 +125,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "kelvra-server: cannot listen on %s\n", args.listen.c_str());
             return 1;
         }
-        std::thread stopper([&] {
-            int sig = 0;
-            sigwait(&stopSignals, &sig);
-            server.stop();
-        });
-        stopper.detach();
+        // The signals are handled inside the server's loop: nothing outlives it.
+        server.stopOnSignals();
         std::fprintf(stderr, "kelvra-server: listening on %s port %d\n", host.c_str(), bound);
         bool ok = server.run();
         return ok ? 0 : 1;
