@@ -12,9 +12,9 @@ packages=(
   # batched window reads (XCB on the Xlib connection), size hints, owners of windows
   libx11-xcb-dev libxcb1-dev libxcb-icccm4-dev libxcb-res0-dev
   nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
-  # kelvra-server: HTTP, and PostgreSQL for several servers on one database (its tests
-  # start a private PostgreSQL server)
-  libcpp-httplib-dev libpq-dev postgresql
+  # kelvra-server: HTTP (Boost.Beast on Asio, header-only), and PostgreSQL for several
+  # servers on one database (its tests start a private PostgreSQL server)
+  libboost-dev libpq-dev postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   # the loopback servers of the network backend's test (plain, and TLS with a throwaway
   # certificate); a private session bus for the secret store's test
