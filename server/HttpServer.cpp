@@ -163,7 +163,13 @@ class Session : public std::enable_shared_from_this<Session> {
         route_ = server_.findRoute(request_, pathKnown);
         if (!route_) return refuse(404);
         if (server_.gate_) {
-            if (auto answer = server_.gate_(request_)) return refuse(std::move(*answer));
+            try {
+                if (auto answer = server_.gate_(request_)) return refuse(std::move(*answer));
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "kelvra-server: %s %s refused: %s\n", request_.method.c_str(),
+                             request_.path.c_str(), e.what());
+                return refuse(500);
+            }
         }
         auto length = parser_->content_length();
         bool sendsBody = request_.method == "POST" || request_.method == "PUT";

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,6 +35,8 @@ struct HttpRequest {
     std::vector<std::pair<std::string, std::string>> headers;
     std::string body;
     std::string peerAddress;  // of the connection, IPv4-mapped IPv6 shown as IPv4
+    // Who sent it, when the gate could tell from a credential.
+    std::optional<std::int64_t> account;
 
     // The first header of that name (compared without case), or nothing.
     const std::string* header(std::string_view name) const;
@@ -53,7 +56,7 @@ struct HttpResponse {
 using Respond = std::function<void(HttpResponse)>;
 using HttpHandler = std::function<void(HttpRequest&, Respond)>;
 // Looks at a request once its header is read, before its body: an answer refuses it.
-using HttpGate = std::function<std::optional<HttpResponse>(const HttpRequest&)>;
+using HttpGate = std::function<std::optional<HttpResponse>(HttpRequest&)>;
 // The response for a request the HTTP layer refuses by itself (404, 411, 413, ...).
 using ErrorPage = std::function<HttpResponse(int status)>;
 

@@ -1,11 +1,13 @@
 #include "KelvraServer.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "ConnectPage.h"
 #include "Crypto.h"
 #include "RequestBodies.h"
+#include "SqlStore.h"
 
 namespace kelvra::server {
 
@@ -118,7 +120,12 @@ KelvraServer::KelvraServer(Store& store, ServerOptions options)
     : store_(store),
       options_(std::move(options)),
       limiter_(options_.rateBurst, options_.ratePerSecond),
+      accountLimiter_(options_.accountBurst, options_.accountPerSecond),
       signInLimiter_(options_.signInBurst, options_.signInPerSecond),
+      crashLimiter_(options_.crashBurst, options_.crashPerHour / 3600),
+      crashTotalLimiter_(options_.crashTotalBurst, options_.crashTotalPerHour / 3600),
+      signInGuard_(
+          {options_.signInFreeFailures, options_.signInFirstDelayMs, options_.signInMaxDelayMs}),
       http_(options_.http),
       passwordChecks_(options_.passwordThreads, options_.passwordQueue) {
     installRoutes();
@@ -145,7 +152,7 @@ void KelvraServer::stopOnSignals() {
 }
 
 void KelvraServer::installRoutes() {
-    http_.setGate([this](const Request& req) { return admit(req); });
+    http_.setGate([this](Request& req) { return admit(req); });
     http_.setErrorPage([](int status) {
         Response res;
         sendError(res, status, reasonFor(status));
@@ -159,9 +166,7 @@ void KelvraServer::installRoutes() {
             respond(std::move(res));
         };
     };
-    // Only the connect form and the crash report have limits of their own; the rest
-    // share the sync limit.
-    std::size_t small = 64 << 10;
+    std::size_t small = options_.formBodyLimit;
     http_.route("GET", "/app/connect", 0, bindHandler(&KelvraServer::connectForm));
     http_.route("POST", "/app/connect", small,
                 [this](Request& req, Respond respond) { connectSubmit(req, std::move(respond)); });
@@ -174,31 +179,54 @@ void KelvraServer::installRoutes() {
 }
 
 std::string KelvraServer::clientAddress(const Request& req) const {
-    if (options_.trustRealIpHeader) {
-        if (const std::string* real = req.header("X-Real-IP")) return *real;
+    const auto& proxies = options_.trustedProxies;
+    auto trusted = [&](std::string_view address) {
+        return std::find(proxies.begin(), proxies.end(), address) != proxies.end();
+    };
+    if (!trusted(req.peerAddress)) return req.peerAddress;
+    // Each proxy appends the address it got the request from: walk back over the
+    // trusted ones; anything before the first untrusted entry may be forged.
+    if (const std::string* forwarded = req.header("X-Forwarded-For")) {
+        std::string_view list = *forwarded;
+        while (!list.empty()) {
+            auto comma = list.rfind(',');
+            std::string_view entry =
+                comma == std::string_view::npos ? list : list.substr(comma + 1);
+            while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+            while (!entry.empty() && entry.back() == ' ') entry.remove_suffix(1);
+            if (!entry.empty() && !trusted(entry)) return std::string(entry);
+            if (comma == std::string_view::npos) break;
+            list = list.substr(0, comma);
+        }
     }
+    if (const std::string* real = req.header("X-Real-IP"); real && !real->empty()) return *real;
     return req.peerAddress;
 }
 
-std::optional<HttpResponse> KelvraServer::admit(const Request& req) {
-    if (!limiter_.allow(clientAddress(req), options_.clock())) {
-        Response res;
-        res.setHeader("Retry-After", "1");
-        sendError(res, 429, reasonFor(429));
-        return res;
+std::optional<HttpResponse> KelvraServer::admit(Request& req) {
+    // A valid token counts against its account's budget; everything else against the
+    // address's.
+    std::string token = bearerToken(req);
+    if (!token.empty()) {
+        req.account =
+            store_.tokenAccount(sha256Hex(token), nowSeconds(), options_.tokenLifetimeSeconds);
     }
-    return std::nullopt;
+    bool allowed = req.account
+                       ? accountLimiter_.allow(std::to_string(*req.account), options_.clock())
+                       : limiter_.allow(clientAddress(req), options_.clock());
+    if (allowed) return std::nullopt;
+    Response res;
+    res.setHeader("Retry-After", "1");
+    sendError(res, 429, reasonFor(429));
+    return res;
 }
 
 std::optional<std::int64_t> KelvraServer::authorize(const Request& req, Response& res) {
-    std::string token = bearerToken(req);
-    std::optional<std::int64_t> account;
-    if (!token.empty()) account = store_.tokenAccount(sha256Hex(token));
-    if (!account) {
+    if (!req.account) {
         res.setHeader("WWW-Authenticate", "Bearer");
         sendError(res, 401, reasonFor(401));
     }
-    return account;
+    return req.account;
 }
 
 void KelvraServer::connectForm(const Request& req, Response& res) {
@@ -207,7 +235,26 @@ void KelvraServer::connectForm(const Request& req, Response& res) {
     sendPage(res, 200, connectPage(query->action(), "", ""));
 }
 
+std::optional<HttpResponse> KelvraServer::signInWait(const Request& req) {
+    auto query = connectQuery(req);
+    if (!query) return std::nullopt;
+    std::string email = formValue(req.body, "email");
+    std::int64_t now = options_.clock();
+    std::int64_t wait = std::max(signInGuard_.waitMs("a:" + addressBlock(clientAddress(req)), now),
+                                 signInGuard_.waitMs("e:" + normalizedEmail(email), now));
+    if (wait == 0) return std::nullopt;
+    Response res;
+    res.setHeader("Retry-After", std::to_string((wait + 999) / 1000));
+    sendPage(res, 429,
+             connectPage(query->action(), email,
+                         "Too many failed sign-ins. Wait a little and try again."));
+    return res;
+}
+
 void KelvraServer::connectSubmit(const Request& req, Respond respond) {
+    // Waits after failures are checked here, so a blocked client takes no place in
+    // the queue of password checks.
+    if (auto wait = signInWait(req)) return respond(std::move(*wait));
     // The check takes a deliberate 0.3 s of processor time: it runs off the network
     // threads, and only as many wait for it as the queue holds.
     bool queued = passwordChecks_.submit([this, req, respond] {
@@ -243,7 +290,9 @@ HttpResponse KelvraServer::checkPassword(const Request& req) {
     }
     // The form fields arrive in the body; the query holds app, challenge and state.
     std::string email = formValue(req.body, "email");
-    if (!signInLimiter_.allow(clientAddress(req), options_.clock())) {
+    std::string addressKey = "a:" + addressBlock(clientAddress(req));
+    std::string accountKey = "e:" + normalizedEmail(email);
+    if (!signInLimiter_.allow(addressBlock(clientAddress(req)), options_.clock())) {
         res.setHeader("Retry-After", "60");
         sendPage(res, 429,
                  connectPage(query->action(), email,
@@ -254,11 +303,15 @@ HttpResponse KelvraServer::checkPassword(const Request& req) {
     auto account = email.empty() ? std::nullopt : store_.accountByEmail(email);
     bool ok = verifyPassword(password, account ? account->passwordHash : decoyHash()) && account;
     if (!ok) {
+        signInGuard_.failed(addressKey, options_.clock());
+        signInGuard_.failed(accountKey, options_.clock());
         sendPage(res, 401,
                  connectPage(query->action(), email,
                              "The e-mail address or the password is not correct."));
         return res;
     }
+    signInGuard_.succeeded(accountKey);
+    signInGuard_.succeeded(addressKey);
     std::string code = randomToken();
     std::int64_t now = nowSeconds();
     store_.addCode(sha256Hex(code),
@@ -327,7 +380,15 @@ void KelvraServer::upload(const Request& req, Response& res) {
 void KelvraServer::crash(const Request& req, Response& res) {
     auto report = decodeCrashReport(req.body);
     if (!report) return sendError(res, 400, "not a crash report");
-    store_.addCrash(report->installId, report->json, nowSeconds());
+    // Anyone may send reports: each address, and all of them together, have a quota.
+    if (!crashLimiter_.allow(clientAddress(req), options_.clock()) ||
+        !crashTotalLimiter_.allow("", options_.clock())) {
+        res.setHeader("Retry-After", "3600");
+        return sendError(res, 429, reasonFor(429));
+    }
+    std::int64_t now = nowSeconds();
+    store_.addCrash(report->installId, report->json, now);
+    store_.pruneCrashes(now - options_.crashRetentionSeconds, options_.crashRetentionBytes);
     res.status = 204;
 }
 

@@ -78,11 +78,19 @@ const std::vector<std::string> kSchema = {
     "CREATE TABLE IF NOT EXISTS codes (hash TEXT PRIMARY KEY, account INTEGER NOT NULL "
     "REFERENCES accounts (id), challenge TEXT NOT NULL, expires INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS tokens (hash TEXT PRIMARY KEY, account INTEGER NOT NULL "
-    "REFERENCES accounts (id), device TEXT NOT NULL, created INTEGER NOT NULL)",
+    "REFERENCES accounts (id), device TEXT NOT NULL, created INTEGER NOT NULL, "
+    "used INTEGER NOT NULL)",
     "CREATE TABLE IF NOT EXISTS blobs (account INTEGER PRIMARY KEY REFERENCES accounts (id), "
     "data TEXT NOT NULL, version INTEGER NOT NULL, device TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS crashes (id INTEGER PRIMARY KEY, install TEXT NOT NULL, "
     "report TEXT NOT NULL, received INTEGER NOT NULL)",
+};
+
+// Tables made by earlier versions: tokens learn when they were last used (from their
+// creation, so none expires at the upgrade).
+const std::vector<std::string> kUpgrades = {
+    "ALTER TABLE tokens ADD COLUMN used INTEGER NOT NULL DEFAULT 0",
+    "UPDATE tokens SET used = created WHERE used = 0",
 };
 
 }  // namespace
@@ -99,7 +107,8 @@ std::unique_ptr<Store> openSqliteStore(const std::filesystem::path& dataDir) {
         throw std::runtime_error("cannot open " + file.string() + ": " + std::strerror(errno));
     }
     ::close(fd);
-    return std::make_unique<SqlStore>(std::make_unique<SqliteConnection>(file.string()), kSchema);
+    return std::make_unique<SqlStore>(std::make_unique<SqliteConnection>(file.string()), kSchema,
+                                      kUpgrades);
 }
 
 }  // namespace kelvra::server

@@ -187,7 +187,8 @@ TEST_F(HttpLimitsTest, EarlyRefusalsCloseTheConnectionInsteadOfReadingTheBodyAsA
 
 TEST_F(HttpLimitsTest, DeeplyNestedJsonIsRefusedCheaply) {
     ASSERT_TRUE(addUser(*store_, "ada@example.org", "pw", 1000));
-    store_->addToken(sha256Hex("T"), store_->accountByEmail("ada@example.org")->id, "D", 0);
+    store_->addToken(sha256Hex("T"), store_->accountByEmail("ada@example.org")->id, "D",
+                     systemClock()() / 1000);
     start();
     httplib::Client client("127.0.0.1", port_);
     std::size_t before = residentBytes();
