@@ -5,6 +5,7 @@
 //   kelvra-server --data DIR revoke EMAIL [DEVICE] (signs them out)
 // PostgreSQL instead of --data: --database-file FILE or KELVRA_DATABASE holds the URL;
 // a password never goes on the command line.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -27,6 +28,7 @@ using namespace kelvra::server;
 constexpr const char* kUsage =
     "usage: kelvra-server STORE [--listen HOST:PORT] [--behind-proxy ADDR[,ADDR...]]\n"
     "                     [--token-days N] [--crash-days N] [--crash-megabytes N]\n"
+    "                     [--account-rate REQUESTS_PER_SECOND]\n"
     "       kelvra-server STORE add-user EMAIL   (password on stdin)\n"
     "       kelvra-server STORE tokens EMAIL\n"
     "       kelvra-server STORE revoke EMAIL [DEVICE]\n"
@@ -100,6 +102,11 @@ bool parse(int argc, char** argv, Arguments& out) {
             if (out.options.trustedProxies.empty()) return false;
         } else if (arg == "--token-days") {
             if (!number(out.options.tokenLifetimeSeconds, 24 * 3600)) return false;
+        } else if (arg == "--account-rate") {
+            std::int64_t rate = 0;
+            if (!number(rate, 1)) return false;
+            out.options.accountPerSecond = static_cast<double>(rate);
+            out.options.accountBurst = std::max(out.options.accountBurst, 2.0 * rate);
         } else if (arg == "--crash-days") {
             if (!number(out.options.crashRetentionSeconds, 24 * 3600)) return false;
         } else if (arg == "--crash-megabytes") {
