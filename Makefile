@@ -82,14 +82,14 @@ bench: deps
 	@bash scripts/run-bench.sh $(BENCH_BUILD)
 
 # kelvra-server under load on this machine: downloads and uploads from 64 connections
-# on SQLite, then on PostgreSQL with two servers sharing the accounts. SECONDS per run.
+# on SQLite, then on PostgreSQL with two servers sharing the accounts. BENCH_SECONDS per run.
 SERVER_BENCH_BUILD ?= build-server-bench
-SECONDS ?= 10
+BENCH_SECONDS ?= 10
 bench-server: deps
 	@cmake -S . -B $(SERVER_BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DKELVRA_CORE_ONLY=ON >/dev/null
 	@cmake --build $(SERVER_BENCH_BUILD) -j $(JOBS) --target kelvra-server kelvra-server-load
-	@bash scripts/bench-server.sh $(SERVER_BENCH_BUILD)/server $(SECONDS)
+	@bash scripts/bench-server.sh $(SERVER_BENCH_BUILD)/server $(BENCH_SECONDS)
 
 # PREFIX=/usr/local by default; the program is installed without debug information.
 PREFIX ?= /usr/local
