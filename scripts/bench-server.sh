@@ -18,14 +18,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts kelvra-server with STORE_ARGS on a free port; prints the port.
+# Starts kelvra-server with STORE_ARGS on a free port and sets $port to it.
 serve() {
   local log
   log=$(mktemp "$work/server-XXXXXX.log")
-  "$bin/kelvra-server" "$@" --listen 127.0.0.1:0 --account-rate 1000000 2>"$log" &
+  "$bin/kelvra-server" "$@" --listen 127.0.0.1:0 --account-rate 1000000 >/dev/null 2>"$log" &
   pids+=($!)
   for _ in $(seq 100); do
-    if grep -q "port " "$log"; then sed -n 's/.*port \([0-9]*\).*/\1/p' "$log"; return; fi
+    port=$(sed -n 's/.*port \([0-9]*\).*/\1/p' "$log")
+    if [ -n "$port" ]; then return; fi
     sleep 0.05
   done
   cat "$log" >&2
@@ -34,7 +35,7 @@ serve() {
 
 echo "== SQLite, one server"
 "$bin/kelvra-server-load" setup --data "$work/data" 64
-port=$(serve --data "$work/data")
+serve --data "$work/data"
 "$bin/kelvra-server-load" run "$port" download 64 "$seconds" 64
 "$bin/kelvra-server-load" run "$port" upload 64 "$seconds" 64
 
@@ -56,7 +57,9 @@ echo "host=$work dbname=postgres user=kelvra" >"$work/database"
 
 echo "== PostgreSQL, two servers"
 "$bin/kelvra-server-load" setup --database-file "$work/database" 32
-first=$(serve --database-file "$work/database")
-second=$(serve --database-file "$work/database")
+serve --database-file "$work/database"
+first=$port
+serve --database-file "$work/database"
+second=$port
 "$bin/kelvra-server-load" run "$first,$second" download 64 "$seconds" 32
 "$bin/kelvra-server-load" run "$first,$second" upload 64 "$seconds" 32

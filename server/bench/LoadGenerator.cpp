@@ -191,10 +191,10 @@ int run(const std::string& ports, bool upload, int connections, int seconds, int
     };
     std::printf(
         "%s: %d connections, %zu server(s), %.1f s: %zu requests, %.0f/s, p50 %.1f ms, "
-        "p99 %.1f ms, conflicts %ld, errors %ld",
+        "p99 %.1f ms, accepted uploads %ld (%.0f/s), conflicts %ld, errors %ld",
         upload ? "upload" : "download", connections, servers.size(), elapsed, l.size(),
-        static_cast<double>(l.size()) / elapsed, pct(0.5), pct(0.99), totals.conflicts,
-        totals.errors);
+        static_cast<double>(l.size()) / elapsed, pct(0.5), pct(0.99), totals.accepted,
+        static_cast<double>(totals.accepted) / elapsed, totals.conflicts, totals.errors);
     long lost = 0;
     if (upload) {
         for (int a = 0; a < accounts; ++a) {
