@@ -37,6 +37,7 @@ struct Running {
         options.rateBurst = options.accountBurst = options.signInBurst = 1e12;
         options.crashBurst = options.crashTotalBurst = 1e12;
         options.signInFreeFailures = 1 << 30;
+        options.crashRetentionBytes = 1 << 20;  // a long run stores many reports
         options.http.headerTimeout = std::chrono::milliseconds(200);
         options.http.bodyTimeout = std::chrono::milliseconds(200);
         server = std::make_unique<KelvraServer>(*store, options);
