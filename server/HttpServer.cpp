@@ -202,7 +202,7 @@ class Session : public std::enable_shared_from_this<Session> {
 
     void onBody(beast::error_code ec) {
         if (ec == http::error::body_limit) return refuse(413);
-        if (ec == beast::error::timeout) return refuse(408);
+        // A deadline that passes has closed the socket already: nothing can be answered.
         if (ec) return close();
         request_.body = std::move(parser_->get().body());
         parser_.reset();

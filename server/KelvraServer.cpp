@@ -39,8 +39,6 @@ std::string reasonFor(int status) {
             return "no such endpoint";
         case 405:
             return "method not allowed";
-        case 408:
-            return "request timed out";
         case 409:
             return "stale version";
         case 411:

@@ -160,6 +160,20 @@ TEST_F(HttpLimitsTest, SlowHeadersNeitherBlockOthersNorStayForever) {
     EXPECT_LT(Clock::now() - begin, 2s);
 }
 
+TEST_F(HttpLimitsTest, OversizedHeadersAndStalledBodiesAreRefused) {
+    options_.http.bodyTimeout = 300ms;
+    start();
+    Raw big(port_);
+    big.send("GET /api/me HTTP/1.1\r\nHost: a\r\nX-Pad: " + std::string(20 << 10, 'p') +
+             "\r\n\r\n");
+    EXPECT_EQ(big.readAll().rfind("HTTP/1.1 431", 0), 0u);
+    Raw stalled(port_);
+    stalled.send("POST /api/crash HTTP/1.1\r\nHost: a\r\nContent-Length: 10\r\n\r\n{\"");
+    auto begin = Clock::now();
+    EXPECT_EQ(stalled.readAll(), "") << "closed at the deadline";
+    EXPECT_LT(Clock::now() - begin, 2s);
+}
+
 TEST_F(HttpLimitsTest, ConnectionsAreCappedPerAddress) {
     options_.http.maxConnectionsPerAddress = 2;
     start();
