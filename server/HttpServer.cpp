@@ -1,5 +1,6 @@
 #include "HttpServer.h"
 
+#include <algorithm>
 #include <array>
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/io_context.hpp>
@@ -57,7 +58,10 @@ class HttpServer::Impl {
     bool takeSlot(const std::string& address) {
         std::lock_guard lock(slotsMutex_);
         std::size_t& mine = perAddress_[address];
-        if (total_ >= limits_.maxConnections || mine >= limits_.maxConnectionsPerAddress) {
+        const auto& uncapped = limits_.uncappedAddresses;
+        bool capped = std::find(uncapped.begin(), uncapped.end(), address) == uncapped.end();
+        if (total_ >= limits_.maxConnections ||
+            (capped && mine >= limits_.maxConnectionsPerAddress)) {
             if (mine == 0) perAddress_.erase(address);
             return false;
         }

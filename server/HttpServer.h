@@ -24,6 +24,8 @@ struct HttpLimits {
     std::chrono::milliseconds writeTimeout{30'000};
     std::size_t maxConnections = 4096;
     std::size_t maxConnectionsPerAddress = 128;
+    // Held to the overall cap only: a reverse proxy brings every client's connection.
+    std::vector<std::string> uncappedAddresses;
     // Threads that run the network loop and the handlers; 0: one per core, at least two.
     unsigned threads = 0;
 };

@@ -124,7 +124,11 @@ KelvraServer::KelvraServer(Store& store, ServerOptions options)
       crashTotalLimiter_(options_.crashTotalBurst, options_.crashTotalPerHour / 3600),
       signInGuard_(
           {options_.signInFreeFailures, options_.signInFirstDelayMs, options_.signInMaxDelayMs}),
-      http_(options_.http),
+      http_([this] {
+          HttpLimits limits = options_.http;
+          limits.uncappedAddresses = options_.trustedProxies;
+          return limits;
+      }()),
       passwordChecks_(options_.passwordThreads, options_.passwordQueue) {
     installRoutes();
 }

@@ -186,6 +186,20 @@ TEST_F(HttpLimitsTest, ConnectionsAreCappedPerAddress) {
     EXPECT_NE(reply.find("Connection: close"), std::string::npos);
 }
 
+TEST_F(HttpLimitsTest, ATrustedProxyIsHeldToTheOverallCapOnly) {
+    options_.http.maxConnectionsPerAddress = 1;
+    options_.http.maxConnections = 3;
+    options_.trustedProxies = {"127.0.0.1"};
+    start();
+    std::vector<std::unique_ptr<Raw>> held;
+    for (int i = 0; i < 3; ++i) {
+        held.push_back(std::make_unique<Raw>(port_));
+        ASSERT_TRUE(held.back()->send("GET /api/me HTTP/1.1\r\nHost: a\r\n"));
+    }
+    Raw fourth(port_);
+    EXPECT_EQ(fourth.readAll().rfind("HTTP/1.1 503", 0), 0u);
+}
+
 TEST_F(HttpLimitsTest, EarlyRefusalsCloseTheConnectionInsteadOfReadingTheBodyAsARequest) {
     start();
     Raw raw(port_);
