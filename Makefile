@@ -10,7 +10,8 @@ CCACHE     := $(shell command -v ccache 2>/dev/null)
 LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
-.PHONY: configure build test test-fast test-asan test-tsan fuzz fuzz-long run bench install clean \
+.PHONY: configure build test test-fast test-asan test-tsan fuzz fuzz-long run bench bench-server \
+        install clean \
         format gallery matrix chaos soak
 
 # The installer runs again only when its package list changed since it last succeeded.
@@ -80,6 +81,16 @@ bench: deps
 	@cmake --build $(BENCH_BUILD) -j $(JOBS)
 	@bash scripts/run-bench.sh $(BENCH_BUILD)
 
+# kelvra-server under load on this machine: downloads and uploads from 64 connections
+# on SQLite, then on PostgreSQL with two servers sharing the accounts. BENCH_SECONDS per run.
+SERVER_BENCH_BUILD ?= build-server-bench
+BENCH_SECONDS ?= 10
+bench-server: deps
+	@cmake -S . -B $(SERVER_BENCH_BUILD) $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" -DKELVRA_CORE_ONLY=ON >/dev/null
+	@cmake --build $(SERVER_BENCH_BUILD) -j $(JOBS) --target kelvra-server kelvra-server-load
+	@bash scripts/bench-server.sh $(SERVER_BENCH_BUILD)/server $(BENCH_SECONDS)
+
 # PREFIX=/usr/local by default; the program is installed without debug information.
 PREFIX ?= /usr/local
 install: build
@@ -91,7 +102,8 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(DEPS_STAMP)
+	@rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD) $(SERVER_BENCH_BUILD) \
+	  $(DEPS_STAMP)
 
 # Screenshots of every settings tab and welcome page in three languages, for docs/.
 gallery: configure

@@ -14,9 +14,9 @@ packages=(
   # plural forms, lists and numbers as each interface language writes them
   libicu-dev
   nlohmann-json3-dev libssl-dev libcurl4-openssl-dev libsecret-1-dev libsqlite3-dev
-  # kelvra-server: HTTP, and PostgreSQL for several servers on one database (its tests
-  # start a private PostgreSQL server)
-  libcpp-httplib-dev libpq-dev postgresql
+  # kelvra-server: HTTP (Boost.Beast on Asio, header-only), and PostgreSQL for several
+  # servers on one database (its tests start a private PostgreSQL server)
+  libboost-dev libpq-dev postgresql
   libgtest-dev libgmock-dev libbenchmark-dev
   # the loopback servers of the network backend's test (plain, and TLS with a throwaway
   # certificate); a private session bus for the secret store's test

@@ -1,30 +1,28 @@
 #include "KelvraServer.h"
 
-#include <httplib.h>
-
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
-#include <thread>
 
 #include "ConnectPage.h"
 #include "Crypto.h"
 #include "RequestBodies.h"
+#include "SqlStore.h"
 
 namespace kelvra::server {
 
 namespace {
 
-using httplib::Request;
-using httplib::Response;
+using Request = HttpRequest;
+using Response = HttpResponse;
 using nlohmann::json;
-using Handled = httplib::Server::HandlerResponse;
 
 constexpr const char* kSyncPath = "/api/sync/kelvra";
 constexpr const char* kCrashPath = "/api/crash";
 
 void sendJson(Response& res, int status, const json& body) {
     res.status = status;
-    res.set_content(body.dump(), "application/json");
+    res.setContent(body.dump(), "application/json");
 }
 
 void sendError(Response& res, int status, const std::string& message) {
@@ -43,10 +41,16 @@ std::string reasonFor(int status) {
             return "method not allowed";
         case 409:
             return "stale version";
+        case 411:
+            return "length required";
         case 413:
             return "request body too large";
         case 429:
             return "too many requests";
+        case 431:
+            return "request header too large";
+        case 503:
+            return "too many connections";
         default:
             return status >= 500 ? "internal error" : "request failed";
     }
@@ -70,8 +74,8 @@ struct ConnectQuery {
 };
 
 std::optional<ConnectQuery> connectQuery(const Request& req) {
-    ConnectQuery q{req.get_param_value("app"), req.get_param_value("challenge"),
-                   req.get_param_value("state")};
+    ConnectQuery q{formValue(req.query, "app"), formValue(req.query, "challenge"),
+                   formValue(req.query, "state")};
     if (q.app.empty() || q.app.size() > 64 || !isS256Challenge(q.challenge) || q.state.empty() ||
         q.state.size() > 512) {
         return std::nullopt;
@@ -82,15 +86,15 @@ std::optional<ConnectQuery> connectQuery(const Request& req) {
 void sendPage(Response& res, int status, const std::string& html) {
     res.status = status;
     // Nothing on the page runs script or loads anything, and no other site may frame it.
-    res.set_header("Content-Security-Policy",
-                   "default-src 'none'; style-src 'unsafe-inline'; frame-ancestors 'none'");
-    res.set_header("Cache-Control", "no-store");
-    res.set_header("Referrer-Policy", "no-referrer");
-    res.set_content(html, "text/html; charset=utf-8");
+    res.setHeader("Content-Security-Policy",
+                  "default-src 'none'; style-src 'unsafe-inline'; frame-ancestors 'none'");
+    res.setHeader("Cache-Control", "no-store");
+    res.setHeader("Referrer-Policy", "no-referrer");
+    res.setContent(html, "text/html; charset=utf-8");
 }
 
 std::string bearerToken(const Request& req) {
-    std::string header = req.get_header_value("Authorization");
+    std::string header = req.headerValue("Authorization");
     constexpr std::string_view prefix = "Bearer ";
     if (header.size() <= prefix.size() || header.compare(0, prefix.size(), prefix) != 0) return {};
     return header.substr(prefix.size());
@@ -114,8 +118,18 @@ KelvraServer::KelvraServer(Store& store, ServerOptions options)
     : store_(store),
       options_(std::move(options)),
       limiter_(options_.rateBurst, options_.ratePerSecond),
+      accountLimiter_(options_.accountBurst, options_.accountPerSecond),
       signInLimiter_(options_.signInBurst, options_.signInPerSecond),
-      http_(std::make_unique<httplib::Server>()) {
+      crashLimiter_(options_.crashBurst, options_.crashPerHour / 3600),
+      crashTotalLimiter_(options_.crashTotalBurst, options_.crashTotalPerHour / 3600),
+      signInGuard_(
+          {options_.signInFreeFailures, options_.signInFirstDelayMs, options_.signInMaxDelayMs}),
+      http_([this] {
+          HttpLimits limits = options_.http;
+          limits.uncappedAddresses = options_.trustedProxies;
+          return limits;
+      }()),
+      passwordChecks_(options_.passwordThreads, options_.passwordQueue) {
     installRoutes();
 }
 
@@ -124,99 +138,97 @@ KelvraServer::~KelvraServer() {
 }
 
 int KelvraServer::bind(const std::string& host, int port) {
-    if (port == 0) return http_->bind_to_any_port(host);
-    return http_->bind_to_port(host, port) ? port : -1;
+    return http_.bind(host, port);
 }
 
 bool KelvraServer::run() {
-    running_ = true;
-    bool ok = stopRequested_ || http_->listen_after_bind();
-    running_ = false;
-    return ok;
+    return http_.run();
 }
 
 void KelvraServer::stop() {
-    // The HTTP layer ignores a stop that comes before it listens: a stop before run()
-    // makes run() return at once, and one during its start waits for it to listen.
-    stopRequested_ = true;
-    while (running_ && !http_->is_running()) std::this_thread::yield();
-    http_->stop();
+    http_.stop();
+}
+
+void KelvraServer::stopOnSignals() {
+    http_.stopOnSignals();
 }
 
 void KelvraServer::installRoutes() {
-    // Bodies beyond the larger limit are refused (413) before they are read.
-    http_->set_payload_max_length(std::max(options_.syncBodyLimit, options_.crashBodyLimit));
-    http_->set_pre_routing_handler([this](const Request& req, Response& res) {
-        return admit(req, res) ? Handled::Unhandled : Handled::Handled;
-    });
-    http_->set_error_handler([](const Request&, Response& res) {
-        if (res.body.empty()) sendError(res, res.status, reasonFor(res.status));
-    });
-    http_->set_exception_handler([](const Request& req, Response& res, std::exception_ptr ep) {
-        std::string what = "unknown error";
-        try {
-            if (ep) std::rethrow_exception(ep);
-        } catch (const std::exception& e) {
-            what = e.what();
-        } catch (...) {
-        }
-        std::fprintf(stderr, "kelvra-server: %s %s failed: %s\n", req.method.c_str(),
-                     req.path.c_str(), what.c_str());
-        sendError(res, 500, "internal error");
+    http_.setGate([this](Request& req) { return admit(req); });
+    http_.setErrorPage([](int status) {
+        Response res;
+        sendError(res, status, reasonFor(status));
+        return res;
     });
 
     auto bindHandler = [this](void (KelvraServer::*handler)(const Request&, Response&)) {
-        return [this, handler](const Request& req, Response& res) { (this->*handler)(req, res); };
+        return [this, handler](Request& req, Respond respond) {
+            Response res;
+            (this->*handler)(req, res);
+            respond(std::move(res));
+        };
     };
-    http_->Get("/app/connect", bindHandler(&KelvraServer::connectForm));
-    http_->Post("/app/connect", bindHandler(&KelvraServer::connectSubmit));
-    http_->Post("/api/app/token", bindHandler(&KelvraServer::token));
-    http_->Get("/api/me", bindHandler(&KelvraServer::me));
-    http_->Post("/api/app/logout", bindHandler(&KelvraServer::logout));
-    http_->Get(kSyncPath, bindHandler(&KelvraServer::download));
-    http_->Put(kSyncPath, bindHandler(&KelvraServer::upload));
-    http_->Post(kCrashPath, bindHandler(&KelvraServer::crash));
+    std::size_t small = options_.formBodyLimit;
+    http_.route("GET", "/app/connect", 0, bindHandler(&KelvraServer::connectForm));
+    http_.route("POST", "/app/connect", small,
+                [this](Request& req, Respond respond) { connectSubmit(req, std::move(respond)); });
+    http_.route("POST", "/api/app/token", small, bindHandler(&KelvraServer::token));
+    http_.route("GET", "/api/me", 0, bindHandler(&KelvraServer::me));
+    http_.route("POST", "/api/app/logout", small, bindHandler(&KelvraServer::logout));
+    http_.route("GET", kSyncPath, 0, bindHandler(&KelvraServer::download));
+    http_.route("PUT", kSyncPath, options_.syncBodyLimit, bindHandler(&KelvraServer::upload));
+    http_.route("POST", kCrashPath, options_.crashBodyLimit, bindHandler(&KelvraServer::crash));
 }
 
 std::string KelvraServer::clientAddress(const Request& req) const {
-    if (options_.trustRealIpHeader && req.has_header("X-Real-IP")) {
-        return req.get_header_value("X-Real-IP");
+    const auto& proxies = options_.trustedProxies;
+    auto trusted = [&](std::string_view address) {
+        return std::find(proxies.begin(), proxies.end(), address) != proxies.end();
+    };
+    if (!trusted(req.peerAddress)) return req.peerAddress;
+    // Each proxy appends the address it got the request from: walk back over the
+    // trusted ones; anything before the first untrusted entry may be forged.
+    if (const std::string* forwarded = req.header("X-Forwarded-For")) {
+        std::string_view list = *forwarded;
+        while (!list.empty()) {
+            auto comma = list.rfind(',');
+            std::string_view entry =
+                comma == std::string_view::npos ? list : list.substr(comma + 1);
+            while (!entry.empty() && entry.front() == ' ') entry.remove_prefix(1);
+            while (!entry.empty() && entry.back() == ' ') entry.remove_suffix(1);
+            if (!entry.empty() && !trusted(entry)) return std::string(entry);
+            if (comma == std::string_view::npos) break;
+            list = list.substr(0, comma);
+        }
     }
-    return req.remote_addr;
+    if (const std::string* real = req.header("X-Real-IP"); real && !real->empty()) return *real;
+    return req.peerAddress;
 }
 
-bool KelvraServer::admit(const Request& req, Response& res) {
-    if (!limiter_.allow(clientAddress(req), options_.clock())) {
-        res.set_header("Retry-After", "1");
-        sendError(res, 429, reasonFor(429));
-        return false;
+std::optional<HttpResponse> KelvraServer::admit(Request& req) {
+    // A valid token counts against its account's budget; everything else against the
+    // address's.
+    std::string token = bearerToken(req);
+    if (!token.empty()) {
+        req.account =
+            store_.tokenAccount(sha256Hex(token), nowSeconds(), options_.tokenLifetimeSeconds);
     }
-    // The crash limit is below the general one: refuse before reading when the
-    // length is announced (a chunked body is measured after reading, in crash()).
-    if (req.path == kCrashPath && req.has_header("Content-Length")) {
-        std::uint64_t length = 0;
-        try {
-            length = std::stoull(req.get_header_value("Content-Length"));
-        } catch (const std::exception&) {
-            // A malformed length is left to the HTTP layer, which refuses it.
-        }
-        if (length > options_.crashBodyLimit) {
-            sendError(res, 413, reasonFor(413));
-            return false;
-        }
-    }
-    return true;
+    bool allowed = req.account
+                       ? accountLimiter_.allow(std::to_string(*req.account), options_.clock())
+                       : limiter_.allow(clientAddress(req), options_.clock());
+    if (allowed) return std::nullopt;
+    Response res;
+    res.setHeader("Retry-After", "1");
+    sendError(res, 429, reasonFor(429));
+    return res;
 }
 
 std::optional<std::int64_t> KelvraServer::authorize(const Request& req, Response& res) {
-    std::string token = bearerToken(req);
-    std::optional<std::int64_t> account;
-    if (!token.empty()) account = store_.tokenAccount(sha256Hex(token));
-    if (!account) {
-        res.set_header("WWW-Authenticate", "Bearer");
+    if (!req.account) {
+        res.setHeader("WWW-Authenticate", "Bearer");
         sendError(res, 401, reasonFor(401));
     }
-    return account;
+    return req.account;
 }
 
 void KelvraServer::connectForm(const Request& req, Response& res) {
@@ -225,32 +237,93 @@ void KelvraServer::connectForm(const Request& req, Response& res) {
     sendPage(res, 200, connectPage(query->action(), "", ""));
 }
 
-void KelvraServer::connectSubmit(const Request& req, Response& res) {
+std::optional<HttpResponse> KelvraServer::signInWait(const Request& req) {
     auto query = connectQuery(req);
-    if (!query) return sendPage(res, 400, invalidLinkPage());
-    // The form fields arrive in the body; the query holds app, challenge and state.
-    std::string email = req.get_param_value("email");
-    if (!signInLimiter_.allow(clientAddress(req), options_.clock())) {
-        res.set_header("Retry-After", "60");
-        return sendPage(res, 429,
-                        connectPage(query->action(), email,
-                                    "Too many sign-in attempts. Wait a minute and try again."));
+    if (!query) return std::nullopt;
+    std::string email = formValue(req.body, "email");
+    std::int64_t now = options_.clock();
+    std::int64_t wait = std::max(signInGuard_.waitMs("a:" + addressBlock(clientAddress(req)), now),
+                                 signInGuard_.waitMs("e:" + normalizedEmail(email), now));
+    if (wait == 0) return std::nullopt;
+    Response res;
+    res.setHeader("Retry-After", std::to_string((wait + 999) / 1000));
+    sendPage(res, 429,
+             connectPage(query->action(), email,
+                         "Too many failed sign-ins. Wait a little and try again."));
+    return res;
+}
+
+void KelvraServer::connectSubmit(const Request& req, Respond respond) {
+    // Waits after failures are checked here, so a blocked client takes no place in
+    // the queue of password checks.
+    if (auto wait = signInWait(req)) return respond(std::move(*wait));
+    // The check takes a deliberate 0.3 s of processor time: it runs off the network
+    // threads, and only as many wait for it as the queue holds.
+    bool queued = passwordChecks_.submit([this, req, respond] {
+        try {
+            respond(checkPassword(req));
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "kelvra-server: sign-in failed: %s\n", e.what());
+            Response res;
+            sendError(res, 500, reasonFor(500));
+            respond(std::move(res));
+        }
+    });
+    if (queued) return;
+    Response res;
+    auto query = connectQuery(req);
+    if (!query) {
+        sendPage(res, 400, invalidLinkPage());
+    } else {
+        res.setHeader("Retry-After", "1");
+        sendPage(res, 429,
+                 connectPage(query->action(), formValue(req.body, "email"),
+                             "The service is busy. Try again in a moment."));
     }
-    std::string password = req.get_param_value("password");
+    respond(std::move(res));
+}
+
+HttpResponse KelvraServer::checkPassword(const Request& req) {
+    Response res;
+    auto query = connectQuery(req);
+    if (!query) {
+        sendPage(res, 400, invalidLinkPage());
+        return res;
+    }
+    // The form fields arrive in the body; the query holds app, challenge and state.
+    std::string email = formValue(req.body, "email");
+    std::string addressKey = "a:" + addressBlock(clientAddress(req));
+    std::string accountKey = "e:" + normalizedEmail(email);
+    if (!signInLimiter_.allow(addressBlock(clientAddress(req)), options_.clock())) {
+        res.setHeader("Retry-After", "60");
+        sendPage(res, 429,
+                 connectPage(query->action(), email,
+                             "Too many sign-in attempts. Wait a minute and try again."));
+        return res;
+    }
+    std::string password = formValue(req.body, "password");
     auto account = email.empty() ? std::nullopt : store_.accountByEmail(email);
     bool ok = verifyPassword(password, account ? account->passwordHash : decoyHash()) && account;
     if (!ok) {
-        return sendPage(res, 401,
-                        connectPage(query->action(), email,
-                                    "The e-mail address or the password is not correct."));
+        signInGuard_.failed(addressKey, options_.clock());
+        signInGuard_.failed(accountKey, options_.clock());
+        sendPage(res, 401,
+                 connectPage(query->action(), email,
+                             "The e-mail address or the password is not correct."));
+        return res;
     }
+    signInGuard_.succeeded(accountKey);
+    signInGuard_.succeeded(addressKey);
     std::string code = randomToken();
     std::int64_t now = nowSeconds();
     store_.addCode(sha256Hex(code),
                    CodeGrant{account->id, query->challenge, now + options_.codeLifetimeSeconds},
                    now);
-    res.set_header("Cache-Control", "no-store");
-    res.set_redirect("kelvra://auth?code=" + code + "&state=" + percentEncode(query->state), 302);
+    res.setHeader("Cache-Control", "no-store");
+    res.status = 302;
+    res.setHeader("Location",
+                  "kelvra://auth?code=" + code + "&state=" + percentEncode(query->state));
+    return res;
 }
 
 void KelvraServer::token(const Request& req, Response& res) {
@@ -267,7 +340,7 @@ void KelvraServer::token(const Request& req, Response& res) {
     if (!account) return sendError(res, 400, "invalid_grant");
     std::string token = randomToken();
     store_.addToken(sha256Hex(token), account->id, body->deviceId, nowSeconds());
-    res.set_header("Cache-Control", "no-store");
+    res.setHeader("Cache-Control", "no-store");
     sendJson(res, 200, json{{"token", token}, {"email", account->email}, {"tier", account->tier}});
 }
 
@@ -307,10 +380,17 @@ void KelvraServer::upload(const Request& req, Response& res) {
 }
 
 void KelvraServer::crash(const Request& req, Response& res) {
-    if (req.body.size() > options_.crashBodyLimit) return sendError(res, 413, reasonFor(413));
     auto report = decodeCrashReport(req.body);
     if (!report) return sendError(res, 400, "not a crash report");
-    store_.addCrash(report->installId, report->json, nowSeconds());
+    // Anyone may send reports: each address, and all of them together, have a quota.
+    if (!crashLimiter_.allow(clientAddress(req), options_.clock()) ||
+        !crashTotalLimiter_.allow("", options_.clock())) {
+        res.setHeader("Retry-After", "3600");
+        return sendError(res, 429, reasonFor(429));
+    }
+    std::int64_t now = nowSeconds();
+    store_.addCrash(report->installId, report->json, now);
+    store_.pruneCrashes(now - options_.crashRetentionSeconds, options_.crashRetentionBytes);
     res.status = 204;
 }
 

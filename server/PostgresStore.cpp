@@ -3,6 +3,7 @@
 #include <libpq-fe.h>
 
 #include <stdexcept>
+#include <string_view>
 
 #include "SqlStore.h"
 
@@ -84,17 +85,37 @@ const std::vector<std::string> kSchema = {
     "CREATE TABLE IF NOT EXISTS codes (hash TEXT PRIMARY KEY, account BIGINT NOT NULL "
     "REFERENCES accounts (id), challenge TEXT NOT NULL, expires BIGINT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS tokens (hash TEXT PRIMARY KEY, account BIGINT NOT NULL "
-    "REFERENCES accounts (id), device TEXT NOT NULL, created BIGINT NOT NULL)",
+    "REFERENCES accounts (id), device TEXT NOT NULL, created BIGINT NOT NULL, "
+    "used BIGINT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS blobs (account BIGINT PRIMARY KEY REFERENCES accounts (id), "
     "data TEXT NOT NULL, version BIGINT NOT NULL, device TEXT NOT NULL)",
     "CREATE TABLE IF NOT EXISTS crashes (id BIGINT GENERATED ALWAYS AS IDENTITY PRIMARY KEY, "
     "install TEXT NOT NULL, report TEXT NOT NULL, received BIGINT NOT NULL)",
 };
 
+// Tables made by earlier versions: tokens learn when they were last used (from their
+// creation, so none expires at the upgrade).
+const std::vector<std::string> kUpgrades = {
+    "ALTER TABLE tokens ADD COLUMN IF NOT EXISTS used BIGINT NOT NULL DEFAULT 0",
+    "UPDATE tokens SET used = created WHERE used = 0",
+};
+
 }  // namespace
 
 std::unique_ptr<Store> openPostgresStore(const std::string& connection) {
-    return std::make_unique<SqlStore>(std::make_unique<PostgresConnection>(connection), kSchema);
+    return std::make_unique<SqlStore>(std::make_unique<PostgresConnection>(connection), kSchema,
+                                      kUpgrades);
+}
+
+bool connectionHasPassword(const std::string& connection) {
+    PQconninfoOption* options = PQconninfoParse(connection.c_str(), nullptr);
+    if (!options) return false;
+    bool has = false;
+    for (auto* o = options; o->keyword; ++o) {
+        if (std::string_view(o->keyword) == "password" && o->val && *o->val) has = true;
+    }
+    PQconninfoFree(options);
+    return has;
 }
 
 }  // namespace kelvra::server

@@ -12,4 +12,8 @@ namespace kelvra::server {
 // connect.
 std::unique_ptr<Store> openPostgresStore(const std::string& connection);
 
+// Whether a connection string or URL carries a password (which then must not come
+// from the command line, where every user can read it).
+bool connectionHasPassword(const std::string& connection);
+
 }  // namespace kelvra::server

@@ -9,8 +9,37 @@ namespace {
 using nlohmann::json;
 
 constexpr std::size_t kMaxIdLength = 256;
+// No body the service accepts nests deeper than a few levels; a crash report's extras
+// get some room.
+constexpr std::size_t kMaxDepth = 32;
+
+// A first pass that only counts nesting and gives up at the limit, before the
+// document is built: a body of brackets costs a scan, not a tree.
+class DepthCheck final : public nlohmann::json_sax<json> {
+  public:
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override { return ++depth_ <= kMaxDepth; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return --depth_, true; }
+    bool start_array(std::size_t) override { return ++depth_ <= kMaxDepth; }
+    bool end_array() override { return --depth_, true; }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override {
+        return false;
+    }
+
+  private:
+    std::size_t depth_ = 0;
+};
 
 std::optional<json> parseObject(std::string_view body) {
+    DepthCheck check;
+    if (!json::sax_parse(body, &check)) return std::nullopt;
     json value = json::parse(body, nullptr, /*allow_exceptions=*/false);
     if (!value.is_object()) return std::nullopt;
     return value;

@@ -30,9 +30,16 @@ std::string normalizedEmail(const std::string& email) {
 }
 
 SqlStore::SqlStore(std::unique_ptr<SqlConnection> connection,
-                   const std::vector<std::string>& schema)
+                   const std::vector<std::string>& schema, const std::vector<std::string>& upgrades)
     : connection_(std::move(connection)) {
     for (const auto& statement : schema) run(statement, {});
+    for (const auto& statement : upgrades) {
+        try {
+            run(statement, {});
+        } catch (const std::exception&) {
+            // Already applied (SQLite has no ADD COLUMN IF NOT EXISTS).
+        }
+    }
 }
 
 std::vector<SqlRow> SqlStore::run(const std::string& sql, const std::vector<SqlValue>& params) {
@@ -71,14 +78,43 @@ std::optional<CodeGrant> SqlStore::takeCode(const std::string& codeHash) {
 
 void SqlStore::addToken(const std::string& tokenHash, std::int64_t account,
                         const std::string& deviceId, std::int64_t now) {
-    run("INSERT INTO tokens (hash, account, device, created) VALUES (?1, ?2, ?3, ?4)",
+    run("INSERT INTO tokens (hash, account, device, created, used) VALUES (?1, ?2, ?3, ?4, ?4)",
         {tokenHash, account, deviceId, now});
 }
 
-std::optional<std::int64_t> SqlStore::tokenAccount(const std::string& tokenHash) {
-    auto rows = run("SELECT account FROM tokens WHERE hash = ?1", {tokenHash});
+std::optional<std::int64_t> SqlStore::tokenAccount(const std::string& tokenHash, std::int64_t now,
+                                                   std::int64_t lifetime) {
+    auto rows = run("SELECT account, used FROM tokens WHERE hash = ?1", {tokenHash});
     if (rows.empty()) return std::nullopt;
+    std::int64_t used = toInt(rows[0].at(1));
+    if (used < now - lifetime) {
+        revokeToken(tokenHash);
+        return std::nullopt;
+    }
+    // A write on every request would make each download a write: the last use is
+    // moved on only when it is some way behind.
+    if (used < now - std::min<std::int64_t>(3600, lifetime / 10)) {
+        run("UPDATE tokens SET used = ?2 WHERE hash = ?1", {tokenHash, now});
+    }
     return toInt(rows[0].at(0));
+}
+
+std::vector<TokenInfo> SqlStore::tokens(std::int64_t account) {
+    std::vector<TokenInfo> out;
+    for (const auto& row :
+         run("SELECT device, created, used FROM tokens WHERE account = ?1 ORDER BY created, device",
+             {account})) {
+        out.push_back(TokenInfo{row.at(0).value_or(""), toInt(row.at(1)), toInt(row.at(2))});
+    }
+    return out;
+}
+
+std::int64_t SqlStore::revokeTokens(std::int64_t account, const std::string& device) {
+    auto rows = device.empty()
+                    ? run("DELETE FROM tokens WHERE account = ?1 RETURNING hash", {account})
+                    : run("DELETE FROM tokens WHERE account = ?1 AND device = ?2 RETURNING hash",
+                          {account, device});
+    return static_cast<std::int64_t>(rows.size());
 }
 
 void SqlStore::revokeToken(const std::string& tokenHash) {
@@ -109,6 +145,14 @@ std::optional<std::int64_t> SqlStore::putBlob(std::int64_t account, const std::s
 void SqlStore::addCrash(const std::string& installId, const std::string& report, std::int64_t now) {
     run("INSERT INTO crashes (install, report, received) VALUES (?1, ?2, ?3)",
         {installId, report, now});
+}
+
+void SqlStore::pruneCrashes(std::int64_t receivedBefore, std::int64_t maxBytes) {
+    run("DELETE FROM crashes WHERE received < ?1", {receivedBefore});
+    // The running total from the newest report down: what lies past the limit goes.
+    run("DELETE FROM crashes WHERE id IN (SELECT id FROM (SELECT id, SUM(LENGTH(report)) "
+        "OVER (ORDER BY id DESC) AS kept FROM crashes) AS newest WHERE kept > ?1)",
+        {maxBytes});
 }
 
 std::int64_t SqlStore::crashCount() {

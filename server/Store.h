@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kelvra::server {
 
@@ -18,6 +19,13 @@ struct CodeGrant {
     std::int64_t account = 0;
     std::string challenge;
     std::int64_t expiresAt = 0;  // unix seconds
+};
+
+// One signed-in device, as the operator sees it.
+struct TokenInfo {
+    std::string device;
+    std::int64_t created = 0;   // unix seconds
+    std::int64_t lastUsed = 0;  // unix seconds, refreshed about hourly
 };
 
 struct StoredBlob {
@@ -44,8 +52,15 @@ class Store {
 
     virtual void addToken(const std::string& tokenHash, std::int64_t account,
                           const std::string& deviceId, std::int64_t now) = 0;
-    virtual std::optional<std::int64_t> tokenAccount(const std::string& tokenHash) = 0;
+    // The token's account when it was used within the last `lifetime` seconds; using it
+    // moves its expiry on. An expired token is forgotten.
+    virtual std::optional<std::int64_t> tokenAccount(const std::string& tokenHash, std::int64_t now,
+                                                     std::int64_t lifetime) = 0;
     virtual void revokeToken(const std::string& tokenHash) = 0;
+    virtual std::vector<TokenInfo> tokens(std::int64_t account) = 0;
+    // Revokes the account's tokens (only those of `device` when it is not empty);
+    // returns how many.
+    virtual std::int64_t revokeTokens(std::int64_t account, const std::string& device) = 0;
 
     virtual std::optional<StoredBlob> blob(std::int64_t account) = 0;
     // Stores `data` as the version after `baseVersion` (0: the first) and returns the new
@@ -57,6 +72,9 @@ class Store {
 
     virtual void addCrash(const std::string& installId, const std::string& report,
                           std::int64_t now) = 0;
+    // Drops the reports received before `receivedBefore`, then the oldest until the
+    // rest hold at most `maxBytes` of report text.
+    virtual void pruneCrashes(std::int64_t receivedBefore, std::int64_t maxBytes) = 0;
     virtual std::int64_t crashCount() = 0;
 };
 

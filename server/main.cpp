@@ -1,14 +1,19 @@
 // kelvra-server: the self-hostable sign-in, settings sync and crash report service.
-//   kelvra-server --data DIR [--listen HOST:PORT] [--database postgresql://...] [--behind-proxy]
-//   kelvra-server --data DIR [--database ...] add-user EMAIL   (password on standard input)
-#include <pthread.h>
-#include <signal.h>
-
+//   kelvra-server --data DIR [--listen HOST:PORT] [--behind-proxy ADDR,...]
+//   kelvra-server --data DIR add-user EMAIL        (password on standard input)
+//   kelvra-server --data DIR tokens EMAIL          (the account's signed-in devices)
+//   kelvra-server --data DIR revoke EMAIL [DEVICE] (signs them out)
+// PostgreSQL instead of --data: --database-file FILE or KELVRA_DATABASE holds the URL;
+// a password never goes on the command line.
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
 #include <iostream>
 #include <memory>
+#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "Crypto.h"
@@ -21,16 +26,39 @@ namespace {
 using namespace kelvra::server;
 
 constexpr const char* kUsage =
-    "usage: kelvra-server --data DIR [--listen HOST:PORT] [--database URL] [--behind-proxy]\n"
-    "       kelvra-server --data DIR [--database URL] add-user EMAIL   (password on stdin)\n";
+    "usage: kelvra-server STORE [--listen HOST:PORT] [--behind-proxy ADDR[,ADDR...]]\n"
+    "                     [--token-days N] [--crash-days N] [--crash-megabytes N]\n"
+    "                     [--account-rate REQUESTS_PER_SECOND]\n"
+    "       kelvra-server STORE add-user EMAIL   (password on stdin)\n"
+    "       kelvra-server STORE tokens EMAIL\n"
+    "       kelvra-server STORE revoke EMAIL [DEVICE]\n"
+    "STORE: --data DIR, or PostgreSQL: --database URL (no password), --database-file FILE,\n"
+    "       or the URL in KELVRA_DATABASE (a password also from PGPASSWORD or PGPASSFILE)\n";
 
 struct Arguments {
     std::string dataDir;
     std::string listen = "127.0.0.1:8080";
     std::string database;
-    bool behindProxy = false;
+    std::vector<std::string> proxies;
     std::vector<std::string> command;
+    ServerOptions options;
 };
+
+std::vector<std::string> splitList(const std::string& text) {
+    std::vector<std::string> out;
+    std::stringstream in(text);
+    for (std::string item; std::getline(in, item, ',');) {
+        if (!item.empty()) out.push_back(item);
+    }
+    return out;
+}
+
+bool readFirstLine(const std::string& file, std::string& into) {
+    std::ifstream in(file);
+    if (!in || !std::getline(in, into)) return false;
+    if (!into.empty() && into.back() == '\r') into.pop_back();
+    return !into.empty();
+}
 
 bool parse(int argc, char** argv, Arguments& out) {
     for (int i = 1; i < argc; ++i) {
@@ -40,19 +68,57 @@ bool parse(int argc, char** argv, Arguments& out) {
             into = argv[++i];
             return true;
         };
+        auto number = [&](std::int64_t& into, std::int64_t unit) {
+            std::string text;
+            if (!value(text)) return false;
+            try {
+                std::size_t used = 0;
+                long long n = std::stoll(text, &used);
+                into = n * unit;
+                return used == text.size() && n > 0;
+            } catch (const std::exception&) {
+                return false;
+            }
+        };
+        std::string text;
         if (arg == "--data") {
             if (!value(out.dataDir)) return false;
         } else if (arg == "--listen") {
             if (!value(out.listen)) return false;
         } else if (arg == "--database") {
             if (!value(out.database)) return false;
+            if (connectionHasPassword(out.database)) {
+                std::fputs(
+                    "kelvra-server: a password on the command line is readable by every user: "
+                    "use --database-file, KELVRA_DATABASE or PGPASSFILE\n",
+                    stderr);
+                return false;
+            }
+        } else if (arg == "--database-file") {
+            if (!value(text) || !readFirstLine(text, out.database)) return false;
         } else if (arg == "--behind-proxy") {
-            out.behindProxy = true;
+            if (!value(text)) return false;
+            out.options.trustedProxies = splitList(text);
+            if (out.options.trustedProxies.empty()) return false;
+        } else if (arg == "--token-days") {
+            if (!number(out.options.tokenLifetimeSeconds, 24 * 3600)) return false;
+        } else if (arg == "--account-rate") {
+            std::int64_t rate = 0;
+            if (!number(rate, 1)) return false;
+            out.options.accountPerSecond = static_cast<double>(rate);
+            out.options.accountBurst = std::max(out.options.accountBurst, 2.0 * rate);
+        } else if (arg == "--crash-days") {
+            if (!number(out.options.crashRetentionSeconds, 24 * 3600)) return false;
+        } else if (arg == "--crash-megabytes") {
+            if (!number(out.options.crashRetentionBytes, 1 << 20)) return false;
         } else if (arg.starts_with("--")) {
             return false;
         } else {
             out.command.push_back(arg);
         }
+    }
+    if (out.database.empty() && out.dataDir.empty()) {
+        if (const char* url = std::getenv("KELVRA_DATABASE")) out.database = url;
     }
     return !out.dataDir.empty() || !out.database.empty();
 }
@@ -95,6 +161,33 @@ int addUserCommand(Store& store, const std::string& email) {
     return 0;
 }
 
+std::string dateTime(std::int64_t seconds) {
+    std::time_t t = static_cast<std::time_t>(seconds);
+    std::tm tm{};
+    gmtime_r(&t, &tm);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M UTC", &tm);
+    return text;
+}
+
+int tokensCommand(Store& store, const std::vector<std::string>& command) {
+    auto account = store.accountByEmail(command[1]);
+    if (!account) {
+        std::fprintf(stderr, "kelvra-server: %s has no account\n", command[1].c_str());
+        return 1;
+    }
+    if (command[0] == "revoke") {
+        std::int64_t n = store.revokeTokens(account->id, command.size() > 2 ? command[2] : "");
+        std::printf("revoked %lld\n", static_cast<long long>(n));
+        return 0;
+    }
+    for (const auto& token : store.tokens(account->id)) {
+        std::printf("%s\tsigned in %s\tlast used %s\n", token.device.c_str(),
+                    dateTime(token.created).c_str(), dateTime(token.lastUsed).c_str());
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,9 +199,14 @@ int main(int argc, char** argv) {
     try {
         std::unique_ptr<Store> store = args.database.empty() ? openSqliteStore(args.dataDir)
                                                              : openPostgresStore(args.database);
-        if (!args.command.empty()) {
-            if (args.command[0] == "add-user" && args.command.size() == 2) {
-                return addUserCommand(*store, args.command[1]);
+        const auto& command = args.command;
+        if (!command.empty()) {
+            if (command[0] == "add-user" && command.size() == 2) {
+                return addUserCommand(*store, command[1]);
+            }
+            if ((command[0] == "tokens" && command.size() == 2) ||
+                (command[0] == "revoke" && (command.size() == 2 || command.size() == 3))) {
+                return tokensCommand(*store, command);
             }
             std::fputs(kUsage, stderr);
             return 2;
@@ -121,30 +219,16 @@ int main(int argc, char** argv) {
                          args.listen.c_str());
             return 2;
         }
-        // SIGINT and SIGTERM are taken by one thread that stops the server cleanly.
-        sigset_t stopSignals;
-        sigemptyset(&stopSignals);
-        sigaddset(&stopSignals, SIGINT);
-        sigaddset(&stopSignals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
-        ServerOptions options;
-        options.trustRealIpHeader = args.behindProxy;
-        KelvraServer server(*store, options);
+        KelvraServer server(*store, args.options);
         int bound = server.bind(host, port);
         if (bound < 0) {
             std::fprintf(stderr, "kelvra-server: cannot listen on %s\n", args.listen.c_str());
             return 1;
         }
-        std::thread stopper([&] {
-            int sig = 0;
-            sigwait(&stopSignals, &sig);
-            server.stop();
-        });
-        stopper.detach();
+        // The signals are handled inside the server's loop: nothing outlives it.
+        server.stopOnSignals();
         std::fprintf(stderr, "kelvra-server: listening on %s port %d\n", host.c_str(), bound);
-        bool ok = server.run();
-        return ok ? 0 : 1;
+        return server.run() ? 0 : 1;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "kelvra-server: %s\n", e.what());
         return 1;
