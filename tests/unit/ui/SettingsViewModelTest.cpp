@@ -258,7 +258,8 @@ TEST_F(SettingsViewModelTest, TheSnapTabOffersTheManagersEdgeSnappingOffAndBack)
     auto services = parts.services();
     services.managerSnapping = &conflict;
     SettingsViewModel vm(services);
-    const auto* offer = findRow(vm.page(SettingsTab::snap), "managerSnapOff");
+    const auto page = vm.page(SettingsTab::snap);
+    const auto* offer = findRow(page, "managerSnapOff");
     ASSERT_TRUE(offer);
     EXPECT_NE(offer->title.find("KWin"), std::string::npos);
     vm.edit(SettingsTab::snap, edit("managerSnapOff", Gesture::buttonPressed));
