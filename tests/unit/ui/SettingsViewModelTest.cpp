@@ -289,6 +289,8 @@ TEST_F(SettingsViewModelTest, TheAccountTabFollowsTheAccount) {
     vm->edit(SettingsTab::account, edit("signIn", Gesture::clicked));
     ASSERT_EQ(desk.browser().opened().size(), 1u);
     EXPECT_EQ(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
+    // The browser never comes back: signing in again stays possible.
+    EXPECT_TRUE(findRow(vm->page(SettingsTab::account), "signIn")->enabled);
 
     std::string error;
     desk.secrets().store("cloudToken", "t0k", error);
