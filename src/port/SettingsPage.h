@@ -37,7 +37,22 @@ struct SettingsGrid {
     Zone pending;
     double inset = 10;  // around the cells, in points
     double gap = 6;     // between cells
+    // Each zone's remove control: a square of this side in the zone's top-right corner.
+    double removeSize = 16;
     friend bool operator==(const SettingsGrid&, const SettingsGrid&) = default;
+};
+
+// Where a zone and its remove control lie on a canvas of `canvas` points: the view draws
+// with these and the core hit-tests the pointer with the same numbers.
+Rect gridZoneFrame(const SettingsGrid& grid, const SettingsGrid::Zone& zone, Size canvas);
+Rect gridRemoveFrame(const SettingsGrid& grid, const SettingsGrid::Zone& zone, Size canvas);
+
+// A small picture of rectangles (a layout's zones, a workspace's windows), each in 0...1
+// of the picture's width and height, later ones over earlier ones.
+struct Thumbnail {
+    double aspect = 1.6;  // width over height
+    std::vector<Rect> rects;
+    friend bool operator==(const Thumbnail&, const Thumbnail&) = default;
 };
 
 // The extra buttons a row may carry at its end.
@@ -47,8 +62,9 @@ struct SettingsRow {
     std::string id;  // reported back with each edit
     std::string title;
     std::string subtitle;
-    std::string icon;   // an application id or a freedesktop icon name; empty for none
-    std::string badge;  // a small label beside the title
+    std::string icon;     // an application id or a freedesktop icon name; empty for none
+    Thumbnail thumbnail;  // drawn instead of the icon when it has rectangles
+    std::string badge;    // a small label beside the title
     bool heading = false;
     SettingsControl control = SettingsControl::none;
     bool on = false;
