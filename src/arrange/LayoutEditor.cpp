@@ -75,11 +75,7 @@ port::SettingsGrid LayoutEditor::canvas() const {
 }
 
 std::optional<size_t> LayoutEditor::removeControlAt(Point point, Size canvasSize) const {
-    const port::SettingsGrid grid = canvas();
-    // Later zones are drawn over earlier ones.
-    for (size_t i = grid.zones.size(); i-- > 0;)
-        if (port::gridRemoveFrame(grid, grid.zones[i], canvasSize).contains(point)) return i;
-    return std::nullopt;
+    return port::gridRemoveControlAt(canvas(), point, canvasSize);
 }
 
 void LayoutEditor::dragChanged(Point point, Size canvasSize) {

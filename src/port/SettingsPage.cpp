@@ -20,4 +20,10 @@ Rect gridRemoveFrame(const SettingsGrid& grid, const SettingsGrid::Zone& zone, S
             grid.removeSize};
 }
 
+std::optional<size_t> gridRemoveControlAt(const SettingsGrid& grid, Point point, Size canvas) {
+    for (size_t i = grid.zones.size(); i-- > 0;)
+        if (gridRemoveFrame(grid, grid.zones[i], canvas).contains(point)) return i;
+    return std::nullopt;
+}
+
 }  // namespace kelvra::port

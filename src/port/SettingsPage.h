@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -46,6 +48,9 @@ struct SettingsGrid {
 // with these and the core hit-tests the pointer with the same numbers.
 Rect gridZoneFrame(const SettingsGrid& grid, const SettingsGrid::Zone& zone, Size canvas);
 Rect gridRemoveFrame(const SettingsGrid& grid, const SettingsGrid::Zone& zone, Size canvas);
+// The index of the zone whose remove control lies under a point: the topmost one, as
+// later zones are drawn over earlier ones.
+std::optional<size_t> gridRemoveControlAt(const SettingsGrid& grid, Point point, Size canvas);
 
 // A small picture of rectangles (a layout's zones, a workspace's windows), each in 0...1
 // of the picture's width and height, later ones over earlier ones.

@@ -176,9 +176,8 @@ QRectF GridCanvas::removeRect(const port::SettingsGrid::Zone& z) const {
 }
 
 std::optional<size_t> GridCanvas::removeControlAt(QPointF point) const {
-    for (size_t i = grid_.zones.size(); i-- > 0;)
-        if (removeRect(grid_.zones[i]).contains(point)) return i;
-    return std::nullopt;
+    return port::gridRemoveControlAt(grid_, {point.x(), point.y()},
+                                     {double(width()), double(height())});
 }
 
 void GridCanvas::paintEvent(QPaintEvent*) {
