@@ -56,13 +56,44 @@ LayoutEditor::Cell LayoutEditor::cellAt(Point point, Size canvasSize) const {
             index(point.y - canvasInset, cellHeight + canvasGap, rows_)};
 }
 
+port::SettingsGrid LayoutEditor::canvas() const {
+    auto zoneOf = [](const GridZone& z) {
+        return port::SettingsGrid::Zone{z.col, z.row, z.colSpan, z.rowSpan};
+    };
+    port::SettingsGrid grid;
+    grid.columns = columns_;
+    grid.rows = rows_;
+    for (const auto& z : zones_) grid.zones.push_back(zoneOf(z));
+    if (auto pending = pendingZone()) {
+        grid.hasPending = true;
+        grid.pending = zoneOf(*pending);
+    }
+    grid.inset = canvasInset;
+    grid.gap = canvasGap;
+    grid.removeSize = removeControlSize;
+    return grid;
+}
+
+std::optional<size_t> LayoutEditor::removeControlAt(Point point, Size canvasSize) const {
+    return port::gridRemoveControlAt(canvas(), point, canvasSize);
+}
+
 void LayoutEditor::dragChanged(Point point, Size canvasSize) {
+    if (removing_) return;
+    if (!dragStart_) {
+        if (auto index = removeControlAt(point, canvasSize)) {
+            removeZone(*index);
+            removing_ = true;
+            return;
+        }
+    }
     Cell cell = cellAt(point, canvasSize);
     if (!dragStart_) dragStart_ = cell;
     dragCurrent_ = cell;
 }
 
 void LayoutEditor::dragEnded() {
+    removing_ = false;
     if (auto zone = pendingZone())
         if (std::find(zones_.begin(), zones_.end(), *zone) == zones_.end()) zones_.push_back(*zone);
     dragStart_.reset();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/Rect.h"
+#include "port/SettingsPage.h"
 #include "settings/CustomLayout.h"
 
 namespace kelvra {
@@ -22,8 +23,9 @@ class LayoutEditor {
     // A cell as (column, row).
     using Cell = std::pair<int, int>;
     static constexpr int minColumns = 2, maxColumns = 6, minRows = 1, maxRows = 3;
-    // How the canvas draws its grid: the inset around it and the gap between cells.
-    static constexpr double canvasInset = 10, canvasGap = 6;
+    // How the canvas draws its grid: the inset around it and the gap between cells, and
+    // the side of each zone's remove control.
+    static constexpr double canvasInset = 10, canvasGap = 6, removeControlSize = 16;
 
     LayoutEditor(AppSettings& settings, const L10n& l10n);
 
@@ -46,7 +48,12 @@ class LayoutEditor {
 
     // The cell under a canvas point (clamped to the grid), for a canvas of `size`.
     Cell cellAt(Point point, Size canvasSize) const;
-    // A drag (or a click, which is a drag without movement) across the canvas.
+    // What the canvas shows: the grid, its zones, the drag under way, the geometry.
+    port::SettingsGrid canvas() const;
+    // The zone whose remove control lies under a canvas point (the topmost one).
+    std::optional<size_t> removeControlAt(Point point, Size canvasSize) const;
+    // A drag (or a click, which is a drag without movement) across the canvas. One that
+    // starts on a zone's remove control removes that zone and draws nothing.
     void dragChanged(Point point, Size canvasSize);
     void dragEnded();
     void removeZone(size_t index);
@@ -76,6 +83,7 @@ class LayoutEditor {
     int rows_ = 2;
     std::vector<GridZone> zones_;
     std::optional<Cell> dragStart_, dragCurrent_;
+    bool removing_ = false;  // this press removed a zone
     bool popoverShown_ = false;
     std::optional<Uuid> editingID_;
     std::optional<Uuid> renamingID_;

@@ -57,6 +57,12 @@ void CloudAccount::forgetAccount() {
     Keychain::remove(Keychain::tier);
 }
 
+void CloudAccount::dropPending() {
+    pendingState_.reset();
+    pendingVerifier_.reset();
+    pendingExpiry_.cancel();
+}
+
 void CloudAccount::start() {
     if (token()) refresh();
 }
@@ -78,6 +84,12 @@ void CloudAccount::signIn() {
     if (state.get().kind == State::Kind::noSecretStore) setState(State::signedOut());
     pendingVerifier_ = verifier;
     pendingState_ = stateValue;
+    // A closed tab or a password given up never calls back; a callback that comes much
+    // later is no longer the user's doing.
+    pendingExpiry_.once(*platform().runLoop, signInLifetime, [this] {
+        logLine("the sign-in was not completed in the browser in time");
+        dropPending();
+    });
     std::string url = connectPageURL(cloudServiceURL(), proofKeyChallenge(verifier), stateValue);
     auto* browser = platform().browser;
     if (!browser || !browser->open(url)) {
@@ -91,8 +103,7 @@ void CloudAccount::handleCallback(const std::string& url) {
     if (!pendingState_ || *pendingState_ != callback->state) return;
     if (!pendingVerifier_) return;
     std::string verifier = std::move(*pendingVerifier_);
-    pendingState_.reset();
-    pendingVerifier_.reset();
+    dropPending();
     exchange(callback->code, verifier);
 }
 

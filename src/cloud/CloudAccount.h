@@ -6,6 +6,7 @@
 
 #include "base/LifetimeGuard.h"
 #include "base/Published.h"
+#include "base/Timer.h"
 
 namespace kelvra {
 
@@ -46,8 +47,13 @@ class CloudAccount {
 
     // Refreshes the account from the service when a token is stored.
     void start();
+    // How long the browser has to come back before a sign-in is given up.
+    static constexpr double signInLifetime = 600;
+
     // Opens the service's connect page in the browser; the account changes only when
-    // the callback arrives. Without a secret store the state becomes noSecretStore.
+    // the callback arrives. A new sign-in replaces a pending one, and a pending one
+    // expires after signInLifetime. Without a secret store the state becomes
+    // noSecretStore.
     void signIn();
     // A URL handed to the program; only the callback of the newest sign-in counts.
     void handleCallback(const std::string& url);
@@ -68,9 +74,11 @@ class CloudAccount {
     void exchange(const std::string& code, const std::string& verifier);
     void setState(State s);
     static void forgetAccount();
+    void dropPending();
 
     std::optional<std::string> pendingVerifier_;
     std::optional<std::string> pendingState_;
+    Timer pendingExpiry_;
     // Answers arriving after this object is gone find it expired.
     LifetimeGuard lifetime_;
 };

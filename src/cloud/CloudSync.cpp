@@ -48,11 +48,26 @@ void CloudSync::start() {
     if (started_) return;
     started_ = true;
     settingsChanges_ = settings_.objectWillChange.connect([this] { schedulePush(); });
-    auto onAccount = [this](const CloudAccount::State& s) {
-        if (s.isSignedIn()) pull(false);
-    };
-    accountChanges_ = account_.state.sink(onAccount);
-    onAccount(account_.state());
+    // A stored account carries on from where this machine left it.
+    signedIn_ = account_.state().isSignedIn();
+    accountChanges_ = account_.state.sink([this](const CloudAccount::State& s) {
+        const bool was = std::exchange(signedIn_, s.isSignedIn());
+        if (!s.isSignedIn()) {
+            if (was) forgetBase();
+        } else {
+            // A fresh sign-in takes that account's settings, whatever this machine
+            // synced with before.
+            pull(!was);
+        }
+    });
+    if (signedIn_) pull(false);
+}
+
+void CloudSync::forgetBase() {
+    // The base belongs to the account just left: kept, it would make another account's
+    // settings look already applied, and a later upload overwrite them.
+    defaults().set(baseVersionKey, 0.0);
+    defaults().remove(lastBlobKey);
 }
 
 int64_t CloudSync::baseVersion() const {

@@ -35,6 +35,7 @@ class CloudSync {
     CloudSync& operator=(const CloudSync&) = delete;
 
     // Watches the settings and the account; a signed-in account downloads at once.
+    // Signing out forgets the synced base; signing in takes the account's settings.
     void start();
     bool started() const { return started_; }
 
@@ -56,6 +57,7 @@ class CloudSync {
     void pull(bool force, bool afterConflict = false);
     void applyRemote(const std::string& blob, int64_t version);
     void commit(const std::string& blob, int64_t version);
+    void forgetBase();
     void setStatus(Status s) { status.set(s); }
     bool ready() const;
 
@@ -63,6 +65,7 @@ class CloudSync {
     CloudAccount& account_;
     bool started_ = false;
     bool isApplyingRemote_ = false;
+    bool signedIn_ = false;
     Timer pushWork_;
     Subscription settingsChanges_;
     Subscription accountChanges_;

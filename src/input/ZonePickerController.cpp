@@ -5,6 +5,7 @@
 
 #include "l10n/L10n.h"
 #include "port/Platform.h"
+#include "settings/KeyCombo.h"
 #include "style/Theme.h"
 
 namespace kelvra {
@@ -101,8 +102,9 @@ port::ZonePickerModel ZonePickerController::surfaceModel() const {
     m.highlightColumn = highlight_.x;
     m.highlightRow = highlight_.y;
     const auto& l10n = l10n_;
-    m.hints = {"←→↑↓ " + l10n.string("hud.select"), "⏎ " + l10n.string("hud.apply"),
-               "esc " + l10n.string("hud.close")};
+    m.hints = {"←→↑↓ " + l10n.string("hud.select"),
+               KeyCombo::keyName(keys::returnKey) + " " + l10n.string("hud.apply"),
+               KeyCombo::keyName(keys::escape) + " " + l10n.string("hud.close")};
     return m;
 }
 

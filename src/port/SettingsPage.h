@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,7 +40,25 @@ struct SettingsGrid {
     double inset = 10;      // around the cells, in points
     double gap = 6;         // between cells
     std::string emptyHint;  // written across the cells while there is no zone
+    // Each zone's remove control: a square of this side in the zone's top-right corner.
+    double removeSize = 16;
     friend bool operator==(const SettingsGrid&, const SettingsGrid&) = default;
+};
+
+// Where a zone and its remove control lie on a canvas of `canvas` points: the view draws
+// with these and the core hit-tests the pointer with the same numbers.
+Rect gridZoneFrame(const SettingsGrid& grid, const SettingsGrid::Zone& zone, Size canvas);
+Rect gridRemoveFrame(const SettingsGrid& grid, const SettingsGrid::Zone& zone, Size canvas);
+// The index of the zone whose remove control lies under a point: the topmost one, as
+// later zones are drawn over earlier ones.
+std::optional<size_t> gridRemoveControlAt(const SettingsGrid& grid, Point point, Size canvas);
+
+// A small picture of rectangles (a layout's zones, a workspace's windows), each in 0...1
+// of the picture's width and height, later ones over earlier ones.
+struct Thumbnail {
+    double aspect = 1.6;  // width over height
+    std::vector<Rect> rects;
+    friend bool operator==(const Thumbnail&, const Thumbnail&) = default;
 };
 
 // The extra buttons a row may carry at its end.
@@ -48,8 +68,9 @@ struct SettingsRow {
     std::string id;  // reported back with each edit
     std::string title;
     std::string subtitle;
-    std::string icon;   // an application id or a freedesktop icon name; empty for none
-    std::string badge;  // a small label beside the title
+    std::string icon;     // an application id or a freedesktop icon name; empty for none
+    Thumbnail thumbnail;  // drawn instead of the icon when it has rectangles
+    std::string badge;    // a small label beside the title
     bool heading = false;
     SettingsControl control = SettingsControl::none;
     bool on = false;

@@ -32,7 +32,7 @@ std::optional<std::string> translateKeyCode(uint32_t keyCode) {
 // Keys that type no text, or the same text as another key: named by what they are.
 const std::map<uint32_t, std::string>& fixedKeyNames() {
     static const std::map<uint32_t, std::string> names = {
-        {keys::keypadEnter, "Num⏎"},
+        {keys::keypadEnter, "NumEnter"},
         {65, "Num."},
         {67, "Num*"},
         {69, "Num+"},
@@ -117,16 +117,6 @@ const std::map<std::string, KeyCombo>& KeyCombo::defaults() {
     return table;
 }
 
-std::vector<std::string> KeyCombo::displayParts() const {
-    std::vector<std::string> parts;
-    if (modifiers & modifierBits::control) parts.emplace_back("⌃");
-    if (modifiers & modifierBits::alt) parts.emplace_back("⌥");
-    if (modifiers & modifierBits::shift) parts.emplace_back("⇧");
-    if (modifiers & modifierBits::super) parts.emplace_back("⌘");
-    parts.push_back(keyName(keyCode));
-    return parts;
-}
-
 std::string KeyCombo::displayName() const {
     std::string name;
     if (modifiers & modifierBits::control) name += "Ctrl+";
@@ -136,18 +126,19 @@ std::string KeyCombo::displayName() const {
     return name + keyName(keyCode);
 }
 
+// Named as the keys are labelled on the keyboard.
 std::string KeyCombo::keyName(uint32_t keyCode) {
     switch (keyCode) {
         case keys::returnKey:
-            return "⏎";
+            return "Enter";
         case keys::tab:
-            return "⇥";
+            return "Tab";
         case keys::space:
-            return "space";
+            return "Space";
         case keys::deleteKey:
-            return "⌫";
+            return "Backspace";
         case keys::escape:
-            return "esc";
+            return "Esc";
         case keys::leftArrow:
             return "←";
         case keys::rightArrow:

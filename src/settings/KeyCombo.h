@@ -28,9 +28,7 @@ struct KeyCombo {
     // The default shortcut table (18 entries, all control + option).
     static const std::map<std::string, KeyCombo>& defaults();
 
-    // "⌃", "⌥", "⇧", "⌘" for the modifiers present, then the key's name.
-    std::vector<std::string> displayParts() const;
-    // The combination as this desktop writes it: "Ctrl+Alt+←".
+    // The combination as this desktop writes it: "Ctrl+Alt+←", "Ctrl+Alt+Space".
     std::string displayName() const;
 
     struct MenuKeyEquivalent {

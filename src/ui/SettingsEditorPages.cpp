@@ -1,6 +1,8 @@
 // The shortcuts and layout pages: the two that edit with the keyboard and the mouse.
 #include <algorithm>
 
+#include "arrange/Thumbnails.h"
+#include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
 #include "l10n/DisplayNames.h"
 #include "settings/AppSettings.h"
@@ -23,10 +25,6 @@ std::optional<CustomLayout> findLayout(const AppSettings& settings, const std::s
     for (const auto& l : settings.customLayouts())
         if (l.id.uuidString() == id) return l;
     return std::nullopt;
-}
-
-port::SettingsGrid::Zone zoneOf(const GridZone& z) {
-    return {z.col, z.row, z.colSpan, z.rowSpan};
 }
 }  // namespace
 
@@ -87,15 +85,7 @@ SettingsPage SettingsViewModel::layoutPage() const {
 
     auto grid = rows::note("grid", t("lay.step2"));
     grid.control = SettingsControl::grid;
-    grid.grid.columns = layout_.columns();
-    grid.grid.rows = layout_.rows();
-    for (const auto& z : layout_.zones()) grid.grid.zones.push_back(zoneOf(z));
-    if (auto pending = layout_.pendingZone()) {
-        grid.grid.hasPending = true;
-        grid.grid.pending = zoneOf(*pending);
-    }
-    grid.grid.inset = LayoutEditor::canvasInset;
-    grid.grid.gap = LayoutEditor::canvasGap;
+    grid.grid = layout_.canvas();
     grid.grid.emptyHint = t("layout.emptyHint");
     grid.subtitle = layout_.editorFootnote();
     grid.buttons = {{RowButton::clear, t("lay.clear")}, {RowButton::save, t("lay.saveDots")}};
@@ -117,12 +107,15 @@ SettingsPage SettingsViewModel::layoutPage() const {
     p.rows.push_back(saved);
     if (settings_.customLayouts().empty())
         p.rows.push_back(rows::note("empty", t("lay.emptyTitle"), t("lay.emptyBody")));
+    const auto screens = ScreenInfo::all();
+    const Size screen = screens.empty() ? Size{16, 10} : screens.front().visible.size();
     for (const auto& l : settings_.customLayouts()) {
         auto r = rows::note(layoutPrefix + l.id.uuidString(), l.name,
                             l10n_.plural("lay.zoneCount", static_cast<int64_t>(l.zones.size())));
         r.control = SettingsControl::text;
         r.text = l.name;
         r.icon = "view-grid";
+        r.thumbnail = thumbnailOf(l, screen);
         if (layout_.editingID() == l.id) r.badge = t("lay.editing");
         r.buttons = {{RowButton::edit, t("lay.edit")}, {RowButton::deleteItem, t("common.delete")}};
         p.rows.push_back(r);

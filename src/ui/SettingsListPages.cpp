@@ -1,9 +1,11 @@
 // The pages that edit lists of records: workspaces, placement rules, excluded apps.
 #include <algorithm>
 
+#include "arrange/Thumbnails.h"
 #include "arrange/Trimmed.h"
 #include "arrange/WorkspaceManager.h"
 #include "base/ZoneID.h"
+#include "geometry/ScreenInfo.h"
 #include "l10n/DisplayNames.h"
 #include "settings/AppSettings.h"
 #include "ui/SettingsRows.h"
@@ -71,6 +73,8 @@ SettingsPage SettingsViewModel::workspacesPage() const {
     }
     if (settings_.workspaces().empty())
         p.rows.push_back(rows::note("empty", t("ws.emptyTitle"), t("ws.emptyBody")));
+    std::vector<Rect> monitors;
+    for (const auto& screen : ScreenInfo::all()) monitors.push_back(screen.frame);
     for (const auto& w : settings_.workspaces()) {
         const std::string id = w.id.uuidString();
         auto r = rows::note(wsPrefix + id, w.name,
@@ -78,6 +82,7 @@ SettingsPage SettingsViewModel::workspacesPage() const {
         r.control = SettingsControl::text;
         r.text = w.name;
         r.icon = "view-restore";
+        r.thumbnail = thumbnailOf(w, monitors);
         r.buttons = {{RowButton::apply, t("ws.apply")},
                      {RowButton::deleteItem, t("common.delete")}};
         p.rows.push_back(r);

@@ -361,9 +361,8 @@ SettingsPage SettingsViewModel::accountPage() const {
         // Without a keyring the token could not be kept: say so instead of failing quietly.
         if (state.kind == CloudAccount::State::Kind::noSecretStore)
             p.rows.push_back(rows::note("noSecretStore", t("acct.noSecretStore")));
-        auto signIn = rows::button("signIn", "", t("acct.signIn"));
-        signIn.enabled = !account_.signInPending();
-        p.rows.push_back(signIn);
+        // Stays available while a sign-in is pending: a new one replaces it.
+        p.rows.push_back(rows::button("signIn", "", t("acct.signIn")));
     }
     p.footer = t("acct.footer");
     return p;

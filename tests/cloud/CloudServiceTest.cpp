@@ -86,15 +86,15 @@ class CloudServiceTest : public ::testing::Test {
 
     // Signs in as a browser would: the connect page's form posted, its redirect handed
     // to the program.
-    void signInThroughBrowser() {
+    void signInThroughBrowser(
+        const std::string& form = "email=ada%40example.org&password=correct%20horse") {
         account->signIn();
         ASSERT_FALSE(desktop.browser().opened().empty());
         std::string page = desktop.browser().opened().back();
         ASSERT_EQ(page.rfind(url(), 0), 0u) << page;
         httplib::Client browser("127.0.0.1", port);
-        auto res = browser.Post(page.substr(url().size()),
-                                "email=ada%40example.org&password=correct%20horse",
-                                "application/x-www-form-urlencoded");
+        auto res =
+            browser.Post(page.substr(url().size()), form, "application/x-www-form-urlencoded");
         ASSERT_TRUE(res);
         ASSERT_EQ(res->status, 302);
         std::string location = res->get_header_value("Location");
@@ -170,6 +170,26 @@ TEST_F(CloudServiceTest, SignInUploadsSettlesAConflictAndDownloads) {
     EXPECT_EQ(sync->baseVersion(), remote);
     EXPECT_EQ(sync->status(), Status::idle);
     EXPECT_TRUE(account->state().isSignedIn());
+}
+
+// Signed out of one account and into another whose settings are at a lower version: the
+// second account's settings are taken, and the next edit builds on them.
+TEST_F(CloudServiceTest, AnotherAccountAfterSigningOutKeepsItsOwnSettings) {
+    ASSERT_TRUE(server::addUser(*store, "bob@example.org", "battery staple", 1000));
+    const int64_t bob = store->accountByEmail("bob@example.org")->id;
+    auto bobs = SyncPayload::from(*settings);
+    bobs.windowGap = 21;
+    ASSERT_TRUE(store->putBlob(bob, bobs.blob(), 0, "BOBS-DEVICE"));
+    sync->start();
+    signInThroughBrowser();
+    changeGapAndUpload(11);
+    changeGapAndUpload(12);
+    account->signOut();
+    signInThroughBrowser("email=bob%40example.org&password=battery%20staple");
+    EXPECT_EQ(settings->windowGap(), 21);
+    changeGapAndUpload(22);
+    EXPECT_EQ(store->blob(bob)->version, 2);
+    EXPECT_EQ(store->blob(bob)->data, sync->snapshotBlob());
 }
 
 }  // namespace

@@ -295,7 +295,7 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
         waitUntil(
             [&] {
                 if (!kelvra_->running()) return true;  // gone: no point waiting
-                if (kelvraSaid("Ctrl+Alt+space")) return collided = true;
+                if (kelvraSaid("Ctrl+Alt+Space")) return collided = true;
                 lastXError = 0;
                 XGrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe), True,
                          GrabModeAsync, GrabModeAsync);

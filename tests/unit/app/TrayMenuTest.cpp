@@ -49,7 +49,7 @@ TEST_F(TrayMenuTest, TheMenuListsEveryZoneAndCommandWithShortcutsWrittenTheLinux
                                         "Pause tiling", "---", "Settings…", "Show onboarding again",
                                         "---", "About Kelvra", "Quit Kelvra"}));
     EXPECT_EQ(byTitle(model->menu, "Left half").shortcut, "Ctrl+Alt+←");
-    EXPECT_EQ(byTitle(model->menu, "Show zone picker").shortcut, "Ctrl+Alt+space");
+    EXPECT_EQ(byTitle(model->menu, "Show zone picker").shortcut, "Ctrl+Alt+Space");
     const auto& more = byTitle(model->menu, "More layouts").submenu;
     ASSERT_EQ(more.size(), 14u);
     EXPECT_EQ(more.front().id, "zone:topHalf");

@@ -88,6 +88,29 @@ TEST_F(LayoutEditorTest, DragsEncloseZonesAndTheGridLimitsThem) {
     EXPECT_EQ(editor->editorFootnote(), "Empty cells stay unused.");
 }
 
+TEST_F(LayoutEditorTest, APressOnARemoveControlRemovesThatZoneAndDrawsNothing) {
+    drag({0, 0}, {1, 1});
+    drag({2, 0}, {3, 0});
+    drag({3, 0}, {3, 1});  // over the second one's corner
+    const Size canvas{420, 220};
+    auto press = [&](size_t zone, Point to) {
+        const auto grid = editor->canvas();
+        const Rect control = port::gridRemoveFrame(grid, grid.zones.at(zone), canvas);
+        ASSERT_EQ(control.width, LayoutEditor::removeControlSize);
+        editor->dragChanged({control.midX(), control.midY()}, canvas);
+        editor->dragChanged(to, canvas);  // dragged on: still no zone
+        EXPECT_FALSE(editor->pendingZone());
+        editor->dragEnded();
+    };
+    press(2, {30, 200});
+    EXPECT_EQ(editor->zones(), (std::vector<GridZone>{{0, 0, 2, 2}, {2, 0, 2, 1}}));
+    press(0, {400, 200});
+    EXPECT_EQ(editor->zones(), (std::vector<GridZone>{{2, 0, 2, 1}}));
+    // Beside the control the zone's area draws as before.
+    drag({3, 0}, {3, 0});
+    EXPECT_EQ(editor->zones().size(), 2u);
+}
+
 TEST_F(LayoutEditorTest, SuggestedNames) {
     struct Case {
         int columns, rows;

@@ -83,6 +83,21 @@ TEST_F(PlacementRuleTest, ALaterLaunchedApplicationIsWatchedFromItsFirstWindow) 
     EXPECT_TRUE(manager->observedProcesses().empty());
 }
 
+TEST_F(PlacementRuleTest, ASwitchedOffRuleIsPassedOver) {
+    auto offLaunch = rule("app", Trigger::launch, ZoneID::leftHalf);
+    auto offNew = rule("other", Trigger::newWindow, ZoneID::leftHalf);
+    offLaunch.enabled = offNew.enabled = false;
+    start({offLaunch, rule("app", Trigger::launch, ZoneID::rightThird), offNew});
+    auto w = window(app("app"), {0, 0, 200, 200});
+    int32_t other = app("other");
+    auto first = window(other, {0, 0, 200, 200});
+    desktop.runLoop().advance(0.5);
+    auto second = window(other, {0, 0, 200, 200});
+    desktop.runLoop().advance(1);
+    EXPECT_EQ(std::tuple(frameOf(w), frameOf(first), frameOf(second)),
+              std::tuple(zone(ZoneID::rightThird), Rect(0, 0, 200, 200), Rect(0, 0, 200, 200)));
+}
+
 TEST_F(PlacementRuleTest, AWindowThatResistsIsPlacedAgainAfterItSettles) {
     start({rule("app", Trigger::launch, ZoneID::leftHalf)});
     int32_t pid = app("app");

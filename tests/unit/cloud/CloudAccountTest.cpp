@@ -38,6 +38,26 @@ TEST_F(CloudTest, SignInOpensTheConnectPageWithAProofKeyAndChangesNothingYet) {
     EXPECT_TRUE(desktop.http().requests().empty());
 }
 
+TEST_F(CloudTest, AnAbandonedSignInExpiresAndNeverBlocksTheNextOne) {
+    makeAccount();
+    account->signIn();  // the tab is closed: no callback
+    std::string stale = openedItem("state");
+    wait(CloudAccount::signInLifetime - 1);
+    EXPECT_TRUE(account->signInPending());
+    wait(2);
+    EXPECT_FALSE(account->signInPending());
+    account->handleCallback("kelvra://auth?code=code-1&state=" + stale);
+    wait(1);
+    EXPECT_TRUE(desktop.http().requests().empty());
+
+    // A later sign-in starts its own clock and completes.
+    account->signIn();
+    wait(CloudAccount::signInLifetime - 1);
+    account->handleCallback("kelvra://auth?code=code-1&state=" + openedItem("state"));
+    wait(1);
+    EXPECT_EQ(account->state(), State::signedIn("ann@example.org", "pro"));
+}
+
 TEST_F(CloudTest, TheMatchingCallbackExchangesOnceWithTheVerifierAndSignsIn) {
     makeAccount();
     account->signIn();

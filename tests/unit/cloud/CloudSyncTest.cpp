@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +13,7 @@ namespace kelvra::test {
 namespace {
 
 using Status = CloudSync::Status;
+using namespace std::string_literals;
 
 // A signed-in machine whose sync has started and finished its first download.
 class SyncTest : public CloudTest {
@@ -109,6 +111,42 @@ TEST_F(SyncTest, ARejectedUploadTakesTheServiceStateEvenWhenNotNewer) {
     expectSynced(2, *service.blob);
     wait(5);
     EXPECT_EQ(service.puts, 2);
+}
+
+TEST_F(SyncTest, SigningOutForgetsTheBaseSoTheNextAccountsSettingsWin) {
+    service.blob = otherMachineBlob(5, std::nullopt);
+    service.version = 3;
+    startSignedIn();
+    ASSERT_EQ(sync->baseVersion(), 3);
+    account->signOut();
+    EXPECT_EQ(std::pair(sync->baseVersion(), sync->lastBlob()), std::pair(int64_t(0), ""s));
+
+    // Another account, whose settings are at an older version than the first one's.
+    service = FakeService{};
+    service.token = "tok-SECRET-2";
+    service.blob = otherMachineBlob(21, std::nullopt);
+    service.version = 2;
+    signInThroughBrowser();
+    EXPECT_EQ(settings->windowGap(), 21);
+    expectSynced(2, *service.blob);
+    wait(5);
+    EXPECT_EQ(service.puts, 0);
+}
+
+// The service refuses every upload yet its download holds nothing, so the answer to the
+// conflict is another first upload: that one is the last.
+TEST_F(SyncTest, AConflictAnsweredByAnEmptyAccountEndsAfterOneRound) {
+    startSignedIn();
+    service.fault = [](const port::HttpRequest& r) -> std::optional<port::HttpResponse> {
+        if (r.method == "PUT") return FakeService::reply(409, {});
+        return FakeService::reply(200, nlohmann::json::object());
+    };
+    desktop.http().clearRequests();
+    settings->windowGap.set(17);
+    wait(10);
+    const auto& requests = desktop.http().requests();
+    EXPECT_EQ(std::ranges::count(requests, "PUT", &port::HttpRequest::method), 2);
+    EXPECT_EQ(sync->status(), Status::error);
 }
 
 TEST_F(SyncTest, FailuresEndInAStatusAndLoseNothingLocally) {

@@ -28,6 +28,14 @@ const Grab grabs[] = {
          f.desktop.setFrontmostApp(f.pid);
      },
      true},
+    // A focused sibling elsewhere is not the window under the press.
+    {"unfocusedOfTwo",
+     [](F& f) {
+         auto sibling = f.desktop.addWindow(f.pid, {.frame = {950, 400, 400, 300}});
+         f.desktop.setFocusedWindow(f.pid, sibling);
+         f.desktop.setFrontmostApp(f.pid);
+     },
+     true},
     {"dialog", [](F& f) { f.desktop.setKind(f.window, port::WindowKind::dialog); }, false},
     {"ownWindow", [](F& f) { f.window = f.desktop.addWindow(f.desktop.ownPid()); }, false},
     {"excludedApp",

@@ -96,7 +96,7 @@ TEST_F(ShortcutManagerTest, TakenCombinationsAreToldOncePerRunAndLogged) {
     desk.runLoop().runPending();
     EXPECT_EQ(desk.alerts().size(), 1u);
     ASSERT_EQ(heldLines().size(), 2u);
-    EXPECT_NE(heldLines()[1].find("Ctrl+Alt+space"), std::string::npos) << heldLines()[1];
+    EXPECT_NE(heldLines()[1].find("Ctrl+Alt+Space"), std::string::npos) << heldLines()[1];
 }
 
 TEST_F(ShortcutManagerTest, RegisteringAgainOrUnregisteringReplacesEveryEarlierHotKey) {

@@ -111,7 +111,7 @@ TEST_F(ZonePickerControllerTest, HoverSelectsAndAClickPicks) {
     const auto m = shown();
     EXPECT_EQ(std::tuple(m.columns, m.cells.size(), m.cells[8].label, m.hints),
               std::tuple(5, 10u, "2/3 + 1/3",
-                         std::vector<std::string>{"←→↑↓ Select", "⏎ Apply", "esc Close"}));
+                         std::vector<std::string>{"←→↑↓ Select", "Enter Apply", "Esc Close"}));
     auto id = panel()->id;
     Rect f = panel()->frame;
     // Cell 7: column 2, row 1, with 16 points of padding around the grid.

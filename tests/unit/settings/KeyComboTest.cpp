@@ -21,7 +21,7 @@ class KeyComboTest : public ::testing::Test {
 // text is named by its code and has no menu key, so the tray shows no shortcut for it.
 TEST_F(KeyComboTest, NamesFollowTheLayoutAndUntranslatableKeysHaveNoMenuKey) {
     EXPECT_EQ((KeyCombo{49, modifierBits::control | modifierBits::alt}.displayName()),
-              "Ctrl+Alt+space");
+              "Ctrl+Alt+Space");
     desk.setKeyTranslation(0, std::string("q"));
     EXPECT_EQ((KeyCombo{0, modifierBits::super | modifierBits::shift}.displayName()),
               "Shift+Super+Q");
@@ -43,7 +43,7 @@ TEST_F(KeyComboTest, OnlyTheFourModifiersCarryOver) {
     const uint64_t capsLockAndFunction = 0x10000 | 0x800000;
     EXPECT_EQ(KeyCombo::modifiersFromEventFlags(all | capsLockAndFunction | 0xffff), 0x1b00u);
     EXPECT_EQ(KeyCombo::modifiersFromEventFlags(capsLockAndFunction), 0u);
-    EXPECT_EQ((KeyCombo{49, 0x1b00}.displayName()), "Ctrl+Alt+Shift+Super+space");
+    EXPECT_EQ((KeyCombo{49, 0x1b00}.displayName()), "Ctrl+Alt+Shift+Super+Space");
 }
 
 }  // namespace

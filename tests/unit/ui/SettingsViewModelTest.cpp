@@ -223,6 +223,30 @@ TEST_F(SettingsViewModelTest, AWorkspaceSavedWithABlankNameGetsTheNextNumber) {
     EXPECT_EQ(settings.shortcuts().count("workspace:" + id), 0u);
 }
 
+// Saved layouts and workspaces are drawn small: zones on the screen, windows on the desktop.
+TEST_F(SettingsViewModelTest, SavedLayoutsAndWorkspacesShowWhatTheyHold) {
+    desk.addScreenTopLeft({0, 0, 1600, 1000}, {0, 0, 1600, 1000});
+    AppSettings settings(desk.defaults());
+    const CustomLayout halves{Uuid::random(), "Halves", 2, 1, {{0, 0, 1, 1}, {1, 0, 1, 1}}};
+    settings.customLayouts.set({halves});
+    WorkspaceItem mail;
+    mail.appId = "org.example.mail";
+    mail.x = 800, mail.w = 800, mail.h = 500;
+    const Workspace workspace{Uuid::random(), "Mail", {mail}};
+    settings.workspaces.set({workspace});
+    test::SettingsParts parts(settings);
+    SettingsViewModel vm(parts.services());
+    const auto layouts = vm.page(SettingsTab::layout),
+               workspaces = vm.page(SettingsTab::workspaces);
+    const auto layoutRow = findRow(layouts, "layout:" + halves.id.uuidString());
+    ASSERT_NE(layoutRow, nullptr);
+    EXPECT_EQ(std::pair(layoutRow->thumbnail.aspect, layoutRow->thumbnail.rects.size()),
+              std::pair(1.6, 2ul));
+    const auto wsRow = findRow(workspaces, "ws:" + workspace.id.uuidString());
+    ASSERT_NE(wsRow, nullptr);
+    EXPECT_EQ(wsRow->thumbnail, (port::Thumbnail{1.6, {{0.5, 0, 0.5, 0.5}}}));
+}
+
 TEST_F(SettingsViewModelTest, AnAppAlreadyExcludedIsNotAddedAgain) {
     AppSettings settings(desk.defaults());
     test::SettingsParts parts(settings);
@@ -314,6 +338,8 @@ TEST_F(SettingsViewModelTest, TheAccountTabFollowsTheAccount) {
     vm->edit(SettingsTab::account, edit("signIn", Gesture::clicked));
     ASSERT_EQ(desk.browser().opened().size(), 1u);
     EXPECT_EQ(findRow(vm->page(SettingsTab::account), "noSecretStore"), nullptr);
+    // The browser never comes back: signing in again stays possible.
+    EXPECT_TRUE(findRow(vm->page(SettingsTab::account), "signIn")->enabled);
 
     std::string error;
     desk.secrets().store("cloudToken", "t0k", error);

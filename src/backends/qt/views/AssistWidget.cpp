@@ -162,7 +162,9 @@ void AssistWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
-    const PanelColours colours = paintPanel(p, *this, composited_, 0.96);
+    // Opaque with a compositor too: a window beneath showing through part of the panel
+    // would paint the card area in a second tone.
+    const PanelColours colours = paintPanel(p, *this, composited_, 1.0);
     const bool isDark = colours.dark;
     const QColor text = colours.text, secondary = colours.secondary;
 

@@ -67,7 +67,10 @@ void sampleRecords(AppSettings& s) {
     WorkspaceItem item;
     item.appId = "org.gnome.TextEditor";
     item.appName = "Text Editor";
-    s.workspaces.set({{Uuid::random(), "Writing", {item, item}}});
+    item.w = 720, item.h = 900;
+    WorkspaceItem beside = item;
+    beside.x = 720;
+    s.workspaces.set({{Uuid::random(), "Writing", {item, beside}}});
     PlacementRule rule;
     rule.id = Uuid::random();
     rule.appId = "firefox";

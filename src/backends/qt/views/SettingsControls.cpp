@@ -149,6 +149,7 @@ GridCanvas::GridCanvas(QWidget* parent) : QWidget(parent) {
     setMinimumHeight(150);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::CrossCursor);
+    setMouseTracking(true);
 }
 
 void GridCanvas::setGrid(const port::SettingsGrid& grid) {
@@ -158,14 +159,25 @@ void GridCanvas::setGrid(const port::SettingsGrid& grid) {
     update();
 }
 
+namespace {
+
+QRectF toQRect(const Rect& r) {
+    return {r.x, r.y, r.width, r.height};
+}
+
+}  // namespace
+
 QRectF GridCanvas::zoneRect(const port::SettingsGrid::Zone& z) const {
-    const QRectF inner =
-        QRectF(rect()).adjusted(grid_.inset, grid_.inset, -grid_.inset, -grid_.inset);
-    const double cw = (inner.width() - grid_.gap * (grid_.columns - 1)) / grid_.columns;
-    const double ch = (inner.height() - grid_.gap * (grid_.rows - 1)) / grid_.rows;
-    return {inner.left() + z.col * (cw + grid_.gap), inner.top() + z.row * (ch + grid_.gap),
-            z.colSpan * cw + (z.colSpan - 1) * grid_.gap,
-            z.rowSpan * ch + (z.rowSpan - 1) * grid_.gap};
+    return toQRect(port::gridZoneFrame(grid_, z, {double(width()), double(height())}));
+}
+
+QRectF GridCanvas::removeRect(const port::SettingsGrid::Zone& z) const {
+    return toQRect(port::gridRemoveFrame(grid_, z, {double(width()), double(height())}));
+}
+
+std::optional<size_t> GridCanvas::removeControlAt(QPointF point) const {
+    return port::gridRemoveControlAt(grid_, {point.x(), point.y()},
+                                     {double(width()), double(height())});
 }
 
 void GridCanvas::paintEvent(QPaintEvent*) {
@@ -199,6 +211,16 @@ void GridCanvas::paintEvent(QPaintEvent*) {
         p.drawPath(path);
         p.setPen(pal.color(QPalette::Text));
         p.drawText(zoneRect(z), Qt::AlignCenter, QString::number(number++));
+        // The remove control: a cross on a small disc.
+        const QRectF control = removeRect(z);
+        p.setPen(Qt::NoPen);
+        p.setBrush(pal.color(QPalette::Base));
+        p.drawEllipse(control);
+        p.setPen(QPen(pal.color(QPalette::Text), 1.5, Qt::SolidLine, Qt::RoundCap));
+        const QRectF cross = control.adjusted(5, 5, -5, -5);
+        p.drawLine(cross.topLeft(), cross.bottomRight());
+        p.drawLine(cross.topRight(), cross.bottomLeft());
+        p.setBrush(Qt::NoBrush);
     }
     if (grid_.hasPending) {
         QPainterPath path;
@@ -219,7 +241,11 @@ void GridCanvas::mousePressEvent(QMouseEvent* event) {
 }
 
 void GridCanvas::mouseMoveEvent(QMouseEvent* event) {
-    if (dragging_) Q_EMIT dragged(event->position(), QSizeF(size()));
+    if (dragging_) {
+        Q_EMIT dragged(event->position(), QSizeF(size()));
+        return;
+    }
+    setCursor(removeControlAt(event->position()) ? Qt::PointingHandCursor : Qt::CrossCursor);
 }
 
 void GridCanvas::mouseReleaseEvent(QMouseEvent* event) {
@@ -244,6 +270,21 @@ void GridCanvas::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Down:
             next.ry() += 1;
             break;
+        case Qt::Key_Delete:
+        case Qt::Key_Backspace:
+            // The topmost zone over the keyboard's cell, as if its remove control were
+            // clicked.
+            if (keyDrawing_) return;
+            for (size_t i = grid_.zones.size(); i-- > 0;) {
+                const auto& z = grid_.zones[i];
+                if (z.col <= keyCell_.x() && keyCell_.x() < z.col + z.colSpan &&
+                    z.row <= keyCell_.y() && keyCell_.y() < z.row + z.rowSpan) {
+                    Q_EMIT dragged(removeRect(z).center(), QSizeF(size()));
+                    Q_EMIT dragEnded();
+                    break;
+                }
+            }
+            return;
         case Qt::Key_Space: {
             const QPointF centre = zoneRect({keyCell_.x(), keyCell_.y(), 1, 1}).center();
             Q_EMIT dragged(centre, QSizeF(size()));

@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <optional>
 
 #include "port/SettingsPage.h"
 
@@ -73,9 +74,13 @@ class GridCanvas final : public QWidget {
 
   private:
     QRectF zoneRect(const port::SettingsGrid::Zone& zone) const;
+    QRectF removeRect(const port::SettingsGrid::Zone& zone) const;
+    std::optional<size_t> removeControlAt(QPointF point) const;
     port::SettingsGrid grid_;
     bool dragging_ = false;
-    QPoint keyCell_;  // the keyboard's cell: arrows move it, Space starts and ends a zone
+    // The keyboard's cell: arrows move it, Space starts and ends a zone, Delete removes
+    // the zone over it.
+    QPoint keyCell_;
     bool keyDrawing_ = false;
 };
 

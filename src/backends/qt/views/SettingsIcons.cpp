@@ -7,6 +7,8 @@
 #include <QPainterPath>
 #include <QPalette>
 #include <QPixmap>
+#include <algorithm>
+#include <cmath>
 
 #include "backends/qt/views/ZoneGlyph.h"
 #include "backends/xdg/DesktopApps.h"
@@ -72,6 +74,33 @@ QIcon applicationIconFor(const QString& appId, const QString& label) {
     }
     if (QIcon::hasThemeIcon(appId)) return QIcon::fromTheme(appId);
     return fallback(label.isEmpty() ? appId : label);
+}
+
+QPixmap thumbnailPixmap(const port::Thumbnail& thumbnail, const QPalette& palette, int height,
+                        double devicePixelRatio) {
+    const double width = std::clamp(height * thumbnail.aspect, double(height), 2.0 * height);
+    QPixmap pixmap(
+        QSize(int(std::ceil(width * devicePixelRatio)), int(std::ceil(height * devicePixelRatio))));
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF screen = QRectF(0, 0, width, height).adjusted(0.5, 0.5, -0.5, -0.5);
+    p.setPen(QPen(palette.color(QPalette::Mid), 1));
+    p.setBrush(palette.color(QPalette::AlternateBase));
+    p.drawRoundedRect(screen, 3, 3);
+    const QRectF inner = screen.adjusted(1.5, 1.5, -1.5, -1.5);
+    QColor accent = palette.color(QPalette::Highlight);
+    QColor fill = accent;
+    fill.setAlphaF(0.45f);
+    p.setPen(QPen(accent, 1));
+    p.setBrush(fill);
+    for (const auto& r : thumbnail.rects)
+        p.drawRoundedRect(
+            QRectF(inner.left() + r.x * inner.width(), inner.top() + r.y * inner.height(),
+                   r.width * inner.width(), r.height * inner.height()),
+            1.5, 1.5);
+    return pixmap;
 }
 
 }  // namespace kelvra::views

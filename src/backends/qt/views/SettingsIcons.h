@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QIcon>
+#include <QPalette>
+#include <QPixmap>
 #include <QString>
+
+#include "port/SettingsPage.h"
 
 namespace kelvra::views {
 
@@ -12,5 +16,10 @@ QIcon themedIcon(const QString& name, const QString& label = {});
 
 // The icon of an installed or running application by its id (its desktop entry).
 QIcon applicationIconFor(const QString& appId, const QString& label = {});
+
+// A thumbnail `height` pixels high, as wide as its proportions say (within one to two
+// heights): a framed screen with the rectangles in the palette's highlight.
+QPixmap thumbnailPixmap(const port::Thumbnail& thumbnail, const QPalette& palette, int height,
+                        double devicePixelRatio);
 
 }  // namespace kelvra::views

@@ -60,8 +60,9 @@ bool sameShape(const port::SettingsPage& a, const port::SettingsPage& b) {
         const auto &x = a.rows[i], &y = b.rows[i];
         if (x.id != y.id || x.control != y.control || x.heading != y.heading ||
             x.options.size() != y.options.size() || x.buttons.size() != y.buttons.size() ||
-            x.icon != y.icon || x.badge.empty() != y.badge.empty() ||
-            x.subtitle.empty() != y.subtitle.empty() || x.title.empty() != y.title.empty())
+            x.icon != y.icon || x.thumbnail.rects.empty() != y.thumbnail.rects.empty() ||
+            x.badge.empty() != y.badge.empty() || x.subtitle.empty() != y.subtitle.empty() ||
+            x.title.empty() != y.title.empty())
             return false;
     }
     return a.intro.empty() == b.intro.empty() && a.footer.empty() == b.footer.empty();
@@ -138,7 +139,7 @@ QWidget* SettingsPageView::makeRow(const port::SettingsRow& row) {
     const std::string id = row.id;
     const QString name = q(row.title.empty() ? row.text : row.title);
 
-    if (!row.icon.empty()) {
+    if (!row.icon.empty() || !row.thumbnail.rects.empty()) {
         w->icon = new QLabel(frame);
         line->addWidget(w->icon);
     }
@@ -322,7 +323,11 @@ void SettingsPageView::fill(const port::SettingsRow& row) {
     auto found = rows_.find(row.id);
     if (found == rows_.end()) return;
     RowWidgets& w = *found->second;
-    if (w.icon) w.icon->setPixmap(applicationIconFor(q(row.icon), q(row.title)).pixmap(24, 24));
+    if (w.icon && !row.thumbnail.rects.empty())
+        w.icon->setPixmap(
+            thumbnailPixmap(row.thumbnail, w.icon->palette(), 24, w.icon->devicePixelRatioF()));
+    else if (w.icon)
+        w.icon->setPixmap(applicationIconFor(q(row.icon), q(row.title)).pixmap(24, 24));
     if (w.title) w.title->setText(q(row.title));
     if (w.subtitle) w.subtitle->setText(q(row.subtitle));
     if (w.badge) w.badge->setText(q(row.badge));

@@ -46,6 +46,17 @@ TEST(StrutGeometry, SpanOutsideTheMonitorLeavesItAlone) {
     EXPECT_EQ(visibleFrameOf(right, root, struts), Rect(1920, 200, 1870, 1080));
 }
 
+TEST(StrutGeometry, RightDockOnTheRightMonitorLeavesTheLeftOneAlone) {
+    // Measured from the root's right edge, not the edge of the monitor it is tested on;
+    // both struts' spans reach the left monitor's rows.
+    long old[4] = {0, 60, 0, 0};
+    for (const Strut& dock :
+         {partial({0, 60, 0, 0, 0, 0, 200, 1279, 0, 0, 0, 0}), Strut::full(old, root)}) {
+        EXPECT_EQ(visibleFrameOf(left, root, {dock}), left);
+        EXPECT_EQ(visibleFrameOf(right, root, {dock}), Rect(1920, 200, 1860, 1080));
+    }
+}
+
 TEST(StrutGeometry, OldStyleStrutCoversTheWholeEdge) {
     long v[4] = {0, 0, 25, 0};
     std::vector<Strut> struts = {Strut::full(v, root)};
