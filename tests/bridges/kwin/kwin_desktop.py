@@ -4,6 +4,7 @@ Used inside scripts/kwin-session.sh (its environment names the session)."""
 import json
 import os
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -165,3 +166,25 @@ def stop(processes):
             p.wait(10)
         except subprocess.TimeoutExpired:
             p.kill()
+
+
+def run(program, scenario, name, settings=None):
+    """Starts Kelvra with `settings`, runs scenario(kelvra, keys, clients) with real input
+    (`clients` collects the programs it starts), reports a failure with Kelvra's log and
+    KWin's windows, and stops everything. Returns the exit status."""
+    kelvra, log = start_kelvra(program, settings or {})
+    keys = Input()
+    clients = []
+    try:
+        scenario(kelvra, keys, clients)
+        if kelvra.poll() is not None:
+            raise AssertionError("kelvra ended early")
+        print(name + ": passed")
+        return 0
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
+        print("windows:", kwin_windows(), file=sys.stderr)
+        return 1
+    finally:
+        keys.close()
+        stop(clients + [kelvra])
