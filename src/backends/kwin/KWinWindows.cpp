@@ -46,6 +46,11 @@ std::optional<port::WindowRef> KWinWindows::focusedWindow() {
 }
 
 std::optional<port::WindowRef> KWinWindows::windowAt(Point point) {
+    // The press of a move the compositor reports is on the window it moves, wherever that
+    // window's frame has got to by the time the press is handled.
+    const auto& move = session_.mirror().move();
+    if (move && move->pointer == point && session_.mirror().window(move->window))
+        return refOf(move->window);
     auto windows = session_.mirror().windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         if (!(*it)->minimized && (*it)->frame.contains(point)) return refOf((*it)->id);

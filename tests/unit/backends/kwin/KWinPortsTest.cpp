@@ -166,18 +166,26 @@ TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
         send(type,
              {{"window", "a"}, {"frame", rect(x, 0, 800, 600)}, {"pointer", {{"x", x}, {"y", 9}}}});
     };
+    // The press of a move is on the moved window, even where its frame is not yet (the
+    // compositor may start the move late, the pointer already far away).
+    send(
+        "moveStarted",
+        {{"window", "a"}, {"frame", rect(0, 0, 800, 600)}, {"pointer", {{"x", 1000}, {"y", 800}}}});
+    EXPECT_EQ(windows.title(*windows.windowAt({1000, 800})), "a");
     move("moveStarted", 10);
     move("moveStepped", 40);
     move("moveFinished", 50);
     runLoop.runPending();
     using T = port::MouseEvent::Type;
-    EXPECT_EQ(seen,
-              (std::vector<std::pair<T, double>>{
-                  {T::leftDown, 10}, {T::leftDragged, 40}, {T::leftDragged, 50}, {T::leftUp, 50}}));
+    EXPECT_EQ(seen, (std::vector<std::pair<T, double>>{{T::leftDown, 1000},
+                                                       {T::leftDown, 10},
+                                                       {T::leftDragged, 40},
+                                                       {T::leftDragged, 50},
+                                                       {T::leftUp, 50}}));
     mouse.stop();
     move("moveStarted", 10);
     runLoop.runPending();
-    EXPECT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen.size(), 5u);
 }
 
 TEST_F(KWinPortsTest, ScreensAndApplicationsFollowTheBridge) {
