@@ -6,6 +6,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QString>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -32,6 +33,21 @@ std::string socketPath() {
     return std::string(runtime) + "/" + display;
 }
 
+// The instance's end of the pipe to its watcher; -1 without one.
+int toWatcher = -1;
+QtMessageHandler earlierHandler = nullptr;
+
+// The toolkit says so just before it ends the process: the watcher learns it then. (Under
+// Plasma's own session the compositor's socket outlives a KWin crash, so the socket alone
+// cannot tell.)
+void noticeLostCompositor(QtMsgType type, const QMessageLogContext& context,
+                          const QString& message) {
+    if (toWatcher >= 0 && message.contains(QLatin1String("Wayland connection broke")))
+        [[maybe_unused]]
+        auto written = ::write(toWatcher, "l", 1);
+    if (earlierHandler) earlierHandler(type, context, message);
+}
+
 // Below here only system calls: the watcher is forked from a process with threads.
 
 bool sameSocket(const char* path, const struct stat& before) {
@@ -48,19 +64,28 @@ bool answers(const sockaddr_un& address) {
     return connected;
 }
 
-[[noreturn]] void watch(int endOfInstance, const char* path, const struct stat& socketAtStart,
-                        const char* program, char** argv, char** environment) {
-    char byte;
-    while (::read(endOfInstance, &byte, 1) < 0 && errno == EINTR) {
+[[noreturn]] void watch(int endOfInstance, const char* path, const char* folder,
+                        const struct stat& socketAtStart, const char* program, char** argv,
+                        char** environment) {
+    bool lost = false;
+    for (;;) {
+        char byte;
+        const ssize_t got = ::read(endOfInstance, &byte, 1);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        lost = lost || byte == 'l';
     }
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     std::strncpy(address.sun_path, path, sizeof address.sun_path - 1);
     // The same compositor still answers: the instance ended for reasons of its own. (One
     // that crashed leaves its socket file behind, refusing connections.)
-    if (sameSocket(path, socketAtStart) && answers(address)) ::_exit(0);
+    if (!lost && sameSocket(path, socketAtStart) && answers(address)) ::_exit(0);
     const timespec step{0, 200'000'000};
+    struct stat session {};
     for (int i = 0; i < comebackSeconds * 5; ++i) {
+        // The session's runtime folder went with it: nothing to come back to.
+        if (::stat(folder, &session) != 0) ::_exit(0);
         if (answers(address)) {
             ::execve(program, argv, environment);
             ::_exit(127);
@@ -79,6 +104,7 @@ void restartAfterCompositorRestarts(char** argv) {
         ::stat(path.c_str(), &socketAtStart) != 0)
         return;
     // Everything the watcher needs is made now: after fork it may not allocate.
+    const std::string folder = path.substr(0, path.rfind('/'));
     std::vector<char> program(4096);
     const ssize_t length = ::readlink("/proc/self/exe", program.data(), program.size() - 1);
     if (length <= 0) return;
@@ -107,11 +133,14 @@ void restartAfterCompositorRestarts(char** argv) {
         ::setsid();
         ::dup2(ends[0], 3);
         ::close_range(4, ~0U, 0);
-        watch(3, path.c_str(), socketAtStart, program.data(), argv, environment.data());
+        watch(3, path.c_str(), folder.c_str(), socketAtStart, program.data(), argv,
+              environment.data());
     }
     // The writing end stays open in this instance alone (close-on-exec keeps it out of
     // the programs Kelvra launches): its end is the watcher's end of file.
     ::close(ends[0]);
+    toWatcher = ends[1];
+    earlierHandler = qInstallMessageHandler(noticeLostCompositor);
 }
 
 bool startedAfterCompositorRestart() {
