@@ -4,10 +4,10 @@ namespace kelvra::kwin {
 
 // The toolkit (Qt 6.4) ends a Wayland client the moment its compositor goes away, and a
 // KWin that comes back starts none of the clients it lost. So the running instance leaves
-// behind a small watcher process: when the instance ends because the compositor's socket
-// went away, the watcher waits for a new compositor on the same socket and starts Kelvra
-// again there, with the same arguments. Any other end (quit, signal, crash) while the
-// compositor keeps running ends the watcher too. Call once, in the instance that keeps running; it
+// behind a small watcher process: when the instance ended because the compositor went
+// away, the watcher waits for a compositor on the same socket and starts Kelvra again
+// there, with the same arguments. Any other end (quit, signal, crash) while the compositor
+// keeps running ends the watcher too. Call once, in the instance that keeps running; it
 // does nothing outside a Wayland session.
 void restartAfterCompositorRestarts(char** argv);
 
