@@ -255,7 +255,8 @@ def wayland_rows(build, notes, footnotes):
 
 def write_wayland_rows_only(build):
     """Without the X11 test program: the Wayland rows replace their earlier selves in the
-    README's table (their footnotes numbered after the ones there) and the X11 rows stay."""
+    README's table (their footnotes numbered after the ones there) and in docs/matrix.md,
+    and the X11 rows stay."""
     notes_file = ROOT / "scripts" / "matrix-notes.json"
     notes = json.loads(notes_file.read_text()) if notes_file.exists() else {}
     readme = (ROOT / "README.md").read_text()
@@ -267,7 +268,13 @@ def write_wayland_rows_only(build):
     footnotes = [re.sub(r"^\[\d+\] ", "", l).rstrip() for l in lines if re.match(r"\[\d+\] ", l)]
     footnotes = [f for f in footnotes if f != WAYLAND_UNTESTED and any(
         f"[{i + 1}]" in row for row in table for i in [footnotes.index(f)])]
-    rows, _ = wayland_rows(build, notes, footnotes)
+    rows, detail = wayland_rows(build, notes, footnotes)
+    # Their sections close docs/matrix.md: the earlier ones go, the X11 ones stay.
+    matrix = (ROOT / "docs" / "matrix.md").read_text()
+    for label in labels:
+        if f"\n## {label}" in matrix:
+            matrix = matrix[:matrix.index(f"\n## {label}")]
+    (ROOT / "docs" / "matrix.md").write_text(matrix.rstrip("\n") + "\n\n" + "\n".join(detail))
     summary = table + rows + [""] + [f"[{i + 1}] {n}  " for i, n in enumerate(footnotes)]
     block = begin + "\n" + "\n".join(summary).rstrip() + "\n" + end
     readme = readme[:readme.index(begin)] + block + readme[readme.index(end) + len(end):]
