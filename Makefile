@@ -12,7 +12,7 @@ CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 .PHONY: configure build test test-fast test-asan test-tsan fuzz fuzz-long run bench bench-server \
         install clean \
-        format gallery matrix chaos soak
+        format gallery kwin-gallery matrix chaos soak
 
 # The installer runs again only when its package list changed since it last succeeded.
 DEPS_STAMP := .deps-installed
@@ -110,11 +110,18 @@ gallery: configure
 	@cmake --build $(BUILD) --target kelvra_gallery -j $(JOBS)
 	@bash scripts/gallery.sh $(BUILD)
 
+# Kelvra's own windows on a headless KDE Plasma (KWin Wayland) session, for docs/.
+kwin-gallery: configure
+	@cmake --build $(BUILD) --target kelvra kwin-fake-input -j $(JOBS)
+	@scripts/kwin-session.sh --screenshots --fake-input $(BUILD)/tests/tools/kwin-fake-input -- \
+	  /usr/bin/python3 scripts/kwin-screenshots.py $(BUILD)/src/kelvra docs/kwin
+
 # The end-to-end desktop tests once per window manager (openbox, xfwm4, IceWM, Fluxbox,
-# Mutter, KWin, none): the table in README.md and docs/matrix.md are written again.
+# Mutter, KWin, none) and the KWin Wayland tests: the table in README.md and docs/matrix.md
+# are written again.
 # MATRIX_MANAGERS=icewm,fluxbox runs only those and keeps the other rows.
 matrix: configure
-	@cmake --build $(BUILD) --target kelvra kelvra-testclient e2e_desktop -j $(JOBS)
+	@cmake --build $(BUILD) --target kelvra kelvra-testclient e2e_desktop kwin-fake-input -j $(JOBS)
 	@python3 scripts/matrix.py $(BUILD) $(if $(MATRIX_MANAGERS),--managers $(MATRIX_MANAGERS))
 
 # Faults that take minutes (settings writes killed, its folder full and read-only, the

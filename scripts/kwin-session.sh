@@ -4,12 +4,18 @@
 # enabled; then runs COMMAND inside the session and stops everything it started when
 # COMMAND ends. Exits with COMMAND's status.
 #   scripts/kwin-session.sh [--dir DIR] [--scale S] [--outputs N] [--fake-input TOOL]
-#                           [--stock] [--] COMMAND [ARGS...]
+#                           [--stock] [--screenshots] [--] COMMAND [ARGS...]
 # --stock keeps KWin's own settings as they come (its edge snapping on).
 # --fake-input names the program that may send input through KWin's fake-input protocol
 # (KELVRA_FAKE_INPUT inside the session).
+# --screenshots lets /usr/bin/python3 take screenshots through KWin's ScreenShot2 interface
+# (a desktop file grants it; KWin's own check is switched off in this private session).
 # Inside COMMAND: DBUS_SESSION_BUS_ADDRESS, WAYLAND_DISPLAY, DISPLAY (Xwayland),
 # XDG_RUNTIME_DIR and HOME point at the session; KELVRA_KWIN_LOG is KWin's output.
+# KWin restarting mid-run: SIGUSR1 to KELVRA_SESSION_PID kills KWin and starts it again on
+# the same session bus and socket (as a crash and the session's restart of it would);
+# KELVRA_KWIN_STARTS counts in a file how often KWin came up, the new one's output is
+# appended to KELVRA_KWIN_LOG.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -18,6 +24,7 @@ scale=1
 outputs=1
 fake_input=""
 stock=""
+screenshots=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --dir) dir=$2; shift 2 ;;
@@ -25,6 +32,7 @@ while [ $# -gt 0 ]; do
   --outputs) outputs=$2; shift 2 ;;
   --fake-input) fake_input=$(realpath "$2"); shift 2 ;;
   --stock) stock=1; shift ;;
+  --screenshots) screenshots=1; shift ;;
   --) shift; break ;;
   *) break ;;
   esac
@@ -105,20 +113,31 @@ EOF
   export KELVRA_FAKE_INPUT=$fake_input
 fi
 
+if [ -n "$screenshots" ]; then
+  mkdir -p "$XDG_DATA_HOME/applications"
+  cat >"$XDG_DATA_HOME/applications/kelvra-screenshots.desktop" <<EOF
+[Desktop Entry]
+Type=Application
+Name=Kelvra screenshots
+Exec=$(realpath /usr/bin/python3)
+NoDisplay=true
+X-KDE-DBUS-Restricted-Interfaces=org.kde.KWin.ScreenShot2
+EOF
+  # KWin looks the grant up in the desktop-file cache, which only this builds.
+  kbuildsycoca5 >/dev/null 2>&1 || true
+  # The grant alone held in one run of three here: this private session also turns KWin's
+  # check off, so that taking the pictures again never depends on it.
+  export KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1
+fi
+
 # The installed binary carries a file capability that containers often refuse; a plain
 # copy has none and runs.
 cp /usr/bin/kwin_wayland "$dir/kwin_wayland"
 export WAYLAND_DISPLAY=kelvra-kwin
 export KELVRA_KWIN_LOG="$dir/kwin.log"
-"$dir/kwin_wayland" --virtual --xwayland --no-lockscreen --socket "$WAYLAND_DISPLAY" \
-  --width 1440 --height 900 --scale "$scale" --output-count "$outputs" >"$KELVRA_KWIN_LOG" 2>&1 &
-kwin_pid=$!
-if ! wait_for 30 dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
-  org.freedesktop.DBus.Peer.Ping; then
-  echo "kwin-session: KWin did not start; its output:" >&2
-  cat "$KELVRA_KWIN_LOG" >&2
-  exit 1
-fi
+export KELVRA_KWIN_STARTS="$dir/kwin-starts"
+export KELVRA_SESSION_PID=$$
+: >"$KELVRA_KWIN_LOG"
 
 # Xwayland's display: the number of the Xwayland child KWin started.
 xwayland_display() {
@@ -126,12 +145,44 @@ xwayland_display() {
   pid=$(pgrep -P "$kwin_pid" -x Xwayland) || return 1
   tr '\0' '\n' </proc/"$pid"/cmdline | grep -m1 '^:[0-9]'
 }
-if wait_for 10 xwayland_display; then
-  DISPLAY=$(xwayland_display)
-  export DISPLAY
-fi
+
+start_kwin() {
+  "$dir/kwin_wayland" --virtual --xwayland --no-lockscreen --socket "$WAYLAND_DISPLAY" \
+    --width 1440 --height 900 --scale "$scale" --output-count "$outputs" >>"$KELVRA_KWIN_LOG" 2>&1 &
+  kwin_pid=$!
+  if ! wait_for 30 dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
+    org.freedesktop.DBus.Peer.Ping; then
+    echo "kwin-session: KWin did not start; its output:" >&2
+    cat "$KELVRA_KWIN_LOG" >&2
+    return 1
+  fi
+  if wait_for 10 xwayland_display; then
+    DISPLAY=$(xwayland_display)
+    export DISPLAY
+  fi
+  echo "$kwin_pid" >>"$KELVRA_KWIN_STARTS"
+}
+
+restart_kwin() {
+  local xwayland
+  xwayland=$(pgrep -P "$kwin_pid" -x Xwayland || true)
+  kill -KILL "$kwin_pid" 2>/dev/null
+  wait "$kwin_pid" 2>/dev/null
+  # Its Xwayland would outlive it; its socket file stays behind, as after a crash.
+  [ -n "$xwayland" ] && kill -KILL "$xwayland" 2>/dev/null
+  start_kwin || echo "kwin-session: KWin did not come back" >&2
+}
+
+start_kwin || exit 1
 
 set +e
-"$@"
-status=$?
+"$@" &
+command_pid=$!
+trap restart_kwin USR1
+# `wait` returns early for each restart asked for; the command's own end ends the loop.
+while :; do
+  wait "$command_pid"
+  status=$?
+  kill -0 "$command_pid" 2>/dev/null || break
+done
 exit $status

@@ -8,6 +8,10 @@ docs/matrix.md and a manager-by-feature table between the matrix markers in READ
 
     scripts/matrix.py BUILD [--managers openbox,icewm] [--report-only]
 
+Wayland desktops have no window manager to swap under Xvfb: their row comes from their
+own end-to-end tests (ctest names, run through ctest in BUILD), one test per feature
+that test shows.
+
 Results are kept in BUILD/matrix/<manager>/, so a run of some managers updates their
 rows and keeps the others'. A manager whose program is not installed is reported as not
 run. Explanations of failures and of features that do not apply live in
@@ -51,6 +55,20 @@ FEATURES = [
     ("Taken shortcuts told", [r"Robustness\.CombinationsHeld.*"]),
     ("Rebinding a shortcut", [r"SettingsWindow\.AShortcutRecorded.*"]),
 ]
+
+# Wayland desktop, the directory of its results, the programs it needs, its package, and
+# for each feature the ctests that show it (a feature without one is "not run").
+WAYLAND_DESKTOPS = [
+    ("KDE Plasma (Wayland)", "kwin-wayland", ["kwin_wayland", "Xwayland"], "kwin-wayland", {
+        "Shortcuts, cycling, restore": ["kwin_kelvra_shortcuts"],
+        "Next display": ["kwin_kelvra_scaled_outputs"],
+        "Drag snapping": ["kwin_kelvra_drag", "kwin_kelvra_edge_snapping"],
+        "Zone picker": ["kwin_kelvra_picker"],
+        "Taken shortcuts told": ["kwin_kelvra_shortcuts"],
+    }),
+]
+# Shown with every feature a Wayland desktop has no test of.
+WAYLAND_UNTESTED = "no end-to-end test of this on this desktop yet"
 
 TEST_TIMEOUT = 180  # seconds; the slowest test takes under a minute alone
 
@@ -131,6 +149,31 @@ def run_test(binary, build, manager, test):
     return result
 
 
+def run_ctest(build, desktop, test):
+    """Runs one ctest of a Wayland desktop; writes and returns its result like run_test."""
+    out = result_file(build, desktop, test)
+    out.parent.mkdir(parents=True, exist_ok=True)
+    try:
+        proc = subprocess.run(["ctest", "--test-dir", str(build), "-R", f"^{test}$",
+                               "--output-on-failure"], capture_output=True, text=True,
+                              timeout=TEST_TIMEOUT + 30)
+        log, code = proc.stdout + proc.stderr, proc.returncode
+    except subprocess.TimeoutExpired:
+        log, code = "", None
+    result = {"status": "pass" if code == 0 else "fail", "message": ""}
+    if code is None:
+        result["message"] = f"did not finish within {TEST_TIMEOUT} s"
+    elif "***Skipped" in log or "Not Run" in log:
+        result["status"] = "skip"
+        result["message"] = "skipped"
+    elif code != 0:
+        failed = [l for l in log.splitlines() if l.startswith("FAILED:")]
+        result["message"] = failed[0] if failed else f"exit status {code}"
+    result["log"] = log[-6000:]
+    out.write_text(json.dumps(result, indent=1))
+    return result
+
+
 def load_results(build, manager, tests):
     results = {}
     for t in tests:
@@ -174,6 +217,70 @@ def cell(feature, tests, results, notes, footnotes):
     return word
 
 
+def detail_rows(tests, results):
+    rows = []
+    for t in tests:
+        r = results.get(t)
+        status = r["status"] if r else "not run"
+        message = first_line(r["message"], 300).replace("|", "\\|") if r else ""
+        rows.append(f"| `{t}` | {status} | {message} |")
+    return rows
+
+
+def wayland_rows(build, notes, footnotes):
+    """The Wayland desktops' rows of the README's table and their part of docs/matrix.md;
+    footnotes are appended to `footnotes`."""
+    rows, detail = [], []
+    for label, key, programs, package, features_tested in WAYLAND_DESKTOPS:
+        version = package_version(package)
+        label += f" {version}" if version else ""
+        tests = sorted({t for ts in features_tested.values() for t in ts})
+        results = load_results(build, key, tests)
+        cells = []
+        for f, _ in FEATURES:
+            if not features_tested.get(f):
+                if WAYLAND_UNTESTED not in footnotes:
+                    footnotes.append(WAYLAND_UNTESTED)
+                cells.append(f"not run [{footnotes.index(WAYLAND_UNTESTED) + 1}]")
+            else:
+                cells.append(cell(f, features_tested[f], results, notes.get(key, {}),
+                                  footnotes))
+        rows.append(f"| {label} | " + " | ".join(cells) + " |")
+        detail += [f"## {label}", "", "Its own end-to-end tests on a headless KWin "
+                   "(`scripts/kwin-session.sh`), one ctest each.", "",
+                   "| Test | Result | Detail |", "|---|---|---|"]
+        detail += detail_rows(tests, results) + [""]
+    return rows, detail
+
+
+def write_wayland_rows_only(build):
+    """Without the X11 test program: the Wayland rows replace their earlier selves in the
+    README's table (their footnotes numbered after the ones there) and in docs/matrix.md,
+    and the X11 rows stay."""
+    notes_file = ROOT / "scripts" / "matrix-notes.json"
+    notes = json.loads(notes_file.read_text()) if notes_file.exists() else {}
+    readme = (ROOT / "README.md").read_text()
+    begin, end = "<!-- matrix:begin -->", "<!-- matrix:end -->"
+    lines = readme[readme.index(begin) + len(begin):readme.index(end)].strip().splitlines()
+    labels = [d[0] for d in WAYLAND_DESKTOPS]
+    table = [l for l in lines if l.startswith("|") and
+             not any(l.startswith(f"| {name}") for name in labels)]
+    footnotes = [re.sub(r"^\[\d+\] ", "", l).rstrip() for l in lines if re.match(r"\[\d+\] ", l)]
+    footnotes = [f for f in footnotes if f != WAYLAND_UNTESTED and any(
+        f"[{i + 1}]" in row for row in table for i in [footnotes.index(f)])]
+    rows, detail = wayland_rows(build, notes, footnotes)
+    # Their sections close docs/matrix.md: the earlier ones go, the X11 ones stay.
+    matrix = (ROOT / "docs" / "matrix.md").read_text()
+    for label in labels:
+        if f"\n## {label}" in matrix:
+            matrix = matrix[:matrix.index(f"\n## {label}")]
+    (ROOT / "docs" / "matrix.md").write_text(matrix.rstrip("\n") + "\n\n" + "\n".join(detail))
+    summary = table + rows + [""] + [f"[{i + 1}] {n}  " for i, n in enumerate(footnotes)]
+    block = begin + "\n" + "\n".join(summary).rstrip() + "\n" + end
+    readme = readme[:readme.index(begin)] + block + readme[readme.index(end) + len(end):]
+    (ROOT / "README.md").write_text(readme)
+
+
 def write_reports(build, managers, chosen):
     notes_file = ROOT / "scripts" / "matrix-notes.json"
     notes = json.loads(notes_file.read_text()) if notes_file.exists() else {}
@@ -201,12 +308,10 @@ def write_reports(build, managers, chosen):
         table.append(f"| {label} | " + " | ".join(
             cell(f, chosen[f], results, manager_notes, footnotes) for f in features) + " |")
         detail += [f"## {label}", "", "| Test | Result | Detail |", "|---|---|---|"]
-        for t in all_tests:
-            r = results.get(t)
-            status = r["status"] if r else "not run"
-            message = first_line(r["message"], 300).replace("|", "\\|") if r else ""
-            detail.append(f"| `{t}` | {status} | {message} |")
-        detail.append("")
+        detail += detail_rows(all_tests, results) + [""]
+    rows, wayland_detail = wayland_rows(build, notes, footnotes)
+    table += rows
+    detail += wayland_detail
     summary = table + [""] + [f"[{i + 1}] {n}  " for i, n in enumerate(footnotes)]
     (ROOT / "docs" / "matrix.md").write_text("\n".join(detail))
     readme = (ROOT / "README.md").read_text()
@@ -227,10 +332,14 @@ def main():
     args = parser.parse_args()
     build = args.build.resolve()
     binary = str(build / "tests" / "e2e" / "e2e_desktop")
-    chosen = feature_tests(list_tests(binary))
+    x11 = os.path.exists(binary)
+    if not x11:
+        print("the X11 end-to-end tests are not built: only the Wayland rows are written",
+              flush=True)
+    chosen = feature_tests(list_tests(binary)) if x11 else {}
     wanted = [m for m in MANAGERS if not args.managers or m[0] in args.managers.split(",")]
     if not args.report_only:
-        for name, programs, package in wanted:
+        for name, programs, package in wanted if x11 else []:
             if not installed(programs):
                 print(f"{name}: not installed ({package}), not run", flush=True)
                 continue
@@ -238,7 +347,19 @@ def main():
                 for t in tests:
                     r = run_test(binary, build, name, t)
                     print(f"{name:8} {r['status']:5} {t}", flush=True)
-    write_reports(build, MANAGERS, chosen)
+        for label, key, programs, package, features_tested in WAYLAND_DESKTOPS:
+            if args.managers and key not in args.managers.split(","):
+                continue
+            if not installed(programs):
+                print(f"{key}: not installed ({package}), not run", flush=True)
+                continue
+            for t in sorted({t for ts in features_tested.values() for t in ts}):
+                r = run_ctest(build, key, t)
+                print(f"{key:8} {r['status']:5} {t}", flush=True)
+    if x11:
+        write_reports(build, MANAGERS, chosen)
+    else:
+        write_wayland_rows_only(build)
     return 0
 
 

@@ -18,12 +18,14 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/AppDelegate.h"
@@ -32,6 +34,7 @@
 #include "backends/crash/CrashHandler.h"
 #include "backends/crash/DwSymbolizer.h"
 #include "backends/kwin/BridgeInstaller.h"
+#include "backends/kwin/CompositorRestart.h"
 #include "backends/net/CurlHttp.h"
 #include "backends/qt/CompiledBuildInfo.h"
 #include "backends/xdg/EnvLocale.h"
@@ -77,7 +80,13 @@ int main(int argc, char** argv) {
         if (!answer.run) return answer.exitCode;
     }
     // Before anything is written: a start without a desktop leaves nothing behind.
-    auto choice = backends::chooseBackend(backends::Session::current());
+    auto session = backends::Session::current();
+    // Started again after KWin restarted: its socket answers a moment before its bus does.
+    for (int i = 0; kwin::startedAfterCompositorRestart() && !session.kwinOnBus && i < 300; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        session = backends::Session::current();
+    }
+    auto choice = backends::chooseBackend(session);
     if (!choice) {
         fail(choice.refusal);
         return 1;
@@ -115,6 +124,7 @@ int main(int argc, char** argv) {
         case qt::SingleInstance::Role::primary:
             break;
     }
+    if (choice.name == backends::kdePlasmaWayland) kwin::restartAfterCompositorRestarts(argv);
 
     qt::StderrLog log;
     qt::QtRunLoop runLoop;

@@ -19,7 +19,7 @@ struct Candidate {
 
 // A new desktop is one more line here, before the ones it should win over.
 const Candidate candidates[] = {
-    {"KDE Plasma (Wayland)", [](const Session& s) { return s.wayland() && s.kwinOnBus; },
+    {kdePlasmaWayland, [](const Session& s) { return s.wayland() && s.kwinOnBus; },
      []() -> std::unique_ptr<port::Backend> { return kwin::KWinBackend::open(); }},
     // Never inside a Wayland session: Xwayland shows only its own clients' windows.
     {"X11", [](const Session& s) { return !s.display.empty() && !s.wayland(); },

@@ -31,6 +31,9 @@ struct BackendChoice {
     explicit operator bool() const { return static_cast<bool>(open); }
 };
 
+// The name of KDE Plasma's Wayland backend, as a choice carries it.
+inline constexpr const char* kdePlasmaWayland = "KDE Plasma (Wayland)";
+
 // Asks each backend in turn whether it fits the session: the first that does is chosen.
 BackendChoice chooseBackend(const Session& session);
 

@@ -3,11 +3,14 @@
 program's path is the argument). A real pointer drags a Wayland terminal by its title bar
 to the left edge: Kelvra's zone preview shows the left half while the pointer rests there,
 and on release the window takes the left half of the work area. Dragging it out again
-restores the size it had before the snap; the preview is gone after each drag.
+restores the size it had before the snap; the preview is gone after each drag. A window
+that vanishes mid-drag (killed while the preview shows) leaves no preview behind, and
+Kelvra keeps working: a shortcut snaps the next window.
 """
 import sys
 
-from kwin_desktop import (CELL, kwin_windows, open_client, run, wait_for, window_of)
+from kwin_desktop import (ALT, CELL, CTRL, LEFT, kwin_windows, open_client, run, wait_for,
+                          window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -51,8 +54,27 @@ def scenario(kelvra, pointer, clients):
         lambda f: abs(f["w"] - before["w"]) < CELL and abs(f["h"] - before["h"]) < CELL)(
             window_of(term.pid)), 5)
     print("pulled out at its old size:", window_of(term.pid), flush=True)
-    if kelvra.poll() is not None:
-        raise AssertionError("kelvra ended early")
+
+    # The window vanishes while the pointer drags it with the preview shown.
+    pulled = window_of(term.pid)
+
+    def kill_at_edge():
+        wait_for("the preview of the right half", lambda: (
+            lambda p: p and abs(p["x"] - SCREEN_W / 2) < CELL)(preview_of(kelvra)), 5)
+        term.kill()
+        term.wait()
+        wait_for("the preview to go with the window", lambda: preview_of(kelvra) is None, 5)
+
+    pointer.drag((pulled["x"] + 200, pulled["y"] + 12), (SCREEN_W - 2, SCREEN_H // 2),
+                 hold=kill_at_edge)
+    if preview_of(kelvra) is not None:
+        raise AssertionError("a preview is left after the window vanished")
+    print("the preview went with the window that vanished mid-drag", flush=True)
+    term = open_client(["weston-terminal"], "another Wayland terminal")
+    clients.append(term)
+    pointer.press(CTRL, ALT, LEFT)
+    wait_for("the next terminal on the left half", snapped, 5)
+    print("Kelvra keeps working: the next window snapped", flush=True)
 
 
 if __name__ == "__main__":

@@ -118,7 +118,10 @@ class Input:
         self.send("button 0")
 
     def close(self):
-        self.tool.stdin.close()
+        try:
+            self.tool.stdin.close()
+        except BrokenPipeError:  # the tool ended with the compositor it spoke to
+            pass
         self.tool.wait(5)
 
 
