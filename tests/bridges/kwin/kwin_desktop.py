@@ -113,6 +113,11 @@ class Input:
             self.move(start[0] + (end[0] - start[0]) * i // steps,
                       start[1] + (end[1] - start[1]) * i // steps)
             time.sleep(pause)
+        # A hand never rests quite still: a move the compositor started late (the client
+        # asked for it after the pointer got here) still sees the pointer move.
+        for i in range(6):
+            self.move(end[0], end[1] + (i % 2))
+            time.sleep(pause)
         if hold:
             hold()
         self.send("button 0")
