@@ -41,7 +41,8 @@ def kwin_windows():
         " windows: []};\n"
         "workspace.clientList().forEach(function (c) { var g = c.frameGeometry;"
         " out.windows.push({caption: c.caption, pid: c.pid, normal: c.normalWindow,"
-        " above: c.keepAbove, minimized: c.minimized, x: g.x, y: g.y, w: g.width,"
+        " app: String(c.desktopFileName || c.resourceClass), above: c.keepAbove,"
+        " minimized: c.minimized, x: g.x, y: g.y, w: g.width,"
         " h: g.height, stack: c.stackingOrder}); });\n"
         "print('%s ' + JSON.stringify(out));\n" % marker)
     script.close()
