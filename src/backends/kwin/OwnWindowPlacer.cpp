@@ -18,6 +18,7 @@ namespace {
 // asked for before that finds nothing and is tried again, a few times.
 constexpr int retryMs = 50;
 constexpr int retries = 6;
+constexpr int focusBackMs = 100;
 
 bool stacksWithGroup(const QWindow& window) {
     return window.property(port::stacksWithGroupProperty).toBool();
@@ -33,6 +34,7 @@ OwnWindowPlacer::OwnWindowPlacer(bridge::BridgeSession& session) : session_(sess
             std::holds_alternative<bridge::WindowFrameChanged>(message) ||
             std::holds_alternative<bridge::Snapshot>(message))
             restackGroupPanels();
+        if (std::holds_alternative<bridge::WindowActivated>(message)) giveFocusBack();
     });
 }
 
@@ -42,8 +44,8 @@ bool OwnWindowPlacer::frontWithActive(const QWindow& panel) const {
     // The program's own panels (this one, when clicked) leave the order as it was.
     if (active->pid == static_cast<std::int64_t>(getpid()))
         return above_.count(&panel) ? above_.at(&panel) : true;
-    // Next to the active window: across its left or right edge for a vertical strip,
-    // across its top or bottom edge for a horizontal one, within the strip's thickness.
+    // Next to the active window: along its left or right edge for a vertical strip,
+    // along its top or bottom edge for a horizontal one.
     const QRect p = panel.geometry();
     const Rect& a = active->frame;
     const bool vertical = p.height() >= p.width();
@@ -53,7 +55,34 @@ bool OwnWindowPlacer::frontWithActive(const QWindow& panel) const {
     const double hi = vertical ? a.x + a.width : a.y + a.height;
     const bool overlaps = vertical ? p.y() < a.y + a.height && a.y < p.y() + p.height()
                                    : p.x() < a.x + a.width && a.x < p.x() + p.width();
-    return overlaps && (std::abs(centre - lo) <= reach || std::abs(centre - hi) <= reach);
+    // A member lies wholly on one side of the strip: its near edge between the strip's
+    // centre line and the strip's thickness away from it.
+    const bool before = hi <= centre && centre - hi <= reach;
+    const bool after = lo >= centre && lo - centre <= reach;
+    return overlaps && (before || after);
+}
+
+void OwnWindowPlacer::giveFocusBack() {
+    const auto* active = session_.mirror().activeWindow();
+    if (!active) return;
+    if (active->pid != static_cast<std::int64_t>(getpid())) {
+        lastForeign_ = active->id;
+        return;
+    }
+    // The compositor focuses a panel when it is mapped or clicked; a divider never keeps
+    // it. A moment's wait: the program may be activating a window of its choice already.
+    QTimer::singleShot(focusBackMs, this, [this] {
+        const auto* still = session_.mirror().activeWindow();
+        if (!still || still->pid != static_cast<std::int64_t>(getpid()) || lastForeign_.empty())
+            return;
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (window->isVisible() && stacksWithGroup(*window) &&
+                window->title().toStdString() == still->title) {
+                session_.send(bridge::Activate{0, lastForeign_});
+                return;
+            }
+        }
+    });
 }
 
 void OwnWindowPlacer::restackGroupPanels() {

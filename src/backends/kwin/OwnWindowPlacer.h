@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWindow>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "backends/bridge/BridgeSession.h"
@@ -20,7 +21,8 @@ namespace kelvra::kwin {
 // another: it is kept above everything while a window next to it is the active one (one
 // of its group, the user's choice of front), and dropped into the ordinary layer, where
 // the newly active window is already above it, as soon as any other application's
-// window becomes active. The program's own windows taking the focus change nothing.
+// window becomes active. The program's own windows taking the focus change nothing, and
+// a divider the compositor focuses (mapped or clicked) hands the focus straight back.
 // The divider's pointer positions are taken from where the compositor has it.
 class OwnWindowPlacer final : public QObject {
   public:
@@ -35,6 +37,7 @@ class OwnWindowPlacer final : public QObject {
     // Whether a group's panel should be above everything with this window active.
     bool frontWithActive(const QWindow& panel) const;
     void restackGroupPanels();
+    void giveFocusBack();
     // A Wayland client does not know where its window is: the toolkit adds the pointer's
     // position in the window to where it asked the window to go, which the bridge applies
     // a little later. Dragging a divider that follows the pointer would then run away:
@@ -50,6 +53,7 @@ class OwnWindowPlacer final : public QObject {
     std::map<const QWindow*, QRect> sent_;
     bool posted_ = false;
     bool resending_ = false;
+    std::string lastForeign_;  // the last active window of another application
     // The keep-above state last sent for each group's panel.
     std::map<const QWindow*, bool> above_;
     Subscription activations_;

@@ -2,13 +2,13 @@
 """A tile group on a real headless KWin (inside scripts/kwin-session.sh --fake-input; the
 program's path is the argument). A Wayland terminal snapped left and an X11 terminal
 snapped right form a group: its divider, placed by the bridge, sits over the gap above
-both; dragging it with the pointer resizes both; another window put over the group covers
-the divider, and a click back on the group brings it up again; closing a member takes it
-away.
+both and never keeps the focus; dragging it with the pointer resizes both; another window
+put over the group (its edge close to the divider) covers the divider, and a click back on
+the group brings it up again; closing a member takes it away.
 """
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, Input, kwin_windows, log_text,
+from kwin_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, Input, is_active, kwin_windows, log_text,
                           open_client, start_kelvra, stop, wait_for, window_of)
 
 KELVRA = sys.argv[1]
@@ -50,6 +50,8 @@ def main():
         d = wait_for("the divider over the gap, above the group", divider_on_top, 5)
         if abs(d["x"] + d["w"] / 2 - SCREEN_W / 2) > CELL or d["h"] < SCREEN_H - CELL:
             raise AssertionError("the divider is not over the gap: %r" % d)
+        # The compositor focuses a newly mapped window; a divider hands the focus back.
+        wait_for("the focus back on the snapped window", lambda: is_active(xterm.pid), 5)
         print("two halves form a group; its divider is over the gap", flush=True)
 
         centre = d["x"] + d["w"] / 2
@@ -57,6 +59,8 @@ def main():
         wait_for("both sides to follow the divider",
                  lambda: near(window_of(term.pid), 0, centre - 200 - GAP / 2)
                  and near(window_of(xterm.pid), centre - 200 + GAP / 2, SCREEN_W), 5)
+        wait_for("the focus with the group",
+                 lambda: is_active(xterm.pid) or is_active(term.pid), 5)
         print("dragging the divider resized both", flush=True)
 
         # Another application's window over the group covers the divider.
