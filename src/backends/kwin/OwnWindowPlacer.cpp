@@ -75,6 +75,11 @@ void OwnWindowPlacer::giveFocusBack() {
         const auto* still = session_.mirror().activeWindow();
         if (!still || still->pid != static_cast<std::int64_t>(getpid()) || lastForeign_.empty())
             return;
+        // Not in the middle of a drag of the divider: a focus change there ends it.
+        if (dragging_) {
+            giveFocusBack();
+            return;
+        }
         for (QWindow* window : QGuiApplication::topLevelWindows()) {
             if (window->isVisible() && stacksWithGroup(*window) &&
                 window->title().toStdString() == still->title) {
@@ -108,7 +113,10 @@ bool OwnWindowPlacer::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::MouseButtonPress:
         case QEvent::MouseMove:
         case QEvent::MouseButtonRelease:
-            return stacksWithGroup(*window) && correctPointer(*window, *event);
+            if (!stacksWithGroup(*window)) return false;
+            if (event->type() != QEvent::MouseMove)
+                dragging_ = event->type() == QEvent::MouseButtonPress;
+            return correctPointer(*window, *event);
         case QEvent::Expose:
         case QEvent::Move:
         case QEvent::Resize:

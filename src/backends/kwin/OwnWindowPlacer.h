@@ -53,6 +53,7 @@ class OwnWindowPlacer final : public QObject {
     std::map<const QWindow*, QRect> sent_;
     bool posted_ = false;
     bool resending_ = false;
+    bool dragging_ = false;    // a button is down on a group's panel
     std::string lastForeign_;  // the last active window of another application
     // The keep-above state last sent for each group's panel.
     std::map<const QWindow*, bool> above_;

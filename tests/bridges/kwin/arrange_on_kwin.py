@@ -11,8 +11,8 @@ import signal
 import subprocess
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, Input, kwin_windows, log_text, open_client,
-                          start_kelvra, stop, wait_for)
+from kwin_desktop import (ALT, CELL, CTRL, Input, kwin_windows, open_client, run_checks,
+                          start_kelvra, wait_for)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -47,7 +47,8 @@ def main():
     kelvra, log = start_kelvra(KELVRA, settings)
     keys = Input()
     clients = []
-    try:
+
+    def checks():
         term = open_client(["weston-terminal"], "Wayland terminal")
         clients.append(term)
 
@@ -72,22 +73,24 @@ def main():
                 1 for w in kwin_windows()["windows"] if w["app"] == "ruled" and
                 abs(w["x"] - (SCREEN_W * 2 / 3 + 4)) < CELL) == len(clients) - 1, 10)
         print("the placement rule placed each new window", flush=True)
-        print("workspaces and rules on KWin: passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", kwin_windows(), file=sys.stderr)
-        return 1
-    finally:
-        keys.close()
-        # The terminal Kelvra launched is not a child of this script: ended by its pid.
-        launched = [w["pid"] for w in kwin_windows()["windows"] if w["app"] == "xterm"]
-        stop(clients + [kelvra])
-        for pid in launched:
-            try:
-                os.kill(pid, signal.SIGTERM)
-            except OSError:
-                pass
+
+    # The terminal Kelvra launched is not a child of this script: ended by its pid.
+    launched = []
+
+    def checks_then_note():
+        try:
+            checks()
+        finally:
+            launched.extend(w["pid"] for w in kwin_windows()["windows"] if w["app"] == "xterm")
+
+    status = run_checks("workspaces and rules on KWin", checks_then_note, kelvra, log, keys,
+                        clients)
+    for pid in launched:
+        try:
+            os.kill(pid, signal.SIGTERM)
+        except OSError:
+            pass
+    return status
 
 
 if __name__ == "__main__":

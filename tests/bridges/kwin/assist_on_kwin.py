@@ -7,8 +7,8 @@ it, and a click on the card puts the Wayland terminal in the empty half, active.
 """
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, LEFT, RIGHT, UP, Input, is_active, kwin_windows,
-                          log_text, open_client, start_kelvra, stop, wait_for, window_of)
+from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, Input, LEFT, RIGHT, UP, is_active,
+                          open_client, run_checks, start_kelvra, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -20,7 +20,8 @@ def main():
     kelvra, log = start_kelvra(KELVRA, {"snapAssistEnabled": True})
     keys = Input()
     clients = []
-    try:
+
+    def checks():
         term = open_client(["weston-terminal"], "Wayland terminal")
         clients.append(term)
         xterm = open_client(["xterm", "-geometry", "60x20+300+200"], "X11 terminal")
@@ -72,15 +73,8 @@ def main():
         wait_for("the Wayland terminal in the bottom half", bottom_half, 5)
         closed(term.pid)
         print("a click on the card placed its window", flush=True)
-        print("snap assist on KWin: passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", kwin_windows(), file=sys.stderr)
-        return 1
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
+
+    return run_checks("snap assist on KWin", checks, kelvra, log, keys, clients)
 
 
 if __name__ == "__main__":

@@ -4,6 +4,7 @@ Used inside scripts/kwin-session.sh (its environment names the session)."""
 import json
 import os
 import subprocess
+import sys
 import tempfile
 import time
 
@@ -166,3 +167,19 @@ def stop(processes):
             p.wait(10)
         except subprocess.TimeoutExpired:
             p.kill()
+
+
+def run_checks(name, checks, kelvra, log, keys, clients):
+    """Runs `checks` (raising on a failure), reports the outcome with Kelvra's log and KWin's
+    windows, and stops the input tool, the clients and Kelvra; returns the exit status."""
+    try:
+        checks()
+        print(name + ": passed")
+        return 0
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
+        print("windows:", kwin_windows(), file=sys.stderr)
+        return 1
+    finally:
+        keys.close()
+        stop(clients + [kelvra])

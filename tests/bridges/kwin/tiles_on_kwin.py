@@ -8,8 +8,8 @@ the group brings it up again; closing a member takes it away.
 """
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, Input, is_active, kwin_windows, log_text,
-                          open_client, start_kelvra, stop, wait_for, window_of)
+from kwin_desktop import (ALT, CELL, CTRL, Input, LEFT, RIGHT, is_active, open_client,
+                          run_checks, start_kelvra, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -20,7 +20,8 @@ def main():
     kelvra, log = start_kelvra(KELVRA, {})
     keys = Input()
     clients = []
-    try:
+
+    def checks():
         term = open_client(["weston-terminal"], "Wayland terminal")
         clients.append(term)
         keys.press(CTRL, ALT, LEFT)
@@ -79,15 +80,8 @@ def main():
         xterm.terminate()
         xterm.wait(5)
         wait_for("the divider gone with its group", lambda: divider() is None, 5)
-        print("tile group on KWin: passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", kwin_windows(), file=sys.stderr)
-        return 1
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
+
+    return run_checks("tile group on KWin", checks, kelvra, log, keys, clients)
 
 
 if __name__ == "__main__":
