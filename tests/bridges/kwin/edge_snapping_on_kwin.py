@@ -10,8 +10,8 @@ import subprocess
 import sys
 import time
 
-from kwin_desktop import (CELL, SPACE, Input, is_active, kelvra_env, kwin_windows, log_text,
-                          open_client, start_kelvra, stop, wait_for, window_of)
+from kwin_desktop import (CELL, SPACE, Input, is_active, kelvra_env, kwin_windows, open_client,
+                          run_checks, start_kelvra, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -58,39 +58,33 @@ def main():
     kelvra, log = start_kelvra(KELVRA, {})
     pointer = Input()
     clients = []
-    try:
-        term = open_client(["weston-terminal"], "Wayland terminal")
-        clients.append(term)
-        preview, frame = drag_to_left_edge(pointer, term.pid, lambda: preview_shown(kelvra))
-        if preview:
-            raise AssertionError("Kelvra showed its preview while KWin snaps the drag")
-        if frame["x"] > CELL or abs(frame["w"] - SCREEN_W / 2) > CELL:
-            raise AssertionError("KWin did not tile the window: %r" % frame)
-        print("with both on, KWin alone tiled the window:", frame, flush=True)
 
-        press_in_snap_tab(pointer, kelvra, 2)
-        wait_for("kwinrc to switch KWin's edge snapping off",
-                 lambda: "ElectricBorderTiling=false" in kwinrc(), 5)
-        print("the snap tab switched KWin's edge snapping off", flush=True)
-        # Away from the edge, then Kelvra's drag: its preview, its zone.
-        pointer.drag((frame["x"] + 200, frame["y"] + 12), (700, 400))
-        preview, frame = drag_to_left_edge(pointer, term.pid, lambda: preview_shown(kelvra))
-        if not preview:
-            raise AssertionError("no preview from Kelvra once KWin's snapping is off")
-        print("Kelvra snapped the window with its preview:", frame, flush=True)
+    def checks():
+            term = open_client(["weston-terminal"], "Wayland terminal")
+            clients.append(term)
+            preview, frame = drag_to_left_edge(pointer, term.pid, lambda: preview_shown(kelvra))
+            if preview:
+                raise AssertionError("Kelvra showed its preview while KWin snaps the drag")
+            if frame["x"] > CELL or abs(frame["w"] - SCREEN_W / 2) > CELL:
+                raise AssertionError("KWin did not tile the window: %r" % frame)
+            print("with both on, KWin alone tiled the window:", frame, flush=True)
 
-        press_in_snap_tab(pointer, kelvra, 2)
-        wait_for("kwinrc as it was", lambda: "ElectricBorder" not in kwinrc(), 5)
-        print("switching it back on left kwinrc as it was", flush=True)
-        print("KWin's edge snapping: passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", kwin_windows(), file=sys.stderr)
-        return 1
-    finally:
-        pointer.close()
-        stop(clients + [kelvra])
+            press_in_snap_tab(pointer, kelvra, 2)
+            wait_for("kwinrc to switch KWin's edge snapping off",
+                     lambda: "ElectricBorderTiling=false" in kwinrc(), 5)
+            print("the snap tab switched KWin's edge snapping off", flush=True)
+            # Away from the edge, then Kelvra's drag: its preview, its zone.
+            pointer.drag((frame["x"] + 200, frame["y"] + 12), (700, 400))
+            preview, frame = drag_to_left_edge(pointer, term.pid, lambda: preview_shown(kelvra))
+            if not preview:
+                raise AssertionError("no preview from Kelvra once KWin's snapping is off")
+            print("Kelvra snapped the window with its preview:", frame, flush=True)
+
+            press_in_snap_tab(pointer, kelvra, 2)
+            wait_for("kwinrc as it was", lambda: "ElectricBorder" not in kwinrc(), 5)
+            print("switching it back on left kwinrc as it was", flush=True)
+
+    return run_checks("KWin's edge snapping", checks, kelvra, log, pointer, clients)
 
 
 if __name__ == "__main__":

@@ -10,8 +10,7 @@ import sys
 import time
 
 from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, LEFT, SPACE, Input, is_active, kelvra_env,
-                          kwin_windows, log_text, open_client, start_kelvra, stop, wait_for,
-                          window_of)
+                          open_client, run_checks, start_kelvra, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 OUT_W, OUT_H = 1440, 900  # each output, logical
@@ -27,43 +26,37 @@ def main():
     kelvra, log = start_kelvra(KELVRA, {})
     keys = Input()
     clients = []
-    try:
-        term = open_client(["weston-terminal"], "Wayland terminal")
-        clients.append(term)
-        keys.press(CTRL, ALT, LEFT)
-        wait_for("the left half of the first output", lambda: near(
-            window_of(term.pid), 0, 0, OUT_W / 2, OUT_H), 5)
-        keys.press(CTRL, ALT, KEY_N)
-        wait_for("the left half of the second output", lambda: near(
-            window_of(term.pid), OUT_W, 0, OUT_W / 2, OUT_H), 5)
-        print("snapped on the first output, moved to the second", flush=True)
 
-        keys.move(OUT_W + OUT_W / 2, OUT_H / 2)
-        subprocess.run([KELVRA, "--show-zone=rightHalf"], env=kelvra_env(), check=True)
-        wait_for("the preview on the second output's right half", lambda: near(
-            window_of(kelvra.pid, "Kelvra zone preview"), OUT_W + OUT_W / 2, 0, OUT_W / 2,
-            OUT_H, 2 * CELL), 5)
-        print("preview:", window_of(kelvra.pid, "Kelvra zone preview"), flush=True)
-        time.sleep(1.5)  # the preview goes again
+    def checks():
+            term = open_client(["weston-terminal"], "Wayland terminal")
+            clients.append(term)
+            keys.press(CTRL, ALT, LEFT)
+            wait_for("the left half of the first output", lambda: near(
+                window_of(term.pid), 0, 0, OUT_W / 2, OUT_H), 5)
+            keys.press(CTRL, ALT, KEY_N)
+            wait_for("the left half of the second output", lambda: near(
+                window_of(term.pid), OUT_W, 0, OUT_W / 2, OUT_H), 5)
+            print("snapped on the first output, moved to the second", flush=True)
 
-        wait_for("the terminal to have the focus", lambda: is_active(term.pid), 5)
-        keys.press(CTRL, ALT, SPACE)
-        picker = wait_for("the picker", lambda: window_of(kelvra.pid, "Kelvra zone picker"), 5)
-        centre = picker["x"] + picker["w"] / 2
-        if abs(centre - (OUT_W + OUT_W / 2)) > CELL or picker["w"] < 400:
-            raise AssertionError("the picker is not centred on the second output at its "
-                                 "logical size: %r" % picker)
-        print("picker:", picker, flush=True)
-        keys.press(ESCAPE)
-        print("two scaled outputs on KWin: passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", kwin_windows(), file=sys.stderr)
-        return 1
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
+            keys.move(OUT_W + OUT_W / 2, OUT_H / 2)
+            subprocess.run([KELVRA, "--show-zone=rightHalf"], env=kelvra_env(), check=True)
+            wait_for("the preview on the second output's right half", lambda: near(
+                window_of(kelvra.pid, "Kelvra zone preview"), OUT_W + OUT_W / 2, 0, OUT_W / 2,
+                OUT_H, 2 * CELL), 5)
+            print("preview:", window_of(kelvra.pid, "Kelvra zone preview"), flush=True)
+            time.sleep(1.5)  # the preview goes again
+
+            wait_for("the terminal to have the focus", lambda: is_active(term.pid), 5)
+            keys.press(CTRL, ALT, SPACE)
+            picker = wait_for("the picker", lambda: window_of(kelvra.pid, "Kelvra zone picker"), 5)
+            centre = picker["x"] + picker["w"] / 2
+            if abs(centre - (OUT_W + OUT_W / 2)) > CELL or picker["w"] < 400:
+                raise AssertionError("the picker is not centred on the second output at its "
+                                     "logical size: %r" % picker)
+            print("picker:", picker, flush=True)
+            keys.press(ESCAPE)
+
+    return run_checks("two scaled outputs on KWin", checks, kelvra, log, keys, clients)
 
 
 if __name__ == "__main__":
