@@ -89,7 +89,9 @@ bool SnapAssistController::occupied(const Rect& zoneFrame,
     if (zoneArea <= 0) return false;
     int32_t self = platform().applications->currentProcessId();
     for (const auto& window : windows) {
-        if (window.pid() == self) continue;
+        // The snapped window and those placed since are in zones of their own, whatever
+        // frame a compositor that answers late still reports for them.
+        if (window.pid() == self || excluded_.contains(window)) continue;
         auto f = window.frame();
         if (!f) continue;  // unreadable: neither occupies nor is dropped from the offer
         if (area(f->intersection(zoneFrame)) / zoneArea > occupiedShare) return true;

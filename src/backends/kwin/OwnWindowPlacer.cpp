@@ -3,9 +3,13 @@
 #include <unistd.h>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QMouseEvent>
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
+
+#include "port/PanelStacking.h"
 
 namespace kelvra::kwin {
 
@@ -14,10 +18,91 @@ namespace {
 // asked for before that finds nothing and is tried again, a few times.
 constexpr int retryMs = 50;
 constexpr int retries = 6;
+constexpr int focusBackMs = 100;
+
+bool stacksWithGroup(const QWindow& window) {
+    return window.property(port::stacksWithGroupProperty).toBool();
+}
+
 }  // namespace
 
 OwnWindowPlacer::OwnWindowPlacer(bridge::BridgeSession& session) : session_(session) {
     if (auto* app = QGuiApplication::instance()) app->installEventFilter(this);
+    // The active window's frame counts too: a new window is announced before it is placed.
+    activations_ = session_.changed.connect([this](const bridge::FromBridge& message) {
+        if (std::holds_alternative<bridge::WindowActivated>(message) ||
+            std::holds_alternative<bridge::WindowFrameChanged>(message) ||
+            std::holds_alternative<bridge::Snapshot>(message))
+            restackGroupPanels();
+        if (std::holds_alternative<bridge::WindowActivated>(message)) giveFocusBack();
+    });
+}
+
+bool OwnWindowPlacer::frontWithActive(const QWindow& panel) const {
+    const auto* active = session_.mirror().activeWindow();
+    if (!active) return above_.count(&panel) ? above_.at(&panel) : true;
+    // The program's own panels (this one, when clicked) leave the order as it was.
+    if (active->pid == static_cast<std::int64_t>(getpid()))
+        return above_.count(&panel) ? above_.at(&panel) : true;
+    // Next to the active window: along its left or right edge for a vertical strip,
+    // along its top or bottom edge for a horizontal one.
+    const QRect p = panel.geometry();
+    const Rect& a = active->frame;
+    const bool vertical = p.height() >= p.width();
+    const double reach = vertical ? p.width() : p.height();
+    const double centre = vertical ? p.x() + p.width() / 2.0 : p.y() + p.height() / 2.0;
+    const double lo = vertical ? a.x : a.y;
+    const double hi = vertical ? a.x + a.width : a.y + a.height;
+    const bool overlaps = vertical ? p.y() < a.y + a.height && a.y < p.y() + p.height()
+                                   : p.x() < a.x + a.width && a.x < p.x() + p.width();
+    // A member lies wholly on one side of the strip: its near edge between the strip's
+    // centre line and the strip's thickness away from it.
+    const bool before = hi <= centre && centre - hi <= reach;
+    const bool after = lo >= centre && lo - centre <= reach;
+    return overlaps && (before || after);
+}
+
+void OwnWindowPlacer::giveFocusBack() {
+    const auto* active = session_.mirror().activeWindow();
+    if (!active) return;
+    if (active->pid != static_cast<std::int64_t>(getpid())) {
+        lastForeign_ = active->id;
+        return;
+    }
+    // The compositor focuses a panel when it is mapped or clicked; a divider never keeps
+    // it. A moment's wait: the program may be activating a window of its choice already.
+    QTimer::singleShot(focusBackMs, this, [this] {
+        const auto* still = session_.mirror().activeWindow();
+        if (!still || still->pid != static_cast<std::int64_t>(getpid()) || lastForeign_.empty())
+            return;
+        // Not in the middle of a drag of the divider: a focus change there ends it.
+        if (dragging_) {
+            giveFocusBack();
+            return;
+        }
+        for (QWindow* window : QGuiApplication::topLevelWindows()) {
+            if (window->isVisible() && stacksWithGroup(*window) &&
+                window->title().toStdString() == still->title) {
+                session_.send(bridge::Activate{0, lastForeign_});
+                return;
+            }
+        }
+    });
+}
+
+void OwnWindowPlacer::restackGroupPanels() {
+    for (QWindow* window : QGuiApplication::topLevelWindows()) {
+        if (!window->isVisible() || !stacksWithGroup(*window)) continue;
+        const bool above = frontWithActive(*window);
+        auto known = above_.find(window);
+        if (known != above_.end() && known->second == above) continue;
+        above_[window] = above;
+        bridge::PlaceOwn command;
+        command.pid = getpid();
+        command.title = window->title().toStdString();
+        command.keepAbove = above;
+        session_.send(command);
+    }
 }
 
 bool OwnWindowPlacer::eventFilter(QObject* watched, QEvent* event) {
@@ -25,6 +110,13 @@ bool OwnWindowPlacer::eventFilter(QObject* watched, QEvent* event) {
     if (!window || !window->isTopLevel() || !window->flags().testFlag(Qt::WindowStaysOnTopHint))
         return false;
     switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            if (!stacksWithGroup(*window)) return false;
+            if (event->type() != QEvent::MouseMove)
+                dragging_ = event->type() == QEvent::MouseButtonPress;
+            return correctPointer(*window, *event);
         case QEvent::Expose:
         case QEvent::Move:
         case QEvent::Resize:
@@ -35,11 +127,32 @@ bool OwnWindowPlacer::eventFilter(QObject* watched, QEvent* event) {
         case QEvent::Hide:
             // Shown again, it is placed again.
             sent_.erase(window);
+            above_.erase(window);
             break;
         default:
             break;
     }
     return false;
+}
+
+bool OwnWindowPlacer::correctPointer(QWindow& window, QEvent& event) {
+    if (resending_) return false;
+    auto& mouse = static_cast<QMouseEvent&>(event);
+    const bridge::WindowSnapshot* placed = nullptr;
+    const auto title = window.title().toStdString();
+    for (const auto* w : session_.mirror().windows()) {
+        if (w->pid == static_cast<std::int64_t>(getpid()) && w->title == title) placed = w;
+    }
+    const QPointF local = mouse.position();
+    if (!placed) return false;
+    const QPointF global(placed->frame.x + local.x(), placed->frame.y + local.y());
+    if (global == mouse.globalPosition()) return false;
+    QMouseEvent corrected(mouse.type(), local, local, global, mouse.button(), mouse.buttons(),
+                          mouse.modifiers(), mouse.pointingDevice());
+    resending_ = true;
+    QCoreApplication::sendEvent(&window, &corrected);
+    resending_ = false;
+    return true;
 }
 
 void OwnWindowPlacer::placeLater(QWindow* window, int ms) {
@@ -63,6 +176,10 @@ void OwnWindowPlacer::place() {
         command.pid = getpid();
         command.title = window->title().toStdString();
         command.frame = Rect{double(g.x()), double(g.y()), double(g.width()), double(g.height())};
+        if (stacksWithGroup(*window)) {
+            command.keepAbove = frontWithActive(*window);
+            above_[window.data()] = command.keepAbove;
+        }
         QPointer<QWindow> target = window;
         session_.send(command, [this, target](const bridge::CommandResult& r) {
             if (r.status != bridge::ResultStatus::noWindow || !target) return;

@@ -4,9 +4,11 @@
 #include <QPointer>
 #include <QWindow>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "backends/bridge/BridgeSession.h"
+#include "base/Subscription.h"
 
 namespace kelvra::kwin {
 
@@ -15,6 +17,13 @@ namespace kelvra::kwin {
 // ask to stay on top) are therefore placed by the bridge: whenever one is shown, moved or
 // resized, the frame the toolkit was asked for goes to the bridge with the window's
 // caption, which finds it among this process's windows.
+// A divider belongs over its group only, and a script cannot stack one window just above
+// another: it is kept above everything while a window next to it is the active one (one
+// of its group, the user's choice of front), and dropped into the ordinary layer, where
+// the newly active window is already above it, as soon as any other application's
+// window becomes active. The program's own windows taking the focus change nothing, and
+// a divider the compositor focuses (mapped or clicked) hands the focus straight back.
+// The divider's pointer positions are taken from where the compositor has it.
 class OwnWindowPlacer final : public QObject {
   public:
     explicit OwnWindowPlacer(bridge::BridgeSession& session);
@@ -25,6 +34,15 @@ class OwnWindowPlacer final : public QObject {
   private:
     void place();
     void placeLater(QWindow* window, int ms);
+    // Whether a group's panel should be above everything with this window active.
+    bool frontWithActive(const QWindow& panel) const;
+    void restackGroupPanels();
+    void giveFocusBack();
+    // A Wayland client does not know where its window is: the toolkit adds the pointer's
+    // position in the window to where it asked the window to go, which the bridge applies
+    // a little later. Dragging a divider that follows the pointer would then run away:
+    // its pointer events are sent again with the position the compositor reports.
+    bool correctPointer(QWindow& window, QEvent& event);
 
     bridge::BridgeSession& session_;
     std::vector<QPointer<QWindow>> dirty_;
@@ -34,6 +52,12 @@ class OwnWindowPlacer final : public QObject {
     // comes back as a move, which must not start another one.
     std::map<const QWindow*, QRect> sent_;
     bool posted_ = false;
+    bool resending_ = false;
+    bool dragging_ = false;    // a button is down on a group's panel
+    std::string lastForeign_;  // the last active window of another application
+    // The keep-above state last sent for each group's panel.
+    std::map<const QWindow*, bool> above_;
+    Subscription activations_;
 };
 
 }  // namespace kelvra::kwin

@@ -42,7 +42,8 @@ def kwin_windows():
         " windows: []};\n"
         "workspace.clientList().forEach(function (c) { var g = c.frameGeometry;"
         " out.windows.push({caption: c.caption, pid: c.pid, normal: c.normalWindow,"
-        " above: c.keepAbove, minimized: c.minimized, x: g.x, y: g.y, w: g.width,"
+        " app: String(c.desktopFileName || c.resourceClass), above: c.keepAbove,"
+        " minimized: c.minimized, x: g.x, y: g.y, w: g.width,"
         " h: g.height, stack: c.stackingOrder}); });\n"
         "print('%s ' + JSON.stringify(out));\n" % marker)
     script.close()
@@ -178,15 +179,24 @@ def stop(processes):
 
 def run(program, scenario, name, settings=None):
     """Starts Kelvra with `settings`, runs scenario(kelvra, keys, clients) with real input
-    (`clients` collects the programs it starts), reports a failure with Kelvra's log and
-    KWin's windows, and stops everything. Returns the exit status."""
+    (`clients` collects the programs it starts); see run_checks."""
     kelvra, log = start_kelvra(program, settings or {})
     keys = Input()
     clients = []
-    try:
+
+    def checks():
         scenario(kelvra, keys, clients)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
+
+    return run_checks(name, checks, kelvra, log, keys, clients)
+
+
+def run_checks(name, checks, kelvra, log, keys, clients):
+    """Runs `checks` (raising on a failure), reports the outcome with Kelvra's log and KWin's
+    windows, and stops the input tool, the clients and Kelvra; returns the exit status."""
+    try:
+        checks()
         print(name + ": passed")
         return 0
     except Exception as e:  # noqa: BLE001 - every failure is reported with the logs

@@ -126,6 +126,17 @@ TEST_F(SnapAssistTest, SkipsZonesAlreadyCovered) {
     EXPECT_TRUE(assist->pendingZones().empty());
 }
 
+// A compositor may report the snapped window's new frame after the snap: where it was
+// does not count as filling the other half.
+TEST_F(SnapAssistTest, TheSnappedWindowNeverFillsTheOtherZone) {
+    auto a = window("A", zoneFrame(ZoneID::rightHalf));
+    window("B");
+    assist->maybeShow(ZoneID::leftHalf, screen(), a);
+    ASSERT_TRUE(panel());
+    EXPECT_EQ(panel()->frame, zoneFrame(ZoneID::rightHalf));
+    EXPECT_EQ(cardTitles(), std::vector<std::string>{"B"});
+}
+
 // The controller's own snap reaches it through the engine and starts nothing new.
 TEST_F(SnapAssistTest, ItsOwnFillIsNotANewSnap) {
     auto a = window("A");

@@ -25,6 +25,8 @@ AssistSurface::AssistSurface(port::WindowSystem& windowSystem, const port::Assis
     widgetClick_ = widget_->cardClicked.connect([this](const int& index) {
         if (index < 0 || index >= static_cast<int>(model_.cards.size())) return;
         std::string id = model_.cards[static_cast<size_t>(index)].id;
+        // The keyboard goes back before the chosen window is activated, not after it.
+        releaseKeyboard();
         // The core replaces or ends this surface when it hears: not from inside Qt's handler.
         QTimer::singleShot(0, &guard_, [this, id] { chosen_.emit(id); });
     });
@@ -33,6 +35,7 @@ AssistSurface::AssistSurface(port::WindowSystem& windowSystem, const port::Assis
 AssistSurface::~AssistSurface() {
     keyListener_.cancel();
     clickListener_.cancel();
+    grab_.reset();
     widget_->hide();
     widget_->deleteLater();
 }
@@ -52,6 +55,7 @@ void AssistSurface::setVisible(bool visible) {
         keyListener_.cancel();
         clickListener_.cancel();
         watch_.reset();
+        grab_.reset();
         widget_->hide();
         return;
     }
@@ -69,6 +73,27 @@ void AssistSurface::setVisible(bool visible) {
     widget_->setComposited(windowSystem_.compositingManagerRunning());
     widget_->show();
     widget_->raise();
+    if (!watch_) takeKeyboard();
+}
+
+void AssistSurface::releaseKeyboard() {
+    if (!grab_) return;
+    keyListener_.cancel();
+    clickListener_.cancel();
+    grab_.reset();
+}
+
+void AssistSurface::takeKeyboard() {
+    // A desktop that cannot watch input gives the panel the focus instead: Escape then
+    // reaches it, and the focus going to another window is a click elsewhere.
+    grab_ = windowSystem_.grabKeyboard(window_);
+    if (!grab_) return;
+    keyListener_ = grab_->key.connect([this](const port::KeyEvent& pressed) {
+        if (pressed.keyCode != escapeKey) return;
+        QTimer::singleShot(0, &guard_, [this] { key_.emit(port::KeyEvent{escapeKey, 0, ""}); });
+    });
+    clickListener_ = grab_->lost.connect(
+        [this] { QTimer::singleShot(0, &guard_, [this] { dismissed_.emit(); }); });
 }
 
 void AssistSurface::setModel(const port::SurfaceModel& model) {

@@ -15,6 +15,8 @@ class AssistWidget;
 // click on a card reports the card as chosen; Escape pressed anywhere arrives as a key
 // event (code 53), and a button pressed outside the panel as `dismissed`, both seen
 // through a watch of raw input that takes nothing from the window that has the focus.
+// Where the desktop cannot watch input the panel takes the keyboard through the window
+// system instead, and the focus leaving it counts as a click outside.
 class AssistSurface final : public port::Surface {
   public:
     AssistSurface(port::WindowSystem& windowSystem, const port::AssistCardsModel& model);
@@ -27,6 +29,9 @@ class AssistSurface final : public port::Surface {
     void setModel(const port::SurfaceModel& model) override;
 
   private:
+    void takeKeyboard();
+    void releaseKeyboard();
+
     port::WindowSystem& windowSystem_;
     port::AssistCardsModel model_;
     AssistWidget* widget_;  // deleted later: it may be in one of its own handlers
@@ -35,6 +40,7 @@ class AssistSurface final : public port::Surface {
     Subscription clickListener_;
     Subscription keyListener_;
     std::unique_ptr<port::InputWatch> watch_;
+    std::unique_ptr<port::KeyboardGrab> grab_;
     port::NativeWindow window_ = 0;
     bool visible_ = false;
 };

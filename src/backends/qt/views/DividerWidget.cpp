@@ -6,8 +6,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QRegion>
+#include <QWindow>
 
 #include "backends/qt/views/PanelPainting.h"
+#include "port/PanelStacking.h"
 #include "style/Theme.h"
 
 namespace kelvra::views {
@@ -17,6 +19,12 @@ namespace {
 constexpr Qt::WindowFlags panelFlags = Qt::Tool | Qt::FramelessWindowHint |
                                        Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
                                        Qt::WindowDoesNotAcceptFocus | Qt::NoDropShadowWindowHint;
+
+// The backend sees the toolkit's window, not the widget: the mark goes there.
+void markStacksWithGroup(QWidget& widget) {
+    widget.winId();
+    widget.windowHandle()->setProperty(port::stacksWithGroupProperty, true);
+}
 
 constexpr double gripThickness = 5;
 constexpr double gripLength = 52;
@@ -39,6 +47,7 @@ DividerWidget::DividerWidget(const port::DividerModel& model, Report report)
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
     setWindowTitle(QStringLiteral("Kelvra divider"));
+    markStacksWithGroup(*this);
     setModel(model);
 }
 
@@ -119,6 +128,7 @@ RatioChipWidget::RatioChipWidget() : QWidget(nullptr, panelFlags | Qt::WindowTra
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     setWindowTitle(QStringLiteral("Kelvra split"));
+    markStacksWithGroup(*this);
 }
 
 void RatioChipWidget::setText(const QString& text) {
