@@ -235,16 +235,16 @@ def thread_counters(pid):
 
 
 def bus_pids():
-    """The process of every connection on the bus, by unique name."""
+    """The process of every connection on the bus, by unique and well-known name (a call
+    names the service it is for, its reply the caller's unique name)."""
     daemon = dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
                             "org.freedesktop.DBus")
     pids = {}
     for name in daemon.ListNames():
-        if name.startswith(":"):
-            try:
-                pids[str(name)] = int(daemon.GetConnectionUnixProcessID(name))
-            except dbus.DBusException:
-                pass
+        try:
+            pids[str(name)] = int(daemon.GetConnectionUnixProcessID(name))
+        except dbus.DBusException:
+            pass
     return pids
 
 
