@@ -34,8 +34,8 @@ from gi.repository import GLib
 dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "bridges", "kwin"))
-from kwin_desktop import (ALT, CTRL, LEFT, RETURN, SHIFT, bus, log_text,  # noqa: E402
-                          open_client, start_kelvra, stop, wait_for)
+from kwin_desktop import (ALT, CTRL, LEFT, RETURN, SHIFT, bus,  # noqa: E402
+                          failures_reported, open_client, start_kelvra, stop)
 
 # Two keys per window for the floor's shortcuts (Ctrl+Alt+Shift+key): evdev code, name.
 FLOOR_KEYS = [((67, "F9"), (68, "F10")), ((87, "F11"), (88, "F12"))]
@@ -306,39 +306,37 @@ def main():
                                   "org.freedesktop.DBus").GetConnectionUnixProcessID(
                                       "org.kde.KWin"))
     try:
-        run_loop_for(2.0)
-        started = memory(kelvra.pid)
-        paths = []
-        for index, (argv, name) in enumerate(((["weston-terminal"], "Wayland terminal"),
-                                              (["xterm"], "X11 terminal (Xwayland)"))):
-            client, *measured = bench_client(probe, keys, argv, name, index, args.presses)
-            clients.append(client)
-            paths.append(measured)
-        if kelvra.poll() is not None:
-            raise AssertionError("kelvra ended early")
-        print("Shortcut press → the window's final frame (%d presses each, left half and "
-              "maximize in turn):" % args.presses)
-        print("\n| | median | 95th percentile | presses |\n|---|---|---|---|")
-        for kelvra_path, floor_path in paths:
-            print(kelvra_path.row())
-            print(floor_path.row())
-        for kelvra_path, floor_path in paths:
-            print("%s: %.2f × the floor at the median, %.2f × at the 95th percentile" % (
-                kelvra_path.name, quantile(kelvra_path.millis, 0.5) /
-                quantile(floor_path.millis, 0.5), quantile(kelvra_path.millis, 0.95) /
-                quantile(floor_path.millis, 0.95)))
-        print()
-        run_loop_for(2.0)
-        idle(kelvra.pid, kwin_pid, args.idle_seconds)
-        print("Kelvra's memory: after start %s; after %d snaps %s" % (
-            started, 2 * (args.presses + 2), memory(kelvra.pid)))
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        return 1
+        with failures_reported(log):
+            run_loop_for(2.0)
+            started = memory(kelvra.pid)
+            paths = []
+            for index, (argv, name) in enumerate(((["weston-terminal"], "Wayland terminal"),
+                                                  (["xterm"], "X11 terminal (Xwayland)"))):
+                client, *measured = bench_client(probe, keys, argv, name, index, args.presses)
+                clients.append(client)
+                paths.append(measured)
+            if kelvra.poll() is not None:
+                raise AssertionError("kelvra ended early")
+            print("Shortcut press → the window's final frame (%d presses each, left half and "
+                  "maximize in turn):" % args.presses)
+            print("\n| | median | 95th percentile | presses |\n|---|---|---|---|")
+            for kelvra_path, floor_path in paths:
+                print(kelvra_path.row())
+                print(floor_path.row())
+            for kelvra_path, floor_path in paths:
+                print("%s: %.2f × the floor at the median, %.2f × at the 95th percentile" % (
+                    kelvra_path.name, quantile(kelvra_path.millis, 0.5) /
+                    quantile(floor_path.millis, 0.5), quantile(kelvra_path.millis, 0.95) /
+                    quantile(floor_path.millis, 0.95)))
+            print()
+            run_loop_for(2.0)
+            idle(kelvra.pid, kwin_pid, args.idle_seconds)
+            print("Kelvra's memory: after start %s; after %d snaps %s" % (
+                started, 2 * (args.presses + 2), memory(kelvra.pid)))
     finally:
         keys.close()
         stop(clients + [kelvra])
+    return 0
 
 
 if __name__ == "__main__":
