@@ -30,3 +30,15 @@ else
   echo "desktop_bench was not built (the desktop program is missing)" >&2
   exit 1
 fi
+
+echo
+echo "== KDE Plasma (Wayland): a headless KWin session"
+if ! command -v kwin_wayland >/dev/null; then
+  echo "skipped: kwin_wayland is not installed (package kwin-wayland)"
+elif [ ! -x "$build/tests/tools/kwin-fake-input" ]; then
+  echo "skipped: kwin-fake-input was not built (wayland-client, wayland-scanner or plasma-wayland-protocols missing)"
+else
+  root=$(cd "$(dirname "$0")/.." && pwd)
+  "$root/scripts/kwin-session.sh" --fake-input "$build/tests/tools/kwin-fake-input" -- \
+    /usr/bin/python3 "$root/bench/kwin/kwin_bench.py" "$build/src/kelvra" --idle-seconds "$idle"
+fi

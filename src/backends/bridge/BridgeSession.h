@@ -24,7 +24,9 @@ namespace kelvra::bridge {
 class BridgeSession {
   public:
     // How long a poll is held when nothing is queued; the bridge's watchdog allows more.
-    static constexpr double pollSeconds = 30.0;
+    // Under the bus's default reply timeout (25 s): a later answer never reaches the
+    // compositor's script, which then takes Kelvra for gone and says hello again.
+    static constexpr double pollSeconds = 20.0;
 
     BridgeSession(port::RunLoop& runLoop, std::int64_t ownPid);
     ~BridgeSession();

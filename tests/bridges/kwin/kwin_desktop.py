@@ -1,6 +1,7 @@
 """What Kelvra's end-to-end tests on a headless KWin share: waiting, reading KWin's windows
 back from KWin itself, real input through the fake-input tool, and starting Kelvra.
 Used inside scripts/kwin-session.sh (its environment names the session)."""
+import contextlib
 import json
 import os
 import subprocess
@@ -164,6 +165,16 @@ def open_client(argv, name):
     wait_for(name + " to be active", lambda: is_active(client.pid), 20)
     time.sleep(0.3)  # its first frame drawn: its title bar answers presses
     return client
+
+
+@contextlib.contextmanager
+def failures_reported(log):
+    """A failure inside ends the program with status 1 and Kelvra's log on stderr."""
+    try:
+        yield
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the log
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
+        sys.exit(1)
 
 
 def stop(processes):

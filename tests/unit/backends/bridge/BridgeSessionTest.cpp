@@ -79,6 +79,8 @@ TEST_F(BridgeSessionTest, HoldsThePollUntilCommandsAreQueuedOrThePollTimePasses)
     runLoop.advance(1);
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0]["commands"], json::array());
+    // A reply later than the bus's default timeout (25 s) never reaches the script.
+    EXPECT_LT(BridgeSession::pollSeconds, 25.0);
 
     // Commands sent in one turn go out together in one answer.
     poll();

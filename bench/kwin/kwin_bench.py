@@ -1,0 +1,343 @@
+#!/usr/bin/python3
+"""Kelvra on a headless KWin Wayland session, as a user meets it (run inside
+scripts/kwin-session.sh --fake-input TOOL; scripts/run-bench.sh does).
+
+  kwin_bench.py KELVRA [--presses N] [--idle-seconds S]
+
+1. Latency, for a Wayland terminal and an X11 one through Xwayland: a real key press
+   (KWin's fake-input protocol) of Kelvra's left-half and maximize shortcuts, alternately,
+   timed from just before the key goes out to the window's last frame change (its final
+   frame, after the client committed the new size and stopped adjusting it). The floor,
+   in the same run and interleaved with Kelvra's presses: a KWin script's own shortcut
+   that sets the same two frames directly inside KWin, timed the same way. Frame changes
+   are reported by frame_probe.js, a script inside KWin, over the bus to this program,
+   which stamps them as they arrive.
+2. Idle: over S seconds with nothing happening, Kelvra's context switches (every thread)
+   and CPU time, and every D-Bus message on the session's private bus (dbus-monitor),
+   those between KWin and Kelvra counted apart.
+3. Memory: Kelvra's RSS and PSS (/proc/PID/smaps_rollup) after start and after the presses.
+"""
+import argparse
+import json
+import os
+import subprocess
+import sys
+import tempfile
+import time
+
+import dbus
+import dbus.mainloop.glib
+import dbus.service
+from gi.repository import GLib
+
+# The bus connection the shared helpers open dispatches through GLib's loop.
+dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "bridges", "kwin"))
+from kwin_desktop import (ALT, CTRL, LEFT, RETURN, SHIFT, bus,  # noqa: E402
+                          failures_reported, open_client, start_kelvra, stop)
+
+# Two keys per window for the floor's shortcuts (Ctrl+Alt+Shift+key): evdev code, name.
+FLOOR_KEYS = [((67, "F9"), (68, "F10")), ((87, "F11"), (88, "F12"))]
+NAME = "io.github.kelvra.Bench"
+QUIET_S = 0.3  # no further frame change for this long: the frame is final
+FIRST_CHANGE_LIMIT_S = 2.0
+loop = GLib.MainLoop()
+
+
+class FrameProbe(dbus.service.Object):
+    """The bus end frame_probe.js calls: every frame change with the time it arrived."""
+
+    def __init__(self):
+        self.name = dbus.service.BusName(NAME, bus)
+        super().__init__(bus, "/Bench")
+        self.changes = []  # (perf_counter seconds, pid, frame)
+
+    @dbus.service.method(NAME, in_signature="s", out_signature="")
+    def Frame(self, text):
+        now = time.perf_counter()
+        change = json.loads(text)
+        self.changes.append((now, change["pid"], (change["x"], change["y"], change["w"],
+                                                  change["h"])))
+
+
+def run_loop_for(seconds):
+    GLib.timeout_add(max(1, int(seconds * 1000)), loop.quit)
+    loop.run()
+
+
+def load_script(path, name, replacements=None):
+    with open(path) as f:
+        text = f.read()
+    for key, value in (replacements or {}).items():
+        text = text.replace('"@%s@"' % key, json.dumps(value))
+    script = tempfile.NamedTemporaryFile("w", suffix=".js", delete=False)
+    script.write(text)
+    script.close()
+    scripting = dbus.Interface(bus.get_object("org.kde.KWin", "/Scripting"),
+                               "org.kde.kwin.Scripting")
+    scripting.loadScript(script.name, name, signature="ss")
+    scripting.start()
+
+
+class Keys:
+    """The fake-input tool with the final key's press sent without waiting for the tool's
+    answer: the loop must stay free to stamp the frame changes as they come."""
+
+    def __init__(self):
+        self.tool = subprocess.Popen([os.environ["KELVRA_FAKE_INPUT"]], stdin=subprocess.PIPE,
+                                     stdout=subprocess.PIPE, text=True)
+        self.unanswered = 0
+        self.held = []
+
+    def write(self, command):
+        self.tool.stdin.write(command + "\n")
+        self.tool.stdin.flush()
+        self.unanswered += 1
+
+    def collect(self):
+        while self.unanswered:
+            self.unanswered -= 1
+            answer = self.tool.stdout.readline().strip()
+            if answer != "ok":
+                raise AssertionError("fake input answered %r" % answer)
+
+    def press(self, modifiers, key):
+        """Holds the modifiers, then taps the key; returns the time its press went out.
+        The modifiers are let go by release(). A key held longer would repeat."""
+        for k in modifiers:
+            self.write("key %d 1" % k)
+        self.collect()
+        self.held = list(modifiers)
+        sent = time.perf_counter()
+        self.write("key %d 1" % key)
+        self.write("key %d 0" % key)
+        return sent
+
+    def release(self):
+        for k in reversed(self.held):
+            self.write("key %d 0" % k)
+        self.collect()
+
+    def close(self):
+        self.tool.stdin.close()
+        self.tool.wait(5)
+
+
+def timed_press(probe, keys, pid, modifiers, key):
+    """Milliseconds from the press to the window's final frame, and that frame; None for
+    the time when the frame did not change."""
+    start = len(probe.changes)
+    sent = keys.press(modifiers, key)
+    limit = sent + FIRST_CHANGE_LIMIT_S
+    last = None
+    while True:
+        run_loop_for(0.02)
+        mine = [c for c in probe.changes[start:] if c[1] == pid]
+        now = time.perf_counter()
+        if mine:
+            last = mine[-1]
+            if now - last[0] >= QUIET_S:
+                break
+        elif now > limit:
+            break
+    keys.collect()
+    keys.release()
+    run_loop_for(0.05)
+    if not last:
+        return None, None
+    return (last[0] - sent) * 1000.0, last[2]
+
+
+def quantile(values, q):
+    ordered = sorted(values)
+    return ordered[min(len(ordered) - 1, int(q * (len(ordered) - 1) + 0.5))] if ordered else 0
+
+
+class Path:
+    def __init__(self, name):
+        self.name = name
+        self.millis = []
+        self.missed = 0
+
+    def add(self, ms):
+        if ms is None:
+            self.missed += 1
+        else:
+            self.millis.append(ms)
+
+    def row(self):
+        return "| %s | %.2f ms | %.2f ms | %d%s |" % (
+            self.name, quantile(self.millis, 0.5), quantile(self.millis, 0.95), len(self.millis),
+            ", %d without a change" % self.missed if self.missed else "")
+
+
+def bench_client(probe, keys, argv, name, index, presses):
+    """Kelvra's two shortcuts and the floor's two, interleaved, on one new window."""
+    client = open_client(argv, name)
+    kelvra_keys = [([CTRL, ALT], LEFT), ([CTRL, ALT], RETURN)]
+    # Kelvra's frames first, to give the floor the very same ones.
+    frames = []
+    for modifiers, key in kelvra_keys:
+        _, frame = timed_press(probe, keys, client.pid, modifiers, key)
+        if frame is None:
+            raise AssertionError("%s: Kelvra's shortcut changed nothing" % name)
+        frames.append({"x": frame[0], "y": frame[1], "w": frame[2], "h": frame[3]})
+    if frames[0] == frames[1]:
+        raise AssertionError("%s: left half and maximize gave the same frame" % name)
+    # Each window has keys of its own: KWin keeps a script's shortcuts after unloading it.
+    floor_keys = [code for code, _ in FLOOR_KEYS[index]]
+    load_script(os.path.join(HERE, "floor_mover.js"), "kelvra-bench-floor-%d" % index, {
+        "FRAMES": frames, "NAME": "kelvra-bench-floor-%d" % index,
+        "KEYS": ["Ctrl+Alt+Shift+" + key for _, key in FLOOR_KEYS[index]]})
+    run_loop_for(0.5)
+    kelvra, floor = Path("Kelvra, " + name), Path("Floor, " + name)
+    # Rounds of Kelvra's two presses, then the floor's same two changes.
+    for _ in range(0, presses, 2):
+        for modifiers, key in kelvra_keys:
+            kelvra.add(timed_press(probe, keys, client.pid, modifiers, key)[0])
+        for key in floor_keys:
+            floor.add(timed_press(probe, keys, client.pid, [CTRL, ALT, SHIFT], key)[0])
+    if not floor.millis:
+        raise AssertionError("%s: the floor's shortcut changed nothing" % name)
+    return client, kelvra, floor
+
+
+def memory(pid):
+    values = {}
+    with open("/proc/%d/smaps_rollup" % pid) as f:
+        for line in f:
+            parts = line.split()
+            if parts[0] in ("Rss:", "Pss:"):
+                values[parts[0][:-1]] = int(parts[1]) / 1024.0
+    return "RSS %.1f MiB, PSS %.1f MiB" % (values["Rss"], values["Pss"])
+
+
+def thread_counters(pid):
+    """Context switches and CPU clock ticks of every thread: {tid: (name, switches, ticks)}."""
+    counters = {}
+    for tid in os.listdir("/proc/%d/task" % pid):
+        base = "/proc/%d/task/%s/" % (pid, tid)
+        try:
+            with open(base + "comm") as f:
+                name = f.read().strip()
+            switches = 0
+            with open(base + "status") as f:
+                for line in f:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        switches += int(line.split()[1])
+            with open(base + "stat") as f:
+                fields = f.read().rsplit(")", 1)[1].split()
+            counters[tid] = (name, switches, int(fields[11]) + int(fields[12]))
+        except OSError:
+            continue  # the thread ended meanwhile
+    return counters
+
+
+def bus_pids():
+    """The process of every connection on the bus, by unique and well-known name (a call
+    names the service it is for, its reply the caller's unique name)."""
+    daemon = dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
+                            "org.freedesktop.DBus")
+    pids = {}
+    for name in daemon.ListNames():
+        try:
+            pids[str(name)] = int(daemon.GetConnectionUnixProcessID(name))
+        except dbus.DBusException:
+            pass
+    return pids
+
+
+def idle(kelvra_pid, kwin_pid, seconds):
+    """Counts what happens while nothing happens."""
+    monitor = subprocess.Popen(["dbus-monitor", "--session", "--profile"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    run_loop_for(1.0)  # the monitor is listening
+    before = thread_counters(kelvra_pid)
+    time.sleep(seconds)
+    after = thread_counters(kelvra_pid)
+    monitor.terminate()
+    lines = monitor.communicate(timeout=5)[0].splitlines()
+    pids = bus_pids()
+    names = {kelvra_pid: "Kelvra", kwin_pid: "KWin", os.getpid(): "benchmark"}
+    between, other = [], {}
+    for line in lines:
+        fields = line.split("\t")
+        # type, time, serial, sender, destination, then path, interface, member
+        if len(fields) < 5 or fields[0] not in ("mc", "mr", "err", "sig"):
+            continue
+        ends = {names.get(pids.get(fields[3]), fields[3]),
+                names.get(pids.get(fields[4]), fields[4])}
+        what = "%s %s" % (fields[0], fields[7] if len(fields) > 7 else "(reply)")
+        if ends == {"Kelvra", "KWin"}:
+            between.append(what)
+        elif "benchmark" not in ends and "org.freedesktop.DBus" not in ends:
+            key = "%s: %s" % (" → ".join(sorted(ends)), what)
+            other[key] = other.get(key, 0) + 1
+    switches = {}
+    ticks = 0
+    for tid, (name, count, cpu) in after.items():
+        was = before.get(tid, (name, 0, 0))
+        switches[name] = switches.get(name, 0) + count - was[1]
+        ticks += cpu - was[2]
+    hz = os.sysconf("SC_CLK_TCK")
+    print("Kelvra over %g s: %d context switches (%s), %d clock ticks of CPU (%.3f %%)" % (
+        seconds, sum(switches.values()),
+        ", ".join("%s %d" % kv for kv in sorted(switches.items()) if kv[1]) or "none",
+        ticks, 100.0 * ticks / hz / seconds))
+    print("D-Bus messages between KWin (the bridge script) and Kelvra: %d%s" % (
+        len(between), " (" + ", ".join(between) + ")" if between else ""))
+    print("Other D-Bus messages: %s" % (
+        ", ".join("%s ×%d" % kv for kv in sorted(other.items())) or "none"))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("kelvra")
+    parser.add_argument("--presses", type=int, default=40)
+    parser.add_argument("--idle-seconds", type=float, default=30)
+    args = parser.parse_args()
+    probe = FrameProbe()
+    load_script(os.path.join(HERE, "frame_probe.js"), "kelvra-bench-probe")
+    kelvra, log = start_kelvra(args.kelvra, {})
+    keys = Keys()
+    clients = []
+    kwin_pid = int(dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
+                                  "org.freedesktop.DBus").GetConnectionUnixProcessID(
+                                      "org.kde.KWin"))
+    try:
+        with failures_reported(log):
+            run_loop_for(2.0)
+            started = memory(kelvra.pid)
+            paths = []
+            for index, (argv, name) in enumerate(((["weston-terminal"], "Wayland terminal"),
+                                                  (["xterm"], "X11 terminal (Xwayland)"))):
+                client, *measured = bench_client(probe, keys, argv, name, index, args.presses)
+                clients.append(client)
+                paths.append(measured)
+            if kelvra.poll() is not None:
+                raise AssertionError("kelvra ended early")
+            print("Shortcut press → the window's final frame (%d presses each, left half and "
+                  "maximize in turn):" % args.presses)
+            print("\n| | median | 95th percentile | presses |\n|---|---|---|---|")
+            for kelvra_path, floor_path in paths:
+                print(kelvra_path.row())
+                print(floor_path.row())
+            for kelvra_path, floor_path in paths:
+                print("%s: %.2f × the floor at the median, %.2f × at the 95th percentile" % (
+                    kelvra_path.name, quantile(kelvra_path.millis, 0.5) /
+                    quantile(floor_path.millis, 0.5), quantile(kelvra_path.millis, 0.95) /
+                    quantile(floor_path.millis, 0.95)))
+            print()
+            run_loop_for(2.0)
+            idle(kelvra.pid, kwin_pid, args.idle_seconds)
+            print("Kelvra's memory: after start %s; after %d snaps %s" % (
+                started, 2 * (args.presses + 2), memory(kelvra.pid)))
+    finally:
+        keys.close()
+        stop(clients + [kelvra])
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
