@@ -63,7 +63,9 @@ WAYLAND_DESKTOPS = [
         "Shortcuts, cycling, restore": ["kwin_kelvra_shortcuts"],
         "Next display": ["kwin_kelvra_scaled_outputs"],
         "Drag snapping": ["kwin_kelvra_drag", "kwin_kelvra_edge_snapping"],
+        "Snap assist": ["kwin_kelvra_assist"],
         "Zone picker": ["kwin_kelvra_picker"],
+        "Workspace restore": ["kwin_kelvra_arrange"],
         "Taken shortcuts told": ["kwin_kelvra_shortcuts"],
     }),
 ]

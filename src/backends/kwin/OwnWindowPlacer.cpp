@@ -15,9 +15,10 @@ namespace kelvra::kwin {
 
 namespace {
 // A window is reported to the bridge only once the compositor maps it: a placement
-// asked for before that finds nothing and is tried again, a few times.
+// asked for before that finds nothing and is tried again, for up to 2 s (a loaded
+// compositor may take that long to map a new window).
 constexpr int retryMs = 50;
-constexpr int retries = 6;
+constexpr int retries = 40;
 constexpr int focusBackMs = 100;
 
 bool stacksWithGroup(const QWindow& window) {
@@ -181,8 +182,26 @@ void OwnWindowPlacer::place() {
             above_[window.data()] = command.keepAbove;
         }
         QPointer<QWindow> target = window;
-        session_.send(command, [this, target](const bridge::CommandResult& r) {
-            if (r.status != bridge::ResultStatus::noWindow || !target) return;
+        session_.send(command, [this, target, g](const bridge::CommandResult& r) {
+            if (!target) return;
+            if (r.status == bridge::ResultStatus::done && r.window) {
+                // The compositor places a new window when it first maps it, which may come
+                // after this placement: look again once it has had the time.
+                const std::string id = *r.window;
+                QTimer::singleShot(retryMs * 4, this, [this, target, g, id] {
+                    const auto* placed = session_.mirror().window(id);
+                    if (!target || !target->isVisible() || !placed || sent_[target.data()] != g)
+                        return;
+                    const Rect want{double(g.x()), double(g.y()), double(g.width()),
+                                    double(g.height())};
+                    if (placed->frame.origin() == want.origin()) return;
+                    if (++misses_[target.data()] >= retries) return;
+                    sent_.erase(target.data());
+                    placeLater(target, 0);
+                });
+                return;
+            }
+            if (r.status != bridge::ResultStatus::noWindow) return;
             if (++misses_[target.data()] >= retries) return;
             // Not found: the same frame must go again.
             sent_.erase(target.data());

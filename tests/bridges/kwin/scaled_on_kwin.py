@@ -37,12 +37,19 @@ def scenario(kelvra, keys, clients):
     subprocess.run([KELVRA, "--show-zone=rightHalf"], env=kelvra_env(), check=True)
     # It grows into place around the zone's centre: the centre tells where it is, the
     # size that it is not scaled twice.
+    seen = []
+
     def preview_centred():
         p = window_of(kelvra.pid, "Kelvra zone preview")
+        if p:
+            seen.append(p)
         return p and abs(p["x"] + p["w"] / 2 - (OUT_W + OUT_W * 3 / 4)) < CELL and \
             abs(p["y"] + p["h"] / 2 - OUT_H / 2) < CELL and p["w"] > OUT_W / 4
 
-    wait_for("the preview on the second output's right half", preview_centred, 5)
+    try:
+        wait_for("the preview on the second output's right half", preview_centred, 5)
+    except AssertionError:
+        raise AssertionError("no preview on the second output's right half; seen: %r" % seen)
     print("preview:", window_of(kelvra.pid, "Kelvra zone preview"), flush=True)
     time.sleep(1.5)  # the preview goes again
 
