@@ -9,8 +9,8 @@ Kelvra keeps working: a shortcut snaps the next window.
 """
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, LEFT, kwin_windows, open_client, run, wait_for,
-                          window_of)
+from kwin_desktop import (ALT, CELL, CTRL, LEFT, kwin_windows, open_client, ready_to_drag,
+                          run, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -27,6 +27,7 @@ def preview_of(kelvra):
 def scenario(kelvra, pointer, clients):
     term = open_client(["weston-terminal"], "Wayland terminal")
     clients.append(term)
+    ready_to_drag(pointer, term.pid)
     before = window_of(term.pid)
     grip = (before["x"] + before["w"] // 2, before["y"] + 12)
     seen = {}

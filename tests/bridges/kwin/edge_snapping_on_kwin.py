@@ -10,8 +10,8 @@ import subprocess
 import sys
 import time
 
-from kwin_desktop import (CELL, SPACE, is_active, kelvra_env, kwin_windows, open_client, run,
-                          wait_for, window_of)
+from kwin_desktop import (CELL, SPACE, is_active, kelvra_env, kwin_windows, open_client,
+                          ready_to_drag, run, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -57,6 +57,7 @@ def kwinrc():
 def scenario(kelvra, pointer, clients):
     term = open_client(["weston-terminal"], "Wayland terminal")
     clients.append(term)
+    ready_to_drag(pointer, term.pid)
     preview, frame = drag_to_left_edge(pointer, term.pid, lambda: preview_shown(kelvra))
     if preview:
         raise AssertionError("Kelvra showed its preview while KWin snaps the drag")

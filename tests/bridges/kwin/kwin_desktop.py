@@ -132,6 +132,23 @@ class Input:
         self.tool.wait(5)
 
 
+def ready_to_drag(keys, pid, limit=10.0):
+    """Waits until the client's title bar answers a press: a short drag that moves the
+    window (a client just mapped, on a loaded machine, may not have taken its first
+    presses yet)."""
+    end = time.monotonic() + limit
+    while time.monotonic() < end:
+        f = window_of(pid)
+        keys.drag((f["x"] + f["w"] // 2, f["y"] + 12), (f["x"] + f["w"] // 2 + 30, f["y"] + 12),
+                  steps=3)
+        try:
+            wait_for("the window to follow the pointer", lambda: window_of(pid)["x"] != f["x"], 1)
+            return
+        except AssertionError:
+            continue
+    raise AssertionError("the window never followed a drag of its title bar")
+
+
 def start_kelvra(program, settings):
     """Kelvra in this session with the given settings written first; returns the process
     and its log file (read with log_text)."""
