@@ -171,7 +171,9 @@ TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
     send(
         "moveStarted",
         {{"window", "a"}, {"frame", rect(0, 0, 800, 600)}, {"pointer", {{"x", 1000}, {"y", 800}}}});
-    EXPECT_EQ(windows.title(*windows.windowAt({1000, 800})), "a");
+    const auto pressed = windows.windowAt({1000, 800});
+    ASSERT_TRUE(pressed) << "the press of a move found no window";
+    EXPECT_EQ(windows.title(*pressed), "a");
     move("moveStarted", 10);
     move("moveStepped", 40);
     move("moveFinished", 50);
