@@ -95,10 +95,19 @@ void AppDelegate::start() {
     c.cloudAccount().start();
     c.cloudSync().start();
 
-    permissionTimer_.every(*platform().runLoop, permissionPollInterval, [this] {
-        components().trayController().refreshIcon();
-        if (canControlWindows() && !coreStarted_) startCore();
-    });
+    // Polled only while something can still change on its own (a permission to grant or
+    // revoke, a window manager to come, the core to start): an idle Kelvra should not wake.
+    auto settled = [this] {
+        auto caps = platform().windows->capabilities();
+        return coreStarted_ && !caps.needsPermission && caps.hasWindowManager;
+    };
+    if (!settled()) {
+        permissionTimer_.every(*platform().runLoop, permissionPollInterval, [this, settled] {
+            components().trayController().refreshIcon();
+            if (canControlWindows() && !coreStarted_) startCore();
+            if (settled()) permissionTimer_.cancel();
+        });
+    }
 }
 
 void AppDelegate::connectUpdater(UpdaterController& updater) {

@@ -195,8 +195,11 @@ void CurlHttp::run() {
             it->second->finish(result);
             active.erase(it);
         }
-        // Sleeps until a socket is ready, a timeout is due, or send() wakes us.
-        curl_multi_poll(multi, nullptr, 0, 1000, nullptr);
+        // Sleeps until a socket is ready, a timeout is due, or send() or the destructor
+        // wakes us (a wake-up before the wait is kept); with nothing in flight there is
+        // nothing to time, so an idle Kelvra is not woken every second.
+        const int waitMs = active.empty() ? 24 * 3600 * 1000 : 1000;
+        curl_multi_poll(multi, nullptr, 0, waitMs, nullptr);
     }
     for (auto& [easy, t] : active) curl_multi_remove_handle(multi, easy);
 }
