@@ -125,8 +125,9 @@ class Keys:
 
 
 def timed_press(probe, keys, pid, modifiers, key):
-    """Milliseconds from the press to the window's final frame, and that frame; None for
-    the time when the frame did not change."""
+    """Milliseconds from the press to the window's final frame, and the first frame the
+    window took (the one asked for, before the client rounded it); None for the time when
+    the frame did not change."""
     start = len(probe.changes)
     sent = keys.press(modifiers, key)
     limit = sent + FIRST_CHANGE_LIMIT_S
@@ -146,7 +147,8 @@ def timed_press(probe, keys, pid, modifiers, key):
     run_loop_for(0.05)
     if not last:
         return None, None
-    return (last[0] - sent) * 1000.0, last[2]
+    first = [c for c in probe.changes[start:] if c[1] == pid][0]
+    return (last[0] - sent) * 1000.0, first[2]
 
 
 def quantile(values, q):
@@ -176,7 +178,9 @@ def bench_client(probe, keys, argv, name, index, presses):
     """Kelvra's two shortcuts and the floor's two, interleaved, on one new window."""
     client = open_client(argv, name)
     kelvra_keys = [([CTRL, ALT], LEFT), ([CTRL, ALT], RETURN)]
-    # Kelvra's frames first, to give the floor the very same ones.
+    # Kelvra's frames first, to give the floor the very same ones: the frames asked for,
+    # not the final ones, so a client that rounds them (xterm to whole character cells)
+    # answers both paths with the same second change.
     frames = []
     for modifiers, key in kelvra_keys:
         _, frame = timed_press(probe, keys, client.pid, modifiers, key)
