@@ -3,17 +3,19 @@
 program's path is the argument). An X11 terminal snapped to a half offers the Wayland
 terminal on a card over the other half; the panel has the keyboard (the bridge gives it
 the focus): Escape closes it and gives the focus back, a click on another window closes
-it, and a click on the card puts the Wayland terminal in the empty half, active.
+it, and a click on the card puts the Wayland terminal in the empty half, active; after a
+quarter, the cards of the zone after the one a card filled have the keyboard again.
 """
 import sys
 
 from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, Input, LEFT, RIGHT, UP, is_active,
-                          open_client, run_checks, start_kelvra, wait_for, window_of)
+                          open_client, run_checks, start_kelvra, stop, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
 # The first card: 16 of padding, a header of 30 and a gap of 10 above it.
 CARD_X, CARD_Y = 16 + 30, 56 + 40
+U = 22  # evdev code: Ctrl+Alt+U is the top-left quarter
 
 
 def main():
@@ -73,6 +75,22 @@ def main():
         wait_for("the Wayland terminal in the bottom half", bottom_half, 5)
         closed(term.pid)
         print("a click on the card placed its window", flush=True)
+
+        # A quarter of an empty screen leaves three zones: after a card fills the first,
+        # the cards for the next one have the keyboard again.
+        stop(clients)
+        for i in range(3):
+            clients.append(open_client(["xterm", "-geometry", "60x20+%d+300" % (300 + 80 * i)],
+                                       "X11 terminal %d" % i))
+        keys.press(CTRL, ALT, U)
+        p = offered(SCREEN_W / 2, 0)
+        keys.move(p["x"] + CARD_X, p["y"] + CARD_Y)
+        keys.send("button 1")
+        keys.send("button 0")
+        offered(0, SCREEN_H / 2)
+        keys.press(ESCAPE)
+        wait_for("the next cards to close", lambda: panel() is None, 5)
+        print("the next zone's cards took the keyboard again", flush=True)
 
     return run_checks("snap assist on KWin", checks, kelvra, log, keys, clients)
 
