@@ -157,7 +157,9 @@ for (const generation of [5, 6]) {
 
         it("raises, activates, reads the pointer, lists and places Kelvra's own windows", () => {
             const d = connected(generation);
-            const picker = d.addWindow({ pid: 4242, caption: "Zone picker" });
+            // A picker on its way out lies under the one that replaces it.
+            const leaving = d.addWindow({ pid: 4242, caption: "Zone picker", stackingOrder: 2 });
+            const picker = d.addWindow({ pid: 4242, caption: "Zone picker", stackingOrder: 3 });
             const settings = d.addWindow({ pid: 4242, caption: "Settings" });
             events(d);
             command(d, { id: 1, cmd: "activate", window: picker.internalId },
@@ -184,8 +186,9 @@ for (const generation of [5, 6]) {
                 ["snapshot", 4, undefined], ["result", 5, "done"], ["result", 6, "noWindow"],
                 ["result", 7, "failed"], ["result", 8, "done"]]);
             assert.deepEqual(sent[2].pointer, { x: 10, y: 20 });
-            assert.equal(sent[3].windows.length, 3);
+            assert.equal(sent[3].windows.length, 4);
             assert.equal(sent[4].window, picker.internalId);
+            assert.equal(leaving.keepAbove, false);
             assert.deepEqual([picker.keepAbove, picker.skipTaskbar, picker.skipSwitcher,
                               picker.frameGeometry.x], [true, true, true, 100]);
             assert.equal(d.take("Poll").length, 1, "polls again after the commands");

@@ -320,13 +320,23 @@ function kelvraBridge(g) {
         }
     }
 
-    function placeOwn(c) {
-        var list = api.windows();
-        for (var i = 0; i < list.length; ++i) {
-            var w = list[i];
+    // Of several of Kelvra's windows with the caption, the topmost: a panel that replaces
+    // another of its kind is mapped (and stacked) after it, while the one it replaces may
+    // not be unmapped yet.
+    function ownWindow(c) {
+        var found = null;
+        api.windows().forEach(function (w) {
             if (Number(w.pid) !== c.pid || (c.title !== "" && String(w.caption) !== c.title)) {
-                continue;
+                return;
             }
+            if (!found || (w.stackingOrder || 0) >= (found.stackingOrder || 0)) found = w;
+        });
+        return found;
+    }
+
+    function placeOwn(c) {
+        var w = ownWindow(c);
+        if (w) {
             if (c.style !== false) {
                 w.keepAbove = !!c.keepAbove;
                 w.skipTaskbar = !!c.skipTaskbar;
