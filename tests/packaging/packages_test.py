@@ -70,6 +70,20 @@ def pack(build_dir, out_dir):
     return debs
 
 
+# apt waits for the package database when another install holds it; dpkg cannot.
+APT = ["apt-get", "-o", "DPkg::Lock::Timeout=300"]
+
+
+def dpkg(arguments, checked=True):
+    for _ in range(150):
+        result = run(["dpkg"] + arguments, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        if b"lock" not in result.stderr:
+            break
+        time.sleep(2)
+    if checked and result.returncode != 0:
+        raise Failed("dpkg " + " ".join(arguments) + ": " + result.stderr.decode())
+
+
 def packaged_paths(deb):
     listing = check(["dpkg-deb", "--fsys-tarfile", deb], stdout=subprocess.PIPE).stdout
     names = subprocess.run(["tar", "-t"], input=listing, stdout=subprocess.PIPE,
@@ -209,7 +223,7 @@ def run_server_tests(server_tests):
 
 def check_upgrade_keeps_data(debs):
     # Installing over the installed version runs the upgrade path of the scripts.
-    check(["dpkg", "-i", debs["kelvra-server"]], stdout=subprocess.DEVNULL)
+    dpkg(["-i", debs["kelvra-server"]])
     check(["/usr/bin/kelvra-server", "--data", DATA_DIR, "tokens", EMAIL])
     with open(CONFFILE) as f:
         expect("KELVRA_SERVER_LISTEN=127.0.0.1:8080" not in f.read(),
@@ -250,23 +264,22 @@ def main():
     try:
         check(["lintian", "--fail-on", "error"] + list(debs.values()))
         env = dict(os.environ, DEBIAN_FRONTEND="noninteractive")
-        check(["apt-get", "install", "-y", "./" + os.path.basename(debs["kelvra"]),
+        check(APT + ["install", "-y", "./" + os.path.basename(debs["kelvra"]),
                "./" + os.path.basename(debs["kelvra-server"])], cwd=out_dir, env=env)
         check_installed_files()
         run_desktop_tests(e2e_desktop)
         run_server_tests(server_tests)
         check_upgrade_keeps_data(debs)
-        check(["apt-get", "remove", "-y", "kelvra", "kelvra-server"], env=env)
+        check(APT + ["remove", "-y", "kelvra", "kelvra-server"], env=env)
         check_removed(debs)
         # apt no longer knows packages installed from files once only their
         # configuration is left: dpkg purges them.
-        check(["dpkg", "--purge", "kelvra", "kelvra-server"], stdout=subprocess.DEVNULL)
+        dpkg(["--purge", "kelvra", "kelvra-server"])
         for path in (DATA_DIR, "/etc/kelvra-server"):
             expect(not os.path.exists(path), f"purging left {path}")
     finally:
         # Whatever failed, nothing installed stays behind on a shared machine.
-        run(["dpkg", "--purge", "kelvra", "kelvra-server"], stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL)
+        dpkg(["--purge", "kelvra", "kelvra-server"], checked=False)
         for path in (DATA_DIR, "/etc/kelvra-server"):
             shutil.rmtree(path, ignore_errors=True)
         if not user_existed:
