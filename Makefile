@@ -11,7 +11,7 @@ LAUNCHER   := $(if $(CCACHE),-DCMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 .PHONY: configure build test test-fast test-asan test-tsan fuzz fuzz-long run bench bench-server \
-        install clean \
+        install deb clean \
         format gallery kwin-gallery matrix chaos soak
 
 # The installer runs again only when its package list changed since it last succeeded.
@@ -97,6 +97,12 @@ install: build
 	@cmake --install $(BUILD) --strip --prefix $(PREFIX)
 	@-gtk-update-icon-cache -q -t $(DESTDIR)$(PREFIX)/share/icons/hicolor 2>/dev/null
 	@-update-desktop-database -q $(DESTDIR)$(PREFIX)/share/applications 2>/dev/null
+
+# build/kelvra_VERSION_ARCH.deb and build/kelvra-server_VERSION_ARCH.deb, packed by CPack
+# from this build tree (see "Install from packages" in README.md).
+deb: configure
+	@cmake --build $(BUILD) --target kelvra_packaged -j $(JOBS)
+	@cd $(BUILD) && cpack -G DEB
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

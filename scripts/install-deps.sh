@@ -53,6 +53,10 @@ packages=(
   # input tool
   nodejs kwin-wayland xwayland weston qt6-wayland dbus-daemon python3-dbus python3-gi \
   plasma-wayland-protocols libwayland-dev libwayland-bin
+  # Debian packages (`make deb`): the manual pages from the programs' --help, the
+  # packages' check, the software-centre metadata's check; the runtime dependencies are
+  # read off the binaries by dpkg-shlibdeps (dpkg-dev)
+  help2man lintian appstream dpkg-dev
 )
 
 missing=()

@@ -35,6 +35,39 @@ constexpr const char* kUsage =
     "STORE: --data DIR, or PostgreSQL: --database URL (no password), --database-file FILE,\n"
     "       or the URL in KELVRA_DATABASE (a password also from PGPASSWORD or PGPASSFILE)\n";
 
+// --help: what each option and command does (the manual page is made from it).
+constexpr const char* kHelp =
+    "Usage: kelvra-server STORE [OPTION]...\n"
+    "  or:  kelvra-server STORE add-user EMAIL\n"
+    "  or:  kelvra-server STORE tokens EMAIL\n"
+    "  or:  kelvra-server STORE revoke EMAIL [DEVICE]\n"
+    "\n"
+    "Serves Kelvra's sign-in, settings sync and crash reports over HTTP. Put it behind a\n"
+    "TLS reverse proxy and let it listen on loopback only.\n"
+    "\n"
+    "STORE is one of:\n"
+    "      --data DIR            everything in one SQLite file in DIR (made 0700)\n"
+    "      --database URL        a PostgreSQL connection string without a password\n"
+    "      --database-file FILE  the PostgreSQL connection string from FILE's first line\n"
+    "or, without either, the connection string in KELVRA_DATABASE (a password may also\n"
+    "come from PGPASSWORD or PGPASSFILE).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help                show this help and exit\n"
+    "      --version             show the version and exit\n"
+    "      --listen HOST:PORT    where to serve (default 127.0.0.1:8080)\n"
+    "      --behind-proxy ADDRS  the reverse proxies' addresses, comma-separated: the\n"
+    "                            client is then the one they name in X-Forwarded-For\n"
+    "      --token-days N        a token stops working N days after its last use (90)\n"
+    "      --crash-days N        crash reports are kept N days (30)\n"
+    "      --crash-megabytes N   and at most N MiB of report text (512)\n"
+    "      --account-rate N      requests a second per signed-in account (10)\n"
+    "\n"
+    "Commands:\n"
+    "  add-user EMAIL            add an account; its password is read from stdin\n"
+    "  tokens EMAIL              list the devices the account is signed in on\n"
+    "  revoke EMAIL [DEVICE]     sign the account out of all its devices, or of DEVICE\n";
+
 struct Arguments {
     std::string dataDir;
     std::string listen = "127.0.0.1:8080";
@@ -191,6 +224,17 @@ int tokensCommand(Store& store, const std::vector<std::string>& command) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "-h" || arg == "--help") {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::printf("kelvra-server %s\n", KELVRA_VERSION);
+            return 0;
+        }
+    }
     Arguments args;
     if (!parse(argc, argv, args)) {
         std::fputs(kUsage, stderr);

@@ -1,11 +1,15 @@
 #pragma once
 
 // A real server on a loopback port with one account, spoken to with an HTTP client,
-// on the store the test parameter names ("sqlite" or "postgresql").
+// on the store the test parameter names ("sqlite" or "postgresql"). With "running" the
+// server is one started outside the test (an installed copy, as its unit starts it) at
+// $KELVRA_TEST_SERVER (HOST:PORT), holding the same account; the cases that need to
+// reach into the server (its clock, store or limits) skip there.
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -25,6 +29,17 @@ inline constexpr const char* kPassword = "correct horse";
 class ProtocolTest : public ::testing::TestWithParam<std::string> {
   protected:
     void SetUp() override {
+        if (GetParam() == "running") {
+            const char* address = std::getenv("KELVRA_TEST_SERVER");
+            if (!address || !*address) GTEST_SKIP() << "KELVRA_TEST_SERVER names no server";
+            const std::string text = address;
+            const auto colon = text.rfind(':');
+            ASSERT_NE(colon, std::string::npos) << text;
+            client_ = std::make_unique<httplib::Client>(text.substr(0, colon),
+                                                        std::stoi(text.substr(colon + 1)));
+            client_->set_keep_alive(false);
+            return;
+        }
         std::string why;
         backend_ = makeBackend(GetParam(), why);
         if (!backend_) GTEST_SKIP() << why;
@@ -34,6 +49,8 @@ class ProtocolTest : public ::testing::TestWithParam<std::string> {
         start();
     }
     void TearDown() override { stop(); }
+    // A server started outside the test: only what goes over the wire can be checked.
+    bool running() const { return !store_; }
 
     void start() {
         server_ = std::make_unique<KelvraServer>(*store_, options_);

@@ -53,6 +53,7 @@ TEST_P(ProtocolTest, ACorrectPasswordRedirectsToTheAppWithCodeAndEncodedState) {
 }
 
 TEST_P(ProtocolTest, TokenExchangeChecksTheProofKeyAndUsesACodeOnce) {
+    if (running()) GTEST_SKIP() << "needs a server of its own";
     std::string verifier = randomToken();
     std::string code = codeFor(verifier);
     auto res = exchange(code, verifier);
@@ -127,6 +128,7 @@ TEST_P(ProtocolTest, UploadsMoveTheVersionAndAStaleBaseIsAConflict) {
 }
 
 TEST_P(ProtocolTest, CrashReportsAreStoredAndMalformedOnesRefused) {
+    if (running()) GTEST_SKIP() << "needs a server of its own";
     json report{{"type", "crash"},     {"app", "kelvra"},   {"installID", "INSTALL-1"},
                 {"appVersion", "0.1"}, {"build", "1"},      {"osVersion", "Debian 12"},
                 {"arch", "x86_64"},    {"callStack", "[]"}, {"signal", 11}};
@@ -144,6 +146,7 @@ TEST_P(ProtocolTest, CrashReportsAreStoredAndMalformedOnesRefused) {
 }
 
 TEST_P(ProtocolTest, OversizedBodiesAreRefused) {
+    if (running()) GTEST_SKIP() << "needs a server of its own";
     std::string token = signedInToken();
     auto big = upload(token, std::string(1 << 20, 'x'), 0);
     EXPECT_EQ(big->status, 413);
@@ -153,6 +156,7 @@ TEST_P(ProtocolTest, OversizedBodiesAreRefused) {
 }
 
 TEST_P(ProtocolTest, TooManyRequestsFromOneAddressAreRefusedUntilTheBucketRefills) {
+    if (running()) GTEST_SKIP() << "needs a server of its own";
     stop();
     options_.rateBurst = 3;
     options_.ratePerSecond = 1;
@@ -167,6 +171,7 @@ TEST_P(ProtocolTest, TooManyRequestsFromOneAddressAreRefusedUntilTheBucketRefill
 }
 
 TEST_P(ProtocolTest, SignInAttemptsHaveATighterBudget) {
+    if (running()) GTEST_SKIP() << "needs a server of its own";
     stop();
     options_.signInBurst = 2;
     options_.signInPerSecond = 0.2;
@@ -184,6 +189,7 @@ TEST_P(ProtocolTest, SignInAttemptsHaveATighterBudget) {
 }
 
 TEST_P(ProtocolTest, ARestartKeepsAccountsTokensAndBlobs) {
+    if (running()) GTEST_SKIP() << "needs a server of its own";
     std::string token = signedInToken();
     ASSERT_EQ(upload(token, "kept", 0)->status, 200);
     restart();
@@ -199,6 +205,9 @@ TEST_P(ProtocolTest, UnknownPathsAndMethodsAreNotFound) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Stores, ProtocolTest, ::testing::Values("sqlite", "postgresql"),
+                         [](const auto& info) { return info.param; });
+// Against a server started outside (skipped unless KELVRA_TEST_SERVER names it).
+INSTANTIATE_TEST_SUITE_P(Outside, ProtocolTest, ::testing::Values("running"),
                          [](const auto& info) { return info.param; });
 
 TEST(SqliteDataFolder, FolderAndDatabaseAreReadableByTheOwnerOnly) {

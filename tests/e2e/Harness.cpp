@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <stdexcept>
@@ -75,6 +76,11 @@ std::vector<Window> viewableWindows(Display* d, Window parent = None) {
 }
 
 }  // namespace
+
+std::string kelvraProgram() {
+    const char* installed = std::getenv("KELVRA_TEST_PROGRAM");
+    return installed && *installed ? installed : KELVRA_PROGRAM;
+}
 
 std::ostream& operator<<(std::ostream& os, const Box& b) {
     return os << "(" << b.x << ", " << b.y << ", " << b.width << ", " << b.height << ")";
@@ -290,7 +296,7 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
     for (int attempt = 0;; ++attempt) {
         Display* probe = XOpenDisplay(displayName().c_str());
         const KeyCode space = XKeysymToKeycode(probe, XK_space);
-        kelvra_ = start({KELVRA_PROGRAM});
+        kelvra_ = start({kelvraProgram()});
         bool grabbed = false, collided = false;
         waitUntil(
             [&] {
@@ -327,7 +333,7 @@ nlohmann::json Desktop::readSettings() const {
 }
 
 int Desktop::runAnotherKelvra(std::vector<std::string> arguments, std::string* output) {
-    arguments.insert(arguments.begin(), KELVRA_PROGRAM);
+    arguments.insert(arguments.begin(), kelvraProgram());
     return run(arguments, output);
 }
 

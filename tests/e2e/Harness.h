@@ -26,6 +26,10 @@ using namespace std::chrono_literals;
 
 // A window's outer frame (decorations included), in the program's working space:
 // root coordinates shifted so that the primary monitor's top-left is the origin.
+// The program under test: $KELVRA_TEST_PROGRAM when set (an installed copy, such as the
+// packaged /usr/bin/kelvra), else this build's.
+std::string kelvraProgram();
+
 struct Box {
     double x = 0, y = 0, width = 0, height = 0;
     friend bool operator==(const Box&, const Box&) = default;
@@ -114,7 +118,7 @@ class Desktop {
     // Starts the program without waiting for its shortcuts (a first launch shows the
     // welcome window and registers them only once it is done).
     // `program` may be another build of it (the crash tests' kelvra-crashswitch).
-    void startKelvraWithoutWaiting(const std::string& program = KELVRA_PROGRAM);
+    void startKelvraWithoutWaiting(const std::string& program = kelvraProgram());
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }

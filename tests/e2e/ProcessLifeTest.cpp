@@ -43,7 +43,7 @@ TEST(ProcessLife, HelpAndVersionAnswerWithoutADisplayAndTouchNothing) {
         SCOPED_TRACE(c.shell);
         const fs::path log = home / "out.log";
         fs::remove(log);
-        ChildProcess run({"sh", "-c", c.shell, KELVRA_PROGRAM},
+        ChildProcess run({"sh", "-c", c.shell, kelvraProgram()},
                          {{"DISPLAY", ""},
                           {"WAYLAND_DISPLAY", ""},
                           {"HOME", home.string()},
