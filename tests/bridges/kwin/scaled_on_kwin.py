@@ -3,13 +3,13 @@
 scripts/kwin-session.sh --scale 1.5 --outputs 2 --fake-input; the program's path is the
 argument). Shortcuts snap within the output a window is on and move it to the next one;
 the zone preview and the zone picker appear on that output, at the zone's size in the
-compositor's logical pixels (not scaled twice).
+compositor's logical pixels (not scaled twice), and so does a tile group's divider.
 """
 import subprocess
 import sys
 import time
 
-from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, LEFT, SPACE, is_active, kelvra_env,
+from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, LEFT, RIGHT, SPACE, is_active, kelvra_env,
                           open_client, run, wait_for, window_of)
 
 KELVRA = sys.argv[1]
@@ -62,6 +62,27 @@ def scenario(kelvra, keys, clients):
                              "logical size: %r" % picker)
     print("picker:", picker, flush=True)
     keys.press(ESCAPE)
+
+    # A second terminal in the right half forms a group: its divider stands on the
+    # second output between the two, as thin as at scale 1 (16 logical pixels).
+    other = open_client(["weston-terminal"], "another Wayland terminal")
+    clients.append(other)
+    if window_of(other.pid)["x"] < OUT_W:
+        keys.press(CTRL, ALT, KEY_N)
+    keys.press(CTRL, ALT, RIGHT)
+    wait_for("the second terminal in the second output's right half", lambda: near(
+        window_of(other.pid), OUT_W + OUT_W / 2, 0, OUT_W / 2, OUT_H), 5)
+
+    def divider():
+        d = window_of(kelvra.pid, "Kelvra divider")
+        return d if d and abs(d["x"] + d["w"] / 2 - (OUT_W + OUT_W / 2)) < CELL and \
+            8 <= d["w"] <= 20 and abs(d["h"] - OUT_H) < 2 * CELL else None
+
+    try:
+        wait_for("the divider between them at its logical size", divider, 5)
+    except AssertionError:
+        raise AssertionError("divider %r" % window_of(kelvra.pid, "Kelvra divider"))
+    print("divider:", divider(), flush=True)
 
 
 if __name__ == "__main__":
