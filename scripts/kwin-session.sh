@@ -6,6 +6,8 @@
 #   scripts/kwin-session.sh [--dir DIR] [--scale S] [--outputs N] [--fake-input TOOL]
 #                           [--stock] [--screenshots] [--] COMMAND [ARGS...]
 # --stock keeps KWin's own settings as they come (its edge snapping on).
+# --wrapper starts KWin as a Plasma session does, through kwin_wayland_wrapper, which
+# holds the socket and starts KWin again after a crash.
 # --fake-input names the program that may send input through KWin's fake-input protocol
 # (KELVRA_FAKE_INPUT inside the session).
 # --screenshots lets /usr/bin/python3 take screenshots through KWin's ScreenShot2 interface
@@ -25,6 +27,7 @@ outputs=1
 fake_input=""
 stock=""
 screenshots=""
+wrapper=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --dir) dir=$2; shift 2 ;;
@@ -33,6 +36,7 @@ while [ $# -gt 0 ]; do
   --fake-input) fake_input=$(realpath "$2"); shift 2 ;;
   --stock) stock=1; shift ;;
   --screenshots) screenshots=1; shift ;;
+  --wrapper) wrapper=1; shift ;;
   --) shift; break ;;
   *) break ;;
   esac
@@ -142,13 +146,27 @@ export KELVRA_SESSION_PID=$$
 # Xwayland's display: the number of the Xwayland child KWin started.
 xwayland_display() {
   local pid
-  pid=$(pgrep -P "$kwin_pid" -x Xwayland) || return 1
+  pid=$(pgrep -P "$(kwin_process)" -x Xwayland) || return 1
   tr '\0' '\n' </proc/"$pid"/cmdline | grep -m1 '^:[0-9]'
 }
 
+# The KWin process now running (under the wrapper, its child).
+kwin_process() {
+  if [ -n "$wrapper" ]; then pgrep -P "$kwin_pid" -x kwin_wayland; else echo "$kwin_pid"; fi
+}
+
 start_kwin() {
-  "$dir/kwin_wayland" --virtual --xwayland --no-lockscreen --socket "$WAYLAND_DISPLAY" \
-    --width 1440 --height 900 --scale "$scale" --output-count "$outputs" >>"$KELVRA_KWIN_LOG" 2>&1 &
+  local options=(--virtual --xwayland --no-lockscreen --socket "$WAYLAND_DISPLAY"
+    --width 1440 --height 900 --scale "$scale" --output-count "$outputs")
+  if [ -n "$wrapper" ]; then
+    # The wrapper finds kwin_wayland on the PATH (the copy above) and names the socket
+    # itself: the first free name in this private runtime folder. Xwayland's clients need
+    # the authority file it writes there.
+    PATH="$dir:$PATH" kwin_wayland_wrapper "${options[@]}" >>"$KELVRA_KWIN_LOG" 2>&1 &
+    export WAYLAND_DISPLAY=wayland-0
+  else
+    "$dir/kwin_wayland" "${options[@]}" >>"$KELVRA_KWIN_LOG" 2>&1 &
+  fi
   kwin_pid=$!
   if ! wait_for 30 dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
     org.freedesktop.DBus.Peer.Ping; then
@@ -159,12 +177,27 @@ start_kwin() {
   if wait_for 10 xwayland_display; then
     DISPLAY=$(xwayland_display)
     export DISPLAY
+    if [ -n "$wrapper" ]; then
+      XAUTHORITY=$(ls "$XDG_RUNTIME_DIR"/xauth_* 2>/dev/null | head -1)
+      export XAUTHORITY
+    fi
   fi
   echo "$kwin_pid" >>"$KELVRA_KWIN_STARTS"
 }
 
 restart_kwin() {
-  local xwayland
+  local xwayland kwin
+  if [ -n "$wrapper" ]; then
+    # A crash: the wrapper keeps the socket and starts KWin again by itself.
+    kwin=$(kwin_process || true)
+    [ -n "$kwin" ] && kill -KILL "$kwin" 2>/dev/null
+    wait_for 30 bash -c "pgrep -P $kwin_pid -x kwin_wayland | grep -vx '$kwin'" ||
+      echo "kwin-session: the wrapper did not start KWin again" >&2
+    wait_for 30 dbus-send --session --print-reply --dest=org.kde.KWin /KWin \
+      org.freedesktop.DBus.Peer.Ping || echo "kwin-session: KWin did not come back" >&2
+    echo "$(kwin_process)" >>"$KELVRA_KWIN_STARTS"
+    return
+  fi
   xwayland=$(pgrep -P "$kwin_pid" -x Xwayland || true)
   kill -KILL "$kwin_pid" 2>/dev/null
   wait "$kwin_pid" 2>/dev/null
