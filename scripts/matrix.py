@@ -62,6 +62,7 @@ WAYLAND_DESKTOPS = [
     ("KDE Plasma (Wayland)", "kwin-wayland", ["kwin_wayland", "Xwayland"], "kwin-wayland", {
         "Shortcuts, cycling, restore": ["kwin_kelvra_shortcuts"],
         "Next display": ["kwin_kelvra_scaled_outputs"],
+        "Work area": ["kwin_kelvra_work_area"],
         "Drag snapping": ["kwin_kelvra_drag", "kwin_kelvra_edge_snapping"],
         "Snap assist": ["kwin_kelvra_assist"],
         "Zone picker": ["kwin_kelvra_picker"],

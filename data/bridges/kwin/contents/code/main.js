@@ -155,6 +155,7 @@ function kelvraBridge(g) {
             pointer: pointer()
         };
         if (commandId !== undefined) message.id = commandId;
+        reportedScreens = JSON.stringify(message.screens);
         return message;
     }
 
@@ -448,10 +449,34 @@ function kelvraBridge(g) {
         if (relevant(w) && !frames[idOf(w)]) return;  // not announced yet
         send("windowActivated", { window: relevant(w) ? idOf(w) : "" });
     }));
+    // A panel that comes, goes or changes size changes the work areas without any signal
+    // of the screens: they are read again a moment after (KWin settles them after the
+    // window's own signal) and reported when they differ from what Kelvra has.
+    var reportedScreens = "";
+    var areasCheck = singleShot(function () {
+        var now = screens();
+        if (JSON.stringify(now) === reportedScreens) return;
+        reportedScreens = JSON.stringify(now);
+        send("screensChanged", { screens: now });
+    });
+    function checkAreasSoon() { areasCheck.start(50); }
+    function watchPanel(w) {
+        if (w && w.dock) on(w.frameGeometryChanged, guarded("panel", checkAreasSoon));
+    }
+    api.onWindowAdded(guarded("panelAdded", function (w) {
+        watchPanel(w);
+        if (w && w.dock) checkAreasSoon();
+    }));
+    api.onWindowRemoved(guarded("panelRemoved", function (w) {
+        if (w && w.dock) checkAreasSoon();
+    }));
     api.onScreensChanged(guarded("screensChanged", function () {
-        send("screensChanged", { screens: screens() });
+        var now = screens();
+        reportedScreens = JSON.stringify(now);
+        send("screensChanged", { screens: now });
     }));
     api.windows().forEach(guarded("watch", watch));
+    api.windows().forEach(guarded("panel", watchPanel));
 
     hello();
     return { apiGeneration: api.generation };
