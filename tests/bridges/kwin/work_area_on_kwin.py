@@ -5,6 +5,7 @@ strut, as panels of X11 desktops are) takes its height from the work area: Kelvr
 halves and maximize leave it free, for a Wayland and an X11 window alike.
 """
 import os
+import subprocess
 import sys
 
 from kwin_desktop import (ALT, CELL, CTRL, LEFT, RETURN, open_client, run, wait_for,
@@ -16,7 +17,6 @@ SCREEN_W, SCREEN_H, DOCK_H = 1440, 900, 40
 
 
 def scenario(kelvra, keys, clients):
-    import subprocess
     dock = subprocess.Popen([CLIENT, "--title", "dock", "--type", "dock", "--geometry",
                              "%dx%d+0+0" % (SCREEN_W, DOCK_H), "--strut-top", str(DOCK_H)])
     clients.append(dock)
