@@ -63,6 +63,7 @@ WAYLAND_DESKTOPS = [
         "Shortcuts, cycling, restore": ["kwin_kelvra_shortcuts"],
         "Next display": ["kwin_kelvra_scaled_outputs"],
         "Work area": ["kwin_kelvra_work_area"],
+        "Application kinds": ["kwin_kelvra_kinds"],
         "Drag snapping": ["kwin_kelvra_drag", "kwin_kelvra_edge_snapping"],
         "Snap assist": ["kwin_kelvra_assist"],
         "Zone picker": ["kwin_kelvra_picker"],

@@ -300,8 +300,24 @@ function kelvraBridge(g) {
 
     // A Wayland client takes its new size only when it commits, and may round it (a
     // terminal to whole character cells): the answer is the frame it actually took.
+    // KWin applies a script's frame as given, below a client's minimum or above its
+    // maximum size too (an X11 client then draws clipped): the frame keeps the limits at
+    // its top-left corner, as a window manager would.
+    function limited(w, f) {
+        var frame = w.frameGeometry, client = w.clientGeometry || frame;
+        var min = w.minSize || { width: 0, height: 0 };
+        var max = w.maxSize || { width: Infinity, height: Infinity };
+        var bw = frame.width - client.width, bh = frame.height - client.height;
+        function clamp(v, lo, hi) {
+            if (hi > 0 && v > hi) v = hi;
+            return lo > 0 && v < lo ? lo : v;
+        }
+        return { x: f.x, y: f.y, w: clamp(f.w, min.width + bw, max.width + bw),
+                 h: clamp(f.h, min.height + bh, max.height + bh) };
+    }
+
     function setFrame(c, w) {
-        var f = c.frame;
+        var f = limited(w, c.frame);
         if (pendingFrames[idOf(w)]) settle(w, "timedOut");  // superseded
         var before = rect(w.frameGeometry);
         var sizeKept = before.w === f.w && before.h === f.h;
