@@ -53,6 +53,9 @@ packages=(
   # input tool
   nodejs kwin-wayland xwayland weston qt6-wayland dbus-daemon python3-dbus python3-gi \
   plasma-wayland-protocols libwayland-dev libwayland-bin
+  # the GNOME bridge: a headless GNOME Shell (with Xwayland) for its end-to-end tests, its
+  # settings through gsettings (dconf)
+  gnome-shell libglib2.0-bin dconf-gsettings-backend
 )
 
 missing=()
