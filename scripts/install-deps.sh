@@ -57,6 +57,9 @@ packages=(
   # packages' check, the software-centre metadata's check; the runtime dependencies are
   # read off the binaries by dpkg-shlibdeps (dpkg-dev)
   help2man lintian appstream dpkg-dev
+  # the GNOME bridge: a headless GNOME Shell (with Xwayland) for its end-to-end tests, its
+  # settings through gsettings (dconf)
+  gnome-shell libglib2.0-bin dconf-gsettings-backend
 )
 
 missing=()

@@ -6,16 +6,16 @@
 
 #include "backends/bridge/BridgeSession.h"
 #include "backends/kwin/BridgeInstaller.h"
-#include "backends/kwin/BridgeService.h"
 #include "backends/kwin/KGlobalAccelHotKeys.h"
-#include "backends/kwin/KWinApplications.h"
 #include "backends/kwin/KWinEdgeSnapping.h"
 #include "backends/kwin/KWinKeyboardLayout.h"
-#include "backends/kwin/KWinMouseEvents.h"
-#include "backends/kwin/KWinScreens.h"
-#include "backends/kwin/KWinWindowSystem.h"
-#include "backends/kwin/KWinWindows.h"
-#include "backends/kwin/OwnWindowPlacer.h"
+#include "backends/wayland/BridgeApplications.h"
+#include "backends/wayland/BridgeMouseEvents.h"
+#include "backends/wayland/BridgeScreens.h"
+#include "backends/wayland/BridgeService.h"
+#include "backends/wayland/BridgeWindowSystem.h"
+#include "backends/wayland/BridgeWindows.h"
+#include "backends/wayland/OwnWindowPlacer.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -34,16 +34,16 @@ struct KWinBackend::Ports {
           placer(session) {}
 
     bridge::BridgeSession session;
-    BridgeService service;
-    KWinWindows windows;
-    KWinScreens screens;
-    KWinApplications applications;
-    KWinMouseEvents mouseEvents;
+    wayland::BridgeService service;
+    wayland::BridgeWindows windows;
+    wayland::BridgeScreens screens;
+    wayland::BridgeApplications applications;
+    wayland::BridgeMouseEvents mouseEvents;
     KWinKeyboardLayout keyboardLayout;
     KGlobalAccelHotKeys hotKeys;
-    KWinWindowSystem windowSystem;
+    wayland::BridgeWindowSystem windowSystem;
     KWinEdgeSnapping edgeSnapping;
-    OwnWindowPlacer placer;
+    wayland::OwnWindowPlacer placer;
 };
 
 KWinBackend::KWinBackend() = default;

@@ -1,12 +1,14 @@
 #!/usr/bin/python3
-"""Smoke test of the bridge in a real KWin (run inside scripts/kwin-session.sh).
+"""Smoke test of a bridge in a real compositor: KWin's script (run inside
+scripts/kwin-session.sh) or, given the argument `gnome`, GNOME Shell's extension (inside
+scripts/gnome-session.sh).
 
-Plays Kelvra's side of the bus: owns the bridge's name, welcomes the script's hello,
-expects the desktop snapshot, opens a Wayland terminal and, once the bridge reports its
-window (and only then its activation), sends getPointer and setFrame through the held
-long poll. Passes when both results come back: the pointer, and the frame the terminal
-actually took (it rounds its size to whole character cells). Debian's python3 on
-purpose: it has the D-Bus binding.
+Plays Kelvra's side of the bus: owns the bridge's name, welcomes the bridge's hello,
+expects the desktop snapshot, opens a Wayland terminal (on GNOME also an Xwayland one)
+and, once the bridge reports each window (and only then its activation), sends
+getPointer and setFrame through the held long poll. Passes when the results come back:
+the pointer, and the frame each terminal actually took (it rounds its size to whole
+character cells). Debian's python3 on purpose: it has the D-Bus binding.
 """
 import json
 import subprocess
@@ -23,6 +25,11 @@ TOKEN = "smoke-token"
 # second hello (after its 5 s timeout and 1 s back-off) is the one that arrives.
 LIMIT_S = 60
 ASKED = {"x": 100, "y": 80, "w": 600, "h": 400}
+BRIDGE = sys.argv[1] if len(sys.argv) > 1 else "kwin"
+APIS = {"kwin": (5, 6), "gnome": range(43, 100)}[BRIDGE]
+# An Xwayland window takes a new position only when moved before it is resized: GNOME's
+# extension does so, and the xterm shows it.
+CLIENTS = [["weston-terminal"]] + ([["xterm"]] if BRIDGE == "gnome" else [])
 
 seen = []
 failure = []
@@ -30,6 +37,7 @@ queued = []
 held = []  # the outstanding poll's reply callback
 terminal = []
 known = set()  # window ids announced so far
+moved = []  # ids of the setFrame commands answered as asked
 
 
 def finish(reason=None):
@@ -49,7 +57,7 @@ def check_result(m):
     if m.get("id") == 1:
         if m.get("status") != "done" or "x" not in m.get("pointer", {}):
             finish("unexpected pointer result: %s" % m)
-    elif m.get("id") == 2:
+    elif m.get("id", 0) >= 2:
         frame = m.get("frame", {})
         print("setFrame:", m.get("status"), frame)
         if m.get("status") not in ("settled", "timedOut"):
@@ -59,7 +67,9 @@ def check_result(m):
         elif abs(frame.get("w", 0) - ASKED["w"]) > 40 or abs(frame.get("h", 0) - ASKED["h"]) > 40:
             finish("the frame did not take the size: %s" % m)
         else:
-            finish()
+            moved.append(m["id"])
+            if len(moved) == len(CLIENTS):
+                finish()
 
 
 class Bridge(dbus.service.Object):
@@ -67,9 +77,9 @@ class Bridge(dbus.service.Object):
     def Hello(self, text):
         m = json.loads(text)
         seen.append("hello")
-        if (m.get("v"), m.get("type"), m.get("bridge")) != (1, "hello", "kwin"):
+        if (m.get("v"), m.get("type"), m.get("bridge")) != (1, "hello", BRIDGE):
             finish("unexpected hello: " + text)
-        if m.get("api") not in (5, 6):
+        if m.get("api") not in APIS:
             finish("unexpected api generation: " + text)
         return json.dumps({"v": 1, "type": "welcome", "token": TOKEN, "pid": 1})
 
@@ -82,7 +92,8 @@ class Bridge(dbus.service.Object):
         if m["type"] == "snapshot" and not terminal:
             if not m["screens"] or m["screens"][0]["geometry"]["w"] != 1440:
                 finish("unexpected screens: " + text)
-            terminal.append(subprocess.Popen(["weston-terminal"], stderr=subprocess.DEVNULL))
+            for command in CLIENTS:
+                terminal.append(subprocess.Popen(command, stderr=subprocess.DEVNULL))
         if m["type"] == "snapshot":
             known.update(w["id"] for w in m["windows"])
         if m["type"] == "windowActivated" and m["window"] not in known and m["window"]:
@@ -91,7 +102,7 @@ class Bridge(dbus.service.Object):
             known.add(m["window"]["id"])
         if m["type"] == "windowAdded" and m["window"]["kind"] == "normal":
             queued.append({"id": 1, "cmd": "getPointer"})
-            queued.append({"id": 2, "cmd": "setFrame", "window": m["window"]["id"],
+            queued.append({"id": 2 + len(known), "cmd": "setFrame", "window": m["window"]["id"],
                            "frame": ASKED})
             flush()
         if m["type"] == "result":

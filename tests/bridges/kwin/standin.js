@@ -183,4 +183,4 @@ function makeDesktop(generation) {
     return d;
 }
 
-module.exports = { makeDesktop };
+module.exports = { makeDesktop, Clock, Signal };

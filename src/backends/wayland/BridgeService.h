@@ -11,9 +11,9 @@
 #include <mutex>
 
 #include "backends/bridge/BridgeSession.h"
-#include "backends/kwin/BridgeWait.h"
+#include "backends/wayland/BridgeWait.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 class BridgeEndpoint;
 
@@ -55,4 +55,4 @@ class BridgeService final : public QObject, public BridgeWait {
     std::deque<Call> inbox_;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

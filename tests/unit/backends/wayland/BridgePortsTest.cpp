@@ -3,14 +3,14 @@
 #include <nlohmann/json.hpp>
 
 #include "backends/bridge/BridgeSession.h"
-#include "backends/kwin/KWinApplications.h"
-#include "backends/kwin/KWinMouseEvents.h"
-#include "backends/kwin/KWinScreens.h"
-#include "backends/kwin/KWinWindows.h"
 #include "backends/sim/VirtualRunLoop.h"
+#include "backends/wayland/BridgeApplications.h"
+#include "backends/wayland/BridgeMouseEvents.h"
+#include "backends/wayland/BridgeScreens.h"
+#include "backends/wayland/BridgeWindows.h"
 #include "port/Platform.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 namespace {
 
 using nlohmann::json;
@@ -38,9 +38,9 @@ struct ScriptedWait : BridgeWait {
 };
 
 // The ports over a session that a test plays the bridge's side of.
-class KWinPortsTest : public ::testing::Test {
+class BridgePortsTest : public ::testing::Test {
   protected:
-    KWinPortsTest() {
+    BridgePortsTest() {
         platform.runLoop = &runLoop;
         installPlatform(platform);
         session.hello(R"({"v":1,"type":"hello","bridge":"kwin","bridgeVersion":"1","api":5})");
@@ -55,7 +55,7 @@ class KWinPortsTest : public ::testing::Test {
               {"active", "b"},
               {"pointer", {{"x", 5}, {"y", 5}}}});
     }
-    ~KWinPortsTest() override { uninstallPlatform(); }
+    ~BridgePortsTest() override { uninstallPlatform(); }
 
     std::string send(const std::string& type, json fields) {
         fields["v"] = 1;
@@ -76,11 +76,11 @@ class KWinPortsTest : public ::testing::Test {
     sim::VirtualRunLoop runLoop;
     bridge::BridgeSession session{runLoop, 1};
     ScriptedWait wait;
-    KWinWindows windows{session, wait};
+    BridgeWindows windows{session, wait};
     std::vector<json> commands;
 };
 
-TEST_F(KWinPortsTest, ReadsWindowsFromTheMirrorTopmostFirstAndWithStableRefs) {
+TEST_F(BridgePortsTest, ReadsWindowsFromTheMirrorTopmostFirstAndWithStableRefs) {
     auto at = windows.windowAt({155, 155});
     ASSERT_TRUE(at);
     EXPECT_EQ(windows.title(*at), "tip");
@@ -105,7 +105,7 @@ TEST_F(KWinPortsTest, ReadsWindowsFromTheMirrorTopmostFirstAndWithStableRefs) {
     EXPECT_FALSE(windows.focusedWindow());
 }
 
-TEST_F(KWinPortsTest, TellsObserversOfChangesOnTheRunLoop) {
+TEST_F(BridgePortsTest, TellsObserversOfChangesOnTheRunLoop) {
     std::vector<port::WindowEvent> events;
     auto ref = *windows.windowAt({700, 500});
     auto watching = windows.onWindowEvent(ref, [&](port::WindowEvent e) { events.push_back(e); });
@@ -126,7 +126,7 @@ TEST_F(KWinPortsTest, TellsObserversOfChangesOnTheRunLoop) {
     EXPECT_EQ(created, std::vector<std::string>{"c"});
 }
 
-TEST_F(KWinPortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
+TEST_F(BridgePortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
     auto ref = *windows.windowAt({700, 500});
     poll();
     // The bridge answers on the bus while the call waits.
@@ -151,13 +151,13 @@ TEST_F(KWinPortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
     EXPECT_EQ(wait.waits, 3);
     // A restarted bridge has not said hello to this session: nothing to wait for.
     bridge::BridgeSession fresh(runLoop, 1);
-    KWinWindows unconnected(fresh, wait);
+    BridgeWindows unconnected(fresh, wait);
     EXPECT_FALSE(unconnected.setFrame(ref, {1, 2, 3, 4}));
     EXPECT_EQ(wait.waits, 3);
 }
 
-TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
-    KWinMouseEvents mouse(session);
+TEST_F(BridgePortsTest, MovesTheUserDrivesArePressDragAndRelease) {
+    BridgeMouseEvents mouse(session);
     std::vector<std::pair<port::MouseEvent::Type, double>> seen;
     auto listening =
         mouse.onEvent([&](const port::MouseEvent& e) { seen.emplace_back(e.type, e.location.x); });
@@ -190,8 +190,8 @@ TEST_F(KWinPortsTest, MovesTheUserDrivesArePressDragAndRelease) {
     EXPECT_EQ(seen.size(), 5u);
 }
 
-TEST_F(KWinPortsTest, ScreensAndApplicationsFollowTheBridge) {
-    KWinScreens screens(session, wait);
+TEST_F(BridgePortsTest, ScreensAndApplicationsFollowTheBridge) {
+    BridgeScreens screens(session, wait);
     ASSERT_EQ(screens.screens().size(), 1u);
     poll();
     wait.bridge = [this] {
@@ -211,7 +211,7 @@ TEST_F(KWinPortsTest, ScreensAndApplicationsFollowTheBridge) {
     runLoop.runPending();
     EXPECT_EQ(changes, 1);
 
-    KWinApplications apps(session);
+    BridgeApplications apps(session);
     EXPECT_EQ(apps.frontmostApplication()->pid, 20);
     EXPECT_EQ(apps.runningApplications().size(), 2u);
     std::vector<int> launched, ended;
@@ -232,4 +232,4 @@ TEST_F(KWinPortsTest, ScreensAndApplicationsFollowTheBridge) {
 }
 
 }  // namespace
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

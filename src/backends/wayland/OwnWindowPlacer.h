@@ -10,7 +10,7 @@
 #include "backends/bridge/BridgeSession.h"
 #include "base/Subscription.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 // A Wayland client cannot place its own windows or keep them above others. The program's
 // panels (zone preview, picker, dividers, assist cards: undecorated top-level windows that
@@ -60,4 +60,4 @@ class OwnWindowPlacer final : public QObject {
     Subscription activations_;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -1,10 +1,10 @@
-#include "backends/kwin/KWinWindows.h"
+#include "backends/wayland/BridgeWindows.h"
 
 #include <memory>
 
 #include "port/Platform.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 using bridge::WindowSnapshot;
 
@@ -17,15 +17,15 @@ auto field(const WindowSnapshot* w, Get get) -> std::optional<decltype(get(*w))>
 }
 }  // namespace
 
-KWinWindows::KWinWindows(bridge::BridgeSession& session, BridgeWait& wait)
+BridgeWindows::BridgeWindows(bridge::BridgeSession& session, BridgeWait& wait)
     : session_(session), wait_(wait) {}
 
-port::WindowCapabilities KWinWindows::capabilities() {
+port::WindowCapabilities BridgeWindows::capabilities() {
     // Until the bridge says hello, nothing moves: that is what a missing manager means.
     return {false, session_.connected()};
 }
 
-port::WindowRef KWinWindows::refOf(const std::string& id) {
+port::WindowRef BridgeWindows::refOf(const std::string& id) {
     auto it = refs_.find(id);
     if (it != refs_.end()) return {it->second};
     const uint64_t ref = nextRef_++;
@@ -34,18 +34,18 @@ port::WindowRef KWinWindows::refOf(const std::string& id) {
     return {ref};
 }
 
-const WindowSnapshot* KWinWindows::snapshot(port::WindowRef window) const {
+const WindowSnapshot* BridgeWindows::snapshot(port::WindowRef window) const {
     auto it = ids_.find(window.id);
     return it == ids_.end() ? nullptr : session_.mirror().window(it->second);
 }
 
-std::optional<port::WindowRef> KWinWindows::focusedWindow() {
+std::optional<port::WindowRef> BridgeWindows::focusedWindow() {
     const WindowSnapshot* active = session_.mirror().activeWindow();
     if (!active) return std::nullopt;
     return refOf(active->id);
 }
 
-std::optional<port::WindowRef> KWinWindows::windowAt(Point point) {
+std::optional<port::WindowRef> BridgeWindows::windowAt(Point point) {
     // The press of a move the compositor reports is on the window it moves, wherever that
     // window's frame has got to by the time the press is handled.
     const auto& move = session_.mirror().move();
@@ -58,7 +58,7 @@ std::optional<port::WindowRef> KWinWindows::windowAt(Point point) {
     return std::nullopt;
 }
 
-std::vector<port::WindowRef> KWinWindows::windowsOf(int32_t pid) {
+std::vector<port::WindowRef> BridgeWindows::windowsOf(int32_t pid) {
     std::vector<port::WindowRef> result;
     for (const WindowSnapshot* w : session_.mirror().windows()) {
         if (w->pid == pid) result.push_back(refOf(w->id));
@@ -66,25 +66,25 @@ std::vector<port::WindowRef> KWinWindows::windowsOf(int32_t pid) {
     return result;
 }
 
-bool KWinWindows::exists(port::WindowRef window) {
+bool BridgeWindows::exists(port::WindowRef window) {
     return snapshot(window) != nullptr;
 }
 
-std::optional<int32_t> KWinWindows::pid(port::WindowRef window) {
+std::optional<int32_t> BridgeWindows::pid(port::WindowRef window) {
     return field(snapshot(window), [](auto& w) { return static_cast<int32_t>(w.pid); });
 }
 
-std::optional<std::string> KWinWindows::appId(port::WindowRef window) {
+std::optional<std::string> BridgeWindows::appId(port::WindowRef window) {
     auto* w = snapshot(window);
     if (!w || w->appId.empty()) return std::nullopt;
     return w->appId;
 }
 
-std::optional<Rect> KWinWindows::frame(port::WindowRef window) {
+std::optional<Rect> BridgeWindows::frame(port::WindowRef window) {
     return field(snapshot(window), [](auto& w) { return w.frame; });
 }
 
-std::optional<port::WindowKind> KWinWindows::kind(port::WindowRef window) {
+std::optional<port::WindowKind> BridgeWindows::kind(port::WindowRef window) {
     auto* w = snapshot(window);
     if (!w) return std::nullopt;
     switch (w->kind) {
@@ -100,15 +100,15 @@ std::optional<port::WindowKind> KWinWindows::kind(port::WindowRef window) {
     return port::WindowKind::other;
 }
 
-std::optional<bool> KWinWindows::isMinimized(port::WindowRef window) {
+std::optional<bool> BridgeWindows::isMinimized(port::WindowRef window) {
     return field(snapshot(window), [](auto& w) { return w.minimized; });
 }
 
-std::optional<std::string> KWinWindows::title(port::WindowRef window) {
+std::optional<std::string> BridgeWindows::title(port::WindowRef window) {
     return field(snapshot(window), [](auto& w) { return w.title; });
 }
 
-std::optional<port::WindowIcon> KWinWindows::icon(port::WindowRef window) {
+std::optional<port::WindowIcon> BridgeWindows::icon(port::WindowRef window) {
     // The bridge sends no pixels: the icon is the one the desktop entry names.
     auto* w = snapshot(window);
     if (!w || w->appId.empty()) return std::nullopt;
@@ -117,11 +117,11 @@ std::optional<port::WindowIcon> KWinWindows::icon(port::WindowRef window) {
     return icon;
 }
 
-void KWinWindows::raise(port::WindowRef window) {
+void BridgeWindows::raise(port::WindowRef window) {
     if (auto* w = snapshot(window)) session_.send(bridge::Raise{0, w->id});
 }
 
-std::optional<Rect> KWinWindows::setFrame(port::WindowRef window, const Rect& frame) {
+std::optional<Rect> BridgeWindows::setFrame(port::WindowRef window, const Rect& frame) {
     auto* w = snapshot(window);
     if (!w || !session_.connected()) return std::nullopt;
     // Shared with the handler, which may run after this call gave up waiting.
@@ -141,13 +141,14 @@ std::optional<Rect> KWinWindows::setFrame(port::WindowRef window, const Rect& fr
     return r.frame;
 }
 
-std::optional<Rect> KWinWindows::setFrameDuringMove(port::WindowRef window, const Rect& frame) {
-    // KWin lets a script change the frame while the user drags; the drag goes on from it.
+std::optional<Rect> BridgeWindows::setFrameDuringMove(port::WindowRef window, const Rect& frame) {
+    // The compositor lets its bridge change the frame while the user drags; the drag goes on
+    // from it.
     return setFrame(window, frame);
 }
 
-Subscription KWinWindows::onWindowEvent(port::WindowRef window,
-                                        std::function<void(port::WindowEvent)> callback) {
+Subscription BridgeWindows::onWindowEvent(port::WindowRef window,
+                                          std::function<void(port::WindowEvent)> callback) {
     auto it = ids_.find(window.id);
     if (it == ids_.end()) return {};
     const std::string id = it->second;
@@ -170,8 +171,8 @@ Subscription KWinWindows::onWindowEvent(port::WindowRef window,
     });
 }
 
-Subscription KWinWindows::onWindowCreated(int32_t pid,
-                                          std::function<void(port::WindowRef)> callback) {
+Subscription BridgeWindows::onWindowCreated(int32_t pid,
+                                            std::function<void(port::WindowRef)> callback) {
     return session_.changed.connect([this, pid, callback](const bridge::FromBridge& message) {
         auto* added = std::get_if<bridge::WindowAdded>(&message);
         if (!added || added->window.pid != pid) return;
@@ -180,4 +181,4 @@ Subscription KWinWindows::onWindowCreated(int32_t pid,
     });
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

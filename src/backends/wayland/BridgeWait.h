@@ -2,7 +2,7 @@
 
 #include <functional>
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 // Lets a port's call wait for the bridge's answer, as a window manager's is awaited on
 // X11: only the bridge's messages are handled meanwhile, nothing else of the program.
@@ -14,4 +14,4 @@ class BridgeWait {
     virtual bool waitUntil(const std::function<bool()>& done, int ms) = 0;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -4,15 +4,15 @@
 #include "base/Signal.h"
 #include "port/MouseEvents.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 // The left-button drags of windows, as the bridge reports the moves the user drives:
 // a move's start is the press, its steps the drags and its end the release. Wayland
 // shows no other program's clicks, so presses that move no window are not seen, and no
 // modifier is read during a drag.
-class KWinMouseEvents final : public port::MouseEvents {
+class BridgeMouseEvents final : public port::MouseEvents {
   public:
-    explicit KWinMouseEvents(bridge::BridgeSession& session) : session_(session) {}
+    explicit BridgeMouseEvents(bridge::BridgeSession& session) : session_(session) {}
 
     Subscription onEvent(std::function<void(const port::MouseEvent&)> listener) override {
         return events_.connect(std::move(listener));
@@ -26,4 +26,4 @@ class KWinMouseEvents final : public port::MouseEvents {
     Subscription listening_;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -1,12 +1,12 @@
-#include "backends/kwin/BridgeService.h"
+#include "backends/wayland/BridgeService.h"
 
 #include <QDBusConnectionInterface>
 #include <chrono>
 
-#include "backends/kwin/BridgeEndpoint.h"
+#include "backends/wayland/BridgeEndpoint.h"
 #include "port/Platform.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 namespace {
 const QString serviceName = QStringLiteral("io.github.kelvra.Bridge");
@@ -118,4 +118,4 @@ bool BridgeService::waitUntil(const std::function<bool()>& done, int ms) {
     }
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

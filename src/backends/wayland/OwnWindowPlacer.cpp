@@ -1,4 +1,4 @@
-#include "backends/kwin/OwnWindowPlacer.h"
+#include "backends/wayland/OwnWindowPlacer.h"
 
 #include <unistd.h>
 #include <QEvent>
@@ -11,7 +11,7 @@
 
 #include "port/PanelStacking.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 namespace {
 // A window is reported to the bridge only once the compositor maps it: a placement
@@ -210,4 +210,4 @@ void OwnWindowPlacer::place() {
     }
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

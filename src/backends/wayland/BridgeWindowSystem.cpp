@@ -1,15 +1,15 @@
-#include "backends/kwin/KWinWindowSystem.h"
+#include "backends/wayland/BridgeWindowSystem.h"
 
-#include "backends/kwin/KWinKeyboardGrab.h"
-#include "backends/kwin/KernelKeyCodes.h"
+#include "backends/wayland/BridgeKeyboardGrab.h"
+#include "backends/wayland/KernelKeyCodes.h"
 
 #include <unistd.h>
 #include <QGuiApplication>
 #include <QWindow>
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
-std::optional<uint16_t> KWinWindowSystem::virtualKeyForScanCode(uint32_t scanCode) const {
+std::optional<uint16_t> BridgeWindowSystem::virtualKeyForScanCode(uint32_t scanCode) const {
     if (scanCode < xkbKeycodeOffset) return std::nullopt;
     return virtualKeyForKernelCode(scanCode - xkbKeycodeOffset);
 }
@@ -27,7 +27,7 @@ QString captionOf(port::NativeWindow window) {
 
 }  // namespace
 
-void KWinWindowSystem::markAsPopupMenu(port::NativeWindow window) {
+void BridgeWindowSystem::markAsPopupMenu(port::NativeWindow window) {
     const QString title = captionOf(window);
     // Without a caption the bridge would take any of this process's windows.
     if (title.isEmpty()) return;
@@ -37,15 +37,15 @@ void KWinWindowSystem::markAsPopupMenu(port::NativeWindow window) {
     session_.send(place);
 }
 
-std::unique_ptr<port::KeyboardGrab> KWinWindowSystem::grabKeyboard(port::NativeWindow window) {
+std::unique_ptr<port::KeyboardGrab> BridgeWindowSystem::grabKeyboard(port::NativeWindow window) {
     for (QWindow* w : QGuiApplication::topLevelWindows()) {
         if (static_cast<port::NativeWindow>(w->winId()) == window && !w->title().isEmpty())
-            return std::make_unique<KWinKeyboardGrab>(session_, *this, w);
+            return std::make_unique<BridgeKeyboardGrab>(session_, *this, w);
     }
     return nullptr;
 }
 
-void KWinWindowSystem::activate(port::NativeWindow window) {
+void BridgeWindowSystem::activate(port::NativeWindow window) {
     const QString title = captionOf(window);
     if (title.isEmpty()) return;
     bridge::PlaceOwn place;
@@ -56,4 +56,4 @@ void KWinWindowSystem::activate(port::NativeWindow window) {
     session_.send(place);
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -1,12 +1,12 @@
-#include "backends/kwin/KWinScreens.h"
+#include "backends/wayland/BridgeScreens.h"
 
 #include <memory>
 
 #include "port/Platform.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
-std::vector<port::PlatformScreen> KWinScreens::screens() {
+std::vector<port::PlatformScreen> BridgeScreens::screens() {
     std::vector<port::PlatformScreen> result;
     for (const bridge::ScreenSnapshot& s : session_.mirror().screens()) {
         // The output's name is its identity: it survives rearranging.
@@ -15,7 +15,7 @@ std::vector<port::PlatformScreen> KWinScreens::screens() {
     return result;
 }
 
-std::optional<Point> KWinScreens::pointerLocation() {
+std::optional<Point> BridgeScreens::pointerLocation() {
     if (!session_.connected()) return std::nullopt;
     // Only the compositor knows the pointer between drags: ask, briefly.
     auto answered = std::make_shared<bool>(false);
@@ -27,7 +27,7 @@ std::optional<Point> KWinScreens::pointerLocation() {
     return session_.mirror().pointer();
 }
 
-Subscription KWinScreens::onScreensChanged(std::function<void()> callback) {
+Subscription BridgeScreens::onScreensChanged(std::function<void()> callback) {
     auto last = std::make_shared<std::vector<bridge::ScreenSnapshot>>(session_.mirror().screens());
     return session_.changed.connect([this, last, callback](const bridge::FromBridge& message) {
         if (!std::holds_alternative<bridge::ScreensChanged>(message) &&
@@ -39,4 +39,4 @@ Subscription KWinScreens::onScreensChanged(std::function<void()> callback) {
     });
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -4,21 +4,21 @@
 #include <string>
 
 #include "backends/bridge/BridgeSession.h"
-#include "backends/kwin/BridgeWait.h"
+#include "backends/wayland/BridgeWait.h"
 #include "port/Windows.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 // Other applications' windows as the compositor's bridge reports them: reads answer from
 // the mirror; raising and frames go to the bridge as commands. Frames wait for the
 // bridge's result (at most a quarter second), as a window manager's answer is awaited on
 // X11.
-class KWinWindows final : public port::Windows {
+class BridgeWindows final : public port::Windows {
   public:
     // How long a frame change waits for the client to take it.
     static constexpr int frameWaitMs = 250;
 
-    KWinWindows(bridge::BridgeSession& session, BridgeWait& wait);
+    BridgeWindows(bridge::BridgeSession& session, BridgeWait& wait);
 
     port::WindowCapabilities capabilities() override;
     bool canControlWindows() override { return true; }
@@ -57,4 +57,4 @@ class KWinWindows final : public port::Windows {
     uint64_t nextRef_ = 1;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

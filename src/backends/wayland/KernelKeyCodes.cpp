@@ -1,8 +1,8 @@
-#include "backends/kwin/KernelKeyCodes.h"
+#include "backends/wayland/KernelKeyCodes.h"
 
 #include <utility>
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::optional<uint32_t> kernelCodeForVirtualKey(uint16_t virtualKey) {
     return std::nullopt;
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

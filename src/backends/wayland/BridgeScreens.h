@@ -1,15 +1,15 @@
 #pragma once
 
 #include "backends/bridge/BridgeSession.h"
-#include "backends/kwin/BridgeWait.h"
+#include "backends/wayland/BridgeWait.h"
 #include "port/Screens.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 // The outputs and work areas the bridge reports; the pointer asked of the compositor.
-class KWinScreens final : public port::Screens {
+class BridgeScreens final : public port::Screens {
   public:
-    KWinScreens(bridge::BridgeSession& session, BridgeWait& wait)
+    BridgeScreens(bridge::BridgeSession& session, BridgeWait& wait)
         : session_(session), wait_(wait) {}
 
     std::vector<port::PlatformScreen> screens() override;
@@ -21,4 +21,4 @@ class KWinScreens final : public port::Screens {
     BridgeWait& wait_;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -7,13 +7,13 @@
 #include "base/Signal.h"
 #include "port/Applications.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 // The running applications are the processes behind the windows the bridge reports,
 // named by their desktop entries; launching goes through the desktop entries too.
-class KWinApplications final : public port::Applications {
+class BridgeApplications final : public port::Applications {
   public:
-    explicit KWinApplications(bridge::BridgeSession& session);
+    explicit BridgeApplications(bridge::BridgeSession& session);
 
     std::vector<port::RunningApplication> runningApplications() override;
     std::optional<port::RunningApplication> frontmostApplication() override;
@@ -38,4 +38,4 @@ class KWinApplications final : public port::Applications {
     Subscription changes_;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -2,12 +2,12 @@
 
 #include <set>
 
-#include "backends/kwin/KWinWindowSystem.h"
-#include "backends/kwin/KernelKeyCodes.h"
 #include "backends/sim/UsKeyboardLayout.h"
 #include "backends/sim/VirtualRunLoop.h"
+#include "backends/wayland/BridgeWindowSystem.h"
+#include "backends/wayland/KernelKeyCodes.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 namespace {
 
 // Every key of a US keyboard that types something has a kernel code, one of its own,
@@ -23,11 +23,11 @@ TEST(KernelKeyCodes, EveryTypingKeyHasOnePositionBothWays) {
     EXPECT_GE(seen.size(), 48u);
     sim::VirtualRunLoop runLoop;
     bridge::BridgeSession session(runLoop, 1);
-    KWinWindowSystem windows(session);
+    BridgeWindowSystem windows(session);
     EXPECT_EQ(windows.virtualKeyForScanCode(30 + 8), 0) << "A";
     EXPECT_EQ(windows.virtualKeyForScanCode(105 + 8), 123) << "Left";
     EXPECT_FALSE(windows.virtualKeyForScanCode(3));
 }
 
 }  // namespace
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

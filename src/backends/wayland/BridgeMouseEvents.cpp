@@ -1,10 +1,10 @@
-#include "backends/kwin/KWinMouseEvents.h"
+#include "backends/wayland/BridgeMouseEvents.h"
 
 #include "port/Platform.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
-bool KWinMouseEvents::start() {
+bool BridgeMouseEvents::start() {
     // Posted: a listener may wait for the bridge, which it cannot do inside the bus call
     // that brought the move.
     auto post = [events = events_](const port::MouseEvent& e) {
@@ -31,4 +31,4 @@ bool KWinMouseEvents::start() {
     return true;
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -3,15 +3,15 @@
 #include "backends/bridge/BridgeSession.h"
 #include "port/WindowSystem.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
-// The program's own windows on KWin's Wayland session. The compositor places and stacks
-// them on the bridge's word (a Wayland client cannot), coordinates are the compositor's
+// The program's own windows on a Wayland session arranged through the bridge. The compositor places
+// and stacks them on the bridge's word (a Wayland client cannot), coordinates are the compositor's
 // logical pixels on both sides, and other programs' input is not visible to a Wayland
 // client: no input watch; a keyboard grab is the focus, given by the bridge.
-class KWinWindowSystem final : public port::WindowSystem {
+class BridgeWindowSystem final : public port::WindowSystem {
   public:
-    explicit KWinWindowSystem(bridge::BridgeSession& session) : session_(session) {}
+    explicit BridgeWindowSystem(bridge::BridgeSession& session) : session_(session) {}
 
     Point toPort(Point native) override { return native; }
     Point toNative(Point port) override { return port; }
@@ -30,4 +30,4 @@ class KWinWindowSystem final : public port::WindowSystem {
     bridge::BridgeSession& session_;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

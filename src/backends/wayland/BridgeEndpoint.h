@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QString>
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 class BridgeService;
 
@@ -28,4 +28,4 @@ class BridgeEndpoint final : public QObject, protected QDBusContext {
     BridgeService& service_;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

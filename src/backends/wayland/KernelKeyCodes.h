@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 // The kernel's key codes (what Wayland's keymaps are indexed by, offset by 8) and the
 // platform-neutral virtual key codes name the same physical positions.
@@ -13,4 +13,4 @@ std::optional<uint32_t> kernelCodeForVirtualKey(uint16_t virtualKey);
 // Keymaps number keys from 8: the kernel's code plus this.
 inline constexpr uint32_t xkbKeycodeOffset = 8;
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -1,13 +1,13 @@
-#include "backends/kwin/KWinApplications.h"
+#include "backends/wayland/BridgeApplications.h"
 
 #include <signal.h>
 #include <unistd.h>
 
 #include "port/Platform.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
-KWinApplications::KWinApplications(bridge::BridgeSession& session) : session_(session) {
+BridgeApplications::BridgeApplications(bridge::BridgeSession& session) : session_(session) {
     // What runs already was not launched now.
     known_ = current();
     changes_ = session_.changed.connect([this](const bridge::FromBridge& message) {
@@ -18,7 +18,7 @@ KWinApplications::KWinApplications(bridge::BridgeSession& session) : session_(se
     });
 }
 
-std::map<int32_t, port::RunningApplication> KWinApplications::current() {
+std::map<int32_t, port::RunningApplication> BridgeApplications::current() {
     std::map<int32_t, port::RunningApplication> result;
     for (const bridge::WindowSnapshot* w : session_.mirror().windows()) {
         const auto pid = static_cast<int32_t>(w->pid);
@@ -37,7 +37,7 @@ std::map<int32_t, port::RunningApplication> KWinApplications::current() {
 
 // Processes are seen through their windows: one appears with its first window and
 // ends with its last.
-void KWinApplications::compare() {
+void BridgeApplications::compare() {
     auto now = current();
     std::vector<port::RunningApplication> started, ended;
     for (const auto& [pid, app] : now) {
@@ -54,30 +54,30 @@ void KWinApplications::compare() {
     });
 }
 
-std::vector<port::RunningApplication> KWinApplications::runningApplications() {
+std::vector<port::RunningApplication> BridgeApplications::runningApplications() {
     std::vector<port::RunningApplication> result;
     for (auto& [pid, app] : current()) result.push_back(app);
     return result;
 }
 
-std::optional<port::RunningApplication> KWinApplications::frontmostApplication() {
+std::optional<port::RunningApplication> BridgeApplications::frontmostApplication() {
     const auto* active = session_.mirror().activeWindow();
     if (!active) return std::nullopt;
     return application(static_cast<int32_t>(active->pid));
 }
 
-std::optional<port::RunningApplication> KWinApplications::application(int32_t pid) {
+std::optional<port::RunningApplication> BridgeApplications::application(int32_t pid) {
     auto all = current();
     auto it = all.find(pid);
     if (it == all.end()) return std::nullopt;
     return it->second;
 }
 
-int32_t KWinApplications::currentProcessId() {
+int32_t BridgeApplications::currentProcessId() {
     return static_cast<int32_t>(getpid());
 }
 
-bool KWinApplications::activate(int32_t pid) {
+bool BridgeApplications::activate(int32_t pid) {
     // The application's topmost window stands for it.
     const bridge::WindowSnapshot* top = nullptr;
     for (const auto* w : session_.mirror().windows()) {
@@ -88,22 +88,22 @@ bool KWinApplications::activate(int32_t pid) {
     return true;
 }
 
-bool KWinApplications::terminate(int32_t pid) {
+bool BridgeApplications::terminate(int32_t pid) {
     return pid > 0 && ::kill(pid, SIGTERM) == 0;
 }
 
-bool KWinApplications::launch(const std::string& appId) {
+bool BridgeApplications::launch(const std::string& appId) {
     return apps_.launch(appId).has_value();
 }
 
-Subscription KWinApplications::onLaunched(
+Subscription BridgeApplications::onLaunched(
     std::function<void(const port::RunningApplication&)> callback) {
     return launched_.connect(std::move(callback));
 }
 
-Subscription KWinApplications::onTerminated(
+Subscription BridgeApplications::onTerminated(
     std::function<void(const port::RunningApplication&)> callback) {
     return terminated_.connect(std::move(callback));
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

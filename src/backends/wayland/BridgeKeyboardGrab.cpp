@@ -1,12 +1,12 @@
-#include "backends/kwin/KWinKeyboardGrab.h"
+#include "backends/wayland/BridgeKeyboardGrab.h"
 
 #include <unistd.h>
 #include <QKeyEvent>
 
-#include "backends/kwin/KWinWindowSystem.h"
+#include "backends/wayland/BridgeWindowSystem.h"
 #include "port/KeyMonitor.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 namespace {
 
@@ -21,8 +21,8 @@ uint64_t flagsOf(Qt::KeyboardModifiers modifiers) {
 
 }  // namespace
 
-KWinKeyboardGrab::KWinKeyboardGrab(bridge::BridgeSession& session,
-                                   const KWinWindowSystem& windowSystem, QWindow* window)
+BridgeKeyboardGrab::BridgeKeyboardGrab(bridge::BridgeSession& session,
+                                       const BridgeWindowSystem& windowSystem, QWindow* window)
     : session_(session), windowSystem_(windowSystem), window_(window) {
     if (const auto* active = session_.mirror().activeWindow()) previous_ = active->id;
     window->installEventFilter(this);
@@ -34,7 +34,7 @@ KWinKeyboardGrab::KWinKeyboardGrab(bridge::BridgeSession& session,
     session_.send(focus);
 }
 
-KWinKeyboardGrab::~KWinKeyboardGrab() {
+BridgeKeyboardGrab::~BridgeKeyboardGrab() {
     if (window_) window_->removeEventFilter(this);
     // The focus goes back where it was, unless the user has since moved it elsewhere.
     if (!previous_.empty() && focused_) {
@@ -44,7 +44,7 @@ KWinKeyboardGrab::~KWinKeyboardGrab() {
     }
 }
 
-bool KWinKeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
+bool BridgeKeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
     if (watched != window_) return false;
     switch (event->type()) {
         case QEvent::FocusIn:
@@ -76,4 +76,4 @@ bool KWinKeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

@@ -1,0 +1,363 @@
+/*
+    Kelvra's bridge inside GNOME Shell: the conversation with Kelvra (docs/bridge-protocol.md)
+    over whatever the compositor offers. Everything GNOME-specific is in host.js, which hands
+    this function a `host`: windows as opaque handles, their frames and signals, monitors,
+    the pointer, timers and the call to Kelvra's bus service. Kelvra sends data only: nothing
+    it sends is ever run as code.
+
+    A plain script: GNOME 43-44 import it as a legacy module, the package for GNOME 45 and
+    later gets an export line appended (scripts/gnome-bridge-package.sh), and the tests
+    require it in node.
+*/
+
+function kelvraBridge(host) {
+    "use strict";
+
+    var PROTOCOL = 1;
+    var BRIDGE_VERSION = "1.0.0";
+    var HELLO_TIMEOUT_MS = 5000;
+    // Kelvra holds a poll for about 20 s; no answer by then plus a margin means it is gone.
+    var POLL_TIMEOUT_MS = 35000;
+    // How long a resize waits for the client to commit its new size.
+    var SETTLE_MS = 250;
+    var BACKOFF_MIN_MS = 1000;
+    var BACKOFF_MAX_MS = 30000;
+
+    function log(text) {
+        try {
+            host.log("kelvra-bridge: " + text);
+        } catch (e) {
+            // Nowhere left to report to.
+        }
+    }
+
+    // Every entry point from the shell goes through this: garbage from the bus or a
+    // surprise in the API is logged, never thrown back into the compositor.
+    function guarded(name, fn) {
+        return function () {
+            try {
+                return fn.apply(null, arguments);
+            } catch (e) {
+                log(name + " failed: " + e);
+            }
+        };
+    }
+
+    function same(a, b) { return a.x === b.x && a.y === b.y && a.w === b.w && a.h === b.h; }
+
+    function snapshot(w) {
+        var d = host.describe(w);
+        return { id: host.idOf(w), pid: d.pid, appId: d.appId, kind: d.kind,
+                 minimized: d.minimized, title: d.title, frame: host.frame(w) };
+    }
+
+    function desktop(commandId) {
+        var active = host.active();
+        var message = {
+            windows: host.windows().filter(host.relevant).map(snapshot),
+            screens: host.screens(),
+            active: active && host.relevant(active) ? host.idOf(active) : "",
+            pointer: host.pointer()
+        };
+        if (commandId !== undefined) message.id = commandId;
+        return message;
+    }
+
+    function singleShot(fn) { return host.timer(guarded("timer", fn)); }
+
+    // ---- The connection to Kelvra ----
+
+    var token = null;  // set by Kelvra's welcome; null while not connected
+    var session = 0;   // counts connection attempts: answers to an older one are dropped
+    var stopped = false;
+    var backoff = BACKOFF_MIN_MS;
+    var watchdog = singleShot(function () { lost("no answer from Kelvra"); });
+    var retry = singleShot(function () { hello(); });
+
+    function call(method, message, onReply) {
+        message.v = PROTOCOL;
+        if (token !== null && method !== "Hello") message.token = token;
+        var mine = session;
+        host.call(method, JSON.stringify(message), guarded(method + " reply", function (text) {
+            if (mine === session && !stopped) onReply(text);
+        }));
+    }
+
+    // The answer as an object, or null (logged) when it is not one for this connection.
+    // `rejected` needs no token: all it can make the bridge do is say hello again.
+    function accepted(text) {
+        var m;
+        try {
+            m = JSON.parse(String(text));
+        } catch (e) {
+            log("refused an answer that is not JSON");
+            return null;
+        }
+        if (m === null || typeof m !== "object") {
+            log("refused an answer that is not an object");
+            return null;
+        }
+        if (m.v !== PROTOCOL) {
+            log("refused an answer of protocol version " + m.v);
+            return null;
+        }
+        if (m.type !== "rejected" && m.type !== "welcome" && m.token !== token) {
+            log("refused an answer without the current token");
+            return null;
+        }
+        return m;
+    }
+
+    function hello() {
+        session += 1;
+        token = null;
+        call("Hello", { type: "hello", bridge: "gnome", bridgeVersion: BRIDGE_VERSION,
+                        api: host.generation }, function (text) {
+            var m = accepted(text);
+            if (!m || m.type !== "welcome" || typeof m.token !== "string" || m.token === "") {
+                if (m) log("expected a welcome, got " + m.type);
+                return;  // the watchdog tries again
+            }
+            token = m.token;
+            backoff = BACKOFF_MIN_MS;
+            log("connected to Kelvra (pid " + m.pid + ")");
+            send("snapshot", desktop());
+            poll();
+        });
+        watchdog.start(HELLO_TIMEOUT_MS);
+    }
+
+    // Kelvra went away or answered nonsense: say hello again, waiting longer each time.
+    function lost(reason) {
+        log(reason + "; saying hello again in " + backoff + " ms");
+        session += 1;
+        token = null;
+        watchdog.stop();
+        retry.start(backoff);
+        backoff = Math.min(backoff * 2, BACKOFF_MAX_MS);
+    }
+
+    function poll() {
+        call("Poll", { type: "poll" }, function (text) {
+            var m = accepted(text);
+            if (!m) return lost("a poll's answer was refused");
+            if (m.type === "rejected") return lost("Kelvra refused the poll: " + m.reason);
+            if (m.type !== "commands" || !Array.isArray(m.commands)) {
+                return lost("a poll was answered with " + m.type);
+            }
+            m.commands.forEach(guarded("command", run));
+            poll();
+        });
+        watchdog.start(POLL_TIMEOUT_MS);
+    }
+
+    function send(type, fields) {
+        if (token === null || stopped) return;  // the snapshot after the next welcome covers it
+        fields.type = type;
+        call("Event", fields, function (text) {
+            var m = accepted(text);
+            if (m && m.type === "rejected") lost("Kelvra refused an event: " + m.reason);
+        });
+    }
+
+    // ---- Commands ----
+
+    var pendingFrames = {};  // window id -> the setFrame waiting for the client
+
+    function findWindow(id) {
+        var list = host.windows();
+        for (var i = 0; i < list.length; ++i) {
+            if (host.idOf(list[i]) === id) return list[i];
+        }
+        return null;
+    }
+
+    function result(id, status, fields) {
+        fields = fields || {};
+        fields.id = id;
+        fields.status = status;
+        send("result", fields);
+    }
+
+    function settle(w, status) {
+        var id = host.idOf(w);
+        var pending = pendingFrames[id];
+        if (!pending) return;
+        delete pendingFrames[id];
+        pending.timer.stop();
+        result(pending.command, status, { frame: host.frame(w) });
+    }
+
+    // A Wayland client takes its new size only when it commits, and may round it (a
+    // terminal to whole character cells): the answer is the frame it actually took.
+    function setFrame(c, w) {
+        var f = { x: Number(c.frame.x), y: Number(c.frame.y), w: Number(c.frame.w),
+                  h: Number(c.frame.h) };
+        if (!(f.w >= 0 && f.h >= 0) || [f.x, f.y, f.w, f.h].some(isNaN)) {
+            return result(c.id, "failed");
+        }
+        if (pendingFrames[host.idOf(w)]) settle(w, "timedOut");  // superseded
+        var before = host.frame(w);
+        var sizeKept = before.w === f.w && before.h === f.h;
+        var pending = {
+            command: c.id,
+            sizeAnswered: function (now) {
+                return sizeKept || now.w !== before.w || now.h !== before.h;
+            },
+            timer: singleShot(function () { settle(w, "timedOut"); })
+        };
+        pendingFrames[host.idOf(w)] = pending;
+        pending.timer.start(SETTLE_MS);
+        host.setFrame(w, f);
+        if (same(host.frame(w), f)) settle(w, "settled");
+    }
+
+    function placeOwn(c) {
+        var list = host.windows();
+        for (var i = 0; i < list.length; ++i) {
+            var w = list[i];
+            var d = host.describe(w);
+            if (d.pid !== c.pid || (c.title !== "" && d.title !== c.title)) continue;
+            if (c.style !== false) {
+                host.setStyles(w, { keepAbove: !!c.keepAbove, skipTaskbar: !!c.skipTaskbar,
+                                    skipSwitcher: !!c.skipSwitcher });
+            }
+            if (c.frame) {
+                host.setFrame(w, { x: Number(c.frame.x), y: Number(c.frame.y),
+                                   w: Number(c.frame.w), h: Number(c.frame.h) });
+            }
+            // A Wayland client may not take the focus itself; its own windows get it here.
+            if (c.activate) host.activate(w);
+            return result(c.id, "done", { window: host.idOf(w) });
+        }
+        result(c.id, "noWindow");
+    }
+
+    function run(c) {
+        if (c === null || typeof c !== "object") {
+            return log("refused a command that is not an object");
+        }
+        var w;
+        switch (c.cmd) {
+        case "setFrame":
+        case "raise":
+        case "activate":
+            w = findWindow(String(c.window));
+            if (!w) return result(c.id, "noWindow");
+            if (c.cmd === "setFrame") {
+                if (!c.frame || typeof c.frame !== "object") return result(c.id, "failed");
+                return setFrame(c, w);
+            }
+            if (c.cmd === "raise") host.raise(w);
+            else host.activate(w);
+            return result(c.id, "done");
+        case "getPointer":
+            return result(c.id, "done", { pointer: host.pointer() });
+        case "list":
+            return send("snapshot", desktop(c.id));
+        case "placeOwn":
+            return placeOwn(c);
+        default:
+            log("unknown command " + c.cmd);
+            return result(c.id, "failed");
+        }
+    }
+
+    // ---- Events ----
+
+    var frames = {};   // window id -> last frame reported
+    var moving = {};   // window id -> true during a move the user drives
+
+    function frameChanged(w) {
+        var id = host.idOf(w);
+        if (!frames[id]) return;
+        var now = host.frame(w);
+        var pending = pendingFrames[id];
+        if (pending && pending.sizeAnswered(now)) settle(w, "settled");
+        var was = frames[id];
+        if (same(was, now)) return;
+        frames[id] = now;
+        if (moving[id]) return;  // the move's steps carry the frame
+        var resized = was.w !== now.w || was.h !== now.h;
+        send(resized ? "windowResized" : "windowMoved", { window: id, frame: now });
+    }
+
+    function moveEvent(type, w) {
+        send(type, { window: host.idOf(w), frame: host.frame(w), pointer: host.pointer() });
+    }
+
+    // Starts following `w`; false for the shell's own surfaces.
+    function watch(w) {
+        if (!host.relevant(w) || frames[host.idOf(w)]) return false;
+        frames[host.idOf(w)] = host.frame(w);
+        host.watch(w, {
+            frame: guarded("frame", function () { frameChanged(w); }),
+            minimized: guarded("minimized", function () {
+                send("windowMinimized", { window: host.idOf(w),
+                                          minimized: host.describe(w).minimized });
+            }),
+            moveStarted: guarded("move", function () {
+                moving[host.idOf(w)] = true;
+                moveEvent("moveStarted", w);
+            }),
+            moveStepped: guarded("move", function () {
+                if (moving[host.idOf(w)]) moveEvent("moveStepped", w);
+            }),
+            moveFinished: guarded("move", function () {
+                if (!moving[host.idOf(w)]) return;
+                delete moving[host.idOf(w)];
+                frames[host.idOf(w)] = host.frame(w);
+                moveEvent("moveFinished", w);
+            })
+        });
+        return true;
+    }
+
+    // A window is announced once it is shown (the shell creates it earlier, before it has
+    // a frame); its activation, which may come first, is reported after it.
+    host.onWindowShown(guarded("windowAdded", function (w) {
+        if (!watch(w)) return;
+        send("windowAdded", { window: snapshot(w) });
+        if (host.active() === w) send("windowActivated", { window: host.idOf(w) });
+    }));
+    host.onWindowRemoved(guarded("windowRemoved", function (w) {
+        var id = host.idOf(w);
+        if (!frames[id]) return;  // never announced
+        var pending = pendingFrames[id];
+        if (pending) {
+            delete pendingFrames[id];
+            pending.timer.stop();
+            result(pending.command, "noWindow");
+        }
+        delete frames[id];
+        delete moving[id];
+        send("windowRemoved", { window: id });
+    }));
+    host.onWindowActivated(guarded("windowActivated", function (w) {
+        if (w && host.relevant(w) && !frames[host.idOf(w)]) return;  // not announced yet
+        send("windowActivated", { window: w && host.relevant(w) ? host.idOf(w) : "" });
+    }));
+    host.onScreensChanged(guarded("screensChanged", function () {
+        send("screensChanged", { screens: host.screens() });
+    }));
+    host.windows().forEach(guarded("watch", watch));
+
+    hello();
+    return {
+        apiGeneration: host.generation,
+        // The extension is being disabled: no more calls, timers or signals.
+        stop: function () {
+            stopped = true;
+            session += 1;
+            watchdog.stop();
+            retry.stop();
+            Object.keys(pendingFrames).forEach(function (id) {
+                pendingFrames[id].timer.stop();
+            });
+            pendingFrames = {};
+            host.disconnectAll();
+        }
+    };
+}
+
+if (typeof module === "object" && module.exports) module.exports = { kelvraBridge: kelvraBridge };

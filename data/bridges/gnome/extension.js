@@ -1,0 +1,30 @@
+/*
+    The entry GNOME 43 and 44 load (legacy imports). GNOME 45 and later load
+    extension-esm.js instead, which does the same as an ES module; both only gather the
+    shell's modules and start the bridge.
+*/
+/* exported init */
+
+const { Gio, GLib, Meta, Shell } = imports.gi;
+const Main = imports.ui.main;
+const Config = imports.misc.config;
+const Me = imports.misc.extensionUtils.getCurrentExtension();
+
+class KelvraBridgeExtension {
+    enable() {
+        const host = Me.imports.host.gnomeHost({
+            Gio, GLib, Meta, Shell, global, Main, log,
+            generation: Number(Config.PACKAGE_VERSION.split(".")[0]),
+        });
+        this._bridge = Me.imports.bridge.kelvraBridge(host);
+    }
+
+    disable() {
+        this._bridge?.stop();
+        this._bridge = null;
+    }
+}
+
+function init() {
+    return new KelvraBridgeExtension();
+}

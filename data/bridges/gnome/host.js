@@ -1,0 +1,199 @@
+/*
+    What the bridge (bridge.js) needs from GNOME Shell, in one place: the only file that
+    touches mutter's and the shell's API. The entry file of each extension format hands
+    in the modules it imported (`gi`: Gio, GLib, Meta, Shell, global, Main, log and the
+    shell's major version), so this file is the same for GNOME 43-44 and 45 and later.
+*/
+
+function gnomeHost(gi) {
+    "use strict";
+
+    var Gio = gi.Gio, GLib = gi.GLib, Meta = gi.Meta, Shell = gi.Shell;
+    var global = gi.global, Main = gi.Main;
+    var display = global.display;
+    var connections = [];  // [object, handler id]: all cut when the extension is disabled
+    var timers = [];
+    var watched = {};    // window id -> the bridge's handlers for it
+    var grabbed = null;  // the window the user moves with the pointer
+
+    function on(object, signal, fn) {
+        connections.push([object, object.connect(signal, function () {
+            var args = Array.prototype.slice.call(arguments, 1);
+            return fn.apply(null, args);
+        })]);
+    }
+
+    function rect(r) { return { x: r.x, y: r.y, w: r.width, h: r.height }; }
+
+    // Panels, the desktop, menus, tooltips and unmanaged (override-redirect) surfaces are
+    // the shell's business, not Kelvra's.
+    var ignoredTypes = [Meta.WindowType.DESKTOP, Meta.WindowType.DOCK,
+                        Meta.WindowType.DROPDOWN_MENU, Meta.WindowType.POPUP_MENU,
+                        Meta.WindowType.TOOLTIP, Meta.WindowType.NOTIFICATION,
+                        Meta.WindowType.COMBO, Meta.WindowType.DND];
+
+    function kind(w) {
+        switch (w.get_window_type()) {
+        case Meta.WindowType.NORMAL: return "normal";
+        case Meta.WindowType.DIALOG:
+        case Meta.WindowType.MODAL_DIALOG: return "dialog";
+        case Meta.WindowType.UTILITY: return "utility";
+        default: return "other";
+        }
+    }
+
+    // The desktop entry's name, as KWin's desktopFileName gives it; the window's class when
+    // the shell found no entry (it then makes up a "window:N" app).
+    function appId(w) {
+        var app = Shell.WindowTracker.get_default().get_window_app(w);
+        if (app && !app.is_window_backed() && app.get_id()) {
+            return String(app.get_id()).replace(/\.desktop$/, "");
+        }
+        return String(w.get_wm_class() || w.get_gtk_application_id() || "");
+    }
+
+    // A move the user drives: by the pointer or by the keyboard, constrained or not.
+    function isMove(op) {
+        var unconstrained = Meta.GrabOp.WINDOW_FLAG_UNCONSTRAINED || 0;
+        var plain = op & ~unconstrained;
+        return plain === Meta.GrabOp.MOVING || plain === Meta.GrabOp.KEYBOARD_MOVING;
+    }
+
+    // Moves the user drives, for the window being watched.
+    on(display, "grab-op-begin", function (w, op) {
+        var handlers = w && isMove(op) ? watched[String(w.get_id())] : null;
+        if (!handlers) return;
+        grabbed = w;
+        handlers.moveStarted();
+    });
+    on(display, "grab-op-end", function () {
+        var handlers = grabbed ? watched[String(grabbed.get_id())] : null;
+        grabbed = null;
+        if (handlers) handlers.moveFinished();
+    });
+
+    return {
+        generation: gi.generation,
+        log: gi.log,
+        call: function (method, text, onReply) {
+            Gio.DBus.session.call("io.github.kelvra.Bridge", "/Bridge", "io.github.kelvra.Bridge",
+                                  method, new GLib.Variant("(s)", [text]),
+                                  new GLib.VariantType("(s)"), Gio.DBusCallFlags.NO_AUTO_START,
+                                  30000, null, function (connection, res) {
+                                      var answer;
+                                      try {
+                                          answer = connection.call_finish(res).deepUnpack()[0];
+                                      } catch (e) {
+                                          return;  // Kelvra not there: the watchdog tries again
+                                      }
+                                      onReply(answer);
+                                  });
+        },
+        timer: function (fn) {
+            var t = { source: 0 };
+            timers.push(t);
+            t.stop = function () {
+                if (t.source) GLib.source_remove(t.source);
+                t.source = 0;
+            };
+            t.start = function (ms) {
+                t.stop();
+                t.source = GLib.timeout_add(GLib.PRIORITY_DEFAULT, ms, function () {
+                    t.source = 0;
+                    fn();
+                    return GLib.SOURCE_REMOVE;
+                });
+            };
+            return t;
+        },
+        // Bottom to top, as the protocol lists them.
+        windows: function () {
+            var list = global.get_window_actors().map(function (a) { return a.get_meta_window(); });
+            return display.sort_windows_by_stacking(list.filter(function (w) { return !!w; }));
+        },
+        active: function () { return display.focus_window; },
+        relevant: function (w) {
+            return !!w && !w.is_override_redirect() &&
+                   ignoredTypes.indexOf(w.get_window_type()) < 0;
+        },
+        idOf: function (w) { return String(w.get_id()); },
+        describe: function (w) {
+            return { pid: Number(w.get_pid()) || 0, appId: appId(w), kind: kind(w),
+                     minimized: !!w.minimized, title: String(w.get_title() || "") };
+        },
+        frame: function (w) { return rect(w.get_frame_rect()); },
+        setFrame: function (w, f) {
+            if (w.get_maximized()) w.unmaximize(Meta.MaximizeFlags.BOTH);
+            if (w.is_fullscreen()) w.unmake_fullscreen();
+            var x = Math.round(f.x), y = Math.round(f.y);
+            // An Xwayland window ignores the position of a move-resize unless moved first.
+            if (w.get_client_type() === Meta.WindowClientType.X11) w.move_frame(true, x, y);
+            w.move_resize_frame(true, x, y, Math.round(f.w), Math.round(f.h));
+        },
+        setStyles: function (w, styles) {
+            // The shell lets an extension keep a window above; taskbar and switcher flags
+            // are the client's own to set.
+            if (styles.keepAbove) w.make_above();
+            else w.unmake_above();
+        },
+        activate: function (w) { Main.activateWindow(w, global.get_current_time()); },
+        raise: function (w) { w.raise(); },
+        pointer: function () {
+            var p = global.get_pointer();
+            return { x: p[0], y: p[1] };
+        },
+        screens: function () {
+            var workspace = global.workspace_manager.get_active_workspace();
+            var screens = [];
+            for (var i = 0; i < display.get_n_monitors(); ++i) {
+                screens.push({ name: String(i), geometry: rect(display.get_monitor_geometry(i)),
+                               workArea: rect(workspace.get_work_area_for_monitor(i)) });
+            }
+            return screens;
+        },
+        watch: function (w, handlers) {
+            watched[String(w.get_id())] = handlers;
+            on(w, "position-changed", function () {
+                handlers.frame();
+                if (grabbed === w) handlers.moveStepped();
+            });
+            on(w, "size-changed", handlers.frame);
+            on(w, "notify::minimized", handlers.minimized);
+            on(w, "unmanaged", function () { delete watched[String(w.get_id())]; });
+        },
+        // Windows are created before they have a frame; they count once mapped.
+        onWindowShown: function (fn) {
+            on(global.window_manager, "map", function (actor) {
+                if (actor.get_meta_window()) fn(actor.get_meta_window());
+            });
+        },
+        onWindowRemoved: function (fn) {
+            var follow = function (w) { on(w, "unmanaged", function () { fn(w); }); };
+            on(display, "window-created", follow);
+            global.get_window_actors().forEach(function (a) {
+                if (a.get_meta_window()) follow(a.get_meta_window());
+            });
+        },
+        onWindowActivated: function (fn) {
+            on(display, "notify::focus-window", function () { fn(display.focus_window); });
+        },
+        onScreensChanged: function (fn) {
+            on(Main.layoutManager, "monitors-changed", fn);
+            on(display, "workareas-changed", fn);
+        },
+        disconnectAll: function () {
+            connections.forEach(function (c) {
+                try {
+                    c[0].disconnect(c[1]);
+                } catch (e) {
+                    // The object is gone already.
+                }
+            });
+            connections = [];
+            timers.forEach(function (t) { t.stop(); });
+            timers = [];
+        }
+    };
+}
+
+if (typeof module === "object" && module.exports) module.exports = { gnomeHost: gnomeHost };

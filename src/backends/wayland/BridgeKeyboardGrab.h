@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWindow>
+#include <string>
+
+#include "backends/bridge/BridgeSession.h"
+#include "port/WindowSystem.h"
+
+namespace kelvra::wayland {
+
+class BridgeWindowSystem;
+
+// The keyboard for one of the program's panels on a Wayland session arranged through the bridge,
+// where no client may grab it: the bridge gives the panel the focus, its key presses are taken
+// before the toolkit's widgets see them, and the window that had the focus gets it back when the
+// grab ends. Losing the focus to another window (a click elsewhere) ends the grab.
+class BridgeKeyboardGrab final : public QObject, public port::KeyboardGrab {
+  public:
+    BridgeKeyboardGrab(bridge::BridgeSession& session, const BridgeWindowSystem& windowSystem,
+                       QWindow* window);
+    ~BridgeKeyboardGrab() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    bridge::BridgeSession& session_;
+    const BridgeWindowSystem& windowSystem_;
+    QPointer<QWindow> window_;
+    std::string previous_;  // the bridge's id of the window that had the focus
+    bool focused_ = false;
+};
+
+}  // namespace kelvra::wayland

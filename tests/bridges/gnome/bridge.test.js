@@ -1,0 +1,238 @@
+// The GNOME Shell bridge's behaviour against a stand-in of the shell, started through the
+// entry file of each extension format.
+"use strict";
+
+const { describe, it } = require("node:test");
+const assert = require("node:assert/strict");
+const { makeDesktop, enableLegacy, enableModule, Meta } = require("./standin.js");
+
+const TOKEN = "tok-1";
+
+// Command `id`: set the frame of `window`.
+function setFrame(id, window, x, y, w, h) {
+    return { id, cmd: "setFrame", window, frame: { x, y, w, h } };
+}
+
+// The events the bridge sent since the last look, as messages without version and token.
+function events(d) {
+    return d.take("Event").map(({ message: { v, token, ...m } }) => {
+        assert.deepEqual([v, token], [1, TOKEN]);
+        return m;
+    });
+}
+
+function results(d) {
+    return events(d).filter((m) => m.type === "result");
+}
+
+// Answers the outstanding poll with `commands`.
+function command(d, ...commands) {
+    const polls = d.take("Poll");
+    assert.equal(polls.length, 1, "one poll outstanding");
+    polls[0].answer({ v: 1, type: "commands", token: TOKEN, commands });
+}
+
+const formats = [["GNOME 43-44 (legacy imports)", enableLegacy, 43],
+                 ["GNOME 45 and later (ES modules)", enableModule, 45]];
+
+for (const [format, enable, generation] of formats) {
+    // Enables the extension on a desktop with one focused window; Kelvra welcomes it.
+    async function connected() {
+        const d = makeDesktop();
+        d.editor = d.addWindow({ title: "Notes", app: "org.example.Notes", pid: 7,
+                                 frame: { x: 10, y: 20, width: 400, height: 300 } }, true);
+        d.extension = await enable(d);
+        d.take("Hello")[0].answer({ v: 1, type: "welcome", token: TOKEN, pid: 4242 });
+        return d;
+    }
+
+    describe(`GNOME bridge on ${format}`, () => {
+        it("says hello, then sends the desktop without the shell's own surfaces", async () => {
+            const d = makeDesktop();
+            const dialog = d.addWindow({ title: "Save", wmClass: "notes", x11: true,
+                                         type: Meta.WindowType.DIALOG, minimized: true });
+            d.addWindow({ type: Meta.WindowType.DOCK });
+            d.addWindow({ title: "gnome-shell", overrideRedirect: true,
+                          type: Meta.WindowType.NORMAL });
+            d.activate(dialog);
+            await enable(d);
+            const [hello] = d.take();
+            assert.deepEqual([hello.service, hello.objectPath, hello.iface, hello.method],
+                             ["io.github.kelvra.Bridge", "/Bridge", "io.github.kelvra.Bridge",
+                              "Hello"]);
+            assert.deepEqual(hello.message, { v: 1, type: "hello", bridge: "gnome",
+                                              bridgeVersion: "1.0.0", api: generation });
+
+            hello.answer({ v: 1, type: "welcome", token: TOKEN, pid: 1 });
+            const [snapshot, poll] = d.take();
+            assert.deepEqual(snapshot.message, {
+                v: 1, token: TOKEN, type: "snapshot",
+                windows: [{ id: String(dialog.id), pid: 100, appId: "notes", kind: "dialog",
+                            minimized: true, title: "Save",
+                            frame: { x: 0, y: 0, w: 400, h: 300 } }],
+                screens: [{ name: "0", geometry: { x: 0, y: 0, w: 1440, h: 900 },
+                            workArea: { x: 0, y: 32, w: 1440, h: 868 } }],
+                active: String(dialog.id), pointer: { x: 10, y: 20 } });
+            assert.equal(poll.method, "Poll");
+        });
+
+        it("reports windows once mapped, frames, minimizing, focus and monitors", async () => {
+            const d = await connected();
+            events(d);
+            const w = d.addWindow({ title: "Mail", app: "org.example.Mail" }, true);
+            w.setFrameNow({ x: 50, y: 60, width: 400, height: 300 });
+            w.setFrameNow({ x: 50, y: 60, width: 500, height: 300 });
+            w.minimized = true;
+            w.emit("notify::minimized");
+            d.activate(null);
+            d.monitors.push({ x: 1440, y: 0, width: 1280, height: 1024, panel: 0 });
+            d.Main.layoutManager.emit("monitors-changed");
+            d.removeWindow(w);
+            const id = String(w.id);
+            assert.deepEqual(events(d), [
+                { type: "windowAdded", window: { id, pid: 100, appId: "org.example.Mail",
+                                                 kind: "normal", minimized: false, title: "Mail",
+                                                 frame: { x: 0, y: 0, w: 400, h: 300 } } },
+                { type: "windowActivated", window: id },
+                { type: "windowMoved", window: id, frame: { x: 50, y: 60, w: 400, h: 300 } },
+                { type: "windowResized", window: id, frame: { x: 50, y: 60, w: 500, h: 300 } },
+                { type: "windowMinimized", window: id, minimized: true },
+                { type: "windowActivated", window: "" },
+                { type: "screensChanged", screens: [
+                    { name: "0", geometry: { x: 0, y: 0, w: 1440, h: 900 },
+                      workArea: { x: 0, y: 32, w: 1440, h: 868 } },
+                    { name: "1", geometry: { x: 1440, y: 0, w: 1280, h: 1024 },
+                      workArea: { x: 1440, y: 0, w: 1280, h: 1024 } }] },
+                { type: "windowRemoved", window: id },
+            ]);
+        });
+
+        it("follows a move the user drives, not a resize by the edges", async () => {
+            const d = await connected();
+            events(d);
+            d.drag(d.editor, [{ x: 30, y: 20, width: 400, height: 300 },
+                              { x: 60, y: 25, width: 400, height: 300 }]);
+            assert.deepEqual(events(d).map((m) => [m.type, m.frame.x, m.pointer.x]),
+                             [["moveStarted", 10, 10], ["moveStepped", 30, 40],
+                              ["moveStepped", 60, 70], ["moveFinished", 60, 70]]);
+            d.drag(d.editor, [{ x: 60, y: 25, width: 450, height: 300 }],
+                   Meta.GrabOp.RESIZING_SE);
+            assert.deepEqual(events(d).map((m) => m.type), ["windowResized"]);
+        });
+
+        it("answers setFrame with the frame the client took, or after 250 ms without one",
+           async () => {
+            const d = await connected();
+            const id = String(d.editor.id);
+            d.editor.commitMs = 16;
+            d.editor.step = 7;  // a terminal rounding to its cells
+            d.editor.maximized = Meta.MaximizeFlags.BOTH;
+            command(d, setFrame(1, id, 0, 0, 500, 400));
+            d.clock.advance(15);
+            assert.deepEqual(results(d), []);
+            d.clock.advance(1);
+            assert.deepEqual(results(d), [{ type: "result", id: 1, status: "settled",
+                                            frame: { x: 0, y: 0, w: 497, h: 399 } }]);
+            assert.equal(d.editor.maximized, 0, "a maximized window is unmaximized first");
+
+            d.editor.commitMs = null;  // a client that never answers
+            command(d, setFrame(2, id, 9, 9, 300, 300));
+            d.clock.advance(249);
+            assert.deepEqual(results(d), []);
+            d.clock.advance(1);
+            assert.deepEqual(results(d), [{ type: "result", id: 2, status: "timedOut",
+                                            frame: { x: 9, y: 9, w: 497, h: 399 } }]);
+
+            // An Xwayland window takes position and size at once, when moved first.
+            const xterm = d.addWindow({ title: "xterm", x11: true });
+            command(d, setFrame(3, String(xterm.id), 100, 80, 600, 400),
+                    setFrame(4, "404", 1, 2, 3, 4), setFrame(5, id, "x", 0, -1, 0),
+                    { id: 6, cmd: "setFrame", window: id });
+            assert.deepEqual(results(d).map((m) => [m.id, m.status, m.frame]),
+                             [[3, "settled", { x: 100, y: 80, w: 600, h: 400 }],
+                              [4, "noWindow", undefined], [5, "failed", undefined],
+                              [6, "failed", undefined]]);
+        });
+
+        it("raises, activates, reads the pointer, lists and places Kelvra's own windows",
+           async () => {
+            const d = await connected();
+            const picker = d.addWindow({ pid: 4242, title: "Zone picker" });
+            const settings = d.addWindow({ pid: 4242, title: "Settings" });
+            events(d);
+            command(d, { id: 1, cmd: "activate", window: String(picker.id) },
+                    { id: 2, cmd: "raise", window: String(d.editor.id) },
+                    { id: 3, cmd: "getPointer" },
+                    { id: 4, cmd: "list" },
+                    { id: 5, cmd: "placeOwn", pid: 4242, title: "Zone picker", keepAbove: true,
+                      skipTaskbar: true, skipSwitcher: true,
+                      frame: { x: 100, y: 100, w: 600, h: 400 } },
+                    { id: 6, cmd: "placeOwn", pid: 4242, title: "About", keepAbove: true },
+                    { id: 7, cmd: "fly" },
+                    { id: 8, cmd: "placeOwn", pid: 4242, title: "Settings", style: false,
+                      activate: true });
+            const sent = events(d).filter((m) => m.type === "result" || m.type === "snapshot");
+            assert.equal(d.display.focus_window, settings);
+            assert.equal(d.raised, d.editor);
+            assert.deepEqual([picker.above, settings.above, picker.get_frame_rect().x],
+                             [true, false, 100]);
+            assert.deepEqual(sent.map((m) => [m.type, m.id, m.status]), [
+                ["result", 1, "done"], ["result", 2, "done"], ["result", 3, "done"],
+                ["snapshot", 4, undefined], ["result", 5, "done"], ["result", 6, "noWindow"],
+                ["result", 7, "failed"], ["result", 8, "done"]]);
+            assert.deepEqual(sent[2].pointer, { x: 10, y: 20 });
+            assert.equal(sent[3].windows.length, 3);
+            assert.equal(sent[4].window, String(picker.id));
+            assert.equal(d.take("Poll").length, 1, "polls again after the commands");
+        });
+
+        it("refuses a stale token, another version and garbage, and runs nothing", async () => {
+            const d = await connected();
+            events(d);
+            d.take("Poll")[0].answer({ v: 1, type: "commands", token: "stale",
+                                       commands: [{ id: 1, cmd: "getPointer" }] });
+            assert.deepEqual(events(d), [], "ran no command");
+            assert.match(d.log.join("\n"), /without the current token/);
+            d.clock.advance(1000);
+            const [hello] = d.take("Hello");
+            for (const garbage of ["{", "null", "[]", '{"v":2,"type":"welcome","token":"x"}',
+                                   '{"v":1,"type":"welcome","token":""}']) {
+                assert.doesNotThrow(() => hello.answer(garbage));
+            }
+            assert.equal(d.take("Poll").length, 0, "no welcome, no poll");
+            assert.match(d.log.join("\n"), /version 2/);
+        });
+
+        it("says hello again while Kelvra is away, waiting longer each time", async () => {
+            const d = makeDesktop();
+            await enable(d);
+            const helloTimes = [];
+            for (let t = 0; t < 60000; t += 500) {
+                for (const hello of d.take("Hello")) {
+                    helloTimes.push(d.clock.now);
+                    hello.fail();  // nobody owns Kelvra's name
+                }
+                d.clock.advance(500);
+            }
+            assert.deepEqual(helloTimes, [0, 6000, 13000, 22000, 35000, 56000]);
+        });
+
+        it("leaves no signal, timer or call behind when disabled", async () => {
+            const d = await connected();
+            d.editor.commitMs = null;
+            command(d, setFrame(1, String(d.editor.id), 0, 0, 10, 10));
+            const [poll] = d.take("Poll");
+            d.extension.disable();
+            assert.equal(d.sources.size, 0, "timers stopped");
+            assert.deepEqual([d.display.connected(), d.editor.connected(),
+                              d.global.window_manager.connected(),
+                              d.Main.layoutManager.connected()], [0, 0, 0, 0]);
+            d.take();
+            poll.answer({ v: 1, type: "commands", token: TOKEN,
+                          commands: [{ id: 2, cmd: "list" }] });
+            d.addWindow({ title: "Late" });
+            d.clock.advance(60000);
+            assert.deepEqual(d.take(), []);
+        });
+    });
+}

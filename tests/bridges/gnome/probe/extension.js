@@ -1,0 +1,46 @@
+/*
+    Test-only: the end-to-end tests read the shell's windows back through this (the
+    shell's own Eval needs its unsafe mode). Read-only: one method, no arguments.
+*/
+/* exported init */
+
+const { Gio, Meta } = imports.gi;
+
+const INTERFACE = `<node><interface name="io.github.kelvra.Probe">
+  <method name="Windows"><arg type="s" direction="out"/></method>
+</interface></node>`;
+
+class Probe {
+    Windows() {
+        const focus = global.display.focus_window;
+        const windows = global.get_window_actors().map((a) => a.get_meta_window())
+            .filter((w) => w).map((w) => {
+                const f = w.get_frame_rect();
+                return { id: String(w.get_id()), title: w.get_title() || "", pid: w.get_pid(),
+                         x: f.x, y: f.y, w: f.width, h: f.height, active: w === focus,
+                         above: w.is_above(), minimized: w.minimized,
+                         x11: w.get_client_type() === Meta.WindowClientType.X11 };
+            });
+        const [px, py] = global.get_pointer();
+        return JSON.stringify({ windows, pointer: { x: px, y: py },
+                                grab: global.display.get_grab_op?.() ?? null });
+    }
+}
+
+class Extension {
+    enable() {
+        this._object = Gio.DBusExportedObject.wrapJSObject(INTERFACE, new Probe());
+        this._object.export(Gio.DBus.session, "/Probe");
+        this._name = Gio.bus_own_name_on_connection(Gio.DBus.session, "io.github.kelvra.Probe",
+                                                    Gio.BusNameOwnerFlags.NONE, null, null);
+    }
+
+    disable() {
+        Gio.bus_unown_name(this._name);
+        this._object.unexport();
+    }
+}
+
+function init() {
+    return new Extension();
+}
