@@ -68,8 +68,15 @@ def kwin_windows():
 
 
 def window_of(pid, caption=None):
+    """The window of `pid` with that caption (any with none; "Kelvra divider*": the first
+    whose caption starts so)."""
+    def matches(text):
+        if caption is None:
+            return True
+        return text.startswith(caption[:-1]) if caption.endswith("*") else text == caption
+
     for w in kwin_windows()["windows"]:
-        if w["pid"] == pid and (caption is None or w["caption"] == caption):
+        if w["pid"] == pid and matches(w["caption"]):
             return w
     return None
 

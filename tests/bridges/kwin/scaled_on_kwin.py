@@ -74,14 +74,14 @@ def scenario(kelvra, keys, clients):
         window_of(other.pid), OUT_W + OUT_W / 2, 0, OUT_W / 2, OUT_H), 5)
 
     def divider():
-        d = window_of(kelvra.pid, "Kelvra divider")
+        d = window_of(kelvra.pid, "Kelvra divider*")
         return d if d and abs(d["x"] + d["w"] / 2 - (OUT_W + OUT_W / 2)) < CELL and \
             8 <= d["w"] <= 20 and abs(d["h"] - OUT_H) < 2 * CELL else None
 
     try:
         wait_for("the divider between them at its logical size", divider, 5)
     except AssertionError:
-        raise AssertionError("divider %r" % window_of(kelvra.pid, "Kelvra divider"))
+        raise AssertionError("divider %r" % window_of(kelvra.pid, "Kelvra divider*"))
     print("divider:", divider(), flush=True)
 
 

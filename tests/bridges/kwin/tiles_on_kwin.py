@@ -4,16 +4,18 @@ program's path is the argument). A Wayland terminal snapped left and an X11 term
 snapped right form a group: its divider, placed by the bridge, sits over the gap above
 both and never keeps the focus; another window
 put over the group (its edge close to the divider) covers the divider, and a click back on
-the group brings it up again; closing a member takes it away.
+the group brings it up again; closing a member takes it away. Thirds have two dividers,
+each over its gap.
 """
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, Input, LEFT, RIGHT, is_active, open_client,
-                          run_checks, start_kelvra, wait_for, window_of)
+from kwin_desktop import (ALT, CELL, CTRL, Input, LEFT, RIGHT, is_active, kwin_windows,
+                          open_client, run_checks, start_kelvra, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
 GAP = 8
+THIRD_LEFT, THIRD_CENTRE, THIRD_RIGHT = 32, 33, 34  # evdev: D, F, G
 
 
 def main():
@@ -37,7 +39,7 @@ def main():
                  and near(window_of(xterm.pid), SCREEN_W / 2 + GAP / 2, SCREEN_W), 5)
 
         def divider():
-            w = window_of(kelvra.pid, "Kelvra divider")
+            w = window_of(kelvra.pid, "Kelvra divider*")
             return w if w and not w["minimized"] else None
 
         def stack(pid, caption=None):
@@ -75,6 +77,22 @@ def main():
         xterm.terminate()
         xterm.wait(5)
         wait_for("the divider gone with its group", lambda: divider() is None, 5)
+        print("the divider went with its group", flush=True)
+
+        # Thirds: two dividers at once, each placed over its own gap.
+        for key in (THIRD_LEFT, THIRD_CENTRE, THIRD_RIGHT):
+            third = open_client(["xterm", "-geometry", "40x10+400+300"], "an X11 terminal")
+            clients.append(third)
+            keys.press(CTRL, ALT, key)
+
+        def two_dividers():
+            centres = sorted(w["x"] + w["w"] / 2 for w in kwin_windows()["windows"]
+                             if w["pid"] == kelvra.pid and
+                             w["caption"].startswith("Kelvra divider") and not w["minimized"])
+            return len(centres) == 2 and abs(centres[0] - SCREEN_W / 3) < CELL and \
+                abs(centres[1] - SCREEN_W * 2 / 3) < CELL
+        wait_for("a divider over each gap between thirds", two_dividers, 5)
+        print("thirds have a divider over each gap", flush=True)
 
     return run_checks("tile group on KWin", checks, kelvra, log, keys, clients)
 

@@ -46,7 +46,10 @@ DividerWidget::DividerWidget(const port::DividerModel& model, Report report)
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    setWindowTitle(QStringLiteral("Kelvra divider"));
+    // Each divider its own title: a compositor bridge finds Kelvra's windows by title, and
+    // thirds have two dividers at once.
+    static int made = 0;
+    setWindowTitle(QStringLiteral("Kelvra divider %1").arg(++made));
     markStacksWithGroup(*this);
     setModel(model);
 }
