@@ -190,6 +190,7 @@ json commandJson(const Command& command) {
             } else if constexpr (std::is_same_v<T, Activate>) {
                 j["cmd"] = "activate";
                 j["window"] = c.window;
+                if (!c.ifActive.empty()) j["ifActive"] = c.ifActive;
             } else if constexpr (std::is_same_v<T, GetPointer>) {
                 j["cmd"] = "getPointer";
             } else if constexpr (std::is_same_v<T, ListWindows>) {

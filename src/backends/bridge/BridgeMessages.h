@@ -120,6 +120,9 @@ struct Raise {
 struct Activate {
     std::int64_t id = 0;
     std::string window;
+    // When set, only while this window is still the active one: the mirror may lag
+    // behind a focus the compositor has already given elsewhere.
+    std::string ifActive = {};
 };
 
 struct GetPointer {

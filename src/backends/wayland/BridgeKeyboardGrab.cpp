@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 #include <QKeyEvent>
+#include <QTimer>
+#include <memory>
 
 #include "backends/wayland/BridgeWindowSystem.h"
 #include "port/KeyMonitor.h"
@@ -9,6 +11,13 @@
 namespace kelvra::wayland {
 
 namespace {
+
+// How long the focus may stay with another of the program's windows before the grab
+// counts it as lost.
+constexpr int focusBackMs = 1000;
+// A panel not mapped yet is asked for again, for up to 2 s.
+constexpr int focusRetryMs = 50;
+constexpr int focusRetries = 40;
 
 uint64_t flagsOf(Qt::KeyboardModifiers modifiers) {
     uint64_t flags = 0;
@@ -26,12 +35,24 @@ BridgeKeyboardGrab::BridgeKeyboardGrab(bridge::BridgeSession& session,
     : session_(session), windowSystem_(windowSystem), window_(window) {
     if (const auto* active = session_.mirror().activeWindow()) previous_ = active->id;
     window->installEventFilter(this);
+    askForFocus(0);
+}
+
+void BridgeKeyboardGrab::askForFocus(int attempt) {
+    if (!window_) return;
     bridge::PlaceOwn focus;
     focus.pid = getpid();
-    focus.title = window->title().toStdString();
+    focus.title = window_->title().toStdString();
     focus.style = false;
     focus.activate = true;
-    session_.send(focus);
+    // A panel shown a moment ago may not be mapped yet: asked again until it is.
+    QPointer<BridgeKeyboardGrab> self(this);
+    session_.send(focus, [self, attempt](const bridge::CommandResult& r) {
+        if (!self || r.status != bridge::ResultStatus::noWindow || attempt >= focusRetries) return;
+        QTimer::singleShot(focusRetryMs, self, [self, attempt] {
+            if (self && !self->focused_) self->askForFocus(attempt + 1);
+        });
+    });
 }
 
 BridgeKeyboardGrab::~BridgeKeyboardGrab() {
@@ -40,8 +61,43 @@ BridgeKeyboardGrab::~BridgeKeyboardGrab() {
     if (!previous_.empty() && focused_) {
         const auto* active = session_.mirror().activeWindow();
         if (!active || active->pid == static_cast<std::int64_t>(getpid()))
-            session_.send(bridge::Activate{0, previous_});
+            session_.send(bridge::Activate{0, previous_, active ? active->id : ""});
     }
+}
+
+void BridgeKeyboardGrab::judgeFocusOut() {
+    // Another application's window taking the focus is a click elsewhere. The compositor
+    // focuses one of the program's dividers as it maps it: the panel then asks for the
+    // focus again. Where the focus went is known once the bridge says so, which may be
+    // after the toolkit's event.
+    const int judgement = ++judgements_;
+    auto asked = std::make_shared<bool>(false);
+    auto decide = [this, judgement, asked](bool timedOut) {
+        if (judgement != judgements_) return true;  // a later focus change decides
+        if (focused_) return true;
+        const auto* active = session_.mirror().activeWindow();
+        const bool mine = active && active->pid == static_cast<std::int64_t>(getpid());
+        if (!timedOut && (!active || mine)) {
+            if (mine && window_ && active->title != window_->title().toStdString() && !*asked) {
+                *asked = true;
+                askForFocus(0);
+            }
+            return false;
+        }
+        ++judgements_;
+        previous_.clear();  // the user chose where the focus goes
+        lost.emit();
+        return true;
+    };
+    if (decide(false)) return;
+    focusWatch_ = session_.changed.connect([this, decide](const bridge::FromBridge& message) {
+        if (std::holds_alternative<bridge::WindowActivated>(message) && decide(false))
+            focusWatch_.cancel();
+    });
+    QTimer::singleShot(focusBackMs, this, [this, decide] {
+        focusWatch_.cancel();
+        decide(true);
+    });
 }
 
 bool BridgeKeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
@@ -54,8 +110,7 @@ bool BridgeKeyboardGrab::eventFilter(QObject* watched, QEvent* event) {
             // Only a focus the panel had can be lost; the first activation may come late.
             if (focused_) {
                 focused_ = false;
-                previous_.clear();  // the user chose where the focus goes
-                lost.emit();
+                judgeFocusOut();
             }
             return false;
         case QEvent::KeyPress: {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "backends/bridge/BridgeSession.h"
+#include "base/Subscription.h"
 #include "port/WindowSystem.h"
 
 namespace kelvra::wayland {
@@ -29,8 +30,15 @@ class BridgeKeyboardGrab final : public QObject, public port::KeyboardGrab {
     bridge::BridgeSession& session_;
     const BridgeWindowSystem& windowSystem_;
     QPointer<QWindow> window_;
+    // Asks the bridge to give the panel the focus.
+    void askForFocus(int attempt);
+    // Decides whether the focus just lost went elsewhere for good.
+    void judgeFocusOut();
+
     std::string previous_;  // the bridge's id of the window that had the focus
     bool focused_ = false;
+    Subscription focusWatch_;
+    int judgements_ = 0;  // counts focus losses judged, so only the latest decides
 };
 
 }  // namespace kelvra::wayland

@@ -36,6 +36,15 @@ OwnWindowPlacer::OwnWindowPlacer(bridge::BridgeSession& session) : session_(sess
             std::holds_alternative<bridge::Snapshot>(message))
             restackGroupPanels();
         if (std::holds_alternative<bridge::WindowActivated>(message)) giveFocusBack();
+        // The compositor activates a new application window before announcing it; when a
+        // divider mapped at the same moment took the focus, that activation is never
+        // reported, and the new window is where the focus belongs.
+        if (const auto* added = std::get_if<bridge::WindowAdded>(&message)) {
+            const auto& w = added->window;
+            if (w.pid != static_cast<std::int64_t>(getpid()) &&
+                w.kind == bridge::WindowKind::normal && !w.minimized)
+                lastFocused_ = w.id;
+        }
     });
 }
 
@@ -63,31 +72,35 @@ bool OwnWindowPlacer::frontWithActive(const QWindow& panel) const {
     return overlaps && (before || after);
 }
 
+bool OwnWindowPlacer::isGroupPanel(const bridge::WindowSnapshot& window) const {
+    if (window.pid != static_cast<std::int64_t>(getpid())) return false;
+    for (QWindow* own : QGuiApplication::topLevelWindows()) {
+        if (own->isVisible() && stacksWithGroup(*own) && own->title().toStdString() == window.title)
+            return true;
+    }
+    return false;
+}
+
 void OwnWindowPlacer::giveFocusBack() {
     const auto* active = session_.mirror().activeWindow();
     if (!active) return;
-    if (active->pid != static_cast<std::int64_t>(getpid())) {
-        lastForeign_ = active->id;
+    if (!isGroupPanel(*active)) {
+        // Another application's window, or one of the program's own panels that takes
+        // keys (picker, assist cards): where a divider's focus goes back to.
+        lastFocused_ = active->id;
         return;
     }
     // The compositor focuses a panel when it is mapped or clicked; a divider never keeps
     // it. A moment's wait: the program may be activating a window of its choice already.
     QTimer::singleShot(focusBackMs, this, [this] {
         const auto* still = session_.mirror().activeWindow();
-        if (!still || still->pid != static_cast<std::int64_t>(getpid()) || lastForeign_.empty())
-            return;
+        if (!still || !isGroupPanel(*still) || lastFocused_.empty()) return;
         // Not in the middle of a drag of the divider: a focus change there ends it.
         if (dragging_) {
             giveFocusBack();
             return;
         }
-        for (QWindow* window : QGuiApplication::topLevelWindows()) {
-            if (window->isVisible() && stacksWithGroup(*window) &&
-                window->title().toStdString() == still->title) {
-                session_.send(bridge::Activate{0, lastForeign_});
-                return;
-            }
-        }
+        session_.send(bridge::Activate{0, lastFocused_, still->id});
     });
 }
 
@@ -189,12 +202,12 @@ void OwnWindowPlacer::place() {
                 // after this placement: look again once it has had the time.
                 const std::string id = *r.window;
                 QTimer::singleShot(retryMs * 4, this, [this, target, g, id] {
+                    if (!target || !target->isVisible() || sent_[target.data()] != g) return;
+                    // Gone meanwhile: an earlier window with this title was placed.
                     const auto* placed = session_.mirror().window(id);
-                    if (!target || !target->isVisible() || !placed || sent_[target.data()] != g)
-                        return;
                     const Rect want{double(g.x()), double(g.y()), double(g.width()),
                                     double(g.height())};
-                    if (placed->frame.origin() == want.origin()) return;
+                    if (placed && placed->frame.origin() == want.origin()) return;
                     if (++misses_[target.data()] >= retries) return;
                     sent_.erase(target.data());
                     placeLater(target, 0);

@@ -38,6 +38,8 @@ class OwnWindowPlacer final : public QObject {
     bool frontWithActive(const QWindow& panel) const;
     void restackGroupPanels();
     void giveFocusBack();
+    // One of the program's dividers (or other panels of a group), by its title.
+    bool isGroupPanel(const bridge::WindowSnapshot& window) const;
     // A Wayland client does not know where its window is: the toolkit adds the pointer's
     // position in the window to where it asked the window to go, which the bridge applies
     // a little later. Dragging a divider that follows the pointer would then run away:
@@ -53,8 +55,9 @@ class OwnWindowPlacer final : public QObject {
     std::map<const QWindow*, QRect> sent_;
     bool posted_ = false;
     bool resending_ = false;
-    bool dragging_ = false;    // a button is down on a group's panel
-    std::string lastForeign_;  // the last active window of another application
+    bool dragging_ = false;  // a button is down on a group's panel
+    // The last active window that is not a group's panel.
+    std::string lastFocused_;
     // The keep-above state last sent for each group's panel.
     std::map<const QWindow*, bool> above_;
     Subscription activations_;

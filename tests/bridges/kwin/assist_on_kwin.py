@@ -30,7 +30,7 @@ def main():
         clients.append(xterm)
 
         def panel():
-            w = window_of(kelvra.pid, "Kelvra snap assist")
+            w = window_of(kelvra.pid, "Kelvra snap assist*")
             return w if w and not w["minimized"] else None
 
         def offered(x, y):

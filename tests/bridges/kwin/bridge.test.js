@@ -173,7 +173,10 @@ for (const generation of [5, 6]) {
                       skipTaskbar: true, skipSwitcher: true },
                     { id: 7, cmd: "fly" },
                     { id: 8, cmd: "placeOwn", pid: 4242, title: "Settings", style: false,
-                      activate: true });
+                      activate: true },
+                    // Held back: the picker is no longer the active window.
+                    { id: 9, cmd: "activate", window: picker.internalId,
+                      ifActive: picker.internalId });
             const sent = events(d).filter((m) => m.type !== "windowActivated" &&
                                                  m.type !== "windowMoved" &&
                                                  m.type !== "windowResized");
@@ -184,7 +187,7 @@ for (const generation of [5, 6]) {
             assert.deepEqual(sent.map((m) => [m.type, m.id, m.status]), [
                 ["result", 1, "done"], ["result", 2, "done"], ["result", 3, "done"],
                 ["snapshot", 4, undefined], ["result", 5, "done"], ["result", 6, "noWindow"],
-                ["result", 7, "failed"], ["result", 8, "done"]]);
+                ["result", 7, "failed"], ["result", 8, "done"], ["result", 9, "done"]]);
             assert.deepEqual(sent[2].pointer, { x: 10, y: 20 });
             assert.equal(sent[3].windows.length, 4);
             assert.equal(sent[4].window, picker.internalId);

@@ -36,7 +36,10 @@ AssistWidget::AssistWidget(const port::AssistCardsModel& model)
     setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setFocusPolicy(Qt::NoFocus);
     setMouseTracking(true);
-    setWindowTitle(QStringLiteral("Kelvra snap assist"));
+    // Each panel its own title: the next zone's panel shows while the last one may still
+    // be on screen, and a compositor bridge finds Kelvra's windows by title.
+    static int made = 0;
+    setWindowTitle(QStringLiteral("Kelvra snap assist %1").arg(++made));
     scrollBar_->setFocusPolicy(Qt::NoFocus);
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this] { update(); });
     setModel(model);

@@ -165,7 +165,7 @@ TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
     EXPECT_EQ(rejected, json({{"v", 1}, {"type", "rejected"}, {"reason", "wrong token"}}));
     EXPECT_EQ(json::parse(encodeToBridge(Ack{}, token))["type"], "ack");
 
-    Commands commands{{SetFrame{1, "a", Rect(1, 2, 3, 4)}, Raise{2, "a"}, Activate{3, "b"},
+    Commands commands{{SetFrame{1, "a", Rect(1, 2, 3, 4)}, Raise{2, "a"}, Activate{3, "b", "a"},
                        GetPointer{4}, ListWindows{5},
                        PlaceOwn{6, 99, "Zone picker", true, true, false, Rect(5, 6, 7, 8)}}};
     json batch = json::parse(encodeToBridge(commands, token));
@@ -173,7 +173,7 @@ TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
     EXPECT_EQ(batch["commands"], json::parse(R"([
         {"id":1,"cmd":"setFrame","window":"a","frame":{"x":1.0,"y":2.0,"w":3.0,"h":4.0}},
         {"id":2,"cmd":"raise","window":"a"},
-        {"id":3,"cmd":"activate","window":"b"},
+        {"id":3,"cmd":"activate","window":"b","ifActive":"a"},
         {"id":4,"cmd":"getPointer"},
         {"id":5,"cmd":"list"},
         {"id":6,"cmd":"placeOwn","pid":99,"title":"Zone picker","keepAbove":true,

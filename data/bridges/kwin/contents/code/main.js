@@ -384,7 +384,10 @@ function kelvraBridge(g) {
             if (!w) return result(c.id, "noWindow");
             if (c.cmd === "setFrame") return setFrame(c, w);
             if (c.cmd === "raise") api.raise(w);
-            else api.activate(w);
+            else if (c.ifActive === undefined ||
+                     (api.active() && idOf(api.active()) === String(c.ifActive))) {
+                api.activate(w);
+            }
             return result(c.id, "done");
         case "getPointer":
             return result(c.id, "done", { pointer: pointer() });
