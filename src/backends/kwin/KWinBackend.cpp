@@ -9,13 +9,13 @@
 #include "backends/kwin/BridgeService.h"
 #include "backends/kwin/KGlobalAccelHotKeys.h"
 #include "backends/kwin/KWinApplications.h"
-#include "backends/kwin/KWinEdgeSnapping.h"
 #include "backends/kwin/KWinKeyboardLayout.h"
 #include "backends/kwin/KWinMouseEvents.h"
 #include "backends/kwin/KWinScreens.h"
 #include "backends/kwin/KWinWindowSystem.h"
 #include "backends/kwin/KWinWindows.h"
 #include "backends/kwin/OwnWindowPlacer.h"
+#include "backends/wm/KWinEdgeSnapping.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -42,7 +42,7 @@ struct KWinBackend::Ports {
     KWinKeyboardLayout keyboardLayout;
     KGlobalAccelHotKeys hotKeys;
     KWinWindowSystem windowSystem;
-    KWinEdgeSnapping edgeSnapping;
+    wm::KWinEdgeSnapping edgeSnapping;
     OwnWindowPlacer placer;
 };
 
