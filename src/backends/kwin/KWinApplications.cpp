@@ -15,6 +15,8 @@ KWinApplications::KWinApplications(bridge::BridgeSession& session) : session_(se
             std::holds_alternative<bridge::WindowRemoved>(message) ||
             std::holds_alternative<bridge::Snapshot>(message))
             compare();
+        if (std::holds_alternative<bridge::WindowActivated>(message))
+            platform().runLoop->post([this] { activated_.emit(); });
     });
 }
 
@@ -99,6 +101,10 @@ bool KWinApplications::launch(const std::string& appId) {
 Subscription KWinApplications::onLaunched(
     std::function<void(const port::RunningApplication&)> callback) {
     return launched_.connect(std::move(callback));
+}
+
+Subscription KWinApplications::onActivated(std::function<void()> callback) {
+    return activated_.connect(std::move(callback));
 }
 
 Subscription KWinApplications::onTerminated(
