@@ -158,6 +158,14 @@ Desktop::Desktop(DesktopOptions options) {
     if (!display_) throw std::runtime_error("cannot connect to " + displayName());
 
     if (!options.monitors.empty()) setMonitors(options.monitors);
+    if (options.sessionBus) {
+        const auto socket = home_ / "run/bus";
+        bus_ = start(
+            {"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket.string()});
+        if (!waitUntil([&] { return std::filesystem::exists(socket); }))
+            throw std::runtime_error("no session bus: " + bus_->logText());
+        environment_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + socket.string();
+    }
     if (options.windowManager && chosenWindowManager() != "none")
         startWindowManager(options.stockWindowManagerConfig);
     zone::layOut(workArea());
@@ -167,6 +175,9 @@ void Desktop::startWindowManager(bool stock) {
     const std::string name = chosenWindowManager();
     auto launch = windowManagerLaunch(name, home_, stock);
     if (launch.argv.empty()) throw std::runtime_error("unknown window manager " + name);
+    // The session's own bus, where the program meets the manager's settings services.
+    if (bus_ && launch.argv.front() == "dbus-run-session")
+        launch.argv.erase(launch.argv.begin(), launch.argv.begin() + 2);
     const auto sessionEnvironment = environment_;
     for (const auto& [variable, value] : launch.environment) environment_[variable] = value;
     windowManager_ = start(launch.argv);
@@ -241,6 +252,7 @@ Desktop::~Desktop() {
     clients_.clear();
     tray_.reset();
     windowManager_.reset();
+    bus_.reset();
     if (display_) XCloseDisplay(display_);
     server_.reset();
     std::error_code ignored;

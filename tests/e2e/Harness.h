@@ -69,6 +69,9 @@ struct DesktopOptions {
     // The manager with the configuration Debian ships (for openbox, IceWM, Fluxbox and
     // xfwm4 Ctrl+Alt+arrows among its bindings) instead of one that takes none.
     bool stockWindowManagerConfig = false;
+    // A private session bus shared by the manager, its settings services and the program
+    // (otherwise the program has none, and a manager that wants one gets its own).
+    bool sessionBus = false;
 };
 
 // One of the program's own windows (preview, picker, divider, menu), in root coordinates.
@@ -197,7 +200,7 @@ class Desktop {
     std::filesystem::path home_;
     int displayNumber_ = -1;
     Display* display_ = nullptr;
-    std::unique_ptr<ChildProcess> server_, windowManager_, kelvra_, tray_;
+    std::unique_ptr<ChildProcess> server_, bus_, windowManager_, kelvra_, tray_;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     nlohmann::json settings_;
     std::map<std::string, std::string> environment_;
