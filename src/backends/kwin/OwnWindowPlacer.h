@@ -21,8 +21,9 @@ namespace kelvra::kwin {
 // in front. A script cannot stack one window just above another, so a shown divider is
 // kept above everything while a window next to it is the active one (one of its group,
 // the user's choice of front), and dropped into the ordinary layer, where the newly
-// active window is already above it, when another window becomes active. The program's own windows taking the focus change nothing, and
-// a divider the compositor focuses (mapped or clicked) hands the focus straight back.
+// active window is already above it, when another window becomes active. The program's
+// own windows taking the focus change nothing, and a divider the compositor focuses
+// (mapped or clicked) hands the focus straight back.
 // The divider's pointer positions are taken from where the compositor has it.
 class OwnWindowPlacer final : public QObject {
   public:
