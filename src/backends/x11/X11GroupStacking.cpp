@@ -1,28 +1,11 @@
 #include "backends/x11/X11GroupStacking.h"
 
-// Qt's headers before Xlib's, whose macros would break them.
-#include <QtGui/qguiapplication_platform.h>
-#include <QGuiApplication>
-
 #include <algorithm>
 
 #include "backends/x11/X11Connection.h"
 #include "port/Platform.h"
 
 namespace kelvra::x11 {
-
-namespace {
-
-// The panels are the toolkit's windows, mapped on its own connection: that must have
-// reached the server before they are restacked from this one.
-void syncToolkitConnection() {
-    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->connection()) return;
-    xcb_connection_t* c = x11->connection();
-    free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
-}
-
-}  // namespace
 
 X11GroupStacking::X11GroupStacking(X11Connection& connection) : c_(connection) {}
 
@@ -44,7 +27,6 @@ void X11GroupStacking::keepAbove(unsigned long panel, const std::vector<port::Wi
             if (restacked && !panels_.empty()) scheduleRestack();
         });
     }
-    syncToolkitConnection();
     restackAll();
 }
 

@@ -21,7 +21,8 @@ class X11GroupStacking {
     explicit X11GroupStacking(X11Connection& connection);
     ~X11GroupStacking();
 
-    // `group` empty: the panel is no longer kept anywhere.
+    // `group` empty: the panel is no longer kept anywhere. The toolkit's own requests
+    // (the panel's map) must have reached the server first.
     void keepAbove(unsigned long panel, const std::vector<port::WindowRef>& group);
 
   private:

@@ -120,6 +120,8 @@ X11WindowSystem::~X11WindowSystem() = default;
 
 void X11WindowSystem::stackAbove(port::NativeWindow window,
                                  const std::vector<port::WindowRef>& group) {
+    // The panel was mapped on the toolkit's connection; it is restacked from this one.
+    syncToolkitConnection();
     stacking_->keepAbove(window, group);
 }
 
