@@ -47,8 +47,9 @@ bool setProperty(bool on) {
 
 std::optional<std::string> XfwmEdgeSnapping::setValue() {
     std::string error;
+    // Read at the start of every drag: a service that hangs costs a second at most.
     GVariant* reply = callSessionBus(service, path, "org.xfce.Xfconf", "GetProperty",
-                                     g_variant_new("(ss)", channel, property), error);
+                                     g_variant_new("(ss)", channel, property), error, 1000);
     if (!reply) {
         if (error.find("PropertyNotFound") != std::string::npos) return std::string();
         logLine("cannot read xfwm4's settings from xfconf:" + error);
