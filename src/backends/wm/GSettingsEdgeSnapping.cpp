@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "port/Platform.h"
 
@@ -18,30 +19,26 @@ struct Unref {
 };
 using Settings = std::unique_ptr<GSettings, Unref>;
 
-// The schema's settings, or null (with a log line) when the key cannot be kept: looked up
-// first, since GSettings aborts the program on a schema it does not have.
-Settings open(const std::string& schemaId, const std::string& key) {
+// The schema's settings, or null when the key cannot be kept: looked up first, since
+// GSettings aborts the program on a schema it does not have. Why is logged once (`told`):
+// the settings are read at the start of every drag.
+Settings open(const std::string& schemaId, const std::string& key, bool& told) {
+    const auto refuse = [&told](const std::string& why) {
+        if (!std::exchange(told, true)) logLine(why);
+        return nullptr;
+    };
     GSettingsSchemaSource* source = g_settings_schema_source_get_default();
     GSettingsSchema* schema =
         source ? g_settings_schema_source_lookup(source, schemaId.c_str(), TRUE) : nullptr;
-    if (!schema) {
-        logLine("the settings schema " + schemaId + " is not installed");
-        return nullptr;
-    }
+    if (!schema) return refuse("the settings schema " + schemaId + " is not installed");
     const bool hasKey = g_settings_schema_has_key(schema, key.c_str());
     g_settings_schema_unref(schema);
-    if (!hasKey) {
-        logLine("the settings schema " + schemaId + " has no key " + key);
-        return nullptr;
-    }
+    if (!hasKey) return refuse("the settings schema " + schemaId + " has no key " + key);
     // Settings kept in memory would change nothing the window manager sees.
     GSettingsBackend* backend = g_settings_backend_get_default();
     const bool inMemory = std::strcmp(G_OBJECT_TYPE_NAME(backend), "GMemorySettingsBackend") == 0;
     g_object_unref(backend);
-    if (inMemory) {
-        logLine("no settings service (dconf) is available to read " + schemaId);
-        return nullptr;
-    }
+    if (inMemory) return refuse("no settings service (dconf) keeps " + schemaId);
     return Settings(g_settings_new(schemaId.c_str()));
 }
 
@@ -60,14 +57,14 @@ GSettingsEdgeSnapping::GSettingsEdgeSnapping(std::string managerName, std::strin
     : managerName_(std::move(managerName)), schema_(std::move(schema)), key_(std::move(key)) {}
 
 std::optional<bool> GSettingsEdgeSnapping::isOn() {
-    auto settings = open(schema_, key_);
+    auto settings = open(schema_, key_, told_);
     if (!settings) return std::nullopt;
     return g_settings_get_boolean(settings.get(), key_.c_str()) != FALSE;
 }
 
 // "true" or "false" as the user set it, "default" when the key was never set.
 std::optional<std::string> GSettingsEdgeSnapping::switchOff() {
-    auto settings = open(schema_, key_);
+    auto settings = open(schema_, key_, told_);
     if (!settings) return std::nullopt;
     GVariant* user = g_settings_get_user_value(settings.get(), key_.c_str());
     std::string saved = "default";
@@ -80,7 +77,7 @@ std::optional<std::string> GSettingsEdgeSnapping::switchOff() {
 }
 
 bool GSettingsEdgeSnapping::restore(const std::string& saved) {
-    auto settings = open(schema_, key_);
+    auto settings = open(schema_, key_, told_);
     if (!settings) return false;
     return write(settings.get(), key_,
                  saved == "default" ? std::nullopt : std::optional<bool>(saved == "true"));

@@ -24,6 +24,7 @@ class GSettingsEdgeSnapping final : public port::ManagerSnapping {
     std::string managerName_;
     std::string schema_;
     std::string key_;
+    bool told_ = false;  // why the settings cannot be kept was logged
 };
 
 }  // namespace kelvra::wm
