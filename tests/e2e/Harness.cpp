@@ -333,6 +333,18 @@ void Desktop::startKelvraWithoutWaiting(const std::string& program) {
     kelvra_ = start({program});
 }
 
+bool Desktop::startFirstLaunchAtGestures() {
+    writeSettings({{"hasCompletedOnboarding", false}});
+    changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
+    startKelvraWithoutWaiting();
+    std::optional<Window> welcome;
+    if (!waitUntil([&] { return (welcome = findWindow("Kelvra")).has_value(); }, 10s)) return false;
+    activate(*welcome);
+    pressKey(XK_Return);  // Continue
+    usleep(300000);
+    return true;
+}
+
 nlohmann::json Desktop::readSettings() const {
     std::ifstream in(home_ / ".config/kelvra/com.orvane.Kelvra.json");
     return nlohmann::json::parse(in, nullptr, false);

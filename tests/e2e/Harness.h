@@ -118,6 +118,10 @@ class Desktop {
     // welcome window and registers them only once it is done).
     // `program` may be another build of it (the crash tests' kelvra-crashswitch).
     void startKelvraWithoutWaiting(const std::string& program = KELVRA_PROGRAM);
+    // A first launch in an X11 session: its welcome window is activated and Continue
+    // pressed (the desktop check passes at once), so the page about the gestures shows.
+    // False when no welcome window came.
+    bool startFirstLaunchAtGestures();
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }

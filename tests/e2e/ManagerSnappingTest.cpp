@@ -127,15 +127,7 @@ TEST_F(ManagerSnapping, TheWelcomeWindowOffersToSwitchTheManagersOff) {
     const std::string manager = desktop.windowManagerName();
     if (manager != "xfwm4" && manager != "kwin")
         GTEST_SKIP() << manager << " does not snap dragged windows as it comes";
-    desktop.writeSettings({{"hasCompletedOnboarding", false}});
-    desktop.changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
-    desktop.startKelvraWithoutWaiting();
-    std::optional<Window> welcome;
-    ASSERT_TRUE(Desktop::waitUntil(
-        [&] { return (welcome = desktop.findWindow("Kelvra")).has_value(); }, 10s));
-    desktop.activate(*welcome);
-    desktop.pressKey(XK_Return);  // Continue: the desktop check passes at once
-    usleep(300000);
+    ASSERT_TRUE(desktop.startFirstLaunchAtGestures());
     EXPECT_FALSE(settingIsOff()) << "changed before the user's click";
     // From "Get started" round to the first control, the offer's button.
     desktop.pressKey(XK_Tab);
