@@ -105,7 +105,8 @@ SettingsWindowController& Components::settingsWindow() {
 }
 
 OnboardingController& Components::onboarding() {
-    return lazily(onboarding_, *settings_, *l10n_);
+    ManagerSnappingConflict* managerSnapping = managerSnapping_.get();
+    return lazily(onboarding_, *settings_, *l10n_, managerSnapping);
 }
 
 }  // namespace kelvra

@@ -9,14 +9,23 @@ namespace kelvra {
 
 namespace {
 
-// What the manager had before Kelvra switched its snapping off; kept on this machine only
-// (another machine's manager has its own settings).
+// What the manager had before Kelvra switched its snapping off, and which manager that
+// was; kept on this machine only (another machine's manager has its own settings).
 constexpr const char* savedKey = "managerSnappingSaved";
+constexpr const char* savedForKey = "managerSnappingSavedFor";
 
-std::string saved(AppSettings& settings) {
-    auto v = settings.defaults().object(savedKey);
+std::string text(AppSettings& settings, const char* key) {
+    auto v = settings.defaults().object(key);
     if (v && std::holds_alternative<std::string>(*v)) return std::get<std::string>(*v);
     return {};
+}
+
+// The values saved from the manager running now: another manager (one replaced since)
+// never gets them. Values saved without a name are from the only manager that had them.
+std::string saved(AppSettings& settings) {
+    const std::string owner = text(settings, savedForKey);
+    if (!owner.empty() && owner != platform().managerSnapping->managerName()) return {};
+    return text(settings, savedKey);
 }
 
 }  // namespace
@@ -64,7 +73,10 @@ bool ManagerSnappingConflict::switchManagerOff() {
         return false;
     }
     // A second yes keeps the values from before the first.
-    if (saved(settings_).empty()) settings_.defaults().set(savedKey, *values);
+    if (saved(settings_).empty()) {
+        settings_.defaults().set(savedKey, *values);
+        settings_.defaults().set(savedForKey, manager.managerName());
+    }
     logLine(manager.managerName() + "'s edge snapping switched off; Kelvra snaps dragged windows");
     refresh();
     return true;
@@ -80,6 +92,7 @@ bool ManagerSnappingConflict::restoreManager() {
         return false;
     }
     settings_.defaults().remove(savedKey);
+    settings_.defaults().remove(savedForKey);
     logLine(manager.managerName() + "'s edge snapping put back as it was");
     refresh();
     return true;

@@ -39,6 +39,9 @@ class Applications {
     virtual bool launch(const std::string& appId) = 0;
     virtual Subscription onLaunched(std::function<void(const RunningApplication&)> callback) = 0;
     virtual Subscription onTerminated(std::function<void(const RunningApplication&)> callback) = 0;
+    // The frontmost application or its focused window changed; delivered on the main
+    // run loop.
+    virtual Subscription onActivated(std::function<void()> callback) = 0;
 };
 
 }  // namespace kelvra::port

@@ -8,6 +8,7 @@
 #include "base/Signal.h"
 #include "port/KeyMonitor.h"
 #include "port/SurfaceModels.h"
+#include "port/Windows.h"
 
 namespace kelvra::port {
 
@@ -39,6 +40,10 @@ class Surface {
     virtual void setVisible(bool visible) = 0;
     // Replaces the content; a model of another kind is ignored.
     virtual void setModel(const SurfaceModel& model) = 0;
+    // Keeps a panel that belongs over a group of other applications' windows (a
+    // divider) directly above the topmost of them, so a window put over the group covers
+    // the panel too; empty: above every window. Where a desktop cannot stack so, nothing.
+    virtual void stackAbove(const std::vector<WindowRef>& group) { (void)group; }
 
     // The user's input, for the kinds that take any; a listener hears it for as long
     // as its subscription lives.

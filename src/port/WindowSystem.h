@@ -7,6 +7,7 @@
 #include "base/Rect.h"
 #include "base/Signal.h"
 #include "port/KeyMonitor.h"
+#include "port/Windows.h"
 
 namespace kelvra::port {
 
@@ -58,6 +59,14 @@ class WindowSystem {
     // Gives one of the program's own windows the focus, where the toolkit's request alone
     // is not honoured (a compositor that lets no client take the focus itself).
     virtual void activate(NativeWindow window) = 0;
+
+    // Keeps one of the program's windows directly above the topmost of these windows,
+    // restacked as they are; empty ends that. A window system that cannot stack one
+    // window above another leaves it to the toolkit's stacking.
+    virtual void stackAbove(NativeWindow window, const std::vector<WindowRef>& group) {
+        (void)window;
+        (void)group;
+    }
 
     // Null when the window system cannot watch input.
     virtual std::unique_ptr<InputWatch> watchInput(bool keys) = 0;

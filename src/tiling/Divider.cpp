@@ -33,7 +33,12 @@ void Divider::update(const SharedEdge& edge) {
 }
 
 void Divider::setVisible(bool visible) {
+    visible_ = visible;
     if (surface_) surface_->setVisible(visible);
+}
+
+void Divider::stackAbove(const std::vector<port::WindowRef>& group) {
+    if (surface_) surface_->stackAbove(group);
 }
 
 Rect Divider::frameFor(const SharedEdge& edge) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/Animator.h"
 #include "base/Signal.h"
@@ -31,6 +32,9 @@ class Divider {
     // Follows the edge: its new position, span and direction.
     void update(const SharedEdge& edge);
     void setVisible(bool visible);
+    bool isVisible() const { return visible_; }
+    // Kept directly above the topmost of its group's windows, not above everything.
+    void stackAbove(const std::vector<port::WindowRef>& group);
     const SharedEdge& edge() const { return edge_; }
     bool isDragging() const { return dragging_; }
 
@@ -64,6 +68,7 @@ class Divider {
     std::optional<Animator::Id> pulse_;
     bool hovering_ = false;
     bool dragging_ = false;
+    bool visible_ = true;
 };
 
 }  // namespace kelvra

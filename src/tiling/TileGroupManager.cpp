@@ -26,6 +26,7 @@ TileGroupManager::TileGroupManager(AppSettings& settings, SnapEngine& engine)
     }));
     hooks_.push_back(
         engine_.onDetach.connect([this](const WindowHandle& window) { leave(window, false); }));
+    hooks_.push_back(platform().applications->onActivated([this] { followFront(); }));
 }
 
 TileGroupManager::~TileGroupManager() = default;
@@ -259,6 +260,7 @@ void TileGroupManager::syncDividers() {
     }
     // What is left has lost its edge.
     dividers_ = std::move(live);
+    followFront();
 }
 
 TileGroupManager::DividerEntry TileGroupManager::makeDivider(const SharedEdge& edge) {
@@ -273,6 +275,55 @@ TileGroupManager::DividerEntry TileGroupManager::makeDivider(const SharedEdge& e
     }));
     entry.hooks.push_back(raw->onDragEnd.connect([this] { finishDividerDrag(); }));
     return entry;
+}
+
+std::vector<WindowHandle> TileGroupManager::groupOf(const SharedEdge& edge) const {
+    std::vector<WindowHandle> group;
+    const auto sidesOf = [](const SharedEdge& e) {
+        std::vector<WindowHandle> sides = e.leading;
+        sides.insert(sides.end(), e.trailing.begin(), e.trailing.end());
+        return sides;
+    };
+    const auto has = [&group](const WindowHandle& w) {
+        return std::find(group.begin(), group.end(), w) != group.end();
+    };
+    for (const auto& w : sidesOf(edge))
+        if (!has(w)) group.push_back(w);
+    // Edges that share a window join their groups, until no edge adds one.
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const auto& other : edges_) {
+            const auto sides = sidesOf(other);
+            if (std::none_of(sides.begin(), sides.end(), has)) continue;
+            for (const auto& w : sides) {
+                if (has(w)) continue;
+                group.push_back(w);
+                grew = true;
+            }
+        }
+    }
+    return group;
+}
+
+void TileGroupManager::followFront() {
+    auto& apps = *platform().applications;
+    const auto front = apps.frontmostApplication();
+    // The program's own panels in front (a divider being clicked) change nothing.
+    const bool decides = front && front->pid != apps.currentProcessId();
+    for (auto& [identity, entry] : dividers_) {
+        Divider& divider = *entry.divider;
+        const auto group = groupOf(divider.edge());
+        bool show = divider.isVisible();
+        if (decides)
+            show = std::any_of(group.begin(), group.end(),
+                               [&](const WindowHandle& w) { return w.pid() == front->pid; });
+        if (show) {
+            std::vector<port::WindowRef> refs;
+            for (const auto& w : group) refs.push_back(w.element());
+            divider.stackAbove(refs);
+        }
+        if (show != divider.isVisible()) divider.setVisible(show);
+    }
 }
 
 }  // namespace kelvra

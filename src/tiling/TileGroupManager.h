@@ -27,7 +27,9 @@ class SnapEngine;
 // Keeps windows snapped next to each other linked: finds the edges they share, keeps a
 // divider on each, and moves an edge with both of its sides when the user resizes one
 // member or drags a divider. Members leave when they are closed, minimized, moved away,
-// detached or snapped somewhere that does not link.
+// detached or snapped somewhere that does not link. A divider belongs with its group
+// (the windows linked to it through shared edges): it shows only while the frontmost
+// application is one of the group's, stacked just above the group's topmost window.
 class TileGroupManager {
   public:
     static constexpr double throttleInterval = 0.016;  // seconds between steps
@@ -92,6 +94,10 @@ class TileGroupManager {
     void finishDividerDrag();
     void syncDividers();
     DividerEntry makeDivider(const SharedEdge& edge);
+    // The windows linked to an edge's through shared edges.
+    std::vector<WindowHandle> groupOf(const SharedEdge& edge) const;
+    // Shows or hides each divider by its group and the frontmost application.
+    void followFront();
     double now() const;
 
     AppSettings& settings_;

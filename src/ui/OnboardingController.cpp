@@ -1,11 +1,13 @@
 #include "ui/OnboardingController.h"
 
 #include "geometry/SnapAction.h"
+#include "input/ManagerSnappingConflict.h"
 #include "l10n/DisplayNames.h"
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
 #include "settings/KeyCombo.h"
+#include "ui/ManagerSnappingOffer.h"
 #include "window/WindowHandle.h"
 
 namespace kelvra {
@@ -21,10 +23,15 @@ port::MenuItem button(std::string id, std::string title) {
 }
 }  // namespace
 
-OnboardingController::OnboardingController(AppSettings& settings, L10n& l10n)
-    : settings_(settings), l10n_(l10n) {
+OnboardingController::OnboardingController(AppSettings& settings, L10n& l10n,
+                                           ManagerSnappingConflict* managerSnapping)
+    : settings_(settings), l10n_(l10n), managerSnapping_(managerSnapping) {
     subscriptions_.push_back(l10n_.language.sink([this](const AppLanguage&) { refresh(); }));
     subscriptions_.push_back(settings_.crashReportingEnabled.sink([this](bool) { refresh(); }));
+    if (managerSnapping_) {
+        subscriptions_.push_back(managerSnapping_->changed.connect([this] { refresh(); }));
+        subscriptions_.push_back(settings_.dragSnapEnabled.sink([this](bool) { refresh(); }));
+    }
 }
 
 OnboardingController::~OnboardingController() {
@@ -82,12 +89,22 @@ port::OnboardingModel OnboardingController::model() const {
                                          : displayName(ZoneID::leftHalf, l10n_);
             m.examples.emplace_back(keys, what);
         }
+        addManagerSnappingHelp(m);
         m.crashTitle = l.string("onb.crashTitle");
         m.crashBody = l.string("onb.crashBody");
         m.crashOn = settings_.crashReportingEnabled();
         m.buttons = {button("start", l.string("onb.start"))};
     }
     return m;
+}
+
+// The same offer as the snap tab's, made before the user's first drag meets two answers.
+void OnboardingController::addManagerSnappingHelp(port::OnboardingModel& m) const {
+    if (!managerSnapping_ || !settings_.dragSnapEnabled()) return;
+    const auto offer = managerSnappingOffer(*managerSnapping_, l10n_);
+    if (!offer) return;
+    m.help.push_back(button(offer->id, offer->text));
+    m.help.back().shortcut = offer->button;
 }
 
 void OnboardingController::show() {
@@ -123,6 +140,10 @@ void OnboardingController::choose(const std::string& id) {
         setPage(2);
     } else if (id == "quit") {
         onQuitRequested.emit();
+    } else if (id == "managerSnapOff" && managerSnapping_) {
+        managerSnapping_->switchManagerOff();
+    } else if (id == "managerSnapRestore" && managerSnapping_) {
+        managerSnapping_->restoreManager();
     } else if (id == "crash:on" || id == "crash:off") {
         settings_.crashReportingEnabled.set(id == "crash:on");
     } else if (id == "start" && page_ == 2) {
@@ -138,6 +159,7 @@ void OnboardingController::setPage(int page) {
         if (page_ == 1) startTimer();
     } else {
         stopTimer();
+        readManagerSnapping();
     }
     refresh();
 }
@@ -147,6 +169,7 @@ void OnboardingController::checkAndAdvance() {
     if (page_ == 1 && check_ == SessionCheck::ready) {
         page_ = 2;
         stopTimer();
+        readManagerSnapping();
     }
     refresh();
 }
@@ -162,6 +185,11 @@ void OnboardingController::stopTimer() {
 
 void OnboardingController::refresh() {
     if (surface_) surface_->setModel(model());
+}
+
+void OnboardingController::readManagerSnapping() {
+    // The manager's settings may have changed since: read when its page comes up.
+    if (page_ == 2 && managerSnapping_) managerSnapping_->refresh();
 }
 
 void OnboardingController::finish() {

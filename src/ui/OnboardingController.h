@@ -14,16 +14,20 @@ namespace kelvra {
 
 class AppSettings;
 class L10n;
+class ManagerSnappingConflict;
 
 // First-launch guidance in its own window, drawn through the surfaces port: welcome,
-// the desktop check, then the two gestures and the crash-report choice. Pages only move
+// the desktop check, then the two gestures and the crash-report choice. Where the window
+// manager snaps dragged windows too, the gestures' page offers to switch that off (and
+// back). Pages only move
 // forward. The check page re-checks every second and moves on by itself once this
 // desktop can be arranged; when it cannot, it says why and offers a way out.
 // Closing the window keeps it (and its page) for the next show(); finishing releases it,
 // so showing it again starts at the welcome page.
 class OnboardingController {
   public:
-    OnboardingController(AppSettings& settings, L10n& l10n);
+    OnboardingController(AppSettings& settings, L10n& l10n,
+                         ManagerSnappingConflict* managerSnapping = nullptr);
     ~OnboardingController();
 
     void show();
@@ -44,9 +48,13 @@ class OnboardingController {
     void startTimer();
     void stopTimer();
     void refresh();
+    void readManagerSnapping();
+    // The offer about the window manager's own edge snapping, as lines of help.
+    void addManagerSnappingHelp(port::OnboardingModel& m) const;
 
     AppSettings& settings_;
     L10n& l10n_;
+    ManagerSnappingConflict* managerSnapping_;
     std::unique_ptr<port::Surface> surface_;
     int page_ = 0;
     SessionCheck check_ = SessionCheck::ready;

@@ -10,6 +10,7 @@
 #include "l10n/L10n.h"
 #include "port/Platform.h"
 #include "settings/AppSettings.h"
+#include "ui/ManagerSnappingOffer.h"
 #include "ui/SettingsRows.h"
 
 namespace kelvra {
@@ -257,25 +258,12 @@ SettingsPage SettingsViewModel::snapPage() const {
 void SettingsViewModel::addManagerSnappingRow(SettingsPage& p) const {
     if (!managerSnapping_ || !settings_.dragSnapEnabled()) return;
     managerSnapping_->refresh();
-    const std::string name = managerSnapping_->managerName();
-    using Situation = ManagerSnappingConflict::Situation;
-    switch (managerSnapping_->situation()) {
-        case Situation::none:
-            return;
-        case Situation::bothOn:
-            p.rows.push_back(rows::button("managerSnapOff", format(t("snap.managerOn"), {name}),
-                                          t("snap.managerSwitchOff")));
-            return;
-        case Situation::switchedOff:
-            p.rows.push_back(rows::button("managerSnapRestore",
-                                          format(t("snap.managerOff"), {name}),
-                                          t("snap.managerRestore")));
-            return;
-        case Situation::unreadable:
-            p.rows.push_back(
-                rows::note("managerSnapUnknown", format(t("snap.managerUnknown"), {name})));
-            return;
-    }
+    const auto offer = managerSnappingOffer(*managerSnapping_, l10n_);
+    if (!offer) return;
+    if (offer->id.empty())
+        p.rows.push_back(rows::note("managerSnapUnknown", offer->text));
+    else
+        p.rows.push_back(rows::button(offer->id, offer->text, offer->button));
 }
 
 void SettingsViewModel::editSnap(const SettingsEdit& e) {

@@ -164,6 +164,14 @@ Desktop::Desktop(DesktopOptions options) {
     if (!display_) throw std::runtime_error("cannot connect to " + displayName());
 
     if (!options.monitors.empty()) setMonitors(options.monitors);
+    if (options.sessionBus) {
+        const auto socket = home_ / "run/bus";
+        bus_ = start(
+            {"dbus-daemon", "--session", "--nofork", "--address=unix:path=" + socket.string()});
+        if (!waitUntil([&] { return std::filesystem::exists(socket); }))
+            throw std::runtime_error("no session bus: " + bus_->logText());
+        environment_["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=" + socket.string();
+    }
     if (options.windowManager && chosenWindowManager() != "none")
         startWindowManager(options.stockWindowManagerConfig);
     zone::layOut(workArea());
@@ -173,6 +181,9 @@ void Desktop::startWindowManager(bool stock) {
     const std::string name = chosenWindowManager();
     auto launch = windowManagerLaunch(name, home_, stock);
     if (launch.argv.empty()) throw std::runtime_error("unknown window manager " + name);
+    // The session's own bus, where the program meets the manager's settings services.
+    if (bus_ && launch.argv.front() == "dbus-run-session")
+        launch.argv.erase(launch.argv.begin(), launch.argv.begin() + 2);
     const auto sessionEnvironment = environment_;
     for (const auto& [variable, value] : launch.environment) environment_[variable] = value;
     windowManager_ = start(launch.argv);
@@ -247,6 +258,7 @@ Desktop::~Desktop() {
     clients_.clear();
     tray_.reset();
     windowManager_.reset();
+    bus_.reset();
     if (display_) XCloseDisplay(display_);
     server_.reset();
     std::error_code ignored;
@@ -325,6 +337,18 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
 void Desktop::startKelvraWithoutWaiting(const std::string& program) {
     std::ofstream(home_ / ".config/kelvra/com.orvane.Kelvra.json") << settings_.dump(2) << "\n";
     kelvra_ = start({program});
+}
+
+bool Desktop::startFirstLaunchAtGestures() {
+    writeSettings({{"hasCompletedOnboarding", false}});
+    changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
+    startKelvraWithoutWaiting();
+    std::optional<Window> welcome;
+    if (!waitUntil([&] { return (welcome = findWindow("Kelvra")).has_value(); }, 10s)) return false;
+    activate(*welcome);
+    pressKey(XK_Return);  // Continue
+    usleep(300000);
+    return true;
 }
 
 nlohmann::json Desktop::readSettings() const {

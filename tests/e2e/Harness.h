@@ -73,6 +73,9 @@ struct DesktopOptions {
     // The manager with the configuration Debian ships (for openbox, IceWM, Fluxbox and
     // xfwm4 Ctrl+Alt+arrows among its bindings) instead of one that takes none.
     bool stockWindowManagerConfig = false;
+    // A private session bus shared by the manager, its settings services and the program
+    // (otherwise the program has none, and a manager that wants one gets its own).
+    bool sessionBus = false;
 };
 
 // One of the program's own windows (preview, picker, divider, menu), in root coordinates.
@@ -119,6 +122,10 @@ class Desktop {
     // welcome window and registers them only once it is done).
     // `program` may be another build of it (the crash tests' kelvra-crashswitch).
     void startKelvraWithoutWaiting(const std::string& program = kelvraProgram());
+    // A first launch in an X11 session: its welcome window is activated and Continue
+    // pressed (the desktop check passes at once), so the page about the gestures shows.
+    // False when no welcome window came.
+    bool startFirstLaunchAtGestures();
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }
@@ -201,7 +208,7 @@ class Desktop {
     std::filesystem::path home_;
     int displayNumber_ = -1;
     Display* display_ = nullptr;
-    std::unique_ptr<ChildProcess> server_, windowManager_, kelvra_, tray_;
+    std::unique_ptr<ChildProcess> server_, bus_, windowManager_, kelvra_, tray_;
     std::vector<std::unique_ptr<ChildProcess>> clients_;
     nlohmann::json settings_;
     std::map<std::string, std::string> environment_;

@@ -122,15 +122,7 @@ TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStoredAndRegistered) {
 // it, and the core starts: the shortcuts work.
 TEST(Onboarding, CompletingItFromTheKeyboardStartsTheCore) {
     Desktop desktop;
-    desktop.writeSettings({{"hasCompletedOnboarding", false}});
-    desktop.changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
-    desktop.startKelvraWithoutWaiting();
-    std::optional<Window> welcome;
-    ASSERT_TRUE(Desktop::waitUntil(
-        [&] { return (welcome = desktop.findWindow("Kelvra")).has_value(); }, 10s));
-    desktop.activate(*welcome);
-    desktop.pressKey(XK_Return);  // Continue
-    usleep(300000);
+    ASSERT_TRUE(desktop.startFirstLaunchAtGestures());
     desktop.pressKey(XK_Return);  // Get started
     EXPECT_TRUE(
         fileSays(desktop, [](auto& j) { return j.value("hasCompletedOnboarding", false); }));

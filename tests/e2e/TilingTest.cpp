@@ -106,6 +106,65 @@ TEST_F(Tiling, ThirdsShareTwoDividers) {
         << dividers().size() << " dividers";
 }
 
+// A divider stays with its group in the stacking order: just above the group's topmost
+// window, so a window put over the group covers it too; with another application in
+// front it is hidden, and the group's return brings it back.
+TEST_F(Tiling, ADividerStaysWithItsGroupInTheStackingOrder) {
+    if (!desktop.hasWindowManager()) GTEST_SKIP() << "no window manager to stack through";
+    Display* d = desktop.display();
+    // The root's children, bottom to top, and the one holding a window.
+    auto order = [&] {
+        Window root, parent, *children = nullptr;
+        unsigned int count = 0;
+        XQueryTree(d, desktop.root(), &root, &parent, &children, &count);
+        std::vector<Window> list(children, children + count);
+        if (children) XFree(children);
+        return list;
+    };
+    auto at = [&](Window w) {
+        for (Window root, parent = 0, *children = nullptr;; w = parent) {
+            unsigned int count = 0;
+            if (!XQueryTree(d, w, &root, &parent, &children, &count)) return -1L;
+            if (children) XFree(children);
+            if (parent == root) break;
+        }
+        const auto list = order();
+        return long(std::find(list.begin(), list.end(), w) - list.begin());
+    };
+    auto divider = [&]() -> Window {
+        for (const auto& own : desktop.kelvraWindows())
+            if (own.overrideRedirect && own.box.width == 16) return own.window;
+        return 0;
+    };
+    Window a = snappedClient("left", XK_Left);
+    ASSERT_TRUE(desktop.reaches(a, leftHalf));
+    Window b = snappedClient("right", XK_Right);
+    ASSERT_TRUE(desktop.reaches(b, rightHalf));
+    ASSERT_TRUE(dividersAre({column(712, 16)}));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return at(divider()) == at(b) + 1; }))
+        << "not just above the group: " << at(divider()) << " over " << at(b);
+
+    const Window other = desktop.startTestClient({"other", {"--geometry", "600x400+420+250"}});
+    desktop.activate(other);
+    EXPECT_TRUE(dividersAre({})) << "shown while another application is in front";
+    desktop.activate(a);
+    EXPECT_TRUE(dividersAre({column(712, 16)})) << "not back with its group";
+    EXPECT_TRUE(Desktop::waitUntil([&] { return at(divider()) == at(a) + 1; }));
+
+    // Raised as a pager raises it (or, where the manager ignores that, as the client
+    // asks), the other window covers the group and its divider; a manager that gives
+    // it the focus too puts its application in front, which hides the divider.
+    desktop.tellWindowManager(other, "_NET_RESTACK_WINDOW", {2, 0, Above});
+    XRaiseWindow(d, other);
+    XFlush(d);
+    EXPECT_TRUE(Desktop::waitUntil([&] {
+        const Window shown = divider();
+        return at(other) > at(a) &&
+               (shown ? at(other) > at(shown) : desktop.activeWindow() == other);
+    })) << "the divider stays over the window put over its group: other "
+        << at(other) << " divider " << at(divider()) << " a " << at(a);
+}
+
 // A terminal-like window only takes sizes in whole character cells: the window manager
 // rounds its zone down, the edge follows the width it really took, so the neighbour
 // keeps the gap, and nothing keeps moving afterwards.

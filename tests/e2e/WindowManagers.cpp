@@ -168,6 +168,9 @@ WindowManagerLaunch windowManagerLaunch(const std::string& name, const fs::path&
         if (!stock) {
             write(config / "glib-2.0/settings/keyfile", mutterSettings);
             environment["GSETTINGS_BACKEND"] = "keyfile";
+        } else {
+            // As a GNOME session starts it: with GNOME's defaults over Mutter's own.
+            environment["XDG_CURRENT_DESKTOP"] = "GNOME";
         }
         return {{"dbus-run-session", "--", "mutter", "--x11", "--replace", "--sm-disable"},
                 environment};

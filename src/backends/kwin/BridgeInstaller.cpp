@@ -12,7 +12,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 
-#include "backends/bridge/ConfigFileEdit.h"
+#include "backends/xdg/ConfigFileEdit.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -74,7 +74,7 @@ bool setEnabled(const QString& value) {
     std::string text;
     if (file.open(QIODevice::ReadOnly)) text = file.readAll().toStdString();
     file.close();
-    const std::string edited = bridge::withConfigKey(
+    const std::string edited = xdg::withConfigKey(
         text, "Plugins", (packageId + "Enabled").toStdString(), value.toStdString());
     if (edited == text) return true;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;

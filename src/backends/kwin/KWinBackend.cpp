@@ -7,7 +7,6 @@
 #include "backends/bridge/BridgeSession.h"
 #include "backends/kwin/BridgeInstaller.h"
 #include "backends/kwin/KGlobalAccelHotKeys.h"
-#include "backends/kwin/KWinEdgeSnapping.h"
 #include "backends/kwin/KWinKeyboardLayout.h"
 #include "backends/wayland/BridgeApplications.h"
 #include "backends/wayland/BridgeMouseEvents.h"
@@ -16,6 +15,7 @@
 #include "backends/wayland/BridgeWindowSystem.h"
 #include "backends/wayland/BridgeWindows.h"
 #include "backends/wayland/OwnWindowPlacer.h"
+#include "backends/wm/KWinEdgeSnapping.h"
 #include "port/Platform.h"
 
 namespace kelvra::kwin {
@@ -42,7 +42,7 @@ struct KWinBackend::Ports {
     KWinKeyboardLayout keyboardLayout;
     KGlobalAccelHotKeys hotKeys;
     wayland::BridgeWindowSystem windowSystem;
-    KWinEdgeSnapping edgeSnapping;
+    wm::KWinEdgeSnapping edgeSnapping;
     wayland::OwnWindowPlacer placer;
 };
 

@@ -22,7 +22,7 @@ std::optional<port::RunningApplication> SimApplications::application(int32_t pid
 bool SimApplications::activate(int32_t pid) {
     s_.activateRequests.push_back(pid);
     if (!s_.apps.count(pid)) return false;
-    s_.frontmost = pid;
+    s_.setFrontmost(pid);
     return true;
 }
 
@@ -43,7 +43,7 @@ void SimApplications::quit(int32_t pid) {
     port::RunningApplication info = s_.app(pid).info;
     for (uint64_t w : std::vector<uint64_t>(s_.apps.at(pid).windows)) s_.removeWindow(w);
     s_.apps.erase(pid);
-    if (s_.frontmost == pid) s_.frontmost.reset();
+    if (s_.frontmost == pid) s_.setFrontmost(std::nullopt);
     s_.terminated.post(s_.loop, info);
 }
 

@@ -22,6 +22,9 @@ class SimApplications final : public port::Applications {
     Subscription onTerminated(std::function<void(const port::RunningApplication&)> cb) override {
         return s_.terminated.connect(std::move(cb));
     }
+    Subscription onActivated(std::function<void()> cb) override {
+        return s_.activated.connect(std::move(cb));
+    }
 
     // Ends the application: its windows close (their observers hear it), then the
     // termination is announced.

@@ -192,7 +192,7 @@ int32_t SimDesktop::ownPid() const {
 
 void SimDesktop::setFrontmostApp(std::optional<int32_t> pid) {
     if (pid) impl_->s.app(*pid);
-    impl_->s.frontmost = pid;
+    impl_->s.setFrontmost(pid);
 }
 
 void SimDesktop::setResponsive(int32_t pid, bool responsive) {

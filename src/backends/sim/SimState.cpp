@@ -61,6 +61,12 @@ void SimState::setMinimized(uint64_t windowId, bool minimized) {
     if (minimized) w.events.post(loop, port::WindowEvent::minimized);
 }
 
+void SimState::setFrontmost(std::optional<int32_t> pid) {
+    if (frontmost == pid) return;
+    frontmost = pid;
+    activated.post(loop);
+}
+
 void SimState::removeWindow(uint64_t windowId) {
     Window& w = windows.at(windowId);
     // Queued before the window goes, as its last word to its observers.

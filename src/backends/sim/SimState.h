@@ -85,6 +85,7 @@ struct SimState {
     std::vector<std::string> launchRequests;
     bool terminateQuits = true;
     PostedSignal<port::RunningApplication> launched, terminated;
+    PostedSignal<> activated;
 
     // ---- the rest
     int alertResponse = port::Alerts::firstButtonReturn;
@@ -125,6 +126,8 @@ struct SimState {
     // moved/resized events only for what really changed.
     void applyFrame(uint64_t windowId, const Rect& frame);
     void setMinimized(uint64_t windowId, bool minimized);
+    // Another application (or none) in front.
+    void setFrontmost(std::optional<int32_t> pid);
     void removeWindow(uint64_t windowId);
 };
 

@@ -33,6 +33,9 @@ class SimSurfaces::Surface final : public port::Surface {
         if (port::kindOf(model) != state().kind) return;
         state().model = model;
     }
+    void stackAbove(const std::vector<port::WindowRef>& group) override {
+        state().stackedAbove = group;
+    }
 
   private:
     friend class SimSurfaces;  // delivers the user's input

@@ -25,6 +25,7 @@ class SimSurfaces final : public port::Surfaces {
         bool alive = true;  // false once the program destroyed the handle
         int frameChanges = 0;
         int opacityChanges = 0;
+        std::vector<port::WindowRef> stackedAbove;  // the group it is kept above
     };
 
     SimSurfaces();

@@ -15,6 +15,8 @@ BridgeApplications::BridgeApplications(bridge::BridgeSession& session) : session
             std::holds_alternative<bridge::WindowRemoved>(message) ||
             std::holds_alternative<bridge::Snapshot>(message))
             compare();
+        if (std::holds_alternative<bridge::WindowActivated>(message))
+            platform().runLoop->post([this] { activated_.emit(); });
     });
 }
 
@@ -99,6 +101,10 @@ bool BridgeApplications::launch(const std::string& appId) {
 Subscription BridgeApplications::onLaunched(
     std::function<void(const port::RunningApplication&)> callback) {
     return launched_.connect(std::move(callback));
+}
+
+Subscription BridgeApplications::onActivated(std::function<void()> callback) {
+    return activated_.connect(std::move(callback));
 }
 
 Subscription BridgeApplications::onTerminated(

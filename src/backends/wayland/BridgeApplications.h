@@ -25,6 +25,7 @@ class BridgeApplications final : public port::Applications {
     Subscription onLaunched(std::function<void(const port::RunningApplication&)> callback) override;
     Subscription onTerminated(
         std::function<void(const port::RunningApplication&)> callback) override;
+    Subscription onActivated(std::function<void()> callback) override;
 
   private:
     std::map<int32_t, port::RunningApplication> current();
@@ -35,6 +36,7 @@ class BridgeApplications final : public port::Applications {
     std::map<int32_t, port::RunningApplication> known_;
     Signal<port::RunningApplication> launched_;
     Signal<port::RunningApplication> terminated_;
+    Signal<> activated_;
     Subscription changes_;
 };
 

@@ -17,12 +17,13 @@ namespace kelvra::wayland {
 // ask to stay on top) are therefore placed by the bridge: whenever one is shown, moved or
 // resized, the frame the toolkit was asked for goes to the bridge with the window's
 // caption, which finds it among this process's windows.
-// A divider belongs over its group only, and a script cannot stack one window just above
-// another: it is kept above everything while a window next to it is the active one (one
-// of its group, the user's choice of front), and dropped into the ordinary layer, where
-// the newly active window is already above it, as soon as any other application's
-// window becomes active. The program's own windows taking the focus change nothing, and
-// a divider the compositor focuses (mapped or clicked) hands the focus straight back.
+// A divider belongs over its group only: the core hides it while another application is
+// in front. A script cannot stack one window just above another, so a shown divider is
+// kept above everything while a window next to it is the active one (one of its group,
+// the user's choice of front), and dropped into the ordinary layer, where the newly
+// active window is already above it, when another window becomes active. The program's
+// own windows taking the focus change nothing, and a divider the compositor focuses
+// (mapped or clicked) hands the focus straight back.
 // The divider's pointer positions are taken from where the compositor has it.
 class OwnWindowPlacer final : public QObject {
   public:

@@ -21,9 +21,17 @@ X11Applications::X11Applications(X11Connection& connection)
         bool topLevel = (e.type == MapNotify || e.type == UnmapNotify || e.type == DestroyNotify) &&
                         e.xany.window == c_.root();
         if (clientList || topLevel) scheduleRefresh();
+        if (e.type == PropertyNotify && e.xproperty.window == c_.root() &&
+            e.xproperty.atom == c_.atom("_NET_ACTIVE_WINDOW"))
+            // After every cache has heard of the change.
+            platform().runLoop->post(lifetime_.guard([this] { activated_.emit(); }));
     });
     // The first snapshot waits for first use: naming applications needs the installed
     // platform (languages, our own identity), which may come after the ports are made.
+}
+
+Subscription X11Applications::onActivated(std::function<void()> callback) {
+    return activated_.connect(std::move(callback));
 }
 
 X11Applications::~X11Applications() {

@@ -14,6 +14,7 @@
 #include "backends/x11/X11Windows.h"
 #include "backends/xdg/DesktopApps.h"
 #include "base/LifetimeGuard.h"
+#include "base/Signal.h"
 #include "port/Applications.h"
 
 namespace kelvra::x11 {
@@ -35,6 +36,7 @@ class X11Applications final : public port::Applications {
     Subscription onLaunched(std::function<void(const port::RunningApplication&)> callback) override;
     Subscription onTerminated(
         std::function<void(const port::RunningApplication&)> callback) override;
+    Subscription onActivated(std::function<void()> callback) override;
 
     // The identifier of the application a client window belongs to: its desktop
     // entry's id, else its class; Kelvra's own for our windows.
@@ -70,6 +72,7 @@ class X11Applications final : public port::Applications {
     std::vector<int32_t> order_;  // processes in the order they were first seen
     std::map<int32_t, port::RunningApplication> known_;
     std::map<uint64_t, Callback> launched_, terminated_;
+    Signal<> activated_;
     uint64_t nextCallback_ = 1;
     bool refreshPending_ = false;
     bool snapshotTaken_ = false;

@@ -11,6 +11,7 @@
 #include "backends/x11/X11Connection.h"
 #include "backends/x11/X11HotKeys.h"
 #include "backends/x11/X11KeyboardLayout.h"
+#include "backends/x11/X11ManagerSnapping.h"
 #include "backends/x11/X11MouseEvents.h"
 #include "backends/x11/X11Screens.h"
 #include "backends/x11/X11WindowService.h"
@@ -30,7 +31,8 @@ struct X11Backend::Ports {
           keyboardLayout(connection, keys),
           mouseEvents(connection),
           pump(connection.fd(), [&connection] { connection.dispatchPending(); }),
-          windowSystem(connection, &keys) {}
+          windowSystem(connection, &keys),
+          managerSnapping(connection) {}
 
     VirtualKeyCodes keys;
     X11Screens screens;
@@ -41,6 +43,7 @@ struct X11Backend::Ports {
     X11MouseEvents mouseEvents;
     X11EventPump pump;
     X11WindowSystem windowSystem;
+    X11ManagerSnapping managerSnapping;
 };
 
 struct X11Backend::Impl {
@@ -76,6 +79,7 @@ void X11Backend::provide(Platform& platform) {
     platform.hotKeys = &ports->hotKeys;
     platform.keyboardLayout = &ports->keyboardLayout;
     platform.mouseEvents = &ports->mouseEvents;
+    platform.managerSnapping = &ports->managerSnapping;
 }
 
 port::WindowSystem* X11Backend::windowSystem() {

@@ -315,6 +315,24 @@ bool X11Connection::hasWindowManager() {
     return running;
 }
 
+std::string X11Connection::windowManagerName() {
+    if (!hasWindowManager()) return {};
+    Atom type;
+    int format;
+    unsigned long count, after;
+    unsigned char* data = nullptr;
+    std::string name;
+    int saved = lastError_;
+    if (XGetWindowProperty(display_, managerCheck_, atom("_NET_WM_NAME"), 0, 256, False,
+                           atom("UTF8_STRING"), &type, &format, &count, &after, &data) == Success &&
+        data && format == 8)
+        name.assign(reinterpret_cast<const char*>(data), count);
+    if (data) XFree(data);
+    // The manager may have quit since: not the caller's error.
+    lastError_ = saved;
+    return name;
+}
+
 void X11Connection::sendRootMessage(Window w, const char* type, long l0, long l1, long l2, long l3,
                                     long l4) {
     if (!isOpen()) return;

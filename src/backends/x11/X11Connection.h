@@ -96,6 +96,9 @@ class X11Connection {
     // Whether an EWMH window manager is running (its check window is alive). Kept
     // until the root's check property changes or the check window goes away.
     bool hasWindowManager();
+    // The running manager's name as it gives it on its check window (_NET_WM_NAME:
+    // "Xfwm4", "KWin"); empty without a manager or a name.
+    std::string windowManagerName();
 
   private:
     static int onError(Display* display, XErrorEvent* error);

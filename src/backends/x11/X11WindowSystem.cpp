@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 
 #include "backends/x11/X11ClickWatch.h"
+#include "backends/x11/X11GroupStacking.h"
 
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
@@ -111,7 +112,18 @@ class X11KeyboardGrab final : public port::KeyboardGrab {
 }  // namespace
 
 X11WindowSystem::X11WindowSystem(X11Connection& connection, const VirtualKeyCodes* keys)
-    : connection_(connection), keys_(keys) {}
+    : connection_(connection),
+      keys_(keys),
+      stacking_(std::make_unique<X11GroupStacking>(connection)) {}
+
+X11WindowSystem::~X11WindowSystem() = default;
+
+void X11WindowSystem::stackAbove(port::NativeWindow window,
+                                 const std::vector<port::WindowRef>& group) {
+    // The panel was mapped on the toolkit's connection; it is restacked from this one.
+    syncToolkitConnection();
+    stacking_->keepAbove(window, group);
+}
 
 Point X11WindowSystem::toPort(Point native) {
     return connection_.toPort(native);

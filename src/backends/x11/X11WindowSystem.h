@@ -1,11 +1,14 @@
 #pragma once
 
+#include <memory>
+
 #include "port/WindowSystem.h"
 
 namespace kelvra::x11 {
 
 class X11Connection;
 class VirtualKeyCodes;
+class X11GroupStacking;
 
 // The window-system services of the program's own windows on an X server: root
 // coordinates, the compositing manager's selection, EWMH window types, raw input
@@ -14,6 +17,7 @@ class X11WindowSystem final : public port::WindowSystem {
   public:
     // Without `keys` only the keys' US-layout positions are known.
     X11WindowSystem(X11Connection& connection, const VirtualKeyCodes* keys);
+    ~X11WindowSystem() override;
 
     Point toPort(Point native) override;
     Point toNative(Point port) override;
@@ -23,6 +27,7 @@ class X11WindowSystem final : public port::WindowSystem {
     bool nativeIsLogical() const override { return false; }
     // The toolkit's own request reaches the window manager.
     void activate(port::NativeWindow) override {}
+    void stackAbove(port::NativeWindow window, const std::vector<port::WindowRef>& group) override;
     std::unique_ptr<port::InputWatch> watchInput(bool keys) override;
     std::unique_ptr<port::KeyboardGrab> grabKeyboard(port::NativeWindow window) override;
     std::optional<uint16_t> virtualKeyForScanCode(uint32_t scanCode) const override;
@@ -30,6 +35,7 @@ class X11WindowSystem final : public port::WindowSystem {
   private:
     X11Connection& connection_;
     const VirtualKeyCodes* keys_;
+    std::unique_ptr<X11GroupStacking> stacking_;
 };
 
 }  // namespace kelvra::x11

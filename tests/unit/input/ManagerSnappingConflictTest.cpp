@@ -68,6 +68,23 @@ TEST_F(ManagerSnappingTest, SettingsThatCannotBeWrittenOrReadChangeNothing) {
     EXPECT_TRUE(snapsLeft()) << "a manager whose settings cannot be read is not assumed to snap";
 }
 
+// What one manager had is never given to the manager that replaced it.
+TEST_F(ManagerSnappingTest, AReplacedManagerNeverGetsTheValuesSavedFromTheOther) {
+    watch();
+    ASSERT_TRUE(conflict->switchManagerOff());
+    manager().name = "Xfwm4";
+    conflict->refresh();
+    EXPECT_EQ(conflict->situation(), ManagerSnappingConflict::Situation::none);
+    settings->dragSnapEnabled.set(false);
+    EXPECT_FALSE(manager().on) << "restored from another manager's values";
+
+    manager().name = "KWin";
+    conflict->refresh();
+    EXPECT_EQ(conflict->situation(), ManagerSnappingConflict::Situation::switchedOff);
+    EXPECT_TRUE(conflict->restoreManager());
+    EXPECT_TRUE(manager().on);
+}
+
 TEST_F(ManagerSnappingTest, AManagerWithoutEdgeSnappingIsNoConflict) {
     manager().name.clear();
     watch();

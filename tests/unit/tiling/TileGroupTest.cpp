@@ -244,5 +244,32 @@ TEST_F(TileGroupTest, QuartersMoveTheirOwnEdgesAndTheCrossingMovesAll) {
     EXPECT_EQ(frameOf(q[3]), bottomRight) << "the lower pair stays";
 }
 
+// A divider belongs with its group: hidden while another application is in front,
+// back (just above the group's windows) when one of the group's is; the program's own
+// panels in front change nothing.
+TEST_F(TileGroupTest, ADividerShowsOnlyWhileItsGroupsApplicationIsInFront) {
+    const auto other = desktop.addApp({});
+    desktop.addWindow(other, {.frame = {300, 300, 400, 300}});
+    const auto divider = [&] { return dividerOver(0); };
+    const std::vector<port::WindowRef> group{left->element(), right->element()};
+    EXPECT_TRUE(divider().visible);
+    EXPECT_EQ(divider().stackedAbove, group);
+
+    for (auto [front, visible] : {std::pair{other, false}, std::pair{desktop.ownPid(), false},
+                                  std::pair{pid, true}, std::pair{desktop.ownPid(), true}}) {
+        desktop.setFrontmostApp(front);
+        desktop.runLoop().runPending();
+        EXPECT_EQ(divider().visible, visible) << front;
+    }
+    EXPECT_EQ(divider().stackedAbove, group);
+
+    // Edges that share a window are one group.
+    engine->snap(*right, ZoneID::topRightQuarter, screen());
+    snapped(ZoneID::bottomRightQuarter);
+    ASSERT_GE(tiles->edges().size(), 2u);
+    for (size_t i = 0; i < tiles->edges().size(); ++i)
+        EXPECT_EQ(dividerOver(i).stackedAbove.size(), 3u) << i;
+}
+
 }  // namespace
 }  // namespace kelvra::test

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "backends/sim/SimDesktop.h"
+#include "input/ManagerSnappingConflict.h"
 #include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 #include "ui/OnboardingController.h"
@@ -146,6 +147,31 @@ TEST_F(OnboardingTest, APermissionGrantedLaterMovesThePageOnTheNextTick) {
     desk.setCanControlWindows(true);
     desk.runLoop().advance(1.0);
     EXPECT_EQ(shown()->page, 2);
+}
+
+// The gestures' page makes the snap tab's offer: the manager's own edge snapping is
+// switched off and back only by the user's click.
+TEST_F(OnboardingTest, TheGesturesPageOffersToSwitchTheManagersEdgeSnappingOffAndBack) {
+    desk.managerSnapping().name = "Xfwm4";
+    desk.managerSnapping().on = true;
+    ManagerSnappingConflict conflict(settings);
+    OnboardingController withConflict(settings, l10n, &conflict);
+    withConflict.show();
+    choose("continue");
+    ASSERT_EQ(withConflict.page(), 2);
+    const auto offer = [&] { return shown()->help.at(0); };
+    EXPECT_EQ(offer().id, "managerSnapOff");
+    EXPECT_NE(offer().title.find("Xfwm4"), std::string::npos);
+    EXPECT_TRUE(desk.managerSnapping().on);
+
+    choose("managerSnapOff");
+    EXPECT_FALSE(desk.managerSnapping().on);
+    EXPECT_EQ(offer().id, "managerSnapRestore");
+    choose("managerSnapRestore");
+    EXPECT_TRUE(desk.managerSnapping().on);
+
+    settings.dragSnapEnabled.set(false);
+    EXPECT_TRUE(shown()->help.empty()) << "no offer while Kelvra does not snap drags";
 }
 
 }  // namespace

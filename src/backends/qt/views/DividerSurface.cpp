@@ -23,7 +23,9 @@ DividerSurface::DividerSurface(port::WindowSystem& windowSystem, const port::Div
     chip_ = std::make_unique<RatioChipWidget>();
 }
 
-DividerSurface::~DividerSurface() = default;
+DividerSurface::~DividerSurface() {
+    if (!group_.empty()) windowSystem_.stackAbove(strip_->winId(), {});
+}
 
 void DividerSurface::setFrame(const Rect& frame) {
     frame_ = frame;
@@ -40,14 +42,27 @@ void DividerSurface::setOpacity(double opacity) {
 void DividerSurface::setVisible(bool visible) {
     visible_ = visible;
     if (!visible) {
+        if (!group_.empty()) windowSystem_.stackAbove(strip_->winId(), {});
         strip_->hide();
         chip_->hide();
         return;
     }
     strip_->setComposited(windowSystem_.compositingManagerRunning());
     strip_->show();
-    strip_->raise();
+    if (group_.empty())
+        strip_->raise();
+    else
+        windowSystem_.stackAbove(strip_->winId(), group_);
     placeChip();
+}
+
+void DividerSurface::stackAbove(const std::vector<port::WindowRef>& group) {
+    group_ = group;
+    if (!visible_) return;
+    if (group_.empty())
+        strip_->raise();
+    else
+        windowSystem_.stackAbove(strip_->winId(), group_);
 }
 
 void DividerSurface::setModel(const port::SurfaceModel& model) {

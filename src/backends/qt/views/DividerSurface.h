@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "port/Surfaces.h"
 #include "port/WindowSystem.h"
@@ -22,6 +23,7 @@ class DividerSurface final : public port::Surface {
     void setOpacity(double opacity) override;
     void setVisible(bool visible) override;
     void setModel(const port::SurfaceModel& model) override;
+    void stackAbove(const std::vector<port::WindowRef>& group) override;
 
   private:
     void placeChip();
@@ -30,6 +32,7 @@ class DividerSurface final : public port::Surface {
     port::DividerModel model_;
     Rect frame_;
     bool visible_ = false;
+    std::vector<port::WindowRef> group_;  // kept above these; empty: above everything
     std::unique_ptr<DividerWidget> strip_;
     std::unique_ptr<RatioChipWidget> chip_;
 };

@@ -5,11 +5,12 @@
 
 #include "port/ManagerSnapping.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wm {
 
 // KWin's own edge snapping: quick tiling at the left and right edges and maximizing at
 // the top (kwinrc [Windows] ElectricBorderTiling and ElectricBorderMaximize, both on
-// unless set). Changes are written to the user's kwinrc and KWin is told to reconfigure.
+// unless set), the same on X11 and on Wayland. Changes are written to the user's kwinrc
+// and KWin is told to reconfigure.
 class KWinEdgeSnapping final : public port::ManagerSnapping {
   public:
     std::string managerName() const override { return "KWin"; }
@@ -18,4 +19,4 @@ class KWinEdgeSnapping final : public port::ManagerSnapping {
     bool restore(const std::string& saved) override;
 };
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wm

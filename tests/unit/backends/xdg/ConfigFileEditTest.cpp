@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "backends/bridge/ConfigFileEdit.h"
+#include "backends/xdg/ConfigFileEdit.h"
 
-namespace kelvra::bridge {
+namespace kelvra::xdg {
 namespace {
 
 TEST(ConfigFileEdit, SetsAKeyInItsGroupAndLeavesEverythingElseAlone) {
@@ -38,4 +38,4 @@ TEST(ConfigFileEdit, ReadsAKeyOfItsGroupOnly) {
 }
 
 }  // namespace
-}  // namespace kelvra::bridge
+}  // namespace kelvra::xdg

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace kelvra::bridge {
+namespace kelvra::xdg {
 
 // The text of an INI-style desktop configuration file (kwinrc) with one key of one group
 // set to `value`, or removed when `value` is empty. Every other line stays as it was:
@@ -15,4 +15,4 @@ std::string withConfigKey(std::string_view text, std::string_view group, std::st
 std::optional<std::string> configKey(std::string_view text, std::string_view group,
                                      std::string_view key);
 
-}  // namespace kelvra::bridge
+}  // namespace kelvra::xdg

@@ -1,8 +1,8 @@
-#include "backends/bridge/ConfigFileEdit.h"
+#include "backends/xdg/ConfigFileEdit.h"
 
 #include <vector>
 
-namespace kelvra::bridge {
+namespace kelvra::xdg {
 
 namespace {
 
@@ -88,4 +88,4 @@ std::string withConfigKey(std::string_view text, std::string_view group, std::st
     return result;
 }
 
-}  // namespace kelvra::bridge
+}  // namespace kelvra::xdg
