@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "app/ConflictingPrograms.h"
 #include "app/ProcessEntry.h"
 #include "app/TrayController.h"
 #include "app/ZonePreviewCommand.h"
@@ -51,15 +52,6 @@ bool isValidURL(const std::string& text) {
         if (c <= 0x20 || c == 0x7f) return false;
     }
     return true;
-}
-
-// Other window tilers whose shortcuts would fight ours, by desktop entry id, with the
-// name shown. Only programs with a window of their own can be found running.
-const std::vector<std::pair<std::string, std::string>>& conflictingManagers() {
-    static const std::vector<std::pair<std::string, std::string>> table = {
-        {"x-tile", "X Tile"},
-    };
-    return table;
 }
 
 }  // namespace
@@ -174,6 +166,12 @@ void AppDelegate::wire() {
         withSelf([](AppDelegate& d) { d.dispatcher().showZonePicker(); })));
     keep(status.onShowSettings.connect(
         withSelf([](AppDelegate& d) { d.components().settingsWindow().show(std::nullopt); })));
+    auto showShortcuts = withSelf(
+        [](AppDelegate& d) { d.components().settingsWindow().show(SettingsTab::shortcuts); });
+    keep(status.onShowShortcuts.connect(showShortcuts));
+    keep(platform().notifications->onAction([showShortcuts](const std::string& id) {
+        if (id == TakenShortcutsNotice::openShortcutsAction) showShortcuts();
+    }));
     keep(status.onShowOnboarding.connect(
         withSelf([](AppDelegate& d) { d.components().onboarding().show(); })));
     keep(status.onApplyCustomZone.connect(
@@ -226,19 +224,12 @@ void AppDelegate::wire() {
 }
 
 void AppDelegate::warnAboutConflictingApps() {
-    std::vector<port::RunningApplication> found;
-    std::vector<std::string> names;
-    for (const auto& app : platform().applications->runningApplications()) {
-        if (!app.appId) continue;
-        for (const auto& [id, name] : conflictingManagers()) {
-            if (*app.appId == id) {
-                found.push_back(app);
-                names.push_back(name);
-                break;
-            }
-        }
-    }
+    const auto found = runningConflictingPrograms();
     if (found.empty()) return;
+    std::vector<std::string> names;
+    for (const auto& program : found)
+        if (std::find(names.begin(), names.end(), program.name) == names.end())
+            names.push_back(program.name);
 
     const auto& l = components_->l10n();
     const std::string joined = l.list(names);
@@ -250,7 +241,7 @@ void AppDelegate::warnAboutConflictingApps() {
     auto& apps = *platform().applications;
     apps.activate(apps.currentProcessId());
     if (platform().alerts->runModal(alert) != port::Alerts::firstButtonReturn) return;
-    for (const auto& app : found) apps.terminate(app.pid);
+    for (const auto& program : found) apps.terminate(program.pid);
 }
 
 void AppDelegate::openUrl(const std::optional<std::string>& url) {

@@ -8,6 +8,7 @@
 #include "base/Signal.h"
 #include "base/Timer.h"
 #include "port/Surfaces.h"
+#include "ui/OnboardingShortcutsPage.h"
 #include "ui/SessionCheck.h"
 
 namespace kelvra {
@@ -16,7 +17,8 @@ class AppSettings;
 class L10n;
 
 // First-launch guidance in its own window, drawn through the surfaces port: welcome,
-// the desktop check, then the two gestures and the crash-report choice. Pages only move
+// the desktop check, the shortcuts where some are taken here (the first time only), then
+// the two gestures and the crash-report choice. Pages only move
 // forward. The check page re-checks every second and moves on by itself once this
 // desktop can be arranged; when it cannot, it says why and offers a way out.
 // Closing the window keeps it (and its page) for the next show(); finishing releases it,
@@ -40,6 +42,8 @@ class OnboardingController {
 
   private:
     void setPage(int page);
+    // Page 2, led by the shortcuts page when this desktop takes some of them.
+    void enterTutorial();
     void checkAndAdvance();
     void startTimer();
     void stopTimer();
@@ -51,6 +55,8 @@ class OnboardingController {
     int page_ = 0;
     SessionCheck check_ = SessionCheck::ready;
     bool continueAnyway_ = false;
+    std::unique_ptr<OnboardingShortcutsPage> keysPage_;  // while it shows
+    bool keysChecked_ = false;  // the page was considered (and maybe shown) in this round
     Timer timer_;
     std::vector<Subscription> subscriptions_;
     std::vector<Subscription> surfaceSubscriptions_;

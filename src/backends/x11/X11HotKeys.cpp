@@ -7,6 +7,7 @@
 
 #include "backends/x11/VirtualKeyCodes.h"
 #include "backends/x11/X11Connection.h"
+#include "backends/x11/XkbServerActions.h"
 
 namespace kelvra::x11 {
 
@@ -73,6 +74,13 @@ void X11HotKeys::unregisterHotKey(port::HotKeyRef ref) {
     ungrab(it->second);
     hotKeys_.erase(it);
     XFlush(connection_.display());
+}
+
+bool X11HotKeys::isServerAction(uint32_t keyCode, uint32_t modifiers) {
+    if (!connection_.isOpen() || keyCode > 0xffff) return false;
+    auto keycode = keys_.keycodeFor(static_cast<uint16_t>(keyCode));
+    return keycode &&
+           x11::isServerAction(connection_.display(), *keycode, xModifiersFor(modifiers));
 }
 
 unsigned int X11HotKeys::numLockMask() const {
