@@ -5,6 +5,7 @@
 #include "input/TakenShortcutsNotice.h"
 #include "l10n/DisplayNames.h"
 #include "l10n/L10n.h"
+#include "port/Platform.h"
 #include "settings/AppSettings.h"
 
 namespace kelvra {
@@ -19,6 +20,9 @@ std::unique_ptr<OnboardingShortcutsPage> OnboardingShortcutsPage::ifNeeded(
     page->table_ = table;
     page->states_ = std::move(states);
     page->alternative_ = freeAlternativeShortcuts();
+    logLine("some shortcuts do nothing on this desktop; " +
+            (page->alternative_ ? "offering " + page->alternative_->modifiers + " instead"
+                                : std::string("no complete free set found")));
     return page;
 }
 

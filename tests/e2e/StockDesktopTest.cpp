@@ -1,0 +1,80 @@
+// The shortcuts on desktops as they come: the manager's stock bindings and the keymap's
+// server actions decide what the program offers and registers.
+#include <X11/keysym.h>
+
+#include "Harness.h"
+
+namespace kelvra::e2e {
+namespace {
+
+// Whether another client can grab the combination now (and gives it back at once).
+bool grabbable(Desktop& desktop, unsigned long keysym, unsigned int modifiers) {
+    static int error = 0;
+    Display* probe = XOpenDisplay(desktop.displayName().c_str());
+    auto previous = XSetErrorHandler([](Display*, XErrorEvent* e) {
+        error = e->error_code;
+        return 0;
+    });
+    error = 0;
+    const KeyCode key = XKeysymToKeycode(probe, keysym);
+    XGrabKey(probe, key, modifiers, DefaultRootWindow(probe), True, GrabModeAsync, GrabModeAsync);
+    XSync(probe, False);
+    const bool free = error != BadAccess;
+    XSetErrorHandler(previous);
+    XCloseDisplay(probe);
+    return free;
+}
+
+// openbox as Debian ships it holds Ctrl+Alt+←/→: the first start shows the set with those
+// marked and offers Ctrl+Super, the page's first button; taken with Enter, every shortcut
+// snaps with it, and no alert comes.
+TEST(StockDesktop, AFirstStartOffersAFreeSetAndEveryShortcutSnapsWithIt) {
+    Desktop desktop({.stockWindowManagerConfig = true});
+    ASSERT_FALSE(grabbable(desktop, XK_Left, ControlMask | Mod1Mask));
+    desktop.writeSettings({{"hasCompletedOnboarding", false}});
+    desktop.changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
+    desktop.startKelvraWithoutWaiting();
+    std::optional<Window> welcome;
+    ASSERT_TRUE(Desktop::waitUntil(
+        [&] { return (welcome = desktop.findWindow("Kelvra")).has_value(); }, 10s));
+    desktop.activate(*welcome);
+    desktop.pressKey(XK_Return);  // Continue
+    ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraSaid("offering Ctrl+Super"); }));
+    usleep(300000);
+    desktop.pressKey(XK_Return);  // Use Ctrl+Super
+    usleep(300000);
+    desktop.pressKey(XK_Return);  // Get started
+    EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.findWindow("Kelvra"); }));
+    ASSERT_TRUE(Desktop::waitUntil(
+        [&] { return !grabbable(desktop, XK_space, ControlMask | Mod4Mask); }, 10s));
+
+    Window w = desktop.startTestClient({"stock"});
+    desktop.activate(w);
+    using namespace zone;
+    const std::pair<unsigned long, Box> zones[] = {
+        {XK_Left, leftHalf},    {XK_Right, rightHalf},  {XK_Up, topHalf},    {XK_Down, bottomHalf},
+        {XK_Return, maximized}, {XK_u, topLeft},        {XK_i, topRight},    {XK_j, bottomLeft},
+        {XK_k, bottomRight},    {XK_d, leftThird},      {XK_f, centreThird}, {XK_g, rightThird},
+        {XK_e, leftTwoThirds},  {XK_t, rightTwoThirds},
+    };
+    for (const auto& [key, box] : zones) {
+        desktop.pressKeys({XK_Control_L, XK_Super_L, key});
+        EXPECT_TRUE(desktop.reaches(w, box)) << "keysym " << key;
+    }
+    EXPECT_FALSE(desktop.findWindow("Kelvra")) << "an alert came";
+    EXPECT_FALSE(desktop.kelvraSaid("they do nothing"));
+}
+
+// Where the keymap ends the session with Ctrl+Alt+Backspace, restore's default is never
+// grabbed (a press must not look like Kelvra's), and the other defaults are.
+TEST(StockDesktop, AKeymapThatEndsTheSessionWithCtrlAltBackspaceNeverGetsItRegistered) {
+    Desktop desktop;
+    ASSERT_EQ(desktop.run({"setxkbmap", "-option", "terminate:ctrl_alt_bksp"}), 0);
+    desktop.startKelvra();
+    ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraSaid("Ctrl+Alt+Backspace"); }));
+    EXPECT_TRUE(grabbable(desktop, XK_BackSpace, ControlMask | Mod1Mask));
+    EXPECT_FALSE(grabbable(desktop, XK_c, ControlMask | Mod1Mask));
+}
+
+}  // namespace
+}  // namespace kelvra::e2e
