@@ -321,6 +321,17 @@ void Desktop::startKelvraWithoutWaiting(const std::string& program) {
     kelvra_ = start({program});
 }
 
+std::optional<Window> Desktop::startFirstLaunch() {
+    writeSettings({{"hasCompletedOnboarding", false}});
+    changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
+    startKelvraWithoutWaiting();
+    std::optional<Window> welcome;
+    if (!waitUntil([&] { return (welcome = findWindow("Kelvra")).has_value(); }, 10s))
+        return std::nullopt;
+    activate(*welcome);
+    return welcome;
+}
+
 nlohmann::json Desktop::readSettings() const {
     std::ifstream in(home_ / ".config/kelvra/com.orvane.Kelvra.json");
     return nlohmann::json::parse(in, nullptr, false);

@@ -115,6 +115,9 @@ class Desktop {
     // welcome window and registers them only once it is done).
     // `program` may be another build of it (the crash tests' kelvra-crashswitch).
     void startKelvraWithoutWaiting(const std::string& program = KELVRA_PROGRAM);
+    // A first launch in an X11 session: the welcome window, activated; none when it did
+    // not come within 10 s.
+    std::optional<Window> startFirstLaunch();
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }

@@ -122,13 +122,7 @@ TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStoredAndRegistered) {
 // it, and the core starts: the shortcuts work.
 TEST(Onboarding, CompletingItFromTheKeyboardStartsTheCore) {
     Desktop desktop;
-    desktop.writeSettings({{"hasCompletedOnboarding", false}});
-    desktop.changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
-    desktop.startKelvraWithoutWaiting();
-    std::optional<Window> welcome;
-    ASSERT_TRUE(Desktop::waitUntil(
-        [&] { return (welcome = desktop.findWindow("Kelvra")).has_value(); }, 10s));
-    desktop.activate(*welcome);
+    ASSERT_TRUE(desktop.startFirstLaunch());
     desktop.pressKey(XK_Return);  // Continue
     usleep(300000);
     desktop.pressKey(XK_Return);  // Get started

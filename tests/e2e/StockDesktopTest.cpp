@@ -31,13 +31,7 @@ bool grabbable(Desktop& desktop, unsigned long keysym, unsigned int modifiers) {
 TEST(StockDesktop, AFirstStartOffersAFreeSetAndEveryShortcutSnapsWithIt) {
     Desktop desktop({.stockWindowManagerConfig = true});
     ASSERT_FALSE(grabbable(desktop, XK_Left, ControlMask | Mod1Mask));
-    desktop.writeSettings({{"hasCompletedOnboarding", false}});
-    desktop.changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
-    desktop.startKelvraWithoutWaiting();
-    std::optional<Window> welcome;
-    ASSERT_TRUE(Desktop::waitUntil(
-        [&] { return (welcome = desktop.findWindow("Kelvra")).has_value(); }, 10s));
-    desktop.activate(*welcome);
+    ASSERT_TRUE(desktop.startFirstLaunch());
     desktop.pressKey(XK_Return);  // Continue
     ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraSaid("offering Ctrl+Super"); }));
     usleep(300000);
