@@ -114,9 +114,16 @@ void AppDelegate::startCore() {
     coreStarted_ = true;
     auto& c = *components_;
     c.dragMonitor().start();
-    c.shortcutManager().registerShortcuts(settings_.shortcuts());
+    registerShortcutsOnceChosen();
     c.placementRuleManager().start();
     c.trayController().refreshIcon();
+}
+
+void AppDelegate::registerShortcutsOnceChosen() {
+    // A first start registers nothing before onboarding has checked the set against this
+    // desktop and the user has chosen: the check would find Kelvra's own grabs taken.
+    if (coreStarted_ && !recording_ && settings_.hasCompletedOnboarding())
+        components_->shortcutManager().registerShortcuts(settings_.shortcuts());
 }
 
 void AppDelegate::handleShortcut(const std::string& name) {
@@ -127,7 +134,8 @@ void AppDelegate::handleShortcut(const std::string& name) {
 void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
     shortcutDebounceTimer_.once(*platform().runLoop, shortcutDebounce, [this, table] {
         // During a recording the hot keys stay off; its end registers the table.
-        if (coreStarted_ && !recording_) components().shortcutManager().registerShortcuts(table);
+        if (coreStarted_ && !recording_ && settings_.hasCompletedOnboarding())
+            components().shortcutManager().registerShortcuts(table);
     });
 }
 
@@ -197,7 +205,8 @@ void AppDelegate::wire() {
         [](AppDelegate& d) { d.components().trayController().setSettingsNotSaved(false); })));
     keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
-        if (canControlWindows()) d.startCore();
+        if (!canControlWindows()) return;
+        d.coreStarted_ ? d.registerShortcutsOnceChosen() : d.startCore();
     })));
 
     keep(settings_.shortcuts.sink(withSelf([](AppDelegate& d, const ShortcutTable& table) {
@@ -215,9 +224,7 @@ void AppDelegate::wire() {
     })));
     keep(c.keyRecorder().ended.connect(withSelf([](AppDelegate& d) {
         d.recording_ = false;
-        if (d.coreStarted_) {
-            d.components().shortcutManager().registerShortcuts(d.settings_.shortcuts());
-        }
+        d.registerShortcutsOnceChosen();
     })));
     keep(platform().screens->onScreensChanged(
         withSelf([](AppDelegate& d) { d.components().tileManager().removeAll(); })));

@@ -51,6 +51,8 @@ class AppDelegate {
     void showAbout();
 
     void startCore();
+    // The shortcut table as system-wide hot keys, once the core runs and the set is chosen.
+    void registerShortcutsOnceChosen();
     // An action by name, as shortcuts name them; unknown names do nothing.
     void handleShortcut(const std::string& name);
     void warnAboutConflictingApps();

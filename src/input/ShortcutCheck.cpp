@@ -12,6 +12,7 @@ constexpr uint32_t candidateModifiers[] = {
     modifierBits::control | modifierBits::super,
     modifierBits::alt | modifierBits::super,
     modifierBits::control | modifierBits::alt | modifierBits::shift,
+    modifierBits::alt | modifierBits::shift,
 };
 
 // "Ctrl+Super" for the modifiers of "Ctrl+Super+←".

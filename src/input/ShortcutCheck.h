@@ -29,7 +29,8 @@ struct AlternativeShortcuts {
 
 // The first alternative set every combination of which is free here; none when each
 // has one taken. In order: Ctrl+Super (left alone by the stock bindings of the managers
-// tried), Alt+Super, then Ctrl+Alt+Shift.
+// tried), Alt+Super, Ctrl+Alt+Shift, then Alt+Shift (for a manager that holds the Super
+// key itself and Ctrl+Alt+Shift+arrows, as IceWM does).
 std::optional<AlternativeShortcuts> freeAlternativeShortcuts();
 
 // The table with every entry that still holds its default replaced by the alternative's,

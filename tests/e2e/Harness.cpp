@@ -326,7 +326,7 @@ std::optional<Window> Desktop::startFirstLaunch() {
     changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
     startKelvraWithoutWaiting();
     std::optional<Window> welcome;
-    if (!waitUntil([&] { return (welcome = findWindow("Kelvra")).has_value(); }, 10s))
+    if (!waitUntil([&] { return (welcome = ownWindow("Kelvra")).has_value(); }, 10s))
         return std::nullopt;
     activate(*welcome);
     return welcome;
@@ -381,6 +381,14 @@ std::vector<OwnWindow> Desktop::kelvraWindows() const {
     for (Window w : windowsOf(kelvra_->pid()))
         if (auto own = placed(w)) found.push_back(*own);
     return found;
+}
+
+std::optional<Window> Desktop::ownWindow(const std::string& title) const {
+    for (const auto& own : kelvraWindows()) {
+        auto name = readProperty<char>(display_, own.window, "_NET_WM_NAME");
+        if (!own.embedded && std::string(name.begin(), name.end()) == title) return own.window;
+    }
+    return std::nullopt;
 }
 
 Window Desktop::startTestClient(const ClientOptions& options) {

@@ -118,6 +118,9 @@ class Desktop {
     // A first launch in an X11 session: the welcome window, activated; none when it did
     // not come within 10 s.
     std::optional<Window> startFirstLaunch();
+    // A window of the program's own with this title, its tray icon (also "Kelvra") not
+    // counted.
+    std::optional<Window> ownWindow(const std::string& title) const;
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }

@@ -65,10 +65,11 @@ TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheO
     ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraSaid("told: "); }))
         << "the taken shortcuts were not told";
     // Joined as the interface's language (English here) joins a list.
-    EXPECT_TRUE(desktop.kelvraSaid(" and Ctrl+Alt+U"));
+    EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+U"));
     EXPECT_FALSE(desktop.kelvraSaid("、"));
     if (managerHoldsArrows) {
-        EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+←, Ctrl+Alt+→"));
+        EXPECT_TRUE(desktop.kelvraSaid("Ctrl+Alt+←, "));
+        EXPECT_TRUE(desktop.kelvraSaid("and Ctrl+Alt+"));
     }
     Window w = desktop.startTestClient({"ordinary"});
     const Box before = *desktop.frame(w);
@@ -82,7 +83,7 @@ TEST(Robustness, CombinationsHeldByTheWindowManagerOrAnotherClientAreToldAndTheO
     // Not D: xfwm4 and IceWM show the desktop with it.
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_g, zone::rightThird));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_BackSpace, before));
-    EXPECT_FALSE(desktop.findWindow("Kelvra")) << "a window came";
+    EXPECT_FALSE(desktop.ownWindow("Kelvra")) << "a window came";
     EXPECT_TRUE(desktop.kelvraRunning());
     XCloseDisplay(holder);
 }

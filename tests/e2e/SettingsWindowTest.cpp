@@ -128,7 +128,7 @@ TEST(Onboarding, CompletingItFromTheKeyboardStartsTheCore) {
     desktop.pressKey(XK_Return);  // Get started
     EXPECT_TRUE(
         fileSays(desktop, [](auto& j) { return j.value("hasCompletedOnboarding", false); }));
-    EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.findWindow("Kelvra"); }));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.ownWindow("Kelvra"); }));
     Window w = desktop.startTestClient({"after onboarding"});
     desktop.activate(w);
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_Left, zone::leftHalf));

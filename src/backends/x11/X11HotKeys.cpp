@@ -83,6 +83,34 @@ bool X11HotKeys::isServerAction(uint32_t keyCode, uint32_t modifiers) {
            x11::isServerAction(connection_.display(), *keycode, xModifiersFor(modifiers));
 }
 
+bool X11HotKeys::isFree(uint32_t keyCode, uint32_t modifiers) {
+    if (!port::HotKeys::isFree(keyCode, modifiers)) return false;
+    const std::pair<uint32_t, std::initializer_list<KeySym>> modifierKeys[] = {
+        {controlBit, {XK_Control_L, XK_Control_R}},
+        {altBit, {XK_Alt_L, XK_Alt_R}},
+        {shiftBit, {XK_Shift_L, XK_Shift_R}},
+        {superBit, {XK_Super_L, XK_Super_R}},
+    };
+    Display* display = connection_.display();
+    for (const auto& [bit, syms] : modifierKeys) {
+        if (!(modifiers & bit)) continue;
+        for (KeySym sym : syms) {
+            const KeyCode keycode = XKeysymToKeycode(display, sym);
+            if (keycode == 0) continue;
+            // A grab with any modifiers meets every grab another client holds on the key.
+            connection_.clearError();
+            XGrabKey(display, keycode, AnyModifier, connection_.root(), False, GrabModeAsync,
+                     GrabModeAsync);
+            const bool held = !connection_.checkedSync();
+            if (!held) XUngrabKey(display, keycode, AnyModifier, connection_.root());
+            connection_.clearError();
+            connection_.checkedSync();
+            if (held) return false;
+        }
+    }
+    return true;
+}
+
 unsigned int X11HotKeys::numLockMask() const {
     Display* display = connection_.display();
     const KeyCode numLock = XKeysymToKeycode(display, XK_Num_Lock);

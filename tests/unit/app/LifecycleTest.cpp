@@ -53,11 +53,11 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     desktop.runLoop().advance(2.0);
     EXPECT_TRUE(d.coreStarted());
     EXPECT_EQ(trayIcon(), port::TrayIcon::normal);
-    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty()) << "registered once onboarding has checked";
 
     desktop.runLoop().advance(10.0);
     d.startCore();
-    d.components().onboarding().onFinished.emit();
+    d.components().onboarding().finish();
     // Started once: hot keys registered once, never re-registered by later ticks.
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.handlerInstallCount(), 1);
