@@ -163,7 +163,8 @@ void OnboardingWindow::rebuild() {
         dots_.stop();
     }
 
-    v->addStretch(1);
+    // A scrolling set takes the free height itself.
+    if (examples == v) v->addStretch(1);
     QPushButton* first = nullptr;
     for (const auto& b : model_.buttons) {
         auto* button = new QPushButton(q(b.title), content_);
