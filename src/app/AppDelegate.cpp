@@ -121,8 +121,9 @@ void AppDelegate::startCore() {
 
 void AppDelegate::registerShortcutsOnceChosen() {
     // A first start registers nothing before onboarding has checked the set against this
-    // desktop and the user has chosen: the check would find Kelvra's own grabs taken.
-    if (coreStarted_ && !recording_ && settings_.hasCompletedOnboarding())
+    // desktop and the user has chosen (or closed it): the check would find Kelvra's own
+    // grabs taken.
+    if (coreStarted_ && !recording_ && (settings_.hasCompletedOnboarding() || onboardingClosed_))
         components_->shortcutManager().registerShortcuts(settings_.shortcuts());
 }
 
@@ -134,7 +135,8 @@ void AppDelegate::handleShortcut(const std::string& name) {
 void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
     shortcutDebounceTimer_.once(*platform().runLoop, shortcutDebounce, [this, table] {
         // During a recording the hot keys stay off; its end registers the table.
-        if (coreStarted_ && !recording_ && settings_.hasCompletedOnboarding())
+        if (coreStarted_ && !recording_ &&
+            (settings_.hasCompletedOnboarding() || onboardingClosed_))
             components().shortcutManager().registerShortcuts(table);
     });
 }
@@ -180,8 +182,14 @@ void AppDelegate::wire() {
     keep(platform().notifications->onAction([showShortcuts](const std::string& id) {
         if (id == TakenShortcutsNotice::openShortcutsAction) showShortcuts();
     }));
-    keep(status.onShowOnboarding.connect(
-        withSelf([](AppDelegate& d) { d.components().onboarding().show(); })));
+    keep(status.onShowOnboarding.connect(withSelf([](AppDelegate& d) {
+        // Its shortcut check must not meet Kelvra's own grabs; its end registers again.
+        if (!d.settings_.hasCompletedOnboarding()) {
+            d.onboardingClosed_ = false;
+            d.components().shortcutManager().unregisterAll();
+        }
+        d.components().onboarding().show();
+    })));
     keep(status.onApplyCustomZone.connect(
         withSelf([](AppDelegate& d, const CustomLayout& layout, int index) {
             d.dispatcher().applyCustomZone(layout, index);
@@ -204,6 +212,10 @@ void AppDelegate::wire() {
     keep(platform().defaults->onSaveRecovered(withSelf(
         [](AppDelegate& d) { d.components().trayController().setSettingsNotSaved(false); })));
     keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
+    keep(c.onboarding().onClosed.connect(withSelf([](AppDelegate& d) {
+        d.onboardingClosed_ = true;
+        d.registerShortcutsOnceChosen();
+    })));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
         if (!canControlWindows()) return;
         d.coreStarted_ ? d.registerShortcutsOnceChosen() : d.startCore();

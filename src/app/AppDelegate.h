@@ -76,6 +76,8 @@ class AppDelegate {
     Timer permissionTimer_;
     Timer shortcutDebounceTimer_;
     bool recording_ = false;  // a shortcut is being recorded: hot keys stay off
+    // A first start's onboarding closed before its end: the set stays as it is for now.
+    bool onboardingClosed_ = false;
     std::vector<Subscription> cancellables_;
     // Callbacks hold this weakly: they do nothing once the delegate is gone.
     LifetimeGuard lifetime_;

@@ -110,8 +110,10 @@ void OnboardingController::show() {
         surfaceSubscriptions_.push_back(
             surface_->onChosen(lifetime_.guard([this](const std::string& id) { choose(id); })));
         // Closed, not finished: it comes back at the next launch.
-        surfaceSubscriptions_.push_back(
-            surface_->onDismissed(lifetime_.guard([this] { stopTimer(); })));
+        surfaceSubscriptions_.push_back(surface_->onDismissed(lifetime_.guard([this] {
+            stopTimer();
+            onClosed.emit();
+        })));
     }
     if (page_ == 1) {
         checkAndAdvance();

@@ -39,6 +39,8 @@ class OnboardingController {
 
     Signal<> onFinished;
     Signal<> onQuitRequested;
+    // The window was closed before the end.
+    Signal<> onClosed;
 
   private:
     void setPage(int page);

@@ -36,6 +36,13 @@ TEST_F(DelegateTest, ShowsOnboardingWhenNotYetOnboarded) {
     // Finishing onboarding with the permission starts the core.
     d.components().onboarding().onFinished.emit();
     EXPECT_TRUE(d.coreStarted());
+    // Its shortcuts wait for the set to be chosen: closing the window keeps it as it is,
+    // showing it again sets them aside for its check.
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+    desktop.surfaces().dismiss(desktop.surfaces().find(port::SurfaceKind::onboarding)->id);
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    d.components().trayController().onShowOnboarding.emit();
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
 }
 
 TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
