@@ -54,6 +54,7 @@ FEATURES = [
     ("Application kinds", [r"ClientKinds\..*", r"WindowKinds\..*"]),
     ("Taken shortcuts told", [r"Robustness\.CombinationsHeld.*"]),
     ("Rebinding a shortcut", [r"SettingsWindow\.AShortcutRecorded.*"]),
+    ("First start, stock configuration", [r"StockDesktop\.AFirstStart.*"]),
 ]
 
 # Wayland desktop, the directory of its results, the programs it needs, its package, and

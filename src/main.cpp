@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "backends/qt/DBusNotifications.h"
 #include "backends/qt/QtAlerts.h"
 #include "backends/qt/QtKeyMonitor.h"
 #include "backends/qt/QtRunLoop.h"
@@ -39,6 +40,7 @@
 #include "backends/qt/CompiledBuildInfo.h"
 #include "backends/xdg/EnvLocale.h"
 #include "backends/xdg/JsonDefaultsDomain.h"
+#include "backends/xdg/ProcfsProcesses.h"
 #include "backends/xdg/SecretServiceStore.h"
 #include "backends/xdg/XdgAutostart.h"
 #include "backends/xdg/XdgBrowser.h"
@@ -129,6 +131,8 @@ int main(int argc, char** argv) {
     qt::StderrLog log;
     qt::QtRunLoop runLoop;
     qt::QtAlerts alerts;
+    qt::DBusNotifications notifications;
+    xdg::ProcfsProcesses processes;
     xdg::JsonDefaultsDomain defaults(xdg::JsonDefaultsDomain::standardFile(appId));
     xdg::XdgAutostart loginItems;
     xdg::EnvLocale locale;
@@ -138,6 +142,8 @@ int main(int argc, char** argv) {
     Platform platform;
     platform.runLoop = &runLoop;
     platform.alerts = &alerts;
+    platform.notifications = &notifications;
+    platform.processes = &processes;
     platform.log = &log;
     platform.defaults = &defaults;
     platform.loginItems = &loginItems;

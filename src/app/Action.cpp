@@ -43,6 +43,8 @@ std::string_view commandName(Command command) {
             return "togglePause";
         case Command::openSettings:
             return "openSettings";
+        case Command::openShortcuts:
+            return "openShortcuts";
         case Command::showOnboarding:
             return "showOnboarding";
         case Command::checkForUpdates:

@@ -35,6 +35,7 @@ enum class Command {
     saveWorkspace,
     togglePause,
     openSettings,
+    openShortcuts,
     showOnboarding,
     checkForUpdates,
     showUpdateStatus,

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <utility>
 
+#include "app/ConflictingPrograms.h"
 #include "app/ProcessEntry.h"
 #include "app/TrayController.h"
 #include "app/ZonePreviewCommand.h"
@@ -51,15 +52,6 @@ bool isValidURL(const std::string& text) {
         if (c <= 0x20 || c == 0x7f) return false;
     }
     return true;
-}
-
-// Other window tilers whose shortcuts would fight ours, by desktop entry id, with the
-// name shown. Only programs with a window of their own can be found running.
-const std::vector<std::pair<std::string, std::string>>& conflictingManagers() {
-    static const std::vector<std::pair<std::string, std::string>> table = {
-        {"x-tile", "X Tile"},
-    };
-    return table;
 }
 
 }  // namespace
@@ -131,9 +123,17 @@ void AppDelegate::startCore() {
     coreStarted_ = true;
     auto& c = *components_;
     c.dragMonitor().start();
-    c.shortcutManager().registerShortcuts(settings_.shortcuts());
+    registerShortcutsOnceChosen();
     c.placementRuleManager().start();
     c.trayController().refreshIcon();
+}
+
+void AppDelegate::registerShortcutsOnceChosen() {
+    // A first start registers nothing before onboarding has checked the set against this
+    // desktop and the user has chosen (or closed it): the check would find Kelvra's own
+    // grabs taken.
+    if (coreStarted_ && !recording_ && (settings_.hasCompletedOnboarding() || onboardingClosed_))
+        components_->shortcutManager().registerShortcuts(settings_.shortcuts());
 }
 
 void AppDelegate::handleShortcut(const std::string& name) {
@@ -144,7 +144,9 @@ void AppDelegate::handleShortcut(const std::string& name) {
 void AppDelegate::scheduleShortcutRegistration(const ShortcutTable& table) {
     shortcutDebounceTimer_.once(*platform().runLoop, shortcutDebounce, [this, table] {
         // During a recording the hot keys stay off; its end registers the table.
-        if (coreStarted_ && !recording_) components().shortcutManager().registerShortcuts(table);
+        if (coreStarted_ && !recording_ &&
+            (settings_.hasCompletedOnboarding() || onboardingClosed_))
+            components().shortcutManager().registerShortcuts(table);
     });
 }
 
@@ -183,8 +185,20 @@ void AppDelegate::wire() {
         withSelf([](AppDelegate& d) { d.dispatcher().showZonePicker(); })));
     keep(status.onShowSettings.connect(
         withSelf([](AppDelegate& d) { d.components().settingsWindow().show(std::nullopt); })));
-    keep(status.onShowOnboarding.connect(
-        withSelf([](AppDelegate& d) { d.components().onboarding().show(); })));
+    auto showShortcuts = withSelf(
+        [](AppDelegate& d) { d.components().settingsWindow().show(SettingsTab::shortcuts); });
+    keep(status.onShowShortcuts.connect(showShortcuts));
+    keep(platform().notifications->onAction([showShortcuts](const std::string& id) {
+        if (id == TakenShortcutsNotice::openShortcutsAction) showShortcuts();
+    }));
+    keep(status.onShowOnboarding.connect(withSelf([](AppDelegate& d) {
+        // Its shortcut check must not meet Kelvra's own grabs; its end registers again.
+        if (!d.settings_.hasCompletedOnboarding()) {
+            d.onboardingClosed_ = false;
+            d.components().shortcutManager().unregisterAll();
+        }
+        d.components().onboarding().show();
+    })));
     keep(status.onApplyCustomZone.connect(
         withSelf([](AppDelegate& d, const CustomLayout& layout, int index) {
             d.dispatcher().applyCustomZone(layout, index);
@@ -207,8 +221,13 @@ void AppDelegate::wire() {
     keep(platform().defaults->onSaveRecovered(withSelf(
         [](AppDelegate& d) { d.components().trayController().setSettingsNotSaved(false); })));
     keep(c.onboarding().onQuitRequested.connect([] { platform().runLoop->quit(); }));
+    keep(c.onboarding().onClosed.connect(withSelf([](AppDelegate& d) {
+        d.onboardingClosed_ = true;
+        d.registerShortcutsOnceChosen();
+    })));
     keep(c.onboarding().onFinished.connect(withSelf([](AppDelegate& d) {
-        if (canControlWindows()) d.startCore();
+        if (!canControlWindows()) return;
+        d.coreStarted_ ? d.registerShortcutsOnceChosen() : d.startCore();
     })));
 
     keep(settings_.shortcuts.sink(withSelf([](AppDelegate& d, const ShortcutTable& table) {
@@ -226,28 +245,19 @@ void AppDelegate::wire() {
     })));
     keep(c.keyRecorder().ended.connect(withSelf([](AppDelegate& d) {
         d.recording_ = false;
-        if (d.coreStarted_) {
-            d.components().shortcutManager().registerShortcuts(d.settings_.shortcuts());
-        }
+        d.registerShortcutsOnceChosen();
     })));
     keep(platform().screens->onScreensChanged(
         withSelf([](AppDelegate& d) { d.components().tileManager().removeAll(); })));
 }
 
 void AppDelegate::warnAboutConflictingApps() {
-    std::vector<port::RunningApplication> found;
-    std::vector<std::string> names;
-    for (const auto& app : platform().applications->runningApplications()) {
-        if (!app.appId) continue;
-        for (const auto& [id, name] : conflictingManagers()) {
-            if (*app.appId == id) {
-                found.push_back(app);
-                names.push_back(name);
-                break;
-            }
-        }
-    }
+    const auto found = runningConflictingPrograms();
     if (found.empty()) return;
+    std::vector<std::string> names;
+    for (const auto& program : found)
+        if (std::find(names.begin(), names.end(), program.name) == names.end())
+            names.push_back(program.name);
 
     const auto& l = components_->l10n();
     const std::string joined = l.list(names);
@@ -259,7 +269,7 @@ void AppDelegate::warnAboutConflictingApps() {
     auto& apps = *platform().applications;
     apps.activate(apps.currentProcessId());
     if (platform().alerts->runModal(alert) != port::Alerts::firstButtonReturn) return;
-    for (const auto& app : found) apps.terminate(app.pid);
+    for (const auto& program : found) apps.terminate(program.pid);
 }
 
 void AppDelegate::openUrl(const std::optional<std::string>& url) {

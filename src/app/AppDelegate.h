@@ -51,6 +51,8 @@ class AppDelegate {
     void showAbout();
 
     void startCore();
+    // The shortcut table as system-wide hot keys, once the core runs and the set is chosen.
+    void registerShortcutsOnceChosen();
     // An action by name, as shortcuts name them; unknown names do nothing.
     void handleShortcut(const std::string& name);
     void warnAboutConflictingApps();
@@ -74,6 +76,8 @@ class AppDelegate {
     Timer permissionTimer_;
     Timer shortcutDebounceTimer_;
     bool recording_ = false;  // a shortcut is being recorded: hot keys stay off
+    // A first start's onboarding closed before its end: the set stays as it is for now.
+    bool onboardingClosed_ = false;
     std::vector<Subscription> cancellables_;
     // Callbacks hold this weakly: they do nothing once the delegate is gone.
     LifetimeGuard lifetime_;

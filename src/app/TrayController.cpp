@@ -169,7 +169,7 @@ std::vector<port::MenuItem> TrayController::menu(Attention why) const {
         items.push_back(offer(Command::openSettings, l.string("menu.settingsNotSaved")));
         items.push_back(separator());
     } else if (why == Attention::shortcuts) {
-        items.push_back(offer(Command::openSettings, l.string("menu.shortcutsTaken")));
+        items.push_back(offer(Command::openShortcuts, l.string("menu.shortcutsTaken")));
         items.push_back(separator());
     }
     for (ZoneID z : {ZoneID::leftHalf, ZoneID::rightHalf, ZoneID::maximize})
@@ -269,6 +269,9 @@ void TrayController::run(Command command) {
             break;
         case Command::openSettings:
             onShowSettings.emit();
+            break;
+        case Command::openShortcuts:
+            onShowShortcuts.emit();
             break;
         case Command::showOnboarding:
             onShowOnboarding.emit();

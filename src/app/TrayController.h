@@ -53,6 +53,7 @@ class TrayController {
     Signal<ZoneID> onZoneSelected;
     Signal<> onShowZonePicker;
     Signal<> onShowSettings;
+    Signal<> onShowShortcuts;  // the settings window on its shortcuts tab
     Signal<> onShowOnboarding;
     Signal<CustomLayout, int> onApplyCustomZone;
     Signal<Workspace> onApplyWorkspace;

@@ -8,7 +8,7 @@
 
 namespace kelvra {
 
-ShortcutManager::ShortcutManager(const L10n& l10n) : takenAlert_(l10n) {}
+ShortcutManager::ShortcutManager(const L10n& l10n) : takenNotice_(l10n) {}
 
 ShortcutManager::~ShortcutManager() {
     // Queued deliveries and later key presses find the manager gone.
@@ -29,24 +29,31 @@ void ShortcutManager::registerShortcuts(const ShortcutTable& shortcuts) {
     // in table order keeps it so that one press never fires two actions.
     std::vector<KeyCombo> taken;
     std::vector<KeyCombo> heldElsewhere;
+    auto unavailable = [&heldElsewhere](const KeyCombo& combo) {
+        if (std::find(heldElsewhere.begin(), heldElsewhere.end(), combo) == heldElsewhere.end())
+            heldElsewhere.push_back(combo);
+    };
     uint32_t id = 1;
     for (const auto& [name, combo] : shortcuts) {
         const uint32_t thisId = id++;
         if (std::find(taken.begin(), taken.end(), combo) != taken.end()) continue;
+        // A grab would succeed, but the server acts on the press first (it may end the
+        // session): the shortcut cannot work and must not invite the press.
+        if (hotKeys.isServerAction(combo.keyCode, combo.modifiers)) {
+            unavailable(combo);
+            continue;
+        }
         auto ref = hotKeys.registerHotKey(combo.keyCode, combo.modifiers, signature, thisId);
         if (!ref) {
             // Held elsewhere: this shortcut does not work, the others do.
-            if (std::find(heldElsewhere.begin(), heldElsewhere.end(), combo) ==
-                heldElsewhere.end()) {
-                heldElsewhere.push_back(combo);
-            }
+            unavailable(combo);
             continue;
         }
         hotKeyRefs_.push_back(*ref);
         idToAction_[thisId] = name;
         taken.push_back(combo);
     }
-    takenAlert_.report(heldElsewhere);
+    takenNotice_.report(heldElsewhere);
     onHeldElsewhere.emit(heldElsewhere);
 }
 

@@ -9,7 +9,7 @@
 
 #include "base/LifetimeGuard.h"
 #include "base/Signal.h"
-#include "input/TakenShortcutsAlert.h"
+#include "input/TakenShortcutsNotice.h"
 #include "port/HotKeys.h"
 #include "settings/KeyCombo.h"
 
@@ -31,7 +31,8 @@ class ShortcutManager {
 
     // The action name of a pressed hot key, on the main queue.
     Signal<std::string> onAction;
-    // After each registration: the combinations another program holds (often empty).
+    // After each registration: the combinations another program holds or the keymap gives
+    // the display server (often none). Neither kind is registered.
     Signal<std::vector<KeyCombo>> onHeldElsewhere;
 
     // The action names registered now, by hot-key identifier.
@@ -41,7 +42,7 @@ class ShortcutManager {
     void handle(uint32_t id);
 
     Subscription pressed_;
-    TakenShortcutsAlert takenAlert_;
+    TakenShortcutsNotice takenNotice_;
     std::vector<port::HotKeyRef> hotKeyRefs_;
     std::map<uint32_t, std::string> idToAction_;
     LifetimeGuard lifetime_;

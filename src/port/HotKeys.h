@@ -25,6 +25,21 @@ class HotKeys {
     virtual std::optional<HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                     uint32_t signature, uint32_t id) = 0;
     virtual void unregisterHotKey(HotKeyRef ref) = 0;
+
+    // Whether the combination could be registered now; the test keeps nothing. A desktop
+    // whose shortcuts live in a keybinding store it can read answers from that instead.
+    virtual bool isFree(uint32_t keyCode, uint32_t modifiers) {
+        auto ref = registerHotKey(keyCode, modifiers, probeSignature, 0);
+        if (ref) unregisterHotKey(*ref);
+        return ref.has_value();
+    }
+    // Whether the keyboard map binds the combination to the display server's own action
+    // (ending the session, switching to a console): a press does that whatever a client
+    // grabs, so such a combination is never registered.
+    virtual bool isServerAction(uint32_t /*keyCode*/, uint32_t /*modifiers*/) { return false; }
+
+    // The signature of isFree's short-lived registrations.
+    static constexpr uint32_t probeSignature = 0x4B4C5050;  // 'KLPP'
 };
 
 }  // namespace kelvra::port

@@ -14,6 +14,8 @@
 #include "port/LoginItems.h"
 #include "port/ManagerSnapping.h"
 #include "port/MouseEvents.h"
+#include "port/Notifications.h"
+#include "port/Processes.h"
 #include "port/RunLoop.h"
 #include "port/Screens.h"
 #include "port/Secrets.h"
@@ -48,8 +50,13 @@ struct Platform {
     port::Browser* browser = nullptr;
     // A desktop whose manager does not snap at edges may leave this one.
     port::ManagerSnapping* managerSnapping = &noManagerSnapping;
+    // Where no notification server runs, or processes cannot be listed, these stay.
+    port::Notifications* notifications = &noNotifications;
+    port::Processes* processes = &noProcesses;
 
     static inline port::NoManagerSnapping noManagerSnapping;
+    static inline port::NoNotifications noNotifications;
+    static inline port::NoProcesses noProcesses;
 };
 
 // The installed platform. Aborts with a message when none is installed.

@@ -43,6 +43,15 @@ port::OnboardingModel OnboardingController::model() const {
     const auto& l = l10n_;
     port::OnboardingModel m;
     m.page = page_;
+    if (keysChecked_ && page_ == 2) {
+        // The shortcuts page came (or comes) before the tutorial.
+        m.pageCount = 4;
+        if (keysPage_) {
+            keysPage_->fill(m, l);
+            return m;
+        }
+        m.page = 3;
+    }
     if (page_ == 0) {
         m.title = l.string("onb.welcomeTitle");
         m.body = l.string("onb.welcomeBody");
@@ -111,13 +120,17 @@ void OnboardingController::show() {
     if (!surface_) {
         page_ = 0;
         continueAnyway_ = false;
+        keysPage_.reset();
+        keysChecked_ = false;
         surface_ = platform().surfaces->create(model());
         if (!surface_) return;
         surfaceSubscriptions_.push_back(
             surface_->onChosen(lifetime_.guard([this](const std::string& id) { choose(id); })));
         // Closed, not finished: it comes back at the next launch.
-        surfaceSubscriptions_.push_back(
-            surface_->onDismissed(lifetime_.guard([this] { stopTimer(); })));
+        surfaceSubscriptions_.push_back(surface_->onDismissed(lifetime_.guard([this] {
+            stopTimer();
+            onClosed.emit();
+        })));
     }
     if (page_ == 1) {
         checkAndAdvance();
@@ -128,6 +141,11 @@ void OnboardingController::show() {
 }
 
 void OnboardingController::choose(const std::string& id) {
+    if (keysPage_ && page_ == 2 && keysPage_->choose(id, settings_)) {
+        keysPage_.reset();
+        refresh();
+        return;
+    }
     if (id == "continue" && page_ == 0) {
         setPage(1);
     } else if (id == "grant" || id == "openSettings") {
@@ -137,7 +155,7 @@ void OnboardingController::choose(const std::string& id) {
         checkAndAdvance();
     } else if (id == "continueAnyway" && page_ == 1) {
         continueAnyway_ = true;
-        setPage(2);
+        enterTutorial();
     } else if (id == "quit") {
         onQuitRequested.emit();
     } else if (id == "managerSnapOff" && managerSnapping_) {
@@ -146,7 +164,7 @@ void OnboardingController::choose(const std::string& id) {
         managerSnapping_->restoreManager();
     } else if (id == "crash:on" || id == "crash:off") {
         settings_.crashReportingEnabled.set(id == "crash:on");
-    } else if (id == "start" && page_ == 2) {
+    } else if (id == "start" && page_ == 2 && !keysPage_) {
         finish();
     }
 }
@@ -167,11 +185,22 @@ void OnboardingController::setPage(int page) {
 void OnboardingController::checkAndAdvance() {
     check_ = checkThisSession();
     if (page_ == 1 && check_ == SessionCheck::ready) {
-        page_ = 2;
         stopTimer();
-        readManagerSnapping();
+        enterTutorial();
     }
     refresh();
+}
+
+void OnboardingController::enterTutorial() {
+    // Only a first start chooses the set: later the core holds the keys itself, and the
+    // shortcuts tab marks what is taken.
+    if (!keysChecked_ && !settings_.hasCompletedOnboarding()) {
+        keysChecked_ = true;
+        keysPage_ = OnboardingShortcutsPage::ifNeeded(settings_.shortcuts());
+        // Nothing to choose: the page is left out, and so is its dot.
+        if (!keysPage_) keysChecked_ = false;
+    }
+    setPage(2);
 }
 
 void OnboardingController::startTimer() {
@@ -207,6 +236,8 @@ void OnboardingController::finish() {
     surface_.reset();
     surfaceSubscriptions_.clear();
     page_ = 0;
+    keysPage_.reset();
+    keysChecked_ = false;
     onFinished.emit();
 }
 

@@ -8,6 +8,7 @@
 #include "base/Signal.h"
 #include "base/Timer.h"
 #include "port/Surfaces.h"
+#include "ui/OnboardingShortcutsPage.h"
 #include "ui/SessionCheck.h"
 
 namespace kelvra {
@@ -17,9 +18,9 @@ class L10n;
 class ManagerSnappingConflict;
 
 // First-launch guidance in its own window, drawn through the surfaces port: welcome,
-// the desktop check, then the two gestures and the crash-report choice. Where the window
-// manager snaps dragged windows too, the gestures' page offers to switch that off (and
-// back). Pages only move
+// the desktop check, the shortcuts where some are taken here (the first time only), then
+// the two gestures and the crash-report choice. Where the window manager snaps dragged
+// windows too, the gestures' page offers to switch that off (and back). Pages only move
 // forward. The check page re-checks every second and moves on by itself once this
 // desktop can be arranged; when it cannot, it says why and offers a way out.
 // Closing the window keeps it (and its page) for the next show(); finishing releases it,
@@ -41,9 +42,13 @@ class OnboardingController {
 
     Signal<> onFinished;
     Signal<> onQuitRequested;
+    // The window was closed before the end.
+    Signal<> onClosed;
 
   private:
     void setPage(int page);
+    // Page 2, led by the shortcuts page when this desktop takes some of them.
+    void enterTutorial();
     void checkAndAdvance();
     void startTimer();
     void stopTimer();
@@ -59,6 +64,8 @@ class OnboardingController {
     int page_ = 0;
     SessionCheck check_ = SessionCheck::ready;
     bool continueAnyway_ = false;
+    std::unique_ptr<OnboardingShortcutsPage> keysPage_;  // while it shows
+    bool keysChecked_ = false;  // the page was considered (and maybe shown) in this round
     Timer timer_;
     std::vector<Subscription> subscriptions_;
     std::vector<Subscription> surfaceSubscriptions_;

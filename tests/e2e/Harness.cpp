@@ -339,13 +339,22 @@ void Desktop::startKelvraWithoutWaiting(const std::string& program) {
     kelvra_ = start({program});
 }
 
-bool Desktop::startFirstLaunchAtGestures() {
+std::optional<Window> Desktop::startFirstLaunch() {
     writeSettings({{"hasCompletedOnboarding", false}});
     changeEnvironment({{"XDG_SESSION_TYPE", "x11"}});
     startKelvraWithoutWaiting();
     std::optional<Window> welcome;
-    if (!waitUntil([&] { return (welcome = findWindow("Kelvra")).has_value(); }, 10s)) return false;
+    if (!waitUntil([&] { return (welcome = ownWindow("Kelvra")).has_value(); }, 10s))
+        return std::nullopt;
     activate(*welcome);
+    return welcome;
+}
+
+bool Desktop::startFirstLaunchAtGestures() {
+    // With no shortcuts stored, none is taken: the shortcuts page, shown first where some
+    // are, stays out of the way.
+    writeSettings({{"shortcuts", nlohmann::json::object()}});
+    if (!startFirstLaunch()) return false;
     pressKey(XK_Return);  // Continue
     usleep(300000);
     return true;
@@ -400,6 +409,14 @@ std::vector<OwnWindow> Desktop::kelvraWindows() const {
     for (Window w : windowsOf(kelvra_->pid()))
         if (auto own = placed(w)) found.push_back(*own);
     return found;
+}
+
+std::optional<Window> Desktop::ownWindow(const std::string& title) const {
+    for (const auto& own : kelvraWindows()) {
+        auto name = readProperty<char>(display_, own.window, "_NET_WM_NAME");
+        if (!own.embedded && std::string(name.begin(), name.end()) == title) return own.window;
+    }
+    return std::nullopt;
 }
 
 Window Desktop::startTestClient(const ClientOptions& options) {

@@ -122,10 +122,14 @@ class Desktop {
     // welcome window and registers them only once it is done).
     // `program` may be another build of it (the crash tests' kelvra-crashswitch).
     void startKelvraWithoutWaiting(const std::string& program = kelvraProgram());
-    // A first launch in an X11 session: its welcome window is activated and Continue
-    // pressed (the desktop check passes at once), so the page about the gestures shows.
-    // False when no welcome window came.
+    // A first launch in an X11 session: the welcome window, activated; none when it did
+    // not come within 10 s.
+    std::optional<Window> startFirstLaunch();
+    // The same, with no shortcuts stored, past Continue: the page about the gestures shows.
     bool startFirstLaunchAtGestures();
+    // A window of the program's own with this title, its tray icon (also "Kelvra") not
+    // counted.
+    std::optional<Window> ownWindow(const std::string& title) const;
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }

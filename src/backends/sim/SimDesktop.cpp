@@ -49,6 +49,8 @@ struct SimDesktop::Impl {
     SimSecrets secrets;
     SimBrowser browser;
     SimManagerSnapping managerSnapping;
+    SimNotifications notifications;
+    SimProcesses processes;
 };
 
 SimDesktop::SimDesktop() : impl_(std::make_unique<Impl>()) {}
@@ -93,6 +95,8 @@ Platform SimDesktop::ports() {
     p.secrets = &i.secrets;
     p.browser = &i.browser;
     p.managerSnapping = &i.managerSnapping;
+    p.notifications = &i.notifications;
+    p.processes = &i.processes;
     return p;
 }
 
@@ -114,6 +118,14 @@ SimSecrets& SimDesktop::secrets() {
 
 SimManagerSnapping& SimDesktop::managerSnapping() {
     return impl_->managerSnapping;
+}
+
+SimNotifications& SimDesktop::notifications() {
+    return impl_->notifications;
+}
+
+SimProcesses& SimDesktop::processes() {
+    return impl_->processes;
 }
 
 SimBrowser& SimDesktop::browser() {
@@ -335,6 +347,10 @@ std::vector<SimDesktop::HotKey> SimDesktop::registeredHotKeys() const {
 
 void SimDesktop::holdByOtherClient(uint32_t keyCode, uint32_t modifiers) {
     impl_->s.heldByOthers.insert({keyCode, modifiers});
+}
+
+void SimDesktop::bindToServerAction(uint32_t keyCode, uint32_t modifiers) {
+    impl_->s.serverActions.insert({keyCode, modifiers});
 }
 
 bool SimDesktop::pressHotKey(uint32_t keyCode, uint32_t modifiers) {

@@ -11,6 +11,8 @@
 #include "backends/sim/SimBrowser.h"
 #include "backends/sim/SimHttp.h"
 #include "backends/sim/SimManagerSnapping.h"
+#include "backends/sim/SimNotifications.h"
+#include "backends/sim/SimProcesses.h"
 #include "backends/sim/SimSecrets.h"
 #include "backends/sim/SimState.h"
 #include "backends/sim/SimSurfaces.h"
@@ -44,6 +46,8 @@ class SimDesktop final : public port::Backend {
     SimSecrets& secrets();
     SimBrowser& browser();
     SimManagerSnapping& managerSnapping();  // the manager's own edge snapping
+    SimNotifications& notifications();      // the desktop's notification server
+    SimProcesses& processes();              // every process, windows or not
 
     // ---- screens (frames in the bottom-left space, as the platform reports them)
     uint64_t addScreen(const Rect& frame, const Rect& visibleFrame, bool builtIn = false);
@@ -129,6 +133,8 @@ class SimDesktop final : public port::Backend {
     std::vector<HotKey> registeredHotKeys() const;
     // Another client holds this combination: registering it fails.
     void holdByOtherClient(uint32_t keyCode, uint32_t modifiers);
+    // The keymap binds this combination to a server action (terminate, console switch).
+    void bindToServerAction(uint32_t keyCode, uint32_t modifiers);
     // Presses a combination: the handler sees it if a hot key is registered for it.
     // Returns whether a registered hot key matched.
     bool pressHotKey(uint32_t keyCode, uint32_t modifiers);

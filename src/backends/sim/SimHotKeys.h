@@ -5,7 +5,8 @@
 
 namespace kelvra::sim {
 
-// Hot keys: a combination another client holds, or one already registered, cannot be had.
+// Hot keys: a combination another client holds, or one already registered, cannot be had;
+// one the keymap gives the server can, as on X11.
 class SimHotKeys final : public port::HotKeys {
   public:
     explicit SimHotKeys(SimState& s) : s_(s) {}
@@ -28,6 +29,9 @@ class SimHotKeys final : public port::HotKeys {
         return ref;
     }
     void unregisterHotKey(port::HotKeyRef ref) override { s_.hotKeys.erase(ref); }
+    bool isServerAction(uint32_t keyCode, uint32_t modifiers) override {
+        return s_.serverActions.count({keyCode, modifiers}) > 0;
+    }
 
   private:
     SimState& s_;

@@ -98,6 +98,7 @@ struct SimState {
     std::map<port::HotKeyRef, SimHotKey> hotKeys;
     port::HotKeyRef nextHotKey = 1;
     std::set<std::pair<uint32_t, uint32_t>> heldByOthers;
+    std::set<std::pair<uint32_t, uint32_t>> serverActions;  // the keymap's, like Ctrl+Alt+F1
     std::set<uint32_t> keysDown;
     std::map<uint16_t, std::optional<std::string>> keyOverrides;
     std::map<port::KeyMonitorId, std::function<bool(const port::KeyEvent&)>> keyMonitors;

@@ -7,6 +7,7 @@
 
 #include "backends/x11/VirtualKeyCodes.h"
 #include "backends/x11/X11Connection.h"
+#include "backends/x11/XkbServerActions.h"
 
 namespace kelvra::x11 {
 
@@ -73,6 +74,41 @@ void X11HotKeys::unregisterHotKey(port::HotKeyRef ref) {
     ungrab(it->second);
     hotKeys_.erase(it);
     XFlush(connection_.display());
+}
+
+bool X11HotKeys::isServerAction(uint32_t keyCode, uint32_t modifiers) {
+    if (!connection_.isOpen() || keyCode > 0xffff) return false;
+    auto keycode = keys_.keycodeFor(static_cast<uint16_t>(keyCode));
+    return keycode &&
+           x11::isServerAction(connection_.display(), *keycode, xModifiersFor(modifiers));
+}
+
+bool X11HotKeys::isFree(uint32_t keyCode, uint32_t modifiers) {
+    if (!port::HotKeys::isFree(keyCode, modifiers)) return false;
+    const std::pair<uint32_t, std::initializer_list<KeySym>> modifierKeys[] = {
+        {controlBit, {XK_Control_L, XK_Control_R}},
+        {altBit, {XK_Alt_L, XK_Alt_R}},
+        {shiftBit, {XK_Shift_L, XK_Shift_R}},
+        {superBit, {XK_Super_L, XK_Super_R}},
+    };
+    Display* display = connection_.display();
+    for (const auto& [bit, syms] : modifierKeys) {
+        if (!(modifiers & bit)) continue;
+        for (KeySym sym : syms) {
+            const KeyCode keycode = XKeysymToKeycode(display, sym);
+            if (keycode == 0) continue;
+            // A grab with any modifiers meets every grab another client holds on the key.
+            connection_.clearError();
+            XGrabKey(display, keycode, AnyModifier, connection_.root(), False, GrabModeAsync,
+                     GrabModeAsync);
+            const bool held = !connection_.checkedSync();
+            if (!held) XUngrabKey(display, keycode, AnyModifier, connection_.root());
+            connection_.clearError();
+            connection_.checkedSync();
+            if (held) return false;
+        }
+    }
+    return true;
 }
 
 unsigned int X11HotKeys::numLockMask() const {

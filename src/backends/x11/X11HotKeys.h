@@ -32,6 +32,11 @@ class X11HotKeys final : public port::HotKeys {
     std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                   uint32_t signature, uint32_t id) override;
     void unregisterHotKey(port::HotKeyRef ref) override;
+    bool isServerAction(uint32_t keyCode, uint32_t modifiers) override;
+    // Free to grab, and none of its modifier keys grabbed by another client: a manager that
+    // grabs one (IceWM opens its menu with Super) takes the keyboard when it goes down,
+    // and the combination never reaches its own grab.
+    bool isFree(uint32_t keyCode, uint32_t modifiers) override;
 
     // The X modifier state of the classic modifier bits.
     static unsigned int xModifiersFor(uint32_t modifiers);

@@ -36,6 +36,13 @@ TEST_F(DelegateTest, ShowsOnboardingWhenNotYetOnboarded) {
     // Finishing onboarding with the permission starts the core.
     d.components().onboarding().onFinished.emit();
     EXPECT_TRUE(d.coreStarted());
+    // Its shortcuts wait for the set to be chosen: closing the window keeps it as it is,
+    // showing it again sets them aside for its check.
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
+    desktop.surfaces().dismiss(desktop.surfaces().find(port::SurfaceKind::onboarding)->id);
+    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    d.components().trayController().onShowOnboarding.emit();
+    EXPECT_TRUE(desktop.registeredHotKeys().empty());
 }
 
 TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
@@ -53,11 +60,11 @@ TEST_F(DelegateTest, PermissionGrantedLaterStartsTheCoreOnceWithinTwoSeconds) {
     desktop.runLoop().advance(2.0);
     EXPECT_TRUE(d.coreStarted());
     EXPECT_EQ(trayIcon(), port::TrayIcon::normal);
-    EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
+    EXPECT_TRUE(desktop.registeredHotKeys().empty()) << "registered once onboarding has checked";
 
     desktop.runLoop().advance(10.0);
     d.startCore();
-    d.components().onboarding().onFinished.emit();
+    d.components().onboarding().finish();
     // Started once: hot keys registered once, never re-registered by later ticks.
     EXPECT_EQ(desktop.registeredHotKeys().size(), 18u);
     EXPECT_EQ(desktop.handlerInstallCount(), 1);
@@ -174,21 +181,23 @@ TEST_F(DelegateTest, WiresTrayAndSnapAssist) {
     EXPECT_EQ(d.components().tileManager().members().size(), 1u);
 }
 
-// Other window managers are named together in one alert; only the first button quits them.
-TEST_F(DelegateTest, ConflictingManagersAreNamedTogetherAndQuitByTheFirstButton) {
-    // One name per running instance.
-    int32_t a = desktop.addApp({"x-tile", "X Tile", port::ActivationPolicy::regular});
-    int32_t b = desktop.addApp({"x-tile", "X Tile", port::ActivationPolicy::regular});
+// Tools that move windows too are found by their process, a script's by the script's
+// name, and named together in one alert; only the first button quits them.
+TEST_F(DelegateTest, ConflictingProgramsAreNamedTogetherAndQuitByTheFirstButton) {
+    desktop.processes().list = {{7001, {"x-tile", "python3"}},
+                                {7002, {"python3", "quicktile"}},
+                                {7003, {"x-tile"}},
+                                {7004, {"bash"}}};
     for (bool quit : {false, true}) {
         SCOPED_TRACE(quit);
         desktop.setAlertResponse(port::Alerts::firstButtonReturn + (quit ? 0 : 1));
         launch();
         ASSERT_EQ(desktop.alerts().size(), quit ? 2u : 1u);
-        EXPECT_EQ(desktop.alerts().back().messageText, "X Tile and X Tile is running");
+        EXPECT_EQ(desktop.alerts().back().messageText, "X Tile and QuickTile is running");
         EXPECT_EQ(desktop.alerts().back().buttons,
-                  (std::vector<std::string>{"Quit X Tile and X Tile", "Keep it running"}));
+                  (std::vector<std::string>{"Quit X Tile and QuickTile", "Keep it running"}));
         EXPECT_EQ(desktop.terminateRequests(),
-                  (quit ? std::vector<int32_t>{a, b} : std::vector<int32_t>{}));
+                  (quit ? std::vector<int32_t>{7001, 7002, 7003} : std::vector<int32_t>{}));
     }
 }
 

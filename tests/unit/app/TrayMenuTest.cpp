@@ -2,7 +2,10 @@
 #include "app/Action.h"
 #include "app/TrayController.h"
 #include "arrange/WorkspaceManager.h"
+#include "input/TakenShortcutsNotice.h"
 #include "settings/CustomLayout.h"
+#include "ui/SettingsTab.h"
+#include "ui/SettingsWindowController.h"
 
 namespace kelvra::test {
 namespace {
@@ -107,7 +110,16 @@ TEST_F(TrayMenuTest, PauseIsCheckedAndDrawnAndTroublesPutTheirItemFirst) {
     model = tray();
     EXPECT_EQ(model->icon, TrayIcon::shortcutsHeldElsewhere);
     EXPECT_EQ(model->menu.front().title, "Some shortcuts are held by another program…");
-    EXPECT_EQ(model->menu.front().id, actionName(Command::openSettings));
+    EXPECT_EQ(model->menu.front().id, actionName(Command::openShortcuts));
+    // That item, and the action of the notification that told it, open the shortcuts tab.
+    for (int how : {0, 1}) {
+        how == 0 ? choose(Command::openShortcuts)
+                 : desktop.notifications().choose(TakenShortcutsNotice::openShortcutsAction);
+        auto window = desktop.surfaces().find(port::SurfaceKind::settingsWindow);
+        ASSERT_TRUE(window && window->visible) << how;
+        EXPECT_EQ(std::get<port::SettingsWindowModel>(window->model).selectedTab, "shortcuts");
+        d.components().settingsWindow().show(SettingsTab::general);
+    }
     d.components().trayController().setShortcutsHeldElsewhere({});
 
     // Told until a save works again.

@@ -4,6 +4,7 @@
 
 #include "backends/sim/SimDesktop.h"
 #include "input/ManagerSnappingConflict.h"
+#include "input/ShortcutManager.h"
 #include "l10n/L10n.h"
 #include "settings/AppSettings.h"
 #include "ui/OnboardingController.h"
@@ -117,6 +118,56 @@ TEST_F(OnboardingTest, WithoutAWindowManagerThePageWaitsAndMovesOnOnceOneAnswers
     desk.runLoop().advance(1.0);
     EXPECT_EQ(shown()->page, 2);
     EXPECT_EQ(desk.runLoop().activeTimers(), 0u);
+}
+
+// Where the desktop takes some defaults, a first start shows the set with those marked
+// before the gestures; one click puts in the first alternative set found free here (keys
+// the user chose stay), and what the page showed is not told again once registered.
+TEST_F(OnboardingTest, TakenDefaultsLeadToTheShortcutsPageAndItsFreeAlternative) {
+    constexpr uint32_t ctrlAlt = modifierBits::control | modifierBits::alt;
+    constexpr uint32_t left = 123, right = 124, backspace = 51, keyC = 8;
+    const KeyCombo own{keyC, modifierBits::shift | modifierBits::super};
+    desk.holdByOtherClient(left, ctrlAlt);
+    desk.holdByOtherClient(right, ctrlAlt);
+    desk.bindToServerAction(backspace, ctrlAlt);
+    desk.holdByOtherClient(left, modifierBits::control | modifierBits::super);
+    desk.holdByOtherClient(own.keyCode, own.modifiers);
+    auto table = settings.shortcuts();
+    table["center"] = own;
+    settings.shortcuts.set(table);
+
+    showAndContinue();
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(shown()->page, 2);
+    EXPECT_EQ(shown()->pageCount, 4);
+    EXPECT_EQ(shown()->title, l10n.string("onb.keysTitle"));
+    ASSERT_EQ(shown()->examples.size(), 18u);
+    auto marked = [&](const std::string& key) {
+        int n = 0;
+        const auto page = *shown();
+        for (const auto& [keys, what] : page.examples)
+            n += what.ends_with(" — " + l10n.string(key)) ? 1 : 0;
+        return n;
+    };
+    EXPECT_EQ(marked("onb.keyTaken"), 3);
+    EXPECT_EQ(marked("onb.keyServer"), 1);
+    // Ctrl+Super has one taken here, so the next set is offered.
+    ASSERT_EQ(shown()->buttons.size(), 2u);
+    EXPECT_EQ(shown()->buttons[0].title, "Use Alt+Super");
+    EXPECT_TRUE(desk.registeredHotKeys().empty()) << "the checks keep nothing";
+    choose("start");
+    EXPECT_FALSE(settings.hasCompletedOnboarding()) << "the page wants its answer first";
+
+    choose(OnboardingShortcutsPage::useAlternative);
+    EXPECT_EQ(shown()->page, 3);
+    EXPECT_EQ(shown()->examples[0].first, "Alt+Super+←");
+    EXPECT_EQ(settings.shortcuts().at("restore"),
+              (KeyCombo{backspace, modifierBits::alt | modifierBits::super}));
+    EXPECT_EQ(settings.shortcuts().at("center"), own);
+    ShortcutManager manager(l10n);
+    manager.registerShortcuts(settings.shortcuts());
+    EXPECT_EQ(desk.registeredHotKeys().size(), 17u);
+    EXPECT_TRUE(desk.notifications().shown.empty());
 }
 
 TEST_F(OnboardingTest, ClosingKeepsThePageAndQuitAsksTheDelegate) {

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "backends/qt/views/IconPainter.h"
@@ -107,11 +108,25 @@ void OnboardingWindow::rebuild() {
         v->addLayout(line);
     }
 
+    // A few examples sit on the page; a whole shortcut set scrolls in its own box.
+    constexpr size_t examplesOnPage = 4;
+    QWidget* examplesBox = content_;
+    QVBoxLayout* examples = v;
+    if (model_.examples.size() > examplesOnPage) {
+        auto* scroll = new QScrollArea(content_);
+        scroll->setObjectName(QStringLiteral("examples"));
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::StyledPanel);
+        examplesBox = new QWidget(scroll);
+        examples = new QVBoxLayout(examplesBox);
+        scroll->setWidget(examplesBox);
+        v->addWidget(scroll, 1);
+    }
     for (const auto& [keys, what] : model_.examples) {
         auto* line = new QHBoxLayout();
-        line->addWidget(keyChips(q(keys), content_));
-        line->addWidget(wrapped(q(what), content_, false), 1);
-        v->addLayout(line);
+        line->addWidget(keyChips(q(keys), examplesBox));
+        line->addWidget(wrapped(q(what), examplesBox, false), 1);
+        examples->addLayout(line);
     }
 
     if (model_.crashTitle) {
@@ -148,7 +163,8 @@ void OnboardingWindow::rebuild() {
         dots_.stop();
     }
 
-    v->addStretch(1);
+    // A scrolling set takes the free height itself.
+    if (examples == v) v->addStretch(1);
     QPushButton* first = nullptr;
     for (const auto& b : model_.buttons) {
         auto* button = new QPushButton(q(b.title), content_);
