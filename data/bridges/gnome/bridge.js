@@ -70,17 +70,22 @@ function kelvraBridge(host) {
     var token = null;  // set by Kelvra's welcome; null while not connected
     var session = 0;   // counts connection attempts: answers to an older one are dropped
     var stopped = false;
+    var greeting = false;  // a hello is on its way and may still be answered
     var backoff = BACKOFF_MIN_MS;
     var watchdog = singleShot(function () { lost("no answer from Kelvra"); });
     var retry = singleShot(function () { hello(); });
 
-    function call(method, message, onReply) {
+    // `onFailed` hears of a call the bus could not deliver (Kelvra not running).
+    function call(method, message, onReply, onFailed) {
         message.v = PROTOCOL;
         if (token !== null && method !== "Hello") message.token = token;
         var mine = session;
-        host.call(method, JSON.stringify(message), guarded(method + " reply", function (text) {
-            if (mine === session && !stopped) onReply(text);
-        }));
+        var current = function (fn) {
+            return guarded(method + " reply", function (text) {
+                if (mine === session && !stopped && fn) fn(text);
+            });
+        };
+        host.call(method, JSON.stringify(message), current(onReply), current(onFailed));
     }
 
     // The answer as an object, or null (logged) when it is not one for this connection.
@@ -111,8 +116,10 @@ function kelvraBridge(host) {
     function hello() {
         session += 1;
         token = null;
+        greeting = true;
         call("Hello", { type: "hello", bridge: "gnome", bridgeVersion: BRIDGE_VERSION,
                         api: host.generation }, function (text) {
+            greeting = false;
             var m = accepted(text);
             if (!m || m.type !== "welcome" || typeof m.token !== "string" || m.token === "") {
                 if (m) log("expected a welcome, got " + m.type);
@@ -123,15 +130,24 @@ function kelvraBridge(host) {
             log("connected to Kelvra (pid " + m.pid + ")");
             send("snapshot", desktop());
             poll();
-        });
+        }, function () { greeting = false; });
         watchdog.start(HELLO_TIMEOUT_MS);
     }
+
+    // Kelvra's service just came onto the bus: no need to wait for the back-off.
+    host.onServiceAppeared(guarded("appeared", function () {
+        if (token !== null || greeting) return;
+        backoff = BACKOFF_MIN_MS;
+        retry.stop();
+        hello();
+    }));
 
     // Kelvra went away or answered nonsense: say hello again, waiting longer each time.
     function lost(reason) {
         log(reason + "; saying hello again in " + backoff + " ms");
         session += 1;
         token = null;
+        greeting = false;
         watchdog.stop();
         retry.start(backoff);
         backoff = Math.min(backoff * 2, BACKOFF_MAX_MS);
@@ -233,6 +249,18 @@ function kelvraBridge(host) {
         result(c.id, "noWindow");
     }
 
+    // Kelvra's shortcuts: the shell has no other service for them. A combination another
+    // program holds is not given; Kelvra reports it as taken.
+    function grabKey(c) {
+        if (typeof c.name !== "string" || typeof c.accelerator !== "string") {
+            return result(c.id, "failed");
+        }
+        host.releaseKey(c.name);
+        var pressed = function () { send("keyPressed", { name: c.name }); };
+        var given = host.grabKey(c.name, c.accelerator, guarded("key", pressed));
+        result(c.id, given ? "done" : "failed");
+    }
+
     function run(c) {
         if (c === null || typeof c !== "object") {
             return log("refused a command that is not an object");
@@ -257,6 +285,11 @@ function kelvraBridge(host) {
             return send("snapshot", desktop(c.id));
         case "placeOwn":
             return placeOwn(c);
+        case "grabKey":
+            return grabKey(c);
+        case "releaseKey":
+            host.releaseKey(String(c.name));
+            return result(c.id, "done");
         default:
             log("unknown command " + c.cmd);
             return result(c.id, "failed");

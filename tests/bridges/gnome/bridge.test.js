@@ -186,6 +186,30 @@ for (const [format, enable, generation] of formats) {
             assert.equal(d.take("Poll").length, 1, "polls again after the commands");
         });
 
+        it("holds Kelvra's shortcuts, reports presses and lets go of them", async () => {
+            const d = await connected();
+            d.taken = ["<Super>0x26"];
+            command(d, { id: 1, cmd: "grabKey", name: "k1", accelerator: "<Control><Alt>0x71" },
+                    { id: 2, cmd: "grabKey", name: "k2", accelerator: "<Super>0x26" },
+                    { id: 3, cmd: "grabKey", name: "k3" });
+            assert.deepEqual(results(d).map((m) => [m.id, m.status]),
+                             [[1, "done"], [2, "failed"], [3, "failed"]]);
+            assert.deepEqual([...d.allowed.values()], [1 | 2 | 8], "also in the Overview");
+            d.press("<Control><Alt>0x71");
+            assert.deepEqual(events(d), [{ type: "keyPressed", name: "k1" }]);
+
+            // Taken again under the same name: the old combination is let go.
+            command(d, { id: 4, cmd: "grabKey", name: "k1", accelerator: "<Control><Alt>0x72" },
+                    { id: 5, cmd: "releaseKey", name: "nothing held" });
+            d.press("<Control><Alt>0x71");
+            assert.deepEqual(events(d).map((m) => [m.type, m.id, m.status]),
+                             [["result", 4, "done"], ["result", 5, "done"]]);
+            assert.deepEqual([...d.grabs.values()], ["<Control><Alt>0x72"]);
+            command(d, { id: 6, cmd: "releaseKey", name: "k1" });
+            assert.equal(d.grabs.size, 0);
+            assert.deepEqual([...d.allowed.values()], [0, 0], "neither let through any more");
+        });
+
         it("refuses a stale token, another version and garbage, and runs nothing", async () => {
             const d = await connected();
             events(d);
@@ -215,15 +239,29 @@ for (const [format, enable, generation] of formats) {
                 d.clock.advance(500);
             }
             assert.deepEqual(helloTimes, [0, 6000, 13000, 22000, 35000, 56000]);
+
+            // Kelvra starting is seen on the bus: hello at once, not after the back-off.
+            d.clock.advance(1000);
+            d.serviceAppears();
+            const [hello] = d.take("Hello");
+            assert.ok(hello, "said hello when Kelvra appeared");
+            d.serviceAppears();
+            assert.equal(d.take("Hello").length, 0, "one hello at a time");
+            hello.answer({ v: 1, type: "welcome", token: TOKEN, pid: 1 });
+            d.serviceAppears();
+            assert.equal(d.take("Hello").length, 0, "none while connected");
         });
 
         it("leaves no signal, timer or call behind when disabled", async () => {
             const d = await connected();
             d.editor.commitMs = null;
-            command(d, setFrame(1, String(d.editor.id), 0, 0, 10, 10));
+            command(d, setFrame(1, String(d.editor.id), 0, 0, 10, 10),
+                    { id: 2, cmd: "grabKey", name: "k1", accelerator: "<Alt>0x71" });
             const [poll] = d.take("Poll");
             d.extension.disable();
             assert.equal(d.sources.size, 0, "timers stopped");
+            assert.equal(d.grabs.size, 0, "shortcuts let go");
+            assert.equal(d.watchers.size, 0, "Kelvra's name no longer watched");
             assert.deepEqual([d.display.connected(), d.editor.connected(),
                               d.global.window_manager.connected(),
                               d.Main.layoutManager.connected()], [0, 0, 0, 0]);

@@ -39,6 +39,8 @@ const Meta = {
     GrabOp: { NONE: 0, MOVING: 1, RESIZING_SE: 8193, KEYBOARD_MOVING: 513 },
     MaximizeFlags: { HORIZONTAL: 1, VERTICAL: 2, BOTH: 3 },
     WindowClientType: { WAYLAND: 0, X11: 1 },
+    KeyBindingFlags: { NONE: 0 },
+    external_binding_name_for_action: (action) => "external-grab-" + action,
 };
 
 let nextId = 1000;
@@ -97,7 +99,9 @@ class Window extends Emitter {
 // The desktop a test drives; `calls` collects the extension's D-Bus calls.
 function makeDesktop() {
     const clock = new Clock();
-    const d = { clock, calls: [], log: [], windows: [], raised: null };
+    const d = { clock, calls: [], log: [], windows: [], raised: null, grabs: new Map(),
+                taken: [], allowed: new Map() };
+    let nextAction = 1;
     let nextSource = 1;
     const sources = new Map();
     d.GLib = {
@@ -118,8 +122,18 @@ function makeDesktop() {
         VariantType: class { constructor(type) { this.type = type; } },
     };
     d.sources = sources;
+    d.watchers = new Map();
+    // Kelvra's service comes onto the bus.
+    d.serviceAppears = () => { for (const appeared of d.watchers.values()) appeared(); };
     d.Gio = {
         DBusCallFlags: { NO_AUTO_START: 1 },
+        BusNameWatcherFlags: { NONE: 0 },
+        bus_watch_name_on_connection: (connection, name, flags, appeared) => {
+            const id = nextSource++;
+            d.watchers.set(id, appeared);
+            return id;
+        },
+        bus_unwatch_name: (id) => d.watchers.delete(id),
         DBus: { session: { call: (service, objectPath, iface, method, args, replyType, flags,
                                   timeout, cancellable, callback) => {
             const finish = (outcome) => callback({ call_finish: () => {
@@ -143,7 +157,21 @@ function makeDesktop() {
             return { x, y, width, height };
         },
         sort_windows_by_stacking: (list) => d.windows.filter((w) => list.includes(w)),
+        // Combinations another program holds are in `d.taken`.
+        grab_accelerator: (accelerator) => {
+            if (d.taken.includes(accelerator)) return 0;
+            const action = nextAction++;
+            d.grabs.set(action, accelerator);
+            return action;
+        },
+        ungrab_accelerator: (action) => d.grabs.delete(action),
     });
+    // The user presses a combination: the shell activates the action holding it.
+    d.press = (accelerator) => {
+        for (const [action, held] of d.grabs) {
+            if (held === accelerator) display.emit("accelerator-activated", action, 0, 0);
+        }
+    };
     d.display = display;
     d.pointer = [10, 20];
     d.global = {
@@ -158,14 +186,15 @@ function makeDesktop() {
             },
         }) },
     };
-    d.Shell = { WindowTracker: { get_default: () => ({ get_window_app: (w) => (w.app
+    d.Shell = { ActionMode: { NONE: 0, NORMAL: 1, OVERVIEW: 2, POPUP: 8 }, WindowTracker: { get_default: () => ({ get_window_app: (w) => (w.app
         ? { get_id: () => w.app + ".desktop", is_window_backed: () => false }
         : { get_id: () => "window:" + w.id, is_window_backed: () => true }) }) } };
     d.activate = (w) => {
         display.focus_window = w;
         display.emit("notify::focus-window");
     };
-    d.Main = { activateWindow: (w) => d.activate(w), layoutManager: new Emitter() };
+    d.Main = { activateWindow: (w) => d.activate(w), layoutManager: new Emitter(),
+               wm: { allowKeybinding: (name, modes) => d.allowed.set(name, modes) } };
     // A new window, mapped; `focused` gives it the focus first, as the shell may.
     d.addWindow = (props, focused) => {
         const w = new Window(d, props || {});
