@@ -121,6 +121,8 @@ gsettings set org.gnome.shell disable-user-extensions false
 # idle dimming to stall a long run.
 [ -n "$stock" ] || gsettings set org.gnome.mutter edge-tiling false
 gsettings set org.gnome.desktop.screensaver lock-enabled false
+# The tests' pointer passes the top-left corner, which would open the Overview.
+gsettings set org.gnome.desktop.interface enable-hot-corners false
 gsettings set org.gnome.desktop.session idle-delay 0
 [ "$scale" = 1 ] || gsettings set org.gnome.mutter experimental-features \
   "['scale-monitor-framebuffer']"

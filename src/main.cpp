@@ -33,6 +33,7 @@
 #include "backends/BackendFactory.h"
 #include "backends/crash/CrashHandler.h"
 #include "backends/crash/DwSymbolizer.h"
+#include "backends/gnome/GnomeBridgeInstaller.h"
 #include "backends/kwin/BridgeInstaller.h"
 #include "backends/kwin/CompositorRestart.h"
 #include "backends/net/CurlHttp.h"
@@ -75,7 +76,9 @@ int main(int argc, char** argv) {
         if (answer.removeDesktopBridge) {
             // The bus and file helpers are the toolkit's.
             QCoreApplication app(argc, argv);
-            return kwin::removeBridge();
+            // Both desktops' bridges: the user may have logged in to either.
+            const int kwinStatus = kwin::removeBridge();
+            return gnome::removeBridge() != 0 ? 1 : kwinStatus;
         }
         if (!answer.run) return answer.exitCode;
     }

@@ -1,0 +1,171 @@
+"""What Kelvra's end-to-end tests on a headless GNOME Shell share: the shell's windows read
+back through the tests' probe extension, real input through mutter's RemoteDesktop
+interface, and starting Kelvra. Used inside scripts/gnome-session.sh --probe (its
+environment names the session)."""
+import json
+import os
+import subprocess
+import sys
+import time
+
+import dbus
+
+LOG = os.environ["KELVRA_SHELL_LOG"]
+CELL = 24  # wider than a terminal's character cell
+# evdev key and button codes, as a keyboard and a mouse send them
+CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
+LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
+BUTTON_LEFT = 0x110
+bus = dbus.SessionBus()
+
+
+def wait_for(what, predicate, limit=20.0):
+    end = time.monotonic() + limit
+    while time.monotonic() < end:
+        value = predicate()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError("timed out waiting for " + what)
+
+
+def desktop():
+    """The shell's windows (frames, focus, Xwayland or not) and the pointer."""
+    probe = dbus.Interface(bus.get_object("io.github.kelvra.Probe", "/Probe"),
+                           "io.github.kelvra.Probe")
+    return json.loads(str(probe.Windows()))
+
+
+def window_of(pid):
+    return next((w for w in desktop()["windows"] if w["pid"] == pid), None)
+
+
+def is_active(pid):
+    w = window_of(pid)
+    return bool(w and w["active"])
+
+
+class Input:
+    """Real pointer and keys: a RemoteDesktop session of mutter's. Without a screen-cast
+    stream the pointer moves only relative to where it is: a move to a point first
+    pushes it into the top-left corner."""
+
+    def __init__(self):
+        remote = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop",
+                                               "/org/gnome/Mutter/RemoteDesktop"),
+                                "org.gnome.Mutter.RemoteDesktop")
+        path = remote.CreateSession()
+        self.session = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path),
+                                      "org.gnome.Mutter.RemoteDesktop.Session")
+        self.session.Start()
+
+    def press(self, *keys):
+        """A combination: the keys down in order, then up in reverse."""
+        for k in keys:
+            self.session.NotifyKeyboardKeycode(dbus.UInt32(k), True)
+        for k in reversed(keys):
+            self.session.NotifyKeyboardKeycode(dbus.UInt32(k), False)
+
+    def move(self, x, y):
+        self.session.NotifyPointerMotionRelative(-100000.0, -100000.0)
+        self.session.NotifyPointerMotionRelative(float(x), float(y))
+
+    def button(self, down):
+        self.session.NotifyPointerButton(dbus.Int32(BUTTON_LEFT), down)
+
+    def drag(self, start, end, steps=20, pause=0.02, hold=None):
+        """Press at start, move to end in steps, call `hold` there, release."""
+        self.move(*start)
+        self.button(True)
+        time.sleep(0.2)  # the client asks the shell to move it once it saw the press
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps,
+                      start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(pause)
+        if hold:
+            hold()
+        self.button(False)
+
+    def close(self):
+        try:
+            self.session.Stop()
+        except dbus.DBusException:  # the shell ended first
+            pass
+
+
+def kelvra_env():
+    env = dict(os.environ, XDG_SESSION_TYPE="wayland")
+    env.pop("QT_QPA_PLATFORM", None)
+    return env
+
+
+def start_kelvra(program, settings=None):
+    """Kelvra in this session with the given settings written first; returns the process
+    and its log file, once the extension said hello to it."""
+    config = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra")
+    os.makedirs(config, exist_ok=True)
+    stored = {"hasCompletedOnboarding": True, "snapAssistEnabled": False}
+    stored.update(settings or {})
+    with open(os.path.join(config, "com.orvane.Kelvra.json"), "w") as f:
+        json.dump(stored, f)
+    log = open(os.path.join(os.environ["HOME"], "kelvra.log"), "w+")
+    kelvra = subprocess.Popen([program], env=kelvra_env(), stdout=log, stderr=subprocess.STDOUT)
+    wait_for("the extension to connect", lambda: "connected to Kelvra (pid %d)" % kelvra.pid
+             in open(LOG, errors="replace").read(), 30)
+    return kelvra, log
+
+
+def log_text(log):
+    log.seek(0)
+    return log.read()
+
+
+def open_client(argv, name, keys):
+    """Starts a client and clicks into its window: the headless shell gives a new window
+    no focus of its own accord."""
+    client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
+    f = wait_for(name + " to show", lambda: window_of(client.pid), 20)
+    # A client just mapped, on a loaded machine, may not take its first clicks yet.
+    for _ in range(10):
+        keys.move(f["x"] + f["w"] // 2, f["y"] + f["h"] // 2)
+        keys.button(True)
+        keys.button(False)
+        try:
+            wait_for(name + " to be active", lambda: is_active(client.pid), 1)
+            return client
+        except AssertionError:
+            continue
+    raise AssertionError(name + " never took the focus from a click")
+
+
+def stop(processes):
+    for p in processes:
+        if p.poll() is None:
+            p.terminate()
+    for p in processes:
+        try:
+            p.wait(10)
+        except subprocess.TimeoutExpired:
+            p.kill()
+
+
+def run(program, scenario, name, settings=None):
+    """Starts Kelvra with `settings` and runs scenario(keys, clients, log) with real input
+    (`clients` collects the programs it starts, `log` is Kelvra's); reports the outcome with Kelvra's log and
+    the shell's windows, stops everything; returns the exit status."""
+    kelvra, log = start_kelvra(program, settings)
+    keys = Input()
+    clients = []
+    try:
+        scenario(keys, clients, log)
+        if kelvra.poll() is not None:
+            raise AssertionError("kelvra ended early")
+        print(name + ": passed")
+        return 0
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
+        print("windows:", desktop(), file=sys.stderr)
+        return 1
+    finally:
+        keys.close()
+        stop(clients + [kelvra])
