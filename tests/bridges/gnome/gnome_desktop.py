@@ -58,6 +58,7 @@ class Input:
         self.session = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path),
                                       "org.gnome.Mutter.RemoteDesktop.Session")
         self.session.Start()
+        self.at = None  # where the pointer is, once a move put it somewhere known
 
     def press(self, *keys):
         """A combination: the keys down in order, then up in reverse."""
@@ -67,8 +68,11 @@ class Input:
             self.session.NotifyKeyboardKeycode(dbus.UInt32(k), False)
 
     def move(self, x, y):
-        self.session.NotifyPointerMotionRelative(-100000.0, -100000.0)
-        self.session.NotifyPointerMotionRelative(float(x), float(y))
+        if self.at is None:
+            self.session.NotifyPointerMotionRelative(-100000.0, -100000.0)
+            self.at = (0, 0)
+        self.session.NotifyPointerMotionRelative(float(x - self.at[0]), float(y - self.at[1]))
+        self.at = (x, y)
 
     def button(self, down):
         self.session.NotifyPointerButton(dbus.Int32(BUTTON_LEFT), down)
@@ -97,6 +101,14 @@ def kelvra_env():
     env = dict(os.environ, XDG_SESSION_TYPE="wayland")
     env.pop("QT_QPA_PLATFORM", None)
     return env
+
+
+def free_workspace_keys(*directions):
+    """GNOME itself binds Ctrl+Alt+arrows (workspace switching), which Kelvra's defaults
+    use too: frees those of `directions` ("left", "up" ...), as a user would."""
+    for direction in directions:
+        subprocess.run(["gsettings", "set", "org.gnome.desktop.wm.keybindings",
+                        "switch-to-workspace-" + direction, "[]"], check=True)
 
 
 def start_kelvra(program, settings=None):

@@ -12,11 +12,10 @@ area below the top bar. Frames are read back from the shell through the tests' p
 extension; terminals round their size to character cells, so sizes are compared with a
 cell's tolerance.
 """
-import subprocess
 import sys
 
-from gnome_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, desktop, log_text, open_client, run,
-                           stop, wait_for, window_of)
+from gnome_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, desktop, free_workspace_keys, log_text,
+                           open_client, run, stop, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 # The virtual monitor (scripts/gnome-session.sh) and the work area under the top bar.
@@ -59,7 +58,5 @@ def scenario(keys, clients, log):
         stop([client])
 
 
-for direction in ("left", "right"):
-    subprocess.run(["gsettings", "set", "org.gnome.desktop.wm.keybindings",
-                    "switch-to-workspace-" + direction, "[]"], check=True)
+free_workspace_keys("left", "right")
 sys.exit(run(KELVRA, scenario, "shortcuts on GNOME"))
