@@ -108,7 +108,7 @@ system_bus_pid=$(sed -n 2p <<<"$bus_info")
 # running Wayland shell never loads an extension that was new when it started).
 extensions="$XDG_DATA_HOME/gnome-shell/extensions"
 mkdir -p "$extensions"
-"$root/scripts/gnome-bridge-package.sh" 43 "$extensions/kelvra-bridge@orvane.com"
+"$root/scripts/bridge-package.sh" gnome-43 "$extensions/kelvra-bridge@orvane.com"
 enabled=()
 [ -n "$bridge" ] && enabled+=("'kelvra-bridge@orvane.com'")
 if [ -n "$probe" ]; then

@@ -87,7 +87,7 @@ bus_pid=$(sed -n 2p <<<"$bus_info")
 scripts="$XDG_DATA_HOME/kwin/scripts"
 mkdir -p "$scripts"
 rm -rf "$scripts/kelvra-bridge"
-cp -r "$root/data/bridges/kwin" "$scripts/kelvra-bridge"
+"$root/scripts/bridge-package.sh" kwin "$scripts/kelvra-bridge"
 cat >"$XDG_CONFIG_HOME/kwinrc" <<'EOF'
 [Plugins]
 kelvra-bridgeEnabled=true

@@ -1,5 +1,5 @@
 /*
-    What the bridge (bridge.js) needs from GNOME Shell, in one place: the only file that
+    What the bridge (data/bridges/common/bridge.js) needs from GNOME Shell, in one place: the only file that
     touches mutter's and the shell's API. The entry file of each extension format hands
     in the modules it imported (`gi`: Gio, GLib, Meta, Shell, global, Main, log and the
     shell's major version), so this file is the same for GNOME 43-44 and 45 and later.
@@ -91,6 +91,7 @@ function gnomeHost(gi) {
     }
 
     return {
+        name: "gnome",
         generation: gi.generation,
         log: gi.log,
         call: function (method, text, onReply, onFailed) {

@@ -1,7 +1,7 @@
 // A stand-in for what GNOME Shell gives an extension (Gio, GLib, Meta, Shell, global, Main)
 // on a virtual clock, and the extension started through either entry file: the legacy one
-// GNOME 43-44 load, or the ES module GNOME 45 and later load (as scripts/gnome-bridge-package.sh
-// assembles it). Windows commit a requested frame after `commitMs` (0: at once; null: never),
+// GNOME 43-44 load, or the ES module GNOME 45 and later load, each in the package
+// scripts/bridge-package.sh assembles for it. Windows commit a requested frame after `commitMs` (0: at once; null: never),
 // rounded to `step` pixels; a Wayland window shows its new position at once. An Xwayland
 // window, as mutter treats it, keeps its position on a move-resize not preceded by a move.
 "use strict";
@@ -233,13 +233,27 @@ function modules(d, version) {
              Config: { PACKAGE_VERSION: version } };
 }
 
+// The package for `flavour` in a fresh folder, which `use(folder)` reads; removed after.
+function withPackage(flavour, use) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), "kelvra-gnome-ext-"));
+    try {
+        execFileSync(path.join(ROOT, "scripts/bridge-package.sh"), [flavour, dir]);
+        return use(dir);
+    } finally {
+        fs.rmSync(dir, { recursive: true });
+    }
+}
+
 // Starts the extension through the legacy entry (GNOME 43-44); returns it, enabled.
 function enableLegacy(d) {
+    return withPackage("gnome-43", (dir) => enableLegacyFrom(d, dir));
+}
+
+function enableLegacyFrom(d, dir) {
     const m = modules(d, "43.9");
     const load = (file) => {
         const context = vm.createContext({});
-        vm.runInContext(fs.readFileSync(path.join(ROOT, "data/bridges/gnome", file), "utf8"),
-                        context);
+        vm.runInContext(fs.readFileSync(path.join(dir, file), "utf8"), context);
         return context;
     };
     const context = vm.createContext({
@@ -248,8 +262,7 @@ function enableLegacy(d) {
             getCurrentExtension: () => ({ imports: { bridge: load("bridge.js"),
                                                      host: load("host.js") } }) } } },
     });
-    vm.runInContext(fs.readFileSync(path.join(ROOT, "data/bridges/gnome/extension.js"), "utf8"),
-                    context);
+    vm.runInContext(fs.readFileSync(path.join(dir, "extension.js"), "utf8"), context);
     const extension = vm.runInContext("init()", context);
     extension.enable();
     return extension;
@@ -259,7 +272,7 @@ function enableLegacy(d) {
 // files as ES modules; returns it, enabled.
 async function enableModule(d) {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), "kelvra-gnome-ext-"));
-    execFileSync(path.join(ROOT, "scripts/gnome-bridge-package.sh"), ["45", dir]);
+    execFileSync(path.join(ROOT, "scripts/bridge-package.sh"), ["gnome-45", dir]);
     const m = modules(d, "45.2");
     const context = vm.createContext({
         global: d.global, console: { log: (text) => d.log.push(String(text)) } });
@@ -286,9 +299,8 @@ async function enableModule(d) {
     await entry.link((specifier) => (specifier.startsWith("./")
         ? file(specifier.slice(2)) : synthetic(shell[specifier])));
     await entry.evaluate();
+    const metadata = JSON.parse(fs.readFileSync(path.join(dir, "metadata.json")));
     fs.rmSync(dir, { recursive: true });
-    const metadata = JSON.parse(
-        fs.readFileSync(path.join(ROOT, "data/bridges/gnome/metadata.json")));
     const extension = new entry.namespace.default(metadata);
     extension.enable();
     return extension;

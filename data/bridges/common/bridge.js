@@ -1,13 +1,15 @@
 /*
-    Kelvra's bridge inside GNOME Shell: the conversation with Kelvra (docs/bridge-protocol.md)
-    over whatever the compositor offers. Everything GNOME-specific is in host.js, which hands
-    this function a `host`: windows as opaque handles, their frames and signals, monitors,
-    the pointer, timers and the call to Kelvra's bus service. Kelvra sends data only: nothing
-    it sends is ever run as code.
+    Kelvra's bridge inside the compositor, the part every compositor shares: the
+    conversation with Kelvra (docs/bridge-protocol.md) over whatever the compositor offers.
+    Each compositor's adapter hands this function a `host`: its name and API generation,
+    windows as opaque handles, their frames and signals, screens, the pointer, timers and
+    the call to Kelvra's bus service (KWin: data/bridges/kwin/contents/code/main.js;
+    GNOME Shell: data/bridges/gnome/host.js). Kelvra sends data only: nothing it sends is
+    ever run as code.
 
-    A plain script: GNOME 43-44 import it as a legacy module, the package for GNOME 45 and
-    later gets an export line appended (scripts/gnome-bridge-package.sh), and the tests
-    require it in node.
+    A plain script, assembled into each package by scripts/bridge-package.sh: put before
+    KWin's script (which has no imports), imported by GNOME 43-44 as a legacy module, given
+    an export line for GNOME 45 and later; the tests require it in node.
 */
 
 function kelvraBridge(host) {
@@ -117,7 +119,7 @@ function kelvraBridge(host) {
         session += 1;
         token = null;
         greeting = true;
-        call("Hello", { type: "hello", bridge: "gnome", bridgeVersion: BRIDGE_VERSION,
+        call("Hello", { type: "hello", bridge: host.name, bridgeVersion: BRIDGE_VERSION,
                         api: host.generation }, function (text) {
             greeting = false;
             var m = accepted(text);
@@ -134,13 +136,16 @@ function kelvraBridge(host) {
         watchdog.start(HELLO_TIMEOUT_MS);
     }
 
-    // Kelvra's service just came onto the bus: no need to wait for the back-off.
-    host.onServiceAppeared(guarded("appeared", function () {
-        if (token !== null || greeting) return;
-        backoff = BACKOFF_MIN_MS;
-        retry.stop();
-        hello();
-    }));
+    // Kelvra's service just came onto the bus: no need to wait for the back-off. (KWin
+    // offers its scripts no way to see it.)
+    if (host.onServiceAppeared) {
+        host.onServiceAppeared(guarded("appeared", function () {
+            if (token !== null || greeting) return;
+            backoff = BACKOFF_MIN_MS;
+            retry.stop();
+            hello();
+        }));
+    }
 
     // Kelvra went away or answered nonsense: say hello again, waiting longer each time.
     function lost(reason) {
@@ -249,8 +254,8 @@ function kelvraBridge(host) {
         result(c.id, "noWindow");
     }
 
-    // Kelvra's shortcuts: the shell has no other service for them. A combination another
-    // program holds is not given; Kelvra reports it as taken.
+    // Kelvra's shortcuts, where the desktop has no other service for them (GNOME). A
+    // combination another program holds is not given; Kelvra reports it as taken.
     function grabKey(c) {
         if (typeof c.name !== "string" || typeof c.accelerator !== "string") {
             return result(c.id, "failed");
@@ -286,14 +291,14 @@ function kelvraBridge(host) {
         case "placeOwn":
             return placeOwn(c);
         case "grabKey":
-            return grabKey(c);
         case "releaseKey":
+            if (!host.grabKey) break;
+            if (c.cmd === "grabKey") return grabKey(c);
             host.releaseKey(String(c.name));
             return result(c.id, "done");
-        default:
-            log("unknown command " + c.cmd);
-            return result(c.id, "failed");
         }
+        log("unknown command " + c.cmd);
+        return result(c.id, "failed");
     }
 
     // ---- Events ----
@@ -388,7 +393,7 @@ function kelvraBridge(host) {
                 pendingFrames[id].timer.stop();
             });
             pendingFrames = {};
-            host.disconnectAll();
+            if (host.disconnectAll) host.disconnectAll();
         }
     };
 }
