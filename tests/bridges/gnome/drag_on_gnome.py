@@ -8,7 +8,8 @@ gone after each drag. Mutter's own edge tiling is off in this session.
 """
 import sys
 
-from gnome_desktop import CELL, desktop, free_workspace_keys, open_client, run, wait_for, window_of
+from gnome_desktop import (CELL, desktop, free_workspace_keys, open_client, ready_to_drag, run,
+                           wait_for, window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -17,20 +18,6 @@ SCREEN_W, SCREEN_H = 1440, 900
 def preview():
     return next((w for w in desktop()["windows"] if w["title"] == "Kelvra zone preview"
                  and not w["minimized"] and w["w"] > 0), None)
-
-
-def ready_to_drag(keys, pid, limit=10.0):
-    """Waits until the title bar answers a press: a short drag that moves the window."""
-    for _ in range(int(limit)):
-        f = window_of(pid)
-        keys.drag((f["x"] + f["w"] // 2, f["y"] + 12), (f["x"] + f["w"] // 2 + 30, f["y"] + 12),
-                  steps=3)
-        try:
-            wait_for("the window to follow the pointer", lambda: window_of(pid)["x"] != f["x"], 1)
-            return
-        except AssertionError:
-            continue
-    raise AssertionError("the window never followed a drag of its title bar")
 
 
 def scenario(keys, clients, log):

@@ -10,6 +10,10 @@ import time
 
 import dbus
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import desktop_common  # noqa: E402 - shared with KWin's tests, one folder up
+from desktop_common import log_text, stop, wait_for  # noqa: E402,F401
+
 LOG = os.environ["KELVRA_SHELL_LOG"]
 CELL = 24  # wider than a terminal's character cell
 # evdev key and button codes, as a keyboard and a mouse send them
@@ -17,16 +21,6 @@ CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
 LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
 BUTTON_LEFT = 0x110
 bus = dbus.SessionBus()
-
-
-def wait_for(what, predicate, limit=20.0):
-    end = time.monotonic() + limit
-    while time.monotonic() < end:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def desktop():
@@ -97,12 +91,6 @@ class Input:
             pass
 
 
-def kelvra_env():
-    env = dict(os.environ, XDG_SESSION_TYPE="wayland")
-    env.pop("QT_QPA_PLATFORM", None)
-    return env
-
-
 def free_workspace_keys(*directions):
     """GNOME itself binds Ctrl+Alt+arrows (workspace switching), which Kelvra's defaults
     use too: frees those of `directions` ("left", "up" ...), as a user would."""
@@ -111,25 +99,8 @@ def free_workspace_keys(*directions):
                         "switch-to-workspace-" + direction, "[]"], check=True)
 
 
-def start_kelvra(program, settings=None):
-    """Kelvra in this session with the given settings written first; returns the process
-    and its log file, once the extension said hello to it."""
-    config = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra")
-    os.makedirs(config, exist_ok=True)
-    stored = {"hasCompletedOnboarding": True, "snapAssistEnabled": False}
-    stored.update(settings or {})
-    with open(os.path.join(config, "com.orvane.Kelvra.json"), "w") as f:
-        json.dump(stored, f)
-    log = open(os.path.join(os.environ["HOME"], "kelvra.log"), "w+")
-    kelvra = subprocess.Popen([program], env=kelvra_env(), stdout=log, stderr=subprocess.STDOUT)
-    wait_for("the extension to connect", lambda: "connected to Kelvra (pid %d)" % kelvra.pid
-             in open(LOG, errors="replace").read(), 30)
-    return kelvra, log
-
-
-def log_text(log):
-    log.seek(0)
-    return log.read()
+def ready_to_drag(keys, pid, limit=10.0):
+    desktop_common.ready_to_drag(keys, window_of, pid, limit)
 
 
 def open_client(argv, name, keys):
@@ -150,22 +121,11 @@ def open_client(argv, name, keys):
     raise AssertionError(name + " never took the focus from a click")
 
 
-def stop(processes):
-    for p in processes:
-        if p.poll() is None:
-            p.terminate()
-    for p in processes:
-        try:
-            p.wait(10)
-        except subprocess.TimeoutExpired:
-            p.kill()
-
-
 def run(program, scenario, name, settings=None):
     """Starts Kelvra with `settings` and runs scenario(keys, clients, log) with real input
     (`clients` collects the programs it starts, `log` is Kelvra's); reports the outcome with Kelvra's log and
     the shell's windows, stops everything; returns the exit status."""
-    kelvra, log = start_kelvra(program, settings)
+    kelvra, log = desktop_common.start_kelvra(program, settings, LOG)
     keys = Input()
     clients = []
     try:
