@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "backends/wayland/BridgePackage.h"
 #include "port/Platform.h"
 
 namespace kelvra::gnome {
@@ -38,21 +39,6 @@ int shellMajor() {
     return version.section(QLatin1Char('.'), 0, 0).toInt();
 }
 
-// The package built for the shell's generation (scripts/gnome-bridge-package.sh): next to
-// the program in the build tree; under share/kelvra when installed.
-QString shippedPackage(int major) {
-    const QString flavour = major >= 45 ? QStringLiteral("gnome-45") : QStringLiteral("gnome-43");
-    const QDir dir =
-        QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath()).dir();
-    for (const QString& candidate :
-         {dir.filePath(QStringLiteral("bridges/") + flavour),
-          dir.filePath(QStringLiteral("../share/kelvra/bridges/") + flavour)}) {
-        if (QFileInfo::exists(candidate + QStringLiteral("/metadata.json")))
-            return QDir::cleanPath(candidate);
-    }
-    return {};
-}
-
 QString userPackage() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/gnome-shell/extensions/") + QLatin1String(uuid);
@@ -69,14 +55,6 @@ bool sameFiles(const QString& from, const QString& to) {
     for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files)) {
         const QString copy = to + QLatin1Char('/') + entry.fileName();
         if (!QFileInfo::exists(copy) || contents(entry.filePath()) != contents(copy)) return false;
-    }
-    return true;
-}
-
-bool copyFiles(const QString& from, const QString& to) {
-    if (!QDir().mkpath(to)) return false;
-    for (const QFileInfo& entry : QDir(from).entryInfoList(QDir::Files)) {
-        if (!QFile::copy(entry.filePath(), to + QLatin1Char('/') + entry.fileName())) return false;
     }
     return true;
 }
@@ -116,7 +94,9 @@ bool setEnabled(bool enabled) {
 
 void installBridge() {
     const int major = shellMajor();
-    const QString shipped = shippedPackage(major);
+    // The package built for the shell's generation (scripts/bridge-package.sh).
+    const QString shipped = wayland::shippedBridge(major >= 45 ? QStringLiteral("gnome-45")
+                                                               : QStringLiteral("gnome-43"));
     if (shipped.isEmpty()) {
         logLine(
             "the GNOME Shell extension is not installed with Kelvra: windows cannot be "
@@ -127,7 +107,7 @@ void installBridge() {
     const bool fresh = !QFileInfo::exists(target);
     if (!sameFiles(shipped, target)) {
         QDir(target).removeRecursively();
-        if (!copyFiles(shipped, target)) {
+        if (!wayland::copyTree(shipped, target)) {
             logLine("cannot copy the GNOME Shell extension to " + target.toStdString());
             return;
         }
@@ -150,11 +130,7 @@ int removeBridge() {
         std::fputs("kelvra: cannot disable the GNOME Shell extension in GSettings\n", stderr);
         status = 1;
     }
-    const QString target = userPackage();
-    if (QFileInfo::exists(target) && !QDir(target).removeRecursively()) {
-        std::fprintf(stderr, "kelvra: cannot remove %s\n", target.toLocal8Bit().constData());
-        status = 1;
-    }
+    if (!wayland::removeCopy(userPackage())) status = 1;
     return status;
 }
 

@@ -10,8 +10,11 @@ right-half shortcuts (Ctrl+Alt+Left, Ctrl+Alt+Right) on each with real key press
 (mutter's RemoteDesktop). Each press must put the active window on that half of the work
 area below the top bar. Frames are read back from the shell through the tests' probe
 extension; terminals round their size to character cells, so sizes are compared with a
-cell's tolerance.
+cell's tolerance. Last, `kelvra --remove-desktop-bridge` must disable the extension in
+GSettings and remove the user's copy.
 """
+import os
+import subprocess
 import sys
 
 from gnome_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, desktop, free_workspace_keys, log_text,
@@ -58,5 +61,19 @@ def scenario(keys, clients, log):
         stop([client])
 
 
+def removed():
+    """The status of `kelvra --remove-desktop-bridge`, after checking what it left."""
+    status = subprocess.run([KELVRA, "--remove-desktop-bridge"]).returncode
+    folder = os.path.join(os.environ["XDG_DATA_HOME"], "gnome-shell/extensions/" + UUID)
+    enabled = subprocess.run(["gsettings", "get", "org.gnome.shell", "enabled-extensions"],
+                             capture_output=True, text=True).stdout
+    if status or os.path.exists(folder) or UUID in enabled:
+        print("FAILED: the extension is still there:", status, enabled, file=sys.stderr)
+        return 1
+    print("the extension was disabled and removed")
+    return 0
+
+
+UUID = "kelvra-bridge@orvane.com"
 free_workspace_keys("left", "right")
-sys.exit(run(KELVRA, scenario, "shortcuts on GNOME"))
+sys.exit(run(KELVRA, scenario, "shortcuts on GNOME") or removed())
