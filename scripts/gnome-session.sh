@@ -4,12 +4,15 @@
 # installed and enabled; then runs COMMAND inside the session and stops everything it
 # started when COMMAND ends. Exits with COMMAND's status.
 #   scripts/gnome-session.sh [--dir DIR] [--size WxH] [--scale S] [--monitors N]
-#                            [--stock] [--no-bridge] [--probe] [--] COMMAND [ARGS...]
+#                            [--stock] [--no-bridge] [--probe] [--free-workspace-keys DIRS]
+#                            [--] COMMAND [ARGS...]
 # --size is each virtual monitor's size in pixels (1440x900); --monitors N starts N of them
 # side by side; --scale S (an integer) scales every monitor.
 # --stock keeps mutter's own edge tiling on. --no-bridge installs the bridge but leaves it
 # disabled (a user who has not logged in again since Kelvra installed it).
 # --probe adds the tests' read-only window probe (tests/bridges/gnome/probe).
+# --free-workspace-keys left,right,... empties GNOME's own Ctrl+Alt+arrow workspace switches
+# in those directions (Kelvra's default halves use the same keys), as a user would.
 # Inside COMMAND: DBUS_SESSION_BUS_ADDRESS, WAYLAND_DISPLAY, DISPLAY and XAUTHORITY
 # (Xwayland), XDG_RUNTIME_DIR and HOME point at the session; KELVRA_SHELL_LOG is the shell's
 # output.
@@ -25,6 +28,7 @@ monitors=1
 stock=""
 bridge=1
 probe=""
+free_keys=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --dir) dir=$2; shift 2 ;;
@@ -34,6 +38,7 @@ while [ $# -gt 0 ]; do
   --stock) stock=1; shift ;;
   --no-bridge) bridge=""; shift ;;
   --probe) probe=1; shift ;;
+  --free-workspace-keys) free_keys=$2; shift 2 ;;
   --) shift; break ;;
   *) break ;;
   esac
@@ -94,6 +99,9 @@ gsettings set org.gnome.shell disable-user-extensions false
 # Mutter's own drag snapping would fight Kelvra's: off unless --stock. No screen lock or
 # idle dimming to stall a long run.
 [ -n "$stock" ] || gsettings set org.gnome.mutter edge-tiling false
+for direction in ${free_keys//,/ }; do
+  gsettings set org.gnome.desktop.wm.keybindings "switch-to-workspace-$direction" "[]"
+done
 gsettings set org.gnome.desktop.screensaver lock-enabled false
 # The tests' pointer passes the top-left corner, which would open the Overview.
 gsettings set org.gnome.desktop.interface enable-hot-corners false

@@ -8,7 +8,7 @@ gone after each drag. Mutter's own edge tiling is off in this session.
 """
 import sys
 
-from gnome_desktop import (CELL, desktop, free_workspace_keys, open_client, ready_to_drag, run,
+from gnome_desktop import (CELL, desktop, open_client, ready_to_drag, run,
                            wait_for, window_of)
 
 KELVRA = sys.argv[1]
@@ -20,7 +20,7 @@ def preview():
                  and not w["minimized"] and w["w"] > 0), None)
 
 
-def scenario(keys, clients, log):
+def scenario(kelvra, keys, clients, log):
     term = open_client(["weston-terminal"], "the Wayland terminal", keys)
     clients.append(term)
     ready_to_drag(keys, term.pid)
@@ -57,6 +57,4 @@ def scenario(keys, clients, log):
 
 
 if __name__ == "__main__":
-    # No shortcut held elsewhere: no alert to take the focus.
-    free_workspace_keys("left", "right", "up", "down")
     sys.exit(run(KELVRA, scenario, "drag on GNOME"))

@@ -19,6 +19,7 @@ CELL = 24  # wider than a terminal's character cell
 # evdev key and button codes, as a keyboard and a mouse send them
 CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
 LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
+RETURN, ESCAPE, SPACE = 28, 1, 57
 BUTTON_LEFT = 0x110
 bus = dbus.SessionBus()
 
@@ -30,19 +31,19 @@ def desktop():
     return json.loads(str(probe.Windows()))
 
 
-def window_of(pid):
-    return next((w for w in desktop()["windows"] if w["pid"] == pid), None)
+def window_of(pid, title=None):
+    return next((w for w in desktop()["windows"]
+                 if w["pid"] == pid and (title is None or w["title"] == title)), None)
 
 
 def is_active(pid):
-    w = window_of(pid)
-    return bool(w and w["active"])
+    return any(w["pid"] == pid and w["active"] for w in desktop()["windows"])
 
 
 class Input:
     """Real pointer and keys: a RemoteDesktop session of mutter's. Without a screen-cast
-    stream the pointer moves only relative to where it is: a move to a point first
-    pushes it into the top-left corner."""
+    stream the pointer moves only relative to where it is: the first move pushes it into
+    the top-left corner, each move then goes from where the shell says it is."""
 
     def __init__(self):
         remote = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop",
@@ -62,11 +63,23 @@ class Input:
             self.session.NotifyKeyboardKeycode(dbus.UInt32(k), False)
 
     def move(self, x, y):
+        """Moves the pointer to (x, y) and waits until the shell has it there (a motion
+        sent just after the session started may be dropped: it is sent again)."""
         if self.at is None:
             self.session.NotifyPointerMotionRelative(-100000.0, -100000.0)
             self.at = (0, 0)
-        self.session.NotifyPointerMotionRelative(float(x - self.at[0]), float(y - self.at[1]))
-        self.at = (x, y)
+        for _ in range(5):
+            self.session.NotifyPointerMotionRelative(float(x - self.at[0]),
+                                                     float(y - self.at[1]))
+            try:
+                wait_for("the pointer at %d,%d" % (x, y),
+                         lambda: desktop()["pointer"] == {"x": x, "y": y}, 1)
+                self.at = (x, y)
+                return
+            except AssertionError:
+                p = desktop()["pointer"]
+                self.at = (p["x"], p["y"])
+        raise AssertionError("the pointer did not get to %d,%d" % (x, y))
 
     def button(self, down):
         self.session.NotifyPointerButton(dbus.Int32(BUTTON_LEFT), down)
@@ -89,14 +102,6 @@ class Input:
             self.session.Stop()
         except dbus.DBusException:  # the shell ended first
             pass
-
-
-def free_workspace_keys(*directions):
-    """GNOME itself binds Ctrl+Alt+arrows (workspace switching), which Kelvra's defaults
-    use too: frees those of `directions` ("left", "up" ...), as a user would."""
-    for direction in directions:
-        subprocess.run(["gsettings", "set", "org.gnome.desktop.wm.keybindings",
-                        "switch-to-workspace-" + direction, "[]"], check=True)
 
 
 def ready_to_drag(keys, pid, limit=10.0):
@@ -122,14 +127,14 @@ def open_client(argv, name, keys):
 
 
 def run(program, scenario, name, settings=None):
-    """Starts Kelvra with `settings` and runs scenario(keys, clients, log) with real input
-    (`clients` collects the programs it starts, `log` is Kelvra's); reports the outcome with Kelvra's log and
+    """Starts Kelvra with `settings` and runs scenario(kelvra, keys, clients, log) with real
+    input (`clients` collects the programs it starts, `log` is Kelvra's); reports the outcome with Kelvra's log and
     the shell's windows, stops everything; returns the exit status."""
     kelvra, log = desktop_common.start_kelvra(program, settings, LOG)
     keys = Input()
     clients = []
     try:
-        scenario(keys, clients, log)
+        scenario(kelvra, keys, clients, log)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
         print(name + ": passed")
