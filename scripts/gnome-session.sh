@@ -6,8 +6,9 @@
 #   scripts/gnome-session.sh [--dir DIR] [--size WxH] [--scale S] [--monitors N]
 #                            [--stock] [--no-bridge] [--probe] [--free-workspace-keys DIRS]
 #                            [--] COMMAND [ARGS...]
-# --size is each virtual monitor's size in pixels (1440x900); --monitors N starts N of them
-# side by side; --scale S (an integer) scales every monitor.
+# --size is each virtual monitor's size in logical pixels (1440x900); --monitors N starts N
+# of them side by side; --scale S (an integer) scales every monitor (its pixels are then
+# S times the size).
 # --stock keeps mutter's own edge tiling on. --no-bridge installs the bridge but leaves it
 # disabled (a user who has not logged in again since Kelvra installed it).
 # --probe adds the tests' read-only window probe (tests/bridges/gnome/probe).
@@ -147,7 +148,8 @@ xwayland_display() {
 
 start_shell() {
   local options=() i
-  for ((i = 0; i < monitors; i++)); do options+=(--virtual-monitor "$size"); done
+  local physical="$((${size%x*} * scale))x$((${size#*x} * scale))"
+  for ((i = 0; i < monitors; i++)); do options+=(--virtual-monitor "$physical"); done
   # The shell leaves this mark while it starts; finding it, the next start takes the last
   # one for a crash and leaves every extension off.
   rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
