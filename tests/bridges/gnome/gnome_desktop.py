@@ -108,22 +108,34 @@ def ready_to_drag(keys, pid, limit=10.0):
     desktop_common.ready_to_drag(keys, window_of, pid, limit)
 
 
-def open_client(argv, name, keys):
-    """Starts a client and clicks into its window: the headless shell gives a new window
-    no focus of its own accord."""
-    client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
-    f = wait_for(name + " to show", lambda: window_of(client.pid), 20)
-    # A client just mapped, on a loaded machine, may not take its first clicks yet.
+def focus(keys, pid, name):
+    """Clicks into the window of `pid` until it has the focus (a client just mapped, on a
+    loaded machine, may not take its first clicks yet)."""
+    def shown():  # with a frame: the shell lists a window before it has one
+        w = window_of(pid)
+        return w if w and w["w"] > 0 else None
+
     for _ in range(10):
+        f = wait_for(name + " to show", shown, 20)
+        if f["active"]:
+            return
         keys.move(f["x"] + f["w"] // 2, f["y"] + f["h"] // 2)
         keys.button(True)
         keys.button(False)
         try:
-            wait_for(name + " to be active", lambda: is_active(client.pid), 1)
-            return client
+            wait_for(name + " to be active", lambda: is_active(pid), 1)
+            return
         except AssertionError:
             continue
     raise AssertionError(name + " never took the focus from a click")
+
+
+def open_client(argv, name, keys):
+    """Starts a client and clicks into its window: the headless shell gives a new window
+    no focus of its own accord."""
+    client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
+    focus(keys, client.pid, name)
+    return client
 
 
 def run(program, scenario, name, settings=None):

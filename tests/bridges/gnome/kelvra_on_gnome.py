@@ -17,7 +17,7 @@ import os
 import subprocess
 import sys
 
-from gnome_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, desktop, log_text,
+from gnome_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, desktop, focus, log_text,
                            open_client, run, stop, wait_for, window_of)
 
 KELVRA = sys.argv[1]
@@ -26,6 +26,8 @@ SCREEN_W, SCREEN_H = 1440, 900
 
 
 def expect_half(keys, pid, name, key, left):
+    # The alert may take the focus back a moment after the click that gave it away.
+    focus(keys, pid, name)
     keys.press(CTRL, ALT, key)
     want_x = 0 if left else SCREEN_W // 2
 
