@@ -24,6 +24,7 @@ class GnomeBackend final : public port::Backend {
     // Needs the platform's run loop and log, and the toolkit's application (for the bus).
     void provide(Platform& platform) override;
     port::WindowSystem* windowSystem() override;
+    bool bridgeNeedsNewSession() const override { return true; }
 
   private:
     GnomeBackend();
