@@ -115,11 +115,12 @@ def focus(keys, pid, name):
         w = window_of(pid)
         return w if w and w["w"] > 0 else None
 
-    for _ in range(10):
+    for attempt in range(10):
         f = wait_for(name + " to show", shown, 20)
         if f["active"]:
             return
         keys.move(f["x"] + f["w"] // 2, f["y"] + f["h"] // 2)
+        time.sleep(0.1 * (attempt + 1))  # the shell finds the surface under it with a frame
         keys.button(True)
         keys.button(False)
         try:
