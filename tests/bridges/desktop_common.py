@@ -27,11 +27,10 @@ def start_kelvra(program, settings, compositor_log):
     """Kelvra in this session with the given settings written first; returns the process
     and its log file (read with log_text) once the bridge, which logs into
     `compositor_log`, said hello to it."""
-    config = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra")
-    os.makedirs(config, exist_ok=True)
+    os.makedirs(os.path.dirname(settings_file()), exist_ok=True)
     stored = {"hasCompletedOnboarding": True, "snapAssistEnabled": False}
     stored.update(settings or {})
-    with open(os.path.join(config, "com.orvane.Kelvra.json"), "w") as f:
+    with open(settings_file(), "w") as f:
         json.dump(stored, f)
     log = open(os.path.join(os.environ["HOME"], "kelvra.log"), "w+")
     kelvra = subprocess.Popen([program], env=kelvra_env(), stdout=log,
@@ -39,6 +38,20 @@ def start_kelvra(program, settings, compositor_log):
     wait_for("the bridge to connect", lambda: "connected to Kelvra (pid %d)" % kelvra.pid
              in open(compositor_log, errors="replace").read(), 30)
     return kelvra, log
+
+
+def settings_file():
+    return os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra", "com.orvane.Kelvra.json")
+
+
+def expect_settings_kept(before):
+    """Raises when a setting in `before` (the settings file's contents read earlier) is gone
+    or changed."""
+    with open(settings_file()) as f:
+        after = json.load(f)
+    lost = {k: v for k, v in before.items() if after.get(k) != v}
+    if lost:
+        raise AssertionError("settings changed: %r" % lost)
 
 
 def log_text(log):

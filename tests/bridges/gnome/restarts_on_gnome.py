@@ -15,7 +15,6 @@ from gnome_desktop import (ALT, CELL, CTRL, LEFT, LOG, Input, desktop_common, lo
                            open_client, stop, wait_for, window_of)
 
 KELVRA = sys.argv[1]
-SETTINGS = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra", "com.orvane.Kelvra.json")
 EXTENSION = os.path.join(os.environ["XDG_DATA_HOME"],
                          "gnome-shell/extensions/kelvra-bridge@orvane.com/extension.js")
 
@@ -30,7 +29,7 @@ def main():
     clients = [kelvra]
     keys = None
     try:
-        with open(SETTINGS) as f:
+        with open(desktop_common.settings_file()) as f:
             settings_before = json.load(f)
         extension_before = os.stat(EXTENSION).st_mtime_ns
         greetings = len(connected_pids())
@@ -53,11 +52,7 @@ def main():
                     window_of(terminal.pid)), 5)
             if os.stat(EXTENSION).st_mtime_ns != extension_before:
                 raise AssertionError("the extension was copied again")
-            with open(SETTINGS) as f:
-                settings_after = json.load(f)
-            lost = {k: v for k, v in settings_before.items() if settings_after.get(k) != v}
-            if lost:
-                raise AssertionError("settings changed by the restart: %r" % lost)
+            desktop_common.expect_settings_kept(settings_before)
         finally:
             os.kill(again, signal.SIGTERM)
         print("restarts on GNOME: passed")
