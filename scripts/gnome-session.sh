@@ -4,12 +4,16 @@
 # installed and enabled; then runs COMMAND inside the session and stops everything it
 # started when COMMAND ends. Exits with COMMAND's status.
 #   scripts/gnome-session.sh [--dir DIR] [--size WxH] [--scale S] [--monitors N]
-#                            [--stock] [--no-bridge] [--probe] [--] COMMAND [ARGS...]
-# --size is each virtual monitor's size in pixels (1440x900); --monitors N starts N of them
-# side by side; --scale S (an integer) scales every monitor.
+#                            [--stock] [--no-bridge] [--probe] [--free-workspace-keys DIRS]
+#                            [--] COMMAND [ARGS...]
+# --size is each virtual monitor's size in logical pixels (1440x900); --monitors N starts N
+# of them side by side; --scale S (an integer) scales every monitor (its pixels are then
+# S times the size).
 # --stock keeps mutter's own edge tiling on. --no-bridge installs the bridge but leaves it
 # disabled (a user who has not logged in again since Kelvra installed it).
 # --probe adds the tests' read-only window probe (tests/bridges/gnome/probe).
+# --free-workspace-keys left,right,... empties GNOME's own Ctrl+Alt+arrow workspace switches
+# in those directions (Kelvra's default halves use the same keys), as a user would.
 # Inside COMMAND: DBUS_SESSION_BUS_ADDRESS, WAYLAND_DISPLAY, DISPLAY and XAUTHORITY
 # (Xwayland), XDG_RUNTIME_DIR and HOME point at the session; KELVRA_SHELL_LOG is the shell's
 # output.
@@ -25,6 +29,7 @@ monitors=1
 stock=""
 bridge=1
 probe=""
+free_keys=""
 while [ $# -gt 0 ]; do
   case "$1" in
   --dir) dir=$2; shift 2 ;;
@@ -34,16 +39,14 @@ while [ $# -gt 0 ]; do
   --stock) stock=1; shift ;;
   --no-bridge) bridge=""; shift ;;
   --probe) probe=1; shift ;;
+  --free-workspace-keys) free_keys=$2; shift 2 ;;
   --) shift; break ;;
   *) break ;;
   esac
 done
 [ $# -gt 0 ] || { sed -n 's/^#  //p' "$0" | head -2 >&2; exit 2; }
-# A folder of our own making goes when the session ends; one given is kept to look into.
-made=""
-[ -n "$dir" ] || { dir=$(mktemp -d /tmp/kelvra-gnome.XXXXXX) && made=1; }
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
+source "$root/scripts/session-common.sh"
+session_folder "$dir" gnome
 
 bus_pid=""
 system_bus_pid=""
@@ -57,31 +60,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local limit=$(($1 * 10))
-  shift
-  for ((i = 0; i < limit; i++)); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-export HOME="$dir/home"
-export XDG_RUNTIME_DIR="$dir/runtime"
-export XDG_CONFIG_HOME="$HOME/.config"
-export XDG_DATA_HOME="$HOME/.local/share"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-# Xwayland puts its socket there.
-mkdir -p /tmp/.X11-unix 2>/dev/null && chmod 1777 /tmp/.X11-unix 2>/dev/null || true
+session_home_and_bus
 unset DISPLAY XAUTHORITY
-
-bus_info=$(dbus-daemon --session --fork --address="unix:path=$dir/bus" --print-address=1 \
-  --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus_info")
-bus_pid=$(sed -n 2p <<<"$bus_info")
 
 # The shell gives up when it cannot reach logind on the system bus; an empty bus of our
 # own answers "no such service" instead, which it survives.
@@ -108,7 +88,7 @@ system_bus_pid=$(sed -n 2p <<<"$bus_info")
 # running Wayland shell never loads an extension that was new when it started).
 extensions="$XDG_DATA_HOME/gnome-shell/extensions"
 mkdir -p "$extensions"
-"$root/scripts/gnome-bridge-package.sh" 43 "$extensions/kelvra-bridge@orvane.com"
+"$root/scripts/bridge-package.sh" gnome-43 "$extensions/kelvra-bridge@orvane.com"
 enabled=()
 [ -n "$bridge" ] && enabled+=("'kelvra-bridge@orvane.com'")
 if [ -n "$probe" ]; then
@@ -120,7 +100,12 @@ gsettings set org.gnome.shell disable-user-extensions false
 # Mutter's own drag snapping would fight Kelvra's: off unless --stock. No screen lock or
 # idle dimming to stall a long run.
 [ -n "$stock" ] || gsettings set org.gnome.mutter edge-tiling false
+for direction in ${free_keys//,/ }; do
+  gsettings set org.gnome.desktop.wm.keybindings "switch-to-workspace-$direction" "[]"
+done
 gsettings set org.gnome.desktop.screensaver lock-enabled false
+# The tests' pointer passes the top-left corner, which would open the Overview.
+gsettings set org.gnome.desktop.interface enable-hot-corners false
 gsettings set org.gnome.desktop.session idle-delay 0
 [ "$scale" = 1 ] || gsettings set org.gnome.mutter experimental-features \
   "['scale-monitor-framebuffer']"
@@ -163,7 +148,8 @@ xwayland_display() {
 
 start_shell() {
   local options=() i
-  for ((i = 0; i < monitors; i++)); do options+=(--virtual-monitor "$size"); done
+  local physical="$((${size%x*} * scale))x$((${size#*x} * scale))"
+  for ((i = 0; i < monitors; i++)); do options+=(--virtual-monitor "$physical"); done
   # The shell leaves this mark while it starts; finding it, the next start takes the last
   # one for a crash and leaves every extension off.
   rm -f "$XDG_RUNTIME_DIR/gnome-shell-disable-extensions"
@@ -200,14 +186,4 @@ restart_shell() {
 
 start_shell || exit 1
 
-set +e
-"$@" &
-command_pid=$!
-trap restart_shell USR1
-# `wait` returns early for each restart asked for; the command's own end ends the loop.
-while :; do
-  wait "$command_pid"
-  status=$?
-  kill -0 "$command_pid" 2>/dev/null || break
-done
-exit $status
+run_in_session restart_shell "$@"

@@ -42,11 +42,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 [ $# -gt 0 ] || { echo "usage: $0 [--dir DIR] [--scale S] [--outputs N] [--fake-input TOOL] [--] COMMAND [ARGS...]" >&2; exit 2; }
-# A folder of our own making goes when the session ends; one given is kept to look into.
-made=""
-[ -n "$dir" ] || { dir=$(mktemp -d /tmp/kelvra-kwin.XXXXXX) && made=1; }
-mkdir -p "$dir"
-dir=$(cd "$dir" && pwd)
+source "$root/scripts/session-common.sh"
+session_folder "$dir" kwin
 
 bus_pid=""
 kwin_pid=""
@@ -58,30 +55,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Waits up to $1 seconds for the command after it to succeed.
-wait_for() {
-  local limit=$(($1 * 10))
-  shift
-  for ((i = 0; i < limit; i++)); do
-    "$@" >/dev/null 2>&1 && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-export HOME="$dir/home"
-export XDG_RUNTIME_DIR="$dir/runtime"
-export XDG_CONFIG_HOME="$HOME/.config"
-export XDG_DATA_HOME="$HOME/.local/share"
-mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR"
-chmod 700 "$XDG_RUNTIME_DIR"
-# Xwayland puts its socket there.
-mkdir -p /tmp/.X11-unix 2>/dev/null && chmod 1777 /tmp/.X11-unix 2>/dev/null || true
-
-bus_info=$(dbus-daemon --session --fork --address="unix:path=$dir/bus" --print-address=1 \
-  --print-pid=1)
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$bus_info")
-bus_pid=$(sed -n 2p <<<"$bus_info")
+session_home_and_bus
 
 # The bridge, installed as this HOME's KWin script and enabled. Before KWin starts: a
 # running KWin 5.27 keeps the package list it read first, so a package installed later
@@ -91,7 +65,7 @@ bus_pid=$(sed -n 2p <<<"$bus_info")
 scripts="$XDG_DATA_HOME/kwin/scripts"
 mkdir -p "$scripts"
 rm -rf "$scripts/kelvra-bridge"
-cp -r "$root/data/bridges/kwin" "$scripts/kelvra-bridge"
+"$root/scripts/bridge-package.sh" kwin "$scripts/kelvra-bridge"
 cat >"$XDG_CONFIG_HOME/kwinrc" <<'EOF'
 [Plugins]
 kelvra-bridgeEnabled=true
@@ -208,14 +182,4 @@ restart_kwin() {
 
 start_kwin || exit 1
 
-set +e
-"$@" &
-command_pid=$!
-trap restart_kwin USR1
-# `wait` returns early for each restart asked for; the command's own end ends the loop.
-while :; do
-  wait "$command_pid"
-  status=$?
-  kill -0 "$command_pid" 2>/dev/null || break
-done
-exit $status
+run_in_session restart_kwin "$@"

@@ -57,10 +57,12 @@ FEATURES = [
     ("First start, stock configuration", [r"StockDesktop\.AFirstStart.*"]),
 ]
 
-# Wayland desktop, the directory of its results, the programs it needs, its package, and
-# for each feature the ctests that show it (a feature without one is "not run").
+# Wayland desktop, the directory of its results, the programs it needs, its package, where
+# its tests run, and for each feature the ctests that show it (a feature without one is
+# "not run").
 WAYLAND_DESKTOPS = [
-    ("KDE Plasma (Wayland)", "kwin-wayland", ["kwin_wayland", "Xwayland"], "kwin-wayland", {
+    ("KDE Plasma (Wayland)", "kwin-wayland", ["kwin_wayland", "Xwayland"], "kwin-wayland",
+     "a headless KWin (`scripts/kwin-session.sh`)", {
         "Shortcuts, cycling, restore": ["kwin_kelvra_shortcuts"],
         "Next display": ["kwin_kelvra_scaled_outputs"],
         "Work area": ["kwin_kelvra_work_area"],
@@ -70,6 +72,14 @@ WAYLAND_DESKTOPS = [
         "Zone picker": ["kwin_kelvra_picker"],
         "Workspace restore": ["kwin_kelvra_arrange"],
         "Taken shortcuts told": ["kwin_kelvra_shortcuts"],
+        "Rebinding a shortcut": ["kwin_kelvra_shortcuts"],
+    }),
+    # Its shortcut test snaps halves only: cycling, restore and next display are untested.
+    ("GNOME (Wayland)", "gnome-wayland", ["gnome-shell", "Xwayland"], "gnome-shell",
+     "a headless GNOME Shell (`scripts/gnome-session.sh`)", {
+        "Drag snapping": ["gnome_kelvra_drag"],
+        "Zone picker": ["gnome_kelvra_picker"],
+        "Taken shortcuts told": ["gnome_kelvra_shortcuts"],
     }),
 ]
 # Shown with every feature a Wayland desktop has no test of.
@@ -236,7 +246,7 @@ def wayland_rows(build, notes, footnotes):
     """The Wayland desktops' rows of the README's table and their part of docs/matrix.md;
     footnotes are appended to `footnotes`."""
     rows, detail = [], []
-    for label, key, programs, package, features_tested in WAYLAND_DESKTOPS:
+    for label, key, programs, package, session, features_tested in WAYLAND_DESKTOPS:
         version = package_version(package)
         label += f" {version}" if version else ""
         tests = sorted({t for ts in features_tested.values() for t in ts})
@@ -251,8 +261,8 @@ def wayland_rows(build, notes, footnotes):
                 cells.append(cell(f, features_tested[f], results, notes.get(key, {}),
                                   footnotes))
         rows.append(f"| {label} | " + " | ".join(cells) + " |")
-        detail += [f"## {label}", "", "Its own end-to-end tests on a headless KWin "
-                   "(`scripts/kwin-session.sh`), one ctest each.", "",
+        detail += [f"## {label}", "", f"Its own end-to-end tests on {session}, one ctest each.",
+                   "",
                    "| Test | Result | Detail |", "|---|---|---|"]
         detail += detail_rows(tests, results) + [""]
     return rows, detail
@@ -352,7 +362,7 @@ def main():
                 for t in tests:
                     r = run_test(binary, build, name, t)
                     print(f"{name:8} {r['status']:5} {t}", flush=True)
-        for label, key, programs, package, features_tested in WAYLAND_DESKTOPS:
+        for label, key, programs, package, _, features_tested in WAYLAND_DESKTOPS:
             if args.managers and key not in args.managers.split(","):
                 continue
             if not installed(programs):

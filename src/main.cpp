@@ -34,10 +34,11 @@
 #include "backends/BackendFactory.h"
 #include "backends/crash/CrashHandler.h"
 #include "backends/crash/DwSymbolizer.h"
+#include "backends/gnome/GnomeBridgeInstaller.h"
 #include "backends/kwin/BridgeInstaller.h"
-#include "backends/kwin/CompositorRestart.h"
 #include "backends/net/CurlHttp.h"
 #include "backends/qt/CompiledBuildInfo.h"
+#include "backends/wayland/CompositorRestart.h"
 #include "backends/xdg/EnvLocale.h"
 #include "backends/xdg/JsonDefaultsDomain.h"
 #include "backends/xdg/ProcfsProcesses.h"
@@ -77,14 +78,19 @@ int main(int argc, char** argv) {
         if (answer.removeDesktopBridge) {
             // The bus and file helpers are the toolkit's.
             QCoreApplication app(argc, argv);
-            return kwin::removeBridge();
+            // Both desktops' bridges: the user may have logged in to either.
+            const int kwinStatus = kwin::removeBridge();
+            return gnome::removeBridge() != 0 ? 1 : kwinStatus;
         }
         if (!answer.run) return answer.exitCode;
     }
     // Before anything is written: a start without a desktop leaves nothing behind.
     auto session = backends::Session::current();
-    // Started again after KWin restarted: its socket answers a moment before its bus does.
-    for (int i = 0; kwin::startedAfterCompositorRestart() && !session.kwinOnBus && i < 300; ++i) {
+    // Started again after the compositor restarted: its socket answers a moment before its
+    // bus does.
+    for (int i = 0; wayland::startedAfterCompositorRestart() && !session.kwinOnBus &&
+                    !session.gnomeShellOnBus && i < 300;
+         ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         session = backends::Session::current();
     }
@@ -126,7 +132,8 @@ int main(int argc, char** argv) {
         case qt::SingleInstance::Role::primary:
             break;
     }
-    if (choice.name == backends::kdePlasmaWayland) kwin::restartAfterCompositorRestarts(argv);
+    if (choice.name == backends::kdePlasmaWayland || choice.name == backends::gnomeWayland)
+        wayland::restartAfterCompositorRestarts(argv);
 
     qt::StderrLog log;
     qt::QtRunLoop runLoop;

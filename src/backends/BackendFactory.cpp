@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "backends/gnome/GnomeBackend.h"
 #include "backends/kwin/KWinBackend.h"
 #include "backends/x11/X11Backend.h"
 
@@ -21,6 +22,8 @@ struct Candidate {
 const Candidate candidates[] = {
     {kdePlasmaWayland, [](const Session& s) { return s.wayland() && s.kwinOnBus; },
      []() -> std::unique_ptr<port::Backend> { return kwin::KWinBackend::open(); }},
+    {gnomeWayland, [](const Session& s) { return s.wayland() && s.gnomeShellOnBus; },
+     []() -> std::unique_ptr<port::Backend> { return gnome::GnomeBackend::open(); }},
     // Never inside a Wayland session: Xwayland shows only its own clients' windows.
     {"X11", [](const Session& s) { return !s.display.empty() && !s.wayland(); },
      []() -> std::unique_ptr<port::Backend> { return x11::X11Backend::open(); }},
@@ -57,7 +60,10 @@ bool busHasName(const char* name) {
 
 Session Session::current() {
     Session s{variable("DISPLAY"), variable("WAYLAND_DISPLAY"), variable("XDG_SESSION_TYPE")};
-    if (s.wayland()) s.kwinOnBus = busHasName("org.kde.KWin");
+    if (s.wayland()) {
+        s.kwinOnBus = busHasName("org.kde.KWin");
+        s.gnomeShellOnBus = !s.kwinOnBus && busHasName("org.gnome.Shell");
+    }
     return s;
 }
 
@@ -68,13 +74,13 @@ BackendChoice chooseBackend(const Session& session) {
     BackendChoice none;
     if (session.wayland()) {
         none.refusal =
-            "this Wayland session's compositor is not KWin. On Wayland Kelvra supports KDE "
-            "Plasma (KWin); elsewhere log in to an X11 session.";
+            "this Wayland session's compositor is neither KWin nor GNOME Shell. On Wayland "
+            "Kelvra supports KDE Plasma (KWin) and GNOME; elsewhere log in to an X11 session.";
     } else if (!session.waylandDisplay.empty()) {
         none.refusal =
-            "no X display ($DISPLAY is not set). On Wayland Kelvra supports KDE Plasma "
-            "sessions ($XDG_SESSION_TYPE=wayland with KWin); otherwise start it in an X11 "
-            "session.";
+            "no X display ($DISPLAY is not set). On Wayland Kelvra supports KDE Plasma and "
+            "GNOME sessions ($XDG_SESSION_TYPE=wayland with KWin or GNOME Shell); otherwise "
+            "start it in an X11 session.";
     } else {
         none.refusal =
             "no X display ($DISPLAY is not set). Start Kelvra inside a graphical X11 session.";

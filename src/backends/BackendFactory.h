@@ -10,10 +10,11 @@ namespace kelvra::backends {
 
 // What the factory looks at in the session the program starts in.
 struct Session {
-    std::string display;         // $DISPLAY: an X server to talk to
-    std::string waylandDisplay;  // $WAYLAND_DISPLAY
-    std::string sessionType;     // $XDG_SESSION_TYPE: "x11", "wayland", ...
-    bool kwinOnBus = false;      // the session bus has KWin (org.kde.KWin)
+    std::string display;           // $DISPLAY: an X server to talk to
+    std::string waylandDisplay;    // $WAYLAND_DISPLAY
+    std::string sessionType;       // $XDG_SESSION_TYPE: "x11", "wayland", ...
+    bool kwinOnBus = false;        // the session bus has KWin (org.kde.KWin)
+    bool gnomeShellOnBus = false;  // the session bus has GNOME Shell (org.gnome.Shell)
 
     // A Wayland session: its windows are not reachable through Xwayland's $DISPLAY.
     bool wayland() const { return !waylandDisplay.empty() && sessionType == "wayland"; }
@@ -33,6 +34,9 @@ struct BackendChoice {
 
 // The name of KDE Plasma's Wayland backend, as a choice carries it.
 inline constexpr const char* kdePlasmaWayland = "KDE Plasma (Wayland)";
+
+// The name of GNOME's Wayland backend, as a choice carries it.
+inline constexpr const char* gnomeWayland = "GNOME (Wayland)";
 
 // Asks each backend in turn whether it fits the session: the first that does is chosen.
 BackendChoice chooseBackend(const Session& session);

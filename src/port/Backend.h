@@ -25,6 +25,10 @@ class Backend {
     // What the program's own windows need from the window system; null for a desktop
     // whose surfaces are not real windows (the simulated one).
     virtual WindowSystem* windowSystem() = 0;
+    // True for a desktop whose compositor takes up a newly installed bridge only in a new
+    // session (GNOME): while the bridge does not answer, logging out and in once is what
+    // is missing.
+    virtual bool bridgeNeedsNewSession() const { return false; }
 };
 
 }  // namespace kelvra::port

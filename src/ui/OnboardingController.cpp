@@ -77,8 +77,11 @@ port::OnboardingModel OnboardingController::model() const {
                              button("quit", l.string("menu.quit"))};
                 break;
             case SessionCheck::noWindowManager:
-                m.title = l.string("onb.noWmTitle");
-                m.body = l.string("onb.noWmBody");
+            case SessionCheck::newSessionNeeded:
+                m.title = l.string(check_ == SessionCheck::noWindowManager ? "onb.noWmTitle"
+                                                                           : "onb.newSessionTitle");
+                m.body = l.string(check_ == SessionCheck::noWindowManager ? "onb.noWmBody"
+                                                                          : "onb.newSessionBody");
                 m.buttons = {button("checkAgain", l.string("onb.checkAgain")),
                              button("continueAnyway", l.string("onb.continueAnyway")),
                              button("quit", l.string("menu.quit"))};

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "port/Backend.h"
 #include "port/Platform.h"
 #include "window/WindowHandle.h"
 
@@ -23,8 +24,12 @@ SessionCheck checkThisSession() {
     // bridge answers, the window manager counts as missing.
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     if (type == "wayland" && wayland && *wayland) type.reset();
-    return checkSession(type, platform().windows->capabilities().hasWindowManager,
-                        Permissions::isGranted());
+    const SessionCheck check = checkSession(
+        type, platform().windows->capabilities().hasWindowManager, Permissions::isGranted());
+    if (check == SessionCheck::noWindowManager && platform().backend &&
+        platform().backend->bridgeNeedsNewSession())
+        return SessionCheck::newSessionNeeded;
+    return check;
 }
 
 }  // namespace kelvra

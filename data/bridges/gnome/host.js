@@ -1,5 +1,5 @@
 /*
-    What the bridge (bridge.js) needs from GNOME Shell, in one place: the only file that
+    What the bridge (data/bridges/common/bridge.js) needs from GNOME Shell, in one place: the only file that
     touches mutter's and the shell's API. The entry file of each extension format hands
     in the modules it imported (`gi`: Gio, GLib, Meta, Shell, global, Main, log and the
     shell's major version), so this file is the same for GNOME 43-44 and 45 and later.
@@ -14,7 +14,10 @@ function gnomeHost(gi) {
     var connections = [];  // [object, handler id]: all cut when the extension is disabled
     var timers = [];
     var watched = {};    // window id -> the bridge's handlers for it
+    var keys = {};       // name -> { action, pressed } of each combination held for Kelvra
     var grabbed = null;  // the window the user moves with the pointer
+    var watcher = 0;     // of Kelvra's name on the bus
+    var SERVICE = "io.github.kelvra.Bridge";
 
     function on(object, signal, fn) {
         connections.push([object, object.connect(signal, function () {
@@ -72,11 +75,27 @@ function gnomeHost(gi) {
         if (handlers) handlers.moveFinished();
     });
 
+    on(display, "accelerator-activated", function (action) {
+        Object.keys(keys).forEach(function (name) {
+            if (keys[name].action === action) keys[name].pressed();
+        });
+    });
+
+    function releaseKey(name) {
+        var key = keys[name];
+        if (!key) return;
+        delete keys[name];
+        display.ungrab_accelerator(key.action);
+        Main.wm.allowKeybinding(Meta.external_binding_name_for_action(key.action),
+                                Shell.ActionMode.NONE);
+    }
+
     return {
+        name: "gnome",
         generation: gi.generation,
         log: gi.log,
-        call: function (method, text, onReply) {
-            Gio.DBus.session.call("io.github.kelvra.Bridge", "/Bridge", "io.github.kelvra.Bridge",
+        call: function (method, text, onReply, onFailed) {
+            Gio.DBus.session.call(SERVICE, "/Bridge", "io.github.kelvra.Bridge",
                                   method, new GLib.Variant("(s)", [text]),
                                   new GLib.VariantType("(s)"), Gio.DBusCallFlags.NO_AUTO_START,
                                   30000, null, function (connection, res) {
@@ -84,7 +103,7 @@ function gnomeHost(gi) {
                                       try {
                                           answer = connection.call_finish(res).deepUnpack()[0];
                                       } catch (e) {
-                                          return;  // Kelvra not there: the watchdog tries again
+                                          return onFailed();  // Kelvra is not there
                                       }
                                       onReply(answer);
                                   });
@@ -177,11 +196,29 @@ function gnomeHost(gi) {
         onWindowActivated: function (fn) {
             on(display, "notify::focus-window", function () { fn(display.focus_window); });
         },
+        onServiceAppeared: function (fn) {
+            watcher = Gio.bus_watch_name_on_connection(Gio.DBus.session, SERVICE,
+                                                       Gio.BusNameWatcherFlags.NONE,
+                                                       function () { fn(); }, null);
+        },
         onScreensChanged: function (fn) {
             on(Main.layoutManager, "monitors-changed", fn);
             on(display, "workareas-changed", fn);
         },
+        // True when the shell gave the combination; its presses then call `pressed`.
+        grabKey: function (name, accelerator, pressed) {
+            var action = display.grab_accelerator(accelerator, Meta.KeyBindingFlags.NONE);
+            if (!action) return false;
+            // Also over the shell's own pop-ups and the Overview, as on other desktops.
+            Main.wm.allowKeybinding(Meta.external_binding_name_for_action(action),
+                                    Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW |
+                                    Shell.ActionMode.POPUP);
+            keys[name] = { action: action, pressed: pressed };
+            return true;
+        },
+        releaseKey: releaseKey,
         disconnectAll: function () {
+            Object.keys(keys).forEach(releaseKey);
             connections.forEach(function (c) {
                 try {
                     c[0].disconnect(c[1]);
@@ -190,6 +227,8 @@ function gnomeHost(gi) {
                 }
             });
             connections = [];
+            if (watcher) Gio.bus_unwatch_name(watcher);
+            watcher = 0;
             timers.forEach(function (t) { t.stop(); });
             timers = [];
         }

@@ -139,6 +139,7 @@ FromBridge event(const std::string& type, const json& m) {
                                                   : MovePhase::finished;
         return InteractiveMove{phase, text(m, "window"), rect(m, "frame"), point(m, "pointer")};
     }
+    if (type == "keyPressed") return KeyPressed{text(m, "name")};
     if (type == "result") {
         CommandResult r;
         r.id = integer(m, "id");
@@ -195,6 +196,13 @@ json commandJson(const Command& command) {
                 j["cmd"] = "getPointer";
             } else if constexpr (std::is_same_v<T, ListWindows>) {
                 j["cmd"] = "list";
+            } else if constexpr (std::is_same_v<T, GrabKey>) {
+                j["cmd"] = "grabKey";
+                j["name"] = c.name;
+                j["accelerator"] = c.accelerator;
+            } else if constexpr (std::is_same_v<T, ReleaseKey>) {
+                j["cmd"] = "releaseKey";
+                j["name"] = c.name;
             } else {
                 static_assert(std::is_same_v<T, PlaceOwn>);
                 j["cmd"] = "placeOwn";

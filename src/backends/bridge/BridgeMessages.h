@@ -90,6 +90,12 @@ struct InteractiveMove {
     Point pointer;
 };
 
+// A key combination the bridge holds for Kelvra was pressed (bridges that take shortcuts:
+// GNOME's extension; on KDE Plasma they go through KDE's own service).
+struct KeyPressed {
+    std::string name;
+};
+
 enum class ResultStatus { done, settled, timedOut, noWindow, failed };
 
 struct CommandResult {
@@ -102,7 +108,7 @@ struct CommandResult {
 
 using FromBridge = std::variant<Hello, Poll, Snapshot, WindowAdded, WindowRemoved, WindowActivated,
                                 WindowFrameChanged, WindowMinimized, ScreensChanged,
-                                InteractiveMove, CommandResult>;
+                                InteractiveMove, KeyPressed, CommandResult>;
 
 // ---- Kelvra -> bridge ----
 
@@ -146,7 +152,23 @@ struct PlaceOwn {
     bool activate = false;  // give it the focus
 };
 
-using Command = std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn>;
+// Holds a key combination for Kelvra, by the name its presses carry; `failed` when the
+// compositor would not give it (another program holds it). `accelerator` is written as
+// GTK does: modifiers in angle brackets, then the key's keycode in hex ("<Control><Alt>0x71").
+struct GrabKey {
+    std::int64_t id = 0;
+    std::string name;
+    std::string accelerator;
+};
+
+// Lets go of a combination taken with GrabKey.
+struct ReleaseKey {
+    std::int64_t id = 0;
+    std::string name;
+};
+
+using Command =
+    std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn, GrabKey, ReleaseKey>;
 
 struct Welcome {
     std::int64_t pid = 0;  // Kelvra's process

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <cstdio>
 
+#include "backends/wayland/BridgePackage.h"
 #include "backends/xdg/ConfigFileEdit.h"
 #include "port/Platform.h"
 
@@ -20,19 +21,6 @@ namespace kelvra::kwin {
 namespace {
 
 const QString packageId = QStringLiteral("kelvra-bridge");
-
-// Next to the program in the build tree; under share/kelvra when installed.
-QString shippedPackage() {
-    const QString programDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    const QDir dir = QFileInfo(programDir).dir();
-    for (const QString& candidate :
-         {dir.filePath(QStringLiteral("bridges/kwin")),
-          dir.filePath(QStringLiteral("../share/kelvra/bridges/kwin"))}) {
-        if (QFileInfo::exists(candidate + QStringLiteral("/metadata.json")))
-            return QDir::cleanPath(candidate);
-    }
-    return {};
-}
 
 QString userPackage() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
@@ -44,19 +32,6 @@ QString versionOf(const QString& package) {
     if (!file.open(QIODevice::ReadOnly)) return {};
     auto plugin = QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("KPlugin"));
     return plugin.toObject().value(QStringLiteral("Version")).toString();
-}
-
-bool copyTree(const QString& from, const QString& to) {
-    QDir source(from);
-    if (!QDir().mkpath(to)) return false;
-    for (const QFileInfo& entry :
-         source.entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString target = to + QLatin1Char('/') + entry.fileName();
-        if (entry.isDir() ? !copyTree(entry.filePath(), target)
-                          : !QFile::copy(entry.filePath(), target))
-            return false;
-    }
-    return true;
 }
 
 // "true" enables the bridge, "" takes the key out.
@@ -97,7 +72,7 @@ bool running() {
 }  // namespace
 
 void installBridge() {
-    const QString shipped = shippedPackage();
+    const QString shipped = wayland::shippedBridge(QStringLiteral("kwin"));
     if (shipped.isEmpty()) {
         logLine("the KWin bridge is not installed with Kelvra: windows cannot be arranged");
         return;
@@ -106,7 +81,7 @@ void installBridge() {
     const QString version = versionOf(shipped);
     if (versionOf(target) != version) {
         QDir(target).removeRecursively();
-        if (!copyTree(shipped, target)) {
+        if (!wayland::copyTree(shipped, target)) {
             logLine("cannot copy the KWin bridge to " + target.toStdString());
             return;
         }
@@ -133,11 +108,7 @@ int removeBridge() {
         std::fputs("kelvra: cannot disable the KWin bridge in kwinrc\n", stderr);
         status = 1;
     }
-    const QString target = userPackage();
-    if (QFileInfo::exists(target) && !QDir(target).removeRecursively()) {
-        std::fprintf(stderr, "kelvra: cannot remove %s\n", target.toLocal8Bit().constData());
-        status = 1;
-    }
+    if (!wayland::removeCopy(userPackage())) status = 1;
     return status;
 }
 

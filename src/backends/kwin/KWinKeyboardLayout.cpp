@@ -9,7 +9,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
-#include "backends/wayland/KernelKeyCodes.h"
+#include "backends/wayland/XkbText.h"
 
 namespace kelvra::kwin {
 
@@ -75,15 +75,7 @@ std::optional<std::string> KWinKeyboardLayout::translate(uint16_t virtualKeyCode
         QDBusReply<uint> active = QDBusConnection::sessionBus().call(call, QDBus::Block, 500);
         load(active.isValid() ? static_cast<int>(active.value()) : 0);
     }
-    auto kernel = wayland::kernelCodeForVirtualKey(virtualKeyCode);
-    if (!state_ || !kernel) return std::nullopt;
-    char text[16] = {};
-    const int size =
-        xkb_state_key_get_utf8(state_, *kernel + wayland::xkbKeycodeOffset, text, sizeof text);
-    // Control characters (Return, Tab, Escape) type nothing one could show.
-    if (size <= 0 || static_cast<unsigned char>(text[0]) < 0x20 || text[0] == 0x7f)
-        return std::nullopt;
-    return std::string(text, static_cast<size_t>(size));
+    return wayland::typedText(state_, virtualKeyCode);
 }
 
 }  // namespace kelvra::kwin

@@ -38,6 +38,9 @@ class SimDesktop final : public port::Backend {
     void provide(Platform& platform) override;
     // Its surfaces are models the test reads, not windows.
     port::WindowSystem* windowSystem() override { return nullptr; }
+    bool bridgeNeedsNewSession() const override { return bridgeNeedsNewSession_; }
+    // Plays a desktop whose bridge answers only from the next login (GNOME).
+    void setBridgeNeedsNewSession(bool needs) { bridgeNeedsNewSession_ = needs; }
     VirtualRunLoop& runLoop();
     // The program's own surfaces: what each shows.
     SimSurfaces& surfaces();
@@ -169,6 +172,7 @@ class SimDesktop final : public port::Backend {
   private:
     struct Impl;
     std::unique_ptr<Impl> impl_;
+    bool bridgeNeedsNewSession_ = false;
 };
 
 }  // namespace kelvra::sim

@@ -1,5 +1,6 @@
 // The GNOME Shell bridge's behaviour against a stand-in of the shell, started through the
-// entry file of each extension format.
+// entry file of each extension format. The conversation it shares with KWin's script
+// (refusing stale tokens and garbage among it) is tested there too.
 "use strict";
 
 const { describe, it } = require("node:test");
@@ -186,21 +187,28 @@ for (const [format, enable, generation] of formats) {
             assert.equal(d.take("Poll").length, 1, "polls again after the commands");
         });
 
-        it("refuses a stale token, another version and garbage, and runs nothing", async () => {
+        it("holds Kelvra's shortcuts, reports presses and lets go of them", async () => {
             const d = await connected();
-            events(d);
-            d.take("Poll")[0].answer({ v: 1, type: "commands", token: "stale",
-                                       commands: [{ id: 1, cmd: "getPointer" }] });
-            assert.deepEqual(events(d), [], "ran no command");
-            assert.match(d.log.join("\n"), /without the current token/);
-            d.clock.advance(1000);
-            const [hello] = d.take("Hello");
-            for (const garbage of ["{", "null", "[]", '{"v":2,"type":"welcome","token":"x"}',
-                                   '{"v":1,"type":"welcome","token":""}']) {
-                assert.doesNotThrow(() => hello.answer(garbage));
-            }
-            assert.equal(d.take("Poll").length, 0, "no welcome, no poll");
-            assert.match(d.log.join("\n"), /version 2/);
+            d.taken = ["<Super>0x26"];
+            command(d, { id: 1, cmd: "grabKey", name: "k1", accelerator: "<Control><Alt>0x71" },
+                    { id: 2, cmd: "grabKey", name: "k2", accelerator: "<Super>0x26" },
+                    { id: 3, cmd: "grabKey", name: "k3" });
+            assert.deepEqual(results(d).map((m) => [m.id, m.status]),
+                             [[1, "done"], [2, "failed"], [3, "failed"]]);
+            assert.deepEqual([...d.allowed.values()], [1 | 2 | 8], "also in the Overview");
+            d.press("<Control><Alt>0x71");
+            assert.deepEqual(events(d), [{ type: "keyPressed", name: "k1" }]);
+
+            // Taken again under the same name: the old combination is let go.
+            command(d, { id: 4, cmd: "grabKey", name: "k1", accelerator: "<Control><Alt>0x72" },
+                    { id: 5, cmd: "releaseKey", name: "nothing held" });
+            d.press("<Control><Alt>0x71");
+            assert.deepEqual(events(d).map((m) => [m.type, m.id, m.status]),
+                             [["result", 4, "done"], ["result", 5, "done"]]);
+            assert.deepEqual([...d.grabs.values()], ["<Control><Alt>0x72"]);
+            command(d, { id: 6, cmd: "releaseKey", name: "k1" });
+            assert.equal(d.grabs.size, 0);
+            assert.deepEqual([...d.allowed.values()], [0, 0], "neither let through any more");
         });
 
         it("says hello again while Kelvra is away, waiting longer each time", async () => {
@@ -215,15 +223,29 @@ for (const [format, enable, generation] of formats) {
                 d.clock.advance(500);
             }
             assert.deepEqual(helloTimes, [0, 6000, 13000, 22000, 35000, 56000]);
+
+            // Kelvra starting is seen on the bus: hello at once, not after the back-off.
+            d.clock.advance(1000);
+            d.serviceAppears();
+            const [hello] = d.take("Hello");
+            assert.ok(hello, "said hello when Kelvra appeared");
+            d.serviceAppears();
+            assert.equal(d.take("Hello").length, 0, "one hello at a time");
+            hello.answer({ v: 1, type: "welcome", token: TOKEN, pid: 1 });
+            d.serviceAppears();
+            assert.equal(d.take("Hello").length, 0, "none while connected");
         });
 
         it("leaves no signal, timer or call behind when disabled", async () => {
             const d = await connected();
             d.editor.commitMs = null;
-            command(d, setFrame(1, String(d.editor.id), 0, 0, 10, 10));
+            command(d, setFrame(1, String(d.editor.id), 0, 0, 10, 10),
+                    { id: 2, cmd: "grabKey", name: "k1", accelerator: "<Alt>0x71" });
             const [poll] = d.take("Poll");
             d.extension.disable();
             assert.equal(d.sources.size, 0, "timers stopped");
+            assert.equal(d.grabs.size, 0, "shortcuts let go");
+            assert.equal(d.watchers.size, 0, "Kelvra's name no longer watched");
             assert.deepEqual([d.display.connected(), d.editor.connected(),
                               d.global.window_manager.connected(),
                               d.Main.layoutManager.connected()], [0, 0, 0, 0]);

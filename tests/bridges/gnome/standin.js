@@ -1,7 +1,7 @@
 // A stand-in for what GNOME Shell gives an extension (Gio, GLib, Meta, Shell, global, Main)
 // on a virtual clock, and the extension started through either entry file: the legacy one
-// GNOME 43-44 load, or the ES module GNOME 45 and later load (as scripts/gnome-bridge-package.sh
-// assembles it). Windows commit a requested frame after `commitMs` (0: at once; null: never),
+// GNOME 43-44 load, or the ES module GNOME 45 and later load, each in the package
+// scripts/bridge-package.sh assembles for it. Windows commit a requested frame after `commitMs` (0: at once; null: never),
 // rounded to `step` pixels; a Wayland window shows its new position at once. An Xwayland
 // window, as mutter treats it, keeps its position on a move-resize not preceded by a move.
 "use strict";
@@ -39,6 +39,8 @@ const Meta = {
     GrabOp: { NONE: 0, MOVING: 1, RESIZING_SE: 8193, KEYBOARD_MOVING: 513 },
     MaximizeFlags: { HORIZONTAL: 1, VERTICAL: 2, BOTH: 3 },
     WindowClientType: { WAYLAND: 0, X11: 1 },
+    KeyBindingFlags: { NONE: 0 },
+    external_binding_name_for_action: (action) => "external-grab-" + action,
 };
 
 let nextId = 1000;
@@ -97,7 +99,9 @@ class Window extends Emitter {
 // The desktop a test drives; `calls` collects the extension's D-Bus calls.
 function makeDesktop() {
     const clock = new Clock();
-    const d = { clock, calls: [], log: [], windows: [], raised: null };
+    const d = { clock, calls: [], log: [], windows: [], raised: null, grabs: new Map(),
+                taken: [], allowed: new Map() };
+    let nextAction = 1;
     let nextSource = 1;
     const sources = new Map();
     d.GLib = {
@@ -118,8 +122,18 @@ function makeDesktop() {
         VariantType: class { constructor(type) { this.type = type; } },
     };
     d.sources = sources;
+    d.watchers = new Map();
+    // Kelvra's service comes onto the bus.
+    d.serviceAppears = () => { for (const appeared of d.watchers.values()) appeared(); };
     d.Gio = {
         DBusCallFlags: { NO_AUTO_START: 1 },
+        BusNameWatcherFlags: { NONE: 0 },
+        bus_watch_name_on_connection: (connection, name, flags, appeared) => {
+            const id = nextSource++;
+            d.watchers.set(id, appeared);
+            return id;
+        },
+        bus_unwatch_name: (id) => d.watchers.delete(id),
         DBus: { session: { call: (service, objectPath, iface, method, args, replyType, flags,
                                   timeout, cancellable, callback) => {
             const finish = (outcome) => callback({ call_finish: () => {
@@ -143,7 +157,21 @@ function makeDesktop() {
             return { x, y, width, height };
         },
         sort_windows_by_stacking: (list) => d.windows.filter((w) => list.includes(w)),
+        // Combinations another program holds are in `d.taken`.
+        grab_accelerator: (accelerator) => {
+            if (d.taken.includes(accelerator)) return 0;
+            const action = nextAction++;
+            d.grabs.set(action, accelerator);
+            return action;
+        },
+        ungrab_accelerator: (action) => d.grabs.delete(action),
     });
+    // The user presses a combination: the shell activates the action holding it.
+    d.press = (accelerator) => {
+        for (const [action, held] of d.grabs) {
+            if (held === accelerator) display.emit("accelerator-activated", action, 0, 0);
+        }
+    };
     d.display = display;
     d.pointer = [10, 20];
     d.global = {
@@ -158,14 +186,15 @@ function makeDesktop() {
             },
         }) },
     };
-    d.Shell = { WindowTracker: { get_default: () => ({ get_window_app: (w) => (w.app
+    d.Shell = { ActionMode: { NONE: 0, NORMAL: 1, OVERVIEW: 2, POPUP: 8 }, WindowTracker: { get_default: () => ({ get_window_app: (w) => (w.app
         ? { get_id: () => w.app + ".desktop", is_window_backed: () => false }
         : { get_id: () => "window:" + w.id, is_window_backed: () => true }) }) } };
     d.activate = (w) => {
         display.focus_window = w;
         display.emit("notify::focus-window");
     };
-    d.Main = { activateWindow: (w) => d.activate(w), layoutManager: new Emitter() };
+    d.Main = { activateWindow: (w) => d.activate(w), layoutManager: new Emitter(),
+               wm: { allowKeybinding: (name, modes) => d.allowed.set(name, modes) } };
     // A new window, mapped; `focused` gives it the focus first, as the shell may.
     d.addWindow = (props, focused) => {
         const w = new Window(d, props || {});
@@ -204,13 +233,27 @@ function modules(d, version) {
              Config: { PACKAGE_VERSION: version } };
 }
 
+// The package for `flavour` in a fresh folder, which `use(folder)` reads; removed after.
+function withPackage(flavour, use) {
+    const dir = fs.mkdtempSync(path.join(os.tmpdir(), "kelvra-gnome-ext-"));
+    try {
+        execFileSync(path.join(ROOT, "scripts/bridge-package.sh"), [flavour, dir]);
+        return use(dir);
+    } finally {
+        fs.rmSync(dir, { recursive: true });
+    }
+}
+
 // Starts the extension through the legacy entry (GNOME 43-44); returns it, enabled.
 function enableLegacy(d) {
+    return withPackage("gnome-43", (dir) => enableLegacyFrom(d, dir));
+}
+
+function enableLegacyFrom(d, dir) {
     const m = modules(d, "43.9");
     const load = (file) => {
         const context = vm.createContext({});
-        vm.runInContext(fs.readFileSync(path.join(ROOT, "data/bridges/gnome", file), "utf8"),
-                        context);
+        vm.runInContext(fs.readFileSync(path.join(dir, file), "utf8"), context);
         return context;
     };
     const context = vm.createContext({
@@ -219,8 +262,7 @@ function enableLegacy(d) {
             getCurrentExtension: () => ({ imports: { bridge: load("bridge.js"),
                                                      host: load("host.js") } }) } } },
     });
-    vm.runInContext(fs.readFileSync(path.join(ROOT, "data/bridges/gnome/extension.js"), "utf8"),
-                    context);
+    vm.runInContext(fs.readFileSync(path.join(dir, "extension.js"), "utf8"), context);
     const extension = vm.runInContext("init()", context);
     extension.enable();
     return extension;
@@ -230,7 +272,7 @@ function enableLegacy(d) {
 // files as ES modules; returns it, enabled.
 async function enableModule(d) {
     const dir = fs.mkdtempSync(path.join(os.tmpdir(), "kelvra-gnome-ext-"));
-    execFileSync(path.join(ROOT, "scripts/gnome-bridge-package.sh"), ["45", dir]);
+    execFileSync(path.join(ROOT, "scripts/bridge-package.sh"), ["gnome-45", dir]);
     const m = modules(d, "45.2");
     const context = vm.createContext({
         global: d.global, console: { log: (text) => d.log.push(String(text)) } });
@@ -257,9 +299,8 @@ async function enableModule(d) {
     await entry.link((specifier) => (specifier.startsWith("./")
         ? file(specifier.slice(2)) : synthetic(shell[specifier])));
     await entry.evaluate();
+    const metadata = JSON.parse(fs.readFileSync(path.join(dir, "metadata.json")));
     fs.rmSync(dir, { recursive: true });
-    const metadata = JSON.parse(
-        fs.readFileSync(path.join(ROOT, "data/bridges/gnome/metadata.json")));
     const extension = new entry.namespace.default(metadata);
     extension.enable();
     return extension;

@@ -8,20 +8,25 @@ presses (KWin's fake-input protocol). Each press must snap the active window to 
 work area, and the next two presses cycle it to two thirds and one third. Frames are read
 back from KWin itself: a throwaway KWin script prints them into KWin's log. Terminals
 round their size to character cells, so sizes are compared with a cell's tolerance.
-A combination another program holds beforehand is reported as taken, without a window.
+A combination another program holds beforehand is reported as taken, without a window, and
+one recorded in the settings window snaps.
 Then the zone preview (one of Kelvra's own windows) must show on the right half, kept
 above the others. Last, `kelvra --remove-desktop-bridge` must stop the bridge and remove its package.
 """
+import json
 import os
 import subprocess
 import sys
+import time
 
 import dbus
 
-from kwin_desktop import (ALT, CELL, CTRL, LEFT, Input, bus, kelvra_env, log_text, open_client,
-                          start_kelvra, stop, wait_for, window_of, kwin_windows)
+from kwin_desktop import (ALT, CELL, CTRL, LEFT, SPACE, Input, bus, is_active, kelvra_env,
+                          kwin_windows, log_text, open_client, start_kelvra, stop, wait_for,
+                          window_of)
 
 KELVRA = sys.argv[1]
+TAB, Y = 15, 21  # evdev codes
 CTRL_ALT_LEFT = 0x04000000 | 0x08000000 | 0x01000012  # as the toolkit combines keys
 keys = None
 
@@ -42,6 +47,36 @@ def expect_cycle(pid, name, screen_w):
         except AssertionError:
             raise AssertionError("%s: %r, wanted x≈0 w≈%.0f" % (name, window_of(pid), want))
         print("%s snapped to %.0f px wide" % (name, want), flush=True)
+
+
+def record_shortcut(kelvra, pid, env):
+    """Ctrl+Alt+Y recorded for the left half in the settings window (the first row of the
+    shortcuts tab) is stored and, once the window gives the keys back, snaps a window."""
+    subprocess.run([KELVRA, "--settings=shortcuts"], env=env, check=True, timeout=20)
+    wait_for("the settings window to have the focus",
+             lambda: kwin_windows()["active"] == "Settings — Kelvra", 10)
+    time.sleep(0.5)  # its first frame drawn: its widgets take keys
+    keys.press(TAB)
+    keys.press(SPACE)  # starts recording
+    time.sleep(0.3)
+    keys.press(CTRL, ALT, Y)
+    settings = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra", "com.orvane.Kelvra.json")
+
+    def stored():
+        with open(settings) as f:
+            row = json.load(f).get("shortcuts", {}).get("$json", {}).get("snapLeftHalf", {})
+        return row.get("keyCode") == 16 and row.get("carbonModifiers") == 6144
+
+    wait_for("the recorded combination in the settings file", stored, 5)
+    f = window_of(pid)  # a third of the screen wide at the left, clear of the settings window
+    keys.move(f["x"] + 40, f["y"] + f["h"] // 2)
+    keys.send("button 1")
+    keys.send("button 0")
+    wait_for("the terminal to have the focus", lambda: is_active(pid), 5)
+    keys.press(CTRL, ALT, Y)
+    wait_for("the terminal in the left half by the recorded combination",
+             lambda: abs(window_of(pid)["w"] - 720) < CELL, 5)
+    print("a shortcut recorded in the settings window snaps", flush=True)
 
 
 def main():
@@ -83,6 +118,7 @@ def main():
             expect_cycle(client.pid, name, screen_w)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
+        record_shortcut(kelvra, clients[-1].pid, env)
         # Kelvra's own panels are Wayland windows that the bridge places and keeps above.
         subprocess.run([KELVRA, "--show-zone=rightHalf"], env=env, check=True)
 

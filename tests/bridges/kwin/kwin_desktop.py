@@ -11,6 +11,10 @@ import time
 
 import dbus
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import desktop_common  # noqa: E402 - shared with GNOME's tests, one folder up
+from desktop_common import kelvra_env, log_text, stop, wait_for  # noqa: E402,F401
+
 LOG = os.environ["KELVRA_KWIN_LOG"]
 CELL = 24  # wider than a terminal's character cell
 # evdev key codes, as a keyboard sends them
@@ -19,16 +23,6 @@ LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
 RETURN, ESCAPE, SPACE = 28, 1, 57
 bus = dbus.SessionBus()
 _dumps = 0
-
-
-def wait_for(what, predicate, limit=20.0):
-    end = time.monotonic() + limit
-    while time.monotonic() < end:
-        value = predicate()
-        if value:
-            return value
-        time.sleep(0.1)
-    raise AssertionError("timed out waiting for " + what)
 
 
 def kwin_windows():
@@ -140,48 +134,13 @@ class Input:
 
 
 def ready_to_drag(keys, pid, limit=10.0):
-    """Waits until the client's title bar answers a press: a short drag that moves the
-    window (a client just mapped, on a loaded machine, may not have taken its first
-    presses yet)."""
-    end = time.monotonic() + limit
-    while time.monotonic() < end:
-        f = window_of(pid)
-        keys.drag((f["x"] + f["w"] // 2, f["y"] + 12), (f["x"] + f["w"] // 2 + 30, f["y"] + 12),
-                  steps=3)
-        try:
-            wait_for("the window to follow the pointer", lambda: window_of(pid)["x"] != f["x"], 1)
-            return
-        except AssertionError:
-            continue
-    raise AssertionError("the window never followed a drag of its title bar")
+    desktop_common.ready_to_drag(keys, window_of, pid, limit)
 
 
 def start_kelvra(program, settings):
     """Kelvra in this session with the given settings written first; returns the process
     and its log file (read with log_text)."""
-    config = os.path.join(os.environ["XDG_CONFIG_HOME"], "kelvra")
-    os.makedirs(config, exist_ok=True)
-    stored = {"hasCompletedOnboarding": True, "snapAssistEnabled": False}
-    stored.update(settings)
-    with open(os.path.join(config, "com.orvane.Kelvra.json"), "w") as f:
-        json.dump(stored, f)
-    log = open(os.path.join(os.environ["HOME"], "kelvra.log"), "w+")
-    kelvra = subprocess.Popen([program], env=kelvra_env(), stdout=log,
-                              stderr=subprocess.STDOUT)
-    wait_for("the bridge to connect", lambda: "connected to Kelvra (pid %d)" % kelvra.pid
-             in open(LOG, errors="replace").read(), 30)
-    return kelvra, log
-
-
-def kelvra_env():
-    env = dict(os.environ, XDG_SESSION_TYPE="wayland")
-    env.pop("QT_QPA_PLATFORM", None)
-    return env
-
-
-def log_text(log):
-    log.seek(0)
-    return log.read()
+    return desktop_common.start_kelvra(program, settings, LOG)
 
 
 def open_client(argv, name):
@@ -199,17 +158,6 @@ def failures_reported(log):
     except Exception as e:  # noqa: BLE001 - every failure is reported with the log
         print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
         sys.exit(1)
-
-
-def stop(processes):
-    for p in processes:
-        if p.poll() is None:
-            p.terminate()
-    for p in processes:
-        try:
-            p.wait(10)
-        except subprocess.TimeoutExpired:
-            p.kill()
 
 
 def run(program, scenario, name, settings=None):

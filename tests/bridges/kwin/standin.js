@@ -6,7 +6,8 @@
 "use strict";
 
 const path = require("node:path");
-const { kelvraBridge } = require(
+const { kelvraBridge } = require(path.join(__dirname, "../../../data/bridges/common/bridge.js"));
+const { kwinHost } = require(
     path.join(__dirname, "../../../data/bridges/kwin/contents/code/main.js"));
 
 class Signal {
@@ -173,7 +174,7 @@ function makeDesktop(generation) {
         }
         w[finish].emit(w);
     };
-    d.start = () => kelvraBridge(d.g);
+    d.start = () => kelvraBridge(kwinHost(d.g));
     // The D-Bus calls of `method` (all methods when none is given) not taken before.
     d.take = (method) => {
         const fresh = d.calls.filter((c) => !c.taken && (!method || c.method === method));

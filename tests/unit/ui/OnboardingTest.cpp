@@ -170,6 +170,21 @@ TEST_F(OnboardingTest, TakenDefaultsLeadToTheShortcutsPageAndItsFreeAlternative)
     EXPECT_TRUE(desk.notifications().shown.empty());
 }
 
+// On a desktop whose bridge answers only from the next login (GNOME), the waiting page says
+// to log out and in once, and moves on the same way once the bridge answers.
+TEST_F(OnboardingTest, ABridgeNewToTheSessionAsksForANewLoginAndMovesOnOnceItAnswers) {
+    desk.setHasWindowManager(false);
+    desk.setBridgeNeedsNewSession(true);
+    showAndContinue();
+    ASSERT_TRUE(shown());
+    EXPECT_EQ(shown()->title, l10n.string("onb.newSessionTitle"));
+    EXPECT_EQ(shown()->body, l10n.string("onb.newSessionBody"));
+    EXPECT_EQ(shown()->waiting, l10n.string("onb.checking"));
+    desk.setHasWindowManager(true);
+    desk.runLoop().advance(1.0);
+    EXPECT_EQ(shown()->page, 2);
+}
+
 TEST_F(OnboardingTest, ClosingKeepsThePageAndQuitAsksTheDelegate) {
     desk.setHasWindowManager(false);
     int quits = 0;

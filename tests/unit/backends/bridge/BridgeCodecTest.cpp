@@ -119,6 +119,7 @@ TEST(BridgeCodec, ReadsEveryEvent) {
     EXPECT_EQ(settled.status, ResultStatus::timedOut);
     EXPECT_EQ(settled.frame, Rect(1, 2, 3, 4));
     EXPECT_FALSE(settled.pointer);
+    EXPECT_EQ(std::get<KeyPressed>(decoded(event("keyPressed", {{"name", "k3"}}))).name, "k3");
     auto pointerResult = std::get<CommandResult>(
         decoded(event("result", {{"id", 4}, {"status", "done"}, {"pointer", pointer}})));
     EXPECT_EQ(pointerResult.pointer, (Point{9, 8}));
@@ -148,6 +149,7 @@ TEST(BridgeCodec, RefusesGarbageWithAReasonInsteadOfThrowing) {
         event("snapshot", {{"windows", {1}}, {"screens", json::array()}}),
         event("result", {{"id", 1.5}, {"status", "done"}}),
         event("result", {{"id", 1}, {"status", "maybe"}}),
+        event("keyPressed", {{"name", 3}}),
         R"({"v":1,"type":"hello","bridge":"kwin","bridgeVersion":"1","api":-4})",
     };
     for (const std::string& text : cases) {
@@ -167,7 +169,8 @@ TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
 
     Commands commands{{SetFrame{1, "a", Rect(1, 2, 3, 4)}, Raise{2, "a"}, Activate{3, "b", "a"},
                        GetPointer{4}, ListWindows{5},
-                       PlaceOwn{6, 99, "Zone picker", true, true, false, Rect(5, 6, 7, 8)}}};
+                       PlaceOwn{6, 99, "Zone picker", true, true, false, Rect(5, 6, 7, 8)},
+                       GrabKey{7, "k1", "<Control><Alt>0x71"}, ReleaseKey{8, "k1"}}};
     json batch = json::parse(encodeToBridge(commands, token));
     EXPECT_EQ(batch["token"], token);
     EXPECT_EQ(batch["commands"], json::parse(R"([
@@ -177,7 +180,9 @@ TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
         {"id":4,"cmd":"getPointer"},
         {"id":5,"cmd":"list"},
         {"id":6,"cmd":"placeOwn","pid":99,"title":"Zone picker","keepAbove":true,
-         "skipTaskbar":true,"skipSwitcher":false,"frame":{"x":5.0,"y":6.0,"w":7.0,"h":8.0}}])"));
+         "skipTaskbar":true,"skipSwitcher":false,"frame":{"x":5.0,"y":6.0,"w":7.0,"h":8.0}},
+        {"id":7,"cmd":"grabKey","name":"k1","accelerator":"<Control><Alt>0x71"},
+        {"id":8,"cmd":"releaseKey","name":"k1"}])"));
     EXPECT_EQ(json::parse(encodeToBridge(Commands{}, token))["commands"], json::array());
 
     // A caption with broken UTF-8 still gives valid JSON.

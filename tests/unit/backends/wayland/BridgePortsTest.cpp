@@ -5,6 +5,7 @@
 #include "backends/bridge/BridgeSession.h"
 #include "backends/sim/VirtualRunLoop.h"
 #include "backends/wayland/BridgeApplications.h"
+#include "backends/wayland/BridgeHotKeys.h"
 #include "backends/wayland/BridgeMouseEvents.h"
 #include "backends/wayland/BridgeScreens.h"
 #include "backends/wayland/BridgeWindows.h"
@@ -229,6 +230,49 @@ TEST_F(BridgePortsTest, ScreensAndApplicationsFollowTheBridge) {
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0]["cmd"], "activate");
     EXPECT_EQ(commands[0]["window"], "c");
+}
+
+TEST_F(BridgePortsTest, HotKeysAreHeldByTheBridgeByKeyPositionAndAgainAfterItsRestart) {
+    BridgeHotKeys hotKeys{session, wait};
+    std::vector<std::pair<uint32_t, uint32_t>> pressed;
+    auto listening = hotKeys.onPressed([&](uint32_t s, uint32_t id) {
+        pressed.push_back({s, id});
+    });
+    auto answer = [this](const char* status) {
+        wait.bridge = [this, status] {
+            send("result", {{"id", commands.back()["id"]}, {"status", status}});
+        };
+    };
+    const uint32_t controlAlt = 0x1000 | 0x0800;
+    poll();
+    answer("done");
+    auto left = hotKeys.registerHotKey(123, controlAlt, 7, 1);  // Left
+    ASSERT_TRUE(left);
+    EXPECT_EQ(commands.back()["cmd"], "grabKey");
+    EXPECT_EQ(commands.back()["accelerator"], "<Control><Alt>0x71");
+    const json leftName = commands.back()["name"];
+    poll();
+    answer("failed");  // another program holds it
+    EXPECT_FALSE(hotKeys.registerHotKey(124, controlAlt | 0x0200 | 0x0100, 7, 2));
+    EXPECT_EQ(commands.back()["accelerator"], "<Control><Alt><Shift><Super>0x72");
+
+    send("keyPressed", {{"name", leftName}});
+    EXPECT_TRUE(pressed.empty()) << "posted: a listener may wait for the bridge";
+    runLoop.runPending();
+    EXPECT_EQ(pressed, (std::vector<std::pair<uint32_t, uint32_t>>{{7, 1}}));
+
+    // The compositor restarted: its new bridge holds nothing until asked again.
+    commands.clear();
+    session.hello(R"({"v":1,"type":"hello","bridge":"gnome","bridgeVersion":"1","api":43})");
+    poll();
+    runLoop.runPending();
+    ASSERT_EQ(commands.size(), 1u);
+    EXPECT_EQ(commands[0]["name"], leftName);
+    poll();
+    hotKeys.unregisterHotKey(*left);
+    session.flush();
+    EXPECT_EQ(commands.back(),
+              (json{{"id", commands.back()["id"]}, {"cmd", "releaseKey"}, {"name", leftName}}));
 }
 
 }  // namespace

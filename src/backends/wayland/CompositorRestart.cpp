@@ -1,4 +1,4 @@
-#include "backends/kwin/CompositorRestart.h"
+#include "backends/wayland/CompositorRestart.h"
 
 #include <fcntl.h>
 #include <sys/socket.h>
@@ -16,7 +16,7 @@
 
 #include "port/Platform.h"
 
-namespace kelvra::kwin {
+namespace kelvra::wayland {
 
 namespace {
 
@@ -123,7 +123,8 @@ void restartAfterCompositorRestarts(char** argv) {
     if (watcher < 0) {
         ::close(ends[0]);
         ::close(ends[1]);
-        logLine("cannot start the watcher: Kelvra does not come back after KWin restarts");
+        logLine(
+            "cannot start the watcher: Kelvra does not come back after the compositor restarts");
         return;
     }
     if (watcher == 0) {
@@ -148,4 +149,4 @@ bool startedAfterCompositorRestart() {
     return value && std::strcmp(value, "1") == 0;
 }
 
-}  // namespace kelvra::kwin
+}  // namespace kelvra::wayland

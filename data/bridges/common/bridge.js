@@ -1,13 +1,15 @@
 /*
-    Kelvra's bridge inside GNOME Shell: the conversation with Kelvra (docs/bridge-protocol.md)
-    over whatever the compositor offers. Everything GNOME-specific is in host.js, which hands
-    this function a `host`: windows as opaque handles, their frames and signals, monitors,
-    the pointer, timers and the call to Kelvra's bus service. Kelvra sends data only: nothing
-    it sends is ever run as code.
+    Kelvra's bridge inside the compositor, the part every compositor shares: the
+    conversation with Kelvra (docs/bridge-protocol.md) over whatever the compositor offers.
+    Each compositor's adapter hands this function a `host`: its name and API generation,
+    windows as opaque handles, their frames and signals, screens, the pointer, timers and
+    the call to Kelvra's bus service (KWin: data/bridges/kwin/contents/code/main.js;
+    GNOME Shell: data/bridges/gnome/host.js). Kelvra sends data only: nothing it sends is
+    ever run as code.
 
-    A plain script: GNOME 43-44 import it as a legacy module, the package for GNOME 45 and
-    later gets an export line appended (scripts/gnome-bridge-package.sh), and the tests
-    require it in node.
+    A plain script, assembled into each package by scripts/bridge-package.sh: put before
+    KWin's script (which has no imports), imported by GNOME 43-44 as a legacy module, given
+    an export line for GNOME 45 and later; the tests require it in node.
 */
 
 function kelvraBridge(host) {
@@ -60,6 +62,7 @@ function kelvraBridge(host) {
             pointer: host.pointer()
         };
         if (commandId !== undefined) message.id = commandId;
+        reportedScreens = JSON.stringify(message.screens);
         return message;
     }
 
@@ -70,17 +73,22 @@ function kelvraBridge(host) {
     var token = null;  // set by Kelvra's welcome; null while not connected
     var session = 0;   // counts connection attempts: answers to an older one are dropped
     var stopped = false;
+    var greeting = false;  // a hello is on its way and may still be answered
     var backoff = BACKOFF_MIN_MS;
     var watchdog = singleShot(function () { lost("no answer from Kelvra"); });
     var retry = singleShot(function () { hello(); });
 
-    function call(method, message, onReply) {
+    // `onFailed` hears of a call the bus could not deliver (Kelvra not running).
+    function call(method, message, onReply, onFailed) {
         message.v = PROTOCOL;
         if (token !== null && method !== "Hello") message.token = token;
         var mine = session;
-        host.call(method, JSON.stringify(message), guarded(method + " reply", function (text) {
-            if (mine === session && !stopped) onReply(text);
-        }));
+        var current = function (fn) {
+            return guarded(method + " reply", function (text) {
+                if (mine === session && !stopped && fn) fn(text);
+            });
+        };
+        host.call(method, JSON.stringify(message), current(onReply), current(onFailed));
     }
 
     // The answer as an object, or null (logged) when it is not one for this connection.
@@ -111,8 +119,10 @@ function kelvraBridge(host) {
     function hello() {
         session += 1;
         token = null;
-        call("Hello", { type: "hello", bridge: "gnome", bridgeVersion: BRIDGE_VERSION,
+        greeting = true;
+        call("Hello", { type: "hello", bridge: host.name, bridgeVersion: BRIDGE_VERSION,
                         api: host.generation }, function (text) {
+            greeting = false;
             var m = accepted(text);
             if (!m || m.type !== "welcome" || typeof m.token !== "string" || m.token === "") {
                 if (m) log("expected a welcome, got " + m.type);
@@ -123,8 +133,19 @@ function kelvraBridge(host) {
             log("connected to Kelvra (pid " + m.pid + ")");
             send("snapshot", desktop());
             poll();
-        });
+        }, function () { greeting = false; });
         watchdog.start(HELLO_TIMEOUT_MS);
+    }
+
+    // Kelvra's service just came onto the bus: no need to wait for the back-off. (KWin
+    // offers its scripts no way to see it.)
+    if (host.onServiceAppeared) {
+        host.onServiceAppeared(guarded("appeared", function () {
+            if (token !== null || greeting) return;
+            backoff = BACKOFF_MIN_MS;
+            retry.stop();
+            hello();
+        }));
     }
 
     // Kelvra went away or answered nonsense: say hello again, waiting longer each time.
@@ -132,6 +153,7 @@ function kelvraBridge(host) {
         log(reason + "; saying hello again in " + backoff + " ms");
         session += 1;
         token = null;
+        greeting = false;
         watchdog.stop();
         retry.start(backoff);
         backoff = Math.min(backoff * 2, BACKOFF_MAX_MS);
@@ -188,6 +210,20 @@ function kelvraBridge(host) {
         result(pending.command, status, { frame: host.frame(w) });
     }
 
+    // A compositor that applies a frame as given, below a client's minimum or above its
+    // maximum size too (an X11 client then draws clipped), says so through host.limits:
+    // the frame keeps the limits at its top-left corner, as a window manager would.
+    function limited(w, f) {
+        var limits = host.limits ? host.limits(w) : null;
+        if (!limits) return f;
+        function clamp(v, lo, hi) {
+            if (hi > 0 && v > hi) v = hi;
+            return lo > 0 && v < lo ? lo : v;
+        }
+        return { x: f.x, y: f.y, w: clamp(f.w, limits.minW, limits.maxW),
+                 h: clamp(f.h, limits.minH, limits.maxH) };
+    }
+
     // A Wayland client takes its new size only when it commits, and may round it (a
     // terminal to whole character cells): the answer is the frame it actually took.
     function setFrame(c, w) {
@@ -196,6 +232,7 @@ function kelvraBridge(host) {
         if (!(f.w >= 0 && f.h >= 0) || [f.x, f.y, f.w, f.h].some(isNaN)) {
             return result(c.id, "failed");
         }
+        f = limited(w, f);
         if (pendingFrames[host.idOf(w)]) settle(w, "timedOut");  // superseded
         var before = host.frame(w);
         var sizeKept = before.w === f.w && before.h === f.h;
@@ -212,9 +249,12 @@ function kelvraBridge(host) {
         if (same(host.frame(w), f)) settle(w, "settled");
     }
 
+    // Of several of Kelvra's windows with the caption, the topmost: a panel that replaces
+    // another of its kind is mapped (and stacked) after it, while the one it replaces may
+    // not be unmapped yet.
     function placeOwn(c) {
-        var list = host.windows();
-        for (var i = 0; i < list.length; ++i) {
+        var list = host.windows();  // bottom to top
+        for (var i = list.length - 1; i >= 0; --i) {
             var w = list[i];
             var d = host.describe(w);
             if (d.pid !== c.pid || (c.title !== "" && d.title !== c.title)) continue;
@@ -233,6 +273,18 @@ function kelvraBridge(host) {
         result(c.id, "noWindow");
     }
 
+    // Kelvra's shortcuts, where the desktop has no other service for them (GNOME). A
+    // combination another program holds is not given; Kelvra reports it as taken.
+    function grabKey(c) {
+        if (typeof c.name !== "string" || typeof c.accelerator !== "string") {
+            return result(c.id, "failed");
+        }
+        host.releaseKey(c.name);
+        var pressed = function () { send("keyPressed", { name: c.name }); };
+        var given = host.grabKey(c.name, c.accelerator, guarded("key", pressed));
+        result(c.id, given ? "done" : "failed");
+    }
+
     function run(c) {
         if (c === null || typeof c !== "object") {
             return log("refused a command that is not an object");
@@ -249,7 +301,12 @@ function kelvraBridge(host) {
                 return setFrame(c, w);
             }
             if (c.cmd === "raise") host.raise(w);
-            else host.activate(w);
+            // Held back when the window Kelvra names is no longer the active one: its
+            // copy of the desktop may lag behind a focus change.
+            else if (c.ifActive === undefined ||
+                     (host.active() && host.idOf(host.active()) === String(c.ifActive))) {
+                host.activate(w);
+            }
             return result(c.id, "done");
         case "getPointer":
             return result(c.id, "done", { pointer: host.pointer() });
@@ -257,10 +314,15 @@ function kelvraBridge(host) {
             return send("snapshot", desktop(c.id));
         case "placeOwn":
             return placeOwn(c);
-        default:
-            log("unknown command " + c.cmd);
-            return result(c.id, "failed");
+        case "grabKey":
+        case "releaseKey":
+            if (!host.grabKey) break;
+            if (c.cmd === "grabKey") return grabKey(c);
+            host.releaseKey(String(c.name));
+            return result(c.id, "done");
         }
+        log("unknown command " + c.cmd);
+        return result(c.id, "failed");
     }
 
     // ---- Events ----
@@ -338,9 +400,37 @@ function kelvraBridge(host) {
         send("windowActivated", { window: w && host.relevant(w) ? host.idOf(w) : "" });
     }));
     host.onScreensChanged(guarded("screensChanged", function () {
-        send("screensChanged", { screens: host.screens() });
+        var now = host.screens();
+        reportedScreens = JSON.stringify(now);
+        send("screensChanged", { screens: now });
     }));
     host.windows().forEach(guarded("watch", watch));
+
+    // A panel that comes, goes or changes size changes the work areas without any signal
+    // of the screens (KWin gives none): they are read again a moment after (the compositor
+    // settles them after the window's own signal) and reported when they differ.
+    var reportedScreens = "";
+    var areasCheck = singleShot(function () {
+        var now = host.screens();
+        if (JSON.stringify(now) === reportedScreens) return;
+        reportedScreens = JSON.stringify(now);
+        send("screensChanged", { screens: now });
+    });
+    function checkAreasSoon() { areasCheck.start(50); }
+    function watchPanel(w) {
+        if (!host.isPanel || !host.isPanel(w)) return false;
+        var nothing = function () {};
+        host.watch(w, { frame: guarded("panel", checkAreasSoon), minimized: nothing,
+                        moveStarted: nothing, moveStepped: nothing, moveFinished: nothing });
+        return true;
+    }
+    host.onWindowShown(guarded("panelShown", function (w) {
+        if (watchPanel(w)) checkAreasSoon();
+    }));
+    host.onWindowRemoved(guarded("panelRemoved", function (w) {
+        if (host.isPanel && host.isPanel(w)) checkAreasSoon();
+    }));
+    host.windows().forEach(guarded("panel", watchPanel));
 
     hello();
     return {
@@ -355,7 +445,7 @@ function kelvraBridge(host) {
                 pendingFrames[id].timer.stop();
             });
             pendingFrames = {};
-            host.disconnectAll();
+            if (host.disconnectAll) host.disconnectAll();
         }
     };
 }

@@ -1,0 +1,161 @@
+"""What Kelvra's end-to-end tests on a headless GNOME Shell share: the shell's windows read
+back through the tests' probe extension, real input through mutter's RemoteDesktop
+interface, and starting Kelvra. Used inside scripts/gnome-session.sh --probe (its
+environment names the session)."""
+import json
+import os
+import subprocess
+import sys
+import time
+
+import dbus
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
+import desktop_common  # noqa: E402 - shared with KWin's tests, one folder up
+from desktop_common import log_text, stop, wait_for  # noqa: E402,F401
+
+LOG = os.environ["KELVRA_SHELL_LOG"]
+CELL = 24  # wider than a terminal's character cell
+# evdev key and button codes, as a keyboard and a mouse send them
+CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
+LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
+RETURN, ESCAPE, SPACE = 28, 1, 57
+BUTTON_LEFT = 0x110
+bus = dbus.SessionBus()
+
+
+def desktop():
+    """The shell's windows (frames, focus, Xwayland or not) and the pointer."""
+    probe = dbus.Interface(bus.get_object("io.github.kelvra.Probe", "/Probe"),
+                           "io.github.kelvra.Probe")
+    return json.loads(str(probe.Windows()))
+
+
+def window_of(pid, title=None):
+    return next((w for w in desktop()["windows"]
+                 if w["pid"] == pid and (title is None or w["title"] == title)), None)
+
+
+def is_active(pid):
+    return any(w["pid"] == pid and w["active"] for w in desktop()["windows"])
+
+
+class Input:
+    """Real pointer and keys: a RemoteDesktop session of mutter's. Without a screen-cast
+    stream the pointer moves only relative to where it is: the first move pushes it into
+    the top-left corner, each move then goes from where the shell says it is."""
+
+    def __init__(self):
+        remote = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop",
+                                               "/org/gnome/Mutter/RemoteDesktop"),
+                                "org.gnome.Mutter.RemoteDesktop")
+        path = remote.CreateSession()
+        self.session = dbus.Interface(bus.get_object("org.gnome.Mutter.RemoteDesktop", path),
+                                      "org.gnome.Mutter.RemoteDesktop.Session")
+        self.session.Start()
+        self.at = None  # where the pointer is, once a move put it somewhere known
+
+    def press(self, *keys):
+        """A combination: the keys down in order, then up in reverse."""
+        for k in keys:
+            self.session.NotifyKeyboardKeycode(dbus.UInt32(k), True)
+        for k in reversed(keys):
+            self.session.NotifyKeyboardKeycode(dbus.UInt32(k), False)
+
+    def move(self, x, y):
+        """Moves the pointer to (x, y) and waits until the shell has it there (a motion
+        sent just after the session started may be dropped: it is sent again)."""
+        if self.at is None:
+            self.session.NotifyPointerMotionRelative(-100000.0, -100000.0)
+            self.at = (0, 0)
+        for _ in range(5):
+            self.session.NotifyPointerMotionRelative(float(x - self.at[0]),
+                                                     float(y - self.at[1]))
+            try:
+                wait_for("the pointer at %d,%d" % (x, y),
+                         lambda: desktop()["pointer"] == {"x": x, "y": y}, 1)
+                self.at = (x, y)
+                return
+            except AssertionError:
+                p = desktop()["pointer"]
+                self.at = (p["x"], p["y"])
+        raise AssertionError("the pointer did not get to %d,%d" % (x, y))
+
+    def button(self, down):
+        self.session.NotifyPointerButton(dbus.Int32(BUTTON_LEFT), down)
+
+    def drag(self, start, end, steps=20, pause=0.02, hold=None):
+        """Press at start, move to end in steps, call `hold` there, release."""
+        self.move(*start)
+        self.button(True)
+        time.sleep(0.2)  # the client asks the shell to move it once it saw the press
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps,
+                      start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(pause)
+        if hold:
+            hold()
+        self.button(False)
+
+    def close(self):
+        try:
+            self.session.Stop()
+        except dbus.DBusException:  # the shell ended first
+            pass
+
+
+def ready_to_drag(keys, pid, limit=10.0):
+    desktop_common.ready_to_drag(keys, window_of, pid, limit)
+
+
+def focus(keys, pid, name):
+    """Clicks into the window of `pid` until it has the focus (a client just mapped, on a
+    loaded machine, may not take its first clicks yet)."""
+    def shown():  # with a frame: the shell lists a window before it has one
+        w = window_of(pid)
+        return w if w and w["w"] > 0 else None
+
+    for attempt in range(10):
+        f = wait_for(name + " to show", shown, 20)
+        if f["active"]:
+            return
+        keys.move(f["x"] + f["w"] // 2, f["y"] + f["h"] // 2)
+        time.sleep(0.1 * (attempt + 1))  # the shell finds the surface under it with a frame
+        keys.button(True)
+        keys.button(False)
+        try:
+            wait_for(name + " to be active", lambda: is_active(pid), 1)
+            return
+        except AssertionError:
+            continue
+    raise AssertionError(name + " never took the focus from a click")
+
+
+def open_client(argv, name, keys):
+    """Starts a client and clicks into its window: the headless shell gives a new window
+    no focus of its own accord."""
+    client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
+    focus(keys, client.pid, name)
+    return client
+
+
+def run(program, scenario, name, settings=None):
+    """Starts Kelvra with `settings` and runs scenario(kelvra, keys, clients, log) with real
+    input (`clients` collects the programs it starts, `log` is Kelvra's); reports the outcome with Kelvra's log and
+    the shell's windows, stops everything; returns the exit status."""
+    kelvra, log = desktop_common.start_kelvra(program, settings, LOG)
+    keys = Input()
+    clients = []
+    try:
+        scenario(kelvra, keys, clients, log)
+        if kelvra.poll() is not None:
+            raise AssertionError("kelvra ended early")
+        print(name + ": passed")
+        return 0
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
+        print("windows:", desktop(), file=sys.stderr)
+        return 1
+    finally:
+        keys.close()
+        stop(clients + [kelvra])
