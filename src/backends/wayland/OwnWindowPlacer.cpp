@@ -51,9 +51,12 @@ OwnWindowPlacer::OwnWindowPlacer(bridge::BridgeSession& session) : session_(sess
 bool OwnWindowPlacer::frontWithActive(const QWindow& panel) const {
     const auto* active = session_.mirror().activeWindow();
     if (!active) return above_.count(&panel) ? above_.at(&panel) : true;
-    // The program's own panels (this one, when clicked) leave the order as it was.
-    if (active->pid == static_cast<std::int64_t>(getpid()))
+    // The program's own panels (this one, when clicked) leave the order as it was; its
+    // ordinary windows (settings, onboarding) come in front of a group like any other.
+    if (active->pid == static_cast<std::int64_t>(getpid())) {
+        if (!isOwnPanel(*active)) return false;
         return above_.count(&panel) ? above_.at(&panel) : true;
+    }
     // Next to the active window: along its left or right edge for a vertical strip,
     // along its top or bottom edge for a horizontal one.
     const QRect p = panel.geometry();
@@ -70,6 +73,14 @@ bool OwnWindowPlacer::frontWithActive(const QWindow& panel) const {
     const bool before = hi <= centre && centre - hi <= reach;
     const bool after = lo >= centre && lo - centre <= reach;
     return overlaps && (before || after);
+}
+
+bool OwnWindowPlacer::isOwnPanel(const bridge::WindowSnapshot& window) const {
+    for (QWindow* own : QGuiApplication::topLevelWindows()) {
+        if (own->isVisible() && own->title().toStdString() == window.title)
+            return own->flags().testFlag(Qt::WindowStaysOnTopHint);
+    }
+    return true;  // gone meanwhile: a panel closing, most likely
 }
 
 bool OwnWindowPlacer::isGroupPanel(const bridge::WindowSnapshot& window) const {

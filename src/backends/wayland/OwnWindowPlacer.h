@@ -39,6 +39,9 @@ class OwnWindowPlacer final : public QObject {
     bool frontWithActive(const QWindow& panel) const;
     void restackGroupPanels();
     void giveFocusBack();
+    // One of the program's panels (kept above, undecorated), not an ordinary window of
+    // its own such as the settings window, by its title.
+    bool isOwnPanel(const bridge::WindowSnapshot& window) const;
     // One of the program's dividers (or other panels of a group), by its title.
     bool isGroupPanel(const bridge::WindowSnapshot& window) const;
     // A Wayland client does not know where its window is: the toolkit adds the pointer's

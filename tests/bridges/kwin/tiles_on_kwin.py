@@ -6,10 +6,12 @@ both and never keeps the focus; another application's window put over the group 
 the divider, and a click back on the group brings it up again; closing a member takes it
 away. Thirds have two dividers, each over its gap.
 """
+import subprocess
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, Input, LEFT, RIGHT, is_active, kwin_windows,
-                          open_client, run_checks, start_kelvra, wait_for, window_of)
+from kwin_desktop import (ALT, CELL, CTRL, Input, LEFT, RIGHT, is_active, kelvra_env,
+                          kwin_windows, open_client, run_checks, start_kelvra, wait_for,
+                          window_of)
 
 KELVRA = sys.argv[1]
 SCREEN_W, SCREEN_H = 1440, 900
@@ -73,6 +75,13 @@ def main():
         keys.send("button 0")
         wait_for("the divider back above the group", divider_on_top, 5)
         print("the divider stays with its group's place in the stack", flush=True)
+
+        # Kelvra's own settings window in front covers the divider like any other window.
+        subprocess.run([KELVRA, "--settings"], env=kelvra_env(), check=True, timeout=20)
+        wait_for("the settings window over the divider", lambda: (
+            lambda d, s: d and s and d["stack"] < s["stack"])(
+                divider(), window_of(kelvra.pid, "Settings — Kelvra")), 5)
+        print("the settings window covers the divider", flush=True)
 
         xterm.terminate()
         xterm.wait(5)
