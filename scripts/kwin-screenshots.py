@@ -21,7 +21,7 @@ import dbus
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "bridges", "kwin"))
 from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, LEFT, RIGHT, SPACE, Input,  # noqa: E402
-                          bus, kelvra_env, kwin_windows, open_client, start_kelvra, stop,
+                          bus, is_active, kelvra_env, kwin_windows, open_client, start_kelvra, stop,
                           wait_for, window_of)
 
 # QImage's formats KWin hands out: 32 bits per pixel, blue first in memory.
@@ -96,7 +96,7 @@ def main():
         capture(os.path.join(out, "kwin-picker.png"))
         keys.press(ESCAPE)
         # Two terminals side by side: a tile group and its divider.
-        time.sleep(0.5)
+        wait_for("the terminal to have the focus again", lambda: is_active(left.pid), 5)
         keys.press(CTRL, ALT, LEFT)
         wait_for("the first terminal on the left half",
                  lambda: (window_of(left.pid) or {}).get("x", 99) < CELL, 5)

@@ -35,6 +35,11 @@ BridgeKeyboardGrab::BridgeKeyboardGrab(bridge::BridgeSession& session,
     : session_(session), windowSystem_(windowSystem), window_(window) {
     if (const auto* active = session_.mirror().activeWindow()) previous_ = active->id;
     window->installEventFilter(this);
+    acknowledgements_ = session_.changed.connect([this](const bridge::FromBridge& message) {
+        if (std::holds_alternative<bridge::WindowActivated>(message) &&
+            isPanel(session_.mirror().activeWindow()))
+            acknowledged_ = true;
+    });
     askForFocus(0);
 }
 
@@ -61,28 +66,35 @@ BridgeKeyboardGrab::~BridgeKeyboardGrab() {
     if (!previous_.empty() && focused_) {
         const auto* active = session_.mirror().activeWindow();
         if (!active || active->pid == static_cast<std::int64_t>(getpid()))
-            session_.send(bridge::Activate{0, previous_, active ? active->id : ""});
+            session_.send(bridge::Activate{0, previous_});
     }
+}
+
+bool BridgeKeyboardGrab::isPanel(const bridge::WindowSnapshot* window) const {
+    return window && window_ && window->pid == static_cast<std::int64_t>(getpid()) &&
+           window->title == window_->title().toStdString();
 }
 
 void BridgeKeyboardGrab::judgeFocusOut() {
     // Another application's window taking the focus is a click elsewhere. The compositor
     // focuses one of the program's dividers as it maps it: the panel then asks for the
     // focus again. Where the focus went is known once the bridge says so, which may be
-    // after the toolkit's event.
+    // after the toolkit's event; and until the bridge has reported the panel itself
+    // active, what it reports is older than the panel's focus (the window an earlier
+    // command activated), so it decides nothing.
     const int judgement = ++judgements_;
     auto asked = std::make_shared<bool>(false);
     auto decide = [this, judgement, asked](bool timedOut) {
         if (judgement != judgements_) return true;  // a later focus change decides
         if (focused_) return true;
         const auto* active = session_.mirror().activeWindow();
-        const bool mine = active && active->pid == static_cast<std::int64_t>(getpid());
-        if (!timedOut && (!active || mine)) {
-            if (mine && window_ && active->title != window_->title().toStdString() && !*asked) {
+        if (!timedOut) {
+            if (!acknowledged_ || !active || isPanel(active)) return false;
+            if (active->pid == static_cast<std::int64_t>(getpid())) {
+                if (!*asked) askForFocus(0);
                 *asked = true;
-                askForFocus(0);
+                return false;
             }
-            return false;
         }
         ++judgements_;
         previous_.clear();  // the user chose where the focus goes

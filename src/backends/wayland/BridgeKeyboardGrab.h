@@ -32,12 +32,17 @@ class BridgeKeyboardGrab final : public QObject, public port::KeyboardGrab {
     QPointer<QWindow> window_;
     // Asks the bridge to give the panel the focus.
     void askForFocus(int attempt);
+    // This grab's panel, as the bridge lists it.
+    bool isPanel(const bridge::WindowSnapshot* window) const;
     // Decides whether the focus just lost went elsewhere for good.
     void judgeFocusOut();
 
     std::string previous_;  // the bridge's id of the window that had the focus
     bool focused_ = false;
     Subscription focusWatch_;
+    // The bridge has reported the panel active: what it reports after that is news.
+    bool acknowledged_ = false;
+    Subscription acknowledgements_;
     int judgements_ = 0;  // counts focus losses judged, so only the latest decides
 };
 

@@ -83,11 +83,11 @@ bool OwnWindowPlacer::isOwnPanel(const bridge::WindowSnapshot& window) const {
     return true;  // gone meanwhile: a panel closing, most likely
 }
 
-bool OwnWindowPlacer::isGroupPanel(const bridge::WindowSnapshot& window) const {
+bool OwnWindowPlacer::refusesFocus(const bridge::WindowSnapshot& window) const {
     if (window.pid != static_cast<std::int64_t>(getpid())) return false;
     for (QWindow* own : QGuiApplication::topLevelWindows()) {
-        if (own->isVisible() && stacksWithGroup(*own) && own->title().toStdString() == window.title)
-            return true;
+        if (own->isVisible() && own->title().toStdString() == window.title)
+            return stacksWithGroup(*own);
     }
     return false;
 }
@@ -95,17 +95,19 @@ bool OwnWindowPlacer::isGroupPanel(const bridge::WindowSnapshot& window) const {
 void OwnWindowPlacer::giveFocusBack() {
     const auto* active = session_.mirror().activeWindow();
     if (!active) return;
-    if (!isGroupPanel(*active)) {
-        // Another application's window, or one of the program's own panels that takes
-        // keys (picker, assist cards): where a divider's focus goes back to.
+    if (!refusesFocus(*active)) {
+        // Another application's window, or one of the program's own windows that takes
+        // keys (settings, picker, assist cards): where a panel's focus goes back to.
         lastFocused_ = active->id;
         return;
     }
     // The compositor focuses a panel when it is mapped or clicked; a divider never keeps
-    // it. A moment's wait: the program may be activating a window of its choice already.
+    // it. (The zone preview may keep it: it shows during a drag, which a change of focus
+    // would disturb, and goes when the drag ends.) A moment's wait: the program may be activating a
+    // window of its choice already.
     QTimer::singleShot(focusBackMs, this, [this] {
         const auto* still = session_.mirror().activeWindow();
-        if (!still || !isGroupPanel(*still) || lastFocused_.empty()) return;
+        if (!still || !refusesFocus(*still) || lastFocused_.empty()) return;
         // Not in the middle of a drag of the divider: a focus change there ends it.
         if (dragging_) {
             giveFocusBack();

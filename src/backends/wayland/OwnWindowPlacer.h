@@ -43,7 +43,7 @@ class OwnWindowPlacer final : public QObject {
     // its own such as the settings window, by its title.
     bool isOwnPanel(const bridge::WindowSnapshot& window) const;
     // One of the program's dividers (or other panels of a group), by its title.
-    bool isGroupPanel(const bridge::WindowSnapshot& window) const;
+    bool refusesFocus(const bridge::WindowSnapshot& window) const;
     // A Wayland client does not know where its window is: the toolkit adds the pointer's
     // position in the window to where it asked the window to go, which the bridge applies
     // a little later. Dragging a divider that follows the pointer would then run away:
