@@ -78,7 +78,6 @@ WAYLAND_DESKTOPS = [
      "a headless GNOME Shell (`scripts/gnome-session.sh`)", {
         "Shortcuts, cycling, restore": ["gnome_kelvra_shortcuts", "gnome_kelvra_cycling"],
         "Next display": ["gnome_kelvra_cycling"],
-        "Tile-group resize": ["gnome_kelvra_tiles"],
         "Drag snapping": ["gnome_kelvra_drag"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],
