@@ -78,6 +78,7 @@ WAYLAND_DESKTOPS = [
      "a headless GNOME Shell (`scripts/gnome-session.sh`)", {
         "Shortcuts, cycling, restore": ["gnome_kelvra_shortcuts", "gnome_kelvra_cycling"],
         "Next display": ["gnome_kelvra_cycling"],
+        "Snap assist": ["gnome_kelvra_assist"],
         "Drag snapping": ["gnome_kelvra_drag"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],

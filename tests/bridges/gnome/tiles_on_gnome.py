@@ -58,12 +58,10 @@ def scenario(kelvra, keys, clients, log):
     other = open_client(["xterm", "-T", "over", "-geometry", "80x30+400+200"],
                         "another application's window", keys)
     clients.append(other)
-    wait_for("the divider hidden or under the window over it", lambda: not dividers() or
-             dividers()[0]["stack"] < stack(other.pid), 5)
+    wait_for("the divider hidden or under the window over it", lambda: all(
+        d["stack"] < stack(other.pid) for d in dividers()), 5)
     f = window_of(term.pid)
-    keys.move(f["x"] + 40, f["y"] + f["h"] - 40)
-    keys.button(True)
-    keys.button(False)
+    keys.click(f["x"] + 40, f["y"] + f["h"] - 40)
     wait_for("the divider back above the group", divider_on_top, 5)
     print("the divider stays with its group's place in the stack", flush=True)
 
