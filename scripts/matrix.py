@@ -79,6 +79,8 @@ WAYLAND_DESKTOPS = [
         "Shortcuts, cycling, restore": ["gnome_kelvra_shortcuts", "gnome_kelvra_cycling"],
         "Next display": ["gnome_kelvra_cycling"],
         "Snap assist": ["gnome_kelvra_assist"],
+        "Work area": ["gnome_kelvra_work_area"],
+        "Application kinds": ["gnome_kelvra_kinds"],
         "Drag snapping": ["gnome_kelvra_drag"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],

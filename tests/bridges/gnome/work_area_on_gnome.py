@@ -1,0 +1,44 @@
+#!/usr/bin/python3
+"""The work area on a real headless GNOME Shell (inside scripts/gnome-session.sh --probe; the
+program's path is the argument). An X11 dock along the top edge (through Xwayland, with a
+strut, as panels of X11 desktops are), deeper than the top bar, takes its height from the
+work area: Kelvra's halves and maximize leave it free, for a Wayland and an X11 window.
+"""
+import os
+import subprocess
+import sys
+
+from gnome_desktop import (ALT, CELL, CTRL, LEFT, RETURN, open_client, run, wait_for,
+                           window_of)
+
+KELVRA = sys.argv[1]
+CLIENT = os.path.join(os.path.dirname(KELVRA), "..", "tests", "e2e", "kelvra-testclient")
+SCREEN_W, SCREEN_H, DOCK_H = 1440, 900, 80
+
+
+def scenario(kelvra, keys, clients, log):
+    dock = subprocess.Popen([CLIENT, "--title", "dock", "--type", "dock", "--geometry",
+                             "%dx%d+0+0" % (SCREEN_W, DOCK_H), "--strut-top", str(DOCK_H)])
+    clients.append(dock)
+    wait_for("the dock", lambda: window_of(dock.pid), 10)
+    for argv, name in ((["weston-terminal"], "the Wayland terminal"),
+                       (["xterm", "-geometry", "60x20+300+200"], "the X11 terminal")):
+        client = open_client(argv, name, keys)
+        clients.append(client)
+        for key, width in ((LEFT, SCREEN_W / 2), (RETURN, SCREEN_W)):
+            keys.press(CTRL, ALT, key)
+
+            def below_dock():
+                f = window_of(client.pid)
+                return f if abs(f["y"] - DOCK_H) < CELL and abs(f["w"] - width) < CELL and \
+                    abs(f["y"] + f["h"] - SCREEN_H) < CELL else None
+
+            try:
+                wait_for("%s below the dock, %d wide" % (name, width), below_dock, 5)
+            except AssertionError:
+                raise AssertionError("%s: %r" % (name, window_of(client.pid)))
+        print("%s: half and maximize leave the dock free" % name, flush=True)
+
+
+if __name__ == "__main__":
+    sys.exit(run(KELVRA, scenario, "the work area on GNOME"))
