@@ -81,6 +81,7 @@ WAYLAND_DESKTOPS = [
         "Snap assist": ["gnome_kelvra_assist"],
         "Work area": ["gnome_kelvra_work_area"],
         "Application kinds": ["gnome_kelvra_kinds"],
+        "Workspace restore": ["gnome_kelvra_arrange"],
         "Drag snapping": ["gnome_kelvra_drag"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],

@@ -4,7 +4,7 @@
 */
 /* exported init */
 
-const { Gio, Meta } = imports.gi;
+const { Gio, Meta, Shell } = imports.gi;
 
 const INTERFACE = `<node><interface name="io.github.kelvra.Probe">
   <method name="Windows"><arg type="s" direction="out"/></method>
@@ -13,12 +13,14 @@ const INTERFACE = `<node><interface name="io.github.kelvra.Probe">
 class Probe {
     Windows() {
         const focus = global.display.focus_window;
+        const tracker = Shell.WindowTracker.get_default();
         const windows = global.get_window_actors().map((a) => a.get_meta_window())
             .filter((w) => w).map((w) => {
                 const f = w.get_frame_rect();
                 return { id: String(w.get_id()), title: w.get_title() || "", pid: w.get_pid(),
                          x: f.x, y: f.y, w: f.width, h: f.height, active: w === focus,
                          above: w.is_above(), minimized: w.minimized,
+                         app: tracker.get_window_app(w)?.get_id() ?? "",
                          x11: w.get_client_type() === Meta.WindowClientType.X11 };
             });
         const [px, py] = global.get_pointer();
