@@ -8,7 +8,7 @@ dividers, each over its gap.
 """
 import sys
 
-from gnome_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, desktop, focus, is_active,
+from gnome_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, desktop, is_active,
                            open_client, run, stop, wait_for, window_of)
 
 KELVRA = sys.argv[1]
