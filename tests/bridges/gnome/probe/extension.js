@@ -21,6 +21,7 @@ class Probe {
                          x: f.x, y: f.y, w: f.width, h: f.height, active: w === focus,
                          above: w.is_above(), minimized: w.minimized,
                          app: tracker.get_window_app(w)?.get_id() ?? "",
+                         skipTaskbar: !!w.skip_taskbar,  // what the switchers and Overview read
                          x11: w.get_client_type() === Meta.WindowClientType.X11 };
             });
         const [px, py] = global.get_pointer();
