@@ -8,8 +8,8 @@ import os
 import subprocess
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, LEFT, RETURN, open_client, run, wait_for,
-                          window_of)
+from kwin_desktop import open_client, run, wait_for, window_of
+from desktop_checks import expect_half_and_maximize  # noqa: E402 - on kwin_desktop's path
 
 KELVRA = sys.argv[1]
 CLIENT = os.path.join(os.path.dirname(KELVRA), "..", "tests", "e2e", "kelvra-testclient")
@@ -25,18 +25,8 @@ def scenario(kelvra, keys, clients):
                        (["xterm", "-geometry", "60x20+300+200"], "X11 terminal")):
         client = open_client(argv, name)
         clients.append(client)
-        for key, width in ((LEFT, SCREEN_W / 2), (RETURN, SCREEN_W)):
-            keys.press(CTRL, ALT, key)
-
-            def below_dock():
-                f = window_of(client.pid)
-                return f if abs(f["y"] - DOCK_H) < CELL and abs(f["w"] - width) < CELL and \
-                    abs(f["y"] + f["h"] - SCREEN_H) < CELL else None
-
-            try:
-                wait_for("%s below the dock, %d wide" % (name, width), below_dock, 5)
-            except AssertionError:
-                raise AssertionError("%s: %r" % (name, window_of(client.pid)))
+        expect_half_and_maximize(keys, window_of, client.pid, name, SCREEN_W, DOCK_H,
+                                 SCREEN_H)
         print("%s: half and maximize leave the dock free" % name, flush=True)
 
 
