@@ -8,9 +8,9 @@ moved.
 import os
 import sys
 
-from gnome_desktop import (ALT, CELL, CTRL, LEFT, is_active, open_client, run, wait_for,
-                           window_of)
-from desktop_checks import expect_dialog_kept  # noqa: E402 - found through gnome_desktop's path
+from gnome_desktop import CELL, is_active, open_client, run, window_of
+from desktop_checks import (expect_dialog_kept,  # noqa: E402 - on gnome_desktop's path
+                            expect_kinds_placed)
 
 KELVRA = sys.argv[1]
 CLIENT = os.path.join(os.path.dirname(KELVRA), "..", "tests", "e2e", "kelvra-testclient")
@@ -32,16 +32,10 @@ def scenario(kelvra, keys, clients, log):
         ("maximum size", ["--max-size", "500x400"],
          lambda f: within(f, 500, f["h"]) and 400 <= f["h"] < 400 + 2 * CELL),
     ]
-    for name, arguments, placed in kinds:
-        client = open_client([CLIENT, "--title", name, "--geometry", "400x300+500+300"] +
-                             arguments, name, keys)
-        clients.append(client)
-        keys.press(CTRL, ALT, LEFT)
-        try:
-            wait_for(name + " in the left half", lambda: placed(window_of(client.pid)), 5)
-        except AssertionError:
-            raise AssertionError("%s: %r" % (name, window_of(client.pid)))
-        print("%s: %r" % (name, window_of(client.pid)), flush=True)
+    def open_window(argv, name):
+        return open_client(argv, name, keys)
+
+    expect_kinds_placed(keys, window_of, open_window, clients, CLIENT, kinds)
 
     dialog = open_client([CLIENT, "--title", "a dialog", "--type", "dialog", "--geometry",
                           "300x200+600+400"], "a dialog", keys)

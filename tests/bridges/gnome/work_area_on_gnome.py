@@ -5,11 +5,10 @@ strut, as panels of X11 desktops are), deeper than the top bar, takes its height
 work area: Kelvra's halves and maximize leave it free, for a Wayland and an X11 window.
 """
 import os
-import subprocess
 import sys
 
-from gnome_desktop import open_client, run, wait_for, window_of
-from desktop_checks import expect_half_and_maximize  # noqa: E402 - on gnome_desktop's path
+from gnome_desktop import open_client, run, window_of
+from desktop_checks import expect_dock_left_free  # noqa: E402 - on gnome_desktop's path
 
 KELVRA = sys.argv[1]
 CLIENT = os.path.join(os.path.dirname(KELVRA), "..", "tests", "e2e", "kelvra-testclient")
@@ -17,17 +16,11 @@ SCREEN_W, SCREEN_H, DOCK_H = 1440, 900, 80
 
 
 def scenario(kelvra, keys, clients, log):
-    dock = subprocess.Popen([CLIENT, "--title", "dock", "--type", "dock", "--geometry",
-                             "%dx%d+0+0" % (SCREEN_W, DOCK_H), "--strut-top", str(DOCK_H)])
-    clients.append(dock)
-    wait_for("the dock", lambda: window_of(dock.pid), 10)
-    for argv, name in ((["weston-terminal"], "the Wayland terminal"),
-                       (["xterm", "-geometry", "60x20+300+200"], "the X11 terminal")):
-        client = open_client(argv, name, keys)
-        clients.append(client)
-        expect_half_and_maximize(keys, window_of, client.pid, name, SCREEN_W, DOCK_H,
-                                 SCREEN_H)
-        print("%s: half and maximize leave the dock free" % name, flush=True)
+    def open_window(argv, name):
+        return open_client(argv, name, keys)
+
+    expect_dock_left_free(keys, window_of, open_window, clients, CLIENT, SCREEN_W, SCREEN_H,
+                          DOCK_H)
 
 
 if __name__ == "__main__":
