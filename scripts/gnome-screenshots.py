@@ -70,15 +70,13 @@ def main():
         time.sleep(1)
         capture("divider", (420, 150, 600, 400))
         subprocess.Popen([program], env=kelvra_env())  # a second start opens the settings
-        wait_for("the settings window", lambda: any(
-            w["pid"] == kelvra.pid and "settings" in w["title"].lower()
-            for w in desktop()["windows"]), 10)
+        wait_for("the settings window", lambda: own_window(kelvra, "Settings"), 10)
         time.sleep(1)
         capture("settings")
-        return 0
     finally:
         keys.close()
         stop(clients + [kelvra])
+    return 0
 
 
 if __name__ == "__main__":
