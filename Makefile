@@ -12,7 +12,7 @@ CMAKE_GEN  := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 .PHONY: configure build test test-fast test-asan test-tsan fuzz fuzz-long run bench bench-server \
         install deb clean \
-        format gallery kwin-gallery matrix chaos soak
+        format gallery kwin-gallery gnome-gallery matrix chaos soak
 
 # The installer runs again only when its package list changed since it last succeeded.
 DEPS_STAMP := .deps-installed
@@ -121,6 +121,13 @@ kwin-gallery: configure
 	@cmake --build $(BUILD) --target kelvra kwin-fake-input -j $(JOBS)
 	@scripts/kwin-session.sh --screenshots --fake-input $(BUILD)/tests/tools/kwin-fake-input -- \
 	  /usr/bin/python3 scripts/kwin-screenshots.py $(BUILD)/src/kelvra docs/kwin
+
+# The same on a headless GNOME Shell, at scale 1 and 2, for docs/.
+gnome-gallery: configure
+	@cmake --build $(BUILD) --target kelvra -j $(JOBS)
+	@for s in 1 2; do scripts/gnome-session.sh --probe --scale $$s \
+	  --free-workspace-keys left,right -- \
+	  scripts/gnome-screenshots.py $(BUILD)/src/kelvra docs/gnome x$$s || exit 1; done
 
 # The end-to-end desktop tests once per window manager (openbox, xfwm4, IceWM, Fluxbox,
 # Mutter, KWin, none) and the KWin Wayland tests: the table in README.md and docs/matrix.md

@@ -74,9 +74,14 @@ WAYLAND_DESKTOPS = [
         "Taken shortcuts told": ["kwin_kelvra_shortcuts"],
         "Rebinding a shortcut": ["kwin_kelvra_shortcuts"],
     }),
-    # Its shortcut test snaps halves only: cycling, restore and next display are untested.
     ("GNOME (Wayland)", "gnome-wayland", ["gnome-shell", "Xwayland"], "gnome-shell",
      "a headless GNOME Shell (`scripts/gnome-session.sh`)", {
+        "Shortcuts, cycling, restore": ["gnome_kelvra_shortcuts", "gnome_kelvra_cycling"],
+        "Next display": ["gnome_kelvra_cycling"],
+        "Snap assist": ["gnome_kelvra_assist"],
+        "Work area": ["gnome_kelvra_work_area"],
+        "Application kinds": ["gnome_kelvra_kinds"],
+        "Workspace restore": ["gnome_kelvra_arrange"],
         "Drag snapping": ["gnome_kelvra_drag"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],

@@ -28,6 +28,13 @@ function gnomeHost(gi) {
 
     function rect(r) { return { x: r.x, y: r.y, w: r.width, h: r.height }; }
 
+    var skipping = [];  // Kelvra's windows kept out of the Overview and the switchers
+
+    function unskip(w) {
+        delete w.skip_taskbar;
+        skipping = skipping.filter(function (s) { return s !== w; });
+    }
+
     // Panels, the desktop, menus, tooltips and unmanaged (override-redirect) surfaces are
     // the shell's business, not Kelvra's.
     var ignoredTypes = [Meta.WindowType.DESKTOP, Meta.WindowType.DOCK,
@@ -150,10 +157,21 @@ function gnomeHost(gi) {
             w.move_resize_frame(true, x, y, Math.round(f.w), Math.round(f.h));
         },
         setStyles: function (w, styles) {
-            // The shell lets an extension keep a window above; taskbar and switcher flags
-            // are the client's own to set.
             if (styles.keepAbove) w.make_above();
             else w.unmake_above();
+            // Mutter 43 has no setter for skip_taskbar, and its one flag keeps a window out
+            // of the Overview and both switchers, which read it from the window's wrapper:
+            // a property of the wrapper's own stands in for mutter's.
+            if (styles.skipTaskbar || styles.skipSwitcher) {
+                Object.defineProperty(w, "skip_taskbar", { configurable: true,
+                                                           get: function () { return true; } });
+                if (skipping.indexOf(w) < 0) {
+                    skipping.push(w);
+                    on(w, "unmanaged", function () { unskip(w); });
+                }
+            } else {
+                unskip(w);
+            }
         },
         activate: function (w) { Main.activateWindow(w, global.get_current_time()); },
         raise: function (w) { w.raise(); },
@@ -231,6 +249,7 @@ function gnomeHost(gi) {
             watcher = 0;
             timers.forEach(function (t) { t.stop(); });
             timers = [];
+            skipping.slice().forEach(unskip);
         }
     };
 }

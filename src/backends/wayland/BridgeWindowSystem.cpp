@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 #include <QGuiApplication>
+#include <QTimer>
 #include <QWindow>
 
 namespace kelvra::wayland {
@@ -48,12 +49,23 @@ std::unique_ptr<port::KeyboardGrab> BridgeWindowSystem::grabKeyboard(port::Nativ
 void BridgeWindowSystem::activate(port::NativeWindow window) {
     const QString title = captionOf(window);
     if (title.isEmpty()) return;
+    activateOwn(title.toStdString(), activateRetries);
+}
+
+void BridgeWindowSystem::activateOwn(const std::string& title, int retries) {
     bridge::PlaceOwn place;
     place.pid = getpid();
-    place.title = title.toStdString();
+    place.title = title;
     place.style = false;
     place.activate = true;
-    session_.send(place);
+    std::weak_ptr<int> alive = alive_;
+    session_.send(place, [this, alive, title, retries](const bridge::CommandResult& r) {
+        // A window shown just now is not mapped yet: the compositor, which gives a new
+        // Wayland window no focus of its own accord, knows it a moment later.
+        if (alive.expired() || r.status != bridge::ResultStatus::noWindow || retries <= 0) return;
+        QTimer::singleShot(activateRetryMs, &timers_,
+                           [this, title, retries] { activateOwn(title, retries - 1); });
+    });
 }
 
 }  // namespace kelvra::wayland

@@ -1,5 +1,10 @@
 #pragma once
 
+#include <QObject>
+
+#include <memory>
+#include <string>
+
 #include "backends/bridge/BridgeSession.h"
 #include "port/WindowSystem.h"
 
@@ -27,7 +32,15 @@ class BridgeWindowSystem final : public port::WindowSystem {
     std::optional<uint16_t> virtualKeyForScanCode(uint32_t scanCode) const override;
 
   private:
+    // Up to 2 s, as for the placement of the program's own windows.
+    static constexpr int activateRetryMs = 50;
+    static constexpr int activateRetries = 40;
+
+    void activateOwn(const std::string& title, int retries);
+
     bridge::BridgeSession& session_;
+    QObject timers_;                                         // retries end with this object
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);  // seen by answers still due
 };
 
 }  // namespace kelvra::wayland

@@ -177,6 +177,8 @@ for (const [format, enable, generation] of formats) {
             assert.equal(d.raised, d.editor);
             assert.deepEqual([picker.above, settings.above, picker.get_frame_rect().x],
                              [true, false, 100]);
+            // Out of the Overview and the switchers, which read skip_taskbar.
+            assert.deepEqual([picker.skip_taskbar, settings.skip_taskbar], [true, false]);
             assert.deepEqual(sent.map((m) => [m.type, m.id, m.status]), [
                 ["result", 1, "done"], ["result", 2, "done"], ["result", 3, "done"],
                 ["snapshot", 4, undefined], ["result", 5, "done"], ["result", 6, "noWindow"],

@@ -84,6 +84,14 @@ class Input:
     def button(self, down):
         self.session.NotifyPointerButton(dbus.Int32(BUTTON_LEFT), down)
 
+    def click(self, x, y, pause=0.3):
+        """A left click at (x, y), after a pause: the shell finds the surface under the
+        pointer with its next frame, and a window it just moved there may not have it yet."""
+        self.move(x, y)
+        time.sleep(pause)
+        self.button(True)
+        self.button(False)
+
     def drag(self, start, end, steps=20, pause=0.02, hold=None):
         """Press at start, move to end in steps, call `hold` there, release."""
         self.move(*start)
@@ -119,10 +127,9 @@ def focus(keys, pid, name):
         f = wait_for(name + " to show", shown, 20)
         if f["active"]:
             return
-        keys.move(f["x"] + f["w"] // 2, f["y"] + f["h"] // 2)
-        time.sleep(0.1 * (attempt + 1))  # the shell finds the surface under it with a frame
-        keys.button(True)
-        keys.button(False)
+        # A window just mapped may not take input for a moment: a click too soon lands on
+        # the window below and raises that over it.
+        keys.click(f["x"] + f["w"] // 2, f["y"] + f["h"] // 2, 0.3 * (attempt + 1))
         try:
             wait_for(name + " to be active", lambda: is_active(pid), 1)
             return

@@ -2,12 +2,12 @@
 """The zone picker on a real headless GNOME Shell (inside scripts/gnome-session.sh --probe;
 the program's path is the argument). Ctrl+Alt+Space opens it over a Wayland terminal; the
 picker takes the keys (the extension gives it the focus, which a Wayland client cannot
-take): Right then Return puts the terminal on the right half of the work area and the
-focus back on it; Escape closes it.
+take) and is kept out of the switchers and the Overview. Right then Return puts the
+terminal on the right half of the work area and the focus back on it; Escape closes it.
 """
 import sys
 
-from gnome_desktop import (ALT, CELL, CTRL, ESCAPE, RETURN, RIGHT, SPACE,
+from gnome_desktop import (ALT, CELL, CTRL, ESCAPE, RETURN, RIGHT, SPACE, desktop,
                            is_active, open_client, run, wait_for, window_of)
 
 KELVRA = sys.argv[1]
@@ -39,6 +39,10 @@ def scenario(kelvra, keys, clients, log):
 
     # The extension moves it there; the client takes the move with its next frame.
     wait_for("the picker centred", centred, 5)
+    if not picker()["skipTaskbar"] or window_of(term.pid)["skipTaskbar"]:
+        raise AssertionError("the picker is in the switchers or the terminal is not: %r"
+                             % desktop())
+    print("the picker is kept out of the switchers and the Overview", flush=True)
     keys.press(RIGHT)
     keys.press(RETURN)
     wait_for("the terminal on the right half", lambda: (lambda f: abs(

@@ -72,6 +72,8 @@ class Window extends Emitter {
     is_fullscreen() { return false; }
     make_above() { this.above = true; }
     unmake_above() { this.above = false; }
+    // Read-only, as mutter's property is.
+    get skip_taskbar() { return false; }
     raise() { this.desktop.raised = this; }
     // What the user's drag or the client itself does.
     setFrameNow(f) {

@@ -8,8 +8,9 @@ is not moved.
 import os
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, LEFT, RIGHT, is_active, open_client, run, wait_for,
-                          window_of)
+from kwin_desktop import CELL, is_active, open_client, run, window_of
+from desktop_checks import (expect_dialog_kept,  # noqa: E402 - on kwin_desktop's path
+                            expect_kinds_placed)
 
 KELVRA = sys.argv[1]
 CLIENT = os.path.join(os.path.dirname(KELVRA), "..", "tests", "e2e", "kelvra-testclient")
@@ -29,36 +30,18 @@ def scenario(kelvra, keys, clients):
          lambda f: f["x"] < CELL and f["w"] >= 900 and abs(f["h"] - SCREEN_H) < CELL),
         ("maximum size", ["--max-size", "500x400"], lambda f: within(f, 500, 400)),
     ]
-    for name, arguments, placed in kinds:
-        client = open_client([CLIENT, "--title", name, "--geometry", "400x300+500+300"] +
-                             arguments, name)
-        clients.append(client)
-        keys.press(CTRL, ALT, LEFT)
-        try:
-            wait_for(name + " in the left half", lambda: placed(window_of(client.pid)), 5)
-        except AssertionError:
-            raise AssertionError("%s: %r" % (name, window_of(client.pid)))
-        print("%s: %r" % (name, window_of(client.pid)), flush=True)
+    expect_kinds_placed(keys, window_of, open_client, clients, CLIENT, kinds)
 
     dialog = open_client([CLIENT, "--title", "a dialog", "--type", "dialog", "--geometry",
                           "300x200+600+400"], "a dialog")
     clients.append(dialog)
-    before = window_of(dialog.pid)
-    keys.press(CTRL, ALT, LEFT)
-    # Then to an ordinary window (clicked below the dialog): once that has moved, the
-    # press on the dialog was handled too.
-    ordinary = clients[1].pid
-    keys.move(700, 700)
-    keys.send("button 1")
-    keys.send("button 0")
-    wait_for("the clicked window to have the focus", lambda: is_active(ordinary), 5)
-    keys.press(CTRL, ALT, RIGHT)
-    wait_for("the clicked window at the right half", lambda: abs(
-        window_of(ordinary)["x"] - HALF_W) < CELL, 5)
-    frame = ("x", "y", "w", "h")
-    if [window_of(dialog.pid)[k] for k in frame] != [before[k] for k in frame]:
-        raise AssertionError("the dialog moved: %r, was %r" % (window_of(dialog.pid), before))
-    print("the dialog stayed where it was", flush=True)
+
+    def click(x, y):
+        keys.move(x, y)
+        keys.send("button 1")
+        keys.send("button 0")
+
+    expect_dialog_kept(keys, window_of, is_active, click, dialog.pid, clients[1].pid, HALF_W)
 
 
 if __name__ == "__main__":

@@ -5,11 +5,10 @@ strut, as panels of X11 desktops are) takes its height from the work area: Kelvr
 halves and maximize leave it free, for a Wayland and an X11 window alike.
 """
 import os
-import subprocess
 import sys
 
-from kwin_desktop import (ALT, CELL, CTRL, LEFT, RETURN, open_client, run, wait_for,
-                          window_of)
+from kwin_desktop import open_client, run, window_of
+from desktop_checks import expect_dock_left_free  # noqa: E402 - on kwin_desktop's path
 
 KELVRA = sys.argv[1]
 CLIENT = os.path.join(os.path.dirname(KELVRA), "..", "tests", "e2e", "kelvra-testclient")
@@ -17,27 +16,8 @@ SCREEN_W, SCREEN_H, DOCK_H = 1440, 900, 40
 
 
 def scenario(kelvra, keys, clients):
-    dock = subprocess.Popen([CLIENT, "--title", "dock", "--type", "dock", "--geometry",
-                             "%dx%d+0+0" % (SCREEN_W, DOCK_H), "--strut-top", str(DOCK_H)])
-    clients.append(dock)
-    wait_for("the dock", lambda: window_of(dock.pid), 10)
-    for argv, name in ((["weston-terminal"], "Wayland terminal"),
-                       (["xterm", "-geometry", "60x20+300+200"], "X11 terminal")):
-        client = open_client(argv, name)
-        clients.append(client)
-        for key, width in ((LEFT, SCREEN_W / 2), (RETURN, SCREEN_W)):
-            keys.press(CTRL, ALT, key)
-
-            def below_dock():
-                f = window_of(client.pid)
-                return f if abs(f["y"] - DOCK_H) < CELL and abs(f["w"] - width) < CELL and \
-                    abs(f["y"] + f["h"] - SCREEN_H) < CELL else None
-
-            try:
-                wait_for("%s below the dock, %d wide" % (name, width), below_dock, 5)
-            except AssertionError:
-                raise AssertionError("%s: %r" % (name, window_of(client.pid)))
-        print("%s: half and maximize leave the dock free" % name, flush=True)
+    expect_dock_left_free(keys, window_of, open_client, clients, CLIENT, SCREEN_W, SCREEN_H,
+                          DOCK_H)
 
 
 if __name__ == "__main__":

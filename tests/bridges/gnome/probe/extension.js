@@ -1,24 +1,52 @@
 /*
     Test-only: the end-to-end tests read the shell's windows back through this (the
-    shell's own Eval needs its unsafe mode). Read-only: one method, no arguments.
+    shell's own Eval needs its unsafe mode), and the gallery takes screenshots through it
+    (the shell's Screenshot interface answers only its own tools). Runs nothing sent.
 */
 /* exported init */
 
-const { Gio, Meta } = imports.gi;
+const { Gio, Meta, Shell } = imports.gi;
 
 const INTERFACE = `<node><interface name="io.github.kelvra.Probe">
   <method name="Windows"><arg type="s" direction="out"/></method>
+  <method name="Screenshot">
+    <arg type="i" direction="in"/><arg type="i" direction="in"/>
+    <arg type="i" direction="in"/><arg type="i" direction="in"/>
+    <arg type="s" direction="in"/>
+  </method>
 </interface></node>`;
 
 class Probe {
+    // The area (logical pixels) as a PNG at `path`, in the monitor's own pixels.
+    ScreenshotAsync([x, y, w, h, path], invocation) {
+        try {
+            const stream = Gio.File.new_for_path(path).replace(null, false,
+                                                               Gio.FileCreateFlags.NONE, null);
+            new Shell.Screenshot().screenshot_area(x, y, w, h, stream, (shot, result) => {
+                try {
+                    shot.screenshot_area_finish(result);
+                    stream.close(null);
+                    invocation.return_value(null);
+                } catch (e) {
+                    invocation.return_dbus_error("io.github.kelvra.Probe.Failed", String(e));
+                }
+            });
+        } catch (e) {
+            invocation.return_dbus_error("io.github.kelvra.Probe.Failed", String(e));
+        }
+    }
+
     Windows() {
         const focus = global.display.focus_window;
+        const tracker = Shell.WindowTracker.get_default();
         const windows = global.get_window_actors().map((a) => a.get_meta_window())
             .filter((w) => w).map((w) => {
                 const f = w.get_frame_rect();
                 return { id: String(w.get_id()), title: w.get_title() || "", pid: w.get_pid(),
                          x: f.x, y: f.y, w: f.width, h: f.height, active: w === focus,
                          above: w.is_above(), minimized: w.minimized,
+                         app: tracker.get_window_app(w)?.get_id() ?? "",
+                         skipTaskbar: !!w.skip_taskbar,  // what the switchers and Overview read
                          x11: w.get_client_type() === Meta.WindowClientType.X11 };
             });
         const [px, py] = global.get_pointer();
