@@ -77,7 +77,7 @@ WAYLAND_DESKTOPS = [
     # Its shortcut test snaps halves only: cycling, restore and next display are untested.
     ("GNOME (Wayland)", "gnome-wayland", ["gnome-shell", "Xwayland"], "gnome-shell",
      "a headless GNOME Shell (`scripts/gnome-session.sh`)", {
-        "Drag snapping": ["gnome_kelvra_drag"],
+        "Drag snapping": ["gnome_kelvra_drag", "gnome_kelvra_edge_snapping"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],
     }),

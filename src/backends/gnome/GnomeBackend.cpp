@@ -4,6 +4,7 @@
 #include "backends/gnome/GnomeKeyboardLayout.h"
 #include "backends/wayland/BridgeHotKeys.h"
 #include "backends/wayland/BridgePorts.h"
+#include "backends/wm/GSettingsEdgeSnapping.h"
 #include "port/Platform.h"
 
 namespace kelvra::gnome {
@@ -11,11 +12,14 @@ namespace kelvra::gnome {
 // The ports every bridge backend shares, then GNOME's own.
 struct GnomeBackend::Ports {
     explicit Ports(port::RunLoop& runLoop)
-        : bridge(runLoop), hotKeys(bridge.session, bridge.service) {}
+        : bridge(runLoop),
+          hotKeys(bridge.session, bridge.service),
+          edgeSnapping("GNOME Shell", "org.gnome.mutter", "edge-tiling") {}
 
     wayland::BridgePorts bridge;
     GnomeKeyboardLayout keyboardLayout;
     wayland::BridgeHotKeys hotKeys;
+    wm::GSettingsEdgeSnapping edgeSnapping;
 };
 
 GnomeBackend::GnomeBackend() = default;
@@ -39,6 +43,7 @@ void GnomeBackend::provide(Platform& platform) {
     ports_->bridge.provide(platform);
     platform.hotKeys = &ports_->hotKeys;
     platform.keyboardLayout = &ports_->keyboardLayout;
+    platform.managerSnapping = &ports_->edgeSnapping;
 }
 
 port::WindowSystem* GnomeBackend::windowSystem() {

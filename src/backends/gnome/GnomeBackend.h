@@ -10,8 +10,8 @@ namespace kelvra::gnome {
 // GNOME's Wayland session: other windows are read and arranged through the extension
 // Kelvra installs into GNOME Shell, which calls Kelvra's service on the session bus and
 // also holds Kelvra's hot keys (GNOME has no shortcut service for programs). The
-// program's own windows are Wayland windows. Mutter's own edge tiling is left as it is
-// here (no manager snapping port yet).
+// program's own windows are Wayland windows. Mutter's own edge tiling is read and switched
+// through GSettings, as on an X11 GNOME session.
 class GnomeBackend final : public port::Backend {
   public:
     // Prepares the toolkit for Wayland; the bus service starts with provide().
