@@ -96,6 +96,12 @@ struct KeyPressed {
     std::string name;
 };
 
+// An item of Kelvra's top-bar menu was chosen, by its id (GNOME's extension: GNOME has no
+// tray).
+struct MenuChosen {
+    std::string item;
+};
+
 enum class ResultStatus { done, settled, timedOut, noWindow, failed };
 
 struct CommandResult {
@@ -108,7 +114,7 @@ struct CommandResult {
 
 using FromBridge = std::variant<Hello, Poll, Snapshot, WindowAdded, WindowRemoved, WindowActivated,
                                 WindowFrameChanged, WindowMinimized, ScreensChanged,
-                                InteractiveMove, KeyPressed, CommandResult>;
+                                InteractiveMove, KeyPressed, MenuChosen, CommandResult>;
 
 // ---- Kelvra -> bridge ----
 
@@ -167,8 +173,33 @@ struct ReleaseKey {
     std::string name;
 };
 
-using Command =
-    std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn, GrabKey, ReleaseKey>;
+// One item of the top-bar menu: a choice (reported by `id`), a separator or a submenu.
+struct MenuEntry {
+    std::string id;
+    std::string title;
+    std::string shortcut;  // as shown, "Ctrl+Alt+Left"
+    bool separator = false;
+    bool checked = false;
+    bool enabled = true;
+    std::vector<MenuEntry> submenu;
+    friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
+};
+
+struct TopBarMenu {
+    std::string icon;  // normal, paused or a warning state (docs/bridge-protocol.md)
+    std::string toolTip;
+    std::vector<MenuEntry> items;
+    friend bool operator==(const TopBarMenu&, const TopBarMenu&) = default;
+};
+
+// Shows Kelvra's button with this menu in the top bar; without a menu, removes it.
+struct SetMenu {
+    std::int64_t id = 0;
+    std::optional<TopBarMenu> menu;
+};
+
+using Command = std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn, GrabKey,
+                             ReleaseKey, SetMenu>;
 
 struct Welcome {
     std::int64_t pid = 0;  // Kelvra's process

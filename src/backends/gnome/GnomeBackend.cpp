@@ -2,6 +2,7 @@
 
 #include "backends/gnome/GnomeBridgeInstaller.h"
 #include "backends/gnome/GnomeKeyboardLayout.h"
+#include "backends/gnome/TopBarMenu.h"
 #include "backends/wayland/BridgeHotKeys.h"
 #include "backends/wayland/BridgePorts.h"
 #include "backends/wm/GSettingsEdgeSnapping.h"
@@ -14,12 +15,14 @@ struct GnomeBackend::Ports {
     explicit Ports(port::RunLoop& runLoop)
         : bridge(runLoop),
           hotKeys(bridge.session, bridge.service),
-          edgeSnapping("GNOME Shell", "org.gnome.mutter", "edge-tiling") {}
+          edgeSnapping("GNOME Shell", "org.gnome.mutter", "edge-tiling"),
+          surfaces(bridge.session) {}
 
     wayland::BridgePorts bridge;
     GnomeKeyboardLayout keyboardLayout;
     wayland::BridgeHotKeys hotKeys;
     wm::GSettingsEdgeSnapping edgeSnapping;
+    TopBarSurfaces surfaces;
 };
 
 GnomeBackend::GnomeBackend() = default;
@@ -44,6 +47,10 @@ void GnomeBackend::provide(Platform& platform) {
     platform.hotKeys = &ports_->hotKeys;
     platform.keyboardLayout = &ports_->keyboardLayout;
     platform.managerSnapping = &ports_->edgeSnapping;
+}
+
+port::Surfaces* GnomeBackend::ownSurfaces() {
+    return ports_ ? &ports_->surfaces : nullptr;
 }
 
 port::WindowSystem* GnomeBackend::windowSystem() {
