@@ -177,9 +177,9 @@ json rectJson(const Rect& r) {
     return {{"x", r.x}, {"y", r.y}, {"w", r.width}, {"h", r.height}};
 }
 
-json menuJson(const std::vector<MenuEntry>& entries) {
+json menuJson(const std::vector<port::MenuItem>& entries) {
     json list = json::array();
-    for (const MenuEntry& e : entries) {
+    for (const port::MenuItem& e : entries) {
         json item = {{"id", e.id},
                      {"title", e.title},
                      {"shortcut", e.shortcut},

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Rect.h"
+#include "port/SurfaceModels.h"
 
 // The messages between Kelvra and the bridge that runs inside the compositor, as typed
 // values. The wire format (JSON over the session bus) is in docs/bridge-protocol.md.
@@ -173,22 +174,10 @@ struct ReleaseKey {
     std::string name;
 };
 
-// One item of the top-bar menu: a choice (reported by `id`), a separator or a submenu.
-struct MenuEntry {
-    std::string id;
-    std::string title;
-    std::string shortcut;  // as shown, "Ctrl+Alt+Left"
-    bool separator = false;
-    bool checked = false;
-    bool enabled = true;
-    std::vector<MenuEntry> submenu;
-    friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
-};
-
 struct TopBarMenu {
     std::string icon;  // normal, paused or a warning state (docs/bridge-protocol.md)
     std::string toolTip;
-    std::vector<MenuEntry> items;
+    std::vector<port::MenuItem> items;  // as the tray's
     friend bool operator==(const TopBarMenu&, const TopBarMenu&) = default;
 };
 

@@ -27,16 +27,6 @@ const char* iconName(port::TrayIcon icon) {
     return "normal";
 }
 
-std::vector<bridge::MenuEntry> entriesOf(const std::vector<port::MenuItem>& items) {
-    std::vector<bridge::MenuEntry> entries;
-    entries.reserve(items.size());
-    for (const port::MenuItem& i : items) {
-        entries.push_back(
-            {i.id, i.title, i.shortcut, i.separator, i.checked, i.enabled, entriesOf(i.submenu)});
-    }
-    return entries;
-}
-
 }  // namespace
 
 TopBarMenuSurface::TopBarMenuSurface(bridge::BridgeSession& session, port::TrayModel model)
@@ -74,7 +64,7 @@ void TopBarMenuSurface::setModel(const port::SurfaceModel& model) {
 }
 
 bridge::TopBarMenu TopBarMenuSurface::menuOf(const port::TrayModel& model) {
-    return {iconName(model.icon), model.toolTip, entriesOf(model.menu)};
+    return {iconName(model.icon), model.toolTip, model.menu};
 }
 
 // Sent only to a bridge that is there: the next welcome brings the menu anyway.

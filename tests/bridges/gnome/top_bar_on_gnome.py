@@ -34,10 +34,12 @@ def scenario(kelvra, keys, clients, log):
     print("button in the top bar at", {k: button[k] for k in "xywh"}, flush=True)
 
     click(keys, button)
-    menu = wait_for("the menu to open", lambda: (lambda b: b if b and b["open"] else None)(
-        top_bar()), 5)
+    # Open, and laid out: its items have their places.
+    menu = wait_for("the menu to open", lambda: (
+        lambda b: b if b and b["open"] and all(i["x"] is not None for i in b["items"])
+        else None)(top_bar()), 5)
     items = {i["title"]: i for i in menu["items"]}
-    for title, shortcut in [("Left half", "Ctrl+Alt+Left"), ("Right half", "Ctrl+Alt+Right")]:
+    for title, shortcut in [("Left half", "Ctrl+Alt+←"), ("Right half", "Ctrl+Alt+→")]:
         if title not in items or shortcut not in items[title]["shortcut"].replace(" ", ""):
             raise AssertionError("no %s with %s in %r" % (title, shortcut, menu["items"]))
     print("the menu shows:", [(i["title"], i["shortcut"]) for i in menu["items"]], flush=True)

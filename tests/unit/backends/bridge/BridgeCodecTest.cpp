@@ -169,15 +169,20 @@ TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
     EXPECT_EQ(rejected, json({{"v", 1}, {"type", "rejected"}, {"reason", "wrong token"}}));
     EXPECT_EQ(json::parse(encodeToBridge(Ack{}, token))["type"], "ack");
 
-    MenuEntry left{"left", "Left half", "Ctrl+Alt+Left", false, false, true, {}};
-    MenuEntry separator{"", "", "", true, false, true, {}};
-    MenuEntry layouts{"",
-                      "Layouts",
-                      "",
-                      false,
-                      false,
-                      true,
-                      {MenuEntry{"l1", "Grid", "", false, true, false, {}}}};
+    port::MenuItem left;
+    left.id = "left";
+    left.title = "Left half";
+    left.shortcut = "Ctrl+Alt+Left";
+    port::MenuItem separator;
+    separator.separator = true;
+    port::MenuItem grid;
+    grid.id = "l1";
+    grid.title = "Grid";
+    grid.checked = true;
+    grid.enabled = false;
+    port::MenuItem layouts;
+    layouts.title = "Layouts";
+    layouts.submenu = {grid};
     Commands commands{
         {SetFrame{1, "a", Rect(1, 2, 3, 4)}, Raise{2, "a"}, Activate{3, "b", "a"}, GetPointer{4},
          ListWindows{5}, PlaceOwn{6, 99, "Zone picker", true, true, false, Rect(5, 6, 7, 8)},
