@@ -12,7 +12,7 @@ import dbus
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with KWin's tests, one folder up
-from desktop_common import kelvra_env, log_text, stop, wait_for  # noqa: E402,F401
+from desktop_common import log_text, stop, wait_for  # noqa: E402,F401
 
 LOG = os.environ["KELVRA_SHELL_LOG"]
 CELL = 24  # wider than a terminal's character cell
