@@ -25,7 +25,8 @@ kwin)
   ;;
 gnome-43 | gnome-45)
   gnome="$bridges/gnome"
-  cp "$gnome/metadata.json" "$bridges/common/bridge.js" "$gnome/host.js" "$dest/"
+  cp "$gnome/metadata.json" "$gnome/stylesheet.css" "$bridges/common/bridge.js" \
+    "$gnome/host.js" "$dest/"
   if [ "$flavour" = gnome-43 ]; then
     cp "$gnome/extension.js" "$dest/extension.js"
   else

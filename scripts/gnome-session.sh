@@ -9,7 +9,7 @@
 # --size is each virtual monitor's size in logical pixels (1440x900); --monitors N starts N
 # of them side by side; --scale S (an integer) scales every monitor (its pixels are then
 # S times the size).
-# --stock keeps mutter's own edge tiling on. --no-bridge installs the bridge but leaves it
+# --stock keeps mutter's own edge tiling on, as GNOME comes (XDG_CURRENT_DESKTOP=GNOME). --no-bridge installs the bridge but leaves it
 # disabled (a user who has not logged in again since Kelvra installed it).
 # --probe adds the tests' read-only window probe (tests/bridges/gnome/probe).
 # --free-workspace-keys left,right,... empties GNOME's own Ctrl+Alt+arrow workspace switches
@@ -97,9 +97,12 @@ if [ -n "$probe" ]; then
 fi
 gsettings set org.gnome.shell enabled-extensions "[$(IFS=,; echo "${enabled[*]}")]"
 gsettings set org.gnome.shell disable-user-extensions false
-# Mutter's own drag snapping would fight Kelvra's: off unless --stock. No screen lock or
-# idle dimming to stall a long run.
+# Mutter's own drag snapping would fight Kelvra's: off unless --stock. GNOME's defaults
+# for mutter (edge tiling on among them) hold where the session names its desktop GNOME, as
+# a GNOME login does: --stock names it so. No screen lock or idle dimming to stall a long
+# run.
 [ -n "$stock" ] || gsettings set org.gnome.mutter edge-tiling false
+[ -z "$stock" ] || export XDG_CURRENT_DESKTOP=GNOME
 for direction in ${free_keys//,/ }; do
   gsettings set org.gnome.desktop.wm.keybindings "switch-to-workspace-$direction" "[]"
 done

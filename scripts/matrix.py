@@ -82,7 +82,7 @@ WAYLAND_DESKTOPS = [
         "Work area": ["gnome_kelvra_work_area"],
         "Application kinds": ["gnome_kelvra_kinds"],
         "Workspace restore": ["gnome_kelvra_arrange"],
-        "Drag snapping": ["gnome_kelvra_drag"],
+        "Drag snapping": ["gnome_kelvra_drag", "gnome_kelvra_edge_snapping"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],
     }),

@@ -165,10 +165,10 @@ int main(int argc, char** argv) {
 
     backend->provide(platform);
     // The program's own windows, and key presses to them, are the toolkit's on every
-    // desktop, built on the backend's window system.
+    // desktop, built on the backend's window system (but what the desktop draws itself).
     port::WindowSystem& windowSystem = *backend->windowSystem();
     qt::QtKeyMonitor keyMonitor(&windowSystem);
-    views::QtSurfaces surfaces(windowSystem);
+    views::QtSurfaces surfaces(windowSystem, backend->ownSurfaces());
     platform.keyMonitor = &keyMonitor;
     platform.surfaces = &surfaces;
     installPlatform(platform);

@@ -8,6 +8,7 @@ struct Platform;
 
 namespace kelvra::port {
 
+class Surfaces;
 class WindowSystem;
 
 // One desktop the program runs on (an X11 session; the simulated desktop in tests):
@@ -25,6 +26,9 @@ class Backend {
     // What the program's own windows need from the window system; null for a desktop
     // whose surfaces are not real windows (the simulated one).
     virtual WindowSystem* windowSystem() = 0;
+    // Surfaces this desktop draws itself rather than the toolkit (GNOME's top-bar menu in
+    // place of a tray): asked first; a kind it gives none for is the toolkit's. Null: none.
+    virtual Surfaces* ownSurfaces() { return nullptr; }
     // True for a desktop whose compositor takes up a newly installed bridge only in a new
     // session (GNOME): while the bridge does not answer, logging out and in once is what
     // is missing.

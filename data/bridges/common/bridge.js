@@ -154,6 +154,8 @@ function kelvraBridge(host) {
         session += 1;
         token = null;
         greeting = false;
+        // A menu whose choices would reach nobody goes until Kelvra sends it again.
+        if (host.setMenu) host.setMenu(null);
         watchdog.stop();
         retry.start(backoff);
         backoff = Math.min(backoff * 2, BACKOFF_MAX_MS);
@@ -285,6 +287,41 @@ function kelvraBridge(host) {
         result(c.id, given ? "done" : "failed");
     }
 
+    // Icon states the top-bar button knows; anything else shows the plain icon.
+    var MENU_ICONS = ["normal", "paused", "noPermission", "noWindowManager",
+                      "settingsNotSaved", "shortcutsHeldElsewhere"];
+    var MENU_DEPTH = 4, MENU_ITEMS = 200;
+
+    // The menu as plain data, copied field by field with their types fixed: what comes over
+    // the bus is drawn, never run.
+    function menuItems(list, depth) {
+        if (!Array.isArray(list) || depth >= MENU_DEPTH) return [];
+        return list.slice(0, MENU_ITEMS).filter(function (i) {
+            return i !== null && typeof i === "object";
+        }).map(function (i) {
+            return { id: String(i.id || ""), title: String(i.title || ""),
+                     shortcut: String(i.shortcut || ""), separator: i.separator === true,
+                     checked: i.checked === true, enabled: i.enabled !== false,
+                     submenu: menuItems(i.submenu, depth + 1) };
+        });
+    }
+
+    function setMenu(c) {
+        if (c.menu === null) {
+            host.setMenu(null);
+            return result(c.id, "done");
+        }
+        if (typeof c.menu !== "object" || !Array.isArray(c.menu.items)) {
+            return result(c.id, "failed");
+        }
+        var menu = { icon: MENU_ICONS.indexOf(c.menu.icon) >= 0 ? c.menu.icon : "normal",
+                     toolTip: String(c.menu.toolTip || ""), items: menuItems(c.menu.items, 0) };
+        host.setMenu(menu, guarded("menuChosen", function (item) {
+            send("menuChosen", { item: String(item) });
+        }));
+        return result(c.id, "done");
+    }
+
     function run(c) {
         if (c === null || typeof c !== "object") {
             return log("refused a command that is not an object");
@@ -320,6 +357,9 @@ function kelvraBridge(host) {
             if (c.cmd === "grabKey") return grabKey(c);
             host.releaseKey(String(c.name));
             return result(c.id, "done");
+        case "setMenu":
+            if (!host.setMenu) break;
+            return setMenu(c);
         }
         log("unknown command " + c.cmd);
         return result(c.id, "failed");

@@ -5,15 +5,17 @@
 */
 /* exported init */
 
-const { Gio, GLib, Meta, Shell } = imports.gi;
+const { Clutter, Gio, GLib, Meta, Shell, St } = imports.gi;
 const Main = imports.ui.main;
+const PanelMenu = imports.ui.panelMenu;
+const PopupMenu = imports.ui.popupMenu;
 const Config = imports.misc.config;
 const Me = imports.misc.extensionUtils.getCurrentExtension();
 
 class KelvraBridgeExtension {
     enable() {
         const host = Me.imports.host.gnomeHost({
-            Gio, GLib, Meta, Shell, global, Main, log,
+            Gio, GLib, Meta, Shell, St, Clutter, global, Main, PanelMenu, PopupMenu, log,
             generation: Number(Config.PACKAGE_VERSION.split(".")[0]),
         });
         this._bridge = Me.imports.bridge.kelvraBridge(host);

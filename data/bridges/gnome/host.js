@@ -1,8 +1,9 @@
 /*
     What the bridge (data/bridges/common/bridge.js) needs from GNOME Shell, in one place: the only file that
     touches mutter's and the shell's API. The entry file of each extension format hands
-    in the modules it imported (`gi`: Gio, GLib, Meta, Shell, global, Main, log and the
-    shell's major version), so this file is the same for GNOME 43-44 and 45 and later.
+    in the modules it imported (`gi`: Gio, GLib, Meta, Shell, St, Clutter, global, Main,
+    PanelMenu, PopupMenu, log and the shell's major version), so this file is the same for
+    GNOME 43-44 and 45 and later.
 */
 
 function gnomeHost(gi) {
@@ -87,6 +88,64 @@ function gnomeHost(gi) {
             if (keys[name].action === action) keys[name].pressed();
         });
     });
+
+    // ---- The top-bar button: GNOME has no tray, so Kelvra's menu lives here ----
+
+    var button = null;  // the panel button while Kelvra has sent a menu
+    var buttonIcon = null;
+    var PAUSED_OPACITY = 115;  // 45 %, as the tray's icon fades when paused
+
+    function dropButton() {
+        if (!button) return;
+        button.destroy();
+        button = null;
+        buttonIcon = null;
+    }
+
+    function fillMenu(menu, items, chosen) {
+        items.forEach(function (item) {
+            if (item.separator) {
+                return menu.addMenuItem(new gi.PopupMenu.PopupSeparatorMenuItem());
+            }
+            if (item.submenu.length) {
+                var sub = new gi.PopupMenu.PopupSubMenuMenuItem(item.title);
+                fillMenu(sub.menu, item.submenu, chosen);
+                return menu.addMenuItem(sub);
+            }
+            var entry = new gi.PopupMenu.PopupMenuItem(item.title);
+            if (item.shortcut) {
+                entry.add_child(new gi.St.Label({ text: item.shortcut, x_expand: true,
+                                                  x_align: gi.Clutter.ActorAlign.END,
+                                                  style_class: "kelvra-shortcut" }));
+            }
+            entry.setOrnament(item.checked ? gi.PopupMenu.Ornament.CHECK
+                                           : gi.PopupMenu.Ornament.NONE);
+            entry.setSensitive(item.enabled);
+            entry.connect("activate", function () { chosen(item.id); });
+            menu.addMenuItem(entry);
+        });
+    }
+
+    // Shows `menu` (null: no button) and calls `chosen` with the id of an item picked.
+    function setMenu(menu, chosen) {
+        if (!menu) return dropButton();
+        if (!button) {
+            button = new gi.PanelMenu.Button(0.0, "Kelvra", false);
+            buttonIcon = new gi.St.Icon({ icon_name: "kelvra",
+                                          fallback_icon_name: "view-grid-symbolic",
+                                          style_class: "system-status-icon" });
+            button.add_child(buttonIcon);
+            Main.panel.addToStatusArea("kelvra", button);
+        }
+        // Every other state is a warning: the theme's warning sign, tinted (stylesheet.css).
+        var warning = menu.icon !== "normal" && menu.icon !== "paused";
+        buttonIcon.icon_name = warning ? "dialog-warning-symbolic" : "kelvra";
+        buttonIcon.style_class = "system-status-icon" + (warning ? " kelvra-attention" : "");
+        buttonIcon.opacity = menu.icon === "paused" ? PAUSED_OPACITY : 255;
+        button.accessible_name = menu.toolTip || "Kelvra";
+        button.menu.removeAll();
+        fillMenu(button.menu, menu.items, chosen);
+    }
 
     function releaseKey(name) {
         var key = keys[name];
@@ -235,7 +294,9 @@ function gnomeHost(gi) {
             return true;
         },
         releaseKey: releaseKey,
+        setMenu: setMenu,
         disconnectAll: function () {
+            dropButton();
             Object.keys(keys).forEach(releaseKey);
             connections.forEach(function (c) {
                 try {

@@ -140,6 +140,7 @@ FromBridge event(const std::string& type, const json& m) {
         return InteractiveMove{phase, text(m, "window"), rect(m, "frame"), point(m, "pointer")};
     }
     if (type == "keyPressed") return KeyPressed{text(m, "name")};
+    if (type == "menuChosen") return MenuChosen{text(m, "item")};
     if (type == "result") {
         CommandResult r;
         r.id = integer(m, "id");
@@ -176,6 +177,21 @@ json rectJson(const Rect& r) {
     return {{"x", r.x}, {"y", r.y}, {"w", r.width}, {"h", r.height}};
 }
 
+json menuJson(const std::vector<port::MenuItem>& entries) {
+    json list = json::array();
+    for (const port::MenuItem& e : entries) {
+        json item = {{"id", e.id},
+                     {"title", e.title},
+                     {"shortcut", e.shortcut},
+                     {"separator", e.separator},
+                     {"checked", e.checked},
+                     {"enabled", e.enabled}};
+        if (!e.submenu.empty()) item["submenu"] = menuJson(e.submenu);
+        list.push_back(std::move(item));
+    }
+    return list;
+}
+
 json commandJson(const Command& command) {
     return std::visit(
         [](const auto& c) -> json {
@@ -203,6 +219,14 @@ json commandJson(const Command& command) {
             } else if constexpr (std::is_same_v<T, ReleaseKey>) {
                 j["cmd"] = "releaseKey";
                 j["name"] = c.name;
+            } else if constexpr (std::is_same_v<T, SetMenu>) {
+                j["cmd"] = "setMenu";
+                j["menu"] = nullptr;
+                if (c.menu) {
+                    j["menu"] = {{"icon", c.menu->icon},
+                                 {"toolTip", c.menu->toolTip},
+                                 {"items", menuJson(c.menu->items)}};
+                }
             } else {
                 static_assert(std::is_same_v<T, PlaceOwn>);
                 j["cmd"] = "placeOwn";

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Rect.h"
+#include "port/SurfaceModels.h"
 
 // The messages between Kelvra and the bridge that runs inside the compositor, as typed
 // values. The wire format (JSON over the session bus) is in docs/bridge-protocol.md.
@@ -96,6 +97,12 @@ struct KeyPressed {
     std::string name;
 };
 
+// An item of Kelvra's top-bar menu was chosen, by its id (GNOME's extension: GNOME has no
+// tray).
+struct MenuChosen {
+    std::string item;
+};
+
 enum class ResultStatus { done, settled, timedOut, noWindow, failed };
 
 struct CommandResult {
@@ -108,7 +115,7 @@ struct CommandResult {
 
 using FromBridge = std::variant<Hello, Poll, Snapshot, WindowAdded, WindowRemoved, WindowActivated,
                                 WindowFrameChanged, WindowMinimized, ScreensChanged,
-                                InteractiveMove, KeyPressed, CommandResult>;
+                                InteractiveMove, KeyPressed, MenuChosen, CommandResult>;
 
 // ---- Kelvra -> bridge ----
 
@@ -167,8 +174,21 @@ struct ReleaseKey {
     std::string name;
 };
 
-using Command =
-    std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn, GrabKey, ReleaseKey>;
+struct TopBarMenu {
+    std::string icon;  // normal, paused or a warning state (docs/bridge-protocol.md)
+    std::string toolTip;
+    std::vector<port::MenuItem> items;  // as the tray's
+    friend bool operator==(const TopBarMenu&, const TopBarMenu&) = default;
+};
+
+// Shows Kelvra's button with this menu in the top bar; without a menu, removes it.
+struct SetMenu {
+    std::int64_t id = 0;
+    std::optional<TopBarMenu> menu;
+};
+
+using Command = std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn, GrabKey,
+                             ReleaseKey, SetMenu>;
 
 struct Welcome {
     std::int64_t pid = 0;  // Kelvra's process

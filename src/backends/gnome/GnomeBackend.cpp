@@ -2,8 +2,10 @@
 
 #include "backends/gnome/GnomeBridgeInstaller.h"
 #include "backends/gnome/GnomeKeyboardLayout.h"
+#include "backends/gnome/TopBarMenu.h"
 #include "backends/wayland/BridgeHotKeys.h"
 #include "backends/wayland/BridgePorts.h"
+#include "backends/wm/GSettingsEdgeSnapping.h"
 #include "port/Platform.h"
 
 namespace kelvra::gnome {
@@ -11,11 +13,16 @@ namespace kelvra::gnome {
 // The ports every bridge backend shares, then GNOME's own.
 struct GnomeBackend::Ports {
     explicit Ports(port::RunLoop& runLoop)
-        : bridge(runLoop), hotKeys(bridge.session, bridge.service) {}
+        : bridge(runLoop),
+          hotKeys(bridge.session, bridge.service),
+          edgeSnapping("GNOME Shell", "org.gnome.mutter", "edge-tiling"),
+          surfaces(bridge.session) {}
 
     wayland::BridgePorts bridge;
     GnomeKeyboardLayout keyboardLayout;
     wayland::BridgeHotKeys hotKeys;
+    wm::GSettingsEdgeSnapping edgeSnapping;
+    TopBarSurfaces surfaces;
 };
 
 GnomeBackend::GnomeBackend() = default;
@@ -39,6 +46,11 @@ void GnomeBackend::provide(Platform& platform) {
     ports_->bridge.provide(platform);
     platform.hotKeys = &ports_->hotKeys;
     platform.keyboardLayout = &ports_->keyboardLayout;
+    platform.managerSnapping = &ports_->edgeSnapping;
+}
+
+port::Surfaces* GnomeBackend::ownSurfaces() {
+    return ports_ ? &ports_->surfaces : nullptr;
 }
 
 port::WindowSystem* GnomeBackend::windowSystem() {

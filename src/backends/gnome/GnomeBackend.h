@@ -10,8 +10,9 @@ namespace kelvra::gnome {
 // GNOME's Wayland session: other windows are read and arranged through the extension
 // Kelvra installs into GNOME Shell, which calls Kelvra's service on the session bus and
 // also holds Kelvra's hot keys (GNOME has no shortcut service for programs). The
-// program's own windows are Wayland windows. Mutter's own edge tiling is left as it is
-// here (no manager snapping port yet).
+// program's own windows are Wayland windows; the tray's menu is a top-bar button the
+// extension draws (GNOME has no tray). Mutter's own edge tiling is read and switched
+// through GSettings, as on an X11 GNOME session.
 class GnomeBackend final : public port::Backend {
   public:
     // Prepares the toolkit for Wayland; the bus service starts with provide().
@@ -24,6 +25,8 @@ class GnomeBackend final : public port::Backend {
     // Needs the platform's run loop and log, and the toolkit's application (for the bus).
     void provide(Platform& platform) override;
     port::WindowSystem* windowSystem() override;
+    // The tray's menu as a top-bar button the extension draws.
+    port::Surfaces* ownSurfaces() override;
     bool bridgeNeedsNewSession() const override { return true; }
 
   private:

@@ -213,6 +213,51 @@ for (const [format, enable, generation] of formats) {
             assert.deepEqual([...d.allowed.values()], [0, 0], "neither let through any more");
         });
 
+        it("draws Kelvra's menu in the top bar and reports the item chosen", async () => {
+            const d = await connected();
+            const menu = { icon: "paused", toolTip: "Kelvra (paused)", items: [
+                { id: "snap.left", title: "Left half", shortcut: "Ctrl+Alt+Left" },
+                { separator: true },
+                { title: "Layouts", submenu: [{ id: "layout.1", title: "Grid", checked: true },
+                                              { id: "layout.2", title: "Wide", enabled: false }] },
+                { id: "app.quit", title: "Quit Kelvra", run: "imports.system.exit(1)" },
+                "garbage", null] };
+            command(d, { id: 1, cmd: "setMenu", menu }, { id: 2, cmd: "setMenu" },
+                    { id: 3, cmd: "setMenu", menu: { items: "not a list" } });
+            assert.deepEqual(results(d).map((m) => [m.id, m.status]),
+                             [[1, "done"], [2, "failed"], [3, "failed"]]);
+            const bar = d.topBar();
+            assert.equal(bar.name, "Kelvra (paused)");
+            assert.deepEqual([bar.icon.icon_name, bar.icon.opacity], ["kelvra", 115]);
+            assert.deepEqual(bar.menu, [
+                { title: "Left half", shortcut: "Ctrl+Alt+Left", checked: false, enabled: true },
+                { separator: true },
+                { title: "Layouts", submenu: [
+                    { title: "Grid", shortcut: "", checked: true, enabled: true },
+                    { title: "Wide", shortcut: "", checked: false, enabled: false }] },
+                { title: "Quit Kelvra", shortcut: "", checked: false, enabled: true }]);
+            d.choose("Left half");
+            d.choose("Layouts", "Grid");
+            assert.deepEqual(events(d), [{ type: "menuChosen", item: "snap.left" },
+                                         { type: "menuChosen", item: "layout.1" }]);
+
+            // A new model replaces the items in the same button; a warning state shows.
+            command(d, { id: 4, cmd: "setMenu", menu: { icon: "settingsNotSaved",
+                                                        items: [{ id: "a", title: "A" }] } });
+            assert.deepEqual(d.topBar().menu.map((i) => i.title), ["A"]);
+            assert.deepEqual([d.topBar().icon.icon_name, d.topBar().icon.opacity],
+                             ["dialog-warning-symbolic", 255]);
+            command(d, { id: 5, cmd: "setMenu", menu: null });
+            assert.equal(d.topBar(), null);
+
+            // Kelvra gone: no button whose choices reach nobody.
+            command(d, { id: 6, cmd: "setMenu", menu: { items: [] } });
+            assert.ok(d.topBar());
+            d.take("Poll")[0].fail();
+            d.clock.advance(36000);  // the poll's watchdog
+            assert.equal(d.topBar(), null);
+        });
+
         it("says hello again while Kelvra is away, waiting longer each time", async () => {
             const d = makeDesktop();
             await enable(d);
@@ -242,9 +287,11 @@ for (const [format, enable, generation] of formats) {
             const d = await connected();
             d.editor.commitMs = null;
             command(d, setFrame(1, String(d.editor.id), 0, 0, 10, 10),
-                    { id: 2, cmd: "grabKey", name: "k1", accelerator: "<Alt>0x71" });
+                    { id: 2, cmd: "grabKey", name: "k1", accelerator: "<Alt>0x71" },
+                    { id: 3, cmd: "setMenu", menu: { items: [] } });
             const [poll] = d.take("Poll");
             d.extension.disable();
+            assert.equal(d.topBar(), null, "the top-bar button gone");
             assert.equal(d.sources.size, 0, "timers stopped");
             assert.equal(d.grabs.size, 0, "shortcuts let go");
             assert.equal(d.watchers.size, 0, "Kelvra's name no longer watched");

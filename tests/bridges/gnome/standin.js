@@ -45,6 +45,49 @@ const Meta = {
 
 let nextId = 1000;
 
+// St, Clutter and the shell's pop-up menus, as far as the top-bar button uses them.
+class Menu {
+    constructor() { this.items = []; }
+    addMenuItem(item) { this.items.push(item); }
+    removeAll() { this.items = []; }
+}
+
+class MenuItem extends Emitter {
+    constructor(label) {
+        super();
+        Object.assign(this, { label, children: [], ornament: 0, sensitive: true });
+    }
+    add_child(actor) { this.children.push(actor); }
+    setOrnament(ornament) { this.ornament = ornament; }
+    setSensitive(sensitive) { this.sensitive = sensitive; }
+}
+
+const PopupMenu = {
+    Ornament: { NONE: 0, DOT: 1, CHECK: 2 },
+    PopupMenuItem: MenuItem,
+    PopupSeparatorMenuItem: class { constructor() { this.separator = true; } },
+    PopupSubMenuMenuItem: class {
+        constructor(label) { this.label = label; this.menu = new Menu(); }
+    },
+};
+const St = {
+    Icon: class { constructor(props) { Object.assign(this, props); } },
+    Label: class { constructor(props) { Object.assign(this, props); } },
+};
+const Clutter = { ActorAlign: { START: 1, CENTER: 2, END: 3 } };
+
+// What a menu shows, as plain data: [{ title, shortcut, checked, enabled } or
+// { separator: true } or { title, submenu }].
+function shownMenu(menu) {
+    return menu.items.map((item) => {
+        if (item.separator) return { separator: true };
+        if (item.menu) return { title: item.label, submenu: shownMenu(item.menu) };
+        const shortcut = item.children.find((c) => c instanceof St.Label);
+        return { title: item.label, shortcut: shortcut ? shortcut.text : "",
+                 checked: item.ornament === PopupMenu.Ornament.CHECK, enabled: item.sensitive };
+    });
+}
+
 class Window extends Emitter {
     constructor(desktop, props) {
         super();
@@ -195,7 +238,33 @@ function makeDesktop() {
         display.focus_window = w;
         display.emit("notify::focus-window");
     };
-    d.Main = { activateWindow: (w) => d.activate(w), layoutManager: new Emitter(),
+    // The top bar: the buttons extensions added, by role.
+    const panel = {
+        statusArea: {},
+        addToStatusArea(role, button) {
+            if (panel.statusArea[role]) throw new Error("role " + role + " is taken");
+            panel.statusArea[role] = button;
+            button.role = role;
+        },
+    };
+    d.PanelMenu = { Button: class {
+        constructor(alignment, name) { Object.assign(this, { name, menu: new Menu(), children: [] }); }
+        add_child(actor) { this.children.push(actor); }
+        destroy() { delete panel.statusArea[this.role]; }
+    } };
+    // Kelvra's button, its icon and its menu as shown; null without it.
+    d.topBar = () => {
+        const button = panel.statusArea.kelvra;
+        return button ? { icon: button.children[0], name: button.accessible_name,
+                          menu: shownMenu(button.menu) } : null;
+    };
+    // The user picks the item titled by `path` (a submenu's title first) from Kelvra's menu.
+    d.choose = (...path) => {
+        let menu = panel.statusArea.kelvra.menu;
+        for (const title of path.slice(0, -1)) menu = menu.items.find((i) => i.label === title).menu;
+        menu.items.find((i) => i.label === path[path.length - 1]).emit("activate");
+    };
+    d.Main = { activateWindow: (w) => d.activate(w), layoutManager: new Emitter(), panel,
                wm: { allowKeybinding: (name, modes) => d.allowed.set(name, modes) } };
     // A new window, mapped; `focused` gives it the focus first, as the shell may.
     d.addWindow = (props, focused) => {
@@ -231,8 +300,8 @@ function makeDesktop() {
 
 // The shell's modules as the entry files import them, for the desktop `d`.
 function modules(d, version) {
-    return { Gio: d.Gio, GLib: d.GLib, Meta, Shell: d.Shell, Main: d.Main,
-             Config: { PACKAGE_VERSION: version } };
+    return { Gio: d.Gio, GLib: d.GLib, Meta, Shell: d.Shell, St, Clutter, Main: d.Main,
+             PanelMenu: d.PanelMenu, PopupMenu, Config: { PACKAGE_VERSION: version } };
 }
 
 // The package for `flavour` in a fresh folder, which `use(folder)` reads; removed after.
@@ -260,7 +329,8 @@ function enableLegacyFrom(d, dir) {
     };
     const context = vm.createContext({
         global: d.global, log: (text) => d.log.push(String(text)),
-        imports: { gi: m, ui: { main: m.Main }, misc: { config: m.Config, extensionUtils: {
+        imports: { gi: m, ui: { main: m.Main, panelMenu: m.PanelMenu, popupMenu: m.PopupMenu },
+                   misc: { config: m.Config, extensionUtils: {
             getCurrentExtension: () => ({ imports: { bridge: load("bridge.js"),
                                                      host: load("host.js") } }) } } },
     });
@@ -284,7 +354,10 @@ async function enableModule(d) {
     const shell = {
         "gi://Gio": { default: m.Gio }, "gi://GLib": { default: m.GLib },
         "gi://Meta": { default: Meta }, "gi://Shell": { default: m.Shell },
+        "gi://St": { default: St }, "gi://Clutter": { default: Clutter },
         "resource:///org/gnome/shell/ui/main.js": m.Main,
+        "resource:///org/gnome/shell/ui/panelMenu.js": m.PanelMenu,
+        "resource:///org/gnome/shell/ui/popupMenu.js": PopupMenu,
         "resource:///org/gnome/shell/misc/config.js": m.Config,
         "resource:///org/gnome/shell/extensions/extension.js": {
             Extension: class { constructor(metadata) { this.metadata = metadata; } } },

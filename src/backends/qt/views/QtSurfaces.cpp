@@ -13,11 +13,15 @@
 
 namespace kelvra::views {
 
-QtSurfaces::QtSurfaces(port::WindowSystem& windowSystem) : windowSystem_(windowSystem) {}
+QtSurfaces::QtSurfaces(port::WindowSystem& windowSystem, port::Surfaces* desktopSurfaces)
+    : windowSystem_(windowSystem), desktopSurfaces_(desktopSurfaces) {}
 
 QtSurfaces::~QtSurfaces() = default;
 
 std::unique_ptr<port::Surface> QtSurfaces::create(const port::SurfaceModel& model) {
+    if (desktopSurfaces_) {
+        if (auto own = desktopSurfaces_->create(model)) return own;
+    }
     auto kind = port::kindOf(model);
     if (kind == port::SurfaceKind::overlay)
         return std::make_unique<OverlaySurface>(windowSystem_, std::get<port::OverlayModel>(model));

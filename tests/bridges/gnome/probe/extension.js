@@ -1,11 +1,13 @@
 /*
-    Test-only: the end-to-end tests read the shell's windows back through this (the
-    shell's own Eval needs its unsafe mode), and the gallery takes screenshots through it
-    (the shell's Screenshot interface answers only its own tools). Runs nothing sent.
+    Test-only: the end-to-end tests read the shell's windows and Kelvra's top-bar button back
+    through this (the shell's own Eval needs its unsafe mode), and the gallery takes
+    screenshots through it (the shell's Screenshot interface answers only its own tools).
+    Runs nothing sent.
 */
 /* exported init */
 
 const { Gio, Meta, Shell } = imports.gi;
+const Main = imports.ui.main;
 
 const INTERFACE = `<node><interface name="io.github.kelvra.Probe">
   <method name="Windows"><arg type="s" direction="out"/></method>
@@ -15,6 +17,25 @@ const INTERFACE = `<node><interface name="io.github.kelvra.Probe">
     <arg type="s" direction="in"/>
   </method>
 </interface></node>`;
+
+// Where an actor is on the stage, in logical pixels.
+function box(actor) {
+    const [x, y] = actor.get_transformed_position();
+    const [w, h] = actor.get_transformed_size();
+    return { x, y, w, h };
+}
+
+// Kelvra's top-bar button and its menu's items (title, shortcut, where), or null.
+function topBar() {
+    const button = Main.panel.statusArea.kelvra;
+    if (!button) return null;
+    const items = button.menu._getMenuItems().map((item) => {
+        const shortcut = item.get_children().find((c) => c.has_style_class_name?.("kelvra-shortcut"));
+        return { title: item.label ? item.label.text : "", shortcut: shortcut ? shortcut.text : "",
+                 sensitive: item.reactive, ...box(item) };
+    });
+    return { ...box(button), open: button.menu.isOpen, items };
+}
 
 class Probe {
     // The area (logical pixels) as a PNG at `path`, in the monitor's own pixels.
@@ -50,7 +71,7 @@ class Probe {
                          x11: w.get_client_type() === Meta.WindowClientType.X11 };
             });
         const [px, py] = global.get_pointer();
-        return JSON.stringify({ windows, pointer: { x: px, y: py },
+        return JSON.stringify({ windows, pointer: { x: px, y: py }, topBar: topBar(),
                                 grab: global.display.get_grab_op?.() ?? null });
     }
 }

@@ -120,6 +120,7 @@ TEST(BridgeCodec, ReadsEveryEvent) {
     EXPECT_EQ(settled.frame, Rect(1, 2, 3, 4));
     EXPECT_FALSE(settled.pointer);
     EXPECT_EQ(std::get<KeyPressed>(decoded(event("keyPressed", {{"name", "k3"}}))).name, "k3");
+    EXPECT_EQ(std::get<MenuChosen>(decoded(event("menuChosen", {{"item", "quit"}}))).item, "quit");
     auto pointerResult = std::get<CommandResult>(
         decoded(event("result", {{"id", 4}, {"status", "done"}, {"pointer", pointer}})));
     EXPECT_EQ(pointerResult.pointer, (Point{9, 8}));
@@ -150,6 +151,7 @@ TEST(BridgeCodec, RefusesGarbageWithAReasonInsteadOfThrowing) {
         event("result", {{"id", 1.5}, {"status", "done"}}),
         event("result", {{"id", 1}, {"status", "maybe"}}),
         event("keyPressed", {{"name", 3}}),
+        event("menuChosen", {}),
         R"({"v":1,"type":"hello","bridge":"kwin","bridgeVersion":"1","api":-4})",
     };
     for (const std::string& text : cases) {
@@ -167,10 +169,25 @@ TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
     EXPECT_EQ(rejected, json({{"v", 1}, {"type", "rejected"}, {"reason", "wrong token"}}));
     EXPECT_EQ(json::parse(encodeToBridge(Ack{}, token))["type"], "ack");
 
-    Commands commands{{SetFrame{1, "a", Rect(1, 2, 3, 4)}, Raise{2, "a"}, Activate{3, "b", "a"},
-                       GetPointer{4}, ListWindows{5},
-                       PlaceOwn{6, 99, "Zone picker", true, true, false, Rect(5, 6, 7, 8)},
-                       GrabKey{7, "k1", "<Control><Alt>0x71"}, ReleaseKey{8, "k1"}}};
+    port::MenuItem left;
+    left.id = "left";
+    left.title = "Left half";
+    left.shortcut = "Ctrl+Alt+Left";
+    port::MenuItem separator;
+    separator.separator = true;
+    port::MenuItem grid;
+    grid.id = "l1";
+    grid.title = "Grid";
+    grid.checked = true;
+    grid.enabled = false;
+    port::MenuItem layouts;
+    layouts.title = "Layouts";
+    layouts.submenu = {grid};
+    Commands commands{
+        {SetFrame{1, "a", Rect(1, 2, 3, 4)}, Raise{2, "a"}, Activate{3, "b", "a"}, GetPointer{4},
+         ListWindows{5}, PlaceOwn{6, 99, "Zone picker", true, true, false, Rect(5, 6, 7, 8)},
+         GrabKey{7, "k1", "<Control><Alt>0x71"}, ReleaseKey{8, "k1"},
+         SetMenu{9, TopBarMenu{"paused", "Kelvra", {left, separator, layouts}}}, SetMenu{10, {}}}};
     json batch = json::parse(encodeToBridge(commands, token));
     EXPECT_EQ(batch["token"], token);
     EXPECT_EQ(batch["commands"], json::parse(R"([
@@ -182,7 +199,15 @@ TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
         {"id":6,"cmd":"placeOwn","pid":99,"title":"Zone picker","keepAbove":true,
          "skipTaskbar":true,"skipSwitcher":false,"frame":{"x":5.0,"y":6.0,"w":7.0,"h":8.0}},
         {"id":7,"cmd":"grabKey","name":"k1","accelerator":"<Control><Alt>0x71"},
-        {"id":8,"cmd":"releaseKey","name":"k1"}])"));
+        {"id":8,"cmd":"releaseKey","name":"k1"},
+        {"id":9,"cmd":"setMenu","menu":{"icon":"paused","toolTip":"Kelvra","items":[
+          {"id":"left","title":"Left half","shortcut":"Ctrl+Alt+Left","separator":false,
+           "checked":false,"enabled":true},
+          {"id":"","title":"","shortcut":"","separator":true,"checked":false,"enabled":true},
+          {"id":"","title":"Layouts","shortcut":"","separator":false,"checked":false,
+           "enabled":true,"submenu":[{"id":"l1","title":"Grid","shortcut":"","separator":false,
+           "checked":true,"enabled":false}]}]}},
+        {"id":10,"cmd":"setMenu","menu":null}])"));
     EXPECT_EQ(json::parse(encodeToBridge(Commands{}, token))["commands"], json::array());
 
     // A caption with broken UTF-8 still gives valid JSON.

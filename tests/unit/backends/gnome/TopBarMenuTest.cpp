@@ -1,0 +1,124 @@
+#include "backends/gnome/TopBarMenu.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <utility>
+
+#include "backends/sim/VirtualRunLoop.h"
+#include "port/Platform.h"
+
+namespace kelvra::gnome {
+namespace {
+
+using nlohmann::json;
+
+// The menu over a session whose bridge's side the test plays.
+class TopBarMenuTest : public ::testing::Test {
+  protected:
+    TopBarMenuTest() {
+        platform.runLoop = &runLoop;
+        installPlatform(platform);
+        hello();
+    }
+    ~TopBarMenuTest() override { uninstallPlatform(); }
+
+    void hello() {
+        session.hello(R"({"v":1,"type":"hello","bridge":"gnome","bridgeVersion":"1","api":43})");
+    }
+    std::string send(const std::string& type, json fields) {
+        fields["v"] = 1;
+        fields["type"] = type;
+        fields["token"] = session.token();
+        return session.event(fields.dump());
+    }
+    // The setMenu commands the bridge received since the last look (a poll held open is
+    // answered when the next one comes).
+    std::vector<json> menusSent() {
+        session.poll(json{{"v", 1}, {"type", "poll"}, {"token", session.token()}}.dump(),
+                     [this](std::string a) {
+                         json answer = json::parse(a);
+                         for (auto& c : answer["commands"])
+                             if (c["cmd"] == "setMenu") menus.push_back(c["menu"]);
+                     });
+        session.flush();
+        runLoop.runPending();
+        return std::exchange(menus, {});
+    }
+
+    static port::MenuItem item(std::string id, std::string title, std::string shortcut = {}) {
+        port::MenuItem m;
+        m.id = std::move(id);
+        m.title = std::move(title);
+        m.shortcut = std::move(shortcut);
+        return m;
+    }
+    static port::TrayModel model(port::TrayIcon icon) {
+        port::TrayModel m;
+        m.icon = icon;
+        m.toolTip = "Kelvra";
+        port::MenuItem separator;
+        separator.separator = true;
+        port::MenuItem layouts = item("", "Layouts");
+        layouts.submenu = {item("l1", "Grid")};
+        layouts.submenu[0].checked = true;
+        m.menu = {item("left", "Left half", "Ctrl+Alt+Left"), separator, layouts};
+        return m;
+    }
+
+    Platform platform;
+    sim::VirtualRunLoop runLoop;
+    bridge::BridgeSession session{runLoop, 1};
+    TopBarSurfaces surfaces{session};
+    std::vector<json> menus;
+};
+
+TEST_F(TopBarMenuTest, SendsTheTraysMenuWhileShownAndAgainAfterEachWelcome) {
+    EXPECT_FALSE(surfaces.create(port::OverlayModel{})) << "only the tray is the top bar's";
+    auto surface = surfaces.create(model(port::TrayIcon::normal));
+    ASSERT_TRUE(surface);
+    EXPECT_TRUE(menusSent().empty()) << "hidden until shown";
+
+    surface->setVisible(true);
+    auto sent = menusSent();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0]["icon"], "normal");
+    EXPECT_EQ(sent[0]["items"][0]["shortcut"], "Ctrl+Alt+Left");
+    EXPECT_EQ(sent[0]["items"][2]["submenu"][0]["checked"], true);
+
+    surface->setModel(model(port::TrayIcon::normal));
+    EXPECT_TRUE(menusSent().empty()) << "the same model is not sent again";
+    surface->setModel(model(port::TrayIcon::shortcutsHeldElsewhere));
+    EXPECT_EQ(menusSent().at(0)["icon"], "shortcutsHeldElsewhere");
+
+    hello();  // the shell restarted: its extension shows no button
+    EXPECT_EQ(menusSent().size(), 1u);
+
+    surface->setVisible(false);
+    EXPECT_EQ(menusSent().at(0), nullptr);
+    surface->setVisible(true);
+    EXPECT_EQ(menusSent().size(), 1u);
+    surface.reset();
+    EXPECT_EQ(menusSent().at(0), nullptr) << "the button goes with the surface";
+}
+
+TEST_F(TopBarMenuTest, ReportsTheItemChosenOnTheRunLoop) {
+    auto surface = surfaces.create(model(port::TrayIcon::paused));
+    surface->setVisible(true);
+    std::vector<std::string> chosen;
+    auto choosing = surface->onChosen([&](const std::string& id) { chosen.push_back(id); });
+
+    send("menuChosen", {{"item", "left"}});
+    EXPECT_TRUE(chosen.empty()) << "not inside the bus call that brought it";
+    runLoop.runPending();
+    EXPECT_EQ(chosen, std::vector<std::string>{"left"});
+
+    // A choice arriving after the surface went is dropped.
+    send("menuChosen", {{"item", "left"}});
+    surface.reset();
+    runLoop.runPending();
+    EXPECT_EQ(chosen.size(), 1u);
+}
+
+}  // namespace
+}  // namespace kelvra::gnome
