@@ -34,6 +34,8 @@ from gi.repository import GLib
 dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "bridges", "kwin"))
+sys.path.insert(0, os.path.join(HERE, ".."))
+from wayland_bench import Path, idle, memory, print_latency  # noqa: E402
 from kwin_desktop import (ALT, CTRL, LEFT, RETURN, SHIFT, bus,  # noqa: E402
                           failures_reported, open_client, start_kelvra, stop)
 
@@ -151,29 +153,6 @@ def timed_press(probe, keys, pid, modifiers, key):
     return (last[0] - sent) * 1000.0, first[2]
 
 
-def quantile(values, q):
-    ordered = sorted(values)
-    return ordered[min(len(ordered) - 1, int(q * (len(ordered) - 1) + 0.5))] if ordered else 0
-
-
-class Path:
-    def __init__(self, name):
-        self.name = name
-        self.millis = []
-        self.missed = 0
-
-    def add(self, ms):
-        if ms is None:
-            self.missed += 1
-        else:
-            self.millis.append(ms)
-
-    def row(self):
-        return "| %s | %.2f ms | %.2f ms | %d%s |" % (
-            self.name, quantile(self.millis, 0.5), quantile(self.millis, 0.95), len(self.millis),
-            ", %d without a change" % self.missed if self.missed else "")
-
-
 def bench_client(probe, keys, argv, name, index, presses):
     """Kelvra's two shortcuts and the floor's two, interleaved, on one new window."""
     client = open_client(argv, name)
@@ -207,94 +186,6 @@ def bench_client(probe, keys, argv, name, index, presses):
     return client, kelvra, floor
 
 
-def memory(pid):
-    values = {}
-    with open("/proc/%d/smaps_rollup" % pid) as f:
-        for line in f:
-            parts = line.split()
-            if parts[0] in ("Rss:", "Pss:"):
-                values[parts[0][:-1]] = int(parts[1]) / 1024.0
-    return "RSS %.1f MiB, PSS %.1f MiB" % (values["Rss"], values["Pss"])
-
-
-def thread_counters(pid):
-    """Context switches and CPU clock ticks of every thread: {tid: (name, switches, ticks)}."""
-    counters = {}
-    for tid in os.listdir("/proc/%d/task" % pid):
-        base = "/proc/%d/task/%s/" % (pid, tid)
-        try:
-            with open(base + "comm") as f:
-                name = f.read().strip()
-            switches = 0
-            with open(base + "status") as f:
-                for line in f:
-                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
-                        switches += int(line.split()[1])
-            with open(base + "stat") as f:
-                fields = f.read().rsplit(")", 1)[1].split()
-            counters[tid] = (name, switches, int(fields[11]) + int(fields[12]))
-        except OSError:
-            continue  # the thread ended meanwhile
-    return counters
-
-
-def bus_pids():
-    """The process of every connection on the bus, by unique and well-known name (a call
-    names the service it is for, its reply the caller's unique name)."""
-    daemon = dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
-                            "org.freedesktop.DBus")
-    pids = {}
-    for name in daemon.ListNames():
-        try:
-            pids[str(name)] = int(daemon.GetConnectionUnixProcessID(name))
-        except dbus.DBusException:
-            pass
-    return pids
-
-
-def idle(kelvra_pid, kwin_pid, seconds):
-    """Counts what happens while nothing happens."""
-    monitor = subprocess.Popen(["dbus-monitor", "--session", "--profile"],
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
-    run_loop_for(1.0)  # the monitor is listening
-    before = thread_counters(kelvra_pid)
-    time.sleep(seconds)
-    after = thread_counters(kelvra_pid)
-    monitor.terminate()
-    lines = monitor.communicate(timeout=5)[0].splitlines()
-    pids = bus_pids()
-    names = {kelvra_pid: "Kelvra", kwin_pid: "KWin", os.getpid(): "benchmark"}
-    between, other = [], {}
-    for line in lines:
-        fields = line.split("\t")
-        # type, time, serial, sender, destination, then path, interface, member
-        if len(fields) < 5 or fields[0] not in ("mc", "mr", "err", "sig"):
-            continue
-        ends = {names.get(pids.get(fields[3]), fields[3]),
-                names.get(pids.get(fields[4]), fields[4])}
-        what = "%s %s" % (fields[0], fields[7] if len(fields) > 7 else "(reply)")
-        if ends == {"Kelvra", "KWin"}:
-            between.append(what)
-        elif "benchmark" not in ends and "org.freedesktop.DBus" not in ends:
-            key = "%s: %s" % (" → ".join(sorted(ends)), what)
-            other[key] = other.get(key, 0) + 1
-    switches = {}
-    ticks = 0
-    for tid, (name, count, cpu) in after.items():
-        was = before.get(tid, (name, 0, 0))
-        switches[name] = switches.get(name, 0) + count - was[1]
-        ticks += cpu - was[2]
-    hz = os.sysconf("SC_CLK_TCK")
-    print("Kelvra over %g s: %d context switches (%s), %d clock ticks of CPU (%.3f %%)" % (
-        seconds, sum(switches.values()),
-        ", ".join("%s %d" % kv for kv in sorted(switches.items()) if kv[1]) or "none",
-        ticks, 100.0 * ticks / hz / seconds))
-    print("D-Bus messages between KWin (the bridge script) and Kelvra: %d%s" % (
-        len(between), " (" + ", ".join(between) + ")" if between else ""))
-    print("Other D-Bus messages: %s" % (
-        ", ".join("%s ×%d" % kv for kv in sorted(other.items())) or "none"))
-
-
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("kelvra")
@@ -321,20 +212,9 @@ def main():
                 paths.append(measured)
             if kelvra.poll() is not None:
                 raise AssertionError("kelvra ended early")
-            print("Shortcut press → the window's final frame (%d presses each, left half and "
-                  "maximize in turn):" % args.presses)
-            print("\n| | median | 95th percentile | presses |\n|---|---|---|---|")
-            for kelvra_path, floor_path in paths:
-                print(kelvra_path.row())
-                print(floor_path.row())
-            for kelvra_path, floor_path in paths:
-                print("%s: %.2f × the floor at the median, %.2f × at the 95th percentile" % (
-                    kelvra_path.name, quantile(kelvra_path.millis, 0.5) /
-                    quantile(floor_path.millis, 0.5), quantile(kelvra_path.millis, 0.95) /
-                    quantile(floor_path.millis, 0.95)))
-            print()
+            print_latency(paths, args.presses)
             run_loop_for(2.0)
-            idle(kelvra.pid, kwin_pid, args.idle_seconds)
+            idle(bus, kelvra.pid, kwin_pid, "KWin", args.idle_seconds, run_loop_for)
             print("Kelvra's memory: after start %s; after %d snaps %s" % (
                 started, 2 * (args.presses + 2), memory(kelvra.pid)))
     finally:

@@ -1,9 +1,11 @@
 """What the end-to-end tests on the Wayland desktops (tests/bridges/kwin/kwin_desktop.py,
 tests/bridges/gnome/gnome_desktop.py) share: waiting, starting Kelvra in the session and
 stopping what a test started."""
+import contextlib
 import json
 import os
 import subprocess
+import sys
 import time
 
 
@@ -85,3 +87,13 @@ def ready_to_drag(keys, window_of, pid, limit=10.0):
         except AssertionError:
             continue
     raise AssertionError("the window never followed a drag of its title bar")
+
+
+@contextlib.contextmanager
+def failures_reported(log):
+    """A failure inside ends the program with status 1 and Kelvra's log on stderr."""
+    try:
+        yield
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the log
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
+        sys.exit(1)

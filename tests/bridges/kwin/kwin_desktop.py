@@ -1,7 +1,6 @@
 """What Kelvra's end-to-end tests on a headless KWin share: waiting, reading KWin's windows
 back from KWin itself, real input through the fake-input tool, and starting Kelvra.
 Used inside scripts/kwin-session.sh (its environment names the session)."""
-import contextlib
 import json
 import os
 import subprocess
@@ -13,7 +12,8 @@ import dbus
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with GNOME's tests, one folder up
-from desktop_common import kelvra_env, log_text, stop, wait_for  # noqa: E402,F401
+from desktop_common import (failures_reported, kelvra_env, log_text, stop,  # noqa: E402,F401
+                            wait_for)
 
 LOG = os.environ["KELVRA_KWIN_LOG"]
 CELL = 24  # wider than a terminal's character cell
@@ -148,16 +148,6 @@ def open_client(argv, name):
     wait_for(name + " to be active", lambda: is_active(client.pid), 20)
     time.sleep(0.3)  # its first frame drawn: its title bar answers presses
     return client
-
-
-@contextlib.contextmanager
-def failures_reported(log):
-    """A failure inside ends the program with status 1 and Kelvra's log on stderr."""
-    try:
-        yield
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the log
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        sys.exit(1)
 
 
 def run(program, scenario, name, settings=None):
