@@ -1,10 +1,16 @@
 """What the benchmarks on a headless Wayland desktop (bench/kwin, bench/gnome) share: the
 latency table against the floor, and Kelvra's idle counters and memory."""
+import argparse
 import os
 import subprocess
+import sys
 import time
 
 import dbus
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
+                                "bridges"))
+from desktop_common import failures_reported, stop  # noqa: E402
 
 
 def quantile(values, q):
@@ -61,10 +67,11 @@ def thread_counters(pid):
     return counters
 
 
-def bus_pids(bus):
+def bus_pids():
     """The process of every connection on the bus, by unique and well-known name (a call
     names the service it is for, its reply the caller's unique name)."""
-    daemon = dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
+    daemon = dbus.Interface(dbus.SessionBus().get_object("org.freedesktop.DBus",
+                                                         "/org/freedesktop/DBus"),
                             "org.freedesktop.DBus")
     pids = {}
     for name in daemon.ListNames():
@@ -75,7 +82,7 @@ def bus_pids(bus):
     return pids
 
 
-def idle(bus, kelvra_pid, compositor_pid, compositor, seconds, settle):
+def idle(kelvra_pid, compositor_pid, compositor, seconds, settle):
     """Counts what happens while nothing happens; the compositor's connection (named
     `compositor` in the figures) carries Kelvra's bridge. settle(s) runs the caller's loop."""
     monitor = subprocess.Popen(["dbus-monitor", "--session", "--profile"],
@@ -86,7 +93,7 @@ def idle(bus, kelvra_pid, compositor_pid, compositor, seconds, settle):
     after = thread_counters(kelvra_pid)
     monitor.terminate()
     lines = monitor.communicate(timeout=5)[0].splitlines()
-    pids = bus_pids(bus)
+    pids = bus_pids()
     names = {kelvra_pid: "Kelvra", compositor_pid: compositor, os.getpid(): "benchmark"}
     between, other = [], {}
     for line in lines:
@@ -119,6 +126,70 @@ def idle(bus, kelvra_pid, compositor_pid, compositor, seconds, settle):
         ", ".join("%s ×%d" % kv for kv in sorted(other.items())) or "none"))
 
 
+
+
+def arguments():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("kelvra")
+    parser.add_argument("--presses", type=int, default=40)
+    parser.add_argument("--idle-seconds", type=float, default=30)
+    return parser.parse_args()
+
+
+def interleave(name, timed, kelvra_presses, floor_presses, give_floor, presses):
+    """Kelvra's presses and the floor's, interleaved, on one window. timed(modifiers, key)
+    answers (milliseconds to the final frame or None, the first frame taken);
+    give_floor(frames) hands the floor Kelvra's frames, in the order of its presses."""
+    # Kelvra's frames first, to give the floor the very same ones: the frames asked for,
+    # not the final ones, so a client that rounds them (xterm to whole character cells)
+    # answers both paths with the same second change.
+    frames = []
+    for modifiers, key in kelvra_presses:
+        frame = timed(modifiers, key)[1]
+        if frame is None:
+            raise AssertionError("%s: Kelvra's shortcut changed nothing" % name)
+        frames.append({"x": frame[0], "y": frame[1], "w": frame[2], "h": frame[3]})
+    if frames[0] == frames[1]:
+        raise AssertionError("%s: left half and maximize gave the same frame" % name)
+    give_floor(frames)
+    kelvra, floor = Path("Kelvra, " + name), Path("Floor, " + name)
+    # Rounds of Kelvra's two presses, then the floor's same two changes.
+    for _ in range(0, presses, 2):
+        for modifiers, key in kelvra_presses:
+            kelvra.add(timed(modifiers, key)[0])
+        for modifiers, key in floor_presses:
+            floor.add(timed(modifiers, key)[0])
+    if not floor.millis:
+        raise AssertionError("%s: the floor's shortcut changed nothing" % name)
+    return kelvra, floor
+
+
+def run(kelvra, log, keys, args, bench_client, compositor, settle):
+    """Everything measured once Kelvra runs; stops Kelvra, the terminals and `keys` after.
+    bench_client(argv, name, index) opens a terminal and answers it with its (Kelvra,
+    floor) paths; `compositor` is (its name, its process). Returns the exit status."""
+    clients = []
+    try:
+        with failures_reported(log):
+            settle(2.0)
+            started = memory(kelvra.pid)
+            paths = []
+            for index, (argv, name) in enumerate(((["weston-terminal"], "Wayland terminal"),
+                                                  (["xterm"], "X11 terminal (Xwayland)"))):
+                client, *measured = bench_client(argv, name, index)
+                clients.append(client)
+                paths.append(measured)
+            if kelvra.poll() is not None:
+                raise AssertionError("kelvra ended early")
+            print_latency(paths, args.presses)
+            settle(2.0)
+            idle(kelvra.pid, compositor[1], compositor[0], args.idle_seconds, settle)
+            print("Kelvra's memory: after start %s; after %d snaps %s" % (
+                started, 2 * (args.presses + 2), memory(kelvra.pid)))
+    finally:
+        keys.close()
+        stop(clients + [kelvra])
+    return 0
 
 
 def print_latency(paths, presses):

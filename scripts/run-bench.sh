@@ -6,6 +6,7 @@ set -euo pipefail
 build="${1:?usage: run-bench.sh <build-dir> [presses] [idle-seconds]}"
 presses="${2:-200}"
 idle="${3:-30}"
+root=$(cd "$(dirname "$0")/.." && pwd)
 
 echo "== Machine"
 echo "CPU:    $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//') ($(nproc) cores)"
@@ -38,7 +39,15 @@ if ! command -v kwin_wayland >/dev/null; then
 elif [ ! -x "$build/tests/tools/kwin-fake-input" ]; then
   echo "skipped: kwin-fake-input was not built (wayland-client, wayland-scanner or plasma-wayland-protocols missing)"
 else
-  root=$(cd "$(dirname "$0")/.." && pwd)
   "$root/scripts/kwin-session.sh" --fake-input "$build/tests/tools/kwin-fake-input" -- \
     /usr/bin/python3 "$root/bench/kwin/kwin_bench.py" "$build/src/kelvra" --idle-seconds "$idle"
+fi
+
+echo
+echo "== GNOME (Wayland): a headless GNOME Shell session"
+if ! command -v gnome-shell >/dev/null; then
+  echo "skipped: gnome-shell is not installed (package gnome-shell)"
+else
+  "$root/scripts/gnome-session.sh" --probe --free-workspace-keys left -- \
+    /usr/bin/python3 "$root/bench/gnome/gnome_bench.py" "$build/src/kelvra" --idle-seconds "$idle"
 fi

@@ -17,7 +17,6 @@ scripts/gnome-session.sh --probe --free-workspace-keys left; scripts/run-bench.s
    those between the shell and Kelvra counted apart.
 3. Memory: Kelvra's RSS and PSS (/proc/PID/smaps_rollup) after start and after the presses.
 """
-import argparse
 import json
 import os
 import sys
@@ -32,10 +31,10 @@ dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "bridges", "gnome"))
 sys.path.insert(0, os.path.join(HERE, ".."))
-from wayland_bench import Path, idle, memory, print_latency  # noqa: E402
+from wayland_bench import arguments, interleave, run  # noqa: E402
 from gnome_desktop import (ALT, CTRL, LEFT, LOG, RETURN, SHIFT, Input, bus,  # noqa: E402
-                           open_client, stop)
-import desktop_common  # noqa: E402
+                           open_client)
+from desktop_common import start_kelvra  # noqa: E402
 
 PROBE = "io.github.kelvra.Probe"
 FLOOR_KEYS = [67, 68]  # F9, F10: the probe's Ctrl+Alt+Shift accelerators, in order
@@ -123,65 +122,24 @@ def timed_press(probe, keys, pid, modifiers, key):
 def bench_client(probe, keys, argv, name, presses):
     """Kelvra's two shortcuts and the floor's two, interleaved, on one new window."""
     client = open_client(argv, name, keys)
-    kelvra_keys = [([CTRL, ALT], LEFT), ([CTRL, ALT], RETURN)]
-    # Kelvra's frames first, to give the floor the very same ones: the frames asked for,
-    # not the final ones, so a client that rounds them (xterm to whole character cells)
-    # answers both paths with the same second change.
-    frames = []
-    for modifiers, key in kelvra_keys:
-        _, frame = timed_press(probe, keys, client.pid, modifiers, key)
-        if frame is None:
-            raise AssertionError("%s: Kelvra's shortcut changed nothing" % name)
-        frames.append({"x": frame[0], "y": frame[1], "w": frame[2], "h": frame[3]})
-    if frames[0] == frames[1]:
-        raise AssertionError("%s: left half and maximize gave the same frame" % name)
-    dbus.Interface(bus.get_object(PROBE, "/Probe"), PROBE).SetFloorFrames(json.dumps(frames))
-    kelvra, floor = Path("Kelvra, " + name), Path("Floor, " + name)
-    # Rounds of Kelvra's two presses, then the floor's same two changes.
-    for _ in range(0, presses, 2):
-        for modifiers, key in kelvra_keys:
-            kelvra.add(timed_press(probe, keys, client.pid, modifiers, key)[0])
-        for key in FLOOR_KEYS:
-            floor.add(timed_press(probe, keys, client.pid, [CTRL, ALT, SHIFT], key)[0])
-    if not floor.millis:
-        raise AssertionError("%s: the floor's accelerator changed nothing" % name)
-    return client, kelvra, floor
+    probe_object = dbus.Interface(bus.get_object(PROBE, "/Probe"), PROBE)
+    return (client, *interleave(
+        name, lambda modifiers, key: timed_press(probe, keys, client.pid, modifiers, key),
+        [([CTRL, ALT], LEFT), ([CTRL, ALT], RETURN)],
+        [([CTRL, ALT, SHIFT], key) for key in FLOOR_KEYS],
+        lambda frames: probe_object.SetFloorFrames(json.dumps(frames)), presses))
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("kelvra")
-    parser.add_argument("--presses", type=int, default=40)
-    parser.add_argument("--idle-seconds", type=float, default=30)
-    args = parser.parse_args()
+    args = arguments()
     probe = FrameProbe()
-    kelvra, log = desktop_common.start_kelvra(args.kelvra, {}, LOG)
+    kelvra, log = start_kelvra(args.kelvra, {}, LOG)
     keys = Keys()
-    clients = []
     shell_pid = int(dbus.Interface(bus.get_object("org.freedesktop.DBus",
                                                   "/org/freedesktop/DBus"),
                                    "org.freedesktop.DBus").GetConnectionUnixProcessID(PROBE))
-    try:
-        with desktop_common.failures_reported(log):
-            run_loop_for(2.0)
-            started = memory(kelvra.pid)
-            paths = []
-            for argv, name in ((["weston-terminal"], "Wayland terminal"),
-                               (["xterm"], "X11 terminal (Xwayland)")):
-                client, *measured = bench_client(probe, keys, argv, name, args.presses)
-                clients.append(client)
-                paths.append(measured)
-            if kelvra.poll() is not None:
-                raise AssertionError("kelvra ended early")
-            print_latency(paths, args.presses)
-            run_loop_for(2.0)
-            idle(bus, kelvra.pid, shell_pid, "GNOME Shell", args.idle_seconds, run_loop_for)
-            print("Kelvra's memory: after start %s; after %d snaps %s" % (
-                started, 2 * (args.presses + 2), memory(kelvra.pid)))
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
-    return 0
+    return run(kelvra, log, keys, args, lambda argv, name, _: bench_client(
+        probe, keys, argv, name, args.presses), ("GNOME Shell", shell_pid), run_loop_for)
 
 
 if __name__ == "__main__":

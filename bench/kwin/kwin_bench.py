@@ -17,7 +17,6 @@ scripts/kwin-session.sh --fake-input TOOL; scripts/run-bench.sh does).
    those between KWin and Kelvra counted apart.
 3. Memory: Kelvra's RSS and PSS (/proc/PID/smaps_rollup) after start and after the presses.
 """
-import argparse
 import json
 import os
 import subprocess
@@ -35,9 +34,9 @@ dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "tests", "bridges", "kwin"))
 sys.path.insert(0, os.path.join(HERE, ".."))
-from wayland_bench import Path, idle, memory, print_latency  # noqa: E402
-from kwin_desktop import (ALT, CTRL, LEFT, RETURN, SHIFT, bus,  # noqa: E402
-                          failures_reported, open_client, start_kelvra, stop)
+from wayland_bench import arguments, interleave, run  # noqa: E402
+from kwin_desktop import (ALT, CTRL, LEFT, RETURN, SHIFT, bus, open_client,  # noqa: E402
+                          start_kelvra)
 
 # Two keys per window for the floor's shortcuts (Ctrl+Alt+Shift+key): evdev code, name.
 FLOOR_KEYS = [((67, "F9"), (68, "F10")), ((87, "F11"), (88, "F12"))]
@@ -156,71 +155,31 @@ def timed_press(probe, keys, pid, modifiers, key):
 def bench_client(probe, keys, argv, name, index, presses):
     """Kelvra's two shortcuts and the floor's two, interleaved, on one new window."""
     client = open_client(argv, name)
-    kelvra_keys = [([CTRL, ALT], LEFT), ([CTRL, ALT], RETURN)]
-    # Kelvra's frames first, to give the floor the very same ones: the frames asked for,
-    # not the final ones, so a client that rounds them (xterm to whole character cells)
-    # answers both paths with the same second change.
-    frames = []
-    for modifiers, key in kelvra_keys:
-        _, frame = timed_press(probe, keys, client.pid, modifiers, key)
-        if frame is None:
-            raise AssertionError("%s: Kelvra's shortcut changed nothing" % name)
-        frames.append({"x": frame[0], "y": frame[1], "w": frame[2], "h": frame[3]})
-    if frames[0] == frames[1]:
-        raise AssertionError("%s: left half and maximize gave the same frame" % name)
-    # Each window has keys of its own: KWin keeps a script's shortcuts after unloading it.
-    floor_keys = [code for code, _ in FLOOR_KEYS[index]]
-    load_script(os.path.join(HERE, "floor_mover.js"), "kelvra-bench-floor-%d" % index, {
-        "FRAMES": frames, "NAME": "kelvra-bench-floor-%d" % index,
-        "KEYS": ["Ctrl+Alt+Shift+" + key for _, key in FLOOR_KEYS[index]]})
-    run_loop_for(0.5)
-    kelvra, floor = Path("Kelvra, " + name), Path("Floor, " + name)
-    # Rounds of Kelvra's two presses, then the floor's same two changes.
-    for _ in range(0, presses, 2):
-        for modifiers, key in kelvra_keys:
-            kelvra.add(timed_press(probe, keys, client.pid, modifiers, key)[0])
-        for key in floor_keys:
-            floor.add(timed_press(probe, keys, client.pid, [CTRL, ALT, SHIFT], key)[0])
-    if not floor.millis:
-        raise AssertionError("%s: the floor's shortcut changed nothing" % name)
-    return client, kelvra, floor
+
+    def give_floor(frames):
+        # Each window has keys of its own: KWin keeps a script's shortcuts after unloading.
+        load_script(os.path.join(HERE, "floor_mover.js"), "kelvra-bench-floor-%d" % index, {
+            "FRAMES": frames, "NAME": "kelvra-bench-floor-%d" % index,
+            "KEYS": ["Ctrl+Alt+Shift+" + key for _, key in FLOOR_KEYS[index]]})
+        run_loop_for(0.5)
+
+    return (client, *interleave(
+        name, lambda modifiers, key: timed_press(probe, keys, client.pid, modifiers, key),
+        [([CTRL, ALT], LEFT), ([CTRL, ALT], RETURN)],
+        [([CTRL, ALT, SHIFT], code) for code, _ in FLOOR_KEYS[index]], give_floor, presses))
 
 
 def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("kelvra")
-    parser.add_argument("--presses", type=int, default=40)
-    parser.add_argument("--idle-seconds", type=float, default=30)
-    args = parser.parse_args()
+    args = arguments()
     probe = FrameProbe()
     load_script(os.path.join(HERE, "frame_probe.js"), "kelvra-bench-probe")
     kelvra, log = start_kelvra(args.kelvra, {})
     keys = Keys()
-    clients = []
     kwin_pid = int(dbus.Interface(bus.get_object("org.freedesktop.DBus", "/org/freedesktop/DBus"),
                                   "org.freedesktop.DBus").GetConnectionUnixProcessID(
                                       "org.kde.KWin"))
-    try:
-        with failures_reported(log):
-            run_loop_for(2.0)
-            started = memory(kelvra.pid)
-            paths = []
-            for index, (argv, name) in enumerate(((["weston-terminal"], "Wayland terminal"),
-                                                  (["xterm"], "X11 terminal (Xwayland)"))):
-                client, *measured = bench_client(probe, keys, argv, name, index, args.presses)
-                clients.append(client)
-                paths.append(measured)
-            if kelvra.poll() is not None:
-                raise AssertionError("kelvra ended early")
-            print_latency(paths, args.presses)
-            run_loop_for(2.0)
-            idle(bus, kelvra.pid, kwin_pid, "KWin", args.idle_seconds, run_loop_for)
-            print("Kelvra's memory: after start %s; after %d snaps %s" % (
-                started, 2 * (args.presses + 2), memory(kelvra.pid)))
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
-    return 0
+    return run(kelvra, log, keys, args, lambda argv, name, index: bench_client(
+        probe, keys, argv, name, index, args.presses), ("KWin", kwin_pid), run_loop_for)
 
 
 if __name__ == "__main__":
