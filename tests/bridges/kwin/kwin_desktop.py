@@ -12,8 +12,7 @@ import dbus
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with GNOME's tests, one folder up
-from desktop_common import (failures_reported, kelvra_env, log_text, stop,  # noqa: E402,F401
-                            wait_for)
+from desktop_common import kelvra_env, log_text, stop, wait_for  # noqa: E402,F401
 
 LOG = os.environ["KELVRA_KWIN_LOG"]
 CELL = 24  # wider than a terminal's character cell
