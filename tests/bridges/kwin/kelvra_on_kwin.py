@@ -8,13 +8,15 @@ presses (KWin's fake-input protocol). Each press must snap the active window to 
 work area, and the next two presses cycle it to two thirds and one third. Frames are read
 back from KWin itself: a throwaway KWin script prints them into KWin's log. Terminals
 round their size to character cells, so sizes are compared with a cell's tolerance.
-A combination another program holds beforehand is reported as taken, without a window, and
-one recorded in the settings window snaps.
+A combination another program holds beforehand is told once, as a notification (a stand-in
+server) without a window; its action opens the shortcuts tab, where a combination recorded
+snaps.
 Then the zone preview (one of Kelvra's own windows) must show on the right half, kept
 above the others. Last, `kelvra --remove-desktop-bridge` must stop the bridge and remove its package.
 """
 import json
 import os
+import select
 import subprocess
 import sys
 import time
@@ -26,6 +28,7 @@ from kwin_desktop import (ALT, CELL, CTRL, LEFT, SPACE, Input, bus, is_active, k
                           window_of)
 
 KELVRA = sys.argv[1]
+HERE = os.path.dirname(os.path.abspath(__file__))
 TAB, Y = 15, 21  # evdev codes
 CTRL_ALT_LEFT = 0x04000000 | 0x08000000 | 0x01000012  # as the toolkit combines keys
 keys = None
@@ -49,10 +52,10 @@ def expect_cycle(pid, name, screen_w):
         print("%s snapped to %.0f px wide" % (name, want), flush=True)
 
 
-def record_shortcut(kelvra, pid, env):
+def record_shortcut(kelvra, pid, open_shortcuts):
     """Ctrl+Alt+Y recorded for the left half in the settings window (the first row of the
     shortcuts tab) is stored and, once the window gives the keys back, snaps a window."""
-    subprocess.run([KELVRA, "--settings=shortcuts"], env=env, check=True, timeout=20)
+    open_shortcuts()
     wait_for("the settings window to have the focus",
              lambda: kwin_windows()["active"] == "Settings — Kelvra", 10)
     time.sleep(0.5)  # its first frame drawn: its widgets take keys
@@ -89,6 +92,12 @@ def main():
     accel.setShortcut(other, dbus.Array([dbus.Int32(0x0C000000 | 0x01000013)], signature="i"),
                       dbus.UInt32(6))
     env = kelvra_env()
+    # The desktop's notification server, stood in for.
+    notices = subprocess.Popen([sys.executable, os.path.join(HERE, "notify_host.py")],
+                               stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    if notices.stdout.readline().strip() != "ready":
+        print("FAILED: the notification server did not start", file=sys.stderr)
+        return 1
     kelvra, kelvra_log = start_kelvra(KELVRA, {})
     keys = Input()
     clients = []
@@ -106,10 +115,23 @@ def main():
             kelvra_log.seek(0)
             return any("told: " in line for line in kelvra_log)
 
-        # Told without a window of its own (a notification, else the tray): none appears.
+        # Told once, as a notification with an action, without a window of its own.
         wait_for("Kelvra to tell the taken shortcut", told, 10)
+        ready, _, _ = select.select([notices.stdout], [], [], 10)
+        line = notices.stdout.readline() if ready else ""
+        if not line.startswith("notify "):
+            raise AssertionError("no notification: %r" % line)
+        notice = json.loads(line[len("notify "):])
+        if "Ctrl+Alt+↑" not in notice["summary"] + notice["body"] or not notice["actions"]:
+            raise AssertionError("the notification does not name it or offers no action: %r"
+                                 % notice)
         if any(w["pid"] == kelvra.pid for w in kwin_windows()["windows"]):
             raise AssertionError("Kelvra opened a window about the taken shortcut")
+
+        def open_shortcuts():
+            # The notification's action, as the user clicks it.
+            notices.stdin.write("invoke %d %s\n" % (notice["id"], notice["actions"][0]))
+            notices.stdin.flush()
         screen_w = 1440
         for argv, name in ((["weston-terminal"], "Wayland terminal"),
                            (["xterm", "-geometry", "60x20+300+200"], "X11 terminal")):
@@ -118,7 +140,7 @@ def main():
             expect_cycle(client.pid, name, screen_w)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
-        record_shortcut(kelvra, clients[-1].pid, env)
+        record_shortcut(kelvra, clients[-1].pid, open_shortcuts)
         # Kelvra's own panels are Wayland windows that the bridge places and keeps above.
         subprocess.run([KELVRA, "--show-zone=rightHalf"], env=env, check=True)
 
@@ -146,6 +168,8 @@ def main():
     finally:
         keys.close()
         stop(clients + [kelvra])
+        notices.stdin.close()
+        stop([notices])
 
 
 if __name__ == "__main__":
