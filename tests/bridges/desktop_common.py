@@ -8,6 +8,12 @@ import subprocess
 import sys
 import time
 
+CELL = 24  # wider than a terminal's character cell
+# evdev key codes, as a keyboard sends them
+CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
+LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
+RETURN, ESCAPE, SPACE = 28, 1, 57
+
 
 def wait_for(what, predicate, limit=20.0):
     end = time.monotonic() + limit

@@ -12,15 +12,11 @@ import dbus
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with KWin's tests, one folder up
-from desktop_common import log_text, stop, wait_for  # noqa: E402,F401
+from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
+                            SHIFT, SPACE, SUPER, UP, log_text, stop, wait_for)
 
 LOG = os.environ["KELVRA_SHELL_LOG"]
-CELL = 24  # wider than a terminal's character cell
-# evdev key and button codes, as a keyboard and a mouse send them
-CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
-LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
-RETURN, ESCAPE, SPACE = 28, 1, 57
-BUTTON_LEFT = 0x110
+BUTTON_LEFT = 0x110  # evdev code of the left mouse button
 bus = dbus.SessionBus()
 
 

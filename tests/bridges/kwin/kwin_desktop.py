@@ -12,14 +12,10 @@ import dbus
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with GNOME's tests, one folder up
-from desktop_common import kelvra_env, log_text, stop, wait_for  # noqa: E402,F401
+from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
+                            SHIFT, SPACE, SUPER, UP, kelvra_env, log_text, stop, wait_for)
 
 LOG = os.environ["KELVRA_KWIN_LOG"]
-CELL = 24  # wider than a terminal's character cell
-# evdev key codes, as a keyboard sends them
-CTRL, ALT, SHIFT, SUPER = 29, 56, 42, 125
-LEFT, RIGHT, UP, DOWN = 105, 106, 103, 108
-RETURN, ESCAPE, SPACE = 28, 1, 57
 bus = dbus.SessionBus()
 _dumps = 0
 
