@@ -31,6 +31,7 @@ KELVRA = sys.argv[1]
 HERE = os.path.dirname(os.path.abspath(__file__))
 TAB, Y = 15, 21  # evdev codes
 CTRL_ALT_LEFT = 0x04000000 | 0x08000000 | 0x01000012  # as the toolkit combines keys
+CTRL_ALT_Y = 0x04000000 | 0x08000000 | 0x59
 keys = None
 
 
@@ -76,6 +77,11 @@ def record_shortcut(kelvra, pid, open_shortcuts):
     keys.send("button 1")
     keys.send("button 0")
     wait_for("the terminal to have the focus", lambda: is_active(pid), 5)
+    # Registered with the global shortcut service once the recording has ended.
+    accel = dbus.Interface(bus.get_object("org.kde.kglobalaccel", "/kglobalaccel"),
+                           "org.kde.KGlobalAccel")
+    wait_for("the recorded combination registered", lambda: [
+        str(a) for a in accel.action(CTRL_ALT_Y)][:1] == ["kelvra"], 10)
     keys.press(CTRL, ALT, Y)
     wait_for("the terminal in the left half by the recorded combination",
              lambda: abs(window_of(pid)["w"] - 720) < CELL, 5)
