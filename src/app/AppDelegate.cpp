@@ -123,8 +123,9 @@ void AppDelegate::startCore() {
     coreStarted_ = true;
     auto& c = *components_;
     c.dragMonitor().start();
-    registerShortcutsOnceChosen();
+    // Rules first: an application started once the shortcuts answer is a launch.
     c.placementRuleManager().start();
+    registerShortcutsOnceChosen();
     c.trayController().refreshIcon();
 }
 
