@@ -29,6 +29,14 @@ function gnomeHost(gi) {
 
     function rect(r) { return { x: r.x, y: r.y, w: r.width, h: r.height }; }
 
+    var awaitingShow = [];  // windows activated before they were first shown
+
+    // With a fresh server time: one older than the last key press loses to it, and mutter
+    // then leaves the focus where it is.
+    function activateNow(w) {
+        Main.activateWindow(w, display.get_current_time_roundtrip());
+    }
+
     var skipping = [];  // Kelvra's windows kept out of the Overview and the switchers
 
     function unskip(w) {
@@ -216,8 +224,15 @@ function gnomeHost(gi) {
             w.move_resize_frame(true, x, y, Math.round(f.w), Math.round(f.h));
         },
         setStyles: function (w, styles) {
-            if (styles.keepAbove) w.make_above();
-            else w.unmake_above();
+            if (styles.keepAbove) {
+                w.make_above();
+            } else {
+                w.unmake_above();
+                // Mutter puts a window leaving the upper layer, or mapped just now, on top of
+                // the ordinary one; it belongs under the window in front.
+                var front = display.focus_window;
+                if (front && front !== w) w.stack_just_below(front);
+            }
             // Mutter 43 has no setter for skip_taskbar, and its one flag keeps a window out
             // of the Overview and both switchers, which read it from the window's wrapper:
             // a property of the wrapper's own stands in for mutter's.
@@ -232,7 +247,21 @@ function gnomeHost(gi) {
                 unskip(w);
             }
         },
-        activate: function (w) { Main.activateWindow(w, global.get_current_time()); },
+        activate: function (w) {
+            activateNow(w);
+            if (display.focus_window === w || awaitingShow.indexOf(w) >= 0) return;
+            // A new Wayland window is listed before its first frame, and activating it then
+            // does nothing: mutter shows it later below the focused window. Once shown, it
+            // is activated again.
+            awaitingShow.push(w);
+            var handler = w.connect("shown", function () {
+                w.disconnect(handler);
+                connections = connections.filter(function (c) { return c[1] !== handler; });
+                awaitingShow = awaitingShow.filter(function (a) { return a !== w; });
+                activateNow(w);
+            });
+            connections.push([w, handler]);
+        },
         raise: function (w) { w.raise(); },
         pointer: function () {
             var p = global.get_pointer();
@@ -311,6 +340,7 @@ function gnomeHost(gi) {
             timers.forEach(function (t) { t.stop(); });
             timers = [];
             skipping.slice().forEach(unskip);
+            awaitingShow = [];
         }
     };
 }

@@ -159,7 +159,7 @@ for (const [format, enable, generation] of formats) {
            async () => {
             const d = await connected();
             const picker = d.addWindow({ pid: 4242, title: "Zone picker" });
-            const settings = d.addWindow({ pid: 4242, title: "Settings" });
+            const settings = d.addWindow({ pid: 4242, title: "Settings", shown: false });
             events(d);
             command(d, { id: 1, cmd: "activate", window: String(picker.id) },
                     { id: 2, cmd: "raise", window: String(d.editor.id) },
@@ -173,6 +173,9 @@ for (const [format, enable, generation] of formats) {
                     { id: 8, cmd: "placeOwn", pid: 4242, title: "Settings", style: false,
                       activate: true });
             const sent = events(d).filter((m) => m.type === "result" || m.type === "snapshot");
+            // Listed before its first frame, it is activated once shown.
+            assert.equal(d.display.focus_window, picker);
+            d.show(settings);
             assert.equal(d.display.focus_window, settings);
             assert.equal(d.raised, d.editor);
             assert.deepEqual([picker.above, settings.above, picker.get_frame_rect().x],

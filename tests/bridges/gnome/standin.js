@@ -94,7 +94,7 @@ class Window extends Emitter {
         Object.assign(this, { id: nextId++, pid: 100, title: "Window", wmClass: "app",
                               app: null, type: Meta.WindowType.NORMAL, x11: false,
                               overrideRedirect: false, minimized: false, above: false,
-                              maximized: 0, commitMs: 0, step: 1, moved: false },
+                              maximized: 0, commitMs: 0, step: 1, moved: false, shown: true },
                       props);
         this.desktop = desktop;
         this.rect = { x: 0, y: 0, width: 400, height: 300, ...(props.frame || {}) };
@@ -115,6 +115,8 @@ class Window extends Emitter {
     is_fullscreen() { return false; }
     make_above() { this.above = true; }
     unmake_above() { this.above = false; }
+    is_above() { return this.above; }
+    stack_just_below(other) { this.desktop.stackedBelow = [this, other]; }
     // Read-only, as mutter's property is.
     get skip_taskbar() { return false; }
     raise() { this.desktop.raised = this; }
@@ -201,6 +203,7 @@ function makeDesktop() {
             const { x, y, width, height } = d.monitors[i];
             return { x, y, width, height };
         },
+        get_current_time_roundtrip: () => clock.now,
         sort_windows_by_stacking: (list) => d.windows.filter((w) => list.includes(w)),
         // Combinations another program holds are in `d.taken`.
         grab_accelerator: (accelerator) => {
@@ -234,7 +237,9 @@ function makeDesktop() {
     d.Shell = { ActionMode: { NONE: 0, NORMAL: 1, OVERVIEW: 2, POPUP: 8 }, WindowTracker: { get_default: () => ({ get_window_app: (w) => (w.app
         ? { get_id: () => w.app + ".desktop", is_window_backed: () => false }
         : { get_id: () => "window:" + w.id, is_window_backed: () => true }) }) } };
+    // Mutter focuses no window before its first frame.
     d.activate = (w) => {
+        if (w && !w.shown) return;
         display.focus_window = w;
         display.emit("notify::focus-window");
     };
@@ -272,8 +277,14 @@ function makeDesktop() {
         d.windows.push(w);
         display.emit("window-created", w);
         if (focused) d.activate(w);
-        d.global.window_manager.emit("map", { get_meta_window: () => w });
+        if (w.shown) d.global.window_manager.emit("map", { get_meta_window: () => w });
         return w;
+    };
+    // The first frame of a window added with `shown: false`.
+    d.show = (w) => {
+        w.shown = true;
+        w.emit("shown");
+        d.global.window_manager.emit("map", { get_meta_window: () => w });
     };
     d.removeWindow = (w) => {
         d.windows = d.windows.filter((x) => x !== w);
