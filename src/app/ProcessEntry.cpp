@@ -14,8 +14,8 @@ namespace {
 constexpr const char* usage =
     "Usage: kelvra [OPTION] [kelvra:LINK]\n"
     "\n"
-    "Arranges the windows of an X11 desktop or a KDE Plasma Wayland session with keyboard\n"
-    "shortcuts. One Kelvra runs\n"
+    "Arranges the windows of an X11 desktop, or of a KDE Plasma or GNOME Wayland\n"
+    "session, with keyboard shortcuts, drags and a zone picker. One Kelvra runs\n"
     "per session: starting it again hands its arguments (such as a kelvra: sign-in\n"
     "link) to the running one and exits.\n"
     "\n"
@@ -24,8 +24,9 @@ constexpr const char* usage =
     "      --version  show the version and exit\n"
     "      --settings[=TAB]  open the settings window, on TAB when given (general, snap,\n"
     "                 tiling, shortcuts, layout, workspaces, autoPlace, exclude, account)\n"
-    "      --remove-desktop-bridge  stop and remove the script Kelvra installed into KWin\n"
-    "                 for a Plasma Wayland session, and exit\n";
+    "      --remove-desktop-bridge  stop and remove what Kelvra installed into the\n"
+    "                 compositor for a Wayland session (KWin's script, GNOME Shell's\n"
+    "                 extension), and exit\n";
 
 }  // namespace
 

@@ -10,7 +10,8 @@ namespace ProcessEntry {
 
 // Opens the settings window ("--settings=TAB": on that tab) in the running instance.
 inline constexpr const char* settingsOption = "--settings";
-// Removes what a Plasma Wayland start installed into KWin, then exits.
+// Removes what a Wayland start installed into the compositor (KWin's script, GNOME
+// Shell's extension), then exits.
 inline constexpr const char* removeDesktopBridgeOption = "--remove-desktop-bridge";
 
 // What the command line asks for. Answered before the display, the instance lock or
