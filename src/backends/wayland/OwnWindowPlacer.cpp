@@ -20,6 +20,7 @@ namespace {
 constexpr int retryMs = 50;
 constexpr int retries = 40;
 constexpr int focusBackMs = 100;
+constexpr int pointerAnswerMs = 150;
 
 bool stacksWithGroup(const QWindow& window) {
     return window.property(port::stacksWithGroupProperty).toBool();
@@ -138,11 +139,12 @@ bool OwnWindowPlacer::eventFilter(QObject* watched, QEvent* event) {
         return false;
     switch (event->type()) {
         case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
         case QEvent::MouseMove:
         case QEvent::MouseButtonRelease:
-            if (!stacksWithGroup(*window)) return false;
+            if (!stacksWithGroup(*window) || resending_) return false;
             if (event->type() != QEvent::MouseMove)
-                dragging_ = event->type() == QEvent::MouseButtonPress;
+                dragging_ = event->type() != QEvent::MouseButtonRelease;
             return correctPointer(*window, *event);
         case QEvent::Expose:
         case QEvent::Move:
@@ -163,23 +165,45 @@ bool OwnWindowPlacer::eventFilter(QObject* watched, QEvent* event) {
 }
 
 bool OwnWindowPlacer::correctPointer(QWindow& window, QEvent& event) {
-    if (resending_) return false;
-    auto& mouse = static_cast<QMouseEvent&>(event);
-    const bridge::WindowSnapshot* placed = nullptr;
-    const auto title = window.title().toStdString();
-    for (const auto* w : session_.mirror().windows()) {
-        if (w->pid == static_cast<std::int64_t>(getpid()) && w->title == title) placed = w;
-    }
-    const QPointF local = mouse.position();
-    if (!placed) return false;
-    const QPointF global(placed->frame.x + local.x(), placed->frame.y + local.y());
-    if (global == mouse.globalPosition()) return false;
-    QMouseEvent corrected(mouse.type(), local, local, global, mouse.button(), mouse.buttons(),
-                          mouse.modifiers(), mouse.pointingDevice());
-    resending_ = true;
-    QCoreApplication::sendEvent(&window, &corrected);
-    resending_ = false;
+    if (!session_.connected()) return false;
+    const auto& mouse = static_cast<QMouseEvent&>(event);
+    held_.push_back({&window, mouse.type(), mouse.position(), mouse.button(), mouse.buttons(),
+                     mouse.modifiers(), mouse.pointingDevice()});
+    askPointer();
     return true;
+}
+
+void OwnWindowPlacer::askPointer() {
+    if (pointerAsked_) return;
+    static int questions = 0;
+    const int question = pointerAsked_ = ++questions;
+    session_.send(bridge::GetPointer{}, [this, question](const bridge::CommandResult&) {
+        if (pointerAsked_ == question) sendHeld();
+    });
+    // A bridge that restarts meanwhile never answers: the last pointer known then.
+    QTimer::singleShot(pointerAnswerMs, this, [this, question] {
+        if (pointerAsked_ == question) sendHeld();
+    });
+}
+
+void OwnWindowPlacer::sendHeld() {
+    pointerAsked_ = 0;
+    // The mirror took the pointer from the answer.
+    const Point pointer = session_.mirror().pointer();
+    const QPointF global(pointer.x, pointer.y);
+    auto events = std::move(held_);
+    held_.clear();
+    for (size_t i = 0; i < events.size(); ++i) {
+        const HeldEvent& e = events[i];
+        const bool overtaken = e.type == QEvent::MouseMove && i + 1 < events.size() &&
+                               events[i + 1].type == QEvent::MouseMove;
+        if (!e.window || overtaken) continue;
+        QMouseEvent corrected(e.type, e.local, e.local, global, e.button, e.buttons, e.modifiers,
+                              e.device);
+        resending_ = true;
+        QCoreApplication::sendEvent(e.window, &corrected);
+        resending_ = false;
+    }
 }
 
 void OwnWindowPlacer::placeLater(QWindow* window, int ms) {

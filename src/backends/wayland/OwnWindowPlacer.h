@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QPointingDevice>
 #include <QWindow>
 #include <map>
 #include <string>
@@ -44,11 +45,15 @@ class OwnWindowPlacer final : public QObject {
     bool isOwnPanel(const bridge::WindowSnapshot& window) const;
     // One of the program's dividers (or other panels of a group), by its title.
     bool refusesFocus(const bridge::WindowSnapshot& window) const;
-    // A Wayland client does not know where its window is: the toolkit adds the pointer's
-    // position in the window to where it asked the window to go, which the bridge applies
-    // a little later. Dragging a divider that follows the pointer would then run away:
-    // its pointer events are sent again with the position the compositor reports.
+    // A Wayland client does not know where its window is, and a divider that follows the
+    // pointer moves under it: the position in the window comes from wherever the
+    // compositor had the window at that instant, which neither the toolkit nor the copy of
+    // the desktop knows (a drag computed from them ran away). A group panel's button and
+    // motion events are therefore held, the compositor asked where the pointer is, and the
+    // events sent again with that position (motions a later one overtakes dropped).
     bool correctPointer(QWindow& window, QEvent& event);
+    void askPointer();
+    void sendHeld();
 
     bridge::BridgeSession& session_;
     std::vector<QPointer<QWindow>> dirty_;
@@ -57,6 +62,17 @@ class OwnWindowPlacer final : public QObject {
     // The frame last sent for each window: the compositor's own answer to a placement
     // comes back as a move, which must not start another one.
     std::map<const QWindow*, QRect> sent_;
+    struct HeldEvent {
+        QPointer<QWindow> window;
+        QEvent::Type type;
+        QPointF local;
+        Qt::MouseButton button;
+        Qt::MouseButtons buttons;
+        Qt::KeyboardModifiers modifiers;
+        const QPointingDevice* device;
+    };
+    std::vector<HeldEvent> held_;
+    int pointerAsked_ = 0;  // the pointer question in flight, 0 when none
     bool posted_ = false;
     bool resending_ = false;
     bool dragging_ = false;  // a button is down on a group's panel
