@@ -121,6 +121,9 @@ kwin-gallery: configure
 	@cmake --build $(BUILD) --target kelvra kwin-fake-input -j $(JOBS)
 	@scripts/kwin-session.sh --screenshots --fake-input $(BUILD)/tests/tools/kwin-fake-input -- \
 	  /usr/bin/python3 scripts/kwin-screenshots.py $(BUILD)/src/kelvra docs/kwin
+	@scripts/kwin-session.sh --screenshots --scale 1.5 \
+	  --fake-input $(BUILD)/tests/tools/kwin-fake-input -- \
+	  /usr/bin/python3 scripts/kwin-screenshots.py $(BUILD)/src/kelvra docs/kwin x1.5
 
 # The same on a headless GNOME Shell, at scale 1 and 2, for docs/.
 gnome-gallery: configure

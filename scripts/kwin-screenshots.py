@@ -1,10 +1,13 @@
 #!/usr/bin/python3
-"""Screenshots of Kelvra's own windows on a headless KWin Wayland session at scale 1: the
-zone preview over a terminal, the zone picker, the divider of a tile group and the
-settings window. Run inside scripts/kwin-session.sh --screenshots --fake-input TOOL
-(`make kwin-gallery`):
+"""Screenshots of Kelvra's own windows on a headless KWin Wayland session: the zone
+preview over a terminal, the zone picker, snap assist's cards, the divider of a tile group
+and the settings window. Run inside scripts/kwin-session.sh --screenshots --fake-input TOOL
+[--scale S] (`make kwin-gallery` takes them at scale 1 and 1.5):
 
-    scripts/kwin-screenshots.py PROGRAM OUTPUT_DIR
+    scripts/kwin-screenshots.py PROGRAM OUTPUT_DIR [SUFFIX]
+
+Pictures are OUTPUT_DIR/kwin-NAME.png, or with a SUFFIX kwin-NAME-SUFFIX.png in the
+output's own pixels (a fractional scale shows as the user sees it).
 
 Pictures come from KWin's org.kde.KWin.ScreenShot2 interface, which KWin grants only to
 a program whose desktop file lists it (--screenshots writes one for /usr/bin/python3).
@@ -20,7 +23,7 @@ import dbus
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests",
                                 "bridges", "kwin"))
-from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, LEFT, RIGHT, SPACE, Input,  # noqa: E402
+from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, RIGHT, SPACE, Input,  # noqa: E402
                           bus, is_active, kelvra_env, kwin_windows, open_client, start_kelvra, stop,
                           wait_for, window_of)
 
@@ -43,13 +46,14 @@ def png(path, width, height, stride, pixels):
                 chunk(b"IDAT", zlib.compress(rows, 6)) + chunk(b"IEND", b""))
 
 
-def capture(path, area=(0, 0, 1440, 900)):
-    """The screen's area `area` (x, y, w, h in logical pixels) into a PNG at `path`."""
+def capture(path, area=(0, 0, 1440, 900), native=False):
+    """The screen's area `area` (x, y, w, h in logical pixels) into a PNG at `path`, in the
+    output's own pixels when `native`."""
     shots = dbus.Interface(bus.get_object("org.kde.KWin", "/org/kde/KWin/ScreenShot2"),
                            "org.kde.KWin.ScreenShot2")
     reading, writing = os.pipe()
     x, y, w, h = area
-    info = shots.CaptureArea(x, y, w, h, {"native-resolution": False},
+    info = shots.CaptureArea(x, y, w, h, {"native-resolution": native},
                              dbus.types.UnixFd(writing))
     os.close(writing)
     data = b""
@@ -75,8 +79,13 @@ def own_window(kelvra, caption):
 
 def main():
     program, out = sys.argv[1], sys.argv[2]
+    suffix = "-" + sys.argv[3] if len(sys.argv) > 3 else ""
     os.makedirs(out, exist_ok=True)
-    kelvra, log = start_kelvra(program, {"windowGap": 0})
+
+    def shot(name, area=(0, 0, 1440, 900)):
+        capture(os.path.join(out, "kwin-%s%s.png" % (name, suffix)), area, bool(suffix))
+
+    kelvra, log = start_kelvra(program, {"windowGap": 0, "snapAssistEnabled": True})
     keys = Input()
     clients = []
     try:
@@ -86,34 +95,40 @@ def main():
         subprocess.run([program, "--show-zone=rightHalf"], env=kelvra_env(), check=True)
         wait_for("the zone preview", lambda: own_window(kelvra, "Kelvra zone preview"), 5)
         time.sleep(0.5)  # its fade-in
-        capture(os.path.join(out, "kwin-preview.png"))
+        shot("preview")
         # The zone picker for the terminal.
         keys.press(CTRL, ALT, SPACE)
         wait_for("the zone picker", lambda: any(
             w["pid"] == kelvra.pid and "picker" in w["caption"].lower()
             for w in kwin_windows()["windows"]), 5)
         time.sleep(0.5)
-        capture(os.path.join(out, "kwin-picker.png"))
+        shot("picker")
         keys.press(ESCAPE)
-        # Two terminals side by side: a tile group and its divider.
         wait_for("the terminal to have the focus again", lambda: is_active(left.pid), 5)
-        keys.press(CTRL, ALT, LEFT)
-        wait_for("the first terminal on the left half",
-                 lambda: (window_of(left.pid) or {}).get("x", 99) < CELL, 5)
+        # A second terminal snapped right: snap assist offers the first on the left half.
         right = open_client(["weston-terminal"], "a second Wayland terminal")
         clients.append(right)
         keys.press(CTRL, ALT, RIGHT)
-        wait_for("the second terminal on the right half",
-                 lambda: abs((window_of(right.pid) or {}).get("x", 0) - 720) < CELL, 5)
+        wait_for("snap assist's cards", lambda: any(
+            w["pid"] == kelvra.pid and w["caption"].startswith("Kelvra snap assist")
+            for w in kwin_windows()["windows"]), 5)
+        time.sleep(0.8)  # its fade-in
+        shot("assist")
+        # Its card taken: two terminals side by side, a tile group and its divider.
+        keys.move(120, 110)  # on the card
+        keys.send("button 1")
+        keys.send("button 0")
+        wait_for("the first terminal on the left half",
+                 lambda: (window_of(left.pid) or {}).get("x", 99) < CELL, 5)
         time.sleep(1.5)  # the group forms and its divider shows
-        capture(os.path.join(out, "kwin-divider.png"), (420, 150, 600, 400))
+        shot("divider", (420, 150, 600, 400))
         # The settings window, from a second start.
         subprocess.Popen([program], env=kelvra_env())
         wait_for("the settings window", lambda: any(
             w["pid"] == kelvra.pid and "settings" in w["caption"].lower()
             for w in kwin_windows()["windows"]), 10)
         time.sleep(1)
-        capture(os.path.join(out, "kwin-settings.png"))
+        shot("settings")
         return 0
     finally:
         keys.close()
