@@ -76,21 +76,23 @@ bool OwnWindowPlacer::frontWithActive(const QWindow& panel) const {
     return overlaps && (before || after);
 }
 
-bool OwnWindowPlacer::isOwnPanel(const bridge::WindowSnapshot& window) const {
+QWindow* OwnWindowPlacer::shownWindowTitled(const std::string& title) {
     for (QWindow* own : QGuiApplication::topLevelWindows()) {
-        if (own->isVisible() && own->title().toStdString() == window.title)
-            return own->flags().testFlag(Qt::WindowStaysOnTopHint);
+        if (own->isVisible() && own->title().toStdString() == title) return own;
     }
-    return true;  // gone meanwhile: a panel closing, most likely
+    return nullptr;
+}
+
+bool OwnWindowPlacer::isOwnPanel(const bridge::WindowSnapshot& window) const {
+    const QWindow* own = shownWindowTitled(window.title);
+    // Gone meanwhile: a panel closing, most likely.
+    return !own || own->flags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
 bool OwnWindowPlacer::refusesFocus(const bridge::WindowSnapshot& window) const {
     if (window.pid != static_cast<std::int64_t>(getpid())) return false;
-    for (QWindow* own : QGuiApplication::topLevelWindows()) {
-        if (own->isVisible() && own->title().toStdString() == window.title)
-            return stacksWithGroup(*own);
-    }
-    return false;
+    const QWindow* own = shownWindowTitled(window.title);
+    return own && stacksWithGroup(*own);
 }
 
 void OwnWindowPlacer::giveFocusBack() {

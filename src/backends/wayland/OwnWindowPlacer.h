@@ -40,6 +40,8 @@ class OwnWindowPlacer final : public QObject {
     bool frontWithActive(const QWindow& panel) const;
     void restackGroupPanels();
     void giveFocusBack();
+    // The program's shown window with that title (each has its own), if any.
+    static QWindow* shownWindowTitled(const std::string& title);
     // One of the program's panels (kept above, undecorated), not an ordinary window of
     // its own such as the settings window, by its title.
     bool isOwnPanel(const bridge::WindowSnapshot& window) const;
