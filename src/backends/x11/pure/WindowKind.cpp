@@ -6,49 +6,44 @@ namespace kelvra::x11 {
 
 namespace {
 
-const std::map<std::string, std::string>& subroleByType() {
-    static const std::map<std::string, std::string> table = {
-        {"_NET_WM_WINDOW_TYPE_NORMAL", "AXStandardWindow"},
-        {"_NET_WM_WINDOW_TYPE_DIALOG", "AXDialog"},
-        {"_NET_WM_WINDOW_TYPE_UTILITY", "AXFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_TOOLBAR", "AXFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_MENU", "AXFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_SPLASH", "AXSystemDialog"},
-        {"_NET_WM_WINDOW_TYPE_NOTIFICATION", "AXSystemFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_DOCK", "AXSystemFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", "AXSystemFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_POPUP_MENU", "AXSystemFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_TOOLTIP", "AXSystemFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_COMBO", "AXSystemFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_DND", "AXSystemFloatingWindow"},
-        {"_NET_WM_WINDOW_TYPE_DESKTOP", "AXUnknown"},
+using port::WindowKind;
+
+const std::map<std::string, WindowKind>& kindByType() {
+    static const std::map<std::string, WindowKind> table = {
+        {"_NET_WM_WINDOW_TYPE_NORMAL", WindowKind::standard},
+        {"_NET_WM_WINDOW_TYPE_DIALOG", WindowKind::dialog},
+        {"_NET_WM_WINDOW_TYPE_UTILITY", WindowKind::floating},
+        {"_NET_WM_WINDOW_TYPE_TOOLBAR", WindowKind::floating},
+        {"_NET_WM_WINDOW_TYPE_MENU", WindowKind::floating},
+        // The desktop's own surfaces and transient popups: never arranged.
+        {"_NET_WM_WINDOW_TYPE_SPLASH", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_NOTIFICATION", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_DOCK", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_DROPDOWN_MENU", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_POPUP_MENU", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_TOOLTIP", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_COMBO", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_DND", WindowKind::other},
+        {"_NET_WM_WINDOW_TYPE_DESKTOP", WindowKind::other},
     };
     return table;
 }
 
 }  // namespace
 
-std::string subroleFor(const std::vector<std::string>& windowTypes, bool transient) {
+WindowKind windowKindFor(const std::vector<std::string>& windowTypes, bool transient) {
     // Clients list private types before the standard one they fall back to: the
     // first type we know decides.
     for (const auto& type : windowTypes) {
-        auto it = subroleByType().find(type);
-        if (it != subroleByType().end()) return it->second;
+        auto it = kindByType().find(type);
+        if (it != kindByType().end()) return it->second;
     }
-    return transient ? "AXDialog" : "AXStandardWindow";
-}
-
-port::WindowKind windowKindFor(const std::vector<std::string>& windowTypes, bool transient) {
-    std::string subrole = subroleFor(windowTypes, transient);
-    if (subrole == "AXStandardWindow") return port::WindowKind::standard;
-    if (subrole == "AXDialog") return port::WindowKind::dialog;
-    if (subrole == "AXFloatingWindow") return port::WindowKind::floating;
-    return port::WindowKind::other;
+    return transient ? WindowKind::dialog : WindowKind::standard;
 }
 
 bool isTaskbarWindow(const std::vector<std::string>& windowTypes, bool transient,
                      bool skipTaskbar) {
-    return !skipTaskbar && subroleFor(windowTypes, transient) == "AXStandardWindow";
+    return !skipTaskbar && windowKindFor(windowTypes, transient) == WindowKind::standard;
 }
 
 }  // namespace kelvra::x11
