@@ -9,9 +9,8 @@
 namespace kelvra {
 
 // The interface language forced onto the texts that the GUI toolkit draws itself
-// (standard dialogs, context menus, buttons). Linux has no per-language resource
-// bundles to redirect, so this only holds the forced code (none = follow the system)
-// and tells the GUI shell when it changes, so that it can load the toolkit's own
+// (standard dialogs, context menus, buttons). It holds the forced code (none = follow
+// the system) and tells the GUI shell when it changes, so that it can load the toolkit's own
 // translations for that language.
 class FrameworkLanguage {
   public:

@@ -17,7 +17,7 @@ using StringArray = std::vector<std::string>;
 // A stored value keeps its kind: a Boolean stays a Boolean, data stays data.
 using DefaultsValue = std::variant<bool, double, std::string, StringArray, Data>;
 
-// One user-defaults domain (one per bundle identifier).
+// One user-defaults domain (one per application id).
 class UserDefaults {
   public:
     virtual ~UserDefaults() = default;

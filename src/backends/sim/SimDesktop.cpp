@@ -416,7 +416,7 @@ void SimDesktop::setMouseSourceFails(bool fails) {
     impl_->s.mouseFails = fails;
 }
 
-// ---- defaults, login items, bundle info, locale
+// ---- defaults, login items, program info, locale
 
 port::UserDefaults& SimDesktop::defaults() {
     return impl_->defaults;
