@@ -26,26 +26,13 @@ namespace {
     return ::testing::AssertionSuccess();
 }
 
-// Title-bar drags of a window, the button held between the steps.
-struct Dragger {
-    Desktop& desktop;
-    Window window;
-    void grab() {
-        const Box f = desktop.frame(window).value_or(Box{});
-        const Spot grip{int(f.x + f.width / 2), int(f.y + 8)};
-        desktop.pressButton(grip);
-        desktop.moveButton({grip.x + 6, grip.y}, 1);
-    }
-};
-
 TEST(Faults, WindowsVanishingMidDragAndMidResizeLeaveNoPreviewOrDivider) {
     Desktop desktop;
     desktop.startKelvra();
     // Held at the left edge, previewing, when the window is destroyed.
     Window dragged = desktop.startTestClient({"dragged", {"--geometry", "500x400+300+200"}});
     desktop.activate(dragged);
-    Dragger{desktop, dragged}.grab();
-    desktop.moveButton({1, 450}, 30);
+    desktop.dragTitleBar(dragged, {1, 450}, 30);
     ASSERT_TRUE(Desktop::waitUntil([&] { return !desktop.kelvraWindows().empty(); }))
         << "no preview";
     XKillClient(desktop.display(), dragged);
@@ -91,8 +78,7 @@ TEST(Faults, MonitorsComingAndGoingUnderGroupsAndDragsAreFollowed) {
     EXPECT_TRUE(desktop.pressAndExpect(b, XK_n, {1440 + 724, 0, 716, 900}));
 
     desktop.activate(a);
-    Dragger{desktop, a}.grab();
-    desktop.moveButton({2000, 300}, 20);
+    desktop.dragTitleBar(a, {2000, 300}, 20);
     ASSERT_EQ(desktop.run({"xrandr", "--delmonitor", "RIGHT"}), 0);
     desktop.moveButton({1, 450}, 30);
     desktop.releaseButton();

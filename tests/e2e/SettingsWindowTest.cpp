@@ -6,20 +6,6 @@
 namespace kelvra::e2e {
 namespace {
 
-const std::string settingsTitle = "Settings — Kelvra";
-
-// Opens the window on a tab through a later start and gives it the focus: the tab list
-// has it, so Tab reaches the page's first control.
-Window openOn(Desktop& desktop, const std::string& tab) {
-    EXPECT_EQ(desktop.runAnotherKelvra({"--settings=" + tab}), 0);
-    std::optional<Window> w;
-    EXPECT_TRUE(
-        Desktop::waitUntil([&] { return (w = desktop.findWindow(settingsTitle)).has_value(); }));
-    if (!w) return 0;
-    desktop.activate(*w);
-    return *w;
-}
-
 bool fileSays(Desktop& desktop, const std::function<bool(const nlohmann::json&)>& check) {
     return Desktop::waitUntil([&] {
         auto j = desktop.readSettings();
@@ -74,7 +60,7 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
          }},
     };
     for (const auto& c : cases) {
-        ASSERT_NE(openOn(desktop, c.tab), 0u) << c.tab;
+        ASSERT_TRUE(desktop.openSettings(c.tab)) << c.tab;
         for (const auto& k : c.keys) {
             desktop.pressKeys(k);
             usleep(150000);  // a turn of the program's loop between keys redraws the page
@@ -82,12 +68,13 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
         EXPECT_TRUE(fileSays(desktop, c.written)) << c.tab << ": " << desktop.readSettings().dump();
     }
     // The remaining tabs open (their changes need a pointer or another program).
-    for (const char* tab : {"shortcuts", "layout", "account"}) EXPECT_NE(openOn(desktop, tab), 0u);
+    for (const char* tab : {"shortcuts", "layout", "account"})
+        EXPECT_TRUE(desktop.openSettings(tab));
     // Closing hides the window; the next start shows it again.
-    desktop.closeWindow(*desktop.findWindow(settingsTitle));
-    EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.findWindow(settingsTitle); }));
+    desktop.closeWindow(*desktop.settingsWindow());
+    EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.settingsWindow(); }));
     EXPECT_EQ(desktop.runAnotherKelvra(), 0);
-    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.findWindow(settingsTitle).has_value(); }));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.settingsWindow().has_value(); }));
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 
@@ -97,7 +84,7 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
 TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStoredAndRegistered) {
     Desktop desktop;
     desktop.startKelvra();
-    ASSERT_NE(openOn(desktop, "shortcuts"), 0u);
+    ASSERT_TRUE(desktop.openSettings("shortcuts"));
     desktop.pressKey(XK_Tab);  // the first row: Snap to Left half
     usleep(150000);
     desktop.pressKey(XK_space);  // starts recording

@@ -9,8 +9,7 @@ TEST(Tray, WithoutATrayTheProgramRunsAndALaterStartOpensItsSettings) {
     desktop.startKelvra();
     EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraSaid("no system tray"); }));
     EXPECT_EQ(desktop.runAnotherKelvra(), 0);
-    EXPECT_TRUE(
-        Desktop::waitUntil([&] { return desktop.findWindow("Settings — Kelvra").has_value(); }));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.settingsWindow().has_value(); }));
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 
