@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include <httplib.h>
 
@@ -145,64 +144,43 @@ class Browser {
     std::string session_;
 };
 
-// A private session bus with a gnome-keyring on it, unlocked with a test password, both
-// in the foreground so that they end with the test.
-class Keyring {
-  public:
-    explicit Keyring(Desktop& desktop) {
-        const auto home = desktop.home();
-        const std::map<std::string, std::string> environment = {
+// A gnome-keyring on the session's private bus, unlocked with a test password, in the
+// foreground so that it ends with the test.
+std::unique_ptr<ChildProcess> startKeyring(Desktop& desktop) {
+    const auto home = desktop.home();
+    auto keyring = std::make_unique<ChildProcess>(
+        std::vector<std::string>{
+            "sh", "-c",
+            "printf e2e | exec gnome-keyring-daemon --foreground --unlock --components=secrets"},
+        std::map<std::string, std::string>{
             {"HOME", home.string()},
             {"XDG_CONFIG_HOME", (home / ".config").string()},
             {"XDG_DATA_HOME", (home / ".local/share").string()},
             {"XDG_RUNTIME_DIR", (home / "run").string()},
-            {"DISPLAY", ""}};
-        bus_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-            environment, home / "dbus-daemon.log");
-        std::string address;
-        Desktop::waitUntil(
+            {"DISPLAY", ""},
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "run/bus").string()}},
+        home / "gnome-keyring.log");
+    // Asking before it owns its name would have the bus start another one.
+    if (!Desktop::waitUntil(
             [&] {
-                std::istringstream log(bus_->logText());
-                for (std::string line; std::getline(log, line);)
-                    if (line.rfind("unix:", 0) == 0) address = line;
-                return !address.empty();
+                std::string reply;
+                desktop.run({"dbus-send", "--session", "--print-reply",
+                             "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                             "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"},
+                            &reply);
+                return reply.find("boolean true") != std::string::npos;
             },
-            10s);
-        if (address.empty()) throw std::runtime_error("dbus-daemon: " + bus_->logText());
-        auto keyringEnvironment = environment;
-        keyringEnvironment["DBUS_SESSION_BUS_ADDRESS"] = address;
-        keyring_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"sh", "-c",
-                                     "printf e2e | exec gnome-keyring-daemon --foreground "
-                                     "--unlock --components=secrets"},
-            keyringEnvironment, home / "gnome-keyring.log");
-        desktop.changeEnvironment({{"DBUS_SESSION_BUS_ADDRESS", address}});
-        // Asking before it owns its name would have the bus start another one.
-        if (!Desktop::waitUntil(
-                [&] {
-                    std::string reply;
-                    desktop.run(
-                        {"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                         "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                         "string:org.freedesktop.secrets"},
-                        &reply);
-                    return reply.find("boolean true") != std::string::npos;
-                },
-                10s))
-            throw std::runtime_error("gnome-keyring-daemon: " + keyring_->logText());
-    }
-
-  private:
-    std::unique_ptr<ChildProcess> bus_, keyring_;
-};
+            10s))
+        throw std::runtime_error("gnome-keyring-daemon: " + keyring->logText());
+    return keyring;
+}
 
 // One machine: its own X session, home, keyring and browser handler, and the program
 // pointed at the service. The handler for web addresses is a script that writes the
 // address down, so the program's own way of opening the browser is what runs.
 struct Machine {
-    Desktop desktop;
-    Keyring keyring{desktop};
+    Desktop desktop{{.sessionBus = true}};
+    std::unique_ptr<ChildProcess> keyring = startKeyring(desktop);
 
     explicit Machine(const std::string& serviceUrl) {
         const auto home = desktop.home();
