@@ -18,8 +18,7 @@ TEST_P(NextDisplay, KeepsTheRelativePlaceOrTheZoneOnTheNextMonitorAndWrapsAround
                                   {"RIGHT", 1440, 0, 1440, 900, !leftIsPrimary}}});
     desktop.startKelvra();
     const double leftX = leftIsPrimary ? 0 : -1440;  // LEFT's x in the working space
-    Window w = desktop.startTestClient({"next display"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"next display"});
     const Box start = *desktop.frame(w);
     // Equal monitors: the same relative place is a shift by one monitor width. From
     // the rightmost monitor the next one is the leftmost.
@@ -55,8 +54,7 @@ TEST(WorkArea, ZonesLieInsideTheAreaThatADockLeavesWithTheConfiguredGap) {
     const double h = double(area[3]);
     desktop.writeSettings({{"windowGap", 10.0}});
     desktop.startKelvra();
-    Window w = desktop.startTestClient({"work area"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"work area"});
     // The zones' arithmetic is the unit tests'; here the area it starts from.
     const std::pair<unsigned long, Box> steps[] = {
         {XK_f, {485, 25, 470, h}},

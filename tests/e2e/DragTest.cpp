@@ -14,8 +14,7 @@ TEST(Drag, ThePreviewShowsTheZoneAndTitleBarDragsSnapAtEdgesAndCornersButNotMidS
     if (!desktop.hasWindowManager())
         GTEST_SKIP() << "without a window manager no title bar moves a window";
     desktop.startKelvra();
-    Window window = desktop.startTestClient({"dragged", {"--geometry", "500x400+300+200"}});
-    desktop.activate(window);
+    Window window = desktop.startActiveClient({"dragged", {"--geometry", "500x400+300+200"}});
     const Box original = *desktop.frame(window);
     auto frame = [&] { return desktop.frame(window).value_or(Box{}); };
     desktop.dragTitleBar(window, {1, 450}, 40);

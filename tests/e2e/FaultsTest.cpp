@@ -15,11 +15,9 @@ namespace {
 
 // Two new windows snapped to the left and right halves: a tile group with its divider.
 ::testing::AssertionResult groupPair(Desktop& desktop, Window& left, Window& right) {
-    left = desktop.startTestClient({"left"});
-    desktop.activate(left);
+    left = desktop.startActiveClient({"left"});
     if (auto r = desktop.pressAndExpect(left, XK_Left, zone::leftHalf); !r) return r;
-    right = desktop.startTestClient({"right"});
-    desktop.activate(right);
+    right = desktop.startActiveClient({"right"});
     if (auto r = desktop.pressAndExpect(right, XK_Right, zone::rightHalf); !r) return r;
     if (!Desktop::waitUntil([&] { return desktop.kelvraWindows().size() == 1; }))
         return ::testing::AssertionFailure() << "no divider";
@@ -30,8 +28,7 @@ TEST(Faults, WindowsVanishingMidDragAndMidResizeLeaveNoPreviewOrDivider) {
     Desktop desktop;
     desktop.startKelvra();
     // Held at the left edge, previewing, when the window is destroyed.
-    Window dragged = desktop.startTestClient({"dragged", {"--geometry", "500x400+300+200"}});
-    desktop.activate(dragged);
+    Window dragged = desktop.startActiveClient({"dragged", {"--geometry", "500x400+300+200"}});
     desktop.dragTitleBar(dragged, {1, 450}, 30);
     ASSERT_TRUE(Desktop::waitUntil([&] { return !desktop.kelvraWindows().empty(); }))
         << "no preview";
@@ -56,8 +53,7 @@ TEST(Faults, WindowsVanishingMidDragAndMidResizeLeaveNoPreviewOrDivider) {
     EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraWindows().empty(); }))
         << "the divider outlived its pair";
 
-    Window survivor = desktop.startTestClient({"survivor"});
-    desktop.activate(survivor);
+    Window survivor = desktop.startActiveClient({"survivor"});
     EXPECT_TRUE(desktop.pressAndExpect(survivor, XK_Right, zone::rightHalf));
     EXPECT_TRUE(desktop.kelvraRunning());
 }
@@ -94,8 +90,7 @@ TEST(Faults, MonitorsComingAndGoingUnderGroupsAndDragsAreFollowed) {
 TEST(Faults, TheWindowManagerKilledAndReplacedMidRun) {
     Desktop desktop;
     desktop.startKelvra();
-    Window w = desktop.startTestClient({"through it all"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"through it all"});
     ASSERT_TRUE(desktop.pressAndExpect(w, XK_Left, zone::leftHalf));
 
     desktop.replaceWindowManager({});

@@ -153,6 +153,12 @@ class Desktop {
 
     // Waits until the client's window is mapped (and managed, under a window manager).
     Window startTestClient(const ClientOptions& options);
+    // The same, then gives the window the focus.
+    Window startActiveClient(const ClientOptions& options) {
+        const Window window = startTestClient(options);
+        activate(window);
+        return window;
+    }
     // The viewable window with this exact title.
     std::optional<Window> findWindow(const std::string& title) const;
     // A 32-bit property (cardinals, windows or atoms); empty when it is not set.

@@ -66,8 +66,7 @@ TEST(ProcessLife, SignalsAnEmptyLockAndTooLongArgumentsOfALaterStart) {
     desktop.startKelvra();
 
     ASSERT_EQ(kill(desktop.kelvraPid(), SIGPIPE), 0);
-    Window w = desktop.startTestClient({"after SIGPIPE"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"after SIGPIPE"});
     ASSERT_TRUE(desktop.pressAndExpect(w, XK_Left, zone::leftHalf)) << "SIGPIPE ended it";
 
     // A later start with too long arguments is refused with a reason; an ordinary one

@@ -16,8 +16,7 @@ TEST(Robustness, ASecondStartGivesWayAndVanishingWindowsCauseNoHarm) {
         EXPECT_EQ(desktop.runAnotherKelvra(odd), 0) << odd.front();
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
-        Window doomed = desktop.startTestClient({"doomed " + std::to_string(round)});
-        desktop.activate(doomed);
+        Window doomed = desktop.startActiveClient({"doomed " + std::to_string(round)});
         // The press and the destruction reach the server in one batch, so the
         // program meets a window that is already gone while it snaps.
         desktop.pressShortcut(XK_Left);
@@ -26,8 +25,7 @@ TEST(Robustness, ASecondStartGivesWayAndVanishingWindowsCauseNoHarm) {
         XSync(desktop.display(), False);
     }
     // The first instance is still in charge.
-    Window survivor = desktop.startTestClient({"survivor"});
-    desktop.activate(survivor);
+    Window survivor = desktop.startActiveClient({"survivor"});
     EXPECT_TRUE(desktop.pressAndExpect(survivor, XK_Right, zone::rightHalf));
     EXPECT_TRUE(desktop.kelvraRunning());
 }

@@ -99,8 +99,7 @@ TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStoredAndRegistered) {
                table["snapLeftHalf"].value("carbonModifiers", 0) == 6144;
     })) << desktop.readSettings().dump();
     // Registered once the recording has ended and the table change has settled.
-    Window w = desktop.startTestClient({"recorded"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"recorded"});
     usleep(500000);
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_y, zone::leftHalf));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_Right, zone::rightHalf));
@@ -118,8 +117,7 @@ TEST(Onboarding, CompletingItFromTheKeyboardStartsTheCore) {
     EXPECT_TRUE(
         fileSays(desktop, [](auto& j) { return j.value("hasCompletedOnboarding", false); }));
     EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.ownWindow("Kelvra"); }));
-    Window w = desktop.startTestClient({"after onboarding"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"after onboarding"});
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_Left, zone::leftHalf));
 }
 

@@ -13,8 +13,7 @@ class Shortcuts : public ::testing::TestWithParam<bool> {};
 TEST_P(Shortcuts, EveryZoneCentreRestoreAndCyclingThroughRelatedZones) {
     Desktop desktop({.windowManager = GetParam()});
     desktop.startKelvra();
-    Window w = desktop.startTestClient({"shortcuts"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"shortcuts"});
     const Box o = *desktop.frame(w);
     // Every zone, each press another action so that none of them cycles; centre keeps
     // the size of the right two-thirds.

@@ -49,8 +49,7 @@ TEST(StockDesktop, AFirstStartOffersAFreeSetAndEveryShortcutSnapsWithIt) {
     EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.ownWindow("Kelvra"); }));
     ASSERT_TRUE(Desktop::waitUntil([&] { return !desktop.grabbable(XK_space, mask); }, 10s));
 
-    Window w = desktop.startTestClient({"stock"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"stock"});
     for (const auto& [key, box] : zone::byShortcut()) {
         auto keys = modifiers;
         keys.push_back(key);

@@ -45,8 +45,7 @@ class Tiling : public ::testing::Test {
     }
     Window snappedClient(const std::string& title, unsigned long keysym,
                          std::vector<std::string> arguments = {}) {
-        Window w = desktop.startTestClient({title, std::move(arguments)});
-        desktop.activate(w);
+        Window w = desktop.startActiveClient({title, std::move(arguments)});
         desktop.pressShortcut(keysym);
         return w;
     }
@@ -129,8 +128,7 @@ TEST_F(Tiling, ADividerStaysWithItsGroupInTheStackingOrder) {
     EXPECT_TRUE(Desktop::waitUntil([&] { return at(divider()) == at(b) + 1; }))
         << "not just above the group: " << at(divider()) << " over " << at(b);
 
-    const Window other = desktop.startTestClient({"other", {"--geometry", "600x400+420+250"}});
-    desktop.activate(other);
+    const Window other = desktop.startActiveClient({"other", {"--geometry", "600x400+420+250"}});
     EXPECT_TRUE(dividersAre({})) << "shown while another application is in front";
     desktop.activate(a);
     EXPECT_TRUE(dividersAre({column(712, 16)})) << "not back with its group";

@@ -10,8 +10,7 @@ namespace {
 TEST(ZonePicker, ArrowsOrAClickApplyAndEscapeAClickElsewhereOrTheShortcutClose) {
     Desktop desktop;
     desktop.startKelvra();
-    Window window = desktop.startTestClient({"picker target"});
-    desktop.activate(window);
+    Window window = desktop.startActiveClient({"picker target"});
     auto picker = [&]() -> std::optional<OwnWindow> {
         for (const auto& own : desktop.kelvraWindows())
             if (own.box.width == 444 && own.box.height == 254) return own;
