@@ -70,9 +70,7 @@ TEST(Arrange, TheTrayMenuSnapsAWindowAndSavesAWorkspaceThatPutsMovedWindowsBack)
     nlohmann::json workspaces;
     ASSERT_TRUE(Desktop::waitUntil([&] {
         // Records are stored as {"$json": …}.
-        auto stored = nlohmann::json::parse(
-            std::ifstream(desktop.home() / ".config/kelvra/com.orvane.Kelvra.json"), nullptr,
-            false);
+        auto stored = desktop.readSettings();
         if (!stored.is_object() || !stored.contains("workspaces")) return false;
         workspaces = stored["workspaces"].value("$json", nlohmann::json::array());
         return workspaces.size() == 1;
