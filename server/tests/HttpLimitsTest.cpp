@@ -2,8 +2,6 @@
 // trickled headers, many connections. Each case talks raw HTTP on a loopback port and
 // checks that an ordinary request is still answered meanwhile.
 #include <arpa/inet.h>
-#include <gtest/gtest.h>
-#include <httplib.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -11,12 +9,8 @@
 #include <chrono>
 #include <fstream>
 #include <future>
-#include <thread>
 
-#include "Crypto.h"
-#include "KelvraServer.h"
-#include "ServerBackends.h"
-#include "SqliteStore.h"
+#include "ProtocolFixture.h"
 
 namespace kelvra::server::test {
 namespace {
@@ -78,19 +72,9 @@ class Raw {
     bool connected_ = false;
 };
 
-class HttpLimitsTest : public ::testing::Test {
+// A server on SQLite; each case starts it again with the limits it tries.
+class HttpLimitsTest : public ProtocolTest {
   protected:
-    void SetUp() override { store_ = openSqliteStore(dir_.path() / "data"); }
-    void TearDown() override {
-        if (server_) server_->stop();
-        if (thread_.joinable()) thread_.join();
-    }
-    void start() {
-        server_ = std::make_unique<KelvraServer>(*store_, options_);
-        port_ = server_->bind("127.0.0.1", 0);
-        ASSERT_GT(port_, 0);
-        thread_ = std::thread([this] { server_->run(); });
-    }
     // Time an ordinary request takes; it must be answered (401: not signed in).
     Clock::duration ordinaryRequest() {
         httplib::Client client("127.0.0.1", port_);
@@ -111,17 +95,9 @@ class HttpLimitsTest : public ::testing::Test {
         }
         return raw.readAll();
     }
-
-    TempDir dir_;
-    std::unique_ptr<Store> store_;
-    ServerOptions options_;
-    std::unique_ptr<KelvraServer> server_;
-    std::thread thread_;
-    int port_ = 0;
 };
 
-TEST_F(HttpLimitsTest, EndlessBodiesAreCutOffWithoutGrowingMemory) {
-    start();
+TEST_P(HttpLimitsTest, EndlessBodiesAreCutOffWithoutGrowingMemory) {
     std::string chunk = "1000\r\n" + std::string(0x1000, 'x') + "\r\n";
     struct Attack {
         std::string head;
@@ -144,9 +120,8 @@ TEST_F(HttpLimitsTest, EndlessBodiesAreCutOffWithoutGrowingMemory) {
     }
 }
 
-TEST_F(HttpLimitsTest, SlowHeadersNeitherBlockOthersNorStayForever) {
-    options_.http.headerTimeout = 500ms;
-    start();
+TEST_P(HttpLimitsTest, SlowHeadersNeitherBlockOthersNorStayForever) {
+    restartWith([](ServerOptions& o) { o.http.headerTimeout = 500ms; });
     std::vector<std::unique_ptr<Raw>> slow;
     for (int i = 0; i < 64; ++i) {
         slow.push_back(std::make_unique<Raw>(port_));
@@ -160,9 +135,8 @@ TEST_F(HttpLimitsTest, SlowHeadersNeitherBlockOthersNorStayForever) {
     EXPECT_LT(Clock::now() - begin, 2s);
 }
 
-TEST_F(HttpLimitsTest, OversizedHeadersAndStalledBodiesAreRefused) {
-    options_.http.bodyTimeout = 300ms;
-    start();
+TEST_P(HttpLimitsTest, OversizedHeadersAndStalledBodiesAreRefused) {
+    restartWith([](ServerOptions& o) { o.http.bodyTimeout = 300ms; });
     Raw big(port_);
     big.send("GET /api/me HTTP/1.1\r\nHost: a\r\nX-Pad: " + std::string(20 << 10, 'p') +
              "\r\n\r\n");
@@ -174,9 +148,8 @@ TEST_F(HttpLimitsTest, OversizedHeadersAndStalledBodiesAreRefused) {
     EXPECT_LT(Clock::now() - begin, 2s);
 }
 
-TEST_F(HttpLimitsTest, ConnectionsAreCappedPerAddress) {
-    options_.http.maxConnectionsPerAddress = 2;
-    start();
+TEST_P(HttpLimitsTest, ConnectionsAreCappedPerAddress) {
+    restartWith([](ServerOptions& o) { o.http.maxConnectionsPerAddress = 2; });
     Raw first(port_), second(port_);
     ASSERT_TRUE(first.send("GET /api/me HTTP/1.1\r\nHost: a\r\n"));
     ASSERT_TRUE(second.send("GET /api/me HTTP/1.1\r\nHost: a\r\n"));
@@ -186,11 +159,12 @@ TEST_F(HttpLimitsTest, ConnectionsAreCappedPerAddress) {
     EXPECT_NE(reply.find("Connection: close"), std::string::npos);
 }
 
-TEST_F(HttpLimitsTest, ATrustedProxyIsHeldToTheOverallCapOnly) {
-    options_.http.maxConnectionsPerAddress = 1;
-    options_.http.maxConnections = 3;
-    options_.trustedProxies = {"127.0.0.1"};
-    start();
+TEST_P(HttpLimitsTest, ATrustedProxyIsHeldToTheOverallCapOnly) {
+    restartWith([](ServerOptions& o) {
+        o.http.maxConnectionsPerAddress = 1;
+        o.http.maxConnections = 3;
+        o.trustedProxies = {"127.0.0.1"};
+    });
     std::vector<std::unique_ptr<Raw>> held;
     for (int i = 0; i < 3; ++i) {
         held.push_back(std::make_unique<Raw>(port_));
@@ -200,8 +174,7 @@ TEST_F(HttpLimitsTest, ATrustedProxyIsHeldToTheOverallCapOnly) {
     EXPECT_EQ(fourth.readAll().rfind("HTTP/1.1 503", 0), 0u);
 }
 
-TEST_F(HttpLimitsTest, EarlyRefusalsCloseTheConnectionInsteadOfReadingTheBodyAsARequest) {
-    start();
+TEST_P(HttpLimitsTest, EarlyRefusalsCloseTheConnectionInsteadOfReadingTheBodyAsARequest) {
     Raw raw(port_);
     std::string smuggled = "GET /api/me HTTP/1.1\r\nHost: a\r\n\r\n";
     std::string body = smuggled + std::string((300 << 10) - smuggled.size(), ' ');
@@ -213,11 +186,8 @@ TEST_F(HttpLimitsTest, EarlyRefusalsCloseTheConnectionInsteadOfReadingTheBodyAsA
     EXPECT_EQ(reply.find("HTTP/1.1 401"), std::string::npos) << "the body was not a request";
 }
 
-TEST_F(HttpLimitsTest, DeeplyNestedJsonIsRefusedCheaply) {
-    ASSERT_TRUE(addUser(*store_, "ada@example.org", "pw", 1000));
-    store_->addToken(sha256Hex("T"), store_->accountByEmail("ada@example.org")->id, "D",
-                     systemClock()() / 1000);
-    start();
+TEST_P(HttpLimitsTest, DeeplyNestedJsonIsRefusedCheaply) {
+    store_->addToken(sha256Hex("T"), store_->accountByEmail(kEmail)->id, "D", nowMs_ / 1000);
     httplib::Client client("127.0.0.1", port_);
     std::size_t before = residentBytes();
     std::string nested(1 << 20, '[');
@@ -230,6 +200,9 @@ TEST_F(HttpLimitsTest, DeeplyNestedJsonIsRefusedCheaply) {
     EXPECT_EQ(upload->status, 400);
     EXPECT_LT(residentBytes(), before + (32 << 20));
 }
+
+INSTANTIATE_TEST_SUITE_P(Sqlite, HttpLimitsTest, ::testing::Values("sqlite"),
+                         [](const auto& info) { return info.param; });
 
 }  // namespace
 }  // namespace kelvra::server::test

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -64,6 +65,12 @@ class ProtocolTest : public ::testing::TestWithParam<std::string> {
         if (server_) server_->stop();
         if (thread_.joinable()) thread_.join();
         server_.reset();
+    }
+    // Starts the server again with the options changed.
+    void restartWith(const std::function<void(ServerOptions&)>& change) {
+        stop();
+        change(options_);
+        start();
     }
     // Stops the server, closes the store and opens both again on the same data.
     void restart() {

@@ -157,10 +157,10 @@ TEST_P(ProtocolTest, OversizedBodiesAreRefused) {
 
 TEST_P(ProtocolTest, TooManyRequestsFromOneAddressAreRefusedUntilTheBucketRefills) {
     if (running()) GTEST_SKIP() << "needs a server of its own";
-    stop();
-    options_.rateBurst = 3;
-    options_.ratePerSecond = 1;
-    start();
+    restartWith([](ServerOptions& o) {
+        o.rateBurst = 3;
+        o.ratePerSecond = 1;
+    });
     for (int i = 0; i < 3; ++i) EXPECT_EQ(client_->Get("/api/me")->status, 401) << i;
     auto limited = client_->Get("/api/me");
     EXPECT_EQ(limited->status, 429);
@@ -172,10 +172,10 @@ TEST_P(ProtocolTest, TooManyRequestsFromOneAddressAreRefusedUntilTheBucketRefill
 
 TEST_P(ProtocolTest, SignInAttemptsHaveATighterBudget) {
     if (running()) GTEST_SKIP() << "needs a server of its own";
-    stop();
-    options_.signInBurst = 2;
-    options_.signInPerSecond = 0.2;
-    start();
+    restartWith([](ServerOptions& o) {
+        o.signInBurst = 2;
+        o.signInPerSecond = 0.2;
+    });
     std::string challenge = s256Challenge(randomToken());
     EXPECT_EQ(signIn("wrong", challenge)->status, 401);
     EXPECT_EQ(signIn("wrong", challenge)->status, 401);

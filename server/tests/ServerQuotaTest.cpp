@@ -10,11 +10,6 @@ namespace {
 
 class QuotaTest : public ProtocolTest {
   protected:
-    void restartWith(const std::function<void(ServerOptions&)>& change) {
-        stop();
-        change(options_);
-        start();
-    }
     static httplib::Headers from(const std::string& address) {
         return {{"X-Forwarded-For", address}};
     }

@@ -70,9 +70,7 @@ TEST(Arrange, TheTrayMenuSnapsAWindowAndSavesAWorkspaceThatPutsMovedWindowsBack)
     nlohmann::json workspaces;
     ASSERT_TRUE(Desktop::waitUntil([&] {
         // Records are stored as {"$json": …}.
-        auto stored = nlohmann::json::parse(
-            std::ifstream(desktop.home() / ".config/kelvra/com.orvane.Kelvra.json"), nullptr,
-            false);
+        auto stored = desktop.readSettings();
         if (!stored.is_object() || !stored.contains("workspaces")) return false;
         workspaces = stored["workspaces"].value("$json", nlohmann::json::array());
         return workspaces.size() == 1;
@@ -125,27 +123,6 @@ TEST(Arrange, RestoringByShortcutLaunchesClosedApplicationsFromTheirEntries) {
             << title;
         EXPECT_TRUE(desktop.reaches(*launched, expected, 5s)) << title;
     }
-}
-
-TEST(Arrange, CustomLayoutZonesByShortcutFollowTheGridRule) {
-    Desktop desktop;
-    const std::string id = "1C9B8A76-5D4E-4F3A-8B2C-1D0E9F8A7B6C";
-    auto layout = nlohmann::json::parse(R"({"name": "Thirds", "columns": 3, "rows": 1, "zones": [
-        {"col": 1, "row": 0, "colSpan": 1, "rowSpan": 1},
-        {"col": 0, "row": 0, "colSpan": 2, "rowSpan": 1}]})");
-    layout["id"] = id;
-    desktop.writeSettings({{"windowGap", 10.0},
-                           {"customLayouts", nlohmann::json::array({layout})},
-                           {"shortcuts",
-                            {{"showHUD", key(49)},
-                             {"customZone:" + id + ":0", key(16)},
-                             {"customZone:" + id + ":1", key(31)}}}});
-    desktop.startKelvra();
-    Window w = startApp(desktop, "Alpha", "Alpha");
-    desktop.activate(w);
-    // Cells of (1440 - 2 x 10) / 3: the middle one, then two cells and the gap between.
-    EXPECT_TRUE(desktop.pressAndExpect(w, XK_y, {483.33, 0, 473.33, 900}));
-    EXPECT_TRUE(desktop.pressAndExpect(w, XK_o, {0, 0, 956.67, 900}));
 }
 
 // A rule that puts the application's windows into the right third.

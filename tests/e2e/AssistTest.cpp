@@ -22,18 +22,13 @@ TEST(Assist, CardsOverTheEmptyHalfPlaceTheClickedWindowAndEscapeClosesThem) {
     Window b = desktop.startTestClient(
         {"window B", {"--geometry", "300x200+100+500", "--icon-color", "d02020"}});
     Window c = desktop.startTestClient({"window C", {"--geometry", "300x200+500+500"}});
-    auto panelOver = [&](const Box& zone) -> std::optional<OwnWindow> {
-        for (const auto& own : desktop.kelvraWindows())
-            if (near(own.box, zone)) return own;
-        return std::nullopt;
-    };
     auto waitForPanel = [&](const Box& zone) {
         std::optional<OwnWindow> panel;
-        Desktop::waitUntil([&] { return (panel = panelOver(zone)).has_value(); });
+        Desktop::waitUntil([&] { return (panel = desktop.ownWindowNear(zone)).has_value(); });
         return panel;
     };
     auto panelGone = [&](const Box& zone) {
-        return Desktop::waitUntil([&] { return !panelOver(zone); });
+        return Desktop::waitUntil([&] { return !desktop.ownWindowNear(zone); });
     };
 
     desktop.activate(a);
@@ -51,7 +46,7 @@ TEST(Assist, CardsOverTheEmptyHalfPlaceTheClickedWindowAndEscapeClosesThem) {
     desktop.tellWindowManager(c, "_NET_MOVERESIZE_WINDOW",
                               {(2 << 12) | (1 << 8) | (1 << 9), 900, 400, 0, 0});
     desktop.waitForChange(c, beforeC);
-    EXPECT_TRUE(panelOver(zone::rightHalf));
+    EXPECT_TRUE(desktop.ownWindowNear(zone::rightHalf));
 
     // The first card is B's, with its own icon (48 pixels, 12 below the card's top) and
     // no icon for C, whose application names none: its title's first letter instead.
@@ -116,11 +111,8 @@ TEST(Assist, ManyWindowsScrollAndStayUsable) {
     ASSERT_TRUE(desktop.pressAndExpect(a, XK_u, zone::topLeft));
     const Box topRight = zone::topRight;
     std::optional<OwnWindow> panel;
-    ASSERT_TRUE(Desktop::waitUntil([&] {
-        for (const auto& own : desktop.kelvraWindows())
-            if (near(own.box, topRight)) panel = own;
-        return panel.has_value();
-    }));
+    ASSERT_TRUE(
+        Desktop::waitUntil([&] { return (panel = desktop.ownWindowNear(topRight)).has_value(); }));
     // Three rows of three show (a header of 56 above them, 16 below): 11 cards need a
     // fourth row, 104 pixels further down. Two turns of the wheel scroll to the end.
     Display* d = desktop.display();
@@ -137,11 +129,8 @@ TEST(Assist, ManyWindowsScrollAndStayUsable) {
         {int(panel->box.x + 16 + cardWidth + 10 + cardWidth / 2), int(panel->box.y + top + 56)});
     EXPECT_TRUE(desktop.reaches(others.back(), topRight));
     // The offer moves on to the bottom-left quarter.
-    EXPECT_TRUE(Desktop::waitUntil([&] {
-        for (const auto& own : desktop.kelvraWindows())
-            if (near(own.box, zone::bottomLeft)) return true;
-        return false;
-    }));
+    EXPECT_TRUE(
+        Desktop::waitUntil([&] { return desktop.ownWindowNear(zone::bottomLeft).has_value(); }));
 }
 
 }  // namespace

@@ -9,7 +9,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 
 #include <httplib.h>
 
@@ -18,7 +17,6 @@
 namespace kelvra::e2e {
 namespace {
 
-const std::string settingsTitle = "Settings — Kelvra";
 const std::string email = "ada@example.org";
 const std::string password = "correct horse battery";
 const std::string layoutId = "5C1D2E3F-4A5B-4C6D-8E7F-9A0B1C2D3E4F";
@@ -57,35 +55,15 @@ std::optional<std::string> findString(const nlohmann::json& j, const std::string
     return std::nullopt;
 }
 
-// kelvra-server with one account, on a loopback port of its own choosing.
-class Service {
-  public:
-    explicit Service(const std::filesystem::path& folder) : folder_(folder) {
-        std::filesystem::create_directories(folder_ / "data");
-        ChildProcess add({"sh", "-c", "printf %s \"$0\" | \"$1\" --data \"$2\" add-user \"$3\"",
-                          password, KELVRA_SERVER, (folder_ / "data").string(), email},
-                         {}, folder_ / "add-user.log");
-        Desktop::waitUntil([&] { return !add.running(); }, 10s);
-        if (add.exitCode() != 0) throw std::runtime_error("add-user: " + add.logText());
-        server_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{KELVRA_SERVER, "--data", (folder_ / "data").string(),
-                                     "--listen", "127.0.0.1:0"},
-            std::map<std::string, std::string>{}, folder_ / "server.log");
-        const std::string marker = "listening on 127.0.0.1 port ";
-        Desktop::waitUntil([&] { return server_->logText().find(marker) != std::string::npos; },
-                           10s);
-        const auto log = server_->logText();
-        const auto at = log.find(marker);
-        if (at == std::string::npos) throw std::runtime_error("kelvra-server: " + log);
-        url_ = "http://127.0.0.1:" + std::to_string(std::stoi(log.substr(at + marker.size())));
-    }
-    const std::string& url() const { return url_; }
-
-  private:
-    std::filesystem::path folder_;
-    std::unique_ptr<ChildProcess> server_;
-    std::string url_;
-};
+// The service's one account, added as its operator does, the password on standard input.
+void addAccount(const std::filesystem::path& data) {
+    std::filesystem::create_directories(data);
+    ChildProcess add({"sh", "-c", "printf %s \"$0\" | \"$1\" --data \"$2\" add-user \"$3\"",
+                      password, KELVRA_SERVER, data.string(), email},
+                     {}, data.parent_path() / "add-user.log");
+    Desktop::waitUntil([&] { return !add.running(); }, 10s);
+    if (add.exitCode() != 0) throw std::runtime_error("add-user: " + add.logText());
+}
 
 // chromedriver and one headless Chromium session, spoken to in W3C WebDriver JSON.
 class Browser {
@@ -166,64 +144,43 @@ class Browser {
     std::string session_;
 };
 
-// A private session bus with a gnome-keyring on it, unlocked with a test password, both
-// in the foreground so that they end with the test.
-class Keyring {
-  public:
-    explicit Keyring(Desktop& desktop) {
-        const auto home = desktop.home();
-        const std::map<std::string, std::string> environment = {
+// A gnome-keyring on the session's private bus, unlocked with a test password, in the
+// foreground so that it ends with the test.
+std::unique_ptr<ChildProcess> startKeyring(Desktop& desktop) {
+    const auto home = desktop.home();
+    auto keyring = std::make_unique<ChildProcess>(
+        std::vector<std::string>{
+            "sh", "-c",
+            "printf e2e | exec gnome-keyring-daemon --foreground --unlock --components=secrets"},
+        std::map<std::string, std::string>{
             {"HOME", home.string()},
             {"XDG_CONFIG_HOME", (home / ".config").string()},
             {"XDG_DATA_HOME", (home / ".local/share").string()},
             {"XDG_RUNTIME_DIR", (home / "run").string()},
-            {"DISPLAY", ""}};
-        bus_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"dbus-daemon", "--session", "--nofork", "--print-address=1"},
-            environment, home / "dbus-daemon.log");
-        std::string address;
-        Desktop::waitUntil(
+            {"DISPLAY", ""},
+            {"DBUS_SESSION_BUS_ADDRESS", "unix:path=" + (home / "run/bus").string()}},
+        home / "gnome-keyring.log");
+    // Asking before it owns its name would have the bus start another one.
+    if (!Desktop::waitUntil(
             [&] {
-                std::istringstream log(bus_->logText());
-                for (std::string line; std::getline(log, line);)
-                    if (line.rfind("unix:", 0) == 0) address = line;
-                return !address.empty();
+                std::string reply;
+                desktop.run({"dbus-send", "--session", "--print-reply",
+                             "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                             "org.freedesktop.DBus.NameHasOwner", "string:org.freedesktop.secrets"},
+                            &reply);
+                return reply.find("boolean true") != std::string::npos;
             },
-            10s);
-        if (address.empty()) throw std::runtime_error("dbus-daemon: " + bus_->logText());
-        auto keyringEnvironment = environment;
-        keyringEnvironment["DBUS_SESSION_BUS_ADDRESS"] = address;
-        keyring_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"sh", "-c",
-                                     "printf e2e | exec gnome-keyring-daemon --foreground "
-                                     "--unlock --components=secrets"},
-            keyringEnvironment, home / "gnome-keyring.log");
-        desktop.changeEnvironment({{"DBUS_SESSION_BUS_ADDRESS", address}});
-        // Asking before it owns its name would have the bus start another one.
-        if (!Desktop::waitUntil(
-                [&] {
-                    std::string reply;
-                    desktop.run(
-                        {"dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                         "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                         "string:org.freedesktop.secrets"},
-                        &reply);
-                    return reply.find("boolean true") != std::string::npos;
-                },
-                10s))
-            throw std::runtime_error("gnome-keyring-daemon: " + keyring_->logText());
-    }
-
-  private:
-    std::unique_ptr<ChildProcess> bus_, keyring_;
-};
+            10s))
+        throw std::runtime_error("gnome-keyring-daemon: " + keyring->logText());
+    return keyring;
+}
 
 // One machine: its own X session, home, keyring and browser handler, and the program
 // pointed at the service. The handler for web addresses is a script that writes the
 // address down, so the program's own way of opening the browser is what runs.
 struct Machine {
-    Desktop desktop;
-    Keyring keyring{desktop};
+    Desktop desktop{{.sessionBus = true}};
+    std::unique_ptr<ChildProcess> keyring = startKeyring(desktop);
 
     explicit Machine(const std::string& serviceUrl) {
         const auto home = desktop.home();
@@ -252,12 +209,7 @@ struct Machine {
     // Opens the settings window on a tab and presses keys there, a turn of the
     // program's loop apart.
     bool pressInTab(const std::string& tab, const std::vector<unsigned long>& keys) {
-        if (desktop.runAnotherKelvra({"--settings=" + tab}) != 0) return false;
-        std::optional<Window> w;
-        if (!Desktop::waitUntil(
-                [&] { return (w = desktop.findWindow(settingsTitle)).has_value(); }))
-            return false;
-        desktop.activate(*w);
+        if (!desktop.openSettings(tab)) return false;
         for (auto key : keys) {
             desktop.pressKey(key);
             usleep(150000);
@@ -305,7 +257,8 @@ TEST(CloudSignIn, TwoMachinesSignedInToOneAccountShareTheirSettings) {
         std::filesystem::path folder;
         ~Removal() { std::filesystem::remove_all(folder); }
     } removal{pattern};
-    Service service(pattern);
+    addAccount(removal.folder / "data");
+    ServiceProcess service(KELVRA_SERVER, removal.folder / "data");
 
     // The first machine has a layout of its own when it signs in.
     Machine first(service.url());

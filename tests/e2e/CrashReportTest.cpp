@@ -8,67 +8,36 @@
 #include <sqlite3.h>
 
 #include <algorithm>
-#include <regex>
 
 namespace kelvra::e2e {
 namespace {
 
 namespace fs = std::filesystem;
 
-// kelvra-server on a loopback port of its choosing, its data in `dataDir`.
-class CrashService {
-  public:
-    explicit CrashService(const fs::path& dataDir) : dataDir_(dataDir) {
-        fs::create_directories(dataDir);
-        process_ = std::make_unique<ChildProcess>(
-            std::vector<std::string>{KELVRA_SERVER, "--data", dataDir.string(), "--listen",
-                                     "127.0.0.1:0"},
-            std::map<std::string, std::string>{}, dataDir.parent_path() / "kelvra-server.log");
-        std::smatch found;
-        const std::regex listening("listening on 127\\.0\\.0\\.1 port ([0-9]+)");
-        Desktop::waitUntil(
-            [&] {
-                log_ = process_->logText();
-                return std::regex_search(log_, found, listening) || !process_->running();
-            },
-            10s);
-        if (found.empty()) throw std::runtime_error("kelvra-server did not start:\n" + log_);
-        url_ = "http://127.0.0.1:" + found[1].str();
-    }
-
-    const std::string& url() const { return url_; }
-
-    // The installation and the body of every report the service stored, read from its
-    // database file without going through its interface.
-    std::vector<std::pair<std::string, nlohmann::json>> reports() const {
-        std::vector<std::pair<std::string, nlohmann::json>> rows;
-        sqlite3* db = nullptr;
-        if (sqlite3_open_v2((dataDir_ / "kelvra.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-            SQLITE_OK) {
-            sqlite3_busy_timeout(db, 2000);
-            sqlite3_stmt* query = nullptr;
-            if (sqlite3_prepare_v2(db, "SELECT install, report FROM crashes ORDER BY id", -1,
-                                   &query, nullptr) == SQLITE_OK) {
-                while (sqlite3_step(query) == SQLITE_ROW) {
-                    auto text = [&](int column) {
-                        auto* t = sqlite3_column_text(query, column);
-                        return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
-                    };
-                    rows.emplace_back(text(0), nlohmann::json::parse(text(1), nullptr, false));
-                }
+// The installation and the body of every report the service stored, read from its
+// database file without going through its interface.
+std::vector<std::pair<std::string, nlohmann::json>> storedReports(const fs::path& dataDir) {
+    std::vector<std::pair<std::string, nlohmann::json>> rows;
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2((dataDir / "kelvra.db").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, 2000);
+        sqlite3_stmt* query = nullptr;
+        if (sqlite3_prepare_v2(db, "SELECT install, report FROM crashes ORDER BY id", -1, &query,
+                               nullptr) == SQLITE_OK) {
+            while (sqlite3_step(query) == SQLITE_ROW) {
+                auto text = [&](int column) {
+                    auto* t = sqlite3_column_text(query, column);
+                    return t ? std::string(reinterpret_cast<const char*>(t)) : std::string();
+                };
+                rows.emplace_back(text(0), nlohmann::json::parse(text(1), nullptr, false));
             }
-            sqlite3_finalize(query);
         }
-        sqlite3_close(db);
-        return rows;
+        sqlite3_finalize(query);
     }
-
-  private:
-    fs::path dataDir_;
-    std::unique_ptr<ChildProcess> process_;
-    std::string log_;
-    std::string url_;
-};
+    sqlite3_close(db);
+    return rows;
+}
 
 fs::path crashFolder(const Desktop& desktop) {
     return desktop.home() / ".local/state/kelvra/crashes";
@@ -102,7 +71,8 @@ bool recordsGone(const Desktop& desktop) {
 // One desktop, two crashes: the first with reporting off, the second with it on.
 TEST(CrashReport, TheNextStartSendsTheRecordOnlyWhenReportingIsOn) {
     Desktop desktop;
-    CrashService service(desktop.home() / "service/data");
+    const fs::path data = desktop.home() / "service/data";
+    ServiceProcess service(KELVRA_SERVER, data);
     desktop.writeSettings({{"crashReportingEnabled", false}, {"cloudServiceURL", service.url()}});
     crashOnce(desktop);
     if (HasFatalFailure()) return;
@@ -111,7 +81,7 @@ TEST(CrashReport, TheNextStartSendsTheRecordOnlyWhenReportingIsOn) {
     desktop.startKelvra({{"KELVRA_TEST_CRASH", "segv"}});
     EXPECT_TRUE(recordsGone(desktop));
     EXPECT_TRUE(desktop.kelvraRunning()) << desktop.kelvra().logText();
-    EXPECT_TRUE(service.reports().empty());
+    EXPECT_TRUE(storedReports(data).empty());
     desktop.kelvra().stop();
 
     auto settings = desktop.readSettings();
@@ -121,13 +91,13 @@ TEST(CrashReport, TheNextStartSendsTheRecordOnlyWhenReportingIsOn) {
     if (HasFatalFailure()) return;
     desktop.writeSettings(desktop.readSettings());
     desktop.startKelvra();
-    ASSERT_TRUE(Desktop::waitUntil([&] { return service.reports().size() == 1; }, 10s))
+    ASSERT_TRUE(Desktop::waitUntil([&] { return storedReports(data).size() == 1; }, 10s))
         << desktop.kelvra().logText();
     EXPECT_TRUE(recordsGone(desktop));
 
     const auto installID = desktop.readSettings().value("crashInstallID", "");
     EXPECT_FALSE(installID.empty());
-    const auto [install, report] = service.reports().back();
+    const auto [install, report] = storedReports(data).back();
     EXPECT_EQ(install, installID);
     EXPECT_EQ(report.value("installID", ""), installID);
     EXPECT_EQ(report.value("signal", 0), SIGSEGV);

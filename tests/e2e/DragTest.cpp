@@ -14,24 +14,13 @@ TEST(Drag, ThePreviewShowsTheZoneAndTitleBarDragsSnapAtEdgesAndCornersButNotMidS
     if (!desktop.hasWindowManager())
         GTEST_SKIP() << "without a window manager no title bar moves a window";
     desktop.startKelvra();
-    Window window = desktop.startTestClient({"dragged", {"--geometry", "500x400+300+200"}});
-    desktop.activate(window);
+    Window window = desktop.startActiveClient({"dragged", {"--geometry", "500x400+300+200"}});
     const Box original = *desktop.frame(window);
     auto frame = [&] { return desktop.frame(window).value_or(Box{}); };
-    // Presses halfway along the title bar and moves there at a hand's pace, with a
-    // small nudge first.
-    auto grabAndMove = [&](Spot to) {
-        const Spot grip = desktop.titleBar(window);
-        desktop.pressButton(grip);
-        desktop.moveButton({grip.x + (to.x < grip.x ? -6 : 6), grip.y}, 1);
-        desktop.moveButton(to, 40);
-    };
-    grabAndMove({1, 450});
+    desktop.dragTitleBar(window, {1, 450}, 40);
     std::optional<OwnWindow> preview;
     ASSERT_TRUE(Desktop::waitUntil([&] {
-        for (const auto& own : desktop.kelvraWindows())
-            if (near(own.box, zone::leftHalf)) preview = own;
-        return preview.has_value();
+        return (preview = desktop.ownWindowNear(zone::leftHalf)).has_value();
     })) << "no preview at the left half during the drag";
     // Outside the window manager's lists, and clicks go through it: an empty input shape.
     EXPECT_TRUE(preview->overrideRedirect);
@@ -51,7 +40,7 @@ TEST(Drag, ThePreviewShowsTheZoneAndTitleBarDragsSnapAtEdgesAndCornersButNotMidS
 
     // Pulled out of its zone, it takes its old size back, and a release in the middle
     // of the screen leaves it where it was dropped: no snap, no late correction.
-    grabAndMove({720, 300});
+    desktop.dragTitleBar(window, {720, 300}, 40);
     const Box size{0, 0, original.width, original.height};
     ASSERT_TRUE(Desktop::waitUntil([&] {
         return near({0, 0, frame().width, frame().height}, size);
@@ -61,7 +50,7 @@ TEST(Drag, ThePreviewShowsTheZoneAndTitleBarDragsSnapAtEdgesAndCornersButNotMidS
     ASSERT_TRUE(after);
     EXPECT_TRUE(near({0, 0, after->width, after->height}, size)) << *after;
 
-    grabAndMove({2, 2});
+    desktop.dragTitleBar(window, {2, 2}, 40);
     desktop.releaseButton();
     EXPECT_TRUE(desktop.reaches(window, zone::topLeft)) << "top-left corner";
     // The window manager's own end of the move does not undo the snap.

@@ -15,37 +15,21 @@ namespace {
 
 // Two new windows snapped to the left and right halves: a tile group with its divider.
 ::testing::AssertionResult groupPair(Desktop& desktop, Window& left, Window& right) {
-    left = desktop.startTestClient({"left"});
-    desktop.activate(left);
+    left = desktop.startActiveClient({"left"});
     if (auto r = desktop.pressAndExpect(left, XK_Left, zone::leftHalf); !r) return r;
-    right = desktop.startTestClient({"right"});
-    desktop.activate(right);
+    right = desktop.startActiveClient({"right"});
     if (auto r = desktop.pressAndExpect(right, XK_Right, zone::rightHalf); !r) return r;
     if (!Desktop::waitUntil([&] { return desktop.kelvraWindows().size() == 1; }))
         return ::testing::AssertionFailure() << "no divider";
     return ::testing::AssertionSuccess();
 }
 
-// Title-bar drags of a window, the button held between the steps.
-struct Dragger {
-    Desktop& desktop;
-    Window window;
-    void grab() {
-        const Box f = desktop.frame(window).value_or(Box{});
-        const Spot grip{int(f.x + f.width / 2), int(f.y + 8)};
-        desktop.pressButton(grip);
-        desktop.moveButton({grip.x + 6, grip.y}, 1);
-    }
-};
-
 TEST(Faults, WindowsVanishingMidDragAndMidResizeLeaveNoPreviewOrDivider) {
     Desktop desktop;
     desktop.startKelvra();
     // Held at the left edge, previewing, when the window is destroyed.
-    Window dragged = desktop.startTestClient({"dragged", {"--geometry", "500x400+300+200"}});
-    desktop.activate(dragged);
-    Dragger{desktop, dragged}.grab();
-    desktop.moveButton({1, 450}, 30);
+    Window dragged = desktop.startActiveClient({"dragged", {"--geometry", "500x400+300+200"}});
+    desktop.dragTitleBar(dragged, {1, 450}, 30);
     ASSERT_TRUE(Desktop::waitUntil([&] { return !desktop.kelvraWindows().empty(); }))
         << "no preview";
     XKillClient(desktop.display(), dragged);
@@ -69,8 +53,7 @@ TEST(Faults, WindowsVanishingMidDragAndMidResizeLeaveNoPreviewOrDivider) {
     EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraWindows().empty(); }))
         << "the divider outlived its pair";
 
-    Window survivor = desktop.startTestClient({"survivor"});
-    desktop.activate(survivor);
+    Window survivor = desktop.startActiveClient({"survivor"});
     EXPECT_TRUE(desktop.pressAndExpect(survivor, XK_Right, zone::rightHalf));
     EXPECT_TRUE(desktop.kelvraRunning());
 }
@@ -91,8 +74,7 @@ TEST(Faults, MonitorsComingAndGoingUnderGroupsAndDragsAreFollowed) {
     EXPECT_TRUE(desktop.pressAndExpect(b, XK_n, {1440 + 724, 0, 716, 900}));
 
     desktop.activate(a);
-    Dragger{desktop, a}.grab();
-    desktop.moveButton({2000, 300}, 20);
+    desktop.dragTitleBar(a, {2000, 300}, 20);
     ASSERT_EQ(desktop.run({"xrandr", "--delmonitor", "RIGHT"}), 0);
     desktop.moveButton({1, 450}, 30);
     desktop.releaseButton();
@@ -108,8 +90,7 @@ TEST(Faults, MonitorsComingAndGoingUnderGroupsAndDragsAreFollowed) {
 TEST(Faults, TheWindowManagerKilledAndReplacedMidRun) {
     Desktop desktop;
     desktop.startKelvra();
-    Window w = desktop.startTestClient({"through it all"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"through it all"});
     ASSERT_TRUE(desktop.pressAndExpect(w, XK_Left, zone::leftHalf));
 
     desktop.replaceWindowManager({});

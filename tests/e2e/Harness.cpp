@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
+#include <regex>
 #include <stdexcept>
 #include <thread>
 
@@ -121,6 +122,14 @@ void layOut(const Box& area) {
     rightThird = part(2.0 / 3, 0, 1, 1);
     leftTwoThirds = part(0, 0, 2.0 / 3, 1), rightTwoThirds = part(1.0 / 3, 0, 1, 1);
     maximized = part(0, 0, 1, 1);
+}
+
+std::vector<std::pair<unsigned long, Box>> byShortcut() {
+    return {{XK_Left, leftHalf},   {XK_Right, rightHalf},  {XK_Up, topHalf},
+            {XK_Down, bottomHalf}, {XK_Return, maximized}, {XK_u, topLeft},
+            {XK_i, topRight},      {XK_j, bottomLeft},     {XK_k, bottomRight},
+            {XK_d, leftThird},     {XK_f, centreThird},    {XK_g, rightThird},
+            {XK_e, leftTwoThirds}, {XK_t, rightTwoThirds}};
 }
 
 }  // namespace zone
@@ -306,25 +315,15 @@ void Desktop::startKelvra(const std::map<std::string, std::string>& extraEnviron
     // program register just while the probe holds it, it tells the user the combination
     // is taken: that start is made again, so no test runs beside that alert.
     for (int attempt = 0;; ++attempt) {
-        Display* probe = XOpenDisplay(displayName().c_str());
-        const KeyCode space = XKeysymToKeycode(probe, XK_space);
         kelvra_ = start({kelvraProgram()});
         bool grabbed = false, collided = false;
         waitUntil(
             [&] {
                 if (!kelvra_->running()) return true;  // gone: no point waiting
                 if (kelvraSaid("Ctrl+Alt+Space")) return collided = true;
-                lastXError = 0;
-                XGrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe), True,
-                         GrabModeAsync, GrabModeAsync);
-                XSync(probe, False);
-                if (lastXError == BadAccess) return grabbed = true;
-                XUngrabKey(probe, space, ControlMask | Mod1Mask, DefaultRootWindow(probe));
-                XSync(probe, False);
-                return false;
+                return grabbed = !grabbable(XK_space, ControlMask | Mod1Mask);
             },
             startDeadline);
-        XCloseDisplay(probe);
         if (grabbed) break;
         if (!collided || attempt == 3)
             throw std::runtime_error("kelvra did not register its shortcuts:\n" +
@@ -417,6 +416,32 @@ std::optional<Window> Desktop::ownWindow(const std::string& title) const {
         if (!own.embedded && std::string(name.begin(), name.end()) == title) return own.window;
     }
     return std::nullopt;
+}
+
+std::optional<OwnWindow> Desktop::ownWindowNear(const Box& box) const {
+    for (const auto& own : kelvraWindows())
+        if (near(own.box, box)) return own;
+    return std::nullopt;
+}
+
+std::optional<Window> Desktop::openSettings(const std::string& tab) {
+    std::optional<Window> w;
+    if (runAnotherKelvra({"--settings=" + tab}) != 0 ||
+        !waitUntil([&] { return (w = settingsWindow()).has_value(); }))
+        return std::nullopt;
+    activate(*w);
+    return w;
+}
+
+bool Desktop::grabbable(unsigned long keysym, unsigned int modifiers) const {
+    // A connection of its own: closing it gives back a grab that succeeded.
+    Display* probe = XOpenDisplay(displayName().c_str());
+    lastXError = 0;
+    XGrabKey(probe, XKeysymToKeycode(probe, keysym), modifiers, DefaultRootWindow(probe), True,
+             GrabModeAsync, GrabModeAsync);
+    XSync(probe, False);
+    XCloseDisplay(probe);
+    return lastXError != BadAccess;
 }
 
 Window Desktop::startTestClient(const ClientOptions& options) {
@@ -530,6 +555,13 @@ void Desktop::moveButton(Spot to, int steps) {
 void Desktop::releaseButton() {
     XTestFakeButtonEvent(display_, 1, False, CurrentTime);
     XSync(display_, False);
+}
+
+void Desktop::dragTitleBar(Window window, Spot to, int steps) {
+    const Spot grip = titleBar(window);
+    pressButton(grip);
+    moveButton({grip.x + (to.x < grip.x ? -6 : 6), grip.y}, 1);
+    moveButton(to, steps);
 }
 
 void Desktop::tellWindowManager(Window window, const char* message, std::vector<long> data) {
@@ -657,6 +689,24 @@ void Desktop::killServer() {
     display_ = nullptr;
     ::kill(server_->pid(), SIGKILL);
     waitUntil([&] { return !server_->running(); });
+}
+
+ServiceProcess::ServiceProcess(const std::string& program, const std::filesystem::path& dataDir) {
+    std::filesystem::create_directories(dataDir);
+    process_ = std::make_unique<ChildProcess>(
+        std::vector<std::string>{program, "--data", dataDir.string(), "--listen", "127.0.0.1:0"},
+        std::map<std::string, std::string>{}, dataDir.parent_path() / "kelvra-server.log");
+    const std::regex listening("listening on 127\\.0\\.0\\.1 port ([0-9]+)");
+    std::string log;
+    std::smatch found;
+    Desktop::waitUntil(
+        [&] {
+            log = process_->logText();
+            return std::regex_search(log, found, listening) || !process_->running();
+        },
+        10s);
+    if (found.empty()) throw std::runtime_error("kelvra-server did not start:\n" + log);
+    url_ = "http://127.0.0.1:" + found[1].str();
 }
 
 }  // namespace kelvra::e2e

@@ -53,6 +53,8 @@ inline Box maximized{0, 0, 1440, 900};
 // The part of the area between the fractions (0 to 1) x0..x1 and y0..y1.
 Box part(double x0, double y0, double x1, double y1);
 void layOut(const Box& area);
+// Each default shortcut's key (pressed with its set's modifiers) and the zone it snaps to.
+std::vector<std::pair<unsigned long, Box>> byShortcut();
 }  // namespace zone
 
 struct Spot {  // root coordinates
@@ -130,6 +132,12 @@ class Desktop {
     // A window of the program's own with this title, its tray icon (also "Kelvra") not
     // counted.
     std::optional<Window> ownWindow(const std::string& title) const;
+    // A window of the program's own near `box` (root coordinates): a preview or a panel.
+    std::optional<OwnWindow> ownWindowNear(const Box& box) const;
+    // Opens the settings window on `tab` through a later start and gives it the focus:
+    // the tab list has it, so Tab reaches the page's first control.
+    std::optional<Window> openSettings(const std::string& tab);
+    std::optional<Window> settingsWindow() const { return findWindow("Settings — Kelvra"); }
     // The settings file as the program last wrote it (empty when unreadable).
     nlohmann::json readSettings() const;
     ChildProcess& kelvra() { return *kelvra_; }
@@ -145,11 +153,19 @@ class Desktop {
 
     // Waits until the client's window is mapped (and managed, under a window manager).
     Window startTestClient(const ClientOptions& options);
+    // The same, then gives the window the focus.
+    Window startActiveClient(const ClientOptions& options) {
+        const Window window = startTestClient(options);
+        activate(window);
+        return window;
+    }
     // The viewable window with this exact title.
     std::optional<Window> findWindow(const std::string& title) const;
     // A 32-bit property (cardinals, windows or atoms); empty when it is not set.
     std::vector<long> property(Window window, const char* name) const;
     std::optional<Window> activeWindow() const;
+    // Whether another client could grab the combination now (it is given back at once).
+    bool grabbable(unsigned long keysym, unsigned int modifiers) const;
     // A client message to the window manager about the window, as a pager sends it.
     void tellWindowManager(Window window, const char* message, std::vector<long> data);
     void closeWindow(Window window) { tellWindowManager(window, "_NET_CLOSE_WINDOW", {0, 2}); }
@@ -172,6 +188,9 @@ class Desktop {
     void pressButton(Spot at);
     void moveButton(Spot to, int steps);
     void releaseButton();
+    // Presses on the middle of the title bar, nudges the window towards `to`, and moves
+    // there in `steps`; the button stays down.
+    void dragTitleBar(Window window, Spot to, int steps);
     // Gives the window the input focus (through the WM when there is one) and waits.
     void activate(Window window);
 
@@ -219,6 +238,18 @@ class Desktop {
     std::string windowManagerName_ = "none";
     int logCounter_ = 0;
     Spot pointer_;
+};
+
+// kelvra-server (`program`) on a loopback port of its own choosing, its data in `dataDir`
+// and its log beside that folder.
+class ServiceProcess {
+  public:
+    ServiceProcess(const std::string& program, const std::filesystem::path& dataDir);
+    const std::string& url() const { return url_; }
+
+  private:
+    std::unique_ptr<ChildProcess> process_;
+    std::string url_;
 };
 
 }  // namespace kelvra::e2e

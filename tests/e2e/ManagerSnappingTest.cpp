@@ -11,8 +11,6 @@
 namespace kelvra::e2e {
 namespace {
 
-const std::string settingsTitle = "Settings — Kelvra";
-
 class ManagerSnapping : public ::testing::Test {
   protected:
     // The manager's setting as its own tools show it ("" when never set); for KWin the
@@ -41,37 +39,22 @@ class ManagerSnapping : public ::testing::Test {
     // Drags the window's title bar to the left edge; whether Kelvra's preview showed.
     bool dragToLeftEdge(Window window) {
         desktop.activate(window);
-        const Spot grip = desktop.titleBar(window);
-        desktop.pressButton(grip);
-        desktop.moveButton({grip.x - 6, grip.y}, 1);
-        desktop.moveButton({0, 450}, 40);
+        desktop.dragTitleBar(window, {0, 450}, 40);
         const bool preview = Desktop::waitUntil(
-            [&] {
-                for (const auto& own : desktop.kelvraWindows())
-                    if (near(own.box, zone::leftHalf)) return true;
-                return false;
-            },
-            1s);
+            [&] { return desktop.ownWindowNear(zone::leftHalf).has_value(); }, 1s);
         desktop.releaseButton();
         return preview;
     }
     // Dragged back to the middle of the screen, where nothing snaps (a manager lets a
     // window it tiled go only so).
     void moveAway(Window window) {
-        const Spot grip = desktop.titleBar(window);
-        desktop.pressButton(grip);
-        desktop.moveButton({grip.x + 6, grip.y}, 1);
-        desktop.moveButton({720, 300}, 30);
+        desktop.dragTitleBar(window, {720, 300}, 30);
         desktop.releaseButton();
         desktop.waitForChange(window, *desktop.frame(window), 500ms);
     }
     // The snap tab's button under the drag-snapping switch, pressed from the keyboard.
     void pressManagerButton() {
-        ASSERT_EQ(desktop.runAnotherKelvra({"--settings=snap"}), 0);
-        std::optional<Window> w;
-        ASSERT_TRUE(Desktop::waitUntil(
-            [&] { return (w = desktop.findWindow(settingsTitle)).has_value(); }));
-        desktop.activate(*w);
+        ASSERT_TRUE(desktop.openSettings("snap"));
         desktop.pressKey(XK_Tab);
         desktop.pressKey(XK_Tab);
         desktop.pressKey(XK_space);

@@ -30,11 +30,8 @@ TEST(ProcessLife, HelpAndVersionAnswerWithoutADisplayAndTouchNothing) {
         std::string says;
     } cases[] = {
         {R"("$0" --help 2>/dev/null)", 0, "Usage: kelvra"},
-        {R"("$0" -h 2>/dev/null)", 0, "--version"},
         {R"("$0" --version 2>/dev/null)", 0, "Kelvra 0."},
         {R"("$0" --bogus >/dev/null)", 2, "unknown option '--bogus'"},
-        {R"("$0" --help --bogus 2>/dev/null)", 0, "Usage: kelvra"},
-        {R"("$0" '' --bogus=1 --help >/dev/null)", 2, "unknown option '--bogus=1'"},
         // Understood, but there is no desktop to act on.
         {R"("$0" -- --bogus >/dev/null)", 1, "no X display"},
         {R"("$0" --settings=nowhere kelvra: >/dev/null)", 1, "no X display"},
@@ -69,8 +66,7 @@ TEST(ProcessLife, SignalsAnEmptyLockAndTooLongArgumentsOfALaterStart) {
     desktop.startKelvra();
 
     ASSERT_EQ(kill(desktop.kelvraPid(), SIGPIPE), 0);
-    Window w = desktop.startTestClient({"after SIGPIPE"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"after SIGPIPE"});
     ASSERT_TRUE(desktop.pressAndExpect(w, XK_Left, zone::leftHalf)) << "SIGPIPE ended it";
 
     // A later start with too long arguments is refused with a reason; an ordinary one

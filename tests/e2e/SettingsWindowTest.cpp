@@ -6,20 +6,6 @@
 namespace kelvra::e2e {
 namespace {
 
-const std::string settingsTitle = "Settings — Kelvra";
-
-// Opens the window on a tab through a later start and gives it the focus: the tab list
-// has it, so Tab reaches the page's first control.
-Window openOn(Desktop& desktop, const std::string& tab) {
-    EXPECT_EQ(desktop.runAnotherKelvra({"--settings=" + tab}), 0);
-    std::optional<Window> w;
-    EXPECT_TRUE(
-        Desktop::waitUntil([&] { return (w = desktop.findWindow(settingsTitle)).has_value(); }));
-    if (!w) return 0;
-    desktop.activate(*w);
-    return *w;
-}
-
 bool fileSays(Desktop& desktop, const std::function<bool(const nlohmann::json&)>& check) {
     return Desktop::waitUntil([&] {
         auto j = desktop.readSettings();
@@ -74,7 +60,7 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
          }},
     };
     for (const auto& c : cases) {
-        ASSERT_NE(openOn(desktop, c.tab), 0u) << c.tab;
+        ASSERT_TRUE(desktop.openSettings(c.tab)) << c.tab;
         for (const auto& k : c.keys) {
             desktop.pressKeys(k);
             usleep(150000);  // a turn of the program's loop between keys redraws the page
@@ -82,12 +68,15 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
         EXPECT_TRUE(fileSays(desktop, c.written)) << c.tab << ": " << desktop.readSettings().dump();
     }
     // The remaining tabs open (their changes need a pointer or another program).
-    for (const char* tab : {"shortcuts", "layout", "account"}) EXPECT_NE(openOn(desktop, tab), 0u);
-    // Closing hides the window; the next start shows it again.
-    desktop.closeWindow(*desktop.findWindow(settingsTitle));
-    EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.findWindow(settingsTitle); }));
+    for (const char* tab : {"shortcuts", "layout", "account"})
+        EXPECT_TRUE(desktop.openSettings(tab));
+    // Closing hides the window, and the program stays though no tray runs here (the tray's
+    // icon and menu are tested in ArrangeTest): a later start shows the window again.
+    desktop.closeWindow(*desktop.settingsWindow());
+    EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.settingsWindow(); }));
+    EXPECT_TRUE(desktop.kelvraSaid("no system tray"));
     EXPECT_EQ(desktop.runAnotherKelvra(), 0);
-    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.findWindow(settingsTitle).has_value(); }));
+    EXPECT_TRUE(Desktop::waitUntil([&] { return desktop.settingsWindow().has_value(); }));
     EXPECT_TRUE(desktop.kelvraRunning());
 }
 
@@ -97,7 +86,7 @@ TEST(SettingsWindow, EachTabOpensAndItsFirstControlWritesTheSettingsFile) {
 TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStoredAndRegistered) {
     Desktop desktop;
     desktop.startKelvra();
-    ASSERT_NE(openOn(desktop, "shortcuts"), 0u);
+    ASSERT_TRUE(desktop.openSettings("shortcuts"));
     desktop.pressKey(XK_Tab);  // the first row: Snap to Left half
     usleep(150000);
     desktop.pressKey(XK_space);  // starts recording
@@ -110,8 +99,7 @@ TEST(SettingsWindow, AShortcutRecordedInTheShortcutsTabIsStoredAndRegistered) {
                table["snapLeftHalf"].value("carbonModifiers", 0) == 6144;
     })) << desktop.readSettings().dump();
     // Registered once the recording has ended and the table change has settled.
-    Window w = desktop.startTestClient({"recorded"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"recorded"});
     usleep(500000);
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_y, zone::leftHalf));
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_Right, zone::rightHalf));
@@ -129,8 +117,7 @@ TEST(Onboarding, CompletingItFromTheKeyboardStartsTheCore) {
     EXPECT_TRUE(
         fileSays(desktop, [](auto& j) { return j.value("hasCompletedOnboarding", false); }));
     EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.ownWindow("Kelvra"); }));
-    Window w = desktop.startTestClient({"after onboarding"});
-    desktop.activate(w);
+    Window w = desktop.startActiveClient({"after onboarding"});
     EXPECT_TRUE(desktop.pressAndExpect(w, XK_Left, zone::leftHalf));
 }
 

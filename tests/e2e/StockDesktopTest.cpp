@@ -10,24 +10,6 @@
 namespace kelvra::e2e {
 namespace {
 
-// Whether another client can grab the combination now (and gives it back at once).
-bool grabbable(Desktop& desktop, unsigned long keysym, unsigned int modifiers) {
-    static int error = 0;
-    Display* probe = XOpenDisplay(desktop.displayName().c_str());
-    auto previous = XSetErrorHandler([](Display*, XErrorEvent* e) {
-        error = e->error_code;
-        return 0;
-    });
-    error = 0;
-    const KeyCode key = XKeysymToKeycode(probe, keysym);
-    XGrabKey(probe, key, modifiers, DefaultRootWindow(probe), True, GrabModeAsync, GrabModeAsync);
-    XSync(probe, False);
-    const bool free = error != BadAccess;
-    XSetErrorHandler(previous);
-    XCloseDisplay(probe);
-    return free;
-}
-
 // openbox, xfwm4, IceWM and Fluxbox as Debian ships them hold Ctrl+Alt+←/→: the first
 // start shows the set with those marked and offers a set free here (Ctrl+Super where the
 // manager leaves it alone), the page's first button; taken with Enter, every shortcut
@@ -35,7 +17,7 @@ bool grabbable(Desktop& desktop, unsigned long keysym, unsigned int modifiers) {
 // leave the defaults free here.)
 TEST(StockDesktop, AFirstStartOffersAFreeSetAndEveryShortcutSnapsWithIt) {
     Desktop desktop({.stockWindowManagerConfig = true});
-    if (grabbable(desktop, XK_Left, ControlMask | Mod1Mask))
+    if (desktop.grabbable(XK_Left, ControlMask | Mod1Mask))
         GTEST_SKIP() << "its stock configuration leaves every default free: nothing to offer";
     ASSERT_TRUE(desktop.startFirstLaunch());
     desktop.pressKey(XK_Return);  // Continue
@@ -65,18 +47,10 @@ TEST(StockDesktop, AFirstStartOffersAFreeSetAndEveryShortcutSnapsWithIt) {
     usleep(300000);
     desktop.pressKey(XK_Return);  // Get started
     EXPECT_TRUE(Desktop::waitUntil([&] { return !desktop.ownWindow("Kelvra"); }));
-    ASSERT_TRUE(Desktop::waitUntil([&] { return !grabbable(desktop, XK_space, mask); }, 10s));
+    ASSERT_TRUE(Desktop::waitUntil([&] { return !desktop.grabbable(XK_space, mask); }, 10s));
 
-    Window w = desktop.startTestClient({"stock"});
-    desktop.activate(w);
-    using namespace zone;
-    const std::pair<unsigned long, Box> zones[] = {
-        {XK_Left, leftHalf},    {XK_Right, rightHalf},  {XK_Up, topHalf},    {XK_Down, bottomHalf},
-        {XK_Return, maximized}, {XK_u, topLeft},        {XK_i, topRight},    {XK_j, bottomLeft},
-        {XK_k, bottomRight},    {XK_d, leftThird},      {XK_f, centreThird}, {XK_g, rightThird},
-        {XK_e, leftTwoThirds},  {XK_t, rightTwoThirds},
-    };
-    for (const auto& [key, box] : zones) {
+    Window w = desktop.startActiveClient({"stock"});
+    for (const auto& [key, box] : zone::byShortcut()) {
         auto keys = modifiers;
         keys.push_back(key);
         desktop.pressKeys(keys);
@@ -93,8 +67,8 @@ TEST(StockDesktop, AKeymapThatEndsTheSessionWithCtrlAltBackspaceNeverGetsItRegis
     ASSERT_EQ(desktop.run({"setxkbmap", "-option", "terminate:ctrl_alt_bksp"}), 0);
     desktop.startKelvra();
     ASSERT_TRUE(Desktop::waitUntil([&] { return desktop.kelvraSaid("Ctrl+Alt+Backspace"); }));
-    EXPECT_TRUE(grabbable(desktop, XK_BackSpace, ControlMask | Mod1Mask));
-    EXPECT_FALSE(grabbable(desktop, XK_c, ControlMask | Mod1Mask));
+    EXPECT_TRUE(desktop.grabbable(XK_BackSpace, ControlMask | Mod1Mask));
+    EXPECT_FALSE(desktop.grabbable(XK_c, ControlMask | Mod1Mask));
 }
 
 }  // namespace

@@ -45,8 +45,7 @@ class Tiling : public ::testing::Test {
     }
     Window snappedClient(const std::string& title, unsigned long keysym,
                          std::vector<std::string> arguments = {}) {
-        Window w = desktop.startTestClient({title, std::move(arguments)});
-        desktop.activate(w);
+        Window w = desktop.startActiveClient({title, std::move(arguments)});
         desktop.pressShortcut(keysym);
         return w;
     }
@@ -91,21 +90,6 @@ TEST_F(Tiling, HalvesFollowEachOtherAndTheirDivider) {
     EXPECT_TRUE(dividersAre({})) << "the divider goes with the pair";
 }
 
-TEST_F(Tiling, ThirdsShareTwoDividers) {
-    Window w[] = {snappedClient("one", XK_d), snappedClient("two", XK_f),
-                  snappedClient("three", XK_g)};
-    std::optional<Box> f[3];
-    ASSERT_TRUE(Desktop::waitUntil([&] {
-        for (int i = 0; i < 3; ++i) f[i] = desktop.frame(w[i]);
-        return f[0] && f[1] && f[2] && f[0]->x == 0 && f[2]->x + f[2]->width == maximized.width &&
-               f[1]->x > f[0]->x + f[0]->width && f[1]->x + f[1]->width < f[2]->x;
-    })) << "thirds";
-    const double edge1 = (f[0]->x + f[0]->width + f[1]->x) / 2;
-    const double edge2 = (f[1]->x + f[1]->width + f[2]->x) / 2;
-    EXPECT_TRUE(dividersAre({column(edge1 - 8, 16), column(edge2 - 8, 16)}))
-        << dividers().size() << " dividers";
-}
-
 // A divider stays with its group in the stacking order: just above the group's topmost
 // window, so a window put over the group covers it too; with another application in
 // front it is hidden, and the group's return brings it back.
@@ -144,8 +128,7 @@ TEST_F(Tiling, ADividerStaysWithItsGroupInTheStackingOrder) {
     EXPECT_TRUE(Desktop::waitUntil([&] { return at(divider()) == at(b) + 1; }))
         << "not just above the group: " << at(divider()) << " over " << at(b);
 
-    const Window other = desktop.startTestClient({"other", {"--geometry", "600x400+420+250"}});
-    desktop.activate(other);
+    const Window other = desktop.startActiveClient({"other", {"--geometry", "600x400+420+250"}});
     EXPECT_TRUE(dividersAre({})) << "shown while another application is in front";
     desktop.activate(a);
     EXPECT_TRUE(dividersAre({column(712, 16)})) << "not back with its group";

@@ -31,7 +31,7 @@ DATA_DIR = "/var/lib/kelvra-server"
 CONFFILE = "/etc/kelvra-server/kelvra-server.conf"
 UNIT = "/lib/systemd/system/kelvra-server.service"
 METAINFO = "/usr/share/metainfo/com.orvane.Kelvra.metainfo.xml"
-E2E_FILTER = "*Shortcuts.*:Tray.*:Arrange.TheTrayMenu*"
+E2E_FILTER = "*Shortcuts.*:SettingsWindow.EachTab*:Arrange.TheTrayMenu*"
 # The protocol cases that need no access to the server's inside.
 PROTOCOL_FILTER = "Outside/ProtocolTest.*"
 EMAIL, PASSWORD = "ada@example.org", "correct horse"

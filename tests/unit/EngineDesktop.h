@@ -28,6 +28,8 @@ class EngineDesktopTest : public ::testing::Test {
     }
 
     ScreenInfo screen(size_t i = 0) { return ScreenInfo::all().at(i); }
+    // A built-in zone's frame on screen i with these settings.
+    Rect zoneFrame(ZoneID zone, size_t i = 0) { return frame(zone, screen(i).visible, 10, 0); }
     Rect frameOf(const WindowHandle& w) { return desktop.windowFrame(w.element()); }
 
     sim::SimDesktop desktop;

@@ -13,8 +13,6 @@ class ArrangeTest : public EngineDesktopTest {
         return *WindowHandle::make(
             desktop.addWindow(pid, {.frame = frame, .title = std::move(title)}));
     }
-    // The frame of a built-in zone on the first screen.
-    Rect zone(ZoneID z) { return frame(z, Rect(0, 25, 1440, 875), 10, 0); }
 };
 
 }  // namespace kelvra::test

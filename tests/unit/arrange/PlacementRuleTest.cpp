@@ -36,7 +36,7 @@ TEST_F(PlacementRuleTest, LaunchRulePlacesTheFirstUnminimizedWindowWithinTheLimi
     EXPECT_EQ(desktop.windowFrame(minimized), Rect(0, 0, 200, 200));
     auto w = window(pid, {0, 0, 200, 200});
     desktop.runLoop().advance(0.6);
-    EXPECT_EQ(frameOf(w), zone(ZoneID::rightThird));  // the first rule of the list
+    EXPECT_EQ(frameOf(w), zoneFrame(ZoneID::rightThird));  // the first rule of the list
 
     // Twelve seconds without a window: nothing more happens.
     int32_t slow = app("app");
@@ -56,7 +56,7 @@ TEST_F(PlacementRuleTest, NewWindowRulePlacesEachNewWindowOnceUnlessPaused) {
 
     auto w = window(pid, {0, 0, 200, 200});
     desktop.runLoop().advance(0.3);
-    EXPECT_EQ(frameOf(w), zone(ZoneID::rightThird));
+    EXPECT_EQ(frameOf(w), zoneFrame(ZoneID::rightThird));
     desktop.runLoop().advance(2);  // settled
     desktop.userSetFrame(w.element(), {50, 50, 300, 300});
     desktop.runLoop().advance(5);
@@ -69,7 +69,7 @@ TEST_F(PlacementRuleTest, NewWindowRulePlacesEachNewWindowOnceUnlessPaused) {
     settings->paused.set(false);
     auto after = window(pid, {0, 0, 200, 200});
     desktop.runLoop().advance(1);
-    EXPECT_EQ(frameOf(after), zone(ZoneID::rightThird));
+    EXPECT_EQ(frameOf(after), zoneFrame(ZoneID::rightThird));
 }
 
 TEST_F(PlacementRuleTest, ALaterLaunchedApplicationIsWatchedFromItsFirstWindow) {
@@ -77,7 +77,7 @@ TEST_F(PlacementRuleTest, ALaterLaunchedApplicationIsWatchedFromItsFirstWindow) 
     int32_t pid = app("app");
     auto first = window(pid, {0, 0, 200, 200});
     desktop.runLoop().advance(0.5);
-    EXPECT_EQ(frameOf(first), zone(ZoneID::leftHalf));
+    EXPECT_EQ(frameOf(first), zoneFrame(ZoneID::leftHalf));
     desktop.quitApp(pid);
     desktop.runLoop().advance(0.1);
     EXPECT_TRUE(manager->observedProcesses().empty());
@@ -94,8 +94,9 @@ TEST_F(PlacementRuleTest, ASwitchedOffRuleIsPassedOver) {
     desktop.runLoop().advance(0.5);
     auto second = window(other, {0, 0, 200, 200});
     desktop.runLoop().advance(1);
-    EXPECT_EQ(std::tuple(frameOf(w), frameOf(first), frameOf(second)),
-              std::tuple(zone(ZoneID::rightThird), Rect(0, 0, 200, 200), Rect(0, 0, 200, 200)));
+    EXPECT_EQ(
+        std::tuple(frameOf(w), frameOf(first), frameOf(second)),
+        std::tuple(zoneFrame(ZoneID::rightThird), Rect(0, 0, 200, 200), Rect(0, 0, 200, 200)));
 }
 
 TEST_F(PlacementRuleTest, AWindowThatResistsIsPlacedAgainAfterItSettles) {
@@ -103,10 +104,10 @@ TEST_F(PlacementRuleTest, AWindowThatResistsIsPlacedAgainAfterItSettles) {
     int32_t pid = app("app");
     auto w = window(pid, {0, 0, 200, 200});
     desktop.runLoop().advance(0.1);
-    EXPECT_EQ(frameOf(w), zone(ZoneID::leftHalf));
+    EXPECT_EQ(frameOf(w), zoneFrame(ZoneID::leftHalf));
     desktop.userSetFrame(w.element(), {0, 0, 200, 200});  // its own remembered geometry
     desktop.runLoop().advance(1.0);
-    EXPECT_EQ(frameOf(w), zone(ZoneID::leftHalf));
+    EXPECT_EQ(frameOf(w), zoneFrame(ZoneID::leftHalf));
 }
 
 TEST_F(PlacementRuleTest, DisplayKindsPickTheirScreenOrNone) {
@@ -152,7 +153,7 @@ TEST_F(PlacementRuleTest, CustomZoneTargetsFallBackToTheBuiltInZone) {
     desktop.runLoop().advance(0.1);
     EXPECT_EQ(std::tuple(frameOf(a), frameOf(b), frameOf(c)),
               std::tuple(*thirds.zoneFrame(1, Rect(0, 25, 1440, 875), 10, 0), Rect(0, 0, 200, 200),
-                         zone(ZoneID::maximize)));
+                         zoneFrame(ZoneID::maximize)));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ class WorkspaceTest : public ArrangeTest {
 
 TEST_F(WorkspaceTest, ZoneDetectionAllowsTwentyPointsOnEachMeasure) {
     auto screen = ScreenInfo::all().at(0);
-    Rect left = zone(ZoneID::leftHalf);
+    Rect left = zoneFrame(ZoneID::leftHalf);
     struct Case {
         Rect frame;
         std::optional<ZoneID> expected;
@@ -29,7 +29,7 @@ TEST_F(WorkspaceTest, ZoneDetectionAllowsTwentyPointsOnEachMeasure) {
         {{left.x + 20, left.y - 20, left.width - 20, left.height + 20}, ZoneID::leftHalf},
         {{left.x, left.y, left.width + 20.5, left.height}, std::nullopt},
         {{420, 262.5, 600, 400}, std::nullopt},  // centred: it comes back by its frame
-        {zone(ZoneID::maximize), ZoneID::maximize},
+        {zoneFrame(ZoneID::maximize), ZoneID::maximize},
     };
     for (const auto& c : cases)
         EXPECT_EQ(WorkspaceCapture::detectZone(c.frame, screen, 10, 0), c.expected)
@@ -40,7 +40,7 @@ TEST_F(WorkspaceTest, ZoneDetectionAllowsTwentyPointsOnEachMeasure) {
 TEST_F(WorkspaceTest, CaptureRecordsOtherApplicationsWindowsAndTheirDisplays) {
     desktop.addScreenTopLeft({1440, 0, 1280, 1024}, {1440, 0, 1280, 1024});
     int32_t editor = app("org.example.Editor");
-    window(editor, zone(ZoneID::leftHalf), "notes.txt");
+    window(editor, zoneFrame(ZoneID::leftHalf), "notes.txt");
     window(editor, {200, 200, 300, 200}, std::nullopt);
     window(desktop.ownPid(), {0, 0, 100, 100});
     int32_t anonymous = desktop.addApp({});

@@ -57,7 +57,6 @@ class SnapAssistTest : public EngineDesktopTest {
         for (auto w : desktop.windowsOf(app)) desktop.destroyWindow(w);
         desktop.runLoop().runPending();
     }
-    Rect zoneFrame(ZoneID z) { return frame(z, screen().visible, 10, 0); }
 
     std::unique_ptr<SnapAssistController> assist;
     Subscription wiring;

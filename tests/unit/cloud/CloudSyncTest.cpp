@@ -1,13 +1,9 @@
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
-#include <unistd.h>
 
 #include "CloudFixture.h"
 #include "backends/xdg/JsonDefaultsDomain.h"
 #include "cloud/SyncPayload.h"
+#include "unit/diagnostics/TempFolder.h"
 
 namespace kelvra::test {
 namespace {
@@ -263,36 +259,30 @@ TEST_F(SyncTest, EqualSettingsGiveIdenticalBlobsAndTheBlobRoundTrips) {
 
 TEST_F(SyncTest, TheSettingsFileNeverHoldsASecret) {
     // The real settings file, through a whole sign-in, sync and sign-out.
-    auto dir =
-        std::filesystem::temp_directory_path() / ("kelvra-cloud-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir);
-    auto file = dir / "settings.json";
-    {
-        xdg::JsonDefaultsDomain fileDefaults(file);
-        Platform ports = desktop.ports();
-        ports.defaults = &fileDefaults;
-        installPlatform(ports);
-        settings = std::make_unique<AppSettings>(fileDefaults);
-        makeSync();
-        sync->start();
-        signInThroughBrowser();
-        std::string verifier = service.lastTokenBody.at("verifier");
-        settings->windowGap.set(5);
-        wait(3);
-        account->signOut();
-        wait(1);
-        sync.reset();
-        account.reset();
-        settings.reset();
+    TempFolder dir;
+    const auto file = dir.path() / "settings.json";
+    xdg::JsonDefaultsDomain fileDefaults(file);
+    Platform ports = desktop.ports();
+    ports.defaults = &fileDefaults;
+    installPlatform(ports);
+    settings = std::make_unique<AppSettings>(fileDefaults);
+    makeSync();
+    sync->start();
+    signInThroughBrowser();
+    std::string verifier = service.lastTokenBody.at("verifier");
+    settings->windowGap.set(5);
+    wait(3);
+    account->signOut();
+    wait(1);
+    sync.reset();
+    account.reset();
+    settings.reset();
 
-        std::ifstream in(file, std::ios::binary);
-        std::string text(std::istreambuf_iterator<char>(in), {});
-        EXPECT_NE(text.find("cloudSyncBaseVersion"), std::string::npos);
-        for (const std::string& secret : {service.token, verifier, service.code})
-            EXPECT_EQ(text.find(secret), text.npos) << secret;
-        desktop.install();
-    }
-    std::filesystem::remove_all(dir);
+    const std::string text = readAll(file);
+    EXPECT_NE(text.find("cloudSyncBaseVersion"), std::string::npos);
+    for (const std::string& secret : {service.token, verifier, service.code})
+        EXPECT_EQ(text.find(secret), text.npos) << secret;
+    desktop.install();
 }
 
 }  // namespace

@@ -7,8 +7,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "backends/crash/DwSymbolizer.h"
 #include "diagnostics/CrashRecord.h"
@@ -37,13 +35,6 @@ std::vector<fs::path> records(const fs::path& folder) {
     std::vector<fs::path> found;
     for (const auto& e : fs::directory_iterator(folder)) found.push_back(e.path());
     return found;
-}
-
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 }  // namespace

@@ -98,8 +98,10 @@ TEST_F(CrashReporterTest, EachRecordBecomesOneReportAndIsDeletedWhenTaken) {
     const nlohmann::json frame = {
         {"module", "kelvra"}, {"offset", "0x1a2b"}, {"buildID", "0badc0de"}};
     for (const auto& [key, value] : frame.items()) EXPECT_EQ(stack[0][key], value) << key;
-    // One installation, one identifier.
+    // One installation, one identifier, kept in the settings for later starts.
     EXPECT_EQ(reports[0]["installID"], reports[2]["installID"]);
+    EXPECT_EQ(reports[0]["installID"], CrashReporter::installID());
+    EXPECT_EQ(CrashReporter::installID().size(), 36u);
     EXPECT_TRUE(fs::is_empty(folder.path()));
 
     // Nothing is sent twice.
@@ -168,14 +170,6 @@ TEST_F(CrashReporterTest, ADamagedRecordIsSetAsideAndTheOthersStillGo) {
     start();
     EXPECT_EQ(requests(), 0u);
     EXPECT_TRUE(has("000000000001-1.bad"));
-}
-
-TEST_F(CrashReporterTest, TheInstallIdentifierSurvivesRestarts) {
-    auto first = CrashReporter::installID();
-    EXPECT_EQ(first.size(), 36u);
-    EXPECT_EQ(first, CrashReporter::installID());
-    // A new process reads the same settings file.
-    EXPECT_EQ(CrashReporter::installID(), first);
 }
 
 }  // namespace kelvra::test

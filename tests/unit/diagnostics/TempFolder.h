@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace kelvra::test {
@@ -24,5 +26,10 @@ class TempFolder {
   private:
     std::filesystem::path path_;
 };
+
+inline std::string readAll(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 }  // namespace kelvra::test

@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
@@ -85,11 +84,6 @@ std::string feed(const std::vector<FeedItem>& items) {
                "\"/></item>";
     }
     return xml + "</channel></rss>";
-}
-
-std::string readAll(const fs::path& file) {
-    std::ifstream in(file);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 const std::string feedURL = "https://kelvra.app/feed.xml";

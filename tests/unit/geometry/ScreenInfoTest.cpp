@@ -88,17 +88,14 @@ TEST(ScreenInfoWithoutScreens, AnswersNothing) {
     EXPECT_EQ(Coord::bottomLeftRect({0, 10, 5, 5}), Rect(0, -15, 5, 5));
 }
 
-// The X11 backend accepts a window manager's answer within a tolerance.
-TEST(RectTest, ApproximateEqualityIsInclusive) {
-    Rect a(100, 100, 500, 400);
+// The X11 backend accepts a window manager's answer within a tolerance, inclusive; a NaN
+// on either side, or as the tolerance, is never equal.
+TEST(RectTest, ApproximateEqualityIsInclusiveAndNeverHoldsForNaN) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Rect a(100, 100, 500, 400);
     EXPECT_TRUE(a.approximatelyEquals({102.5, 100, 500, 400}, 2.5));
     EXPECT_FALSE(a.approximatelyEquals({100, 100, 500, 402.6}, 2.5));
     EXPECT_FALSE(a.approximatelyEquals({100, 97.4, 500, 400}, 2.5));
-}
-
-TEST(RectTest, NaNNeverComparesApproximatelyEqual) {
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const Rect a(100, 100, 500, 400);
     const Rect withNaN[] = {
         {nan, 100, 500, 400}, {100, nan, 500, 400}, {100, 100, nan, 400}, {100, 100, 500, nan}};
     for (const Rect& b : withNaN) {

@@ -42,9 +42,6 @@ class DragFixture : public EngineDesktopTest {
 
     std::optional<ZoneID> shownZone() const { return zones.empty() ? std::nullopt : zones.back(); }
     Rect frameOf(port::WindowRef w) const { return desktop.windowFrame(w); }
-    Rect zoneFrame(ZoneID zone, size_t screen = 0) const {
-        return frame(zone, ScreenInfo::all().at(screen).visible, 10, 0);
-    }
     size_t calls(const char* op) const {
         size_t n = 0;
         for (const auto& c : desktop.windowCalls()) n += c.op == op;

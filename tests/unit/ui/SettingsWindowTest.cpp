@@ -12,8 +12,6 @@ using port::SurfaceKind;
 
 class SettingsWindowTest : public ::testing::Test {
   protected:
-    void SetUp() override { desk.install(); }
-
     port::SettingsWindowModel shown() {
         desk.runLoop().runPending();
         auto s = desk.surfaces().find(SurfaceKind::settingsWindow);
@@ -23,14 +21,15 @@ class SettingsWindowTest : public ::testing::Test {
     uint64_t surfaceId() { return desk.surfaces().find(SurfaceKind::settingsWindow)->id; }
 
     sim::SimDesktop desk;
+    bool installed = (desk.install(), true);
+    AppSettings settings{desk.defaults()};
+    test::SettingsParts parts{settings};
+    SettingsWindowController window{parts.services()};
 };
 
 // Opening on a tab while visible switches the tab on the one window; closing hides it and
 // reopening without a tab shows the tab last selected.
 TEST_F(SettingsWindowTest, OpeningOnATabWhileVisibleSwitchesItAndReopeningKeepsTheLastTab) {
-    AppSettings settings(desk.defaults());
-    test::SettingsParts parts(settings);
-    SettingsWindowController window(parts.services());
     window.show(std::nullopt);
     window.show(SettingsTab::shortcuts);
     EXPECT_EQ(desk.surfaces().count(SurfaceKind::settingsWindow), 1u);
@@ -50,9 +49,6 @@ TEST_F(SettingsWindowTest, OpeningOnATabWhileVisibleSwitchesItAndReopeningKeepsT
 // A change anywhere (here: a second view of the store) redraws the page; a language
 // switch retranslates the window, and an edit from the surface reaches the store.
 TEST_F(SettingsWindowTest, ChangesShowAtOnceAndTheLanguageRetranslatesTheWindow) {
-    AppSettings settings(desk.defaults());
-    test::SettingsParts parts(settings);
-    SettingsWindowController window(parts.services());
     window.show(SettingsTab::tiling);
     settings.windowGap.set(0);
     auto gapRow = [&] {
@@ -76,9 +72,6 @@ TEST_F(SettingsWindowTest, ChangesShowAtOnceAndTheLanguageRetranslatesTheWindow)
 }
 
 TEST_F(SettingsWindowTest, LeavingTheShortcutsTabOrClosingTheWindowEndsARecording) {
-    AppSettings settings(desk.defaults());
-    test::SettingsParts parts(settings);
-    SettingsWindowController window(parts.services());
     window.show(SettingsTab::shortcuts);
     port::SettingsEdit record;
     record.row = "snapLeftHalf";

@@ -25,15 +25,6 @@ struct BridgeMirrorTest : ::testing::Test {
     BridgeMirror mirror;
 };
 
-TEST(BridgeMirrorBeforeSnapshot, KnowsNothingAndRefusesEventsAboutUnknownWindows) {
-    BridgeMirror m;
-    EXPECT_FALSE(m.synced());
-    EXPECT_FALSE(m.apply(WindowFrameChanged{"a", Rect(1, 1, 1, 1), false}));
-    EXPECT_FALSE(m.apply(WindowActivated{"a"}));
-    EXPECT_TRUE(m.windows().empty());
-    EXPECT_EQ(m.activeWindow(), nullptr);
-}
-
 TEST_F(BridgeMirrorTest, ASnapshotReplacesEverything) {
     ASSERT_TRUE(mirror.apply(InteractiveMove{MovePhase::started, "a", Rect(), {1, 1}}));
     ASSERT_TRUE(mirror.apply(Snapshot{{win("c")}, {right}, "gone", {7, 8}, 3}));

@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "backends/bridge/BridgeSession.h"
+#include "BridgeScript.h"
 #include "backends/sim/VirtualRunLoop.h"
 
 namespace kelvra::bridge {
@@ -12,21 +12,6 @@ using nlohmann::json;
 
 class BridgeSessionTest : public ::testing::Test {
   protected:
-    // The bridge's side: a message with the version and the session's token.
-    std::string message(const std::string& type, json fields = json::object()) {
-        fields["v"] = 1;
-        fields["type"] = type;
-        fields["token"] = session.token();
-        return fields.dump();
-    }
-    std::string hello() {
-        return session.hello(
-            R"({"v":1,"type":"hello","bridge":"kwin","bridgeVersion":"1","api":5})");
-    }
-    // Sends a poll; the answers it gets (now or later) land in `answers`.
-    void poll() {
-        session.poll(message("poll"), [this](std::string a) { answers.push_back(json::parse(a)); });
-    }
     void snapshot() {
         json w = {{"id", "w1"},
                   {"pid", 7},
@@ -35,20 +20,21 @@ class BridgeSessionTest : public ::testing::Test {
                   {"minimized", false},
                   {"title", "Doc"},
                   {"frame", {{"x", 0}, {"y", 0}, {"w", 100}, {"h", 100}}}};
-        session.event(message("snapshot", {{"windows", {w}},
-                                           {"screens", json::array()},
-                                           {"active", "w1"},
-                                           {"pointer", {{"x", 1}, {"y", 2}}}}));
+        bridge.send("snapshot", {{"windows", {w}},
+                                 {"screens", json::array()},
+                                 {"active", "w1"},
+                                 {"pointer", {{"x", 1}, {"y", 2}}}});
     }
 
     sim::VirtualRunLoop runLoop;
     BridgeSession session{runLoop, 4242};
-    std::vector<json> answers;
+    test::BridgeScript bridge{session};
+    std::vector<json>& answers = bridge.answers;
 };
 
 TEST_F(BridgeSessionTest, WelcomesWithItsTokenAndRefusesMessagesWithoutIt) {
     EXPECT_FALSE(session.connected());
-    json welcome = json::parse(hello());
+    json welcome = json::parse(bridge.hello());
     EXPECT_EQ(welcome["type"], "welcome");
     EXPECT_EQ(welcome["token"], session.token());
     EXPECT_EQ(welcome["pid"], 4242);
@@ -60,20 +46,23 @@ TEST_F(BridgeSessionTest, WelcomesWithItsTokenAndRefusesMessagesWithoutIt) {
         json::parse(session.event(R"({"v":1,"type":"windowRemoved","token":"old","window":"w1"})"));
     EXPECT_EQ(stale["type"], "rejected");
     EXPECT_EQ(json::parse(session.event("not json"))["type"], "rejected");
-    // An event about a window the mirror never heard of asks for a fresh snapshot.
-    EXPECT_EQ(json::parse(session.event(message("windowRemoved", {{"window", "w9"}})))["type"],
-              "rejected");
+    // Before its first snapshot the mirror knows no window: an event about one asks for
+    // a fresh snapshot.
+    for (const char* type : {"windowRemoved", "windowActivated"})
+        EXPECT_EQ(json::parse(bridge.send(type, {{"window", "w9"}}))["type"], "rejected");
+    EXPECT_FALSE(session.mirror().synced());
+    EXPECT_EQ(session.mirror().activeWindow(), nullptr);
     snapshot();
     EXPECT_TRUE(session.mirror().synced());
-    EXPECT_EQ(json::parse(session.event(
-                  message("windowMinimized", {{"window", "w1"}, {"minimized", true}})))["type"],
+    EXPECT_EQ(json::parse(
+                  bridge.send("windowMinimized", {{"window", "w1"}, {"minimized", true}}))["type"],
               "ack");
     EXPECT_TRUE(session.mirror().window("w1")->minimized);
 }
 
 TEST_F(BridgeSessionTest, HoldsThePollUntilCommandsAreQueuedOrThePollTimePasses) {
-    hello();
-    poll();
+    bridge.hello();
+    bridge.poll();
     runLoop.advance(BridgeSession::pollSeconds - 1);
     EXPECT_TRUE(answers.empty());
     runLoop.advance(1);
@@ -83,7 +72,7 @@ TEST_F(BridgeSessionTest, HoldsThePollUntilCommandsAreQueuedOrThePollTimePasses)
     EXPECT_LT(BridgeSession::pollSeconds, 25.0);
 
     // Commands sent in one turn go out together in one answer.
-    poll();
+    bridge.poll();
     session.send(Activate{0, "w1"});
     session.send(GetPointer{});
     EXPECT_EQ(answers.size(), 1u);
@@ -98,20 +87,20 @@ TEST_F(BridgeSessionTest, HoldsThePollUntilCommandsAreQueuedOrThePollTimePasses)
     // Queued while no poll is held: the next poll takes them at once.
     session.send(Raise{0, "w1"});
     runLoop.runPending();
-    poll();
+    bridge.poll();
     ASSERT_EQ(answers.size(), 3u);
     EXPECT_EQ(answers[2]["commands"][0]["cmd"], "raise");
 
     // A newer poll, or a bridge starting over, releases the one held.
-    poll();
-    poll();
+    bridge.poll();
+    bridge.poll();
     EXPECT_EQ(answers.size(), 4u);
-    hello();
+    bridge.hello();
     EXPECT_EQ(answers.size(), 5u);
 }
 
 TEST_F(BridgeSessionTest, HandsEachResultToTheCallerThatSentTheCommand) {
-    hello();
+    bridge.hello();
     snapshot();
     std::vector<std::string> got;
     auto first = session.send(SetFrame{0, "w1", {10, 10, 50, 50}}, [&](const CommandResult& r) {
@@ -120,21 +109,21 @@ TEST_F(BridgeSessionTest, HandsEachResultToTheCallerThatSentTheCommand) {
     auto second = session.send(ListWindows{}, [&](const CommandResult&) { got.push_back("list"); });
     auto forgotten = session.send(GetPointer{}, [&](const CommandResult&) { got.push_back("x"); });
     session.forget(forgotten);
-    poll();
+    bridge.poll();
     session.flush();
     ASSERT_EQ(answers.size(), 1u);
     EXPECT_EQ(answers[0]["commands"][0]["id"], first);
 
-    session.event(message("snapshot", {{"id", second},
-                                       {"windows", json::array()},
-                                       {"screens", json::array()},
-                                       {"active", ""},
-                                       {"pointer", {{"x", 0}, {"y", 0}}}}));
-    session.event(message(
-        "result", {{"id", forgotten}, {"status", "done"}, {"pointer", {{"x", 3}, {"y", 4}}}}));
-    session.event(message("result", {{"id", first},
-                                     {"status", "settled"},
-                                     {"frame", {{"x", 10}, {"y", 10}, {"w", 48}, {"h", 50}}}}));
+    bridge.send("snapshot", {{"id", second},
+                             {"windows", json::array()},
+                             {"screens", json::array()},
+                             {"active", ""},
+                             {"pointer", {{"x", 0}, {"y", 0}}}});
+    bridge.send("result",
+                {{"id", forgotten}, {"status", "done"}, {"pointer", {{"x", 3}, {"y", 4}}}});
+    bridge.send("result", {{"id", first},
+                           {"status", "settled"},
+                           {"frame", {{"x", 10}, {"y", 10}, {"w", 48}, {"h", 50}}}});
     EXPECT_EQ(got, (std::vector<std::string>{"list", "first 48"}));
     EXPECT_EQ(session.mirror().pointer(), (Point{3, 4}));
 }

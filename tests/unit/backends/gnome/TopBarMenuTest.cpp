@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
+#include "../bridge/BridgeScript.h"
 #include "backends/sim/VirtualRunLoop.h"
 #include "port/Platform.h"
 
@@ -23,27 +24,17 @@ class TopBarMenuTest : public ::testing::Test {
     }
     ~TopBarMenuTest() override { uninstallPlatform(); }
 
-    void hello() {
-        session.hello(R"({"v":1,"type":"hello","bridge":"gnome","bridgeVersion":"1","api":43})");
-    }
-    std::string send(const std::string& type, json fields) {
-        fields["v"] = 1;
-        fields["type"] = type;
-        fields["token"] = session.token();
-        return session.event(fields.dump());
-    }
+    void hello() { bridge.hello("gnome", 43); }
     // The setMenu commands the bridge received since the last look (a poll held open is
     // answered when the next one comes).
     std::vector<json> menusSent() {
-        session.poll(json{{"v", 1}, {"type", "poll"}, {"token", session.token()}}.dump(),
-                     [this](std::string a) {
-                         json answer = json::parse(a);
-                         for (auto& c : answer["commands"])
-                             if (c["cmd"] == "setMenu") menus.push_back(c["menu"]);
-                     });
+        bridge.poll();
         session.flush();
         runLoop.runPending();
-        return std::exchange(menus, {});
+        std::vector<json> menus;
+        for (const auto& c : std::exchange(bridge.commands, {}))
+            if (c["cmd"] == "setMenu") menus.push_back(c["menu"]);
+        return menus;
     }
 
     static port::MenuItem item(std::string id, std::string title, std::string shortcut = {}) {
@@ -69,8 +60,8 @@ class TopBarMenuTest : public ::testing::Test {
     Platform platform;
     sim::VirtualRunLoop runLoop;
     bridge::BridgeSession session{runLoop, 1};
+    test::BridgeScript bridge{session};
     TopBarSurfaces surfaces{session};
-    std::vector<json> menus;
 };
 
 TEST_F(TopBarMenuTest, SendsTheTraysMenuWhileShownAndAgainAfterEachWelcome) {
@@ -108,13 +99,13 @@ TEST_F(TopBarMenuTest, ReportsTheItemChosenOnTheRunLoop) {
     std::vector<std::string> chosen;
     auto choosing = surface->onChosen([&](const std::string& id) { chosen.push_back(id); });
 
-    send("menuChosen", {{"item", "left"}});
+    bridge.send("menuChosen", {{"item", "left"}});
     EXPECT_TRUE(chosen.empty()) << "not inside the bus call that brought it";
     runLoop.runPending();
     EXPECT_EQ(chosen, std::vector<std::string>{"left"});
 
     // A choice arriving after the surface went is dropped.
-    send("menuChosen", {{"item", "left"}});
+    bridge.send("menuChosen", {{"item", "left"}});
     surface.reset();
     runLoop.runPending();
     EXPECT_EQ(chosen.size(), 1u);

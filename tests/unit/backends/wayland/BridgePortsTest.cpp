@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "backends/bridge/BridgeSession.h"
+#include "../bridge/BridgeScript.h"
 #include "backends/sim/VirtualRunLoop.h"
 #include "backends/wayland/BridgeApplications.h"
 #include "backends/wayland/BridgeHotKeys.h"
@@ -44,41 +44,27 @@ class BridgePortsTest : public ::testing::Test {
     BridgePortsTest() {
         platform.runLoop = &runLoop;
         installPlatform(platform);
-        session.hello(R"({"v":1,"type":"hello","bridge":"kwin","bridgeVersion":"1","api":5})");
-        send("snapshot",
-             {{"windows",
-               {window("a", 10, rect(0, 0, 800, 600)), window("b", 20, rect(100, 100, 300, 300)),
-                window("tip", 20, rect(150, 150, 10, 10), "other")}},
-              {"screens",
-               {{{"name", "Virtual-1"},
-                 {"geometry", rect(0, 0, 1440, 900)},
-                 {"workArea", rect(0, 30, 1440, 870)}}}},
-              {"active", "b"},
-              {"pointer", {{"x", 5}, {"y", 5}}}});
+        bridge.hello();
+        bridge.send("snapshot", {{"windows",
+                                  {window("a", 10, rect(0, 0, 800, 600)),
+                                   window("b", 20, rect(100, 100, 300, 300)),
+                                   window("tip", 20, rect(150, 150, 10, 10), "other")}},
+                                 {"screens",
+                                  {{{"name", "Virtual-1"},
+                                    {"geometry", rect(0, 0, 1440, 900)},
+                                    {"workArea", rect(0, 30, 1440, 870)}}}},
+                                 {"active", "b"},
+                                 {"pointer", {{"x", 5}, {"y", 5}}}});
     }
     ~BridgePortsTest() override { uninstallPlatform(); }
-
-    std::string send(const std::string& type, json fields) {
-        fields["v"] = 1;
-        fields["type"] = type;
-        fields["token"] = session.token();
-        return session.event(fields.dump());
-    }
-    // Holds a poll, as the bridge always does, and collects the commands it receives.
-    void poll() {
-        session.poll(json{{"v", 1}, {"type", "poll"}, {"token", session.token()}}.dump(),
-                     [this](std::string a) {
-                         json answer = json::parse(a);
-                         for (auto& c : answer["commands"]) commands.push_back(c);
-                     });
-    }
 
     Platform platform;
     sim::VirtualRunLoop runLoop;
     bridge::BridgeSession session{runLoop, 1};
+    test::BridgeScript bridge{session};
+    std::vector<json>& commands = bridge.commands;
     ScriptedWait wait;
     BridgeWindows windows{session, wait};
-    std::vector<json> commands;
 };
 
 TEST_F(BridgePortsTest, ReadsWindowsFromTheMirrorTopmostFirstAndWithStableRefs) {
@@ -98,10 +84,10 @@ TEST_F(BridgePortsTest, ReadsWindowsFromTheMirrorTopmostFirstAndWithStableRefs) 
     EXPECT_EQ(windows.frame(*focused), (Rect{100, 100, 300, 300}));
     EXPECT_EQ(windows.windowsOf(20).size(), 2u);
 
-    send("windowMinimized", {{"window", "b"}, {"minimized", true}});
+    bridge.send("windowMinimized", {{"window", "b"}, {"minimized", true}});
     EXPECT_EQ(windows.isMinimized(*focused), true);
     EXPECT_EQ(windows.title(*windows.windowAt({120, 120})), "a") << "a minimized window is not hit";
-    send("windowRemoved", {{"window", "b"}});
+    bridge.send("windowRemoved", {{"window", "b"}});
     EXPECT_FALSE(windows.exists(*focused));
     EXPECT_FALSE(windows.focusedWindow());
 }
@@ -114,11 +100,11 @@ TEST_F(BridgePortsTest, TellsObserversOfChangesOnTheRunLoop) {
     auto creating = windows.onWindowCreated(
         30, [&](port::WindowRef r) { created.push_back(*windows.title(r)); });
 
-    send("windowMoved", {{"window", "a"}, {"frame", rect(5, 0, 800, 600)}});
-    send("windowResized", {{"window", "a"}, {"frame", rect(5, 0, 700, 600)}});
-    send("windowMoved", {{"window", "b"}, {"frame", rect(0, 0, 300, 300)}});
-    send("windowAdded", {{"window", window("c", 30, rect(0, 0, 10, 10))}});
-    send("windowRemoved", {{"window", "a"}});
+    bridge.send("windowMoved", {{"window", "a"}, {"frame", rect(5, 0, 800, 600)}});
+    bridge.send("windowResized", {{"window", "a"}, {"frame", rect(5, 0, 700, 600)}});
+    bridge.send("windowMoved", {{"window", "b"}, {"frame", rect(0, 0, 300, 300)}});
+    bridge.send("windowAdded", {{"window", window("c", 30, rect(0, 0, 10, 10))}});
+    bridge.send("windowRemoved", {{"window", "a"}});
     EXPECT_TRUE(events.empty()) << "never from inside the bus call";
     runLoop.runPending();
     EXPECT_EQ(events,
@@ -129,24 +115,25 @@ TEST_F(BridgePortsTest, TellsObserversOfChangesOnTheRunLoop) {
 
 TEST_F(BridgePortsTest, SetFrameWaitsForTheFrameTheClientTookOrGivesUp) {
     auto ref = *windows.windowAt({700, 500});
-    poll();
+    bridge.poll();
     // The bridge answers on the bus while the call waits.
     wait.bridge = [this] {
         ASSERT_EQ(commands.size(), 1u);
         EXPECT_EQ(commands[0]["cmd"], "setFrame");
         EXPECT_EQ(commands[0]["frame"], rect(0, 30, 720, 870));
-        send("result",
-             {{"id", commands[0]["id"]}, {"status", "settled"}, {"frame", rect(0, 30, 714, 868)}});
+        bridge.send(
+            "result",
+            {{"id", commands[0]["id"]}, {"status", "settled"}, {"frame", rect(0, 30, 714, 868)}});
     };
     EXPECT_EQ(windows.setFrame(ref, {0, 30, 720, 870}), (Rect{0, 30, 714, 868}));
 
     // No answer: after the wait, what the mirror knows.
-    poll();
+    bridge.poll();
     EXPECT_EQ(windows.setFrame(ref, {1, 2, 3, 4}), (Rect{0, 0, 800, 600}));
     // A window that went meanwhile.
-    poll();
+    bridge.poll();
     wait.bridge = [this] {
-        send("result", {{"id", commands.back()["id"]}, {"status", "noWindow"}});
+        bridge.send("result", {{"id", commands.back()["id"]}, {"status", "noWindow"}});
     };
     EXPECT_FALSE(windows.setFrame(ref, {1, 2, 3, 4}));
     EXPECT_EQ(wait.waits, 3);
@@ -164,12 +151,13 @@ TEST_F(BridgePortsTest, MovesTheUserDrivesArePressDragAndRelease) {
         mouse.onEvent([&](const port::MouseEvent& e) { seen.emplace_back(e.type, e.location.x); });
     mouse.start();
     auto move = [&](const char* type, double x) {
-        send(type,
-             {{"window", "a"}, {"frame", rect(x, 0, 800, 600)}, {"pointer", {{"x", x}, {"y", 9}}}});
+        bridge.send(
+            type,
+            {{"window", "a"}, {"frame", rect(x, 0, 800, 600)}, {"pointer", {{"x", x}, {"y", 9}}}});
     };
     // The press of a move is on the moved window, even where its frame is not yet (the
     // compositor may start the move late, the pointer already far away).
-    send(
+    bridge.send(
         "moveStarted",
         {{"window", "a"}, {"frame", rect(0, 0, 800, 600)}, {"pointer", {{"x", 1000}, {"y", 800}}}});
     const auto pressed = windows.windowAt({1000, 800});
@@ -194,21 +182,21 @@ TEST_F(BridgePortsTest, MovesTheUserDrivesArePressDragAndRelease) {
 TEST_F(BridgePortsTest, ScreensAndApplicationsFollowTheBridge) {
     BridgeScreens screens(session, wait);
     ASSERT_EQ(screens.screens().size(), 1u);
-    poll();
+    bridge.poll();
     wait.bridge = [this] {
-        send("result", {{"id", commands.back()["id"]},
-                        {"status", "done"},
-                        {"pointer", {{"x", 640}, {"y", 480}}}});
+        bridge.send("result", {{"id", commands.back()["id"]},
+                               {"status", "done"},
+                               {"pointer", {{"x", 640}, {"y", 480}}}});
     };
     EXPECT_EQ(screens.pointerLocation(), (Point{640, 480}));
     commands.clear();
     EXPECT_EQ(screens.screens()[0].visibleFrame, (Rect{0, 30, 1440, 870}));
     int changes = 0;
     auto watching = screens.onScreensChanged([&] { ++changes; });
-    send("screensChanged", {{"screens",
-                             {{{"name", "Virtual-1"},
-                               {"geometry", rect(0, 0, 1440, 900)},
-                               {"workArea", rect(0, 0, 1440, 900)}}}}});
+    bridge.send("screensChanged", {{"screens",
+                                    {{{"name", "Virtual-1"},
+                                      {"geometry", rect(0, 0, 1440, 900)},
+                                      {"workArea", rect(0, 0, 1440, 900)}}}}});
     runLoop.runPending();
     EXPECT_EQ(changes, 1);
 
@@ -218,13 +206,13 @@ TEST_F(BridgePortsTest, ScreensAndApplicationsFollowTheBridge) {
     std::vector<int> launched, ended;
     auto l = apps.onLaunched([&](const port::RunningApplication& a) { launched.push_back(a.pid); });
     auto t = apps.onTerminated([&](const port::RunningApplication& a) { ended.push_back(a.pid); });
-    send("windowAdded", {{"window", window("c", 30, rect(0, 0, 10, 10))}});
-    send("windowRemoved", {{"window", "b"}});
-    send("windowRemoved", {{"window", "tip"}});
+    bridge.send("windowAdded", {{"window", window("c", 30, rect(0, 0, 10, 10))}});
+    bridge.send("windowRemoved", {{"window", "b"}});
+    bridge.send("windowRemoved", {{"window", "tip"}});
     runLoop.runPending();
     EXPECT_EQ(launched, std::vector<int>{30});
     EXPECT_EQ(ended, std::vector<int>{20}) << "an application ends with its last window";
-    poll();
+    bridge.poll();
     EXPECT_TRUE(apps.activate(30));
     runLoop.runPending();
     ASSERT_EQ(commands.size(), 1u);
@@ -240,35 +228,35 @@ TEST_F(BridgePortsTest, HotKeysAreHeldByTheBridgeByKeyPositionAndAgainAfterItsRe
     });
     auto answer = [this](const char* status) {
         wait.bridge = [this, status] {
-            send("result", {{"id", commands.back()["id"]}, {"status", status}});
+            bridge.send("result", {{"id", commands.back()["id"]}, {"status", status}});
         };
     };
     const uint32_t controlAlt = 0x1000 | 0x0800;
-    poll();
+    bridge.poll();
     answer("done");
     auto left = hotKeys.registerHotKey(123, controlAlt, 7, 1);  // Left
     ASSERT_TRUE(left);
     EXPECT_EQ(commands.back()["cmd"], "grabKey");
     EXPECT_EQ(commands.back()["accelerator"], "<Control><Alt>0x71");
     const json leftName = commands.back()["name"];
-    poll();
+    bridge.poll();
     answer("failed");  // another program holds it
     EXPECT_FALSE(hotKeys.registerHotKey(124, controlAlt | 0x0200 | 0x0100, 7, 2));
     EXPECT_EQ(commands.back()["accelerator"], "<Control><Alt><Shift><Super>0x72");
 
-    send("keyPressed", {{"name", leftName}});
+    bridge.send("keyPressed", {{"name", leftName}});
     EXPECT_TRUE(pressed.empty()) << "posted: a listener may wait for the bridge";
     runLoop.runPending();
     EXPECT_EQ(pressed, (std::vector<std::pair<uint32_t, uint32_t>>{{7, 1}}));
 
     // The compositor restarted: its new bridge holds nothing until asked again.
     commands.clear();
-    session.hello(R"({"v":1,"type":"hello","bridge":"gnome","bridgeVersion":"1","api":43})");
-    poll();
+    bridge.hello("gnome", 43);
+    bridge.poll();
     runLoop.runPending();
     ASSERT_EQ(commands.size(), 1u);
     EXPECT_EQ(commands[0]["name"], leftName);
-    poll();
+    bridge.poll();
     hotKeys.unregisterHotKey(*left);
     session.flush();
     EXPECT_EQ(commands.back(),
