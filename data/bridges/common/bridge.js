@@ -188,7 +188,10 @@ function kelvraBridge(host) {
 
     var pendingFrames = {};  // window id -> the setFrame waiting for the client
 
+    // A window Kelvra names is one the bridge watches; the whole stack, which takes the
+    // compositor a while to list, is searched only for any other.
     function findWindow(id) {
+        if (Object.prototype.hasOwnProperty.call(handles, id)) return handles[id];
         var list = host.windows();
         for (var i = 0; i < list.length; ++i) {
             if (host.idOf(list[i]) === id) return list[i];
@@ -203,13 +206,17 @@ function kelvraBridge(host) {
         send("result", fields);
     }
 
-    function settle(w, status) {
-        var id = host.idOf(w);
+    // The setFrame waiting for window `id`, no longer waiting; undefined when none was.
+    function unpend(id) {
         var pending = pendingFrames[id];
-        if (!pending) return;
         delete pendingFrames[id];
-        pending.timer.stop();
-        result(pending.command, status, { frame: host.frame(w) });
+        if (pending && pending.timer) pending.timer.stop();
+        return pending;
+    }
+
+    function settle(w, status) {
+        var pending = unpend(host.idOf(w));
+        if (pending) result(pending.command, status, { frame: host.frame(w) });
     }
 
     // A compositor that applies a frame as given, below a client's minimum or above its
@@ -243,12 +250,16 @@ function kelvraBridge(host) {
             sizeAnswered: function (now) {
                 return sizeKept || now.w !== before.w || now.h !== before.h;
             },
-            timer: singleShot(function () { settle(w, "timedOut"); })
+            timer: null
         };
         pendingFrames[host.idOf(w)] = pending;
-        pending.timer.start(SETTLE_MS);
+        // The frame first, the bookkeeping after: a shortcut's frame shows that much sooner,
+        // and one the compositor takes at once (an Xwayland window's) needs no timer.
         host.setFrame(w, f);
         if (same(host.frame(w), f)) settle(w, "settled");
+        if (pendingFrames[host.idOf(w)] !== pending) return;
+        pending.timer = singleShot(function () { settle(w, "timedOut"); });
+        pending.timer.start(SETTLE_MS);
     }
 
     // Of several of Kelvra's windows with the caption, the topmost: a panel that replaces
@@ -368,6 +379,7 @@ function kelvraBridge(host) {
     // ---- Events ----
 
     var frames = {};   // window id -> last frame reported
+    var handles = {};  // window id -> the compositor's handle, while watched
     var moving = {};   // window id -> true during a move the user drives
 
     function frameChanged(w) {
@@ -392,6 +404,7 @@ function kelvraBridge(host) {
     function watch(w) {
         if (!host.relevant(w) || frames[host.idOf(w)]) return false;
         frames[host.idOf(w)] = host.frame(w);
+        handles[host.idOf(w)] = w;
         host.watch(w, {
             frame: guarded("frame", function () { frameChanged(w); }),
             minimized: guarded("minimized", function () {
@@ -425,13 +438,10 @@ function kelvraBridge(host) {
     host.onWindowRemoved(guarded("windowRemoved", function (w) {
         var id = host.idOf(w);
         if (!frames[id]) return;  // never announced
-        var pending = pendingFrames[id];
-        if (pending) {
-            delete pendingFrames[id];
-            pending.timer.stop();
-            result(pending.command, "noWindow");
-        }
+        var pending = unpend(id);
+        if (pending) result(pending.command, "noWindow");
         delete frames[id];
+        delete handles[id];
         delete moving[id];
         send("windowRemoved", { window: id });
     }));
@@ -481,10 +491,7 @@ function kelvraBridge(host) {
             session += 1;
             watchdog.stop();
             retry.stop();
-            Object.keys(pendingFrames).forEach(function (id) {
-                pendingFrames[id].timer.stop();
-            });
-            pendingFrames = {};
+            Object.keys(pendingFrames).forEach(unpend);
             if (host.disconnectAll) host.disconnectAll();
         }
     };
