@@ -43,6 +43,11 @@ class BridgeSession {
     std::string hello(std::string_view text);
     std::string event(std::string_view text);
     void poll(std::string_view text, std::function<void(std::string)> answer);
+    // An event answered through `answer` with the poll's next answer, just after it, or
+    // `ackSeconds` later: the commands it causes (a shortcut's press is handled a few posts
+    // later) reach the bridge first, which reads its answers in order.
+    void event(std::string_view text, std::function<void(std::string)> answer);
+    static constexpr double ackSeconds = 0.002;
 
     using ResultHandler = std::function<void(const CommandResult&)>;
     // Queues a command (its id is filled in) for the next poll; `onResult`, when given,
@@ -62,6 +67,7 @@ class BridgeSession {
 
   private:
     void answerPoll(std::vector<Command> commands);
+    void sendAcks();
 
     port::RunLoop& runLoop_;
     std::int64_t ownPid_;
@@ -73,6 +79,8 @@ class BridgeSession {
     std::map<std::int64_t, ResultHandler> waiting_;
     std::function<void(std::string)> heldPoll_;
     Timer pollTimer_;
+    std::vector<std::pair<std::string, std::function<void(std::string)>>> acks_;
+    Timer ackTimer_;
     LifetimeGuard lifetime_;  // last: posted flushes end before the rest goes
 };
 

@@ -101,7 +101,7 @@ void BridgeService::answer(const Call& call) {
     if (call.method == QLatin1String("Hello")) {
         reply(session_.hello(text));
     } else if (call.method == QLatin1String("Event")) {
-        reply(session_.event(text));
+        session_.event(text, reply);
     } else {
         session_.poll(text, reply);
     }
