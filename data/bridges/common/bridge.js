@@ -120,6 +120,7 @@ function kelvraBridge(host) {
         session += 1;
         token = null;
         greeting = true;
+        if (host.closePeer) host.closePeer();
         call("Hello", { type: "hello", bridge: host.name, bridgeVersion: BRIDGE_VERSION,
                         api: host.generation }, function (text) {
             greeting = false;
@@ -130,9 +131,24 @@ function kelvraBridge(host) {
             }
             token = m.token;
             backoff = BACKOFF_MIN_MS;
-            log("connected to Kelvra (pid " + m.pid + ")");
-            send("snapshot", desktop());
-            poll();
+            var begin = function (how) {
+                log("connected to Kelvra (pid " + m.pid + ")" + how);
+                send("snapshot", desktop());
+                poll();
+            };
+            if (!host.openPeer || typeof m.peer !== "string" || m.peer === "") {
+                return begin("");
+            }
+            // Everything after the welcome goes over one connection, the direct one when it
+            // opens (until then the hello's watchdog runs), so no message overtakes another.
+            var mine = session;
+            host.openPeer(m.peer, guarded("direct", function (open) {
+                if (mine !== session || stopped) return;
+                if (!open) log("no direct connection to Kelvra; staying on the bus");
+                begin(open ? " directly" : " through the bus");
+            }), guarded("direct closed", function () {
+                if (mine === session && !stopped) lost("the direct connection to Kelvra closed");
+            }));
         }, function () { greeting = false; });
         watchdog.start(HELLO_TIMEOUT_MS);
     }
@@ -156,6 +172,7 @@ function kelvraBridge(host) {
         greeting = false;
         // A menu whose choices would reach nobody goes until Kelvra sends it again.
         if (host.setMenu) host.setMenu(null);
+        if (host.closePeer) host.closePeer();
         watchdog.stop();
         retry.start(backoff);
         backoff = Math.min(backoff * 2, BACKOFF_MAX_MS);

@@ -37,7 +37,7 @@ std::string BridgeSession::hello(std::string_view text) {
     connected_ = true;
     if (heldPoll_) answerPoll({});
     welcomed.emit();
-    return encodeToBridge(Welcome{ownPid_}, token_);
+    return encodeToBridge(Welcome{ownPid_, peer_}, token_);
 }
 
 std::string BridgeSession::event(std::string_view text) {

@@ -34,6 +34,9 @@ class BridgeSession {
     BridgeSession& operator=(const BridgeSession&) = delete;
 
     const std::string& token() const { return token_; }
+    // The address of a direct connection the bridge may use instead of the bus; named in
+    // every welcome from now on.
+    void offerPeer(std::string address) { peer_ = std::move(address); }
     const BridgeMirror& mirror() const { return mirror_; }
     // True from a welcome on, until a later hello says the bridge started over.
     bool connected() const { return connected_; }
@@ -72,6 +75,7 @@ class BridgeSession {
     port::RunLoop& runLoop_;
     std::int64_t ownPid_;
     std::string token_;
+    std::string peer_;
     BridgeMirror mirror_;
     bool connected_ = false;
     std::int64_t nextId_ = 1;

@@ -52,7 +52,10 @@ TEST_F(BridgeSessionTest, WelcomesWithItsTokenAndRefusesMessagesWithoutIt) {
     EXPECT_EQ(welcome["type"], "welcome");
     EXPECT_EQ(welcome["token"], session.token());
     EXPECT_EQ(welcome["pid"], 4242);
+    EXPECT_FALSE(welcome.contains("peer"));
     EXPECT_TRUE(session.connected());
+    session.offerPeer("unix:path=/run/user/1000/kelvra-bridge");
+    EXPECT_EQ(json::parse(hello())["peer"], "unix:path=/run/user/1000/kelvra-bridge");
     EXPECT_EQ(session.token().size(), 32u);
     EXPECT_NE(session.token(), BridgeSession(runLoop, 1).token());
 
