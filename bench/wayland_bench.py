@@ -67,6 +67,14 @@ def thread_counters(pid):
     return counters
 
 
+def io_calls(pid):
+    """Kelvra's read and write system calls so far: its traffic over every connection,
+    the bridge's direct one too, which the bus monitor does not see."""
+    with open("/proc/%d/io" % pid) as f:
+        fields = dict(line.split(": ") for line in f.read().splitlines())
+    return int(fields["syscr"]) + int(fields["syscw"])
+
+
 def bus_pids():
     """The process of every connection on the bus, by unique and well-known name (a call
     names the service it is for, its reply the caller's unique name)."""
@@ -88,9 +96,9 @@ def idle(kelvra_pid, compositor_pid, compositor, seconds, settle):
     monitor = subprocess.Popen(["dbus-monitor", "--session", "--profile"],
                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
     settle(1.0)  # the monitor is listening
-    before = thread_counters(kelvra_pid)
+    before, calls = thread_counters(kelvra_pid), io_calls(kelvra_pid)
     time.sleep(seconds)
-    after = thread_counters(kelvra_pid)
+    after, calls = thread_counters(kelvra_pid), io_calls(kelvra_pid) - calls
     monitor.terminate()
     lines = monitor.communicate(timeout=5)[0].splitlines()
     pids = bus_pids()
@@ -122,6 +130,8 @@ def idle(kelvra_pid, compositor_pid, compositor, seconds, settle):
         ticks, 100.0 * ticks / hz / seconds))
     print("D-Bus messages between %s (the bridge) and Kelvra: %d%s" % (
         compositor, len(between), " (" + ", ".join(between) + ")" if between else ""))
+    print("Kelvra's read and write calls (any connection, the bridge's direct one too): %d"
+          % calls)
     print("Other D-Bus messages: %s" % (
         ", ".join("%s ×%d" % kv for kv in sorted(other.items())) or "none"))
 

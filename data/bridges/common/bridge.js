@@ -120,6 +120,7 @@ function kelvraBridge(host) {
         session += 1;
         token = null;
         greeting = true;
+        if (host.closePeer) host.closePeer();
         call("Hello", { type: "hello", bridge: host.name, bridgeVersion: BRIDGE_VERSION,
                         api: host.generation }, function (text) {
             greeting = false;
@@ -130,9 +131,24 @@ function kelvraBridge(host) {
             }
             token = m.token;
             backoff = BACKOFF_MIN_MS;
-            log("connected to Kelvra (pid " + m.pid + ")");
-            send("snapshot", desktop());
-            poll();
+            var begin = function (how) {
+                log("connected to Kelvra (pid " + m.pid + ")" + how);
+                send("snapshot", desktop());
+                poll();
+            };
+            if (!host.openPeer || typeof m.peer !== "string" || m.peer === "") {
+                return begin("");
+            }
+            // Everything after the welcome goes over one connection, the direct one when it
+            // opens (until then the hello's watchdog runs), so no message overtakes another.
+            var mine = session;
+            host.openPeer(m.peer, guarded("direct", function (open) {
+                if (mine !== session || stopped) return;
+                if (!open) log("no direct connection to Kelvra; staying on the bus");
+                begin(open ? " directly" : " through the bus");
+            }), guarded("direct closed", function () {
+                if (mine === session && !stopped) lost("the direct connection to Kelvra closed");
+            }));
         }, function () { greeting = false; });
         watchdog.start(HELLO_TIMEOUT_MS);
     }
@@ -156,6 +172,7 @@ function kelvraBridge(host) {
         greeting = false;
         // A menu whose choices would reach nobody goes until Kelvra sends it again.
         if (host.setMenu) host.setMenu(null);
+        if (host.closePeer) host.closePeer();
         watchdog.stop();
         retry.start(backoff);
         backoff = Math.min(backoff * 2, BACKOFF_MAX_MS);
@@ -188,7 +205,10 @@ function kelvraBridge(host) {
 
     var pendingFrames = {};  // window id -> the setFrame waiting for the client
 
+    // A window Kelvra names is one the bridge watches; the whole stack, which takes the
+    // compositor a while to list, is searched only for any other.
     function findWindow(id) {
+        if (Object.prototype.hasOwnProperty.call(handles, id)) return handles[id];
         var list = host.windows();
         for (var i = 0; i < list.length; ++i) {
             if (host.idOf(list[i]) === id) return list[i];
@@ -203,13 +223,17 @@ function kelvraBridge(host) {
         send("result", fields);
     }
 
-    function settle(w, status) {
-        var id = host.idOf(w);
+    // The setFrame waiting for window `id`, no longer waiting; undefined when none was.
+    function unpend(id) {
         var pending = pendingFrames[id];
-        if (!pending) return;
         delete pendingFrames[id];
-        pending.timer.stop();
-        result(pending.command, status, { frame: host.frame(w) });
+        if (pending && pending.timer) pending.timer.stop();
+        return pending;
+    }
+
+    function settle(w, status) {
+        var pending = unpend(host.idOf(w));
+        if (pending) result(pending.command, status, { frame: host.frame(w) });
     }
 
     // A compositor that applies a frame as given, below a client's minimum or above its
@@ -243,12 +267,16 @@ function kelvraBridge(host) {
             sizeAnswered: function (now) {
                 return sizeKept || now.w !== before.w || now.h !== before.h;
             },
-            timer: singleShot(function () { settle(w, "timedOut"); })
+            timer: null
         };
         pendingFrames[host.idOf(w)] = pending;
-        pending.timer.start(SETTLE_MS);
+        // The frame first, the bookkeeping after: a shortcut's frame shows that much sooner,
+        // and one the compositor takes at once (an Xwayland window's) needs no timer.
         host.setFrame(w, f);
         if (same(host.frame(w), f)) settle(w, "settled");
+        if (pendingFrames[host.idOf(w)] !== pending) return;
+        pending.timer = singleShot(function () { settle(w, "timedOut"); });
+        pending.timer.start(SETTLE_MS);
     }
 
     // Of several of Kelvra's windows with the caption, the topmost: a panel that replaces
@@ -368,6 +396,7 @@ function kelvraBridge(host) {
     // ---- Events ----
 
     var frames = {};   // window id -> last frame reported
+    var handles = {};  // window id -> the compositor's handle, while watched
     var moving = {};   // window id -> true during a move the user drives
 
     function frameChanged(w) {
@@ -392,6 +421,7 @@ function kelvraBridge(host) {
     function watch(w) {
         if (!host.relevant(w) || frames[host.idOf(w)]) return false;
         frames[host.idOf(w)] = host.frame(w);
+        handles[host.idOf(w)] = w;
         host.watch(w, {
             frame: guarded("frame", function () { frameChanged(w); }),
             minimized: guarded("minimized", function () {
@@ -425,13 +455,10 @@ function kelvraBridge(host) {
     host.onWindowRemoved(guarded("windowRemoved", function (w) {
         var id = host.idOf(w);
         if (!frames[id]) return;  // never announced
-        var pending = pendingFrames[id];
-        if (pending) {
-            delete pendingFrames[id];
-            pending.timer.stop();
-            result(pending.command, "noWindow");
-        }
+        var pending = unpend(id);
+        if (pending) result(pending.command, "noWindow");
         delete frames[id];
+        delete handles[id];
         delete moving[id];
         send("windowRemoved", { window: id });
     }));
@@ -481,10 +508,7 @@ function kelvraBridge(host) {
             session += 1;
             watchdog.stop();
             retry.stop();
-            Object.keys(pendingFrames).forEach(function (id) {
-                pendingFrames[id].timer.stop();
-            });
-            pendingFrames = {};
+            Object.keys(pendingFrames).forEach(unpend);
             if (host.disconnectAll) host.disconnectAll();
         }
     };

@@ -19,6 +19,8 @@ function gnomeHost(gi) {
     var grabbed = null;  // the window the user moves with the pointer
     var watcher = 0;     // of Kelvra's name on the bus
     var SERVICE = "io.github.kelvra.Bridge";
+    var peer = null;     // the direct connection to Kelvra: { connection, closed handler }
+    var peerAttempt = 0;  // counts openings: one superseded meanwhile is closed at once
 
     function on(object, signal, fn) {
         connections.push([object, object.connect(signal, function () {
@@ -155,6 +157,43 @@ function gnomeHost(gi) {
         fillMenu(button.menu, menu.items, chosen);
     }
 
+    function closePeer() {
+        peerAttempt += 1;
+        if (!peer) return;
+        var open = peer;
+        peer = null;
+        open.connection.disconnect(open.closed);
+        open.connection.close(null, null);
+    }
+
+    // Kelvra's direct connection: its calls and answers skip the bus daemon. Only a socket
+    // path is taken, and the connection authenticates as the user's own.
+    function openPeer(address, onOpen, onClosed) {
+        closePeer();
+        var attempt = peerAttempt;
+        if (!/^unix:path=/.test(address)) return onOpen(false);
+        Gio.DBusConnection.new_for_address(
+            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT, null, null,
+            function (source, res) {
+                var connection;
+                try {
+                    connection = Gio.DBusConnection.new_for_address_finish(res);
+                } catch (e) {
+                    if (attempt === peerAttempt) onOpen(false);
+                    return;
+                }
+                if (attempt !== peerAttempt) return connection.close(null, null);
+                var opened = { connection: connection };
+                opened.closed = connection.connect("closed", function () {
+                    if (peer !== opened) return;
+                    peer = null;
+                    onClosed();
+                });
+                peer = opened;
+                onOpen(true);
+            });
+    }
+
     function releaseKey(name) {
         var key = keys[name];
         if (!key) return;
@@ -168,19 +207,21 @@ function gnomeHost(gi) {
         name: "gnome",
         generation: gi.generation,
         log: gi.log,
+        // Over the direct connection while one is open, a hello always over the bus.
         call: function (method, text, onReply, onFailed) {
-            Gio.DBus.session.call(SERVICE, "/Bridge", "io.github.kelvra.Bridge",
-                                  method, new GLib.Variant("(s)", [text]),
-                                  new GLib.VariantType("(s)"), Gio.DBusCallFlags.NO_AUTO_START,
-                                  30000, null, function (connection, res) {
-                                      var answer;
-                                      try {
-                                          answer = connection.call_finish(res).deepUnpack()[0];
-                                      } catch (e) {
-                                          return onFailed();  // Kelvra is not there
-                                      }
-                                      onReply(answer);
-                                  });
+            var direct = peer && method !== "Hello" ? peer.connection : null;
+            (direct || Gio.DBus.session).call(
+                direct ? null : SERVICE, "/Bridge", "io.github.kelvra.Bridge", method,
+                new GLib.Variant("(s)", [text]), new GLib.VariantType("(s)"),
+                Gio.DBusCallFlags.NO_AUTO_START, 30000, null, function (connection, res) {
+                    var answer;
+                    try {
+                        answer = connection.call_finish(res).deepUnpack()[0];
+                    } catch (e) {
+                        return onFailed();  // Kelvra is not there
+                    }
+                    onReply(answer);
+                });
         },
         timer: function (fn) {
             var t = { source: 0 };
@@ -324,7 +365,10 @@ function gnomeHost(gi) {
         },
         releaseKey: releaseKey,
         setMenu: setMenu,
+        openPeer: openPeer,
+        closePeer: closePeer,
         disconnectAll: function () {
+            closePeer();
             dropButton();
             Object.keys(keys).forEach(releaseKey);
             connections.forEach(function (c) {

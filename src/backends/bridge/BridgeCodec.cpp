@@ -274,6 +274,7 @@ std::string encodeToBridge(const ToBridge& message, std::string_view token) {
                 if constexpr (std::is_same_v<T, Welcome>) {
                     j["type"] = "welcome";
                     j["pid"] = m.pid;
+                    if (!m.peer.empty()) j["peer"] = m.peer;
                 } else if constexpr (std::is_same_v<T, Ack>) {
                     j["type"] = "ack";
                 } else {

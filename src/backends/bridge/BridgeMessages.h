@@ -192,6 +192,8 @@ using Command = std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows,
 
 struct Welcome {
     std::int64_t pid = 0;  // Kelvra's process
+    // The address of Kelvra's direct connection for this bridge; empty: none offered.
+    std::string peer;
 };
 
 struct Ack {};

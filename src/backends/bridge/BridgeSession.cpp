@@ -2,6 +2,7 @@
 
 #include <random>
 #include <type_traits>
+#include <utility>
 
 #include "backends/bridge/BridgeCodec.h"
 
@@ -36,7 +37,7 @@ std::string BridgeSession::hello(std::string_view text) {
     connected_ = true;
     if (heldPoll_) answerPoll({});
     welcomed.emit();
-    return encodeToBridge(Welcome{ownPid_}, token_);
+    return encodeToBridge(Welcome{ownPid_, peer_}, token_);
 }
 
 std::string BridgeSession::event(std::string_view text) {
@@ -63,6 +64,16 @@ std::string BridgeSession::event(std::string_view text) {
         }
     }
     return encodeToBridge(Ack{}, token_);
+}
+
+void BridgeSession::event(std::string_view text, std::function<void(std::string)> answer) {
+    acks_.emplace_back(event(text), std::move(answer));
+    if (acks_.size() == 1) ackTimer_.once(runLoop_, ackSeconds, [this] { sendAcks(); });
+}
+
+void BridgeSession::sendAcks() {
+    ackTimer_.cancel();
+    for (auto& [ack, answer] : std::exchange(acks_, {})) answer(ack);
 }
 
 void BridgeSession::poll(std::string_view text, std::function<void(std::string)> answer) {
@@ -106,6 +117,7 @@ void BridgeSession::answerPoll(std::vector<Command> commands) {
     auto answer = std::move(heldPoll_);
     heldPoll_ = nullptr;
     answer(encodeToBridge(Commands{std::move(commands)}, token_));
+    sendAcks();
 }
 
 }  // namespace kelvra::bridge

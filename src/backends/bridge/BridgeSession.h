@@ -34,6 +34,9 @@ class BridgeSession {
     BridgeSession& operator=(const BridgeSession&) = delete;
 
     const std::string& token() const { return token_; }
+    // The address of a direct connection the bridge may use instead of the bus; named in
+    // every welcome from now on.
+    void offerPeer(std::string address) { peer_ = std::move(address); }
     const BridgeMirror& mirror() const { return mirror_; }
     // True from a welcome on, until a later hello says the bridge started over.
     bool connected() const { return connected_; }
@@ -43,6 +46,11 @@ class BridgeSession {
     std::string hello(std::string_view text);
     std::string event(std::string_view text);
     void poll(std::string_view text, std::function<void(std::string)> answer);
+    // An event answered through `answer` with the poll's next answer, just after it, or
+    // `ackSeconds` later: the commands it causes (a shortcut's press is handled a few posts
+    // later) reach the bridge first, which reads its answers in order.
+    void event(std::string_view text, std::function<void(std::string)> answer);
+    static constexpr double ackSeconds = 0.002;
 
     using ResultHandler = std::function<void(const CommandResult&)>;
     // Queues a command (its id is filled in) for the next poll; `onResult`, when given,
@@ -62,10 +70,12 @@ class BridgeSession {
 
   private:
     void answerPoll(std::vector<Command> commands);
+    void sendAcks();
 
     port::RunLoop& runLoop_;
     std::int64_t ownPid_;
     std::string token_;
+    std::string peer_;
     BridgeMirror mirror_;
     bool connected_ = false;
     std::int64_t nextId_ = 1;
@@ -73,6 +83,8 @@ class BridgeSession {
     std::map<std::int64_t, ResultHandler> waiting_;
     std::function<void(std::string)> heldPoll_;
     Timer pollTimer_;
+    std::vector<std::pair<std::string, std::function<void(std::string)>>> acks_;
+    Timer ackTimer_;
     LifetimeGuard lifetime_;  // last: posted flushes end before the rest goes
 };
 

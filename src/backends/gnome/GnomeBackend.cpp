@@ -38,6 +38,7 @@ void GnomeBackend::provide(Platform& platform) {
     if (!ports_) {
         ports_ = std::make_unique<Ports>(*platform.runLoop);
         if (ports_->bridge.service.start()) {
+            ports_->bridge.service.offerDirectConnection();
             logLine("desktop: GNOME (Wayland), through the GNOME Shell extension");
             installBridge();
         }

@@ -286,6 +286,52 @@ for (const [format, enable, generation] of formats) {
             assert.equal(d.take("Hello").length, 0, "none while connected");
         });
 
+        it("talks over Kelvra's direct connection, else the bus, and starts over when it closes",
+           async () => {
+            const d = makeDesktop();
+            d.addWindow({ title: "Notes" }, true);
+            d.extension = await enable(d);
+            const peer = "unix:path=/run/user/1000/kelvra-bridge,guid=0f";
+            const welcome = { v: 1, type: "welcome", token: TOKEN, pid: 1, peer };
+            d.take("Hello")[0].answer(welcome);
+            assert.deepEqual(d.take(), [], "nothing before the connection opened or failed");
+            const [opening] = d.peers.splice(0);
+            assert.equal(opening.address, peer);
+            opening.open();
+            const ways = (calls) => calls.map((c) => [c.method, c.direct, c.service]);
+            assert.deepEqual(ways(d.take()), [["Event", true, null], ["Poll", true, null]]);
+
+            // Kelvra ends: hello again over the bus, at once when its name comes back.
+            opening.vanish();
+            d.serviceAppears();
+            const [hello] = d.take();
+            assert.deepEqual(ways([hello]), [["Hello", false, "io.github.kelvra.Bridge"]]);
+            // A connection that does not open leaves the bus in charge; an address that is no
+            // local socket is never tried.
+            const overBus = [["Event", false, "io.github.kelvra.Bridge"],
+                             ["Poll", false, "io.github.kelvra.Bridge"]];
+            const restarted = { v: 1, type: "rejected", reason: "restarted" };
+            hello.answer(welcome);
+            d.peers.splice(0)[0].refuse();
+            let calls = d.take();
+            assert.deepEqual(ways(calls), overBus);
+            calls[1].answer(restarted);
+            d.clock.advance(1000);
+            d.take("Hello")[0].answer({ ...welcome, peer: "tcp:host=example.org,port=1" });
+            assert.deepEqual(d.peers, []);
+            calls = d.take();
+            assert.deepEqual(ways(calls), overBus);
+
+            // Disabled: the direct connection is closed.
+            calls[1].answer(restarted);
+            d.clock.advance(1000);
+            d.take("Hello")[0].answer(welcome);
+            const [last] = d.peers.splice(0);
+            last.open();
+            d.extension.disable();
+            assert.ok(last.connection.closed);
+        });
+
         it("leaves no signal, timer or call behind when disabled", async () => {
             const d = await connected();
             d.editor.commitMs = null;

@@ -170,6 +170,22 @@ function makeDesktop() {
     };
     d.sources = sources;
     d.watchers = new Map();
+    d.peers = [];
+    // A connection's call(): recorded in `d.calls`, `direct` when over the direct one.
+    function caller(direct) {
+        return (service, objectPath, iface, method, args, replyType, flags, timeout,
+                cancellable, callback) => {
+            const finish = (outcome) => callback({ call_finish: () => {
+                if (outcome instanceof Error) throw outcome;
+                return { deepUnpack: () => [outcome] };
+            } }, {});
+            d.calls.push({ service, objectPath, iface, method, timeout, direct,
+                           message: JSON.parse(args.value[0]),
+                           answer: (reply) => finish(typeof reply === "string"
+                               ? reply : JSON.stringify(reply)),
+                           fail: () => finish(new Error("ServiceUnknown")) });
+        };
+    }
     // Kelvra's service comes onto the bus.
     d.serviceAppears = () => { for (const appeared of d.watchers.values()) appeared(); };
     d.Gio = {
@@ -181,18 +197,25 @@ function makeDesktop() {
             return id;
         },
         bus_unwatch_name: (id) => d.watchers.delete(id),
-        DBus: { session: { call: (service, objectPath, iface, method, args, replyType, flags,
-                                  timeout, cancellable, callback) => {
-            const finish = (outcome) => callback({ call_finish: () => {
+        DBus: { session: { call: caller(false) } },
+        DBusConnectionFlags: { AUTHENTICATION_CLIENT: 1 },
+        // Kelvra's direct connection: each opening waits in `d.peers` for the test to
+        // open() or refuse() it; an open one closes when Kelvra vanish()es.
+        DBusConnection: {
+            new_for_address: (address, flags, observer, cancellable, callback) => {
+                const connection = Object.assign(new Emitter(), { call: caller(true),
+                                                                  closed: false });
+                connection.close = () => { connection.closed = true; };
+                const finish = (outcome) => callback(null, outcome);
+                d.peers.push({ address, flags, connection, open: () => finish(connection),
+                               refuse: () => finish(new Error("refused")),
+                               vanish: () => connection.emit("closed", true, null) });
+            },
+            new_for_address_finish: (outcome) => {
                 if (outcome instanceof Error) throw outcome;
-                return { deepUnpack: () => [outcome] };
-            } }, {});
-            d.calls.push({ service, objectPath, iface, method, timeout,
-                           message: JSON.parse(args.value[0]),
-                           answer: (reply) => finish(typeof reply === "string"
-                               ? reply : JSON.stringify(reply)),
-                           fail: () => finish(new Error("ServiceUnknown")) });
-        } } },
+                return outcome;
+            },
+        },
     };
     d.monitors = [{ x: 0, y: 0, width: 1440, height: 900, panel: 32 }];
     const display = new Emitter();

@@ -162,8 +162,10 @@ TEST(BridgeCodec, RefusesGarbageWithAReasonInsteadOfThrowing) {
 }
 
 TEST(BridgeCodec, WritesEveryMessageTheScriptReads) {
-    json welcome = json::parse(encodeToBridge(Welcome{777}, token));
+    json welcome = json::parse(encodeToBridge(Welcome{777, ""}, token));
     EXPECT_EQ(welcome, json({{"v", 1}, {"type", "welcome"}, {"token", token}, {"pid", 777}}));
+    EXPECT_EQ(json::parse(encodeToBridge(Welcome{777, "unix:path=/run/k"}, token))["peer"],
+              "unix:path=/run/k");
     // A rejection goes to a sender whose token is stale: it carries none.
     json rejected = json::parse(encodeToBridge(Rejected{"wrong token"}, token));
     EXPECT_EQ(rejected, json({{"v", 1}, {"type", "rejected"}, {"reason", "wrong token"}}));

@@ -38,7 +38,10 @@ TEST_F(BridgeSessionTest, WelcomesWithItsTokenAndRefusesMessagesWithoutIt) {
     EXPECT_EQ(welcome["type"], "welcome");
     EXPECT_EQ(welcome["token"], session.token());
     EXPECT_EQ(welcome["pid"], 4242);
+    EXPECT_FALSE(welcome.contains("peer"));
     EXPECT_TRUE(session.connected());
+    session.offerPeer("unix:path=/run/user/1000/kelvra-bridge");
+    EXPECT_EQ(json::parse(hello())["peer"], "unix:path=/run/user/1000/kelvra-bridge");
     EXPECT_EQ(session.token().size(), 32u);
     EXPECT_NE(session.token(), BridgeSession(runLoop, 1).token());
 
@@ -97,6 +100,30 @@ TEST_F(BridgeSessionTest, HoldsThePollUntilCommandsAreQueuedOrThePollTimePasses)
     EXPECT_EQ(answers.size(), 4u);
     bridge.hello();
     EXPECT_EQ(answers.size(), 5u);
+
+    // What an event makes Kelvra do, posted on and on, goes out before the event's answer;
+    // an event that does nothing is answered shortly after.
+    snapshot();
+    auto activated = [this] {
+        session.event(message("windowActivated", {{"window", "w1"}}),
+                      [this](std::string a) { answers.push_back(json::parse(a)); });
+    };
+    auto raising = session.changed.connect([this](const FromBridge&) {
+        runLoop.post([this] { runLoop.post([this] { session.send(Raise{0, "w1"}); }); });
+    });
+    poll();
+    activated();
+    runLoop.runPending();
+    ASSERT_EQ(answers.size(), 7u);
+    EXPECT_EQ(answers[5]["commands"][0]["cmd"], "raise");
+    EXPECT_EQ(answers[6]["type"], "ack");
+    raising = {};
+    activated();
+    runLoop.runPending();
+    EXPECT_EQ(answers.size(), 7u);
+    runLoop.advance(BridgeSession::ackSeconds);
+    ASSERT_EQ(answers.size(), 8u);
+    EXPECT_EQ(answers[7]["type"], "ack");
 }
 
 TEST_F(BridgeSessionTest, HandsEachResultToTheCallerThatSentTheCommand) {
