@@ -41,7 +41,7 @@ TEST_F(BridgeSessionTest, WelcomesWithItsTokenAndRefusesMessagesWithoutIt) {
     EXPECT_FALSE(welcome.contains("peer"));
     EXPECT_TRUE(session.connected());
     session.offerPeer("unix:path=/run/user/1000/kelvra-bridge");
-    EXPECT_EQ(json::parse(hello())["peer"], "unix:path=/run/user/1000/kelvra-bridge");
+    EXPECT_EQ(json::parse(bridge.hello())["peer"], "unix:path=/run/user/1000/kelvra-bridge");
     EXPECT_EQ(session.token().size(), 32u);
     EXPECT_NE(session.token(), BridgeSession(runLoop, 1).token());
 
@@ -105,13 +105,13 @@ TEST_F(BridgeSessionTest, HoldsThePollUntilCommandsAreQueuedOrThePollTimePasses)
     // an event that does nothing is answered shortly after.
     snapshot();
     auto activated = [this] {
-        session.event(message("windowActivated", {{"window", "w1"}}),
+        session.event(bridge.message("windowActivated", {{"window", "w1"}}),
                       [this](std::string a) { answers.push_back(json::parse(a)); });
     };
     auto raising = session.changed.connect([this](const FromBridge&) {
         runLoop.post([this] { runLoop.post([this] { session.send(Raise{0, "w1"}); }); });
     });
-    poll();
+    bridge.poll();
     activated();
     runLoop.runPending();
     ASSERT_EQ(answers.size(), 7u);
