@@ -4,6 +4,7 @@ stopping what a test started."""
 import contextlib
 import json
 import os
+import re
 import subprocess
 import sys
 import time
@@ -23,6 +24,23 @@ def wait_for(what, predicate, limit=20.0):
             return value
         time.sleep(0.1)
     raise AssertionError("timed out waiting for " + what)
+
+
+def window_in(windows, pid, title=None):
+    """The first of `windows` of `pid` with that title (any with none; "Kelvra divider*":
+    the first whose title starts so)."""
+    def matches(text):
+        if title is None:
+            return True
+        return text.startswith(title[:-1]) if title.endswith("*") else text == title
+
+    return next((w for w in windows if w["pid"] == pid and matches(w["title"])), None)
+
+
+def connected_pids(compositor_log):
+    """The pids of the Kelvra instances the bridge greeted, oldest first."""
+    return [int(p) for p in re.findall(r"connected to Kelvra \(pid (\d+)\)",
+                                       open(compositor_log, errors="replace").read())]
 
 
 def kelvra_env():

@@ -1,7 +1,8 @@
 """What Kelvra's end-to-end tests on a headless GNOME Shell share: the shell's windows read
 back through the tests' probe extension, real input through mutter's RemoteDesktop
 interface, and starting Kelvra. Used inside scripts/gnome-session.sh --probe (its
-environment names the session)."""
+environment names the session). The scenarios both Wayland desktops run reach it through
+tests/bridges/wayland_desktop.py, which lists the names it shares with kwin_desktop.py."""
 import json
 import os
 import subprocess
@@ -15,7 +16,12 @@ import desktop_common  # noqa: E402 - shared with KWin's tests, one folder up
 from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
                             SHIFT, SPACE, SUPER, UP, log_text, stop, wait_for)
 
+NAME = "GNOME"
+TOP_BAR = 32  # the work area's top: below the top bar
 LOG = os.environ["KELVRA_SHELL_LOG"]
+STARTS = os.environ.get("KELVRA_SHELL_STARTS", "")
+BRIDGE_FILE = os.path.join(os.environ["XDG_DATA_HOME"],
+                           "gnome-shell/extensions/kelvra-bridge@orvane.com/extension.js")
 BUTTON_LEFT = 0x110  # evdev code of the left mouse button
 bus = dbus.SessionBus()
 
@@ -27,9 +33,15 @@ def desktop():
     return json.loads(str(probe.Windows()))
 
 
+def windows():
+    """The shell's windows, bottom to top (`stack` is the place in the stack); `app` is the
+    desktop entry's name."""
+    return [dict(w, stack=i, app=w["app"].removesuffix(".desktop"))
+            for i, w in enumerate(desktop()["windows"])]
+
+
 def window_of(pid, title=None):
-    return next((w for w in desktop()["windows"]
-                 if w["pid"] == pid and (title is None or w["title"] == title)), None)
+    return desktop_common.window_in(windows(), pid, title)
 
 
 def is_active(pid):
@@ -112,6 +124,10 @@ def ready_to_drag(keys, pid, limit=10.0):
     desktop_common.ready_to_drag(keys, window_of, pid, limit)
 
 
+def start_kelvra(program, settings):
+    return desktop_common.start_kelvra(program, settings, LOG)
+
+
 def focus(keys, pid, name):
     """Clicks into the window of `pid` until it has the focus (a client just mapped, on a
     loaded machine, may not take its first clicks yet)."""
@@ -146,7 +162,7 @@ def run(program, scenario, name, settings=None):
     """Starts Kelvra with `settings` and runs scenario(kelvra, keys, clients, log) with real
     input (`clients` collects the programs it starts, `log` is Kelvra's); reports the outcome with Kelvra's log and
     the shell's windows, stops everything; returns the exit status."""
-    kelvra, log = desktop_common.start_kelvra(program, settings, LOG)
+    kelvra, log = start_kelvra(program, settings)
     keys = Input()
     clients = []
     try:

@@ -1,6 +1,8 @@
 """What Kelvra's end-to-end tests on a headless KWin share: waiting, reading KWin's windows
 back from KWin itself, real input through the fake-input tool, and starting Kelvra.
-Used inside scripts/kwin-session.sh (its environment names the session)."""
+Used inside scripts/kwin-session.sh (its environment names the session). The scenarios
+both Wayland desktops run reach it through tests/bridges/wayland_desktop.py, which lists
+the names it shares with gnome_desktop.py."""
 import json
 import os
 import subprocess
@@ -15,7 +17,12 @@ import desktop_common  # noqa: E402 - shared with GNOME's tests, one folder up
 from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
                             SHIFT, SPACE, SUPER, UP, kelvra_env, log_text, stop, wait_for)
 
+NAME = "KWin"
+TOP_BAR = 0  # the work area's top on a bare output
 LOG = os.environ["KELVRA_KWIN_LOG"]
+STARTS = os.environ.get("KELVRA_KWIN_STARTS", "")
+BRIDGE_FILE = os.path.join(os.environ["XDG_DATA_HOME"],
+                           "kwin/scripts/kelvra-bridge/metadata.json")
 bus = dbus.SessionBus()
 _dumps = 0
 
@@ -31,9 +38,10 @@ def kwin_windows():
         "var out = {active: workspace.activeClient ? workspace.activeClient.caption : '',"
         " windows: []};\n"
         "workspace.clientList().forEach(function (c) { var g = c.frameGeometry;"
-        " out.windows.push({caption: c.caption, pid: c.pid, normal: c.normalWindow,"
-        " app: String(c.desktopFileName || c.resourceClass), above: c.keepAbove,"
-        " minimized: c.minimized, x: g.x, y: g.y, w: g.width,"
+        " out.windows.push({caption: c.caption, title: c.caption, pid: c.pid,"
+        " normal: c.normalWindow, app: String(c.desktopFileName || c.resourceClass),"
+        " above: c.keepAbove,"
+        " minimized: c.minimized, skipTaskbar: c.skipTaskbar, x: g.x, y: g.y, w: g.width,"
         " h: g.height, stack: c.stackingOrder}); });\n"
         "print('%s ' + JSON.stringify(out));\n" % marker)
     script.close()
@@ -56,18 +64,13 @@ def kwin_windows():
     return result
 
 
-def window_of(pid, caption=None):
-    """The window of `pid` with that caption (any with none; "Kelvra divider*": the first
-    whose caption starts so)."""
-    def matches(text):
-        if caption is None:
-            return True
-        return text.startswith(caption[:-1]) if caption.endswith("*") else text == caption
+def windows():
+    """KWin's windows, bottom to top (`stack` is the place in the stack)."""
+    return sorted(kwin_windows()["windows"], key=lambda w: w["stack"])
 
-    for w in kwin_windows()["windows"]:
-        if w["pid"] == pid and matches(w["caption"]):
-            return w
-    return None
+
+def window_of(pid, caption=None):
+    return desktop_common.window_in(windows(), pid, caption)
 
 
 def is_active(pid):
@@ -99,6 +102,11 @@ class Input:
 
     def move(self, x, y):
         self.send("move %d %d" % (x, y))
+
+    def click(self, x, y):
+        self.move(x, y)
+        self.send("button 1")
+        self.send("button 0")
 
     def drag(self, start, end, steps=20, pause=0.02, hold=None):
         """Press at start, move to end in steps, wait `hold` seconds there, release."""
@@ -138,7 +146,7 @@ def start_kelvra(program, settings):
     return desktop_common.start_kelvra(program, settings, LOG)
 
 
-def open_client(argv, name):
+def open_client(argv, name, keys=None):  # noqa: ARG001 - KWin focuses a new window itself
     client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
     wait_for(name + " to be active", lambda: is_active(client.pid), 20)
     time.sleep(0.3)  # its first frame drawn: its title bar answers presses
@@ -146,14 +154,14 @@ def open_client(argv, name):
 
 
 def run(program, scenario, name, settings=None):
-    """Starts Kelvra with `settings`, runs scenario(kelvra, keys, clients) with real input
-    (`clients` collects the programs it starts); see run_checks."""
+    """Starts Kelvra with `settings`, runs scenario(kelvra, keys, clients, log) with real
+    input (`clients` collects the programs it starts, `log` is Kelvra's); see run_checks."""
     kelvra, log = start_kelvra(program, settings or {})
     keys = Input()
     clients = []
 
     def checks():
-        scenario(kelvra, keys, clients)
+        scenario(kelvra, keys, clients, log)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
 

@@ -22,7 +22,7 @@ def near(frame, x, y, w, h, slack=CELL):
                          ((frame["x"], x), (frame["y"], y), (frame["w"], w), (frame["h"], h)))
 
 
-def scenario(kelvra, keys, clients):
+def scenario(kelvra, keys, clients, log):
     term = open_client(["weston-terminal"], "Wayland terminal")
     clients.append(term)
     keys.press(CTRL, ALT, LEFT)
