@@ -65,7 +65,7 @@ def drag_to_left_edge(kelvra, keys, pid):
 def scenario(kelvra, keys, clients, log):
     def on_left_half():
         f = desktop.window_of(term.pid)
-        return f["x"] < CELL and abs(f["w"] - SCREEN_W / 2) < CELL
+        return abs(f["x"]) < CELL and abs(f["w"] - SCREEN_W / 2) < CELL
 
     if desktop.NAME == "GNOME" and mutter_edge_tiling() != "true":
         raise AssertionError("mutter's edge tiling is not on as GNOME comes")

@@ -79,8 +79,13 @@ def is_active(pid):
                for w in desktop["windows"])
 
 
-class Input:
+class Input(desktop_common.Input):
     """Real pointer and keys: the fake-input tool, one command per line."""
+
+    # A hand never rests quite still: a move KWin started late (the client asked for it
+    # after the pointer got there) still sees the pointer move. (Mutter would end its own
+    # edge tiling on them.)
+    still_moves = 6
 
     def __init__(self):
         self.tool = subprocess.Popen([os.environ["KELVRA_FAKE_INPUT"]], stdin=subprocess.PIPE,
@@ -93,40 +98,14 @@ class Input:
         if answer != "ok":
             raise AssertionError("input %r: %r" % (command, answer))
 
-    def press(self, *keys):
-        """A combination: the keys down in order, then up in reverse."""
-        for k in keys:
-            self.send("key %d 1" % k)
-        for k in reversed(keys):
-            self.send("key %d 0" % k)
+    def key(self, code, down):
+        self.send("key %d %d" % (code, down))
+
+    def button(self, down):
+        self.send("button %d" % down)
 
     def move(self, x, y):
         self.send("move %d %d" % (x, y))
-
-    def click(self, x, y):
-        self.move(x, y)
-        self.send("button 1")
-        self.send("button 0")
-
-    def drag(self, start, end, steps=20, pause=0.02, hold=None):
-        """Press at start, move to end in steps, wait `hold` seconds there, release."""
-        self.move(*start)
-        self.send("button 1")
-        # A window with its own title bar asks the compositor to move it once it has
-        # seen the press: give it a moment, as a hand would.
-        time.sleep(0.2)
-        for i in range(1, steps + 1):
-            self.move(start[0] + (end[0] - start[0]) * i // steps,
-                      start[1] + (end[1] - start[1]) * i // steps)
-            time.sleep(pause)
-        # A hand never rests quite still: a move the compositor started late (the client
-        # asked for it after the pointer got here) still sees the pointer move.
-        for i in range(6):
-            self.move(end[0], end[1] + (i % 2))
-            time.sleep(pause)
-        if hold:
-            hold()
-        self.send("button 0")
 
     def close(self):
         try:
@@ -154,31 +133,5 @@ def open_client(argv, name, keys=None):  # noqa: ARG001 - KWin focuses a new win
 
 
 def run(program, scenario, name, settings=None):
-    """Starts Kelvra with `settings`, runs scenario(kelvra, keys, clients, log) with real
-    input (`clients` collects the programs it starts, `log` is Kelvra's); see run_checks."""
-    kelvra, log = start_kelvra(program, settings or {})
-    keys = Input()
-    clients = []
-
-    def checks():
-        scenario(kelvra, keys, clients, log)
-        if kelvra.poll() is not None:
-            raise AssertionError("kelvra ended early")
-
-    return run_checks(name, checks, kelvra, log, keys, clients)
-
-
-def run_checks(name, checks, kelvra, log, keys, clients):
-    """Runs `checks` (raising on a failure), reports the outcome with Kelvra's log and KWin's
-    windows, and stops the input tool, the clients and Kelvra; returns the exit status."""
-    try:
-        checks()
-        print(name + ": passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", kwin_windows(), file=sys.stderr)
-        return 1
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
+    """See desktop_common.run."""
+    return desktop_common.run(LOG, Input, kwin_windows, program, scenario, name, settings)
