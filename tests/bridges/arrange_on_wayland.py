@@ -11,7 +11,7 @@ import signal
 import subprocess
 import sys
 
-from desktop_common import ALT, CELL, CTRL, wait_for
+from desktop_common import ALT, CTRL, near, wait_for
 from wayland_desktop import desktop
 
 KELVRA = sys.argv[1]
@@ -51,18 +51,15 @@ def scenario(kelvra, keys, clients, log):
     term = desktop.open_client(["weston-terminal"], "the Wayland terminal", keys)
     clients.append(term)
 
-    def at(f, x, right):
-        return f and abs(f["x"] - x) < CELL and abs(f["x"] + f["w"] - right) < CELL
-
     def windows_of(app):
         return [w for w in desktop.windows() if w["app"] == app]
 
     keys.press(CTRL, ALT, KEY_W)
     try:
         wait_for("the Wayland terminal on the left half",
-                 lambda: at(desktop.window_of(term.pid), 0, 716), 5)
+                 lambda: near(desktop.window_of(term.pid), x=0, right=716), 5)
         wait_for("the X11 terminal launched onto the right half", lambda: any(
-            at(w, 724, SCREEN_W) for w in windows_of(XTERM)), 20)
+            near(w, x=724, right=SCREEN_W) for w in windows_of(XTERM)), 20)
     finally:
         for w in windows_of(XTERM):  # not a child of this script: ended by its pid
             os.kill(w["pid"], signal.SIGTERM)
@@ -71,8 +68,8 @@ def scenario(kelvra, keys, clients, log):
     for n in (1, 2):
         clients.append(subprocess.Popen(RULED_ARGV, stderr=subprocess.DEVNULL))
         wait_for("the new window in the right third", lambda: sum(
-            1 for c in clients[1:] if at(desktop.window_of(c.pid), SCREEN_W * 2 / 3 + 4,
-                                         SCREEN_W)) == n, 10)
+            1 for c in clients[1:] if near(desktop.window_of(c.pid), x=SCREEN_W * 2 / 3 + 4,
+                                           right=SCREEN_W)) == n, 10)
     print("the placement rule placed each new window", flush=True)
 
 

@@ -9,7 +9,7 @@ again, and a click on another window closes them.
 """
 import sys
 
-from desktop_common import ALT, CELL, CTRL, ESCAPE, LEFT, RIGHT, stop, wait_for
+from desktop_common import ALT, CTRL, ESCAPE, LEFT, RIGHT, near, shown, stop, wait_for
 from wayland_desktop import desktop
 
 KELVRA = sys.argv[1]
@@ -27,17 +27,13 @@ def scenario(kelvra, keys, clients, log):
     clients.append(xterm)
 
     def panel():
-        w = desktop.window_of(kelvra.pid, "Kelvra snap assist*")
-        return w if w and not w["minimized"] else None
+        return shown(desktop.window_of(kelvra.pid, "Kelvra snap assist*"))
 
     def offered(x, y):
         """The cards over the zone the terminal left empty, with the keyboard."""
-        def shown():
-            p = panel()
-            return p if p and desktop.is_active(kelvra.pid) and abs(p["x"] - x) < CELL and \
-                abs(p["y"] - y) < CELL else None
         try:
-            return wait_for("the cards at %r" % ((x, y),), shown, 5)
+            return wait_for("the cards at %r" % ((x, y),), lambda: desktop.is_active(
+                kelvra.pid) and near(panel(), x=x, y=y), 5)
         except AssertionError:
             raise AssertionError("the cards: %r" % panel())
 
@@ -54,13 +50,8 @@ def scenario(kelvra, keys, clients, log):
     keys.press(CTRL, ALT, RIGHT)
     p = offered(0, TOP)
     keys.click(p["x"] + CARD_X, p["y"] + CARD_Y)
-
-    def left_half():
-        t = desktop.window_of(term.pid)
-        return t["x"] < CELL and abs(t["w"] - SCREEN_W / 2) < CELL and \
-            abs(t["y"] - TOP) < CELL
-
-    wait_for("the Wayland terminal in the left half", left_half, 5)
+    wait_for("the Wayland terminal in the left half",
+             lambda: near(desktop.window_of(term.pid), x=0, y=TOP, w=SCREEN_W / 2), 5)
     closed(term.pid)
     print("a click on the card placed its window", flush=True)
 

@@ -26,6 +26,21 @@ def wait_for(what, predicate, limit=20.0):
     raise AssertionError("timed out waiting for " + what)
 
 
+def near(frame, slack=CELL, **wanted):
+    """`frame` when each of its x, y, w, h, right, bottom, cx and cy (its centre) given is
+    within `slack` of the value wanted; else None."""
+    if not frame:
+        return None
+    edges = dict(frame, right=frame["x"] + frame["w"], bottom=frame["y"] + frame["h"],
+                 cx=frame["x"] + frame["w"] / 2, cy=frame["y"] + frame["h"] / 2)
+    return frame if all(abs(edges[k] - v) < slack for k, v in wanted.items()) else None
+
+
+def shown(window):
+    """`window` when it shows (not minimized, with a frame); else None."""
+    return window if window and not window["minimized"] and window["w"] > 0 else None
+
+
 def window_in(windows, pid, title=None):
     """The first of `windows` of `pid` with that title (any with none; "Kelvra divider*":
     the first whose title starts so)."""

@@ -10,7 +10,7 @@ Kelvra keeps working: a shortcut snaps the next window.
 """
 import sys
 
-from desktop_common import ALT, CELL, CTRL, LEFT, wait_for
+from desktop_common import ALT, CELL, CTRL, LEFT, near, shown, wait_for
 from wayland_desktop import desktop
 
 KELVRA = sys.argv[1]
@@ -19,13 +19,10 @@ SCREEN_W, SCREEN_H, TOP = 1440, 900, desktop.TOP_BAR
 
 def scenario(kelvra, keys, clients, log):
     def preview():
-        w = desktop.window_of(kelvra.pid, "Kelvra zone preview")
-        return w if w and not w["minimized"] and w["w"] > 0 else None
+        return shown(desktop.window_of(kelvra.pid, "Kelvra zone preview"))
 
     def snapped():
-        f = desktop.window_of(term.pid)
-        return f if f["x"] < CELL and abs(f["w"] - SCREEN_W / 2) < CELL and \
-            abs(f["y"] - TOP) < CELL and f["y"] + f["h"] > SCREEN_H - CELL else None
+        return near(desktop.window_of(term.pid), x=0, y=TOP, w=SCREEN_W / 2, bottom=SCREEN_H)
 
     term = desktop.open_client(["weston-terminal"], "the Wayland terminal", keys)
     clients.append(term)
@@ -35,9 +32,8 @@ def scenario(kelvra, keys, clients, log):
 
     def rest_at_edge():
         # The preview shows while the pointer rests at the edge (after the dwell).
-        seen["preview"] = wait_for("the preview of the left half", lambda: (
-            lambda p: p if p and p["x"] < CELL and abs(p["w"] - SCREEN_W / 2) < 2 * CELL
-            else None)(preview()), 5)
+        seen["preview"] = wait_for("the preview of the left half", lambda: near(
+            preview(), x=0) and near(preview(), slack=2 * CELL, w=SCREEN_W / 2), 5)
 
     keys.drag((before["x"] + before["w"] // 2, before["y"] + 12), (1, SCREEN_H // 2),
               hold=rest_at_edge)
@@ -58,9 +54,8 @@ def scenario(kelvra, keys, clients, log):
             break
         except AssertionError:
             continue
-    wait_for("the size from before the snap", lambda: (
-        lambda f: abs(f["w"] - before["w"]) < CELL and abs(f["h"] - before["h"]) < CELL)(
-            desktop.window_of(term.pid)), 5)
+    wait_for("the size from before the snap", lambda: near(
+        desktop.window_of(term.pid), w=before["w"], h=before["h"]), 5)
     print("pulled out at its old size:", desktop.window_of(term.pid), flush=True)
     if preview() is not None:
         raise AssertionError("a preview is left after the drag")
@@ -69,8 +64,7 @@ def scenario(kelvra, keys, clients, log):
     pulled = desktop.window_of(term.pid)
 
     def kill_at_edge():
-        wait_for("the preview of the right half", lambda: (
-            lambda p: p and abs(p["x"] - SCREEN_W / 2) < CELL)(preview()), 5)
+        wait_for("the preview of the right half", lambda: near(preview(), x=SCREEN_W / 2), 5)
         term.kill()
         term.wait()
         wait_for("the preview to go with the window", lambda: preview() is None, 5)

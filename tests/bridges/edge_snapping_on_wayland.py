@@ -14,7 +14,7 @@ import subprocess
 import sys
 import time
 
-from desktop_common import CELL, SPACE, kelvra_env, wait_for
+from desktop_common import SPACE, kelvra_env, near, shown, wait_for
 from wayland_desktop import desktop
 
 KELVRA = sys.argv[1]
@@ -45,17 +45,13 @@ def press_in_snap_tab(kelvra, keys, tabs):
 def drag_to_left_edge(kelvra, keys, pid):
     """Drags the window's title bar to the left edge and rests there; whether Kelvra's
     preview showed."""
-    def preview_shown():
-        w = desktop.window_of(kelvra.pid, "Kelvra zone preview")
-        return w and not w["minimized"] and w["w"] > 0
-
     f = desktop.window_of(pid)
     seen = {"preview": False}
 
     def rest():
         end = time.monotonic() + 1.5
         while time.monotonic() < end and not seen["preview"]:
-            seen["preview"] = preview_shown()
+            seen["preview"] = shown(desktop.window_of(kelvra.pid, "Kelvra zone preview"))
             time.sleep(0.1)
 
     keys.drag((f["x"] + f["w"] // 2, f["y"] + 12), (1, SCREEN_H // 2), hold=rest)
@@ -64,8 +60,7 @@ def drag_to_left_edge(kelvra, keys, pid):
 
 def scenario(kelvra, keys, clients, log):
     def on_left_half():
-        f = desktop.window_of(term.pid)
-        return abs(f["x"]) < CELL and abs(f["w"] - SCREEN_W / 2) < CELL
+        return near(desktop.window_of(term.pid), x=0, w=SCREEN_W / 2)
 
     if desktop.NAME == "GNOME" and mutter_edge_tiling() != "true":
         raise AssertionError("mutter's edge tiling is not on as GNOME comes")

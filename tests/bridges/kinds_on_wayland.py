@@ -7,31 +7,26 @@ zone's corner, and a dialog is not moved.
 """
 import sys
 
-from desktop_common import ALT, CELL, CTRL, LEFT, RIGHT, wait_for
+from desktop_common import ALT, CELL, CTRL, LEFT, RIGHT, near, wait_for
 from wayland_desktop import TEST_CLIENT, desktop
 
 KELVRA = sys.argv[1]
 HALF_W, SCREEN_H, TOP = 720, 900, desktop.TOP_BAR
 
 
-def within(f, w, h):
-    return f["x"] < CELL and abs(f["y"] - TOP) < CELL and abs(f["w"] - w) < CELL and \
-        abs(f["h"] - h) < CELL
-
-
 def max_size_kept(f):
     # The limit is the client's: GNOME's title bar comes on top of it, KWin's within it.
     if desktop.NAME == "GNOME":
-        return within(f, 500, f["h"]) and 400 <= f["h"] < 400 + 2 * CELL
-    return within(f, 500, 400)
+        return near(f, x=0, y=TOP, w=500) and 400 <= f["h"] < 400 + 2 * CELL
+    return near(f, x=0, y=TOP, w=500, h=400)
 
 
 KINDS = [
     # The compositor's frame of such a window is its visible part.
     ("client-side decorations", ["--csd", "20,20,15,25"],
-     lambda f: within(f, HALF_W, SCREEN_H - TOP)),
-    ("minimum size", ["--min-size", "900x300"], lambda f: f["x"] < CELL and
-     f["w"] >= 900 and abs(f["h"] - (SCREEN_H - TOP)) < CELL),
+     lambda f: near(f, x=0, y=TOP, w=HALF_W, bottom=SCREEN_H)),
+    ("minimum size", ["--min-size", "900x300"],
+     lambda f: near(f, x=0, y=TOP, bottom=SCREEN_H) and f["w"] >= 900),
     ("maximum size", ["--max-size", "500x400"], max_size_kept),
 ]
 
@@ -61,8 +56,8 @@ def scenario(kelvra, keys, clients, log):
     keys.click(700, 700)
     wait_for("the clicked window to have the focus", lambda: desktop.is_active(ordinary), 5)
     keys.press(CTRL, ALT, RIGHT)
-    wait_for("the clicked window at the right half", lambda: abs(
-        desktop.window_of(ordinary)["x"] - HALF_W) < CELL, 5)
+    wait_for("the clicked window at the right half",
+             lambda: near(desktop.window_of(ordinary), x=HALF_W), 5)
     after = desktop.window_of(dialog.pid)
     if any(after[k] != before[k] for k in ("x", "y", "w", "h")):
         raise AssertionError("the dialog moved: %r, was %r" % (after, before))

@@ -9,7 +9,8 @@ once.
 """
 import sys
 
-from desktop_common import ALT, CELL, CTRL, ESCAPE, RETURN, RIGHT, SPACE, wait_for
+from desktop_common import (ALT, CELL, CTRL, ESCAPE, RETURN, RIGHT, SPACE, near, shown,
+                            wait_for)
 from wayland_desktop import desktop
 
 KELVRA = sys.argv[1]
@@ -22,8 +23,7 @@ def scenario(kelvra, keys, clients, log):
     clients.append(term)
 
     def picker():
-        w = desktop.window_of(kelvra.pid, "Kelvra zone picker")
-        return w if w and not w["minimized"] else None
+        return shown(desktop.window_of(kelvra.pid, "Kelvra zone picker"))
 
     def open_picker():
         keys.press(CTRL, ALT, SPACE)
@@ -34,29 +34,22 @@ def scenario(kelvra, keys, clients, log):
         wait_for("the picker to close", lambda: picker() is None, 5)
         wait_for("the focus back on the terminal", lambda: desktop.is_active(term.pid), 5)
 
-    def at(x, y, w, h):
-        def placed():
-            f = desktop.window_of(term.pid)
-            return all(abs(a - b) < CELL for a, b in
-                       ((f["x"], x), (f["y"], y), (f["w"], w), (f["h"], h)))
-        wait_for("the terminal at %r" % ((x, y, w, h),), placed, 5)
+    def at(**frame):
+        wait_for("the terminal at %r" % frame, lambda: near(desktop.window_of(term.pid), **frame),
+                 5)
 
     open_picker()
 
-    def centred():
-        p = picker()
-        return p and abs(p["x"] + p["w"] / 2 - SCREEN_W / 2) < CELL and \
-            abs(p["y"] + p["h"] / 2 - SCREEN_H / 2) < 2 * CELL
-
     # The bridge moves it there; the client takes the move with its next frame.
-    wait_for("the picker centred", centred, 5)
+    wait_for("the picker centred", lambda: near(picker(), cx=SCREEN_W / 2) and near(
+        picker(), slack=2 * CELL, cy=SCREEN_H / 2), 5)
     if not picker()["skipTaskbar"] or desktop.window_of(term.pid)["skipTaskbar"]:
         raise AssertionError("the picker is in the switchers or the terminal is not: %r"
                              % desktop.windows())
     print("the picker is kept out of the switchers and the Overview", flush=True)
     keys.press(RIGHT)
     keys.press(RETURN)
-    at(SCREEN_W / 2, TOP, SCREEN_W / 2, SCREEN_H - TOP)
+    at(x=SCREEN_W / 2, y=TOP, w=SCREEN_W / 2, bottom=SCREEN_H)
     closed()
     print("Right, Return: right half, focus back on the terminal", flush=True)
 
@@ -73,7 +66,7 @@ def scenario(kelvra, keys, clients, log):
 
     open_picker()
     keys.press(KEY_3)
-    at(0, TOP, SCREEN_W, (SCREEN_H - TOP) / 2)
+    at(x=0, y=TOP, w=SCREEN_W, h=(SCREEN_H - TOP) / 2)
     closed()
     print("3: top half", flush=True)
 

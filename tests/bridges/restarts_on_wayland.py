@@ -18,9 +18,8 @@ import sys
 
 import dbus
 
-from desktop_common import (ALT, CELL, CTRL, LEFT, RIGHT, connected_pids,
-                            expect_settings_kept, kelvra_env, log_text, settings_file, stop,
-                            wait_for)
+from desktop_common import (ALT, CTRL, LEFT, RIGHT, connected_pids, expect_settings_kept,
+                            kelvra_env, log_text, near, settings_file, stop, wait_for)
 from wayland_desktop import desktop
 
 KELVRA = sys.argv[1]
@@ -30,20 +29,9 @@ CTRL_ALT_LEFT = 0x04000000 | 0x08000000 | 0x01000012  # as the toolkit combines 
 def expect_snap(keys, pid, name, key, left):
     keys.press(CTRL, ALT, key)
     side = "left" if left else "right"
-
-    def snapped():
-        f = desktop.window_of(pid)
-        return f and abs(f["w"] - 720) < CELL and abs(f["x"] - (0 if left else 720)) < CELL
-
-    wait_for("%s on the %s half" % (name, side), snapped, 5)
+    wait_for("%s on the %s half" % (name, side),
+             lambda: near(desktop.window_of(pid), x=0 if left else 720, w=720), 5)
     print("%s snapped to the %s half" % (name, side), flush=True)
-
-
-def kelvra_holds_ctrl_alt_left():
-    # Asked anew each time: KWin's global shortcut service restarts with it.
-    accel = dbus.Interface(dbus.SessionBus().get_object("org.kde.kglobalaccel", "/kglobalaccel"),
-                           "org.kde.KGlobalAccel")
-    return [str(a) for a in accel.action(CTRL_ALT_LEFT)][:1] == ["kelvra"]
 
 
 def kelvra_restarts(first, log):
@@ -60,7 +48,7 @@ def kelvra_restarts(first, log):
     if answer["type"] != "rejected":
         raise AssertionError("a message with another instance's token was taken")
     print("the bridge greeted the new instance; another token is refused", flush=True)
-    wait_for("the new instance's shortcuts", kelvra_holds_ctrl_alt_left, 20)
+    wait_for("the new instance's shortcuts", lambda: desktop.kelvra_holds(CTRL_ALT_LEFT), 20)
     return second
 
 
@@ -93,7 +81,8 @@ def main():
         keys = desktop.Input()
         try:
             if desktop.NAME == "KWin":
-                wait_for("Kelvra's shortcuts registered again", kelvra_holds_ctrl_alt_left, 20)
+                wait_for("Kelvra's shortcuts registered again",
+                         lambda: desktop.kelvra_holds(CTRL_ALT_LEFT), 20)
             terminal = desktop.open_client(["weston-terminal"], "a new Wayland terminal", keys)
             processes.append(terminal)
             expect_snap(keys, terminal.pid, "the new terminal", LEFT, True)

@@ -23,7 +23,7 @@ import time
 
 import dbus
 
-from desktop_common import (ALT, CELL, CTRL, LEFT, RIGHT, SPACE, kelvra_env, log_text,
+from desktop_common import (ALT, CELL, CTRL, LEFT, RIGHT, SPACE, kelvra_env, log_text, near,
                             settings_file, stop, wait_for)
 from wayland_desktop import HERE, desktop
 
@@ -35,26 +35,13 @@ CTRL_ALT_UP = 0x04000000 | 0x08000000 | 0x01000013
 CTRL_ALT_Y = 0x04000000 | 0x08000000 | 0x59
 
 
-def kglobalaccel():
-    return dbus.Interface(dbus.SessionBus().get_object("org.kde.kglobalaccel", "/kglobalaccel"),
-                          "org.kde.KGlobalAccel")
-
-
-def held_by_kelvra(combination):
-    return [str(a) for a in kglobalaccel().action(combination)][:1] == ["kelvra"]
-
-
 def expect_snap(keys, pid, name, key, x, fraction):
     keys.press(CTRL, ALT, key)
     want = SCREEN_W * fraction
 
-    def snapped():
-        f = desktop.window_of(pid)
-        return f and abs(f["x"] - x) < CELL and abs(f["w"] - want) < CELL and \
-            abs(f["y"] - TOP) < CELL and f["y"] + f["h"] > SCREEN_H - CELL
-
     try:
-        wait_for("%s at x %d, %.0f px wide" % (name, x, want), snapped, 5)
+        wait_for("%s at x %d, %.0f px wide" % (name, x, want), lambda: near(
+            desktop.window_of(pid), x=x, y=TOP, w=want, bottom=SCREEN_H), 5)
     except AssertionError:
         raise AssertionError("%s: %r, wanted x≈%d w≈%.0f" % (
             name, desktop.window_of(pid), x, want))
@@ -96,7 +83,7 @@ def record_shortcut(keys, pid, open_shortcuts):
     keys.click(f["x"] + 40, f["y"] + f["h"] // 2)
     wait_for("the terminal to have the focus", lambda: desktop.is_active(pid), 5)
     # Registered with the global shortcut service once the recording has ended.
-    wait_for("the recorded combination registered", lambda: held_by_kelvra(CTRL_ALT_Y), 10)
+    wait_for("the recorded combination registered", lambda: desktop.kelvra_holds(CTRL_ALT_Y), 10)
     keys.press(CTRL, ALT, Y)
     wait_for("the terminal in the left half by the recorded combination",
              lambda: abs(desktop.window_of(pid)["w"] - SCREEN_W / 2) < CELL, 5)
@@ -105,7 +92,7 @@ def record_shortcut(keys, pid, open_shortcuts):
 
 def scenario(kelvra, keys, clients, log, notices):
     if desktop.NAME == "KWin":
-        wait_for("Kelvra's shortcuts", lambda: held_by_kelvra(CTRL_ALT_LEFT), 20)
+        wait_for("Kelvra's shortcuts", lambda: desktop.kelvra_holds(CTRL_ALT_LEFT), 20)
     wait_for("Kelvra to report Ctrl+Alt+Up as held elsewhere", lambda: any(
         "held by another program" in line and line.rstrip().endswith("Ctrl+Alt+↑")
         for line in log_text(log).splitlines()), 5)
@@ -139,8 +126,8 @@ def scenario(kelvra, keys, clients, log, notices):
     subprocess.run([KELVRA, "--show-zone=rightHalf"], env=kelvra_env(), check=True)
 
     def preview():
-        w = desktop.window_of(kelvra.pid, "Kelvra zone preview")
-        return w and w["above"] and abs(w["x"] - SCREEN_W / 2) < CELL
+        w = near(desktop.window_of(kelvra.pid, "Kelvra zone preview"), x=SCREEN_W / 2)
+        return w and w["above"]
 
     wait_for("the zone preview on the right half, kept above", preview, 5)
     print("the zone preview was placed on the right half", flush=True)
@@ -168,9 +155,10 @@ def main():
     notices = None
     if desktop.NAME == "KWin":
         other = ["other", "up", "Other", "Up"]
-        kglobalaccel().doRegister(other)
-        kglobalaccel().setShortcut(other, dbus.Array([dbus.Int32(CTRL_ALT_UP)], signature="i"),
-                                   dbus.UInt32(6))
+        accel = desktop.kglobalaccel()
+        accel.doRegister(other)
+        accel.setShortcut(other, dbus.Array([dbus.Int32(CTRL_ALT_UP)], signature="i"),
+                          dbus.UInt32(6))
         # The desktop's notification server, stood in for (GNOME Shell is its own).
         notices = subprocess.Popen([sys.executable, os.path.join(HERE, "kwin", "notify_host.py")],
                                    stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)

@@ -10,7 +10,7 @@ its gap; Kelvra's own settings window in front covers them like any other window
 import subprocess
 import sys
 
-from desktop_common import ALT, CELL, CTRL, LEFT, RIGHT, kelvra_env, stop, wait_for
+from desktop_common import ALT, CELL, CTRL, LEFT, RIGHT, kelvra_env, near, stop, wait_for
 from wayland_desktop import desktop
 
 KELVRA = sys.argv[1]
@@ -36,17 +36,14 @@ def scenario(kelvra, keys, clients, log):
     clients.append(xterm)
     keys.press(CTRL, ALT, RIGHT)
 
-    def near(w, x, right):
-        return w and abs(w["x"] - x) < CELL and abs(w["x"] + w["w"] - right) < CELL
-
-    wait_for("the halves", lambda: near(desktop.window_of(term.pid), 0, SCREEN_W / 2 - GAP / 2)
-             and near(desktop.window_of(xterm.pid), SCREEN_W / 2 + GAP / 2, SCREEN_W), 5)
+    wait_for("the halves", lambda: near(
+        desktop.window_of(term.pid), x=0, right=SCREEN_W / 2 - GAP / 2) and near(
+        desktop.window_of(xterm.pid), x=SCREEN_W / 2 + GAP / 2, right=SCREEN_W), 5)
 
     def divider_on_top():
         d = dividers()
         return d and d[0]["stack"] > max(stack(term.pid), stack(xterm.pid)) and \
-            abs(d[0]["x"] + d[0]["w"] / 2 - SCREEN_W / 2) < CELL and \
-            d[0]["h"] > SCREEN_H - TOP - CELL
+            near(d[0], cx=SCREEN_W / 2) and d[0]["h"] > SCREEN_H - TOP - CELL
 
     try:
         wait_for("the divider over the gap, above the group", divider_on_top, 5)

@@ -8,7 +8,7 @@ it free, for a Wayland and an X11 window alike.
 import subprocess
 import sys
 
-from desktop_common import ALT, CELL, CTRL, LEFT, RETURN, wait_for
+from desktop_common import ALT, CTRL, LEFT, RETURN, near, wait_for
 from wayland_desktop import TEST_CLIENT, desktop
 
 KELVRA = sys.argv[1]
@@ -27,14 +27,9 @@ def scenario(kelvra, keys, clients, log):
         # The left half, then the whole width: each from the dock down to the bottom.
         for key, width in ((LEFT, SCREEN_W / 2), (RETURN, SCREEN_W)):
             keys.press(CTRL, ALT, key)
-
-            def placed():
-                f = desktop.window_of(client.pid)
-                return abs(f["y"] - DOCK_H) < CELL and abs(f["w"] - width) < CELL and \
-                    abs(f["y"] + f["h"] - SCREEN_H) < CELL
-
             try:
-                wait_for("%s below the dock, %d wide" % (name, width), placed, 5)
+                wait_for("%s below the dock, %d wide" % (name, width), lambda: near(
+                    desktop.window_of(client.pid), y=DOCK_H, w=width, bottom=SCREEN_H), 5)
             except AssertionError:
                 raise AssertionError("%s: %r" % (name, desktop.window_of(client.pid)))
         print("%s: half and maximize leave the dock free" % name, flush=True)

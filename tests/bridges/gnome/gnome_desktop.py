@@ -13,7 +13,7 @@ import dbus
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with KWin's tests, one folder up
 from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
-                            SHIFT, SPACE, SUPER, UP, log_text, stop, wait_for)
+                            SHIFT, SPACE, SUPER, UP, log_text, near, stop, wait_for)
 
 NAME = "GNOME"
 TOP_BAR = 32  # the work area's top: below the top bar

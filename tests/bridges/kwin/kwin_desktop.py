@@ -15,7 +15,8 @@ import dbus
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with GNOME's tests, one folder up
 from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
-                            SHIFT, SPACE, SUPER, UP, kelvra_env, log_text, stop, wait_for)
+                            SHIFT, SPACE, SUPER, UP, kelvra_env, log_text, near, stop,
+                            wait_for)
 
 NAME = "KWin"
 TOP_BAR = 0  # the work area's top on a bare output
@@ -62,6 +63,17 @@ def kwin_windows():
     scripting.unloadScript(marker)
     os.unlink(script.name)
     return result
+
+
+def kglobalaccel():
+    """KWin's global shortcut service (asked anew each time: it restarts with KWin)."""
+    return dbus.Interface(bus.get_object("org.kde.kglobalaccel", "/kglobalaccel"),
+                          "org.kde.KGlobalAccel")
+
+
+def kelvra_holds(combination):
+    """Whether the service gives `combination` (as the toolkit combines keys) to Kelvra."""
+    return [str(a) for a in kglobalaccel().action(combination)][:1] == ["kelvra"]
 
 
 def windows():
