@@ -1,6 +1,7 @@
 """What the end-to-end tests on the Wayland desktops (tests/bridges/kwin/kwin_desktop.py,
-tests/bridges/gnome/gnome_desktop.py) share: waiting, starting Kelvra in the session and
-stopping what a test started."""
+tests/bridges/gnome/gnome_desktop.py) share: waiting, comparing frames, real input built
+on each desktop's keys and pointer, starting Kelvra in the session, running a scenario
+and stopping what it started."""
 import contextlib
 import json
 import os
