@@ -58,20 +58,26 @@ def drag_to_left_edge(kelvra, keys, pid):
     return seen["preview"]
 
 
-def scenario(kelvra, keys, clients, log):
-    def on_left_half():
-        return near(desktop.window_of(term.pid), x=0, w=SCREEN_W / 2)
+def expect_left_half(kelvra, keys, pid, by_kelvra):
+    """A drag to the left edge ends in the left half: by Kelvra, with its preview, or by the
+    compositor, without."""
+    desktop.ready_to_drag(keys, pid)
+    preview = drag_to_left_edge(kelvra, keys, pid)
+    who = "Kelvra" if by_kelvra else "the compositor"
+    if bool(preview) != by_kelvra:
+        raise AssertionError("Kelvra's preview %s while %s snaps the drag"
+                             % ("showed" if preview else "did not show", who))
+    wait_for(who + " to tile the window",
+             lambda: near(desktop.window_of(pid), x=0, w=SCREEN_W / 2), 5)
+    print(who, "tiled the window:", desktop.window_of(pid), flush=True)
 
+
+def scenario(kelvra, keys, clients, log):
     if desktop.NAME == "GNOME" and mutter_edge_tiling() != "true":
         raise AssertionError("mutter's edge tiling is not on as GNOME comes")
     term = desktop.open_client(["weston-terminal"], "the Wayland terminal", keys)
     clients.append(term)
-    desktop.ready_to_drag(keys, term.pid)
-    if drag_to_left_edge(kelvra, keys, term.pid):
-        raise AssertionError("Kelvra showed its preview while the compositor snaps the drag")
-    wait_for("the compositor to tile the window", on_left_half, 5)
-    print("with both on, the compositor alone tiled the window:", desktop.window_of(term.pid),
-          flush=True)
+    expect_left_half(kelvra, keys, term.pid, by_kelvra=False)
 
     if desktop.NAME == "KWin":
         press_in_snap_tab(kelvra, keys, 2)
@@ -85,12 +91,7 @@ def scenario(kelvra, keys, clients, log):
     # Away from the edge, then Kelvra's drag: its preview, its zone.
     frame = desktop.window_of(term.pid)
     keys.drag((frame["x"] + 200, frame["y"] + 12), (700, 400))
-    desktop.ready_to_drag(keys, term.pid)
-    if not drag_to_left_edge(kelvra, keys, term.pid):
-        raise AssertionError("no preview from Kelvra once the compositor's snapping is off")
-    wait_for("Kelvra to snap the window", on_left_half, 5)
-    print("Kelvra snapped the window with its preview:", desktop.window_of(term.pid),
-          flush=True)
+    expect_left_half(kelvra, keys, term.pid, by_kelvra=True)
 
     if desktop.NAME == "KWin":
         press_in_snap_tab(kelvra, keys, 2)
