@@ -38,7 +38,6 @@ CTRL_ALT_Y = 0x04000000 | 0x08000000 | 0x59
 def expect_snap(keys, pid, name, key, x, fraction):
     keys.press(CTRL, ALT, key)
     want = SCREEN_W * fraction
-
     try:
         wait_for("%s at x %d, %.0f px wide" % (name, x, want), lambda: near(
             desktop.window_of(pid), x=x, y=TOP, w=want, bottom=SCREEN_H), 5)
