@@ -1,9 +1,11 @@
 """What the end-to-end tests on the Wayland desktops (tests/bridges/kwin/kwin_desktop.py,
-tests/bridges/gnome/gnome_desktop.py) share: waiting, starting Kelvra in the session and
-stopping what a test started."""
+tests/bridges/gnome/gnome_desktop.py) share: waiting, comparing frames, real input built
+on each desktop's keys and pointer, starting Kelvra in the session, running a scenario
+and stopping what it started."""
 import contextlib
 import json
 import os
+import re
 import subprocess
 import sys
 import time
@@ -23,6 +25,38 @@ def wait_for(what, predicate, limit=20.0):
             return value
         time.sleep(0.1)
     raise AssertionError("timed out waiting for " + what)
+
+
+def near(frame, slack=CELL, **wanted):
+    """`frame` when each of its x, y, w, h, right, bottom, cx and cy (its centre) given is
+    within `slack` of the value wanted; else None."""
+    if not frame:
+        return None
+    edges = dict(frame, right=frame["x"] + frame["w"], bottom=frame["y"] + frame["h"],
+                 cx=frame["x"] + frame["w"] / 2, cy=frame["y"] + frame["h"] / 2)
+    return frame if all(abs(edges[k] - v) < slack for k, v in wanted.items()) else None
+
+
+def shown(window):
+    """`window` when it shows (not minimized, with a frame); else None."""
+    return window if window and not window["minimized"] and window["w"] > 0 else None
+
+
+def window_in(windows, pid, title=None):
+    """The first of `windows` of `pid` with that title (any with none; "Kelvra divider*":
+    the first whose title starts so)."""
+    def matches(text):
+        if title is None:
+            return True
+        return text.startswith(title[:-1]) if title.endswith("*") else text == title
+
+    return next((w for w in windows if w["pid"] == pid and matches(w["title"])), None)
+
+
+def connected_pids(compositor_log):
+    """The pids of the Kelvra instances the bridge greeted, oldest first."""
+    return [int(p) for p in re.findall(r"connected to Kelvra \(pid (\d+)\)",
+                                       open(compositor_log, errors="replace").read())]
 
 
 def kelvra_env():
@@ -76,6 +110,67 @@ def stop(processes):
             p.wait(10)
         except subprocess.TimeoutExpired:
             p.kill()
+
+
+class Input:
+    """Real keys and pointer. Each desktop's subclass sends them: key(code, down),
+    button(down) (the left one) and move(x, y)."""
+
+    still_moves = 0  # small moves at the end of a drag, before `hold`
+
+    def press(self, *keys):
+        """A combination: the keys down in order, then up in reverse."""
+        for k in keys:
+            self.key(k, True)
+        for k in reversed(keys):
+            self.key(k, False)
+
+    def click(self, x, y, pause=0.3):
+        """A left click at (x, y), after a pause: the compositor finds the surface under the
+        pointer with its next frame, and a window it just moved there may not have it yet."""
+        self.move(x, y)
+        time.sleep(pause)
+        self.button(True)
+        self.button(False)
+
+    def drag(self, start, end, steps=20, pause=0.02, hold=None):
+        """Press at start, move to end in steps, call `hold` there, release."""
+        self.move(*start)
+        self.button(True)
+        time.sleep(0.2)  # the client asks the compositor to move it once it saw the press
+        for i in range(1, steps + 1):
+            self.move(start[0] + (end[0] - start[0]) * i // steps,
+                      start[1] + (end[1] - start[1]) * i // steps)
+            time.sleep(pause)
+        for i in range(self.still_moves):
+            self.move(end[0], end[1] + (i % 2))
+            time.sleep(pause)
+        if hold:
+            hold()
+        self.button(False)
+
+
+def run(compositor_log, input_class, report, program, scenario, name, settings):
+    """Starts Kelvra with `settings` and runs scenario(kelvra, keys, clients, log) with real
+    input (`clients` collects the programs it starts, `log` is Kelvra's); on a failure
+    reports Kelvra's log and the desktop (`report()`); stops everything; returns the exit
+    status."""
+    kelvra, log = start_kelvra(program, settings, compositor_log)
+    keys = input_class()
+    clients = []
+    try:
+        scenario(kelvra, keys, clients, log)
+        if kelvra.poll() is not None:
+            raise AssertionError("kelvra ended early")
+        print(name + ": passed")
+        return 0
+    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
+        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
+        print("desktop:", report(), file=sys.stderr)
+        return 1
+    finally:
+        keys.close()
+        stop(clients + [kelvra])
 
 
 def ready_to_drag(keys, window_of, pid, limit=10.0):

@@ -8,7 +8,7 @@ moves the half onto the second monitor, which has no top bar.
 """
 import sys
 
-from gnome_desktop import (ALT, CELL, CTRL, LEFT, open_client, run, stop, wait_for,
+from gnome_desktop import (ALT, CTRL, LEFT, near, open_client, run, stop, wait_for,
                            window_of)
 
 KELVRA = sys.argv[1]
@@ -16,14 +16,9 @@ SCREEN_W, SCREEN_H, TOP_BAR = 1440, 900, 32  # each monitor, logical pixels
 BACKSPACE, KEY_N = 14, 49  # evdev
 
 
-def near(f, x, y, w, h):
-    return f and all(abs(a - b) < CELL for a, b in
-                     ((f["x"], x), (f["y"], y), (f["w"], w), (f["h"], h)))
-
-
 def expect(pid, name, what, x, y, w, h):
     try:
-        wait_for("%s %s" % (name, what), lambda: near(window_of(pid), x, y, w, h), 5)
+        wait_for("%s %s" % (name, what), lambda: near(window_of(pid), x=x, y=y, w=w, h=h), 5)
     except AssertionError:
         raise AssertionError("%s, wanted %s: %r" % (name, what, window_of(pid)))
     print("%s: %s" % (name, what), flush=True)

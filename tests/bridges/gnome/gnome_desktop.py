@@ -1,21 +1,26 @@
 """What Kelvra's end-to-end tests on a headless GNOME Shell share: the shell's windows read
 back through the tests' probe extension, real input through mutter's RemoteDesktop
 interface, and starting Kelvra. Used inside scripts/gnome-session.sh --probe (its
-environment names the session)."""
+environment names the session). The scenarios both Wayland desktops run reach it through
+tests/bridges/wayland_desktop.py, which lists the names it shares with kwin_desktop.py."""
 import json
 import os
 import subprocess
 import sys
-import time
 
 import dbus
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with KWin's tests, one folder up
 from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
-                            SHIFT, SPACE, SUPER, UP, log_text, stop, wait_for)
+                            SHIFT, SPACE, SUPER, UP, log_text, near, stop, wait_for)
 
+NAME = "GNOME"
+TOP_BAR = 32  # the work area's top: below the top bar
 LOG = os.environ["KELVRA_SHELL_LOG"]
+STARTS = os.environ.get("KELVRA_SHELL_STARTS", "")
+BRIDGE_FILE = os.path.join(os.environ["XDG_DATA_HOME"],
+                           "gnome-shell/extensions/kelvra-bridge@orvane.com/extension.js")
 BUTTON_LEFT = 0x110  # evdev code of the left mouse button
 bus = dbus.SessionBus()
 
@@ -27,16 +32,22 @@ def desktop():
     return json.loads(str(probe.Windows()))
 
 
+def windows():
+    """The shell's windows, bottom to top (`stack` is the place in the stack); `app` is the
+    desktop entry's name."""
+    return [dict(w, stack=i, app=w["app"].removesuffix(".desktop"))
+            for i, w in enumerate(desktop()["windows"])]
+
+
 def window_of(pid, title=None):
-    return next((w for w in desktop()["windows"]
-                 if w["pid"] == pid and (title is None or w["title"] == title)), None)
+    return desktop_common.window_in(windows(), pid, title)
 
 
 def is_active(pid):
     return any(w["pid"] == pid and w["active"] for w in desktop()["windows"])
 
 
-class Input:
+class Input(desktop_common.Input):
     """Real pointer and keys: a RemoteDesktop session of mutter's. Without a screen-cast
     stream the pointer moves only relative to where it is: the first move pushes it into
     the top-left corner, each move then goes from where the shell says it is."""
@@ -50,13 +61,6 @@ class Input:
                                       "org.gnome.Mutter.RemoteDesktop.Session")
         self.session.Start()
         self.at = None  # where the pointer is, once a move put it somewhere known
-
-    def press(self, *keys):
-        """A combination: the keys down in order, then up in reverse."""
-        for k in keys:
-            self.session.NotifyKeyboardKeycode(dbus.UInt32(k), True)
-        for k in reversed(keys):
-            self.session.NotifyKeyboardKeycode(dbus.UInt32(k), False)
 
     def move(self, x, y):
         """Moves the pointer to (x, y) and waits until the shell has it there (a motion
@@ -77,29 +81,11 @@ class Input:
                 self.at = (p["x"], p["y"])
         raise AssertionError("the pointer did not get to %d,%d" % (x, y))
 
+    def key(self, code, down):
+        self.session.NotifyKeyboardKeycode(dbus.UInt32(code), down)
+
     def button(self, down):
         self.session.NotifyPointerButton(dbus.Int32(BUTTON_LEFT), down)
-
-    def click(self, x, y, pause=0.3):
-        """A left click at (x, y), after a pause: the shell finds the surface under the
-        pointer with its next frame, and a window it just moved there may not have it yet."""
-        self.move(x, y)
-        time.sleep(pause)
-        self.button(True)
-        self.button(False)
-
-    def drag(self, start, end, steps=20, pause=0.02, hold=None):
-        """Press at start, move to end in steps, call `hold` there, release."""
-        self.move(*start)
-        self.button(True)
-        time.sleep(0.2)  # the client asks the shell to move it once it saw the press
-        for i in range(1, steps + 1):
-            self.move(start[0] + (end[0] - start[0]) * i // steps,
-                      start[1] + (end[1] - start[1]) * i // steps)
-            time.sleep(pause)
-        if hold:
-            hold()
-        self.button(False)
 
     def close(self):
         try:
@@ -110,6 +96,10 @@ class Input:
 
 def ready_to_drag(keys, pid, limit=10.0):
     desktop_common.ready_to_drag(keys, window_of, pid, limit)
+
+
+def start_kelvra(program, settings):
+    return desktop_common.start_kelvra(program, settings, LOG)
 
 
 def focus(keys, pid, name):
@@ -143,22 +133,5 @@ def open_client(argv, name, keys):
 
 
 def run(program, scenario, name, settings=None):
-    """Starts Kelvra with `settings` and runs scenario(kelvra, keys, clients, log) with real
-    input (`clients` collects the programs it starts, `log` is Kelvra's); reports the outcome with Kelvra's log and
-    the shell's windows, stops everything; returns the exit status."""
-    kelvra, log = desktop_common.start_kelvra(program, settings, LOG)
-    keys = Input()
-    clients = []
-    try:
-        scenario(kelvra, keys, clients, log)
-        if kelvra.poll() is not None:
-            raise AssertionError("kelvra ended early")
-        print(name + ": passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", desktop(), file=sys.stderr)
-        return 1
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
+    """See desktop_common.run."""
+    return desktop_common.run(LOG, Input, desktop, program, scenario, name, settings)

@@ -1,6 +1,8 @@
 """What Kelvra's end-to-end tests on a headless KWin share: waiting, reading KWin's windows
 back from KWin itself, real input through the fake-input tool, and starting Kelvra.
-Used inside scripts/kwin-session.sh (its environment names the session)."""
+Used inside scripts/kwin-session.sh (its environment names the session). The scenarios
+both Wayland desktops run reach it through tests/bridges/wayland_desktop.py, which lists
+the names it shares with gnome_desktop.py."""
 import json
 import os
 import subprocess
@@ -13,9 +15,15 @@ import dbus
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import desktop_common  # noqa: E402 - shared with GNOME's tests, one folder up
 from desktop_common import (ALT, CELL, CTRL, DOWN, ESCAPE, LEFT, RETURN, RIGHT,  # noqa: E402,F401
-                            SHIFT, SPACE, SUPER, UP, kelvra_env, log_text, stop, wait_for)
+                            SHIFT, SPACE, SUPER, UP, kelvra_env, log_text, near, stop,
+                            wait_for)
 
+NAME = "KWin"
+TOP_BAR = 0  # the work area's top on a bare output
 LOG = os.environ["KELVRA_KWIN_LOG"]
+STARTS = os.environ.get("KELVRA_KWIN_STARTS", "")
+BRIDGE_FILE = os.path.join(os.environ["XDG_DATA_HOME"],
+                           "kwin/scripts/kelvra-bridge/metadata.json")
 bus = dbus.SessionBus()
 _dumps = 0
 
@@ -31,9 +39,10 @@ def kwin_windows():
         "var out = {active: workspace.activeClient ? workspace.activeClient.caption : '',"
         " windows: []};\n"
         "workspace.clientList().forEach(function (c) { var g = c.frameGeometry;"
-        " out.windows.push({caption: c.caption, pid: c.pid, normal: c.normalWindow,"
-        " app: String(c.desktopFileName || c.resourceClass), above: c.keepAbove,"
-        " minimized: c.minimized, x: g.x, y: g.y, w: g.width,"
+        " out.windows.push({caption: c.caption, title: c.caption, pid: c.pid,"
+        " normal: c.normalWindow, app: String(c.desktopFileName || c.resourceClass),"
+        " above: c.keepAbove,"
+        " minimized: c.minimized, skipTaskbar: c.skipTaskbar, x: g.x, y: g.y, w: g.width,"
         " h: g.height, stack: c.stackingOrder}); });\n"
         "print('%s ' + JSON.stringify(out));\n" % marker)
     script.close()
@@ -56,18 +65,24 @@ def kwin_windows():
     return result
 
 
-def window_of(pid, caption=None):
-    """The window of `pid` with that caption (any with none; "Kelvra divider*": the first
-    whose caption starts so)."""
-    def matches(text):
-        if caption is None:
-            return True
-        return text.startswith(caption[:-1]) if caption.endswith("*") else text == caption
+def kglobalaccel():
+    """KWin's global shortcut service (asked anew each time: it restarts with KWin)."""
+    return dbus.Interface(bus.get_object("org.kde.kglobalaccel", "/kglobalaccel"),
+                          "org.kde.KGlobalAccel")
 
-    for w in kwin_windows()["windows"]:
-        if w["pid"] == pid and matches(w["caption"]):
-            return w
-    return None
+
+def kelvra_holds(combination):
+    """Whether the service gives `combination` (as the toolkit combines keys) to Kelvra."""
+    return [str(a) for a in kglobalaccel().action(combination)][:1] == ["kelvra"]
+
+
+def windows():
+    """KWin's windows, bottom to top (`stack` is the place in the stack)."""
+    return sorted(kwin_windows()["windows"], key=lambda w: w["stack"])
+
+
+def window_of(pid, caption=None):
+    return desktop_common.window_in(windows(), pid, caption)
 
 
 def is_active(pid):
@@ -76,8 +91,13 @@ def is_active(pid):
                for w in desktop["windows"])
 
 
-class Input:
+class Input(desktop_common.Input):
     """Real pointer and keys: the fake-input tool, one command per line."""
+
+    # A hand never rests quite still: a move KWin started late (the client asked for it
+    # after the pointer got there) still sees the pointer move. (Mutter would end its own
+    # edge tiling on them.)
+    still_moves = 6
 
     def __init__(self):
         self.tool = subprocess.Popen([os.environ["KELVRA_FAKE_INPUT"]], stdin=subprocess.PIPE,
@@ -90,35 +110,14 @@ class Input:
         if answer != "ok":
             raise AssertionError("input %r: %r" % (command, answer))
 
-    def press(self, *keys):
-        """A combination: the keys down in order, then up in reverse."""
-        for k in keys:
-            self.send("key %d 1" % k)
-        for k in reversed(keys):
-            self.send("key %d 0" % k)
+    def key(self, code, down):
+        self.send("key %d %d" % (code, down))
+
+    def button(self, down):
+        self.send("button %d" % down)
 
     def move(self, x, y):
         self.send("move %d %d" % (x, y))
-
-    def drag(self, start, end, steps=20, pause=0.02, hold=None):
-        """Press at start, move to end in steps, wait `hold` seconds there, release."""
-        self.move(*start)
-        self.send("button 1")
-        # A window with its own title bar asks the compositor to move it once it has
-        # seen the press: give it a moment, as a hand would.
-        time.sleep(0.2)
-        for i in range(1, steps + 1):
-            self.move(start[0] + (end[0] - start[0]) * i // steps,
-                      start[1] + (end[1] - start[1]) * i // steps)
-            time.sleep(pause)
-        # A hand never rests quite still: a move the compositor started late (the client
-        # asked for it after the pointer got here) still sees the pointer move.
-        for i in range(6):
-            self.move(end[0], end[1] + (i % 2))
-            time.sleep(pause)
-        if hold:
-            hold()
-        self.send("button 0")
 
     def close(self):
         try:
@@ -138,7 +137,7 @@ def start_kelvra(program, settings):
     return desktop_common.start_kelvra(program, settings, LOG)
 
 
-def open_client(argv, name):
+def open_client(argv, name, keys=None):  # noqa: ARG001 - KWin focuses a new window itself
     client = subprocess.Popen(argv, stderr=subprocess.DEVNULL)
     wait_for(name + " to be active", lambda: is_active(client.pid), 20)
     time.sleep(0.3)  # its first frame drawn: its title bar answers presses
@@ -146,31 +145,5 @@ def open_client(argv, name):
 
 
 def run(program, scenario, name, settings=None):
-    """Starts Kelvra with `settings`, runs scenario(kelvra, keys, clients) with real input
-    (`clients` collects the programs it starts); see run_checks."""
-    kelvra, log = start_kelvra(program, settings or {})
-    keys = Input()
-    clients = []
-
-    def checks():
-        scenario(kelvra, keys, clients)
-        if kelvra.poll() is not None:
-            raise AssertionError("kelvra ended early")
-
-    return run_checks(name, checks, kelvra, log, keys, clients)
-
-
-def run_checks(name, checks, kelvra, log, keys, clients):
-    """Runs `checks` (raising on a failure), reports the outcome with Kelvra's log and KWin's
-    windows, and stops the input tool, the clients and Kelvra; returns the exit status."""
-    try:
-        checks()
-        print(name + ": passed")
-        return 0
-    except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
-        print("FAILED:", e, "\n--- kelvra's log ---\n" + log_text(log), file=sys.stderr)
-        print("windows:", kwin_windows(), file=sys.stderr)
-        return 1
-    finally:
-        keys.close()
-        stop(clients + [kelvra])
+    """See desktop_common.run."""
+    return desktop_common.run(LOG, Input, kwin_windows, program, scenario, name, settings)

@@ -10,27 +10,22 @@ import sys
 import time
 
 from kwin_desktop import (ALT, CELL, CTRL, ESCAPE, LEFT, RIGHT, SPACE, is_active, kelvra_env,
-                          open_client, run, wait_for, window_of)
+                          near, open_client, run, wait_for, window_of)
 
 KELVRA = sys.argv[1]
 OUT_W, OUT_H = 1440, 900  # each output, logical
 KEY_N = 49
 
 
-def near(frame, x, y, w, h, slack=CELL):
-    return frame and all(abs(a - b) < slack for a, b in
-                         ((frame["x"], x), (frame["y"], y), (frame["w"], w), (frame["h"], h)))
-
-
-def scenario(kelvra, keys, clients):
+def scenario(kelvra, keys, clients, log):
     term = open_client(["weston-terminal"], "Wayland terminal")
     clients.append(term)
     keys.press(CTRL, ALT, LEFT)
     wait_for("the left half of the first output", lambda: near(
-        window_of(term.pid), 0, 0, OUT_W / 2, OUT_H), 5)
+        window_of(term.pid), x=0, y=0, w=OUT_W / 2, h=OUT_H), 5)
     keys.press(CTRL, ALT, KEY_N)
     wait_for("the left half of the second output", lambda: near(
-        window_of(term.pid), OUT_W, 0, OUT_W / 2, OUT_H), 5)
+        window_of(term.pid), x=OUT_W, y=0, w=OUT_W / 2, h=OUT_H), 5)
     print("snapped on the first output, moved to the second", flush=True)
 
     keys.move(OUT_W + OUT_W / 2, OUT_H / 2)
@@ -71,7 +66,7 @@ def scenario(kelvra, keys, clients):
         keys.press(CTRL, ALT, KEY_N)
     keys.press(CTRL, ALT, RIGHT)
     wait_for("the second terminal in the second output's right half", lambda: near(
-        window_of(other.pid), OUT_W + OUT_W / 2, 0, OUT_W / 2, OUT_H), 5)
+        window_of(other.pid), x=OUT_W + OUT_W / 2, y=0, w=OUT_W / 2, h=OUT_H), 5)
 
     def divider():
         d = window_of(kelvra.pid, "Kelvra divider*")
