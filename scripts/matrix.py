@@ -64,6 +64,7 @@ WAYLAND_DESKTOPS = [
     ("KDE Plasma (Wayland)", "kwin-wayland", ["kwin_wayland", "Xwayland"], "kwin-wayland",
      "a headless KWin (`scripts/kwin-session.sh`)", {
         "Shortcuts, cycling, restore": ["kwin_kelvra_shortcuts"],
+        "Tile-group resize": ["kwin_kelvra_tiles"],
         "Next display": ["kwin_kelvra_scaled_outputs"],
         "Work area": ["kwin_kelvra_work_area"],
         "Application kinds": ["kwin_kelvra_kinds"],
@@ -78,6 +79,7 @@ WAYLAND_DESKTOPS = [
      "a headless GNOME Shell (`scripts/gnome-session.sh`)", {
         "Shortcuts, cycling, restore": ["gnome_kelvra_shortcuts", "gnome_kelvra_cycling"],
         "Next display": ["gnome_kelvra_cycling"],
+        "Tile-group resize": ["gnome_kelvra_tiles"],
         "Snap assist": ["gnome_kelvra_assist"],
         "Work area": ["gnome_kelvra_work_area"],
         "Application kinds": ["gnome_kelvra_kinds"],

@@ -2,7 +2,8 @@
 """A tile group on a real headless Wayland desktop (inside scripts/kwin-session.sh or
 scripts/gnome-session.sh --probe; the program's path is the argument). A Wayland terminal
 snapped left and an X11 terminal snapped right form a group: its divider, placed by the
-bridge, sits over the gap above both and never keeps the focus; another application's
+bridge, sits over the gap above both and never keeps the focus, and dragged with the
+pointer it takes the shared edge along; another application's
 window put over the group hides or covers the divider, and a click back on the group
 brings it up again; closing a member takes it away. Thirds have two dividers, each over
 its gap; Kelvra's own settings window in front covers them like any other window.
@@ -41,9 +42,11 @@ def scenario(kelvra, keys, clients, log):
         desktop.window_of(xterm.pid), x=SCREEN_W / 2 + GAP / 2, right=SCREEN_W), 5)
 
     def divider_on_top():
-        d = dividers()
-        return d and d[0]["stack"] > max(stack(term.pid), stack(xterm.pid)) and \
-            near(d[0], cx=SCREEN_W / 2) and d[0]["h"] > SCREEN_H - TOP - CELL
+        """The divider above both members, over the gap between them."""
+        d, left, right = dividers(), desktop.window_of(term.pid), desktop.window_of(xterm.pid)
+        gap = (left["x"] + left["w"] + right["x"]) / 2
+        return d and d[0]["stack"] > max(left["stack"], right["stack"]) and \
+            near(d[0], cx=gap) and d[0]["h"] > SCREEN_H - TOP - CELL
 
     try:
         wait_for("the divider over the gap, above the group", divider_on_top, 5)
@@ -53,9 +56,19 @@ def scenario(kelvra, keys, clients, log):
     wait_for("the focus on the snapped window", lambda: desktop.is_active(xterm.pid), 5)
     print("two halves form a group; its divider is over the gap", flush=True)
 
-    # Dragging the divider with the pointer is not checked here: on KWin it sometimes runs
-    # on to the minimum width (the pointer's position in the divider's own window is not
-    # yet reliable).
+    # The divider dragged with the real pointer: the shared edge follows it to the pixel
+    # (within a terminal's cell), both members with it.
+    d = dividers()[0]
+    x, y = d["x"] + d["w"] // 2, d["y"] + d["h"] // 2
+    keys.drag((x, y), (x + 200, y), pause=0.05)
+    try:
+        wait_for("the shared edge under the pointer", lambda: near(
+            desktop.window_of(term.pid), x=0, right=x + 200 - GAP / 2) and near(
+            desktop.window_of(xterm.pid), x=x + 200 + GAP / 2), 5)
+    except AssertionError:
+        raise AssertionError("after the drag: %r %r" % (desktop.window_of(term.pid),
+                                                         desktop.window_of(xterm.pid)))
+    print("dragging the divider moves the shared edge with the pointer", flush=True)
 
     other = desktop.open_client(["xterm", "-T", "over", "-geometry", "80x30+400+200"],
                                 "another application's window", keys)
