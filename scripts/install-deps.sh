@@ -46,9 +46,9 @@ packages=(
   kwin-style-breeze
   # a Japanese font, so the screenshot gallery shows the Japanese texts
   fonts-vlgothic
-  # the Wayland bridge: its script's tests run under node; the smoke test starts a
-  # headless KWin (with Xwayland) on a private session bus and listens for the script's
-  # hello with python's D-Bus binding; weston-terminal and Qt's Wayland plugin are the
+  # the Wayland bridge: its script's tests run under node; the end-to-end tests start a
+  # headless KWin (with Xwayland) on a private session bus and read it back with
+  # python's D-Bus binding; weston-terminal and Qt's Wayland plugin are the
   # Wayland clients to arrange; the fake-input protocol and the scanner build the tests'
   # input tool
   nodejs kwin-wayland xwayland weston qt6-wayland dbus-daemon python3-dbus python3-gi \
