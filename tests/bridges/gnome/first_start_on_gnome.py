@@ -36,9 +36,6 @@ def scenario(kelvra, keys, clients, log):
     wait_for("the onboarding window in front",
              lambda: (own_window(kelvra, "Kelvra") or {}).get("active"), 10)
     time.sleep(0.5)  # its first frame drawn: its buttons take keys
-    # The tests' virtual keyboard is new to the shell: its first key reaches no client.
-    keys.press(SHIFT)
-    time.sleep(0.5)
     keys.press(RETURN)  # Continue
     text = wait_for("a free set offered", lambda: "offering " in log_text(log) and
                     log_text(log), 10)

@@ -7,6 +7,7 @@ import json
 import os
 import subprocess
 import sys
+import time
 
 import dbus
 
@@ -61,6 +62,10 @@ class Input(desktop_common.Input):
                                       "org.gnome.Mutter.RemoteDesktop.Session")
         self.session.Start()
         self.at = None  # where the pointer is, once a move put it somewhere known
+        # The session's keyboard is a device new to the shell: its first key may reach
+        # nobody, neither a client nor the shell's own shortcuts.
+        self.press(SHIFT)
+        time.sleep(0.3)
 
     def move(self, x, y):
         """Moves the pointer to (x, y) and waits until the shell has it there (a motion
