@@ -87,7 +87,7 @@ WAYLAND_DESKTOPS = [
         "Drag snapping": ["gnome_kelvra_drag", "gnome_kelvra_edge_snapping"],
         "Zone picker": ["gnome_kelvra_picker"],
         "Taken shortcuts told": ["gnome_kelvra_shortcuts"],
-        "Rebinding a shortcut": ["gnome_kelvra_first_start"],
+        "Rebinding a shortcut": ["gnome_kelvra_shortcuts"],
         "First start, stock configuration": ["gnome_kelvra_first_start"],
     }),
 ]

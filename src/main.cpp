@@ -196,7 +196,9 @@ int main(int argc, char** argv) {
             delegate.shutdown();
         };
         QObject::connect(&app, &QCoreApplication::aboutToQuit, terminate);
-        qt::UnixSignals quitOnSignal([](int) { QCoreApplication::quit(); });
+        // exit, not quit: the toolkit's quit first closes every window and gives up when one
+        // refuses, as the settings and onboarding windows do (they only hide).
+        qt::UnixSignals quitOnSignal([](int) { QCoreApplication::exit(0); });
         if (!quitOnSignal.active())
             logLine("cannot watch SIGINT, SIGTERM and SIGHUP; they end Kelvra abruptly");
 

@@ -76,7 +76,12 @@ TEST(ProcessLife, SignalsAnEmptyLockAndTooLongArgumentsOfALaterStart) {
     EXPECT_NE(output.find("too long"), std::string::npos) << output;
     EXPECT_EQ(desktop.runAnotherKelvra({"kelvra://auth/callback?code=abc"}), 0);
 
-    // The terminal it ran in closes: a normal quit, not an end by the signal.
+    // The terminal it ran in closes: a normal quit, not an end by the signal, even with
+    // the settings window (which only hides when closed) and a zone preview showing.
+    ASSERT_TRUE(desktop.openSettings("general"));
+    EXPECT_EQ(desktop.runAnotherKelvra({"--show-zone=rightHalf"}), 0);
+    ASSERT_TRUE(
+        Desktop::waitUntil([&] { return desktop.ownWindowNear(zone::rightHalf).has_value(); }));
     ASSERT_EQ(kill(desktop.kelvraPid(), SIGHUP), 0);
     ASSERT_TRUE(Desktop::waitUntil([&] { return !desktop.kelvraRunning(); }));
     EXPECT_EQ(desktop.kelvra().exitCode(), 0);

@@ -68,9 +68,11 @@ double QtRunLoop::now() {
 }
 
 void QtRunLoop::quit() {
-    // Queued, so that a menu choosing "Quit" closes before the program goes.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit,
-                              Qt::QueuedConnection);
+    // Queued, so that a menu choosing "Quit" closes before the program goes; exit, not the
+    // toolkit's quit, which gives up when a window refuses to close (the settings window
+    // only hides).
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 }  // namespace kelvra::qt
