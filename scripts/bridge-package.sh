@@ -8,10 +8,12 @@
 #             host.js as legacy modules.
 #   gnome-45  GNOME Shell 45 and later's: ES modules, so extension-esm.js becomes
 #             extension.js and the shared files gain their export lines.
-#   scripts/bridge-package.sh FLAVOUR DEST
+#   ICON, for the GNOME flavours: Kelvra's icon, shipped as kelvra.png for the top-bar
+#   button (a build that was never installed has no icon in the theme).
+#   scripts/bridge-package.sh FLAVOUR DEST [ICON]
 set -euo pipefail
 
-[ $# -eq 2 ] || { sed -n 's/^#  //p' "$0" >&2; exit 2; }
+[ $# -eq 2 ] || [ $# -eq 3 ] || { sed -n 's/^#  //p' "$0" >&2; exit 2; }
 bridges=$(cd "$(dirname "$0")/../data/bridges" && pwd)
 flavour=$1
 dest=$2
@@ -27,6 +29,7 @@ gnome-43 | gnome-45)
   gnome="$bridges/gnome"
   cp "$gnome/metadata.json" "$gnome/stylesheet.css" "$bridges/common/bridge.js" \
     "$gnome/host.js" "$dest/"
+  if [ $# -eq 3 ]; then cp "$3" "$dest/kelvra.png"; fi
   if [ "$flavour" = gnome-43 ]; then
     cp "$gnome/extension.js" "$dest/extension.js"
   else

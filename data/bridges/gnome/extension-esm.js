@@ -24,6 +24,7 @@ export default class KelvraBridgeExtension extends Extension {
         const host = gnomeHost({
             Gio, GLib, Meta, Shell, St, Clutter, global, Main, PanelMenu, PopupMenu,
             log: console.log,
+            dir: this.path,
             generation: Number(Config.PACKAGE_VERSION.split(".")[0]),
         });
         this._bridge = kelvraBridge(host);

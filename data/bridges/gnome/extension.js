@@ -16,6 +16,7 @@ class KelvraBridgeExtension {
     enable() {
         const host = Me.imports.host.gnomeHost({
             Gio, GLib, Meta, Shell, St, Clutter, global, Main, PanelMenu, PopupMenu, log,
+            dir: Me.path,
             generation: Number(Config.PACKAGE_VERSION.split(".")[0]),
         });
         this._bridge = Me.imports.bridge.kelvraBridge(host);

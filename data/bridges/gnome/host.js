@@ -2,7 +2,8 @@
     What the bridge (data/bridges/common/bridge.js) needs from GNOME Shell, in one place: the only file that
     touches mutter's and the shell's API. The entry file of each extension format hands
     in the modules it imported (`gi`: Gio, GLib, Meta, Shell, St, Clutter, global, Main,
-    PanelMenu, PopupMenu, log and the shell's major version), so this file is the same for
+    PanelMenu, PopupMenu, log, the shell's major version and the extension's folder), so
+    this file is the same for
     GNOME 43-44 and 45 and later.
 */
 
@@ -105,6 +106,14 @@ function gnomeHost(gi) {
     var buttonIcon = null;
     var PAUSED_OPACITY = 115;  // 45 %, as the tray's icon fades when paused
 
+    // Kelvra's icon as the extension ships it, so that a build that was never installed
+    // shows it too; the icon theme's when the extension has none.
+    function kelvraIcon() {
+        var file = gi.dir ? Gio.File.new_for_path(gi.dir + "/kelvra.png") : null;
+        return file && file.query_exists(null) ? new Gio.FileIcon({ file: file })
+                                               : new Gio.ThemedIcon({ name: "kelvra" });
+    }
+
     function dropButton() {
         if (!button) return;
         button.destroy();
@@ -141,15 +150,15 @@ function gnomeHost(gi) {
         if (!menu) return dropButton();
         if (!button) {
             button = new gi.PanelMenu.Button(0.0, "Kelvra", false);
-            buttonIcon = new gi.St.Icon({ icon_name: "kelvra",
-                                          fallback_icon_name: "view-grid-symbolic",
+            buttonIcon = new gi.St.Icon({ fallback_icon_name: "view-grid-symbolic",
                                           style_class: "system-status-icon" });
             button.add_child(buttonIcon);
             Main.panel.addToStatusArea("kelvra", button);
         }
         // Every other state is a warning: the theme's warning sign, tinted (stylesheet.css).
         var warning = menu.icon !== "normal" && menu.icon !== "paused";
-        buttonIcon.icon_name = warning ? "dialog-warning-symbolic" : "kelvra";
+        buttonIcon.gicon = warning ? new Gio.ThemedIcon({ name: "dialog-warning-symbolic" })
+                                   : kelvraIcon();
         buttonIcon.style_class = "system-status-icon" + (warning ? " kelvra-attention" : "");
         buttonIcon.opacity = menu.icon === "paused" ? PAUSED_OPACITY : 255;
         button.accessible_name = menu.toolTip || "Kelvra";

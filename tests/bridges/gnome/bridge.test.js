@@ -170,7 +170,8 @@ for (const [format, enable, generation] of formats) {
                              [[1, "done"], [2, "failed"], [3, "failed"]]);
             const bar = d.topBar();
             assert.equal(bar.name, "Kelvra (paused)");
-            assert.deepEqual([bar.icon.icon_name, bar.icon.opacity], ["kelvra", 115]);
+            // The theme's icon: this package ships none.
+            assert.deepEqual([bar.icon.gicon.name, bar.icon.opacity], ["kelvra", 115]);
             assert.deepEqual(bar.menu, [
                 { title: "Left half", shortcut: "Ctrl+Alt+Left", checked: false, enabled: true },
                 { separator: true },
@@ -187,7 +188,7 @@ for (const [format, enable, generation] of formats) {
             command(d, { id: 4, cmd: "setMenu", menu: { icon: "settingsNotSaved",
                                                         items: [{ id: "a", title: "A" }] } });
             assert.deepEqual(d.topBar().menu.map((i) => i.title), ["A"]);
-            assert.deepEqual([d.topBar().icon.icon_name, d.topBar().icon.opacity],
+            assert.deepEqual([d.topBar().icon.gicon.name, d.topBar().icon.opacity],
                              ["dialog-warning-symbolic", 255]);
             command(d, { id: 5, cmd: "setMenu", menu: null });
             assert.equal(d.topBar(), null);

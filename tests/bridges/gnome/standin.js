@@ -189,6 +189,9 @@ function makeDesktop() {
     // Kelvra's service comes onto the bus.
     d.serviceAppears = () => { for (const appeared of d.watchers.values()) appeared(); };
     d.Gio = {
+        File: { new_for_path: (p) => ({ get_path: () => p, query_exists: () => fs.existsSync(p) }) },
+        FileIcon: class { constructor(props) { Object.assign(this, props); } },
+        ThemedIcon: class { constructor(props) { Object.assign(this, props); } },
         DBusCallFlags: { NO_AUTO_START: 1 },
         BusNameWatcherFlags: { NONE: 0 },
         bus_watch_name_on_connection: (connection, name, flags, appeared) => {
@@ -365,8 +368,8 @@ function enableLegacyFrom(d, dir) {
         global: d.global, log: (text) => d.log.push(String(text)),
         imports: { gi: m, ui: { main: m.Main, panelMenu: m.PanelMenu, popupMenu: m.PopupMenu },
                    misc: { config: m.Config, extensionUtils: {
-            getCurrentExtension: () => ({ imports: { bridge: load("bridge.js"),
-                                                     host: load("host.js") } }) } } },
+            getCurrentExtension: () => ({ path: dir, imports: { bridge: load("bridge.js"),
+                                                                host: load("host.js") } }) } } },
     });
     vm.runInContext(fs.readFileSync(path.join(dir, "extension.js"), "utf8"), context);
     const extension = vm.runInContext("init()", context);
@@ -394,7 +397,10 @@ async function enableModule(d) {
         "resource:///org/gnome/shell/ui/popupMenu.js": PopupMenu,
         "resource:///org/gnome/shell/misc/config.js": m.Config,
         "resource:///org/gnome/shell/extensions/extension.js": {
-            Extension: class { constructor(metadata) { this.metadata = metadata; } } },
+            Extension: class {
+                constructor(metadata) { this.metadata = metadata; }
+                get path() { return this.metadata.path; }
+            } },
     };
     const files = new Map();
     const file = (name) => {
@@ -408,7 +414,7 @@ async function enableModule(d) {
     await entry.link((specifier) => (specifier.startsWith("./")
         ? file(specifier.slice(2)) : synthetic(shell[specifier])));
     await entry.evaluate();
-    const metadata = JSON.parse(fs.readFileSync(path.join(dir, "metadata.json")));
+    const metadata = { ...JSON.parse(fs.readFileSync(path.join(dir, "metadata.json"))), path: dir };
     fs.rmSync(dir, { recursive: true });
     const extension = new entry.namespace.default(metadata);
     extension.enable();
