@@ -68,21 +68,30 @@ const std::vector<Rect>* SnapEngine::restoreStack(const WindowHandle& window) co
     return it == restoreStack_.end() ? nullptr : &it->second;
 }
 
+std::optional<Rect> SnapEngine::zoneFrame(ZoneID zone, const Rect& old,
+                                          const ScreenInfo& screen) const {
+    Rect target;
+    if (zone == ZoneID::center) {
+        const Rect& v = screen.visible;
+        target =
+            Rect(v.midX() - old.width * 0.5, v.midY() - old.height * 0.5, old.width, old.height);
+        if (!target.isFinite()) return std::nullopt;
+        return target;
+    }
+    target = frame(zone, screen.visible, settings_.windowGap(), settings_.screenPadding());
+    if (!usable(target)) return std::nullopt;
+    return target;
+}
+
 void SnapEngine::snap(const WindowHandle& window, ZoneID zone, const ScreenInfo& screen) {
     auto old = window.frame();
     if (!old) return;
 
-    Rect target;
-    if (zone == ZoneID::center) {
-        const Rect& v = screen.visible;
-        target = Rect(v.midX() - old->width * 0.5, v.midY() - old->height * 0.5, old->width,
-                      old->height);
-        if (!target.isFinite()) return;
-    } else {
-        target = frame(zone, screen.visible, settings_.windowGap(), settings_.screenPadding());
+    auto target = zoneFrame(zone, *old, screen);
+    if (zone != ZoneID::center) {
         // No room for the zone (over-sized padding, broken screen data): leave the window,
         // and say why once per cause rather than on every press.
-        if (!usable(target)) {
+        if (!target) {
             auto cause =
                 noRoomCause(screen.visible, settings_.windowGap(), settings_.screenPadding());
             if (cause != noRoomLogged_) logLine(noRoomLogged_ = cause);
@@ -90,6 +99,7 @@ void SnapEngine::snap(const WindowHandle& window, ZoneID zone, const ScreenInfo&
         }
         noRoomLogged_.clear();
     }
+    if (!target) return;
 
     watch(window);
     if (!snappedWindows.contains(window)) {
@@ -99,7 +109,7 @@ void SnapEngine::snap(const WindowHandle& window, ZoneID zone, const ScreenInfo&
     }
 
     // The application may refuse the exact frame (minimum sizes): keep what it took.
-    Rect actual = window.setFrame(target).value_or(target);
+    Rect actual = window.setFrame(*target).value_or(*target);
 
     if (zone == ZoneID::center) {
         snappedWindows.erase(window);
@@ -129,26 +139,45 @@ void SnapEngine::forget(const WindowHandle& window) {
     }
 }
 
+ZoneID SnapEngine::shortcutZone(const WindowHandle& window, SnapAction action, ZoneID zone,
+                                double now) const {
+    if (lastShortcutSnap_ && lastShortcutSnap_->window == window &&
+        lastShortcutSnap_->action == action && now - lastShortcutSnap_->date < repeatWindow) {
+        if (const auto* list = cycleList(zone)) {
+            auto it = std::find(list->begin(), list->end(), lastShortcutSnap_->zone);
+            if (it != list->end()) {
+                ++it;
+                return it == list->end() ? list->front() : *it;
+            }
+        }
+    }
+    return zone;
+}
+
 void SnapEngine::performShortcutSnap(const WindowHandle& window, SnapAction action,
                                      const ScreenInfo& screen) {
     auto actionZone = kelvra::zone(action);
     if (!actionZone) return;
-    ZoneID target = *actionZone;
     const double now = platform().runLoop->now();
-
-    if (lastShortcutSnap_ && lastShortcutSnap_->window == window &&
-        lastShortcutSnap_->action == action && now - lastShortcutSnap_->date < repeatWindow) {
-        if (const auto* list = cycleList(target)) {
-            auto it = std::find(list->begin(), list->end(), lastShortcutSnap_->zone);
-            if (it != list->end()) {
-                ++it;
-                target = it == list->end() ? list->front() : *it;
-            }
-        }
-    }
-
+    const ZoneID target = shortcutZone(window, action, *actionZone, now);
     snap(window, target, screen);
     lastShortcutSnap_ = ShortcutSnap{window, action, target, now};
+}
+
+std::optional<Rect> SnapEngine::shortcutFrame(const WindowHandle& window, SnapAction action,
+                                              const ScreenInfo& screen) const {
+    auto actionZone = kelvra::zone(action);
+    auto old = window.frame();
+    if (!actionZone || !old) return std::nullopt;
+    return zoneFrame(shortcutZone(window, action, *actionZone, platform().runLoop->now()), *old,
+                     screen);
+}
+
+std::optional<double> SnapEngine::cycleEnds(const WindowHandle& window) const {
+    if (!lastShortcutSnap_ || lastShortcutSnap_->window != window) return std::nullopt;
+    const double ends = lastShortcutSnap_->date + repeatWindow;
+    if (ends <= platform().runLoop->now()) return std::nullopt;
+    return ends;
 }
 
 void SnapEngine::restore(const WindowHandle& window) {

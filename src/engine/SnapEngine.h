@@ -51,6 +51,14 @@ class SnapEngine {
     std::optional<Size> detachForDrag(const WindowHandle& window, Point cursor);
     std::optional<HitTestResult> hitTest(Point point, const ScreenInfo& screen) const;
 
+    // The frame a shortcut's press would give the window now (repeat presses cycle), asked
+    // for before the press; nothing where the press would leave the window alone.
+    std::optional<Rect> shortcutFrame(const WindowHandle& window, SnapAction action,
+                                      const ScreenInfo& screen) const;
+    // When presses stop cycling on from the window's last shortcut snap, in run-loop time;
+    // nothing when they do not now.
+    std::optional<double> cycleEnds(const WindowHandle& window) const;
+
     // The windows currently snapped, with their zone and the frame they got. The
     // tile-group manager removes entries itself.
     std::unordered_map<WindowHandle, Snapped> snappedWindows;
@@ -65,6 +73,11 @@ class SnapEngine {
     Signal<WindowHandle, ZoneID, ScreenInfo> onDidSnap;
 
   private:
+    // The zone a shortcut's press picks now: the action's own, or the next of its cycle.
+    ZoneID shortcutZone(const WindowHandle& window, SnapAction action, ZoneID zone,
+                        double now) const;
+    // The frame of `zone` for a window now at `old`; nothing when there is no room.
+    std::optional<Rect> zoneFrame(ZoneID zone, const Rect& old, const ScreenInfo& screen) const;
     // Forgets the window when it ends: the server gives its id to later windows, which
     // must not inherit its history or cycle on from its last zone.
     void watch(const WindowHandle& window);
