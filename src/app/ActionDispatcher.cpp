@@ -82,19 +82,27 @@ void ActionDispatcher::perform(SnapAction action) {
         return;
     }
     if (c_.settings().paused()) return;
+    if (action == SnapAction::nextDisplay || action == SnapAction::restore) {
+        auto window = movableFrontmost(c_.settings(), true);
+        if (!window) return;
+        if (action == SnapAction::nextDisplay) {
+            c_.engine().moveToNextDisplay(*window);
+        } else {
+            c_.engine().restore(*window);
+        }
+        return;
+    }
+    if (auto target = shortcutTarget())
+        c_.engine().performShortcutSnap(target->first, action, target->second);
+}
+
+std::optional<std::pair<WindowHandle, ScreenInfo>> ActionDispatcher::shortcutTarget() const {
+    if (c_.settings().paused()) return std::nullopt;
     auto window = movableFrontmost(c_.settings(), true);
-    if (!window) return;
-    if (action == SnapAction::nextDisplay) {
-        c_.engine().moveToNextDisplay(*window);
-        return;
-    }
-    if (action == SnapAction::restore) {
-        c_.engine().restore(*window);
-        return;
-    }
+    if (!window) return std::nullopt;
     auto screen = screenOf(*window);
-    if (!screen) return;
-    c_.engine().performShortcutSnap(*window, action, *screen);
+    if (!screen) return std::nullopt;
+    return std::pair{*window, *screen};
 }
 
 void ActionDispatcher::showZonePicker() {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <optional>
+#include <utility>
 
 #include "app/Action.h"
 #include "base/ZoneID.h"
+#include "geometry/ScreenInfo.h"
 #include "geometry/SnapAction.h"
 #include "window/WindowHandle.h"
 
@@ -27,6 +29,9 @@ class ActionDispatcher {
     // less, the focus), so what it picks goes to the window in front when it opened.
     void showZonePicker();
     void applyPicked(ZoneID zone);
+    // The window a shortcut's snap acts on now, with its screen; nothing while Kelvra may
+    // not act (paused, no window it may move).
+    std::optional<std::pair<WindowHandle, ScreenInfo>> shortcutTarget() const;
 
   private:
     Components& c_;

@@ -59,7 +59,8 @@ bool isValidURL(const std::string& text) {
 AppDelegate::AppDelegate()
     : components_(std::make_unique<Components>(*platform().defaults)),
       settings_(components_->settings()),
-      dispatcher_(std::make_unique<ActionDispatcher>(*components_)) {}
+      dispatcher_(std::make_unique<ActionDispatcher>(*components_)),
+      forecaster_(std::make_unique<ShortcutForecaster>(*components_, *dispatcher_)) {}
 
 AppDelegate::~AppDelegate() {
     lifetime_.end();
@@ -126,6 +127,7 @@ void AppDelegate::startCore() {
     // Rules first: an application started once the shortcuts answer is a launch.
     c.placementRuleManager().start();
     registerShortcutsOnceChosen();
+    forecaster_->start();
     c.trayController().refreshIcon();
 }
 

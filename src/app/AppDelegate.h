@@ -7,6 +7,7 @@
 
 #include "app/ActionDispatcher.h"
 #include "app/Components.h"
+#include "app/ShortcutForecaster.h"
 #include "base/LifetimeGuard.h"
 #include "base/Subscription.h"
 #include "base/Timer.h"
@@ -71,6 +72,7 @@ class AppDelegate {
     std::unique_ptr<Components> components_;
     AppSettings& settings_;
     std::unique_ptr<ActionDispatcher> dispatcher_;
+    std::unique_ptr<ShortcutForecaster> forecaster_;
     std::unique_ptr<ZonePreviewCommand> zonePreviewCommand_;
     bool coreStarted_ = false;
     Timer permissionTimer_;

@@ -353,6 +353,14 @@ void SimDesktop::bindToServerAction(uint32_t keyCode, uint32_t modifiers) {
     impl_->s.serverActions.insert({keyCode, modifiers});
 }
 
+void SimDesktop::takeForecasts() {
+    impl_->s.takesForecasts = true;
+}
+
+const std::vector<std::optional<port::HotKeyForecast>>& SimDesktop::forecasts() const {
+    return impl_->s.forecasts;
+}
+
 bool SimDesktop::pressHotKey(uint32_t keyCode, uint32_t modifiers) {
     const bool matched = holdKey(keyCode, modifiers);
     releaseKey(keyCode);

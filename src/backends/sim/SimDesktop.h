@@ -147,6 +147,10 @@ class SimDesktop final : public port::Backend {
     bool holdKey(uint32_t keyCode, uint32_t modifiers);
     void releaseKey(uint32_t keyCode);
     int handlerInstallCount() const;
+    // Hot keys that hear forecasts (a desktop that moves the window at the press), and
+    // every forecast told so far.
+    void takeForecasts();
+    const std::vector<std::optional<port::HotKeyForecast>>& forecasts() const;
 
     // ---- keyboard layout (US by default) and key monitor
     void setKeyTranslation(uint16_t keyCode, std::optional<std::string> text);

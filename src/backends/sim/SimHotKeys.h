@@ -32,6 +32,10 @@ class SimHotKeys final : public port::HotKeys {
     bool isServerAction(uint32_t keyCode, uint32_t modifiers) override {
         return s_.serverActions.count({keyCode, modifiers}) > 0;
     }
+    bool takesForecasts() const override { return s_.takesForecasts; }
+    void forecast(const std::optional<port::HotKeyForecast>& next) override {
+        s_.forecasts.push_back(next);
+    }
 
   private:
     SimState& s_;

@@ -99,6 +99,8 @@ struct SimState {
     port::HotKeyRef nextHotKey = 1;
     std::set<std::pair<uint32_t, uint32_t>> heldByOthers;
     std::set<std::pair<uint32_t, uint32_t>> serverActions;  // the keymap's, like Ctrl+Alt+F1
+    bool takesForecasts = false;
+    std::vector<std::optional<port::HotKeyForecast>> forecasts;  // as told, in order
     std::set<uint32_t> keysDown;
     std::map<uint16_t, std::optional<std::string>> keyOverrides;
     std::map<port::KeyMonitorId, std::function<bool(const port::KeyEvent&)>> keyMonitors;

@@ -1,7 +1,10 @@
+#include <algorithm>
+
 #include "DelegateFixture.h"
 #include "app/TrayController.h"
 #include "arrange/WorkspaceManager.h"
 #include "engine/SnapEngine.h"
+#include "input/ShortcutManager.h"
 #include "input/ZonePickerController.h"
 #include "settings/CustomLayout.h"
 
@@ -126,6 +129,57 @@ TEST_F(DelegateTest, CustomZoneAndWorkspaceShortcutsNeedTheirExactName) {
     d.handleShortcut("workspace:" + ws.id.uuidString());
     ASSERT_TRUE(d.components().workspaceManager().lastRestored());
     EXPECT_EQ(d.components().workspaceManager().lastRestored()->id, ws.id);
+}
+
+// Where the desktop moves the window as the key goes down, what it is told a press will do
+// must be what the press then does, through cycles and their end, and nothing while
+// Kelvra would not act.
+TEST_F(DelegateTest, ShortcutForecastsAreWhatThePressesThenDo) {
+    desktop.takeForecasts();
+    auto& d = launch();
+    auto told = [&] {
+        desktop.runLoop().runPending();
+        return desktop.forecasts().empty() ? std::nullopt : desktop.forecasts().back();
+    };
+    auto press = [&](const std::string& name) {
+        auto forecast = told();
+        ASSERT_TRUE(forecast) << name;
+        EXPECT_EQ(forecast->window, window);
+        EXPECT_EQ(forecast->from, frame());
+        for (const auto& key : desktop.registeredHotKeys()) {
+            if (d.components().shortcutManager().idToAction().at(key.id) != name) continue;
+            auto it = std::find_if(forecast->frames.begin(), forecast->frames.end(),
+                                   [&](const auto& f) { return f.first == key.id; });
+            ASSERT_NE(it, forecast->frames.end()) << name;
+            desktop.pressHotKey(key.keyCode, key.modifiers);
+            desktop.runLoop().runPending();
+            EXPECT_EQ(frame(), it->second) << name;
+            return;
+        }
+        FAIL() << name << " is not registered";
+    };
+    for (const char* name : {"snapLeftHalf", "snapLeftHalf", "snapLeftHalf", "snapLeftHalf",
+                             "maximize", "maximize", "center", "snapTopRight"})
+        press(name);
+
+    // A cycle's forecast lasts until shortly before the cycle ends, then starts over.
+    press("snapTopRight");
+    auto cycling = told();
+    ASSERT_TRUE(cycling && cycling->seconds);
+    EXPECT_LT(*cycling->seconds, SnapEngine::repeatWindow);
+    desktop.runLoop().advance(SnapEngine::repeatWindow);
+    auto over = told();
+    ASSERT_TRUE(over);
+    EXPECT_FALSE(over->seconds);
+    press("snapTopRight");
+
+    settings().windowGap.set(0);
+    press("snapRightHalf");
+    settings().paused.set(true);
+    EXPECT_FALSE(told()) << "paused";
+    settings().paused.set(false);
+    settings().excludedApps.set({{"org.example.Editor", "Editor"}});
+    EXPECT_FALSE(told()) << "excluded";
 }
 
 }  // namespace
