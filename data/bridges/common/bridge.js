@@ -259,7 +259,14 @@ function kelvraBridge(host) {
             return result(c.id, "failed");
         }
         f = limited(w, f);
-        if (pendingFrames[host.idOf(w)]) settle(w, "timedOut");  // superseded
+        var id = host.idOf(w);
+        var h = held[id];
+        if (h && same(f, h.asked) && same(host.frame(w), h.got)) {
+            // The frame a forecast gave at the press, already taken.
+            result(c.id, "settled", { frame: host.frame(w) });
+            return release(id);
+        }
+        if (pendingFrames[id]) settle(w, "timedOut");  // superseded
         var before = host.frame(w);
         var sizeKept = before.w === f.w && before.h === f.h;
         var pending = {
@@ -274,9 +281,74 @@ function kelvraBridge(host) {
         // and one the compositor takes at once (an Xwayland window's) needs no timer.
         host.setFrame(w, f);
         if (same(host.frame(w), f)) settle(w, "settled");
+        release(id);
         if (pendingFrames[host.idOf(w)] !== pending) return;
         pending.timer = singleShot(function () { settle(w, "timedOut"); });
         pending.timer.start(SETTLE_MS);
+    }
+
+    // ---- Forecasts ----
+    // What Kelvra says the next press of each of its keys gives the active window: applied
+    // as the key goes down, before Kelvra hears of the press, where the compositor takes a
+    // frame at once (host.framesAtOnce). The window's moves are then held back from Kelvra
+    // until its own setFrame for it (or HOLD_MS): Kelvra, hearing of the press after the
+    // move, still finds the frame it forecast from, and carries the press out as always.
+
+    var FORECAST_KEYS = 200, HOLD_MS = 1000;
+    var forecast = null;
+    var held = {};  // window id -> { asked, got, timer }
+
+    function frameOf(v) {
+        if (v === null || typeof v !== "object") return null;
+        var f = { x: Number(v.x), y: Number(v.y), w: Number(v.w), h: Number(v.h) };
+        return [f.x, f.y, f.w, f.h].every(isFinite) && f.w > 0 && f.h > 0 ? f : null;
+    }
+
+    function setForecast(c) {
+        forecast = null;
+        if (c.window === "" || c.window === undefined) return result(c.id, "done");
+        var from = frameOf(c.from);
+        if (typeof c.window !== "string" || !from || !Array.isArray(c.keys) ||
+            (c.validMs !== undefined && !(Number(c.validMs) >= 0))) {
+            return result(c.id, "failed");
+        }
+        var keys = {};
+        c.keys.slice(0, FORECAST_KEYS).forEach(function (k) {
+            var f = k !== null && typeof k === "object" ? frameOf(k.frame) : null;
+            if (f && typeof k.name === "string") keys[k.name] = f;
+        });
+        forecast = { window: c.window, from: from, keys: keys,
+                     until: c.validMs === undefined ? Infinity : Date.now() + Number(c.validMs) };
+        result(c.id, "done");
+    }
+
+    function applyForecast(name) {
+        var f = forecast;
+        if (!f || !Object.prototype.hasOwnProperty.call(f.keys, name) || Date.now() >= f.until) {
+            return;
+        }
+        var id = f.window, w = handles[id], active = host.active();
+        if (!w || !active || host.idOf(active) !== id || !host.framesAtOnce ||
+            !host.framesAtOnce(w) || pendingFrames[id] || moving[id] || held[id] ||
+            !same(host.frame(w), f.from)) {
+            return;
+        }
+        forecast = null;  // Kelvra tells the next one once it carried this press out
+        var asked = limited(w, f.keys[name]);
+        var h = { asked: asked, got: null, timer: singleShot(function () { release(id); }) };
+        held[id] = h;
+        host.setFrame(w, asked);
+        h.got = host.frame(w);
+        h.timer.start(HOLD_MS);
+    }
+
+    // Kelvra hears of the held window's frame again, and of where it is now.
+    function release(id) {
+        var h = held[id];
+        if (!h) return;
+        delete held[id];
+        h.timer.stop();
+        if (handles[id]) frameChanged(handles[id]);
     }
 
     // Of several of Kelvra's windows with the caption, the topmost: a panel that replaces
@@ -310,7 +382,10 @@ function kelvraBridge(host) {
             return result(c.id, "failed");
         }
         host.releaseKey(c.name);
-        var pressed = function () { send("keyPressed", { name: c.name }); };
+        var pressed = function () {
+            applyForecast(c.name);
+            send("keyPressed", { name: c.name });
+        };
         var given = host.grabKey(c.name, c.accelerator, guarded("key", pressed));
         result(c.id, given ? "done" : "failed");
     }
@@ -385,6 +460,9 @@ function kelvraBridge(host) {
             if (c.cmd === "grabKey") return grabKey(c);
             host.releaseKey(String(c.name));
             return result(c.id, "done");
+        case "forecast":
+            if (!host.grabKey) break;
+            return setForecast(c);
         case "setMenu":
             if (!host.setMenu) break;
             return setMenu(c);
@@ -406,7 +484,7 @@ function kelvraBridge(host) {
         var pending = pendingFrames[id];
         if (pending && pending.sizeAnswered(now)) settle(w, "settled");
         var was = frames[id];
-        if (same(was, now)) return;
+        if (same(was, now) || held[id]) return;
         frames[id] = now;
         if (moving[id]) return;  // the move's steps carry the frame
         var resized = was.w !== now.w || was.h !== now.h;
@@ -460,6 +538,8 @@ function kelvraBridge(host) {
         delete frames[id];
         delete handles[id];
         delete moving[id];
+        if (held[id]) held[id].timer.stop();
+        delete held[id];
         send("windowRemoved", { window: id });
     }));
     host.onWindowActivated(guarded("windowActivated", function (w) {
@@ -509,6 +589,7 @@ function kelvraBridge(host) {
             watchdog.stop();
             retry.stop();
             Object.keys(pendingFrames).forEach(unpend);
+            Object.keys(held).forEach(function (id) { held[id].timer.stop(); });
             if (host.disconnectAll) host.disconnectAll();
         }
     };

@@ -273,6 +273,9 @@ function gnomeHost(gi) {
             if (w.get_client_type() === Meta.WindowClientType.X11) w.move_frame(true, x, y);
             w.move_resize_frame(true, x, y, Math.round(f.w), Math.round(f.h));
         },
+        // Mutter takes an Xwayland window's frame as it is set; a Wayland client's only
+        // once the client commits it.
+        framesAtOnce: function (w) { return w.get_client_type() === Meta.WindowClientType.X11; },
         setStyles: function (w, styles) {
             if (styles.keepAbove) {
                 w.make_above();

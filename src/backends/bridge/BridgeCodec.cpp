@@ -219,6 +219,16 @@ json commandJson(const Command& command) {
             } else if constexpr (std::is_same_v<T, ReleaseKey>) {
                 j["cmd"] = "releaseKey";
                 j["name"] = c.name;
+            } else if constexpr (std::is_same_v<T, Forecast>) {
+                j["cmd"] = "forecast";
+                j["window"] = c.window;
+                if (!c.window.empty()) {
+                    j["from"] = rectJson(c.from);
+                    j["keys"] = json::array();
+                    for (const auto& [name, frame] : c.keys)
+                        j["keys"].push_back({{"name", name}, {"frame", rectJson(frame)}});
+                    if (c.validMs) j["validMs"] = *c.validMs;
+                }
             } else if constexpr (std::is_same_v<T, SetMenu>) {
                 j["cmd"] = "setMenu";
                 j["menu"] = nullptr;

@@ -174,6 +174,17 @@ struct ReleaseKey {
     std::string name;
 };
 
+// What the next press of each grabbed key gives the window `window` while it is the active
+// one with the frame `from` (for `validMs`, when given): the bridge applies it at the
+// press, before Kelvra hears of it. An empty `window` withdraws the forecast.
+struct Forecast {
+    std::int64_t id = 0;
+    std::string window;
+    Rect from;
+    std::vector<std::pair<std::string, Rect>> keys;  // by the grabbed key's name
+    std::optional<std::int64_t> validMs;
+};
+
 struct TopBarMenu {
     std::string icon;  // normal, paused or a warning state (docs/bridge-protocol.md)
     std::string toolTip;
@@ -188,7 +199,7 @@ struct SetMenu {
 };
 
 using Command = std::variant<SetFrame, Raise, Activate, GetPointer, ListWindows, PlaceOwn, GrabKey,
-                             ReleaseKey, SetMenu>;
+                             ReleaseKey, Forecast, SetMenu>;
 
 struct Welcome {
     std::int64_t pid = 0;  // Kelvra's process

@@ -14,7 +14,7 @@ namespace kelvra::gnome {
 struct GnomeBackend::Ports {
     explicit Ports(port::RunLoop& runLoop)
         : bridge(runLoop),
-          hotKeys(bridge.session, bridge.service),
+          hotKeys(bridge.session, bridge.service, bridge.windows),
           edgeSnapping("GNOME Shell", "org.gnome.mutter", "edge-tiling"),
           surfaces(bridge.session) {}
 

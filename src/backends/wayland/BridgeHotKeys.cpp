@@ -17,8 +17,9 @@ constexpr int helloWaitMs = 3000;
 
 }  // namespace
 
-BridgeHotKeys::BridgeHotKeys(bridge::BridgeSession& session, BridgeWait& wait)
-    : session_(session), wait_(wait) {
+BridgeHotKeys::BridgeHotKeys(bridge::BridgeSession& session, BridgeWait& wait,
+                             BridgeWindows& windows)
+    : session_(session), wait_(wait), windows_(windows) {
     // Posted: a listener may wait for the bridge, which it cannot do inside the bus call
     // that brought the press.
     pressing_ = session_.changed.connect([this](const bridge::FromBridge& message) {
@@ -88,6 +89,24 @@ std::optional<port::HotKeyRef> BridgeHotKeys::registerHotKey(uint32_t keyCode, u
 void BridgeHotKeys::unregisterHotKey(port::HotKeyRef ref) {
     if (hotKeys_.erase(ref) && session_.connected())
         session_.send(bridge::ReleaseKey{0, nameOf(ref)});
+}
+
+void BridgeHotKeys::forecast(const std::optional<port::HotKeyForecast>& next) {
+    if (!session_.connected()) return;
+    bridge::Forecast command;
+    const auto* window = next ? windows_.snapshot(next->window) : nullptr;
+    if (window) {
+        command.window = window->id;
+        command.from = next->from;
+        for (const auto& [id, frame] : next->frames) {
+            for (const auto& [ref, key] : hotKeys_) {
+                if (key.id == id && key.signature != probeSignature)
+                    command.keys.emplace_back(nameOf(ref), frame);
+            }
+        }
+        if (next->seconds) command.validMs = static_cast<std::int64_t>(*next->seconds * 1000);
+    }
+    session_.send(std::move(command));
 }
 
 }  // namespace kelvra::wayland

@@ -6,6 +6,7 @@
 
 #include "backends/bridge/BridgeSession.h"
 #include "backends/wayland/BridgeWait.h"
+#include "backends/wayland/BridgeWindows.h"
 #include "base/Signal.h"
 #include "port/HotKeys.h"
 
@@ -17,9 +18,10 @@ namespace kelvra::wayland {
 // (another program holds it) is reported unavailable. Taken before the bridge said hello
 // (the first registration waits a moment for it), a combination is grabbed when it does; a
 // bridge that says hello again (the compositor restarted) gets them all once more.
+// Forecasts go to the bridge, which moves the window as the key goes down.
 class BridgeHotKeys final : public port::HotKeys {
   public:
-    BridgeHotKeys(bridge::BridgeSession& session, BridgeWait& wait);
+    BridgeHotKeys(bridge::BridgeSession& session, BridgeWait& wait, BridgeWindows& windows);
 
     Subscription onPressed(std::function<void(uint32_t signature, uint32_t id)> listener) override {
         return pressed_.connect(std::move(listener));
@@ -27,6 +29,8 @@ class BridgeHotKeys final : public port::HotKeys {
     std::optional<port::HotKeyRef> registerHotKey(uint32_t keyCode, uint32_t modifiers,
                                                   uint32_t signature, uint32_t id) override;
     void unregisterHotKey(port::HotKeyRef ref) override;
+    bool takesForecasts() const override { return true; }
+    void forecast(const std::optional<port::HotKeyForecast>& next) override;
 
     // The compositor's notation of a combination (see grabKey in docs/bridge-protocol.md);
     // nothing for a key without a position.
@@ -44,6 +48,7 @@ class BridgeHotKeys final : public port::HotKeys {
 
     bridge::BridgeSession& session_;
     BridgeWait& wait_;
+    BridgeWindows& windows_;
     Signal<uint32_t, uint32_t> pressed_;
     std::map<port::HotKeyRef, HotKey> hotKeys_;
     port::HotKeyRef next_ = 1;

@@ -155,6 +155,71 @@ for (const [format, enable, generation] of formats) {
             assert.deepEqual([...d.allowed.values()], [0, 0], "neither let through any more");
         });
 
+        it("moves the window a forecast names as the key goes down, telling Kelvra after",
+           async () => {
+            const d = await connected();
+            const xterm = d.addWindow({ title: "xterm", x11: true,
+                                        frame: { x: 10, y: 20, width: 400, height: 300 } }, true);
+            const id = String(xterm.id);
+            const from = { x: 10, y: 20, w: 400, h: 300 };
+            const half = { x: 0, y: 32, w: 720, h: 868 };
+            const forecast = (fields) => ({ id: 9, cmd: "forecast", window: id, from,
+                                            keys: [{ name: "k1", frame: half },
+                                                   { name: "k2", frame: "broken" }], ...fields });
+            command(d, { id: 1, cmd: "grabKey", name: "k1", accelerator: "<Control><Alt>0x71" },
+                    forecast({ id: 2 }));
+            events(d);
+            d.press("<Control><Alt>0x71");
+            assert.deepEqual(xterm.get_frame_rect(), { x: 0, y: 32, width: 720, height: 868 });
+            assert.deepEqual(events(d), [{ type: "keyPressed", name: "k1" }],
+                             "the move is Kelvra's to tell");
+            command(d, setFrame(3, id, 0, 32, 720, 868));
+            assert.deepEqual(events(d), [
+                { type: "result", id: 3, status: "settled", frame: half },
+                { type: "windowResized", window: id, frame: half }]);
+            d.press("<Control><Alt>0x71");
+            assert.deepEqual(events(d), [{ type: "keyPressed", name: "k1" }], "used once");
+
+            // Kelvra carried the press out otherwise: its frame stands, the move is told.
+            xterm.setFrameNow({ x: 10, y: 20, width: 400, height: 300 });
+            command(d, forecast({ id: 4 }));
+            d.press("<Control><Alt>0x71");
+            command(d, setFrame(5, id, 0, 32, 1440, 868));
+            assert.deepEqual(events(d).slice(-2), [
+                { type: "result", id: 5, status: "settled", frame: { ...half, w: 1440 } },
+                { type: "windowResized", window: id, frame: { ...half, w: 1440 } }]);
+            // Or not at all: the move is told a second later.
+            xterm.setFrameNow({ x: 10, y: 20, width: 400, height: 300 });
+            command(d, forecast({ id: 6 }));
+            d.press("<Control><Alt>0x71");
+            events(d);
+            d.clock.advance(1000);
+            assert.deepEqual(events(d), [{ type: "windowResized", window: id, frame: half }]);
+
+            // None applies once it no longer holds: another frame, another window in front,
+            // a Wayland window (mutter takes its frame only when the client commits), past
+            // its time, withdrawn, or broken.
+            const cases = [
+                [forecast({ id: 7, from: half }), () => {}],
+                [forecast({ id: 7 }), () => d.activate(d.editor)],
+                [forecast({ id: 7, window: String(d.editor.id) }), () => d.activate(d.editor)],
+                [forecast({ id: 7, validMs: 0 }), () => {}],
+                [{ id: 7, cmd: "forecast", window: "" }, () => {}],
+                [forecast({ id: 7, from: { x: 1 } }), () => {}]];
+            for (const [c, then] of cases) {
+                d.activate(xterm);
+                xterm.setFrameNow({ x: 10, y: 20, width: 400, height: 300 });
+                command(d, forecast({ id: 6 }), c);
+                then();
+                d.press("<Control><Alt>0x71");
+                assert.deepEqual(xterm.get_frame_rect(), { x: 10, y: 20, width: 400, height: 300 },
+                                 JSON.stringify(c));
+                assert.deepEqual(d.editor.get_frame_rect(), { x: 10, y: 20, width: 400, height: 300 },
+                                 JSON.stringify(c));
+            }
+            assert.deepEqual(results(d).slice(-1), [{ type: "result", id: 7, status: "failed" }]);
+        });
+
         it("draws Kelvra's menu in the top bar and reports the item chosen", async () => {
             const d = await connected();
             const menu = { icon: "paused", toolTip: "Kelvra (paused)", items: [

@@ -221,7 +221,7 @@ TEST_F(BridgePortsTest, ScreensAndApplicationsFollowTheBridge) {
 }
 
 TEST_F(BridgePortsTest, HotKeysAreHeldByTheBridgeByKeyPositionAndAgainAfterItsRestart) {
-    BridgeHotKeys hotKeys{session, wait};
+    BridgeHotKeys hotKeys{session, wait, windows};
     std::vector<std::pair<uint32_t, uint32_t>> pressed;
     auto listening = hotKeys.onPressed([&](uint32_t s, uint32_t id) {
         pressed.push_back({s, id});
@@ -248,6 +248,26 @@ TEST_F(BridgePortsTest, HotKeysAreHeldByTheBridgeByKeyPositionAndAgainAfterItsRe
     EXPECT_TRUE(pressed.empty()) << "posted: a listener may wait for the bridge";
     runLoop.runPending();
     EXPECT_EQ(pressed, (std::vector<std::pair<uint32_t, uint32_t>>{{7, 1}}));
+
+    // A forecast names the window and each key as the bridge knows them; keys Kelvra does
+    // not hold are left out, and none at all withdraws it.
+    bridge.poll();
+    auto b = *windows.focusedWindow();
+    hotKeys.forecast(port::HotKeyForecast{
+        b, {100, 100, 300, 300}, {{1, {0, 30, 720, 870}}, {2, {0, 30, 1440, 870}}}, 1.5});
+    session.flush();
+    EXPECT_EQ(commands.back(),
+              (json{{"id", commands.back()["id"]},
+                    {"cmd", "forecast"},
+                    {"window", "b"},
+                    {"from", rect(100, 100, 300, 300)},
+                    {"keys", {{{"name", leftName}, {"frame", rect(0, 30, 720, 870)}}}},
+                    {"validMs", 1500}}));
+    bridge.poll();
+    hotKeys.forecast(std::nullopt);
+    session.flush();
+    EXPECT_EQ(commands.back(),
+              (json{{"id", commands.back()["id"]}, {"cmd", "forecast"}, {"window", ""}}));
 
     // The compositor restarted: its new bridge holds nothing until asked again.
     commands.clear();
