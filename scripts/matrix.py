@@ -74,6 +74,7 @@ WAYLAND_DESKTOPS = [
         "Workspace restore": ["kwin_kelvra_arrange"],
         "Taken shortcuts told": ["kwin_kelvra_shortcuts"],
         "Rebinding a shortcut": ["kwin_kelvra_shortcuts"],
+        "First start, stock configuration": ["kwin_kelvra_first_start"],
     }),
     ("GNOME (Wayland)", "gnome-wayland", ["gnome-shell", "Xwayland"], "gnome-shell",
      "a headless GNOME Shell (`scripts/gnome-session.sh`)", {
