@@ -38,9 +38,14 @@ void ShortcutForecaster::refreshSoon() {
 }
 
 void ShortcutForecaster::refresh() {
+    auto forecast = next();
+    if (forecast != told_) {
+        told_ = forecast;
+        platform().hotKeys->forecast(forecast);
+    }
     // The window in front is followed for as long as it is in front: its frame is where
     // every forecast starts.
-    auto front = platform().windows->focusedWindow();
+    auto front = forecast ? std::optional(forecast->window) : platform().windows->focusedWindow();
     if (front != front_) {
         front_ = front;
         frontEvents_ = {};
@@ -48,11 +53,6 @@ void ShortcutForecaster::refresh() {
             frontEvents_ = platform().windows->onWindowEvent(
                 *front, lifetime_.guard([this](port::WindowEvent) { refreshSoon(); }));
         }
-    }
-    auto forecast = next();
-    if (forecast != told_) {
-        told_ = forecast;
-        platform().hotKeys->forecast(forecast);
     }
 }
 
