@@ -282,9 +282,10 @@ function gnomeHost(gi) {
             } else {
                 w.unmake_above();
                 // Mutter puts a window leaving the upper layer, or mapped just now, on top of
-                // the ordinary one; it belongs under the window in front.
+                // the ordinary one; it belongs under the window in front, which is raised
+                // over it (mutter 43 has no call that stacks one window below another).
                 var front = display.focus_window;
-                if (front && front !== w) w.stack_just_below(front);
+                if (front && front !== w) front.raise();
             }
             // Mutter 43 has no setter for skip_taskbar, and its one flag keeps a window out
             // of the Overview and both switchers, which read it from the window's wrapper:

@@ -129,6 +129,11 @@ for (const [format, enable, generation] of formats) {
                              [true, false, 100]);
             // Out of the Overview and the switchers, which read skip_taskbar.
             assert.deepEqual([picker.skip_taskbar, settings.skip_taskbar], [true, false]);
+            // Out of the upper layer, under the window in front.
+            command(d, { id: 4, cmd: "placeOwn", pid: 4242, title: "Zone picker",
+                         keepAbove: false });
+            assert.deepEqual([results(d)[0].status, picker.above, d.raised],
+                             ["done", false, settings]);
         });
 
         it("holds Kelvra's shortcuts, reports presses and lets go of them", async () => {

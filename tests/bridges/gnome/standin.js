@@ -116,7 +116,6 @@ class Window extends Emitter {
     make_above() { this.above = true; }
     unmake_above() { this.above = false; }
     is_above() { return this.above; }
-    stack_just_below(other) { this.desktop.stackedBelow = [this, other]; }
     // Read-only, as mutter's property is.
     get skip_taskbar() { return false; }
     raise() { this.desktop.raised = this; }
