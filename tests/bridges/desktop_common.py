@@ -162,6 +162,12 @@ def run(compositor_log, input_class, report, program, scenario, name, settings):
         scenario(kelvra, keys, clients, log)
         if kelvra.poll() is not None:
             raise AssertionError("kelvra ended early")
+        # The bridge logs an exception and goes on; a scenario that passed regardless
+        # must not hide one (a call the compositor's API lacks, say).
+        thrown = [line for line in open(compositor_log, errors="replace").read().splitlines()
+                  if "kelvra-bridge: " in line and " failed: " in line]
+        if thrown:
+            raise AssertionError("the bridge threw: " + "; ".join(thrown[:3]))
         print(name + ": passed")
         return 0
     except Exception as e:  # noqa: BLE001 - every failure is reported with the logs
