@@ -383,7 +383,8 @@ function kelvraBridge(host) {
         }
         host.releaseKey(c.name);
         var pressed = function () {
-            applyForecast(c.name);
+            // Whatever befalls the forecast, Kelvra hears of the press.
+            guarded("forecast", applyForecast)(c.name);
             send("keyPressed", { name: c.name });
         };
         var given = host.grabKey(c.name, c.accelerator, guarded("key", pressed));
