@@ -51,7 +51,10 @@ void ShortcutForecaster::refresh() {
         frontEvents_ = {};
         if (front) {
             frontEvents_ = platform().windows->onWindowEvent(
-                *front, lifetime_.guard([this](port::WindowEvent) { refreshSoon(); }));
+                *front, lifetime_.guard([this](port::WindowEvent) {
+                    movesSettled_.once(*platform().runLoop, movesSettle,
+                                       lifetime_.guard([this] { refreshSoon(); }));
+                }));
         }
     }
 }

@@ -22,6 +22,9 @@ class ShortcutForecaster {
   public:
     // Presses this close to a cycle's end are not forecast: Kelvra may take them after it.
     static constexpr double cycleMargin = 0.05;
+    // The window in front's own moves are followed once they pause this long: a drag
+    // moves it many times a second, and no press is forecast during one.
+    static constexpr double movesSettle = 0.1;
 
     ShortcutForecaster(Components& components, const ActionDispatcher& dispatcher);
 
@@ -40,6 +43,7 @@ class ShortcutForecaster {
     std::optional<port::WindowRef> front_;
     std::optional<port::HotKeyForecast> told_;
     Timer cycleEnd_;
+    Timer movesSettled_;
     bool queued_ = false;
     LifetimeGuard lifetime_;
 };

@@ -282,7 +282,7 @@ function kelvraBridge(host) {
         host.setFrame(w, f);
         if (same(host.frame(w), f)) settle(w, "settled");
         release(id);
-        if (pendingFrames[host.idOf(w)] !== pending) return;
+        if (pendingFrames[id] !== pending) return;
         pending.timer = singleShot(function () { settle(w, "timedOut"); });
         pending.timer.start(SETTLE_MS);
     }

@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "DelegateFixture.h"
+#include "app/ShortcutForecaster.h"
 #include "app/TrayController.h"
 #include "arrange/WorkspaceManager.h"
 #include "engine/SnapEngine.h"
@@ -172,6 +173,13 @@ TEST_F(DelegateTest, ShortcutForecastsAreWhatThePressesThenDo) {
     ASSERT_TRUE(over);
     EXPECT_FALSE(over->seconds);
     press("snapTopRight");
+
+    // The user moving the window is followed once the moves pause (a drag sends many).
+    desktop.userSetFrame(window, {300, 200, 500, 400});
+    desktop.userSetFrame(window, {310, 200, 500, 400});
+    EXPECT_NE(told()->from, frame());
+    desktop.runLoop().advance(ShortcutForecaster::movesSettle);
+    press("snapLeftHalf");
 
     settings().windowGap.set(0);
     press("snapRightHalf");
