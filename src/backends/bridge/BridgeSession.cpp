@@ -1,5 +1,6 @@
 #include "backends/bridge/BridgeSession.h"
 
+#include <algorithm>
 #include <random>
 #include <type_traits>
 #include <utility>
@@ -49,6 +50,8 @@ std::string BridgeSession::event(std::string_view text) {
     // A window the mirror does not know means it missed something: a fresh snapshot
     // after the next hello puts it right.
     if (!mirror_.apply(message)) return encodeToBridge(Rejected{"unknown window"}, token_);
+    if (auto* activated = std::get_if<WindowActivated>(&message))
+        std::erase_if(activations_, [&](const auto& a) { return a.first == activated->window; });
     changed.emit(message);
 
     std::optional<CommandResult> result;
@@ -94,11 +97,23 @@ void BridgeSession::poll(std::string_view text, std::function<void(std::string)>
 std::int64_t BridgeSession::send(Command command, ResultHandler onResult) {
     const std::int64_t id = nextId_++;
     std::visit([id](auto& c) { c.id = id; }, command);
+    if (auto* activate = std::get_if<Activate>(&command)) {
+        activationsUnderway();  // drops those too old to matter: the list stays short
+        activations_.emplace_back(activate->window, runLoop_.now());
+    }
     queued_.push_back(std::move(command));
     if (onResult) waiting_.emplace(id, std::move(onResult));
     // After the caller's other commands of this turn: one answer carries them all.
     runLoop_.post(lifetime_.guard([this] { flush(); }));
     return id;
+}
+
+std::vector<std::string> BridgeSession::activationsUnderway() {
+    const double since = runLoop_.now() - activationSeconds;
+    std::erase_if(activations_, [since](const auto& a) { return a.second < since; });
+    std::vector<std::string> windows;
+    for (const auto& a : activations_) windows.push_back(a.first);
+    return windows;
 }
 
 void BridgeSession::forget(std::int64_t commandId) {

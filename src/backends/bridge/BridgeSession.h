@@ -63,6 +63,13 @@ class BridgeSession {
     // a caller that waits for the result before it returns.
     void flush();
 
+    // The windows this instance asked the compositor to activate in the last
+    // `activationSeconds` that it has not reported active since, oldest first. A
+    // compositor may give one the focus only after a window activated later (an X11 client
+    // takes it when its server says so): that focus change is Kelvra's, not the user's.
+    std::vector<std::string> activationsUnderway();
+    static constexpr double activationSeconds = 1.0;
+
     // Every message that changed the mirror, after it was applied.
     Signal<FromBridge> changed;
     // A bridge said hello (again): ports refresh what they hold.
@@ -85,6 +92,7 @@ class BridgeSession {
     Timer pollTimer_;
     std::vector<std::pair<std::string, std::function<void(std::string)>>> acks_;
     Timer ackTimer_;
+    std::vector<std::pair<std::string, double>> activations_;  // window, when asked
     LifetimeGuard lifetime_;  // last: posted flushes end before the rest goes
 };
 

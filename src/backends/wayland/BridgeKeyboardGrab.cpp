@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <QKeyEvent>
 #include <QTimer>
+#include <algorithm>
 #include <memory>
 
 #include "backends/wayland/BridgeWindowSystem.h"
@@ -34,12 +35,19 @@ BridgeKeyboardGrab::BridgeKeyboardGrab(bridge::BridgeSession& session,
                                        const BridgeWindowSystem& windowSystem, QWindow* window)
     : session_(session), windowSystem_(windowSystem), window_(window) {
     if (const auto* active = session_.mirror().activeWindow()) previous_ = active->id;
+    // A window Kelvra activated just before is where the focus was meant to be, and the
+    // compositor may still hand it over after the panel has it.
+    underway_ = session_.activationsUnderway();
+    if (!underway_.empty()) previous_ = underway_.back();
     window->installEventFilter(this);
     acknowledgements_ = session_.changed.connect([this](const bridge::FromBridge& message) {
-        if (std::holds_alternative<bridge::WindowActivated>(message) &&
-            isPanel(session_.mirror().activeWindow()))
-            acknowledged_ = true;
+        const auto* activated = std::get_if<bridge::WindowActivated>(&message);
+        if (!activated || acknowledged_) return;
+        if (isPanel(session_.mirror().activeWindow())) acknowledged_ = true;
+        std::erase(underway_, activated->window);  // arrived in order: a later one is the user's
     });
+    QTimer::singleShot(static_cast<int>(bridge::BridgeSession::activationSeconds * 1000), this,
+                       [this] { underway_.clear(); });
     askForFocus(0);
 }
 
@@ -78,10 +86,11 @@ bool BridgeKeyboardGrab::isPanel(const bridge::WindowSnapshot* window) const {
 void BridgeKeyboardGrab::judgeFocusOut() {
     // Another application's window taking the focus is a click elsewhere. The compositor
     // focuses one of the program's dividers as it maps it: the panel then asks for the
-    // focus again. Where the focus went is known once the bridge says so, which may be
-    // after the toolkit's event; and until the bridge has reported the panel itself
-    // active, what it reports is older than the panel's focus (the window an earlier
-    // command activated), so it decides nothing.
+    // focus again, as after an activation Kelvra asked for before the panel's that the
+    // compositor carries out late. Where the focus went is known once the bridge says so, which may
+    // be after the toolkit's event; and until the bridge has reported the panel itself active, what
+    // it reports is older than the panel's focus (the window an earlier command activated), so it
+    // decides nothing.
     const int judgement = ++judgements_;
     auto asked = std::make_shared<bool>(false);
     auto decide = [this, judgement, asked](bool timedOut) {
@@ -93,6 +102,10 @@ void BridgeKeyboardGrab::judgeFocusOut() {
             if (active->pid == static_cast<std::int64_t>(getpid())) {
                 if (!*asked) askForFocus(0);
                 *asked = true;
+                return false;
+            }
+            if (std::erase(underway_, active->id) > 0) {
+                askForFocus(0);  // a focus Kelvra gave before the panel's, arriving late
                 return false;
             }
         }

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QWindow>
 #include <string>
+#include <vector>
 
 #include "backends/bridge/BridgeSession.h"
 #include "base/Subscription.h"
@@ -37,7 +38,8 @@ class BridgeKeyboardGrab final : public QObject, public port::KeyboardGrab {
     // Decides whether the focus just lost went elsewhere for good.
     void judgeFocusOut();
 
-    std::string previous_;  // the bridge's id of the window that had the focus
+    std::string previous_;               // the bridge's id of the window that had the focus
+    std::vector<std::string> underway_;  // activations asked for before the grab began
     bool focused_ = false;
     Subscription focusWatch_;
     // The bridge has reported the panel active: what it reports after that is news.

@@ -155,5 +155,18 @@ TEST_F(BridgeSessionTest, HandsEachResultToTheCallerThatSentTheCommand) {
     EXPECT_EQ(session.mirror().pointer(), (Point{3, 4}));
 }
 
+TEST_F(BridgeSessionTest, RemembersActivationsAskedForUntilReportedOrASecondPasses) {
+    bridge.hello();
+    snapshot();
+    bridge.send("windowActivated", {{"window", ""}});
+    session.send(Activate{0, "w1"});
+    session.send(Activate{0, "w9"});
+    EXPECT_EQ(session.activationsUnderway(), (std::vector<std::string>{"w1", "w9"}));
+    bridge.send("windowActivated", {{"window", "w1"}});
+    EXPECT_EQ(session.activationsUnderway(), (std::vector<std::string>{"w9"}));
+    runLoop.advance(BridgeSession::activationSeconds + 0.1);
+    EXPECT_TRUE(session.activationsUnderway().empty());
+}
+
 }  // namespace
 }  // namespace kelvra::bridge
