@@ -50,7 +50,7 @@ packages=(
   # headless KWin (with Xwayland) on a private session bus and read it back with
   # python's D-Bus binding; weston-terminal and Qt's Wayland plugin are the
   # Wayland clients to arrange; the fake-input protocol and the scanner build the tests'
-  # input tool
+  # input tool; the client library checks a restarted compositor answers
   nodejs kwin-wayland xwayland weston qt6-wayland dbus-daemon python3-dbus python3-gi \
   plasma-wayland-protocols libwayland-dev libwayland-bin
   # Debian packages (`make deb`): the manual pages from the programs' --help, the

@@ -88,6 +88,7 @@ int main(int argc, char** argv) {
     auto session = backends::Session::current();
     // Started again after the compositor restarted: its socket answers a moment before its
     // bus does.
+    if (wayland::startedAfterCompositorRestart()) wayland::awaitAnsweringCompositor();
     for (int i = 0; wayland::startedAfterCompositorRestart() && !session.kwinOnBus &&
                     !session.gnomeShellOnBus && i < 300;
          ++i) {

@@ -5,13 +5,16 @@
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <wayland-client.h>
 
 #include <QString>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "port/Platform.h"
@@ -147,6 +150,17 @@ void restartAfterCompositorRestarts(char** argv) {
 bool startedAfterCompositorRestart() {
     const char* value = std::getenv(restartedVariable);
     return value && std::strcmp(value, "1") == 0;
+}
+
+void awaitAnsweringCompositor() {
+    for (int i = 0; i < comebackSeconds * 5; ++i) {
+        if (wl_display* display = wl_display_connect(nullptr)) {
+            const bool answered = wl_display_roundtrip(display) >= 0;
+            wl_display_disconnect(display);
+            if (answered) return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
 }
 
 }  // namespace kelvra::wayland

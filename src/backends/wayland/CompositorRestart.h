@@ -16,4 +16,9 @@ void restartAfterCompositorRestarts(char** argv);
 // before choosing its backend (the socket answers before the compositor is on the bus).
 bool startedAfterCompositorRestart();
 
+// In such an instance, before the toolkit connects: waits (30 s at most) until a compositor
+// on the socket answers a round trip. The watcher's check may have reached the one that is
+// going away, whose socket still takes connections until its process has closed it.
+void awaitAnsweringCompositor();
+
 }  // namespace kelvra::wayland
