@@ -84,9 +84,11 @@ def scenario(kelvra, keys, clients, log):
     else:
         wait_for("mutter's edge tiling off", lambda: mutter_edge_tiling() == "false", 5)
     print("the snap tab switched the compositor's edge snapping off", flush=True)
-    # Away from the edge, then Kelvra's drag: its preview, its zone.
+    # Away from the edge, its title bar below the settings window (still open, centred, and
+    # maybe in front: the next press must reach the terminal), then Kelvra's drag: its
+    # preview, its zone.
     frame = desktop.window_of(term.pid)
-    keys.drag((frame["x"] + 200, frame["y"] + 12), (700, 400))
+    keys.drag((frame["x"] + 200, frame["y"] + 12), (700, SCREEN_H - 120))
     expect_left_half(kelvra, keys, term.pid, by_kelvra=True)
 
     press_in_snap_tab(kelvra, keys, 2)
