@@ -16,6 +16,16 @@ double now() {
     return platform().runLoop->now();
 }
 
+bool movedFrom(const Rect& frame, const Rect& initial) {
+    return std::abs(frame.minX() - initial.minX()) > DragMonitor::frameTolerance ||
+           std::abs(frame.minY() - initial.minY()) > DragMonitor::frameTolerance;
+}
+
+bool resizedFrom(const Rect& frame, const Rect& initial) {
+    return std::abs(frame.width - initial.width) > DragMonitor::frameTolerance ||
+           std::abs(frame.height - initial.height) > DragMonitor::frameTolerance;
+}
+
 }  // namespace
 
 DragMonitor::DragMonitor(AppSettings& settings, SnapEngine& engine,
@@ -59,6 +69,7 @@ void DragMonitor::handle(const port::MouseEvent& event) {
             // away from the press point.
             pressLookedUp_ = mayAct();
             pressedWindow_ = pressLookedUp_ ? WindowHandle::at(event.location) : std::nullopt;
+            pressFrame_ = pressedWindow_ ? pressedWindow_->frame() : std::nullopt;
             phase_ = Phase::pending;
             draggedWindow_.reset();
             didDetach_ = false;
@@ -124,8 +135,22 @@ void DragMonitor::recognise(Point location) {
         return;
     }
     draggedWindow_ = window;
-    initialFrame_ = *frame;
+    // Moves from the press on: movements that reach Kelvra in a burst find the window
+    // already where the last of them took it, which would look like no move at all.
+    const bool pressed = pressedWindow_ && *pressedWindow_ == *window && pressFrame_;
+    initialFrame_ = pressed ? *pressFrame_ : *frame;
     phase_ = Phase::moving;
+    // Already moved with the pointer: detached now, before a tile group takes the move for
+    // one out of its place and forgets the snap (it waits a moment; late events may not).
+    if (movedFrom(*frame, initialFrame_) && !resizedFrom(*frame, initialFrame_))
+        detachIfSnapped(location);
+}
+
+void DragMonitor::detachIfSnapped(Point location) {
+    if (didDetach_ || !engine_.snappedWindows.contains(*draggedWindow_)) return;
+    didDetach_ = true;
+    engine_.detachForDrag(*draggedWindow_, location);
+    if (auto after = draggedWindow_->frame()) initialFrame_ = *after;
 }
 
 void DragMonitor::move(const port::MouseEvent& event) {
@@ -144,22 +169,14 @@ void DragMonitor::move(const port::MouseEvent& event) {
     lastFrameCheck_ = t;
     auto frame = draggedWindow_->frame();
     if (!frame) return;
-    const bool moved = std::abs(frame->minX() - initialFrame_.minX()) > frameTolerance ||
-                       std::abs(frame->minY() - initialFrame_.minY()) > frameTolerance;
-    const bool resized = std::abs(frame->width - initialFrame_.width) > frameTolerance ||
-                         std::abs(frame->height - initialFrame_.height) > frameTolerance;
-    if (resized && !didDetach_) {
+    if (resizedFrom(*frame, initialFrame_) && !didDetach_) {
         // The button is pulling an edge of the window, not moving it.
         phase_ = Phase::ignored;
         clearZone();
         return;
     }
-    if (!moved) return;
-    if (!didDetach_ && engine_.snappedWindows.contains(*draggedWindow_)) {
-        didDetach_ = true;
-        engine_.detachForDrag(*draggedWindow_, location);
-        if (auto after = draggedWindow_->frame()) initialFrame_ = *after;
-    }
+    if (!movedFrom(*frame, initialFrame_)) return;
+    detachIfSnapped(location);
     updateZone(location);
 }
 

@@ -56,6 +56,8 @@ class DragMonitor {
     void drag(const port::MouseEvent& event);
     void recognise(Point location);
     void move(const port::MouseEvent& event);
+    // Gives a snapped window being dragged its old size back, once per drag.
+    void detachIfSnapped(Point location);
     void release();
     void updateZone(Point point);
     void clearZone();
@@ -71,7 +73,8 @@ class DragMonitor {
     Phase phase_ = Phase::idle;
     Point mouseDownPoint_;
     std::optional<WindowHandle> pressedWindow_;
-    bool pressLookedUp_ = false;  // whether pressedWindow_ was looked up at the press
+    bool pressLookedUp_ = false;      // whether pressedWindow_ was looked up at the press
+    std::optional<Rect> pressFrame_;  // pressedWindow_'s frame at the press
     std::optional<WindowHandle> draggedWindow_;
     Rect initialFrame_;
     bool didDetach_ = false;

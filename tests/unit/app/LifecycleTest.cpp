@@ -160,6 +160,24 @@ TEST_F(DelegateTest, TilingOffAndScreenChangesDissolveTileGroups) {
     EXPECT_TRUE(tiles.members().empty()) << "screens changed";
 }
 
+// A tile group forgets the snap of a window it sees moved out of its place, a moment after;
+// a drag of that window gets there first, even when the drag's later events come late.
+TEST_F(DelegateTest, ASnappedWindowDraggedAwayTakesBackItsSizeBeforeItsGroupLooks) {
+    auto& d = launch();
+    settings().tilingEnabled.set(true);
+    d.dispatcher().perform(SnapAction::snapLeftHalf);
+    const Rect snapped = frame();
+    const Point press{snapped.midX(), snapped.y + 10};
+    using Type = port::MouseEvent::Type;
+    desktop.emitMouse({Type::leftDown, press, false});
+    desktop.userSetFrame(window, {snapped.x + 30, snapped.y + 30, snapped.width, snapped.height});
+    desktop.emitMouse({Type::leftDragged, {press.x + 30, press.y + 30}, false});
+    desktop.runLoop().advance(0.2);
+    desktop.emitMouse({Type::leftDragged, {press.x + 40, press.y + 40}, false});
+    desktop.emitMouse({Type::leftUp, {press.x + 40, press.y + 40}, false});
+    EXPECT_EQ(frame().size(), (Size{600, 400}));
+}
+
 // The drag preview's wiring is shown by the end-to-end drag test.
 TEST_F(DelegateTest, WiresTrayAndSnapAssist) {
     auto& d = launch();
